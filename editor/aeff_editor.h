@@ -1,0 +1,35 @@
+// AEffEditor: the plain editor interface the dispatchers talk to. The build
+// without an editor never creates one; the editor build derives its panel
+// from AEffGUIEditor.
+#pragma once
+
+#include "vst/vst2_interface.h"
+
+class AudioEffect;
+
+class AEffEditor {
+ public:
+  explicit AEffEditor(AudioEffect* owner) : effect(owner), systemWindow(nullptr) {}
+  virtual ~AEffEditor() {}
+
+  virtual AudioEffect* getEffect() { return effect; }
+  virtual bool getRect(ERect** rect) {
+    if (rect) *rect = nullptr;
+    return false;
+  }
+  virtual bool open(void* ptr) {
+    systemWindow = ptr;
+    return false;
+  }
+  virtual void close() { systemWindow = nullptr; }
+  virtual bool isOpen() { return systemWindow != nullptr; }
+  virtual void idle() {}
+  virtual bool onKeyDown(VstKeyCode& /*keyCode*/) { return false; }
+  virtual bool onKeyUp(VstKeyCode& /*keyCode*/) { return false; }
+  virtual bool onWheel(float /*distance*/) { return false; }
+  virtual bool setKnobMode(VstInt32 /*val*/) { return false; }
+
+ protected:
+  AudioEffect* effect;
+  void* systemWindow;
+};
