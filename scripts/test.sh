@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test (editor tests on a
+# private Xvfb display when there is no X server).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh
+scripts/with-display.sh ctest --test-dir build --output-on-failure -j2 --timeout 900
