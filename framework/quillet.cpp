@@ -1,0 +1,92 @@
+// Quillet's table, identity and construction. The audio half (engine glue)
+// lives in engine/quillet_audio.cpp.
+#include "framework/quillet.h"
+
+#include <new>
+
+#include "vst/value_format.h"
+#ifdef QUILLET_WITH_EDITOR
+#include "editor/editor_factory.h"
+#endif
+
+namespace {
+
+struct ParamDefault {
+  const char* name;
+  const char* label;
+  float value;
+};
+
+constexpr ParamDefault kParamTable[kNumQuilletParams] = {
+    {"Delay", "ms", 0.0f},     {"Repeat", "%", 0.0f},     {"Level", "%", 0.0f},
+    {"Range", "typ", 0.5f},    {"Mute", "n/y", 0.0f},     {"Dry", "%", 1.0f},
+    {"Pan", "%", 0.5f},        {"X-Feed", "%", 0.0f},     {"Mono Out", "n/y", 0.0f},
+    {"KnobDust", "n/y", 1.0f}, {"PingPong", "typ", 0.0f},
+};
+
+constexpr VstInt32 kUniqueId = fourCharCode('Q', 'T', 'A', 'P');
+constexpr VstInt32 kVendorVersion = 1400;
+
+#ifdef QUILLET_WITH_EDITOR
+constexpr char kName[] = "Quillet K3";
+#else
+constexpr char kName[] = "Quillet K3 (no GUI)";
+#endif
+
+}  // namespace
+
+Quillet::Quillet(audioMasterCallback audioMaster) : BrindleFX(audioMaster, 0, kNumQuilletParams) {
+  if (params) {
+    for (VstInt32 i = 0; i < paramCount; ++i) {
+      params[i].name = kParamTable[i].name;
+      params[i].label = kParamTable[i].label;
+      params[i].value = kParamTable[i].value;
+    }
+  }
+  setUniqueID(kUniqueId);
+  setNumInputs(2);
+  setNumOutputs(2);
+  canProcessReplacing(true);
+  programsAreChunks(true);
+  canDoubleReplacing(true);
+#ifdef QUILLET_WITH_EDITOR
+  // Last: the panel reads the finished table. Its constructor attaches it.
+  if (params) {
+    AEffEditor* panel = createQuilletEditor(this);
+    if (panel && editor != panel) setEditor(panel);
+  }
+#endif
+}
+
+Quillet::~Quillet() {}
+
+bool Quillet::getEffectName(char* name) {
+  if (!name) return false;
+  valueformat::copyText(kName, name, kVstMaxEffectNameLen);
+  return true;
+}
+
+bool Quillet::getProductString(char* text) {
+  if (!text) return false;
+  valueformat::copyText(kName, text, kVstMaxProductStrLen);
+  return true;
+}
+
+VstInt32 Quillet::getVendorVersion() { return kVendorVersion; }
+
+VstInt32 Quillet::getPlugCategory() { return kPlugCategEffect; }
+
+// Used by the entry point. Null when the effect cannot be made or could not
+// take its parameter table; no exception leaves here.
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
+  try {
+    Quillet* effect = new (std::nothrow) Quillet(audioMaster);
+    if (effect && !effect->isUsable()) {
+      delete effect;
+      return nullptr;
+    }
+    return effect;
+  } catch (...) {
+    return nullptr;
+  }
+}
