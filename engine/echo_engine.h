@@ -1,4 +1,98 @@
-// Placeholder until the echo engine lands: the effect passes audio through.
+// The tape-style echo: two feedback delay lines with filters and erf
+// saturation, cross-feed and ping-pong routing, output mix, mute bypass and
+// the stretching of the lines when the delay time changes.
+//
+// The engine knows nothing of the host or the parameter table: it is handed
+// the eleven normalised values (EchoParams) with every call that needs them.
+// All memory is taken in sampleRateChanged; processing never allocates.
 #pragma once
 
-class EchoEngine {};
+#include <cstdint>
+#include <memory>
+
+#include "engine/biquad.h"
+#include "engine/echo_params.h"
+#include "engine/one_pole_filter.h"
+#include "engine/param_smoother.h"
+
+class EchoEngine {
+ public:
+  // Millisecond clock that seeds the stretch noise. Without one the seed is 0.
+  using TickSource = uint32_t (*)();
+
+  EchoEngine() = default;
+  EchoEngine(const EchoEngine&) = delete;
+  EchoEngine& operator=(const EchoEngine&) = delete;
+
+  void setTickSource(TickSource source) { tickSource = source; }
+
+  // Takes the delay memory for rate fs, computes every coefficient and puts
+  // the control smoothers onto the given values. At a rate the echo cannot run
+  // at, or if memory is short, the engine holds no memory and passes audio
+  // through until the next successful call.
+  void sampleRateChanged(float fs, const EchoParams& params);
+
+  // Reacts to a stored change of the value with this index: retargets its
+  // smoother, or, for "Mute" switched on, runs the mute sequence.
+  void parameterChanged(int index, const EchoParams& params);
+
+  // One block of stereo audio. Null channel arrays are left alone; before a
+  // usable sample rate the input is copied to the output unchanged.
+  void process(const EchoParams& params, bool monoIO, const float* const* inputs,
+               float* const* outputs, int32_t sampleFrames);
+  void process(const EchoParams& params, bool monoIO, const double* const* inputs,
+               double* const* outputs, int32_t sampleFrames);
+
+  // Empties all four arrays and restarts the lines at position 0 with the
+  // length "Delay" and "Range" give now.
+  void resetDelayLines(const EchoParams& params);
+
+  // Stretches both lines to the length "Delay" and "Range" give now, if it
+  // differs from the present one (see delay_resize.cpp).
+  void resizeDelayLines(const EchoParams& params);
+
+  bool hasDelayMemory() const { return delayL != nullptr; }
+  // Elements in each of the four arrays; 0 without delay memory.
+  int32_t capacity() const;
+  // The ring length "Delay" and "Range" select at the present rate, within
+  // 1 .. capacity().
+  int32_t targetDelayLength(const EchoParams& params) const;
+
+  // Engine state. Public so tests and benchmarks can pin it; only the engine
+  // itself writes it.
+  float sampleRate = 0.0f;
+  std::unique_ptr<double[]> delayL;
+  std::unique_ptr<double[]> delayR;
+  std::unique_ptr<double[]> spareL;
+  std::unique_ptr<double[]> spareR;
+  int32_t writePos = 0;
+  int32_t delayLength = 0;
+  double antiDenormal = 1e-15;
+  OnePoleFilter hpL, hpR;
+  Biquad shelfL, shelfR;
+  Biquad lpL, lpR;
+  ParamSmoother muteGain;
+  ParamSmoother level;
+  ParamSmoother feedback;
+  ParamSmoother dry;
+  ParamSmoother pan;
+  ParamSmoother xFeed;
+
+ private:
+  template <typename Sample>
+  void processBlock(const EchoParams& params, bool monoIO, const Sample* const* inputs,
+                    Sample* const* outputs, int32_t sampleFrames);
+  template <typename Sample>
+  void processMuted(const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames);
+  template <typename Sample>
+  void processEcho(const EchoParams& params, bool monoIO, const Sample* const* inputs,
+                   Sample* const* outputs, int32_t sampleFrames);
+
+  bool allocateDelayMemory(int32_t elements);
+  void releaseDelayMemory();
+  void runMuteSequence(const EchoParams& params);
+  void spliceAroundWritePosition(int32_t oldLength, int32_t oldPos, int32_t newLength,
+                                 int32_t newPos);
+
+  TickSource tickSource = nullptr;
+};

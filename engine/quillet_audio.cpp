@@ -1,23 +1,45 @@
-// Placeholder until the echo engine lands: audio passes through unchanged.
-#include <cstring>
-
+// Quillet's audio half: hands the stored parameter values to the echo engine
+// and runs it on the host's blocks.
+#include "engine/echo_engine.h"
 #include "framework/quillet.h"
+#include "platform/tick_count.h"
 
-void Quillet::sampleRateChanged(float /*rate*/) {}
-void Quillet::parameterChanged(VstInt32 /*index*/, float /*value*/) {}
+namespace {
 
-template <typename T>
-static void passThrough(T** inputs, T** outputs, VstInt32 sampleFrames) {
-  if (!inputs || !outputs || sampleFrames <= 0) return;
-  for (int c = 0; c < 2; ++c) {
-    if (!inputs[c] || !outputs[c]) continue;
-    if (inputs[c] != outputs[c]) std::memmove(outputs[c], inputs[c], sizeof(T) * sampleFrames);
-  }
+// The engine's view of the parameter table, read afresh at each call.
+EchoParams echoParamsFrom(const ParamEntry* table, uint16_t count) {
+  EchoParams p;
+  if (!table || count < kNumQuilletParams) return p;
+  p.delay = table[kParamDelay].value;
+  p.repeat = table[kParamRepeat].value;
+  p.level = table[kParamLevel].value;
+  p.range = table[kParamRange].value;
+  p.mute = table[kParamMute].value;
+  p.dry = table[kParamDry].value;
+  p.pan = table[kParamPan].value;
+  p.xFeed = table[kParamXFeed].value;
+  p.monoOut = table[kParamMonoOut].value;
+  p.knobDust = table[kParamKnobDust].value;
+  p.pingPong = table[kParamPingPong].value;
+  return p;
+}
+
+}  // namespace
+
+void Quillet::sampleRateChanged(float rate) {
+  engine.setTickSource(&platform::tickCount);
+  engine.sampleRateChanged(rate, echoParamsFrom(params, paramCount));
+}
+
+void Quillet::parameterChanged(VstInt32 index, float /*value*/) {
+  // The engine works from the stored (clamped) value, not the argument.
+  engine.parameterChanged(index, echoParamsFrom(params, paramCount));
 }
 
 void Quillet::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
-  passThrough(inputs, outputs, sampleFrames);
+  engine.process(echoParamsFrom(params, paramCount), monoIO != 0, inputs, outputs, sampleFrames);
 }
+
 void Quillet::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) {
-  passThrough(inputs, outputs, sampleFrames);
+  engine.process(echoParamsFrom(params, paramCount), monoIO != 0, inputs, outputs, sampleFrames);
 }

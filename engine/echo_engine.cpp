@@ -1,0 +1,129 @@
+#include "engine/echo_engine.h"
+
+#include <algorithm>
+#include <new>
+
+#include "engine/delay_length.h"
+#include "engine/filter_design.h"
+
+int32_t EchoEngine::capacity() const { return hasDelayMemory() ? delayCapacity(sampleRate) : 0; }
+
+int32_t EchoEngine::targetDelayLength(const EchoParams& params) const {
+  const double samples = delaySamples(params.delay, params.range, sampleRate);
+  const int32_t longest = capacity();
+  // The longest delay is 2.6 s, the size of the arrays; the clamp only guards
+  // against a rounding step or a value outside 0..1.
+  if (!(samples >= 1.0)) return 1;
+  if (samples >= static_cast<double>(longest)) return longest;
+  return static_cast<int32_t>(samples);
+}
+
+void EchoEngine::releaseDelayMemory() {
+  delayL.reset();
+  delayR.reset();
+  spareL.reset();
+  spareR.reset();
+}
+
+bool EchoEngine::allocateDelayMemory(int32_t elements) {
+  const size_t n = static_cast<size_t>(elements);
+  delayL.reset(new (std::nothrow) double[n]);
+  delayR.reset(new (std::nothrow) double[n]);
+  spareL.reset(new (std::nothrow) double[n]);
+  spareR.reset(new (std::nothrow) double[n]);
+  if (delayL && delayR && spareL && spareR) return true;
+  releaseDelayMemory();
+  return false;
+}
+
+void EchoEngine::resetDelayLines(const EchoParams& params) {
+  writePos = 0;
+  if (!hasDelayMemory()) {
+    delayLength = 0;
+    return;
+  }
+  const int32_t n = capacity();
+  std::fill(delayL.get(), delayL.get() + n, 0.0);
+  std::fill(delayR.get(), delayR.get() + n, 0.0);
+  std::fill(spareL.get(), spareL.get() + n, 0.0);
+  std::fill(spareR.get(), spareR.get() + n, 0.0);
+  delayLength = targetDelayLength(params);
+}
+
+void EchoEngine::sampleRateChanged(float fs, const EchoParams& params) {
+  sampleRate = fs;
+  releaseDelayMemory();
+  const int32_t elements = delayCapacity(fs);
+  if (elements <= 0 || !allocateDelayMemory(elements)) {
+    // Unusable rate or no memory: stay in pass-through.
+    writePos = 0;
+    delayLength = 0;
+    return;
+  }
+  resetDelayLines(params);
+
+  const double rate = static_cast<double>(fs);
+  designHighPass(hpL, rate);
+  designHighPass(hpR, rate);
+  designHighShelf(shelfL, rate);
+  designHighShelf(shelfR, rate);
+  designLowPass(lpL, rate);
+  designLowPass(lpR, rate);
+
+  muteGain.coefficient = smootherCoefficient(fs, 20.0f);
+  const float glide = smootherCoefficient(fs, 10.0f);
+  level.coefficient = glide;
+  feedback.coefficient = glide;
+  dry.coefficient = glide;
+  pan.coefficient = glide;
+  xFeed.coefficient = glide;
+
+  level.jumpTo(params.level);
+  feedback.jumpTo(2.0f * params.repeat);
+  dry.jumpTo(params.dry);
+  pan.jumpTo(params.pan);
+  xFeed.jumpTo(params.xFeed);
+}
+
+void EchoEngine::parameterChanged(int index, const EchoParams& params) {
+  switch (index) {
+    case kEchoRepeat:
+      feedback.retarget(2.0f * params.repeat);
+      break;
+    case kEchoLevel:
+      level.retarget(params.level);
+      break;
+    case kEchoMute:
+      if (switchOn(params.mute)) runMuteSequence(params);
+      break;
+    case kEchoDry:
+      dry.retarget(params.dry);
+      break;
+    case kEchoPan:
+      pan.retarget(params.pan);
+      break;
+    case kEchoXFeed:
+      xFeed.retarget(params.xFeed);
+      break;
+    default:
+      // "Delay" and "Range" act through the next resize; the switches are
+      // read at each block.
+      break;
+  }
+}
+
+void EchoEngine::runMuteSequence(const EchoParams& params) {
+  muteGain.retarget(1.0f);
+  resetDelayLines(params);
+  level.snap();
+  feedback.snap();
+  dry.snap();
+  pan.snap();
+  xFeed.snap();
+  hpL.clearState();
+  hpR.clearState();
+  shelfL.clearState();
+  shelfR.clearState();
+  lpL.clearState();
+  lpR.clearState();
+}
