@@ -1,0 +1,275 @@
+// Setup numbers of the echo engine: delay lengths, memory size, filter and
+// smoother coefficients, and the reaction to parameter changes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/delay_length.h"
+#include "engine/filter_design.h"
+#include "engine_test_support.h"
+
+namespace {
+
+using enginetest::prepare;
+
+int32_t lengthAt(float delay, float range, float fs) {
+  return static_cast<int32_t>(delaySamples(delay, range, fs));
+}
+
+TEST(DelayLength, EveryRangeAt44100) {
+  EXPECT_EQ(lengthAt(0.0f, 0.0f, 44100.0f), 1323);
+  EXPECT_EQ(lengthAt(1.0f, 0.0f, 44100.0f), 7056);
+  EXPECT_EQ(lengthAt(0.0f, 0.5f, 44100.0f), 5292);
+  EXPECT_EQ(lengthAt(1.0f, 0.5f, 44100.0f), 28665);
+  EXPECT_EQ(lengthAt(0.0f, 1.0f, 44100.0f), 21168);
+  EXPECT_EQ(lengthAt(1.0f, 1.0f, 44100.0f), 114660);
+  EXPECT_EQ(lengthAt(0.5f, 0.0f, 44100.0f), 4189);
+  EXPECT_EQ(lengthAt(0.5f, 0.5f, 44100.0f), 11135);
+  EXPECT_EQ(lengthAt(0.5f, 1.0f, 44100.0f), 32854);
+}
+
+TEST(DelayLength, EveryRangeAt48000) {
+  EXPECT_EQ(lengthAt(0.0f, 0.0f, 48000.0f), 1440);
+  EXPECT_EQ(lengthAt(1.0f, 0.0f, 48000.0f), 7680);
+  EXPECT_EQ(lengthAt(0.0f, 0.5f, 48000.0f), 5760);
+  EXPECT_EQ(lengthAt(1.0f, 0.5f, 48000.0f), 31200);
+  EXPECT_EQ(lengthAt(0.0f, 1.0f, 48000.0f), 23040);
+  EXPECT_EQ(lengthAt(1.0f, 1.0f, 48000.0f), 124800);
+}
+
+TEST(DelayLength, RangeThresholds) {
+  const float belowThird = std::nextafter(0.33333334f, 0.0f);
+  EXPECT_EQ(lengthAt(0.0f, belowThird, 44100.0f), 1323);
+  EXPECT_EQ(lengthAt(0.0f, 0.33333334f, 44100.0f), 5292);
+  EXPECT_EQ(lengthAt(0.0f, std::nextafter(0.6666666f, 0.0f), 44100.0f), 5292);
+  EXPECT_EQ(lengthAt(0.0f, 0.6666666f, 44100.0f), 21168);
+  EXPECT_EQ(lengthAt(0.0f, 0.66666669f, 44100.0f), 21168);
+}
+
+TEST(DelayLength, CapacityIsTheLongestDelay) {
+  EXPECT_EQ(delayCapacity(44100.0f), 114660);
+  EXPECT_EQ(delayCapacity(48000.0f), 124800);
+  EchoEngine engine;
+  EchoParams p;
+  p.delay = 1.0f;
+  p.range = 1.0f;
+  prepare(engine, 44100.0f, p);
+  EXPECT_EQ(engine.capacity(), 114660);
+  EXPECT_EQ(engine.delayLength, 114660);
+}
+
+TEST(DelayLength, LongestDelayFitsAtAnyRate) {
+  EchoEngine engine;
+  EchoParams p;
+  p.delay = 1.0f;
+  p.range = 1.0f;
+  for (float fs : {33.4f, 1000.0f, 8000.0f, 11025.0f, 22050.0f, 88200.0f, 96000.0f, 176400.0f,
+                   192000.0f, 352800.0f, 384000.0f, 705600.0f, 768000.0f, 44099.99f}) {
+    SCOPED_TRACE(fs);
+    prepare(engine, fs, p);
+    ASSERT_TRUE(engine.hasDelayMemory());
+    EXPECT_GE(engine.delayLength, 1);
+    EXPECT_LE(engine.delayLength, engine.capacity());
+  }
+}
+
+TEST(DelayLength, UnusableRatesTakeNoMemory) {
+  EchoEngine engine;
+  for (float fs : {0.0f, -44100.0f, NAN, INFINITY, 1.0f, 33.0f, 2.0e6f}) {
+    SCOPED_TRACE(fs);
+    prepare(engine, fs, EchoParams());
+    EXPECT_FALSE(engine.hasDelayMemory());
+    EXPECT_EQ(engine.capacity(), 0);
+    EXPECT_EQ(engine.delayLength, 0);
+  }
+  prepare(engine, 34.0f, EchoParams());  // 30 ms is one sample
+  EXPECT_TRUE(engine.hasDelayMemory());
+  EXPECT_EQ(engine.delayLength, 4);  // default range: 120 ms
+}
+
+TEST(FilterCoefficients, At44100) {
+  EchoEngine engine;
+  prepare(engine, 44100.0f, EchoParams());
+  EXPECT_NEAR(engine.hpL.b0, 0.985951619, 5e-10);
+  EXPECT_EQ(engine.hpL.b1, -engine.hpL.b0);
+  EXPECT_NEAR(engine.hpL.a1, -0.971903238, 5e-10);
+
+  EXPECT_NEAR(engine.shelfL.b0, 0.565206248, 5e-10);
+  EXPECT_NEAR(engine.shelfL.b1, -0.682448038, 5e-10);
+  EXPECT_NEAR(engine.shelfL.b2, 0.182705353, 5e-10);
+  EXPECT_NEAR(engine.shelfL.a1, -1.394239561, 5e-10);
+  EXPECT_NEAR(engine.shelfL.a2, 0.459703124, 5e-10);
+  EXPECT_NEAR(engine.shelfL.a0, 2.715166394, 5e-10);
+
+  EXPECT_NEAR(engine.lpL.b0, 0.143492954, 5e-10);
+  EXPECT_EQ(engine.lpL.b2, engine.lpL.b0);
+  EXPECT_NEAR(engine.lpL.b1, 0.286985908, 5e-10);
+  EXPECT_NEAR(engine.lpL.a1, -0.680738269, 5e-10);
+  EXPECT_NEAR(engine.lpL.a2, 0.254710085, 5e-10);
+
+  // Both channels share their coefficients.
+  EXPECT_EQ(engine.hpR.a1, engine.hpL.a1);
+  EXPECT_EQ(engine.shelfR.b1, engine.shelfL.b1);
+  EXPECT_EQ(engine.lpR.a2, engine.lpL.a2);
+}
+
+TEST(FilterCoefficients, ShelfGainAtDcAndNyquist) {
+  Biquad s;
+  designHighShelf(s, 44100.0);
+  EXPECT_NEAR((s.b0 + s.b1 + s.b2) / (1.0 + s.a1 + s.a2), 1.0, 1e-12);
+  EXPECT_NEAR((s.b0 - s.b1 + s.b2) / (1.0 - s.a1 + s.a2), std::pow(10.0, -0.3), 1e-12);
+}
+
+// Below twice a corner frequency the formulas give sections that ring up
+// without bound; such sections pass their input (low-pass, shelf) or nothing
+// (high-pass) instead.
+TEST(FilterCoefficients, CornersAtOrAboveNyquistGiveStableSections) {
+  Biquad lp, shelf;
+  OnePoleFilter hp;
+  designLowPass(lp, 8000.0);
+  EXPECT_EQ(lp.b0, 1.0);
+  EXPECT_EQ(lp.a1, 0.0);
+  EXPECT_EQ(lp.a2, 0.0);
+  designHighShelf(shelf, 4000.0);
+  EXPECT_EQ(shelf.b0, 1.0);
+  EXPECT_EQ(shelf.a2, 0.0);
+  designHighPass(hp, 300.0);
+  EXPECT_EQ(hp.b0, 0.0);
+  EXPECT_EQ(hp.a1, 0.0);
+  // Just above the limits the formulas are kept.
+  designLowPass(lp, 16000.0);
+  EXPECT_LT(std::fabs(lp.a2), 1.0);
+  EXPECT_NE(lp.a1, 0.0);
+  designHighPass(hp, 1000.0);
+  EXPECT_GT(hp.b0, 0.0);
+}
+
+TEST(Smoothers, CoefficientsAt44100) {
+  EchoEngine engine;
+  prepare(engine, 44100.0f, EchoParams());
+  EXPECT_FLOAT_EQ(engine.muteGain.coefficient, 0.998866856f);
+  for (const ParamSmoother* s :
+       {&engine.level, &engine.feedback, &engine.dry, &engine.pan, &engine.xFeed}) {
+    EXPECT_FLOAT_EQ(s->coefficient, 0.997735023f);
+  }
+}
+
+TEST(Smoothers, GlideTowardHalfRestsShortOfIt) {
+  ParamSmoother s;
+  s.coefficient = smootherCoefficient(44100.0f, 10.0f);
+  s.retarget(0.5f);
+  for (int block = 0; block < 400; ++block) {
+    s.settleTest();
+    for (int i = 0; i < 512; ++i) s.step();
+  }
+  EXPECT_FALSE(s.settled);
+  EXPECT_GT(0.5f - s.current, 5e-6f);
+  EXPECT_LT(0.5f - s.current, 9e-6f);
+  s.snap();
+  EXPECT_EQ(s.current, 0.5f);
+  EXPECT_TRUE(s.settled);
+}
+
+TEST(Smoothers, GlideFromOneToZeroSettles) {
+  ParamSmoother s;
+  s.coefficient = smootherCoefficient(44100.0f, 10.0f);
+  s.jumpTo(1.0f);
+  s.retarget(0.0f);
+  int samples = 0;
+  while (!s.settled && samples < 100000) {
+    s.settleTest();
+    if (!s.settled) {
+      s.step();
+      ++samples;
+    }
+  }
+  EXPECT_TRUE(s.settled);
+  EXPECT_EQ(s.current, 0.0f);
+  EXPECT_NEAR(samples, 25400, 200);
+}
+
+TEST(Setup, SmoothersTakeTheValuesWithoutGlide) {
+  EchoEngine engine;
+  EchoParams p;
+  p.repeat = 0.5f;
+  p.level = 0.25f;
+  p.xFeed = 0.75f;
+  prepare(engine, 44100.0f, p);
+  EXPECT_EQ(engine.feedback.current, 1.0f);
+  EXPECT_TRUE(engine.feedback.settled);
+  EXPECT_EQ(engine.level.current, 0.25f);
+  EXPECT_EQ(engine.dry.current, 1.0f);
+  EXPECT_EQ(engine.pan.current, 0.5f);
+  EXPECT_EQ(engine.xFeed.current, 0.75f);
+  EXPECT_TRUE(engine.muteGain.settled);
+  EXPECT_EQ(engine.muteGain.current, 0.0f);
+}
+
+TEST(Setup, RepeatChangeGlidesToTwiceTheValue) {
+  EchoEngine engine;
+  EchoParams p;
+  prepare(engine, 44100.0f, p);
+  p.repeat = 0.5f;
+  engine.parameterChanged(kEchoRepeat, p);
+  EXPECT_EQ(engine.feedback.target, 1.0f);
+  EXPECT_FALSE(engine.feedback.settled);
+  EXPECT_EQ(engine.feedback.current, 0.0f);
+}
+
+TEST(Setup, RateChangeKeepsFilterStatesAndEmptiesLines) {
+  EchoEngine engine;
+  prepare(engine, 44100.0f, EchoParams());
+  engine.hpL.x1 = 0.25;
+  engine.lpR.y2 = -0.5;
+  engine.delayL[3] = 0.7;
+  prepare(engine, 48000.0f, EchoParams());
+  EXPECT_EQ(engine.hpL.x1, 0.25);
+  EXPECT_EQ(engine.lpR.y2, -0.5);
+  EXPECT_EQ(engine.delayL[3], 0.0);
+  EXPECT_EQ(engine.delayLength, 5760);
+}
+
+TEST(Mute, SwitchOnClearsLinesFiltersAndSnapsSmoothers) {
+  EchoEngine engine;
+  EchoParams p;
+  prepare(engine, 44100.0f, p);
+  engine.delayL[10] = engine.delayR[20] = engine.spareL[30] = 0.5;
+  engine.writePos = 99;
+  engine.shelfL.y1 = engine.hpR.x1 = 0.3;
+  p.level = 0.8f;
+  engine.parameterChanged(kEchoLevel, p);
+  p.mute = 1.0f;
+  p.delay = 1.0f;
+  engine.parameterChanged(kEchoMute, p);
+  EXPECT_EQ(engine.delayL[10], 0.0);
+  EXPECT_EQ(engine.delayR[20], 0.0);
+  EXPECT_EQ(engine.spareL[30], 0.0);
+  EXPECT_EQ(engine.writePos, 0);
+  EXPECT_EQ(engine.delayLength, 28665);
+  EXPECT_EQ(engine.shelfL.y1, 0.0);
+  EXPECT_EQ(engine.hpR.x1, 0.0);
+  EXPECT_EQ(engine.level.current, 0.8f);
+  EXPECT_TRUE(engine.level.settled);
+  EXPECT_EQ(engine.muteGain.target, 1.0f);
+  EXPECT_FALSE(engine.muteGain.settled);
+}
+
+TEST(Mute, HalfIsOffAndRepeatingOnClearsAgain) {
+  EchoEngine engine;
+  EchoParams p;
+  prepare(engine, 44100.0f, p);
+  p.mute = 0.5f;
+  engine.delayL[10] = 0.5;
+  engine.parameterChanged(kEchoMute, p);
+  EXPECT_EQ(engine.delayL[10], 0.5);
+  EXPECT_TRUE(engine.muteGain.settled);
+  p.mute = 1.0f;
+  engine.parameterChanged(kEchoMute, p);
+  EXPECT_EQ(engine.delayL[10], 0.0);
+  engine.delayL[10] = 0.5;
+  p.mute = 0.8f;
+  engine.parameterChanged(kEchoMute, p);
+  EXPECT_EQ(engine.delayL[10], 0.0);
+}
+
+}  // namespace
