@@ -1,0 +1,50 @@
+// QuilletGUI: the panel of Quillet K3. Eighteen controls over one picture:
+// eleven bound to the parameters, six note keys and a note-mode switch that
+// set the echo time from the host's tempo.
+#pragma once
+
+#include "editor/aeff_gui_editor.h"
+#include "gui/ccontrol.h"
+
+namespace VSTGUI {
+class CAnimKnob;
+class CHorizontalSwitch;
+class CKickButton;
+class COnOffButton;
+}  // namespace VSTGUI
+
+class QuilletGUI : public AEffGUIEditor, public VSTGUI::CControlListener {
+ public:
+  explicit QuilletGUI(AudioEffect* effect);
+  ~QuilletGUI() override;
+
+  bool open(void* ptr) override;
+  void close() override;
+  void setParameter(VstInt32 index, float value) override;
+
+  void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
+  int32_t controlModifierClicked(VSTGUI::CDrawContext* context, VSTGUI::CControl* control,
+                                 int32_t button) override;
+
+  // The control bound to a parameter (tags 0 to 10) or a panel control (1001
+  // to 1007); null while closed.
+  VSTGUI::CControl* controlForTag(VstInt32 tag) const;
+
+ private:
+  void clearControls();
+  void setDelayFromTempo(VstInt32 noteTag);
+
+  VSTGUI::CAnimKnob* delayKnob = nullptr;
+  VSTGUI::CAnimKnob* repeatKnob = nullptr;
+  VSTGUI::CAnimKnob* levelKnob = nullptr;
+  VSTGUI::CAnimKnob* dryKnob = nullptr;
+  VSTGUI::CAnimKnob* panKnob = nullptr;
+  VSTGUI::CAnimKnob* xFeedKnob = nullptr;
+  VSTGUI::CHorizontalSwitch* rangeSwitch = nullptr;
+  VSTGUI::CHorizontalSwitch* noteModeSwitch = nullptr;
+  VSTGUI::CKickButton* noteButtons[6] = {};
+  VSTGUI::COnOffButton* muteButton = nullptr;
+  VSTGUI::COnOffButton* monoOutButton = nullptr;
+  VSTGUI::COnOffButton* knobDustButton = nullptr;
+  VSTGUI::CHorizontalSwitch* pingPongSwitch = nullptr;
+};

@@ -1,0 +1,141 @@
+#include "gui/cframe.h"
+
+#include "editor/aeff_gui_editor.h"
+#include "gui/cbitmap.h"
+#include "gui/ccontrol.h"
+
+namespace VSTGUI {
+
+CFrame::CFrame(const CRect& size, void* systemWindow, AEffGUIEditor* editor)
+    : CViewContainer(size),
+      editor(editor),
+      systemWindow(systemWindow),
+      offscreen(new COffscreenContext(size.width(), size.height())) {
+  frame = this;
+  if (PlatformWindowFactory factory = platformWindowFactory())
+    window = factory(systemWindow, size.width(), size.height());
+}
+
+CFrame::~CFrame() {
+  removeAllViews();
+  window.reset();
+}
+
+void CFrame::handleEvents() {
+  if (window && !tracking) window->processEvents(*this);
+}
+
+bool CFrame::processOnePaint() { return window && window->processOnePaint(*this); }
+
+void CFrame::idle() {
+  if (!painted) return;
+  CRect changed;
+  for (CView* view : views) {
+    if (view->isDirty()) {
+      paintOffscreen(view->getViewSize());
+      changed = changed.unite(view->getViewSize());
+    }
+  }
+  if (changed.isEmpty() || !window) return;
+  window->present(PixelView{offscreen->getPixels(), offscreen->getWidth(),
+                            offscreen->getHeight(), offscreen->getWidth()},
+                  changed.intersect(size));
+}
+
+void CFrame::paintOffscreen(const CRect& area) {
+  const CRect clip = area.intersect(size);
+  if (clip.isEmpty() || !offscreen->getPixels()) return;
+  offscreen->setClipRect(clip);
+  if (background) background->draw(offscreen.get(), size);
+  for (CView* view : views) {
+    if (view->getViewSize().overlaps(clip)) view->draw(offscreen.get());
+  }
+  offscreen->resetClipRect();
+}
+
+void CFrame::redrawRect(const CRect& area) {
+  paintOffscreen(area);
+  const CRect shown = area.intersect(size);
+  if (window && !shown.isEmpty())
+    window->present(PixelView{offscreen->getPixels(), offscreen->getWidth(),
+                              offscreen->getHeight(), offscreen->getWidth()},
+                    shown);
+}
+
+void CFrame::onPaint(const CRect& area) {
+  painted = true;
+  redrawRect(area);
+}
+
+void CFrame::onMouseDown(const CPoint& where, int32_t buttons) { mouseDown(where, buttons); }
+
+void CFrame::onMouseWheel(const CPoint& where, float distance, int32_t buttons) {
+  onWheel(where, distance, buttons);
+}
+
+void CFrame::mouseDown(const CPoint& where, int32_t buttons) {
+  focusView = nullptr;
+  if (tracking) return;
+  CView* view = getViewAt(where);
+  if (!view) return;
+  CPoint point = where;
+  tracking = true;
+  view->mouse(offscreen.get(), point, buttons);
+  tracking = false;
+}
+
+bool CFrame::onWheel(const CPoint& where, float distance, int32_t buttons) {
+  CView* view = getViewAt(where);
+  return view && view->onWheel(offscreen.get(), where, distance, buttons);
+}
+
+int32_t CFrame::onKeyDown(VstKeyCode& keyCode) {
+  if (focusView) {
+    const int32_t result = focusView->onKeyDown(keyCode);
+    if (result == kKeyHandled) return result;
+  }
+  if (keyCode.virt == VKEY_TAB)
+    return moveFocus((keyCode.modifier & MODIFIER_SHIFT) != 0) ? kKeyHandled : kKeyNotHandled;
+  return kKeyNotHandled;
+}
+
+int32_t CFrame::onKeyUp(VstKeyCode& keyCode) {
+  return focusView ? focusView->onKeyUp(keyCode) : kKeyNotHandled;
+}
+
+bool CFrame::moveFocus(bool backwards) {
+  const int count = static_cast<int>(views.size());
+  int index = -1;
+  for (int i = 0; i < count; ++i)
+    if (views[i] == focusView) index = i;
+  if (index < 0) index = backwards ? count : -1;
+  for (int i = index + (backwards ? -1 : 1); i >= 0 && i < count; i += backwards ? -1 : 1) {
+    if (views[i]->wantsFocus()) {
+      focusView = views[i];
+      return true;
+    }
+  }
+  focusView = nullptr;
+  return false;
+}
+
+void CFrame::beginEdit(int32_t tag) {
+  if (editor) editor->beginEdit(tag);
+}
+
+void CFrame::endEdit(int32_t tag) {
+  if (editor) editor->endEdit(tag);
+}
+
+void CFrame::doIdleStuff() {
+  if (editor) editor->doIdleStuff();
+}
+
+int32_t CFrame::getKnobMode() const { return AEffGUIEditor::knobMode; }
+
+MouseState CFrame::pollMouse() {
+  if (window) return window->pollMouse();
+  return MouseState{CPoint(), 0};
+}
+
+}  // namespace VSTGUI

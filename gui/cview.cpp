@@ -1,0 +1,55 @@
+#include "gui/cview.h"
+
+#include "gui/cbitmap.h"
+
+namespace VSTGUI {
+
+CView::CView(const CRect& size) : size(size) {}
+
+CView::~CView() {
+  if (background) background->forget();
+}
+
+void CView::draw(CDrawContext* context) {
+  if (background) background->draw(context, size);
+  setDirty(false);
+}
+
+void CView::mouse(CDrawContext*, CPoint&, int32_t) {}
+
+bool CView::onWheel(CDrawContext*, const CPoint&, float, int32_t) { return false; }
+
+int32_t CView::onKeyDown(VstKeyCode&) { return kKeyNotHandled; }
+
+int32_t CView::onKeyUp(VstKeyCode&) { return kKeyNotHandled; }
+
+void CView::setBackground(CBitmap* bitmap) {
+  if (bitmap) bitmap->remember();
+  if (background) background->forget();
+  background = bitmap;
+  setDirty(true);
+}
+
+CViewContainer::CViewContainer(const CRect& size) : CView(size) {}
+
+CViewContainer::~CViewContainer() { removeAllViews(); }
+
+void CViewContainer::addView(CView* view) {
+  if (!view) return;
+  views.push_back(view);
+  view->attached(frame);
+}
+
+CView* CViewContainer::getViewAt(const CPoint& where) const {
+  for (auto it = views.rbegin(); it != views.rend(); ++it) {
+    if ((*it)->getMouseEnabled() && (*it)->getViewSize().pointInside(where)) return *it;
+  }
+  return nullptr;
+}
+
+void CViewContainer::removeAllViews() {
+  for (CView* view : views) view->forget();
+  views.clear();
+}
+
+}  // namespace VSTGUI

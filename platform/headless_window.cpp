@@ -1,0 +1,120 @@
+#include "platform/headless_window.h"
+
+#include <algorithm>
+
+namespace platform {
+
+using VSTGUI::CPoint;
+using VSTGUI::CRect;
+using VSTGUI::MouseState;
+
+namespace {
+std::vector<HeadlessWindow*>& liveWindows() {
+  static std::vector<HeadlessWindow*> windows;
+  return windows;
+}
+}  // namespace
+
+HeadlessWindow::HeadlessWindow(void* parent, int32_t width, int32_t height)
+    : parentWindow(parent),
+      width(width),
+      height(height),
+      shown(static_cast<size_t>(width) * height, 0) {
+  liveWindows().push_back(this);
+  // A newly mapped window is asked to paint itself once.
+  queuePaint(CRect(0, 0, width, height));
+}
+
+HeadlessWindow::~HeadlessWindow() {
+  auto& windows = liveWindows();
+  windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
+}
+
+std::unique_ptr<VSTGUI::PlatformWindow> HeadlessWindow::create(void* parent, int32_t width,
+                                                               int32_t height) {
+  if (!parent || width <= 0 || height <= 0) return nullptr;
+  return std::unique_ptr<VSTGUI::PlatformWindow>(new HeadlessWindow(parent, width, height));
+}
+
+HeadlessWindow* HeadlessWindow::latest() {
+  auto& windows = liveWindows();
+  return windows.empty() ? nullptr : windows.back();
+}
+
+int HeadlessWindow::liveCount() { return static_cast<int>(liveWindows().size()); }
+
+void HeadlessWindow::queuePaint(const CRect& area) {
+  events.push_back(Event{Event::kPaint, area, CPoint(), 0, 0.0f});
+}
+
+void HeadlessWindow::queueMouseDown(const CPoint& where, int32_t buttons) {
+  events.push_back(Event{Event::kPress, CRect(), where, buttons, 0.0f});
+  lastMouse = MouseState{where, buttons};
+}
+
+void HeadlessWindow::queueWheel(const CPoint& where, float distance, int32_t buttons) {
+  events.push_back(Event{Event::kWheel, CRect(), where, buttons, distance});
+}
+
+void HeadlessWindow::scriptMouse(const std::vector<MouseState>& states) {
+  script.assign(states.begin(), states.end());
+}
+
+uint32_t HeadlessWindow::pixel(int32_t x, int32_t y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+  return shown[static_cast<size_t>(y) * width + x];
+}
+
+void HeadlessWindow::processEvents(VSTGUI::PlatformWindowEvents& sink) {
+  while (!events.empty()) {
+    const Event event = events.front();
+    events.pop_front();
+    switch (event.kind) {
+      case Event::kPaint:
+        sink.onPaint(event.area);
+        break;
+      case Event::kPress:
+        sink.onMouseDown(event.where, event.buttons);
+        break;
+      case Event::kWheel:
+        sink.onMouseWheel(event.where, event.distance, event.buttons);
+        break;
+    }
+  }
+}
+
+bool HeadlessWindow::processOnePaint(VSTGUI::PlatformWindowEvents& sink) {
+  for (auto it = events.begin(); it != events.end(); ++it) {
+    if (it->kind == Event::kPaint) {
+      const CRect area = it->area;
+      events.erase(it);
+      sink.onPaint(area);
+      return true;
+    }
+  }
+  return false;
+}
+
+void HeadlessWindow::present(const VSTGUI::PixelView& image, const CRect& area) {
+  const CRect clipped = area.intersect(CRect(0, 0, std::min(width, image.width),
+                                             std::min(height, image.height)));
+  if (clipped.isEmpty() || !image.pixels) return;
+  presented.push_back(clipped);
+  for (int32_t y = clipped.top; y < clipped.bottom; ++y)
+    for (int32_t x = clipped.left; x < clipped.right; ++x)
+      shown[static_cast<size_t>(y) * width + x] =
+          image.pixels[static_cast<size_t>(y) * image.stride + x];
+}
+
+MouseState HeadlessWindow::pollMouse() {
+  ++polls;
+  if (!script.empty()) {
+    lastMouse = script.front();
+    script.pop_front();
+  } else {
+    lastMouse.buttons = 0;
+  }
+  return lastMouse;
+}
+
+}  // namespace platform

@@ -1,0 +1,15 @@
+// The frame's window on X11: a child of the host's window on a connection of
+// its own. Events are read without blocking whenever the editor idles.
+#pragma once
+
+#include <memory>
+
+#include "gui/platform_window.h"
+
+namespace platform {
+
+// Null when there is no parent, no display or the parent is not a window.
+std::unique_ptr<VSTGUI::PlatformWindow> createX11Window(void* parent, int32_t width,
+                                                        int32_t height);
+
+}  // namespace platform
