@@ -344,7 +344,9 @@ TEST(SampleLoop, FullRepeatStaysBoundedAtEveryRate) {
     }
     EXPECT_LT(peak, 4.0);
     // The echo is heard, except where the 200 Hz high-pass passes nothing.
-    if (fs > 400.0f) EXPECT_GT(peak, 0.25);
+    if (fs > 400.0f) {
+      EXPECT_GT(peak, 0.25);
+    }
   }
 }
 
