@@ -3,7 +3,6 @@
 // into each line, cross-feed or ping-pong routing and the output mix. All
 // signal arithmetic is in 64-bit floats whatever the sample type.
 #include <cmath>
-#include <cstring>
 
 #include "engine/echo_engine.h"
 
@@ -17,12 +16,15 @@ inline double lineValue(double x) {
   return std::isfinite(y) ? y : 0.0;
 }
 
+// Both inputs of a frame are read before either output is written, so any
+// sharing of buffers between inputs and outputs is safe.
 template <typename Sample>
 void copyThrough(const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames) {
-  for (int c = 0; c < 2; ++c) {
-    if (inputs[c] != outputs[c]) {
-      std::memmove(outputs[c], inputs[c], sizeof(Sample) * static_cast<size_t>(sampleFrames));
-    }
+  for (int32_t i = 0; i < sampleFrames; ++i) {
+    const Sample l = inputs[0][i];
+    const Sample r = inputs[1][i];
+    outputs[0][i] = l;
+    outputs[1][i] = r;
   }
 }
 
@@ -48,7 +50,7 @@ void EchoEngine::processBlock(const EchoParams& params, bool monoIO, const Sampl
                               Sample* const* outputs, int32_t sampleFrames) {
   if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
   if (!hasDelayMemory()) {
-    if (sampleFrames > 0) copyThrough(inputs, outputs, sampleFrames);
+    copyThrough(inputs, outputs, sampleFrames);
     return;
   }
   if (switchOn(params.mute)) {
