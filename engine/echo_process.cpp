@@ -69,13 +69,13 @@ void EchoEngine::processMuted(const Sample* const* inputs, Sample* const* output
   Sample* outL = outputs[0];
   Sample* outR = outputs[1];
   for (int32_t i = 0; i < sampleFrames; ++i) {
+    const Sample l = inL[i];
+    const Sample r = inR[i];
     if (muteGain.settled) {
-      outL[i] = inL[i];
-      outR[i] = inR[i];
+      outL[i] = l;
+      outR[i] = r;
     } else {
       const float g = muteGain.step();
-      const Sample l = inL[i];
-      const Sample r = inR[i];
       outL[i] = scaleByGain(l, g);
       outR[i] = scaleByGain(r, g);
     }
