@@ -5,7 +5,11 @@
 // Defined by the effect (framework/quillet.cpp); null when it cannot be made.
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
 
+#if defined(_WIN32)
+#define QUILLET_EXPORT __declspec(dllexport)
+#else
 #define QUILLET_EXPORT __attribute__((visibility("default")))
+#endif
 
 extern "C" {
 
@@ -22,9 +26,12 @@ QUILLET_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
   }
 }
 
+#if defined(__ELF__)
 // g++ will not accept a function named main with this signature: declare
 // another name whose assembler symbol is "main" and alias it to the same code.
+// A Windows DLL gets its "main" export from the module-definition file.
 QUILLET_EXPORT AEffect* vstPluginMainAlias(audioMasterCallback audioMaster) __asm__("main")
     __attribute__((alias("VSTPluginMain")));
+#endif
 
 }  // extern "C"
