@@ -27,11 +27,16 @@ class HostCallback {
   void setTempo(double bpm);
   void setSampleRate(double rate);
   void setTimeAvailable(bool available);  // false: audioMasterGetTime answers 0
+  void setBlockSize(VstInt32 frames);     // audioMasterGetBlockSize
+  void setSamplePosition(double frames);  // where the transport stands
+  double tempo() const;
+  // Requests are recorded under a lock; read them when no other thread calls in.
   const std::vector<HostRequest>& requests() const;
   size_t count(VstInt32 opcode) const;
   void clear();
   VstIntPtr handle(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                    float opt);
+
  private:
   struct State;
   std::shared_ptr<State> state;
@@ -44,6 +49,7 @@ class PluginLibrary {
   static std::unique_ptr<PluginLibrary> load(const std::string& path, std::string* error);
   ~PluginLibrary();
   VstPluginMainProc entry() const;
+
  private:
   PluginLibrary() = default;
   void* handle = nullptr;
@@ -58,10 +64,11 @@ class PluginInstance {
   ~PluginInstance();
   AEffect* effect() const { return aeffect; }
   HostCallback& host() { return *callback; }
-  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                     void* ptr = nullptr, float opt = 0.0f);
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f);
   // Closes now; effect() is null afterwards.
   void close();
+
  private:
   PluginInstance() = default;
   AEffect* aeffect = nullptr;

@@ -1,0 +1,78 @@
+// vst2-host info PLUGIN.so: what a host sees of a plug-in.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/opened_plugin.h"
+#include "host/plugin_text.h"
+
+using namespace vsthost;
+
+namespace {
+
+void row(const char* label, const std::string& value) {
+  std::printf("%-17s %s\n", label, value.c_str());
+}
+
+std::string text(PluginInstance& p, VstInt32 opcode) { return printable(queryText(p, opcode)); }
+
+void printPrograms(PluginInstance& p) {
+  const AEffect* e = p.effect();
+  const VstIntPtr current = p.dispatch(effGetProgram);
+  row("Programs:", std::to_string(e->numPrograms) + " (current " + std::to_string(current) +
+                       ": \"" + text(p, effGetProgramName) + "\")");
+  for (VstInt32 i = 0; i < e->numPrograms; ++i) {
+    char name[kTextBufferSize] = {};
+    if (p.dispatch(effGetProgramNameIndexed, i, -1, name) == 0) break;  // not offered
+    name[sizeof(name) - 1] = '\0';
+    std::printf("  %3d  %s\n", i, printable(name).c_str());
+  }
+}
+
+void printParameters(PluginInstance& p) {
+  const AEffect* e = p.effect();
+  row("Parameters:", std::to_string(e->numParams));
+  if (e->numParams <= 0) return;
+  std::printf("  %5s  %-24s %-10s %-9s %s\n", "index", "name", "label", "default", "display");
+  for (VstInt32 i = 0; i < e->numParams; ++i) {
+    const float value = e->getParameter ? e->getParameter(p.effect(), i) : 0.0f;
+    std::printf("  %5d  %-24s %-10s %-9.6f %s\n", i, printable(parameterName(p, i)).c_str(),
+                printable(parameterLabel(p, i)).c_str(), value,
+                printable(parameterDisplay(p, i)).c_str());
+  }
+}
+
+}  // namespace
+
+int runInfoCommand(const std::vector<std::string>& args) {
+  if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
+    std::fprintf(stderr, "usage: vst2-host info PLUGIN.so\n");
+    return 2;
+  }
+  OpenedPlugin plugin;
+  std::string error;
+  if (!openPlugin(args[0], &plugin, &error)) {
+    std::fprintf(stderr, "vst2-host: %s\n", error.c_str());
+    return 1;
+  }
+  PluginInstance& p = *plugin;
+  const AEffect* e = p.effect();
+  row("File:", args[0]);
+  row("Effect name:", "\"" + text(p, effGetEffectName) + "\"");
+  row("Vendor:", "\"" + text(p, effGetVendorString) + "\"");
+  row("Product:", "\"" + text(p, effGetProductString) + "\"");
+  row("Vendor version:", std::to_string(p.dispatch(effGetVendorVersion)));
+  row("Plug-in version:", std::to_string(e->version));
+  row("VST version:", std::to_string(p.dispatch(effGetVstVersion)));
+  const VstIntPtr category = p.dispatch(effGetPlugCategory);
+  row("Category:", categoryName(category) + " (" + std::to_string(category) + ")");
+  row("Unique ID:", fourCharText(e->uniqueID));
+  row("Inputs:", std::to_string(e->numInputs));
+  row("Outputs:", std::to_string(e->numOutputs));
+  row("Flags:", flagNames(e->flags));
+  row("Initial delay:", std::to_string(e->initialDelay) + " samples");
+  row("Tail size:", std::to_string(p.dispatch(effGetTailSize)) + " samples");
+  printPrograms(p);
+  printParameters(p);
+  return 0;
+}
