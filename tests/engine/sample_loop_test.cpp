@@ -1,4 +1,7 @@
-// The echo sample loop driven directly: mix, routing, mute and bad input.
+// The echo sample loop driven directly, where a host could not fix the noise
+// seed or look inside: exact echo shape, precision agreement across stretches
+// and mute, NaN input, empty blocks, full feedback at every rate. Routing, mix
+// and mute as a host hears them are tested through the plug-ins.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -28,27 +31,6 @@ Stereo<Sample> noise(size_t frames, unsigned seed, double amplitude = 0.5) {
   return s;
 }
 
-double energy(const std::vector<double>& x, size_t from, size_t count) {
-  double e = 0.0;
-  for (size_t i = from; i < from + count && i < x.size(); ++i) e += x[i] * x[i];
-  return e;
-}
-
-TEST(SampleLoop, DefaultsPassInputThroughExactly) {
-  const EchoParams defaults;
-  EchoEngine e32, e64;
-  prepare(e32, 44100.0f, defaults);
-  prepare(e64, 44100.0f, defaults);
-  const auto in32 = noise<float>(20000, 1);
-  const auto in64 = noise<double>(20000, 1);
-  const auto out32 = render(e32, defaults, in32);
-  const auto out64 = render(e64, defaults, in64);
-  EXPECT_EQ(out32.left, in32.left);
-  EXPECT_EQ(out32.right, in32.right);
-  EXPECT_EQ(out64.left, in64.left);
-  EXPECT_EQ(out64.right, in64.right);
-}
-
 TEST(SampleLoop, ImpulseGivesOneFilteredEchoAfterDelayLength) {
   const EchoParams p = echoOnly(0.0f);
   EchoEngine engine;
@@ -73,139 +55,6 @@ TEST(SampleLoop, ImpulseGivesOneFilteredEchoAfterDelayLength) {
   // "Repeat" 0: no second echo; "Pan" 0: nothing on the right.
   EXPECT_EQ(firstAbove(out.left, 1e-12, L + 4000), -1);
   EXPECT_EQ(firstAbove(out.right, 0.0), -1);
-}
-
-TEST(SampleLoop, CrossFeedOneAlternatesSides) {
-  EchoParams p = echoOnly();
-  p.xFeed = 1.0f;
-  p.repeat = 0.5f;
-  EchoEngine engine;
-  prepare(engine, 44100.0f, p);
-  const size_t L = static_cast<size_t>(engine.delayLength);
-  Stereo<double> in(4 * L);
-  in.left[0] = 1.0;
-  const auto out = render(engine, p, in);
-  EXPECT_GT(energy(out.right, L, 400), 1e6 * energy(out.left, L, 400));
-  EXPECT_GT(energy(out.left, 2 * L, 400), 1e6 * energy(out.right, 2 * L, 400));
-  EXPECT_GT(energy(out.right, 3 * L, 400), 1e6 * energy(out.left, 3 * L, 400));
-}
-
-TEST(SampleLoop, PingPongFromLeftIgnoresRightInput) {
-  EchoParams p = echoOnly();
-  p.dry = 1.0f;
-  p.repeat = 0.5f;
-  p.pingPong = 0.5f;
-  EchoEngine engine;
-  prepare(engine, 44100.0f, p);
-  Stereo<double> in(20000);
-  in.right[0] = 1.0;
-  const auto out = render(engine, p, in);
-  EXPECT_NEAR(out.right[0], 1.0, 1e-12);
-  EXPECT_EQ(firstAbove(out.right, 1e-12, 1), -1);
-  EXPECT_EQ(firstAbove(out.left, 1e-12), -1);
-}
-
-TEST(SampleLoop, PingPongModesAlternateFromTheirInput) {
-  for (const bool fromLeft : {true, false}) {
-    SCOPED_TRACE(fromLeft ? "from left" : "from right");
-    EchoParams p = echoOnly();
-    p.repeat = 0.5f;
-    p.pingPong = fromLeft ? 0.5f : 1.0f;
-    EchoEngine engine;
-    prepare(engine, 44100.0f, p);
-    const size_t L = static_cast<size_t>(engine.delayLength);
-    Stereo<double> in(4 * L);
-    (fromLeft ? in.left : in.right)[0] = 1.0;
-    (fromLeft ? in.right : in.left)[0] = 1.0;  // not fed: dry only, and dry is 0
-    const auto out = render(engine, p, in);
-    const auto& first = fromLeft ? out.left : out.right;
-    const auto& second = fromLeft ? out.right : out.left;
-    EXPECT_GT(energy(first, L, 400), 1e6 * energy(second, L, 400));
-    EXPECT_GT(energy(second, 2 * L, 400), 1e6 * energy(first, 2 * L, 400));
-    EXPECT_GT(energy(first, 3 * L, 400), 1e6 * energy(second, 3 * L, 400));
-  }
-}
-
-TEST(SampleLoop, MonoOutGivesTheMeanOnBothSides) {
-  EchoParams p = echoOnly(0.3f);
-  p.dry = 0.7f;
-  p.repeat = 0.4f;
-  EchoEngine stereo, mono;
-  prepare(stereo, 44100.0f, p);
-  prepare(mono, 44100.0f, p);
-  const auto in = noise<double>(12000, 2);
-  const auto split = render(stereo, p, in);
-  p.monoOut = 1.0f;
-  const auto mixed = render(mono, p, in);
-  for (size_t i = 0; i < in.size(); ++i) {
-    ASSERT_EQ(mixed.left[i], (split.right[i] + split.left[i]) * 0.5) << i;
-    ASSERT_EQ(mixed.right[i], mixed.left[i]) << i;
-  }
-}
-
-TEST(SampleLoop, MonoPathIgnoresRightInputPanAndMonoOut) {
-  EchoParams p = echoOnly(1.0f);  // "Pan" 1 would silence a stereo left echo
-  p.monoOut = 1.0f;
-  EchoEngine engine;
-  prepare(engine, 44100.0f, p);
-  const size_t L = static_cast<size_t>(engine.delayLength);
-  Stereo<double> in(2 * L);
-  in.left[0] = 1.0;
-  in.right[10] = 1.0;
-  const auto out = render(engine, p, in, 512, true);
-  EXPECT_EQ(firstAbove(out.left, 1e-12), static_cast<long>(L));
-  EXPECT_EQ(firstAbove(out.right, 1e-12), -1);
-}
-
-TEST(SampleLoop, MuteFadesInAndEmptiesTheEcho) {
-  EchoParams p = echoOnly();
-  p.dry = 1.0f;
-  p.repeat = 0.7f;
-  EchoEngine engine;
-  prepare(engine, 44100.0f, p);
-  const size_t L = static_cast<size_t>(engine.delayLength);
-  Stereo<double> impulse(L / 2);
-  impulse.left[0] = 1.0;
-  render(engine, p, impulse);
-
-  p.mute = 1.0f;
-  engine.parameterChanged(kEchoMute, p);
-  Stereo<double> ones(4096);
-  std::fill(ones.left.begin(), ones.left.end(), 1.0);
-  std::fill(ones.right.begin(), ones.right.end(), -1.0);
-  const auto faded = render(engine, p, ones);
-  const float c = engine.muteGain.coefficient;
-  float g = 0.0f;
-  for (size_t i = 0; i < ones.size(); ++i) {
-    g = (g - 1.0f) * c + 1.0f;
-    ASSERT_EQ(faded.left[i], static_cast<double>(g)) << i;
-    ASSERT_EQ(faded.right[i], -static_cast<double>(g)) << i;
-  }
-  EXPECT_NEAR(faded.left[881], 1.0 - std::exp(-1.0), 1e-3);  // 20 ms
-
-  // Off again: the impulse's echo was cleared, only the dry signal remains.
-  p.mute = 0.0f;
-  engine.parameterChanged(kEchoMute, p);
-  Stereo<double> silence(2 * L);
-  const auto after = render(engine, p, silence);
-  EXPECT_EQ(firstAbove(after.left, 1e-12), -1);
-  EXPECT_EQ(firstAbove(after.right, 1e-12), -1);
-}
-
-TEST(SampleLoop, SilenceGivesTinyOutputsOfAlternatingSign) {
-  EchoParams p = echoOnly();
-  EchoEngine engine;
-  prepare(engine, 44100.0f, p);
-  Stereo<double> silence(512 * 6);
-  const auto out = render(engine, p, silence);
-  for (int block = 1; block < 6; ++block) {
-    const double end = out.left[512 * block + 511];
-    const double before = out.left[512 * block - 1];
-    EXPECT_GT(std::fabs(end), 1e-16);
-    EXPECT_LT(std::fabs(end), 1e-14);
-    EXPECT_LT(end * before, 0.0) << block;
-    EXPECT_EQ(out.right[512 * block + 511], end);
-  }
 }
 
 TEST(SampleLoop, SingleAndDoublePrecisionAgreeUpToOutputRounding) {
@@ -257,41 +106,6 @@ TEST(SampleLoop, NanInputDoesNotPoisonTheEcho) {
   for (const double* h : {&engine.hpL.y1, &engine.shelfL.y1, &engine.lpR.y2}) {
     EXPECT_TRUE(std::isfinite(*h));
   }
-}
-
-TEST(SampleLoop, NullChannelsAreLeftAlone) {
-  EchoEngine engine;
-  prepare(engine, 44100.0f, echoOnly());
-  float in[4] = {1, 2, 3, 4};
-  float out[4] = {7, 7, 7, 7};
-  float* const outs[2] = {out, nullptr};
-  const float* ins[2] = {in, in};
-  engine.process(echoOnly(), false, ins, outs, 4);
-  engine.process(echoOnly(), false, nullptr, outs, 4);
-  float* const goodOuts[2] = {out, out};
-  engine.process(echoOnly(), false, nullptr, goodOuts, 4);
-  const float* halfIns[2] = {nullptr, in};
-  engine.process(echoOnly(), false, halfIns, goodOuts, 4);
-  for (float v : out) EXPECT_EQ(v, 7.0f);
-}
-
-TEST(SampleLoop, PassesThroughWithoutAUsableRate) {
-  for (float fs : {-1.0f, 0.0f, NAN, 1.0f, 30.0f, 5.0e6f}) {
-    SCOPED_TRACE(fs);
-    EchoEngine engine;
-    EchoParams p = echoOnly();
-    p.repeat = 1.0f;
-    prepare(engine, fs, p);
-    const auto in = noise<double>(1500, 5);
-    const auto out = render(engine, p, in);
-    EXPECT_EQ(out.left, in.left);
-    EXPECT_EQ(out.right, in.right);
-  }
-  EchoEngine never;  // no sample rate at all
-  const auto in = noise<float>(700, 6);
-  const auto out = render(never, echoOnly(), in);
-  EXPECT_EQ(out.left, in.left);
-  EXPECT_EQ(out.right, in.right);
 }
 
 TEST(SampleLoop, EmptyBlocksWriteNothing) {
