@@ -16,25 +16,23 @@ int32_t lengthAt(float delay, float range, float fs) {
   return static_cast<int32_t>(delaySamples(delay, range, fs));
 }
 
-TEST(DelayLength, EveryRangeAt44100) {
-  EXPECT_EQ(lengthAt(0.0f, 0.0f, 44100.0f), 1323);
-  EXPECT_EQ(lengthAt(1.0f, 0.0f, 44100.0f), 7056);
-  EXPECT_EQ(lengthAt(0.0f, 0.5f, 44100.0f), 5292);
-  EXPECT_EQ(lengthAt(1.0f, 0.5f, 44100.0f), 28665);
-  EXPECT_EQ(lengthAt(0.0f, 1.0f, 44100.0f), 21168);
-  EXPECT_EQ(lengthAt(1.0f, 1.0f, 44100.0f), 114660);
-  EXPECT_EQ(lengthAt(0.5f, 0.0f, 44100.0f), 4189);
-  EXPECT_EQ(lengthAt(0.5f, 0.5f, 44100.0f), 11135);
-  EXPECT_EQ(lengthAt(0.5f, 1.0f, 44100.0f), 32854);
-}
+struct LengthCase {
+  float delay, range, fs;
+  int32_t samples;
+};
 
-TEST(DelayLength, EveryRangeAt48000) {
-  EXPECT_EQ(lengthAt(0.0f, 0.0f, 48000.0f), 1440);
-  EXPECT_EQ(lengthAt(1.0f, 0.0f, 48000.0f), 7680);
-  EXPECT_EQ(lengthAt(0.0f, 0.5f, 48000.0f), 5760);
-  EXPECT_EQ(lengthAt(1.0f, 0.5f, 48000.0f), 31200);
-  EXPECT_EQ(lengthAt(0.0f, 1.0f, 48000.0f), 23040);
-  EXPECT_EQ(lengthAt(1.0f, 1.0f, 48000.0f), 124800);
+TEST(DelayLength, EveryRangeAt44100And48000) {
+  const LengthCase cases[] = {
+      {0.0f, 0.0f, 44100.0f, 1323},  {1.0f, 0.0f, 44100.0f, 7056},  {0.0f, 0.5f, 44100.0f, 5292},
+      {1.0f, 0.5f, 44100.0f, 28665}, {0.0f, 1.0f, 44100.0f, 21168}, {1.0f, 1.0f, 44100.0f, 114660},
+      {0.5f, 0.0f, 44100.0f, 4189},  {0.5f, 0.5f, 44100.0f, 11135}, {0.5f, 1.0f, 44100.0f, 32854},
+      {0.0f, 0.0f, 48000.0f, 1440},  {1.0f, 0.0f, 48000.0f, 7680},  {0.0f, 0.5f, 48000.0f, 5760},
+      {1.0f, 0.5f, 48000.0f, 31200}, {0.0f, 1.0f, 48000.0f, 23040}, {1.0f, 1.0f, 48000.0f, 124800},
+  };
+  for (const LengthCase& c : cases) {
+    EXPECT_EQ(lengthAt(c.delay, c.range, c.fs), c.samples)
+        << c.delay << " " << c.range << " " << c.fs;
+  }
 }
 
 TEST(DelayLength, RangeThresholds) {
