@@ -314,7 +314,7 @@ Image drawBackground(const Font& bold, const Font& regular, const Font& plateFon
         const float streak = acc / (2 * span) - 0.5f;
         const float fine = noise[static_cast<size_t>(y) * w + px] - 0.5f;
         const float vertical = 0.04f * (1.0f - static_cast<float>(y) / h);
-        const float l = 0.70f + vertical + 0.09f * streak * 3 + 0.018f * fine + 0.012f * (rowTone[y] - 0.5f);
+        const float l = 0.73f + vertical + 0.09f * streak * 3 + 0.018f * fine + 0.012f * (rowTone[y] - 0.5f);
         img.at(px, y) = rgb(l * 0.985f, l * 0.99f, l);
       }
     }
@@ -324,7 +324,10 @@ Image drawBackground(const Font& bold, const Font& regular, const Font& plateFon
          const float outer = sdRoundRect(x, y, 0, 0, w, h, 2);
          return std::fmax(outer, -(outer + 2.0f));
        },
-       [&](float x, float y) { return (x + y < (w + h) / 2.0f && (x < 3 || y < 3)) ? rgb(1, 1, 1, 0.6f) : rgb(0, 0, 0, 0.45f); });
+       [&](float x, float y) {
+         const bool lit = (x < 3 || y < 3) && x < w - 3 && y < h - 3;
+         return lit ? rgb(1, 1, 1, 0.6f) : rgb(0, 0, 0, 0.45f);
+       });
   Printer p{img, bold};
   Printer light{img, regular};
 
@@ -355,9 +358,9 @@ Image drawBackground(const Font& bold, const Font& regular, const Font& plateFon
   }
   {
     const float cx = panel::kXFeedKnob.left + 15.0f, cy = panel::kXFeedKnob.top + 15.0f;
-    const float r = 24.0f;
+    const float r = 25.0f;
     light.text("s", 10.0f, cx + dirX(knobAngle(0)) * r, cy + dirY(knobAngle(0)) * r + 3.6f);
-    light.text("m", 10.0f, cx, cy - r + 3.6f);
+    light.text("m", 10.0f, cx, cy - r - 1.0f);
     light.text("x", 10.0f, cx + dirX(knobAngle(1)) * r, cy + dirY(knobAngle(1)) * r + 3.6f);
   }
   // Range selector.
