@@ -4,6 +4,8 @@
 #include "gui/cbitmap.h"
 #include "gui/ccontrol.h"
 
+#include <vector>
+
 namespace VSTGUI {
 
 CFrame::CFrame(const CRect& size, void* systemWindow, AEffGUIEditor* editor)
@@ -29,12 +31,16 @@ bool CFrame::processOnePaint() { return window && window->processOnePaint(*this)
 
 void CFrame::idle() {
   if (!painted) return;
+  // Collect first: repainting one control also draws the part of an
+  // overlapping one inside it, which marks that one clean although the rest
+  // of it still shows the old value.
+  std::vector<CView*> dirtyViews;
+  for (CView* view : views)
+    if (view->isDirty()) dirtyViews.push_back(view);
   CRect changed;
-  for (CView* view : views) {
-    if (view->isDirty()) {
-      paintOffscreen(view->getViewSize());
-      changed = changed.unite(view->getViewSize());
-    }
+  for (CView* view : dirtyViews) {
+    paintOffscreen(view->getViewSize());
+    changed = changed.unite(view->getViewSize());
   }
   if (changed.isEmpty() || !window) return;
   window->present(PixelView{offscreen->getPixels(), offscreen->getWidth(),

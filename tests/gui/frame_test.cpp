@@ -121,3 +121,18 @@ TEST_F(Frame, NoParentMeansNoWindowAndNothingBreaks) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Frame, OverlappingDirtyViewsAreBothRedrawnWhole) {
+  // Both change; repainting the lower one draws the overlapping part of the
+  // upper one, which must not keep the rest of it from being redrawn.
+  lower->setValue(1.0f);
+  upper->setValue(1.0f);
+  frame->idle();
+  EXPECT_EQ(shown(5, 5), 0x800000u);
+  EXPECT_EQ(shown(15, 5), 0x008000u);
+  EXPECT_EQ(shown(25, 5), 0x008000u);
+}
+
+}  // namespace
