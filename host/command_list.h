@@ -2,3 +2,7 @@
 // `int run<Name>Command(const std::vector<std::string>& args)` and one line here.
 // SUBCOMMAND(word on the command line, function, one-line summary)
 SUBCOMMAND("info", runInfoCommand, "PLUGIN.so: names, identity, flags and parameters")
+SUBCOMMAND("snapshot", runSnapshotCommand,
+           "PLUGIN.so -o PANEL.png [--set NAME=VALUE...]: picture of the editor")
+SUBCOMMAND("render", runRenderCommand, "PLUGIN.so [INPUT] -o OUTPUT: audio through a plug-in")
+SUBCOMMAND("preset", runPresetCommand, "save PLUGIN.so FILE | show FILE: .fxp and .fxb presets")

@@ -1,0 +1,49 @@
+// Runs audio through a plug-in block by block, as a DAW plays a track: the
+// transport advances, automation ramps are applied at each block start, and
+// after the input the plug-in keeps processing silence for the tail.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/audio_file.h"
+#include "host/plugin_host.h"
+
+namespace vsthost {
+
+constexpr VstInt32 kMaxRenderBlock = 8192;
+
+// A linear ramp of one parameter between two times; before t0 it holds
+// `from`, from t1 on it holds `to`.
+struct ParamRamp {
+  VstInt32 index = 0;
+  float from = 0.0f;
+  float to = 0.0f;
+  double t0 = 0.0;
+  double t1 = 0.0;
+  float valueAt(double seconds) const;
+};
+
+struct RenderSettings {
+  VstInt32 blockSize = 512;
+  bool doublePrecision = false;
+  double tailSeconds = 0.0;
+  double tempo = 120.0;
+  std::vector<ParamRamp> ramps;
+  std::function<void(double fraction)> progress;  // 0..1, at most a few hundred calls
+};
+
+// The plug-in must be open; it is set to the input's sample rate, switched on,
+// run and switched off again. The output has one channel per plug-in output.
+// Mono input feeds every plug-in input; otherwise input i feeds plug-in input i.
+bool renderThrough(PluginInstance& plugin, const AudioData& input, const RenderSettings& settings,
+                   AudioData* output, std::string* error);
+
+struct ChannelLevels {
+  double peak = 0.0;
+  double rms = 0.0;
+};
+std::vector<ChannelLevels> measureLevels(const AudioData& audio);
+
+}  // namespace vsthost
