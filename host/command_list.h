@@ -6,3 +6,4 @@ SUBCOMMAND("snapshot", runSnapshotCommand,
            "PLUGIN.so -o PANEL.png [--set NAME=VALUE...]: picture of the editor")
 SUBCOMMAND("render", runRenderCommand, "PLUGIN.so [INPUT] -o OUTPUT: audio through a plug-in")
 SUBCOMMAND("preset", runPresetCommand, "save PLUGIN.so FILE | show FILE: .fxp and .fxb presets")
+SUBCOMMAND("validate", runValidateCommand, "PLUGIN.so: checks a plug-in as industry validators do")

@@ -27,7 +27,8 @@ class Checker {
   void check(const std::string& name, bool ok, const std::string& detail = "") {
     ++result.checksRun;
     if (!ok) fail(name + (detail.empty() ? "" : ": " + detail));
-    if (options.log) std::fprintf(options.log, "  editor: %-52s %s\n", name.c_str(), ok ? "ok" : "FAILED");
+    if (options.log)
+      std::fprintf(options.log, "  editor: %-52s %s\n", name.c_str(), ok ? "ok" : "FAILED");
   }
 
   void fail(const std::string& what) { result.failures.push_back(what); }
@@ -71,8 +72,8 @@ EditorCheckResult checkEditor(const PluginLibrary& library, const EditorCheckOpt
   // Before any window exists: size, idle, close, keys.
   ERect before{};
   const bool hasRect = Checker::rectOf(*p, &before);
-  c.check("rectangle before open", hasRect && before.right > before.left &&
-                                         before.bottom > before.top);
+  c.check("rectangle before open",
+          hasRect && before.right > before.left && before.bottom > before.top);
   Checker::idle(*p, nullptr, 3);
   p->dispatch(effEditClose);
   c.check("idle and close before open", true);

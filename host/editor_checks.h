@@ -13,12 +13,12 @@
 namespace vsthost {
 
 struct EditorCheckOptions {
-  int cycles = 100;      // open/idle/close rounds
-  FILE* log = nullptr;   // one line per check when set
+  int cycles = 100;     // open/idle/close rounds
+  FILE* log = nullptr;  // one line per check when set
 };
 
 struct EditorCheckResult {
-  bool skipped = false;        // no editor, or no X display
+  bool skipped = false;  // no editor, or no X display
   std::string skipReason;
   std::vector<std::string> failures;
   int checksRun = 0;

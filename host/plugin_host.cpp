@@ -71,6 +71,7 @@ struct HostCallback::State {
   double samplePosition = 0.0;
   VstInt32 blockSize = 512;
   bool timeAvailable = true;
+  bool recording = true;
 };
 
 HostCallback::HostCallback() : state(std::make_shared<State>()) { state->requests.reserve(1024); }
@@ -81,6 +82,7 @@ void HostCallback::setTimeAvailable(bool available) { state->timeAvailable = ava
 void HostCallback::setBlockSize(VstInt32 frames) { state->blockSize = frames; }
 void HostCallback::setSamplePosition(double frames) { state->samplePosition = frames; }
 double HostCallback::tempo() const { return state->tempo; }
+void HostCallback::setRecording(bool on) { state->recording = on; }
 
 const std::vector<HostRequest>& HostCallback::requests() const { return state->requests; }
 
@@ -98,7 +100,7 @@ void HostCallback::clear() {
 
 VstIntPtr HostCallback::handle(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                void* ptr, float opt) {
-  {
+  if (state->recording) {
     std::lock_guard<std::mutex> guard(state->lock);
     state->requests.push_back(HostRequest{opcode, index, value, opt});
   }

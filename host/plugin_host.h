@@ -30,6 +30,8 @@ class HostCallback {
   void setBlockSize(VstInt32 frames);     // audioMasterGetBlockSize
   void setSamplePosition(double frames);  // where the transport stands
   double tempo() const;
+  // Off: requests are answered but not recorded, so answering allocates nothing.
+  void setRecording(bool on);
   // Requests are recorded under a lock; read them when no other thread calls in.
   const std::vector<HostRequest>& requests() const;
   size_t count(VstInt32 opcode) const;

@@ -1,0 +1,50 @@
+// vst2-host validate PLUGIN.so [--seconds S] [--seed N]
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/validator.h"
+
+using namespace vsthost;
+
+namespace {
+const char* kUsage =
+    "usage: vst2-host validate PLUGIN.so [--seconds S] [--seed N]\n"
+    "  --seconds S   length of the two-thread check (default 3)\n"
+    "  --seed N      seed of every random value (default 1)\n";
+
+int usage(const std::string& message) {
+  std::fprintf(stderr, "vst2-host validate: %s\n%s", message.c_str(), kUsage);
+  return 2;
+}
+}  // namespace
+
+int runValidateCommand(const std::vector<std::string>& args) {
+  ValidateOptions options;
+  std::string path;
+  for (size_t i = 0; i < args.size(); ++i) {
+    char* end = nullptr;
+    if (args[i] == "--seconds" && i + 1 < args.size()) {
+      options.threadSeconds = std::strtod(args[++i].c_str(), &end);
+      if (*end || !(options.threadSeconds >= 0.0 && options.threadSeconds <= 600.0))
+        return usage("--seconds wants 0 to 600");
+    } else if (args[i] == "--seed" && i + 1 < args.size()) {
+      options.seed = static_cast<uint32_t>(std::strtoul(args[++i].c_str(), &end, 10));
+      if (*end) return usage("--seed wants a whole number");
+    } else if (!args[i].empty() && args[i][0] == '-') {
+      return usage("unknown option " + args[i]);
+    } else if (path.empty()) {
+      path = args[i];
+    } else {
+      return usage("one plug-in at a time");
+    }
+  }
+  if (path.empty()) return usage("no plug-in given");
+  std::printf("vst2-host validate %s\n", path.c_str());
+  ValidationReport report(stdout);
+  validatePlugin(path, options, report);
+  std::printf("%d passed, %d failed\n", report.passed(), report.failed());
+  return report.failed() == 0 ? 0 : 1;
+}
