@@ -51,8 +51,8 @@ bool QuilletGUI::open(void* ptr) {
   setKnobMode(kLinearMode);
 
   CBitmap* background = bitmap(panel::kBackground);
-  CFrame* newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()),
-                                ptr, this);
+  CFrame* newFrame =
+      new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), ptr, this);
   newFrame->setBackground(background);
 
   auto bound = [&](CControl* control) {
@@ -80,16 +80,15 @@ bool QuilletGUI::open(void* ptr) {
   xFeedKnob = smallKnob(panel::kXFeedKnob, 7);
 
   rangeSwitch = new CHorizontalSwitch(rectOf(panel::kRangeSwitch), this, 3, 3,
-                                      panel::kRangeSwitch.height, 3,
-                                      bitmap(panel::kRangeSelector));
+                                      panel::kRangeSwitch.height, 3, bitmap(panel::kRangeSelector));
   bound(rangeSwitch);
-  noteModeSwitch = new CHorizontalSwitch(rectOf(panel::kNoteModeSwitch), this, kTagNoteMode, 3,
-                                         panel::kNoteModeSwitch.height, 3,
-                                         bitmap(panel::kNoteModeLamps));
+  noteModeSwitch =
+      new CHorizontalSwitch(rectOf(panel::kNoteModeSwitch), this, kTagNoteMode, 3,
+                            panel::kNoteModeSwitch.height, 3, bitmap(panel::kNoteModeLamps));
   newFrame->addView(noteModeSwitch);
-  pingPongSwitch = new CHorizontalSwitch(rectOf(panel::kPingPongSwitch), this, 10, 3,
-                                         panel::kPingPongSwitch.height, 3,
-                                         bitmap(panel::kPingPongLamps));
+  pingPongSwitch =
+      new CHorizontalSwitch(rectOf(panel::kPingPongSwitch), this, 10, 3,
+                            panel::kPingPongSwitch.height, 3, bitmap(panel::kPingPongLamps));
   bound(pingPongSwitch);
 
   for (int i = 0; i < 6; ++i) {
@@ -175,7 +174,8 @@ CControl* QuilletGUI::controlForTag(VstInt32 tag) const {
     case kTagNoteMode:
       return noteModeSwitch;
     default:
-      if (tag >= kTagWholeNote && tag <= kTagThirtySecondNote) return noteButtons[tag - kTagWholeNote];
+      if (tag >= kTagWholeNote && tag <= kTagThirtySecondNote)
+        return noteButtons[tag - kTagWholeNote];
       return nullptr;
   }
 }

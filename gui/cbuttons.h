@@ -9,9 +9,9 @@ namespace VSTGUI {
 // A row of positions chosen by where the mouse is across the picture.
 class CHorizontalSwitch : public CControl {
  public:
-  CHorizontalSwitch(const CRect& size, CControlListener* listener, int32_t tag,
-                    int32_t subPixmaps, int32_t heightOfOneImage, int32_t iMaxPositions,
-                    CBitmap* background, const CPoint& offset = CPoint());
+  CHorizontalSwitch(const CRect& size, CControlListener* listener, int32_t tag, int32_t subPixmaps,
+                    int32_t heightOfOneImage, int32_t iMaxPositions, CBitmap* background,
+                    const CPoint& offset = CPoint());
 
   void draw(CDrawContext* context) override;
   void mouse(CDrawContext* context, CPoint& where, int32_t buttons) override;
@@ -27,8 +27,8 @@ class CHorizontalSwitch : public CControl {
 // Lit while held; sends 1 on press (and while the mouse is inside) and 0 on release.
 class CKickButton : public CControl {
  public:
-  CKickButton(const CRect& size, CControlListener* listener, int32_t tag,
-              int32_t heightOfOneImage, CBitmap* background, const CPoint& offset = CPoint());
+  CKickButton(const CRect& size, CControlListener* listener, int32_t tag, int32_t heightOfOneImage,
+              CBitmap* background, const CPoint& offset = CPoint());
 
   void draw(CDrawContext* context) override;
   void mouse(CDrawContext* context, CPoint& where, int32_t buttons) override;

@@ -1,10 +1,10 @@
 #include "gui/cframe.h"
 
+#include <vector>
+
 #include "editor/aeff_gui_editor.h"
 #include "gui/cbitmap.h"
 #include "gui/ccontrol.h"
-
-#include <vector>
 
 namespace VSTGUI {
 
@@ -43,8 +43,8 @@ void CFrame::idle() {
     changed = changed.unite(view->getViewSize());
   }
   if (changed.isEmpty() || !window) return;
-  window->present(PixelView{offscreen->getPixels(), offscreen->getWidth(),
-                            offscreen->getHeight(), offscreen->getWidth()},
+  window->present(PixelView{offscreen->getPixels(), offscreen->getWidth(), offscreen->getHeight(),
+                            offscreen->getWidth()},
                   changed.intersect(size));
 }
 
@@ -63,8 +63,8 @@ void CFrame::redrawRect(const CRect& area) {
   paintOffscreen(area);
   const CRect shown = area.intersect(size);
   if (window && !shown.isEmpty())
-    window->present(PixelView{offscreen->getPixels(), offscreen->getWidth(),
-                              offscreen->getHeight(), offscreen->getWidth()},
+    window->present(PixelView{offscreen->getPixels(), offscreen->getWidth(), offscreen->getHeight(),
+                              offscreen->getWidth()},
                     shown);
 }
 

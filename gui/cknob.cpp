@@ -139,9 +139,8 @@ void CKnob::step(CDrawContext* context, float delta) {
   endEdit();
 }
 
-CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, int32_t tag,
-                     int32_t subPixmaps, int32_t heightOfOneImage, CBitmap* background,
-                     const CPoint& offset)
+CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, int32_t tag, int32_t subPixmaps,
+                     int32_t heightOfOneImage, CBitmap* background, const CPoint& offset)
     : CKnob(size, listener, tag, background),
       subPixmaps(subPixmaps),
       heightOfOneImage(heightOfOneImage) {

@@ -28,8 +28,7 @@ class CView : public CReferenceCounter {
   // A button press at `where`; `buttons` holds buttons and modifier keys.
   virtual void mouse(CDrawContext* context, CPoint& where, int32_t buttons);
   // True when the view used the wheel turn.
-  virtual bool onWheel(CDrawContext* context, const CPoint& where, float distance,
-                       int32_t buttons);
+  virtual bool onWheel(CDrawContext* context, const CPoint& where, float distance, int32_t buttons);
   virtual int32_t onKeyDown(VstKeyCode& keyCode);
   virtual int32_t onKeyUp(VstKeyCode& keyCode);
 

@@ -51,7 +51,7 @@ class PlatformWindow {
 // Makes the frame's child window inside `parent` (the host's window); null when
 // no window can be made there.
 using PlatformWindowFactory = std::unique_ptr<PlatformWindow> (*)(void* parent, int32_t width,
-                                                                 int32_t height);
+                                                                  int32_t height);
 
 // The backend the frames of this process use. The plug-in installs the
 // system's one; tests install the headless one.

@@ -96,8 +96,8 @@ bool HeadlessWindow::processOnePaint(VSTGUI::PlatformWindowEvents& sink) {
 }
 
 void HeadlessWindow::present(const VSTGUI::PixelView& image, const CRect& area) {
-  const CRect clipped = area.intersect(CRect(0, 0, std::min(width, image.width),
-                                             std::min(height, image.height)));
+  const CRect clipped =
+      area.intersect(CRect(0, 0, std::min(width, image.width), std::min(height, image.height)));
   if (clipped.isEmpty() || !image.pixels) return;
   presented.push_back(clipped);
   for (int32_t y = clipped.top; y < clipped.bottom; ++y)

@@ -93,9 +93,9 @@ std::unique_ptr<VSTGUI::PlatformWindow> X11Window::create(Window parent, int32_t
     attributes.event_mask = kEventMask;
     attributes.background_pixmap = None;  // we paint everything ourselves
     attributes.border_pixel = 0;
-    self->window = XCreateWindow(display, parent, 0, 0, width, height, 0, CopyFromParent,
-                                 InputOutput, CopyFromParent,
-                                 CWEventMask | CWBackPixmap | CWBorderPixel, &attributes);
+    self->window =
+        XCreateWindow(display, parent, 0, 0, width, height, 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWEventMask | CWBackPixmap | CWBorderPixel, &attributes);
     if (trap.failed() || !self->window) {
       self->window = 0;
       return nullptr;
@@ -249,8 +249,7 @@ MouseState X11Window::pollMouse() {
 
 std::unique_ptr<VSTGUI::PlatformWindow> createX11Window(void* parent, int32_t width,
                                                         int32_t height) {
-  return X11Window::create(static_cast<Window>(reinterpret_cast<uintptr_t>(parent)), width,
-                           height);
+  return X11Window::create(static_cast<Window>(reinterpret_cast<uintptr_t>(parent)), width, height);
 }
 
 }  // namespace platform

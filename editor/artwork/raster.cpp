@@ -100,7 +100,8 @@ Font::Font(const std::string& path) {
   if (!file) return;
   unsigned char buffer[65536];
   size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) data.insert(data.end(), buffer, buffer + n);
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    data.insert(data.end(), buffer, buffer + n);
   std::fclose(file);
   info.resize(sizeof(stbtt_fontinfo));
   if (!stbtt_InitFont(reinterpret_cast<stbtt_fontinfo*>(info.data()), data.data(), 0)) data.clear();
@@ -115,7 +116,8 @@ float Font::textWidth(const std::string& text, float pixelHeight) const {
     int advance, lsb;
     stbtt_GetCodepointHMetrics(font, text[i], &advance, &lsb);
     width += advance * scale;
-    if (i + 1 < text.size()) width += scale * stbtt_GetCodepointKernAdvance(font, text[i], text[i + 1]);
+    if (i + 1 < text.size())
+      width += scale * stbtt_GetCodepointKernAdvance(font, text[i], text[i + 1]);
   }
   return width;
 }
@@ -140,8 +142,8 @@ void Font::draw(Image& image, const std::string& text, float pixelHeight, float 
     const int gw = x1 - x0, gh = y1 - y0;
     if (gw > 0 && gh > 0) {
       std::vector<unsigned char> glyph(static_cast<size_t>(gw) * gh);
-      stbtt_MakeCodepointBitmapSubpixel(font, glyph.data(), gw, gh, gw, scale, scale, shiftX, shiftY,
-                                        c);
+      stbtt_MakeCodepointBitmapSubpixel(font, glyph.data(), gw, gh, gw, scale, scale, shiftX,
+                                        shiftY, c);
       const int ox = static_cast<int>(std::floor(x)) + x0;
       const int oy = static_cast<int>(std::floor(baseline)) + y0;
       for (int gy = 0; gy < gh; ++gy)

@@ -38,8 +38,7 @@ class Image {
 // (pixel x covers x..x+1).
 float sdCircle(float x, float y, float cx, float cy, float r);
 float sdSegment(float x, float y, float ax, float ay, float bx, float by, float halfWidth);
-float sdRoundRect(float x, float y, float left, float top, float right, float bottom,
-                  float radius);
+float sdRoundRect(float x, float y, float left, float top, float right, float bottom, float radius);
 float sdEllipse(float x, float y, float cx, float cy, float rx, float ry, float angle);
 
 using Distance = std::function<float(float x, float y)>;

@@ -17,7 +17,8 @@ constexpr int kDelayX = 100, kDelayY = 90;  // centre of the Delay knob
 
 std::vector<MouseState> dragFrom(int x, int y, int dx, int dy, int32_t buttons, int steps = 4) {
   std::vector<MouseState> moves;
-  for (int i = 1; i <= steps; ++i) moves.push_back({{x + dx * i / steps, y + dy * i / steps}, buttons});
+  for (int i = 1; i <= steps; ++i)
+    moves.push_back({{x + dx * i / steps, y + dy * i / steps}, buttons});
   return moves;
 }
 
@@ -42,8 +43,8 @@ TEST_F(ControlBehaviour, OpenMirrorsStoredValuesAndShowsTheirFrames) {
   auto* pan = static_cast<VSTGUI::CAnimKnob*>(control(6));
   EXPECT_EQ(delay->getFrameIndex(), 49);
   EXPECT_EQ(pan->getFrameIndex(), 50);
-  EXPECT_EQ(value(5), 1.0f);   // Dry default
-  EXPECT_EQ(value(9), 1.0f);   // KnobDust default
+  EXPECT_EQ(value(5), 1.0f);  // Dry default
+  EXPECT_EQ(value(9), 1.0f);  // KnobDust default
   EXPECT_EQ(value(kTagNoteMode), 0.0f);
   EXPECT_EQ(AEffGUIEditor::knobMode, VSTGUI::kLinearMode);
 }
@@ -56,8 +57,7 @@ TEST_F(ControlBehaviour, LinearDragIs400PixelsAndShiftMakesIt600) {
   // Right counts as up: 20 right and 20 up is 40 pixels.
   press(kDelayX, kDelayY, kLButton, dragFrom(kDelayX, kDelayY, 20, -20, kLButton));
   EXPECT_FLOAT_EQ(value(0), 0.2f);
-  press(kDelayX, kDelayY, kLButton | kShift,
-        dragFrom(kDelayX, kDelayY, 0, -60, kLButton | kShift));
+  press(kDelayX, kDelayY, kLButton | kShift, dragFrom(kDelayX, kDelayY, 0, -60, kLButton | kShift));
   EXPECT_FLOAT_EQ(value(0), 0.3f);
   // Down and left decrease, clamped at 0.
   press(kDelayX, kDelayY, kLButton, dragFrom(kDelayX, kDelayY, -100, 300, kLButton));

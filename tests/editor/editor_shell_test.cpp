@@ -51,7 +51,7 @@ TEST_F(EditorShell, OnlyTheChangedControlIsRedrawn) {
   window()->clearPresented();
   idle();
   EXPECT_TRUE(window()->presentedAreas().empty());  // nothing changed
-  setParameter(6, 0.9f);  // Pan
+  setParameter(6, 0.9f);                            // Pan
   idle();
   ASSERT_EQ(window()->presentedAreas().size(), 1u);
   EXPECT_EQ(window()->presentedAreas()[0], CRect(185, 125, 215, 155));

@@ -12,8 +12,8 @@ extern "C" {
 unsigned char* stbi_load_from_memory(const unsigned char* buffer, int len, int* x, int* y,
                                      int* channels_in_file, int desired_channels);
 void stbi_image_free(void* retval_from_stbi_load);
-int stbi_write_png_to_func_for_tests(void (*)(void*, void*, int), void*, int, int, int,
-                                     const void*, int);
+int stbi_write_png_to_func_for_tests(void (*)(void*, void*, int), void*, int, int, int, const void*,
+                                     int);
 }
 
 using namespace paneltest;
@@ -66,8 +66,8 @@ class GoldenImage : public PanelTest {
     const std::vector<unsigned char> bytes = readFile(path);
     ASSERT_FALSE(bytes.empty()) << "missing reference image " << path;
     int w = 0, h = 0, channels = 0;
-    unsigned char* reference = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()),
-                                                     &w, &h, &channels, 3);
+    unsigned char* reference =
+        stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 3);
     ASSERT_NE(reference, nullptr);
     ASSERT_EQ(w, 586);
     ASSERT_EQ(h, 385);

@@ -57,8 +57,8 @@ struct Host {
                             void* ptr, float opt);
 };
 
-inline VstIntPtr Host::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr,
-                                void*, float opt) {
+inline VstIntPtr Host::callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
+                                float opt) {
   Host& host = get();
   if (opcode == audioMasterVersion) return 2400;
   host.requests.push_back(Request{opcode, index, opt});
@@ -89,8 +89,8 @@ class PanelTest : public ::testing::Test {
   }
 
   AEffect* record() { return effect->getAeffect(); }
-  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                     void* ptr = nullptr, float opt = 0.0f) {
+  VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f) {
     return record()->dispatcher(record(), opcode, index, value, ptr, opt);
   }
   QuilletGUI* gui() { return static_cast<QuilletGUI*>(effect->getEditor()); }
@@ -107,9 +107,7 @@ class PanelTest : public ::testing::Test {
 
   VSTGUI::CControl* control(VstInt32 tag) { return gui()->controlForTag(tag); }
   float value(VstInt32 tag) { return control(tag)->getValue(); }
-  void setParameter(VstInt32 index, float v) {
-    record()->setParameter(record(), index, v);
-  }
+  void setParameter(VstInt32 index, float v) { record()->setParameter(record(), index, v); }
   float parameter(VstInt32 index) { return record()->getParameter(record(), index); }
 
   // A press at (x, y) with `buttons`; the mouse then follows `moves` (one per

@@ -1,7 +1,8 @@
 // The note keys: echo time from the host's tempo, through the real panel.
+#include "editor/tempo_sync.h"
+
 #include <cmath>
 
-#include "editor/tempo_sync.h"
 #include "panel_fixture.h"
 
 using namespace paneltest;
