@@ -20,13 +20,17 @@ class Checker {
   std::unique_ptr<PluginInstance> instance() {
     std::string error;
     auto plugin = openInstance(library, &error);
-    if (!plugin) fail("cannot create an instance: " + error);
+    if (!plugin) {
+      fail("cannot create an instance: " + error);
+      if (options.report) options.report("new instance", error);
+    }
     return plugin;
   }
 
   void check(const std::string& name, bool ok, const std::string& detail = "") {
     ++result.checksRun;
     if (!ok) fail(name + (detail.empty() ? "" : ": " + detail));
+    if (options.report) options.report(name, ok ? "" : (detail.empty() ? "failed" : detail));
     if (options.log)
       std::fprintf(options.log, "  editor: %-52s %s\n", name.c_str(), ok ? "ok" : "FAILED");
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ namespace vsthost {
 struct EditorCheckOptions {
   int cycles = 100;     // open/idle/close rounds
   FILE* log = nullptr;  // one line per check when set
+  // Told of every check: its name and what went wrong (empty when it passed).
+  std::function<void(const std::string& check, const std::string& problem)> report;
 };
 
 struct EditorCheckResult {
