@@ -1,10 +1,24 @@
 #include "platform/x11_error_trap.h"
 
+#include <mutex>
+
 namespace platform {
 
 X11ErrorTrap* X11ErrorTrap::current = nullptr;
 
-X11ErrorTrap::X11ErrorTrap(Display* display) : display(display), outer(current) {
+namespace {
+// The error handler is one per process. Editors idled from different threads
+// take turns, so a trap never puts back a handler another one installed (which
+// could point into this library after the host unloads it).
+std::recursive_mutex& trapTurn() {
+  static std::recursive_mutex turn;
+  return turn;
+}
+}  // namespace
+
+X11ErrorTrap::X11ErrorTrap(Display* display) : display(display), outer(nullptr) {
+  trapTurn().lock();
+  outer = current;
   previous = XSetErrorHandler(&X11ErrorTrap::handle);
   current = this;
 }
@@ -13,6 +27,7 @@ X11ErrorTrap::~X11ErrorTrap() {
   if (display) XSync(display, False);
   current = outer;
   XSetErrorHandler(previous);
+  trapTurn().unlock();
 }
 
 bool X11ErrorTrap::failed() {

@@ -5,7 +5,9 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -15,6 +17,12 @@
 #include "host/x11_host_window.h"
 
 extern char** environ;
+
+extern "C" {
+unsigned char* stbi_load_from_memory(const unsigned char* buffer, int len, int* x, int* y,
+                                     int* channels_in_file, int desired_channels);
+void stbi_image_free(void* retval_from_stbi_load);
+}
 
 using namespace vsthost;
 
@@ -144,6 +152,30 @@ TEST_F(X11EndToEnd, WheelOverKnobStepsIt) {
   args.insert(args.end(), {"click", "4"});
   drive(args);
   EXPECT_NEAR(parameter(2), 0.1f, 1e-6f);
+}
+
+TEST_F(X11EndToEnd, WindowShowsTheSamePixelsAsTheHeadlessReference) {
+  std::vector<unsigned char> shown;
+  int w = 0, h = 0;
+  ASSERT_TRUE(window->capture(&shown, &w, &h));
+  std::vector<unsigned char> png;
+  if (FILE* file = std::fopen(GOLDEN_DIR "/panel_default.png", "rb")) {
+    unsigned char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+      png.insert(png.end(), buffer, buffer + n);
+    std::fclose(file);
+  }
+  ASSERT_FALSE(png.empty());
+  int rw = 0, rh = 0, channels = 0;
+  unsigned char* reference =
+      stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &rw, &rh, &channels, 3);
+  ASSERT_NE(reference, nullptr);
+  ASSERT_EQ(rw, w);
+  ASSERT_EQ(rh, h);
+  const bool same = std::equal(shown.begin(), shown.end(), reference);
+  stbi_image_free(reference);
+  EXPECT_TRUE(same);
 }
 
 TEST_F(X11EndToEnd, HostDestroyingItsWindowFirstDoesNotEndTheProcess) {
