@@ -1,4 +1,5 @@
 // vst2-host validate PLUGIN.so [--seconds S] [--seed N]
+// Exit status: 0 all passed, 1 some check failed, 2 usage, 3 not loadable.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -44,7 +45,9 @@ int runValidateCommand(const std::vector<std::string>& args) {
   if (path.empty()) return usage("no plug-in given");
   std::printf("vst2-host validate %s\n", path.c_str());
   ValidationReport report(stdout);
-  validatePlugin(path, options, report);
+  const bool loaded = validatePlugin(path, options, report);
   std::printf("%d passed, %d failed\n", report.passed(), report.failed());
+  // A plug-in that cannot even be loaded is told apart from one with findings.
+  if (!loaded) return 3;
   return report.failed() == 0 ? 0 : 1;
 }

@@ -63,7 +63,9 @@ std::string checkedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index,
   const void* nul = std::memchr(buffer, 0, sizeof(buffer));
   if (!nul) {
     *text = std::string(reinterpret_cast<char*>(buffer), 32);
-    return "not NUL-terminated";
+    size_t untouched = 0;
+    while (untouched < sizeof(buffer) && buffer[untouched] == kCanary) ++untouched;
+    return untouched == sizeof(buffer) ? "nothing written, not even a NUL" : "not NUL-terminated";
   }
   const size_t length = static_cast<size_t>(static_cast<const unsigned char*>(nul) - buffer);
   *text = std::string(reinterpret_cast<char*>(buffer), length);

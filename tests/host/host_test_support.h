@@ -1,0 +1,61 @@
+// Shared pieces of the host tests: paths of the plug-ins, a scratch folder,
+// and running a vst2-host sub-command in process with its output captured.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/opened_plugin.h"
+
+int runRenderCommand(const std::vector<std::string>& args);
+int runPresetCommand(const std::vector<std::string>& args);
+int runInfoCommand(const std::vector<std::string>& args);
+int runValidateCommand(const std::vector<std::string>& args);
+
+namespace hosttest {
+
+struct CommandResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+inline CommandResult runCommand(int (*command)(const std::vector<std::string>&),
+                                const std::vector<std::string>& args) {
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  const int status = command(args);
+  std::fflush(stdout);
+  std::fflush(stderr);
+  CommandResult r{status, testing::internal::GetCapturedStdout(),
+                  testing::internal::GetCapturedStderr()};
+  return r;
+}
+
+// A fresh folder per test, removed afterwards.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  std::string file(const std::string& name) const { return path + "/" + name; }
+  // Every file name in the folder.
+  std::vector<std::string> list() const;
+
+ private:
+  std::string path;
+};
+
+inline vsthost::OpenedPlugin open(const std::string& path) {
+  vsthost::OpenedPlugin plugin;
+  std::string error;
+  EXPECT_TRUE(vsthost::openPlugin(path, &plugin, &error)) << error;
+  return plugin;
+}
+
+bool fileExists(const std::string& path);
+
+}  // namespace hosttest

@@ -1,0 +1,128 @@
+// Presets between files and plug-ins: byte-exact round trips, the same
+// parameters in a fresh instance, and nothing handed over that does not fit.
+#include "host/file_output.h"
+#include "host/plugin_preset.h"
+#include "host_test_support.h"
+
+namespace {
+
+using hosttest::runCommand;
+
+std::vector<uint8_t> bytesOf(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  EXPECT_TRUE(vsthost::readWholeFile(path, 1 << 20, &bytes, &error)) << error;
+  return bytes;
+}
+
+std::vector<float> paramsOf(vsthost::PluginInstance& p) {
+  std::vector<float> values;
+  for (VstInt32 i = 0; i < p.effect()->numParams; ++i)
+    values.push_back(p.effect()->getParameter(p.effect(), i));
+  return values;
+}
+
+struct RoundTrip {
+  const char* plugin;
+  const char* file;
+  vsthost::PresetKind kind;
+};
+
+void PrintTo(const RoundTrip& r, std::ostream* os) { *os << r.file; }
+
+std::string kindName(size_t index) {
+  static const char* const names[] = {"ChunkProgram", "ChunkBank", "ParamProgram", "ParamBank"};
+  return names[index];
+}
+
+class PresetRoundTrip : public testing::TestWithParam<RoundTrip> {};
+
+TEST_P(PresetRoundTrip, SavedFileLoadsIntoAFreshInstanceAndSavesTheSameBytes) {
+  hosttest::ScratchDir dir;
+  const std::string path = dir.file(GetParam().file);
+  auto r = runCommand(runPresetCommand,
+                      {"save", GetParam().plugin, path, "--set", "0=0.25", "--set", "1=0.75"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<uint8_t> saved = bytesOf(path);
+
+  vsthost::PresetFile preset;
+  std::string error;
+  ASSERT_TRUE(vsthost::parsePreset(saved, &preset, &error)) << error;
+  EXPECT_EQ(preset.kind, GetParam().kind);
+  auto fresh = hosttest::open(GetParam().plugin);
+  ASSERT_TRUE(vsthost::applyPreset(*fresh, preset, &error)) << error;
+  const std::vector<float> params = paramsOf(*fresh);
+  EXPECT_EQ(params[0], 0.25f);
+  EXPECT_EQ(params[1], 0.75f);
+  const auto again = vsthost::capturePreset(*fresh, vsthost::wantsBank(path));
+  EXPECT_EQ(vsthost::serializePreset(again), saved);
+
+  r = runCommand(runPresetCommand, {"show", path});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(vsthost::presetKindName(GetParam().kind)), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PresetRoundTrip,
+    testing::Values(RoundTrip{QTAPG_PATH, "echo.fxp", vsthost::PresetKind::ChunkProgram},
+                    RoundTrip{QTAP_PATH, "echo.fxb", vsthost::PresetKind::ChunkBank},
+                    RoundTrip{TEST_PLUGIN_PLAIN, "plain.fxp", vsthost::PresetKind::ParamProgram},
+                    RoundTrip{TEST_PLUGIN_PLAIN, "plain.FXB", vsthost::PresetKind::ParamBank}),
+    [](const auto& info) { return kindName(info.index); });
+
+TEST(Presets, OneBuildsPresetRestoresInTheOther) {
+  hosttest::ScratchDir dir;
+  auto r = runCommand(runPresetCommand, {"save", QTAPG_PATH, dir.file("p.fxp"), "--set",
+                                         "Repeat=0.6", "--set", "PingPong=1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  vsthost::PresetFile preset;
+  std::string error;
+  ASSERT_TRUE(vsthost::readPresetFile(dir.file("p.fxp"), &preset, &error)) << error;
+  auto source = hosttest::open(QTAPG_PATH);
+  auto target = hosttest::open(QTAP_PATH);
+  ASSERT_TRUE(vsthost::applyPreset(*source, preset, &error)) << error;
+  ASSERT_TRUE(vsthost::applyPreset(*target, preset, &error)) << error;
+  EXPECT_EQ(paramsOf(*source), paramsOf(*target));
+  EXPECT_EQ(paramsOf(*target)[1], 0.6f);
+}
+
+TEST(Presets, NothingIsHandedOverThatDoesNotFit) {
+  auto plain = hosttest::open(TEST_PLUGIN_PLAIN);
+  auto chunky = hosttest::open(TEST_PLUGIN_GOOD);
+  const std::vector<float> before = paramsOf(*plain);
+  std::string error;
+
+  vsthost::PresetFile preset = vsthost::capturePreset(*plain, false);
+  preset.programs[0].params = {0.9f, 0.9f, 0.9f};  // one too many
+  EXPECT_FALSE(vsthost::applyPreset(*plain, preset, &error));
+  EXPECT_EQ(error, "the preset has 3 parameters, the plug-in 2");
+
+  preset.programs[0].params = {0.9f, 1.5f};
+  EXPECT_FALSE(vsthost::applyPreset(*plain, preset, &error));
+  EXPECT_EQ(error, "the preset holds a parameter value outside 0..1");
+
+  preset = vsthost::capturePreset(*chunky, false);
+  EXPECT_FALSE(vsthost::applyPreset(*plain, preset, &error));
+  EXPECT_EQ(error, "the preset holds a chunk, but the plug-in keeps its state as parameters");
+
+  auto echo = hosttest::open(QTAP_PATH);
+  EXPECT_FALSE(vsthost::applyPreset(*echo, preset, &error));
+  EXPECT_EQ(error,
+            "the preset is for plug-in 'Htst' (0x48747374), this one is 'QTAP' (0x51544150)");
+  EXPECT_EQ(paramsOf(*plain), before);
+}
+
+TEST(Presets, CommandErrors) {
+  hosttest::ScratchDir dir;
+  auto r = runCommand(runPresetCommand, {"show", dir.file("none.fxp")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot read"), std::string::npos) << r.err;
+  r = runCommand(runPresetCommand, {"save", QTAP_PATH, dir.file("x.fxp"), "--set", "Nope=1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("unknown parameter 'Nope'"), std::string::npos) << r.err;
+  EXPECT_TRUE(dir.list().empty());
+  r = runCommand(runPresetCommand, {"load"});
+  EXPECT_EQ(r.status, 2);
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+// vst2-host validate passes our plug-ins and catches each deliberate fault.
+#include <algorithm>
+
+#include "host/validator.h"
+#include "host_test_support.h"
+
+namespace {
+
+struct Outcome {
+  bool loaded;
+  int passed;
+  int failed;
+  std::vector<std::string> failedChecks;
+  std::string log;
+};
+
+Outcome validate(const std::string& path) {
+  vsthost::ValidateOptions options;
+  options.threadSeconds = 0.3;
+  FILE* log = std::tmpfile();
+  vsthost::ValidationReport report(log);
+  Outcome o;
+  o.loaded = vsthost::validatePlugin(path, options, report);
+  o.passed = report.passed();
+  o.failed = report.failed();
+  o.failedChecks = report.failedChecks();
+  std::rewind(log);
+  char line[512];
+  while (std::fgets(line, sizeof(line), log)) o.log += line;
+  std::fclose(log);
+  return o;
+}
+
+bool failedOnly(const Outcome& o, const std::string& prefix) {
+  return !o.failedChecks.empty() &&
+         std::all_of(o.failedChecks.begin(), o.failedChecks.end(),
+                     [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+}
+
+TEST(Validate, PassesBothOfOurLibraries) {
+  for (const char* path : {QTAPG_PATH, QTAP_PATH}) {
+    const Outcome o = validate(path);
+    EXPECT_TRUE(o.loaded);
+    EXPECT_EQ(o.failed, 0) << o.log;
+    EXPECT_GE(o.passed, 26) << o.log;  // every rate in both precisions among them
+  }
+}
+
+TEST(Validate, PassesTheFaultlessTestPlugin) {
+  for (const char* path : {TEST_PLUGIN_GOOD, TEST_PLUGIN_PLAIN}) {
+    const Outcome o = validate(path);
+    EXPECT_EQ(o.failed, 0) << o.log;
+  }
+}
+
+TEST(Validate, CatchesNaNOutput) {
+  const Outcome o = validate(TEST_PLUGIN_NAN);
+  EXPECT_TRUE(
+      std::count(o.failedChecks.begin(), o.failedChecks.end(), "process 32-bit at 44100 Hz"))
+      << o.log;
+  EXPECT_NE(o.log.find("NaN in output 1 at frame 999"), std::string::npos) << o.log;
+}
+
+TEST(Validate, CatchesAllocationInProcess) {
+  const Outcome o = validate(TEST_PLUGIN_ALLOC);
+  EXPECT_TRUE(failedOnly(o, "no allocation while processing")) << o.log;
+  EXPECT_EQ(o.failed, 2) << o.log;  // both precisions
+  EXPECT_NE(o.log.find("400 allocations or releases inside the process entries"), std::string::npos)
+      << o.log;
+}
+
+TEST(Validate, CatchesStateNotRestored) {
+  const Outcome o = validate(TEST_PLUGIN_STATE);
+  EXPECT_TRUE(failedOnly(o, "state:")) << o.log;
+  EXPECT_EQ(o.failed, 2) << o.log;
+}
+
+TEST(Validate, CommandExitStatus) {
+  auto r = hosttest::runCommand(runValidateCommand, {TEST_PLUGIN_STATE, "--seconds", "0.1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find(" failed\n"), std::string::npos);
+  r = hosttest::runCommand(runValidateCommand, {TEST_PLUGIN_GOOD, "--seconds", "0.1"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find(", 0 failed\n"), std::string::npos) << r.out;
+  r = hosttest::runCommand(runValidateCommand, {"/no/such.so"});
+  EXPECT_EQ(r.status, 3);
+  r = hosttest::runCommand(runValidateCommand, {});
+  EXPECT_EQ(r.status, 2);
+}
+
+}  // namespace
