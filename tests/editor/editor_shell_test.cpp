@@ -85,6 +85,7 @@ TEST_F(EditorShell, HostIdleAnsweredWithEditIdleDoesNotRedrawInsideTracking) {
   for (int i = 1; i <= 40; ++i) moves.push_back({{100, 90 - i}, kLButton});
   press(100, 90, kLButton, moves);
   EXPECT_GE(Host::get().idleRequests, 1);
+  EXPECT_EQ(Host::get().drawnDuringNestedIdle, 0);
   EXPECT_FLOAT_EQ(parameter(0), 0.1f);
 }
 

@@ -34,6 +34,7 @@ struct Host {
   VstTimeInfo time{};
   AEffect* reenterOnIdle = nullptr;  // answers audioMasterIdle with effEditIdle
   int idleRequests = 0;
+  int drawnDuringNestedIdle = 0;  // areas shown while answering with effEditIdle
 
   void reset() {
     requests.clear();
@@ -43,6 +44,7 @@ struct Host {
     time.sampleRate = 48000.0;
     reenterOnIdle = nullptr;
     idleRequests = 0;
+    drawnDuringNestedIdle = 0;
   }
   // The requests other than idle and time queries, which come at the host's pace.
   std::vector<Request> edits() const {
@@ -66,8 +68,15 @@ inline VstIntPtr Host::callback(AEffect* effect, VstInt32 opcode, VstInt32 index
     return host.timeAvailable ? reinterpret_cast<VstIntPtr>(&host.time) : 0;
   if (opcode == audioMasterIdle) {
     ++host.idleRequests;
-    if (host.reenterOnIdle && effect == host.reenterOnIdle)
+    if (host.reenterOnIdle && effect == host.reenterOnIdle) {
+      platform::HeadlessWindow* window = platform::HeadlessWindow::latest();
+      const size_t before = window ? window->presentedAreas().size() : 0;
+      // Something to draw: the host moves Pan, then idles the editor.
+      effect->setParameter(effect, 6, host.idleRequests % 2 ? 0.1f : 0.9f);
       effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+      if (window)
+        host.drawnDuringNestedIdle += static_cast<int>(window->presentedAreas().size() - before);
+    }
   }
   return 0;
 }
