@@ -44,8 +44,12 @@ HostCallback* callbackFor(AEffect* effect) {
   if (instanceBeingCreated) return instanceBeingCreated;
   // A request from a record we do not know (or without one) still gets the
   // answers of a host, just not recorded against any instance.
-  static HostCallback orphan;
-  return &orphan;
+  static HostCallback* orphan = [] {
+    auto* host = new HostCallback();  // lives as long as the process
+    host->setRecording(false);
+    return host;
+  }();
+  return orphan;
 }
 
 VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
