@@ -71,6 +71,7 @@ class X11Window : public VSTGUI::PlatformWindow {
   int32_t width = 0;
   int32_t height = 0;
   MouseState tracked{CPoint(), 0};
+  CRect exposed;  // exposures of the current burst, not painted yet
 };
 
 std::unique_ptr<VSTGUI::PlatformWindow> X11Window::create(Window parent, int32_t width,
@@ -138,8 +139,14 @@ X11Window::~X11Window() {
 void X11Window::handle(const XEvent& event, VSTGUI::PlatformWindowEvents& events) {
   switch (event.type) {
     case Expose: {
+      // A burst of exposures ends with count 0: paint their union once.
       const XExposeEvent& e = event.xexpose;
-      events.onPaint(CRect::fromSize(e.x, e.y, e.width, e.height));
+      exposed = exposed.unite(CRect::fromSize(e.x, e.y, e.width, e.height));
+      if (e.count == 0) {
+        const CRect area = exposed;
+        exposed = CRect();
+        events.onPaint(area);
+      }
       break;
     }
     case ButtonPress: {
