@@ -147,6 +147,18 @@ TEST_F(X11EndToEnd, DragUpOnDelayKnobRaisesDelay) {
   EXPECT_EQ(gestureOf(0), expected);
 }
 
+TEST_F(X11EndToEnd, CtrlClickRestoresDefaultAndRightClickChangesNothing) {
+  plugin->effect()->setParameter(plugin->effect(), 5, 0.3f);  // Dry, default 1
+  idleFor(100);
+  std::vector<std::string> args = move(395, 140);
+  args.insert(args.end(), {"click", "3", "keydown", "ctrl", "click", "1", "keyup", "ctrl"});
+  drive(args);
+  EXPECT_EQ(parameter(5), 1.0f);
+  const std::vector<VstInt32> expected = {audioMasterBeginEdit, audioMasterAutomate,
+                                          audioMasterEndEdit};
+  EXPECT_EQ(gestureOf(5), expected);  // one gesture: the right click sent nothing
+}
+
 TEST_F(X11EndToEnd, WheelOverKnobStepsIt) {
   std::vector<std::string> args = move(480, 90);
   args.insert(args.end(), {"click", "4"});
