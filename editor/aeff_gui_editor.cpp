@@ -39,7 +39,7 @@ bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode) {
 
 bool AEffGUIEditor::onWheel(float distance) {
   if (!frame) return false;
-  const VSTGUI::MouseState pointer = frame->pollMouse();
+  const VSTGUI::MouseState pointer = frame->queryMouse();
   return frame->onWheel(pointer.where, distance, pointer.buttons);
 }
 

@@ -139,6 +139,11 @@ void CFrame::doIdleStuff() {
 
 int32_t CFrame::getKnobMode() const { return AEffGUIEditor::knobMode; }
 
+MouseState CFrame::queryMouse() {
+  if (window) return window->queryMouse();
+  return MouseState{CPoint(), 0};
+}
+
 MouseState CFrame::pollMouse() {
   if (window) return window->pollMouse();
   return MouseState{CPoint(), 0};

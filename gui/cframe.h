@@ -42,6 +42,7 @@ class CFrame : public CViewContainer, private PlatformWindowEvents {
   void doIdleStuff();
   int32_t getKnobMode() const;
   MouseState pollMouse();
+  MouseState queryMouse();
   void setFocusView(CView* view) { focusView = view; }
   CView* getFocusView() const { return focusView; }
 

@@ -44,8 +44,11 @@ class PlatformWindow {
   virtual bool processOnePaint(PlatformWindowEvents& events) = 0;
   // Copies `area` of the image to the same place in the window.
   virtual void present(const PixelView& image, const CRect& area) = 0;
-  // The pointer and the held buttons and keys, for mouse-tracking loops.
+  // The pointer and the held buttons and keys, for mouse-tracking loops:
+  // pointer events still queued are taken in order before the live state.
   virtual MouseState pollMouse() = 0;
+  // The live pointer state, leaving queued events alone.
+  virtual MouseState queryMouse() = 0;
 };
 
 // Makes the frame's child window inside `parent` (the host's window); null when

@@ -44,6 +44,7 @@ class HeadlessWindow : public VSTGUI::PlatformWindow {
   bool processOnePaint(VSTGUI::PlatformWindowEvents& events) override;
   void present(const VSTGUI::PixelView& image, const VSTGUI::CRect& area) override;
   VSTGUI::MouseState pollMouse() override;
+  VSTGUI::MouseState queryMouse() override { return lastMouse; }
 
  private:
   struct Event {

@@ -55,6 +55,7 @@ class X11Window : public VSTGUI::PlatformWindow {
   bool processOnePaint(VSTGUI::PlatformWindowEvents& events) override;
   void present(const VSTGUI::PixelView& image, const CRect& area) override;
   MouseState pollMouse() override;
+  MouseState queryMouse() override;
 
  private:
   X11Window() = default;
@@ -241,15 +242,21 @@ MouseState X11Window::pollMouse() {
     }
     return tracked;
   }
+  tracked = queryMouse();
+  return tracked;
+}
+
+MouseState X11Window::queryMouse() {
+  if (windowGone) return MouseState{tracked.where, 0};
+  X11ErrorTrap trap(display);
   Window root, child;
   int rootX, rootY, x, y;
   unsigned int mask;
+  MouseState now{tracked.where, 0};  // no buttons if the pointer is on another screen
   if (XQueryPointer(display, window, &root, &child, &rootX, &rootY, &x, &y, &mask))
-    tracked = MouseState{CPoint(x, y), buttonsFromState(mask)};
-  else
-    tracked.buttons = 0;  // the pointer is on another screen
-  if (trap.failed()) tracked.buttons = 0;
-  return tracked;
+    now = MouseState{CPoint(x, y), buttonsFromState(mask)};
+  if (trap.failed()) now.buttons = 0;
+  return now;
 }
 
 }  // namespace
