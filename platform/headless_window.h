@@ -31,6 +31,8 @@ class HeadlessWindow : public VSTGUI::PlatformWindow {
   // Successive answers to pollMouse; afterwards the pointer stays where the
   // script left it with every button up.
   void scriptMouse(const std::vector<VSTGUI::MouseState>& states);
+  // Puts the pointer somewhere without pressing anything.
+  void movePointer(const VSTGUI::MouseState& state) { lastMouse = state; }
 
   // What the window shows, top row first, and the areas shown so far.
   uint32_t pixel(int32_t x, int32_t y) const;

@@ -163,6 +163,15 @@ TEST_F(ControlBehaviour, WheelStepsKnobsOnlyAndEachStepIsAGesture) {
   EXPECT_TRUE(Host::get().edits().empty());
 }
 
+TEST_F(ControlBehaviour, EditorWheelGoesToTheControlUnderThePointer) {
+  open();
+  window()->movePointer({{480, 90}, 0});  // Level knob
+  EXPECT_TRUE(gui()->onWheel(1.0f));
+  EXPECT_FLOAT_EQ(parameter(2), 0.1f);
+  window()->movePointer({{10, 370}, 0});  // background
+  EXPECT_FALSE(gui()->onWheel(1.0f));
+}
+
 TEST_F(ControlBehaviour, ArrowKeysStepTheFocusedKnob) {
   open();
   EXPECT_FALSE(keyDown(VKEY_UP));  // nothing has the focus yet
