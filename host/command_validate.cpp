@@ -12,9 +12,10 @@ using namespace vsthost;
 
 namespace {
 const char* kUsage =
-    "usage: vst2-host validate PLUGIN.so [--seconds S] [--seed N]\n"
+    "usage: vst2-host validate PLUGIN.so [--seconds S] [--seed N] [--in-process]\n"
     "  --seconds S   length of the two-thread check (default 3)\n"
-    "  --seed N      seed of every random value (default 1)\n";
+    "  --seed N      seed of every random value (default 1)\n"
+    "  --in-process  no child process per group: a crash ends the run (for debuggers)\n";
 
 int usage(const std::string& message) {
   std::fprintf(stderr, "vst2-host validate: %s\n%s", message.c_str(), kUsage);
@@ -34,6 +35,8 @@ int runValidateCommand(const std::vector<std::string>& args) {
     } else if (args[i] == "--seed" && i + 1 < args.size()) {
       options.seed = static_cast<uint32_t>(std::strtoul(args[++i].c_str(), &end, 10));
       if (*end) return usage("--seed wants a whole number");
+    } else if (args[i] == "--in-process") {
+      options.isolate = false;
     } else if (!args[i].empty() && args[i][0] == '-') {
       return usage("unknown option " + args[i]);
     } else if (path.empty()) {

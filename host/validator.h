@@ -15,6 +15,10 @@ namespace vsthost {
 struct ValidateOptions {
   double threadSeconds = 3.0;  // length of the two-thread stress check
   uint32_t seed = 1;           // for every random value the checks use
+  // Each group of checks runs in a child process where the system allows, so
+  // a plug-in that crashes or hangs fails that group instead of ending the run.
+  bool isolate = true;
+  double groupTimeoutSeconds = 300.0;
 };
 
 class ValidationReport {
@@ -28,9 +32,18 @@ class ValidationReport {
   int passed() const { return passes; }
   int failed() const { return failures; }
   const std::vector<std::string>& failedChecks() const { return failed_; }
+  FILE* stream() const { return out; }
+  // Also sends every result down a pipe ('P' or 'F' and the check's name, one
+  // line each), for the parent of an isolated group.
+  void forwardTo(int fd) { forward = fd; }
+  // Counts a result a child process has already printed.
+  void absorb(bool passed, const std::string& check);
 
  private:
+  void send(char kind, const std::string& check);
+
   FILE* out;
+  int forward = -1;
   int passes = 0;
   int failures = 0;
   std::vector<std::string> failed_;
@@ -114,6 +127,10 @@ void validateThreads(ValidationContext& ctx);
 void validateAllocation(ValidationContext& ctx);
 // The editor's checks: rectangle, open, idle, close (validate_editor.cpp).
 void validateEditor(ValidationContext& ctx);
+
+// Runs one group of checks in a child process (in this one where there is no
+// fork); a crash, a hang or an exit of the plug-in fails the group by `name`.
+void runIsolated(const char* name, void (*run)(ValidationContext&), ValidationContext& ctx);
 
 // Loads the plug-in and runs every check; false when the plug-in could not
 // even be loaded (reported as a failure too).

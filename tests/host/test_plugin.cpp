@@ -5,8 +5,10 @@
 //   TEST_PLUGIN_FAULT_NAN    outputs a NaN once in a while
 //   TEST_PLUGIN_FAULT_ALLOC  allocates and frees in every process call
 //   TEST_PLUGIN_FAULT_STATE  ignores the chunk it is given
+//   TEST_PLUGIN_FAULT_CRASH  crashes when a parameter is set to NaN
 //   TEST_PLUGIN_PLAIN        keeps its state as parameters (no chunk) and
 //                            processes in 32 bits only
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -69,6 +71,9 @@ void processDouble(AEffect* e, double** in, double** out, VstInt32 n) {
 #endif
 
 void setParameter(AEffect* e, VstInt32 index, float value) {
+#ifdef TEST_PLUGIN_FAULT_CRASH
+  if (value != value) std::raise(SIGSEGV);
+#endif
   if (index >= 0 && index < kParams) self(e)->params[index] = clampUnit(value);
 }
 

@@ -75,6 +75,15 @@ TEST(Validate, CatchesStateNotRestored) {
   EXPECT_EQ(o.failed, 2) << o.log;
 }
 
+TEST(Validate, ACrashFailsItsGroupAndTheRunGoesOn) {
+  const Outcome o = validate(TEST_PLUGIN_CRASH);
+  EXPECT_EQ(o.failedChecks, std::vector<std::string>{"parameter fuzz"}) << o.log;
+  EXPECT_NE(o.log.find("FAIL  parameter fuzz: the plug-in crashed (Segmentation fault)"),
+            std::string::npos)
+      << o.log;
+  EXPECT_NE(o.log.find("PASS  thread safety"), std::string::npos) << o.log;  // after the crash
+}
+
 TEST(Validate, CommandExitStatus) {
   auto r = hosttest::runCommand(runValidateCommand, {TEST_PLUGIN_STATE, "--seconds", "0.1"});
   EXPECT_EQ(r.status, 1);
