@@ -1,6 +1,8 @@
 // vst2-host: loads VST 2.4 plug-ins as a DAW does, to inspect, render and check them.
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -41,7 +43,15 @@ int main(int argc, char** argv) {
   }
   std::vector<std::string> args(argv + 2, argv + argc);
   for (const Subcommand& s : kSubcommands) {
-    if (word == s.word) return s.run(args);
+    if (word != s.word) continue;
+    try {
+      return s.run(args);
+    } catch (const std::bad_alloc&) {
+      std::fprintf(stderr, "vst2-host: out of memory\n");
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "vst2-host: %s\n", e.what());
+    }
+    return 1;
   }
   std::fprintf(stderr, "vst2-host: unknown command '%s' (try vst2-host --help)\n", word.c_str());
   return 2;
