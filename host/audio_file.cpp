@@ -14,7 +14,7 @@ namespace vsthost {
 
 namespace {
 
-constexpr sf_count_t kIoFrames = 8192;
+constexpr size_t kIoFrames = 8192;
 
 std::string extensionOf(const std::string& path) {
   const size_t dot = path.find_last_of('.');
@@ -78,8 +78,18 @@ SampleFormat formatForOutput(const std::string& path, SampleFormat wanted) {
   return wanted;
 }
 
-bool readAudioFile(const std::string& path, AudioData* audio, AudioFileInfo* info,
-                   std::string* error) {
+struct AudioReader::File {
+  SNDFILE* handle = nullptr;
+};
+
+AudioReader::AudioReader() = default;
+
+AudioReader::~AudioReader() {
+  if (file && file->handle) sf_close(file->handle);
+}
+
+bool AudioReader::open(const std::string& filePath, std::string* error) {
+  path = filePath;
   // fopen first: libsndfile's own message for a missing file is vague.
   FILE* probe = std::fopen(path.c_str(), "rb");
   if (!probe) {
@@ -88,13 +98,13 @@ bool readAudioFile(const std::string& path, AudioData* audio, AudioFileInfo* inf
   }
   std::fclose(probe);
   SF_INFO sfinfo{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &sfinfo);
-  if (!file) {
+  file = std::make_unique<File>();
+  file->handle = sf_open(path.c_str(), SFM_READ, &sfinfo);
+  if (!file->handle) {
     *error = "cannot read " + path + ": " + sf_strerror(nullptr);
     return false;
   }
   if (sfinfo.channels < 1 || sfinfo.samplerate < 1) {
-    sf_close(file);
     *error = "cannot read " + path + ": no channels or no sample rate";
     return false;
   }
@@ -102,32 +112,126 @@ bool readAudioFile(const std::string& path, AudioData* audio, AudioFileInfo* inf
     case SF_FORMAT_PCM_16:
     case SF_FORMAT_PCM_S8:
     case SF_FORMAT_PCM_U8:
-      info->format = SampleFormat::Int16;
+      sampleFormat = SampleFormat::Int16;
       break;
     case SF_FORMAT_FLOAT:
     case SF_FORMAT_DOUBLE:
-      info->format = SampleFormat::Float32;
+      sampleFormat = SampleFormat::Float32;
       break;
     default:
-      info->format = SampleFormat::Int24;
+      sampleFormat = SampleFormat::Int24;
   }
-  audio->sampleRate = sfinfo.samplerate;
-  audio->channels.assign(static_cast<size_t>(sfinfo.channels), {});
-  std::vector<double> interleaved(static_cast<size_t>(kIoFrames * sfinfo.channels));
-  sf_count_t got;
-  while ((got = sf_readf_double(file, interleaved.data(), kIoFrames)) > 0) {
-    for (sf_count_t i = 0; i < got; ++i)
-      for (int c = 0; c < sfinfo.channels; ++c)
-        audio->channels[static_cast<size_t>(c)].push_back(
-            interleaved[static_cast<size_t>(i * sfinfo.channels + c)]);
+  rate = sfinfo.samplerate;
+  channelCount = static_cast<size_t>(sfinfo.channels);
+  frameCount = sfinfo.frames > 0 ? static_cast<size_t>(sfinfo.frames) : 0;
+  return true;
+}
+
+size_t AudioReader::read(std::vector<std::vector<double>>& block, size_t n) {
+  if (!file || !file->handle || n == 0) return 0;
+  interleaved.resize(n * channelCount);
+  const sf_count_t got =
+      sf_readf_double(file->handle, interleaved.data(), static_cast<sf_count_t>(n));
+  if (got < 0 || sf_error(file->handle) != SF_ERR_NO_ERROR) {
+    readError = "cannot read " + path + ": " + sf_strerror(file->handle);
+    return 0;
   }
-  const int failure = sf_error(file);
-  sf_close(file);
-  if (failure != SF_ERR_NO_ERROR) {
-    *error = "cannot read " + path + ": " + sf_error_number(failure);
+  const size_t frames = static_cast<size_t>(got);
+  for (size_t c = 0; c < channelCount && c < block.size(); ++c)
+    for (size_t i = 0; i < frames; ++i) block[c][i] = interleaved[i * channelCount + c];
+  return frames;
+}
+
+struct AudioWriter::File {
+  SNDFILE* handle = nullptr;
+};
+
+AudioWriter::AudioWriter(const std::string& target) : path(target), output(target) {}
+
+AudioWriter::~AudioWriter() {
+  if (file && file->handle) sf_close(file->handle);
+}
+
+bool AudioWriter::open(size_t channels, double sampleRate, SampleFormat format,
+                       std::string* error) {
+  if (!checkAudioOutput(path, format, error)) return false;
+  if (channels == 0) {
+    *error = "cannot write " + path + ": no audio channels";
+    return false;
+  }
+  if (!output.prepare(error)) return false;
+  SF_INFO sfinfo{};
+  sfinfo.channels = static_cast<int>(channels);
+  sfinfo.samplerate = static_cast<int>(sampleRate + 0.5);
+  sfinfo.format = containerFor(path) | subtypeFor(format);
+  file = std::make_unique<File>();
+  file->handle = sf_open(output.temporaryPath().c_str(), SFM_WRITE, &sfinfo);
+  if (!file->handle) {
+    *error = "cannot write " + path + ": " + sf_strerror(nullptr);
+    return false;
+  }
+  // Integer files clip overs instead of wrapping them around.
+  sf_command(file->handle, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  return true;
+}
+
+bool AudioWriter::write(const std::vector<std::vector<double>>& block, size_t n,
+                        std::string* error) {
+  const size_t channels = block.size();
+  interleaved.resize(n * channels);
+  for (size_t i = 0; i < n; ++i)
+    for (size_t c = 0; c < channels; ++c) interleaved[i * channels + c] = block[c][i];
+  if (sf_writef_double(file->handle, interleaved.data(), static_cast<sf_count_t>(n)) !=
+      static_cast<sf_count_t>(n)) {
+    *error = "cannot write " + path + ": " + sf_strerror(file->handle);
     return false;
   }
   return true;
+}
+
+bool AudioWriter::finish(std::string* error) {
+  const int closed = sf_close(file->handle);
+  file->handle = nullptr;
+  if (closed != 0) {
+    *error = "cannot write " + path + ": closing failed";
+    return false;
+  }
+  return output.commit(error);
+}
+
+bool readAudioFile(const std::string& path, AudioData* audio, AudioFileInfo* info,
+                   std::string* error) {
+  AudioReader reader;
+  if (!reader.open(path, error)) return false;
+  info->format = reader.format();
+  audio->sampleRate = reader.sampleRate();
+  audio->channels.assign(reader.channels(), {});
+  std::vector<std::vector<double>> block(reader.channels(), std::vector<double>(kIoFrames));
+  size_t got;
+  while ((got = reader.read(block, kIoFrames)) > 0)
+    for (size_t c = 0; c < block.size(); ++c)
+      audio->channels[c].insert(audio->channels[c].end(), block[c].begin(),
+                                block[c].begin() + static_cast<long>(got));
+  if (!reader.failure().empty()) {
+    *error = reader.failure();
+    return false;
+  }
+  return true;
+}
+
+bool writeAudioFile(const std::string& path, const AudioData& audio, SampleFormat format,
+                    std::string* error) {
+  AudioWriter writer(path);
+  if (!writer.open(audio.channels.size(), audio.sampleRate, format, error)) return false;
+  std::vector<std::vector<double>> block(audio.channels.size(), std::vector<double>(kIoFrames));
+  for (size_t start = 0; start < audio.frames(); start += kIoFrames) {
+    const size_t n = std::min(static_cast<size_t>(kIoFrames), audio.frames() - start);
+    for (size_t c = 0; c < block.size(); ++c)
+      std::copy(audio.channels[c].begin() + static_cast<long>(start),
+                audio.channels[c].begin() + static_cast<long>(start + n), block[c].begin());
+    if (!writer.write(block, n, error)) return false;
+  }
+  return writer.finish(error);
 }
 
 bool checkAudioOutput(const std::string& path, SampleFormat format, std::string* error) {
@@ -146,45 +250,6 @@ bool checkAudioOutput(const std::string& path, SampleFormat format, std::string*
     return false;
   }
   return true;
-}
-
-bool writeAudioFile(const std::string& path, const AudioData& audio, SampleFormat format,
-                    std::string* error) {
-  if (!checkAudioOutput(path, format, error)) return false;
-  if (audio.channels.empty()) {
-    *error = "cannot write " + path + ": no audio channels";
-    return false;
-  }
-  AtomicOutput output(path);
-  if (!output.prepare(error)) return false;
-  SF_INFO sfinfo{};
-  sfinfo.channels = static_cast<int>(audio.channels.size());
-  sfinfo.samplerate = static_cast<int>(audio.sampleRate + 0.5);
-  sfinfo.format = containerFor(path) | subtypeFor(format);
-  SNDFILE* file = sf_open(output.temporaryPath().c_str(), SFM_WRITE, &sfinfo);
-  if (!file) {
-    *error = "cannot write " + path + ": " + sf_strerror(nullptr);
-    return false;
-  }
-  // Integer files clip overs instead of wrapping them around.
-  sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-  const size_t channels = audio.channels.size();
-  std::vector<double> interleaved(static_cast<size_t>(kIoFrames) * channels);
-  bool ok = true;
-  for (size_t start = 0; ok && start < audio.frames(); start += kIoFrames) {
-    const size_t n = std::min(static_cast<size_t>(kIoFrames), audio.frames() - start);
-    for (size_t i = 0; i < n; ++i)
-      for (size_t c = 0; c < channels; ++c)
-        interleaved[i * channels + c] = audio.channels[c][start + i];
-    ok = sf_writef_double(file, interleaved.data(), static_cast<sf_count_t>(n)) ==
-         static_cast<sf_count_t>(n);
-  }
-  if (!ok) *error = "cannot write " + path + ": " + sf_strerror(file);
-  if (sf_close(file) != 0 && ok) {
-    ok = false;
-    *error = "cannot write " + path + ": closing failed";
-  }
-  return ok && output.commit(error);
 }
 
 }  // namespace vsthost

@@ -16,7 +16,6 @@
 
 #include "host/audio_file.h"
 #include "host/demo_material.h"
-#include "host/file_output.h"
 #include "host/opened_plugin.h"
 #include "host/param_options.h"
 #include "host/plugin_preset.h"
@@ -152,13 +151,22 @@ int runRenderCommand(const std::vector<std::string>& args) {
   OpenedPlugin plugin;
   if (!openPlugin(o.plugin, &plugin, &error)) return failure(error);
 
-  AudioData input;
+  // The input streams from its file; the demo is made in memory.
+  AudioData demo;
+  AudioReader reader;
+  RenderStream stream;
   if (o.input.empty()) {
-    input = demoMaterial(o.rate);
+    demo = demoMaterial(o.rate);
+    stream = memoryInput(demo);
   } else {
-    AudioFileInfo info;
-    if (!readAudioFile(o.input, &input, &info, &error)) return failure(error);
-    if (o.format.empty()) format = info.format;
+    if (!reader.open(o.input, &error)) return failure(error);
+    if (o.format.empty()) format = reader.format();
+    stream.sampleRate = reader.sampleRate();
+    stream.inputChannels = reader.channels();
+    stream.inputFrames = reader.frames();
+    stream.read = [&reader](std::vector<std::vector<double>>& block, size_t n) {
+      return reader.read(block, n);
+    };
   }
   if (o.format.empty()) format = formatForOutput(o.output, format);
   if (!checkAudioOutput(o.output, format, &error)) return failure(error);
@@ -175,23 +183,29 @@ int runRenderCommand(const std::vector<std::string>& args) {
   render.ramps.resize(o.ramps.size());
   for (size_t i = 0; i < o.ramps.size(); ++i)
     if (!parseRamp(*plugin, o.ramps[i], &render.ramps[i], &error)) return failure(error);
-  {
-    AtomicOutput probe(o.output);  // an unwritable output fails now, not after the render
-    if (!probe.prepare(&error)) return failure(error);
-  }
   AEffect* e = plugin->effect();
+  // Opened now: an unwritable output fails before the render, not after it.
+  AudioWriter writer(o.output);
+  if (!writer.open(static_cast<size_t>(std::max(0, e->numOutputs)), stream.sampleRate, format,
+                   &error))
+    return failure(error);
   for (const ParamSetting& s : settings) e->setParameter(e, s.index, s.value);
 
   render.blockSize = static_cast<VstInt32>(o.block);
   render.doublePrecision = o.doublePrecision;
   render.tailSeconds = o.tail;
   render.tempo = o.tempo;
-  const double seconds = static_cast<double>(input.frames()) / input.sampleRate + o.tail;
+  const double seconds = static_cast<double>(stream.inputFrames) / stream.sampleRate + o.tail;
   if (seconds > 1.0 && isatty(fileno(stderr))) render.progress = drawProgress;
 
-  AudioData output;
+  LevelMeter meter;
+  stream.write = [&](const std::vector<std::vector<double>>& block, size_t n, std::string* why) {
+    meter.add(block, n);
+    return writer.write(block, n, why);
+  };
   const auto started = std::chrono::steady_clock::now();
-  if (!renderThrough(*plugin, input, render, &output, &error)) return failure(error);
+  if (!renderStream(*plugin, stream, render, &error)) return failure(error);
+  if (!reader.failure().empty()) return failure(reader.failure());
   const double took =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
@@ -199,17 +213,17 @@ int runRenderCommand(const std::vector<std::string>& args) {
     const PresetFile preset = capturePreset(*plugin, wantsBank(o.savePreset));
     if (!writePresetFile(o.savePreset, preset, &error)) return failure(error);
   }
-  if (!writeAudioFile(o.output, output, format, &error)) return failure(error);
+  if (!writer.finish(&error)) return failure(error);
 
   std::string peaks, levels;
-  for (const ChannelLevels& l : measureLevels(output)) {
+  for (const ChannelLevels& l : meter.levels()) {
     peaks += (peaks.empty() ? "" : "/") + decibels(l.peak);
     levels += (levels.empty() ? "" : "/") + decibels(l.rms);
   }
-  const double outSeconds = static_cast<double>(output.frames()) / output.sampleRate;
+  const double outSeconds = static_cast<double>(meter.framesSeen()) / stream.sampleRate;
   std::printf(
       "%s: %.2f s, %.0f Hz, %zu ch, %s | peak %s dBFS | RMS %s dBFS | %.2f s, %.1fx real time\n",
-      o.output.c_str(), outSeconds, output.sampleRate, output.channels.size(),
+      o.output.c_str(), outSeconds, stream.sampleRate, meter.levels().size(),
       sampleFormatName(format), peaks.c_str(), levels.c_str(), took,
       took > 0.0 ? outSeconds / took : 0.0);
   return 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "host/opened_plugin.h"
 
@@ -28,32 +29,29 @@ struct Buffers {
     for (auto& c : out) outPtr.push_back(c.data());
   }
 
-  void fill(const AudioData& input, size_t start, size_t n) {
-    const size_t sourceChannels = input.channels.size();
+  // `source` holds `got` frames of the file's channels; the rest is silence.
+  void fill(const std::vector<std::vector<double>>& source, size_t got, size_t n) {
+    const size_t sourceChannels = source.size();
     for (size_t c = 0; c < in.size(); ++c) {
       const bool fed = sourceChannels == 1 || c < sourceChannels;
-      const std::vector<double>* source =
-          fed ? &input.channels[sourceChannels == 1 ? 0 : c] : nullptr;
-      for (size_t i = 0; i < n; ++i) {
-        const size_t at = start + i;
-        in[c][i] = source && at < source->size() ? static_cast<Sample>((*source)[at]) : Sample(0);
-      }
+      const std::vector<double>* from = fed ? &source[sourceChannels == 1 ? 0 : c] : nullptr;
+      for (size_t i = 0; i < n; ++i)
+        in[c][i] = from && i < got ? static_cast<Sample>((*from)[i]) : Sample(0);
     }
     // The accumulating entry adds to what is there; the replacing ones overwrite.
     for (auto& c : out) std::fill(c.begin(), c.begin() + static_cast<long>(n), Sample(0));
   }
 
-  void collect(AudioData* output, size_t n) const {
+  void collect(std::vector<std::vector<double>>& block, size_t n) const {
     for (size_t c = 0; c < out.size(); ++c)
-      output->channels[c].insert(output->channels[c].end(), out[c].begin(),
-                                 out[c].begin() + static_cast<long>(n));
+      for (size_t i = 0; i < n; ++i) block[c][i] = static_cast<double>(out[c][i]);
   }
 };
 
 }  // namespace
 
-bool renderThrough(PluginInstance& plugin, const AudioData& input, const RenderSettings& settings,
-                   AudioData* output, std::string* error) {
+bool renderStream(PluginInstance& plugin, const RenderStream& stream,
+                  const RenderSettings& settings, std::string* error) {
   AEffect* e = plugin.effect();
   if (!e) {
     *error = "the plug-in is closed";
@@ -81,15 +79,14 @@ bool renderThrough(PluginInstance& plugin, const AudioData& input, const RenderS
   const size_t block = static_cast<size_t>(settings.blockSize);
   const size_t inputs = static_cast<size_t>(std::max(0, e->numInputs));
   const size_t outputs = static_cast<size_t>(e->numOutputs);
-  const double rate = input.sampleRate;
-  const size_t total =
-      input.frames() + static_cast<size_t>(std::max(0.0, settings.tailSeconds) * rate);
+  const double rate = stream.sampleRate;
+  const size_t tail = static_cast<size_t>(std::max(0.0, settings.tailSeconds) * rate);
+  const size_t total = stream.inputFrames + tail;
 
   Buffers<float> floats(useDouble ? 0 : inputs, useDouble ? 0 : outputs, block);
   Buffers<double> doubles(useDouble ? inputs : 0, useDouble ? outputs : 0, block);
-  output->sampleRate = rate;
-  output->channels.assign(outputs, {});
-  for (auto& c : output->channels) c.reserve(total);
+  std::vector<std::vector<double>> source(stream.inputChannels, std::vector<double>(block));
+  std::vector<std::vector<double>> result(outputs, std::vector<double>(block));
 
   plugin.host().setTempo(settings.tempo);
   plugin.dispatch(effSetProcessPrecision, 0,
@@ -98,47 +95,101 @@ bool renderThrough(PluginInstance& plugin, const AudioData& input, const RenderS
 
   const size_t progressStep = std::max<size_t>(block, total / 200);
   size_t nextProgress = 0;
-  for (size_t start = 0; start < total; start += block) {
+  bool inputLeft = true;
+  bool ok = true;
+  for (size_t start = 0; ok && start < total; start += block) {
     const size_t n = std::min(block, total - start);
+    // The input's own length decides where the tail starts, not what it announced.
+    size_t got = 0;
+    if (inputLeft && stream.read) {
+      got = stream.read(source, n);
+      inputLeft = got == n;
+    }
     const double now = static_cast<double>(start) / rate;
     for (const ParamRamp& ramp : settings.ramps) e->setParameter(e, ramp.index, ramp.valueAt(now));
     plugin.host().setSamplePosition(static_cast<double>(start));
     const VstInt32 frames = static_cast<VstInt32>(n);
     if (useDouble) {
-      doubles.fill(input, start, n);
+      doubles.fill(source, got, n);
       e->processDoubleReplacing(e, doubles.inPtr.data(), doubles.outPtr.data(), frames);
-      doubles.collect(output, n);
+      doubles.collect(result, n);
     } else {
-      floats.fill(input, start, n);
+      floats.fill(source, got, n);
       if (replacing)
         e->processReplacing(e, floats.inPtr.data(), floats.outPtr.data(), frames);
       else
         e->process(e, floats.inPtr.data(), floats.outPtr.data(), frames);
-      floats.collect(output, n);
+      floats.collect(result, n);
     }
+    ok = stream.write(result, n, error);
     if (settings.progress && start >= nextProgress) {
       settings.progress(static_cast<double>(start) / static_cast<double>(total));
       nextProgress = start + progressStep;
     }
   }
   stopProcessing(plugin);
-  if (settings.progress) settings.progress(1.0);
-  return true;
+  if (ok && settings.progress) settings.progress(1.0);
+  return ok;
+}
+
+RenderStream memoryInput(const AudioData& input) {
+  RenderStream stream;
+  stream.sampleRate = input.sampleRate;
+  stream.inputChannels = input.channels.size();
+  stream.inputFrames = input.frames();
+  auto position = std::make_shared<size_t>(0);
+  stream.read = [&input, position](std::vector<std::vector<double>>& block, size_t n) {
+    const size_t got = std::min(n, input.frames() - *position);
+    for (size_t c = 0; c < input.channels.size(); ++c)
+      std::copy(input.channels[c].begin() + static_cast<long>(*position),
+                input.channels[c].begin() + static_cast<long>(*position + got), block[c].begin());
+    *position += got;
+    return got;
+  };
+  return stream;
+}
+
+bool renderThrough(PluginInstance& plugin, const AudioData& input, const RenderSettings& settings,
+                   AudioData* output, std::string* error) {
+  RenderStream stream = memoryInput(input);
+  output->sampleRate = input.sampleRate;
+  output->channels.assign(
+      plugin.effect() ? static_cast<size_t>(std::max(0, plugin.effect()->numOutputs)) : 0, {});
+  stream.write = [&](const std::vector<std::vector<double>>& block, size_t n, std::string*) {
+    for (size_t c = 0; c < block.size(); ++c)
+      output->channels[c].insert(output->channels[c].end(), block[c].begin(),
+                                 block[c].begin() + static_cast<long>(n));
+    return true;
+  };
+  return renderStream(plugin, stream, settings, error);
+}
+
+void LevelMeter::add(const std::vector<std::vector<double>>& block, size_t n) {
+  peaks.resize(block.size(), 0.0);
+  sums.resize(block.size(), 0.0);
+  for (size_t c = 0; c < block.size(); ++c) {
+    for (size_t i = 0; i < n; ++i) {
+      const double s = block[c][i];
+      peaks[c] = std::max(peaks[c], std::fabs(s));
+      sums[c] += s * s;
+    }
+  }
+  frames += n;
+}
+
+std::vector<ChannelLevels> LevelMeter::levels() const {
+  std::vector<ChannelLevels> out(peaks.size());
+  for (size_t c = 0; c < peaks.size(); ++c) {
+    out[c].peak = peaks[c];
+    out[c].rms = frames ? std::sqrt(sums[c] / static_cast<double>(frames)) : 0.0;
+  }
+  return out;
 }
 
 std::vector<ChannelLevels> measureLevels(const AudioData& audio) {
-  std::vector<ChannelLevels> levels;
-  for (const auto& c : audio.channels) {
-    ChannelLevels l;
-    double sum = 0.0;
-    for (double s : c) {
-      l.peak = std::max(l.peak, std::fabs(s));
-      sum += s * s;
-    }
-    l.rms = c.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(c.size()));
-    levels.push_back(l);
-  }
-  return levels;
+  LevelMeter meter;
+  meter.add(audio.channels, audio.frames());
+  return meter.levels();
 }
 
 }  // namespace vsthost

@@ -34,9 +34,29 @@ struct RenderSettings {
   std::function<void(double fraction)> progress;  // 0..1, at most a few hundred calls
 };
 
-// The plug-in must be open; it is set to the input's sample rate, switched on,
-// run and switched off again. The output has one channel per plug-in output.
-// Mono input feeds every plug-in input; otherwise input i feeds plug-in input i.
+// Where the audio comes from and goes to, a block at a time.
+struct RenderStream {
+  double sampleRate = 48000.0;
+  size_t inputChannels = 0;
+  size_t inputFrames = 0;
+  // Fills block[channel][0..n) with the next n input frames (fewer at the end).
+  std::function<size_t(std::vector<std::vector<double>>& block, size_t n)> read;
+  // Takes block[output][0..n).
+  std::function<bool(const std::vector<std::vector<double>>& block, size_t n, std::string* error)>
+      write;
+};
+
+// The plug-in must be open; it is set to the stream's sample rate, switched
+// on, run and switched off again. The output has one channel per plug-in
+// output. Mono input feeds every plug-in input; otherwise input i feeds
+// plug-in input i. After the input, `tailSeconds` of silence.
+bool renderStream(PluginInstance& plugin, const RenderStream& stream,
+                  const RenderSettings& settings, std::string* error);
+
+// A stream that reads from audio in memory.
+RenderStream memoryInput(const AudioData& input);
+
+// The same with everything in memory.
 bool renderThrough(PluginInstance& plugin, const AudioData& input, const RenderSettings& settings,
                    AudioData* output, std::string* error);
 
@@ -44,6 +64,19 @@ struct ChannelLevels {
   double peak = 0.0;
   double rms = 0.0;
 };
+
+// Peak and RMS per channel, fed a block at a time.
+class LevelMeter {
+ public:
+  void add(const std::vector<std::vector<double>>& block, size_t n);
+  std::vector<ChannelLevels> levels() const;
+  size_t framesSeen() const { return frames; }
+
+ private:
+  std::vector<double> peaks, sums;
+  size_t frames = 0;
+};
+
 std::vector<ChannelLevels> measureLevels(const AudioData& audio);
 
 }  // namespace vsthost
