@@ -107,6 +107,26 @@ TEST(Loader, RefusesWhatIsNoPlugin) {
   EXPECT_NE(error.find("cannot load"), std::string::npos) << error;
 }
 
+TEST(Loader, FallsBackToTheOlderEntryPointName) {
+  auto plugin = hosttest::open(TEST_PLUGIN_MAINONLY);
+  ASSERT_TRUE(plugin.instance);
+  EXPECT_EQ(plugin->effect()->uniqueID, fourCharCode('H', 't', 's', 't'));
+}
+
+TEST(Loader, NamesWhatIsWrongWithALibrary) {
+  vsthost::OpenedPlugin plugin;
+  std::string error;
+  EXPECT_FALSE(vsthost::openPlugin(TEST_PLUGIN_NOENTRY, &plugin, &error));
+  EXPECT_NE(error.find("is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main"),
+            std::string::npos)
+      << error;
+  EXPECT_FALSE(vsthost::openPlugin(TEST_PLUGIN_BADMAGIC, &plugin, &error));
+  EXPECT_NE(error.find("not a VST 2.4 plug-in: the entry point returned a record without the "
+                       "'VstP' mark"),
+            std::string::npos)
+      << error;
+}
+
 TEST(Loader, InstanceClosesOnce) {
   auto plugin = hosttest::open(TEST_PLUGIN_GOOD);
   ASSERT_TRUE(plugin.instance);

@@ -6,6 +6,9 @@
 //   TEST_PLUGIN_FAULT_ALLOC  allocates and frees in every process call
 //   TEST_PLUGIN_FAULT_STATE  ignores the chunk it is given
 //   TEST_PLUGIN_FAULT_CRASH  crashes when a parameter is set to NaN
+//   TEST_PLUGIN_MAIN_ONLY    exports its entry point only as "main"
+//   TEST_PLUGIN_NO_ENTRY     exports no entry point
+//   TEST_PLUGIN_BAD_MAGIC    returns a record without the 'VstP' mark
 //   TEST_PLUGIN_PLAIN        keeps its state as parameters (no chunk) and
 //                            processes in 32 bits only
 #include <csignal>
@@ -133,13 +136,30 @@ VstIntPtr dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
+// How the entry point is exported: normally as VSTPluginMain; the loader's
+// tests also use builds that export it only as "main", or not at all.
+#if defined(TEST_PLUGIN_MAIN_ONLY)
+#define TEST_PLUGIN_ENTRY                                    \
+  extern "C" __attribute__((visibility("default")))          \
+  AEffect* entryAsMain(audioMasterCallback) __asm__("main"); \
+  extern "C" AEffect* entryAsMain
+#elif defined(TEST_PLUGIN_NO_ENTRY)
+#define TEST_PLUGIN_ENTRY extern "C" AEffect* VSTPluginMain
+#else
+#define TEST_PLUGIN_ENTRY extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain
+#endif
+
+TEST_PLUGIN_ENTRY(audioMasterCallback host) {
   if (!host || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
   TestPlugin* p = new TestPlugin();
   p->host = host;
   AEffect& r = p->record;
   std::memset(&r, 0, sizeof(r));
+#ifdef TEST_PLUGIN_BAD_MAGIC
+  r.magic = fourCharCode('N', 'o', 'p', 'e');
+#else
   r.magic = kEffectMagic;
+#endif
   r.dispatcher = dispatcher;
   r.setParameter = setParameter;
   r.getParameter = getParameter;
