@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "engine/echo_engine.h"
-#include "engine/stretch_noise.h"
+#include "engine/line_stretch.h"
 
 void EchoEngine::resizeDelayLines(const EchoParams& params) {
   if (!hasDelayMemory()) return;
@@ -15,27 +15,9 @@ void EchoEngine::resizeDelayLines(const EchoParams& params) {
   const int32_t newLength = targetDelayLength(params);
   if (newLength == oldLength) return;
 
-  const double* oldL = delayL.get();
-  const double* oldR = delayR.get();
-  double* newL = spareL.get();
-  double* newR = spareR.get();
-
-  const double step = static_cast<double>(oldLength) / newLength;
-  double x = 0.0;
-  uint32_t s = tickSource ? tickSource() : 0u;
-  for (int32_t i = 0; i < newLength; ++i) {
-    int32_t k = static_cast<int32_t>(x);
-    if (k > oldLength - 1) k = oldLength - 1;  // never taken: x stays below oldLength
-    const double f = x - k;
-    const int32_t next = k < oldLength - 1 ? k + 1 : 0;  // the ring closes
-    const double left = (oldL[next] - oldL[k]) * f + oldL[k];
-    const double right = (oldR[next] - oldR[k]) * f + oldR[k];
-    s = nextNoiseState(s);
-    newL[i] = left + stretchNoise(s);
-    s = nextNoiseState(s);
-    newR[i] = right + stretchNoise(s);
-    x = x + step;  // accumulated, not i * step
-  }
+  const StretchRings rings{delayL.get(), delayR.get(), oldLength,
+                           spareL.get(), spareR.get(), newLength};
+  stretchRings(rings, tickSource ? tickSource() : 0u);
 
   int32_t newPos = 0;
   if (oldPos != 0) {

@@ -1,0 +1,261 @@
+// The fast stretch. Two observations make it exact and quick:
+//
+// - The read position x = x + step is a chain of rounded additions. While x
+//   stays within one binade [2^e, 2^(e+1)), every sum rounds to a multiple of
+//   ulp = 2^(e-52), so each addition adds the same amount: step rounded to a
+//   multiple of ulp (unless step sits exactly halfway between two multiples,
+//   where the rounding depends on x and the loop falls back to plain adds).
+//   Positions two frames apart are then x and x + stepInUlps, both exact,
+//   and the chain of additions no longer sets the pace.
+// - The generator's states for the four noise values of two frames come from
+//   the four states before them by one jump of four steps, lane by lane.
+//
+// The left and right values of a frame travel as one pair of doubles; every
+// operation is the scalar one in the same order, so the results are the same
+// bits. Frames that read the last sample of the old ring (the ring closes),
+// and frames where the binade changes, take the plain scalar step.
+#include "engine/line_stretch.h"
+
+#include <cmath>
+
+#include "engine/stretch_noise.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define QUILLET_STRETCH_SSE2 1
+#endif
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define QUILLET_STRETCH_AVX2 1
+#endif
+
+namespace {
+
+// One plain step: interpolation with the ring's closing, noise, advance.
+inline void scalarFrame(const StretchRings& r, int32_t i, double x, uint32_t& s) {
+  int32_t k = static_cast<int32_t>(x);
+  if (k > r.oldLength - 1) k = r.oldLength - 1;  // never taken: x stays below oldLength
+  const double f = x - k;
+  const int32_t next = k < r.oldLength - 1 ? k + 1 : 0;
+  const double left = (r.oldL[next] - r.oldL[k]) * f + r.oldL[k];
+  const double right = (r.oldR[next] - r.oldR[k]) * f + r.oldR[k];
+  s = nextNoiseState(s);
+  r.newL[i] = left + stretchNoise(s);
+  s = nextNoiseState(s);
+  r.newR[i] = right + stretchNoise(s);
+}
+
+#ifdef QUILLET_STRETCH_SSE2
+
+// The generator advanced by four steps: s -> jumpMul * s + jumpAdd (mod 2^32).
+constexpr uint32_t kMul1 = 196314165u;
+constexpr uint32_t kAdd1 = 907633515u;
+constexpr uint32_t kMul2 = kMul1 * kMul1;
+constexpr uint32_t kAdd2 = kMul1 * kAdd1 + kAdd1;
+constexpr uint32_t kJumpMul = kMul2 * kMul2;
+constexpr uint32_t kJumpAdd = kMul2 * kAdd2 + kAdd2;
+
+// Lane-wise 32-bit product modulo 2^32 with SSE2 only.
+inline __m128i mulLow32(__m128i a, __m128i b) {
+  const __m128i even = _mm_mul_epu32(a, b);
+  const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
+  return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                            _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+}
+
+// Interpolated pair (left, right) at position k + f, for k < oldLength - 1.
+inline __m128d interpolatePair(const StretchRings& r, int32_t k, __m128d f) {
+  const __m128d a = _mm_loadh_pd(_mm_load_sd(r.oldL + k), r.oldR + k);
+  const __m128d b = _mm_loadh_pd(_mm_load_sd(r.oldL + k + 1), r.oldR + k + 1);
+  return _mm_add_pd(_mm_mul_pd(_mm_sub_pd(b, a), f), a);
+}
+
+// Frames i, i+1, ... while both frames of each pair stay inside one binade of
+// x and read below the last old sample. x advances by `inc` per frame, which
+// equals the rounded addition there. Returns the number of frames written.
+int32_t fastRunSse2(const StretchRings& r, int32_t i, double& x, double inc, double limit,
+                    uint32_t& s) {
+  const int32_t start = i;
+  __m128i states;
+  {
+    const uint32_t s1 = nextNoiseState(s);
+    const uint32_t s2 = nextNoiseState(s1);
+    const uint32_t s3 = nextNoiseState(s2);
+    const uint32_t s4 = nextNoiseState(s3);
+    states = _mm_set_epi32(static_cast<int>(s4), static_cast<int>(s3), static_cast<int>(s2),
+                           static_cast<int>(s1));
+  }
+  const __m128i jumpMul = _mm_set1_epi32(static_cast<int>(kJumpMul));
+  const __m128i jumpAdd = _mm_set1_epi32(static_cast<int>(kJumpAdd));
+  const __m128i exponentBit = _mm_set1_epi32(0x40000000);
+  const __m128 three = _mm_set1_ps(3.0f);
+  const __m128 half = _mm_set1_ps(0.5f);
+  const __m128d scale = _mm_set1_pd(5e-5);
+  const double pairInc = inc + inc;
+  __m128d xs = _mm_set_pd(x + inc, x);
+  const __m128d xsInc = _mm_set1_pd(pairInc);
+  bool any = false;
+
+  while (i + 2 <= r.newLength && x + pairInc < limit) {
+    if (any) states = _mm_add_epi32(mulLow32(states, jumpMul), jumpAdd);
+    any = true;
+    const __m128i k = _mm_cvttpd_epi32(xs);
+    const __m128d f = _mm_sub_pd(xs, _mm_cvtepi32_pd(k));
+    const int32_t k0 = _mm_cvtsi128_si32(k);
+    const int32_t k1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(k, _MM_SHUFFLE(1, 1, 1, 1)));
+
+    const __m128 unit = _mm_castsi128_ps(_mm_or_si128(_mm_srli_epi32(states, 9), exponentBit));
+    const __m128 centred = _mm_mul_ps(_mm_sub_ps(unit, three), half);
+    const __m128d noise0 = _mm_mul_pd(_mm_cvtps_pd(centred), scale);
+    const __m128d noise1 = _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(centred, centred)), scale);
+
+    const __m128d v0 = _mm_add_pd(interpolatePair(r, k0, _mm_unpacklo_pd(f, f)), noise0);
+    const __m128d v1 = _mm_add_pd(interpolatePair(r, k1, _mm_unpackhi_pd(f, f)), noise1);
+    _mm_storel_pd(r.newL + i, v0);
+    _mm_storeh_pd(r.newR + i, v0);
+    _mm_storel_pd(r.newL + i + 1, v1);
+    _mm_storeh_pd(r.newR + i + 1, v1);
+
+    i += 2;
+    x = x + pairInc;  // exact: a multiple of the ulp, still inside the binade
+    xs = _mm_add_pd(xs, xsInc);
+  }
+  if (any)
+    s = static_cast<uint32_t>(
+        _mm_cvtsi128_si32(_mm_shuffle_epi32(states, _MM_SHUFFLE(3, 3, 3, 3))));
+  return i - start;
+}
+
+#ifdef QUILLET_STRETCH_AVX2
+constexpr uint32_t kMul4 = kJumpMul;
+constexpr uint32_t kAdd4 = kJumpAdd;
+constexpr uint32_t kJump8Mul = kMul4 * kMul4;
+constexpr uint32_t kJump8Add = kMul4 * kAdd4 + kAdd4;
+
+// As fastRunSse2, four frames at a time: one line per vector, the eight
+// generator states as lanes [left 0..3, right 0..3], each jumping eight steps.
+// No fused multiply-add: every product and sum is rounded as in the scalar code.
+__attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32_t i, double& x,
+                                                    double inc, double limit, uint32_t& s) {
+  const int32_t start = i;
+  uint32_t st[8];
+  uint32_t v = s;
+  for (int j = 0; j < 4; ++j) {
+    v = v * kMul1 + kAdd1;
+    st[j] = v;  // left of frame j
+    v = v * kMul1 + kAdd1;
+    st[4 + j] = v;  // right of frame j
+  }
+  __m256i states = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(st));
+  const __m256i jumpMul = _mm256_set1_epi32(static_cast<int>(kJump8Mul));
+  const __m256i jumpAdd = _mm256_set1_epi32(static_cast<int>(kJump8Add));
+  const __m256i exponentBit = _mm256_set1_epi32(0x40000000);
+  const __m256 three = _mm256_set1_ps(3.0f);
+  const __m256 half = _mm256_set1_ps(0.5f);
+  const __m256d scale = _mm256_set1_pd(5e-5);
+  const double quadInc = (inc + inc) + (inc + inc);
+  __m256d xs = _mm256_set_pd(x + inc + inc + inc, x + inc + inc, x + inc, x);
+  const __m256d xsInc = _mm256_set1_pd(quadInc);
+  const double* oldL = r.oldL;
+  const double* oldR = r.oldR;
+  double* newL = r.newL;
+  double* newR = r.newR;
+  const int32_t newLength = r.newLength;
+  bool any = false;
+
+  while (i + 4 <= newLength && x + quadInc < limit) {
+    if (any) states = _mm256_add_epi32(_mm256_mullo_epi32(states, jumpMul), jumpAdd);
+    any = true;
+    const __m128i k = _mm256_cvttpd_epi32(xs);
+    const __m256d f = _mm256_sub_pd(xs, _mm256_cvtepi32_pd(k));
+
+    const __m256 unit =
+        _mm256_castsi256_ps(_mm256_or_si256(_mm256_srli_epi32(states, 9), exponentBit));
+    const __m256 centred = _mm256_mul_ps(_mm256_sub_ps(unit, three), half);
+    const __m256d noiseL = _mm256_mul_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(centred)), scale);
+    const __m256d noiseR = _mm256_mul_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(centred, 1)), scale);
+
+    const int32_t k0 = _mm_cvtsi128_si32(k);
+    const int32_t k1 = _mm_extract_epi32(k, 1);
+    const int32_t k2 = _mm_extract_epi32(k, 2);
+    const int32_t k3 = _mm_extract_epi32(k, 3);
+    // Each frame reads old[k] and old[k + 1] as one pair; the pairs are then
+    // split into the vector of a values and the vector of b values.
+    const __m256d pL02 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(oldL + k0)),
+                                              _mm_loadu_pd(oldL + k2), 1);
+    const __m256d pL13 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(oldL + k1)),
+                                              _mm_loadu_pd(oldL + k3), 1);
+    const __m256d pR02 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(oldR + k0)),
+                                              _mm_loadu_pd(oldR + k2), 1);
+    const __m256d pR13 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(oldR + k1)),
+                                              _mm_loadu_pd(oldR + k3), 1);
+    const __m256d aL = _mm256_unpacklo_pd(pL02, pL13);
+    const __m256d bL = _mm256_unpackhi_pd(pL02, pL13);
+    const __m256d aR = _mm256_unpacklo_pd(pR02, pR13);
+    const __m256d bR = _mm256_unpackhi_pd(pR02, pR13);
+    const __m256d left = _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(bL, aL), f), aL);
+    const __m256d right = _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(bR, aR), f), aR);
+    _mm256_storeu_pd(newL + i, _mm256_add_pd(left, noiseL));
+    _mm256_storeu_pd(newR + i, _mm256_add_pd(right, noiseR));
+
+    i += 4;
+    x = x + quadInc;  // exact: a multiple of the ulp, still inside the binade
+    xs = _mm256_add_pd(xs, xsInc);
+  }
+  if (any) s = static_cast<uint32_t>(_mm256_extract_epi32(states, 7));
+  return i - start;
+}
+
+bool hasAvx2() {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+}
+#endif
+
+// The amount every rounded addition of step adds while x stays in its binade,
+// or 0 where that is not a fixed amount (step halfway between two multiples
+// of the ulp, or smaller than one). Sets top to the binade's upper end.
+double roundedIncrement(double x, double step, double& top) {
+  int e = 0;
+  std::frexp(x, &e);  // x in [2^(e-1), 2^e)
+  top = std::ldexp(1.0, e);
+  const double ulp = std::ldexp(1.0, e - 53);
+  const double next = x + step;
+  if (!(next < top)) return 0.0;
+  const double inc = next - x;  // exact: both are multiples of ulp below top
+  if (!(inc > 0.0)) return 0.0;
+  const double rest = step - inc;  // exact: inc and step are within ulp / 2
+  if (rest == 0.5 * ulp || rest == -0.5 * ulp) return 0.0;
+  return inc;
+}
+
+#endif
+
+}  // namespace
+
+void stretchRings(const StretchRings& r, uint32_t seed) {
+  const double step = static_cast<double>(r.oldLength) / r.newLength;
+  const double lastK = static_cast<double>(r.oldLength - 1);
+  double x = 0.0;
+  uint32_t s = seed;
+  int32_t i = 0;
+  while (i < r.newLength) {
+#ifdef QUILLET_STRETCH_SSE2
+    if (x > 0.0 && x < lastK) {
+      double top = 0.0;
+      const double inc = roundedIncrement(x, step, top);
+      if (inc > 0.0) {
+        const double limit = top < lastK ? top : lastK;
+#ifdef QUILLET_STRETCH_AVX2
+        if (hasAvx2()) i += fastRunAvx2(r, i, x, inc, limit, s);
+#endif
+        i += fastRunSse2(r, i, x, inc, limit, s);
+        if (i >= r.newLength) break;
+      }
+    }
+#endif
+    scalarFrame(r, i, x, s);
+    x = x + step;
+    ++i;
+  }
+}
