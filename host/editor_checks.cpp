@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "host/opened_plugin.h"
-#include "host/x11_host_window.h"
+#include "host/host_window.h"
 
 namespace vsthost {
 
@@ -37,7 +37,7 @@ class Checker {
 
   void fail(const std::string& what) { result.failures.push_back(what); }
 
-  static void idle(PluginInstance& p, X11HostWindow* window, int times) {
+  static void idle(PluginInstance& p, HostWindow* window, int times) {
     for (int i = 0; i < times; ++i) {
       p.dispatch(effEditIdle);
       if (window) window->pump();
@@ -85,7 +85,7 @@ EditorCheckResult checkEditor(const PluginLibrary& library, const EditorCheckOpt
   const int width = hasRect ? before.right - before.left : 100;
   const int height = hasRect ? before.bottom - before.top : 100;
   std::string error;
-  auto window = X11HostWindow::create(width, height, "vst2-host validate", &error);
+  auto window = HostWindow::create(width, height, "vst2-host validate", &error);
   if (!window) {
     result.skipped = true;
     result.skipReason = error;
@@ -120,7 +120,7 @@ EditorCheckResult checkEditor(const PluginLibrary& library, const EditorCheckOpt
 
   {
     auto second = c.instance();
-    auto secondWindow = X11HostWindow::create(width, height, "vst2-host validate 2", &error);
+    auto secondWindow = HostWindow::create(width, height, "vst2-host validate 2", &error);
     if (second && secondWindow) {
       const bool both = p->dispatch(effEditOpen, 0, 0, window->parentHandle()) == 1 &&
                         second->dispatch(effEditOpen, 0, 0, secondWindow->parentHandle()) == 1;

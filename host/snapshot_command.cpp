@@ -10,7 +10,7 @@
 
 #include "host/opened_plugin.h"
 #include "host/plugin_text.h"
-#include "host/x11_host_window.h"
+#include "host/host_window.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -97,7 +97,7 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
     return 1;
   }
   const int width = rect->right - rect->left, height = rect->bottom - rect->top;
-  auto window = X11HostWindow::create(width, height, "vst2-host snapshot", &error);
+  auto window = HostWindow::create(width, height, "vst2-host snapshot", &error);
   if (!window) {
     std::fprintf(stderr, "vst2-host: %s\n", error.c_str());
     return 1;

@@ -1,0 +1,317 @@
+// Audio files without libsndfile, for builds where it is not available (the
+// Windows cross build): RIFF WAVE only, 16- or 24-bit integer or 32-bit float
+// samples, read and written a block at a time.
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "host/audio_file.h"
+#include "host/file_output.h"
+
+namespace vsthost {
+
+namespace {
+
+constexpr size_t kIoFrames = 8192;
+constexpr uint16_t kPcm = 1;
+constexpr uint16_t kFloat = 3;
+constexpr uint16_t kExtensible = 0xfffe;
+
+bool isWav(const std::string& path) {
+  const size_t dot = path.find_last_of('.');
+  const size_t slash = path.find_last_of("/\\");
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+  std::string ext = path.substr(dot + 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext == "wav";
+}
+
+uint32_t le32(const unsigned char* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+void put32(std::vector<unsigned char>& out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+void put16(std::vector<unsigned char>& out, uint16_t v) {
+  out.push_back(static_cast<unsigned char>(v));
+  out.push_back(static_cast<unsigned char>(v >> 8));
+}
+
+int bytesPerSample(SampleFormat format) {
+  return format == SampleFormat::Int16 ? 2 : format == SampleFormat::Int24 ? 3 : 4;
+}
+
+}  // namespace
+
+bool parseSampleFormat(const std::string& text, SampleFormat* format) {
+  if (text == "16")
+    *format = SampleFormat::Int16;
+  else if (text == "24")
+    *format = SampleFormat::Int24;
+  else if (text == "float" || text == "32f" || text == "f32")
+    *format = SampleFormat::Float32;
+  else
+    return false;
+  return true;
+}
+
+const char* sampleFormatName(SampleFormat format) {
+  switch (format) {
+    case SampleFormat::Int16:
+      return "16-bit";
+    case SampleFormat::Int24:
+      return "24-bit";
+    case SampleFormat::Float32:
+      return "32-bit float";
+  }
+  return "?";
+}
+
+SampleFormat formatForOutput(const std::string&, SampleFormat wanted) { return wanted; }
+
+struct AudioReader::File {
+  FILE* handle = nullptr;
+  size_t dataLeft = 0;  // bytes of sample data not read yet
+};
+
+AudioReader::AudioReader() = default;
+
+AudioReader::~AudioReader() {
+  if (file && file->handle) std::fclose(file->handle);
+}
+
+bool AudioReader::open(const std::string& filePath, std::string* error) {
+  path = filePath;
+  file = std::make_unique<File>();
+  file->handle = std::fopen(path.c_str(), "rb");
+  if (!file->handle) {
+    *error = "cannot read " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  unsigned char header[12];
+  if (std::fread(header, 1, 12, file->handle) != 12 || std::memcmp(header, "RIFF", 4) != 0 ||
+      std::memcmp(header + 8, "WAVE", 4) != 0) {
+    *error = "cannot read " + path + ": not a WAV file";
+    return false;
+  }
+  uint16_t tag = 0, channels = 0, bits = 0;
+  uint32_t sampleRate = 0;
+  for (;;) {
+    unsigned char chunk[8];
+    if (std::fread(chunk, 1, 8, file->handle) != 8) {
+      *error = "cannot read " + path + ": no audio data";
+      return false;
+    }
+    const uint32_t size = le32(chunk + 4);
+    if (std::memcmp(chunk, "fmt ", 4) == 0 && size >= 16 && size < 4096) {
+      std::vector<unsigned char> fmt(size + (size & 1));
+      if (std::fread(fmt.data(), 1, fmt.size(), file->handle) != fmt.size()) break;
+      tag = le16(&fmt[0]);
+      channels = le16(&fmt[2]);
+      sampleRate = le32(&fmt[4]);
+      bits = le16(&fmt[14]);
+      if (tag == kExtensible && size >= 26) tag = le16(&fmt[24]);
+    } else if (std::memcmp(chunk, "data", 4) == 0) {
+      file->dataLeft = size;
+      break;
+    } else if (std::fseek(file->handle, static_cast<long>(size + (size & 1)), SEEK_CUR) != 0) {
+      break;
+    }
+  }
+  if (channels < 1 || sampleRate < 1 ||
+      !((tag == kPcm && (bits == 16 || bits == 24)) || (tag == kFloat && bits == 32))) {
+    *error = "cannot read " + path + ": only 16- or 24-bit or float WAV files are read here";
+    return false;
+  }
+  sampleFormat = tag == kFloat ? SampleFormat::Float32
+                 : bits == 16  ? SampleFormat::Int16
+                               : SampleFormat::Int24;
+  rate = sampleRate;
+  channelCount = channels;
+  frameCount = file->dataLeft / (channels * (bits / 8));
+  return true;
+}
+
+size_t AudioReader::read(std::vector<std::vector<double>>& block, size_t n) {
+  if (!file || !file->handle || n == 0) return 0;
+  const size_t width = static_cast<size_t>(bytesPerSample(sampleFormat));
+  const size_t frameBytes = width * channelCount;
+  n = std::min(n, file->dataLeft / frameBytes);
+  std::vector<unsigned char> raw(n * frameBytes);
+  const size_t got = std::fread(raw.data(), 1, raw.size(), file->handle) / frameBytes;
+  if (got < n && std::ferror(file->handle)) {
+    readError = "cannot read " + path + ": " + std::strerror(errno);
+    return 0;
+  }
+  file->dataLeft -= got * frameBytes;
+  for (size_t i = 0; i < got; ++i) {
+    for (size_t c = 0; c < channelCount; ++c) {
+      const unsigned char* p = &raw[(i * channelCount + c) * width];
+      double v;
+      if (sampleFormat == SampleFormat::Float32) {
+        float f;
+        std::memcpy(&f, p, 4);
+        v = f;
+      } else if (sampleFormat == SampleFormat::Int16) {
+        v = static_cast<int16_t>(le16(p)) / 32768.0;
+      } else {
+        const int32_t s = static_cast<int32_t>((p[0] << 8) | (p[1] << 16) |
+                                               (static_cast<uint32_t>(p[2]) << 24)) >>
+                          8;
+        v = s / 8388608.0;
+      }
+      if (c < block.size()) block[c][i] = v;
+    }
+  }
+  return got;
+}
+
+struct AudioWriter::File {
+  FILE* handle = nullptr;
+  SampleFormat format = SampleFormat::Float32;
+  size_t channels = 0;
+  uint32_t dataBytes = 0;
+};
+
+AudioWriter::AudioWriter(const std::string& target) : path(target), output(target) {}
+
+AudioWriter::~AudioWriter() {
+  if (file && file->handle) std::fclose(file->handle);
+}
+
+bool AudioWriter::open(size_t channels, double sampleRate, SampleFormat format,
+                       std::string* error) {
+  if (!checkAudioOutput(path, format, error)) return false;
+  if (channels == 0) {
+    *error = "cannot write " + path + ": no audio channels";
+    return false;
+  }
+  if (!output.prepare(error)) return false;
+  file = std::make_unique<File>();
+  file->format = format;
+  file->channels = channels;
+  file->handle = std::fopen(output.temporaryPath().c_str(), "wb");
+  if (!file->handle) {
+    *error = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  const uint16_t width = static_cast<uint16_t>(bytesPerSample(format));
+  const uint32_t rate = static_cast<uint32_t>(sampleRate + 0.5);
+  std::vector<unsigned char> header;
+  header.insert(header.end(), {'R', 'I', 'F', 'F'});
+  put32(header, 0);  // sizes are filled in at finish()
+  header.insert(header.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  put32(header, 16);
+  put16(header, format == SampleFormat::Float32 ? kFloat : kPcm);
+  put16(header, static_cast<uint16_t>(channels));
+  put32(header, rate);
+  put32(header, rate * width * static_cast<uint32_t>(channels));
+  put16(header, static_cast<uint16_t>(width * channels));
+  put16(header, static_cast<uint16_t>(width * 8));
+  header.insert(header.end(), {'d', 'a', 't', 'a'});
+  put32(header, 0);
+  if (std::fwrite(header.data(), 1, header.size(), file->handle) != header.size()) {
+    *error = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+bool AudioWriter::write(const std::vector<std::vector<double>>& block, size_t n,
+                        std::string* error) {
+  const size_t channels = block.size();
+  std::vector<unsigned char> raw;
+  raw.reserve(n * channels * 4);
+  for (size_t i = 0; i < n; ++i) {
+    for (size_t c = 0; c < channels; ++c) {
+      const double v = block[c][i];
+      if (file->format == SampleFormat::Float32) {
+        const float f = static_cast<float>(v);
+        unsigned char bytes[4];
+        std::memcpy(bytes, &f, 4);
+        raw.insert(raw.end(), bytes, bytes + 4);
+      } else {
+        // Integer files clip overs instead of wrapping them around.
+        const double full = file->format == SampleFormat::Int16 ? 32768.0 : 8388608.0;
+        const double clipped = std::max(-full, std::min(full - 1.0, std::round(v * full)));
+        const int32_t s = static_cast<int32_t>(clipped);
+        const int width = bytesPerSample(file->format);
+        for (int b = 0; b < width; ++b) raw.push_back(static_cast<unsigned char>(s >> (8 * b)));
+      }
+    }
+  }
+  if (std::fwrite(raw.data(), 1, raw.size(), file->handle) != raw.size()) {
+    *error = "cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  file->dataBytes += static_cast<uint32_t>(raw.size());
+  return true;
+}
+
+bool AudioWriter::finish(std::string* error) {
+  std::vector<unsigned char> size;
+  put32(size, 36 + file->dataBytes);
+  put32(size, file->dataBytes);
+  const bool written = std::fseek(file->handle, 4, SEEK_SET) == 0 &&
+                       std::fwrite(size.data(), 1, 4, file->handle) == 4 &&
+                       std::fseek(file->handle, 40, SEEK_SET) == 0 &&
+                       std::fwrite(size.data() + 4, 1, 4, file->handle) == 4;
+  const bool closed = std::fclose(file->handle) == 0;
+  file->handle = nullptr;
+  if (!written || !closed) {
+    *error = "cannot write " + path + ": closing failed";
+    return false;
+  }
+  return output.commit(error);
+}
+
+bool readAudioFile(const std::string& path, AudioData* audio, AudioFileInfo* info,
+                   std::string* error) {
+  AudioReader reader;
+  if (!reader.open(path, error)) return false;
+  info->format = reader.format();
+  audio->sampleRate = reader.sampleRate();
+  audio->channels.assign(reader.channels(), {});
+  std::vector<std::vector<double>> block(reader.channels(), std::vector<double>(kIoFrames));
+  size_t got;
+  while ((got = reader.read(block, kIoFrames)) > 0)
+    for (size_t c = 0; c < block.size(); ++c)
+      audio->channels[c].insert(audio->channels[c].end(), block[c].begin(),
+                                block[c].begin() + static_cast<long>(got));
+  if (!reader.failure().empty()) {
+    *error = reader.failure();
+    return false;
+  }
+  return true;
+}
+
+bool writeAudioFile(const std::string& path, const AudioData& audio, SampleFormat format,
+                    std::string* error) {
+  AudioWriter writer(path);
+  if (!writer.open(audio.channels.size(), audio.sampleRate, format, error)) return false;
+  std::vector<std::vector<double>> block(audio.channels.size(), std::vector<double>(kIoFrames));
+  for (size_t start = 0; start < audio.frames(); start += kIoFrames) {
+    const size_t n = std::min(static_cast<size_t>(kIoFrames), audio.frames() - start);
+    for (size_t c = 0; c < block.size(); ++c)
+      std::copy(audio.channels[c].begin() + static_cast<long>(start),
+                audio.channels[c].begin() + static_cast<long>(start + n), block[c].begin());
+    if (!writer.write(block, n, error)) return false;
+  }
+  return writer.finish(error);
+}
+
+bool checkAudioOutput(const std::string& path, SampleFormat, std::string* error) {
+  if (!isWav(path)) {
+    *error = "cannot write " + path + ": only .wav files are written by this build";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vsthost
