@@ -17,7 +17,7 @@ void EchoEngine::resizeDelayLines(const EchoParams& params) {
 
   const StretchRings rings{delayL.get(), delayR.get(), oldLength,
                            spareL.get(), spareR.get(), newLength};
-  stretchRings(rings, tickSource ? tickSource() : 0u);
+  stretch(rings, tickSource ? tickSource() : 0u);
 
   int32_t newPos = 0;
   if (oldPos != 0) {

@@ -12,6 +12,7 @@
 
 #include "engine/biquad.h"
 #include "engine/echo_params.h"
+#include "engine/line_stretch.h"
 #include "engine/one_pole_filter.h"
 #include "engine/param_smoother.h"
 
@@ -25,6 +26,11 @@ class EchoEngine {
   EchoEngine& operator=(const EchoEngine&) = delete;
 
   void setTickSource(TickSource source) { tickSource = source; }
+
+  // The routine that stretches the rings; the fast one unless a test or
+  // benchmark installs the direct transcription as the oracle.
+  using StretchFunction = void (*)(const StretchRings& rings, uint32_t seed);
+  void setStretchFunction(StretchFunction function) { stretch = function; }
 
   // Takes the delay memory for rate fs, computes every coefficient and puts
   // the control smoothers onto the given values. At a rate the echo cannot run
@@ -95,4 +101,5 @@ class EchoEngine {
                                  int32_t newPos);
 
   TickSource tickSource = nullptr;
+  StretchFunction stretch = &stretchRings;
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/echo_engine.h"
+#include "engine/stereo_filters.h"
 
 namespace {
 
@@ -82,6 +83,12 @@ void EchoEngine::processMuted(const Sample* const* inputs, Sample* const* output
   }
 }
 
+// The echo block in chunks of at most 64 frames (and never more than the
+// ring holds, so no position is read after it was written in the same chunk).
+// The first pass runs the filters of both channels as one pair, the routing
+// and the output mix, and keeps the two erf arguments of each frame; the
+// second pass is the erf calls alone, which then run back to back. Each value
+// is computed by the same operations in the same order as frame by frame.
 template <typename Sample>
 void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample* const* inputs,
                              Sample* const* outputs, int32_t sampleFrames) {
@@ -92,60 +99,82 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   pan.settleTest();
   xFeed.settleTest();
   resizeDelayLines(params);
-  const bool monoOut = switchOn(params.monoOut);
-  const int mode = threeWayPosition(params.pingPong);
+  const bool monoOut = switchOn(params.monoOut) && !monoIO;
+  const int mode = monoIO ? -1 : threeWayPosition(params.pingPong);
 
-  for (int32_t i = 0; i < sampleFrames; ++i) {
-    const double G = feedback.step();
-    const double Lv = level.step();
-    const double Dr = dry.step();
-    const double P = pan.step();
-    const double X = xFeed.step();
+  constexpr int32_t kChunk = 64;
+  alignas(16) double args[2 * kChunk];  // (left, right) erf argument per frame
+  const int32_t chunkLimit = delayLength < kChunk ? delayLength : kChunk;
+  double* lineL = delayL.get();
+  double* lineR = delayR.get();
+  const Sample* inL = inputs[0];
+  const Sample* inR = inputs[1];
+  Sample* outL = outputs[0];
+  Sample* outR = outputs[1];
+  const __m128d ad = _mm_set1_pd(antiDenormal);
+  const __m128d half = _mm_set1_pd(0.5);
+  OnePolePair hp(hpL, hpR);
+  BiquadPair shelf(shelfL, shelfR);
+  BiquadPair lp(lpL, lpR);
 
-    double inL = static_cast<double>(inputs[0][i]);
-    double inR = static_cast<double>(inputs[1][i]);
-    double PL = 1.0 - P;
-    if (monoIO) {
-      inR = 0.0;
-      PL = 1.0;
+  for (int32_t start = 0; start < sampleFrames;) {
+    const int32_t count = sampleFrames - start < chunkLimit ? sampleFrames - start : chunkLimit;
+    int32_t w = writePos;
+    for (int32_t j = 0; j < count; ++j) {
+      const int32_t i = start + j;
+      const __m128d G = _mm_set1_pd(static_cast<double>(feedback.step()));
+      const __m128d Lv = _mm_set1_pd(static_cast<double>(level.step()));
+      const __m128d Dr = _mm_set1_pd(static_cast<double>(dry.step()));
+      const double P = static_cast<double>(pan.step());
+      const double X = static_cast<double>(xFeed.step());
+
+      const double l = static_cast<double>(inL[i]);
+      const double r = monoIO ? 0.0 : static_cast<double>(inR[i]);
+      const __m128d in = _mm_set_pd(r, l);
+      const __m128d panGains = _mm_set_pd(P, monoIO ? 1.0 : 1.0 - P);
+
+      const __m128d t = _mm_loadh_pd(_mm_load_sd(lineL + w), lineR + w);
+      const __m128d y = lp.step(_mm_add_pd(shelf.step(_mm_add_pd(hp.step(t), ad)), ad));
+      const __m128d swapped = _mm_shuffle_pd(y, y, 1);  // (yR, yL)
+
+      __m128d e = y;
+      __m128d arg;
+      if (mode == 0) {
+        e = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(swapped, y), _mm_set1_pd(X)), y);
+        arg = _mm_add_pd(_mm_mul_pd(e, G), in);
+      } else if (mode == 1) {
+        arg = _mm_add_pd(_mm_mul_pd(swapped, G), _mm_move_sd(ad, in));
+      } else if (mode == 2) {
+        arg = _mm_add_pd(_mm_mul_pd(swapped, G), _mm_move_sd(in, ad));
+      } else {
+        arg = _mm_add_pd(_mm_mul_pd(y, G), in);
+      }
+      _mm_store_pd(args + 2 * j, arg);
+      if (++w >= delayLength) w = 0;
+
+      const __m128d out = _mm_add_pd(_mm_mul_pd(_mm_mul_pd(e, Lv), panGains), _mm_mul_pd(in, Dr));
+      if (monoOut) {
+        const __m128d sum = _mm_add_sd(_mm_unpackhi_pd(out, out), out);  // outR + outL
+        const Sample mono = static_cast<Sample>(_mm_cvtsd_f64(_mm_mul_sd(sum, half)));
+        outL[i] = mono;
+        outR[i] = mono;
+      } else {
+        outL[i] = static_cast<Sample>(_mm_cvtsd_f64(out));
+        outR[i] = static_cast<Sample>(_mm_cvtsd_f64(_mm_unpackhi_pd(out, out)));
+      }
     }
 
-    const double tL = delayL[writePos];
-    const double yL = lpL.step(shelfL.step(hpL.step(tL) + antiDenormal) + antiDenormal);
-    const double tR = delayR[writePos];
-    const double yR = lpR.step(shelfR.step(hpR.step(tR) + antiDenormal) + antiDenormal);
-
-    double eL = yL;
-    double eR = yR;
-    if (monoIO) {
-      delayL[writePos] = lineValue(yL * G + inL);
-      delayR[writePos] = lineValue(yR * G + inR);
-    } else if (mode == 0) {
-      const double mL = (yR - yL) * X + yL;
-      const double mR = (yL - yR) * X + yR;
-      delayL[writePos] = lineValue(mL * G + inL);
-      delayR[writePos] = lineValue(mR * G + inR);
-      eL = mL;
-      eR = mR;
-    } else if (mode == 1) {
-      delayL[writePos] = lineValue(yR * G + inL);
-      delayR[writePos] = lineValue(yL * G + antiDenormal);
-    } else {
-      delayL[writePos] = lineValue(yR * G + antiDenormal);
-      delayR[writePos] = lineValue(yL * G + inR);
+    w = writePos;
+    for (int32_t j = 0; j < count; ++j) {
+      lineL[w] = lineValue(args[2 * j]);
+      lineR[w] = lineValue(args[2 * j + 1]);
+      if (++w >= delayLength) w = 0;
     }
-
-    if (++writePos >= delayLength) writePos = 0;
-
-    const double outL = eL * Lv * PL + inL * Dr;
-    const double outR = eR * Lv * P + inR * Dr;
-    if (monoOut && !monoIO) {
-      const Sample mono = static_cast<Sample>((outR + outL) * 0.5);
-      outputs[0][i] = mono;
-      outputs[1][i] = mono;
-    } else {
-      outputs[0][i] = static_cast<Sample>(outL);
-      outputs[1][i] = static_cast<Sample>(outR);
-    }
+    writePos = w;
+    start += count;
   }
+
+  hp.storeState(hpL, hpR);
+  shelf.storeState(shelfL, shelfR);
+  lp.storeState(lpL, lpR);
 }

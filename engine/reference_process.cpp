@@ -1,0 +1,130 @@
+// The oracle of the sample loop: every step of a frame in order, scalar.
+#include "engine/reference_process.h"
+
+#include <cmath>
+#include <utility>
+
+#include "engine/line_stretch.h"
+
+namespace {
+
+inline double lineValue(double x) {
+  const double y = std::erf(x);
+  return std::isfinite(y) ? y : 0.0;
+}
+
+inline float scaleByGain(float x, float g) { return x * g; }
+inline double scaleByGain(double x, float g) { return x * static_cast<double>(g); }
+
+template <typename Sample>
+void processEchoDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
+                       const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames) {
+  e.antiDenormal = -e.antiDenormal;
+  e.feedback.settleTest();
+  e.level.settleTest();
+  e.dry.settleTest();
+  e.pan.settleTest();
+  e.xFeed.settleTest();
+  e.resizeDelayLines(params);
+  const bool monoOut = switchOn(params.monoOut);
+  const int mode = threeWayPosition(params.pingPong);
+  const double ad = e.antiDenormal;
+
+  for (int32_t i = 0; i < sampleFrames; ++i) {
+    const double G = e.feedback.step();
+    const double Lv = e.level.step();
+    const double Dr = e.dry.step();
+    const double P = e.pan.step();
+    const double X = e.xFeed.step();
+
+    double inL = static_cast<double>(inputs[0][i]);
+    double inR = static_cast<double>(inputs[1][i]);
+    double PL = 1.0 - P;
+    if (monoIO) {
+      inR = 0.0;
+      PL = 1.0;
+    }
+
+    double* lineL = e.delayL.get();
+    double* lineR = e.delayR.get();
+    const int32_t w = e.writePos;
+    const double yL = e.lpL.step(e.shelfL.step(e.hpL.step(lineL[w]) + ad) + ad);
+    const double yR = e.lpR.step(e.shelfR.step(e.hpR.step(lineR[w]) + ad) + ad);
+
+    double eL = yL;
+    double eR = yR;
+    if (monoIO) {
+      lineL[w] = lineValue(yL * G + inL);
+      lineR[w] = lineValue(yR * G + inR);
+    } else if (mode == 0) {
+      const double mL = (yR - yL) * X + yL;
+      const double mR = (yL - yR) * X + yR;
+      lineL[w] = lineValue(mL * G + inL);
+      lineR[w] = lineValue(mR * G + inR);
+      eL = mL;
+      eR = mR;
+    } else if (mode == 1) {
+      lineL[w] = lineValue(yR * G + inL);
+      lineR[w] = lineValue(yL * G + ad);
+    } else {
+      lineL[w] = lineValue(yR * G + ad);
+      lineR[w] = lineValue(yL * G + inR);
+    }
+    if (++e.writePos >= e.delayLength) e.writePos = 0;
+
+    const double outL = eL * Lv * PL + inL * Dr;
+    const double outR = eR * Lv * P + inR * Dr;
+    if (monoOut && !monoIO) {
+      const Sample mono = static_cast<Sample>((outR + outL) * 0.5);
+      outputs[0][i] = mono;
+      outputs[1][i] = mono;
+    } else {
+      outputs[0][i] = static_cast<Sample>(outL);
+      outputs[1][i] = static_cast<Sample>(outR);
+    }
+  }
+}
+
+template <typename Sample>
+void processBlockDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
+                        const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames) {
+  if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
+  if (!e.hasDelayMemory()) {
+    for (int32_t i = 0; i < sampleFrames; ++i) {
+      const Sample l = inputs[0][i];
+      const Sample r = inputs[1][i];
+      outputs[0][i] = l;
+      outputs[1][i] = r;
+    }
+    return;
+  }
+  if (!switchOn(params.mute)) {
+    processEchoDirect(e, params, monoIO, inputs, outputs, sampleFrames);
+    return;
+  }
+  e.muteGain.settleTest();
+  for (int32_t i = 0; i < sampleFrames; ++i) {
+    const Sample l = inputs[0][i];
+    const Sample r = inputs[1][i];
+    if (e.muteGain.settled) {
+      outputs[0][i] = l;
+      outputs[1][i] = r;
+    } else {
+      const float g = e.muteGain.step();
+      outputs[0][i] = scaleByGain(l, g);
+      outputs[1][i] = scaleByGain(r, g);
+    }
+  }
+}
+
+}  // namespace
+
+void processDirect(EchoEngine& engine, const EchoParams& params, bool monoIO,
+                   const float* const* inputs, float* const* outputs, int32_t sampleFrames) {
+  processBlockDirect(engine, params, monoIO, inputs, outputs, sampleFrames);
+}
+
+void processDirect(EchoEngine& engine, const EchoParams& params, bool monoIO,
+                   const double* const* inputs, double* const* outputs, int32_t sampleFrames) {
+  processBlockDirect(engine, params, monoIO, inputs, outputs, sampleFrames);
+}
