@@ -5,14 +5,17 @@
 //   - one stretch of both 2.6 s lines at 96 kHz against copying them.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <vector>
 
 #include "engine/echo_engine.h"
 #include "engine/line_stretch.h"
+#include "engine/reference_process.h"
 
 namespace {
 
@@ -74,11 +77,27 @@ double erfFloorPerFrame() {
   return floor;
 }
 
-template <typename Sample>
+// Every smoother gliding: the five targets move on every block.
+void keepGliding(EchoEngine& engine, EchoParams& p, int block) {
+  const float wobble = block % 2 ? 0.02f : -0.02f;
+  p.repeat = 0.6f + wobble;
+  p.level = 1.0f + wobble - 0.02f;
+  p.dry = 0.5f + wobble;
+  p.pan = 0.5f + wobble;
+  p.xFeed = 0.2f + wobble;
+  for (int index : {kEchoRepeat, kEchoLevel, kEchoDry, kEchoPan, kEchoXFeed}) {
+    engine.parameterChanged(index, p);
+  }
+}
+
+// Steady-state echo (arg 0) or with every smoother gliding (arg 1), through
+// the engine (direct = false) or through the frame-by-frame oracle.
+template <typename Sample, bool direct>
 void BM_EchoProcess(benchmark::State& state) {
+  const bool glide = state.range(0) != 0;
   EchoEngine engine;
   engine.setTickSource(&fixedTick);
-  const EchoParams p = busyParams();
+  EchoParams p = busyParams();
   engine.sampleRateChanged(kRate, p);
   NoiseBlock<Sample> io;
   const Sample* ins[2] = {io.left.data(), io.right.data()};
@@ -86,9 +105,15 @@ void BM_EchoProcess(benchmark::State& state) {
   for (int i = 0; i < 200; ++i) engine.process(p, false, ins, outs, kBlock);  // fill the lines
 
   double total = 0.0;
+  int block = 0;
   for (auto _ : state) {
+    if (glide) keepGliding(engine, p, block++);
     const auto t0 = Clock::now();
-    engine.process(p, false, ins, outs, kBlock);
+    if (direct) {
+      processDirect(engine, p, false, ins, outs, kBlock);
+    } else {
+      engine.process(p, false, ins, outs, kBlock);
+    }
     const auto t1 = Clock::now();
     benchmark::DoNotOptimize(io.outL.data());
     benchmark::ClobberMemory();
@@ -168,16 +193,115 @@ void BM_StretchBothLines(benchmark::State& state) {
   state.counters["speedup_vs_direct"] = directTime / perStretch;
 }
 
+// The worst a user can do: "Delay" automated continuously over the long
+// range, so every 64-sample block stretches both lines. Reports the longest
+// block as a share of the block's real-time duration (and the 99.9th
+// percentile, which a shared machine's interruptions disturb less).
+void BM_DelayAutomationWorstCase(benchmark::State& state) {
+  const float rate = static_cast<float>(state.range(0));
+  constexpr int kSmallBlock = 64;
+  EchoEngine engine;
+  engine.setTickSource(&fixedTick);
+  EchoParams p = busyParams();
+  p.range = 1.0f;
+  p.knobDust = 0.0f;  // with the splice, the longer path
+  engine.sampleRateChanged(rate, p);
+  std::vector<double> inL(kSmallBlock, 0.1), inR(kSmallBlock, -0.1);
+  std::vector<double> outL(kSmallBlock), outR(kSmallBlock);
+  const double* ins[2] = {inL.data(), inR.data()};
+  double* outs[2] = {outL.data(), outR.data()};
+
+  std::vector<double> times;
+  times.reserve(1 << 16);
+  int block = 0;
+  for (auto _ : state) {
+    // A triangle sweep over the whole range, 4000 blocks each way.
+    const int phase = block++ % 8000;
+    p.delay = static_cast<float>(phase < 4000 ? phase : 8000 - phase) / 4000.0f;
+    const auto t0 = Clock::now();
+    engine.process(p, false, ins, outs, kSmallBlock);
+    const auto t1 = Clock::now();
+    benchmark::ClobberMemory();
+    state.SetIterationTime(seconds(t0, t1));
+    if (times.size() < times.capacity()) times.push_back(seconds(t0, t1));
+  }
+  std::sort(times.begin(), times.end());
+  const double blockSeconds = kSmallBlock / static_cast<double>(rate);
+  const double longest = times.empty() ? 0.0 : times.back();
+  const double p999 = times.empty() ? 0.0 : times[times.size() * 999 / 1000];
+  state.counters["max_block_us"] = longest * 1e6;
+  state.counters["max_pct_of_block"] = 100.0 * longest / blockSeconds;
+  state.counters["p999_pct_of_block"] = 100.0 * p999 / blockSeconds;
+}
+
+// Delay memory of one instance: four arrays of 2.6 s of doubles.
+void BM_MemoryPerInstance(benchmark::State& state) {
+  const float rate = static_cast<float>(state.range(0));
+  EchoEngine engine;
+  engine.sampleRateChanged(rate, EchoParams());
+  for (auto _ : state) benchmark::DoNotOptimize(engine.capacity());
+  const double bytes =
+      4.0 * static_cast<double>(engine.capacity()) * sizeof(double) + sizeof(EchoEngine);
+  state.counters["MiB_per_instance"] = bytes / (1024.0 * 1024.0);
+}
+
+// 100 instances at 48 kHz in steady state, each processing one 512-frame
+// block per round: the round's time as a share of its real-time duration.
+void BM_HundredInstances(benchmark::State& state) {
+  constexpr int kInstances = 100;
+  std::vector<std::unique_ptr<EchoEngine>> engines;
+  const EchoParams p = busyParams();
+  NoiseBlock<float> io;
+  const float* ins[2] = {io.left.data(), io.right.data()};
+  float* outs[2] = {io.outL.data(), io.outR.data()};
+  for (int i = 0; i < kInstances; ++i) {
+    engines.push_back(std::make_unique<EchoEngine>());
+    engines.back()->setTickSource(&fixedTick);
+    engines.back()->sampleRateChanged(kRate, p);
+    for (int b = 0; b < 20; ++b) engines.back()->process(p, false, ins, outs, kBlock);
+  }
+  double total = 0.0;
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    for (auto& engine : engines) engine->process(p, false, ins, outs, kBlock);
+    const auto t1 = Clock::now();
+    benchmark::ClobberMemory();
+    state.SetIterationTime(seconds(t0, t1));
+    total += seconds(t0, t1);
+  }
+  const double perRound = total / static_cast<double>(state.iterations());
+  state.counters["round_us"] = perRound * 1e6;
+  state.counters["pct_of_realtime"] = 100.0 * perRound / (kBlock / static_cast<double>(kRate));
+  state.counters["ns_per_instance_frame"] = perRound / (kInstances * kBlock) * 1e9;
+}
+
 }  // namespace
 
 BENCHMARK(BM_ErfFloor)->Iterations(1);
-BENCHMARK_TEMPLATE(BM_EchoProcess, float)->UseManualTime();
-BENCHMARK_TEMPLATE(BM_EchoProcess, double)->UseManualTime();
+BENCHMARK_TEMPLATE(BM_EchoProcess, float, false)->ArgName("glide")->Arg(0)->Arg(1)->UseManualTime();
+BENCHMARK_TEMPLATE(BM_EchoProcess, double, false)
+    ->ArgName("glide")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime();
+BENCHMARK_TEMPLATE(BM_EchoProcess, float, true)->ArgName("glide")->Arg(0)->UseManualTime();
+BENCHMARK_TEMPLATE(BM_EchoProcess, double, true)->ArgName("glide")->Arg(0)->UseManualTime();
 BENCHMARK(BM_StretchBothLines)
     ->ArgName("splice")
     ->Arg(0)
     ->Arg(1)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
+
+BENCHMARK(BM_DelayAutomationWorstCase)
+    ->ArgName("rate")
+    ->Arg(48000)
+    ->Arg(96000)
+    ->Arg(192000)
+    ->Iterations(16000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MemoryPerInstance)->ArgName("rate")->Arg(48000)->Arg(192000)->Iterations(1);
+BENCHMARK(BM_HundredInstances)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();
