@@ -25,7 +25,16 @@
 #define QUILLET_STRETCH_SSE2 1
 #endif
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// GCC 12 reports the deliberately undefined pass-through operands inside the
+// AVX-512 intrinsics as maybe uninitialized; they are never read.
+#if defined(__clang__)
 #include <immintrin.h>
+#else
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+#endif
 #define QUILLET_STRETCH_AVX2 1
 #endif
 
@@ -206,6 +215,99 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   return i - start;
 }
 
+// As fastRunAvx2, eight frames at a time, the sixteen generator states as
+// lanes [left 0..7, right 0..7], each jumping sixteen steps.
+constexpr uint32_t kJump16Mul = kJump8Mul * kJump8Mul;
+constexpr uint32_t kJump16Add = kJump8Mul * kJump8Add + kJump8Add;
+
+__attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchRings& r, int32_t i,
+                                                                  double& x, double inc,
+                                                                  double limit, uint32_t& s) {
+  const int32_t start = i;
+  alignas(64) uint32_t st[16];
+  uint32_t v = s;
+  for (int j = 0; j < 8; ++j) {
+    v = v * kMul1 + kAdd1;
+    st[j] = v;  // left of frame j
+    v = v * kMul1 + kAdd1;
+    st[8 + j] = v;  // right of frame j
+  }
+  __m512i states = _mm512_load_si512(st);
+  const __m512i jumpMul = _mm512_set1_epi32(static_cast<int>(kJump16Mul));
+  const __m512i jumpAdd = _mm512_set1_epi32(static_cast<int>(kJump16Add));
+  const __m512i exponentBit = _mm512_set1_epi32(0x40000000);
+  const __m512 three = _mm512_set1_ps(3.0f);
+  const __m512 half = _mm512_set1_ps(0.5f);
+  const __m512d scale = _mm512_set1_pd(5e-5);
+  // j * inc is a multiple of the ulp below the binade's top, so exact, and so
+  // is each lane's sum.
+  const __m512d lane = _mm512_set_pd(7.0, 6.0, 5.0, 4.0, 3.0, 2.0, 1.0, 0.0);
+  const double octInc = 8.0 * inc;
+  __m512d xs = _mm512_add_pd(_mm512_set1_pd(x), _mm512_mul_pd(_mm512_set1_pd(inc), lane));
+  const __m512d xsInc = _mm512_set1_pd(octInc);
+  const double* oldL = r.oldL;
+  const double* oldR = r.oldR;
+  double* newL = r.newL;
+  double* newR = r.newR;
+  const int32_t newLength = r.newLength;
+  alignas(32) int32_t k[8];
+
+  while (i + 8 <= newLength && x + octInc < limit) {
+    const __m256i kv = _mm512_cvttpd_epi32(xs);
+    const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi32_pd(kv));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(k), kv);
+
+    const __m512 unit =
+        _mm512_castsi512_ps(_mm512_or_si512(_mm512_srli_epi32(states, 9), exponentBit));
+    const __m512 centred = _mm512_mul_ps(_mm512_sub_ps(unit, three), half);
+    const __m512d noiseL = _mm512_mul_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(centred)), scale);
+    const __m512d noiseR =
+        _mm512_mul_pd(_mm512_cvtps_pd(_mm512_extractf32x8_ps(centred, 1)), scale);
+
+    // Pairs (old[k], old[k + 1]) of frames 0, 2, 4, 6 and of 1, 3, 5, 7,
+    // then split into the a and b vectors in frame order.
+    __m512d even = _mm512_castpd128_pd512(_mm_loadu_pd(oldL + k[0]));
+    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldL + k[2]), 1);
+    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldL + k[4]), 2);
+    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldL + k[6]), 3);
+    __m512d odd = _mm512_castpd128_pd512(_mm_loadu_pd(oldL + k[1]));
+    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldL + k[3]), 1);
+    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldL + k[5]), 2);
+    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldL + k[7]), 3);
+    const __m512d aL = _mm512_unpacklo_pd(even, odd);
+    const __m512d bL = _mm512_unpackhi_pd(even, odd);
+    even = _mm512_castpd128_pd512(_mm_loadu_pd(oldR + k[0]));
+    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldR + k[2]), 1);
+    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldR + k[4]), 2);
+    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldR + k[6]), 3);
+    odd = _mm512_castpd128_pd512(_mm_loadu_pd(oldR + k[1]));
+    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldR + k[3]), 1);
+    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldR + k[5]), 2);
+    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldR + k[7]), 3);
+    const __m512d aR = _mm512_unpacklo_pd(even, odd);
+    const __m512d bR = _mm512_unpackhi_pd(even, odd);
+
+    const __m512d left = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bL, aL), f), aL);
+    const __m512d right = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bR, aR), f), aR);
+    _mm512_storeu_pd(newL + i, _mm512_add_pd(left, noiseL));
+    _mm512_storeu_pd(newR + i, _mm512_add_pd(right, noiseR));
+
+    i += 8;
+    x = x + octInc;  // exact: a multiple of the ulp, still inside the binade
+    xs = _mm512_add_pd(xs, xsInc);
+    _mm512_store_si512(st, states);  // the last states used, for the scalar tail
+    states = _mm512_add_epi32(_mm512_mullo_epi32(states, jumpMul), jumpAdd);
+  }
+  if (i > start) s = st[15];
+  return i - start;
+}
+
+bool hasAvx512() {
+  static const bool avx512 =
+      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+  return avx512;
+}
+
 bool hasAvx2() {
   static const bool avx2 = __builtin_cpu_supports("avx2");
   return avx2;
@@ -233,7 +335,7 @@ double roundedIncrement(double x, double step, double& top) {
 
 }  // namespace
 
-void stretchRings(const StretchRings& r, uint32_t seed) {
+void stretchRingsUpTo(const StretchRings& r, uint32_t seed, StretchPath widest) {
   const double step = static_cast<double>(r.oldLength) / r.newLength;
   const double lastK = static_cast<double>(r.oldLength - 1);
   double x = 0.0;
@@ -247,9 +349,12 @@ void stretchRings(const StretchRings& r, uint32_t seed) {
       if (inc > 0.0) {
         const double limit = top < lastK ? top : lastK;
 #ifdef QUILLET_STRETCH_AVX2
-        if (hasAvx2()) i += fastRunAvx2(r, i, x, inc, limit, s);
+        if (widest >= StretchPath::kAvx512 && hasAvx512()) {
+          i += fastRunAvx512(r, i, x, inc, limit, s);
+        }
+        if (widest >= StretchPath::kAvx2 && hasAvx2()) i += fastRunAvx2(r, i, x, inc, limit, s);
 #endif
-        i += fastRunSse2(r, i, x, inc, limit, s);
+        if (widest >= StretchPath::kSse2) i += fastRunSse2(r, i, x, inc, limit, s);
         if (i >= r.newLength) break;
       }
     }
@@ -258,4 +363,8 @@ void stretchRings(const StretchRings& r, uint32_t seed) {
     x = x + step;
     ++i;
   }
+}
+
+void stretchRings(const StretchRings& rings, uint32_t seed) {
+  stretchRingsUpTo(rings, seed, StretchPath::kAvx512);
 }

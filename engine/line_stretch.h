@@ -20,6 +20,11 @@ struct StretchRings {
 // the interpolation and the noise two frames at a time.
 void stretchRings(const StretchRings& rings, uint32_t seed);
 
+// The vector widths the stretch may use, narrowest first. The widest one the
+// processor supports, up to the given one, is taken; tests run each in turn.
+enum class StretchPath { kScalar, kSse2, kAvx2, kAvx512 };
+void stretchRingsUpTo(const StretchRings& rings, uint32_t seed, StretchPath widest);
+
 // The straightforward transcription, kept as the oracle for tests and
 // benchmarks (reference_stretch.cpp, not linked into the plug-ins).
 void stretchRingsDirect(const StretchRings& rings, uint32_t seed);

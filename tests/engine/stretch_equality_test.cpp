@@ -18,7 +18,7 @@ struct Case {
 };
 
 // Number of samples (over both rings) whose bits differ.
-int differingSamples(const Case& c) {
+int differingSamplesOn(const Case& c, StretchPath path) {
   std::mt19937 gen(c.oldLength * 31 + c.newLength);
   std::uniform_real_distribution<double> dist(-1.0, 1.0);
   std::vector<double> oldL(c.oldLength), oldR(c.oldLength);
@@ -29,14 +29,24 @@ int differingSamples(const Case& c) {
   // One spare sample past the end of each ring catches a write beyond it.
   std::vector<double> fastL(c.newLength + 1, 7.0), fastR(c.newLength + 1, 7.0);
   std::vector<double> directL(c.newLength + 1, 7.0), directR(c.newLength + 1, 7.0);
-  stretchRings({oldL.data(), oldR.data(), c.oldLength, fastL.data(), fastR.data(), c.newLength},
-               c.seed);
+  stretchRingsUpTo({oldL.data(), oldR.data(), c.oldLength, fastL.data(), fastR.data(), c.newLength},
+                   c.seed, path);
   stretchRingsDirect(
       {oldL.data(), oldR.data(), c.oldLength, directL.data(), directR.data(), c.newLength}, c.seed);
   int differing = 0;
   for (int32_t i = 0; i <= c.newLength; ++i) {
     differing += std::memcmp(&fastL[i], &directL[i], sizeof(double)) != 0;
     differing += std::memcmp(&fastR[i], &directR[i], sizeof(double)) != 0;
+  }
+  return differing;
+}
+
+// Each vector width the processor supports is checked against the oracle.
+int differingSamples(const Case& c) {
+  int differing = 0;
+  for (StretchPath path :
+       {StretchPath::kScalar, StretchPath::kSse2, StretchPath::kAvx2, StretchPath::kAvx512}) {
+    differing += differingSamplesOn(c, path);
   }
   return differing;
 }
