@@ -9,6 +9,11 @@ packages=(
   xvfb xdotool x11-utils fonts-dejavu-core
   lsp-plugins-vst valgrind
 )
+# scripts/test-windows.sh: the mingw-w64 cross compiler and Wine.
+if [ "${1:-}" = "--windows" ]; then
+  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
+    imagemagick python3)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
