@@ -152,6 +152,7 @@ void BM_StretchBothLines(benchmark::State& state) {
   shorter.delay = 0.995f;
 
   double stretchTime = 0.0;
+  double fastest = 1e9;
   bool toShorter = true;
   for (auto _ : state) {
     const auto t0 = Clock::now();
@@ -160,6 +161,7 @@ void BM_StretchBothLines(benchmark::State& state) {
     benchmark::ClobberMemory();
     state.SetIterationTime(seconds(t0, t1));
     stretchTime += seconds(t0, t1);
+    fastest = std::min(fastest, seconds(t0, t1));
     toShorter = !toShorter;
   }
 
@@ -186,11 +188,14 @@ void BM_StretchBothLines(benchmark::State& state) {
     directTime = std::min(directTime, seconds(t0, t1));
   }
   const double perStretch = stretchTime / static_cast<double>(state.iterations());
-  state.counters["stretch_us"] = perStretch * 1e6;
+  // Copy and direct stretch are the fastest of their repetitions, so the
+  // ratios compare the fastest stretch; the mean is shown as well.
+  state.counters["stretch_us"] = fastest * 1e6;
+  state.counters["stretch_mean_us"] = perStretch * 1e6;
   state.counters["copy_us"] = copyTime * 1e6;
-  state.counters["ratio_to_copy"] = perStretch / copyTime;
+  state.counters["ratio_to_copy"] = fastest / copyTime;
   state.counters["direct_us"] = directTime * 1e6;
-  state.counters["speedup_vs_direct"] = directTime / perStretch;
+  state.counters["speedup_vs_direct"] = directTime / fastest;
 }
 
 // The worst a user can do: "Delay" automated continuously over the long
