@@ -34,6 +34,137 @@ void copyThrough(const Sample* const* inputs, Sample* const* outputs, int32_t sa
 inline float scaleByGain(float x, float g) { return x * g; }
 inline double scaleByGain(double x, float g) { return x * static_cast<double>(g); }
 
+// What the first pass of a chunk reads and updates.
+template <typename Sample>
+struct FirstPass {
+  const Sample* inL;
+  const Sample* inR;
+  Sample* outL;
+  Sample* outR;
+  const double* lineL;
+  const double* lineR;
+  int32_t length;
+  int32_t pos;  // line position of the chunk's first frame
+  int mode;     // 0, 1, 2: routing; 3: the mono path
+  bool monoOut;
+  __m128d ad;
+  OnePolePair* hpState;
+  BiquadPair* shelfState;
+  BiquadPair* lpState;
+  ParamSmoother* feedbackState;
+  ParamSmoother* levelState;
+  ParamSmoother* dryState;
+  ParamSmoother* panState;
+  ParamSmoother* xFeedState;
+};
+
+// Filters, routing and output mix of frames start .. start + count - 1; the
+// erf arguments go to args. Filters and smoothers are worked on as local
+// copies so they stay in registers.
+// kRoute: 0 straight, 1 and 2 ping-pong, 3 the mono path. Without a glide
+// every smoother returns its target, so the gains are read once.
+template <int kRoute, bool kGliding, typename Sample>
+void firstPassRouted(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args) {
+  OnePolePair hp = *c.hpState;
+  BiquadPair shelf = *c.shelfState;
+  BiquadPair lp = *c.lpState;
+  ParamSmoother feedback = *c.feedbackState;
+  ParamSmoother level = *c.levelState;
+  ParamSmoother dry = *c.dryState;
+  ParamSmoother pan = *c.panState;
+  ParamSmoother xFeed = *c.xFeedState;
+  const __m128d half = _mm_set1_pd(0.5);
+  int32_t w = c.pos;
+  __m128d G = _mm_set1_pd(static_cast<double>(feedback.target));
+  __m128d Lv = _mm_set1_pd(static_cast<double>(level.target));
+  __m128d Dr = _mm_set1_pd(static_cast<double>(dry.target));
+  double P = static_cast<double>(pan.target);
+  double X = static_cast<double>(xFeed.target);
+  for (int32_t j = 0; j < count; ++j) {
+    const int32_t i = start + j;
+    if (kGliding) {
+      G = _mm_set1_pd(static_cast<double>(feedback.step()));
+      Lv = _mm_set1_pd(static_cast<double>(level.step()));
+      Dr = _mm_set1_pd(static_cast<double>(dry.step()));
+      P = static_cast<double>(pan.step());
+      X = static_cast<double>(xFeed.step());
+    }
+
+    const double l = static_cast<double>(c.inL[i]);
+    const double r = kRoute == 3 ? 0.0 : static_cast<double>(c.inR[i]);
+    const __m128d in = _mm_set_pd(r, l);
+    const __m128d panGains = _mm_set_pd(P, kRoute == 3 ? 1.0 : 1.0 - P);
+
+    const __m128d t = _mm_loadh_pd(_mm_load_sd(c.lineL + w), c.lineR + w);
+    const __m128d y = lp.step(_mm_add_pd(shelf.step(_mm_add_pd(hp.step(t), c.ad)), c.ad));
+    const __m128d swapped = _mm_shuffle_pd(y, y, 1);  // (yR, yL)
+
+    __m128d e = y;
+    __m128d arg;
+    if (kRoute == 0) {
+      e = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(swapped, y), _mm_set1_pd(X)), y);
+      arg = _mm_add_pd(_mm_mul_pd(e, G), in);
+    } else if (kRoute == 1) {
+      arg = _mm_add_pd(_mm_mul_pd(swapped, G), _mm_move_sd(c.ad, in));
+    } else if (kRoute == 2) {
+      arg = _mm_add_pd(_mm_mul_pd(swapped, G), _mm_move_sd(in, c.ad));
+    } else {
+      arg = _mm_add_pd(_mm_mul_pd(y, G), in);
+    }
+    _mm_store_pd(args + 2 * j, arg);
+    if (++w >= c.length) w = 0;
+
+    const __m128d out = _mm_add_pd(_mm_mul_pd(_mm_mul_pd(e, Lv), panGains), _mm_mul_pd(in, Dr));
+    if (c.monoOut) {
+      const __m128d sum = _mm_add_sd(_mm_unpackhi_pd(out, out), out);  // outR + outL
+      const Sample mono = static_cast<Sample>(_mm_cvtsd_f64(_mm_mul_sd(sum, half)));
+      c.outL[i] = mono;
+      c.outR[i] = mono;
+    } else {
+      c.outL[i] = static_cast<Sample>(_mm_cvtsd_f64(out));
+      c.outR[i] = static_cast<Sample>(_mm_cvtsd_f64(_mm_unpackhi_pd(out, out)));
+    }
+  }
+
+  *c.hpState = hp;
+  *c.shelfState = shelf;
+  *c.lpState = lp;
+  *c.feedbackState = feedback;
+  *c.levelState = level;
+  *c.dryState = dry;
+  *c.panState = pan;
+  *c.xFeedState = xFeed;
+}
+
+template <int kRoute, typename Sample>
+void firstPassGliding(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args) {
+  const bool gliding = !(c.feedbackState->settled && c.levelState->settled && c.dryState->settled &&
+                         c.panState->settled && c.xFeedState->settled);
+  if (gliding) {
+    firstPassRouted<kRoute, true>(c, start, count, args);
+  } else {
+    firstPassRouted<kRoute, false>(c, start, count, args);
+  }
+}
+
+template <typename Sample>
+void firstPass(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args) {
+  switch (c.mode) {
+    case 0:
+      firstPassGliding<0>(c, start, count, args);
+      break;
+    case 1:
+      firstPassGliding<1>(c, start, count, args);
+      break;
+    case 2:
+      firstPassGliding<2>(c, start, count, args);
+      break;
+    default:
+      firstPassGliding<3>(c, start, count, args);
+      break;
+  }
+}
+
 }  // namespace
 
 void EchoEngine::process(const EchoParams& params, bool monoIO, const float* const* inputs,
@@ -100,7 +231,7 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   xFeed.settleTest();
   resizeDelayLines(params);
   const bool monoOut = switchOn(params.monoOut) && !monoIO;
-  const int mode = monoIO ? -1 : threeWayPosition(params.pingPong);
+  const int mode = monoIO ? 3 : threeWayPosition(params.pingPong);
 
   constexpr int32_t kChunk = 64;
   alignas(16) double args[2 * kChunk];  // (left, right) erf argument per frame
@@ -112,65 +243,24 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   Sample* outL = outputs[0];
   Sample* outR = outputs[1];
   const __m128d ad = _mm_set1_pd(antiDenormal);
-  const __m128d half = _mm_set1_pd(0.5);
   OnePolePair hp(hpL, hpR);
   BiquadPair shelf(shelfL, shelfR);
   BiquadPair lp(lpL, lpR);
 
+  FirstPass<Sample> pass{inL,       inR,    outL,    outR, lineL, lineR,  delayLength,
+                         writePos,  mode,   monoOut, ad,   &hp,   &shelf, &lp,
+                         &feedback, &level, &dry,    &pan, &xFeed};
   for (int32_t start = 0; start < sampleFrames;) {
     const int32_t count = sampleFrames - start < chunkLimit ? sampleFrames - start : chunkLimit;
+    firstPass(pass, start, count, args);
     int32_t w = writePos;
-    for (int32_t j = 0; j < count; ++j) {
-      const int32_t i = start + j;
-      const __m128d G = _mm_set1_pd(static_cast<double>(feedback.step()));
-      const __m128d Lv = _mm_set1_pd(static_cast<double>(level.step()));
-      const __m128d Dr = _mm_set1_pd(static_cast<double>(dry.step()));
-      const double P = static_cast<double>(pan.step());
-      const double X = static_cast<double>(xFeed.step());
-
-      const double l = static_cast<double>(inL[i]);
-      const double r = monoIO ? 0.0 : static_cast<double>(inR[i]);
-      const __m128d in = _mm_set_pd(r, l);
-      const __m128d panGains = _mm_set_pd(P, monoIO ? 1.0 : 1.0 - P);
-
-      const __m128d t = _mm_loadh_pd(_mm_load_sd(lineL + w), lineR + w);
-      const __m128d y = lp.step(_mm_add_pd(shelf.step(_mm_add_pd(hp.step(t), ad)), ad));
-      const __m128d swapped = _mm_shuffle_pd(y, y, 1);  // (yR, yL)
-
-      __m128d e = y;
-      __m128d arg;
-      if (mode == 0) {
-        e = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(swapped, y), _mm_set1_pd(X)), y);
-        arg = _mm_add_pd(_mm_mul_pd(e, G), in);
-      } else if (mode == 1) {
-        arg = _mm_add_pd(_mm_mul_pd(swapped, G), _mm_move_sd(ad, in));
-      } else if (mode == 2) {
-        arg = _mm_add_pd(_mm_mul_pd(swapped, G), _mm_move_sd(in, ad));
-      } else {
-        arg = _mm_add_pd(_mm_mul_pd(y, G), in);
-      }
-      _mm_store_pd(args + 2 * j, arg);
-      if (++w >= delayLength) w = 0;
-
-      const __m128d out = _mm_add_pd(_mm_mul_pd(_mm_mul_pd(e, Lv), panGains), _mm_mul_pd(in, Dr));
-      if (monoOut) {
-        const __m128d sum = _mm_add_sd(_mm_unpackhi_pd(out, out), out);  // outR + outL
-        const Sample mono = static_cast<Sample>(_mm_cvtsd_f64(_mm_mul_sd(sum, half)));
-        outL[i] = mono;
-        outR[i] = mono;
-      } else {
-        outL[i] = static_cast<Sample>(_mm_cvtsd_f64(out));
-        outR[i] = static_cast<Sample>(_mm_cvtsd_f64(_mm_unpackhi_pd(out, out)));
-      }
-    }
-
-    w = writePos;
     for (int32_t j = 0; j < count; ++j) {
       lineL[w] = lineValue(args[2 * j]);
       lineR[w] = lineValue(args[2 * j + 1]);
       if (++w >= delayLength) w = 0;
     }
     writePos = w;
+    pass.pos = w;
     start += count;
   }
 
