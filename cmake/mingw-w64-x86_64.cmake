@@ -10,5 +10,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Programs built here run under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine64)
+# Programs built here run under Wine (Debian keeps wine64 in /usr/lib/wine
+# unless the wine package adds it to the path).
+find_program(QUILLET_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+if(QUILLET_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QUILLET_WINE})
+endif()

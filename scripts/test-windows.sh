@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows DLLs and vst2-host.exe into build-win/ with
 # mingw-w64 and checks them under Wine on a private X display:
-#   - vst2-host validate (editor part included) on both DLLs,
+#   - the black-box tests of the plug-ins, and vst2-host validate (editor part
+#     included), on both DLLs,
 #   - the built-in demo rendered by each DLL and by the Linux library, every
 #     parameter away from its default and the delay held still, agreeing
 #     within 1e-6 on every sample (32- and 64-bit processing),
@@ -27,8 +28,9 @@ wineserver=$(command -v wineserver || true)
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=ON -DQUILLET_BUILD_BENCH=OFF >/dev/null
 cmake --build build-win -j"$(nproc)"
+mkdir -p build-win/windows-checks
 # The Linux libraries to compare with (CI's build/ unless told otherwise).
 linux=${LINUX_BUILD:-build}
 cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -52,6 +54,11 @@ done
 host_exe=build-win/host/vst2-host.exe
 out=build-win/windows-checks
 mkdir -p "$out"
+
+echo "== black-box tests of the DLLs under Wine"
+(cd build-win && "$wine" tests/windows/plugin_tests.exe --gtest_brief=1 >windows-checks/plugin_tests.txt 2>&1) ||
+  { tr -d '\r' <build-win/windows-checks/plugin_tests.txt; exit 1; }
+tr -d '\r' <build-win/windows-checks/plugin_tests.txt | grep -E "PASSED|FAILED"
 
 echo "== validate under Wine"
 for dll in QTAPG_x64.dll QTAP_x64.dll; do
