@@ -6,3 +6,5 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
 scripts/with-display.sh ctest --test-dir build --output-on-failure -j2 --timeout 900
+# The Windows DLLs: cross-built with mingw-w64 and checked under Wine.
+bash scripts/test-windows.sh
