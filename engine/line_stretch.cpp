@@ -252,10 +252,14 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
   const int32_t newLength = r.newLength;
   alignas(32) int32_t k[8];
 
-  while (i + 8 <= newLength && x + octInc < limit) {
+  // With a step below 1.875 the eight frames of an iteration read at most 16
+  // consecutive old samples; the window then has to end inside the ring.
+  const bool window = inc < 1.875;
+  const double windowLimit = static_cast<double>(r.oldLength) - 18.0;
+  const __m512i one = _mm512_set1_epi64(1);
+  while (i + 8 <= newLength && x + octInc < limit && (!window || x < windowLimit)) {
     const __m256i kv = _mm512_cvttpd_epi32(xs);
     const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi32_pd(kv));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(k), kv);
 
     const __m512 unit =
         _mm512_castsi512_ps(_mm512_or_si512(_mm512_srli_epi32(states, 9), exponentBit));
@@ -264,28 +268,46 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
     const __m512d noiseR =
         _mm512_mul_pd(_mm512_cvtps_pd(_mm512_extractf32x8_ps(centred, 1)), scale);
 
-    // Pairs (old[k], old[k + 1]) of frames 0, 2, 4, 6 and of 1, 3, 5, 7,
-    // then split into the a and b vectors in frame order.
-    __m512d even = _mm512_castpd128_pd512(_mm_loadu_pd(oldL + k[0]));
-    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldL + k[2]), 1);
-    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldL + k[4]), 2);
-    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldL + k[6]), 3);
-    __m512d odd = _mm512_castpd128_pd512(_mm_loadu_pd(oldL + k[1]));
-    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldL + k[3]), 1);
-    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldL + k[5]), 2);
-    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldL + k[7]), 3);
-    const __m512d aL = _mm512_unpacklo_pd(even, odd);
-    const __m512d bL = _mm512_unpackhi_pd(even, odd);
-    even = _mm512_castpd128_pd512(_mm_loadu_pd(oldR + k[0]));
-    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldR + k[2]), 1);
-    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldR + k[4]), 2);
-    even = _mm512_insertf64x2(even, _mm_loadu_pd(oldR + k[6]), 3);
-    odd = _mm512_castpd128_pd512(_mm_loadu_pd(oldR + k[1]));
-    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldR + k[3]), 1);
-    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldR + k[5]), 2);
-    odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldR + k[7]), 3);
-    const __m512d aR = _mm512_unpacklo_pd(even, odd);
-    const __m512d bR = _mm512_unpackhi_pd(even, odd);
+    __m512d aL, bL, aR, bR;
+    if (window) {
+      // All eight frames read within old[k0 .. k0 + 15]: two vector loads per
+      // line, and each frame's a and b picked out of them by index.
+      const int32_t k0 = _mm256_cvtsi256_si32(kv);
+      const __m512i idx = _mm512_cvtepi32_epi64(_mm256_sub_epi32(kv, _mm256_set1_epi32(k0)));
+      const __m512i idxNext = _mm512_add_epi64(idx, one);
+      const __m512d lowL = _mm512_loadu_pd(oldL + k0);
+      const __m512d highL = _mm512_loadu_pd(oldL + k0 + 8);
+      const __m512d lowR = _mm512_loadu_pd(oldR + k0);
+      const __m512d highR = _mm512_loadu_pd(oldR + k0 + 8);
+      aL = _mm512_permutex2var_pd(lowL, idx, highL);
+      bL = _mm512_permutex2var_pd(lowL, idxNext, highL);
+      aR = _mm512_permutex2var_pd(lowR, idx, highR);
+      bR = _mm512_permutex2var_pd(lowR, idxNext, highR);
+    } else {
+      _mm256_store_si256(reinterpret_cast<__m256i*>(k), kv);
+      // Pairs (old[k], old[k + 1]) of frames 0, 2, 4, 6 and of 1, 3, 5, 7,
+      // then split into the a and b vectors in frame order.
+      __m512d even = _mm512_castpd128_pd512(_mm_loadu_pd(oldL + k[0]));
+      even = _mm512_insertf64x2(even, _mm_loadu_pd(oldL + k[2]), 1);
+      even = _mm512_insertf64x2(even, _mm_loadu_pd(oldL + k[4]), 2);
+      even = _mm512_insertf64x2(even, _mm_loadu_pd(oldL + k[6]), 3);
+      __m512d odd = _mm512_castpd128_pd512(_mm_loadu_pd(oldL + k[1]));
+      odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldL + k[3]), 1);
+      odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldL + k[5]), 2);
+      odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldL + k[7]), 3);
+      aL = _mm512_unpacklo_pd(even, odd);
+      bL = _mm512_unpackhi_pd(even, odd);
+      even = _mm512_castpd128_pd512(_mm_loadu_pd(oldR + k[0]));
+      even = _mm512_insertf64x2(even, _mm_loadu_pd(oldR + k[2]), 1);
+      even = _mm512_insertf64x2(even, _mm_loadu_pd(oldR + k[4]), 2);
+      even = _mm512_insertf64x2(even, _mm_loadu_pd(oldR + k[6]), 3);
+      odd = _mm512_castpd128_pd512(_mm_loadu_pd(oldR + k[1]));
+      odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldR + k[3]), 1);
+      odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldR + k[5]), 2);
+      odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldR + k[7]), 3);
+      aR = _mm512_unpacklo_pd(even, odd);
+      bR = _mm512_unpackhi_pd(even, odd);
+    }
 
     const __m512d left = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bL, aL), f), aL);
     const __m512d right = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bR, aR), f), aR);
