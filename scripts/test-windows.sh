@@ -7,7 +7,8 @@
 #     parameter away from its default and the delay held still, agreeing
 #     within 1e-6 on every sample (32- and 64-bit processing),
 #   - the editor's picture under Wine against the Linux one,
-#   - a real click (xdotool) on the Mute key toggling the parameter.
+#   - a real click (xdotool) on the Mute key toggling the parameter, and a
+#     wheel notch on a knob moving it by its wheel step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --windows
@@ -91,7 +92,12 @@ differing=$(compare -metric AE "$out/panel-wine.png" "$out/panel-linux.png" null
 echo "pixels that differ: $differing"
 [ "$differing" = "0" ] || exit 1
 
-echo "== a real click on the Mute key under Wine"
-bash scripts/windows-click-check.sh "$wine" build-win/host/editor_click_probe.exe \
-  build-win/QTAPG_x64.dll
+echo "== real input under Wine: a click on the Mute key, a wheel notch on the Repeat knob"
+probe=build-win/host/editor_click_probe.exe
+# The middle of the Mute key (60 x 40 at 225, 307): off to on in one gesture.
+bash scripts/windows-click-check.sh "$wine" "$probe" build-win/QTAPG_x64.dll 4 255 327 1 \
+  "parameter 4: 0 -> 1, automate 1, begin 1, end 1"
+# The middle of the Repeat knob (100 x 100 at 240, 40): one notch up is one wheel step.
+bash scripts/windows-click-check.sh "$wine" "$probe" build-win/QTAPG_x64.dll 1 290 90 4 \
+  "parameter 1: 0 -> 0.1,"
 echo "Windows checks passed"

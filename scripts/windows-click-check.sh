@@ -1,23 +1,26 @@
 #!/usr/bin/env bash
-# Runs on an X display: opens the editor of DLL under Wine, clicks the Mute
-# key with xdotool and checks that Mute went from off to on in one gesture.
-#   windows-click-check.sh WINE PROBE.exe DLL
+# Runs on an X display: opens the editor of DLL under Wine, presses BUTTON
+# (xdotool: 1 left, 4 wheel up) at X, Y on the panel and checks what became
+# of the parameter INDEX: the probe's line must start with EXPECTED.
+#   windows-click-check.sh WINE PROBE.exe DLL INDEX X Y BUTTON EXPECTED
 set -euo pipefail
-wine=$1 probe=$2 dll=$3
+wine=$1 probe=$2 dll=$3 index=$4 px=$5 py=$6 button=$7 expected=$8
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-"$wine" "$probe" "$dll" 4 30 >"$log" 2>&1 &
+"$wine" "$probe" "$dll" "$index" 30 >"$log" 2>&1 &
 pid=$!
 for _ in $(seq 1 300); do
   grep -q ready "$log" && break
   sleep 0.1
 done
 read -r _ x y < <(grep ready "$log" | tr -d '\r')
-# The middle of the Mute key, 60 x 40 at 225, 307 on the panel.
-xdotool mousemove $((x + 255)) $((y + 327))
+xdotool mousemove $((x + px)) $((y + py))
 sleep 0.2
-xdotool click 1
+xdotool click "$button"
 wait "$pid"
 result=$(grep parameter "$log" | tr -d '\r')
 echo "$result"
-[ "$result" = "parameter 4: 0 -> 1, automate 1, begin 1, end 1" ]
+case "$result" in
+  "$expected"*) ;;
+  *) echo "expected: $expected"; exit 1 ;;
+esac
