@@ -56,10 +56,14 @@ host_exe=build-win/host/vst2-host.exe
 out=build-win/windows-checks
 mkdir -p "$out"
 
-echo "== black-box tests of the DLLs under Wine"
+echo "== black-box tests of the DLLs and the Win32 window tests under Wine"
 (cd build-win && "$wine" tests/windows/plugin_tests.exe --gtest_brief=1 >windows-checks/plugin_tests.txt 2>&1) ||
   { tr -d '\r' <build-win/windows-checks/plugin_tests.txt; exit 1; }
 tr -d '\r' <build-win/windows-checks/plugin_tests.txt | grep -E "PASSED|FAILED"
+"$wine" build-win/tests/windows/win32_window_tests.exe --gtest_brief=1 \
+  >build-win/windows-checks/win32_window_tests.txt 2>&1 ||
+  { tr -d '\r' <build-win/windows-checks/win32_window_tests.txt; exit 1; }
+tr -d '\r' <build-win/windows-checks/win32_window_tests.txt | grep -E "PASSED|FAILED"
 
 echo "== validate under Wine"
 for dll in QTAPG_x64.dll QTAP_x64.dll; do
