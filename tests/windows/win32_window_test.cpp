@@ -46,21 +46,32 @@ void pump() {
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
+HWND makeHostWindow() {
+  return CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 300,
+                         nullptr, nullptr, nullptr, nullptr);
+}
+
+// One host window for the suite: Wine takes a while to show and hide a
+// top-level window on a display without a window manager.
 class Win32Window : public ::testing::Test {
  protected:
-  void SetUp() override {
-    parent = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400,
-                             300, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(parent, nullptr);
-  }
-  void TearDown() override {
-    if (parent) DestroyWindow(parent);
+  static void SetUpTestSuite() { sharedParent = makeHostWindow(); }
+  static void TearDownTestSuite() {
+    if (sharedParent) DestroyWindow(sharedParent);
     pump();
   }
+  void SetUp() override {
+    parent = sharedParent;
+    ASSERT_NE(parent, nullptr);
+  }
+  void TearDown() override { pump(); }
   HWND child() const { return FindWindowExA(parent, nullptr, frameClassName().c_str(), nullptr); }
 
+  static HWND sharedParent;
   HWND parent = nullptr;
 };
+
+HWND Win32Window::sharedParent = nullptr;
 
 TEST_F(Win32Window, NoWindowWithoutAParent) {
   EXPECT_EQ(platform::createWin32Window(nullptr, 100, 100), nullptr);
@@ -172,10 +183,11 @@ TEST_F(Win32Window, WheelDeltaOver120AtTheWindowPoint) {
 }
 
 TEST_F(Win32Window, DestroyedWithTheHostWindowLeavesNothingToFree) {
-  auto window = platform::createWin32Window(parent, 100, 60);
+  HWND host = makeHostWindow();
+  ASSERT_NE(host, nullptr);
+  auto window = platform::createWin32Window(host, 100, 60);
   ASSERT_NE(window, nullptr);
-  DestroyWindow(parent);
-  parent = nullptr;
+  DestroyWindow(host);
   RecordedEvents events;
   window->processEvents(events);
   EXPECT_FALSE(window->processOnePaint(events));
