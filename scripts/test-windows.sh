@@ -52,6 +52,27 @@ for dll in build-win/QTAPG_x64.dll build-win/QTAP_x64.dll; do
   done
 done
 
+echo "== version records"
+check_record() {
+  local file=$1 record
+  record=$(x86_64-w64-mingw32-strings -el "$file" | tr '\n' '|')
+  shift
+  for want in "$@"; do
+    case "$record" in
+      *"$want|"*) ;;
+      *) echo "$file: the version record lacks $want"; exit 1 ;;
+    esac
+  done
+  echo "$file: $*"
+}
+check_record build-win/QTAPG_x64.dll "FileDescription|Digital Echo VST" \
+  "FileVersion|1.40" "ProductVersion|1.40" "InternalName|QTAPG" "ProductName|Quillet K3"
+check_record build-win/QTAP_x64.dll "FileDescription|Digital Echo VST" \
+  "FileVersion|1.40" "ProductVersion|1.40" "InternalName|QTAP" "ProductName|Quillet K3 (no GUI)"
+pictures=$(x86_64-w64-mingw32-objdump -s -j .rsrc build-win/QTAPG_x64.dll | grep -c "PNG" || true)
+echo "PNG pictures in QTAPG_x64.dll: $pictures"
+[ "$pictures" = 15 ]
+
 host_exe=build-win/host/vst2-host.exe
 out=build-win/windows-checks
 mkdir -p "$out"
