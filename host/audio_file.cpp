@@ -14,8 +14,6 @@ namespace vsthost {
 
 namespace {
 
-constexpr size_t kIoFrames = 8192;
-
 std::string extensionOf(const std::string& path) {
   const size_t dot = path.find_last_of('.');
   const size_t slash = path.find_last_of('/');
@@ -197,41 +195,6 @@ bool AudioWriter::finish(std::string* error) {
     return false;
   }
   return output.commit(error);
-}
-
-bool readAudioFile(const std::string& path, AudioData* audio, AudioFileInfo* info,
-                   std::string* error) {
-  AudioReader reader;
-  if (!reader.open(path, error)) return false;
-  info->format = reader.format();
-  audio->sampleRate = reader.sampleRate();
-  audio->channels.assign(reader.channels(), {});
-  std::vector<std::vector<double>> block(reader.channels(), std::vector<double>(kIoFrames));
-  size_t got;
-  while ((got = reader.read(block, kIoFrames)) > 0)
-    for (size_t c = 0; c < block.size(); ++c)
-      audio->channels[c].insert(audio->channels[c].end(), block[c].begin(),
-                                block[c].begin() + static_cast<long>(got));
-  if (!reader.failure().empty()) {
-    *error = reader.failure();
-    return false;
-  }
-  return true;
-}
-
-bool writeAudioFile(const std::string& path, const AudioData& audio, SampleFormat format,
-                    std::string* error) {
-  AudioWriter writer(path);
-  if (!writer.open(audio.channels.size(), audio.sampleRate, format, error)) return false;
-  std::vector<std::vector<double>> block(audio.channels.size(), std::vector<double>(kIoFrames));
-  for (size_t start = 0; start < audio.frames(); start += kIoFrames) {
-    const size_t n = std::min(static_cast<size_t>(kIoFrames), audio.frames() - start);
-    for (size_t c = 0; c < block.size(); ++c)
-      std::copy(audio.channels[c].begin() + static_cast<long>(start),
-                audio.channels[c].begin() + static_cast<long>(start + n), block[c].begin());
-    if (!writer.write(block, n, error)) return false;
-  }
-  return writer.finish(error);
 }
 
 bool checkAudioOutput(const std::string& path, SampleFormat format, std::string* error) {
