@@ -35,10 +35,7 @@ void CHorizontalSwitch::draw(CDrawContext* context) {
 void CHorizontalSwitch::mouse(CDrawContext* context, CPoint& where, int32_t buttons) {
   if (!(buttons & kLButton) || !frame) return;
   if (isCtrlClick(buttons)) {
-    beginEdit();
-    value = defaultValue;
-    notifyIfChanged(context);
-    endEdit();
+    restoreDefault(context);
     return;
   }
   const double slice =

@@ -37,6 +37,13 @@ void CControl::bounceValue() {
   if (value < vmin) value = vmin;
 }
 
+void CControl::restoreDefault(CDrawContext* context) {
+  beginEdit();
+  value = defaultValue;
+  notifyIfChanged(context);
+  endEdit();
+}
+
 void CControl::notifyIfChanged(CDrawContext* context) {
   if (listener && isDirty()) listener->valueChanged(context, this);
 }

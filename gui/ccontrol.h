@@ -57,6 +57,8 @@ class CControl : public CView {
   }
   // Tells the listener when the control counts as changed.
   void notifyIfChanged(CDrawContext* context);
+  // Ctrl-click: the default value as one edit gesture.
+  void restoreDefault(CDrawContext* context);
 
   CControlListener* listener;
   int32_t tag;

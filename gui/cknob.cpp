@@ -19,10 +19,7 @@ CKnob::CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap
 void CKnob::mouse(CDrawContext* context, CPoint& where, int32_t buttons) {
   if (!(buttons & kLButton) || !frame) return;
   if (isCtrlClick(buttons)) {
-    beginEdit();
-    value = defaultValue;
-    notifyIfChanged(context);
-    endEdit();
+    restoreDefault(context);
     return;
   }
   const int32_t mode = frame->getKnobMode();

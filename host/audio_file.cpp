@@ -46,30 +46,6 @@ int subtypeFor(SampleFormat format) {
 
 }  // namespace
 
-bool parseSampleFormat(const std::string& text, SampleFormat* format) {
-  if (text == "16")
-    *format = SampleFormat::Int16;
-  else if (text == "24")
-    *format = SampleFormat::Int24;
-  else if (text == "float" || text == "32f" || text == "f32")
-    *format = SampleFormat::Float32;
-  else
-    return false;
-  return true;
-}
-
-const char* sampleFormatName(SampleFormat format) {
-  switch (format) {
-    case SampleFormat::Int16:
-      return "16-bit";
-    case SampleFormat::Int24:
-      return "24-bit";
-    case SampleFormat::Float32:
-      return "32-bit float";
-  }
-  return "?";
-}
-
 SampleFormat formatForOutput(const std::string& path, SampleFormat wanted) {
   if (containerFor(path) == SF_FORMAT_FLAC && wanted == SampleFormat::Float32)
     return SampleFormat::Int24;

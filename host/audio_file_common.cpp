@@ -1,5 +1,5 @@
-// Whole-file reads and writes on top of the streaming reader and writer, the
-// same for every audio file backend.
+// What every audio file backend shares: sample format names and whole-file
+// reads and writes on top of the streaming reader and writer.
 #include <algorithm>
 
 #include "host/audio_file.h"
@@ -9,6 +9,30 @@ namespace vsthost {
 namespace {
 constexpr size_t kIoFrames = 8192;
 }  // namespace
+
+bool parseSampleFormat(const std::string& text, SampleFormat* format) {
+  if (text == "16")
+    *format = SampleFormat::Int16;
+  else if (text == "24")
+    *format = SampleFormat::Int24;
+  else if (text == "float" || text == "32f" || text == "f32")
+    *format = SampleFormat::Float32;
+  else
+    return false;
+  return true;
+}
+
+const char* sampleFormatName(SampleFormat format) {
+  switch (format) {
+    case SampleFormat::Int16:
+      return "16-bit";
+    case SampleFormat::Int24:
+      return "24-bit";
+    case SampleFormat::Float32:
+      return "32-bit float";
+  }
+  return "?";
+}
 
 bool readAudioFile(const std::string& path, AudioData* audio, AudioFileInfo* info,
                    std::string* error) {
