@@ -16,6 +16,10 @@
 #include "engine/one_pole_filter.h"
 #include "engine/param_smoother.h"
 
+// The vector width of the block loop: 128-bit everywhere, 256-bit where the
+// processor has AVX2. Both give the same bits.
+enum class EchoPath { kSse2, kAvx2 };
+
 class EchoEngine {
  public:
   // Millisecond clock that seeds the stretch noise. Without one the seed is 0.
@@ -56,6 +60,9 @@ class EchoEngine {
   // Stretches both lines to the length "Delay" and "Range" give now, if it
   // differs from the present one (see delay_resize.cpp).
   void resizeDelayLines(const EchoParams& params);
+
+  // The widest path the block loop may take; tests pin each in turn.
+  void setWidestPath(EchoPath path) { widestPath = path; }
 
   bool hasDelayMemory() const { return delayL != nullptr; }
   // Elements in each of the four arrays; 0 without delay memory.
@@ -102,4 +109,5 @@ class EchoEngine {
 
   TickSource tickSource = nullptr;
   StretchFunction stretch = &stretchRings;
+  EchoPath widestPath = EchoPath::kAvx2;
 };

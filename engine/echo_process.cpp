@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "engine/echo_engine.h"
-#include "engine/stereo_filters.h"
+#include "engine/echo_first_pass.h"
 
 namespace {
 
@@ -34,30 +34,6 @@ void copyThrough(const Sample* const* inputs, Sample* const* outputs, int32_t sa
 inline float scaleByGain(float x, float g) { return x * g; }
 inline double scaleByGain(double x, float g) { return x * static_cast<double>(g); }
 
-// What the first pass of a chunk reads and updates.
-template <typename Sample>
-struct FirstPass {
-  const Sample* inL;
-  const Sample* inR;
-  Sample* outL;
-  Sample* outR;
-  const double* lineL;
-  const double* lineR;
-  int32_t length;
-  int32_t pos;  // line position of the chunk's first frame
-  int mode;     // 0, 1, 2: routing; 3: the mono path
-  bool monoOut;
-  __m128d ad;
-  OnePolePair* hpState;
-  BiquadPair* shelfState;
-  BiquadPair* lpState;
-  ParamSmoother* feedbackState;
-  ParamSmoother* levelState;
-  ParamSmoother* dryState;
-  ParamSmoother* panState;
-  ParamSmoother* xFeedState;
-};
-
 // Filters, routing and output mix of frames start .. start + count - 1; the
 // erf arguments go to args. Filters and smoothers are worked on as local
 // copies so they stay in registers.
@@ -73,7 +49,6 @@ void firstPassRouted(const FirstPass<Sample>& c, int32_t start, int32_t count, d
   ParamSmoother dry = *c.dryState;
   ParamSmoother pan = *c.panState;
   ParamSmoother xFeed = *c.xFeedState;
-  const __m128d half = _mm_set1_pd(0.5);
   int32_t w = c.pos;
   __m128d G = _mm_set1_pd(static_cast<double>(feedback.target));
   __m128d Lv = _mm_set1_pd(static_cast<double>(level.target));
@@ -90,40 +65,10 @@ void firstPassRouted(const FirstPass<Sample>& c, int32_t start, int32_t count, d
       X = static_cast<double>(xFeed.step());
     }
 
-    const double l = static_cast<double>(c.inL[i]);
-    const double r = kRoute == 3 ? 0.0 : static_cast<double>(c.inR[i]);
-    const __m128d in = _mm_set_pd(r, l);
-    const __m128d panGains = _mm_set_pd(P, kRoute == 3 ? 1.0 : 1.0 - P);
-
     const __m128d t = _mm_loadh_pd(_mm_load_sd(c.lineL + w), c.lineR + w);
     const __m128d y = lp.step(_mm_add_pd(shelf.step(_mm_add_pd(hp.step(t), c.ad)), c.ad));
-    const __m128d swapped = _mm_shuffle_pd(y, y, 1);  // (yR, yL)
-
-    __m128d e = y;
-    __m128d arg;
-    if (kRoute == 0) {
-      e = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(swapped, y), _mm_set1_pd(X)), y);
-      arg = _mm_add_pd(_mm_mul_pd(e, G), in);
-    } else if (kRoute == 1) {
-      arg = _mm_add_pd(_mm_mul_pd(swapped, G), _mm_move_sd(c.ad, in));
-    } else if (kRoute == 2) {
-      arg = _mm_add_pd(_mm_mul_pd(swapped, G), _mm_move_sd(in, c.ad));
-    } else {
-      arg = _mm_add_pd(_mm_mul_pd(y, G), in);
-    }
-    _mm_store_pd(args + 2 * j, arg);
+    routeFrame<kRoute>(c, i, y, FrameGains{G, Lv, Dr, P, X}, args + 2 * j);
     if (++w >= c.length) w = 0;
-
-    const __m128d out = _mm_add_pd(_mm_mul_pd(_mm_mul_pd(e, Lv), panGains), _mm_mul_pd(in, Dr));
-    if (c.monoOut) {
-      const __m128d sum = _mm_add_sd(_mm_unpackhi_pd(out, out), out);  // outR + outL
-      const Sample mono = static_cast<Sample>(_mm_cvtsd_f64(_mm_mul_sd(sum, half)));
-      c.outL[i] = mono;
-      c.outR[i] = mono;
-    } else {
-      c.outL[i] = static_cast<Sample>(_mm_cvtsd_f64(out));
-      c.outR[i] = static_cast<Sample>(_mm_cvtsd_f64(_mm_unpackhi_pd(out, out)));
-    }
   }
 
   *c.hpState = hp;
@@ -138,9 +83,7 @@ void firstPassRouted(const FirstPass<Sample>& c, int32_t start, int32_t count, d
 
 template <int kRoute, typename Sample>
 void firstPassGliding(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args) {
-  const bool gliding = !(c.feedbackState->settled && c.levelState->settled && c.dryState->settled &&
-                         c.panState->settled && c.xFeedState->settled);
-  if (gliding) {
+  if (c.gliding()) {
     firstPassRouted<kRoute, true>(c, start, count, args);
   } else {
     firstPassRouted<kRoute, false>(c, start, count, args);
@@ -234,7 +177,7 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   const int mode = monoIO ? 3 : threeWayPosition(params.pingPong);
 
   constexpr int32_t kChunk = 64;
-  alignas(16) double args[2 * kChunk];  // (left, right) erf argument per frame
+  alignas(32) double args[2 * kChunk];  // (left, right) erf argument per frame
   const int32_t chunkLimit = delayLength < kChunk ? delayLength : kChunk;
   double* lineL = delayL.get();
   double* lineR = delayR.get();
@@ -250,9 +193,10 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   FirstPass<Sample> pass{inL,       inR,    outL,    outR, lineL, lineR,  delayLength,
                          writePos,  mode,   monoOut, ad,   &hp,   &shelf, &lp,
                          &feedback, &level, &dry,    &pan, &xFeed};
+  const bool wide = widestPath >= EchoPath::kAvx2;
   for (int32_t start = 0; start < sampleFrames;) {
     const int32_t count = sampleFrames - start < chunkLimit ? sampleFrames - start : chunkLimit;
-    firstPass(pass, start, count, args);
+    if (!(wide && firstPassAvx2(pass, start, count, args))) firstPass(pass, start, count, args);
     int32_t w = writePos;
     for (int32_t j = 0; j < count; ++j) {
       lineL[w] = lineValue(args[2 * j]);

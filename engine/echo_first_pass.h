@@ -1,0 +1,101 @@
+// The first pass of an echo chunk: the loop filters of both channels, the
+// routing and the output mix, leaving the two erf arguments of every frame
+// for the second pass. Two versions compute the same bits: a 128-bit one
+// (echo_process.cpp) and a 256-bit one for processors with AVX2
+// (echo_first_pass_avx2.cpp).
+#pragma once
+
+#include <emmintrin.h>
+
+#include <cstdint>
+
+#include "engine/param_smoother.h"
+#include "engine/stereo_filters.h"
+
+// Not on Windows: GCC there does not align the stack for 32-byte vectors, so
+// spilled AVX registers would fault.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+#define QUILLET_ECHO_AVX2 1
+#endif
+
+// What the first pass of a chunk reads and updates.
+template <typename Sample>
+struct FirstPass {
+  const Sample* inL;
+  const Sample* inR;
+  Sample* outL;
+  Sample* outR;
+  const double* lineL;
+  const double* lineR;
+  int32_t length;
+  int32_t pos;  // line position of the chunk's first frame
+  int mode;     // 0, 1, 2: routing; 3: the mono path
+  bool monoOut;
+  __m128d ad;
+  OnePolePair* hpState;
+  BiquadPair* shelfState;
+  BiquadPair* lpState;
+  ParamSmoother* feedbackState;
+  ParamSmoother* levelState;
+  ParamSmoother* dryState;
+  ParamSmoother* panState;
+  ParamSmoother* xFeedState;
+
+  bool gliding() const {
+    return !(feedbackState->settled && levelState->settled && dryState->settled &&
+             panState->settled && xFeedState->settled);
+  }
+};
+
+// The five control values of one frame, widened to 64 bits.
+struct FrameGains {
+  __m128d feedback;  // broadcast to both lanes
+  __m128d level;
+  __m128d dry;
+  double pan;
+  double xFeed;
+};
+
+// Routing and output mix of frame i, whose filtered line pair (left, right)
+// is y: writes the frame's two erf arguments to arg and its output samples.
+// kRoute: 0 straight with cross-feed, 1 and 2 ping-pong, 3 the mono path.
+template <int kRoute, typename Sample>
+inline void routeFrame(const FirstPass<Sample>& c, int32_t i, __m128d y, const FrameGains& g,
+                       double* arg) {
+  const double l = static_cast<double>(c.inL[i]);
+  const double r = kRoute == 3 ? 0.0 : static_cast<double>(c.inR[i]);
+  const __m128d in = _mm_set_pd(r, l);
+  const __m128d panGains = _mm_set_pd(g.pan, kRoute == 3 ? 1.0 : 1.0 - g.pan);
+  const __m128d swapped = _mm_shuffle_pd(y, y, 1);  // (yR, yL)
+
+  __m128d e = y;
+  __m128d a;
+  if (kRoute == 0) {
+    e = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(swapped, y), _mm_set1_pd(g.xFeed)), y);
+    a = _mm_add_pd(_mm_mul_pd(e, g.feedback), in);
+  } else if (kRoute == 1) {
+    a = _mm_add_pd(_mm_mul_pd(swapped, g.feedback), _mm_move_sd(c.ad, in));
+  } else if (kRoute == 2) {
+    a = _mm_add_pd(_mm_mul_pd(swapped, g.feedback), _mm_move_sd(in, c.ad));
+  } else {
+    a = _mm_add_pd(_mm_mul_pd(y, g.feedback), in);
+  }
+  _mm_store_pd(arg, a);
+
+  const __m128d out =
+      _mm_add_pd(_mm_mul_pd(_mm_mul_pd(e, g.level), panGains), _mm_mul_pd(in, g.dry));
+  if (kRoute != 3 && c.monoOut) {
+    const __m128d sum = _mm_add_sd(_mm_unpackhi_pd(out, out), out);  // outR + outL
+    const Sample mono = static_cast<Sample>(_mm_cvtsd_f64(_mm_mul_sd(sum, _mm_set_sd(0.5))));
+    c.outL[i] = mono;
+    c.outR[i] = mono;
+  } else {
+    c.outL[i] = static_cast<Sample>(_mm_cvtsd_f64(out));
+    c.outR[i] = static_cast<Sample>(_mm_cvtsd_f64(_mm_unpackhi_pd(out, out)));
+  }
+}
+
+// The 256-bit first pass for count >= 3 frames; false (nothing done) where
+// the processor has no AVX2 or the build has no such path.
+template <typename Sample>
+bool firstPassAvx2(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args);
