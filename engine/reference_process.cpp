@@ -8,7 +8,8 @@
 
 namespace {
 
-inline double lineValue(double x) {
+inline double lineValue(double x, double*& record) {
+  if (record) *record++ = x;
   const double y = std::erf(x);
   return std::isfinite(y) ? y : 0.0;
 }
@@ -18,7 +19,8 @@ inline double scaleByGain(double x, float g) { return x * static_cast<double>(g)
 
 template <typename Sample>
 void processEchoDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
-                       const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames) {
+                       const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames,
+                       double* record) {
   e.antiDenormal = -e.antiDenormal;
   e.feedback.settleTest();
   e.level.settleTest();
@@ -54,21 +56,21 @@ void processEchoDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
     double eL = yL;
     double eR = yR;
     if (monoIO) {
-      lineL[w] = lineValue(yL * G + inL);
-      lineR[w] = lineValue(yR * G + inR);
+      lineL[w] = lineValue(yL * G + inL, record);
+      lineR[w] = lineValue(yR * G + inR, record);
     } else if (mode == 0) {
       const double mL = (yR - yL) * X + yL;
       const double mR = (yL - yR) * X + yR;
-      lineL[w] = lineValue(mL * G + inL);
-      lineR[w] = lineValue(mR * G + inR);
+      lineL[w] = lineValue(mL * G + inL, record);
+      lineR[w] = lineValue(mR * G + inR, record);
       eL = mL;
       eR = mR;
     } else if (mode == 1) {
-      lineL[w] = lineValue(yR * G + inL);
-      lineR[w] = lineValue(yL * G + ad);
+      lineL[w] = lineValue(yR * G + inL, record);
+      lineR[w] = lineValue(yL * G + ad, record);
     } else {
-      lineL[w] = lineValue(yR * G + ad);
-      lineR[w] = lineValue(yL * G + inR);
+      lineL[w] = lineValue(yR * G + ad, record);
+      lineR[w] = lineValue(yL * G + inR, record);
     }
     if (++e.writePos >= e.delayLength) e.writePos = 0;
 
@@ -87,7 +89,8 @@ void processEchoDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
 
 template <typename Sample>
 void processBlockDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
-                        const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames) {
+                        const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames,
+                        double* record) {
   if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
   if (!e.hasDelayMemory()) {
     for (int32_t i = 0; i < sampleFrames; ++i) {
@@ -99,7 +102,7 @@ void processBlockDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
     return;
   }
   if (!switchOn(params.mute)) {
-    processEchoDirect(e, params, monoIO, inputs, outputs, sampleFrames);
+    processEchoDirect(e, params, monoIO, inputs, outputs, sampleFrames, record);
     return;
   }
   e.muteGain.settleTest();
@@ -120,11 +123,13 @@ void processBlockDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
 }  // namespace
 
 void processDirect(EchoEngine& engine, const EchoParams& params, bool monoIO,
-                   const float* const* inputs, float* const* outputs, int32_t sampleFrames) {
-  processBlockDirect(engine, params, monoIO, inputs, outputs, sampleFrames);
+                   const float* const* inputs, float* const* outputs, int32_t sampleFrames,
+                   double* erfArguments) {
+  processBlockDirect(engine, params, monoIO, inputs, outputs, sampleFrames, erfArguments);
 }
 
 void processDirect(EchoEngine& engine, const EchoParams& params, bool monoIO,
-                   const double* const* inputs, double* const* outputs, int32_t sampleFrames) {
-  processBlockDirect(engine, params, monoIO, inputs, outputs, sampleFrames);
+                   const double* const* inputs, double* const* outputs, int32_t sampleFrames,
+                   double* erfArguments) {
+  processBlockDirect(engine, params, monoIO, inputs, outputs, sampleFrames, erfArguments);
 }
