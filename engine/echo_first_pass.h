@@ -7,6 +7,7 @@
 
 #include <emmintrin.h>
 
+#include <cmath>
 #include <cstdint>
 
 #include "engine/param_smoother.h"
@@ -95,7 +96,31 @@ inline void routeFrame(const FirstPass<Sample>& c, int32_t i, __m128d y, const F
   }
 }
 
-// The 256-bit first pass for count >= 3 frames; false (nothing done) where
-// the processor has no AVX2 or the build has no such path.
+// erf of a NaN is NaN; storing it would silence the echo for good. A value
+// that is not finite is stored as 0 so the line recovers by itself. Finite
+// results (always within ±1) are stored unchanged.
+inline double lineValue(double x) {
+  const double y = std::erf(x);
+  return std::isfinite(y) ? y : 0.0;
+}
+
+// The second pass of a chunk: the erf calls alone, back to back, into the
+// lines from position w on. Returns the position after the chunk.
+inline int32_t writeLineChunk(double* lineL, double* lineR, int32_t w, int32_t length,
+                              const double* args, int32_t count) {
+  for (int32_t j = 0; j < count; ++j) {
+    lineL[w] = lineValue(args[2 * j]);
+    lineR[w] = lineValue(args[2 * j + 1]);
+    if (++w >= length) w = 0;
+  }
+  return w;
+}
+
+// The whole echo block with the 256-bit first pass, in chunks of at most
+// chunkLimit (<= 64) frames, from line position c.pos on; the filter and
+// smoother states are read from and written back to c. Returns the position
+// after the block, or -1 (nothing done) where the processor has no AVX2 or
+// the build has no such path.
 template <typename Sample>
-bool firstPassAvx2(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args);
+int32_t echoBlockAvx2(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit,
+                      double* lineL, double* lineR);

@@ -161,7 +161,7 @@ QUILLET_AVX2_INLINE PairGains pairGains(const double* gains, const double* xFeed
           _mm256_unpackhi_pd(dryPan, dryPan), _mm256_load_pd(xFeed)};
 }
 
-inline FrameGains frameGains(const double* gains, const double* xFeed) {
+QUILLET_AVX2_INLINE FrameGains frameGains(const double* gains, const double* xFeed) {
   return {_mm_set1_pd(gains[0]), _mm_set1_pd(gains[1]), _mm_set1_pd(gains[2]), gains[3], xFeed[0]};
 }
 
@@ -200,25 +200,32 @@ QUILLET_AVX2_INLINE void routeFramePair(const FirstPass<Sample>& c, int32_t i, _
   storeOutputPair(out, c.outL + i, c.outR + i);
 }
 
-// Filters of frames start .. start + count - 1 (count >= kLag): the low-pass
+// Filters of one chunk of count frames from line position w: the low-pass
 // outputs go to filtered, and with a glide each frame's control values to
-// gains and xFeed.
-template <bool kGliding, typename Sample>
-QUILLET_AVX2_INLINE void filterChunk(const FirstPass<Sample>& c, int32_t count, SmootherBank& bank,
+// gains and xFeed. Chunks shorter than the lag run the three filters in turn.
+template <bool kGliding>
+QUILLET_AVX2_INLINE void filterChunk(const double* lineL, const double* lineR, int32_t length,
+                                     int32_t w, int32_t count, __m128d ad, OnePolePair& hp,
+                                     BiquadPair& shelf, BiquadPair& lp, SmootherBank& bank,
                                      double* filtered, double* gains, double* xFeed) {
-  OnePolePair hp = *c.hpState;
-  BiquadPair shelf = *c.shelfState;
-  BiquadPair lp = *c.lpState;
-  const __m128d ad = c.ad;
-  int32_t w = c.pos;
+  if (count < kLag) {
+    for (int32_t j = 0; j < count; ++j) {
+      if (kGliding) bank.step(gains + 4 * j, xFeed + 2 * j);
+      const __m128d t = _mm_loadh_pd(_mm_load_sd(lineL + w), lineR + w);
+      _mm_store_pd(filtered + 2 * j,
+                   lp.step(_mm_add_pd(shelf.step(_mm_add_pd(hp.step(t), ad)), ad)));
+      if (++w >= length) w = 0;
+    }
+    return;
+  }
 
   // The shelf starts alone; its outputs wait here for the low-pass.
   __m128d waiting[kLag];
   for (int32_t j = 0; j < kLag; ++j) {
     if (kGliding) bank.step(gains + 4 * j, xFeed + 2 * j);
-    const __m128d t = _mm_loadh_pd(_mm_load_sd(c.lineL + w), c.lineR + w);
+    const __m128d t = _mm_loadh_pd(_mm_load_sd(lineL + w), lineR + w);
     waiting[j] = shelf.step(_mm_add_pd(hp.step(t), ad));
-    if (++w >= c.length) w = 0;
+    if (++w >= length) w = 0;
   }
 
   ShelfLowPassQuad quad(shelf, lp);
@@ -226,14 +233,14 @@ QUILLET_AVX2_INLINE void filterChunk(const FirstPass<Sample>& c, int32_t count, 
   __m128d oldest = waiting[0], middle = waiting[1], newest = waiting[2];
   for (int32_t j = kLag; j < count; ++j) {
     if (kGliding) bank.step(gains + 4 * j, xFeed + 2 * j);
-    const __m128d t = _mm_loadh_pd(_mm_load_sd(c.lineL + w), c.lineR + w);
+    const __m128d t = _mm_loadh_pd(_mm_load_sd(lineL + w), lineR + w);
     const __m128d h = hp.step(t);
     const __m256d y = quad.step(_mm256_add_pd(ShelfLowPassQuad::join(h, oldest), ad4));
     _mm_store_pd(filtered + 2 * (j - kLag), _mm256_extractf128_pd(y, 1));
     oldest = middle;
     middle = newest;
     newest = _mm256_castpd256_pd128(y);
-    if (++w >= c.length) w = 0;
+    if (++w >= length) w = 0;
   }
 
   // The low-pass catches up with the last three shelf outputs.
@@ -243,59 +250,67 @@ QUILLET_AVX2_INLINE void filterChunk(const FirstPass<Sample>& c, int32_t count, 
   for (int32_t j = 0; j < kLag; ++j) {
     _mm_store_pd(filtered + 2 * (count - kLag + j), lp.step(_mm_add_pd(last[j], ad)));
   }
-
-  *c.hpState = hp;
-  *c.shelfState = shelf;
-  *c.lpState = lp;
 }
 
+// The block, chunk by chunk: filters, routing and mix, then the erf calls.
 template <int kRoute, bool kGliding, typename Sample>
-QUILLET_AVX2 void firstPassRouted(const FirstPass<Sample>& c, int32_t start, int32_t count,
-                                  double* args) {
+QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit,
+                               double* lineL, double* lineR) {
   alignas(32) double filtered[2 * kMaxChunk];
   alignas(32) double gains[4 * kMaxChunk];
   alignas(32) double xFeed[2 * kMaxChunk];
+  alignas(32) double args[2 * kMaxChunk];
   ParamSmoother* const smoothers[5] = {c.feedbackState, c.levelState, c.dryState, c.panState,
                                        c.xFeedState};
   SmootherBank bank(smoothers);
-  filterChunk<kGliding>(c, count, bank, filtered, gains, xFeed);
-  if (kGliding) bank.storeCurrent();
+  OnePolePair hp = *c.hpState;
+  BiquadPair shelf = *c.shelfState;
+  BiquadPair lp = *c.lpState;
 
+  // Without a glide every smoother returns its target.
   PairGains held{};
+  FrameGains heldFrame{};
   if (!kGliding) {
+    alignas(32) double t[8];
     const __m256d targets = _mm256_cvtps_pd(_mm256_castps256_ps128(bank.target));
-    alignas(32) double t[8] = {};
     _mm256_store_pd(t, targets);
     _mm256_store_pd(t + 4, targets);
-    alignas(32) double x[4];
     const double cross = static_cast<double>(c.xFeedState->target);
-    for (double& v : x) v = cross;
+    alignas(32) const double x[4] = {cross, cross, cross, cross};
     held = pairGains(t, x);
+    heldFrame = frameGains(t, x);
   }
-  int32_t j = 0;
-  for (; j + 1 < count; j += 2) {
-    const PairGains g = kGliding ? pairGains(gains + 4 * j, xFeed + 2 * j) : held;
-    routeFramePair<kRoute>(c, start + j, _mm256_load_pd(filtered + 2 * j), g, args + 2 * j);
+
+  int32_t w = c.pos;
+  for (int32_t start = 0; start < sampleFrames;) {
+    const int32_t count = sampleFrames - start < chunkLimit ? sampleFrames - start : chunkLimit;
+    filterChunk<kGliding>(c.lineL, c.lineR, c.length, w, count, c.ad, hp, shelf, lp, bank, filtered,
+                          gains, xFeed);
+    int32_t j = 0;
+    for (; j + 1 < count; j += 2) {
+      const PairGains g = kGliding ? pairGains(gains + 4 * j, xFeed + 2 * j) : held;
+      routeFramePair<kRoute>(c, start + j, _mm256_load_pd(filtered + 2 * j), g, args + 2 * j);
+    }
+    if (j < count) {
+      const FrameGains g = kGliding ? frameGains(gains + 4 * j, xFeed + 2 * j) : heldFrame;
+      routeFrame<kRoute>(c, start + j, _mm_load_pd(filtered + 2 * j), g, args + 2 * j);
+    }
+    w = writeLineChunk(lineL, lineR, w, c.length, args, count);
+    start += count;
   }
-  if (j < count) {
-    const FrameGains g =
-        kGliding
-            ? frameGains(gains + 4 * j, xFeed + 2 * j)
-            : FrameGains{_mm256_castpd256_pd128(held.feedback), _mm256_castpd256_pd128(held.level),
-                         _mm256_castpd256_pd128(held.dry), static_cast<double>(c.panState->target),
-                         static_cast<double>(c.xFeedState->target)};
-    routeFrame<kRoute>(c, start + j, _mm_load_pd(filtered + 2 * j), g, args + 2 * j);
-  }
+
+  if (kGliding) bank.storeCurrent();
+  *c.hpState = hp;
+  *c.shelfState = shelf;
+  *c.lpState = lp;
+  return w;
 }
 
 template <int kRoute, typename Sample>
-QUILLET_AVX2 void firstPassGliding(const FirstPass<Sample>& c, int32_t start, int32_t count,
-                                   double* args) {
-  if (c.gliding()) {
-    firstPassRouted<kRoute, true>(c, start, count, args);
-  } else {
-    firstPassRouted<kRoute, false>(c, start, count, args);
-  }
+int32_t echoBlockGliding(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit,
+                         double* lineL, double* lineR) {
+  if (c.gliding()) return echoBlock<kRoute, true>(c, sampleFrames, chunkLimit, lineL, lineR);
+  return echoBlock<kRoute, false>(c, sampleFrames, chunkLimit, lineL, lineR);
 }
 
 bool hasAvx2() {
@@ -306,33 +321,29 @@ bool hasAvx2() {
 }  // namespace
 
 template <typename Sample>
-bool firstPassAvx2(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args) {
-  if (count < kLag || count > kMaxChunk || !hasAvx2()) return false;
+int32_t echoBlockAvx2(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit,
+                      double* lineL, double* lineR) {
+  if (chunkLimit < 1 || chunkLimit > kMaxChunk || !hasAvx2()) return -1;
   switch (c.mode) {
     case 0:
-      firstPassGliding<0>(c, start, count, args);
-      break;
+      return echoBlockGliding<0>(c, sampleFrames, chunkLimit, lineL, lineR);
     case 1:
-      firstPassGliding<1>(c, start, count, args);
-      break;
+      return echoBlockGliding<1>(c, sampleFrames, chunkLimit, lineL, lineR);
     case 2:
-      firstPassGliding<2>(c, start, count, args);
-      break;
+      return echoBlockGliding<2>(c, sampleFrames, chunkLimit, lineL, lineR);
     default:
-      firstPassGliding<3>(c, start, count, args);
-      break;
+      return echoBlockGliding<3>(c, sampleFrames, chunkLimit, lineL, lineR);
   }
-  return true;
 }
 
 #else
 
 template <typename Sample>
-bool firstPassAvx2(const FirstPass<Sample>&, int32_t, int32_t, double*) {
-  return false;
+int32_t echoBlockAvx2(const FirstPass<Sample>&, int32_t, int32_t, double*, double*) {
+  return -1;
 }
 
 #endif
 
-template bool firstPassAvx2(const FirstPass<float>&, int32_t, int32_t, double*);
-template bool firstPassAvx2(const FirstPass<double>&, int32_t, int32_t, double*);
+template int32_t echoBlockAvx2(const FirstPass<float>&, int32_t, int32_t, double*, double*);
+template int32_t echoBlockAvx2(const FirstPass<double>&, int32_t, int32_t, double*, double*);

@@ -2,20 +2,10 @@
 // 2500 Hz shelf and a 7000 Hz low-pass in the loop, erf saturation on the way
 // into each line, cross-feed or ping-pong routing and the output mix. All
 // signal arithmetic is in 64-bit floats whatever the sample type.
-#include <cmath>
-
 #include "engine/echo_engine.h"
 #include "engine/echo_first_pass.h"
 
 namespace {
-
-// erf of a NaN is NaN; storing it would silence the echo for good. A value
-// that is not finite is stored as 0 so the line recovers by itself. Finite
-// results (always within ±1) are stored unchanged.
-inline double lineValue(double x) {
-  const double y = std::erf(x);
-  return std::isfinite(y) ? y : 0.0;
-}
 
 // Both inputs of a frame are read before either output is written, so any
 // sharing of buffers between inputs and outputs is safe.
@@ -193,19 +183,19 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   FirstPass<Sample> pass{inL,       inR,    outL,    outR, lineL, lineR,  delayLength,
                          writePos,  mode,   monoOut, ad,   &hp,   &shelf, &lp,
                          &feedback, &level, &dry,    &pan, &xFeed};
-  const bool wide = widestPath >= EchoPath::kAvx2;
-  for (int32_t start = 0; start < sampleFrames;) {
-    const int32_t count = sampleFrames - start < chunkLimit ? sampleFrames - start : chunkLimit;
-    if (!(wide && firstPassAvx2(pass, start, count, args))) firstPass(pass, start, count, args);
-    int32_t w = writePos;
-    for (int32_t j = 0; j < count; ++j) {
-      lineL[w] = lineValue(args[2 * j]);
-      lineR[w] = lineValue(args[2 * j + 1]);
-      if (++w >= delayLength) w = 0;
+  const int32_t wideEnd = widestPath >= EchoPath::kAvx2
+                              ? echoBlockAvx2(pass, sampleFrames, chunkLimit, lineL, lineR)
+                              : -1;
+  if (wideEnd >= 0) {
+    writePos = wideEnd;
+  } else {
+    for (int32_t start = 0; start < sampleFrames;) {
+      const int32_t count = sampleFrames - start < chunkLimit ? sampleFrames - start : chunkLimit;
+      firstPass(pass, start, count, args);
+      writePos = writeLineChunk(lineL, lineR, writePos, delayLength, args, count);
+      pass.pos = writePos;
+      start += count;
     }
-    writePos = w;
-    pass.pos = w;
-    start += count;
   }
 
   hp.storeState(hpL, hpR);
