@@ -339,8 +339,9 @@ bool hasAvx2() {
 #endif
 
 // The amount every rounded addition of step adds while x stays in its binade,
-// or 0 where that is not a fixed amount (step halfway between two multiples
-// of the ulp, or smaller than one). Sets top to the binade's upper end.
+// or 0 where that is not a fixed amount (step smaller than one ulp, or x odd
+// with step halfway between two multiples of the ulp). Sets top to the
+// binade's upper end.
 double roundedIncrement(double x, double step, double& top) {
   int e = 0;
   std::frexp(x, &e);  // x in [2^(e-1), 2^e)
@@ -351,7 +352,12 @@ double roundedIncrement(double x, double step, double& top) {
   const double inc = next - x;  // exact: both are multiples of ulp below top
   if (!(inc > 0.0)) return 0.0;
   const double rest = step - inc;  // exact: inc and step are within ulp / 2
-  if (rest == 0.5 * ulp || rest == -0.5 * ulp) return 0.0;
+  if (rest == 0.5 * ulp || rest == -0.5 * ulp) {
+    // Every sum is a tie and rounds to the neighbour with an even last bit.
+    // From an even x that neighbour is always the same distance away, and x
+    // stays even; from an odd x one plain step first makes it even.
+    return std::fmod(x, 2.0 * ulp) == 0.0 ? inc : 0.0;
+  }
   return inc;
 }
 

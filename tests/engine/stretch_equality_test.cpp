@@ -71,6 +71,16 @@ TEST(StretchEquality, ExactBinaryRatios) {
   }
 }
 
+TEST(StretchEquality, StepsThatTieInAWholeBinade) {
+  // Knob-sized moves whose step lies exactly halfway between two multiples of
+  // the read position's ulp in one binade: 2^15 (most of the ring), 2^1, 2^2.
+  const Case cases[] = {{56287, 56251, 13u}, {56323, 56287, 14u}, {23428, 23430, 15u},
+                        {117865, 117938, 16u}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(differingSamples(c), 0) << c.oldLength << " -> " << c.newLength;
+  }
+}
+
 TEST(StretchEquality, RandomLengthsUpToTheLongestLine) {
   std::mt19937 gen(99);
   std::uniform_int_distribution<int32_t> length(1, 249600);
