@@ -73,9 +73,11 @@ TEST(StretchEquality, ExactBinaryRatios) {
 
 TEST(StretchEquality, StepsThatTieInAWholeBinade) {
   // Knob-sized moves whose step lies exactly halfway between two multiples of
-  // the read position's ulp in one binade: 2^15 (most of the ring), 2^1, 2^2.
-  const Case cases[] = {{56287, 56251, 13u}, {56323, 56287, 14u}, {23428, 23430, 15u},
-                        {117865, 117938, 16u}};
+  // the read position's ulp in one binade: 2^15 (most of the ring), 2^1, 2^2,
+  // and 2^11, 2^13, 2^14 entered at an odd multiple of the ulp.
+  const Case cases[] = {{56287, 56251, 13u},   {56323, 56287, 14u}, {23428, 23430, 15u},
+                        {117865, 117938, 16u}, {21988, 21960, 17u}, {22681, 22674, 18u},
+                        {33048, 33083, 19u}};
   for (const Case& c : cases) {
     EXPECT_EQ(differingSamples(c), 0) << c.oldLength << " -> " << c.newLength;
   }
