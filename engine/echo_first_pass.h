@@ -13,9 +13,10 @@
 #include "engine/param_smoother.h"
 #include "engine/stereo_filters.h"
 
-// Not on Windows: GCC there does not align the stack for 32-byte vectors, so
-// spilled AVX registers would fault.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+// On Windows only where the build makes every aligned vector move unaligned:
+// GCC there does not align the stack for 32-byte vectors.
+#if defined(__GNUC__) && defined(__x86_64__) && \
+    (!defined(_WIN32) || defined(QUILLET_UNALIGNED_VECTOR_MOVES))
 #define QUILLET_ECHO_AVX2 1
 #endif
 

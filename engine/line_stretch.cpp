@@ -24,9 +24,10 @@
 #include <emmintrin.h>
 #define QUILLET_STRETCH_SSE2 1
 #endif
-// Not on Windows: GCC there does not align the stack for 32- and 64-byte
-// vectors, so spilled AVX registers would fault.
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
+// On Windows only where the build makes every aligned vector move unaligned:
+// GCC there does not align the stack for 32- and 64-byte vectors.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && \
+    (!defined(_WIN32) || defined(QUILLET_UNALIGNED_VECTOR_MOVES))
 // GCC 12 reports the deliberately undefined pass-through operands inside the
 // AVX-512 intrinsics as maybe uninitialized; they are never read.
 #if defined(__clang__)

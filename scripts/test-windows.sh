@@ -3,6 +3,8 @@
 # mingw-w64 and checks them under Wine on a private X display:
 #   - the black-box tests of the plug-ins, and vst2-host validate (editor part
 #     included), on both DLLs,
+#   - the engine's vector paths (AVX2 and AVX-512 where the processor has
+#     them) against the frame-by-frame oracle, bit for bit,
 #   - the built-in demo rendered by each DLL and by the Linux library, every
 #     parameter away from its default and the delay held still, agreeing
 #     within 1e-6 on every sample (32- and 64-bit processing),
@@ -77,7 +79,7 @@ host_exe=build-win/host/vst2-host.exe
 out=build-win/windows-checks
 mkdir -p "$out"
 
-echo "== black-box tests of the DLLs and the Win32 window tests under Wine"
+echo "== black-box tests of the DLLs, the Win32 window tests and the engine's vector paths under Wine"
 (cd build-win && "$wine" tests/windows/plugin_tests.exe --gtest_brief=1 >windows-checks/plugin_tests.txt 2>&1) ||
   { tr -d '\r' <build-win/windows-checks/plugin_tests.txt; exit 1; }
 tr -d '\r' <build-win/windows-checks/plugin_tests.txt | grep -E "PASSED|FAILED"
@@ -85,6 +87,10 @@ tr -d '\r' <build-win/windows-checks/plugin_tests.txt | grep -E "PASSED|FAILED"
   >build-win/windows-checks/win32_window_tests.txt 2>&1 ||
   { tr -d '\r' <build-win/windows-checks/win32_window_tests.txt; exit 1; }
 tr -d '\r' <build-win/windows-checks/win32_window_tests.txt | grep -E "PASSED|FAILED"
+"$wine" build-win/tests/windows/engine_equality_tests.exe --gtest_brief=1 \
+  >build-win/windows-checks/engine_equality_tests.txt 2>&1 ||
+  { tr -d '\r' <build-win/windows-checks/engine_equality_tests.txt; exit 1; }
+tr -d '\r' <build-win/windows-checks/engine_equality_tests.txt | grep -E "PASSED|FAILED"
 
 echo "== validate under Wine"
 for dll in QTAPG_x64.dll QTAP_x64.dll; do
