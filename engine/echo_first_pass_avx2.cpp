@@ -69,11 +69,10 @@ struct ShelfLowPassQuad {
   }
 };
 
-// Lanes of the smoother bank.
-enum { kFeedbackLane, kLevelLane, kDryLane, kPanLane, kXFeedLane };
-
-// The five smoothers side by side: each lane steps as ParamSmoother::step,
-// and a settled lane returns its target and keeps its value.
+// The five smoothers side by side, in lanes 0-4 in the order given (feedback,
+// level, dry, pan, cross-feed; lanes 5-7 stay settled at 0): each lane steps
+// as ParamSmoother::step, and a settled lane returns its target and keeps its
+// value.
 struct SmootherBank {
   __m256 current, target, coefficient, settled;
   ParamSmoother* const* source;
