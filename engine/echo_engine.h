@@ -15,10 +15,7 @@
 #include "engine/line_stretch.h"
 #include "engine/one_pole_filter.h"
 #include "engine/param_smoother.h"
-
-// The vector width of the block loop: 128-bit everywhere, 256-bit where the
-// processor has AVX2. Both give the same bits.
-enum class EchoPath { kSse2, kAvx2 };
+#include "engine/vector_paths.h"
 
 class EchoEngine {
  public:
@@ -61,8 +58,9 @@ class EchoEngine {
   // differs from the present one (see delay_resize.cpp).
   void resizeDelayLines(const EchoParams& params);
 
-  // The widest path the block loop may take; tests pin each in turn.
-  void setWidestPath(EchoPath path) { widestPath = path; }
+  // The widest vectors the block loop may use: 256-bit where the processor
+  // has AVX2 and this allows it, 128-bit otherwise. Tests pin each in turn.
+  void setWidestPath(VectorPath path) { widestPath = path; }
 
   bool hasDelayMemory() const { return delayL != nullptr; }
   // Elements in each of the four arrays; 0 without delay memory.
@@ -109,5 +107,5 @@ class EchoEngine {
 
   TickSource tickSource = nullptr;
   StretchFunction stretch = &stretchRings;
-  EchoPath widestPath = EchoPath::kAvx2;
+  VectorPath widestPath = VectorPath::kAvx512;
 };

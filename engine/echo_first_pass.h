@@ -9,16 +9,11 @@
 
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 #include "engine/param_smoother.h"
 #include "engine/stereo_filters.h"
-
-// On Windows only where the build makes every aligned vector move unaligned:
-// GCC there does not align the stack for 32-byte vectors.
-#if defined(__GNUC__) && defined(__x86_64__) && \
-    (!defined(_WIN32) || defined(QUILLET_UNALIGNED_VECTOR_MOVES))
-#define QUILLET_ECHO_AVX2 1
-#endif
+#include "engine/vector_paths.h"
 
 // What the first pass of a chunk reads and updates.
 template <typename Sample>
@@ -27,8 +22,8 @@ struct FirstPass {
   const Sample* inR;
   Sample* outL;
   Sample* outR;
-  const double* lineL;
-  const double* lineR;
+  double* lineL;
+  double* lineR;
   int32_t length;
   int32_t pos;  // line position of the chunk's first frame
   int mode;     // 0, 1, 2: routing; 3: the mono path
@@ -117,11 +112,30 @@ inline int32_t writeLineChunk(double* lineL, double* lineR, int32_t w, int32_t l
   return w;
 }
 
+// Calls run(route, gliding) with the routing (0 straight, 1 and 2 ping-pong,
+// 3 the mono path) and whether any smoother glides as compile-time constants,
+// so each combination gets a loop of its own.
+template <typename Run>
+auto withRouting(int mode, bool gliding, Run&& run) {
+  const auto pick = [&](auto route) {
+    return gliding ? run(route, std::true_type{}) : run(route, std::false_type{});
+  };
+  switch (mode) {
+    case 0:
+      return pick(std::integral_constant<int, 0>{});
+    case 1:
+      return pick(std::integral_constant<int, 1>{});
+    case 2:
+      return pick(std::integral_constant<int, 2>{});
+    default:
+      return pick(std::integral_constant<int, 3>{});
+  }
+}
+
 // The whole echo block with the 256-bit first pass, in chunks of at most
 // chunkLimit (<= 64) frames, from line position c.pos on; the filter and
 // smoother states are read from and written back to c. Returns the position
 // after the block, or -1 (nothing done) where the processor has no AVX2 or
 // the build has no such path.
 template <typename Sample>
-int32_t echoBlockAvx2(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit,
-                      double* lineL, double* lineR);
+int32_t echoBlockAvx2(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit);

@@ -8,7 +8,7 @@
 //   - routing and mix then run two frames per vector.
 #include "engine/echo_first_pass.h"
 
-#ifdef QUILLET_ECHO_AVX2
+#ifdef QUILLET_WIDE_VECTORS
 
 #include <immintrin.h>
 
@@ -253,8 +253,8 @@ QUILLET_AVX2_INLINE void filterChunk(const double* lineL, const double* lineR, i
 
 // The block, chunk by chunk: filters, routing and mix, then the erf calls.
 template <int kRoute, bool kGliding, typename Sample>
-QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit,
-                               double* lineL, double* lineR) {
+QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
+                               int32_t chunkLimit) {
   alignas(32) double filtered[2 * kMaxChunk];
   alignas(32) double gains[4 * kMaxChunk];
   alignas(32) double xFeed[2 * kMaxChunk];
@@ -294,7 +294,7 @@ QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
       const FrameGains g = kGliding ? frameGains(gains + 4 * j, xFeed + 2 * j) : heldFrame;
       routeFrame<kRoute>(c, start + j, _mm_load_pd(filtered + 2 * j), g, args + 2 * j);
     }
-    w = writeLineChunk(lineL, lineR, w, c.length, args, count);
+    w = writeLineChunk(c.lineL, c.lineR, w, c.length, args, count);
     start += count;
   }
 
@@ -305,44 +305,24 @@ QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
   return w;
 }
 
-template <int kRoute, typename Sample>
-int32_t echoBlockGliding(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit,
-                         double* lineL, double* lineR) {
-  if (c.gliding()) return echoBlock<kRoute, true>(c, sampleFrames, chunkLimit, lineL, lineR);
-  return echoBlock<kRoute, false>(c, sampleFrames, chunkLimit, lineL, lineR);
-}
-
-bool hasAvx2() {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  return avx2;
-}
-
 }  // namespace
 
 template <typename Sample>
-int32_t echoBlockAvx2(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit,
-                      double* lineL, double* lineR) {
-  if (chunkLimit < 1 || chunkLimit > kMaxChunk || !hasAvx2()) return -1;
-  switch (c.mode) {
-    case 0:
-      return echoBlockGliding<0>(c, sampleFrames, chunkLimit, lineL, lineR);
-    case 1:
-      return echoBlockGliding<1>(c, sampleFrames, chunkLimit, lineL, lineR);
-    case 2:
-      return echoBlockGliding<2>(c, sampleFrames, chunkLimit, lineL, lineR);
-    default:
-      return echoBlockGliding<3>(c, sampleFrames, chunkLimit, lineL, lineR);
-  }
+int32_t echoBlockAvx2(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit) {
+  if (chunkLimit < 1 || chunkLimit > kMaxChunk || !processorHasAvx2()) return -1;
+  return withRouting(c.mode, c.gliding(), [&](auto route, auto gliding) {
+    return echoBlock<decltype(route)::value, decltype(gliding)::value>(c, sampleFrames, chunkLimit);
+  });
 }
 
 #else
 
 template <typename Sample>
-int32_t echoBlockAvx2(const FirstPass<Sample>&, int32_t, int32_t, double*, double*) {
+int32_t echoBlockAvx2(const FirstPass<Sample>&, int32_t, int32_t) {
   return -1;
 }
 
 #endif
 
-template int32_t echoBlockAvx2(const FirstPass<float>&, int32_t, int32_t, double*, double*);
-template int32_t echoBlockAvx2(const FirstPass<double>&, int32_t, int32_t, double*, double*);
+template int32_t echoBlockAvx2(const FirstPass<float>&, int32_t, int32_t);
+template int32_t echoBlockAvx2(const FirstPass<double>&, int32_t, int32_t);

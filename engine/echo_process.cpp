@@ -71,31 +71,11 @@ void firstPassRouted(const FirstPass<Sample>& c, int32_t start, int32_t count, d
   *c.xFeedState = xFeed;
 }
 
-template <int kRoute, typename Sample>
-void firstPassGliding(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args) {
-  if (c.gliding()) {
-    firstPassRouted<kRoute, true>(c, start, count, args);
-  } else {
-    firstPassRouted<kRoute, false>(c, start, count, args);
-  }
-}
-
 template <typename Sample>
 void firstPass(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args) {
-  switch (c.mode) {
-    case 0:
-      firstPassGliding<0>(c, start, count, args);
-      break;
-    case 1:
-      firstPassGliding<1>(c, start, count, args);
-      break;
-    case 2:
-      firstPassGliding<2>(c, start, count, args);
-      break;
-    default:
-      firstPassGliding<3>(c, start, count, args);
-      break;
-  }
+  withRouting(c.mode, c.gliding(), [&](auto route, auto gliding) {
+    firstPassRouted<decltype(route)::value, decltype(gliding)::value>(c, start, count, args);
+  });
 }
 
 }  // namespace
@@ -183,9 +163,8 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   FirstPass<Sample> pass{inL,       inR,    outL,    outR, lineL, lineR,  delayLength,
                          writePos,  mode,   monoOut, ad,   &hp,   &shelf, &lp,
                          &feedback, &level, &dry,    &pan, &xFeed};
-  const int32_t wideEnd = widestPath >= EchoPath::kAvx2
-                              ? echoBlockAvx2(pass, sampleFrames, chunkLimit, lineL, lineR)
-                              : -1;
+  const int32_t wideEnd =
+      widestPath >= VectorPath::kAvx2 ? echoBlockAvx2(pass, sampleFrames, chunkLimit) : -1;
   if (wideEnd >= 0) {
     writePos = wideEnd;
   } else {

@@ -24,10 +24,7 @@
 #include <emmintrin.h>
 #define QUILLET_STRETCH_SSE2 1
 #endif
-// On Windows only where the build makes every aligned vector move unaligned:
-// GCC there does not align the stack for 32- and 64-byte vectors.
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && \
-    (!defined(_WIN32) || defined(QUILLET_UNALIGNED_VECTOR_MOVES))
+#ifdef QUILLET_WIDE_VECTORS
 // GCC 12 reports the deliberately undefined pass-through operands inside the
 // AVX-512 intrinsics as maybe uninitialized; they are never read.
 #if defined(__clang__)
@@ -38,7 +35,6 @@
 #include <immintrin.h>
 #pragma GCC diagnostic pop
 #endif
-#define QUILLET_STRETCH_AVX2 1
 #endif
 
 namespace {
@@ -138,7 +134,7 @@ int32_t fastRunSse2(const StretchRings& r, int32_t i, double& x, double inc, dou
   return i - start;
 }
 
-#ifdef QUILLET_STRETCH_AVX2
+#ifdef QUILLET_WIDE_VECTORS
 constexpr uint32_t kMul4 = kJumpMul;
 constexpr uint32_t kAdd4 = kJumpAdd;
 constexpr uint32_t kJump8Mul = kMul4 * kMul4;
@@ -326,17 +322,6 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
   if (i > start) s = st[15];
   return i - start;
 }
-
-bool hasAvx512() {
-  static const bool avx512 =
-      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
-  return avx512;
-}
-
-bool hasAvx2() {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  return avx2;
-}
 #endif
 
 // The amount every rounded addition of step adds while x stays in its binade,
@@ -366,7 +351,7 @@ double roundedIncrement(double x, double step, double& top) {
 
 }  // namespace
 
-void stretchRingsUpTo(const StretchRings& r, uint32_t seed, StretchPath widest) {
+void stretchRingsUpTo(const StretchRings& r, uint32_t seed, VectorPath widest) {
   const double step = static_cast<double>(r.oldLength) / r.newLength;
   const double lastK = static_cast<double>(r.oldLength - 1);
   double x = 0.0;
@@ -379,13 +364,14 @@ void stretchRingsUpTo(const StretchRings& r, uint32_t seed, StretchPath widest) 
       const double inc = roundedIncrement(x, step, top);
       if (inc > 0.0) {
         const double limit = top < lastK ? top : lastK;
-#ifdef QUILLET_STRETCH_AVX2
-        if (widest >= StretchPath::kAvx512 && hasAvx512()) {
+#ifdef QUILLET_WIDE_VECTORS
+        if (widest >= VectorPath::kAvx512 && processorHasAvx512()) {
           i += fastRunAvx512(r, i, x, inc, limit, s);
         }
-        if (widest >= StretchPath::kAvx2 && hasAvx2()) i += fastRunAvx2(r, i, x, inc, limit, s);
+        if (widest >= VectorPath::kAvx2 && processorHasAvx2())
+          i += fastRunAvx2(r, i, x, inc, limit, s);
 #endif
-        if (widest >= StretchPath::kSse2) i += fastRunSse2(r, i, x, inc, limit, s);
+        if (widest >= VectorPath::kSse2) i += fastRunSse2(r, i, x, inc, limit, s);
         if (i >= r.newLength) break;
       }
     }
@@ -397,5 +383,5 @@ void stretchRingsUpTo(const StretchRings& r, uint32_t seed, StretchPath widest) 
 }
 
 void stretchRings(const StretchRings& rings, uint32_t seed) {
-  stretchRingsUpTo(rings, seed, StretchPath::kAvx512);
+  stretchRingsUpTo(rings, seed, VectorPath::kAvx512);
 }

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "engine/vector_paths.h"
+
 struct StretchRings {
   const double* oldL;
   const double* oldR;
@@ -20,10 +22,9 @@ struct StretchRings {
 // the interpolation and the noise two frames at a time.
 void stretchRings(const StretchRings& rings, uint32_t seed);
 
-// The vector widths the stretch may use, narrowest first. The widest one the
-// processor supports, up to the given one, is taken; tests run each in turn.
-enum class StretchPath { kScalar, kSse2, kAvx2, kAvx512 };
-void stretchRingsUpTo(const StretchRings& rings, uint32_t seed, StretchPath widest);
+// The stretch on the widest vectors the processor supports, up to the given
+// width; tests run each in turn.
+void stretchRingsUpTo(const StretchRings& rings, uint32_t seed, VectorPath widest);
 
 // The straightforward transcription, kept as the oracle for tests and
 // benchmarks (reference_stretch.cpp, not linked into the plug-ins).

@@ -26,7 +26,7 @@ struct Scenario {
 // Renders the same random session through both engines; returns the number
 // of output samples and line samples whose bits differ.
 template <typename Sample>
-long differences(const Scenario& sc, unsigned seed, EchoPath path) {
+long differences(const Scenario& sc, unsigned seed, VectorPath path) {
   EchoEngine fast, oracle;
   fast.setWidestPath(path);
   fast.setTickSource(&testTick);
@@ -102,33 +102,28 @@ const Scenario kScenarios[] = {
 
 // Each vector width in turn (a processor without AVX2 runs the 128-bit path
 // twice).
-const EchoPath kPaths[] = {EchoPath::kSse2, EchoPath::kAvx2};
+const VectorPath kPaths[] = {VectorPath::kSse2, VectorPath::kAvx2};
 
-TEST(ProcessEquality, DoublePrecisionEveryRouting) {
-  for (EchoPath path : kPaths) {
+template <typename Sample>
+void expectEveryScenarioEqual(unsigned seed) {
+  for (VectorPath path : kPaths) {
     for (const Scenario& sc : kScenarios) {
-      EXPECT_EQ(differences<double>(sc, 11, path), 0)
+      EXPECT_EQ(differences<Sample>(sc, seed, path), 0)
           << sc.rate << " Hz, PingPong " << sc.pingPong << ", monoIO " << sc.monoIO << ", path "
           << static_cast<int>(path);
     }
   }
 }
 
-TEST(ProcessEquality, SinglePrecisionEveryRouting) {
-  for (EchoPath path : kPaths) {
-    for (const Scenario& sc : kScenarios) {
-      EXPECT_EQ(differences<float>(sc, 12, path), 0)
-          << sc.rate << " Hz, PingPong " << sc.pingPong << ", monoIO " << sc.monoIO << ", path "
-          << static_cast<int>(path);
-    }
-  }
-}
+TEST(ProcessEquality, DoublePrecisionEveryRouting) { expectEveryScenarioEqual<double>(11); }
+
+TEST(ProcessEquality, SinglePrecisionEveryRouting) { expectEveryScenarioEqual<float>(12); }
 
 // Every block size from 1 to 130 frames in turn (odd frames left over from
 // the two-frame routing, chunks shorter than the filters' pipeline), every
 // routing, gliding controls, on each vector width.
 TEST(ProcessEquality, EveryBlockSizeOnEveryPath) {
-  for (EchoPath path : kPaths) {
+  for (VectorPath path : kPaths) {
     for (int route = 0; route < 5; ++route) {
       EchoEngine fast, oracle;
       fast.setWidestPath(path);

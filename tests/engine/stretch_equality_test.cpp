@@ -18,7 +18,7 @@ struct Case {
 };
 
 // Number of samples (over both rings) whose bits differ.
-int differingSamplesOn(const Case& c, StretchPath path) {
+int differingSamplesOn(const Case& c, VectorPath path) {
   std::mt19937 gen(c.oldLength * 31 + c.newLength);
   std::uniform_real_distribution<double> dist(-1.0, 1.0);
   std::vector<double> oldL(c.oldLength), oldR(c.oldLength);
@@ -44,8 +44,8 @@ int differingSamplesOn(const Case& c, StretchPath path) {
 // Each vector width the processor supports is checked against the oracle.
 int differingSamples(const Case& c) {
   int differing = 0;
-  for (StretchPath path :
-       {StretchPath::kScalar, StretchPath::kSse2, StretchPath::kAvx2, StretchPath::kAvx512}) {
+  for (VectorPath path :
+       {VectorPath::kScalar, VectorPath::kSse2, VectorPath::kAvx2, VectorPath::kAvx512}) {
     differing += differingSamplesOn(c, path);
   }
   return differing;

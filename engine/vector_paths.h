@@ -1,0 +1,19 @@
+// The vector widths of the engine's loops, and which of them this processor
+// can run. The loops pick the widest one the processor has, up to a limit
+// tests and benchmarks may lower; every width gives the same bits.
+#pragma once
+
+enum class VectorPath { kScalar, kSse2, kAvx2, kAvx512 };
+
+// The AVX2 and AVX-512 loops are compiled with GCC or Clang on x86. On
+// Windows only where the build makes every aligned vector move unaligned:
+// GCC there keeps the stack 16-byte aligned yet spills 32- and 64-byte
+// vectors with aligned moves.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && \
+    (!defined(_WIN32) || defined(QUILLET_UNALIGNED_VECTOR_MOVES))
+#define QUILLET_WIDE_VECTORS 1
+#endif
+
+// False where the wide loops are not compiled in.
+bool processorHasAvx2();
+bool processorHasAvx512();
