@@ -103,30 +103,16 @@ const std::vector<double>& wideArguments() {
   return args;
 }
 
-// Seconds per frame of two erf calls, block by block over the arguments.
-Timing erfFloor(const std::vector<double>& args) {
-  std::vector<double> times;
-  volatile double sink = 0.0;
-  for (int rep = 0; rep < 3000; ++rep) {
-    const double* a = args.data() + 2 * kBlock * (rep % kRecordedBlocks);
-    const auto t0 = Clock::now();
-    double acc = 0.0;
-    for (int i = 0; i < kBlock; ++i) acc += std::erf(a[2 * i]) + std::erf(a[2 * i + 1]);
-    const auto t1 = Clock::now();
-    sink = sink + acc;
-    times.push_back(seconds(t0, t1) / kBlock);
-  }
-  return summarize(times);
-}
-
-const Timing& loopErfFloor() {
-  static const Timing t = erfFloor(loopArguments());
-  return t;
-}
-
-const Timing& wideErfFloor() {
-  static const Timing t = erfFloor(wideArguments());
-  return t;
+// Seconds per frame of two erf calls over one recorded block of arguments.
+double erfBlock(const std::vector<double>& args, int block) {
+  static volatile double sink = 0.0;
+  const double* a = args.data() + 2 * kBlock * (block % kRecordedBlocks);
+  const auto t0 = Clock::now();
+  double acc = 0.0;
+  for (int i = 0; i < kBlock; ++i) acc += std::erf(a[2 * i]) + std::erf(a[2 * i + 1]);
+  const auto t1 = Clock::now();
+  sink = sink + acc;
+  return seconds(t0, t1) / kBlock;
 }
 
 // Every smoother gliding: the five targets move on every block.
@@ -158,10 +144,12 @@ void BM_EchoProcess(benchmark::State& state) {
   Sample* outs[2] = {io.outL.data(), io.outR.data()};
   for (int i = 0; i < 200; ++i) engine.process(p, false, ins, outs, kBlock);  // fill the lines
 
-  std::vector<double> times;
+  // Each engine block is followed by a block of each floor, so that all three
+  // see the machine in the same state.
+  std::vector<double> times, own, wide;
   int block = 0;
   for (auto _ : state) {
-    if (glide) keepGliding(engine, p, block++);
+    if (glide) keepGliding(engine, p, block);
     const auto t0 = Clock::now();
     if (direct) {
       processDirect(engine, p, false, ins, outs, kBlock);
@@ -173,27 +161,20 @@ void BM_EchoProcess(benchmark::State& state) {
     benchmark::ClobberMemory();
     state.SetIterationTime(seconds(t0, t1));
     times.push_back(seconds(t0, t1) / kBlock);
+    own.push_back(erfBlock(loopArguments(), block));
+    wide.push_back(erfBlock(wideArguments(), block));
+    ++block;
   }
   const Timing t = summarize(times);
-  const Timing& own = loopErfFloor();
-  const Timing& wide = wideErfFloor();
+  const Timing ownFloor = summarize(own);
+  const Timing wideFloor = summarize(wide);
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kBlock);
   state.counters["ns_per_frame"] = t.median * 1e9;
-  state.counters["erf_floor_ns"] = own.median * 1e9;
-  state.counters["ratio_to_erf"] = t.median / own.median;
-  state.counters["ratio_fastest"] = t.fastest / own.fastest;
-  state.counters["wide_erf_floor_ns"] = wide.median * 1e9;
-  state.counters["ratio_to_wide_erf"] = t.median / wide.median;
-}
-
-// The two floors on their own, per frame: erf on the loop's recorded
-// arguments, and on arguments spread over -1.5 .. 1.5.
-void BM_ErfFloor(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(loopErfFloor());
-  state.counters["loop_args_ns"] = loopErfFloor().median * 1e9;
-  state.counters["loop_args_fastest_ns"] = loopErfFloor().fastest * 1e9;
-  state.counters["wide_args_ns"] = wideErfFloor().median * 1e9;
-  state.counters["wide_args_fastest_ns"] = wideErfFloor().fastest * 1e9;
+  state.counters["erf_floor_ns"] = ownFloor.median * 1e9;
+  state.counters["ratio_to_erf"] = t.median / ownFloor.median;
+  state.counters["ratio_fastest"] = t.fastest / ownFloor.fastest;
+  state.counters["wide_erf_floor_ns"] = wideFloor.median * 1e9;
+  state.counters["ratio_to_wide_erf"] = t.median / wideFloor.median;
 }
 
 // One stretch of both lines between 2.6 s and a little less at 96 kHz, next
@@ -370,7 +351,6 @@ void BM_HundredInstances(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_ErfFloor)->Iterations(1);
 // Settled and gliding, on the widest loop and on the 128-bit one.
 static void everyGlideAndWidth(benchmark::internal::Benchmark* b) {
   b->ArgNames({"glide", "wide"})->Args({0, 1})->Args({1, 1})->Args({0, 0})->Args({1, 0});
