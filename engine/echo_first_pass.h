@@ -15,6 +15,10 @@
 #include "engine/stereo_filters.h"
 #include "engine/vector_paths.h"
 
+// The most frames a chunk holds: the erf arguments of a chunk wait on the
+// stack between the two passes.
+constexpr int32_t kMaxChunk = 64;
+
 // What the first pass of a chunk reads and updates.
 template <typename Sample>
 struct FirstPass {

@@ -20,7 +20,6 @@
 namespace {
 
 constexpr int32_t kLag = 3;  // frames the low-pass runs behind the shelf
-constexpr int32_t kMaxChunk = 64;
 
 // Shelf (lanes 0, 1) and low-pass (lanes 2, 3) as one biquad; the same sums
 // in the same order as Biquad::step.

@@ -146,9 +146,8 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   const bool monoOut = switchOn(params.monoOut) && !monoIO;
   const int mode = monoIO ? 3 : threeWayPosition(params.pingPong);
 
-  constexpr int32_t kChunk = 64;
-  alignas(32) double args[2 * kChunk];  // (left, right) erf argument per frame
-  const int32_t chunkLimit = delayLength < kChunk ? delayLength : kChunk;
+  alignas(32) double args[2 * kMaxChunk];  // (left, right) erf argument per frame
+  const int32_t chunkLimit = delayLength < kMaxChunk ? delayLength : kMaxChunk;
   double* lineL = delayL.get();
   double* lineR = delayR.get();
   const Sample* inL = inputs[0];
