@@ -128,12 +128,7 @@ AudioWriter::~AudioWriter() {
 
 bool AudioWriter::open(size_t channels, double sampleRate, SampleFormat format,
                        std::string* error) {
-  if (!checkAudioOutput(path, format, error)) return false;
-  if (channels == 0) {
-    *error = "cannot write " + path + ": no audio channels";
-    return false;
-  }
-  if (!output.prepare(error)) return false;
+  if (!begin(channels, format, error)) return false;
   SF_INFO sfinfo{};
   sfinfo.channels = static_cast<int>(channels);
   sfinfo.samplerate = static_cast<int>(sampleRate + 0.5);

@@ -73,6 +73,10 @@ class AudioWriter {
   bool finish(std::string* error);
 
  private:
+  // What every backend does before opening: checks the file type, the format
+  // and the channel count, and prepares the temporary file.
+  bool begin(size_t channels, SampleFormat format, std::string* error);
+
   struct File;
   std::unique_ptr<File> file;
   std::string path;

@@ -34,6 +34,15 @@ const char* sampleFormatName(SampleFormat format) {
   return "?";
 }
 
+bool AudioWriter::begin(size_t channels, SampleFormat format, std::string* error) {
+  if (!checkAudioOutput(path, format, error)) return false;
+  if (channels == 0) {
+    *error = "cannot write " + path + ": no audio channels";
+    return false;
+  }
+  return output.prepare(error);
+}
+
 bool readAudioFile(const std::string& path, AudioData* audio, AudioFileInfo* info,
                    std::string* error) {
   AudioReader reader;

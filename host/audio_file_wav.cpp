@@ -162,12 +162,7 @@ AudioWriter::~AudioWriter() {
 
 bool AudioWriter::open(size_t channels, double sampleRate, SampleFormat format,
                        std::string* error) {
-  if (!checkAudioOutput(path, format, error)) return false;
-  if (channels == 0) {
-    *error = "cannot write " + path + ": no audio channels";
-    return false;
-  }
-  if (!output.prepare(error)) return false;
+  if (!begin(channels, format, error)) return false;
   file = std::make_unique<File>();
   file->format = format;
   file->channels = channels;

@@ -78,6 +78,18 @@ class Reader {
     pos += n;
     return out;
   }
+  // The chunk that ends the record: its announced size must be exactly what
+  // is left. what names the record in the error ("program", "bank").
+  bool takeChunk(const char* what, std::vector<uint8_t>* chunk, std::string* error) {
+    const uint32_t size = u32();
+    if (size != left()) {
+      *error = std::string("malformed ") + what + ": chunk of " + std::to_string(size) +
+               " bytes announced, " + std::to_string(left()) + " follow";
+      return false;
+    }
+    *chunk = take(size);
+    return true;
+  }
 
  private:
   const std::vector<uint8_t>& data;
@@ -165,14 +177,7 @@ bool parseProgram(const std::vector<uint8_t>& bytes, VstInt32 fxMagic, PresetFil
   preset->fxVersion = r.i32();
   preset->numPrograms = r.i32();
   preset->name = r.name();
-  const uint32_t chunkSize = r.u32();
-  if (chunkSize != r.left()) {
-    *error = "malformed program: chunk of " + std::to_string(chunkSize) + " bytes announced, " +
-             std::to_string(r.left()) + " follow";
-    return false;
-  }
-  preset->chunk = r.take(chunkSize);
-  return true;
+  return r.takeChunk("program", &preset->chunk, error);
 }
 
 bool parseBank(const std::vector<uint8_t>& bytes, VstInt32 fxMagic, PresetFile* preset,
@@ -203,14 +208,7 @@ bool parseBank(const std::vector<uint8_t>& bytes, VstInt32 fxMagic, PresetFile* 
       *error = "truncated bank: no chunk size";
       return false;
     }
-    const uint32_t chunkSize = r.u32();
-    if (chunkSize != r.left()) {
-      *error = "malformed bank: chunk of " + std::to_string(chunkSize) + " bytes announced, " +
-               std::to_string(r.left()) + " follow";
-      return false;
-    }
-    preset->chunk = r.take(chunkSize);
-    return true;
+    return r.takeChunk("bank", &preset->chunk, error);
   }
   preset->kind = PresetKind::ParamBank;
   // Each program is a whole program record of its own; all must have the same size.
