@@ -23,15 +23,21 @@ struct Scenario {
   float knobDust;
 };
 
+// The engine on the given vector path and the oracle (frame by frame, direct
+// stretch), both on the test's tick.
+void setUpPair(EchoEngine& fast, EchoEngine& oracle, VectorPath path) {
+  fast.setWidestPath(path);
+  fast.setTickSource(&testTick);
+  oracle.setTickSource(&testTick);
+  oracle.setStretchFunction(&stretchRingsDirect);
+}
+
 // Renders the same random session through both engines; returns the number
 // of output samples and line samples whose bits differ.
 template <typename Sample>
 long differences(const Scenario& sc, unsigned seed, VectorPath path) {
   EchoEngine fast, oracle;
-  fast.setWidestPath(path);
-  fast.setTickSource(&testTick);
-  oracle.setTickSource(&testTick);
-  oracle.setStretchFunction(&stretchRingsDirect);
+  setUpPair(fast, oracle, path);
   EchoParams p;
   p.pingPong = sc.pingPong;
   p.monoOut = sc.monoOut;
@@ -126,10 +132,7 @@ TEST(ProcessEquality, EveryBlockSizeOnEveryPath) {
   for (VectorPath path : kPaths) {
     for (int route = 0; route < 5; ++route) {
       EchoEngine fast, oracle;
-      fast.setWidestPath(path);
-      fast.setTickSource(&testTick);
-      oracle.setTickSource(&testTick);
-      oracle.setStretchFunction(&stretchRingsDirect);
+      setUpPair(fast, oracle, path);
       EchoParams p;
       p.repeat = 0.8f;
       p.xFeed = 0.4f;
