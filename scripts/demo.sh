@@ -3,7 +3,7 @@
 # editor build of the plug-in into out/demo.wav.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --tests
 bash scripts/build.sh
 mkdir -p out
 build/host/vst2-host info build/QTAPG_x64.so

@@ -1,19 +1,33 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build and the tests need, when missing.
+# Installs the Debian 12 packages a job needs, when missing. With no argument:
+# what the build and the demo need. Groups add what some checks need:
+#   --tests       the test suite (GoogleTest, Xvfb, valgrind, a third-party plug-in)
+#   --windows     the mingw-w64 cross compiler, Wine and ImageMagick
+#   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
+#   --sanitizers  clang with its sanitizer run-times and libFuzzer
+#   --package     Debian packaging checks (lintian) and Ardour's VST scanner
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libsndfile1-dev libstb-dev libx11-dev
-  xvfb xdotool x11-utils fonts-dejavu-core
-  lsp-plugins-vst valgrind
-)
-# scripts/test-windows.sh: the mingw-w64 cross compiler and Wine.
-if [ "${1:-}" = "--windows" ]; then
-  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
-    imagemagick python3)
-fi
+packages=(build-essential cmake ninja-build pkg-config libsndfile1-dev libstb-dev libx11-dev)
+for group in "$@"; do
+  case "$group" in
+    --tests)
+      packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils
+        fonts-dejavu-core lsp-plugins-vst valgrind) ;;
+    --windows)
+      packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
+        imagemagick python3 xvfb xdotool x11-utils) ;;
+    --lv2)
+      packages+=(lv2-dev lilv-utils serdi jalv jackd2 ardour xvfb xdotool x11-utils) ;;
+    --sanitizers)
+      packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;
+    --package)
+      packages+=(lintian dpkg-dev file ardour) ;;
+    --bench)
+      packages+=(libbenchmark-dev) ;;
+    *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,7 +3,7 @@
 # private Xvfb display when there is no X server).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --tests
 bash scripts/build.sh
 scripts/with-display.sh ctest --test-dir build --output-on-failure -j2 --timeout 900
 # The Windows DLLs: cross-built with mingw-w64 and checked under Wine.
