@@ -1,8 +1,11 @@
 #include "editor/quillet_gui.h"
 
+#include <initializer_list>
+
 #include "editor/editor_factory.h"
 #include "editor/panel_layout.h"
 #include "editor/tempo_sync.h"
+#include "framework/quillet_params.h"
 #include "gui/cbitmap.h"
 #include "gui/cbuttons.h"
 #include "gui/cframe.h"
@@ -14,6 +17,15 @@ using namespace VSTGUI;
 namespace {
 
 CRect rectOf(const panel::Place& p) { return CRect::fromSize(p.left, p.top, p.width, p.height); }
+
+static_assert(kNumQuilletParams <= 32, "one bit per parameter in the change marks");
+
+bool isParameterTag(VstInt32 tag) { return tag >= 0 && tag < kNumQuilletParams; }
+
+// A Ctrl-click puts a bound control back on its parameter's default.
+void setTableDefault(CControl* control) {
+  control->setDefaultValue(kQuilletParams[control->getTag()].defaultValue);
+}
 
 }  // namespace
 
@@ -55,6 +67,8 @@ bool QuilletGUI::open(void* ptr) {
       new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), ptr, this);
   newFrame->setBackground(background);
 
+  // Stores before this point are shown by the values read below.
+  changedParams.store(0, std::memory_order_relaxed);
   auto bound = [&](CControl* control) {
     control->setValue(effect->getParameter(control->getTag()));
     newFrame->addView(control);
@@ -72,14 +86,14 @@ bool QuilletGUI::open(void* ptr) {
     return knob;
   };
 
-  delayKnob = largeKnob(panel::kDelayKnob, 0);
-  repeatKnob = largeKnob(panel::kRepeatKnob, 1);
-  levelKnob = largeKnob(panel::kLevelKnob, 2);
-  dryKnob = smallKnob(panel::kDryKnob, 5);
-  panKnob = smallKnob(panel::kPanKnob, 6);
-  xFeedKnob = smallKnob(panel::kXFeedKnob, 7);
+  delayKnob = largeKnob(panel::kDelayKnob, kParamDelay);
+  repeatKnob = largeKnob(panel::kRepeatKnob, kParamRepeat);
+  levelKnob = largeKnob(panel::kLevelKnob, kParamLevel);
+  dryKnob = smallKnob(panel::kDryKnob, kParamDry);
+  panKnob = smallKnob(panel::kPanKnob, kParamPan);
+  xFeedKnob = smallKnob(panel::kXFeedKnob, kParamXFeed);
 
-  rangeSwitch = new CHorizontalSwitch(rectOf(panel::kRangeSwitch), this, 3, 3,
+  rangeSwitch = new CHorizontalSwitch(rectOf(panel::kRangeSwitch), this, kParamRange, 3,
                                       panel::kRangeSwitch.height, 3, bitmap(panel::kRangeSelector));
   bound(rangeSwitch);
   noteModeSwitch =
@@ -87,7 +101,7 @@ bool QuilletGUI::open(void* ptr) {
                             panel::kNoteModeSwitch.height, 3, bitmap(panel::kNoteModeLamps));
   newFrame->addView(noteModeSwitch);
   pingPongSwitch =
-      new CHorizontalSwitch(rectOf(panel::kPingPongSwitch), this, 10, 3,
+      new CHorizontalSwitch(rectOf(panel::kPingPongSwitch), this, kParamPingPong, 3,
                             panel::kPingPongSwitch.height, 3, bitmap(panel::kPingPongLamps));
   bound(pingPongSwitch);
 
@@ -99,26 +113,24 @@ bool QuilletGUI::open(void* ptr) {
     newFrame->addView(noteButtons[i]);
   }
 
-  muteButton = new COnOffButton(rectOf(panel::kMuteKeyPlace), this, 4, bitmap(panel::kMuteKey));
+  muteButton =
+      new COnOffButton(rectOf(panel::kMuteKeyPlace), this, kParamMute, bitmap(panel::kMuteKey));
   bound(muteButton);
-  monoOutButton =
-      new COnOffButton(rectOf(panel::kMonoOutKeyPlace), this, 8, bitmap(panel::kMonoOutKey));
+  monoOutButton = new COnOffButton(rectOf(panel::kMonoOutKeyPlace), this, kParamMonoOut,
+                                   bitmap(panel::kMonoOutKey));
   bound(monoOutButton);
-  knobDustButton =
-      new COnOffButton(rectOf(panel::kDustLampPlace), this, 9, bitmap(panel::kDustLamp));
+  knobDustButton = new COnOffButton(rectOf(panel::kDustLampPlace), this, kParamKnobDust,
+                                    bitmap(panel::kDustLamp));
   bound(knobDustButton);
 
   for (CAnimKnob* knob : {delayKnob, repeatKnob, levelKnob, dryKnob, panKnob, xFeedKnob})
     knob->setWheelInc(0.1f);
-  delayKnob->setDefaultValue(0.0f);
-  repeatKnob->setDefaultValue(0.0f);
-  levelKnob->setDefaultValue(0.0f);
-  dryKnob->setDefaultValue(1.0f);
-  panKnob->setDefaultValue(0.5f);
-  xFeedKnob->setDefaultValue(0.0f);
-  rangeSwitch->setDefaultValue(0.5f);
+  for (CControl* control :
+       std::initializer_list<CControl*>{delayKnob, repeatKnob, levelKnob, dryKnob, panKnob,
+                                        xFeedKnob, rangeSwitch, pingPongSwitch})
+    setTableDefault(control);
+  // The note mode is the panel's own: its default is the middle, dotted.
   noteModeSwitch->setDefaultValue(0.5f);
-  pingPongSwitch->setDefaultValue(0.0f);
 
   for (CBitmap* b : bitmaps) b->forget();
 
@@ -149,27 +161,27 @@ void QuilletGUI::clearControls() {
 CControl* QuilletGUI::controlForTag(VstInt32 tag) const {
   if (!frame) return nullptr;
   switch (tag) {
-    case 0:
+    case kParamDelay:
       return delayKnob;
-    case 1:
+    case kParamRepeat:
       return repeatKnob;
-    case 2:
+    case kParamLevel:
       return levelKnob;
-    case 3:
+    case kParamRange:
       return rangeSwitch;
-    case 4:
+    case kParamMute:
       return muteButton;
-    case 5:
+    case kParamDry:
       return dryKnob;
-    case 6:
+    case kParamPan:
       return panKnob;
-    case 7:
+    case kParamXFeed:
       return xFeedKnob;
-    case 8:
+    case kParamMonoOut:
       return monoOutButton;
-    case 9:
+    case kParamKnobDust:
       return knobDustButton;
-    case 10:
+    case kParamPingPong:
       return pingPongSwitch;
     case kTagNoteMode:
       return noteModeSwitch;
@@ -181,15 +193,32 @@ CControl* QuilletGUI::controlForTag(VstInt32 tag) const {
 }
 
 void QuilletGUI::setParameter(VstInt32 index, float /*value*/) {
-  // The control shows what the effect stored (clamped), not what was asked.
-  if (!frame || index < 0 || index > 10) return;
-  if (CControl* control = controlForTag(index)) control->setValue(effect->getParameter(index));
+  // Stores come on any thread, even while close() deletes the controls:
+  // nothing here touches them.
+  if (!isParameterTag(index)) return;
+  changedParams.fetch_or(1u << index, std::memory_order_relaxed);
+}
+
+void QuilletGUI::idle() {
+  showStoredValues();
+  AEffGUIEditor::idle();
+}
+
+void QuilletGUI::showStoredValues() {
+  uint32_t changed = changedParams.exchange(0, std::memory_order_relaxed);
+  // Closed: the next open reads every value afresh.
+  if (!frame) return;
+  for (VstInt32 index = 0; changed; ++index, changed >>= 1) {
+    if (!(changed & 1u)) continue;
+    // The control shows what the effect stored (clamped), not what was asked.
+    if (CControl* control = controlForTag(index)) control->setValue(effect->getParameter(index));
+  }
 }
 
 void QuilletGUI::valueChanged(CDrawContext*, CControl* control) {
   if (!frame || !control) return;
   const VstInt32 tag = control->getTag();
-  if (tag >= 0 && tag <= 10) {
+  if (isParameterTag(tag)) {
     effect->setParameterAutomated(tag, control->getValue());
     control->setDirty();
   } else if (tag >= kTagWholeNote && tag <= kTagThirtySecondNote) {
@@ -208,6 +237,6 @@ void QuilletGUI::setDelayFromTempo(VstInt32 noteTag) {
   if (!(tempo > 0.0) || tempo > 1.0e9) return;
   const double milliseconds = 60000.0 / tempo * noteBeats(noteTag) * noteModeFactor(mode);
   const DelaySetting setting = delayForTime(milliseconds);
-  effect->setParameterAutomated(0, setting.delay);
-  effect->setParameterAutomated(3, setting.range);
+  effect->setParameterAutomated(kParamDelay, setting.delay);
+  effect->setParameterAutomated(kParamRange, setting.range);
 }

@@ -3,6 +3,9 @@
 // set the echo time from the host's tempo.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+
 #include "editor/aeff_gui_editor.h"
 #include "gui/ccontrol.h"
 
@@ -20,7 +23,11 @@ class QuilletGUI : public AEffGUIEditor, public VSTGUI::CControlListener {
 
   bool open(void* ptr) override;
   void close() override;
+  // Any thread: only marks the parameter as changed. The next idle pass, on
+  // the user-interface thread, moves its control to the stored value.
   void setParameter(VstInt32 index, float value) override;
+  // Moves the marked controls, then redraws what changed.
+  void idle() override;
 
   void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
   int32_t controlModifierClicked(VSTGUI::CDrawContext* context, VSTGUI::CControl* control,
@@ -32,6 +39,7 @@ class QuilletGUI : public AEffGUIEditor, public VSTGUI::CControlListener {
 
  private:
   void clearControls();
+  void showStoredValues();
   void setDelayFromTempo(VstInt32 noteTag);
 
   VSTGUI::CAnimKnob* delayKnob = nullptr;
@@ -47,4 +55,8 @@ class QuilletGUI : public AEffGUIEditor, public VSTGUI::CControlListener {
   VSTGUI::COnOffButton* monoOutButton = nullptr;
   VSTGUI::COnOffButton* knobDustButton = nullptr;
   VSTGUI::CHorizontalSwitch* pingPongSwitch = nullptr;
+
+  // Bit i: parameter i was stored since the last idle pass. Lives as long as
+  // the editor, so a store racing close() finds it.
+  std::atomic<uint32_t> changedParams{0};
 };

@@ -2,28 +2,19 @@
 
 #include <cmath>
 
+#include "framework/quillet_params.h"
+
 double noteBeats(int32_t tag) {
-  switch (tag) {
-    case 1001:
-      return 4.0;
-    case 1002:
-      return 2.0;
-    case 1003:
-      return 1.0;
-    case 1004:
-      return 0.5;
-    case 1005:
-      return 0.25;
-    case 1006:
-      return 0.125;
-    default:
-      return 0.0;
-  }
+  // Whole note 4 beats, each following key half the one before.
+  if (tag < kTagWholeNote || tag > kTagThirtySecondNote) return 0.0;
+  return 4.0 / static_cast<double>(1 << (tag - kTagWholeNote));
 }
 
 double noteModeFactor(float mode) {
-  if (mode < 0.33333334f) return 1.0;
-  if (mode > 0.6666666f) return 2.0 / 3.0;
+  // The switch thresholds of the parameters, though the third position here
+  // starts only above the second threshold.
+  if (mode < kSwitchSecondPosition) return 1.0;
+  if (mode > kSwitchThirdPosition) return 2.0 / 3.0;
   return 1.5;
 }
 

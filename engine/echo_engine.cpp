@@ -42,11 +42,9 @@ void EchoEngine::resetDelayLines(const EchoParams& params) {
     delayLength = 0;
     return;
   }
-  const int32_t n = capacity();
-  std::fill(delayL.get(), delayL.get() + n, 0.0);
-  std::fill(delayR.get(), delayR.get() + n, 0.0);
-  std::fill(spareL.get(), spareL.get() + n, 0.0);
-  std::fill(spareR.get(), spareR.get() + n, 0.0);
+  clearTopOfArrays(0, capacity());
+  linesInUse = false;
+  clearRemaining = 0;
   delayLength = targetDelayLength(params);
 }
 
@@ -114,7 +112,7 @@ void EchoEngine::parameterChanged(int index, const EchoParams& params) {
 
 void EchoEngine::runMuteSequence(const EchoParams& params) {
   muteGain.retarget(1.0f);
-  resetDelayLines(params);
+  restartLinesEmpty(params);
   level.snap();
   feedback.snap();
   dry.snap();

@@ -54,6 +54,13 @@ class EchoEngine {
   // length "Delay" and "Range" give now.
   void resetDelayLines(const EchoParams& params);
 
+  // Call before any echo block touches the lines: completes a clear that the
+  // mute sequence left to the muted blocks, and notes that the arrays are in
+  // use again (see line_clearing.cpp).
+  void prepareLinesForEcho();
+  // True while the mute sequence's clear is not yet complete.
+  bool lineClearPending() const { return clearRemaining > 0; }
+
   // Stretches both lines to the length "Delay" and "Range" give now, if it
   // differs from the present one (see delay_resize.cpp).
   void resizeDelayLines(const EchoParams& params);
@@ -102,8 +109,17 @@ class EchoEngine {
   bool allocateDelayMemory(int32_t elements);
   void releaseDelayMemory();
   void runMuteSequence(const EchoParams& params);
+  void restartLinesEmpty(const EchoParams& params);
+  void continueLineClear(int32_t sampleFrames);
+  void clearTopOfArrays(int32_t from, int32_t to);
   void spliceAroundWritePosition(int32_t oldLength, int32_t oldPos, int32_t newLength,
                                  int32_t newPos);
+
+  // Whether an echo block has used the arrays since they were last emptied,
+  // and how many leading elements of each array the mute sequence's clear
+  // still has to zero. The muted path neither reads nor writes the lines.
+  bool linesInUse = false;
+  int32_t clearRemaining = 0;
 
   TickSource tickSource = nullptr;
   StretchFunction stretch = &stretchRings;

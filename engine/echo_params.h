@@ -35,9 +35,14 @@ enum EchoParamIndex {
 // An on/off switch is on above one half.
 inline bool switchOn(float value) { return value > 0.5f; }
 
-// A three-way switch: position 0 below 0.33333334, 1 below 0.6666666, else 2.
+// A three-way switch changes position at these single-precision values: the
+// float nearest one third, and the one just below two thirds.
+constexpr float kEchoSecondPosition = 0.33333334f;
+constexpr float kEchoThirdPosition = 0.6666666f;
+
+// Position 0, 1 or 2 of a three-way switch.
 inline int threeWayPosition(float value) {
-  if (value < 0.33333334f) return 0;
-  if (value < 0.6666666f) return 1;
+  if (value < kEchoSecondPosition) return 0;
+  if (value < kEchoThirdPosition) return 1;
   return 2;
 }

@@ -99,8 +99,10 @@ void EchoEngine::processBlock(const EchoParams& params, bool monoIO, const Sampl
     return;
   }
   if (switchOn(params.mute)) {
+    continueLineClear(sampleFrames);
     processMuted(inputs, outputs, sampleFrames);
   } else {
+    prepareLinesForEcho();
     processEcho(params, monoIO, inputs, outputs, sampleFrames);
   }
 }

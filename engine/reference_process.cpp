@@ -102,6 +102,8 @@ void processBlockDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
     return;
   }
   if (!switchOn(params.mute)) {
+    // Lines a mute left to be emptied are empty before the echo reads them.
+    e.prepareLinesForEcho();
     processEchoDirect(e, params, monoIO, inputs, outputs, sampleFrames, record);
     return;
   }

@@ -39,21 +39,34 @@ BrindleFX::BrindleFX(audioMasterCallback audioMaster, VstInt32 numPrograms, VstI
       paramCount(0),
       canDoCount(0),
       monoIO(0),
-      chunkBuffer(nullptr) {
+      chunkBuffer(nullptr),
+      lostStores(nullptr) {
   if (numParams > 0 && numParams <= 0xffff) {
     // Zero-filled; without a table the effect is unusable and the entry point
     // hands out nothing.
     params = new (std::nothrow) ParamEntry[numParams]();
-    if (params) paramCount = static_cast<uint16_t>(numParams);
+    lostStores = new (std::nothrow) std::atomic<uint8_t>[numParams]();
+    if (params && lostStores) {
+      paramCount = static_cast<uint16_t>(numParams);
+    } else {
+      delete[] params;
+      delete[] lostStores;
+      params = nullptr;
+      lostStores = nullptr;
+    }
   }
 }
 
 BrindleFX::~BrindleFX() {
   delete[] chunkBuffer;
+  delete[] lostStores;
   delete[] params;
 }
 
 void BrindleFX::setSampleRate(float rate) {
+  // The host never processes while it sets the rate: what is still queued
+  // takes effect first, as it would have at the next block.
+  applyPendingChanges();
   AudioEffectX::setSampleRate(rate);
   sampleRateChanged(rate);
 }
@@ -69,14 +82,42 @@ void BrindleFX::storeParameter(VstInt32 index, float value) {
   if (std::isnan(value)) return;
   if (value < 0.0f) value = 0.0f;
   if (value > 1.0f) value = 1.0f;
-  params[index].value = value;
-  parameterChanged(index, params[index].value);
-  if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, params[index].value);
+  params[index].value.store(value, std::memory_order_relaxed);
+  if (!pending.push(index, value)) noteLostStore(index, value);
+  if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
+}
+
+void BrindleFX::noteLostStore(VstInt32 index, float value) {
+  // Release: whoever sees the flag also sees the value stored before it.
+  const uint8_t flags = value > 0.5f ? kLost | kLostOn : kLost;
+  lostStores[index].fetch_or(flags, std::memory_order_release);
+  lostAny.store(true, std::memory_order_release);
+}
+
+void BrindleFX::applyPendingChanges() {
+  ParamChangeQueue::Change change;
+  while (pending.pop(change)) parameterChanged(change.index, change.value);
+  if (lostAny.load(std::memory_order_relaxed)) applyLostStores();
+}
+
+// The queue overflowed (thousands of stores between two blocks): each lost
+// parameter ends on its last stored value, in index order, as a chunk restore
+// would set it; a lost switch-on is replayed as fully on first, so that the
+// reaction to switching on (the mute sequence) still runs.
+void BrindleFX::applyLostStores() {
+  lostAny.exchange(false, std::memory_order_acquire);
+  for (VstInt32 i = 0; i < paramCount; ++i) {
+    const uint8_t flags = lostStores[i].exchange(0, std::memory_order_acquire);
+    if (!flags) continue;
+    const float last = params[i].value.load(std::memory_order_relaxed);
+    if ((flags & kLostOn) && !(last > 0.5f)) parameterChanged(i, 1.0f);
+    parameterChanged(i, last);
+  }
 }
 
 float BrindleFX::getParameter(VstInt32 index) {
   if (index < 0 || index >= paramCount) return 0.0f;
-  return params[index].value;
+  return params[index].value.load(std::memory_order_relaxed);
 }
 
 void BrindleFX::getProgramName(char* text) {
@@ -90,7 +131,7 @@ void BrindleFX::getParameterLabel(VstInt32 index, char* text) {
 
 void BrindleFX::getParameterDisplay(VstInt32 index, char* text) {
   if (index < 0 || index >= paramCount || !text) return;
-  float2string(params[index].value, text, kVstMaxParamStrLen);
+  float2string(params[index].value.load(std::memory_order_relaxed), text, kVstMaxParamStrLen);
 }
 
 void BrindleFX::getParameterName(VstInt32 index, char* text) {
@@ -108,7 +149,7 @@ VstInt32 BrindleFX::getChunk(void** data, bool /*isPreset*/) {
     if (!chunkBuffer) return 0;
   }
   for (VstInt32 i = 0; i < paramCount; ++i)
-    writeLittleEndianFloat(params[i].value, chunkBuffer + 4 * i);
+    writeLittleEndianFloat(params[i].value.load(std::memory_order_relaxed), chunkBuffer + 4 * i);
   *data = chunkBuffer;
   return size;
 }
@@ -117,6 +158,7 @@ VstInt32 BrindleFX::setChunk(void* data, VstInt32 byteSize, bool /*isPreset*/) {
   // A missing or short chunk is not ours: restoring part of it would mix two states.
   if (!data || paramCount == 0 || byteSize < 4 * paramCount) return 0;
   const uint8_t* bytes = static_cast<const uint8_t*>(data);
+  // Eleven single stores in index order, each queued like any other.
   for (VstInt32 i = 0; i < paramCount; ++i) storeParameter(i, readLittleEndianFloat(bytes + 4 * i));
   return 0;
 }

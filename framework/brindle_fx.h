@@ -1,10 +1,18 @@
 // BrindleFX: the effect base class. Keeps every parameter in one table and
 // implements the parameter, chunk and identity operations over it; effect
 // classes hear about changes through parameterChanged and sampleRateChanged.
+//
+// Threads: a store may come from any thread while audio is processed. It
+// lands in the table at once (getParameter and getChunk see it) and is queued
+// for parameterChanged, which runs on the audio thread when the effect calls
+// applyPendingChanges at the start of a block, in the order the stores were
+// made. The editor hears of each store on the storing thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
+#include "framework/param_change_queue.h"
 #include "framework/param_entry.h"
 #include "vst/audio_effect_x.h"
 
@@ -35,8 +43,14 @@ class BrindleFX : public AudioEffectX {
   bool isUsable() const { return params != nullptr; }
 
  protected:
-  // Stores one value (clamped, never NaN) and tells the engine and the editor.
+  // Stores one value (clamped, never NaN), queues the engine's reaction and
+  // tells the editor.
   void storeParameter(VstInt32 index, float value);
+
+  // Runs parameterChanged for every store queued since the last call, oldest
+  // first. Called by the process entries before anything else, and by
+  // setSampleRate. Never allocates, locks or waits.
+  void applyPendingChanges();
 
   const char* const* canDoList;
   ParamEntry* params;
@@ -48,4 +62,15 @@ class BrindleFX : public AudioEffectX {
   // getChunk hands the host this buffer; it stays valid until the next request
   // or until the effect is closed.
   uint8_t* chunkBuffer;
+
+  // Stores the queue had no room for: per parameter, kLost, and kLostOn when
+  // one of them was above one half (a switch turned on), so that its reaction
+  // is not lost with it. lostAny says whether any flag is set.
+  enum : uint8_t { kLost = 1, kLostOn = 2 };
+  void noteLostStore(VstInt32 index, float value);
+  void applyLostStores();
+  std::atomic<uint8_t>* lostStores;
+  std::atomic<bool> lostAny{false};
+
+  ParamChangeQueue pending;
 };

@@ -1,5 +1,5 @@
 // Quillet's table, identity and construction. The audio half (engine glue)
-// lives in engine/quillet_audio.cpp.
+// lives in framework/quillet_audio.cpp.
 #include "framework/quillet.h"
 
 #include <new>
@@ -10,19 +10,6 @@
 #endif
 
 namespace {
-
-struct ParamDefault {
-  const char* name;
-  const char* label;
-  float value;
-};
-
-constexpr ParamDefault kParamTable[kNumQuilletParams] = {
-    {"Delay", "ms", 0.0f},     {"Repeat", "%", 0.0f},     {"Level", "%", 0.0f},
-    {"Range", "typ", 0.5f},    {"Mute", "n/y", 0.0f},     {"Dry", "%", 1.0f},
-    {"Pan", "%", 0.5f},        {"X-Feed", "%", 0.0f},     {"Mono Out", "n/y", 0.0f},
-    {"KnobDust", "n/y", 1.0f}, {"PingPong", "typ", 0.0f},
-};
 
 constexpr VstInt32 kUniqueId = fourCharCode('Q', 'T', 'A', 'P');
 constexpr VstInt32 kVendorVersion = 1400;
@@ -38,9 +25,9 @@ constexpr char kName[] = "Quillet K3 (no GUI)";
 Quillet::Quillet(audioMasterCallback audioMaster) : BrindleFX(audioMaster, 0, kNumQuilletParams) {
   if (params) {
     for (VstInt32 i = 0; i < paramCount; ++i) {
-      params[i].name = kParamTable[i].name;
-      params[i].label = kParamTable[i].label;
-      params[i].value = kParamTable[i].value;
+      params[i].name = kQuilletParams[i].name;
+      params[i].label = kQuilletParams[i].label;
+      params[i].value.store(kQuilletParams[i].defaultValue, std::memory_order_relaxed);
     }
   }
   setUniqueID(kUniqueId);

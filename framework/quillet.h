@@ -20,8 +20,14 @@ class Quillet : public BrindleFX {
   VstInt32 getPlugCategory() override;
 
   void sampleRateChanged(float rate) override;
+  // Runs on the audio thread, at the start of the block after the store (or
+  // in setSampleRate), with the value that store put in the table.
   void parameterChanged(VstInt32 index, float value) override;
 
  private:
   EchoEngine engine;
+  // The table as the engine has taken it in: each queued store lands here
+  // when its reaction runs, so the engine always reacts to, and processes
+  // with, the values of exactly the stores it has seen. Audio thread only.
+  EchoParams engineParams;
 };

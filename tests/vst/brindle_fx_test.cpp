@@ -49,7 +49,11 @@ class ThreeParamFx : public BrindleFX {
  public:
   ThreeParamFx() : BrindleFX(RecordingHost::callback, 0, 3) {
     static const char* const names[] = {"Alpha", "Beta", "Gamma"};
-    for (int i = 0; i < 3; ++i) params[i] = {names[i], "u", 0.25f};
+    for (int i = 0; i < 3; ++i) {
+      params[i].name = names[i];
+      params[i].label = "u";
+      params[i].value = 0.25f;
+    }
   }
   void processReplacing(float**, float**, VstInt32) override {}
   void parameterChanged(VstInt32 index, float value) override {
