@@ -102,17 +102,22 @@ void BrindleFX::applyPendingChanges() {
 
 // The queue overflowed (thousands of stores between two blocks): each lost
 // parameter ends on its last stored value, in index order, as a chunk restore
-// would set it; a lost switch-on is replayed as fully on first, so that the
-// reaction to switching on (the mute sequence) still runs.
+// would set it. A switch ("n/y") that was turned on by a lost store but is
+// off again is first replayed as fully on, so that its reaction to switching
+// on (the mute sequence) still runs.
 void BrindleFX::applyLostStores() {
   lostAny.exchange(false, std::memory_order_acquire);
   for (VstInt32 i = 0; i < paramCount; ++i) {
     const uint8_t flags = lostStores[i].exchange(0, std::memory_order_acquire);
     if (!flags) continue;
     const float last = params[i].value.load(std::memory_order_relaxed);
-    if ((flags & kLostOn) && !(last > 0.5f)) parameterChanged(i, 1.0f);
+    if ((flags & kLostOn) && !(last > 0.5f) && isSwitch(i)) parameterChanged(i, 1.0f);
     parameterChanged(i, last);
   }
+}
+
+bool BrindleFX::isSwitch(VstInt32 index) const {
+  return params[index].label && std::strcmp(params[index].label, "n/y") == 0;
 }
 
 float BrindleFX::getParameter(VstInt32 index) {

@@ -69,6 +69,7 @@ class BrindleFX : public AudioEffectX {
   enum : uint8_t { kLost = 1, kLostOn = 2 };
   void noteLostStore(VstInt32 index, float value);
   void applyLostStores();
+  bool isSwitch(VstInt32 index) const;
   std::atomic<uint8_t>* lostStores;
   std::atomic<bool> lostAny{false};
 

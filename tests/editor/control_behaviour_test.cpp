@@ -232,10 +232,13 @@ TEST_F(ControlBehaviour, SwitchShowsTheNearestPosition) {
   open();
   auto* range = static_cast<VSTGUI::CHorizontalSwitch*>(control(3));
   setParameter(3, 0.3f);
+  idle();
   EXPECT_EQ(range->getFrameIndex(), 1);
   setParameter(3, 0.24f);
+  idle();
   EXPECT_EQ(range->getFrameIndex(), 0);
   setParameter(3, 0.75f);
+  idle();
   EXPECT_EQ(range->getFrameIndex(), 2);
 }
 
@@ -289,15 +292,26 @@ TEST_F(ControlBehaviour, HostChangesMoveControlsButNotWhenClosed) {
   setParameter(2, 0.4f);  // closed: nothing to move, nothing fails
   open();
   EXPECT_EQ(value(2), 0.4f);
+  // A store only marks the control; the next idle pass, on the user-interface
+  // thread, moves it.
   setParameter(2, 0.6f);
+  EXPECT_EQ(value(2), 0.4f);
+  idle();
   EXPECT_EQ(value(2), 0.6f);
   setParameter(2, 7.0f);  // the control shows what the effect stored
+  setParameter(1, 0.2f);  // several marks, one pass
+  idle();
   EXPECT_EQ(value(2), 1.0f);
+  EXPECT_EQ(value(1), 0.2f);
   gui()->setParameter(11, 0.5f);
   gui()->setParameter(-1, 0.5f);
+  idle();
   dispatch(effEditClose);
   setParameter(2, 0.1f);
+  idle();
   EXPECT_EQ(gui()->controlForTag(2), nullptr);
+  open();
+  EXPECT_EQ(value(2), 0.1f);  // a store while closed shows at the next open
 }
 
 TEST_F(ControlBehaviour, KeysWhileClosedAreNotHandled) {

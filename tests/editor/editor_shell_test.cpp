@@ -98,6 +98,8 @@ TEST_F(EditorShell, TwoInstancesOpenAtOnce) {
   EXPECT_EQ(platform::HeadlessWindow::liveCount(), 2);
   secondRecord->dispatcher(secondRecord, effEditIdle, 0, 0, nullptr, 0.0f);
   setParameter(4, 1.0f);
+  idle();
+  secondRecord->dispatcher(secondRecord, effEditIdle, 0, 0, nullptr, 0.0f);
   EXPECT_EQ(value(4), 1.0f);
   EXPECT_EQ(static_cast<QuilletGUI*>(second->getEditor())->controlForTag(4)->getValue(), 0.0f);
   delete second;

@@ -227,21 +227,38 @@ TEST(Setup, RateChangeKeepsFilterStatesAndEmptiesLines) {
   EXPECT_EQ(engine.delayLength, 5760);
 }
 
-TEST(Mute, SwitchOnClearsLinesFiltersAndSnapsSmoothers) {
+// Lines that an echo block has filled: an impulse a few samples in.
+void fillLinesByPlaying(EchoEngine& engine, EchoParams p) {
+  p.mute = 0.0f;
+  enginetest::Stereo<float> in(2048);
+  in.left[3] = in.right[5] = 0.9f;
+  enginetest::render(engine, p, in);
+}
+
+bool arraysEmpty(const EchoEngine& engine) {
+  for (const auto* array : {&engine.delayL, &engine.delayR, &engine.spareL, &engine.spareR})
+    for (int32_t i = 0; i < engine.capacity(); ++i)
+      if ((*array)[i] != 0.0) return false;
+  return true;
+}
+
+void processMuted(EchoEngine& engine, const EchoParams& p, int32_t frames) {
+  enginetest::Stereo<float> in(frames);
+  enginetest::render(engine, p, in, 64);
+}
+
+TEST(Mute, SwitchOnRestartsLinesClearsFiltersAndSnapsSmoothers) {
   EchoEngine engine;
   EchoParams p;
   prepare(engine, 44100.0f, p);
-  engine.delayL[10] = engine.delayR[20] = engine.spareL[30] = 0.5;
-  engine.writePos = 99;
+  fillLinesByPlaying(engine, p);
+  ASSERT_FALSE(arraysEmpty(engine));
   engine.shelfL.y1 = engine.hpR.x1 = 0.3;
   p.level = 0.8f;
   engine.parameterChanged(kEchoLevel, p);
   p.mute = 1.0f;
   p.delay = 1.0f;
   engine.parameterChanged(kEchoMute, p);
-  EXPECT_EQ(engine.delayL[10], 0.0);
-  EXPECT_EQ(engine.delayR[20], 0.0);
-  EXPECT_EQ(engine.spareL[30], 0.0);
   EXPECT_EQ(engine.writePos, 0);
   EXPECT_EQ(engine.delayLength, 28665);
   EXPECT_EQ(engine.shelfL.y1, 0.0);
@@ -250,24 +267,56 @@ TEST(Mute, SwitchOnClearsLinesFiltersAndSnapsSmoothers) {
   EXPECT_TRUE(engine.level.settled);
   EXPECT_EQ(engine.muteGain.target, 1.0f);
   EXPECT_FALSE(engine.muteGain.settled);
+  // The lines are emptied before the echo next reads them.
+  EXPECT_TRUE(engine.lineClearPending());
+  engine.prepareLinesForEcho();
+  EXPECT_FALSE(engine.lineClearPending());
+  EXPECT_TRUE(arraysEmpty(engine));
 }
 
-TEST(Mute, HalfIsOffAndRepeatingOnClearsAgain) {
+TEST(Mute, MutedBlocksEmptyTheLinesBitByBit) {
+  EchoEngine engine;
+  EchoParams p;
+  prepare(engine, 192000.0f, p);
+  fillLinesByPlaying(engine, p);
+  p.mute = 1.0f;
+  engine.parameterChanged(kEchoMute, p);
+  // 128 elements of each array per muted frame, from the top down: one block
+  // leaves the lines (at the bottom of the arrays) as they were.
+  processMuted(engine, p, 64);
+  EXPECT_TRUE(engine.lineClearPending());
+  EXPECT_NE(engine.delayL[3], 0.0);
+  const int32_t framesToEmpty = engine.capacity() / 128 + 64;
+  processMuted(engine, p, framesToEmpty);
+  EXPECT_FALSE(engine.lineClearPending());
+  EXPECT_TRUE(arraysEmpty(engine));
+}
+
+TEST(Mute, HalfIsOffAndOnlyUsedLinesAreClearedAgain) {
   EchoEngine engine;
   EchoParams p;
   prepare(engine, 44100.0f, p);
+  fillLinesByPlaying(engine, p);
   p.mute = 0.5f;
-  engine.delayL[10] = 0.5;
   engine.parameterChanged(kEchoMute, p);
-  EXPECT_EQ(engine.delayL[10], 0.5);
+  EXPECT_FALSE(engine.lineClearPending());
   EXPECT_TRUE(engine.muteGain.settled);
   p.mute = 1.0f;
   engine.parameterChanged(kEchoMute, p);
-  EXPECT_EQ(engine.delayL[10], 0.0);
-  engine.delayL[10] = 0.5;
+  EXPECT_TRUE(engine.lineClearPending());
+  processMuted(engine, p, engine.capacity() / 128 + 64);
+  EXPECT_TRUE(arraysEmpty(engine));
+  // Nothing has touched the lines since: switching on again has nothing to
+  // clear, however often it comes.
+  engine.parameterChanged(kEchoMute, p);
+  EXPECT_FALSE(engine.lineClearPending());
+  // Played again, they are cleared again.
+  fillLinesByPlaying(engine, p);
   p.mute = 0.8f;
   engine.parameterChanged(kEchoMute, p);
-  EXPECT_EQ(engine.delayL[10], 0.0);
+  EXPECT_TRUE(engine.lineClearPending());
+  fillLinesByPlaying(engine, p);  // the echo block empties them first
+  EXPECT_FALSE(engine.lineClearPending());
 }
 
 }  // namespace

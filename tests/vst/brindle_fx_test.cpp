@@ -51,15 +51,18 @@ class ThreeParamFx : public BrindleFX {
     static const char* const names[] = {"Alpha", "Beta", "Gamma"};
     for (int i = 0; i < 3; ++i) {
       params[i].name = names[i];
-      params[i].label = "u";
+      params[i].label = i == 2 ? "n/y" : "u";
       params[i].value = 0.25f;
     }
   }
-  void processReplacing(float**, float**, VstInt32) override {}
+  // As an effect's process entries must: queued reactions first.
+  void processReplacing(float**, float**, VstInt32) override { applyPendingChanges(); }
+  void processBlock() { processReplacing(nullptr, nullptr, 0); }
   void parameterChanged(VstInt32 index, float value) override {
     events.push_back({"engine", index});
-    EXPECT_EQ(value, params[index].value);
+    engineValues.push_back(value);
   }
+  std::vector<float> engineValues;
   void sampleRateChanged(float rate) override {
     events.push_back({"rate", static_cast<VstInt32>(rate)});
     EXPECT_EQ(getSampleRate(), rate);
@@ -80,20 +83,62 @@ class BrindleFxTest : public ::testing::Test {
   ThreeParamFx fx;
 };
 
-TEST_F(BrindleFxTest, StoreClampsThenTellsEngineThenEditor) {
+TEST_F(BrindleFxTest, StoreClampsTellsEditorAtOnceAndEngineAtTheNextBlock) {
   PanelDouble* panel = new PanelDouble(&fx);
   fx.setParameter(1, 1.5f);
   EXPECT_EQ(fx.getParameter(1), 1.0f);
   EXPECT_EQ(panel->seenValue, 1.0f);
   fx.setParameter(1, -0.2f);
   EXPECT_EQ(fx.getParameter(1), 0.0f);
+  EXPECT_EQ(events, (std::vector<Event>{{"editor", 1}, {"editor", 1}}));
+  fx.processBlock();
+  // Each store's reaction, in order, with the value that store made.
   EXPECT_EQ(events,
-            (std::vector<Event>{{"engine", 1}, {"editor", 1}, {"engine", 1}, {"editor", 1}}));
+            (std::vector<Event>{{"editor", 1}, {"editor", 1}, {"engine", 1}, {"engine", 1}}));
+  EXPECT_EQ(fx.engineValues, (std::vector<float>{1.0f, 0.0f}));
+  fx.processBlock();
+  EXPECT_EQ(events.size(), 4u) << "a reaction runs once";
 }
 
-TEST_F(BrindleFxTest, SetSampleRateStoresThenTells) {
+TEST_F(BrindleFxTest, SetSampleRateAppliesWhatIsQueuedThenTells) {
+  fx.setParameter(2, 0.75f);
   fx.setSampleRate(48000.0f);
-  EXPECT_EQ(events, (std::vector<Event>{{"rate", 48000}}));
+  EXPECT_EQ(events, (std::vector<Event>{{"engine", 2}, {"rate", 48000}}));
+  fx.processBlock();
+  EXPECT_EQ(events.size(), 2u);
+}
+
+TEST_F(BrindleFxTest, StoresBeyondTheQueueEndOnTheLastValueAndKeepASwitchOn) {
+  // A host loading presets while suspended: far more stores than the queue
+  // holds before the next block.
+  const uint32_t stores = 3 * ParamChangeQueue::kCapacity;
+  for (uint32_t i = 0; i < stores; ++i) fx.setParameter(i % 2, (i % 5) / 4.0f);
+  fx.setParameter(2, 1.0f);  // the switch turned on, then off, after the queue is full
+  fx.setParameter(2, 0.0f);
+  fx.setParameter(0, 0.125f);
+  events.clear();
+  fx.processBlock();
+  ASSERT_EQ(fx.engineValues.size(), events.size());
+  // The queued ones in order, then each lost parameter once with its last
+  // value; the lost switch-on is replayed before its final value.
+  const size_t queued = ParamChangeQueue::kCapacity;
+  ASSERT_EQ(events.size(), queued + 4);
+  for (size_t i = 0; i < queued; ++i) {
+    EXPECT_EQ(events[i].second, static_cast<VstInt32>(i % 2));
+    EXPECT_EQ(fx.engineValues[i], (i % 5) / 4.0f);
+  }
+  EXPECT_EQ(std::vector<Event>(events.begin() + queued, events.end()),
+            (std::vector<Event>{{"engine", 0}, {"engine", 1}, {"engine", 2}, {"engine", 2}}));
+  EXPECT_EQ(std::vector<float>(fx.engineValues.begin() + queued, fx.engineValues.end()),
+            (std::vector<float>{0.125f, fx.getParameter(1), 1.0f, 0.0f}));
+  // Nothing is left over, and the queue takes stores again.
+  events.clear();
+  fx.engineValues.clear();
+  fx.processBlock();
+  EXPECT_TRUE(events.empty());
+  fx.setParameter(1, 0.5f);
+  fx.processBlock();
+  EXPECT_EQ(fx.engineValues, (std::vector<float>{0.5f}));
 }
 
 TEST_F(BrindleFxTest, SetChunkRestoresInIndexOrderWithClamping) {
@@ -104,8 +149,11 @@ TEST_F(BrindleFxTest, SetChunkRestoresInIndexOrderWithClamping) {
   EXPECT_EQ(fx.getParameter(1), 0.25f) << "NaN leaves the value as it was";
   EXPECT_EQ(fx.getParameter(2), 0.5f);
   EXPECT_EQ(panel->seenValue, 0.5f);
+  EXPECT_EQ(events, (std::vector<Event>{{"editor", 0}, {"editor", 2}}));
+  fx.processBlock();
   EXPECT_EQ(events,
-            (std::vector<Event>{{"engine", 0}, {"editor", 0}, {"engine", 2}, {"editor", 2}}));
+            (std::vector<Event>{{"editor", 0}, {"editor", 2}, {"engine", 0}, {"engine", 2}}));
+  EXPECT_EQ(fx.engineValues, (std::vector<float>{1.0f, 0.5f}));
 }
 
 TEST_F(BrindleFxTest, SpeakerArrangementsAndMonoFlag) {
