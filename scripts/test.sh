@@ -8,3 +8,5 @@ bash scripts/build.sh
 scripts/with-display.sh ctest --test-dir build --output-on-failure -j2 --timeout 900
 # The Windows DLLs: cross-built with mingw-w64 and checked under Wine.
 bash scripts/test-windows.sh
+# Data races: both libraries and a stress host under ThreadSanitizer.
+bash scripts/test-tsan.sh

@@ -129,7 +129,7 @@ bool editorLoop(AEffect* e, const std::atomic<bool>& stop, Counts& counts) {
       return false;
     }
     counts.opens.fetch_add(1, std::memory_order_relaxed);
-    for (int i = 0; i < 20 && !stop.load(std::memory_order_relaxed); ++i) {
+    for (int i = 0; i < 8 && !stop.load(std::memory_order_relaxed); ++i) {
       e->dispatcher(e, effEditIdle, 0, 0, nullptr, 0.0f);
       window->pump();
       counts.idles.fetch_add(1, std::memory_order_relaxed);
