@@ -13,10 +13,10 @@
 
 namespace {
 
-// Elements of each of the four arrays cleared per muted frame (4 KB of memory
+// Elements of each of the four arrays cleared per muted frame (2 KB of memory
 // per frame). A first mute after long playback has emptied 2.6 s lines after
-// 2.6 s / 128, about 20 ms, of muted audio at any rate.
-constexpr int32_t kClearedPerFrame = 128;
+// 2.6 s / 64, about 40 ms, of muted audio at any rate.
+constexpr int32_t kClearedPerFrame = 64;
 
 }  // namespace
 

@@ -281,12 +281,12 @@ TEST(Mute, MutedBlocksEmptyTheLinesBitByBit) {
   fillLinesByPlaying(engine, p);
   p.mute = 1.0f;
   engine.parameterChanged(kEchoMute, p);
-  // 128 elements of each array per muted frame, from the top down: one block
+  // 64 elements of each array per muted frame, from the top down: one block
   // leaves the lines (at the bottom of the arrays) as they were.
   processMuted(engine, p, 64);
   EXPECT_TRUE(engine.lineClearPending());
   EXPECT_NE(engine.delayL[3], 0.0);
-  const int32_t framesToEmpty = engine.capacity() / 128 + 64;
+  const int32_t framesToEmpty = engine.capacity() / 64 + 64;
   processMuted(engine, p, framesToEmpty);
   EXPECT_FALSE(engine.lineClearPending());
   EXPECT_TRUE(arraysEmpty(engine));
@@ -304,7 +304,7 @@ TEST(Mute, HalfIsOffAndOnlyUsedLinesAreClearedAgain) {
   p.mute = 1.0f;
   engine.parameterChanged(kEchoMute, p);
   EXPECT_TRUE(engine.lineClearPending());
-  processMuted(engine, p, engine.capacity() / 128 + 64);
+  processMuted(engine, p, engine.capacity() / 64 + 64);
   EXPECT_TRUE(arraysEmpty(engine));
   // Nothing has touched the lines since: switching on again has nothing to
   // clear, however often it comes.
