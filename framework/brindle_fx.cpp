@@ -40,25 +40,30 @@ BrindleFX::BrindleFX(audioMasterCallback audioMaster, VstInt32 numPrograms, VstI
       canDoCount(0),
       monoIO(0),
       chunkBuffer(nullptr),
-      lostStores(nullptr) {
+      lostStores(nullptr),
+      deliveredValues(nullptr) {
   if (numParams > 0 && numParams <= 0xffff) {
     // Zero-filled; without a table the effect is unusable and the entry point
     // hands out nothing.
     params = new (std::nothrow) ParamEntry[numParams]();
     lostStores = new (std::nothrow) std::atomic<uint8_t>[numParams]();
-    if (params && lostStores) {
+    deliveredValues = new (std::nothrow) float[numParams]();
+    if (params && lostStores && deliveredValues) {
       paramCount = static_cast<uint16_t>(numParams);
     } else {
       delete[] params;
       delete[] lostStores;
+      delete[] deliveredValues;
       params = nullptr;
       lostStores = nullptr;
+      deliveredValues = nullptr;
     }
   }
 }
 
 BrindleFX::~BrindleFX() {
   delete[] chunkBuffer;
+  delete[] deliveredValues;
   delete[] lostStores;
   delete[] params;
 }
@@ -95,9 +100,37 @@ void BrindleFX::noteLostStore(VstInt32 index, float value) {
 }
 
 void BrindleFX::applyPendingChanges() {
+  if (!params) return;
+  if (!deliveredKnown) {
+    // Until now every reaction has run with the values the table started
+    // with; stores since are in the queue.
+    for (VstInt32 i = 0; i < paramCount; ++i)
+      deliveredValues[i] = params[i].value.load(std::memory_order_relaxed);
+    deliveredKnown = true;
+  }
   ParamChangeQueue::Change change;
-  while (pending.pop(change)) parameterChanged(change.index, change.value);
+  while (pending.pop(change)) {
+    deliveredValues[change.index] = change.value;
+    parameterChanged(change.index, change.value);
+  }
   if (lostAny.load(std::memory_order_relaxed)) applyLostStores();
+  catchUpWithTable();
+}
+
+// Two threads storing the same parameter at the same moment may queue their
+// values in the other order than they landed in the table. The table's value
+// is the one getParameter and the chunk report, so the engine follows it. A
+// store that is still on its way (in the table, not yet queued) is taken here
+// a block early and again when it arrives: its reaction runs twice with the
+// same value, which no reaction can be heard doing. From one thread, the
+// queue always ends where the table is and nothing happens here.
+void BrindleFX::catchUpWithTable() {
+  for (VstInt32 i = 0; i < paramCount; ++i) {
+    const float stored = params[i].value.load(std::memory_order_relaxed);
+    if (stored == deliveredValues[i]) continue;
+    deliveredValues[i] = stored;
+    parameterChanged(i, stored);
+  }
 }
 
 // The queue overflowed (thousands of stores between two blocks): each lost
@@ -112,6 +145,7 @@ void BrindleFX::applyLostStores() {
     if (!flags) continue;
     const float last = params[i].value.load(std::memory_order_relaxed);
     if ((flags & kLostOn) && !(last > 0.5f) && isSwitch(i)) parameterChanged(i, 1.0f);
+    deliveredValues[i] = last;
     parameterChanged(i, last);
   }
 }

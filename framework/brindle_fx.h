@@ -69,9 +69,15 @@ class BrindleFX : public AudioEffectX {
   enum : uint8_t { kLost = 1, kLostOn = 2 };
   void noteLostStore(VstInt32 index, float value);
   void applyLostStores();
+  void catchUpWithTable();
   bool isSwitch(VstInt32 index) const;
   std::atomic<uint8_t>* lostStores;
   std::atomic<bool> lostAny{false};
+
+  // The last value each parameter's reaction ran with; audio thread only.
+  // Taken from the table at the first applyPendingChanges.
+  float* deliveredValues;
+  bool deliveredKnown = false;
 
   ParamChangeQueue pending;
 };

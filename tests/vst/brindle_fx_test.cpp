@@ -72,6 +72,9 @@ class ThreeParamFx : public BrindleFX {
     canDoCount = count;
   }
   uint8_t mono() const { return monoIO; }
+  // What a second thread's store does between landing in the table and
+  // reaching the queue.
+  void storeInTableOnly(VstInt32 index, float value) { params[index].value = value; }
 };
 
 class BrindleFxTest : public ::testing::Test {
@@ -98,6 +101,21 @@ TEST_F(BrindleFxTest, StoreClampsTellsEditorAtOnceAndEngineAtTheNextBlock) {
   EXPECT_EQ(fx.engineValues, (std::vector<float>{1.0f, 0.0f}));
   fx.processBlock();
   EXPECT_EQ(events.size(), 4u) << "a reaction runs once";
+}
+
+TEST_F(BrindleFxTest, EngineFollowsTheTableWhenStoresRaceEachOther) {
+  fx.processBlock();  // the table's first values are what the engine has
+  EXPECT_TRUE(events.empty());
+  // Two threads store parameter 0 at once: the table keeps 0.7, the queue
+  // ends with 0.3.
+  fx.storeInTableOnly(0, 0.7f);
+  fx.setParameter(0, 0.3f);
+  fx.storeInTableOnly(0, 0.7f);
+  fx.processBlock();
+  EXPECT_EQ(fx.engineValues, (std::vector<float>{0.3f, 0.7f}));
+  EXPECT_EQ(fx.getParameter(0), 0.7f);
+  fx.processBlock();
+  EXPECT_EQ(fx.engineValues.size(), 2u);
 }
 
 TEST_F(BrindleFxTest, SetSampleRateAppliesWhatIsQueuedThenTells) {
