@@ -196,7 +196,8 @@ void QuilletGUI::setParameter(VstInt32 index, float /*value*/) {
   // Stores come on any thread, even while close() deletes the controls:
   // nothing here touches them.
   if (!isParameterTag(index)) return;
-  changedParams.fetch_or(1u << index, std::memory_order_relaxed);
+  // Release: the idle pass that sees the mark also sees the stored value.
+  changedParams.fetch_or(1u << index, std::memory_order_release);
 }
 
 void QuilletGUI::idle() {
@@ -205,7 +206,7 @@ void QuilletGUI::idle() {
 }
 
 void QuilletGUI::showStoredValues() {
-  uint32_t changed = changedParams.exchange(0, std::memory_order_relaxed);
+  uint32_t changed = changedParams.exchange(0, std::memory_order_acquire);
   // Closed: the next open reads every value afresh.
   if (!frame) return;
   for (VstInt32 index = 0; changed; ++index, changed >>= 1) {
