@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -152,6 +153,45 @@ TEST_P(StoreOrder, MuteResentBeforeEveryBlockAndThenReleased) {
   }
   pair.set(4, 0.0f);
   for (int i = 0; i < 400; ++i) ASSERT_TRUE(pair.block(64)) << i;
+}
+
+// A host loading many presets between two blocks: more stores than the queue
+// holds. A "Mute" switched on and off again among them still empties the echo.
+TEST_P(StoreOrder, MuteLostInAFloodOfStoresStillEmptiesTheEcho) {
+  for (bool flood : {false, true}) {
+    std::string error;
+    auto plugin = vsthost::PluginInstance::create(library(GetParam()), &error);
+    ASSERT_TRUE(plugin) << error;
+    AEffect* e = plugin->effect();
+    plugin->dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    e->setParameter(e, 2, 1.0f);  // Level
+    e->setParameter(e, 5, 0.0f);  // Dry: only the echo is heard
+    e->setParameter(e, 0, 0.5f);  // Delay: 95 ms in the short range
+    e->setParameter(e, 3, 0.0f);
+    std::vector<float> inL(512, 0.0f), inR(512, 0.0f), outL(512), outR(512);
+    float* ins[2] = {inL.data(), inR.data()};
+    float* outs[2] = {outL.data(), outR.data()};
+    inL[0] = inR[0] = 1.0f;
+    e->processReplacing(e, ins, outs, 512);
+    inL[0] = inR[0] = 0.0f;
+    if (flood) {
+      for (int i = 0; i < 5000; ++i) e->setParameter(e, 6, (i % 3) / 2.0f);  // Pan
+      e->setParameter(e, 4, 1.0f);
+      e->setParameter(e, 4, 0.0f);
+    }
+    e->setParameter(e, 6, 0.5f);
+    float loudest = 0.0f;
+    for (int block = 0; block < 20; ++block) {
+      e->processReplacing(e, ins, outs, 512);
+      for (int i = 0; i < 512; ++i)
+        loudest = std::max({loudest, std::fabs(outL[i]), std::fabs(outR[i])});
+    }
+    if (flood) {
+      EXPECT_LT(loudest, 1e-6f) << "the mute sequence ran: nothing left to echo";
+    } else {
+      EXPECT_GT(loudest, 0.1f) << "without the mute the impulse echoes";
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, StoreOrder, ::testing::Values(QTAP_PATH, QTAPG_PATH));
