@@ -30,8 +30,9 @@ if(WIN32)
   file(GLOB QUILLET_FXP_PRESETS CONFIGURE_DEPENDS ${QUILLET_FXP_PRESET_DIR}/*.fxp)
   if(QUILLET_FXP_PRESETS)
     install(FILES ${QUILLET_FXP_PRESETS} DESTINATION presets)
-    set(QUILLET_PRESETS_NOTE
-      "The folder presets holds .fxp presets: load them with your host's\r\n\"Load preset\" (or \"Load FXP\") command on the plug-in's window.\r\n")
+    # Substituted text keeps its line ends: CRLF written out, as in the rest.
+    set(QUILLET_PRESETS_NOTE "The folder presets holds .fxp presets: load one with your host's\r\n")
+    string(APPEND QUILLET_PRESETS_NOTE "\"Load preset\" (or \"Load FXP\") command on the plug-in.\r\n\r\n")
   else()
     set(QUILLET_PRESETS_NOTE "")
   endif()

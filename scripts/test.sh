@@ -8,3 +8,5 @@ bash scripts/build.sh
 scripts/with-display.sh ctest --test-dir build --output-on-failure -j2 --timeout 900
 # The Windows DLLs: cross-built with mingw-w64 and checked under Wine.
 bash scripts/test-windows.sh
+# The packages: .deb installed and scanned by Ardour's scanner, removed; the Windows .zip.
+bash scripts/test-package.sh
