@@ -10,3 +10,5 @@ scripts/with-display.sh ctest --test-dir build --output-on-failure -j2 --timeout
 bash scripts/test-windows.sh
 # Data races: both libraries and a stress host under ThreadSanitizer.
 bash scripts/test-tsan.sh
+# The packages: .deb installed and scanned by Ardour's scanner, removed; the Windows .zip.
+bash scripts/test-package.sh

@@ -1,0 +1,103 @@
+# Install rules and packages.
+#
+# Linux (`cmake --install`, and the .deb that CPack makes from the same rules):
+#   lib/vst/QTAPG_x64.so          the editor build, where hosts look for VST 2.4 plug-ins
+#   lib/quillet-k3/QTAP_x64.so    the no-editor build, outside every host's search path:
+#                                 both carry the unique ID QTAP, and a host that finds two
+#                                 plug-ins with one ID in its folders shows only one of them
+#   bin/vst2-host
+#   share/doc/quillet-k3/         README.md, LICENSE, THIRD-PARTY-NOTICES, copyright, changelog.gz
+# Other folders' install rules (the LV2 bundle, presets) go into the same
+# package: no install components, CPack takes every rule.
+#
+# Windows cross build: a .zip with both DLLs side by side, the .fxp presets
+# when the tree has them, the licence texts and README-Windows.txt on where to
+# put the DLLs.
+
+set(QUILLET_PACKAGE_NAME quillet-k3)
+set(QUILLET_DOC_DIR share/doc/${QUILLET_PACKAGE_NAME})
+set(QUILLET_PACKAGE_MAINTAINER "Marrow Ledge <packages@marrowledge.example>"
+  CACHE STRING "Maintainer field of the Debian package")
+
+if(WIN32)
+  install(FILES $<TARGET_FILE:QTAPG_x64> $<TARGET_FILE:QTAP_x64> DESTINATION .)
+  install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+  install(FILES ${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES DESTINATION .
+    RENAME THIRD-PARTY-NOTICES.txt)
+  # Presets for the archive: every .fxp in this folder.
+  set(QUILLET_FXP_PRESET_DIR ${CMAKE_SOURCE_DIR}/presets
+    CACHE PATH "Folder whose .fxp presets go into the Windows archive")
+  file(GLOB QUILLET_FXP_PRESETS CONFIGURE_DEPENDS ${QUILLET_FXP_PRESET_DIR}/*.fxp)
+  if(QUILLET_FXP_PRESETS)
+    install(FILES ${QUILLET_FXP_PRESETS} DESTINATION presets)
+    # Substituted text keeps its line ends: CRLF written out, as in the rest.
+    set(QUILLET_PRESETS_NOTE "The folder presets holds .fxp presets: load one with your host's\r\n")
+    string(APPEND QUILLET_PRESETS_NOTE "\"Load preset\" (or \"Load FXP\") command on the plug-in.\r\n\r\n")
+  else()
+    set(QUILLET_PRESETS_NOTE "")
+  endif()
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/windows/README-Windows.txt.in
+    ${CMAKE_CURRENT_BINARY_DIR}/README-Windows.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README-Windows.txt DESTINATION .)
+else()
+  # Plug-ins are loaded, not run: no executable bit (Debian policy for libraries).
+  set(QUILLET_LIBRARY_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  install(TARGETS QTAPG_x64 LIBRARY DESTINATION lib/vst
+    PERMISSIONS ${QUILLET_LIBRARY_PERMISSIONS})
+  install(TARGETS QTAP_x64 LIBRARY DESTINATION lib/${QUILLET_PACKAGE_NAME}
+    PERMISSIONS ${QUILLET_LIBRARY_PERMISSIONS})
+  if(TARGET vst2-host)
+    install(TARGETS vst2-host RUNTIME DESTINATION bin)
+  endif()
+  install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE
+    ${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES ${CMAKE_SOURCE_DIR}/cmake/debian/copyright
+    DESTINATION ${QUILLET_DOC_DIR})
+  # Debian wants the change log compressed without a time stamp (gzip -n).
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/changelog.in
+    ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog @ONLY)
+  find_program(QUILLET_GZIP gzip)
+  if(QUILLET_GZIP)
+    execute_process(COMMAND ${QUILLET_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog
+      OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz DESTINATION ${QUILLET_DOC_DIR})
+  endif()
+endif()
+
+set(CPACK_PACKAGE_NAME ${QUILLET_PACKAGE_NAME})
+set(CPACK_PACKAGE_VENDOR "Marrow Ledge")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${QUILLET_PACKAGE_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo tape-style echo, VST 2.4 plug-in")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME ${QUILLET_PACKAGE_NAME}-${PROJECT_VERSION}-win64)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${QUILLET_PACKAGE_MAINTAINER})
+  set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  # Run-time dependencies read from the binaries (libc6, libx11-6, and
+  # libsndfile1 for vst2-host).
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The synopsis is CPACK_PACKAGE_DESCRIPTION_SUMMARY; CPack indents these lines.
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Quillet K3 is a stereo digital echo built like a tape echo: two feedback
+delay lines of up to 2.6 seconds, a filtered and softly saturated feedback
+path, cross-feed and ping-pong routing, and delay changes that stretch the
+stored echoes like a tape loop.
+
+The package holds the plug-in with its editor panel in /usr/lib/vst, where
+Linux VST hosts look, the same plug-in without editor in
+/usr/lib/quillet-k3 (it shares the editor build's unique ID, so only one
+of the two may sit in a host's folders), and vst2-host, a command-line
+host that renders audio files through VST 2.4 plug-ins, saves presets and
+checks plug-ins.")
+endif()
+
+include(CPack)
