@@ -5,8 +5,8 @@
 #include <memory>
 #include <thread>
 
-#include "host/host_window.h"
 #include "host/opened_plugin.h"
+#include "host/host_window.h"
 
 namespace vsthost {
 
