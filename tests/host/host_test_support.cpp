@@ -58,6 +58,9 @@ RunningHost startHost(const std::vector<std::string>& args) {
   if (pid == 0) {
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
+    // A render that runs away ends with SIGXFSZ instead of filling the disk.
+    const rlimit fileSize{256u << 20, 256u << 20};
+    setrlimit(RLIMIT_FSIZE, &fileSize);
     const int out = ::open(host.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = ::open(host.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     dup2(out, 1);

@@ -63,7 +63,8 @@ bool fileExists(const std::string& path);
 // that ended it.
 CommandResult runHost(const std::vector<std::string>& args);
 
-// Started and left running; `stopHost` collects it. Core dumps are off.
+// Started and left running; `stopHost` collects it. Core dumps are off, and
+// no file it writes may pass 256 MiB.
 struct RunningHost {
   int pid = -1;
   std::string outPath, errPath;
