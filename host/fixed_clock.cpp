@@ -109,8 +109,6 @@ CLOCK_EXPORT time_t time(time_t* out) {
 
 #else
 
-namespace vsthost {
-
 bool fixedClockAvailable() { return false; }
 
 double realSeconds() {
