@@ -133,10 +133,9 @@ AtomicOutput::AtomicOutput(const std::string& path) : target(path), finalPath(pa
 
 AtomicOutput::~AtomicOutput() {
   if (descriptor >= 0) close(descriptor);
-  if (slot >= 0) {
-    if (!committed) std::remove(temporary.c_str());
-    slotUsed[slot] = 0;
-  }
+  // Out of the handlers' table first, then gone.
+  if (slot >= 0) slotUsed[slot] = 0;
+  if (created && !committed) std::remove(temporary.c_str());
 }
 
 bool AtomicOutput::prepare(std::string* error) {
@@ -147,13 +146,14 @@ bool AtomicOutput::prepare(std::string* error) {
   const std::string stem = finalPath + ".partial-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = stem + randomSuffix(source);
-    // The slot is taken first: a signal between open and claim leaves nothing.
-    slot = claimSlot(temporary);
     descriptor = openExclusive(temporary);
-    if (descriptor >= 0) break;
+    if (descriptor >= 0) {
+      created = true;
+      // Only once it is ours: a handler must never remove someone else's file.
+      slot = claimSlot(temporary);
+      break;
+    }
     const int why = errno;
-    if (slot >= 0) slotUsed[slot] = 0;
-    slot = -1;
     if (why != EEXIST) {
       *error = "cannot write " + target + ": " + std::strerror(why);
       return false;

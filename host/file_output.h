@@ -32,6 +32,7 @@ class AtomicOutput {
   std::string temporary;
   int descriptor = -1;
   int slot = -1;  // in the table the signal handlers clean up
+  bool created = false;
   bool committed = false;
 };
 
