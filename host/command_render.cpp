@@ -29,9 +29,14 @@ namespace {
 
 const char* kUsage =
     "usage: vst2-host render PLUGIN.so [INPUT] -o OUTPUT [options]\n"
+#ifdef _WIN32
+    "Runs INPUT (a WAV file) through the plug-in into OUTPUT (.wav). Without INPUT\n"
+    "the built-in demo is rendered. The output appears only when complete.\n"
+#else
     "Runs INPUT (WAV, FLAC or AIFF) through the plug-in into OUTPUT; the file type\n"
     "follows OUTPUT's extension (.wav, .flac, .aif/.aiff). Without INPUT the built-in\n"
     "demo is rendered. The output appears only when complete.\n"
+#endif
     "  -o, --output FILE           the file to write (required)\n"
     "  --set NAME=VALUE            parameter by name or index, normalised 0..1 (repeatable)\n"
     "  --ramp NAME=FROM:TO@T0:T1   linear automation from FROM at T0 to TO at T1 seconds\n"
@@ -165,7 +170,6 @@ class ClipCounter {
 
   const std::vector<std::vector<double>>& written(const std::vector<std::vector<double>>& block,
                                                   size_t n) {
-    before.add(block, n);
     if (full == 0.0) return block;
     const double top = (full - 1.0) / full;
     clipped.resize(block.size());
@@ -173,24 +177,23 @@ class ClipCounter {
       clipped[c].resize(n);
       for (size_t i = 0; i < n; ++i) {
         const double v = block[c][i];
-        const bool over = v * full > full - 1.0 || v < -1.0;
-        count += over;
+        const bool over = v > top || v < -1.0;
+        if (over) {
+          ++count;
+          peak = std::max(peak, std::fabs(v));
+        }
         clipped[c][i] = over ? (v < 0.0 ? -1.0 : top) : v;
       }
     }
     return clipped;
   }
   uint64_t samples() const { return count; }
-  double peakBefore() const {
-    double peak = 0.0;
-    for (const ChannelLevels& l : before.levels()) peak = std::max(peak, l.peak);
-    return peak;
-  }
+  double peakBefore() const { return peak; }  // of the clipped samples, so of all
 
  private:
   double full;
   std::vector<std::vector<double>> clipped;
-  LevelMeter before;
+  double peak = 0.0;
   uint64_t count = 0;
 };
 
