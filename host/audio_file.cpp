@@ -1,12 +1,14 @@
 #include "host/audio_file.h"
 
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include "host/file_output.h"
 
@@ -97,7 +99,9 @@ bool AudioReader::open(const std::string& filePath, std::string* error) {
   }
   rate = sfinfo.samplerate;
   channelCount = static_cast<size_t>(sfinfo.channels);
-  frameCount = sfinfo.frames > 0 ? static_cast<size_t>(sfinfo.frames) : 0;
+  // FLAC may say "length unknown": libsndfile then reports the largest count.
+  knownLength = sfinfo.frames >= 0 && sfinfo.frames < std::numeric_limits<sf_count_t>::max() / 2;
+  frameCount = knownLength ? static_cast<size_t>(sfinfo.frames) : 0;
   return true;
 }
 
@@ -126,26 +130,52 @@ AudioWriter::~AudioWriter() {
   if (file && file->handle) sf_close(file->handle);
 }
 
-bool AudioWriter::open(size_t channels, double sampleRate, SampleFormat format,
-                       std::string* error) {
+bool AudioWriter::open(size_t channels, double sampleRate, SampleFormat format, std::string* error,
+                       uint64_t expectedFrames) {
   if (!begin(channels, format, error)) return false;
+  frameBytes = channels * (format == SampleFormat::Int16   ? 2u
+                           : format == SampleFormat::Int24 ? 3u
+                                                           : 4u);
+  const bool unknown = expectedFrames == kUnknownFrames;
+  const bool large = unknown || expectedFrames > classicLimit / frameBytes;
+  int container = containerFor(path);
+  containerName = container == SF_FORMAT_FLAC   ? "FLAC"
+                  : container == SF_FORMAT_AIFF ? "AIFF"
+                                                : "WAV";
+  limited = container != SF_FORMAT_FLAC;
+  if (container == SF_FORMAT_WAV && large) {
+    // RF64 counts in 64 bits.
+    container = SF_FORMAT_RF64;
+    containerName = "RF64";
+    limited = false;
+  } else if (container == SF_FORMAT_AIFF && large && !unknown) {
+    *error = "cannot write " + path + ": " + std::to_string(expectedFrames * frameBytes) +
+             " bytes of audio do not fit an AIFF file (use .wav or .flac)";
+    return false;
+  }
   SF_INFO sfinfo{};
   sfinfo.channels = static_cast<int>(channels);
   sfinfo.samplerate = static_cast<int>(sampleRate + 0.5);
-  sfinfo.format = containerFor(path) | subtypeFor(format);
+  sfinfo.format = container | subtypeFor(format);
   file = std::make_unique<File>();
-  file->handle = sf_open(output.temporaryPath().c_str(), SFM_WRITE, &sfinfo);
+  const int fd = output.takeDescriptor();
+  file->handle = sf_open_fd(fd, SFM_WRITE, &sfinfo, SF_TRUE);
   if (!file->handle) {
+    close(fd);
     *error = "cannot write " + path + ": " + sf_strerror(nullptr);
     return false;
   }
   // Integer files clip overs instead of wrapping them around.
   sf_command(file->handle, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  // Of unknown length: RF64 only if it turns out to need it.
+  if (container == SF_FORMAT_RF64 && unknown)
+    sf_command(file->handle, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
   return true;
 }
 
 bool AudioWriter::write(const std::vector<std::vector<double>>& block, size_t n,
                         std::string* error) {
+  if (!fits(n, error)) return false;
   const size_t channels = block.size();
   interleaved.resize(n * channels);
   for (size_t i = 0; i < n; ++i)

@@ -43,6 +43,17 @@ bool AudioWriter::begin(size_t channels, SampleFormat format, std::string* error
   return output.prepare(error);
 }
 
+bool AudioWriter::fits(size_t n, std::string* error) {
+  const uint64_t more = static_cast<uint64_t>(n) * frameBytes;
+  if (!limited || bytesWritten + more <= classicLimit) {
+    bytesWritten += more;
+    return true;
+  }
+  *error = "cannot write " + path + ": the audio passes the " + std::to_string(classicLimit) +
+           " bytes a " + containerName + " file can count (longer than announced?)";
+  return false;
+}
+
 bool readAudioFile(const std::string& path, AudioData* audio, AudioFileInfo* info,
                    std::string* error) {
   AudioReader reader;
@@ -66,7 +77,8 @@ bool readAudioFile(const std::string& path, AudioData* audio, AudioFileInfo* inf
 bool writeAudioFile(const std::string& path, const AudioData& audio, SampleFormat format,
                     std::string* error) {
   AudioWriter writer(path);
-  if (!writer.open(audio.channels.size(), audio.sampleRate, format, error)) return false;
+  if (!writer.open(audio.channels.size(), audio.sampleRate, format, error, audio.frames()))
+    return false;
   std::vector<std::vector<double>> block(audio.channels.size(), std::vector<double>(kIoFrames));
   for (size_t start = 0; start < audio.frames(); start += kIoFrames) {
     const size_t n = std::min(static_cast<size_t>(kIoFrames), audio.frames() - start);

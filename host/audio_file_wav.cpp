@@ -8,6 +8,12 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "host/audio_file.h"
 #include "host/file_output.h"
 
@@ -40,6 +46,23 @@ void put32(std::vector<unsigned char>& out, uint32_t v) {
 void put16(std::vector<unsigned char>& out, uint16_t v) {
   out.push_back(static_cast<unsigned char>(v));
   out.push_back(static_cast<unsigned char>(v >> 8));
+}
+
+#ifdef _WIN32
+int64_t tell64(FILE* f) { return _ftelli64(f); }
+int seek64(FILE* f, int64_t offset, int whence) { return _fseeki64(f, offset, whence); }
+#else
+int64_t tell64(FILE* f) { return ftello(f); }
+int seek64(FILE* f, int64_t offset, int whence) { return fseeko(f, offset, whence); }
+#endif
+
+// Bytes from the current position to the end of the file.
+int64_t bytesLeft(FILE* f) {
+  const int64_t here = tell64(f);
+  if (here < 0 || seek64(f, 0, SEEK_END) != 0) return -1;
+  const int64_t end = tell64(f);
+  if (seek64(f, here, SEEK_SET) != 0 || end < here) return -1;
+  return end - here;
 }
 
 int bytesPerSample(SampleFormat format) {
@@ -93,9 +116,17 @@ bool AudioReader::open(const std::string& filePath, std::string* error) {
       bits = le16(&fmt[14]);
       if (tag == kExtensible && size >= 26) tag = le16(&fmt[24]);
     } else if (std::memcmp(chunk, "data", 4) == 0) {
-      file->dataLeft = size;
+      // The header's size is a claim: streamed files say 0 or 0xffffffff, and
+      // a damaged one anything. What the file holds is what is read.
+      const int64_t left = bytesLeft(file->handle);
+      if (left < 0) {
+        *error = "cannot read " + path + ": cannot seek";
+        return false;
+      }
+      const uint64_t held = static_cast<uint64_t>(left);
+      file->dataLeft = static_cast<size_t>(size == 0 || size > held ? held : size);
       break;
-    } else if (std::fseek(file->handle, static_cast<long>(size + (size & 1)), SEEK_CUR) != 0) {
+    } else if (seek64(file->handle, static_cast<int64_t>(size) + (size & 1), SEEK_CUR) != 0) {
       break;
     }
   }
@@ -124,7 +155,7 @@ size_t AudioReader::read(std::vector<std::vector<double>>& block, size_t n) {
     readError = "cannot read " + path + ": " + std::strerror(errno);
     return 0;
   }
-  file->dataLeft -= got * frameBytes;
+  file->dataLeft = got < n ? 0 : file->dataLeft - got * frameBytes;
   for (size_t i = 0; i < got; ++i) {
     for (size_t c = 0; c < channelCount; ++c) {
       const unsigned char* p = &raw[(i * channelCount + c) * width];
@@ -151,7 +182,7 @@ struct AudioWriter::File {
   FILE* handle = nullptr;
   SampleFormat format = SampleFormat::Float32;
   size_t channels = 0;
-  uint32_t dataBytes = 0;
+  uint64_t dataBytes = 0;
 };
 
 AudioWriter::AudioWriter(const std::string& target) : path(target), output(target) {}
@@ -160,14 +191,28 @@ AudioWriter::~AudioWriter() {
   if (file && file->handle) std::fclose(file->handle);
 }
 
-bool AudioWriter::open(size_t channels, double sampleRate, SampleFormat format,
-                       std::string* error) {
+bool AudioWriter::open(size_t channels, double sampleRate, SampleFormat format, std::string* error,
+                       uint64_t expectedFrames) {
+  if (!checkAudioOutput(path, format, error)) return false;
+  frameBytes = channels * static_cast<uint64_t>(bytesPerSample(format));
+  containerName = "WAV";
+  limited = true;
+  // No RF64 here: what cannot be counted in 32 bits is refused before writing.
+  if (expectedFrames != kUnknownFrames && frameBytes > 0 &&
+      expectedFrames > classicLimit / frameBytes) {
+    *error = "cannot write " + path + ": " + std::to_string(expectedFrames * frameBytes) +
+             " bytes of audio do not fit a WAV file (this build writes at most " +
+             std::to_string(classicLimit) + ")";
+    return false;
+  }
   if (!begin(channels, format, error)) return false;
   file = std::make_unique<File>();
   file->format = format;
   file->channels = channels;
-  file->handle = std::fopen(output.temporaryPath().c_str(), "wb");
+  const int fd = output.takeDescriptor();
+  file->handle = fdopen(fd, "wb");
   if (!file->handle) {
+    close(fd);
     *error = "cannot write " + path + ": " + std::strerror(errno);
     return false;
   }
@@ -195,6 +240,7 @@ bool AudioWriter::open(size_t channels, double sampleRate, SampleFormat format,
 
 bool AudioWriter::write(const std::vector<std::vector<double>>& block, size_t n,
                         std::string* error) {
+  if (!fits(n, error)) return false;
   const size_t channels = block.size();
   std::vector<unsigned char> raw;
   raw.reserve(n * channels * 4);
@@ -220,14 +266,16 @@ bool AudioWriter::write(const std::vector<std::vector<double>>& block, size_t n,
     *error = "cannot write " + path + ": " + std::strerror(errno);
     return false;
   }
-  file->dataBytes += static_cast<uint32_t>(raw.size());
+  file->dataBytes += raw.size();
   return true;
 }
 
 bool AudioWriter::finish(std::string* error) {
+  // fits() kept the data within what 32 bits count.
+  const uint32_t dataBytes = static_cast<uint32_t>(file->dataBytes);
   std::vector<unsigned char> size;
-  put32(size, 36 + file->dataBytes);
-  put32(size, file->dataBytes);
+  put32(size, 36 + dataBytes);
+  put32(size, dataBytes);
   const bool written = std::fseek(file->handle, 4, SEEK_SET) == 0 &&
                        std::fwrite(size.data(), 1, 4, file->handle) == 4 &&
                        std::fseek(file->handle, 40, SEEK_SET) == 0 &&

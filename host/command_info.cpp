@@ -3,12 +3,20 @@
 #include <string>
 #include <vector>
 
+#include "host/command_usage.h"
 #include "host/opened_plugin.h"
 #include "host/plugin_text.h"
 
 using namespace vsthost;
 
 namespace {
+
+const char* kUsage =
+    "usage: vst2-host info PLUGIN.so\n"
+    "Loads the plug-in as a host does and prints what a host sees: its names,\n"
+    "vendor, versions, category, unique ID, inputs and outputs, flags, latency,\n"
+    "tail, programs, and every parameter with its label, value and display text.\n"
+    "  -h, --help  this text\n";
 
 void row(const char* label, const std::string& value) {
   std::printf("%-17s %s\n", label, value.c_str());
@@ -45,10 +53,11 @@ void printParameters(PluginInstance& p) {
 }  // namespace
 
 int runInfoCommand(const std::vector<std::string>& args) {
-  if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-    std::fprintf(stderr, "usage: vst2-host info PLUGIN.so\n");
-    return 2;
-  }
+  if (asksForHelp(args)) return printHelp(kUsage);
+  for (const std::string& a : args)
+    if (a.size() > 1 && a[0] == '-') return usageError("info", "unknown option " + a);
+  if (args.empty()) return usageError("info", "no plug-in given");
+  if (args.size() > 1) return usageError("info", "one plug-in at a time");
   OpenedPlugin plugin;
   std::string error;
   if (!openPlugin(args[0], &plugin, &error)) {

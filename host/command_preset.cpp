@@ -1,9 +1,10 @@
 // vst2-host preset save PLUGIN.so FILE [--set NAME=VALUE ...]
-// vst2-host preset show FILE
+// vst2-host preset show FILE [PLUGIN.so ...]
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "host/command_usage.h"
 #include "host/opened_plugin.h"
 #include "host/param_options.h"
 #include "host/plugin_preset.h"
@@ -16,17 +17,22 @@ namespace {
 
 const char* kUsage =
     "usage: vst2-host preset save PLUGIN.so FILE.fxp|FILE.fxb [--set NAME=VALUE ...]\n"
-    "       vst2-host preset show FILE\n";
+    "       vst2-host preset show FILE [PLUGIN.so ...]\n"
+    "save  writes the plug-in's state as a program (.fxp) or a bank (.fxb): a chunk\n"
+    "      for plug-ins that keep their state as one, plain parameters otherwise\n"
+    "  --set NAME=VALUE  parameter by name or index, normalised 0..1, set before\n"
+    "                    saving (repeatable)\n"
+    "show  prints the preset's header and its chunk or parameter values; given\n"
+    "      plug-ins, the first whose unique ID is the preset's gets the state and\n"
+    "      every parameter's name, value and display text is printed as it reads them\n"
+    "  -h, --help        this text\n";
 
 int failure(const std::string& message) {
   std::fprintf(stderr, "vst2-host: %s\n", message.c_str());
   return 1;
 }
 
-int usage(const std::string& message) {
-  std::fprintf(stderr, "vst2-host preset: %s\n%s", message.c_str(), kUsage);
-  return 2;
-}
+int usage(const std::string& message) { return usageError("preset", message); }
 
 int save(const std::vector<std::string>& args) {
   std::vector<std::string> positional, sets;
@@ -64,8 +70,39 @@ void showBytes(const std::vector<uint8_t>& bytes) {
   }
 }
 
+// The state loaded into a plug-in, read back as a host shows it.
+int showLoaded(const PresetFile& p, const std::vector<std::string>& plugins) {
+  OpenedPlugin plugin;
+  std::string error;
+  for (const std::string& path : plugins) {
+    OpenedPlugin candidate;
+    if (!openPlugin(path, &candidate, &error)) return failure(error);
+    // A single plug-in is taken anyway: applyPreset says why it does not fit.
+    if (candidate->effect()->uniqueID == p.fxID || plugins.size() == 1) {
+      plugin = std::move(candidate);
+      break;
+    }
+  }
+  if (!plugin.instance) return failure("none of the plug-ins given is " + fourCharText(p.fxID));
+  if (!applyPreset(*plugin, p, &error)) return failure(error);
+  AEffect* e = plugin->effect();
+  std::printf("Loaded into \"%s\": %d parameters\n",
+              printable(queryText(*plugin, effGetEffectName)).c_str(), e->numParams);
+  std::printf("  %5s  %-24s %-9s %s\n", "index", "name", "value", "display");
+  for (VstInt32 i = 0; i < e->numParams; ++i) {
+    std::string display = printable(parameterDisplay(*plugin, i));
+    const std::string label = printable(parameterLabel(*plugin, i));
+    if (!label.empty()) display += " " + label;
+    std::printf("  %5d  %-24s %-9.6f %s\n", i, printable(parameterName(*plugin, i)).c_str(),
+                static_cast<double>(e->getParameter(e, i)), display.c_str());
+  }
+  return 0;
+}
+
 int show(const std::vector<std::string>& args) {
-  if (args.size() != 1) return usage("show wants one file name");
+  for (const std::string& a : args)
+    if (a.size() > 1 && a[0] == '-') return usage("unknown option " + a);
+  if (args.empty()) return usage("show wants a preset file, then optionally plug-ins");
   PresetFile p;
   std::string error;
   if (!readPresetFile(args[0], &p, &error)) return failure(error);
@@ -90,12 +127,15 @@ int show(const std::vector<std::string>& args) {
     for (size_t k = 0; k < program.params.size(); ++k)
       std::printf("  %4zu  %.6f\n", k, static_cast<double>(program.params[k]));
   }
-  return 0;
+  if (args.size() == 1) return 0;
+  std::fflush(stdout);
+  return showLoaded(p, std::vector<std::string>(args.begin() + 1, args.end()));
 }
 
 }  // namespace
 
 int runPresetCommand(const std::vector<std::string>& args) {
+  if (asksForHelp(args)) return printHelp(kUsage);
   if (args.empty()) return usage("save or show?");
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (args[0] == "save") return save(rest);

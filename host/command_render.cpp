@@ -1,5 +1,5 @@
 // vst2-host render PLUGIN.so [INPUT] -o OUTPUT [options]: audio through a plug-in.
-#include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +15,9 @@
 #endif
 
 #include "host/audio_file.h"
+#include "host/command_usage.h"
 #include "host/demo_material.h"
+#include "host/fixed_clock.h"
 #include "host/opened_plugin.h"
 #include "host/param_options.h"
 #include "host/plugin_preset.h"
@@ -27,30 +29,43 @@ namespace {
 
 const char* kUsage =
     "usage: vst2-host render PLUGIN.so [INPUT] -o OUTPUT [options]\n"
-    "  without INPUT the built-in demo is rendered\n"
+#ifdef _WIN32
+    "Runs INPUT (a WAV file) through the plug-in into OUTPUT (.wav). Without INPUT\n"
+    "the built-in demo is rendered. The output appears only when complete.\n"
+#else
+    "Runs INPUT (WAV, FLAC or AIFF) through the plug-in into OUTPUT; the file type\n"
+    "follows OUTPUT's extension (.wav, .flac, .aif/.aiff). Without INPUT the built-in\n"
+    "demo is rendered. The output appears only when complete.\n"
+#endif
+    "  -o, --output FILE           the file to write (required)\n"
     "  --set NAME=VALUE            parameter by name or index, normalised 0..1 (repeatable)\n"
-    "  --ramp NAME=FROM:TO@T0:T1   linear automation between T0 and T1 seconds (repeatable)\n"
+    "  --ramp NAME=FROM:TO@T0:T1   linear automation from FROM at T0 to TO at T1 seconds\n"
+    "                              (repeatable)\n"
     "  --tempo BPM                 the host's tempo (default 120)\n"
     "  --block N                   frames per process call, 1 to 8192 (default 512)\n"
     "  --double                    64-bit processing\n"
-    "  --tail SECONDS              keep processing silence after the input\n"
-    "  --rate HZ                   sample rate of the demo (default 48000)\n"
-    "  --format 16|24|float        output samples (default: the input's; demo 24)\n"
+    "  --tail auto|SECONDS         after the input: auto (default) renders until the output\n"
+    "                              stays below -90 dBFS for 0.5 s, at most --tail-limit;\n"
+    "                              SECONDS renders exactly that much silence through\n"
+    "  --tail-limit SECONDS        longest automatic tail, up to 3600 (default 30)\n"
+    "  --rate HZ                   sample rate of the demo, 8000 to 384000 (default 48000)\n"
+    "  --format 16|24|float        output samples (default: the input's; demo 24); samples\n"
+    "                              beyond full scale are clipped in 16 and 24 and counted\n"
     "  --preset FILE               load an .fxp or .fxb first\n"
-    "  --save-preset FILE          save the state after the render as .fxp or .fxb\n";
+    "  --save-preset FILE          save the state after the render as .fxp or .fxb\n"
+    "  --fixed-clock               the plug-in reads a clock that advances only with the\n"
+    "                              rendered audio: the same command renders the same file\n"
+    "  -h, --help                  this text\n";
 
 struct Options {
   std::string plugin, input, output, preset, savePreset, format;
   std::vector<std::string> sets, ramps;
-  double tempo = 120.0, tail = 0.0, rate = 48000.0;
+  double tempo = 120.0, tail = 0.0, tailLimit = 30.0, rate = 48000.0;
   long block = 512;
-  bool doublePrecision = false, rateGiven = false;
+  bool autoTail = true, doublePrecision = false, rateGiven = false, fixedClock = false;
 };
 
-int usageError(const std::string& message) {
-  std::fprintf(stderr, "vst2-host render: %s\n%s", message.c_str(), kUsage);
-  return 2;
-}
+int usageError(const std::string& message) { return vsthost::usageError("render", message); }
 
 int failure(const std::string& message) {
   std::fprintf(stderr, "vst2-host: %s\n", message.c_str());
@@ -91,9 +106,17 @@ int parseOptions(const std::vector<std::string>& args, Options* o) {
     } else if (a == "--tempo") {
       if (!value(&v) || !numberArg(v, &o->tempo) || o->tempo <= 0.0 || o->tempo > 999.0)
         return usageError("--tempo wants beats per minute above 0 and up to 999");
+    } else if (a == "--fixed-clock") {
+      o->fixedClock = true;
     } else if (a == "--tail") {
-      if (!value(&v) || !numberArg(v, &o->tail) || o->tail < 0.0 || o->tail > 3600.0)
-        return usageError("--tail wants seconds from 0 to 3600");
+      if (!value(&v)) return usageError("--tail wants auto or seconds from 0 to 3600");
+      o->autoTail = v == "auto";
+      if (!o->autoTail && (!numberArg(v, &o->tail) || o->tail < 0.0 || o->tail > 3600.0))
+        return usageError("--tail wants auto or seconds from 0 to 3600");
+    } else if (a == "--tail-limit") {
+      if (!value(&v) || !numberArg(v, &o->tailLimit) || o->tailLimit <= 0.0 ||
+          o->tailLimit > 3600.0)
+        return usageError("--tail-limit wants seconds above 0 and up to 3600");
     } else if (a == "--rate") {
       if (!value(&v) || !numberArg(v, &o->rate) || o->rate < 8000.0 || o->rate > 384000.0)
         return usageError("--rate wants a sample rate from 8000 to 384000");
@@ -136,9 +159,48 @@ void drawProgress(double fraction) {
   std::fflush(stderr);
 }
 
+// Integer samples hold -1 up to one step below +1: what lies beyond is clipped
+// by the writer. Counted here, and the meter sees what the file holds.
+class ClipCounter {
+ public:
+  explicit ClipCounter(SampleFormat format)
+      : full(format == SampleFormat::Int16   ? 32768.0
+             : format == SampleFormat::Int24 ? 8388608.0
+                                             : 0.0) {}
+
+  const std::vector<std::vector<double>>& written(const std::vector<std::vector<double>>& block,
+                                                  size_t n) {
+    if (full == 0.0) return block;
+    const double top = (full - 1.0) / full;
+    clipped.resize(block.size());
+    for (size_t c = 0; c < block.size(); ++c) {
+      clipped[c].resize(n);
+      for (size_t i = 0; i < n; ++i) {
+        const double v = block[c][i];
+        const bool over = v > top || v < -1.0;
+        if (over) {
+          ++count;
+          peak = std::max(peak, std::fabs(v));
+        }
+        clipped[c][i] = over ? (v < 0.0 ? -1.0 : top) : v;
+      }
+    }
+    return clipped;
+  }
+  uint64_t samples() const { return count; }
+  double peakBefore() const { return peak; }  // of the clipped samples, so of all
+
+ private:
+  double full;
+  std::vector<std::vector<double>> clipped;
+  double peak = 0.0;
+  uint64_t count = 0;
+};
+
 }  // namespace
 
 int runRenderCommand(const std::vector<std::string>& args) {
+  if (asksForHelp(args)) return printHelp(kUsage);
   Options o;
   if (int code = parseOptions(args, &o)) return code;
   std::string error;
@@ -147,6 +209,19 @@ int runRenderCommand(const std::vector<std::string>& args) {
   SampleFormat format = SampleFormat::Int24;
   if (!o.format.empty() && !parseSampleFormat(o.format, &format))
     return usageError("--format wants 16, 24 or float, got '" + o.format + "'");
+  if (o.fixedClock && !fixedClockAvailable())
+    return failure(
+        "--fixed-clock is not available in this build: plug-ins read the system's clock "
+        "directly here");
+
+  // On from the start: a plug-in may read the clock as soon as it is loaded.
+  struct ClockScope {
+    bool on;
+    ~ClockScope() {
+      if (on) stopFixedClock();
+    }
+  } clockScope{o.fixedClock};
+  if (o.fixedClock) startFixedClock();
 
   OpenedPlugin plugin;
   if (!openPlugin(o.plugin, &plugin, &error)) return failure(error);
@@ -155,6 +230,7 @@ int runRenderCommand(const std::vector<std::string>& args) {
   AudioData demo;
   AudioReader reader;
   RenderStream stream;
+  bool lengthKnown = true;
   if (o.input.empty()) {
     demo = demoMaterial(o.rate);
     stream = memoryInput(demo);
@@ -164,6 +240,7 @@ int runRenderCommand(const std::vector<std::string>& args) {
     stream.sampleRate = reader.sampleRate();
     stream.inputChannels = reader.channels();
     stream.inputFrames = reader.frames();
+    lengthKnown = reader.lengthKnown();
     stream.read = [&reader](std::vector<std::vector<double>>& block, size_t n) {
       return reader.read(block, n);
     };
@@ -184,30 +261,44 @@ int runRenderCommand(const std::vector<std::string>& args) {
   for (size_t i = 0; i < o.ramps.size(); ++i)
     if (!parseRamp(*plugin, o.ramps[i], &render.ramps[i], &error)) return failure(error);
   AEffect* e = plugin->effect();
-  // Opened now: an unwritable output fails before the render, not after it.
-  AudioWriter writer(o.output);
-  if (!writer.open(static_cast<size_t>(std::max(0, e->numOutputs)), stream.sampleRate, format,
-                   &error))
-    return failure(error);
-  for (const ParamSetting& s : settings) e->setParameter(e, s.index, s.value);
 
   render.blockSize = static_cast<VstInt32>(o.block);
   render.doublePrecision = o.doublePrecision;
+  render.autoTail = o.autoTail;
   render.tailSeconds = o.tail;
+  render.tailLimitSeconds = o.tailLimit;
   render.tempo = o.tempo;
-  const double seconds = static_cast<double>(stream.inputFrames) / stream.sampleRate + o.tail;
+  const double tailSeconds = o.autoTail ? o.tailLimit : o.tail;
+  const double seconds = static_cast<double>(stream.inputFrames) / stream.sampleRate + tailSeconds;
   if (seconds > 1.0 && isatty(fileno(stderr))) render.progress = drawProgress;
+  if (o.fixedClock) {
+    const double rate = stream.sampleRate;
+    render.blockStarts = [rate](uint64_t frame) {
+      advanceFixedClock(static_cast<uint64_t>(static_cast<double>(frame) / rate * 1e9));
+    };
+  }
+
+  // Opened now: an unwritable output fails before the render, not after it.
+  const uint64_t expectedFrames =
+      lengthKnown ? stream.inputFrames + static_cast<uint64_t>(tailSeconds * stream.sampleRate) + 1
+                  : AudioWriter::kUnknownFrames;
+  AudioWriter writer(o.output);
+  if (!writer.open(static_cast<size_t>(std::max(0, e->numOutputs)), stream.sampleRate, format,
+                   &error, expectedFrames))
+    return failure(error);
+  for (const ParamSetting& s : settings) e->setParameter(e, s.index, s.value);
 
   LevelMeter meter;
+  ClipCounter clips(format);
   stream.write = [&](const std::vector<std::vector<double>>& block, size_t n, std::string* why) {
-    meter.add(block, n);
+    meter.add(clips.written(block, n), n);
     return writer.write(block, n, why);
   };
-  const auto started = std::chrono::steady_clock::now();
-  if (!renderStream(*plugin, stream, render, &error)) return failure(error);
+  const double started = realSeconds();
+  RenderResult result;
+  if (!renderStream(*plugin, stream, render, &error, &result)) return failure(error);
   if (!reader.failure().empty()) return failure(reader.failure());
-  const double took =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  const double took = realSeconds() - started;
 
   if (!o.savePreset.empty()) {
     const PresetFile preset = capturePreset(*plugin, wantsBank(o.savePreset));
@@ -220,11 +311,30 @@ int runRenderCommand(const std::vector<std::string>& args) {
     peaks += (peaks.empty() ? "" : "/") + decibels(l.peak);
     levels += (levels.empty() ? "" : "/") + decibels(l.rms);
   }
+  std::string clipText;
+  if (clips.samples() > 0) {
+    clipText = " | " + std::to_string(clips.samples()) + " samples clipped (peak before " +
+               decibels(clips.peakBefore()) + " dBFS)";
+    std::fprintf(stderr,
+                 "vst2-host: warning: %llu samples clipped writing %s samples to %s (peak %s "
+                 "dBFS before clipping); lower the level or use --format float\n",
+                 static_cast<unsigned long long>(clips.samples()), sampleFormatName(format),
+                 o.output.c_str(), decibels(clips.peakBefore()).c_str());
+  }
+  char tailText[96];
+  const double tailDone = static_cast<double>(result.tailFrames) / stream.sampleRate;
+  if (!o.autoTail)
+    std::snprintf(tailText, sizeof(tailText), "tail %.2f s", tailDone);
+  else if (result.quietReached)
+    std::snprintf(tailText, sizeof(tailText), "tail %.2f s until quiet", tailDone);
+  else
+    std::snprintf(tailText, sizeof(tailText), "tail %.2f s, limit reached before quiet", tailDone);
   const double outSeconds = static_cast<double>(meter.framesSeen()) / stream.sampleRate;
   std::printf(
-      "%s: %.2f s, %.0f Hz, %zu ch, %s | peak %s dBFS | RMS %s dBFS | %.2f s, %.1fx real time\n",
+      "%s: %.2f s, %.0f Hz, %zu ch, %s | peak %s dBFS | RMS %s dBFS%s | %s | %.2f s, %.1fx real "
+      "time\n",
       o.output.c_str(), outSeconds, stream.sampleRate, meter.levels().size(),
-      sampleFormatName(format), peaks.c_str(), levels.c_str(), took,
+      sampleFormatName(format), peaks.c_str(), levels.c_str(), clipText.c_str(), tailText, took,
       took > 0.0 ? outSeconds / took : 0.0);
   return 0;
 }

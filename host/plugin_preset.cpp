@@ -21,6 +21,13 @@ std::vector<uint8_t> chunkOf(PluginInstance& plugin, bool isPreset) {
   return std::vector<uint8_t>(bytes, bytes + size);
 }
 
+std::vector<float> parameterValues(PluginInstance& plugin) {
+  AEffect* e = plugin.effect();
+  std::vector<float> values;
+  for (VstInt32 i = 0; i < e->numParams; ++i) values.push_back(e->getParameter(e, i));
+  return values;
+}
+
 PresetProgram currentProgram(PluginInstance& plugin) {
   AEffect* e = plugin.effect();
   PresetProgram program;
@@ -103,9 +110,21 @@ bool applyPreset(PluginInstance& plugin, const PresetFile& preset, std::string* 
     }
     std::vector<uint8_t> chunk = preset.chunk;  // the plug-in may keep or alter what it gets
     const bool isProgram = preset.kind == PresetKind::ChunkProgram;
+    const std::vector<float> paramsBefore = parameterValues(plugin);
+    const std::vector<uint8_t> stateBefore = chunkOf(plugin, isProgram);
     if (isProgram) plugin.dispatch(effBeginSetProgram);
     plugin.dispatch(effSetChunk, isProgram ? 1 : 0, static_cast<VstIntPtr>(chunk.size()),
                     chunk.empty() ? nullptr : chunk.data());
+    // effSetChunk's answer means nothing (many plug-ins, ours too, answer 0
+    // either way): a refusal shows as a state left exactly as it was although
+    // the preset held another one (a short, empty or all-NaN chunk).
+    const bool unchanged = preset.chunk != stateBefore && parameterValues(plugin) == paramsBefore &&
+                           chunkOf(plugin, isProgram) == stateBefore;
+    if (unchanged) {
+      if (isProgram) plugin.dispatch(effEndSetProgram);
+      *error = "the plug-in did not accept the preset's state";
+      return false;
+    }
     if (isProgram) {
       char name[kTextBufferSize] = {};
       std::strncpy(name, preset.name.c_str(), kMaxProgramName);

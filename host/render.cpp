@@ -51,7 +51,7 @@ struct Buffers {
 }  // namespace
 
 bool renderStream(PluginInstance& plugin, const RenderStream& stream,
-                  const RenderSettings& settings, std::string* error) {
+                  const RenderSettings& settings, std::string* error, RenderResult* result) {
   AEffect* e = plugin.effect();
   if (!e) {
     *error = "the plug-in is closed";
@@ -80,55 +80,92 @@ bool renderStream(PluginInstance& plugin, const RenderStream& stream,
   const size_t inputs = static_cast<size_t>(std::max(0, e->numInputs));
   const size_t outputs = static_cast<size_t>(e->numOutputs);
   const double rate = stream.sampleRate;
-  const size_t tail = static_cast<size_t>(std::max(0.0, settings.tailSeconds) * rate);
-  const size_t total = stream.inputFrames + tail;
+  const double tailSeconds = settings.autoTail ? settings.tailLimitSeconds : settings.tailSeconds;
+  const uint64_t tail = static_cast<uint64_t>(std::max(0.0, tailSeconds) * rate);
+  const uint64_t quietNeeded =
+      std::max<uint64_t>(1, static_cast<uint64_t>(settings.quietSeconds * rate));
+  const double expected = static_cast<double>(stream.inputFrames + tail);
 
   Buffers<float> floats(useDouble ? 0 : inputs, useDouble ? 0 : outputs, block);
   Buffers<double> doubles(useDouble ? inputs : 0, useDouble ? outputs : 0, block);
   std::vector<std::vector<double>> source(stream.inputChannels, std::vector<double>(block));
-  std::vector<std::vector<double>> result(outputs, std::vector<double>(block));
+  std::vector<std::vector<double>> output(outputs, std::vector<double>(block));
 
   plugin.host().setTempo(settings.tempo);
   plugin.dispatch(effSetProcessPrecision, 0,
                   useDouble ? kVstProcessPrecision64 : kVstProcessPrecision32);
   startProcessing(plugin, rate, settings.blockSize);
 
-  const size_t progressStep = std::max<size_t>(block, total / 200);
-  size_t nextProgress = 0;
-  bool inputLeft = true;
+  const uint64_t progressStep = std::max<uint64_t>(block, static_cast<uint64_t>(expected / 200));
+  uint64_t nextProgress = 0;
+  bool inputLeft = static_cast<bool>(stream.read);
+  uint64_t inputEnd = 0;  // known once the input is used up
+  uint64_t quiet = 0;     // output frames below the quiet level since the input ended
+  bool quietReached = false;
   bool ok = true;
-  for (size_t start = 0; ok && start < total; start += block) {
-    const size_t n = std::min(block, total - start);
-    // The input's own length decides where the tail starts, not what it announced.
+  uint64_t start = 0;
+  while (ok && !quietReached) {
+    size_t n = block;
+    if (!inputLeft) {
+      if (start >= inputEnd + tail) break;
+      n = static_cast<size_t>(std::min<uint64_t>(n, inputEnd + tail - start));
+    }
+    // The input's own end decides where the tail starts, not what it announced.
     size_t got = 0;
-    if (inputLeft && stream.read) {
+    if (inputLeft) {
       got = stream.read(source, n);
-      inputLeft = got == n;
+      if (got < n) {
+        inputLeft = false;
+        inputEnd = start + got;
+        n = static_cast<size_t>(std::min<uint64_t>(n, got + tail));
+        if (n == 0) break;
+      }
     }
     const double now = static_cast<double>(start) / rate;
     for (const ParamRamp& ramp : settings.ramps) e->setParameter(e, ramp.index, ramp.valueAt(now));
     plugin.host().setSamplePosition(static_cast<double>(start));
+    if (settings.blockStarts) settings.blockStarts(start);
     const VstInt32 frames = static_cast<VstInt32>(n);
     if (useDouble) {
       doubles.fill(source, got, n);
       e->processDoubleReplacing(e, doubles.inPtr.data(), doubles.outPtr.data(), frames);
-      doubles.collect(result, n);
+      doubles.collect(output, n);
     } else {
       floats.fill(source, got, n);
       if (replacing)
         e->processReplacing(e, floats.inPtr.data(), floats.outPtr.data(), frames);
       else
         e->process(e, floats.inPtr.data(), floats.outPtr.data(), frames);
-      floats.collect(result, n);
+      floats.collect(output, n);
     }
-    ok = stream.write(result, n, error);
+    size_t keep = n;
+    if (settings.autoTail && !inputLeft) {
+      for (size_t i = start < inputEnd ? static_cast<size_t>(inputEnd - start) : 0; i < n; ++i) {
+        bool silent = true;
+        for (const auto& channel : output)
+          silent = silent && std::fabs(channel[i]) < settings.quietLevel;
+        quiet = silent ? quiet + 1 : 0;
+        if (quiet >= quietNeeded) {
+          keep = i + 1;
+          quietReached = true;
+          break;
+        }
+      }
+    }
+    ok = stream.write(output, keep, error);
+    start += keep;
     if (settings.progress && start >= nextProgress) {
-      settings.progress(static_cast<double>(start) / static_cast<double>(total));
+      settings.progress(std::min(0.999, static_cast<double>(start) / std::max(1.0, expected)));
       nextProgress = start + progressStep;
     }
   }
   stopProcessing(plugin);
   if (ok && settings.progress) settings.progress(1.0);
+  if (result) {
+    result->inputFrames = inputLeft ? start : inputEnd;
+    result->tailFrames = start - result->inputFrames;
+    result->quietReached = quietReached;
+  }
   return ok;
 }
 

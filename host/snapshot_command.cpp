@@ -8,9 +8,10 @@
 #include <thread>
 #include <vector>
 
+#include "host/command_usage.h"
+#include "host/host_window.h"
 #include "host/opened_plugin.h"
 #include "host/plugin_text.h"
-#include "host/host_window.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -24,10 +25,16 @@ using namespace vsthost;
 
 namespace {
 
-int usage() {
-  std::fprintf(stderr, "usage: vst2-host snapshot PLUGIN.so -o PANEL.png [--set NAME=VALUE ...]\n");
-  return 2;
-}
+const char* kUsage =
+    "usage: vst2-host snapshot PLUGIN.so -o PANEL.png [--set NAME=VALUE ...]\n"
+    "Opens the plug-in's editor in a window of its own (needs an X display), lets it\n"
+    "draw, and saves what the window shows as a PNG.\n"
+    "  -o PANEL.png      the picture to write (required)\n"
+    "  --set NAME=VALUE  parameter by name, normalised 0..1, set before the editor\n"
+    "                    opens (repeatable)\n"
+    "  -h, --help        this text\n";
+
+int usage(const std::string& message) { return usageError("snapshot", message); }
 
 // Sets a parameter by its name; the value is normalised (0..1).
 bool setByName(PluginInstance& plugin, const std::string& assignment, std::string* error) {
@@ -58,6 +65,7 @@ bool setByName(PluginInstance& plugin, const std::string& assignment, std::strin
 }  // namespace
 
 int runSnapshotCommand(const std::vector<std::string>& args) {
+  if (asksForHelp(args)) return printHelp(kUsage);
   std::string pluginPath, outputPath;
   std::vector<std::string> assignments;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -67,11 +75,16 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
       assignments.push_back(args[++i]);
     } else if (!args[i].empty() && args[i][0] != '-' && pluginPath.empty()) {
       pluginPath = args[i];
+    } else if (args[i] == "-o" || args[i] == "--set") {
+      return usage(args[i] + " needs an argument");
+    } else if (!args[i].empty() && args[i][0] == '-') {
+      return usage("unknown option " + args[i]);
     } else {
-      return usage();
+      return usage("one plug-in at a time");
     }
   }
-  if (pluginPath.empty() || outputPath.empty()) return usage();
+  if (pluginPath.empty()) return usage("no plug-in given");
+  if (outputPath.empty()) return usage("no output file given (-o PANEL.png)");
 
   OpenedPlugin plugin;
   std::string error;

@@ -58,4 +58,18 @@ inline vsthost::OpenedPlugin open(const std::string& path) {
 
 bool fileExists(const std::string& path);
 
+// The built vst2-host as a child process, its output caught in files next to
+// nothing the test looks at. `status` is the exit status, or 128 + the signal
+// that ended it.
+CommandResult runHost(const std::vector<std::string>& args);
+
+// Started and left running; `stopHost` collects it. Core dumps are off, and
+// no file it writes may pass 256 MiB.
+struct RunningHost {
+  int pid = -1;
+  std::string outPath, errPath;
+};
+RunningHost startHost(const std::vector<std::string>& args);
+CommandResult stopHost(const RunningHost& host);
+
 }  // namespace hosttest

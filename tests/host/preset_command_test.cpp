@@ -2,6 +2,7 @@
 // parameters in a fresh instance, and nothing handed over that does not fit.
 #include "host/file_output.h"
 #include "host/plugin_preset.h"
+#include "host/plugin_text.h"
 #include "host_test_support.h"
 
 namespace {
@@ -123,6 +124,54 @@ TEST(Presets, CommandErrors) {
   EXPECT_TRUE(dir.list().empty());
   r = runCommand(runPresetCommand, {"load"});
   EXPECT_EQ(r.status, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Presets, ShowWithAPlugInListsEveryParameterAsLoaded) {
+  hosttest::ScratchDir dir;
+  const std::string path = dir.file("p.fxp");
+  ASSERT_EQ(runCommand(runPresetCommand,
+                       {"save", QTAP_PATH, path, "--set", "Repeat=0.6", "--set", "Range=1"})
+                .status,
+            0);
+  // The header alone without a plug-in.
+  auto plain = hosttest::runHost({"preset", "show", path});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_EQ(plain.out.find("Loaded into"), std::string::npos);
+
+  // Given plug-ins, the one with the preset's unique ID gets its state.
+  auto r = hosttest::runHost({"preset", "show", path, TEST_PLUGIN_GOOD, QTAPG_PATH});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind(plain.out, 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("Loaded into \"Quillet K3\": 11 parameters"), std::string::npos) << r.out;
+  auto plugin = hosttest::open(QTAPG_PATH);
+  vsthost::PresetFile preset;
+  std::string error;
+  ASSERT_TRUE(vsthost::readPresetFile(path, &preset, &error)) << error;
+  ASSERT_TRUE(vsthost::applyPreset(*plugin, preset, &error)) << error;
+  for (VstInt32 i = 0; i < 11; ++i) {
+    char row[160];
+    std::string display = vsthost::parameterDisplay(*plugin, i);
+    const std::string label = vsthost::parameterLabel(*plugin, i);
+    if (!label.empty()) display += " " + label;
+    std::snprintf(row, sizeof(row), "  %5d  %-24s %-9.6f %s\n", i,
+                  vsthost::parameterName(*plugin, i).c_str(),
+                  plugin->effect()->getParameter(plugin->effect(), i), display.c_str());
+    EXPECT_NE(r.out.find(row), std::string::npos) << row << "\nin\n" << r.out;
+  }
+  EXPECT_NE(r.out.find("Repeat                   0.600000"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Range                    1.000000"), std::string::npos) << r.out;
+
+  // A single plug-in that does not fit says why; none of several says so.
+  r = hosttest::runHost({"preset", "show", path, TEST_PLUGIN_GOOD});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("the preset is for plug-in 'QTAP'"), std::string::npos) << r.err;
+  r = hosttest::runHost({"preset", "show", path, TEST_PLUGIN_GOOD, TEST_PLUGIN_PLAIN});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("none of the plug-ins given is 'QTAP'"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -94,8 +94,8 @@ TEST(Render, MonoInputFeedsBothChannels) {
   hosttest::ScratchDir dir;
   const AudioData input = noise(1, 5000, 48000.0);
   const std::string out = dir.file("out.wav");
-  auto r = runCommand(runRenderCommand,
-                      {TEST_PLUGIN_GOOD, writeInput(dir, input), "-o", out, "--double"});
+  auto r = runCommand(runRenderCommand, {TEST_PLUGIN_GOOD, writeInput(dir, input), "-o", out,
+                                         "--double", "--tail", "0"});
   ASSERT_EQ(r.status, 0) << r.err;
   const AudioData rendered = readOutput(out);
   ASSERT_EQ(rendered.channels.size(), 2u);

@@ -1,0 +1,177 @@
+// vst2-host render: how long the output is (the tail after the input, an input
+// that is longer or shorter than its header says), what clipping it reports,
+// and renders that repeat exactly with --fixed-clock.
+#include <cmath>
+#include <fstream>
+#include <iterator>
+
+#include "host/audio_file.h"
+#include "host/file_output.h"
+#include "host_test_support.h"
+
+namespace {
+
+using hosttest::runHost;
+using vsthost::AudioData;
+
+AudioData constantThenSilence(size_t frames, double level, size_t loud) {
+  AudioData a;
+  a.sampleRate = 48000.0;
+  a.channels.assign(1, std::vector<double>(frames, 0.0));
+  for (size_t i = 0; i < loud; ++i) a.channels[0][i] = (i % 2 ? -level : level);
+  return a;
+}
+
+std::string write(const hosttest::ScratchDir& dir, const std::string& name, const AudioData& a,
+                  vsthost::SampleFormat format = vsthost::SampleFormat::Float32) {
+  std::string error;
+  EXPECT_TRUE(vsthost::writeAudioFile(dir.file(name), a, format, &error)) << error;
+  return dir.file(name);
+}
+
+AudioData read(const std::string& path) {
+  AudioData audio;
+  vsthost::AudioFileInfo info;
+  std::string error;
+  EXPECT_TRUE(vsthost::readAudioFile(path, &audio, &info, &error)) << error;
+  return audio;
+}
+
+std::vector<uint8_t> bytesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void putBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(RenderTail, AutoStopsHalfASecondAfterTheOutputFallsSilent) {
+  hosttest::ScratchDir dir;
+  // The test plug-in passes audio through: silent as soon as the input ends.
+  const std::string in = write(dir, "in.wav", constantThenSilence(4800, 0.25, 4800));
+  auto r = runHost({"render", TEST_PLUGIN_GOOD, in, "-o", dir.file("out.wav")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("| tail 0.50 s until quiet |"), std::string::npos) << r.out;
+  EXPECT_EQ(read(dir.file("out.wav")).frames(), 4800u + 24000u);
+
+  // An echo that decays: the tail ends 0.5 s after its last audible sample.
+  r = runHost({"render", QTAP_PATH, in, "-o", dir.file("echo.wav"), "--set", "Level=0.8", "--set",
+               "Repeat=0.3", "--set", "Delay=0.2", "--set", "KnobDust=0"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(" until quiet |"), std::string::npos) << r.out;
+  const AudioData echo = read(dir.file("echo.wav"));
+  ASSERT_GT(echo.frames(), 4800u + 24000u);
+  ASSERT_LT(echo.frames(), 4800u + 30u * 48000u);
+  const double quiet = std::pow(10.0, -90.0 / 20.0);
+  double last = 0.0, before = 0.0;
+  for (const auto& c : echo.channels) {
+    for (size_t i = echo.frames() - 24000; i < echo.frames(); ++i)
+      last = std::max(last, std::fabs(c[i]));
+    before = std::max(before, std::fabs(c[echo.frames() - 24001]));
+  }
+  EXPECT_LT(last, quiet);
+  EXPECT_GE(before, quiet);
+}
+
+TEST(RenderTail, AutoStopsAtItsLimitAndSaysSo) {
+  hosttest::ScratchDir dir;
+  const std::string in = write(dir, "in.wav", constantThenSilence(4800, 0.25, 4800));
+  // A high Repeat sustains itself: never quiet.
+  auto r = runHost({"render", QTAP_PATH, in, "-o", dir.file("out.wav"), "--set", "Level=1", "--set",
+                    "Repeat=0.95", "--tail-limit", "1.5"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("| tail 1.50 s, limit reached before quiet |"), std::string::npos) << r.out;
+  EXPECT_EQ(read(dir.file("out.wav")).frames(), 4800u + 72000u);
+  // A stated tail is exactly that long.
+  r = runHost({"render", QTAP_PATH, in, "-o", dir.file("out.wav"), "--tail", "0.25"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("| tail 0.25 s |"), std::string::npos) << r.out;
+  EXPECT_EQ(read(dir.file("out.wav")).frames(), 4800u + 12000u);
+}
+
+TEST(RenderClipping, IntegerOutputsCountWhatTheyClipAndReportTheWrittenPeak) {
+  hosttest::ScratchDir dir;
+  AudioData loud = constantThenSilence(4800, 0.5, 0);
+  for (size_t i = 0; i < 100; ++i) loud.channels[0][i] = 1.5;
+  for (size_t i = 100; i < 150; ++i) loud.channels[0][i] = -1.25;
+  loud.channels[0][150] = -1.0;  // full scale down, still in range
+  const std::string in = write(dir, "in.wav", loud);
+  for (const char* format : {"16", "24"}) {
+    auto r = runHost({"render", TEST_PLUGIN_GOOD, in, "-o", dir.file("out.wav"), "--format", format,
+                      "--tail", "0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Mono in, two channels out: 150 samples over full scale in each.
+    EXPECT_NE(r.out.find("| peak 0.0/0.0 dBFS |"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("| 300 samples clipped (peak before 3.5 dBFS) |"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.err.find("warning: 300 samples clipped"), std::string::npos) << r.err;
+    const AudioData out = read(dir.file("out.wav"));
+    EXPECT_LT(out.channels[0][0], 1.0);
+    EXPECT_EQ(out.channels[0][120], -1.0);
+  }
+  auto r = runHost({"render", TEST_PLUGIN_GOOD, in, "-o", dir.file("out.wav"), "--format", "float",
+                    "--tail", "0"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.find("clipped"), std::string::npos) << r.out;
+  EXPECT_TRUE(r.err.empty()) << r.err;
+  EXPECT_NE(r.out.find("| peak 3.5/3.5 dBFS |"), std::string::npos) << r.out;
+}
+
+TEST(RenderInput, FlacOfUnknownLengthEndsWhereItsAudioEnds) {
+  hosttest::ScratchDir dir;
+  const std::string in =
+      write(dir, "in.flac", constantThenSilence(30000, 0.25, 30000), vsthost::SampleFormat::Int16);
+  std::vector<uint8_t> flac = bytesOf(in);
+  ASSERT_GT(flac.size(), 42u);
+  ASSERT_EQ(std::string(flac.begin(), flac.begin() + 4), "fLaC");
+  // STREAMINFO's 36-bit sample count (bytes 21..25 of the file): 0, "unknown".
+  flac[21] &= 0xf0;
+  flac[22] = flac[23] = flac[24] = flac[25] = 0;
+  putBytes(in, flac);
+  auto r = runHost({"render", TEST_PLUGIN_GOOD, in, "-o", dir.file("out.wav"), "--tail", "0.5"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(read(dir.file("out.wav")).frames(), 30000u + 24000u);
+}
+
+TEST(RenderInput, WavThatClaimsMoreDataThanItHolds) {
+  hosttest::ScratchDir dir;
+  const std::string in = write(dir, "in.wav", constantThenSilence(100, 0.25, 100));
+  std::vector<uint8_t> wav = bytesOf(in);
+  const size_t data = std::string(wav.begin(), wav.end()).find("data");
+  ASSERT_NE(data, std::string::npos);
+  for (uint32_t claim : {0x7ffffff0u, 0xffffffffu}) {
+    for (int b = 0; b < 4; ++b) wav[data + 4 + b] = static_cast<uint8_t>(claim >> (8 * b));
+    putBytes(in, wav);
+    auto r = runHost({"render", TEST_PLUGIN_GOOD, in, "-o", dir.file("out.wav"), "--tail", "0.1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read(dir.file("out.wav")).frames(), 100u + 4800u) << std::hex << claim;
+  }
+}
+
+TEST(RenderClock, FixedClockMakesRampedRendersRepeatExactly) {
+  hosttest::ScratchDir dir;
+  // The stretch noise of a moving Delay is seeded from the clock.
+  const std::vector<std::string> render = {"render", QTAP_PATH,   "--ramp", "Delay=0.2:0.8@0:2",
+                                           "--set",  "Level=0.8", "--set",  "Repeat=0.5",
+                                           "--tail", "1",         "--rate", "22050"};
+  auto with = [&](const std::string& name, bool fixed) {
+    std::vector<std::string> args = render;
+    args.insert(args.end(), {"-o", dir.file(name)});
+    if (fixed) args.push_back("--fixed-clock");
+    auto r = runHost(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return bytesOf(dir.file(name));
+  };
+  const auto fixedA = with("a.wav", true);
+  const auto fixedB = with("b.wav", true);
+  EXPECT_EQ(fixedA, fixedB);
+  const auto freeA = with("c.wav", false);
+  const auto freeB = with("d.wav", false);
+  EXPECT_NE(freeA, freeB);
+  EXPECT_EQ(freeA.size(), fixedA.size());
+}
+
+}  // namespace
