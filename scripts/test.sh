@@ -8,3 +8,5 @@ bash scripts/build.sh
 scripts/with-display.sh ctest --test-dir build --output-on-failure -j2 --timeout 900
 # The Windows DLLs: cross-built with mingw-w64 and checked under Wine.
 bash scripts/test-windows.sh
+# The LV2 bundle in lilv's tools and Ardour.
+bash scripts/test-lv2.sh
