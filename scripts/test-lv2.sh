@@ -86,6 +86,6 @@ while IFS=$'\t' read -r symbol label values; do
 done <"$work/presets"
 
 echo "== Ardour 7 (headless)"
-bash tests/lv2/ardour_check.sh "$work/in48.wav" "$work/ardour"
+bash tests/lv2/ardour_check.sh "$work/ardour"
 
 echo "test-lv2: all checks passed"
