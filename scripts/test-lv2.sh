@@ -76,12 +76,26 @@ same muted "$work/in48.wav" "-c mute 1 -c repeat 0.8 -c level 1" \
   "--set Mute=1 --set Repeat=0.8 --set Level=1"
 
 echo "== each factory preset: the LV2 preset through lv2apply, the .fxp through vst2-host"
+declare -A index
+i=0
+for symbol in delay repeat level range mute dry pan x_feed mono_out knob_dust ping_pong; do
+  index[$symbol]=$i
+  i=$((i + 1))
+done
 while IFS=$'\t' read -r symbol label values; do
   fxp=build/presets/$symbol.fxp
   [ -f "$fxp" ] || fail "no $fxp for the preset \"$label\""
   "$host" preset show "$fxp" >"$work/show"
   grep -q "\"$label\"" "$work/show" || fail "$fxp is not named \"$label\""
   grep -q "44 bytes" "$work/show" || fail "$fxp holds no 44-byte state"
+  # The same record as vst2-host saves from the VST library, but for the name
+  # (28 bytes from offset 28).
+  sets=()
+  for pair in $values; do sets+=(--set "${index[${pair%%=*}]}=${pair#*=}"); done
+  "$host" preset save build/QTAP_x64.so "$work/saved.fxp" "${sets[@]}" >/dev/null
+  cmp -s <(head -c 28 "$fxp") <(head -c 28 "$work/saved.fxp") &&
+    cmp -s <(tail -c +57 "$fxp") <(tail -c +57 "$work/saved.fxp") ||
+    fail "$fxp is not the record vst2-host saves for the same values"
   same "preset-$symbol" "$work/in48.wav" "$(printf -- '-c %s %s ' ${values//=/ })" "--preset $fxp"
 done <"$work/presets"
 
