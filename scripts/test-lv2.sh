@@ -99,6 +99,13 @@ while IFS=$'\t' read -r symbol label values; do
   same "preset-$symbol" "$work/in48.wav" "$(printf -- '-c %s %s ' ${values//=/ })" "--preset $fxp"
 done <"$work/presets"
 
+echo "== cmake --install puts the bundle where LV2 hosts look"
+cmake --install build --prefix "$work/prefix" >/dev/null
+LV2_PATH="$work/prefix/lib/lv2:/usr/lib/lv2" quiet lv2info "$uri" >"$work/installed"
+python3 tests/lv2/bundle_checks.py ports <"$work/installed" || fail "the installed bundle differs"
+[ "$(find "$work/prefix/share/quillet-k3/presets" -name '*.fxp' | wc -l)" -eq "$(wc -l <"$work/presets")" ] ||
+  fail "not every .fxp preset is installed"
+
 echo "== Ardour 7 (headless)"
 bash tests/lv2/ardour_check.sh "$work/ardour"
 
