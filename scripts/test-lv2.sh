@@ -8,7 +8,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --lv2 --tests
-[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Configured again: the LV2 headers may have arrived only now.
+if [ -f build/build.ninja ]; then
+  cmake -S . -B build >/dev/null
+else
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
 cmake --build build -j"$(nproc)" --target quillet_k3_dsp quillet_lv2_bundle QTAP_x64 vst2-host
 
 uri=urn:marrowledge:quillet-k3
