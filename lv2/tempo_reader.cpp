@@ -10,7 +10,8 @@ namespace quillet_lv2 {
 
 namespace {
 
-constexpr uint32_t pad8(uint32_t size) { return (size + 7u) & ~7u; }
+// Sizes are added in 64 bits, so a huge announced size cannot wrap around.
+constexpr uint64_t pad8(uint64_t size) { return (size + 7u) & ~uint64_t{7}; }
 
 // The value of a number atom (float, double, int or long) as a double.
 bool numberValue(const LV2_Atom* atom, const TempoUrids& u, double* value) {
@@ -43,14 +44,14 @@ bool tempoOfObject(const LV2_Atom* atom, const TempoUrids& u, double* bpm) {
   const auto* body = reinterpret_cast<const LV2_Atom_Object_Body*>(atom + 1);
   if (body->otype != u.timePosition) return false;
   bool found = false;
-  uint32_t offset = sizeof(LV2_Atom_Object_Body);
+  uint64_t offset = sizeof(LV2_Atom_Object_Body);
   const uint8_t* base = reinterpret_cast<const uint8_t*>(body);
   while (offset + sizeof(LV2_Atom_Property_Body) <= atom->size) {
     const auto* prop = reinterpret_cast<const LV2_Atom_Property_Body*>(base + offset);
     const uint32_t valueSize = prop->value.size;
     if (valueSize > atom->size - offset - sizeof(LV2_Atom_Property_Body)) break;
     if (prop->key == u.timeBeatsPerMinute && numberValue(&prop->value, u, bpm)) found = true;
-    offset += pad8(static_cast<uint32_t>(sizeof(LV2_Atom_Property_Body)) + valueSize);
+    offset += pad8(sizeof(LV2_Atom_Property_Body) + uint64_t{valueSize});
   }
   return found;
 }
@@ -76,7 +77,7 @@ bool findTempo(const LV2_Atom_Sequence* sequence, const TempoUrids& urids, float
   const uint32_t size = sequence->atom.size;
   bool found = false;
   double last = 0.0;
-  uint32_t offset = sizeof(LV2_Atom_Sequence_Body);
+  uint64_t offset = sizeof(LV2_Atom_Sequence_Body);
   while (offset + sizeof(LV2_Atom_Event) <= size) {
     const auto* event = reinterpret_cast<const LV2_Atom_Event*>(base + offset);
     const uint32_t bodySize = event->body.size;
@@ -86,7 +87,7 @@ bool findTempo(const LV2_Atom_Sequence* sequence, const TempoUrids& urids, float
       last = value;
       found = true;
     }
-    offset += pad8(static_cast<uint32_t>(sizeof(LV2_Atom_Event)) + bodySize);
+    offset += pad8(sizeof(LV2_Atom_Event) + uint64_t{bodySize});
   }
   if (!found) return false;
   *bpm = std::isfinite(last) && last > 0.0 && last < 1e30 ? static_cast<float>(last) : 0.0f;

@@ -245,6 +245,15 @@ TEST(Lv2Dsp, SequenceAnnouncingMoreThanItHoldsIsReadNoFurther) {
   x.run(16);
   EXPECT_EQ(x.hostTempo, 100.0f);
   x.sendPosition(140.0f);
+  // The tempo property (after the speed property) claims a value larger than
+  // its object.
+  uint8_t* bytes = reinterpret_cast<uint8_t*>(x.sequence());
+  auto* property = reinterpret_cast<LV2_Atom_Property_Body*>(bytes + 64);
+  ASSERT_EQ(property->key, x.urids.id(LV2_TIME__beatsPerMinute));
+  property->value.size = 0xfffffff0u;
+  x.run(16);
+  EXPECT_EQ(x.hostTempo, 100.0f);
+  x.sendPosition(140.0f);
   x.sequence()->atom.size = 4;  // shorter than a sequence body
   x.run(16);
   EXPECT_EQ(x.hostTempo, 100.0f);
