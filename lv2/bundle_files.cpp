@@ -67,7 +67,7 @@ std::string presetUri(const FactoryPreset& p) {
 }
 
 std::string controlPort(int index) {
-  const QuilletParamSpec& p = kQuilletParams[index];
+  const auto& p = kQuilletParams[index];
   std::string t = "[\n    a lv2:InputPort , lv2:ControlPort ;\n";
   t += "    lv2:index " + std::to_string(index) + " ;\n";
   t += "    lv2:symbol " + quoted(p.symbol) + " ;\n";
