@@ -38,12 +38,24 @@ for i in "${!values[@]}"; do sets+=(--set "$i=${values[$i]}"); done
   -o "$work/vst.wav" --block "$block" --format float "${sets[@]}" >/dev/null
 
 # Ardour's settings, caches and session stay inside the work folder.
+# Debian's ardour7-lua itself sometimes dies of a signal (a segfault or a heap
+# check) while it sets up or closes a session, with Ardour's own plug-ins as
+# well: a run killed by a signal is repeated, up to three times.
 run_ardour() {
-  env HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" \
-    XDG_DATA_HOME="$work/data" K3_MODE="$1" K3_SESSION_DIR="$work/session" \
-    K3_EXPORT_DIR="$work/export" K3_BLOCK="$block" K3_FRAMES="$frames" \
-    K3_VALUES="${values[*]}" timeout 300 ardour7-lua "$here/ardour/session.lua" \
-    >"$work/$1.log" 2>&1 || fail "ardour7-lua ($1) failed: $(tail -5 "$work/$1.log")"
+  local attempt status
+  for attempt in 1 2 3; do
+    [ "$1" = reload ] || rm -rf "$work/session"
+    rm -f "$work/export/export.wav"
+    status=0
+    env HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" \
+      XDG_DATA_HOME="$work/data" K3_MODE="$1" K3_SESSION_DIR="$work/session" \
+      K3_EXPORT_DIR="$work/export" K3_BLOCK="$block" K3_FRAMES="$frames" \
+      K3_VALUES="${values[*]}" timeout 300 ardour7-lua "$here/ardour/session.lua" \
+      >"$work/$1.log" 2>&1 || status=$?
+    [ "$status" -gt 128 ] && [ "$status" -ne 137 ] || break
+    echo "   ardour7-lua ($1) died of signal $((status - 128)), attempt $attempt"
+  done
+  [ "$status" -eq 0 ] || fail "ardour7-lua ($1) failed ($status): $(tail -5 "$work/$1.log")"
   grep -q "^k3 exported" "$work/$1.log" || fail "no export ($1): $(tail -5 "$work/$1.log")"
   mv "$work/export/export.wav" "$work/$1.wav"
 }
