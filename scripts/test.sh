@@ -12,3 +12,5 @@ bash scripts/test-windows.sh
 bash scripts/test-tsan.sh
 # The packages: .deb installed and scanned by Ardour's scanner, removed; the Windows .zip.
 bash scripts/test-package.sh
+# The LV2 bundle in lilv's tools and Ardour.
+bash scripts/test-lv2.sh

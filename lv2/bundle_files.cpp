@@ -1,0 +1,229 @@
+// Build-time generator of the LV2 bundle's Turtle files and the factory .fxp
+// presets, from the declared parameter table and preset list, so names,
+// order, defaults and kinds are those of the VST build.
+//   quillet_bundle_files BUNDLE_DIR FXP_DIR
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "framework/factory_presets.h"
+#include "framework/quillet_params.h"
+#include "lv2/lv2_ports.h"
+
+#ifndef QUILLET_VERSION_MINOR
+#define QUILLET_VERSION_MINOR 0
+#endif
+#ifndef QUILLET_VERSION_MICRO
+#define QUILLET_VERSION_MICRO 0
+#endif
+
+using namespace quillet_lv2;
+
+namespace {
+
+constexpr char kDspBinary[] = "quillet_k3_dsp.so";
+constexpr char kUiBinary[] = "quillet_k3_ui.so";
+constexpr char kPluginFile[] = "quillet-k3.ttl";
+constexpr char kPresetFile[] = "presets.ttl";
+
+const char* kPrefixes =
+    "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+    "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+    "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+    "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
+    "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
+    "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix time: <http://lv2plug.in/ns/ext/time#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
+    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+    "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
+
+// A Turtle string literal.
+std::string quoted(const char* text) {
+  std::string out = "\"";
+  for (const char* c = text; *c; ++c) {
+    if (*c == '"' || *c == '\\') out += '\\';
+    out += *c;
+  }
+  return out + "\"";
+}
+
+// A decimal literal that reads back as the same single-precision value.
+std::string number(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+  std::string out = text;
+  if (out.find_first_of(".en") == std::string::npos) out += ".0";
+  return out;
+}
+
+std::string uri(const std::string& text) { return "<" + text + ">"; }
+
+std::string presetUri(const FactoryPreset& p) {
+  return uri(std::string(kPresetUriPrefix) + p.symbol);
+}
+
+std::string controlPort(int index) {
+  const auto& p = kQuilletParams[index];
+  std::string t = "[\n    a lv2:InputPort , lv2:ControlPort ;\n";
+  t += "    lv2:index " + std::to_string(index) + " ;\n";
+  t += "    lv2:symbol " + quoted(p.symbol) + " ;\n";
+  t += "    lv2:name " + quoted(p.name) + " ;\n";
+  t += "    lv2:default " + number(p.defaultValue) + " ;\n";
+  t += "    lv2:minimum 0.0 ;\n    lv2:maximum 1.0";
+  if (p.kind == ParamKind::Switch) t += " ;\n    lv2:portProperty lv2:toggled";
+  if (p.kind == ParamKind::ThreeWay) {
+    // 0, 0.5 and 1 each fall inside one position of the switch.
+    static const char* kValues[3] = {"0.0", "0.5", "1.0"};
+    t += " ;\n    lv2:portProperty lv2:enumeration ;\n    lv2:scalePoint";
+    for (int k = 0; k < 3; ++k)
+      t += std::string(k ? " ," : "") + " [\n      rdfs:label " + quoted(p.positionNames[k]) +
+           " ;\n      rdf:value " + kValues[k] + "\n    ]";
+  }
+  return t + "\n  ]";
+}
+
+std::string pluginDescription() {
+  std::string t = kPrefixes;
+  const std::string plugin = uri(kPluginUri);
+  t += uri(std::string(kPluginUri) + "#project") +
+       "\n  a doap:Project ;\n  doap:name \"Quillet K3\" ;\n"
+       "  doap:maintainer [\n    foaf:name \"Marrow Ledge\"\n  ] .\n\n";
+  t += plugin + "\n  a lv2:Plugin , lv2:DelayPlugin ;\n";
+  t += "  doap:name \"Quillet K3\" ;\n";
+  t += "  lv2:project " + uri(std::string(kPluginUri) + "#project") + " ;\n";
+  t += "  doap:license " + uri(std::string(kPluginUri) + "#license") + " ;\n";
+  t += "  doap:maintainer [\n    foaf:name \"Marrow Ledge\"\n  ] ;\n";
+  t += "  rdfs:comment \"A stereo tape-style echo: two feedback lines of up to 2.6 seconds, "
+       "filtered and saturated, with cross-feed and ping-pong routing.\" ;\n";
+  t += "  lv2:minorVersion " + std::to_string(QUILLET_VERSION_MINOR) + " ;\n";
+  t += "  lv2:microVersion " + std::to_string(QUILLET_VERSION_MICRO) + " ;\n";
+  t += "  lv2:binary " + uri(kDspBinary) + " ;\n";
+  t += "  lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n";
+  t += "  ui:ui " + uri(kUiUri) + " ;\n";
+  t += "  lv2:port ";
+  for (int i = 0; i < kNumQuilletParams; ++i) t += controlPort(i) + " , ";
+  const struct {
+    uint32_t index;
+    const char* kind;
+    const char* symbol;
+    const char* name;
+  } audio[] = {{kPortInL, "lv2:InputPort", "in_l", "Left In"},
+               {kPortInR, "lv2:InputPort", "in_r", "Right In"},
+               {kPortOutL, "lv2:OutputPort", "out_l", "Left Out"},
+               {kPortOutR, "lv2:OutputPort", "out_r", "Right Out"}};
+  for (const auto& a : audio)
+    t += "[\n    a " + std::string(a.kind) + " , lv2:AudioPort ;\n    lv2:index " +
+         std::to_string(a.index) + " ;\n    lv2:symbol " + quoted(a.symbol) + " ;\n    lv2:name " +
+         quoted(a.name) + "\n  ] , ";
+  t += "[\n    a lv2:InputPort , atom:AtomPort ;\n    lv2:index " + std::to_string(kPortControl) +
+       " ;\n    lv2:symbol \"control\" ;\n    lv2:name \"Control\" ;\n"
+       "    atom:bufferType atom:Sequence ;\n    atom:supports time:Position ;\n"
+       "    lv2:designation lv2:control ;\n    lv2:portProperty lv2:connectionOptional\n  ] , ";
+  t += "[\n    a lv2:OutputPort , lv2:ControlPort ;\n    lv2:index " +
+       std::to_string(kPortHostTempo) +
+       " ;\n    lv2:symbol \"host_tempo\" ;\n    lv2:name \"Host Tempo\" ;\n"
+       "    lv2:default 0.0 ;\n    lv2:minimum 0.0 ;\n    lv2:maximum 1000.0 ;\n"
+       "    units:unit units:bpm\n  ] .\n\n";
+  t += uri(kUiUri) + "\n  a ui:X11UI ;\n  ui:binary " + uri(kUiBinary) + " ;\n";
+  t += "  lv2:requiredFeature ui:idleInterface , ui:parent ;\n";
+  t += "  lv2:optionalFeature ui:resize , ui:touch ;\n";
+  t += "  lv2:extensionData ui:idleInterface ;\n";
+  t += "  ui:portNotification [\n    ui:plugin " + plugin +
+       " ;\n    lv2:symbol \"host_tempo\" ;\n    ui:protocol ui:floatProtocol\n  ] .\n";
+  return t;
+}
+
+std::string manifest() {
+  std::string t = kPrefixes;
+  t += uri(kPluginUri) + "\n  a lv2:Plugin ;\n  lv2:binary " + uri(kDspBinary) +
+       " ;\n  rdfs:seeAlso " + uri(kPluginFile) + " .\n\n";
+  t += uri(kUiUri) + "\n  a ui:X11UI ;\n  ui:binary " + uri(kUiBinary) + " ;\n  rdfs:seeAlso " +
+       uri(kPluginFile) + " .\n";
+  for (const FactoryPreset& p : kFactoryPresets)
+    t += "\n" + presetUri(p) + "\n  a pset:Preset ;\n  lv2:appliesTo " + uri(kPluginUri) +
+         " ;\n  rdfs:seeAlso " + uri(kPresetFile) + " .\n";
+  return t;
+}
+
+std::string presets() {
+  std::string t = kPrefixes;
+  for (const FactoryPreset& p : kFactoryPresets) {
+    t += presetUri(p) + "\n  a pset:Preset ;\n  lv2:appliesTo " + uri(kPluginUri) +
+         " ;\n  rdfs:label " + quoted(p.name) + " ;\n  lv2:port ";
+    for (int i = 0; i < kNumQuilletParams; ++i)
+      t += std::string(i ? " , " : "") + "[\n    lv2:symbol " + quoted(kQuilletParams[i].symbol) +
+           " ;\n    pset:value " + number(p.values[i]) + "\n  ]";
+    t += " .\n\n";
+  }
+  return t;
+}
+
+void bigEndian(std::vector<uint8_t>& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
+}
+
+uint32_t code(const char (&c)[5]) {
+  return static_cast<uint32_t>(c[0]) << 24 | static_cast<uint32_t>(c[1]) << 16 |
+         static_cast<uint32_t>(c[2]) << 8 | static_cast<uint32_t>(c[3]);
+}
+
+// A program preset holding the effect's 44-byte chunk (eleven little-endian
+// floats), named for the host's preset list.
+std::vector<uint8_t> fxp(const FactoryPreset& p) {
+  std::vector<uint8_t> out;
+  bigEndian(out, code("CcnK"));
+  bigEndian(out, 0);  // byte size, patched below
+  bigEndian(out, code("FPCh"));
+  bigEndian(out, 1);             // format version
+  bigEndian(out, code("QTAP"));  // the effect's unique ID
+  bigEndian(out, 1);             // the effect's version
+  bigEndian(out, 0);             // the effect declares no programs
+  char name[28] = {};
+  std::strncpy(name, p.name, sizeof name - 1);
+  out.insert(out.end(), name, name + sizeof name);
+  bigEndian(out, 4 * kNumQuilletParams);
+  for (float v : p.values) {
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(bits >> shift));
+  }
+  const uint32_t size = static_cast<uint32_t>(out.size() - 8);
+  for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<uint8_t>(size >> (24 - 8 * i));
+  return out;
+}
+
+bool writeFile(const std::string& path, const void* data, size_t size) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) {
+    std::fprintf(stderr, "quillet_bundle_files: cannot write %s\n", path.c_str());
+    return false;
+  }
+  const bool ok = std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && ok;
+}
+
+bool writeText(const std::string& path, const std::string& text) {
+  return writeFile(path, text.data(), text.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: quillet_bundle_files BUNDLE_DIR FXP_DIR\n");
+    return 2;
+  }
+  const std::string bundle = argv[1], fxpDir = argv[2];
+  bool ok = writeText(bundle + "/manifest.ttl", manifest()) &&
+            writeText(bundle + "/" + kPluginFile, pluginDescription()) &&
+            writeText(bundle + "/" + kPresetFile, presets());
+  for (const FactoryPreset& p : kFactoryPresets) {
+    const std::vector<uint8_t> bytes = fxp(p);
+    ok = ok && writeFile(fxpDir + "/" + p.symbol + ".fxp", bytes.data(), bytes.size());
+  }
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,23 @@
+// Port numbers of the LV2 plug-in. The eleven parameters come first, with the
+// port index equal to the parameter index; hosts and the UI rely on this order.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/quillet_params.h"
+
+namespace quillet_lv2 {
+
+constexpr uint32_t kPortInL = kNumQuilletParams;  // 11
+constexpr uint32_t kPortInR = kPortInL + 1;
+constexpr uint32_t kPortOutL = kPortInL + 2;
+constexpr uint32_t kPortOutR = kPortInL + 3;
+constexpr uint32_t kPortControl = kPortInL + 4;    // atom sequence with the host's time:Position
+constexpr uint32_t kPortHostTempo = kPortInL + 5;  // the last tempo seen, 0 without one
+constexpr uint32_t kNumPorts = kPortInL + 6;
+
+constexpr char kPluginUri[] = "urn:marrowledge:quillet-k3";
+constexpr char kUiUri[] = "urn:marrowledge:quillet-k3#ui";
+constexpr char kPresetUriPrefix[] = "urn:marrowledge:quillet-k3#preset-";
+
+}  // namespace quillet_lv2

@@ -1,0 +1,126 @@
+#include "lv2/quillet_lv2_instance.h"
+
+#include <lv2/urid/urid.h>
+
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "vst/audio_effect.h"
+
+// Defined by the effect (framework/quillet.cpp); null when it cannot be made.
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
+
+namespace quillet_lv2 {
+
+namespace {
+
+uint32_t bitsOf(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+// The shortest echo, 30 ms, must be at least one sample long.
+bool usableRate(double rate) { return std::isfinite(rate) && rate * 0.03 >= 1.0 && rate <= 1e7; }
+
+const LV2_URID_Map* findMap(const LV2_Feature* const* features) {
+  if (!features) return nullptr;
+  for (const LV2_Feature* const* f = features; *f; ++f)
+    if ((*f)->URI && std::strcmp((*f)->URI, LV2_URID__map) == 0)
+      return static_cast<const LV2_URID_Map*>((*f)->data);
+  return nullptr;
+}
+
+}  // namespace
+
+QuilletLv2Instance* QuilletLv2Instance::create(double sampleRate,
+                                               const LV2_Feature* const* features) {
+  if (!usableRate(sampleRate)) return nullptr;
+  // No host callback: the effect's requests to a host are skipped.
+  AudioEffect* effect = createEffectInstance(nullptr);
+  if (!effect) return nullptr;
+  auto* instance = new (std::nothrow) QuilletLv2Instance(effect, static_cast<float>(sampleRate));
+  if (!instance) {
+    delete effect;
+    return nullptr;
+  }
+  instance->haveUrids = instance->urids.mapAll(findMap(features));
+  return instance;
+}
+
+QuilletLv2Instance::QuilletLv2Instance(AudioEffect* effect, float rate)
+    : effect(effect), rate(rate) {
+  for (int i = 0; i < kNumQuilletParams; ++i) lastSeen[i] = bitsOf(effect->getParameter(i));
+  effect->setSampleRate(rate);
+}
+
+QuilletLv2Instance::~QuilletLv2Instance() = default;
+
+void QuilletLv2Instance::connectPort(uint32_t port, void* data) {
+  if (port < kNumQuilletParams) {
+    controls[port] = static_cast<const float*>(data);
+    return;
+  }
+  switch (port) {
+    case kPortInL:
+      audioIn[0] = static_cast<const float*>(data);
+      break;
+    case kPortInR:
+      audioIn[1] = static_cast<const float*>(data);
+      break;
+    case kPortOutL:
+      audioOut[0] = static_cast<float*>(data);
+      break;
+    case kPortOutR:
+      audioOut[1] = static_cast<float*>(data);
+      break;
+    case kPortControl:
+      control = static_cast<const LV2_Atom_Sequence*>(data);
+      break;
+    case kPortHostTempo:
+      hostTempoOut = static_cast<float*>(data);
+      break;
+    default:
+      break;
+  }
+}
+
+void QuilletLv2Instance::storeChangedControls() {
+  for (int i = 0; i < kNumQuilletParams; ++i) {
+    if (!controls[i]) continue;
+    const float value = *controls[i];
+    const uint32_t bits = bitsOf(value);
+    if (bits == lastSeen[i]) continue;
+    lastSeen[i] = bits;
+    effect->setParameter(i, value);
+  }
+}
+
+void QuilletLv2Instance::activate() {
+  storeChangedControls();
+  effect->setSampleRate(rate);
+}
+
+void QuilletLv2Instance::run(uint32_t frames) {
+  storeChangedControls();
+  float bpm = 0.0f;
+  if (haveUrids && findTempo(control, urids, &bpm)) hostTempo = bpm;
+  if (hostTempoOut) *hostTempoOut = hostTempo;
+  if (!audioIn[0] || !audioIn[1] || !audioOut[0] || !audioOut[1]) return;
+  // The engine reads both inputs of a frame before it writes either output,
+  // so the host may hand the same buffers in and out.
+  float* inputs[2] = {const_cast<float*>(audioIn[0]), const_cast<float*>(audioIn[1])};
+  float* outputs[2] = {audioOut[0], audioOut[1]};
+  constexpr uint32_t kMaxFrames = 1u << 30;
+  while (frames > 0) {
+    const uint32_t n = frames < kMaxFrames ? frames : kMaxFrames;
+    effect->processReplacing(inputs, outputs, static_cast<VstInt32>(n));
+    frames -= n;
+    if (frames == 0) break;
+    for (float*& p : inputs) p += n;
+    for (float*& p : outputs) p += n;
+  }
+}
+
+}  // namespace quillet_lv2

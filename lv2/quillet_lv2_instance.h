@@ -1,0 +1,53 @@
+// One LV2 instance of Quillet K3: drives the same effect object the VST 2.4
+// library hands out, exactly as a VST host would, from the LV2 ports.
+#pragma once
+
+#include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "framework/quillet_params.h"
+#include "lv2/lv2_ports.h"
+#include "lv2/tempo_reader.h"
+
+class AudioEffect;
+
+namespace quillet_lv2 {
+
+class QuilletLv2Instance {
+ public:
+  // Null when the rate is unusable or the effect cannot be made. The delay
+  // memory for the rate is taken here.
+  static QuilletLv2Instance* create(double sampleRate, const LV2_Feature* const* features);
+  ~QuilletLv2Instance();
+
+  void connectPort(uint32_t port, void* data);
+  // A fresh start: the connected control ports' values are stored, then the
+  // echo is set up anew for them (empty lines at their delay length, smoothed
+  // values on target), as a VST host that sets parameters before the rate.
+  void activate();
+  // Realtime: stores the control ports that changed, in index order, reads the
+  // tempo, then processes the block. Allocates nothing.
+  void run(uint32_t frames);
+
+ private:
+  QuilletLv2Instance(AudioEffect* effect, float rate);
+  // Stores each connected control port whose value is not the last one seen.
+  void storeChangedControls();
+
+  std::unique_ptr<AudioEffect> effect;
+  float rate;
+  const float* controls[kNumQuilletParams] = {};
+  uint32_t lastSeen[kNumQuilletParams] = {};  // bit patterns, so a NaN is stored once
+  const float* audioIn[2] = {};
+  float* audioOut[2] = {};
+  const LV2_Atom_Sequence* control = nullptr;
+  float* hostTempoOut = nullptr;
+  TempoUrids urids;
+  bool haveUrids = false;
+  float hostTempo = 0.0f;
+};
+
+}  // namespace quillet_lv2

@@ -1,0 +1,49 @@
+// The factory preset list: what the bundle generator and the .fxp files
+// rely on, and what each kind of parameter can hold.
+#include "framework/factory_presets.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace {
+
+TEST(FactoryPresets, NamesAndSymbolsFitTheirFiles) {
+  std::set<std::string> symbols, names;
+  for (const FactoryPreset& p : kFactoryPresets) {
+    // A program name in an .fxp holds 27 characters and a NUL.
+    EXPECT_LE(std::strlen(p.name), 27u) << p.name;
+    EXPECT_GT(std::strlen(p.name), 0u);
+    for (const char* c = p.name; *c; ++c) EXPECT_TRUE(*c != '"' && *c != '\\') << p.name;
+    // The symbol ends a preset URI and names a file.
+    ASSERT_GT(std::strlen(p.symbol), 0u);
+    for (const char* c = p.symbol; *c; ++c)
+      EXPECT_TRUE(std::islower(static_cast<unsigned char>(*c)) || *c == '_') << p.symbol;
+    EXPECT_TRUE(symbols.insert(p.symbol).second) << "twice: " << p.symbol;
+    EXPECT_TRUE(names.insert(p.name).second) << "twice: " << p.name;
+  }
+  EXPECT_GE(kNumFactoryPresets, 5);
+}
+
+TEST(FactoryPresets, ValuesSuitEachParameterKind) {
+  for (const FactoryPreset& p : kFactoryPresets) {
+    for (int i = 0; i < kNumQuilletParams; ++i) {
+      const float v = p.values[i];
+      EXPECT_TRUE(v >= 0.0f && v <= 1.0f) << p.name << " " << kQuilletParams[i].name;
+      if (kQuilletParams[i].kind == ParamKind::Switch) {
+        EXPECT_TRUE(v == 0.0f || v == 1.0f) << p.name << " " << kQuilletParams[i].name;
+      }
+      if (kQuilletParams[i].kind == ParamKind::ThreeWay) {
+        EXPECT_TRUE(v == 0.0f || v == 0.5f || v == 1.0f) << p.name << " " << kQuilletParams[i].name;
+      }
+    }
+    // A factory preset that mutes the echo would be no echo at all.
+    EXPECT_EQ(p.values[kParamMute], 0.0f) << p.name;
+    EXPECT_GT(p.values[kParamLevel], 0.0f) << p.name;
+  }
+}
+
+}  // namespace
