@@ -22,6 +22,7 @@ QuilletLv2Ui::QuilletLv2Ui(const UiHostPorts& host)
     : effect(new PortProxyEffect(host)), editor(new QuilletGUI(effect.get())) {}
 
 QuilletLv2Ui::~QuilletLv2Ui() {
+  keys.reset();
   // Closing destroys the window, unless the host's went first and took it.
   editor->close();
 }
@@ -46,10 +47,9 @@ std::unique_ptr<QuilletLv2Ui> QuilletLv2Ui::create(LV2UI_Write_Function write,
       resize && resize->ui_resize && size)
     resize->ui_resize(resize->handle, size->right - size->left, size->bottom - size->top);
 
-  if (widget) {
-    const uintptr_t handle = ui->editor->getFrame()->getPlatformWindow()->nativeHandle();
-    *widget = reinterpret_cast<LV2UI_Widget>(handle);
-  }
+  const uintptr_t handle = ui->editor->getFrame()->getPlatformWindow()->nativeHandle();
+  if (widget) *widget = reinterpret_cast<LV2UI_Widget>(handle);
+  ui->keys = X11KeyReader::watch(handle);
   return ui;
 }
 
@@ -71,6 +71,15 @@ bool QuilletLv2Ui::windowGone() const {
 
 int QuilletLv2Ui::idle() {
   if (windowGone()) return 1;
+  if (keys) {
+    // As a VST host's key requests: the focused knob takes the arrow keys.
+    keys->read([this](VstKeyCode& key, bool down) {
+      if (down)
+        editor->onKeyDown(key);
+      else
+        editor->onKeyUp(key);
+    });
+  }
   editor->idle();
   return windowGone() ? 1 : 0;
 }

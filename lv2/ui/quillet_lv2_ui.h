@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "lv2/ui/port_proxy_effect.h"
+#include "lv2/ui/x11_key_reader.h"
 
 class QuilletGUI;
 
@@ -37,6 +38,7 @@ class QuilletLv2Ui {
   // Owns the editor: deleting the effect deletes the panel.
   std::unique_ptr<PortProxyEffect> effect;
   QuilletGUI* editor = nullptr;
+  std::unique_ptr<X11KeyReader> keys;  // null if keys cannot be read: the rest works
 };
 
 }  // namespace lv2ui

@@ -202,6 +202,17 @@ TEST_F(Lv2Ui, DragOnDelayWritesTheDraggedValueInsideATouch) {
   expectWritesInsideTouch();
 }
 
+TEST_F(Lv2Ui, ArrowKeysStepTheKnobThatWasClickedAndTabMovesOn) {
+  click(100, 90);  // Delay takes the focus; a click without a move changes nothing
+  EXPECT_TRUE(writes().empty());
+  std::vector<std::string> args = {"key", "Up", "key", "shift+Up", "key", "Tab", "key", "Right"};
+  ASSERT_TRUE(host->drive(args)) << "xdotool failed or did not finish";
+  EXPECT_NEAR(lastWrite(0), 0.11f, 1e-6f);  // a tenth, then a hundredth with Shift
+  EXPECT_NEAR(lastWrite(1), 0.1f, 1e-6f);   // Tab: the next knob, Repeat
+  EXPECT_EQ(gestureOf(0), "t+ t- t+ w t- t+ w t- ");
+  expectWritesInsideTouch();
+}
+
 TEST_F(Lv2Ui, NoteKeySetsDelayAndRangeFromTheHostTempo) {
   host->portEvent(kTempoPort, 120.0f);
   click(405 + 15, 237);  // quarter note, normal: 500 ms
