@@ -74,9 +74,16 @@ class Lv2Ui : public ::testing::Test {
     return differing;
   }
 
+  // The UI draws at its idle calls: on a loaded machine the picture may take
+  // a while, so keep idling until it matches or five seconds have passed.
   void expectPicture(const std::string& name) {
     std::string where;
-    EXPECT_EQ(pixelsDifferingFrom(name, &where), 0) << name << ": first difference at " << where;
+    int differing = pixelsDifferingFrom(name, &where);
+    for (int i = 0; i < 50 && differing != 0; ++i) {
+      host->idleFor(100);
+      differing = pixelsDifferingFrom(name, &where);
+    }
+    EXPECT_EQ(differing, 0) << name << ": first difference at " << where;
   }
 
   // Write and touch calls for `port`, in order, as text: "t+" touch on,
