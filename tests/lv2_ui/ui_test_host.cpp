@@ -19,10 +19,14 @@ namespace {
 // Xvfb resets itself whenever its last client goes, and a connection made
 // during the reset fails: one connection held until the process ends keeps
 // the server up between tests that each open and close their own.
-void keepDisplayUp() {
-  static Display* const keeper = XOpenDisplay(nullptr);
-  (void)keeper;
-}
+struct DisplayKeeper {
+  Display* display = XOpenDisplay(nullptr);
+  ~DisplayKeeper() {
+    if (display) XCloseDisplay(display);
+  }
+};
+
+void keepDisplayUp() { static DisplayKeeper keeper; }
 
 }  // namespace
 
