@@ -49,6 +49,11 @@ class PlatformWindow {
   virtual MouseState pollMouse() = 0;
   // The live pointer state, leaving queued events alone.
   virtual MouseState queryMouse() = 0;
+  // The system's handle of the window (an X11 window id), for hosts that
+  // embed it; 0 when there is none.
+  virtual uintptr_t nativeHandle() const { return 0; }
+  // True once the window has been destroyed from outside, with the host's.
+  virtual bool isGone() const { return false; }
 };
 
 // Makes the frame's child window inside `parent` (the host's window); null when

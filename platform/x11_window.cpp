@@ -56,6 +56,8 @@ class X11Window : public VSTGUI::PlatformWindow {
   void present(const VSTGUI::PixelView& image, const CRect& area) override;
   MouseState pollMouse() override;
   MouseState queryMouse() override;
+  uintptr_t nativeHandle() const override { return window; }
+  bool isGone() const override { return windowGone; }
 
  private:
   X11Window() = default;

@@ -1,0 +1,19 @@
+#!/bin/sh
+# The UI library exports lv2ui_descriptor and nothing else, needs no C++
+# run-time of the user's system, and holds none of the engine's code.
+set -eu
+lib=$1
+exports=$(nm -D --defined-only "$lib" | awk '{print $3}' | sort)
+if [ "$exports" != "lv2ui_descriptor" ]; then
+  echo "unexpected exports: $exports" >&2
+  exit 1
+fi
+if readelf -d "$lib" | grep -E 'NEEDED.*(libstdc\+\+|libgcc_s)'; then
+  echo "depends on the system's C++ run-time" >&2
+  exit 1
+fi
+if nm -C "$lib" | grep -E 'Quillet::|BrindleFX::|resizeDelayLines|processReplacingEngine'; then
+  echo "engine or effect code linked in" >&2
+  exit 1
+fi
+echo "ok: $lib"

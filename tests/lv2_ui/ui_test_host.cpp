@@ -1,0 +1,177 @@
+#include "tests/lv2_ui/ui_test_host.h"
+
+#include <X11/Xlib.h>
+#include <dlfcn.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <thread>
+
+extern char** environ;
+
+namespace lv2uitest {
+
+namespace {
+
+// Xvfb resets itself whenever its last client goes, and a connection made
+// during the reset fails: one connection held until the process ends keeps
+// the server up between tests that each open and close their own.
+struct DisplayKeeper {
+  Display* display = XOpenDisplay(nullptr);
+  ~DisplayKeeper() {
+    if (display) XCloseDisplay(display);
+  }
+};
+
+void keepDisplayUp() { static DisplayKeeper keeper; }
+
+}  // namespace
+
+std::unique_ptr<UiTestHost> UiTestHost::open(const std::string& path, const std::string& uri,
+                                             const HostOffers& offers, std::string* error) {
+  keepDisplayUp();
+  std::unique_ptr<UiTestHost> host(new UiTestHost());
+  host->library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!host->library) {
+    *error = dlerror();
+    return nullptr;
+  }
+  auto entry = reinterpret_cast<LV2UI_DescriptorFunction>(dlsym(host->library, "lv2ui_descriptor"));
+  if (!entry) {
+    *error = "no lv2ui_descriptor in " + path;
+    return nullptr;
+  }
+  for (uint32_t i = 0; const LV2UI_Descriptor* d = entry(i); ++i)
+    if (d->URI && uri == d->URI) host->descriptor = d;
+  if (!host->descriptor) {
+    *error = "no UI " + uri + " in " + path;
+    return nullptr;
+  }
+  if (host->descriptor->extension_data)
+    host->idleInterface = static_cast<const LV2UI_Idle_Interface*>(
+        host->descriptor->extension_data(LV2_UI__idleInterface));
+
+  host->hostWindow = vsthost::X11HostWindow::create(586, 385, "LV2 UI test host", error);
+  if (!host->hostWindow) return nullptr;
+
+  host->resizeFeature = LV2UI_Resize{host.get(), &UiTestHost::resize};
+  host->touchFeature = LV2UI_Touch{host.get(), &UiTestHost::touch};
+  const LV2_Feature parent{LV2_UI__parent, host->hostWindow->parentHandle()};
+  const LV2_Feature idle{LV2_UI__idleInterface, nullptr};
+  const LV2_Feature resize{LV2_UI__resize, &host->resizeFeature};
+  const LV2_Feature touch{LV2_UI__touch, &host->touchFeature};
+  std::vector<const LV2_Feature*> features;
+  if (offers.parent) features.push_back(&parent);
+  features.push_back(&idle);
+  if (offers.resize) features.push_back(&resize);
+  if (offers.touch) features.push_back(&touch);
+  features.push_back(nullptr);
+
+  host->handle = host->descriptor->instantiate(host->descriptor, "urn:marrowledge:quillet-k3", "",
+                                               &UiTestHost::write, host.get(), &host->uiWidget,
+                                               features.data());
+  if (!host->handle) {
+    *error = "instantiate answered null";
+    return nullptr;
+  }
+  host->idleFor(300);
+  host->hostWindow->origin(&host->originX, &host->originY);
+  return host;
+}
+
+UiTestHost::~UiTestHost() {
+  cleanup();
+  hostWindow.reset();
+  if (library) dlclose(library);
+}
+
+void UiTestHost::cleanup() {
+  if (handle) descriptor->cleanup(handle);
+  handle = nullptr;
+}
+
+void UiTestHost::write(LV2UI_Controller controller, uint32_t port, uint32_t size, uint32_t protocol,
+                       const void* buffer) {
+  HostCall call{HostCall::kWrite};
+  call.port = port;
+  call.size = size;
+  call.protocol = protocol;
+  if (buffer && size == sizeof(float)) std::memcpy(&call.value, buffer, sizeof(float));
+  static_cast<UiTestHost*>(controller)->recorded.push_back(call);
+}
+
+int UiTestHost::resize(LV2UI_Feature_Handle handle, int width, int height) {
+  HostCall call{HostCall::kResize};
+  call.width = width;
+  call.height = height;
+  static_cast<UiTestHost*>(handle)->recorded.push_back(call);
+  return 0;
+}
+
+void UiTestHost::touch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed) {
+  HostCall call{HostCall::kTouch};
+  call.port = port;
+  call.grabbed = grabbed;
+  static_cast<UiTestHost*>(handle)->recorded.push_back(call);
+}
+
+void UiTestHost::portEvent(uint32_t port, float value) {
+  portEventRaw(port, sizeof value, 0, &value);
+}
+
+void UiTestHost::portEventRaw(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
+  if (handle && descriptor->port_event) descriptor->port_event(handle, port, size, format, buffer);
+}
+
+int UiTestHost::idle() {
+  if (!handle || !idleInterface) return 1;
+  return idleInterface->idle(handle);
+}
+
+void UiTestHost::idleFor(int milliseconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < end) {
+    idle();
+    hostWindow->pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+  }
+}
+
+bool UiTestHost::drive(const std::vector<std::string>& args) {
+  std::vector<std::string> copy = args;
+  std::vector<char*> argv;
+  static std::string program = "xdotool";
+  argv.push_back(program.data());
+  for (std::string& a : copy) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ) != 0) return false;
+  int status = 0;
+  bool done = false;
+  // A host keeps idling its UIs meanwhile; a press runs the control's
+  // tracking loop inside one idle call until the button is released.
+  for (int i = 0; i < 1000 && !done; ++i) {
+    idle();
+    hostWindow->pump();
+    done = waitpid(pid, &status, WNOHANG) == pid;
+    if (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (!done) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  idleFor(200);
+  return done && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::vector<std::string> UiTestHost::move(int x, int y) const {
+  // A synced move waits until the pointer has moved, so it would wait for
+  // ever if the pointer were already there: step next to the target first.
+  const std::string sx = std::to_string(originX + x), sy = std::to_string(originY + y);
+  return {"mousemove", sx, std::to_string(originY + y + 1), "mousemove", "--sync", sx, sy};
+}
+
+}  // namespace lv2uitest

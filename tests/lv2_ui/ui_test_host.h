@@ -1,0 +1,79 @@
+// A small LV2 UI host for tests: loads the built UI library, finds its
+// descriptor by URI, embeds it in an X11 window of its own and records what
+// the UI sends back (port writes, touch gestures, size requests).
+#pragma once
+
+#include <lv2/ui/ui.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/x11_host_window.h"
+
+namespace lv2uitest {
+
+struct HostCall {
+  enum Kind { kWrite, kTouch, kResize } kind;
+  uint32_t port = 0;          // write, touch
+  float value = 0.0f;         // write: the float written
+  uint32_t size = 0;          // write: buffer size
+  uint32_t protocol = 0;      // write: 0 for a control port
+  bool grabbed = false;       // touch
+  int width = 0, height = 0;  // resize
+};
+
+struct HostOffers {
+  bool parent = true;
+  bool resize = true;
+  bool touch = true;
+};
+
+class UiTestHost {
+ public:
+  // Empty, with a one-line `error`, when the library, the descriptor, the
+  // display or the UI cannot be had.
+  static std::unique_ptr<UiTestHost> open(const std::string& library, const std::string& uri,
+                                          const HostOffers& offers, std::string* error);
+  ~UiTestHost();
+
+  // Sends a control port's value to the UI as the host does after a change.
+  void portEvent(uint32_t port, float value);
+  void portEventRaw(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
+  // One idle call of the UI; its answer.
+  int idle();
+  // Idles the UI and pumps the host window for `milliseconds`.
+  void idleFor(int milliseconds);
+  // Runs xdotool with `args` (screen coordinates) while idling; false if it
+  // could not be started, failed or did not finish within ten seconds.
+  bool drive(const std::vector<std::string>& args);
+  // xdotool arguments that move the pointer to panel pixel x, y.
+  std::vector<std::string> move(int x, int y) const;
+
+  // Calls the UI library's cleanup now (the destructor does it otherwise).
+  void cleanup();
+  vsthost::X11HostWindow& window() { return *hostWindow; }
+  std::vector<HostCall>& calls() { return recorded; }
+  LV2UI_Widget widget() const { return uiWidget; }
+
+ private:
+  UiTestHost() = default;
+  static void write(LV2UI_Controller controller, uint32_t port, uint32_t size, uint32_t protocol,
+                    const void* buffer);
+  static int resize(LV2UI_Feature_Handle handle, int width, int height);
+  static void touch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed);
+
+  void* library = nullptr;
+  const LV2UI_Descriptor* descriptor = nullptr;
+  const LV2UI_Idle_Interface* idleInterface = nullptr;
+  LV2UI_Handle handle = nullptr;
+  LV2UI_Widget uiWidget = nullptr;
+  std::unique_ptr<vsthost::X11HostWindow> hostWindow;
+  int originX = 0, originY = 0;
+  LV2UI_Resize resizeFeature{};
+  LV2UI_Touch touchFeature{};
+  std::vector<HostCall> recorded;
+};
+
+}  // namespace lv2uitest
