@@ -1,5 +1,7 @@
 #include "editor/quillet_gui.h"
 
+#include <new>
+
 #include "editor/editor_factory.h"
 #include "editor/panel_layout.h"
 #include "editor/tempo_sync.h"
@@ -17,16 +19,20 @@ CRect rectOf(const panel::Place& p) { return CRect::fromSize(p.left, p.top, p.wi
 
 }  // namespace
 
+// Out of memory: no editor, and the effect runs without one.
 AEffEditor* createQuilletEditor(AudioEffect* effect) {
   if (!effect) return nullptr;
-  return new QuilletGUI(effect);
+  return new (std::nothrow) QuilletGUI(effect);
 }
 
+// Never throws: the shell has already attached itself to the effect, which
+// would be left holding a dead editor.
 QuilletGUI::QuilletGUI(AudioEffect* effect) : AEffGUIEditor(effect) {
-  // The panel is as large as its background picture.
-  CBitmap* background = new CBitmap(panel::kBackground);
+  // The panel is as large as its background picture (empty without memory).
+  CBitmap* background = new (std::nothrow) CBitmap(panel::kBackground);
   rect.top = 0;
   rect.left = 0;
+  if (!background) return;
   rect.bottom = static_cast<VstInt16>(background->getHeight());
   rect.right = static_cast<VstInt16>(background->getWidth());
   background->forget();
@@ -43,7 +49,30 @@ bool QuilletGUI::open(void* ptr) {
   if (frame) close();
   AEffGUIEditor::open(ptr);
 
-  CBitmap* bitmaps[panel::kLastBitmap - panel::kFirstBitmap + 1];
+  PanelBitmaps bitmaps = {};
+  CFrame* newFrame = nullptr;
+  bool built = false;
+  try {
+    buildPanel(ptr, bitmaps, newFrame);
+    built = true;
+  } catch (...) {
+    // Out of memory half-way (or a window that could not be made): what was
+    // built goes, and the panel stays closed.
+  }
+  for (CBitmap* b : bitmaps)
+    if (b) b->forget();
+
+  if (!built || !newFrame->hasWindow()) {
+    // No window inside the host's one (no parent, no display): nothing to show.
+    delete newFrame;
+    clearControls();
+    return false;
+  }
+  frame = newFrame;
+  return true;
+}
+
+void QuilletGUI::buildPanel(void* ptr, PanelBitmaps& bitmaps, CFrame*& newFrame) {
   for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id)
     bitmaps[id - panel::kFirstBitmap] = new CBitmap(id);
   auto bitmap = [&](int32_t id) { return bitmaps[id - panel::kFirstBitmap]; };
@@ -51,8 +80,7 @@ bool QuilletGUI::open(void* ptr) {
   setKnobMode(kLinearMode);
 
   CBitmap* background = bitmap(panel::kBackground);
-  CFrame* newFrame =
-      new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), ptr, this);
+  newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), ptr, this);
   newFrame->setBackground(background);
 
   auto bound = [&](CControl* control) {
@@ -119,17 +147,6 @@ bool QuilletGUI::open(void* ptr) {
   rangeSwitch->setDefaultValue(0.5f);
   noteModeSwitch->setDefaultValue(0.5f);
   pingPongSwitch->setDefaultValue(0.0f);
-
-  for (CBitmap* b : bitmaps) b->forget();
-
-  if (!newFrame->hasWindow()) {
-    // No window inside the host's one (no parent, no display): nothing to show.
-    delete newFrame;
-    clearControls();
-    return false;
-  }
-  frame = newFrame;
-  return true;
 }
 
 void QuilletGUI::close() {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "editor/aeff_gui_editor.h"
+#include "editor/aeff_editor.h"
 #include "vst/value_format.h"
 
 namespace {
@@ -42,9 +42,18 @@ BrindleFX::BrindleFX(audioMasterCallback audioMaster, VstInt32 numPrograms, VstI
       chunkBuffer(nullptr) {
   if (numParams > 0 && numParams <= 0xffff) {
     // Zero-filled; without a table the effect is unusable and the entry point
-    // hands out nothing.
+    // hands out nothing. The chunk buffer is taken now too, so getChunk never
+    // allocates and two threads asking a fresh effect share one buffer.
     params = new (std::nothrow) ParamEntry[numParams]();
-    if (params) paramCount = static_cast<uint16_t>(numParams);
+    chunkBuffer = new (std::nothrow) uint8_t[4 * static_cast<size_t>(numParams)];
+    if (params && chunkBuffer) {
+      paramCount = static_cast<uint16_t>(numParams);
+    } else {
+      delete[] params;
+      delete[] chunkBuffer;
+      params = nullptr;
+      chunkBuffer = nullptr;
+    }
   }
 }
 
@@ -71,7 +80,7 @@ void BrindleFX::storeParameter(VstInt32 index, float value) {
   if (value > 1.0f) value = 1.0f;
   params[index].value = value;
   parameterChanged(index, params[index].value);
-  if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, params[index].value);
+  if (editor) editor->setParameter(index, params[index].value);
 }
 
 float BrindleFX::getParameter(VstInt32 index) {
@@ -101,12 +110,7 @@ void BrindleFX::getParameterName(VstInt32 index, char* text) {
 VstInt32 BrindleFX::getChunk(void** data, bool /*isPreset*/) {
   if (paramCount == 0 || !data) return 0;
   const VstInt32 size = 4 * paramCount;
-  // One buffer for the effect's whole life: a host that asks again and again
-  // does not make the effect grow.
-  if (!chunkBuffer) {
-    chunkBuffer = new (std::nothrow) uint8_t[size];
-    if (!chunkBuffer) return 0;
-  }
+  // One buffer for the effect's whole life, taken at construction.
   for (VstInt32 i = 0; i < paramCount; ++i)
     writeLittleEndianFloat(params[i].value, chunkBuffer + 4 * i);
   *data = chunkBuffer;
