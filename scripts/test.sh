@@ -8,3 +8,7 @@ bash scripts/build.sh
 scripts/with-display.sh ctest --test-dir build --output-on-failure -j2 --timeout 900
 # The Windows DLLs: cross-built with mingw-w64 and checked under Wine.
 bash scripts/test-windows.sh
+# The suite again under AddressSanitizer + UndefinedBehaviorSanitizer.
+bash scripts/test-sanitizers.sh
+# Every fuzzer for a bounded time from its seeds.
+bash scripts/test-fuzz.sh
