@@ -10,6 +10,8 @@ bash scripts/install-deps.sh --sanitizers
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
   -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_FUZZERS=ON -DQUILLET_BUILD_TESTS=OFF \
   -DQUILLET_BUILD_BENCH=OFF -DQUILLET_BUILD_HOST=OFF "${launcher[@]}" >/dev/null
 cmake --build build-fuzz -j2 --target fuzzers
