@@ -28,6 +28,10 @@ class AEffEditor {
   virtual bool onKeyUp(VstKeyCode& /*keyCode*/) { return false; }
   virtual bool onWheel(float /*distance*/) { return false; }
   virtual bool setKnobMode(VstInt32 /*val*/) { return false; }
+  // The effect tells its editor of every stored parameter value. Declared
+  // here, after the other slots, so the effect needs no editor class of its
+  // own build; the panel overrides it.
+  virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
 
  protected:
   AudioEffect* effect;

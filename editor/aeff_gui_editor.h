@@ -1,6 +1,5 @@
 // AEffGUIEditor: adapts the editor interface to the toolkit's top-level view.
-// The effect reaches a concrete panel only through this class; the framework
-// includes this header for the declaration alone (it calls setParameter).
+// The effect reaches a concrete panel only through the editor interface.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +22,7 @@ class AEffGUIEditor : public AEffEditor {
   bool onWheel(float distance) override;
   bool setKnobMode(VstInt32 val) override;
 
-  virtual void setParameter(VstInt32 /*index*/, float /*value*/) {}
+  void setParameter(VstInt32 /*index*/, float /*value*/) override {}
   virtual void beginEdit(VstInt32 index);
   virtual void endEdit(VstInt32 index);
   virtual void doIdleStuff();

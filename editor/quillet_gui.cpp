@@ -1,6 +1,7 @@
 #include "editor/quillet_gui.h"
 
 #include <initializer_list>
+#include <new>
 
 #include "editor/editor_factory.h"
 #include "editor/panel_layout.h"
@@ -29,16 +30,20 @@ void setTableDefault(CControl* control) {
 
 }  // namespace
 
+// Out of memory: no editor, and the effect runs without one.
 AEffEditor* createQuilletEditor(AudioEffect* effect) {
   if (!effect) return nullptr;
-  return new QuilletGUI(effect);
+  return new (std::nothrow) QuilletGUI(effect);
 }
 
+// Never throws: the shell has already attached itself to the effect, which
+// would be left holding a dead editor.
 QuilletGUI::QuilletGUI(AudioEffect* effect) : AEffGUIEditor(effect) {
-  // The panel is as large as its background picture.
-  CBitmap* background = new CBitmap(panel::kBackground);
+  // The panel is as large as its background picture (empty without memory).
+  CBitmap* background = new (std::nothrow) CBitmap(panel::kBackground);
   rect.top = 0;
   rect.left = 0;
+  if (!background) return;
   rect.bottom = static_cast<VstInt16>(background->getHeight());
   rect.right = static_cast<VstInt16>(background->getWidth());
   background->forget();
@@ -55,7 +60,30 @@ bool QuilletGUI::open(void* ptr) {
   if (frame) close();
   AEffGUIEditor::open(ptr);
 
-  CBitmap* bitmaps[panel::kLastBitmap - panel::kFirstBitmap + 1];
+  PanelBitmaps bitmaps = {};
+  CFrame* newFrame = nullptr;
+  bool built = false;
+  try {
+    buildPanel(ptr, bitmaps, newFrame);
+    built = true;
+  } catch (...) {
+    // Out of memory half-way (or a window that could not be made): what was
+    // built goes, and the panel stays closed.
+  }
+  for (CBitmap* b : bitmaps)
+    if (b) b->forget();
+
+  if (!built || !newFrame->hasWindow()) {
+    // No window inside the host's one (no parent, no display): nothing to show.
+    delete newFrame;
+    clearControls();
+    return false;
+  }
+  frame = newFrame;
+  return true;
+}
+
+void QuilletGUI::buildPanel(void* ptr, PanelBitmaps& bitmaps, CFrame*& newFrame) {
   for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id)
     bitmaps[id - panel::kFirstBitmap] = new CBitmap(id);
   auto bitmap = [&](int32_t id) { return bitmaps[id - panel::kFirstBitmap]; };
@@ -63,8 +91,7 @@ bool QuilletGUI::open(void* ptr) {
   setKnobMode(kLinearMode);
 
   CBitmap* background = bitmap(panel::kBackground);
-  CFrame* newFrame =
-      new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), ptr, this);
+  newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), ptr, this);
   newFrame->setBackground(background);
 
   // Stores before this point are shown by the values read below.
@@ -131,17 +158,6 @@ bool QuilletGUI::open(void* ptr) {
     setTableDefault(control);
   // The note mode is the panel's own: its default is the middle, dotted.
   noteModeSwitch->setDefaultValue(0.5f);
-
-  for (CBitmap* b : bitmaps) b->forget();
-
-  if (!newFrame->hasWindow()) {
-    // No window inside the host's one (no parent, no display): nothing to show.
-    delete newFrame;
-    clearControls();
-    return false;
-  }
-  frame = newFrame;
-  return true;
 }
 
 void QuilletGUI::close() {

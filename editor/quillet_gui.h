@@ -7,10 +7,12 @@
 #include <cstdint>
 
 #include "editor/aeff_gui_editor.h"
+#include "editor/panel_layout.h"
 #include "gui/ccontrol.h"
 
 namespace VSTGUI {
 class CAnimKnob;
+class CBitmap;
 class CHorizontalSwitch;
 class CKickButton;
 class COnOffButton;
@@ -38,6 +40,9 @@ class QuilletGUI : public AEffGUIEditor, public VSTGUI::CControlListener {
   VSTGUI::CControl* controlForTag(VstInt32 tag) const;
 
  private:
+  using PanelBitmaps = VSTGUI::CBitmap * [panel::kLastBitmap - panel::kFirstBitmap + 1];
+  // Builds the frame and its controls into newFrame; may throw when memory runs out.
+  void buildPanel(void* ptr, PanelBitmaps& bitmaps, VSTGUI::CFrame*& newFrame);
   void clearControls();
   void showStoredValues();
   void setDelayFromTempo(VstInt32 noteTag);

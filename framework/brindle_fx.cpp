@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "editor/aeff_gui_editor.h"
+#include "editor/aeff_editor.h"
 #include "vst/value_format.h"
 
 namespace {
@@ -44,19 +44,23 @@ BrindleFX::BrindleFX(audioMasterCallback audioMaster, VstInt32 numPrograms, VstI
       deliveredValues(nullptr) {
   if (numParams > 0 && numParams <= 0xffff) {
     // Zero-filled; without a table the effect is unusable and the entry point
-    // hands out nothing.
+    // hands out nothing. The chunk buffer is taken now too, so getChunk never
+    // allocates and two threads asking a fresh effect share one buffer.
     params = new (std::nothrow) ParamEntry[numParams]();
     lostStores = new (std::nothrow) std::atomic<uint8_t>[numParams]();
     deliveredValues = new (std::nothrow) float[numParams]();
-    if (params && lostStores && deliveredValues) {
+    chunkBuffer = new (std::nothrow) uint8_t[4 * static_cast<size_t>(numParams)];
+    if (params && lostStores && deliveredValues && chunkBuffer) {
       paramCount = static_cast<uint16_t>(numParams);
     } else {
       delete[] params;
       delete[] lostStores;
       delete[] deliveredValues;
+      delete[] chunkBuffer;
       params = nullptr;
       lostStores = nullptr;
       deliveredValues = nullptr;
+      chunkBuffer = nullptr;
     }
   }
 }
@@ -89,7 +93,7 @@ void BrindleFX::storeParameter(VstInt32 index, float value) {
   if (value > 1.0f) value = 1.0f;
   params[index].value.store(value, std::memory_order_relaxed);
   if (!pending.push(index, value)) noteLostStore(index, value);
-  if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
+  if (editor) editor->setParameter(index, value);
 }
 
 void BrindleFX::noteLostStore(VstInt32 index, float value) {
@@ -181,12 +185,7 @@ void BrindleFX::getParameterName(VstInt32 index, char* text) {
 VstInt32 BrindleFX::getChunk(void** data, bool /*isPreset*/) {
   if (paramCount == 0 || !data) return 0;
   const VstInt32 size = 4 * paramCount;
-  // One buffer for the effect's whole life: a host that asks again and again
-  // does not make the effect grow.
-  if (!chunkBuffer) {
-    chunkBuffer = new (std::nothrow) uint8_t[size];
-    if (!chunkBuffer) return 0;
-  }
+  // One buffer for the effect's whole life, taken at construction.
   for (VstInt32 i = 0; i < paramCount; ++i)
     writeLittleEndianFloat(params[i].value.load(std::memory_order_relaxed), chunkBuffer + 4 * i);
   *data = chunkBuffer;

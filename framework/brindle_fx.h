@@ -59,8 +59,8 @@ class BrindleFX : public AudioEffectX {
   uint8_t monoIO;
 
  private:
-  // getChunk hands the host this buffer; it stays valid until the next request
-  // or until the effect is closed.
+  // getChunk hands the host this buffer, taken at construction; it stays valid
+  // until the next request or until the effect is closed.
   uint8_t* chunkBuffer;
 
   // Stores the queue had no room for: per parameter, kLost, and kLostOn when

@@ -1,6 +1,7 @@
 #include "gui/cbitmap.h"
 
 #include <climits>
+#include <new>
 
 #include "gui/cdraw_context.h"
 #include "platform/resources.h"
@@ -63,7 +64,13 @@ void CBitmap::decode(const void* png, size_t size) {
     stbi_image_free(data);
     return;
   }
-  bits.resize(static_cast<size_t>(w) * h);
+  // Out of memory here is like out of memory in the decoder: an empty bitmap.
+  try {
+    bits.resize(static_cast<size_t>(w) * h);
+  } catch (const std::bad_alloc&) {
+    stbi_image_free(data);
+    return;
+  }
   for (int y = 0; y < h; ++y) {
     const unsigned char* src = data + static_cast<size_t>(y) * w * channels;
     uint32_t* dst = &bits[static_cast<size_t>(h - 1 - y) * w];  // bottom row first

@@ -31,8 +31,10 @@ class CFrame : public CViewContainer, private PlatformWindowEvents {
   // Handles at most one pending paint request.
   bool processOnePaint();
 
-  int32_t onKeyDown(VstKeyCode& keyCode);
-  int32_t onKeyUp(VstKeyCode& keyCode);
+  int32_t onKeyDown(VstKeyCode& keyCode) override;
+  int32_t onKeyUp(VstKeyCode& keyCode) override;
+  // The frame's own wheel entry, from the window; a view's one stays reachable.
+  using CViewContainer::onWheel;
   bool onWheel(const CPoint& where, float distance, int32_t buttons);
   void mouseDown(const CPoint& where, int32_t buttons);
 

@@ -36,7 +36,13 @@ CViewContainer::~CViewContainer() { removeAllViews(); }
 
 void CViewContainer::addView(CView* view) {
   if (!view) return;
-  views.push_back(view);
+  // The container owns the view from here on, also when it cannot hold it.
+  try {
+    views.push_back(view);
+  } catch (...) {
+    view->forget();
+    throw;
+  }
   view->attached(frame);
 }
 

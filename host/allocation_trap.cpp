@@ -1,6 +1,6 @@
 #include "host/allocation_trap.h"
 
-#if defined(__GLIBC__) && !defined(_WIN32)
+#if defined(__GLIBC__) && !defined(_WIN32) && !defined(QUILLET_NO_ALLOCATION_TRAP)
 
 #include <cerrno>
 #include <cstdlib>

@@ -14,3 +14,7 @@ bash scripts/test-tsan.sh
 bash scripts/test-package.sh
 # The LV2 bundle in lilv's tools and Ardour.
 bash scripts/test-lv2.sh
+# The suite again under AddressSanitizer + UndefinedBehaviorSanitizer.
+bash scripts/test-sanitizers.sh
+# Every fuzzer for a bounded time from its seeds.
+bash scripts/test-fuzz.sh

@@ -184,16 +184,26 @@ void AudioEffect::ms2string(float samples, char* text, VstInt32 maxLen) {
 
 // The record's entries. The audio and parameter ones are a single indirect
 // call: hosts call them on the audio thread.
+// No exception may reach the host: the library carries its own run-time, so
+// the host could not even catch it. Whatever an opcode throws (the allocator
+// running dry while the editor builds its panel, say) is answered with 0.
 VstIntPtr dispatchEffectClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                               void* ptr, float opt) {
   if (!e || !e->object) return 0;
   AudioEffect* effect = effectOf(e);
   if (opcode == effClose) {
-    effect->dispatcher(opcode, index, value, ptr, opt);
+    try {
+      effect->dispatcher(opcode, index, value, ptr, opt);
+    } catch (...) {
+    }
     delete effect;
     return 1;
   }
-  return effect->dispatcher(opcode, index, value, ptr, opt);
+  try {
+    return effect->dispatcher(opcode, index, value, ptr, opt);
+  } catch (...) {
+    return 0;
+  }
 }
 
 void processClass(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames) {
@@ -210,7 +220,10 @@ void processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs,
 }
 
 void setParameterClass(AEffect* e, VstInt32 index, float value) {
-  effectOf(e)->setParameter(index, value);
+  try {
+    effectOf(e)->setParameter(index, value);
+  } catch (...) {
+  }
 }
 
 float getParameterClass(AEffect* e, VstInt32 index) { return effectOf(e)->getParameter(index); }

@@ -7,12 +7,20 @@
 
 namespace {
 
+// The modifier keys arrive as a float. One that no 32-bit integer holds (NaN,
+// infinities, beyond +-2^31) carries no modifier a host could mean, so it
+// counts as none; clamping would turn +inf into every modifier at once.
+unsigned char modifierFrom(float opt) {
+  if (!(opt >= -2147483648.0f && opt < 2147483648.0f)) return 0;
+  return static_cast<unsigned char>(static_cast<VstInt32>(opt) & 0xff);
+}
+
 VstKeyCode keyCodeFrom(VstInt32 index, VstIntPtr value, float opt) {
   VstKeyCode key;
   std::memset(&key, 0, sizeof(key));
   key.character = index;
   key.virt = static_cast<unsigned char>(value & 0xff);
-  key.modifier = static_cast<unsigned char>(static_cast<VstInt32>(opt) & 0xff);
+  key.modifier = modifierFrom(opt);
   return key;
 }
 
@@ -339,8 +347,12 @@ bool AudioEffectX::matchArrangement(VstSpeakerArrangement** to, VstSpeakerArrang
   if (!deallocateArrangement(to)) return false;
   if (!allocateArrangement(to, from->numChannels)) return false;
   (*to)->type = from->type;
+  // The records run on past the eight the declaration names (allocateArrangement
+  // makes room for every channel): walk them through plain pointers.
+  VstSpeakerProperties* toSpeakers = (*to)->speakers;
+  VstSpeakerProperties* fromSpeakers = from->speakers;
   for (VstInt32 i = 0; i < from->numChannels; ++i) {
-    if (!copySpeaker(&(*to)->speakers[i], &from->speakers[i])) return false;
+    if (!copySpeaker(toSpeakers + i, fromSpeakers + i)) return false;
   }
   return true;
 }

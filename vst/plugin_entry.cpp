@@ -26,7 +26,9 @@ QUILLET_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
   }
 }
 
-#if defined(__ELF__)
+// (Programs that link the entry point in, such as the fuzzers, have a main
+// of their own and leave the alias out.)
+#if defined(__ELF__) && !defined(QUILLET_ENTRY_WITHOUT_MAIN_ALIAS)
 // g++ will not accept a function named main with this signature: declare
 // another name whose assembler symbol is "main" and alias it to the same code.
 // A Windows DLL gets its "main" export from the module-definition file.

@@ -19,7 +19,7 @@ bool PortProxyEffect::store(VstInt32 index, float value) {
   if (value < 0.0f) value = 0.0f;
   if (value > 1.0f) value = 1.0f;
   values[index] = value;
-  if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
+  if (editor) editor->setParameter(index, value);
   return true;
 }
 

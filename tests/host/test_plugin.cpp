@@ -151,7 +151,13 @@ VstIntPtr dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
 
 TEST_PLUGIN_ENTRY(audioMasterCallback host) {
   if (!host || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+#ifdef TEST_PLUGIN_BAD_MAGIC
+  // A host never closes a record it refuses: one record for the whole process.
+  static TestPlugin refused;
+  TestPlugin* p = &refused;
+#else
   TestPlugin* p = new TestPlugin();
+#endif
   p->host = host;
   AEffect& r = p->record;
   std::memset(&r, 0, sizeof(r));

@@ -51,7 +51,8 @@ TEST_P(PluginRecord, Identity) {
   EXPECT_EQ(textOf(*plugin, effGetProductString), GetParam().name);
   EXPECT_EQ(textOf(*plugin, effGetVendorString), "Marrow Ledge");
   EXPECT_EQ(plugin->dispatch(effGetEffectName, 0, 0, nullptr), 0) << "null text";
-  char name[40];
+  // The vendor and product strings fill 64 characters and a NUL.
+  char name[kVstMaxVendorStrLen + 1];
   EXPECT_EQ(plugin->dispatch(effGetEffectName, 0, 0, name), 1);
   EXPECT_EQ(plugin->dispatch(effGetVendorString, 0, 0, name), 1);
   EXPECT_EQ(plugin->dispatch(effGetProductString, 0, 0, name), 1);

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "tests/vst/recording_host.h"
@@ -133,6 +135,24 @@ TEST_F(AudioEffectXTest, KeyOpcodesBuildTheKeyCode) {
   EXPECT_EQ(editor->knobMode, 2);
   EXPECT_EQ(editor->keyDowns, 1);
   EXPECT_EQ(editor->keyUps, 1);
+}
+
+TEST_F(AudioEffectXTest, KeyModifierNoIntegerHoldsCountsAsNone) {
+  FakeEditor* editor = new FakeEditor(&effect);
+  const float inf = std::numeric_limits<float>::infinity();
+  for (float opt : {std::nanf(""), inf, -inf, 1e10f, -1e10f, 2147483648.0f}) {
+    editor->lastKey.modifier = 77;
+    dispatch(effEditKeyDown, 65, 3, nullptr, opt);
+    EXPECT_EQ(editor->lastKey.modifier, 0) << opt;
+    editor->lastKey.modifier = 77;
+    dispatch(effEditKeyUp, 65, 3, nullptr, opt);
+    EXPECT_EQ(editor->lastKey.modifier, 0) << opt;
+  }
+  // The ends of the range still convert: -2^31 has low byte 0, 2^31 - 128 has 0x80.
+  dispatch(effEditKeyDown, 65, 3, nullptr, 2147483520.0f);
+  EXPECT_EQ(editor->lastKey.modifier, 0x80);
+  dispatch(effEditKeyDown, 65, 3, nullptr, -1.5f);
+  EXPECT_EQ(editor->lastKey.modifier, 0xff) << "-1, truncated toward zero";
 }
 
 TEST_F(AudioEffectXTest, ResumeAsksForMidiOnlyWhenItWantsIt) {

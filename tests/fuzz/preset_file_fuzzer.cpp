@@ -1,0 +1,22 @@
+// The .fxp/.fxb reader with any bytes. What it accepts must write back to a
+// file that reads as the same preset.
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "host/preset_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::vector<uint8_t> bytes(data, data + size);
+  vsthost::PresetFile preset;
+  std::string error;
+  if (!vsthost::parsePreset(bytes, &preset, &error)) {
+    if (error.empty()) std::abort();  // a refusal always says why
+    return 0;
+  }
+  const std::vector<uint8_t> written = vsthost::serializePreset(preset);
+  vsthost::PresetFile again;
+  if (!vsthost::parsePreset(written, &again, &error)) std::abort();
+  if (vsthost::serializePreset(again) != written) std::abort();
+  return 0;
+}
