@@ -33,7 +33,7 @@ struct FirstPass {
   int32_t pos;  // line position of the chunk's first frame
   int mode;     // 0, 1, 2: routing; 3: the mono path
   bool monoOut;
-  bool vectorErf;  // the vector erf gives the library's bits here
+  ErfArray vectorErf;  // null: the library's erf, call by call
   __m128d ad;
   OnePolePair* hpState;
   BiquadPair* shelfState;
@@ -103,9 +103,6 @@ inline void routeFrame(const FirstPass<Sample>& c, int32_t i, __m128d y, const F
 // results (always within ±1) are stored unchanged.
 inline double lineValueOf(double y) { return std::isfinite(y) ? y : 0.0; }
 inline double lineValue(double x) { return lineValueOf(std::erf(x)); }
-
-// erf over a chunk's arguments in place, by a vector width's erf.
-using ErfArray = void (*)(const double* x, double* y, int32_t n);
 
 // The second pass of a chunk: the erf of every argument, by vectorErf or,
 // without one, by the library's erf call by call, into the lines from

@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <limits>
 
+#include "engine/vector_paths.h"
+
 using V2 = double __attribute__((vector_size(16)));
 using M2 = decltype(V2{} < V2{});  // lanes of all ones or all zeros
 
@@ -77,19 +79,31 @@ bool widthMatches(void (*vectorErf)(const double*, double*, int32_t)) {
   return true;
 }
 
-bool processorRunsAvx2() {
+// Read here rather than from vector_paths.cpp: the order in which the two
+// files' load-time values are worked out is not defined.
+bool processorRuns(int width) {
 #ifdef QUILLET_WIDE_VECTORS
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
+  if (width == 256) return __builtin_cpu_supports("avx2") != 0;
+  return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512dq") != 0;
 #else
+  (void)width;
   return false;
 #endif
 }
 
 // Worked out when the library loads, before any audio thread runs.
-const bool kVectorErfMatches =
-    widthMatches(&erfArraySse2) && (!processorRunsAvx2() || widthMatches(&erfArrayAvx2));
+const bool kVectorErfMatches = widthMatches(&erfArraySse2) &&
+                               (!processorRuns(256) || widthMatches(&erfArrayAvx2)) &&
+                               (!processorRuns(512) || widthMatches(&erfArrayAvx512));
 
 }  // namespace
 
 bool vectorErfMatchesLibrary() { return kVectorErfMatches; }
+
+ErfArray widestVectorErf(VectorPath widest) {
+  if (!kVectorErfMatches) return nullptr;
+  if (widest >= VectorPath::kAvx512 && processorHasAvx512()) return &erfArrayAvx512;
+  if (widest >= VectorPath::kAvx2 && processorHasAvx2()) return &erfArrayAvx2;
+  return &erfArraySse2;
+}

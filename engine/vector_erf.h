@@ -11,16 +11,29 @@
 
 #include <cstdint>
 
-// y[k] = erf(x[k]) for k < n, 128 bits at a time. x and y may be the same.
+#include "engine/vector_paths.h"
+
+// y[k] = erf(x[k]) for k < n; x and y may be the same array.
+using ErfArray = void (*)(const double* x, double* y, int32_t n);
+
+// 128 bits at a time.
 void erfArraySse2(const double* x, double* y, int32_t n);
 
 // The same four lanes at a time; only on processors with AVX2, in builds
 // that have the wide paths (QUILLET_WIDE_VECTORS).
 void erfArrayAvx2(const double* x, double* y, int32_t n);
 
+// The same eight lanes at a time; only on processors with AVX-512 F and DQ,
+// in builds that have the wide paths.
+void erfArrayAvx512(const double* x, double* y, int32_t n);
+
 // The load-time verdict: true if every vector width this processor runs
 // gave the library's bits on the check arguments.
 bool vectorErfMatchesLibrary();
+
+// The widest vector erf the processor runs, up to widest; null where the
+// check failed, so that callers use std::erf.
+ErfArray widestVectorErf(VectorPath widest);
 
 // The arguments of that check: each branch edge of the library's erf with
 // its neighbours on both sides and both signs, zeros and subnormals, an even

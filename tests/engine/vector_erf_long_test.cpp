@@ -18,12 +18,13 @@
 int main(int argc, char** argv) {
   const long long total = argc > 1 ? std::atoll(argv[1]) : 1000000000LL;
   const bool avx2 = processorHasAvx2();
+  const bool avx512 = processorHasAvx512();
   const auto t0 = std::chrono::steady_clock::now();
   long long bad[2] = {0, 0};
   const auto run = [&](int part) {
     std::mt19937_64 gen(12345 + part);
     std::uniform_real_distribution<double> dist(-1.5, 1.5);
-    std::vector<double> x(1 << 16), narrow(x.size()), wide(x.size());
+    std::vector<double> x(1 << 16), narrow(x.size()), wide(x.size()), widest(x.size());
     for (long long done = part * static_cast<long long>(x.size()); done < total;
          done += 2 * static_cast<long long>(x.size())) {
       const int32_t n = static_cast<int32_t>(
@@ -31,10 +32,12 @@ int main(int argc, char** argv) {
       for (int32_t k = 0; k < n; ++k) x[k] = dist(gen);
       erfArraySse2(x.data(), narrow.data(), n);
       if (avx2) erfArrayAvx2(x.data(), wide.data(), n);
+      if (avx512) erfArrayAvx512(x.data(), widest.data(), n);
       for (int32_t k = 0; k < n; ++k) {
         const double e = std::erf(x[k]);
         if (std::memcmp(&e, &narrow[k], sizeof e) != 0) ++bad[part];
         if (avx2 && std::memcmp(&e, &wide[k], sizeof e) != 0) ++bad[part];
+        if (avx512 && std::memcmp(&e, &widest[k], sizeof e) != 0) ++bad[part];
       }
     }
   };

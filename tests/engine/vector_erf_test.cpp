@@ -27,6 +27,7 @@ struct Width {
 std::vector<Width> widths() {
   std::vector<Width> w{{"128-bit", &erfArraySse2}};
   if (processorHasAvx2()) w.push_back({"256-bit", &erfArrayAvx2});
+  if (processorHasAvx512()) w.push_back({"512-bit", &erfArrayAvx512});
   return w;
 }
 
@@ -122,7 +123,7 @@ TEST(VectorErf, MixedLanesOddLengthsAndInPlace) {
                            std::numeric_limits<double>::quiet_NaN()};
   for (const Width& w : widths()) {
     SCOPED_TRACE(w.name);
-    for (int32_t n = 0; n <= 11; ++n) {
+    for (int32_t n = 0; n <= 19; ++n) {
       for (int pattern = 0; pattern < 16; ++pattern) {
         std::vector<double> x(static_cast<size_t>(n) + 1, 0.5), y(x.size(), 7.0);
         for (int32_t k = 0; k < n; ++k) {
