@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <thread>
@@ -51,11 +52,24 @@ long mismatches(const std::vector<double>& x, ErfArray erf) {
   return bad;
 }
 
+// Where the check at load refused the vector erf (another C library), the
+// engine calls the library's erf alone and there is nothing to compare.
+#define SKIP_UNLESS_VECTOR_ERF_IN_USE()                                        \
+  if (!vectorErfMatchesLibrary())                                              \
+  GTEST_SKIP() << "this C library's erf is not the one the vectors copy; the " \
+                  "loops call it directly"
+
+TEST(VectorErf, ReportsThePathTaken) {
+  std::printf("erf in the echo loops: %s\n", vectorErfMatchesLibrary()
+                                                 ? "vector erf (equal to the C library's)"
+                                                 : "the C library's erf, call by call");
 #if defined(__GLIBC__) && (defined(__x86_64__) || defined(__i386__))
-TEST(VectorErf, CheckAtLoadAcceptsGlibc) { EXPECT_TRUE(vectorErfMatchesLibrary()); }
+  EXPECT_TRUE(vectorErfMatchesLibrary()) << "glibc's erf is the one the vectors copy";
 #endif
+}
 
 TEST(VectorErf, BranchEdgesAndSpecialValues) {
+  SKIP_UNLESS_VECTOR_ERF_IN_USE();
   std::vector<double> x(8192);
   x.resize(static_cast<size_t>(erfCheckArguments(x.data(), static_cast<int32_t>(x.size()))));
   EXPECT_GT(x.size(), 3000u);
@@ -84,33 +98,38 @@ TEST(VectorErf, BranchEdgesAndSpecialValues) {
 }
 
 // Every float from -1.25 to 1.25, widened to double, on every width. Split
-// over two threads; each compares blocks of 4096 consecutive floats.
+// over two threads; each compares blocks of 4096 consecutive floats, the
+// library's erf worked out once per float for all widths.
 TEST(VectorErf, EveryFloatUpTo1_25) {
+  SKIP_UNLESS_VECTOR_ERF_IN_USE();
   const uint32_t last = 0x3fa00000u;  // 1.25f
-  for (const Width& w : widths()) {
-    SCOPED_TRACE(w.name);
-    long bad[2] = {0, 0};
-    const auto sweep = [&](int part) {
-      std::vector<double> x(4096), y(4096);
-      for (uint32_t start = part * 4096u; start <= last; start += 2 * 4096u) {
-        for (uint32_t sign : {0u, 0x80000000u}) {
+  const std::vector<Width> all = widths();
+  std::vector<long> bad(2 * all.size(), 0);
+  const auto sweep = [&](uint32_t part) {
+    std::vector<double> x(4096), expected(4096), y(4096);
+    for (uint32_t start = part * 4096u; start <= last; start += 2 * 4096u) {
+      for (uint32_t sign : {0u, 0x80000000u}) {
+        for (uint32_t k = 0; k < 4096u; ++k) {
+          const uint32_t b = (start + k <= last ? start + k : last) | sign;
+          float f;
+          std::memcpy(&f, &b, sizeof f);
+          x[k] = f;
+          expected[k] = std::erf(x[k]);
+        }
+        for (size_t w = 0; w < all.size(); ++w) {
+          all[w].erf(x.data(), y.data(), 4096);
           for (uint32_t k = 0; k < 4096u; ++k) {
-            const uint32_t b = (start + k <= last ? start + k : last) | sign;
-            float f;
-            std::memcpy(&f, &b, sizeof f);
-            x[k] = f;
-          }
-          w.erf(x.data(), y.data(), 4096);
-          for (uint32_t k = 0; k < 4096u; ++k) {
-            if (bitsOf(y[k]) != bitsOf(std::erf(x[k]))) ++bad[part];
+            if (bitsOf(y[k]) != bitsOf(expected[k])) ++bad[2 * w + part];
           }
         }
       }
-    };
-    std::thread other(sweep, 1);
-    sweep(0);
-    other.join();
-    EXPECT_EQ(bad[0] + bad[1], 0);
+    }
+  };
+  std::thread other(sweep, 1u);
+  sweep(0u);
+  other.join();
+  for (size_t w = 0; w < all.size(); ++w) {
+    EXPECT_EQ(bad[2 * w] + bad[2 * w + 1], 0) << all[w].name;
   }
 }
 
@@ -118,6 +137,7 @@ TEST(VectorErf, EveryFloatUpTo1_25) {
 // arrangement within four, over lengths that leave a two- and one-lane tail;
 // once into another array and once in place.
 TEST(VectorErf, MixedLanesOddLengthsAndInPlace) {
+  SKIP_UNLESS_VECTOR_ERF_IN_USE();
   const double kept[] = {0.3, -0.9, 1e-20, -1e-310};
   const double handed[] = {1.7, -3.5, std::numeric_limits<double>::infinity(),
                            std::numeric_limits<double>::quiet_NaN()};
