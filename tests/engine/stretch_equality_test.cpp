@@ -97,3 +97,61 @@ TEST(StretchEquality, RandomLengthsUpToTheLongestLine) {
 }
 
 }  // namespace
+
+// The stretch in place against the plain transcription into other arrays.
+// Returns the differing samples, or -1 where it declined (too large a growth
+// for its scratch).
+int differingInPlace(const Case& c, int32_t scratch) {
+  std::mt19937 gen(c.oldLength * 17 + c.newLength);
+  std::uniform_real_distribution<double> dist(-1.0, 1.0);
+  const int32_t longer = c.oldLength > c.newLength ? c.oldLength : c.newLength;
+  std::vector<double> lineL(longer + 1, 7.0), lineR(longer + 1, 7.0);
+  for (int32_t i = 0; i < c.oldLength; ++i) {
+    lineL[i] = dist(gen);
+    lineR[i] = dist(gen);
+  }
+  std::vector<double> directL(c.newLength), directR(c.newLength);
+  stretchRingsDirect(
+      {lineL.data(), lineR.data(), c.oldLength, directL.data(), directR.data(), c.newLength},
+      c.seed);
+  std::vector<double> scratchL(scratch), scratchR(scratch);
+  if (!stretchLinesInPlace(lineL.data(), lineR.data(), c.oldLength, c.newLength, c.seed,
+                           scratchL.data(), scratchR.data(), scratch)) {
+    return -1;
+  }
+  int differing = lineL[longer] != 7.0 || lineR[longer] != 7.0;  // written past the lines
+  for (int32_t i = 0; i < c.newLength; ++i) {
+    differing += std::memcmp(&lineL[i], &directL[i], sizeof(double)) != 0;
+    differing += std::memcmp(&lineR[i], &directR[i], sizeof(double)) != 0;
+  }
+  return differing;
+}
+
+TEST(StretchEquality, InPlaceShrinkingAndGrowing) {
+  constexpr int32_t kScratch = 16384;
+  // Small rings, then lengths up to the longest line with small and large
+  // changes either way (a growth beyond the scratch is declined).
+  for (int32_t lo = 1; lo <= 12; ++lo) {
+    for (int32_t ln = 1; ln <= 12; ++ln) {
+      EXPECT_EQ(differingInPlace({lo, ln, 5u}, kScratch), 0) << lo << " -> " << ln;
+    }
+  }
+  std::mt19937 gen(9);
+  std::uniform_int_distribution<int32_t> length(2, 499200);
+  std::uniform_int_distribution<int32_t> change(-7000, 7000);
+  for (int k = 0; k < 60; ++k) {
+    const int32_t from = length(gen);
+    int32_t to = k % 3 == 0 ? length(gen) : from + change(gen);
+    if (to < 1) to = 1;
+    const int result = differingInPlace({from, to, static_cast<uint32_t>(gen())}, kScratch);
+    if (to <= from || to - from <= 7000) {
+      EXPECT_EQ(result, 0) << from << " -> " << to;
+    } else {
+      EXPECT_TRUE(result == 0 || result == -1) << from << " -> " << to;
+    }
+  }
+  // Exact binary ratios, where rounded steps tie, and a scratch too small.
+  EXPECT_EQ(differingInPlace({65536, 32768, 1u}, kScratch), 0);
+  EXPECT_EQ(differingInPlace({32768, 32769, 1u}, kScratch), 0);
+  EXPECT_EQ(differingInPlace({40000, 40100, 1u}, 100), -1);
+}
