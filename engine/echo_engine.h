@@ -108,9 +108,8 @@ class EchoEngine {
   bool allocateDelayMemory(int32_t elements);
   void releaseDelayMemory();
   void runMuteSequence(const EchoParams& params);
-  int32_t spliceLength(int32_t oldLength, int32_t newLength) const;
-  void splice(const double* oldL, const double* oldR, int32_t oldLength, int32_t oldPos, int32_t n,
-              double* newL, double* newR, int32_t newLength, int32_t newPos);
+  void spliceAroundWritePosition(int32_t oldLength, int32_t oldPos, int32_t newLength,
+                                 int32_t newPos);
 
   TickSource tickSource = nullptr;
   StretchFunction stretch = &stretchRings;

@@ -44,11 +44,9 @@ inline void scalarFrame(const StretchRings& r, int32_t i, double x, uint32_t& s)
   int32_t k = static_cast<int32_t>(x);
   if (k > r.oldLength - 1) k = r.oldLength - 1;  // never taken: x stays below oldLength
   const double f = x - k;
-  const bool closes = k >= r.oldLength - 1;
-  const double nextL = closes ? (r.firstL ? *r.firstL : r.oldL[0]) : r.oldL[k + 1];
-  const double nextR = closes ? (r.firstR ? *r.firstR : r.oldR[0]) : r.oldR[k + 1];
-  const double left = (nextL - r.oldL[k]) * f + r.oldL[k];
-  const double right = (nextR - r.oldR[k]) * f + r.oldR[k];
+  const int32_t next = k < r.oldLength - 1 ? k + 1 : 0;
+  const double left = (r.oldL[next] - r.oldL[k]) * f + r.oldL[k];
+  const double right = (r.oldR[next] - r.oldR[k]) * f + r.oldR[k];
   s = nextNoiseState(s);
   r.newL[i] = left + stretchNoise(s);
   s = nextNoiseState(s);
@@ -351,10 +349,14 @@ double roundedIncrement(double x, double step, double& top) {
 
 #endif
 
-// Frames i .. r.newLength - 1, from read position x and noise state s on.
-void stretchFrames(const StretchRings& r, int32_t& i, double& x, uint32_t& s, double step,
-                   VectorPath widest) {
+}  // namespace
+
+void stretchRingsUpTo(const StretchRings& r, uint32_t seed, VectorPath widest) {
+  const double step = static_cast<double>(r.oldLength) / r.newLength;
   const double lastK = static_cast<double>(r.oldLength - 1);
+  double x = 0.0;
+  uint32_t s = seed;
+  int32_t i = 0;
   while (i < r.newLength) {
 #ifdef QUILLET_STRETCH_SSE2
     if (x > 0.0 && x < lastK) {
@@ -373,91 +375,11 @@ void stretchFrames(const StretchRings& r, int32_t& i, double& x, uint32_t& s, do
         if (i >= r.newLength) break;
       }
     }
-#else
-    (void)widest;
 #endif
     scalarFrame(r, i, x, s);
     x = x + step;
     ++i;
   }
-}
-
-}  // namespace
-
-void stretchRingsUpTo(const StretchRings& r, uint32_t seed, VectorPath widest) {
-  const double step = static_cast<double>(r.oldLength) / r.newLength;
-  double x = 0.0;
-  uint32_t s = seed;
-  int32_t i = 0;
-  stretchFrames(r, i, x, s, step, widest);
-}
-
-namespace {
-constexpr int32_t kBlock = 512;     // frames per block of a growth in place
-constexpr int32_t kHistory = 8192;  // old samples kept, a power of two
-constexpr int32_t kMargin = 16;
-constexpr int32_t kWindow = kBlock + 4 + kMargin;
-}  // namespace
-
-bool stretchFitsInPlace(int32_t oldLength, int32_t newLength, int32_t scratch) {
-  const int64_t gap = static_cast<int64_t>(newLength) - oldLength;
-  return gap <= 0 || (scratch >= kHistory + kWindow && gap + kBlock + 8 <= kHistory);
-}
-
-bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_t newLength,
-                         uint32_t seed, double* scratchL, double* scratchR, int32_t scratch) {
-  const double firstL = lineL[0];
-  const double firstR = lineR[0];
-  const double step = static_cast<double>(oldLength) / newLength;
-  double x = 0.0;
-  uint32_t s = seed;
-  int32_t i = 0;
-  if (newLength <= oldLength) {
-    // Frame i reads at x >= i and the vector runs load every frame they
-    // write before storing: what is read has not been overwritten yet.
-    const StretchRings r{lineL, lineR, oldLength, lineL, lineR, newLength, &firstL, &firstR};
-    stretchFrames(r, i, x, s, step, VectorPath::kAvx512);
-    return true;
-  }
-
-  // Growing: frame i reads behind it, at x >= i - (newLength - oldLength).
-  // Block by block, the old samples a block reads are gathered into a window
-  // (from the line where not yet overwritten, else from the history), and
-  // the old samples the block overwrites go into the history, a ring of the
-  // latest kHistory old samples. The vector runs may read 16 samples past
-  // the window's last one.
-  if (!stretchFitsInPlace(oldLength, newLength, scratch)) return false;
-  double* historyL = scratchL;
-  double* historyR = scratchR;
-  double* windowL = scratchL + kHistory;
-  double* windowR = scratchR + kHistory;
-  while (i < newLength) {
-    const int32_t end = newLength - i < kBlock ? newLength : i + kBlock;
-    int32_t lo = static_cast<int32_t>(x);
-    if (lo > oldLength - 1) lo = oldLength - 1;
-    const int32_t hi = lo + kWindow - 1;  // beyond every read of the block: step < 1
-    for (int32_t k = lo; k <= hi; ++k) {
-      const int32_t w = k - lo;
-      if (k >= oldLength) {
-        windowL[w] = windowR[w] = 0.0;  // never used: the ring closes before
-      } else if (k < i) {
-        windowL[w] = historyL[k & (kHistory - 1)];
-        windowR[w] = historyR[k & (kHistory - 1)];
-      } else {
-        windowL[w] = lineL[k];
-        windowR[w] = lineR[k];
-      }
-    }
-    for (int32_t k = i; k < end && k < oldLength; ++k) {
-      historyL[k & (kHistory - 1)] = lineL[k];
-      historyR[k & (kHistory - 1)] = lineR[k];
-    }
-    // The window stands for the old ring from sample lo on.
-    const StretchRings r{windowL - lo, windowR - lo, oldLength, lineL,
-                         lineR,        end,          &firstL,   &firstR};
-    stretchFrames(r, i, x, s, step, VectorPath::kAvx512);
-  }
-  return true;
 }
 
 void stretchRings(const StretchRings& rings, uint32_t seed) {

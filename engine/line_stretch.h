@@ -15,10 +15,6 @@ struct StretchRings {
   double* newL;
   double* newR;
   int32_t newLength;
-  // Where the ring closes, the last old sample is interpolated towards the
-  // first. A stretch in place has overwritten it by then and keeps it here.
-  const double* firstL = nullptr;  // null: oldL[0]
-  const double* firstR = nullptr;
 };
 
 // The engine's stretch. Writes exactly newLength samples into each new ring.
@@ -29,18 +25,6 @@ void stretchRings(const StretchRings& rings, uint32_t seed);
 // The stretch on the widest vectors the processor supports, up to the given
 // width; tests run each in turn.
 void stretchRingsUpTo(const StretchRings& rings, uint32_t seed, VectorPath widest);
-
-// The stretch in place: lineL and lineR hold the old ring of oldLength
-// samples and receive the new one (both hold at least the longer of the two).
-// Shrinking reads ahead of what it writes; growing reads behind it, so the
-// samples it overwrites are kept in scratchL/R (scratch elements each) until
-// read. Returns false, with nothing done, where a growth is too large for the
-// scratch; the caller then stretches into other arrays.
-bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_t newLength,
-                         uint32_t seed, double* scratchL, double* scratchR, int32_t scratch);
-
-// Whether stretchLinesInPlace takes this change with that much scratch.
-bool stretchFitsInPlace(int32_t oldLength, int32_t newLength, int32_t scratch);
 
 // The straightforward transcription, kept as the oracle for tests and
 // benchmarks (reference_stretch.cpp, not linked into the plug-ins).
