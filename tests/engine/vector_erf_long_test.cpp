@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
   run(0);
   other.join();
   const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  std::printf("%lld arguments in -1.5 .. 1.5, widths: 128-bit%s; mismatches: %lld; %.1f s\n", total,
-              avx2 ? " and 256-bit" : "", bad[0] + bad[1], s);
+  std::printf("%lld arguments in -1.5 .. 1.5, widths: 128-bit%s%s; mismatches: %lld; %.1f s\n",
+              total, avx2 ? ", 256-bit" : "", avx512 ? ", 512-bit" : "", bad[0] + bad[1], s);
   return bad[0] + bad[1] == 0 ? 0 : 1;
 }
