@@ -17,6 +17,7 @@
 #include "engine/echo_engine.h"
 #include "engine/line_stretch.h"
 #include "engine/reference_process.h"
+#include "engine/vector_erf.h"
 
 namespace {
 
@@ -115,6 +116,23 @@ double erfBlock(const std::vector<double>& args, int block) {
   return seconds(t0, t1) / kBlock;
 }
 
+// Seconds per frame of the vector erf over one recorded block of arguments,
+// in chunks of 64 frames as the loop calls it.
+double vectorErfBlock(const std::vector<double>& args, int block, ErfArray erf) {
+  static volatile double sink = 0.0;
+  alignas(64) double chunk[128];
+  const double* a = args.data() + 2 * kBlock * (block % kRecordedBlocks);
+  const auto t0 = Clock::now();
+  double acc = 0.0;
+  for (int c = 0; c < kBlock / 64; ++c) {
+    erf(a + 128 * c, chunk, 128);
+    acc += chunk[127];
+  }
+  const auto t1 = Clock::now();
+  sink = sink + acc;
+  return seconds(t0, t1) / kBlock;
+}
+
 // Every smoother gliding: the five targets move on every block.
 void keepGliding(EchoEngine& engine, EchoParams& p, int block) {
   const float wobble = block % 2 ? 0.02f : -0.02f;
@@ -130,13 +148,17 @@ void keepGliding(EchoEngine& engine, EchoParams& p, int block) {
 
 // Steady-state echo (glide 0) or with every smoother gliding (glide 1),
 // through the engine (direct = false) or through the frame-by-frame oracle.
-// wide 0 keeps the engine on its 128-bit loop.
+// wide 0 keeps the engine on its 128-bit loop; verf 0 makes it call the
+// library's erf frame by frame instead of the vector erf (as before it).
 template <typename Sample, bool direct>
 void BM_EchoProcess(benchmark::State& state) {
   const bool glide = state.range(0) != 0;
   EchoEngine engine;
   engine.setTickSource(&fixedTick);
-  if (state.range(1) == 0) engine.setWidestPath(VectorPath::kSse2);
+  const VectorPath widest = state.range(1) == 0 ? VectorPath::kSse2 : VectorPath::kAvx512;
+  engine.setWidestPath(widest);
+  engine.setVectorErf(state.range(2) != 0);
+  const ErfArray vectorErf = widestVectorErf(widest);
   EchoParams p = busyParams();
   engine.sampleRateChanged(kRate, p);
   NoiseBlock<Sample> io;
@@ -146,7 +168,7 @@ void BM_EchoProcess(benchmark::State& state) {
 
   // Each engine block is followed by a block of each floor, so that all three
   // see the machine in the same state.
-  std::vector<double> times, own, wide;
+  std::vector<double> times, own, wide, vector;
   int block = 0;
   for (auto _ : state) {
     if (glide) keepGliding(engine, p, block);
@@ -163,11 +185,13 @@ void BM_EchoProcess(benchmark::State& state) {
     times.push_back(seconds(t0, t1) / kBlock);
     own.push_back(erfBlock(loopArguments(), block));
     wide.push_back(erfBlock(wideArguments(), block));
+    if (vectorErf) vector.push_back(vectorErfBlock(loopArguments(), block, vectorErf));
     ++block;
   }
   const Timing t = summarize(times);
   const Timing ownFloor = summarize(own);
   const Timing wideFloor = summarize(wide);
+  const Timing vectorFloor = summarize(vector);
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kBlock);
   state.counters["ns_per_frame"] = t.median * 1e9;
   state.counters["erf_floor_ns"] = ownFloor.median * 1e9;
@@ -175,6 +199,7 @@ void BM_EchoProcess(benchmark::State& state) {
   state.counters["ratio_fastest"] = t.fastest / ownFloor.fastest;
   state.counters["wide_erf_floor_ns"] = wideFloor.median * 1e9;
   state.counters["ratio_to_wide_erf"] = t.median / wideFloor.median;
+  state.counters["vector_erf_ns"] = vectorFloor.median * 1e9;
 }
 
 // One stretch of both lines between 2.6 s and a little less at 96 kHz, next
@@ -296,6 +321,27 @@ void BM_DelayAutomationWorstCase(benchmark::State& state) {
   }
   std::sort(top.begin(), top.end());
 
+  // What the memory system allows for a stretch of the longest lines: one
+  // pass that reads and rewrites both in place, and one that copies both
+  // into the spare arrays (each the fastest of 20).
+  const int32_t n = engine.capacity();
+  double inPlace = 1e9, copy = 1e9;
+  for (int rep = 0; rep < 20; ++rep) {
+    auto t0 = Clock::now();
+    for (double* line : {engine.delayL.get(), engine.delayR.get()}) {
+      for (int32_t i = 0; i < n; ++i) line[i] = line[i] * 0.5 + 1e-9;
+    }
+    auto t1 = Clock::now();
+    benchmark::ClobberMemory();
+    inPlace = std::min(inPlace, seconds(t0, t1));
+    t0 = Clock::now();
+    std::memcpy(engine.spareL.get(), engine.delayL.get(), sizeof(double) * n);
+    std::memcpy(engine.spareR.get(), engine.delayR.get(), sizeof(double) * n);
+    t1 = Clock::now();
+    benchmark::ClobberMemory();
+    copy = std::min(copy, seconds(t0, t1));
+  }
+
   const double blockSeconds = kSmallBlock / static_cast<double>(rate);
   const double worst = *std::max_element(fastestAtPhase.begin(), fastestAtPhase.end());
   const double longest = times.empty() ? 0.0 : times.back();
@@ -306,6 +352,8 @@ void BM_DelayAutomationWorstCase(benchmark::State& state) {
   state.counters["p999_pct_of_block"] = 100.0 * p999 / blockSeconds;
   state.counters["top_pct_of_block"] = 100.0 * top[top.size() / 2] / blockSeconds;
   state.counters["top_slowest_pct"] = 100.0 * top.back() / blockSeconds;
+  state.counters["in_place_pass_pct"] = 100.0 * inPlace / blockSeconds;
+  state.counters["copy_pct"] = 100.0 * copy / blockSeconds;
 }
 
 // Delay memory of one instance: four arrays of 2.6 s of doubles.
@@ -351,20 +399,26 @@ void BM_HundredInstances(benchmark::State& state) {
 
 }  // namespace
 
-// Settled and gliding, on the widest loop and on the 128-bit one.
+// Settled and gliding, on the widest loop and on the 128-bit one, with the
+// vector erf and with the library's erf call by call.
 static void everyGlideAndWidth(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"glide", "wide"})->Args({0, 1})->Args({1, 1})->Args({0, 0})->Args({1, 0});
+  b->ArgNames({"glide", "wide", "verf"});
+  for (int verf : {1, 0}) {
+    for (int wide : {1, 0}) {
+      for (int glide : {0, 1}) b->Args({glide, wide, verf});
+    }
+  }
 }
 
 BENCHMARK_TEMPLATE(BM_EchoProcess, float, false)->Apply(everyGlideAndWidth)->UseManualTime();
 BENCHMARK_TEMPLATE(BM_EchoProcess, double, false)->Apply(everyGlideAndWidth)->UseManualTime();
 BENCHMARK_TEMPLATE(BM_EchoProcess, float, true)
-    ->ArgNames({"glide", "wide"})
-    ->Args({0, 1})
+    ->ArgNames({"glide", "wide", "verf"})
+    ->Args({0, 1, 1})
     ->UseManualTime();
 BENCHMARK_TEMPLATE(BM_EchoProcess, double, true)
-    ->ArgNames({"glide", "wide"})
-    ->Args({0, 1})
+    ->ArgNames({"glide", "wide", "verf"})
+    ->Args({0, 1, 1})
     ->UseManualTime();
 BENCHMARK(BM_StretchBothLines)
     ->ArgName("splice")

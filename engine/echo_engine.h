@@ -15,6 +15,7 @@
 #include "engine/line_stretch.h"
 #include "engine/one_pole_filter.h"
 #include "engine/param_smoother.h"
+#include "engine/vector_erf.h"
 #include "engine/vector_paths.h"
 
 class EchoEngine {
@@ -68,6 +69,11 @@ class EchoEngine {
   // The widest vectors the block loop may use: 256-bit where the processor
   // has AVX2 and this allows it, 128-bit otherwise. Tests pin each in turn.
   void setWidestPath(VectorPath path) { widestPath = path; }
+
+  // Whether the loops take erf from the vector code (only where it passed its
+  // check against the C library when the library loaded) or from the library
+  // call by call. Tests and benchmarks compare the two.
+  void setVectorErf(bool on) { vectorErf = on && vectorErfMatchesLibrary(); }
 
   bool hasDelayMemory() const { return delayL != nullptr; }
   // Elements in each of the four arrays; 0 without delay memory.
@@ -124,4 +130,5 @@ class EchoEngine {
   TickSource tickSource = nullptr;
   StretchFunction stretch = &stretchRings;
   VectorPath widestPath = VectorPath::kAvx512;
+  bool vectorErf = vectorErfMatchesLibrary();
 };

@@ -13,6 +13,7 @@
 
 #include "engine/param_smoother.h"
 #include "engine/stereo_filters.h"
+#include "engine/vector_erf.h"
 #include "engine/vector_paths.h"
 
 // The most frames a chunk holds: the erf arguments of a chunk wait on the
@@ -32,6 +33,7 @@ struct FirstPass {
   int32_t pos;  // line position of the chunk's first frame
   int mode;     // 0, 1, 2: routing; 3: the mono path
   bool monoOut;
+  ErfArray vectorErf;  // null: the library's erf, call by call
   __m128d ad;
   OnePolePair* hpState;
   BiquadPair* shelfState;
@@ -99,15 +101,23 @@ inline void routeFrame(const FirstPass<Sample>& c, int32_t i, __m128d y, const F
 // erf of a NaN is NaN; storing it would silence the echo for good. A value
 // that is not finite is stored as 0 so the line recovers by itself. Finite
 // results (always within ±1) are stored unchanged.
-inline double lineValue(double x) {
-  const double y = std::erf(x);
-  return std::isfinite(y) ? y : 0.0;
-}
+inline double lineValueOf(double y) { return std::isfinite(y) ? y : 0.0; }
+inline double lineValue(double x) { return lineValueOf(std::erf(x)); }
 
-// The second pass of a chunk: the erf calls alone, back to back, into the
-// lines from position w on. Returns the position after the chunk.
-inline int32_t writeLineChunk(double* lineL, double* lineR, int32_t w, int32_t length,
-                              const double* args, int32_t count) {
+// The second pass of a chunk: the erf of every argument, by vectorErf or,
+// without one, by the library's erf call by call, into the lines from
+// position w on. Returns the position after the chunk.
+inline int32_t writeLineChunk(double* lineL, double* lineR, int32_t w, int32_t length, double* args,
+                              int32_t count, ErfArray vectorErf) {
+  if (vectorErf) {
+    vectorErf(args, args, 2 * count);
+    for (int32_t j = 0; j < count; ++j) {
+      lineL[w] = lineValueOf(args[2 * j]);
+      lineR[w] = lineValueOf(args[2 * j + 1]);
+      if (++w >= length) w = 0;
+    }
+    return w;
+  }
   for (int32_t j = 0; j < count; ++j) {
     lineL[w] = lineValue(args[2 * j]);
     lineR[w] = lineValue(args[2 * j + 1]);

@@ -293,7 +293,7 @@ QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
       const FrameGains g = kGliding ? frameGains(gains + 4 * j, xFeed + 2 * j) : heldFrame;
       routeFrame<kRoute>(c, start + j, _mm_load_pd(filtered + 2 * j), g, args + 2 * j);
     }
-    w = writeLineChunk(c.lineL, c.lineR, w, c.length, args, count);
+    w = writeLineChunk(c.lineL, c.lineR, w, c.length, args, count, c.vectorErf);
     start += count;
   }
 

@@ -161,9 +161,10 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   BiquadPair shelf(shelfL, shelfR);
   BiquadPair lp(lpL, lpR);
 
-  FirstPass<Sample> pass{inL,       inR,    outL,    outR, lineL, lineR,  delayLength,
-                         writePos,  mode,   monoOut, ad,   &hp,   &shelf, &lp,
-                         &feedback, &level, &dry,    &pan, &xFeed};
+  const ErfArray erf = vectorErf ? widestVectorErf(widestPath) : nullptr;
+  FirstPass<Sample> pass{inL,      inR,       outL,    outR, lineL, lineR, delayLength,
+                         writePos, mode,      monoOut, erf,  ad,    &hp,   &shelf,
+                         &lp,      &feedback, &level,  &dry, &pan,  &xFeed};
   const int32_t wideEnd =
       widestPath >= VectorPath::kAvx2 ? echoBlockAvx2(pass, sampleFrames, chunkLimit) : -1;
   if (wideEnd >= 0) {
@@ -172,7 +173,7 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
     for (int32_t start = 0; start < sampleFrames;) {
       const int32_t count = sampleFrames - start < chunkLimit ? sampleFrames - start : chunkLimit;
       firstPass(pass, start, count, args);
-      writePos = writeLineChunk(lineL, lineR, writePos, delayLength, args, count);
+      writePos = writeLineChunk(lineL, lineR, writePos, delayLength, args, count, pass.vectorErf);
       pass.pos = writePos;
       start += count;
     }
