@@ -35,7 +35,7 @@ python3 "$here/ardour/test_signal.py" "$work/signal.wav" "$frames"
 sets=()
 for i in "${!values[@]}"; do sets+=(--set "$i=${values[$i]}"); done
 "$root/build/host/vst2-host" render "$root/build/QTAP_x64.so" "$work/signal.wav" \
-  -o "$work/vst.wav" --block "$block" --format float "${sets[@]}" >/dev/null
+  -o "$work/vst.wav" --block "$block" --tail 0 --format float "${sets[@]}" >/dev/null
 
 # Ardour's settings, caches and session stay inside the work folder.
 # Debian's ardour7-lua itself sometimes dies of a signal (a segfault or a heap
