@@ -175,7 +175,9 @@ grep -qE "^\s+Binary:\s+file:///usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so$" <
   fail "lv2info shows no DSP library"
 grep -qF "$uri#ui" <<<"$info" || fail "lv2info shows no panel"
 grep -qF "Tape Loop on the Edge" <<<"$info" || fail "lv2info shows no factory presets"
-echo "lv2info: $(grep -c '^\s*Port [0-9]*:' <<<"$info") ports, $(grep -c "$uri#preset-" <<<"$info") presets"
+shown_presets=$(sed -n '/^\s*Presets:/,/^\s*$/p' <<<"$info" | grep -c '^\s*[^[:space:]]' || true)
+[ "$((shown_presets - 1))" -ge 5 ] || fail "lv2info shows fewer than five presets"
+echo "lv2info: $(grep -c '^\s*Port [0-9]*:' <<<"$info") ports, $((shown_presets - 1)) presets"
 
 echo "== apt-get remove --purge quillet-k3"
 apt_get remove --purge quillet-k3 >/dev/null
