@@ -17,7 +17,7 @@
 # Installing needs root (CI) or sudo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh --package --windows --lv2
+bash scripts/install-deps.sh --package --windows
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
