@@ -124,7 +124,8 @@ void QuilletLv2Instance::run(uint32_t frames) {
   if (unheard) {
     if (inputIsSilent(frames)) {
       if (restartAtSound) {
-        // An empty echo fed silence gives silence.
+        // Nothing has sounded yet, so the echo holds nothing: silence in,
+        // silence out, and the engine waits for the first sound unmoved.
         for (float* out : audioOut) std::fill(out, out + frames, 0.0f);
         return;
       }
@@ -137,8 +138,8 @@ void QuilletLv2Instance::run(uint32_t frames) {
   process(frames);
 }
 
-void QuilletLv2Instance::process(
-    uint32_t frames) {  // The engine reads both inputs of a frame before it writes either output,
+void QuilletLv2Instance::process(uint32_t frames) {
+  // The engine reads both inputs of a frame before it writes either output,
   // so the host may hand the same buffers in and out.
   float* inputs[2] = {const_cast<float*>(audioIn[0]), const_cast<float*>(audioIn[1])};
   float* outputs[2] = {audioOut[0], audioOut[1]};
