@@ -7,12 +7,15 @@
 #                                 plug-ins with one ID in its folders shows only one of them
 #   bin/vst2-host
 #   share/doc/quillet-k3/         README.md, LICENSE, THIRD-PARTY-NOTICES, copyright, changelog.gz
-# Other folders' install rules (the LV2 bundle, presets) go into the same
-# package: no install components, CPack takes every rule.
+#   lib/lv2/quillet-k3.lv2/       the LV2 bundle (lv2/CMakeLists.txt), where LV2 hosts look
+#   share/quillet-k3/presets/     the factory presets as .fxp files (lv2/CMakeLists.txt)
+# Other folders' install rules go into the same package: no install
+# components, CPack takes every rule.
 #
 # Windows cross build: a .zip with both DLLs side by side, the .fxp presets
-# when the tree has them, the licence texts and README-Windows.txt on where to
-# put the DLLs.
+# (written by the Linux build into its presets/ folder: pass that folder as
+# QUILLET_FXP_PRESET_DIR), the licence texts and README-Windows.txt on where
+# to put the DLLs.
 
 set(QUILLET_PACKAGE_NAME quillet-k3)
 set(QUILLET_DOC_DIR share/doc/${QUILLET_PACKAGE_NAME})
@@ -24,8 +27,9 @@ if(WIN32)
   install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
   install(FILES ${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES DESTINATION .
     RENAME THIRD-PARTY-NOTICES.txt)
-  # Presets for the archive: every .fxp in this folder.
-  set(QUILLET_FXP_PRESET_DIR ${CMAKE_SOURCE_DIR}/presets
+  # Presets for the archive: every .fxp in this folder, by default the one
+  # the Linux build in build/ writes.
+  set(QUILLET_FXP_PRESET_DIR ${CMAKE_SOURCE_DIR}/build/presets
     CACHE PATH "Folder whose .fxp presets go into the Windows archive")
   file(GLOB QUILLET_FXP_PRESETS CONFIGURE_DEPENDS ${QUILLET_FXP_PRESET_DIR}/*.fxp)
   if(QUILLET_FXP_PRESETS)
@@ -67,7 +71,7 @@ set(CPACK_PACKAGE_NAME ${QUILLET_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR "Marrow Ledge")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${QUILLET_PACKAGE_MAINTAINER})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo tape-style echo, VST 2.4 plug-in")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo tape-style echo, VST 2.4 and LV2 plug-in")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
@@ -95,9 +99,11 @@ stored echoes like a tape loop.
 The package holds the plug-in with its editor panel in /usr/lib/vst, where
 Linux VST hosts look, the same plug-in without editor in
 /usr/lib/quillet-k3 (it shares the editor build's unique ID, so only one
-of the two may sit in a host's folders), and vst2-host, a command-line
-host that renders audio files through VST 2.4 plug-ins, saves presets and
-checks plug-ins.")
+of the two may sit in a host's folders), the LV2 bundle with its panel
+and factory presets in /usr/lib/lv2, where LV2 hosts look, the factory
+presets as .fxp files in /usr/share/quillet-k3/presets, and vst2-host,
+a command-line host that renders audio files through VST 2.4 plug-ins,
+saves presets and checks plug-ins.")
 endif()
 
 include(CPack)

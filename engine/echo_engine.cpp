@@ -76,11 +76,27 @@ void EchoEngine::sampleRateChanged(float fs, const EchoParams& params) {
   pan.coefficient = glide;
   xFeed.coefficient = glide;
 
+  jumpSmoothersTo(params);
+}
+
+void EchoEngine::jumpSmoothersTo(const EchoParams& params) {
   level.jumpTo(params.level);
   feedback.jumpTo(2.0f * params.repeat);
   dry.jumpTo(params.dry);
   pan.jumpTo(params.pan);
   xFeed.jumpTo(params.xFeed);
+}
+
+void EchoEngine::restart(const EchoParams& params) {
+  restartLinesEmpty(params);
+  antiDenormal = kAntiDenormal;
+  hpL.clearState();
+  hpR.clearState();
+  shelfL.clearState();
+  shelfR.clearState();
+  lpL.clearState();
+  lpR.clearState();
+  jumpSmoothersTo(params);
 }
 
 void EchoEngine::parameterChanged(int index, const EchoParams& params) {

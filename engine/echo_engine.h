@@ -40,6 +40,13 @@ class EchoEngine {
   // through until the next successful call.
   void sampleRateChanged(float fs, const EchoParams& params);
 
+  // Begins again at the present rate without taking memory, as sampleRateChanged
+  // leaves a fresh engine: empty lines at the length "Delay" and "Range" give,
+  // filters at rest, the control smoothers on the given values. Lines an echo
+  // block has used are emptied before the next echo block (see
+  // line_clearing.cpp). "Mute"'s gain is left as it is.
+  void restart(const EchoParams& params);
+
   // Reacts to a stored change of the value with this index: retargets its
   // smoother, or, for "Mute" switched on, runs the mute sequence.
   void parameterChanged(int index, const EchoParams& params);
@@ -91,7 +98,8 @@ class EchoEngine {
   std::unique_ptr<double[]> spareR;
   int32_t writePos = 0;
   int32_t delayLength = 0;
-  double antiDenormal = 1e-15;
+  static constexpr double kAntiDenormal = 1e-15;
+  double antiDenormal = kAntiDenormal;
   OnePoleFilter hpL, hpR;
   Biquad shelfL, shelfR;
   Biquad lpL, lpR;
@@ -115,6 +123,7 @@ class EchoEngine {
   bool allocateDelayMemory(int32_t elements);
   void releaseDelayMemory();
   void runMuteSequence(const EchoParams& params);
+  void jumpSmoothersTo(const EchoParams& params);
   void restartLinesEmpty(const EchoParams& params);
   void continueLineClear(int32_t sampleFrames);
   void clearTopOfArrays(int32_t from, int32_t to);

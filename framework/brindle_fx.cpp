@@ -80,6 +80,11 @@ void BrindleFX::setSampleRate(float rate) {
   sampleRateChanged(rate);
 }
 
+void BrindleFX::restartOnStoredValues() {
+  applyPendingChanges();
+  restarted();
+}
+
 void BrindleFX::setParameter(VstInt32 index, float value) {
   if (index < 0 || index >= paramCount) return;
   storeParameter(index, value);

@@ -35,7 +35,13 @@ class BrindleFX : public AudioEffectX {
   bool getVendorString(char* text) override;
   VstInt32 canDo(char* text) override;
 
+  // A fresh start on the stored values without taking memory (audio thread,
+  // between blocks): stores still queued take effect, then the effect begins
+  // as setSampleRate leaves it, nothing gliding and nothing remembered.
+  void restartOnStoredValues();
+
   virtual void sampleRateChanged(float /*rate*/) {}
+  virtual void restarted() {}
   virtual void parameterChanged(VstInt32 /*index*/, float /*value*/) {}
 
   // False when the table could not be allocated; the entry point then hands

@@ -20,6 +20,7 @@ class Quillet : public BrindleFX {
   VstInt32 getPlugCategory() override;
 
   void sampleRateChanged(float rate) override;
+  void restarted() override;
   // Runs on the audio thread, at the start of the block after the store (or
   // in setSampleRate), with the value that store put in the table.
   void parameterChanged(VstInt32 index, float value) override;

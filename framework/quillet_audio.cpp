@@ -76,6 +76,8 @@ void Quillet::sampleRateChanged(float rate) {
   engine.sampleRateChanged(rate, engineParams);
 }
 
+void Quillet::restarted() { engine.restart(engineParams); }
+
 void Quillet::parameterChanged(VstInt32 index, float value) {
   float* field = engineField(engineParams, index);
   if (!field) return;

@@ -95,7 +95,7 @@ std::string pluginDescription() {
   t += plugin + "\n  a lv2:Plugin , lv2:DelayPlugin ;\n";
   t += "  doap:name \"Quillet K3\" ;\n";
   t += "  lv2:project " + uri(std::string(kPluginUri) + "#project") + " ;\n";
-  t += "  doap:license " + uri(std::string(kPluginUri) + "#license") + " ;\n";
+  t += "  doap:license <http://opensource.org/licenses/mit> ;\n";
   t += "  doap:maintainer [\n    foaf:name \"Marrow Ledge\"\n  ] ;\n";
   t += "  rdfs:comment \"A stereo tape-style echo: two feedback lines of up to 2.6 seconds, "
        "filtered and saturated, with cross-feed and ping-pong routing.\" ;\n";

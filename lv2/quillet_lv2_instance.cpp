@@ -2,11 +2,12 @@
 
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
 
-#include "vst/audio_effect.h"
+#include "framework/brindle_fx.h"
 
 // Defined by the effect (framework/quillet.cpp); null when it cannot be made.
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
@@ -38,7 +39,8 @@ QuilletLv2Instance* QuilletLv2Instance::create(double sampleRate,
                                                const LV2_Feature* const* features) {
   if (!usableRate(sampleRate)) return nullptr;
   // No host callback: the effect's requests to a host are skipped.
-  AudioEffect* effect = createEffectInstance(nullptr);
+  // The effect is always ours, a BrindleFX.
+  auto* effect = static_cast<BrindleFX*>(createEffectInstance(nullptr));
   if (!effect) return nullptr;
   auto* instance = new (std::nothrow) QuilletLv2Instance(effect, static_cast<float>(sampleRate));
   if (!instance) {
@@ -49,8 +51,7 @@ QuilletLv2Instance* QuilletLv2Instance::create(double sampleRate,
   return instance;
 }
 
-QuilletLv2Instance::QuilletLv2Instance(AudioEffect* effect, float rate)
-    : effect(effect), rate(rate) {
+QuilletLv2Instance::QuilletLv2Instance(BrindleFX* effect, float rate) : effect(effect), rate(rate) {
   for (int i = 0; i < kNumQuilletParams; ++i) lastSeen[i] = bitsOf(effect->getParameter(i));
   effect->setSampleRate(rate);
 }
@@ -86,7 +87,8 @@ void QuilletLv2Instance::connectPort(uint32_t port, void* data) {
   }
 }
 
-void QuilletLv2Instance::storeChangedControls() {
+bool QuilletLv2Instance::storeChangedControls() {
+  bool changed = false;
   for (int i = 0; i < kNumQuilletParams; ++i) {
     if (!controls[i]) continue;
     const float value = *controls[i];
@@ -94,20 +96,49 @@ void QuilletLv2Instance::storeChangedControls() {
     if (bits == lastSeen[i]) continue;
     lastSeen[i] = bits;
     effect->setParameter(i, value);
+    changed = true;
   }
+  return changed;
 }
 
 void QuilletLv2Instance::activate() {
   storeChangedControls();
   effect->setSampleRate(rate);
+  unheard = true;
+  restartAtSound = false;
+}
+
+bool QuilletLv2Instance::inputIsSilent(uint32_t frames) const {
+  for (const float* in : audioIn)
+    for (uint32_t i = 0; i < frames; ++i)
+      if (in[i] != 0.0f) return false;
+  return true;
 }
 
 void QuilletLv2Instance::run(uint32_t frames) {
-  storeChangedControls();
+  if (storeChangedControls() && unheard) restartAtSound = true;
   float bpm = 0.0f;
   if (haveUrids && findTempo(control, urids, &bpm)) hostTempo = bpm;
   if (hostTempoOut) *hostTempoOut = hostTempo;
   if (!audioIn[0] || !audioIn[1] || !audioOut[0] || !audioOut[1]) return;
+  if (unheard) {
+    if (inputIsSilent(frames)) {
+      if (restartAtSound) {
+        // Nothing has sounded yet, so the echo holds nothing: silence in,
+        // silence out, and the engine waits for the first sound unmoved.
+        for (float* out : audioOut) std::fill(out, out + frames, 0.0f);
+        return;
+      }
+    } else {
+      unheard = false;
+      if (restartAtSound) effect->restartOnStoredValues();
+      restartAtSound = false;
+    }
+  }
+  process(frames);
+}
+
+void QuilletLv2Instance::process(uint32_t frames) {
   // The engine reads both inputs of a frame before it writes either output,
   // so the host may hand the same buffers in and out.
   float* inputs[2] = {const_cast<float*>(audioIn[0]), const_cast<float*>(audioIn[1])};

@@ -12,7 +12,7 @@
 #include "lv2/lv2_ports.h"
 #include "lv2/tempo_reader.h"
 
-class AudioEffect;
+class BrindleFX;
 
 namespace quillet_lv2 {
 
@@ -30,14 +30,23 @@ class QuilletLv2Instance {
   void activate();
   // Realtime: stores the control ports that changed, in index order, reads the
   // tempo, then processes the block. Allocates nothing.
+  //
+  // Hosts such as Ardour activate first and set the session's values in the
+  // first runs, on silence. Until the first sound after activate nothing has
+  // been heard, so such values are taken as if set at activate: silent blocks
+  // are answered with silence, and at the first sound the effect restarts on
+  // the stored values (no glide from the defaults, empty lines).
   void run(uint32_t frames);
 
  private:
-  QuilletLv2Instance(AudioEffect* effect, float rate);
-  // Stores each connected control port whose value is not the last one seen.
-  void storeChangedControls();
+  QuilletLv2Instance(BrindleFX* effect, float rate);
+  // Stores each connected control port whose value is not the last one seen;
+  // true when there was one.
+  bool storeChangedControls();
+  bool inputIsSilent(uint32_t frames) const;
+  void process(uint32_t frames);
 
-  std::unique_ptr<AudioEffect> effect;
+  std::unique_ptr<BrindleFX> effect;
   float rate;
   const float* controls[kNumQuilletParams] = {};
   uint32_t lastSeen[kNumQuilletParams] = {};  // bit patterns, so a NaN is stored once
@@ -48,6 +57,10 @@ class QuilletLv2Instance {
   TempoUrids urids;
   bool haveUrids = false;
   float hostTempo = 0.0f;
+  // No sound has come in since activate; values stored meanwhile wait for a
+  // restart at the first sound.
+  bool unheard = false;
+  bool restartAtSound = false;
 };
 
 }  // namespace quillet_lv2

@@ -6,7 +6,8 @@
 #   --windows     the mingw-w64 cross compiler, Wine and ImageMagick
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
-#   --package     Debian packaging checks (lintian) and Ardour's VST scanner
+#   --package     Debian packaging checks (lintian), Ardour's VST scanner, and the LV2
+#                 headers and lilv tools for the bundle in the package
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libsndfile1-dev libstb-dev libx11-dev)
@@ -23,7 +24,7 @@ for group in "$@"; do
     --sanitizers)
       packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;
     --package)
-      packages+=(lintian dpkg-dev file ardour) ;;
+      packages+=(lintian dpkg-dev file ardour lv2-dev lilv-utils) ;;
     --bench)
       packages+=(libbenchmark-dev) ;;
     *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;

@@ -63,8 +63,7 @@ same() {
   # shellcheck disable=SC2086
   quiet lv2apply -i "$input" -o "$work/$name.lv2.wav" $controls "$uri" >/dev/null
   # shellcheck disable=SC2086
-  "$host" render build/QTAP_x64.so "$input" -o "$work/$name.vst.wav" --block 1 --tail 0 $vst \
-    >/dev/null
+  "$host" render build/QTAP_x64.so "$input" -o "$work/$name.vst.wav" --block 1 --tail 0 $vst >/dev/null
   python3 scripts/compare-wav.py "$work/$name.lv2.wav" "$work/$name.vst.wav" 0 >"$work/cmp" ||
     fail "$name: lv2apply and vst2-host differ: $(cat "$work/cmp")"
   echo "   $name: $(cat "$work/cmp")"

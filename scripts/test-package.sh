@@ -8,9 +8,12 @@
 #     own VST scanner on the plug-ins Ardour's default search path holds (no
 #     VST_PATH or LXVST_PATH given): it must find "Quillet K3", ID QTAP, in
 #     /usr/lib/vst, and exactly one library of ours with that ID,
+#   - lilv's lv2ls and lv2info on the default LV2 path (no LV2_PATH given): the
+#     bundle in /usr/lib/lv2 is found with its panel and presets,
 #   - `apt-get remove --purge`, after which none of the package's files is left,
 #   - the Windows .zip made by CPack from the mingw-w64 cross build
-#     (build-win/, reused when scripts/test-windows.sh built it) and its listing.
+#     (build-win/, reused when scripts/test-windows.sh built it) with the .fxp
+#     presets the Release build wrote, and its listing.
 # Installing needs root (CI) or sudo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,14 +45,20 @@ cmake --build build-package -j"$(nproc)" >/dev/null
 
 echo "== cmake --install --strip"
 DESTDIR="$scratch/root" cmake --install build-package --prefix /opt/quillet --strip >/dev/null
+lv2_files="manifest.ttl quillet-k3.ttl presets.ttl quillet_k3_dsp.so quillet_k3_ui.so"
+presets=$(cd build-package/presets && ls -- *.fxp)
+[ "$(wc -l <<<"$presets")" -ge 5 ] || fail "fewer than five .fxp presets in build-package/presets"
 for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host \
   share/doc/quillet-k3/LICENSE share/doc/quillet-k3/THIRD-PARTY-NOTICES \
-  share/doc/quillet-k3/README.md share/doc/quillet-k3/copyright; do
+  share/doc/quillet-k3/README.md share/doc/quillet-k3/copyright \
+  $(for f in $lv2_files; do echo "lib/lv2/quillet-k3.lv2/$f"; done) \
+  $(for f in $presets; do echo "share/quillet-k3/presets/$f"; done); do
   [ -f "$scratch/root/opt/quillet/$f" ] || fail "cmake --install left out $f"
 done
 [ ! -e "$scratch/root/opt/quillet/lib/vst/QTAP_x64.so" ] ||
   fail "both libraries (one unique ID) in one host folder"
-for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host; do
+for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host \
+  lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so lib/lv2/quillet-k3.lv2/quillet_k3_ui.so; do
   file -b "$scratch/root/opt/quillet/$f" | grep -q ", stripped" || fail "$f is not stripped"
 done
 echo "installed under the prefix: $(cd "$scratch/root/opt/quillet" && find . -type f | LC_ALL=C sort | tr '\n' ' ')"
@@ -69,11 +78,11 @@ expected="-rw-r--r-- ./usr/lib/quillet-k3/QTAP_x64.so
 -rw-r--r-- ./usr/share/doc/quillet-k3/changelog.gz
 -rw-r--r-- ./usr/share/doc/quillet-k3/copyright
 -rwxr-xr-x ./usr/bin/vst2-host"
-# Every file above must be there; other folders' install rules (the LV2
-# bundle, presets) may add more, under /usr only.
-while read -r line; do
-  grep -qxF -- "$line" <<<"$listing" || fail "the package lacks: $line"
-done <<<"$expected"
+for f in $lv2_files; do expected+=$'\n'"-rw-r--r-- ./usr/lib/lv2/quillet-k3.lv2/$f"; done
+for f in $presets; do expected+=$'\n'"-rw-r--r-- ./usr/share/quillet-k3/presets/$f"; done
+# Exactly these files.
+[ "$listing" = "$(LC_ALL=C sort <<<"$expected")" ] ||
+  fail "the package holds other files: $(diff <(LC_ALL=C sort <<<"$expected") - <<<"$listing")"
 if grep -v ' \./usr/' <<<"$listing"; then fail "files outside /usr"; fi
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
@@ -95,7 +104,8 @@ apt_get install "./$deb" >/dev/null 2>&1 || apt_get install "./$deb"
 dpkg-query -W -f='${Package} ${Version} ${Status}\n' quillet-k3
 dpkg -L quillet-k3 | LC_ALL=C sort >"$scratch/files"
 # Only the C library, libm and Xlib: nothing a user's machine lacks.
-for lib in /usr/lib/vst/QTAPG_x64.so /usr/lib/quillet-k3/QTAP_x64.so; do
+for lib in /usr/lib/vst/QTAPG_x64.so /usr/lib/quillet-k3/QTAP_x64.so \
+  /usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so /usr/lib/lv2/quillet-k3.lv2/quillet_k3_ui.so; do
   needed=$(readelf -d "$lib" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | LC_ALL=C sort | tr '\n' ' ')
   echo "$lib needs: $needed"
   for n in $needed; do
@@ -152,6 +162,23 @@ grep -m1 "Found Plugin" <<<"$report"
 grep -qF "id=\"$qtap_id\" name=\"Quillet K3 (no GUI)\"" <<<"$report" || fail "QTAP_x64.so not found"
 grep -qF 'has_editor="0"' <<<"$report" || fail "QTAP_x64.so claims an editor"
 
+echo "== lv2ls and lv2info on the default LV2 path"
+uri=urn:marrowledge:quillet-k3
+lv2ls_out=$(env -u LV2_PATH HOME="$scratch/home" lv2ls)
+grep -qxF "$uri" <<<"$lv2ls_out" || fail "lv2ls does not list $uri"
+info=$(env -u LV2_PATH HOME="$scratch/home" lv2info "$uri" 2>"$scratch/lv2info.err")
+[ ! -s "$scratch/lv2info.err" ] || fail "lv2info wrote to stderr: $(cat "$scratch/lv2info.err")"
+grep -m1 -E '^\s+Name:' <<<"$info"
+grep -qE "^\s+Bundle:\s+file:///usr/lib/lv2/quillet-k3.lv2/$" <<<"$info" ||
+  fail "lv2info does not show the bundle in /usr/lib/lv2"
+grep -qE "^\s+Binary:\s+file:///usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so$" <<<"$info" ||
+  fail "lv2info shows no DSP library"
+grep -qF "$uri#ui" <<<"$info" || fail "lv2info shows no panel"
+grep -qF "Tape Loop on the Edge" <<<"$info" || fail "lv2info shows no factory presets"
+shown_presets=$(sed -n '/^\s*Presets:/,/^\s*$/p' <<<"$info" | grep -c '^\s*[^[:space:]]' || true)
+[ "$((shown_presets - 1))" -ge 5 ] || fail "lv2info shows fewer than five presets"
+echo "lv2info: $(grep -c '^\s*Port [0-9]*:' <<<"$info") ports, $((shown_presets - 1)) presets"
+
 echo "== apt-get remove --purge quillet-k3"
 apt_get remove --purge quillet-k3 >/dev/null
 installed=0
@@ -163,35 +190,40 @@ while IFS= read -r path; do
   # Shared folders (/usr/lib/vst, /usr/lib/lv2) may stay when others use them.
   if [ -f "$path" ] || [ -L "$path" ]; then echo "left behind: $path"; left=1; fi
 done <"$scratch/files"
-for d in /usr/lib/quillet-k3 /usr/share/doc/quillet-k3; do
+for d in /usr/lib/quillet-k3 /usr/share/doc/quillet-k3 /usr/lib/lv2/quillet-k3.lv2 \
+  /usr/share/quillet-k3; do
   [ ! -e "$d" ] || { echo "left behind: $d"; left=1; }
 done
 [ "$left" = 0 ] || fail "files left after removal"
 echo "removed: $(wc -l <"$scratch/files") paths, none left"
 
 echo "== Windows .zip from the mingw-w64 cross build"
+# The .fxp files come from the Linux build (the generator runs there).
+fxp_dir=-DQUILLET_FXP_PRESET_DIR=$PWD/build-package/presets
 if [ -f build-win/CMakeCache.txt ]; then
-  cmake build-win >/dev/null  # scripts/test-windows.sh configured and built it
+  cmake build-win "$fxp_dir" >/dev/null  # scripts/test-windows.sh configured and built it
 else
   cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF "$fxp_dir" \
+    >/dev/null
 fi
 cmake --build build-win -j"$(nproc)" >/dev/null
 rm -f build-win/quillet-k3-*-win64.zip
 (cd build-win && cpack -G ZIP >/dev/null)
 zip=build-win/quillet-k3-${version}-win64.zip
 [ -f "$zip" ] || fail "cpack made no $zip"
-python3 - "$zip" "quillet-k3-${version}-win64" <<'EOF'
+python3 - "$zip" "quillet-k3-${version}-win64" build-package/presets <<'EOF'
 import os, sys, zipfile
-path, top = sys.argv[1], sys.argv[2]
+path, top, preset_dir = sys.argv[1], sys.argv[2], sys.argv[3]
 with zipfile.ZipFile(path) as z:
     names = sorted(n for n in z.namelist() if not n.endswith("/"))
     for n in names:
         print(f"{z.getinfo(n).file_size:>9}  {n}")
     want = {f"{top}/{n}" for n in ("QTAPG_x64.dll", "QTAP_x64.dll", "README-Windows.txt",
                                    "LICENSE.txt", "THIRD-PARTY-NOTICES.txt")}
-    presets = sorted(f for f in os.listdir("presets") if f.endswith(".fxp")) \
-        if os.path.isdir("presets") else []
+    presets = sorted(f for f in os.listdir(preset_dir) if f.endswith(".fxp"))
+    if len(presets) < 5:
+        sys.exit(f"fewer than five presets in {preset_dir}")
     want |= {f"{top}/presets/{p}" for p in presets}
     missing, extra = want - set(names), set(names) - want
     # Loose files beside the DLLs must be ours; a folder another part of the

@@ -135,6 +135,75 @@ TEST(Lv2Dsp, SoundsLikeTheVstLibrarySampleForSample) {
   }
 }
 
+// Ardour's order: activate at the defaults, a silent run, the session's
+// values in a later run, more silence, then the sound. The values take effect
+// as if set at activate (no glide, no stretch of the lines for Delay and
+// Range): the sound equals the VST library's with the values set before the
+// rate, silence before it stays silence, and a change after the first sound
+// glides as usual. None of it takes memory.
+TEST(Lv2Dsp, ValuesSetBeforeTheFirstSoundActAsSetAtActivate) {
+  float values[kNumQuilletParams];
+  for (int i = 0; i < kNumQuilletParams; ++i) values[i] = kQuilletParams[i].defaultValue;
+  values[kParamDelay] = 0.6f;
+  values[kParamRange] = 0.0f;
+  values[kParamRepeat] = 0.45f;
+  values[kParamLevel] = 0.7f;
+  values[kParamDry] = 0.8f;
+  values[kParamPan] = 0.3f;
+  values[kParamXFeed] = 0.4f;
+  values[kParamPingPong] = 0.5f;
+  values[kParamKnobDust] = 0.0f;
+  Lv2Instance lv2;
+  ASSERT_TRUE(lv2.ok());
+  lv2.activate();
+  const std::vector<float> silence(Lv2Instance::kMaxBlock, 0.0f);
+  std::vector<float> in[2] = {silence, silence};
+  lv2.connectAudio(in[0].data(), in[1].data(), lv2.out[0].data(), lv2.out[1].data());
+  lv2.run(512);
+  // Counts the allocations of one run.
+  const bool trap = allocation_trap::available();
+  size_t allocations = 0;
+  auto run = [&](int frames) {
+    if (trap) allocation_trap::arm();
+    lv2.run(frames);
+    if (trap) allocations += allocation_trap::disarm();
+  };
+  std::memcpy(lv2.controls, values, sizeof values);
+  for (int block = 0; block < 4; ++block) {
+    run(512);
+    for (int c = 0; c < 2; ++c)
+      for (int i = 0; i < 512; ++i) ASSERT_EQ(lv2.out[c][i], 0.0f) << "silent block " << block;
+  }
+  VstRun vst(48000.0, values);
+  ASSERT_TRUE(vst.ok());
+  std::vector<float> vstL(Lv2Instance::kMaxBlock), vstR(Lv2Instance::kMaxBlock);
+  const Block blocks[] = {
+      {512, -1, 0},           {512, -1, 0}, {300, kParamLevel, 0.2f}, {512, kParamRepeat, 0.7f},
+      {512, kParamDry, 0.0f}, {1024, -1, 0}};
+  unsigned seed = 40;
+  for (const Block& b : blocks) {
+    // The block after the level change is silence: the echo goes on in it.
+    const bool silent = b.param == kParamRepeat;
+    in[0] = silent ? silence : noise(Lv2Instance::kMaxBlock, seed++);
+    in[1] = silent ? silence : noise(Lv2Instance::kMaxBlock, seed++);
+    lv2.connectAudio(in[0].data(), in[1].data(), lv2.out[0].data(), lv2.out[1].data());
+    if (b.param >= 0) {
+      lv2.controls[b.param] = b.value;
+      vst.set(b.param, b.value);
+    }
+    run(b.frames);
+    vst.process(in[0].data(), in[1].data(), vstL.data(), vstR.data(), b.frames);
+    ASSERT_EQ(std::memcmp(lv2.out[0].data(), vstL.data(), b.frames * sizeof(float)), 0)
+        << "left, block of " << b.frames;
+    ASSERT_EQ(std::memcmp(lv2.out[1].data(), vstR.data(), b.frames * sizeof(float)), 0)
+        << "right, block of " << b.frames;
+    if (silent) {
+      EXPECT_NE(lv2.out[0][100], 0.0f) << "the echo of what came before";
+    }
+  }
+  EXPECT_EQ(allocations, 0u);
+}
+
 // The same blocks in place (outputs on the input buffers), and with the
 // channels crossed (each output on the other channel's input), sound as with
 // buffers apart.
