@@ -362,6 +362,8 @@ TEST(Lv2Dsp, NonFiniteControlValuesKeepTheOutputFinite) {
   x.activate();
   x.in[0] = noise(Lv2Instance::kMaxBlock, 3);
   x.in[1] = noise(Lv2Instance::kMaxBlock, 4);
+  // New buffers: the plug-in must be told where they are.
+  x.connectAudio(x.in[0].data(), x.in[1].data(), x.out[0].data(), x.out[1].data());
   for (int i = 0; i < kNumQuilletParams; ++i)
     x.controls[i] =
         i % 2 ? std::numeric_limits<float>::quiet_NaN() : std::numeric_limits<float>::infinity();
