@@ -18,6 +18,7 @@
 
 #include <cmath>
 
+#include "engine/stretch_frames.h"
 #include "engine/stretch_noise.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -44,9 +45,12 @@ inline void scalarFrame(const StretchRings& r, int32_t i, double x, uint32_t& s)
   int32_t k = static_cast<int32_t>(x);
   if (k > r.oldLength - 1) k = r.oldLength - 1;  // never taken: x stays below oldLength
   const double f = x - k;
-  const int32_t next = k < r.oldLength - 1 ? k + 1 : 0;
-  const double left = (r.oldL[next] - r.oldL[k]) * f + r.oldL[k];
-  const double right = (r.oldR[next] - r.oldR[k]) * f + r.oldR[k];
+  // The ring closes: the last old sample leads to the first.
+  const bool closes = k >= r.oldLength - 1;
+  const double nextL = closes ? (r.firstL ? *r.firstL : r.oldL[0]) : r.oldL[k + 1];
+  const double nextR = closes ? (r.firstR ? *r.firstR : r.oldR[0]) : r.oldR[k + 1];
+  const double left = (nextL - r.oldL[k]) * f + r.oldL[k];
+  const double right = (nextR - r.oldR[k]) * f + r.oldR[k];
   s = nextNoiseState(s);
   r.newL[i] = left + stretchNoise(s);
   s = nextNoiseState(s);
@@ -81,8 +85,11 @@ inline __m128d interpolatePair(const StretchRings& r, int32_t k, __m128d f) {
 // Frames i, i+1, ... while both frames of each pair stay inside one binade of
 // x and read below the last old sample. x advances by `inc` per frame, which
 // equals the rounded addition there. Returns the number of frames written.
-int32_t fastRunSse2(const StretchRings& r, int32_t i, double& x, double inc, double limit,
+int32_t fastRunSse2(const StretchRings& r, int32_t i, double& position, double inc, double limit,
                     uint32_t& s) {
+  // A local copy: the stores into the new ring could alias the caller's x, which
+  // would otherwise make every addition go through memory.
+  double x = position;
   const int32_t start = i;
   __m128i states;
   {
@@ -131,6 +138,7 @@ int32_t fastRunSse2(const StretchRings& r, int32_t i, double& x, double inc, dou
   if (any)
     s = static_cast<uint32_t>(
         _mm_cvtsi128_si32(_mm_shuffle_epi32(states, _MM_SHUFFLE(3, 3, 3, 3))));
+  position = x;
   return i - start;
 }
 
@@ -143,8 +151,12 @@ constexpr uint32_t kJump8Add = kMul4 * kAdd4 + kAdd4;
 // As fastRunSse2, four frames at a time: one line per vector, the eight
 // generator states as lanes [left 0..3, right 0..3], each jumping eight steps.
 // No fused multiply-add: every product and sum is rounded as in the scalar code.
-__attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32_t i, double& x,
-                                                    double inc, double limit, uint32_t& s) {
+__attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32_t i,
+                                                    double& position, double inc, double limit,
+                                                    uint32_t& s) {
+  // A local copy: the stores into the new ring could alias the caller's x, which
+  // would otherwise make every addition go through memory.
+  double x = position;
   const int32_t start = i;
   uint32_t st[8];
   uint32_t v = s;
@@ -211,6 +223,7 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
     xs = _mm256_add_pd(xs, xsInc);
   }
   if (any) s = static_cast<uint32_t>(_mm256_extract_epi32(states, 7));
+  position = x;
   return i - start;
 }
 
@@ -218,10 +231,15 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
 // lanes [left 0..7, right 0..7], each jumping sixteen steps.
 constexpr uint32_t kJump16Mul = kJump8Mul * kJump8Mul;
 constexpr uint32_t kJump16Add = kJump8Mul * kJump8Add + kJump8Add;
+constexpr uint32_t kJump32Mul = kJump16Mul * kJump16Mul;
+constexpr uint32_t kJump32Add = kJump16Mul * kJump16Add + kJump16Add;
 
 __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchRings& r, int32_t i,
-                                                                  double& x, double inc,
+                                                                  double& position, double inc,
                                                                   double limit, uint32_t& s) {
+  // A local copy: the stores into the new ring could alias the caller's x, which
+  // would otherwise make every addition go through memory.
+  double x = position;
   const int32_t start = i;
   alignas(64) uint32_t st[16];
   uint32_t v = s;
@@ -231,9 +249,15 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
     v = v * kMul1 + kAdd1;
     st[8 + j] = v;  // right of frame j
   }
+  // The states of iteration t + 2 come from those of iteration t by one jump
+  // of 32 steps: two independent chains, so that the latency of the 32-bit
+  // product is paid once per two iterations.
   __m512i states = _mm512_load_si512(st);
-  const __m512i jumpMul = _mm512_set1_epi32(static_cast<int>(kJump16Mul));
-  const __m512i jumpAdd = _mm512_set1_epi32(static_cast<int>(kJump16Add));
+  __m512i following =
+      _mm512_add_epi32(_mm512_mullo_epi32(states, _mm512_set1_epi32(static_cast<int>(kJump16Mul))),
+                       _mm512_set1_epi32(static_cast<int>(kJump16Add)));
+  const __m512i jumpMul = _mm512_set1_epi32(static_cast<int>(kJump32Mul));
+  const __m512i jumpAdd = _mm512_set1_epi32(static_cast<int>(kJump32Add));
   const __m512i exponentBit = _mm512_set1_epi32(0x40000000);
   const __m512 three = _mm512_set1_ps(3.0f);
   const __m512 half = _mm512_set1_ps(0.5f);
@@ -317,12 +341,19 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
     x = x + octInc;  // exact: a multiple of the ulp, still inside the binade
     xs = _mm512_add_pd(xs, xsInc);
     _mm512_store_si512(st, states);  // the last states used, for the scalar tail
-    states = _mm512_add_epi32(_mm512_mullo_epi32(states, jumpMul), jumpAdd);
+    const __m512i afterFollowing = _mm512_add_epi32(_mm512_mullo_epi32(states, jumpMul), jumpAdd);
+    states = following;
+    following = afterFollowing;
   }
   if (i > start) s = st[15];
+  position = x;
   return i - start;
 }
 #endif
+
+#endif
+
+}  // namespace
 
 // The amount every rounded addition of step adds while x stays in its binade,
 // or 0 where that is not a fixed amount (step smaller than one ulp, or x odd
@@ -347,16 +378,9 @@ double roundedIncrement(double x, double step, double& top) {
   return inc;
 }
 
-#endif
-
-}  // namespace
-
-void stretchRingsUpTo(const StretchRings& r, uint32_t seed, VectorPath widest) {
-  const double step = static_cast<double>(r.oldLength) / r.newLength;
+void stretchFrames(const StretchRings& r, int32_t& i, double& x, uint32_t& s, double step,
+                   VectorPath widest) {
   const double lastK = static_cast<double>(r.oldLength - 1);
-  double x = 0.0;
-  uint32_t s = seed;
-  int32_t i = 0;
   while (i < r.newLength) {
 #ifdef QUILLET_STRETCH_SSE2
     if (x > 0.0 && x < lastK) {
@@ -375,11 +399,21 @@ void stretchRingsUpTo(const StretchRings& r, uint32_t seed, VectorPath widest) {
         if (i >= r.newLength) break;
       }
     }
+#else
+    (void)widest;
 #endif
     scalarFrame(r, i, x, s);
     x = x + step;
     ++i;
   }
+}
+
+void stretchRingsUpTo(const StretchRings& r, uint32_t seed, VectorPath widest) {
+  const double step = static_cast<double>(r.oldLength) / r.newLength;
+  double x = 0.0;
+  uint32_t s = seed;
+  int32_t i = 0;
+  stretchFrames(r, i, x, s, step, widest);
 }
 
 void stretchRings(const StretchRings& rings, uint32_t seed) {
