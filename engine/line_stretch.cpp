@@ -273,16 +273,19 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
   double* newL = r.newL;
   double* newR = r.newR;
   const int32_t newLength = r.newLength;
-  alignas(32) int32_t k[8];
+  alignas(64) int64_t k[8];
 
   // With a step below 1.875 the eight frames of an iteration read at most 16
   // consecutive old samples; the window then has to end inside the ring.
   const bool window = inc < 1.875;
   const double windowLimit = static_cast<double>(r.oldLength) - 18.0;
   const __m512i one = _mm512_set1_epi64(1);
+  const __m512i consecutive = _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0);
   while (i + 8 <= newLength && x + octInc < limit && (!window || x < windowLimit)) {
-    const __m256i kv = _mm512_cvttpd_epi32(xs);
-    const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi32_pd(kv));
+    // Truncated to 64-bit lanes: one instruction each way, and the lanes are
+    // already the permutes' indices.
+    const __m512i kv = _mm512_cvttpd_epi64(xs);
+    const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi64_pd(kv));
 
     const __m512 unit =
         _mm512_castsi512_ps(_mm512_or_si512(_mm512_srli_epi32(states, 9), exponentBit));
@@ -295,19 +298,27 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
     if (window) {
       // All eight frames read within old[k0 .. k0 + 15]: two vector loads per
       // line, and each frame's a and b picked out of them by index.
-      const int32_t k0 = _mm256_cvtsi256_si32(kv);
-      const __m512i idx = _mm512_cvtepi32_epi64(_mm256_sub_epi32(kv, _mm256_set1_epi32(k0)));
-      const __m512i idxNext = _mm512_add_epi64(idx, one);
-      const __m512d lowL = _mm512_loadu_pd(oldL + k0);
-      const __m512d highL = _mm512_loadu_pd(oldL + k0 + 8);
-      const __m512d lowR = _mm512_loadu_pd(oldR + k0);
-      const __m512d highR = _mm512_loadu_pd(oldR + k0 + 8);
-      aL = _mm512_permutex2var_pd(lowL, idx, highL);
-      bL = _mm512_permutex2var_pd(lowL, idxNext, highL);
-      aR = _mm512_permutex2var_pd(lowR, idx, highR);
-      bR = _mm512_permutex2var_pd(lowR, idxNext, highR);
+      const int64_t k0 = _mm_cvtsi128_si64(_mm512_castsi512_si128(kv));
+      const __m512i idx = _mm512_sub_epi64(kv, _mm512_set1_epi64(k0));
+      if (_mm512_cmpeq_epi64_mask(idx, consecutive) == 0xFF) {
+        // Eight consecutive old samples, as a step near 1 reads almost always.
+        aL = _mm512_loadu_pd(oldL + k0);
+        bL = _mm512_loadu_pd(oldL + k0 + 1);
+        aR = _mm512_loadu_pd(oldR + k0);
+        bR = _mm512_loadu_pd(oldR + k0 + 1);
+      } else {
+        const __m512i idxNext = _mm512_add_epi64(idx, one);
+        const __m512d lowL = _mm512_loadu_pd(oldL + k0);
+        const __m512d highL = _mm512_loadu_pd(oldL + k0 + 8);
+        const __m512d lowR = _mm512_loadu_pd(oldR + k0);
+        const __m512d highR = _mm512_loadu_pd(oldR + k0 + 8);
+        aL = _mm512_permutex2var_pd(lowL, idx, highL);
+        bL = _mm512_permutex2var_pd(lowL, idxNext, highL);
+        aR = _mm512_permutex2var_pd(lowR, idx, highR);
+        bR = _mm512_permutex2var_pd(lowR, idxNext, highR);
+      }
     } else {
-      _mm256_store_si256(reinterpret_cast<__m256i*>(k), kv);
+      _mm512_store_si512(k, kv);
       // Pairs (old[k], old[k + 1]) of frames 0, 2, 4, 6 and of 1, 3, 5, 7,
       // then split into the a and b vectors in frame order.
       __m512d even = _mm512_castpd128_pd512(_mm_loadu_pd(oldL + k[0]));

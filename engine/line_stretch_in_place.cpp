@@ -106,6 +106,7 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
   const __m512 half = _mm512_set1_ps(0.5f);
   const __m512d scale = _mm512_set1_pd(5e-5);
   const __m512i one = _mm512_set1_epi64(1);
+  const __m512i consecutive = _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0);
   // Every lane a multiple of the ulp below the binade's top: exact.
   const double firstOfLast = static_cast<double>(8 * (groups - 1));
   const __m512d lane = _mm512_set_pd(7.0, 6.0, 5.0, 4.0, 3.0, 2.0, 1.0, 0.0);
@@ -115,8 +116,10 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
   const __m512d xsDec = _mm512_set1_pd(8.0 * inc);
 
   for (int32_t i = a + 8 * (groups - 1); i >= a; i -= 8) {
-    const __m256i kv = _mm512_cvttpd_epi32(xs);
-    const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi32_pd(kv));
+    // Truncated to 64-bit lanes: one instruction each way, and the lanes are
+    // already the permutes' indices.
+    const __m512i kv = _mm512_cvttpd_epi64(xs);
+    const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi64_pd(kv));
 
     const __m512 unit =
         _mm512_castsi512_ps(_mm512_or_si512(_mm512_srli_epi32(states, 9), exponentBit));
@@ -125,17 +128,26 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
     const __m512d noiseR =
         _mm512_mul_pd(_mm512_cvtps_pd(_mm512_extractf32x8_ps(centred, 1)), scale);
 
-    const int32_t k0 = _mm256_cvtsi256_si32(kv);
-    const __m512i idx = _mm512_cvtepi32_epi64(_mm256_sub_epi32(kv, _mm256_set1_epi32(k0)));
-    const __m512i idxNext = _mm512_add_epi64(idx, one);
-    const __m512d lowL = _mm512_loadu_pd(lineL + k0);
-    const __m512d highL = _mm512_loadu_pd(lineL + k0 + 8);
-    const __m512d lowR = _mm512_loadu_pd(lineR + k0);
-    const __m512d highR = _mm512_loadu_pd(lineR + k0 + 8);
-    const __m512d aL = _mm512_permutex2var_pd(lowL, idx, highL);
-    const __m512d bL = _mm512_permutex2var_pd(lowL, idxNext, highL);
-    const __m512d aR = _mm512_permutex2var_pd(lowR, idx, highR);
-    const __m512d bR = _mm512_permutex2var_pd(lowR, idxNext, highR);
+    const int64_t k0 = _mm_cvtsi128_si64(_mm512_castsi512_si128(kv));
+    const __m512i idx = _mm512_sub_epi64(kv, _mm512_set1_epi64(k0));
+    __m512d aL, bL, aR, bR;
+    if (_mm512_cmpeq_epi64_mask(idx, consecutive) == 0xFF) {
+      // Eight consecutive old samples, as a step near 1 reads almost always.
+      aL = _mm512_loadu_pd(lineL + k0);
+      bL = _mm512_loadu_pd(lineL + k0 + 1);
+      aR = _mm512_loadu_pd(lineR + k0);
+      bR = _mm512_loadu_pd(lineR + k0 + 1);
+    } else {
+      const __m512i idxNext = _mm512_add_epi64(idx, one);
+      const __m512d lowL = _mm512_loadu_pd(lineL + k0);
+      const __m512d highL = _mm512_loadu_pd(lineL + k0 + 8);
+      const __m512d lowR = _mm512_loadu_pd(lineR + k0);
+      const __m512d highR = _mm512_loadu_pd(lineR + k0 + 8);
+      aL = _mm512_permutex2var_pd(lowL, idx, highL);
+      bL = _mm512_permutex2var_pd(lowL, idxNext, highL);
+      aR = _mm512_permutex2var_pd(lowR, idx, highR);
+      bR = _mm512_permutex2var_pd(lowR, idxNext, highR);
+    }
 
     const __m512d left = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bL, aL), f), aL);
     const __m512d right = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bR, aR), f), aR);
