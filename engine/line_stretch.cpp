@@ -38,6 +38,8 @@
 #endif
 #endif
 
+#include "engine/stretch_noise_lanes.h"  // after <immintrin.h>
+
 namespace {
 
 // One plain step: interpolation with the ring's closing, noise, advance.
@@ -227,12 +229,11 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   return i - start;
 }
 
-// As fastRunAvx2, eight frames at a time, the sixteen generator states as
-// lanes [left 0..7, right 0..7], each jumping sixteen steps.
+// As fastRunAvx2, eight frames at a time, the generator states of the left
+// and of the right samples in two vectors of eight 64-bit lanes, each lane
+// jumping sixteen steps.
 constexpr uint32_t kJump16Mul = kJump8Mul * kJump8Mul;
 constexpr uint32_t kJump16Add = kJump8Mul * kJump8Add + kJump8Add;
-constexpr uint32_t kJump32Mul = kJump16Mul * kJump16Mul;
-constexpr uint32_t kJump32Add = kJump16Mul * kJump16Add + kJump16Add;
 
 __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchRings& r, int32_t i,
                                                                   double& position, double inc,
@@ -241,27 +242,19 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
   // would otherwise make every addition go through memory.
   double x = position;
   const int32_t start = i;
-  alignas(64) uint32_t st[16];
+  alignas(64) uint64_t stL[8];
+  alignas(64) uint64_t stR[8];
   uint32_t v = s;
   for (int j = 0; j < 8; ++j) {
     v = v * kMul1 + kAdd1;
-    st[j] = v;  // left of frame j
+    stL[j] = v;  // left of frame j
     v = v * kMul1 + kAdd1;
-    st[8 + j] = v;  // right of frame j
+    stR[j] = v;  // right of frame j
   }
-  // The states of iteration t + 2 come from those of iteration t by one jump
-  // of 32 steps: two independent chains, so that the latency of the 32-bit
-  // product is paid once per two iterations.
-  __m512i states = _mm512_load_si512(st);
-  __m512i following =
-      _mm512_add_epi32(_mm512_mullo_epi32(states, _mm512_set1_epi32(static_cast<int>(kJump16Mul))),
-                       _mm512_set1_epi32(static_cast<int>(kJump16Add)));
-  const __m512i jumpMul = _mm512_set1_epi32(static_cast<int>(kJump32Mul));
-  const __m512i jumpAdd = _mm512_set1_epi32(static_cast<int>(kJump32Add));
-  const __m512i exponentBit = _mm512_set1_epi32(0x40000000);
-  const __m512 three = _mm512_set1_ps(3.0f);
-  const __m512 half = _mm512_set1_ps(0.5f);
-  const __m512d scale = _mm512_set1_pd(5e-5);
+  __m512i statesL = _mm512_load_si512(stL);
+  __m512i statesR = _mm512_load_si512(stR);
+  const __m512i jumpMul = _mm512_set1_epi64(kJump16Mul);
+  const __m512i jumpAdd = _mm512_set1_epi64(kJump16Add);
   // j * inc is a multiple of the ulp below the binade's top, so exact, and so
   // is each lane's sum.
   const __m512d lane = _mm512_set_pd(7.0, 6.0, 5.0, 4.0, 3.0, 2.0, 1.0, 0.0);
@@ -287,12 +280,8 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
     const __m512i kv = _mm512_cvttpd_epi64(xs);
     const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi64_pd(kv));
 
-    const __m512 unit =
-        _mm512_castsi512_ps(_mm512_or_si512(_mm512_srli_epi32(states, 9), exponentBit));
-    const __m512 centred = _mm512_mul_ps(_mm512_sub_ps(unit, three), half);
-    const __m512d noiseL = _mm512_mul_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(centred)), scale);
-    const __m512d noiseR =
-        _mm512_mul_pd(_mm512_cvtps_pd(_mm512_extractf32x8_ps(centred, 1)), scale);
+    const __m512d noiseL = noiseLanes(statesL);
+    const __m512d noiseR = noiseLanes(statesR);
 
     __m512d aL, bL, aR, bR;
     if (window) {
@@ -351,12 +340,11 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
     i += 8;
     x = x + octInc;  // exact: a multiple of the ulp, still inside the binade
     xs = _mm512_add_pd(xs, xsInc);
-    _mm512_store_si512(st, states);  // the last states used, for the scalar tail
-    const __m512i afterFollowing = _mm512_add_epi32(_mm512_mullo_epi32(states, jumpMul), jumpAdd);
-    states = following;
-    following = afterFollowing;
+    _mm512_store_si512(stR, statesR);  // the last states used, for the scalar tail
+    statesL = stepNoiseLanes(statesL, jumpMul, jumpAdd);
+    statesR = stepNoiseLanes(statesR, jumpMul, jumpAdd);
   }
-  if (i > start) s = st[15];
+  if (i > start) s = static_cast<uint32_t>(stR[7]);
   position = x;
   return i - start;
 }

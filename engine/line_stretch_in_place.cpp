@@ -28,6 +28,8 @@
 #endif
 #endif
 
+#include "engine/stretch_noise_lanes.h"  // after <immintrin.h>
+
 namespace {
 
 // Frames per block of a growth. The window of old samples a block reads is
@@ -89,22 +91,20 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
                                                                      int32_t a, int32_t groups,
                                                                      double xa, double inc,
                                                                      uint32_t sa) {
-  alignas(64) uint32_t st[16];
+  alignas(64) uint64_t stL[8];
+  alignas(64) uint64_t stR[8];
   const Jump last = steps(16 * (groups - 1));
   uint32_t v = sa;
   for (int j = 0; j < 8; ++j) {
     v = v * kMul1 + kAdd1;
-    st[j] = v * last.mul + last.add;  // left of frame j of the last group
+    stL[j] = v * last.mul + last.add;  // left of frame j of the last group
     v = v * kMul1 + kAdd1;
-    st[8 + j] = v * last.mul + last.add;  // right
+    stR[j] = v * last.mul + last.add;  // right
   }
-  __m512i states = _mm512_load_si512(st);
-  const __m512i backMul = _mm512_set1_epi32(static_cast<int>(kGroupBack.mul));
-  const __m512i backAdd = _mm512_set1_epi32(static_cast<int>(kGroupBack.add));
-  const __m512i exponentBit = _mm512_set1_epi32(0x40000000);
-  const __m512 three = _mm512_set1_ps(3.0f);
-  const __m512 half = _mm512_set1_ps(0.5f);
-  const __m512d scale = _mm512_set1_pd(5e-5);
+  __m512i statesL = _mm512_load_si512(stL);
+  __m512i statesR = _mm512_load_si512(stR);
+  const __m512i backMul = _mm512_set1_epi64(kGroupBack.mul);
+  const __m512i backAdd = _mm512_set1_epi64(kGroupBack.add);
   const __m512i one = _mm512_set1_epi64(1);
   const __m512i consecutive = _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0);
   // Every lane a multiple of the ulp below the binade's top: exact.
@@ -121,12 +121,8 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
     const __m512i kv = _mm512_cvttpd_epi64(xs);
     const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi64_pd(kv));
 
-    const __m512 unit =
-        _mm512_castsi512_ps(_mm512_or_si512(_mm512_srli_epi32(states, 9), exponentBit));
-    const __m512 centred = _mm512_mul_ps(_mm512_sub_ps(unit, three), half);
-    const __m512d noiseL = _mm512_mul_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(centred)), scale);
-    const __m512d noiseR =
-        _mm512_mul_pd(_mm512_cvtps_pd(_mm512_extractf32x8_ps(centred, 1)), scale);
+    const __m512d noiseL = noiseLanes(statesL);
+    const __m512d noiseR = noiseLanes(statesR);
 
     const int64_t k0 = _mm_cvtsi128_si64(_mm512_castsi512_si128(kv));
     const __m512i idx = _mm512_sub_epi64(kv, _mm512_set1_epi64(k0));
@@ -155,7 +151,8 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
     _mm512_storeu_pd(lineR + i, _mm512_add_pd(right, noiseR));
 
     xs = _mm512_sub_pd(xs, xsDec);
-    states = _mm512_add_epi32(_mm512_mullo_epi32(states, backMul), backAdd);
+    statesL = stepNoiseLanes(statesL, backMul, backAdd);
+    statesR = stepNoiseLanes(statesR, backMul, backAdd);
   }
 }
 #endif
