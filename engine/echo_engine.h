@@ -30,7 +30,9 @@ class EchoEngine {
   void setTickSource(TickSource source) { tickSource = source; }
 
   // The routine that stretches the rings; the fast one unless a test or
-  // benchmark installs the direct transcription as the oracle.
+  // benchmark installs the direct transcription as the oracle. The fast one
+  // works on the lines in place; any other writes into the spare arrays and
+  // its result is copied into the lines, which so end up the same.
   using StretchFunction = void (*)(const StretchRings& rings, uint32_t seed);
   void setStretchFunction(StretchFunction function) { stretch = function; }
 
