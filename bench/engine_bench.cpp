@@ -281,7 +281,7 @@ void BM_StretchBothLines(benchmark::State& state) {
 // Beside them what the machine allows for a stretch of the longest lines:
 // one pass over both in place (in_place_pass_pct), one copy of both
 // (copy_pct), and the stretch's arithmetic alone, as many frames on lines
-// that stay in the first-level cache (arithmetic_pct).
+// that stay in the second-level cache (arithmetic_pct).
 void BM_DelayAutomationWorstCase(benchmark::State& state) {
   const float rate = static_cast<float>(state.range(0));
   constexpr int kSmallBlock = 64;
@@ -347,11 +347,11 @@ void BM_DelayAutomationWorstCase(benchmark::State& state) {
   }
 
   // What the arithmetic allows: as many frames stretched in place, shrinking
-  // and growing by one sample as at the top of the sweep, on lines short
-  // enough to stay in the first-level cache (fastest of 20).
+  // and growing by 1/32768 (the top of the sweep moves the lines by about
+  // 1/1600), on lines that stay in the second-level cache (fastest of 20).
   double arithmetic = 1e9;
   {
-    constexpr int32_t kShort = 2048;
+    constexpr int32_t kShort = 32768;
     std::vector<double> shortL(kShort, 0.1), shortR(kShort, -0.1);
     std::vector<double> scratchL(2 * kShort), scratchR(2 * kShort);
     for (int rep = 0; rep < 20; ++rep) {
