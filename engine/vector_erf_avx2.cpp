@@ -7,8 +7,14 @@
 
 #ifdef QUILLET_WIDE_VECTORS
 
+// Every function below is built for the wider vectors: GCC takes a target
+// pragma, Clang an attribute applied to each function.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 #include <immintrin.h>
 
@@ -58,7 +64,11 @@ void erfArrayAvx2(const double* x, double* y, int32_t n) {
   for (; k < n; ++k) y[k] = std::erf(x[k]);
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 

@@ -8,8 +8,14 @@
 
 #ifdef QUILLET_WIDE_VECTORS
 
+// Every function below is built for the wider vectors: GCC takes a target
+// pragma, Clang an attribute applied to each function.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512dq"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512dq")
+#endif
 
 #include <immintrin.h>
 
@@ -48,7 +54,11 @@ void erfArrayAvx512(const double* x, double* y, int32_t n) {
   if (k < n) erfArrayAvx2(x + k, y + k, n - k);
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 
