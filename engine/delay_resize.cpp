@@ -3,10 +3,18 @@
 // noise on every stretched sample. Unless "KnobDust" is on, 1 ms crossfades
 // splice the unstretched samples back in around the write position, so the
 // stretch is heard without a click.
-#include <utility>
+#include <algorithm>
 
 #include "engine/echo_engine.h"
 #include "engine/line_stretch.h"
+
+// Samples in each of the splice's two 1 ms crossfades; 0 where there is
+// nothing to splice: below 1 kHz there is no whole sample in 1 ms, and the
+// length test keeps both crossfades inside their rings.
+int32_t EchoEngine::spliceLength(int32_t oldLength, int32_t newLength) const {
+  const int32_t n = static_cast<int32_t>(static_cast<double>(sampleRate) * 0.001);  // 1 ms
+  return n <= 0 || n >= oldLength || n >= newLength ? 0 : n;
+}
 
 void EchoEngine::resizeDelayLines(const EchoParams& params) {
   if (!hasDelayMemory()) return;
@@ -15,35 +23,61 @@ void EchoEngine::resizeDelayLines(const EchoParams& params) {
   const int32_t newLength = targetDelayLength(params);
   if (newLength == oldLength) return;
 
-  const StretchRings rings{delayL.get(), delayR.get(), oldLength,
-                           spareL.get(), spareR.get(), newLength};
-  stretch(rings, tickSource ? tickSource() : 0u);
-
   int32_t newPos = 0;
   if (oldPos != 0) {
     newPos = static_cast<int32_t>(static_cast<double>(oldPos) / oldLength * newLength + 0.5);
     if (newPos >= newLength) newPos = 0;
   }
+  const int32_t n = switchOn(params.knobDust) ? 0 : spliceLength(oldLength, newLength);
+  const uint32_t seed = tickSource ? tickSource() : 0u;
 
-  if (!switchOn(params.knobDust)) spliceAroundWritePosition(oldLength, oldPos, newLength, newPos);
+  // The lines are stretched in place, which halves the memory the stretch
+  // touches. The 2n old samples around the old position that the splice
+  // blends back in are kept first, at the spares' end; the rest of the spares
+  // is the stretch's scratch. Any other stretch function (the oracle), or a
+  // growth too large for the scratch, writes into the spares, and the new
+  // rings are copied into the lines: the lines end up the same either way,
+  // past the new ring as well.
+  if (stretch == &stretchRings) {
+    const int32_t scratch = capacity() - 2 * n;
+    double* keptL = spareL.get() + scratch;
+    double* keptR = spareR.get() + scratch;
+    for (int32_t j = 0; j < 2 * n; ++j) {
+      int32_t r = oldPos - n + j;
+      if (r < 0) r += oldLength;
+      if (r >= oldLength) r -= oldLength;
+      keptL[j] = delayL[r];
+      keptR[j] = delayR[r];
+    }
+    if (stretchLinesInPlace(delayL.get(), delayR.get(), oldLength, newLength, seed, spareL.get(),
+                            spareR.get(), scratch)) {
+      // The kept samples are a ring of 2n with the old position at n.
+      if (n > 0) splice(keptL, keptR, 2 * n, n, n, delayL.get(), delayR.get(), newLength, newPos);
+      delayLength = newLength;
+      writePos = newPos;
+      return;
+    }
+  }
 
-  std::swap(delayL, spareL);
-  std::swap(delayR, spareR);
+  const StretchRings rings{delayL.get(), delayR.get(), oldLength,
+                           spareL.get(), spareR.get(), newLength};
+  stretch(rings, seed);
+  if (n > 0) {
+    splice(delayL.get(), delayR.get(), oldLength, oldPos, n, spareL.get(), spareR.get(), newLength,
+           newPos);
+  }
+  std::copy(spareL.get(), spareL.get() + newLength, delayL.get());
+  std::copy(spareR.get(), spareR.get() + newLength, delayR.get());
   delayLength = newLength;
   writePos = newPos;
 }
 
-void EchoEngine::spliceAroundWritePosition(int32_t oldLength, int32_t oldPos, int32_t newLength,
-                                           int32_t newPos) {
-  const int32_t n = static_cast<int32_t>(static_cast<double>(sampleRate) * 0.001);  // 1 ms
-  // Below 1 kHz there is no whole sample in 1 ms and nothing to splice; the
-  // length test keeps both crossfades inside their rings.
-  if (n <= 0 || n >= oldLength || n >= newLength) return;
+// Crossfades of n samples each between the stretched ring (newL, newR) and
+// the old ring (oldL, oldR, of oldLength, last written at oldPos) around the
+// new position.
+void EchoEngine::splice(const double* oldL, const double* oldR, int32_t oldLength, int32_t oldPos,
+                        int32_t n, double* newL, double* newR, int32_t newLength, int32_t newPos) {
   const double d = static_cast<double>(1.0f / static_cast<float>(n));
-  const double* oldL = delayL.get();
-  const double* oldR = delayR.get();
-  double* newL = spareL.get();
-  double* newR = spareR.get();
 
   // Behind the new position: from the stretched content into the newest
   // unstretched samples, which the next writes continue without a jump.

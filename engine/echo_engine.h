@@ -30,7 +30,9 @@ class EchoEngine {
   void setTickSource(TickSource source) { tickSource = source; }
 
   // The routine that stretches the rings; the fast one unless a test or
-  // benchmark installs the direct transcription as the oracle.
+  // benchmark installs the direct transcription as the oracle. The fast one
+  // works on the lines in place; any other writes into the spare arrays and
+  // its result is copied into the lines, which so end up the same.
   using StretchFunction = void (*)(const StretchRings& rings, uint32_t seed);
   void setStretchFunction(StretchFunction function) { stretch = function; }
 
@@ -127,8 +129,9 @@ class EchoEngine {
   void restartLinesEmpty(const EchoParams& params);
   void continueLineClear(int32_t sampleFrames);
   void clearTopOfArrays(int32_t from, int32_t to);
-  void spliceAroundWritePosition(int32_t oldLength, int32_t oldPos, int32_t newLength,
-                                 int32_t newPos);
+  int32_t spliceLength(int32_t oldLength, int32_t newLength) const;
+  void splice(const double* oldL, const double* oldR, int32_t oldLength, int32_t oldPos, int32_t n,
+              double* newL, double* newR, int32_t newLength, int32_t newPos);
 
   // Whether an echo block has used the arrays since they were last emptied,
   // and how many leading elements of each array the mute sequence's clear

@@ -18,6 +18,7 @@
 
 #include <cmath>
 
+#include "engine/stretch_frames.h"
 #include "engine/stretch_noise.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -37,6 +38,8 @@
 #endif
 #endif
 
+#include "engine/stretch_noise_lanes.h"  // after <immintrin.h>
+
 namespace {
 
 // One plain step: interpolation with the ring's closing, noise, advance.
@@ -44,9 +47,12 @@ inline void scalarFrame(const StretchRings& r, int32_t i, double x, uint32_t& s)
   int32_t k = static_cast<int32_t>(x);
   if (k > r.oldLength - 1) k = r.oldLength - 1;  // never taken: x stays below oldLength
   const double f = x - k;
-  const int32_t next = k < r.oldLength - 1 ? k + 1 : 0;
-  const double left = (r.oldL[next] - r.oldL[k]) * f + r.oldL[k];
-  const double right = (r.oldR[next] - r.oldR[k]) * f + r.oldR[k];
+  // The ring closes: the last old sample leads to the first.
+  const bool closes = k >= r.oldLength - 1;
+  const double nextL = closes ? (r.firstL ? *r.firstL : r.oldL[0]) : r.oldL[k + 1];
+  const double nextR = closes ? (r.firstR ? *r.firstR : r.oldR[0]) : r.oldR[k + 1];
+  const double left = (nextL - r.oldL[k]) * f + r.oldL[k];
+  const double right = (nextR - r.oldR[k]) * f + r.oldR[k];
   s = nextNoiseState(s);
   r.newL[i] = left + stretchNoise(s);
   s = nextNoiseState(s);
@@ -81,8 +87,11 @@ inline __m128d interpolatePair(const StretchRings& r, int32_t k, __m128d f) {
 // Frames i, i+1, ... while both frames of each pair stay inside one binade of
 // x and read below the last old sample. x advances by `inc` per frame, which
 // equals the rounded addition there. Returns the number of frames written.
-int32_t fastRunSse2(const StretchRings& r, int32_t i, double& x, double inc, double limit,
+int32_t fastRunSse2(const StretchRings& r, int32_t i, double& position, double inc, double limit,
                     uint32_t& s) {
+  // A local copy: the stores into the new ring could alias the caller's x, which
+  // would otherwise make every addition go through memory.
+  double x = position;
   const int32_t start = i;
   __m128i states;
   {
@@ -131,6 +140,7 @@ int32_t fastRunSse2(const StretchRings& r, int32_t i, double& x, double inc, dou
   if (any)
     s = static_cast<uint32_t>(
         _mm_cvtsi128_si32(_mm_shuffle_epi32(states, _MM_SHUFFLE(3, 3, 3, 3))));
+  position = x;
   return i - start;
 }
 
@@ -143,8 +153,12 @@ constexpr uint32_t kJump8Add = kMul4 * kAdd4 + kAdd4;
 // As fastRunSse2, four frames at a time: one line per vector, the eight
 // generator states as lanes [left 0..3, right 0..3], each jumping eight steps.
 // No fused multiply-add: every product and sum is rounded as in the scalar code.
-__attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32_t i, double& x,
-                                                    double inc, double limit, uint32_t& s) {
+__attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32_t i,
+                                                    double& position, double inc, double limit,
+                                                    uint32_t& s) {
+  // A local copy: the stores into the new ring could alias the caller's x, which
+  // would otherwise make every addition go through memory.
+  double x = position;
   const int32_t start = i;
   uint32_t st[8];
   uint32_t v = s;
@@ -211,33 +225,36 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
     xs = _mm256_add_pd(xs, xsInc);
   }
   if (any) s = static_cast<uint32_t>(_mm256_extract_epi32(states, 7));
+  position = x;
   return i - start;
 }
 
-// As fastRunAvx2, eight frames at a time, the sixteen generator states as
-// lanes [left 0..7, right 0..7], each jumping sixteen steps.
+// As fastRunAvx2, eight frames at a time, the generator states of the left
+// and of the right samples in two vectors of eight 64-bit lanes, each lane
+// jumping sixteen steps.
 constexpr uint32_t kJump16Mul = kJump8Mul * kJump8Mul;
 constexpr uint32_t kJump16Add = kJump8Mul * kJump8Add + kJump8Add;
 
 __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchRings& r, int32_t i,
-                                                                  double& x, double inc,
+                                                                  double& position, double inc,
                                                                   double limit, uint32_t& s) {
+  // A local copy: the stores into the new ring could alias the caller's x, which
+  // would otherwise make every addition go through memory.
+  double x = position;
   const int32_t start = i;
-  alignas(64) uint32_t st[16];
+  alignas(64) uint64_t stL[8];
+  alignas(64) uint64_t stR[8];
   uint32_t v = s;
   for (int j = 0; j < 8; ++j) {
     v = v * kMul1 + kAdd1;
-    st[j] = v;  // left of frame j
+    stL[j] = v;  // left of frame j
     v = v * kMul1 + kAdd1;
-    st[8 + j] = v;  // right of frame j
+    stR[j] = v;  // right of frame j
   }
-  __m512i states = _mm512_load_si512(st);
-  const __m512i jumpMul = _mm512_set1_epi32(static_cast<int>(kJump16Mul));
-  const __m512i jumpAdd = _mm512_set1_epi32(static_cast<int>(kJump16Add));
-  const __m512i exponentBit = _mm512_set1_epi32(0x40000000);
-  const __m512 three = _mm512_set1_ps(3.0f);
-  const __m512 half = _mm512_set1_ps(0.5f);
-  const __m512d scale = _mm512_set1_pd(5e-5);
+  __m512i statesL = _mm512_load_si512(stL);
+  __m512i statesR = _mm512_load_si512(stR);
+  const __m512i jumpMul = _mm512_set1_epi64(kJump16Mul);
+  const __m512i jumpAdd = _mm512_set1_epi64(kJump16Add);
   // j * inc is a multiple of the ulp below the binade's top, so exact, and so
   // is each lane's sum.
   const __m512d lane = _mm512_set_pd(7.0, 6.0, 5.0, 4.0, 3.0, 2.0, 1.0, 0.0);
@@ -249,41 +266,48 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
   double* newL = r.newL;
   double* newR = r.newR;
   const int32_t newLength = r.newLength;
-  alignas(32) int32_t k[8];
+  alignas(64) int64_t k[8];
 
   // With a step below 1.875 the eight frames of an iteration read at most 16
   // consecutive old samples; the window then has to end inside the ring.
   const bool window = inc < 1.875;
   const double windowLimit = static_cast<double>(r.oldLength) - 18.0;
   const __m512i one = _mm512_set1_epi64(1);
+  const __m512i consecutive = _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0);
   while (i + 8 <= newLength && x + octInc < limit && (!window || x < windowLimit)) {
-    const __m256i kv = _mm512_cvttpd_epi32(xs);
-    const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi32_pd(kv));
+    // Truncated to 64-bit lanes: one instruction each way, and the lanes are
+    // already the permutes' indices.
+    const __m512i kv = _mm512_cvttpd_epi64(xs);
+    const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi64_pd(kv));
 
-    const __m512 unit =
-        _mm512_castsi512_ps(_mm512_or_si512(_mm512_srli_epi32(states, 9), exponentBit));
-    const __m512 centred = _mm512_mul_ps(_mm512_sub_ps(unit, three), half);
-    const __m512d noiseL = _mm512_mul_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(centred)), scale);
-    const __m512d noiseR =
-        _mm512_mul_pd(_mm512_cvtps_pd(_mm512_extractf32x8_ps(centred, 1)), scale);
+    const __m512d noiseL = noiseLanes(statesL);
+    const __m512d noiseR = noiseLanes(statesR);
 
     __m512d aL, bL, aR, bR;
     if (window) {
       // All eight frames read within old[k0 .. k0 + 15]: two vector loads per
       // line, and each frame's a and b picked out of them by index.
-      const int32_t k0 = _mm256_cvtsi256_si32(kv);
-      const __m512i idx = _mm512_cvtepi32_epi64(_mm256_sub_epi32(kv, _mm256_set1_epi32(k0)));
-      const __m512i idxNext = _mm512_add_epi64(idx, one);
-      const __m512d lowL = _mm512_loadu_pd(oldL + k0);
-      const __m512d highL = _mm512_loadu_pd(oldL + k0 + 8);
-      const __m512d lowR = _mm512_loadu_pd(oldR + k0);
-      const __m512d highR = _mm512_loadu_pd(oldR + k0 + 8);
-      aL = _mm512_permutex2var_pd(lowL, idx, highL);
-      bL = _mm512_permutex2var_pd(lowL, idxNext, highL);
-      aR = _mm512_permutex2var_pd(lowR, idx, highR);
-      bR = _mm512_permutex2var_pd(lowR, idxNext, highR);
+      const int64_t k0 = _mm_cvtsi128_si64(_mm512_castsi512_si128(kv));
+      const __m512i idx = _mm512_sub_epi64(kv, _mm512_set1_epi64(k0));
+      if (_mm512_cmpeq_epi64_mask(idx, consecutive) == 0xFF) {
+        // Eight consecutive old samples, as a step near 1 reads almost always.
+        aL = _mm512_loadu_pd(oldL + k0);
+        bL = _mm512_loadu_pd(oldL + k0 + 1);
+        aR = _mm512_loadu_pd(oldR + k0);
+        bR = _mm512_loadu_pd(oldR + k0 + 1);
+      } else {
+        const __m512i idxNext = _mm512_add_epi64(idx, one);
+        const __m512d lowL = _mm512_loadu_pd(oldL + k0);
+        const __m512d highL = _mm512_loadu_pd(oldL + k0 + 8);
+        const __m512d lowR = _mm512_loadu_pd(oldR + k0);
+        const __m512d highR = _mm512_loadu_pd(oldR + k0 + 8);
+        aL = _mm512_permutex2var_pd(lowL, idx, highL);
+        bL = _mm512_permutex2var_pd(lowL, idxNext, highL);
+        aR = _mm512_permutex2var_pd(lowR, idx, highR);
+        bR = _mm512_permutex2var_pd(lowR, idxNext, highR);
+      }
     } else {
-      _mm256_store_si256(reinterpret_cast<__m256i*>(k), kv);
+      _mm512_store_si512(k, kv);
       // Pairs (old[k], old[k + 1]) of frames 0, 2, 4, 6 and of 1, 3, 5, 7,
       // then split into the a and b vectors in frame order.
       __m512d even = _mm512_castpd128_pd512(_mm_loadu_pd(oldL + k[0]));
@@ -316,13 +340,19 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
     i += 8;
     x = x + octInc;  // exact: a multiple of the ulp, still inside the binade
     xs = _mm512_add_pd(xs, xsInc);
-    _mm512_store_si512(st, states);  // the last states used, for the scalar tail
-    states = _mm512_add_epi32(_mm512_mullo_epi32(states, jumpMul), jumpAdd);
+    _mm512_store_si512(stR, statesR);  // the last states used, for the scalar tail
+    statesL = stepNoiseLanes(statesL, jumpMul, jumpAdd);
+    statesR = stepNoiseLanes(statesR, jumpMul, jumpAdd);
   }
-  if (i > start) s = st[15];
+  if (i > start) s = static_cast<uint32_t>(stR[7]);
+  position = x;
   return i - start;
 }
 #endif
+
+#endif
+
+}  // namespace
 
 // The amount every rounded addition of step adds while x stays in its binade,
 // or 0 where that is not a fixed amount (step smaller than one ulp, or x odd
@@ -347,16 +377,9 @@ double roundedIncrement(double x, double step, double& top) {
   return inc;
 }
 
-#endif
-
-}  // namespace
-
-void stretchRingsUpTo(const StretchRings& r, uint32_t seed, VectorPath widest) {
-  const double step = static_cast<double>(r.oldLength) / r.newLength;
+void stretchFrames(const StretchRings& r, int32_t& i, double& x, uint32_t& s, double step,
+                   VectorPath widest) {
   const double lastK = static_cast<double>(r.oldLength - 1);
-  double x = 0.0;
-  uint32_t s = seed;
-  int32_t i = 0;
   while (i < r.newLength) {
 #ifdef QUILLET_STRETCH_SSE2
     if (x > 0.0 && x < lastK) {
@@ -375,11 +398,21 @@ void stretchRingsUpTo(const StretchRings& r, uint32_t seed, VectorPath widest) {
         if (i >= r.newLength) break;
       }
     }
+#else
+    (void)widest;
 #endif
     scalarFrame(r, i, x, s);
     x = x + step;
     ++i;
   }
+}
+
+void stretchRingsUpTo(const StretchRings& r, uint32_t seed, VectorPath widest) {
+  const double step = static_cast<double>(r.oldLength) / r.newLength;
+  double x = 0.0;
+  uint32_t s = seed;
+  int32_t i = 0;
+  stretchFrames(r, i, x, s, step, widest);
 }
 
 void stretchRings(const StretchRings& rings, uint32_t seed) {

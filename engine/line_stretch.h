@@ -15,6 +15,10 @@ struct StretchRings {
   double* newL;
   double* newR;
   int32_t newLength;
+  // Where the ring closes, the last old sample is interpolated towards the
+  // first. A stretch in place has overwritten it by then and keeps it here.
+  const double* firstL = nullptr;  // null: oldL[0]
+  const double* firstR = nullptr;
 };
 
 // The engine's stretch. Writes exactly newLength samples into each new ring.
@@ -25,6 +29,19 @@ void stretchRings(const StretchRings& rings, uint32_t seed);
 // The stretch on the widest vectors the processor supports, up to the given
 // width; tests run each in turn.
 void stretchRingsUpTo(const StretchRings& rings, uint32_t seed, VectorPath widest);
+
+// The same stretch with the old and the new ring in the same arrays: lineL
+// and lineR hold the old ring of oldLength samples and receive the new one
+// (both hold at least the longer of the two; what lies past the new ring is
+// left as it was). Shrinking reads ahead of what it writes and runs straight
+// through. Growing reads behind what it writes and so runs in blocks from the
+// end down, each block first copying the old samples it reads into a small
+// window of the scratch arrays (which also hold each block's start). Returns
+// false, with nothing done, where the scratch (elements of each) is too
+// small for the growth; the caller then stretches into other arrays.
+bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_t newLength,
+                         uint32_t seed, double* scratchL, double* scratchR, int32_t scratch,
+                         VectorPath widest = VectorPath::kAvx512);
 
 // The straightforward transcription, kept as the oracle for tests and
 // benchmarks (reference_stretch.cpp, not linked into the plug-ins).

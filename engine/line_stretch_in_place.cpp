@@ -1,0 +1,265 @@
+// The stretch in place. Touching only the two lines, it moves half the memory
+// of a stretch into other arrays, which is what bounds a stretch of long lines
+// at high rates.
+//
+// Every new sample depends only on the read position x and the noise state s
+// of its frame, so the frames can be written in any order once x and s are
+// known where each run starts: s by jumps of the generator, x by following the
+// chain of rounded additions segment by segment (within a binade each addition
+// adds the same amount, see line_stretch.cpp), without touching the lines.
+#include <cstring>
+
+#include "engine/line_stretch.h"
+#include "engine/stretch_frames.h"
+#include "engine/stretch_noise.h"
+#include "engine/vector_paths.h"
+
+#ifdef QUILLET_WIDE_VECTORS
+// GCC 12 reports the deliberately undefined pass-through operands inside the
+// AVX-512 intrinsics as (maybe) uninitialized; they are never read.
+#if defined(__clang__)
+#include <immintrin.h>
+#else
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+#endif
+#endif
+
+#include "engine/stretch_noise_lanes.h"  // after <immintrin.h>
+
+namespace {
+
+// Frames per block of a growth. The window of old samples a block reads is
+// at most kBlock + 2 (the step is below 1), plus what the widest vector run
+// loads past its last frame; both lines' windows stay in the first-level
+// cache.
+constexpr int32_t kBlock = 1024;
+constexpr int32_t kWindow = kBlock + 32;
+
+constexpr uint32_t kMul1 = 196314165u;
+constexpr uint32_t kAdd1 = 907633515u;
+
+// The generator advanced by some number of steps: s -> mul * s + add.
+struct Jump {
+  uint32_t mul;
+  uint32_t add;
+};
+
+// first, then second.
+constexpr Jump compose(Jump first, Jump second) {
+  return {second.mul * first.mul, second.mul * first.add + second.add};
+}
+
+constexpr Jump steps(int32_t count) {
+  Jump j{1u, 0u};
+  Jump power{kMul1, kAdd1};
+  for (; count > 0; count >>= 1) {
+    if (count & 1) j = compose(j, power);
+    power = compose(power, power);
+  }
+  return j;
+}
+
+// The generator stepped back: the multiplier is odd, so invertible mod 2^32.
+constexpr Jump inverse(Jump j) {
+  uint32_t inv = j.mul;  // correct to 3 bits; each round doubles that
+  for (int round = 0; round < 5; ++round) inv *= 2u - j.mul * inv;
+  return {inv, 0u - inv * j.add};
+}
+
+// Two steps per frame.
+constexpr Jump kBlockJump = steps(2 * kBlock);
+constexpr Jump kGroupJump = steps(16);
+constexpr Jump kGroupBack = inverse(kGroupJump);
+static_assert(compose(kGroupJump, kGroupBack).mul == 1u &&
+                  compose(kGroupJump, kGroupBack).add == 0u,
+              "stepping back undoes stepping on");
+
+#ifdef QUILLET_WIDE_VECTORS
+// The frames a .. a + 8 * groups - 1 of a growth, all inside one binade of
+// the read position (frame j reads at xa + (j - a) * inc, exactly the chain),
+// written eight at a time from the last down, straight from the lines: frame
+// j reads old samples below j + 1, none of which a group above has
+// overwritten. Each group is the arithmetic of the forward eight-frame run in
+// line_stretch.cpp, so the same bits. sa is the noise state before frame a;
+// every read, with the eight samples the run loads past it, lies below
+// oldLength.
+__attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lineL, double* lineR,
+                                                                     int32_t a, int32_t groups,
+                                                                     double xa, double inc,
+                                                                     uint32_t sa) {
+  alignas(64) uint64_t stL[8];
+  alignas(64) uint64_t stR[8];
+  const Jump last = steps(16 * (groups - 1));
+  uint32_t v = sa;
+  for (int j = 0; j < 8; ++j) {
+    v = v * kMul1 + kAdd1;
+    stL[j] = v * last.mul + last.add;  // left of frame j of the last group
+    v = v * kMul1 + kAdd1;
+    stR[j] = v * last.mul + last.add;  // right
+  }
+  __m512i statesL = _mm512_load_si512(stL);
+  __m512i statesR = _mm512_load_si512(stR);
+  const __m512i backMul = _mm512_set1_epi64(kGroupBack.mul);
+  const __m512i backAdd = _mm512_set1_epi64(kGroupBack.add);
+  const __m512i one = _mm512_set1_epi64(1);
+  const __m512i consecutive = _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0);
+  // Every lane a multiple of the ulp below the binade's top: exact.
+  const double firstOfLast = static_cast<double>(8 * (groups - 1));
+  const __m512d lane = _mm512_set_pd(7.0, 6.0, 5.0, 4.0, 3.0, 2.0, 1.0, 0.0);
+  __m512d xs = _mm512_add_pd(
+      _mm512_set1_pd(xa),
+      _mm512_mul_pd(_mm512_set1_pd(inc), _mm512_add_pd(_mm512_set1_pd(firstOfLast), lane)));
+  const __m512d xsDec = _mm512_set1_pd(8.0 * inc);
+
+  for (int32_t i = a + 8 * (groups - 1); i >= a; i -= 8) {
+    // Truncated to 64-bit lanes: one instruction each way, and the lanes are
+    // already the permutes' indices.
+    const __m512i kv = _mm512_cvttpd_epi64(xs);
+    const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi64_pd(kv));
+
+    const __m512d noiseL = noiseLanes(statesL);
+    const __m512d noiseR = noiseLanes(statesR);
+
+    const int64_t k0 = _mm_cvtsi128_si64(_mm512_castsi512_si128(kv));
+    const __m512i idx = _mm512_sub_epi64(kv, _mm512_set1_epi64(k0));
+    __m512d aL, bL, aR, bR;
+    if (_mm512_cmpeq_epi64_mask(idx, consecutive) == 0xFF) {
+      // Eight consecutive old samples, as a step near 1 reads almost always.
+      aL = _mm512_loadu_pd(lineL + k0);
+      bL = _mm512_loadu_pd(lineL + k0 + 1);
+      aR = _mm512_loadu_pd(lineR + k0);
+      bR = _mm512_loadu_pd(lineR + k0 + 1);
+    } else {
+      const __m512i idxNext = _mm512_add_epi64(idx, one);
+      const __m512d lowL = _mm512_loadu_pd(lineL + k0);
+      const __m512d highL = _mm512_loadu_pd(lineL + k0 + 8);
+      const __m512d lowR = _mm512_loadu_pd(lineR + k0);
+      const __m512d highR = _mm512_loadu_pd(lineR + k0 + 8);
+      aL = _mm512_permutex2var_pd(lowL, idx, highL);
+      bL = _mm512_permutex2var_pd(lowL, idxNext, highL);
+      aR = _mm512_permutex2var_pd(lowR, idx, highR);
+      bR = _mm512_permutex2var_pd(lowR, idxNext, highR);
+    }
+
+    const __m512d left = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bL, aL), f), aL);
+    const __m512d right = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bR, aR), f), aR);
+    _mm512_storeu_pd(lineL + i, _mm512_add_pd(left, noiseL));
+    _mm512_storeu_pd(lineR + i, _mm512_add_pd(right, noiseR));
+
+    xs = _mm512_sub_pd(xs, xsDec);
+    statesL = stepNoiseLanes(statesL, backMul, backAdd);
+    statesR = stepNoiseLanes(statesR, backMul, backAdd);
+  }
+}
+#endif
+
+// Read positions of the frames 0, kBlock, 2 * kBlock, ... into starts:
+// exactly the chain x = x + step of the plain stretch, taken a whole segment
+// at a time where every addition in it adds the same amount. For a whole
+// block inside one such segment, that amount goes into uniform; 0 for the
+// others.
+void blockStartPositions(double step, int32_t newLength, double* starts, double* uniform) {
+  double x = 0.0;
+  int32_t i = 0;
+  int32_t next = 0;  // the next block's first frame
+  while (i < newLength) {
+    double top = 0.0;
+    const double inc = x > 0.0 ? roundedIncrement(x, step, top) : 0.0;
+    int32_t m = 0;
+    if (inc > 0.0) {
+      // Frames i + 1 .. i + m sit at x + j * inc, each sum exact below top.
+      const double room = (top - x) / inc;
+      const int32_t left = newLength - i;
+      m = room < static_cast<double>(left) ? static_cast<int32_t>(room) : left;
+      while (m > 0 && !(x + static_cast<double>(m) * inc < top)) --m;
+    }
+    if (m > 0) {
+      for (; next < i + m; next += kBlock) {
+        starts[next / kBlock] = x + static_cast<double>(next - i) * inc;
+        const bool whole = next + kBlock <= newLength && next + kBlock - 1 <= i + m;
+        uniform[next / kBlock] = whole ? inc : 0.0;
+      }
+      x = x + static_cast<double>(m) * inc;
+      i += m;
+    } else {
+      if (next == i) {
+        starts[next / kBlock] = x;
+        uniform[next / kBlock] = 0.0;
+        next += kBlock;
+      }
+      x = x + step;
+      ++i;
+    }
+  }
+}
+
+}  // namespace
+
+bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_t newLength,
+                         uint32_t seed, double* scratchL, double* scratchR, int32_t scratch,
+                         VectorPath widest) {
+  const double firstL = lineL[0];
+  const double firstR = lineR[0];
+  const double step = static_cast<double>(oldLength) / newLength;
+  if (newLength <= oldLength) {
+    // Frame i reads at x >= i, and every run loads what it reads before it
+    // stores: no frame reads a sample already overwritten, but the first one.
+    const StretchRings r{lineL, lineR, oldLength, lineL, lineR, newLength, &firstL, &firstR};
+    double x = 0.0;
+    uint32_t s = seed;
+    int32_t i = 0;
+    stretchFrames(r, i, x, s, step, widest);
+    return true;
+  }
+
+  const int32_t blocks = (newLength + kBlock - 1) / kBlock;
+  if (scratch < kWindow + 2 * blocks) return false;
+  double* windowL = scratchL;
+  double* windowR = scratchR;
+  double* startX = scratchL + kWindow;
+  double* startS = scratchR + kWindow;  // generator states, exact in a double
+  double* uniform = startX + blocks;
+  blockStartPositions(step, newLength, startX, uniform);
+#ifdef QUILLET_WIDE_VECTORS
+  const bool descend = widest >= VectorPath::kAvx512 && processorHasAvx512();
+#endif
+  uint32_t state = seed;
+  for (int32_t b = 0; b < blocks; ++b) {
+    startS[b] = static_cast<double>(state);
+    state = state * kBlockJump.mul + kBlockJump.add;
+  }
+
+  // Frame i reads below i, so from the last block down every block finds the
+  // old samples it reads still in place (all below its first frame but at
+  // most kBlock + 2 of them, which are not yet overwritten either). They are
+  // copied first, as the block overwrites some of them.
+  for (int32_t b = blocks - 1; b >= 0; --b) {
+    int32_t i = b * kBlock;
+    const int32_t end = newLength - i < kBlock ? newLength : i + kBlock;
+    double x = startX[b];
+    uint32_t s = static_cast<uint32_t>(startS[b]);
+#ifdef QUILLET_WIDE_VECTORS
+    // Most blocks need no copy: a block inside one binade, reading (with what
+    // the run loads past it) below the last old sample, runs from its end.
+    const double inc = uniform[b];
+    if (descend && inc > 0.0 && x + kBlock * inc + 18.0 < static_cast<double>(oldLength)) {
+      descendingRunAvx512(lineL, lineR, i, kBlock / 8, x, inc, s);
+      continue;
+    }
+#endif
+    int32_t lo = static_cast<int32_t>(x);
+    if (lo > oldLength - 1) lo = oldLength - 1;
+    const int32_t hi = oldLength - lo < kWindow ? oldLength : lo + kWindow;
+    std::memcpy(windowL, lineL + lo, sizeof(double) * static_cast<size_t>(hi - lo));
+    std::memcpy(windowR, lineR + lo, sizeof(double) * static_cast<size_t>(hi - lo));
+    // The window stands for the old ring from sample lo on.
+    const StretchRings r{windowL - lo, windowR - lo, oldLength, lineL,
+                         lineR,        end,          &firstL,   &firstR};
+    stretchFrames(r, i, x, s, step, widest);
+  }
+  return true;
+}
