@@ -24,6 +24,7 @@ namespace {
 constexpr uint16_t kPcm = 1;
 constexpr uint16_t kFloat = 3;
 constexpr uint16_t kExtensible = 0xfffe;
+constexpr uint16_t kMaxReadChannels = 1024;
 
 bool isWav(const std::string& path) {
   const size_t dot = path.find_last_of('.');
@@ -129,6 +130,13 @@ bool AudioReader::open(const std::string& filePath, std::string* error) {
     } else if (seek64(file->handle, static_cast<int64_t>(size) + (size & 1), SEEK_CUR) != 0) {
       break;
     }
+  }
+  // As many channels as libsndfile reads, no more: a render holds a block of
+  // every channel, and a header may announce up to 65535.
+  if (channels > kMaxReadChannels) {
+    *error = "cannot read " + path + ": " + std::to_string(channels) + " channels (at most " +
+             std::to_string(kMaxReadChannels) + " are read)";
+    return false;
   }
   if (channels < 1 || sampleRate < 1 ||
       !((tag == kPcm && (bits == 16 || bits == 24)) || (tag == kFloat && bits == 32))) {

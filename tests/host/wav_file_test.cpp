@@ -81,6 +81,24 @@ TEST(WavReader, DataSizeClaimsBeyondTheFileAreCutToWhatItHolds) {
   EXPECT_EQ(framesRead(s.file("a.wav")), 60u);
 }
 
+// A header may announce up to 65535 channels; a render would hold a block of
+// each. Like libsndfile, the reader takes at most 1024.
+TEST(WavReader, RefusesMoreChannelsThanLibsndfileReads) {
+  Scratch s;
+  std::string error;
+  ASSERT_TRUE(vsthost::writeAudioFile(s.file("a.wav"), ramp(100), SampleFormat::Int16, &error));
+  std::vector<unsigned char> wav = bytesOf(s.file("a.wav"));
+  ASSERT_EQ(std::string(wav.begin() + 12, wav.begin() + 16), "fmt ");
+  for (uint16_t channels : {uint16_t{1025}, uint16_t{62965}}) {
+    wav[22] = static_cast<unsigned char>(channels & 0xff);
+    wav[23] = static_cast<unsigned char>(channels >> 8);
+    putBytes(s.file("a.wav"), wav);
+    AudioReader reader;
+    EXPECT_FALSE(reader.open(s.file("a.wav"), &error)) << channels;
+    EXPECT_NE(error.find("channels"), std::string::npos) << error;
+  }
+}
+
 TEST(WavWriter, RefusesBeforeWritingWhatItsHeaderCannotCount) {
   Scratch s;
   std::string error;
