@@ -272,8 +272,6 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
   // consecutive old samples; the window then has to end inside the ring.
   const bool window = inc < 1.875;
   const double windowLimit = static_cast<double>(r.oldLength) - 18.0;
-  const __m512i one = _mm512_set1_epi64(1);
-  const __m512i consecutive = _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0);
   while (i + 8 <= newLength && x + octInc < limit && (!window || x < windowLimit)) {
     // Truncated to 64-bit lanes: one instruction each way, and the lanes are
     // already the permutes' indices.
@@ -289,23 +287,13 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
       // line, and each frame's a and b picked out of them by index.
       const int64_t k0 = _mm_cvtsi128_si64(_mm512_castsi512_si128(kv));
       const __m512i idx = _mm512_sub_epi64(kv, _mm512_set1_epi64(k0));
-      if (_mm512_cmpeq_epi64_mask(idx, consecutive) == 0xFF) {
-        // Eight consecutive old samples, as a step near 1 reads almost always.
-        aL = _mm512_loadu_pd(oldL + k0);
-        bL = _mm512_loadu_pd(oldL + k0 + 1);
-        aR = _mm512_loadu_pd(oldR + k0);
-        bR = _mm512_loadu_pd(oldR + k0 + 1);
-      } else {
-        const __m512i idxNext = _mm512_add_epi64(idx, one);
-        const __m512d lowL = _mm512_loadu_pd(oldL + k0);
-        const __m512d highL = _mm512_loadu_pd(oldL + k0 + 8);
-        const __m512d lowR = _mm512_loadu_pd(oldR + k0);
-        const __m512d highR = _mm512_loadu_pd(oldR + k0 + 8);
-        aL = _mm512_permutex2var_pd(lowL, idx, highL);
-        bL = _mm512_permutex2var_pd(lowL, idxNext, highL);
-        aR = _mm512_permutex2var_pd(lowR, idx, highR);
-        bR = _mm512_permutex2var_pd(lowR, idxNext, highR);
-      }
+      const bool run = consecutivePairs(idx);
+      const SamplePairs l = windowPairs(oldL, k0, idx, run);
+      const SamplePairs rr = windowPairs(oldR, k0, idx, run);
+      aL = l.a;
+      bL = l.b;
+      aR = rr.a;
+      bR = rr.b;
     } else {
       _mm512_store_si512(k, kv);
       // Pairs (old[k], old[k + 1]) of frames 0, 2, 4, 6 and of 1, 3, 5, 7,

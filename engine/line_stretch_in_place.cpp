@@ -105,8 +105,6 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
   __m512i statesR = _mm512_load_si512(stR);
   const __m512i backMul = _mm512_set1_epi64(kGroupBack.mul);
   const __m512i backAdd = _mm512_set1_epi64(kGroupBack.add);
-  const __m512i one = _mm512_set1_epi64(1);
-  const __m512i consecutive = _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0);
   // Every lane a multiple of the ulp below the binade's top: exact.
   const double firstOfLast = static_cast<double>(8 * (groups - 1));
   const __m512d lane = _mm512_set_pd(7.0, 6.0, 5.0, 4.0, 3.0, 2.0, 1.0, 0.0);
@@ -126,24 +124,9 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
 
     const int64_t k0 = _mm_cvtsi128_si64(_mm512_castsi512_si128(kv));
     const __m512i idx = _mm512_sub_epi64(kv, _mm512_set1_epi64(k0));
-    __m512d aL, bL, aR, bR;
-    if (_mm512_cmpeq_epi64_mask(idx, consecutive) == 0xFF) {
-      // Eight consecutive old samples, as a step near 1 reads almost always.
-      aL = _mm512_loadu_pd(lineL + k0);
-      bL = _mm512_loadu_pd(lineL + k0 + 1);
-      aR = _mm512_loadu_pd(lineR + k0);
-      bR = _mm512_loadu_pd(lineR + k0 + 1);
-    } else {
-      const __m512i idxNext = _mm512_add_epi64(idx, one);
-      const __m512d lowL = _mm512_loadu_pd(lineL + k0);
-      const __m512d highL = _mm512_loadu_pd(lineL + k0 + 8);
-      const __m512d lowR = _mm512_loadu_pd(lineR + k0);
-      const __m512d highR = _mm512_loadu_pd(lineR + k0 + 8);
-      aL = _mm512_permutex2var_pd(lowL, idx, highL);
-      bL = _mm512_permutex2var_pd(lowL, idxNext, highL);
-      aR = _mm512_permutex2var_pd(lowR, idx, highR);
-      bR = _mm512_permutex2var_pd(lowR, idxNext, highR);
-    }
+    const bool run = consecutivePairs(idx);
+    const auto [aL, bL] = windowPairs(lineL, k0, idx, run);
+    const auto [aR, bR] = windowPairs(lineR, k0, idx, run);
 
     const __m512d left = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bL, aL), f), aL);
     const __m512d right = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bR, aR), f), aR);
