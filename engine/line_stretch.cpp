@@ -38,6 +38,7 @@
 #endif
 #endif
 
+#include "engine/stretch_lanes_avx2.h"   // after <immintrin.h>
 #include "engine/stretch_noise_lanes.h"  // after <immintrin.h>
 
 namespace {
@@ -150,9 +151,11 @@ constexpr uint32_t kAdd4 = kJumpAdd;
 constexpr uint32_t kJump8Mul = kMul4 * kMul4;
 constexpr uint32_t kJump8Add = kMul4 * kAdd4 + kAdd4;
 
-// As fastRunSse2, four frames at a time: one line per vector, the eight
-// generator states as lanes [left 0..3, right 0..3], each jumping eight steps.
-// No fused multiply-add: every product and sum is rounded as in the scalar code.
+constexpr uint32_t kJump16Mul = kJump8Mul * kJump8Mul;
+constexpr uint32_t kJump16Add = kJump8Mul * kJump8Add + kJump8Add;
+
+// As fastRunSse2, eight frames at a time (stretch_lanes_avx2.h), each of the
+// sixteen generator states jumping sixteen steps per group.
 __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32_t i,
                                                     double& position, double inc, double limit,
                                                     uint32_t& s) {
@@ -160,80 +163,57 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   // would otherwise make every addition go through memory.
   double x = position;
   const int32_t start = i;
-  uint32_t st[8];
+  alignas(32) uint32_t stL[8];
+  alignas(32) uint32_t stR[8];
   uint32_t v = s;
-  for (int j = 0; j < 4; ++j) {
+  for (int j = 0; j < 8; ++j) {
     v = v * kMul1 + kAdd1;
-    st[j] = v;  // left of frame j
+    stL[j] = v;  // left of frame j
     v = v * kMul1 + kAdd1;
-    st[4 + j] = v;  // right of frame j
+    stR[j] = v;  // right of frame j
   }
-  __m256i states = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(st));
-  const __m256i jumpMul = _mm256_set1_epi32(static_cast<int>(kJump8Mul));
-  const __m256i jumpAdd = _mm256_set1_epi32(static_cast<int>(kJump8Add));
-  const __m256i exponentBit = _mm256_set1_epi32(0x40000000);
-  const __m256 three = _mm256_set1_ps(3.0f);
-  const __m256 half = _mm256_set1_ps(0.5f);
-  const __m256d scale = _mm256_set1_pd(5e-5);
-  const double quadInc = (inc + inc) + (inc + inc);
-  __m256d xs = _mm256_set_pd(x + inc + inc + inc, x + inc + inc, x + inc, x);
-  const __m256d xsInc = _mm256_set1_pd(quadInc);
+  __m256i statesL = _mm256_load_si256(reinterpret_cast<const __m256i*>(stL));
+  __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
+  const __m256i jumpMul = _mm256_set1_epi32(static_cast<int>(kJump16Mul));
+  const __m256i jumpAdd = _mm256_set1_epi32(static_cast<int>(kJump16Add));
+  // j * inc is a multiple of the ulp below the binade's top, so exact, and so
+  // is each lane's sum.
+  const __m256d incs = _mm256_set1_pd(inc);
+  __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(x), _mm256_mul_pd(incs, _mm256_set_pd(3, 2, 1, 0)));
+  __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(x), _mm256_mul_pd(incs, _mm256_set_pd(7, 6, 5, 4)));
+  const double octInc = 8.0 * inc;
+  const __m256d xsInc = _mm256_set1_pd(octInc);
+  // Counted up front, so that no scalar position chain runs beside the
+  // vectors: group g runs while x + (g + 1) * octInc < limit, and that sum is
+  // exact below the binade's top (at or above it, so is its rounding).
+  const int32_t most = (r.newLength - i) / 8;
+  const double room = (limit - x) / octInc;  // positive: x is below limit
+  int32_t groups = room < static_cast<double>(most) ? static_cast<int32_t>(room) : most;
+  while (groups > 0 && !(x + static_cast<double>(groups) * octInc < limit)) --groups;
+  while (groups < most && x + static_cast<double>(groups + 1) * octInc < limit) ++groups;
   const double* oldL = r.oldL;
   const double* oldR = r.oldR;
-  double* newL = r.newL;
-  double* newR = r.newR;
-  const int32_t newLength = r.newLength;
-  bool any = false;
+  double* newL = r.newL + i;
+  double* newR = r.newR + i;
 
-  while (i + 4 <= newLength && x + quadInc < limit) {
-    if (any) states = _mm256_add_epi32(_mm256_mullo_epi32(states, jumpMul), jumpAdd);
-    any = true;
-    const __m128i k = _mm256_cvttpd_epi32(xs);
-    const __m256d f = _mm256_sub_pd(xs, _mm256_cvtepi32_pd(k));
-
-    const __m256 unit =
-        _mm256_castsi256_ps(_mm256_or_si256(_mm256_srli_epi32(states, 9), exponentBit));
-    const __m256 centred = _mm256_mul_ps(_mm256_sub_ps(unit, three), half);
-    const __m256d noiseL = _mm256_mul_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(centred)), scale);
-    const __m256d noiseR = _mm256_mul_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(centred, 1)), scale);
-
-    const int32_t k0 = _mm_cvtsi128_si32(k);
-    const int32_t k1 = _mm_extract_epi32(k, 1);
-    const int32_t k2 = _mm_extract_epi32(k, 2);
-    const int32_t k3 = _mm_extract_epi32(k, 3);
-    // Each frame reads old[k] and old[k + 1] as one pair; the pairs are then
-    // split into the vector of a values and the vector of b values.
-    const __m256d pL02 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(oldL + k0)),
-                                              _mm_loadu_pd(oldL + k2), 1);
-    const __m256d pL13 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(oldL + k1)),
-                                              _mm_loadu_pd(oldL + k3), 1);
-    const __m256d pR02 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(oldR + k0)),
-                                              _mm_loadu_pd(oldR + k2), 1);
-    const __m256d pR13 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(oldR + k1)),
-                                              _mm_loadu_pd(oldR + k3), 1);
-    const __m256d aL = _mm256_unpacklo_pd(pL02, pL13);
-    const __m256d bL = _mm256_unpackhi_pd(pL02, pL13);
-    const __m256d aR = _mm256_unpacklo_pd(pR02, pR13);
-    const __m256d bR = _mm256_unpackhi_pd(pR02, pR13);
-    const __m256d left = _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(bL, aL), f), aL);
-    const __m256d right = _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(bR, aR), f), aR);
-    _mm256_storeu_pd(newL + i, _mm256_add_pd(left, noiseL));
-    _mm256_storeu_pd(newR + i, _mm256_add_pd(right, noiseR));
-
-    i += 4;
-    x = x + quadInc;  // exact: a multiple of the ulp, still inside the binade
-    xs = _mm256_add_pd(xs, xsInc);
+  uint32_t state = s;
+  for (int32_t g = 0; g < groups; ++g) {
+    eightFramesAvx2(oldL, oldR, newL + 8 * g, newR + 8 * g, xs0, xs1, statesL, statesR);
+    xs0 = _mm256_add_pd(xs0, xsInc);
+    xs1 = _mm256_add_pd(xs1, xsInc);
+    statesL = stepNoiseLanesAvx2(statesL, jumpMul, jumpAdd);
+    statesR = stepNoiseLanesAvx2(statesR, jumpMul, jumpAdd);
+    state = state * kJump16Mul + kJump16Add;  // the group's last state
   }
-  if (any) s = static_cast<uint32_t>(_mm256_extract_epi32(states, 7));
+  s = state;
+  i += 8 * groups;
+  x = x + static_cast<double>(groups) * octInc;  // exact, as each group's start
   position = x;
   return i - start;
 }
 
-// As fastRunAvx2, eight frames at a time, the generator states of the left
-// and of the right samples in two vectors of eight 64-bit lanes, each lane
-// jumping sixteen steps.
-constexpr uint32_t kJump16Mul = kJump8Mul * kJump8Mul;
-constexpr uint32_t kJump16Add = kJump8Mul * kJump8Add + kJump8Add;
+// As fastRunAvx2 on AVX-512: the generator states of the left and of the
+// right samples in two vectors of eight 64-bit lanes.
 
 __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchRings& r, int32_t i,
                                                                   double& position, double inc,

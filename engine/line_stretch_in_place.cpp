@@ -28,6 +28,7 @@
 #endif
 #endif
 
+#include "engine/stretch_lanes_avx2.h"   // after <immintrin.h>
 #include "engine/stretch_noise_lanes.h"  // after <immintrin.h>
 
 namespace {
@@ -138,6 +139,44 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
     statesR = stepNoiseLanes(statesR, backMul, backAdd);
   }
 }
+
+// As descendingRunAvx512 on AVX2 (stretch_lanes_avx2.h): the states in 32-bit
+// lanes, and the eight frames read exactly the pairs they interpolate.
+__attribute__((target("avx2"))) void descendingRunAvx2(double* lineL, double* lineR, int32_t a,
+                                                       int32_t groups, double xa, double inc,
+                                                       uint32_t sa) {
+  alignas(32) uint32_t stL[8];
+  alignas(32) uint32_t stR[8];
+  const Jump last = steps(16 * (groups - 1));
+  uint32_t v = sa;
+  for (int j = 0; j < 8; ++j) {
+    v = v * kMul1 + kAdd1;
+    stL[j] = v * last.mul + last.add;  // left of frame j of the last group
+    v = v * kMul1 + kAdd1;
+    stR[j] = v * last.mul + last.add;  // right
+  }
+  __m256i statesL = _mm256_load_si256(reinterpret_cast<const __m256i*>(stL));
+  __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
+  const __m256i backMul = _mm256_set1_epi32(static_cast<int>(kGroupBack.mul));
+  const __m256i backAdd = _mm256_set1_epi32(static_cast<int>(kGroupBack.add));
+  // Every lane a multiple of the ulp below the binade's top: exact.
+  const double firstOfLast = static_cast<double>(8 * (groups - 1));
+  const __m256d incs = _mm256_set1_pd(inc);
+  const __m256d base = _mm256_set1_pd(firstOfLast);
+  __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(xa),
+                              _mm256_mul_pd(incs, _mm256_add_pd(base, _mm256_set_pd(3, 2, 1, 0))));
+  __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(xa),
+                              _mm256_mul_pd(incs, _mm256_add_pd(base, _mm256_set_pd(7, 6, 5, 4))));
+  const __m256d xsDec = _mm256_set1_pd(8.0 * inc);
+
+  for (int32_t i = a + 8 * (groups - 1); i >= a; i -= 8) {
+    eightFramesAvx2(lineL, lineR, lineL + i, lineR + i, xs0, xs1, statesL, statesR);
+    xs0 = _mm256_sub_pd(xs0, xsDec);
+    xs1 = _mm256_sub_pd(xs1, xsDec);
+    statesL = stepNoiseLanesAvx2(statesL, backMul, backAdd);
+    statesR = stepNoiseLanesAvx2(statesR, backMul, backAdd);
+  }
+}
 #endif
 
 // Read positions of the frames 0, kBlock, 2 * kBlock, ... into starts:
@@ -208,7 +247,8 @@ bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_
   double* uniform = startX + blocks;
   blockStartPositions(step, newLength, startX, uniform);
 #ifdef QUILLET_WIDE_VECTORS
-  const bool descend = widest >= VectorPath::kAvx512 && processorHasAvx512();
+  const bool descend512 = widest >= VectorPath::kAvx512 && processorHasAvx512();
+  const bool descend256 = widest >= VectorPath::kAvx2 && processorHasAvx2();
 #endif
   uint32_t state = seed;
   for (int32_t b = 0; b < blocks; ++b) {
@@ -229,9 +269,15 @@ bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_
     // Most blocks need no copy: a block inside one binade, reading (with what
     // the run loads past it) below the last old sample, runs from its end.
     const double inc = uniform[b];
-    if (descend && inc > 0.0 && x + kBlock * inc + 18.0 < static_cast<double>(oldLength)) {
-      descendingRunAvx512(lineL, lineR, i, kBlock / 8, x, inc, s);
-      continue;
+    if (inc > 0.0 && x + kBlock * inc + 18.0 < static_cast<double>(oldLength)) {
+      if (descend512) {
+        descendingRunAvx512(lineL, lineR, i, kBlock / 8, x, inc, s);
+        continue;
+      }
+      if (descend256) {
+        descendingRunAvx2(lineL, lineR, i, kBlock / 8, x, inc, s);
+        continue;
+      }
     }
 #endif
     int32_t lo = static_cast<int32_t>(x);

@@ -1,0 +1,110 @@
+// The AVX2 runs of the stretch, eight frames at once (include after
+// <immintrin.h>). The generator states of the eight left samples and of the
+// eight right samples sit in two vectors of 32-bit lanes, lane j for frame j.
+// Every operation is the scalar stretch's, in the same order and without
+// fused multiply-add, so the frames are the same bits.
+#pragma once
+
+#include <cstdint>
+
+#ifdef QUILLET_WIDE_VECTORS
+
+// stretchNoise of the eight states: frames 0..3 into first, 4..7 into second.
+__attribute__((target("avx2"))) inline void noiseLanesAvx2(__m256i states, __m256d& first,
+                                                           __m256d& second) {
+  const __m256 unit = _mm256_castsi256_ps(
+      _mm256_or_si256(_mm256_srli_epi32(states, 9), _mm256_set1_epi32(0x40000000)));
+  const __m256 centred =
+      _mm256_mul_ps(_mm256_sub_ps(unit, _mm256_set1_ps(3.0f)), _mm256_set1_ps(0.5f));
+  const __m256d scale = _mm256_set1_pd(5e-5);
+  first = _mm256_mul_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(centred)), scale);
+  second = _mm256_mul_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(centred, 1)), scale);
+}
+
+// The old samples k and k + 1 of four frames, as the vector of the k values
+// and the vector of the k + 1 values.
+__attribute__((target("avx2"))) inline void pairsAvx2(const double* line, const int32_t* k,
+                                                      __m256d& a, __m256d& b) {
+  const __m256d p02 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(line + k[0])),
+                                           _mm_loadu_pd(line + k[2]), 1);
+  const __m256d p13 = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(line + k[1])),
+                                           _mm_loadu_pd(line + k[3]), 1);
+  a = _mm256_unpacklo_pd(p02, p13);
+  b = _mm256_unpackhi_pd(p02, p13);
+}
+
+// (b - a) * f + a, rounded step by step as the scalar interpolation.
+__attribute__((target("avx2"))) inline __m256d lerpAvx2(__m256d a, __m256d b, __m256d f) {
+  return _mm256_add_pd(_mm256_mul_pd(_mm256_sub_pd(b, a), f), a);
+}
+
+// One line's eight new samples from its old pairs (a, b) at fractions f, with
+// the noise of the line's eight states.
+__attribute__((target("avx2"))) inline void storeEightAvx2(double* out, __m256d a0, __m256d b0,
+                                                           __m256d a1, __m256d b1, __m256d f0,
+                                                           __m256d f1, __m256i states) {
+  __m256d noise0, noise1;
+  noiseLanesAvx2(states, noise0, noise1);
+  _mm256_storeu_pd(out, _mm256_add_pd(lerpAvx2(a0, b0, f0), noise0));
+  _mm256_storeu_pd(out + 4, _mm256_add_pd(lerpAvx2(a1, b1, f1), noise1));
+}
+
+// One line's eight frames reading the consecutive pairs from old[k0] on.
+__attribute__((target("avx2"))) inline void consecutiveEightAvx2(const double* old, int32_t k0,
+                                                                 double* out, __m256d f0,
+                                                                 __m256d f1, __m256i states) {
+  const __m256d a0 = _mm256_loadu_pd(old + k0);
+  const __m256d b0 = _mm256_loadu_pd(old + k0 + 1);
+  const __m256d a1 = _mm256_loadu_pd(old + k0 + 4);
+  const __m256d b1 = _mm256_loadu_pd(old + k0 + 5);
+  storeEightAvx2(out, a0, b0, a1, b1, f0, f1, states);
+}
+
+// One line's eight frames reading the pairs from old[k[j]] on.
+__attribute__((target("avx2"))) inline void scatteredEightAvx2(const double* old,
+                                                               const int32_t* k, double* out,
+                                                               __m256d f0, __m256d f1,
+                                                               __m256i states) {
+  __m256d a0, b0, a1, b1;
+  pairsAvx2(old, k, a0, b0);
+  pairsAvx2(old, k + 4, a1, b1);
+  storeEightAvx2(out, a0, b0, a1, b1, f0, f1, states);
+}
+
+// Eight frames at read positions xs0 (frames 0..3) and xs1 (frames 4..7),
+// each reading old[k] and old[k + 1] below oldL/oldR's last sample, written
+// to out*[0..7]. Each line's old samples are loaded before its new ones are
+// stored, so the output may overwrite what these frames read. A step near 1
+// makes the eight frames read eight consecutive pairs almost always: then
+// four plain loads per line; otherwise each pair is loaded on its own.
+__attribute__((target("avx2"))) inline void eightFramesAvx2(const double* oldL,
+                                                            const double* oldR, double* outL,
+                                                            double* outR, __m256d xs0,
+                                                            __m256d xs1, __m256i statesL,
+                                                            __m256i statesR) {
+  const __m128i k0v = _mm256_cvttpd_epi32(xs0);
+  const __m128i k1v = _mm256_cvttpd_epi32(xs1);
+  const __m256d f0 = _mm256_sub_pd(xs0, _mm256_cvtepi32_pd(k0v));
+  const __m256d f1 = _mm256_sub_pd(xs1, _mm256_cvtepi32_pd(k1v));
+  const __m256i k = _mm256_set_m128i(k1v, k0v);
+  const int32_t k0 = _mm_cvtsi128_si32(k0v);
+  const __m256i offsets = _mm256_sub_epi32(k, _mm256_set1_epi32(k0));
+  const __m256i run = _mm256_cmpeq_epi32(offsets, _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  if (_mm256_movemask_ps(_mm256_castsi256_ps(run)) == 0xFF) {
+    consecutiveEightAvx2(oldL, k0, outL, f0, f1, statesL);
+    consecutiveEightAvx2(oldR, k0, outR, f0, f1, statesR);
+  } else {
+    alignas(32) int32_t ks[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ks), k);
+    scatteredEightAvx2(oldL, ks, outL, f0, f1, statesL);
+    scatteredEightAvx2(oldR, ks, outR, f0, f1, statesR);
+  }
+}
+
+// The generator advanced by a jump (mul, add) in every lane, modulo 2^32.
+__attribute__((target("avx2"))) inline __m256i stepNoiseLanesAvx2(__m256i states, __m256i mul,
+                                                                  __m256i add) {
+  return _mm256_add_epi32(_mm256_mullo_epi32(states, mul), add);
+}
+
+#endif
