@@ -168,9 +168,9 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   uint32_t v = s;
   for (int j = 0; j < 8; ++j) {
     v = v * kMul1 + kAdd1;
-    stL[j] = v;  // left of frame j
+    stL[kNoiseLaneOfFrame[j]] = v;  // left of frame j
     v = v * kMul1 + kAdd1;
-    stR[j] = v;  // right of frame j
+    stR[kNoiseLaneOfFrame[j]] = v;  // right of frame j
   }
   __m256i statesL = _mm256_load_si256(reinterpret_cast<const __m256i*>(stL));
   __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));

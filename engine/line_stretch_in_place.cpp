@@ -151,9 +151,9 @@ __attribute__((target("avx2"))) void descendingRunAvx2(double* lineL, double* li
   uint32_t v = sa;
   for (int j = 0; j < 8; ++j) {
     v = v * kMul1 + kAdd1;
-    stL[j] = v * last.mul + last.add;  // left of frame j of the last group
+    stL[kNoiseLaneOfFrame[j]] = v * last.mul + last.add;  // left of frame j of the last group
     v = v * kMul1 + kAdd1;
-    stR[j] = v * last.mul + last.add;  // right
+    stR[kNoiseLaneOfFrame[j]] = v * last.mul + last.add;  // right
   }
   __m256i statesL = _mm256_load_si256(reinterpret_cast<const __m256i*>(stL));
   __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));

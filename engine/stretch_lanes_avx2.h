@@ -9,16 +9,27 @@
 
 #ifdef QUILLET_WIDE_VECTORS
 
-// stretchNoise of the eight states: frames 0..3 into first, 4..7 into second.
+// The lane that holds the state of frame j of a line: this order puts
+// frames 0..3 into the first vector of noise and 4..7 into the second.
+constexpr int kNoiseLaneOfFrame[8] = {0, 1, 4, 5, 2, 3, 6, 7};
+
+// stretchNoise of the eight states. The top 23 state bits become the
+// mantissa of a double in [1, 2), its high and low 32-bit halves built in the
+// states' lanes and interleaved; minus 1.5 that is exactly the
+// single-precision value (v - 3) * 0.5 that stretchNoise scales, so the
+// product is the same bits.
 __attribute__((target("avx2"))) inline void noiseLanesAvx2(__m256i states, __m256d& first,
                                                            __m256d& second) {
-  const __m256 unit = _mm256_castsi256_ps(
-      _mm256_or_si256(_mm256_srli_epi32(states, 9), _mm256_set1_epi32(0x40000000)));
-  const __m256 centred =
-      _mm256_mul_ps(_mm256_sub_ps(unit, _mm256_set1_ps(3.0f)), _mm256_set1_ps(0.5f));
+  const __m256i high =
+      _mm256_or_si256(_mm256_srli_epi32(states, 12), _mm256_set1_epi32(0x3FF00000));
+  const __m256i low = _mm256_and_si256(_mm256_slli_epi32(states, 20),
+                                       _mm256_set1_epi32(static_cast<int>(0xE0000000u)));
+  const __m256d unitFirst = _mm256_castsi256_pd(_mm256_unpacklo_epi32(low, high));
+  const __m256d unitSecond = _mm256_castsi256_pd(_mm256_unpackhi_epi32(low, high));
+  const __m256d middle = _mm256_set1_pd(1.5);
   const __m256d scale = _mm256_set1_pd(5e-5);
-  first = _mm256_mul_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(centred)), scale);
-  second = _mm256_mul_pd(_mm256_cvtps_pd(_mm256_extractf128_ps(centred, 1)), scale);
+  first = _mm256_mul_pd(_mm256_sub_pd(unitFirst, middle), scale);
+  second = _mm256_mul_pd(_mm256_sub_pd(unitSecond, middle), scale);
 }
 
 // The old samples k and k + 1 of four frames, as the vector of the k values
@@ -82,20 +93,21 @@ __attribute__((target("avx2"))) inline void eightFramesAvx2(const double* oldL,
                                                             double* outR, __m256d xs0,
                                                             __m256d xs1, __m256i statesL,
                                                             __m256i statesR) {
-  const __m128i k0v = _mm256_cvttpd_epi32(xs0);
-  const __m128i k1v = _mm256_cvttpd_epi32(xs1);
-  const __m256d f0 = _mm256_sub_pd(xs0, _mm256_cvtepi32_pd(k0v));
-  const __m256d f1 = _mm256_sub_pd(xs1, _mm256_cvtepi32_pd(k1v));
-  const __m256i k = _mm256_set_m128i(k1v, k0v);
-  const int32_t k0 = _mm_cvtsi128_si32(k0v);
-  const __m256i offsets = _mm256_sub_epi32(k, _mm256_set1_epi32(k0));
-  const __m256i run = _mm256_cmpeq_epi32(offsets, _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-  if (_mm256_movemask_ps(_mm256_castsi256_ps(run)) == 0xFF) {
+  // Truncation: x is never negative. Frame j + 1 reads at most one pair
+  // further on than frame j if the step is below 1, at least one if it is
+  // not, so the eight read consecutive pairs exactly when k7 = k0 + 7.
+  const __m256d f0 = _mm256_sub_pd(xs0, _mm256_round_pd(xs0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+  const __m256d f1 = _mm256_sub_pd(xs1, _mm256_round_pd(xs1, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+  const int32_t k0 = _mm_cvttsd_si32(_mm256_castpd256_pd128(xs0));
+  const __m128d last = _mm256_extractf128_pd(xs1, 1);
+  const int32_t k7 = _mm_cvttsd_si32(_mm_unpackhi_pd(last, last));
+  if (k7 - k0 == 7) {
     consecutiveEightAvx2(oldL, k0, outL, f0, f1, statesL);
     consecutiveEightAvx2(oldR, k0, outR, f0, f1, statesR);
   } else {
     alignas(32) int32_t ks[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(ks), k);
+    _mm_store_si128(reinterpret_cast<__m128i*>(ks), _mm256_cvttpd_epi32(xs0));
+    _mm_store_si128(reinterpret_cast<__m128i*>(ks + 4), _mm256_cvttpd_epi32(xs1));
     scatteredEightAvx2(oldL, ks, outL, f0, f1, statesL);
     scatteredEightAvx2(oldR, ks, outR, f0, f1, statesR);
   }
