@@ -250,6 +250,41 @@ QUILLET_AVX2_INLINE void filterChunk(const double* lineL, const double* lineR, i
   }
 }
 
+// v where it is finite, else 0 (the comparison is false for infinities and NaN).
+QUILLET_AVX2_INLINE __m256d finiteOrZero(__m256d v) {
+  const __m256d magnitude = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFFLL));
+  const __m256d largest = _mm256_set1_pd(1.7976931348623157e308);
+  return _mm256_and_pd(v, _mm256_cmp_pd(_mm256_and_pd(v, magnitude), largest, _CMP_LE_OQ));
+}
+
+// writeLineChunk's stores of erf values, four frames per step where the ring
+// does not wrap: each (left, right) pair split into the two lines, and every
+// value that is not finite stored as 0, as lineValueOf does.
+QUILLET_AVX2_INLINE int32_t storeLineChunkAvx2(double* lineL, double* lineR, int32_t w,
+                                               int32_t length, const double* values,
+                                               int32_t count) {
+  for (int32_t j = 0; j < count;) {
+    const int32_t run = count - j < length - w ? count - j : length - w;
+    int32_t k = 0;
+    for (; k + 4 <= run; k += 4) {
+      const __m256d a = _mm256_loadu_pd(values + 2 * (j + k));      // l0 r0 l1 r1
+      const __m256d b = _mm256_loadu_pd(values + 2 * (j + k) + 4);  // l2 r2 l3 r3
+      const __m256d left = _mm256_permute4x64_pd(_mm256_unpacklo_pd(a, b), 0xD8);
+      const __m256d right = _mm256_permute4x64_pd(_mm256_unpackhi_pd(a, b), 0xD8);
+      _mm256_storeu_pd(lineL + w + k, finiteOrZero(left));
+      _mm256_storeu_pd(lineR + w + k, finiteOrZero(right));
+    }
+    for (; k < run; ++k) {
+      lineL[w + k] = lineValueOf(values[2 * (j + k)]);
+      lineR[w + k] = lineValueOf(values[2 * (j + k) + 1]);
+    }
+    j += run;
+    w += run;
+    if (w >= length) w = 0;
+  }
+  return w;
+}
+
 // The block, chunk by chunk: filters, routing and mix, then the erf calls.
 template <int kRoute, bool kGliding, typename Sample>
 QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
@@ -293,7 +328,12 @@ QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
       const FrameGains g = kGliding ? frameGains(gains + 4 * j, xFeed + 2 * j) : heldFrame;
       routeFrame<kRoute>(c, start + j, _mm_load_pd(filtered + 2 * j), g, args + 2 * j);
     }
-    w = writeLineChunk(c.lineL, c.lineR, w, c.length, args, count, c.vectorErf);
+    if (c.vectorErf) {
+      c.vectorErf(args, args, 2 * count);
+      w = storeLineChunkAvx2(c.lineL, c.lineR, w, c.length, args, count);
+    } else {
+      w = writeLineChunk(c.lineL, c.lineR, w, c.length, args, count, nullptr);
+    }
     start += count;
   }
 
