@@ -71,7 +71,7 @@ struct ShelfLowPassQuad {
 // The five smoothers side by side, in lanes 0-4 in the order given (feedback,
 // level, dry, pan, cross-feed; lanes 5-7 stay settled at 0): each lane steps
 // as ParamSmoother::step, and a settled lane returns its target and keeps its
-// value.
+// current value (settledness does not change within a block).
 struct SmootherBank {
   __m256 current, target, coefficient, settled;
   ParamSmoother* const* source;
@@ -94,10 +94,11 @@ struct SmootherBank {
   // One frame: (feedback, level, dry, pan) widened into gains, the cross-feed
   // twice into xFeed.
   QUILLET_AVX2_INLINE void step(double* gains, double* xFeed) {
-    const __m256 glided =
-        _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(current, target), coefficient), target);
-    current = _mm256_blendv_ps(glided, current, settled);
-    const __m256 value = _mm256_blendv_ps(glided, target, settled);
+    // Settled lanes glide too, unseen: their value is the target, and their
+    // current value is never stored back. So the glide's chain of dependent
+    // steps is only the glide itself.
+    current = _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(current, target), coefficient), target);
+    const __m256 value = _mm256_blendv_ps(current, target, settled);
     _mm256_store_pd(gains, _mm256_cvtps_pd(_mm256_castps256_ps128(value)));
     const __m128d x = _mm_cvtss_sd(_mm_setzero_pd(), _mm256_extractf128_ps(value, 1));
     _mm_store_pd(xFeed, _mm_unpacklo_pd(x, x));
@@ -106,7 +107,9 @@ struct SmootherBank {
   QUILLET_AVX2_INLINE void storeCurrent() const {
     alignas(32) float c[8];
     _mm256_store_ps(c, current);
-    for (int n = 0; n < 5; ++n) source[n]->current = c[n];
+    for (int n = 0; n < 5; ++n) {
+      if (!source[n]->settled) source[n]->current = c[n];
+    }
   }
 };
 
