@@ -72,9 +72,8 @@ __attribute__((target("avx2"))) inline void consecutiveEightAvx2(const double* o
 }
 
 // One line's eight frames reading the pairs from old[k[j]] on.
-__attribute__((target("avx2"))) inline void scatteredEightAvx2(const double* old,
-                                                               const int32_t* k, double* out,
-                                                               __m256d f0, __m256d f1,
+__attribute__((target("avx2"))) inline void scatteredEightAvx2(const double* old, const int32_t* k,
+                                                               double* out, __m256d f0, __m256d f1,
                                                                __m256i states) {
   __m256d a0, b0, a1, b1;
   pairsAvx2(old, k, a0, b0);
@@ -88,16 +87,17 @@ __attribute__((target("avx2"))) inline void scatteredEightAvx2(const double* old
 // stored, so the output may overwrite what these frames read. A step near 1
 // makes the eight frames read eight consecutive pairs almost always: then
 // four plain loads per line; otherwise each pair is loaded on its own.
-__attribute__((target("avx2"))) inline void eightFramesAvx2(const double* oldL,
-                                                            const double* oldR, double* outL,
-                                                            double* outR, __m256d xs0,
+__attribute__((target("avx2"))) inline void eightFramesAvx2(const double* oldL, const double* oldR,
+                                                            double* outL, double* outR, __m256d xs0,
                                                             __m256d xs1, __m256i statesL,
                                                             __m256i statesR) {
   // Truncation: x is never negative. Frame j + 1 reads at most one pair
   // further on than frame j if the step is below 1, at least one if it is
   // not, so the eight read consecutive pairs exactly when k7 = k0 + 7.
-  const __m256d f0 = _mm256_sub_pd(xs0, _mm256_round_pd(xs0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
-  const __m256d f1 = _mm256_sub_pd(xs1, _mm256_round_pd(xs1, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+  const __m256d f0 =
+      _mm256_sub_pd(xs0, _mm256_round_pd(xs0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+  const __m256d f1 =
+      _mm256_sub_pd(xs1, _mm256_round_pd(xs1, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
   const int32_t k0 = _mm_cvttsd_si32(_mm256_castpd256_pd128(xs0));
   const __m128d last = _mm256_extractf128_pd(xs1, 1);
   const int32_t k7 = _mm_cvttsd_si32(_mm_unpackhi_pd(last, last));

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <utility>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "engine/reference_process.h"
