@@ -13,23 +13,21 @@
 // frames 0..3 into the first vector of noise and 4..7 into the second.
 constexpr int kNoiseLaneOfFrame[8] = {0, 1, 4, 5, 2, 3, 6, 7};
 
-// stretchNoise of the eight states. The top 23 state bits become the
-// mantissa of a double in [1, 2), its high and low 32-bit halves built in the
-// states' lanes and interleaved; minus 1.5 that is exactly the
-// single-precision value (v - 3) * 0.5 that stretchNoise scales, so the
-// product is the same bits.
+// stretchNoise of the eight states. stretchNoise scales m / 2^23 - 1/2,
+// where m is the top 23 state bits, exactly; so does (m - 2^22) times the
+// scale over 2^23, rounded once, which gives the same bits. m becomes a
+// double as 2^52 + m: m as the low half of the double's bits and 2^52's
+// exponent as the high half, interleaved; subtracting 2^52 + 2^22 is exact.
 __attribute__((target("avx2"))) inline void noiseLanesAvx2(__m256i states, __m256d& first,
                                                            __m256d& second) {
-  const __m256i high =
-      _mm256_or_si256(_mm256_srli_epi32(states, 12), _mm256_set1_epi32(0x3FF00000));
-  const __m256i low = _mm256_and_si256(_mm256_slli_epi32(states, 20),
-                                       _mm256_set1_epi32(static_cast<int>(0xE0000000u)));
-  const __m256d unitFirst = _mm256_castsi256_pd(_mm256_unpacklo_epi32(low, high));
-  const __m256d unitSecond = _mm256_castsi256_pd(_mm256_unpackhi_epi32(low, high));
-  const __m256d middle = _mm256_set1_pd(1.5);
-  const __m256d scale = _mm256_set1_pd(5e-5);
-  first = _mm256_mul_pd(_mm256_sub_pd(unitFirst, middle), scale);
-  second = _mm256_mul_pd(_mm256_sub_pd(unitSecond, middle), scale);
+  const __m256i m = _mm256_srli_epi32(states, 9);
+  const __m256i exponent = _mm256_set1_epi32(0x43300000);  // high half of 2^52
+  const __m256d bigFirst = _mm256_castsi256_pd(_mm256_unpacklo_epi32(m, exponent));
+  const __m256d bigSecond = _mm256_castsi256_pd(_mm256_unpackhi_epi32(m, exponent));
+  const __m256d offset = _mm256_set1_pd(4503599627370496.0 + 4194304.0);  // 2^52 + 2^22
+  const __m256d scale = _mm256_set1_pd(5e-5 / 8388608.0);                 // exact: / 2^23
+  first = _mm256_mul_pd(_mm256_sub_pd(bigFirst, offset), scale);
+  second = _mm256_mul_pd(_mm256_sub_pd(bigSecond, offset), scale);
 }
 
 // The old samples k and k + 1 of four frames, as the vector of the k values
