@@ -20,6 +20,7 @@
 
 #include "engine/stretch_frames.h"
 #include "engine/stretch_noise.h"
+#include "engine/stretch_spans.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -154,6 +155,17 @@ constexpr uint32_t kJump8Add = kMul4 * kAdd4 + kAdd4;
 constexpr uint32_t kJump16Mul = kJump8Mul * kJump8Mul;
 constexpr uint32_t kJump16Add = kJump8Mul * kJump8Add + kJump8Add;
 
+// The sixteen-step jump undone: the multiplier is odd, so invertible mod 2^32
+// (Newton's iteration doubles the correct low bits each round).
+constexpr uint32_t inverseOf(uint32_t m) {
+  uint32_t inv = m;  // correct to 3 bits
+  for (int round = 0; round < 5; ++round) inv *= 2u - m * inv;
+  return inv;
+}
+constexpr uint32_t kJump16BackMul = inverseOf(kJump16Mul);
+constexpr uint32_t kJump16BackAdd = 0u - kJump16BackMul * kJump16Add;
+static_assert(kJump16BackMul * kJump16Mul == 1u, "the jump back undoes the jump");
+
 // As fastRunSse2, eight frames at a time (stretch_lanes_avx2.h), each of the
 // sixteen generator states jumping sixteen steps per group.
 __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32_t i,
@@ -176,13 +188,7 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
   const __m256i jumpMul = _mm256_set1_epi32(static_cast<int>(kJump16Mul));
   const __m256i jumpAdd = _mm256_set1_epi32(static_cast<int>(kJump16Add));
-  // j * inc is a multiple of the ulp below the binade's top, so exact, and so
-  // is each lane's sum.
-  const __m256d incs = _mm256_set1_pd(inc);
-  __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(x), _mm256_mul_pd(incs, _mm256_set_pd(3, 2, 1, 0)));
-  __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(x), _mm256_mul_pd(incs, _mm256_set_pd(7, 6, 5, 4)));
   const double octInc = 8.0 * inc;
-  const __m256d xsInc = _mm256_set1_pd(octInc);
   // Counted up front, so that no scalar position chain runs beside the
   // vectors: group g runs while x + (g + 1) * octInc < limit, and that sum is
   // exact below the binade's top (at or above it, so is its rounding).
@@ -191,21 +197,40 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   int32_t groups = room < static_cast<double>(most) ? static_cast<int32_t>(room) : most;
   while (groups > 0 && !(x + static_cast<double>(groups) * octInc < limit)) --groups;
   while (groups < most && x + static_cast<double>(groups + 1) * octInc < limit) ++groups;
-  const double* oldL = r.oldL;
-  const double* oldR = r.oldR;
   double* newL = r.newL + i;
   double* newR = r.newR + i;
 
-  uint32_t state = s;
-  for (int32_t g = 0; g < groups; ++g) {
-    eightFramesAvx2(oldL, oldR, newL + 8 * g, newR + 8 * g, xs0, xs1, statesL, statesR);
-    xs0 = _mm256_add_pd(xs0, xsInc);
-    xs1 = _mm256_add_pd(xs1, xsInc);
+  // With a step near 1, runs of groups that read consecutive pairs go
+  // without the per-group test; each group between them takes it.
+  const bool spans = inc >= 0.5 && inc < 2.0 && x >= 8.0;
+  const __m256d incs = _mm256_set1_pd(inc);
+  const __m256d lanes0 = _mm256_mul_pd(incs, _mm256_set_pd(3, 2, 1, 0));  // exact
+  const __m256d lanes1 = _mm256_mul_pd(incs, _mm256_set_pd(7, 6, 5, 4));
+  for (int32_t g = 0; g < groups;) {
+    // Group g's positions: x + (8 g + j) * inc, every sum exact in the binade.
+    const double at = x + static_cast<double>(8 * g) * inc;
+    const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
+    const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
+    const int32_t run = spans ? consecutiveGroupsFrom(x, inc, 8 * g, groups - g) : 0;
+    if (run > 0) {
+      const __m256d f0 =
+          _mm256_sub_pd(xs0, _mm256_round_pd(xs0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+      const __m256d f1 =
+          _mm256_sub_pd(xs1, _mm256_round_pd(xs1, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+      consecutiveGroupsAvx2<1>(r.oldL, r.oldR, newL + 8 * g, newR + 8 * g, static_cast<int32_t>(at),
+                               run, f0, f1, inc, statesL, statesR, jumpMul, jumpAdd);
+      g += run;
+      continue;
+    }
+    eightFramesAvx2(r.oldL, r.oldR, newL + 8 * g, newR + 8 * g, xs0, xs1, statesL, statesR);
     statesL = stepNoiseLanesAvx2(statesL, jumpMul, jumpAdd);
     statesR = stepNoiseLanesAvx2(statesR, jumpMul, jumpAdd);
-    state = state * kJump16Mul + kJump16Add;  // the group's last state
+    ++g;
   }
-  s = state;
+  // The right sample of the last frame written: lane 7, one jump back.
+  if (groups > 0) {
+    s = static_cast<uint32_t>(_mm256_extract_epi32(statesR, 7)) * kJump16BackMul + kJump16BackAdd;
+  }
   i += 8 * groups;
   x = x + static_cast<double>(groups) * octInc;  // exact, as each group's start
   position = x;

@@ -7,11 +7,13 @@
 // known where each run starts: s by jumps of the generator, x by following the
 // chain of rounded additions segment by segment (within a binade each addition
 // adds the same amount, see line_stretch.cpp), without touching the lines.
+#include <cmath>
 #include <cstring>
 
 #include "engine/line_stretch.h"
 #include "engine/stretch_frames.h"
 #include "engine/stretch_noise.h"
+#include "engine/stretch_spans.h"
 #include "engine/vector_paths.h"
 
 #ifdef QUILLET_WIDE_VECTORS
@@ -159,25 +161,45 @@ __attribute__((target("avx2"))) void descendingRunAvx2(double* lineL, double* li
   __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
   const __m256i backMul = _mm256_set1_epi32(static_cast<int>(kGroupBack.mul));
   const __m256i backAdd = _mm256_set1_epi32(static_cast<int>(kGroupBack.add));
-  // Every lane a multiple of the ulp below the binade's top: exact.
-  const double firstOfLast = static_cast<double>(8 * (groups - 1));
+  // With a step near 1, runs of groups that read consecutive pairs go
+  // without the per-group test (stretch_spans.h); each group between them
+  // takes it. Group g's positions: xa + (8 g + j) * inc, exact in the binade.
+  const bool spans = inc >= 0.5 && inc < 2.0 && xa >= 8.0;
   const __m256d incs = _mm256_set1_pd(inc);
-  const __m256d base = _mm256_set1_pd(firstOfLast);
-  __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(xa),
-                              _mm256_mul_pd(incs, _mm256_add_pd(base, _mm256_set_pd(3, 2, 1, 0))));
-  __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(xa),
-                              _mm256_mul_pd(incs, _mm256_add_pd(base, _mm256_set_pd(7, 6, 5, 4))));
-  const __m256d xsDec = _mm256_set1_pd(8.0 * inc);
-
-  for (int32_t i = a + 8 * (groups - 1); i >= a; i -= 8) {
-    eightFramesAvx2(lineL, lineR, lineL + i, lineR + i, xs0, xs1, statesL, statesR);
-    xs0 = _mm256_sub_pd(xs0, xsDec);
-    xs1 = _mm256_sub_pd(xs1, xsDec);
+  const __m256d lanes0 = _mm256_mul_pd(incs, _mm256_set_pd(3, 2, 1, 0));  // exact
+  const __m256d lanes1 = _mm256_mul_pd(incs, _mm256_set_pd(7, 6, 5, 4));
+  for (int32_t g = groups - 1; g >= 0;) {
+    const double at = xa + static_cast<double>(8 * g) * inc;
+    const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
+    const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
+    double* outL = lineL + a + 8 * g;
+    double* outR = lineR + a + 8 * g;
+    const int32_t run = spans ? consecutiveGroupsBelow(xa, inc, 8 * (g + 1), g + 1) : 0;
+    if (run > 0) {
+      const __m256d f0 =
+          _mm256_sub_pd(xs0, _mm256_round_pd(xs0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+      const __m256d f1 =
+          _mm256_sub_pd(xs1, _mm256_round_pd(xs1, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+      consecutiveGroupsAvx2<-1>(lineL, lineR, outL, outR, static_cast<int32_t>(at), run, f0, f1,
+                                inc, statesL, statesR, backMul, backAdd);
+      g -= run;
+      continue;
+    }
+    eightFramesAvx2(lineL, lineR, outL, outR, xs0, xs1, statesL, statesR);
     statesL = stepNoiseLanesAvx2(statesL, backMul, backAdd);
     statesR = stepNoiseLanesAvx2(statesR, backMul, backAdd);
+    --g;
   }
 }
 #endif
+
+// Both positions in one binade [2^(e-1), 2^e).
+bool sameBinade(double a, double b) {
+  int ea = 0, eb = 0;
+  std::frexp(a, &ea);
+  std::frexp(b, &eb);
+  return ea == eb;
+}
 
 // Read positions of the frames 0, kBlock, 2 * kBlock, ... into starts:
 // exactly the chain x = x + step of the plain stretch, taken a whole segment
@@ -268,16 +290,27 @@ bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_
 #ifdef QUILLET_WIDE_VECTORS
     // Most blocks need no copy: a block inside one binade, reading (with what
     // the run loads past it) below the last old sample, runs from its end.
+    // The blocks below it in the same segment of the chain join the run: one
+    // run from the top down needs nothing set up per block.
     const double inc = uniform[b];
-    if (inc > 0.0 && x + kBlock * inc + 18.0 < static_cast<double>(oldLength)) {
+    if ((descend512 || descend256) && inc > 0.0 &&
+        x + kBlock * inc + 18.0 < static_cast<double>(oldLength)) {
+      int32_t lowest = b;
+      while (lowest > 0 && uniform[lowest - 1] == inc &&
+             startX[lowest - 1] + static_cast<double>(kBlock) * inc == startX[lowest] &&
+             sameBinade(startX[lowest - 1], x)) {
+        --lowest;
+      }
+      const int32_t groups = (b - lowest + 1) * (kBlock / 8);
+      const double xa = startX[lowest];
+      const uint32_t sa = static_cast<uint32_t>(startS[lowest]);
       if (descend512) {
-        descendingRunAvx512(lineL, lineR, i, kBlock / 8, x, inc, s);
-        continue;
+        descendingRunAvx512(lineL, lineR, lowest * kBlock, groups, xa, inc, sa);
+      } else {
+        descendingRunAvx2(lineL, lineR, lowest * kBlock, groups, xa, inc, sa);
       }
-      if (descend256) {
-        descendingRunAvx2(lineL, lineR, i, kBlock / 8, x, inc, s);
-        continue;
-      }
+      b = lowest;
+      continue;
     }
 #endif
     int32_t lo = static_cast<int32_t>(x);

@@ -117,4 +117,29 @@ __attribute__((target("avx2"))) inline __m256i stepNoiseLanesAvx2(__m256i states
   return _mm256_add_epi32(_mm256_mullo_epi32(states, mul), add);
 }
 
+// Groups of eight frames that read consecutive pairs (stretch_spans.h), one
+// after another in the given direction (+1 up, -1 down): the first group at
+// out, reading from old[k] on, with fractions f0, f1; each next group 8
+// frames further, its fractions those of the one before plus 8 * inc - 8
+// (exact: both stay multiples of the position's ulp in [0, 1)). The states
+// jump by (mul, add) per group and are left where the next group starts.
+template <int kDirection>
+__attribute__((target("avx2"))) inline void consecutiveGroupsAvx2(
+    const double* oldL, const double* oldR, double* outL, double* outR, int32_t k, int32_t groups,
+    __m256d f0, __m256d f1, double inc, __m256i& statesL, __m256i& statesR, __m256i mul,
+    __m256i add) {
+  const __m256d drift = _mm256_set1_pd(kDirection * (8.0 * inc - 8.0));
+  for (int32_t g = 0; g < groups; ++g) {
+    consecutiveEightAvx2(oldL, k, outL, f0, f1, statesL);
+    consecutiveEightAvx2(oldR, k, outR, f0, f1, statesR);
+    f0 = _mm256_add_pd(f0, drift);
+    f1 = _mm256_add_pd(f1, drift);
+    k += 8 * kDirection;
+    outL += 8 * kDirection;
+    outR += 8 * kDirection;
+    statesL = stepNoiseLanesAvx2(statesL, mul, add);
+    statesR = stepNoiseLanesAvx2(statesR, mul, add);
+  }
+}
+
 #endif

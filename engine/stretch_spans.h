@@ -1,0 +1,17 @@
+// Where the frames of a stretch read consecutive old samples. Within one
+// binade of the read position every frame j sits at x + j * inc exactly
+// (line_stretch.cpp), so the pair k = trunc(x + j * inc) each frame reads
+// is known without running the frames, and with a step near 1 (any "Delay"
+// move a block makes) long runs of frames read pairs k, k + 1, k + 2, ...
+// The vector runs skip their per-group test there.
+#pragma once
+
+#include <cstdint>
+
+// The most whole groups of eight frames, up to most, from frame `from` on
+// whose frames read consecutive pairs. Frames from .. from + 8 * most - 1
+// must lie in one binade of the read position.
+int32_t consecutiveGroupsFrom(double x, double inc, int32_t from, int32_t most);
+
+// The same for the groups below frame `end`: frames end - 8n .. end - 1.
+int32_t consecutiveGroupsBelow(double x, double inc, int32_t end, int32_t most);
