@@ -197,35 +197,50 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   int32_t groups = room < static_cast<double>(most) ? static_cast<int32_t>(room) : most;
   while (groups > 0 && !(x + static_cast<double>(groups) * octInc < limit)) --groups;
   while (groups < most && x + static_cast<double>(groups + 1) * octInc < limit) ++groups;
+  // Locals: the stores could alias r, which would reload these every group.
+  const double* oldL = r.oldL;
+  const double* oldR = r.oldR;
   double* newL = r.newL + i;
   double* newR = r.newR + i;
 
-  // With a step near 1, runs of groups that read consecutive pairs go
-  // without the per-group test; each group between them takes it.
-  const bool spans = inc >= 0.5 && inc < 2.0 && x >= 8.0;
   const __m256d incs = _mm256_set1_pd(inc);
   const __m256d lanes0 = _mm256_mul_pd(incs, _mm256_set_pd(3, 2, 1, 0));  // exact
   const __m256d lanes1 = _mm256_mul_pd(incs, _mm256_set_pd(7, 6, 5, 4));
-  for (int32_t g = 0; g < groups;) {
-    // Group g's positions: x + (8 g + j) * inc, every sum exact in the binade.
-    const double at = x + static_cast<double>(8 * g) * inc;
-    const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
-    const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
-    const int32_t run = spans ? consecutiveGroupsFrom(x, inc, 8 * g, groups - g) : 0;
-    if (run > 0) {
-      const __m256d f0 =
-          _mm256_sub_pd(xs0, _mm256_round_pd(xs0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
-      const __m256d f1 =
-          _mm256_sub_pd(xs1, _mm256_round_pd(xs1, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
-      consecutiveGroupsAvx2<1>(r.oldL, r.oldR, newL + 8 * g, newR + 8 * g, static_cast<int32_t>(at),
-                               run, f0, f1, inc, statesL, statesR, jumpMul, jumpAdd);
-      g += run;
-      continue;
+  if (!runsWorthFinding(x, inc)) {
+    // Each group tests its pairs. Positions x + (8 g + j) * inc, each exact.
+    __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(x), lanes0);
+    __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(x), lanes1);
+    const __m256d xsInc = _mm256_set1_pd(octInc);
+    for (int32_t g = 0; g < groups; ++g) {
+      eightFramesAvx2(oldL, oldR, newL + 8 * g, newR + 8 * g, xs0, xs1, statesL, statesR);
+      xs0 = _mm256_add_pd(xs0, xsInc);
+      xs1 = _mm256_add_pd(xs1, xsInc);
+      statesL = stepNoiseLanesAvx2(statesL, jumpMul, jumpAdd);
+      statesR = stepNoiseLanesAvx2(statesR, jumpMul, jumpAdd);
     }
-    eightFramesAvx2(r.oldL, r.oldR, newL + 8 * g, newR + 8 * g, xs0, xs1, statesL, statesR);
-    statesL = stepNoiseLanesAvx2(statesL, jumpMul, jumpAdd);
-    statesR = stepNoiseLanesAvx2(statesR, jumpMul, jumpAdd);
-    ++g;
+  } else {
+    // Runs of groups that read consecutive pairs go without the test; each
+    // group between them takes it.
+    for (int32_t g = 0; g < groups;) {
+      const double at = x + static_cast<double>(8 * g) * inc;
+      const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
+      const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
+      const int32_t run = consecutiveGroupsFrom(x, inc, 8 * g, groups - g);
+      if (run > 0) {
+        const __m256d f0 =
+            _mm256_sub_pd(xs0, _mm256_round_pd(xs0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+        const __m256d f1 =
+            _mm256_sub_pd(xs1, _mm256_round_pd(xs1, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+        consecutiveGroupsAvx2<1>(oldL, oldR, newL + 8 * g, newR + 8 * g, static_cast<int32_t>(at),
+                                 run, f0, f1, inc, statesL, statesR, jumpMul, jumpAdd);
+        g += run;
+        continue;
+      }
+      eightFramesAvx2(oldL, oldR, newL + 8 * g, newR + 8 * g, xs0, xs1, statesL, statesR);
+      statesL = stepNoiseLanesAvx2(statesL, jumpMul, jumpAdd);
+      statesR = stepNoiseLanesAvx2(statesR, jumpMul, jumpAdd);
+      ++g;
+    }
   }
   // The right sample of the last frame written: lane 7, one jump back.
   if (groups > 0) {

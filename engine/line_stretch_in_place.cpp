@@ -161,20 +161,34 @@ __attribute__((target("avx2"))) void descendingRunAvx2(double* lineL, double* li
   __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
   const __m256i backMul = _mm256_set1_epi32(static_cast<int>(kGroupBack.mul));
   const __m256i backAdd = _mm256_set1_epi32(static_cast<int>(kGroupBack.add));
-  // With a step near 1, runs of groups that read consecutive pairs go
-  // without the per-group test (stretch_spans.h); each group between them
-  // takes it. Group g's positions: xa + (8 g + j) * inc, exact in the binade.
-  const bool spans = inc >= 0.5 && inc < 2.0 && xa >= 8.0;
+  // Group g's positions: xa + (8 g + j) * inc, exact in the binade.
   const __m256d incs = _mm256_set1_pd(inc);
   const __m256d lanes0 = _mm256_mul_pd(incs, _mm256_set_pd(3, 2, 1, 0));  // exact
   const __m256d lanes1 = _mm256_mul_pd(incs, _mm256_set_pd(7, 6, 5, 4));
+  if (!runsWorthFinding(xa, inc)) {
+    // Each group tests its pairs.
+    const double top = xa + static_cast<double>(8 * (groups - 1)) * inc;
+    __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(top), lanes0);
+    __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(top), lanes1);
+    const __m256d xsDec = _mm256_set1_pd(8.0 * inc);
+    for (int32_t i = a + 8 * (groups - 1); i >= a; i -= 8) {
+      eightFramesAvx2(lineL, lineR, lineL + i, lineR + i, xs0, xs1, statesL, statesR);
+      xs0 = _mm256_sub_pd(xs0, xsDec);
+      xs1 = _mm256_sub_pd(xs1, xsDec);
+      statesL = stepNoiseLanesAvx2(statesL, backMul, backAdd);
+      statesR = stepNoiseLanesAvx2(statesR, backMul, backAdd);
+    }
+    return;
+  }
+  // Runs of groups that read consecutive pairs (stretch_spans.h) go without
+  // the test; each group between them takes it.
   for (int32_t g = groups - 1; g >= 0;) {
     const double at = xa + static_cast<double>(8 * g) * inc;
     const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
     const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
     double* outL = lineL + a + 8 * g;
     double* outR = lineR + a + 8 * g;
-    const int32_t run = spans ? consecutiveGroupsBelow(xa, inc, 8 * (g + 1), g + 1) : 0;
+    const int32_t run = consecutiveGroupsBelow(xa, inc, 8 * (g + 1), g + 1);
     if (run > 0) {
       const __m256d f0 =
           _mm256_sub_pd(xs0, _mm256_round_pd(xs0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));

@@ -8,6 +8,15 @@
 
 #include <cstdint>
 
+// Whether to look for such runs at all: each costs a division and a few
+// conversions to find, which pays once runs are long. A step within 1/128 of
+// 1 makes runs of at least 128 frames (positions from 8 on, so that the
+// runs' fractions stay exact).
+inline bool runsWorthFinding(double x, double inc) {
+  const double drift = inc - 1.0;
+  return x >= 8.0 && drift > -1.0 / 128.0 && drift < 1.0 / 128.0;
+}
+
 // The most whole groups of eight frames, up to most, from frame `from` on
 // whose frames read consecutive pairs. Frames from .. from + 8 * most - 1
 // must lie in one binade of the read position.

@@ -132,4 +132,17 @@ TEST(StretchEquality, InPlaceAroundTheLongestLines) {
   }
 }
 
+TEST(StretchEquality, StepsJustInsideAndOutsideTheRunSearch) {
+  // Steps within 1/128 of 1 write runs of consecutive pairs without the
+  // per-group test; just inside and just outside that bound, by single
+  // samples, and runs that break every few hundred frames.
+  const Case cases[] = {{51200, 51600, 31u},   {51600, 51200, 32u},   {51200, 51601, 33u},
+                        {51601, 51200, 34u},   {131072, 131073, 35u}, {131073, 131072, 36u},
+                        {200000, 199611, 37u}, {199611, 200000, 38u}, {4096, 4104, 39u},
+                        {4104, 4096, 40u}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(differingSamples(c), 0) << c.oldLength << " -> " << c.newLength;
+  }
+}
+
 }  // namespace
