@@ -74,6 +74,13 @@ int differingSamples(const Case& c) {
   return differing;
 }
 
+template <size_t kCount>
+void expectEveryCaseEqual(const Case (&cases)[kCount]) {
+  for (const Case& c : cases) {
+    EXPECT_EQ(differingSamples(c), 0) << c.oldLength << " -> " << c.newLength;
+  }
+}
+
 TEST(StretchEquality, SmallestRings) {
   for (int32_t lo = 1; lo <= 9; ++lo) {
     for (int32_t ln = 1; ln <= 9; ++ln) {
@@ -89,9 +96,7 @@ TEST(StretchEquality, ExactBinaryRatios) {
                         {124800, 249600, 4u}, {3 * 4096, 65536, 5u}, {65537, 65536, 6u},
                         {1323, 2646, 7u},     {2646, 1000, 8u},      {131071, 131072, 9u},
                         {8192, 1, 10u},       {1, 8192, 11u},        {5, 249600, 12u}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(differingSamples(c), 0) << c.oldLength << " -> " << c.newLength;
-  }
+  expectEveryCaseEqual(cases);
 }
 
 TEST(StretchEquality, StepsThatTieInAWholeBinade) {
@@ -101,9 +106,7 @@ TEST(StretchEquality, StepsThatTieInAWholeBinade) {
   const Case cases[] = {{56287, 56251, 13u},   {56323, 56287, 14u}, {23428, 23430, 15u},
                         {117865, 117938, 16u}, {21988, 21960, 17u}, {22681, 22674, 18u},
                         {33048, 33083, 19u}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(differingSamples(c), 0) << c.oldLength << " -> " << c.newLength;
-  }
+  expectEveryCaseEqual(cases);
 }
 
 TEST(StretchEquality, RandomLengthsUpToTheLongestLine) {
@@ -127,9 +130,7 @@ TEST(StretchEquality, InPlaceAroundTheLongestLines) {
                         {262200, 262100, 24u}, {499199, 499200, 25u}, {499200, 499199, 26u},
                         {92160, 499200, 27u},  {499200, 92160, 28u},  {1024, 1025, 29u},
                         {8191, 8200, 30u}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(differingSamples(c), 0) << c.oldLength << " -> " << c.newLength;
-  }
+  expectEveryCaseEqual(cases);
 }
 
 TEST(StretchEquality, StepsJustInsideAndOutsideTheRunSearch) {
@@ -140,9 +141,7 @@ TEST(StretchEquality, StepsJustInsideAndOutsideTheRunSearch) {
                         {51601, 51200, 34u},   {131072, 131073, 35u}, {131073, 131072, 36u},
                         {200000, 199611, 37u}, {199611, 200000, 38u}, {4096, 4104, 39u},
                         {4104, 4096, 40u}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(differingSamples(c), 0) << c.oldLength << " -> " << c.newLength;
-  }
+  expectEveryCaseEqual(cases);
 }
 
 }  // namespace
