@@ -64,8 +64,8 @@ inline void scalarFrame(const StretchRings& r, int32_t i, double x, uint32_t& s)
 #ifdef QUILLET_STRETCH_SSE2
 
 // The generator advanced by four steps: s -> jumpMul * s + jumpAdd (mod 2^32).
-constexpr uint32_t kMul1 = 196314165u;
-constexpr uint32_t kAdd1 = 907633515u;
+constexpr uint32_t kMul1 = kNoiseMul;
+constexpr uint32_t kAdd1 = kNoiseAdd;
 constexpr uint32_t kMul2 = kMul1 * kMul1;
 constexpr uint32_t kAdd2 = kMul1 * kAdd1 + kAdd1;
 constexpr uint32_t kJumpMul = kMul2 * kMul2;
@@ -155,16 +155,9 @@ constexpr uint32_t kJump8Add = kMul4 * kAdd4 + kAdd4;
 constexpr uint32_t kJump16Mul = kJump8Mul * kJump8Mul;
 constexpr uint32_t kJump16Add = kJump8Mul * kJump8Add + kJump8Add;
 
-// The sixteen-step jump undone: the multiplier is odd, so invertible mod 2^32
-// (Newton's iteration doubles the correct low bits each round).
-constexpr uint32_t inverseOf(uint32_t m) {
-  uint32_t inv = m;  // correct to 3 bits
-  for (int round = 0; round < 5; ++round) inv *= 2u - m * inv;
-  return inv;
-}
-constexpr uint32_t kJump16BackMul = inverseOf(kJump16Mul);
-constexpr uint32_t kJump16BackAdd = 0u - kJump16BackMul * kJump16Add;
-static_assert(kJump16BackMul * kJump16Mul == 1u, "the jump back undoes the jump");
+// The sixteen-step jump undone.
+constexpr NoiseJump kJump16Back = jumpBack({kJump16Mul, kJump16Add});
+static_assert(kJump16Back.mul * kJump16Mul == 1u, "the jump back undoes the jump");
 
 // As fastRunSse2, eight frames at a time (stretch_lanes_avx2.h), each of the
 // sixteen generator states jumping sixteen steps per group.
@@ -244,7 +237,7 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   }
   // The right sample of the last frame written: lane 7, one jump back.
   if (groups > 0) {
-    s = static_cast<uint32_t>(_mm256_extract_epi32(statesR, 7)) * kJump16BackMul + kJump16BackAdd;
+    s = static_cast<uint32_t>(_mm256_extract_epi32(statesR, 7)) * kJump16Back.mul + kJump16Back.add;
   }
   i += 8 * groups;
   x = x + static_cast<double>(groups) * octInc;  // exact, as each group's start

@@ -42,43 +42,15 @@ namespace {
 constexpr int32_t kBlock = 1024;
 constexpr int32_t kWindow = kBlock + 32;
 
-constexpr uint32_t kMul1 = 196314165u;
-constexpr uint32_t kAdd1 = 907633515u;
-
-// The generator advanced by some number of steps: s -> mul * s + add.
-struct Jump {
-  uint32_t mul;
-  uint32_t add;
-};
-
-// first, then second.
-constexpr Jump compose(Jump first, Jump second) {
-  return {second.mul * first.mul, second.mul * first.add + second.add};
-}
-
-constexpr Jump steps(int32_t count) {
-  Jump j{1u, 0u};
-  Jump power{kMul1, kAdd1};
-  for (; count > 0; count >>= 1) {
-    if (count & 1) j = compose(j, power);
-    power = compose(power, power);
-  }
-  return j;
-}
-
-// The generator stepped back: the multiplier is odd, so invertible mod 2^32.
-constexpr Jump inverse(Jump j) {
-  uint32_t inv = j.mul;  // correct to 3 bits; each round doubles that
-  for (int round = 0; round < 5; ++round) inv *= 2u - j.mul * inv;
-  return {inv, 0u - inv * j.add};
-}
+constexpr uint32_t kMul1 = kNoiseMul;
+constexpr uint32_t kAdd1 = kNoiseAdd;
 
 // Two steps per frame.
-constexpr Jump kBlockJump = steps(2 * kBlock);
-constexpr Jump kGroupJump = steps(16);
-constexpr Jump kGroupBack = inverse(kGroupJump);
-static_assert(compose(kGroupJump, kGroupBack).mul == 1u &&
-                  compose(kGroupJump, kGroupBack).add == 0u,
+constexpr NoiseJump kBlockJump = noiseJump(2 * kBlock);
+constexpr NoiseJump kGroupJump = noiseJump(16);
+constexpr NoiseJump kGroupBack = jumpBack(kGroupJump);
+static_assert(composeJumps(kGroupJump, kGroupBack).mul == 1u &&
+                  composeJumps(kGroupJump, kGroupBack).add == 0u,
               "stepping back undoes stepping on");
 
 #ifdef QUILLET_WIDE_VECTORS
@@ -96,7 +68,7 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
                                                                      uint32_t sa) {
   alignas(64) uint64_t stL[8];
   alignas(64) uint64_t stR[8];
-  const Jump last = steps(16 * (groups - 1));
+  const NoiseJump last = noiseJump(16 * (groups - 1));
   uint32_t v = sa;
   for (int j = 0; j < 8; ++j) {
     v = v * kMul1 + kAdd1;
@@ -149,7 +121,7 @@ __attribute__((target("avx2"))) void descendingRunAvx2(double* lineL, double* li
                                                        uint32_t sa) {
   alignas(32) uint32_t stL[8];
   alignas(32) uint32_t stR[8];
-  const Jump last = steps(16 * (groups - 1));
+  const NoiseJump last = noiseJump(16 * (groups - 1));
   uint32_t v = sa;
   for (int j = 0; j < 8; ++j) {
     v = v * kMul1 + kAdd1;

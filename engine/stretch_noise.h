@@ -5,7 +5,38 @@
 #include <cstdint>
 #include <cstring>
 
-inline uint32_t nextNoiseState(uint32_t s) { return s * 196314165u + 907633515u; }
+constexpr uint32_t kNoiseMul = 196314165u;
+constexpr uint32_t kNoiseAdd = 907633515u;
+
+inline uint32_t nextNoiseState(uint32_t s) { return s * kNoiseMul + kNoiseAdd; }
+
+// The generator advanced by some number of steps at once: s -> mul * s + add.
+struct NoiseJump {
+  uint32_t mul;
+  uint32_t add;
+};
+
+// first, then second.
+constexpr NoiseJump composeJumps(NoiseJump first, NoiseJump second) {
+  return {second.mul * first.mul, second.mul * first.add + second.add};
+}
+
+constexpr NoiseJump noiseJump(int32_t count) {
+  NoiseJump j{1u, 0u};
+  NoiseJump power{kNoiseMul, kNoiseAdd};
+  for (; count > 0; count >>= 1) {
+    if (count & 1) j = composeJumps(j, power);
+    power = composeJumps(power, power);
+  }
+  return j;
+}
+
+// The jump undone: the multiplier is odd, so invertible mod 2^32.
+constexpr NoiseJump jumpBack(NoiseJump j) {
+  uint32_t inv = j.mul;  // correct to 3 bits; each round doubles that
+  for (int round = 0; round < 5; ++round) inv *= 2u - j.mul * inv;
+  return {inv, 0u - inv * j.add};
+}
 
 // The top 23 bits of the state become the mantissa of a float in [2, 4),
 // shifted and scaled to [-0.5, 0.5) in single precision, then to ±2.5e-5.
