@@ -64,12 +64,8 @@ inline void scalarFrame(const StretchRings& r, int32_t i, double x, uint32_t& s)
 #ifdef QUILLET_STRETCH_SSE2
 
 // The generator advanced by four steps: s -> jumpMul * s + jumpAdd (mod 2^32).
-constexpr uint32_t kMul1 = kNoiseMul;
-constexpr uint32_t kAdd1 = kNoiseAdd;
-constexpr uint32_t kMul2 = kMul1 * kMul1;
-constexpr uint32_t kAdd2 = kMul1 * kAdd1 + kAdd1;
-constexpr uint32_t kJumpMul = kMul2 * kMul2;
-constexpr uint32_t kJumpAdd = kMul2 * kAdd2 + kAdd2;
+constexpr uint32_t kJumpMul = noiseJump(4).mul;
+constexpr uint32_t kJumpAdd = noiseJump(4).add;
 
 // Lane-wise 32-bit product modulo 2^32 with SSE2 only.
 inline __m128i mulLow32(__m128i a, __m128i b) {
@@ -147,17 +143,10 @@ int32_t fastRunSse2(const StretchRings& r, int32_t i, double& position, double i
 }
 
 #ifdef QUILLET_WIDE_VECTORS
-constexpr uint32_t kMul4 = kJumpMul;
-constexpr uint32_t kAdd4 = kJumpAdd;
-constexpr uint32_t kJump8Mul = kMul4 * kMul4;
-constexpr uint32_t kJump8Add = kMul4 * kAdd4 + kAdd4;
-
-constexpr uint32_t kJump16Mul = kJump8Mul * kJump8Mul;
-constexpr uint32_t kJump16Add = kJump8Mul * kJump8Add + kJump8Add;
-
-// The sixteen-step jump undone.
-constexpr NoiseJump kJump16Back = jumpBack({kJump16Mul, kJump16Add});
-static_assert(kJump16Back.mul * kJump16Mul == 1u, "the jump back undoes the jump");
+// Sixteen steps: the two states of eight frames.
+constexpr uint32_t kJump16Mul = noiseJump(16).mul;
+constexpr uint32_t kJump16Add = noiseJump(16).add;
+constexpr NoiseJump kJump16Back = jumpBack(noiseJump(16));
 
 // As fastRunSse2, eight frames at a time (stretch_lanes_avx2.h), each of the
 // sixteen generator states jumping sixteen steps per group.
@@ -170,13 +159,7 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   const int32_t start = i;
   alignas(32) uint32_t stL[8];
   alignas(32) uint32_t stR[8];
-  uint32_t v = s;
-  for (int j = 0; j < 8; ++j) {
-    v = v * kMul1 + kAdd1;
-    stL[kNoiseLaneOfFrame[j]] = v;  // left of frame j
-    v = v * kMul1 + kAdd1;
-    stR[kNoiseLaneOfFrame[j]] = v;  // right of frame j
-  }
+  eightFrameStates(s, noiseJump(0), kNoiseLaneOfFrame, stL, stR);
   __m256i statesL = _mm256_load_si256(reinterpret_cast<const __m256i*>(stL));
   __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
   const __m256i jumpMul = _mm256_set1_epi32(static_cast<int>(kJump16Mul));
@@ -257,13 +240,7 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
   const int32_t start = i;
   alignas(64) uint64_t stL[8];
   alignas(64) uint64_t stR[8];
-  uint32_t v = s;
-  for (int j = 0; j < 8; ++j) {
-    v = v * kMul1 + kAdd1;
-    stL[j] = v;  // left of frame j
-    v = v * kMul1 + kAdd1;
-    stR[j] = v;  // right of frame j
-  }
+  eightFrameStates(s, noiseJump(0), kFrameOrder, stL, stR);
   __m512i statesL = _mm512_load_si512(stL);
   __m512i statesR = _mm512_load_si512(stR);
   const __m512i jumpMul = _mm512_set1_epi64(kJump16Mul);

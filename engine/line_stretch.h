@@ -34,9 +34,10 @@ void stretchRingsUpTo(const StretchRings& rings, uint32_t seed, VectorPath wides
 // and lineR hold the old ring of oldLength samples and receive the new one
 // (both hold at least the longer of the two; what lies past the new ring is
 // left as it was). Shrinking reads ahead of what it writes and runs straight
-// through. Growing reads behind what it writes and so runs in blocks from the
-// end down, each block first copying the old samples it reads into a small
-// window of the scratch arrays (which also hold each block's start). Returns
+// through. Growing reads behind what it writes and so runs from the end down:
+// blocks inside one binade straight from the lines, the others each first
+// copying the old samples it reads into a small window of the scratch arrays
+// (which also hold each block's start). Returns
 // false, with nothing done, where the scratch (elements of each) is too
 // small for the growth; the caller then stretches into other arrays.
 bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_t newLength,

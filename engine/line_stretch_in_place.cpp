@@ -42,9 +42,6 @@ namespace {
 constexpr int32_t kBlock = 1024;
 constexpr int32_t kWindow = kBlock + 32;
 
-constexpr uint32_t kMul1 = kNoiseMul;
-constexpr uint32_t kAdd1 = kNoiseAdd;
-
 // Two steps per frame.
 constexpr NoiseJump kBlockJump = noiseJump(2 * kBlock);
 constexpr NoiseJump kGroupJump = noiseJump(16);
@@ -68,14 +65,8 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
                                                                      uint32_t sa) {
   alignas(64) uint64_t stL[8];
   alignas(64) uint64_t stR[8];
-  const NoiseJump last = noiseJump(16 * (groups - 1));
-  uint32_t v = sa;
-  for (int j = 0; j < 8; ++j) {
-    v = v * kMul1 + kAdd1;
-    stL[j] = v * last.mul + last.add;  // left of frame j of the last group
-    v = v * kMul1 + kAdd1;
-    stR[j] = v * last.mul + last.add;  // right
-  }
+  // The states of the last group.
+  eightFrameStates(sa, noiseJump(16 * (groups - 1)), kFrameOrder, stL, stR);
   __m512i statesL = _mm512_load_si512(stL);
   __m512i statesR = _mm512_load_si512(stR);
   const __m512i backMul = _mm512_set1_epi64(kGroupBack.mul);
@@ -121,14 +112,8 @@ __attribute__((target("avx2"))) void descendingRunAvx2(double* lineL, double* li
                                                        uint32_t sa) {
   alignas(32) uint32_t stL[8];
   alignas(32) uint32_t stR[8];
-  const NoiseJump last = noiseJump(16 * (groups - 1));
-  uint32_t v = sa;
-  for (int j = 0; j < 8; ++j) {
-    v = v * kMul1 + kAdd1;
-    stL[kNoiseLaneOfFrame[j]] = v * last.mul + last.add;  // left of frame j of the last group
-    v = v * kMul1 + kAdd1;
-    stR[kNoiseLaneOfFrame[j]] = v * last.mul + last.add;  // right
-  }
+  // The states of the last group.
+  eightFrameStates(sa, noiseJump(16 * (groups - 1)), kNoiseLaneOfFrame, stL, stR);
   __m256i statesL = _mm256_load_si256(reinterpret_cast<const __m256i*>(stL));
   __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
   const __m256i backMul = _mm256_set1_epi32(static_cast<int>(kGroupBack.mul));

@@ -1,6 +1,7 @@
 // The AVX2 runs of the stretch, eight frames at once (include after
 // <immintrin.h>). The generator states of the eight left samples and of the
-// eight right samples sit in two vectors of 32-bit lanes, lane j for frame j.
+// eight right samples sit in two vectors of 32-bit lanes, in the lane order
+// kNoiseLaneOfFrame.
 // Every operation is the scalar stretch's, in the same order and without
 // fused multiply-add, so the frames are the same bits.
 #pragma once

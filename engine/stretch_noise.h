@@ -38,6 +38,20 @@ constexpr NoiseJump jumpBack(NoiseJump j) {
   return {inv, 0u - inv * j.add};
 }
 
+// The states of eight frames' left and right samples from state s on (frame
+// j's left is s stepped 2j + 1 times, its right 2j + 2), each advanced
+// further by `then`, stored at lane[j] of left and right.
+template <typename Lane>
+inline void eightFrameStates(uint32_t s, NoiseJump then, const int* lane, Lane* left, Lane* right) {
+  for (int j = 0; j < 8; ++j) {
+    s = nextNoiseState(s);
+    left[lane[j]] = s * then.mul + then.add;
+    s = nextNoiseState(s);
+    right[lane[j]] = s * then.mul + then.add;
+  }
+}
+constexpr int kFrameOrder[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+
 // The top 23 bits of the state become the mantissa of a float in [2, 4),
 // shifted and scaled to [-0.5, 0.5) in single precision, then to ±2.5e-5.
 inline double stretchNoise(uint32_t s) {
