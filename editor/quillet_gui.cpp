@@ -6,7 +6,7 @@
 #include "editor/editor_factory.h"
 #include "editor/panel_layout.h"
 #include "editor/tempo_sync.h"
-#include "framework/quillet_params.h"
+#include "core/param_table.h"
 #include "gui/cbitmap.h"
 #include "gui/cbuttons.h"
 #include "gui/cframe.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "framework/quillet_params.h"
+#include "core/param_table.h"
 
 double noteBeats(int32_t tag) {
   // Whole note 4 beats, each following key half the one before.

@@ -4,15 +4,17 @@
 
 #include <cstdint>
 
+#include "core/panel_host.h"
+
 struct DelaySetting {
   float delay;  // normalised "Delay"
   float range;  // normalised "Range": 0 short, 0.5 medium, 1 long
 };
 
 // The note buttons' tags, whole note first.
-constexpr int32_t kTagWholeNote = 1001;
-constexpr int32_t kTagThirtySecondNote = 1006;
-constexpr int32_t kTagNoteMode = 1007;
+using quillet::kTagNoteMode;
+using quillet::kTagThirtySecondNote;
+using quillet::kTagWholeNote;
 
 // Length of the note in beats for tags 1001..1006, or 0 for any other tag.
 double noteBeats(int32_t tag);

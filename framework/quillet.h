@@ -4,7 +4,7 @@
 
 #include "engine/echo_engine.h"
 #include "framework/brindle_fx.h"
-#include "framework/quillet_params.h"
+#include "core/param_table.h"
 
 class Quillet : public BrindleFX {
  public:

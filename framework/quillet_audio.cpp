@@ -3,7 +3,7 @@
 #include "engine/echo_engine.h"
 #include "engine/echo_params.h"
 #include "framework/quillet.h"
-#include "framework/quillet_params.h"
+#include "core/param_table.h"
 #include "platform/tick_count.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/factory_presets.h"
-#include "framework/quillet_params.h"
+#include "core/factory_presets.h"
+#include "core/param_table.h"
 #include "lv2/lv2_ports.h"
 
 #ifndef QUILLET_VERSION_MINOR

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "framework/quillet_params.h"
+#include "core/param_table.h"
 
 namespace quillet_lv2 {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "framework/quillet_params.h"
+#include "core/param_table.h"
 #include "lv2/lv2_ports.h"
 #include "lv2/tempo_reader.h"
 

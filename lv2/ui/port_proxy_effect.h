@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "framework/quillet_params.h"
+#include "core/param_table.h"
 #include "vst/audio_effect_x.h"
 
 // What the host handed to the UI for talking back to the plug-in.

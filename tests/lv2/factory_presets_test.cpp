@@ -1,6 +1,6 @@
 // The factory preset list: what the bundle generator and the .fxp files
 // rely on, and what each kind of parameter can hold.
-#include "framework/factory_presets.h"
+#include "core/factory_presets.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // files for VST hosts are both written from this list at build time.
 #pragma once
 
-#include "framework/quillet_params.h"
+#include "core/param_table.h"
 
 struct FactoryPreset {
   const char* symbol;  // lowercase identifier, part of the preset's URI and file name

@@ -1,0 +1,41 @@
+// What the panel needs from whatever hosts it. Each plug-in format implements
+// this once (the VST 2.4 editor shell, the LV2 UI, and any later format), so
+// the panel itself never sees a format's types.
+//
+// Threads: every call comes from the user-interface thread that runs the panel.
+#pragma once
+
+#include <cstdint>
+
+namespace quillet {
+
+// Tags of the panel's own controls, beyond the parameter indices 0 to 10. A
+// note key's gesture sets "Delay" and "Range" together.
+constexpr int32_t kTagWholeNote = 1001;
+constexpr int32_t kTagThirtySecondNote = 1006;
+constexpr int32_t kTagNoteMode = 1007;
+
+class PanelHost {
+ public:
+  virtual ~PanelHost() = default;
+
+  // The parameter's stored value, 0..1 (0 for an index outside the table).
+  virtual float parameterValue(int32_t index) = 0;
+
+  // A user gesture on the control with this tag: a parameter index, or a note
+  // key's tag. Every performEdit of the panel comes between a begin and its end.
+  virtual void beginGesture(int32_t tag) = 0;
+  virtual void endGesture(int32_t tag) = 0;
+
+  // The user set a parameter: store it (clamped) and let the host know.
+  virtual void performEdit(int32_t index, float value) = 0;
+
+  // The host's tempo in beats per minute; 0 when it gives none.
+  virtual double hostTempo() = 0;
+
+  // Called about every 50 ms while a control tracks the mouse, for hosts that
+  // want to run their own idle work meanwhile (VST 2.4's audioMasterIdle).
+  virtual void idleDuringGesture() {}
+};
+
+}  // namespace quillet
