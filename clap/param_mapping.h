@@ -1,0 +1,46 @@
+// How the parameter table appears to a CLAP host: ids, ranges, flags, the
+// conversion between a host's plain value and the normalised value the
+// effect stores, and the value texts.
+//
+// Knobs are plain 0..1, the stored value itself. Switches are stepped 0..1
+// (off/on). The three-position selectors are stepped 0..2: a CLAP host
+// truncates a stepped value to a whole number, so 0..1 could not reach the
+// middle position; position p is stored as p / 2 (0, 0.5, 1), the values the
+// other editions store for them.
+#pragma once
+
+#include <cstdint>
+
+#include "clap/abi/clap_audio_extensions.h"
+#include "core/param_table.h"
+
+namespace quillet_clap {
+
+// A parameter's CLAP id is its index: the saved state and every other
+// edition already fix that numbering for good.
+constexpr clap_id paramIdOf(int index) { return static_cast<clap_id>(index); }
+// The index for a CLAP id, or -1 for an id the table does not have.
+int paramIndexOf(clap_id id);
+
+double plainMin(int index);
+double plainMax(int index);
+double plainDefault(int index);
+clap_param_info_flags paramFlags(int index);
+
+// The normalised value to store for a host's plain value (clamped to the
+// range, whole positions for stepped parameters); false for NaN, which is
+// dropped.
+bool plainToStored(int index, double plain, float* stored);
+// The plain value a host sees for a stored normalised value.
+double storedToPlain(int index, float stored);
+
+// The info record of the parameter at this index; false outside the table.
+bool fillParamInfo(uint32_t index, clap_param_info_t* info);
+
+// Texts for a plain value and back. Switches read "on"/"off", selectors
+// their position names, knobs their number; numbers never depend on the
+// host's locale.
+bool valueToText(int index, double plain, char* out, uint32_t capacity);
+bool textToValue(int index, const char* text, double* plain);
+
+}  // namespace quillet_clap
