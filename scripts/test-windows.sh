@@ -54,6 +54,20 @@ for dll in build-win/QTAPG_x64.dll build-win/QTAP_x64.dll; do
   done
 done
 
+# The CLAP module: only the entry record exported, only system DLLs imported.
+clap=build-win/QuilletK3.clap
+exports=$(x86_64-w64-mingw32-objdump -p "$clap" |
+  sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/^\t\[/ {print $NF}' | tr '\n' ' ')
+imports=$(x86_64-w64-mingw32-objdump -p "$clap" | awk '/DLL Name:/ {print $3}' | LC_ALL=C sort | tr '\n' ' ')
+echo "$clap exports: $exports imports: $imports"
+[ "$exports" = "clap_entry " ] || { echo "unexpected exports"; exit 1; }
+for name in $imports; do
+  case "${name,,}" in
+    kernel32.dll | msvcrt.dll) ;;
+    *) echo "imports a DLL that is not part of Windows: $name"; exit 1 ;;
+  esac
+done
+
 echo "== version records"
 check_record() {
   local file=$1 record
