@@ -151,15 +151,17 @@ bool valueToText(int index, double plain, char* out, uint32_t capacity) {
 bool textToValue(int index, const char* text, double* plain) {
   if (!valid(index) || text == nullptr || plain == nullptr) return false;
   const std::string_view view = trimmed(text);
-  if (kindOf(index) == ParamKind::Switch) {
-    if (equalsIgnoringCase(view, "on")) return *plain = 1.0, true;
-    if (equalsIgnoringCase(view, "off")) return *plain = 0.0, true;
-  }
-  if (kindOf(index) == ParamKind::ThreeWay) {
-    for (int position = 0; position < 3; ++position) {
-      if (equalsIgnoringCase(view, kQuilletParams[index].positionNames[position])) {
-        return *plain = position, true;
-      }
+  // Position names first: the words valueToText writes.
+  const int positions = kindOf(index) == ParamKind::Switch     ? 2
+                        : kindOf(index) == ParamKind::ThreeWay ? 3
+                                                               : 0;
+  for (int position = 0; position < positions; ++position) {
+    const char* name = kindOf(index) == ParamKind::Switch
+                           ? (position == 1 ? "on" : "off")
+                           : kQuilletParams[index].positionNames[position];
+    if (equalsIgnoringCase(view, name)) {
+      *plain = position;
+      return true;
     }
   }
   double number = 0.0;
