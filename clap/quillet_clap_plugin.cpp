@@ -9,6 +9,7 @@
 #include "clap/abi/clap_gui.h"
 #include "clap/abi/clap_presets.h"
 #include "clap/effect_seam.h"
+#include "clap/gesture_queue.h"
 #include "clap/param_events.h"
 #include "clap/param_mapping.h"
 #include "clap/plugin_descriptor.h"
@@ -46,7 +47,7 @@ class QuilletPlugin {
   clap_process_status process(const clap_process_t* process);
 
   bool paramValue(clap_id id, double* value) const;
-  void flush(const clap_input_events_t* in);
+  void flush(const clap_input_events_t* in, const clap_output_events_t* out);
 
   bool saveState(const clap_ostream_t* stream) const;
   bool loadState(const clap_istream_t* stream);
@@ -73,6 +74,8 @@ class QuilletPlugin {
   std::unique_ptr<EffectSeam> effect_;
   // Used by process and flush, which the host never runs concurrently.
   ParamEventBatch events_;
+  // The panel's gestures, handed to the host by process or flush.
+  GestureQueue gestures_;
   // The host's tempo for the panel's note keys (0 until a transport says).
   std::atomic<double> tempo_{0.0};
   // Written on the main thread while the host is not processing.
@@ -144,6 +147,7 @@ clap_process_status QuilletPlugin::process(const clap_process_t* process) {
   expectAudioThread();
   if (!active_ || process == nullptr) return CLAP_PROCESS_ERROR;
   applyEvents(process->in_events, process->transport);
+  gestures_.drainTo(process->out_events);
   const uint32_t frames = process->frames_count;
   if (frames == 0) return CLAP_PROCESS_CONTINUE;
   if (process->audio_inputs_count < 1 || process->audio_outputs_count < 1 ||
@@ -175,13 +179,14 @@ bool QuilletPlugin::paramValue(clap_id id, double* value) const {
   return true;
 }
 
-void QuilletPlugin::flush(const clap_input_events_t* in) {
+void QuilletPlugin::flush(const clap_input_events_t* in, const clap_output_events_t* out) {
   if (active_) {
     expectAudioThread();
   } else {
     expectMainThread();
   }
   applyEvents(in, nullptr);
+  gestures_.drainTo(out);
 }
 
 bool QuilletPlugin::saveState(const clap_ostream_t* stream) const {
@@ -252,8 +257,8 @@ const clap_plugin_params_t kParams = {
     [](const clap_plugin_t*, clap_id id, const char* text, double* value) {
       return textToValue(paramIndexOf(id), text, value);
     },
-    [](const clap_plugin_t* p, const clap_input_events_t* in, const clap_output_events_t*) {
-      QuilletPlugin::of(p).flush(in);
+    [](const clap_plugin_t* p, const clap_input_events_t* in, const clap_output_events_t* out) {
+      QuilletPlugin::of(p).flush(in, out);
     },
 };
 
