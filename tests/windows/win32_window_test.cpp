@@ -97,6 +97,9 @@ TEST_F(Win32Window, ChildTitledWindowAtTheTopLeftWithTheFrameSize) {
   MapWindowPoints(made, parent, &corner, 1);
   EXPECT_EQ(corner.x, 0);
   EXPECT_EQ(corner.y, 0);
+  // Hosts that embed the panel get the child window; no descriptor to watch.
+  EXPECT_EQ(window->nativeHandle(), reinterpret_cast<uintptr_t>(made));
+  EXPECT_EQ(window->eventFileDescriptor(), -1);
   window.reset();
   EXPECT_EQ(child(), nullptr);
 }
