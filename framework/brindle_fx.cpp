@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "editor/aeff_editor.h"
+#include "vst/aeff_editor.h"
 #include "vst/value_format.h"
 
 namespace {

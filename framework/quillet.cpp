@@ -6,7 +6,7 @@
 
 #include "vst/value_format.h"
 #ifdef QUILLET_WITH_EDITOR
-#include "editor/editor_factory.h"
+#include "vst/editor/editor_factory.h"
 #endif
 
 namespace {

@@ -9,35 +9,18 @@
 #include <utility>
 #include <vector>
 
-#include "editor/aeff_gui_editor.h"
 #include "tests/vst/recording_host.h"
-
-// This test links no toolkit: the editor shell gets do-nothing bodies here so
-// that a panel double can derive from it.
-VstInt32 AEffGUIEditor::knobMode = 0;
-AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
-    : AEffEditor(effect), rect{}, lastTicks(0), inIdleStuff(false), frame(nullptr) {
-  effect->setEditor(this);
-}
-AEffGUIEditor::~AEffGUIEditor() {}
-bool AEffGUIEditor::getRect(ERect** r) { return AEffEditor::getRect(r); }
-void AEffGUIEditor::idle() {}
-bool AEffGUIEditor::onKeyDown(VstKeyCode&) { return false; }
-bool AEffGUIEditor::onKeyUp(VstKeyCode&) { return false; }
-bool AEffGUIEditor::onWheel(float) { return false; }
-bool AEffGUIEditor::setKnobMode(VstInt32) { return false; }
-void AEffGUIEditor::beginEdit(VstInt32) {}
-void AEffGUIEditor::endEdit(VstInt32) {}
-void AEffGUIEditor::doIdleStuff() {}
+#include "vst/aeff_editor.h"
 
 namespace {
 
 using Event = std::pair<std::string, VstInt32>;
 std::vector<Event> events;
 
-class PanelDouble : public AEffGUIEditor {
+// Attaches itself to the effect as an editor's constructor does.
+class PanelDouble : public AEffEditor {
  public:
-  explicit PanelDouble(AudioEffect* effect) : AEffGUIEditor(effect) {}
+  explicit PanelDouble(AudioEffect* effect) : AEffEditor(effect) { effect->setEditor(this); }
   void setParameter(VstInt32 index, float value) override {
     events.push_back({"editor", index});
     seenValue = value;

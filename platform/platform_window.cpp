@@ -1,6 +1,6 @@
-#include "gui/platform_window.h"
+#include "platform/platform_window.h"
 
-namespace VSTGUI {
+namespace platform {
 
 namespace {
 PlatformWindowFactory installedFactory = nullptr;
@@ -12,4 +12,4 @@ PlatformWindowFactory platformWindowFactory() {
   return installedFactory ? installedFactory : defaultPlatformWindowFactory();
 }
 
-}  // namespace VSTGUI
+}  // namespace platform

@@ -1,19 +1,18 @@
-#include "editor/quillet_gui.h"
+#include "editor/quillet_panel.h"
 
 #include <initializer_list>
 #include <new>
 
-#include "editor/editor_factory.h"
-#include "editor/panel_layout.h"
-#include "editor/tempo_sync.h"
 #include "core/param_table.h"
+#include "editor/tempo_sync.h"
 #include "gui/cbitmap.h"
 #include "gui/cbuttons.h"
 #include "gui/cframe.h"
 #include "gui/cknob.h"
-#include "vst/audio_effect_x.h"
 
 using namespace VSTGUI;
+
+namespace quillet {
 
 namespace {
 
@@ -21,7 +20,7 @@ CRect rectOf(const panel::Place& p) { return CRect::fromSize(p.left, p.top, p.wi
 
 static_assert(kNumQuilletParams <= 32, "one bit per parameter in the change marks");
 
-bool isParameterTag(VstInt32 tag) { return tag >= 0 && tag < kNumQuilletParams; }
+bool isParameterTag(int32_t tag) { return tag >= 0 && tag < kNumQuilletParams; }
 
 // A Ctrl-click puts a bound control back on its parameter's default.
 void setTableDefault(CControl* control) {
@@ -30,41 +29,30 @@ void setTableDefault(CControl* control) {
 
 }  // namespace
 
-// Out of memory: no editor, and the effect runs without one.
-AEffEditor* createQuilletEditor(AudioEffect* effect) {
-  if (!effect) return nullptr;
-  return new (std::nothrow) QuilletGUI(effect);
-}
-
-// Never throws: the shell has already attached itself to the effect, which
-// would be left holding a dead editor.
-QuilletGUI::QuilletGUI(AudioEffect* effect) : AEffGUIEditor(effect) {
+QuilletPanel::QuilletPanel(PanelHost& host) : PanelShell(host) {
   // The panel is as large as its background picture (empty without memory).
   CBitmap* background = new (std::nothrow) CBitmap(panel::kBackground);
-  rect.top = 0;
-  rect.left = 0;
   if (!background) return;
-  rect.bottom = static_cast<VstInt16>(background->getHeight());
-  rect.right = static_cast<VstInt16>(background->getWidth());
+  panelWidth = background->getWidth();
+  panelHeight = background->getHeight();
   background->forget();
 }
 
-QuilletGUI::~QuilletGUI() {
-  // A host may destroy the effect with the editor still open.
-  if (frame) close();
+QuilletPanel::~QuilletPanel() {
+  // A host may destroy its side with the panel still open.
+  close();
 }
 
-bool QuilletGUI::open(void* ptr) {
+bool QuilletPanel::open(void* parent) {
   // A second open without a close replaces the first window instead of
   // leaving it behind.
-  if (frame) close();
-  AEffGUIEditor::open(ptr);
+  if (isOpen()) close();
 
   PanelBitmaps bitmaps = {};
   CFrame* newFrame = nullptr;
   bool built = false;
   try {
-    buildPanel(ptr, bitmaps, newFrame);
+    buildPanel(parent, bitmaps, newFrame);
     built = true;
   } catch (...) {
     // Out of memory half-way (or a window that could not be made): what was
@@ -79,11 +67,12 @@ bool QuilletGUI::open(void* ptr) {
     clearControls();
     return false;
   }
-  frame = newFrame;
+  // Only now: marks that come earlier are read by the next idle pass.
+  adoptFrame(newFrame);
   return true;
 }
 
-void QuilletGUI::buildPanel(void* ptr, PanelBitmaps& bitmaps, CFrame*& newFrame) {
+void QuilletPanel::buildPanel(void* parent, PanelBitmaps& bitmaps, CFrame*& newFrame) {
   for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id)
     bitmaps[id - panel::kFirstBitmap] = new CBitmap(id);
   auto bitmap = [&](int32_t id) { return bitmaps[id - panel::kFirstBitmap]; };
@@ -91,22 +80,22 @@ void QuilletGUI::buildPanel(void* ptr, PanelBitmaps& bitmaps, CFrame*& newFrame)
   setKnobMode(kLinearMode);
 
   CBitmap* background = bitmap(panel::kBackground);
-  newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), ptr, this);
+  newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parent, this);
   newFrame->setBackground(background);
 
   // Stores before this point are shown by the values read below.
   changedParams.store(0, std::memory_order_relaxed);
   auto bound = [&](CControl* control) {
-    control->setValue(effect->getParameter(control->getTag()));
+    control->setValue(host.parameterValue(control->getTag()));
     newFrame->addView(control);
   };
-  auto largeKnob = [&](const panel::Place& place, VstInt32 tag) {
+  auto largeKnob = [&](const panel::Place& place, int32_t tag) {
     auto* knob = new CAnimKnob(rectOf(place), this, tag, panel::kLargeKnobFrames, place.height,
                                bitmap(panel::kLargeKnob));
     bound(knob);
     return knob;
   };
-  auto smallKnob = [&](const panel::Place& place, VstInt32 tag) {
+  auto smallKnob = [&](const panel::Place& place, int32_t tag) {
     auto* knob = new CAnimKnob(rectOf(place), this, tag, panel::kSmallKnobFrames, place.height,
                                bitmap(panel::kSmallKnob));
     bound(knob);
@@ -160,22 +149,20 @@ void QuilletGUI::buildPanel(void* ptr, PanelBitmaps& bitmaps, CFrame*& newFrame)
   noteModeSwitch->setDefaultValue(0.5f);
 }
 
-void QuilletGUI::close() {
-  CFrame* old = frame;
-  frame = nullptr;
+void QuilletPanel::close() {
   clearControls();
-  delete old;
+  PanelShell::close();
 }
 
-void QuilletGUI::clearControls() {
+void QuilletPanel::clearControls() {
   delayKnob = repeatKnob = levelKnob = dryKnob = panKnob = xFeedKnob = nullptr;
   rangeSwitch = noteModeSwitch = pingPongSwitch = nullptr;
   for (CKickButton*& button : noteButtons) button = nullptr;
   muteButton = monoOutButton = knobDustButton = nullptr;
 }
 
-CControl* QuilletGUI::controlForTag(VstInt32 tag) const {
-  if (!frame) return nullptr;
+CControl* QuilletPanel::controlForTag(int32_t tag) const {
+  if (!isOpen()) return nullptr;
   switch (tag) {
     case kParamDelay:
       return delayKnob;
@@ -208,7 +195,7 @@ CControl* QuilletGUI::controlForTag(VstInt32 tag) const {
   }
 }
 
-void QuilletGUI::setParameter(VstInt32 index, float /*value*/) {
+void QuilletPanel::parameterChanged(int32_t index) {
   // Stores come on any thread, even while close() deletes the controls:
   // nothing here touches them.
   if (!isParameterTag(index)) return;
@@ -216,44 +203,49 @@ void QuilletGUI::setParameter(VstInt32 index, float /*value*/) {
   changedParams.fetch_or(1u << index, std::memory_order_release);
 }
 
-void QuilletGUI::idle() {
+void QuilletPanel::idle() {
   showStoredValues();
-  AEffGUIEditor::idle();
+  PanelShell::idle();
 }
 
-void QuilletGUI::showStoredValues() {
+void QuilletPanel::showStoredValues() {
   uint32_t changed = changedParams.exchange(0, std::memory_order_acquire);
   // Closed: the next open reads every value afresh.
-  if (!frame) return;
-  for (VstInt32 index = 0; changed; ++index, changed >>= 1) {
+  if (!isOpen()) return;
+  for (int32_t index = 0; changed; ++index, changed >>= 1) {
     if (!(changed & 1u)) continue;
-    // The control shows what the effect stored (clamped), not what was asked.
-    if (CControl* control = controlForTag(index)) control->setValue(effect->getParameter(index));
+    // The control shows what the host stored (clamped), not what was asked.
+    if (CControl* control = controlForTag(index)) control->setValue(host.parameterValue(index));
   }
 }
 
-void QuilletGUI::valueChanged(CDrawContext*, CControl* control) {
-  if (!frame || !control) return;
-  const VstInt32 tag = control->getTag();
+void QuilletPanel::edit(int32_t index, float value) {
+  host.performEdit(index, value);
+  parameterChanged(index);
+}
+
+void QuilletPanel::valueChanged(CDrawContext*, CControl* control) {
+  if (!isOpen() || !control) return;
+  const int32_t tag = control->getTag();
   if (isParameterTag(tag)) {
-    effect->setParameterAutomated(tag, control->getValue());
+    edit(tag, control->getValue());
     control->setDirty();
   } else if (tag >= kTagWholeNote && tag <= kTagThirtySecondNote) {
     setDelayFromTempo(tag);
   }
 }
 
-int32_t QuilletGUI::controlModifierClicked(CDrawContext*, CControl*, int32_t) { return 0; }
+int32_t QuilletPanel::controlModifierClicked(CDrawContext*, CControl*, int32_t) { return 0; }
 
-void QuilletGUI::setDelayFromTempo(VstInt32 noteTag) {
+void QuilletPanel::setDelayFromTempo(int32_t noteTag) {
   const float mode = noteModeSwitch ? noteModeSwitch->getValue() : 0.0f;
-  VstTimeInfo* time = static_cast<AudioEffectX*>(effect)->getTimeInfo(kVstTempoValid);
-  if (!time) return;
-  const double tempo = time->tempo;
-  // No usable tempo (0, negative, not a number): nothing to set.
+  const double tempo = host.hostTempo();
+  // No usable tempo (none, 0, negative, not a number): nothing to set.
   if (!(tempo > 0.0) || tempo > 1.0e9) return;
   const double milliseconds = 60000.0 / tempo * noteBeats(noteTag) * noteModeFactor(mode);
   const DelaySetting setting = delayForTime(milliseconds);
-  effect->setParameterAutomated(kParamDelay, setting.delay);
-  effect->setParameterAutomated(kParamRange, setting.range);
+  edit(kParamDelay, setting.delay);
+  edit(kParamRange, setting.range);
 }
+
+}  // namespace quillet
