@@ -1,6 +1,6 @@
 // .fxp and .fxb files: their layout to the byte, round trips, and refusal of
 // anything malformed, truncated or oversized.
-#include "host/preset_file.h"
+#include "host/presets/preset_file.h"
 
 #include <cstring>
 

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "host/audio_file.h"
-#include "host/file_output.h"
+#include "host/audio/audio_file.h"
+#include "host/files/file_output.h"
 #include "host_test_support.h"
 
 namespace {
