@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_host.h"
+#include "host/plugin/vst2/plugin_host.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine/echo_engine.h"
-#include "host/plugin_host.h"
+#include "host/plugin/vst2/plugin_host.h"
 
 namespace {
 

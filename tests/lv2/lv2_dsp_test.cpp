@@ -8,8 +8,8 @@
 #include <limits>
 #include <random>
 
-#include "host/allocation_trap.h"
-#include "host/plugin_host.h"
+#include "host/plugin/vst2/plugin_host.h"
+#include "host/validate/allocation_trap.h"
 #include "tests/lv2/lv2_test_host.h"
 
 namespace {
