@@ -9,11 +9,11 @@
 
 #include "editor/quillet_gui.h"
 #include "editor/tempo_sync.h"
-#include "framework/quillet.h"
 #include "gui/cbuttons.h"
 #include "gui/cframe.h"
 #include "gui/cknob.h"
 #include "platform/headless_window.h"
+#include "vst/quillet.h"
 
 namespace paneltest {
 
