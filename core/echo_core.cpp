@@ -47,6 +47,10 @@ void EchoCore::parameterTaken(int32_t index, const EchoParams& taken) {
   engine.parameterChanged(index, taken);
 }
 
+void EchoCore::setLongestEngineBlock(uint32_t frames) {
+  longestEngineBlock = std::max(1u, std::min(frames, kLongestEngineBlock));
+}
+
 template <typename Sample>
 void EchoCore::processBlock(const Sample* const* inputs, Sample* const* outputs, uint32_t frames) {
   store.applyPending(*this);

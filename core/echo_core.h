@@ -34,7 +34,7 @@ class EchoCore : private ParamReaction {
   // ---- rate and set-up ----------------------------------------------------
 
   // The one rule for sample rates, for every format: the rates the echo runs
-  // at (finite, from about 33.4 Hz, where the shortest echo is one sample
+  // at (finite, from about 33.3 Hz, where the shortest echo is one sample
   // long, up to 1 MHz). A format that may refuse a rate refuses every other.
   static bool isUsableSampleRate(double rate);
 
@@ -75,11 +75,7 @@ class EchoCore : private ParamReaction {
   // blocks run as several engine blocks of at most this many frames. Tests
   // set a shorter limit to check long blocks cheaply.
   static constexpr uint32_t kLongestEngineBlock = 1u << 30;
-  void setLongestEngineBlock(uint32_t frames) {
-    longestEngineBlock = frames == 0                    ? 1
-                         : frames < kLongestEngineBlock ? frames
-                                                        : kLongestEngineBlock;
-  }
+  void setLongestEngineBlock(uint32_t frames);
 
   // ---- parameters ---------------------------------------------------------
 
