@@ -29,8 +29,6 @@ void BrindleFX::setSampleRate(float rate) {
   sampleRateChanged(rate);
 }
 
-void BrindleFX::restartOnStoredValues() { core->restart(); }
-
 void BrindleFX::setParameter(VstInt32 index, float value) { core->setParameter(index, value); }
 
 void BrindleFX::parameterStored(int32_t index, float value) {

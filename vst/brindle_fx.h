@@ -35,10 +35,6 @@ class BrindleFX : public AudioEffectX, private quillet::ParamListener {
   bool getVendorString(char* text) override;
   VstInt32 canDo(char* text) override;
 
-  // A fresh start on the stored values without taking memory (between
-  // blocks); see quillet::EchoCore::restart.
-  void restartOnStoredValues();
-
   // Told after the core has taken a new rate, and after each store (on the
   // storing thread, before the editor hears of it); empty here.
   virtual void sampleRateChanged(float /*rate*/) {}
