@@ -36,9 +36,11 @@ double ringDown(double radius) {
 
 LoopFilterBounds loopFilterBounds(const EchoEngine& engine) {
   LoopFilterBounds bounds;
-  // The three sections have low Q: their product rises and falls smoothly,
-  // so 2048 frequencies spaced evenly in octaves from 1e-5 of the rate to its
-  // half, and 2 % more, cannot miss the peak.
+  // The three sections have low Q: their product rises and falls smoothly
+  // and is flat to second order at its peak. 2048 frequencies spaced evenly
+  // in octaves from 1e-5 of the rate to its half are 0.53 % apart, so the
+  // nearest one is within 0.27 % of the peak's and its gain short of the
+  // peak by far less than the 0.1 % added.
   constexpr int kSteps = 2048;
   const double pi = std::acos(-1.0);
   const double lowest = 2.0 * pi * 1e-5;
@@ -49,7 +51,7 @@ LoopFilterBounds loopFilterBounds(const EchoEngine& engine) {
     const double g = gainAt(engine.hpL, d) * gainAt(engine.shelfL, d) * gainAt(engine.lpL, d);
     if (g > peak) peak = g;
   }
-  bounds.peakGain = peak * 1.02;
+  bounds.peakGain = peak * 1.001;
   const double ring = ringDown(std::fabs(engine.hpL.a1)) +
                       ringDown(poleRadius(engine.shelfL.a1, engine.shelfL.a2)) +
                       ringDown(poleRadius(engine.lpL.a1, engine.lpL.a2));
