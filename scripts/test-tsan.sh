@@ -17,11 +17,10 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANITIZE=thread \
   -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DQUILLET_BUILD_BENCH=OFF "${launcher[@]}" \
   >/dev/null
-cmake --build "$build" -j2 --target QTAP_x64 QTAPG_x64 race_stress framework_tests
-cmake --build "$build" -j2 --target panel_tests
+cmake --build "$build" -j2 --target QTAP_x64 QTAPG_x64 race_stress core_tests panel_tests
 
 export TSAN_OPTIONS="halt_on_error=1 exitcode=66"
-"$build/tests/framework/framework_tests"
+"$build/tests/core/core_tests"
 "$build/tests/editor/panel_tests" --gtest_filter='*AnotherThread*'
 stress="$build/tests/stress/race_stress"
 "$stress" "$build/QTAP_x64.so" "$seconds"

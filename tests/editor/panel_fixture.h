@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "editor/tempo_sync.h"
-#include "framework/quillet.h"
 #include "gui/cbuttons.h"
 #include "gui/cframe.h"
 #include "gui/cknob.h"
 #include "platform/headless_window.h"
 #include "vst/editor/quillet_gui.h"
+#include "vst/quillet.h"
 
 namespace paneltest {
 

@@ -1,6 +1,6 @@
 // The store queue between any number of storing threads and the audio thread.
 // Run under ThreadSanitizer too (build-tsan), where a missing ordering fails.
-#include "framework/param_change_queue.h"
+#include "core/param_change_queue.h"
 
 #include <gtest/gtest.h>
 

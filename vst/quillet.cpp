@@ -1,9 +1,10 @@
-// Quillet's table, identity and construction. The audio half (engine glue)
-// lives in framework/quillet_audio.cpp.
-#include "framework/quillet.h"
+// Quillet's identity, construction and audio. Compiled into each library:
+// the editor build and the plain build differ in names and the panel.
+#include "vst/quillet.h"
 
 #include <new>
 
+#include "core/identity.h"
 #include "vst/value_format.h"
 #ifdef QUILLET_WITH_EDITOR
 #include "vst/editor/editor_factory.h"
@@ -11,34 +12,29 @@
 
 namespace {
 
-constexpr VstInt32 kUniqueId = fourCharCode('Q', 'T', 'A', 'P');
-constexpr VstInt32 kVendorVersion = 1400;
-
 #ifdef QUILLET_WITH_EDITOR
-constexpr char kName[] = "Quillet K3";
+constexpr const char* kName = quillet::identity::kProductName;
 #else
-constexpr char kName[] = "Quillet K3 (no GUI)";
+constexpr const char* kName = quillet::identity::kProductNameNoGui;
 #endif
+
+// A negative frame count is no block at all.
+uint32_t frameCount(VstInt32 sampleFrames) {
+  return sampleFrames > 0 ? static_cast<uint32_t>(sampleFrames) : 0;
+}
 
 }  // namespace
 
-Quillet::Quillet(audioMasterCallback audioMaster) : BrindleFX(audioMaster, 0, kNumQuilletParams) {
-  if (params) {
-    for (VstInt32 i = 0; i < paramCount; ++i) {
-      params[i].name = kQuilletParams[i].name;
-      params[i].label = kQuilletParams[i].label;
-      params[i].value.store(kQuilletParams[i].defaultValue, std::memory_order_relaxed);
-    }
-  }
-  setUniqueID(kUniqueId);
+Quillet::Quillet(audioMasterCallback audioMaster) : BrindleFX(audioMaster) {
+  setUniqueID(quillet::identity::kVst2UniqueId);
   setNumInputs(2);
   setNumOutputs(2);
   canProcessReplacing(true);
   programsAreChunks(true);
   canDoubleReplacing(true);
 #ifdef QUILLET_WITH_EDITOR
-  // Last: the panel reads the finished table. Its constructor attaches it.
-  if (params) {
+  // Last: the panel reads the finished effect. Its constructor attaches it.
+  if (isUsable()) {
     AEffEditor* panel = createQuilletEditor(this);
     if (panel && editor != panel) setEditor(panel);
   }
@@ -46,6 +42,14 @@ Quillet::Quillet(audioMasterCallback audioMaster) : BrindleFX(audioMaster, 0, kN
 }
 
 Quillet::~Quillet() {}
+
+void Quillet::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
+  core->process(inputs, outputs, frameCount(sampleFrames));
+}
+
+void Quillet::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) {
+  core->process(inputs, outputs, frameCount(sampleFrames));
+}
 
 bool Quillet::getEffectName(char* name) {
   if (!name) return false;
@@ -59,12 +63,12 @@ bool Quillet::getProductString(char* text) {
   return true;
 }
 
-VstInt32 Quillet::getVendorVersion() { return kVendorVersion; }
+VstInt32 Quillet::getVendorVersion() { return quillet::identity::kVst2VendorVersion; }
 
 VstInt32 Quillet::getPlugCategory() { return kPlugCategEffect; }
 
 // Used by the entry point. Null when the effect cannot be made or could not
-// take its parameter table; no exception leaves here.
+// take its core; no exception leaves here.
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
   try {
     Quillet* effect = new (std::nothrow) Quillet(audioMaster);
