@@ -1,6 +1,7 @@
 # Runs as the first install rule (see cmake/install_guard.cmake): stops an
 # install whose host folders are folders hosts search while the Debian
 # package has its plug-ins in such folders too.
+cmake_policy(VERSION 3.16)  # install scripts start with no policy set (IN_LIST)
 
 if(NOT "$ENV{DESTDIR}" STREQUAL "" OR NOT QUILLET_GUARD_PACKAGE)
   return()  # a staged install (a package being made) goes elsewhere

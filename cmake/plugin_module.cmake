@@ -3,8 +3,7 @@
 # left undefined, and the C++ run-time is carried inside (its emergency pool
 # is freed when the module unloads), so a host needs nothing beyond the C
 # library and, for a panel, libX11. Sanitizer builds take the sanitizer's
-# run-time from the program that loads them. Modules are loaded by path, never
-# linked against: no SONAME (which would also make the package run ldconfig).
+# run-time from the program that loads them.
 function(quillet_module_link target exports_map)
   target_link_options(${target} PRIVATE ${QUILLET_MODULE_NO_UNDEFINED}
     -Wl,--version-script=${exports_map})
@@ -12,5 +11,5 @@ function(quillet_module_link target exports_map)
     target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/vst/runtime_unload.cpp)
     target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
   endif()
-  set_target_properties(${target} PROPERTIES LINK_DEPENDS ${exports_map} NO_SONAME ON)
+  set_target_properties(${target} PROPERTIES LINK_DEPENDS ${exports_map})
 endfunction()

@@ -31,7 +31,7 @@ import sys
 import tempfile
 import time
 
-MARKER = re.compile(r"^<!-- ci: (\w+)(.*?) -->\s*$")
+MARKER = re.compile(r"^\s*<!-- ci: ([\w-]+)(.*?) -->\s*$")
 KINDS = {"install-deb", "package-zip", "run", "background", "window", "manual"}
 
 
@@ -83,16 +83,25 @@ def windows_named(title):
     return r.stdout.split()
 
 
+def group_alive(process):
+    try:
+        os.killpg(process.pid, 0)
+        return True
+    except ProcessLookupError:
+        return False
+
+
 def end_group(process):
     try:
         os.killpg(process.pid, signal.SIGTERM)
     except ProcessLookupError:
         return
-    try:
-        process.wait(timeout=5)
-    except subprocess.TimeoutExpired:
+    deadline = time.monotonic() + 5
+    while group_alive(process) and time.monotonic() < deadline:
+        time.sleep(0.1)
+    if group_alive(process):
         os.killpg(process.pid, signal.SIGKILL)
-        process.wait()
+    process.wait()
 
 
 def start(text):
@@ -148,12 +157,13 @@ def main():
                 ok = r.returncode == 0 and not missing
                 detail = f"status {r.returncode}" + (f", no {missing}" if missing else "")
             elif kind == "background":
+                # The shell returns at once; what it started runs on in its group.
                 p = start(text)
                 background.append(p)
                 time.sleep(2)
-                ok = p.poll() is None
+                ok = group_alive(p)
                 output = "" if ok else output_of(p)
-                detail = "still running" if ok else f"ended with status {p.returncode}"
+                detail = "still running" if ok else "nothing it started runs on"
             else:  # window
                 title = " ".join(words(argument))
                 p = start(text)
