@@ -188,6 +188,7 @@ else
     xargs rm -f <build-package/install_manifest.txt
     fail "cmake --install into /usr/local went on beside the package"
   fi
+  grep -F "(the package has" <<<"$out"
   grep -qF "QUILLET_INSTALL_BESIDE_PACKAGE=1" <<<"$out" || fail "no way on named: $out"
   grep -qF "/usr/local/lib/vst (the package has /usr/lib/vst/QTAPG_x64.so)" <<<"$out" ||
     fail "the clash is not named: $out"
