@@ -8,8 +8,8 @@ set(QUILLET_VENDOR "Marrow Ledge")
 set(QUILLET_VERSION 1.4.0)
 set(QUILLET_DESCRIPTION "A stereo tape-style echo: two feedback lines of up to 2.6 seconds, \
 filtered and saturated, with cross-feed and ping-pong routing.")
-set(QUILLET_URL "https://marrowledge.example/quillet-k3")
-set(QUILLET_CONTACT_EMAIL "packages@marrowledge.example")
+set(QUILLET_URL "https://marrowledge.org/quillet-k3")
+set(QUILLET_CONTACT_EMAIL "packages@marrowledge.org")
 
 # VST 2.4: the unique ID (four characters) both libraries carry.
 set(QUILLET_VST2_UNIQUE_ID "QTAP")
