@@ -1,9 +1,8 @@
 // A small anti-aliased rasteriser for drawing the panel's pictures: shapes as
-// signed distances, straight-alpha float pixels, text from a TrueType font.
+// signed distances, straight-alpha float pixels.
 #pragma once
 
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace artwork {
@@ -17,22 +16,36 @@ RGBA mix(const RGBA& x, const RGBA& y, float t);
 float clamp01(float v);
 float smoothstep(float e0, float e1, float x);
 
+// Rows `firstRow` .. `firstRow + height - 1` of a picture; coordinates are
+// always the picture's, so a strip can be drawn one band of rows at a time
+// with the same calls. Pixels outside the band are neither read nor written.
 class Image {
  public:
-  Image(int width, int height, RGBA fill = RGBA());
+  Image(int width, int height, RGBA fill = RGBA(), int firstRow = 0);
   int width() const { return w; }
   int height() const { return h; }
-  RGBA& at(int x, int y) { return px[static_cast<size_t>(y) * w + x]; }
-  const RGBA& at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
+  int firstRow() const { return top; }
+  int endRow() const { return top + h; }
+  RGBA& at(int x, int y) { return px[static_cast<size_t>(y - top) * w + x]; }
+  const RGBA& at(int x, int y) const { return px[static_cast<size_t>(y - top) * w + x]; }
   // Source over, with the source's alpha scaled by `coverage`.
   void blend(int x, int y, const RGBA& c, float coverage);
-  // Copies `src` into this image with its top-left corner at (x, y).
-  void paste(const Image& src, int x, int y);
 
  private:
-  int w, h;
+  int w, h, top;
   std::vector<RGBA> px;
 };
+
+// Where a shape can leave a mark, in picture coordinates. Only pixels whose
+// centres lie inside are looked at, so it must hold all of the shape's
+// coverage (the half-pixel edge and a glow's tail included, which fill and
+// glow add themselves).
+struct Box {
+  float left, top, right, bottom;
+};
+Box around(float cx, float cy, float radius);
+Box around(float ax, float ay, float bx, float by, float margin);  // a segment's
+Box unite(const Box& a, const Box& b);
 
 // Signed distances, negative inside; coordinates are pixel-centre based
 // (pixel x covers x..x+1).
@@ -45,26 +58,14 @@ using Distance = std::function<float(float x, float y)>;
 using Paint = std::function<RGBA(float x, float y)>;
 
 // Fills where the distance is negative, with an anti-aliased edge of one pixel.
-void fill(Image& image, const Distance& shape, const Paint& paint);
-void fill(Image& image, const Distance& shape, const RGBA& colour);
+void fill(Image& image, const Box& bounds, const Distance& shape, const Paint& paint);
+void fill(Image& image, const Box& bounds, const Distance& shape, const RGBA& colour);
 // A soft halo: alpha falls off over `softness` pixels outside the shape.
-void glow(Image& image, const Distance& shape, const RGBA& colour, float softness);
-
-class Font {
- public:
-  explicit Font(const std::string& path);
-  bool ok() const { return !data.empty(); }
-  float textWidth(const std::string& text, float pixelHeight) const;
-  // Draws `text` centred on `centreX` with its baseline at `baseline`.
-  void drawCentred(Image& image, const std::string& text, float pixelHeight, float centreX,
-                   float baseline, const RGBA& colour) const;
-  void draw(Image& image, const std::string& text, float pixelHeight, float left, float baseline,
-            const RGBA& colour) const;
-
- private:
-  std::vector<unsigned char> data;
-  std::vector<unsigned char> info;  // stbtt_fontinfo, kept opaque here
-};
+void glow(Image& image, const Box& bounds, const Distance& shape, const RGBA& colour,
+          float softness);
+// Over the whole band instead of `bounds`: what a test compares the bounded
+// drawing with. Off unless a test turns it on.
+void setDrawEverywhere(bool on);
 
 // A repeatable pseudo-random sequence, so regenerating gives the same files.
 class Random {
