@@ -4,8 +4,14 @@
 #include <cmath>
 #include <vector>
 
+// A private copy of stb_truetype: the compiler keeps only what this file
+// calls.
+#define STBTT_STATIC
 #define STB_TRUETYPE_IMPLEMENTATION
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
 #include <stb/stb_truetype.h>
+#pragma GCC diagnostic pop
 
 namespace artwork {
 

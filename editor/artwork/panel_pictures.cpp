@@ -61,43 +61,88 @@ RGBA bevel(float x, float y, float cx, float cy, float base, float depth) {
   return rgb(l, l, l * 1.02f);
 }
 
-void circleGlow(Image& img, float cx, float cy, float r, const RGBA& colour, float softness) {
+// A hole of `r` - 1 inside a circle of radius `r`: pixels there are wholly inside it.
+Hole coveredBy(float cx, float cy, float r) { return Hole{cx, cy, r - 1}; }
+
+void circleGlow(Image& img, float cx, float cy, float r, const RGBA& colour, float softness,
+                const Hole& hole = Hole()) {
   glow(
       img, around(cx, cy, r), [&](float x, float y) { return sdCircle(x, y, cx, cy, r); }, colour,
-      softness);
+      softness, hole);
 }
 
-void circleFill(Image& img, float cx, float cy, float r, const Paint& paint) {
+template <typename PaintAt>
+void circleFill(Image& img, float cx, float cy, float r, const PaintAt& paint,
+                const Hole& hole = Hole()) {
   fill(
-      img, around(cx, cy, r), [&](float x, float y) { return sdCircle(x, y, cx, cy, r); }, paint);
+      img, around(cx, cy, r), [&](float x, float y) { return sdCircle(x, y, cx, cy, r); }, paint,
+      hole);
 }
 
 void segmentFill(Image& img, float ax, float ay, float bx, float by, float halfWidth,
                  const RGBA& colour) {
   fill(
       img, around(ax, ay, bx, by, halfWidth),
-      [&](float x, float y) { return sdSegment(x, y, ax, ay, bx, by, halfWidth); }, colour);
+      [&](float x, float y) { return sdSegment(x, y, ax, ay, bx, by, halfWidth); }, Solid{colour});
 }
 
-void drawLargeKnobFrame(Image& img, const Frame& f, float value) {
+// The bevelled rim and the aluminium cap: the same in every frame. With
+// `edgeOnly`, just the rim's outer edge, outside radius rim - 1.
+void drawLargeKnobCap(Image& img, float cx, float cy, float s, bool edgeOnly) {
+  const float rim = 35.5f * s, cap = 33 * s;
+  circleFill(
+      img, cx, cy, rim, [&](float x, float y) { return bevel(x, y, cx, cy, 0.45f, 0.30f); },
+      coveredBy(cx, cy, edgeOnly ? rim : cap));
+  if (edgeOnly) return;
+  circleFill(img, cx, cy, cap, [&](float x, float y) { return aluminium(x, y, cx, cy, cap, s); });
+}
+
+// Inside radius rim - 1 the rim covers whatever lies under it, so the pixels
+// there after rim and cap are worked out in one frame and copied into the others.
+void pasteLargeKnobCap(Image& img, const Frame& f, FrameCache& cache) {
+  const float s = f.s;
+  const Hole inside = coveredBy(f.centreX(), f.height / 2.0f, 35.5f * s);
+  if (!cache.ready || cache.id != panel::kLargeKnob || cache.scale != s) {
+    Image one(f.width, f.height);
+    drawLargeKnobCap(one, f.centreX(), f.height / 2.0f, s, false);
+    cache = FrameCache{panel::kLargeKnob, s, true, {}};
+    for (int y = 0; y < f.height; ++y)
+      for (int x = 0; x < f.width; ++x)
+        if (inside.holds(x + 0.5f, y + 0.5f))
+          cache.pixels.push_back({x + y * f.width, one.at(x, y)});
+  }
+  for (const auto& p : cache.pixels) {
+    const int y = f.top + p.first / f.width;
+    if (y >= img.firstRow() && y < img.endRow()) img.at(p.first % f.width, y) = p.second;
+  }
+}
+
+void drawLargeKnobFrame(Image& img, const Frame& f, float value, FrameCache* cache) {
   const float s = f.s;
   const float cx = f.centreX(), cy = f.centreY();
+  const float skirt = 44 * s, rim = 35.5f * s;
   // Drop shadow onto the plate.
-  circleGlow(img, cx + 2 * s, cy + 3 * s, 42 * s, rgb(0, 0, 0, 0.55f), 4.0f * s);
+  circleGlow(img, cx + 2 * s, cy + 3 * s, 42 * s, rgb(0, 0, 0, 0.55f), 4.0f * s,
+             coveredBy(cx, cy, skirt));
   const float a = knobAngle(value);
   // Knurled black skirt; its ridges turn with the knob.
-  circleFill(img, cx, cy, 44 * s, [&](float x, float y) {
-    const float theta = std::atan2(y - cy, x - cx);
-    const float ridge = 0.5f + 0.5f * std::cos((theta + a) * 48.0f);
-    const float lit = 0.5f - 0.5f * ((x - cx) + (y - cy)) / (88.0f * s);
-    const float l = 0.07f + 0.07f * ridge + 0.10f * lit;
-    return rgb(l, l, l);
-  });
-  // Bevel between skirt and cap.
-  circleFill(img, cx, cy, 35.5f * s,
-             [&](float x, float y) { return bevel(x, y, cx, cy, 0.45f, 0.30f); });
-  const float cap = 33 * s;
-  circleFill(img, cx, cy, cap, [&](float x, float y) { return aluminium(x, y, cx, cy, cap, s); });
+  circleFill(
+      img, cx, cy, skirt,
+      [&](float x, float y) {
+        const float theta = std::atan2(y - cy, x - cx);
+        const float ridge = 0.5f + 0.5f * std::cos((theta + a) * 48.0f);
+        const float lit = 0.5f - 0.5f * ((x - cx) + (y - cy)) / (88.0f * s);
+        const float l = 0.07f + 0.07f * ridge + 0.10f * lit;
+        return rgb(l, l, l);
+      },
+      coveredBy(cx, cy, rim));
+  // Bevel between skirt and cap, and the cap.
+  if (cache && !drawEverywhere()) {
+    drawLargeKnobCap(img, cx, cy, s, true);
+    pasteLargeKnobCap(img, f, *cache);
+  } else {
+    drawLargeKnobCap(img, cx, cy, s, false);
+  }
   // Pointer: an engraved line on the cap and a bright notch on the skirt.
   const float ux = dirX(a), uy = dirY(a);
   segmentFill(img, cx + ux * (12 * s), cy + uy * (12 * s), cx + ux * (30 * s), cy + uy * (30 * s),
@@ -109,10 +154,13 @@ void drawLargeKnobFrame(Image& img, const Frame& f, float value) {
 void drawSmallKnobFrame(Image& img, const Frame& f, float value) {
   const float s = f.s;
   const float cx = f.centreX(), cy = f.centreY();
-  circleGlow(img, cx + 1 * s, cy + 1.5f * s, 11.5f * s, rgb(0, 0, 0, 0.5f), 2.0f * s);
-  circleFill(img, cx, cy, 12.5f * s,
-             [&](float x, float y) { return bevel(x, y, cx, cy, 0.22f, 0.14f); });
-  circleFill(img, cx, cy, 10.5f * s, [&](float x, float y) {
+  const float rim = 12.5f * s, face = 10.5f * s;
+  circleGlow(img, cx + 1 * s, cy + 1.5f * s, 11.5f * s, rgb(0, 0, 0, 0.5f), 2.0f * s,
+             coveredBy(cx, cy, rim));
+  circleFill(
+      img, cx, cy, rim, [&](float x, float y) { return bevel(x, y, cx, cy, 0.22f, 0.14f); },
+      coveredBy(cx, cy, face));
+  circleFill(img, cx, cy, face, [&](float x, float y) {
     const float l = 0.16f + 0.10f * (0.5f - 0.5f * ((x - cx) + (y - cy)) / (21.0f * s));
     return rgb(l, l, l * 1.05f);
   });
@@ -125,10 +173,13 @@ void drawSmallKnobFrame(Image& img, const Frame& f, float value) {
 void drawRangeFrame(Image& img, const Frame& f, float angleDegrees) {
   const float s = f.s;
   const float cx = f.centreX(), cy = f.centreY();
-  circleGlow(img, cx + 2 * s, cy + 3 * s, 22 * s, rgb(0, 0, 0, 0.5f), 3.0f * s);
-  circleFill(img, cx, cy, 23 * s,
-             [&](float x, float y) { return bevel(x, y, cx, cy, 0.30f, 0.18f); });
-  circleFill(img, cx, cy, 20 * s, [&](float x, float y) {
+  const float rim = 23 * s, face = 20 * s;
+  circleGlow(img, cx + 2 * s, cy + 3 * s, 22 * s, rgb(0, 0, 0, 0.5f), 3.0f * s,
+             coveredBy(cx, cy, rim));
+  circleFill(
+      img, cx, cy, rim, [&](float x, float y) { return bevel(x, y, cx, cy, 0.30f, 0.18f); },
+      coveredBy(cx, cy, face));
+  circleFill(img, cx, cy, face, [&](float x, float y) {
     const float l = 0.12f + 0.06f * (0.5f - 0.5f * ((x - cx) + (y - cy)) / (40.0f * s));
     return rgb(l, l, l);
   });
@@ -212,7 +263,7 @@ void drawNote(Image& img, const Frame& f, int kind, const RGBA& ink) {
   const float rx = (kind == 0 ? 5.0f : 4.2f) * s, ry = (kind == 0 ? 3.6f : 3.0f) * s;
   fill(
       img, ellipseBox(headX, headY, rx, ry),
-      [&](float x, float y) { return sdEllipse(x, y, headX, headY, rx, ry, tilt); }, ink);
+      [&](float x, float y) { return sdEllipse(x, y, headX, headY, rx, ry, tilt); }, Solid{ink});
   if (kind <= 1) {
     // Hollow head: punch the inside out again with the key colour underneath.
     const RGBA hole = img.at(static_cast<int>(headX), static_cast<int>(headY - 6 * s));
@@ -222,7 +273,7 @@ void drawNote(Image& img, const Frame& f, int kind, const RGBA& ink) {
         [&](float x, float y) {
           return sdEllipse(x, y, headX, headY, hx, hy, kind == 0 ? 0.9f : tilt);
         },
-        hole);
+        Solid{hole});
   }
   if (kind == 0) return;
   const float stemX = headX + rx * 0.92f, stemTop = f.y(kind == 5 ? 4.5f : 6.0f, 30);
@@ -237,17 +288,21 @@ void drawNote(Image& img, const Frame& f, int kind, const RGBA& ink) {
           return std::fmin(sdSegment(x, y, stemX, fy, bx, by, 0.8f * s),
                            sdSegment(x, y, bx, by, cx, cy, 0.7f * s));
         },
-        ink);
+        Solid{ink});
   }
 }
 
 // A round lamp in a metal bezel; lit lamps glow beyond the bezel.
 void drawLamp(Image& img, float cx, float cy, float r, float s, bool lit, const RGBA& on,
               const RGBA& off) {
-  circleGlow(img, cx + 1 * s, cy + 1.5f * s, r + 1.5f * s, rgb(0, 0, 0, 0.45f), 1.8f * s);
-  circleFill(img, cx, cy, r + 2.2f * s,
-             [&](float x, float y) { return bevel(x, y, cx, cy, 0.55f, 0.28f); });
-  if (lit) circleGlow(img, cx, cy, r, rgb(on.r, on.g, on.b, 0.55f), r * 0.55f);
+  const float rim = r + 2.2f * s;
+  circleGlow(img, cx + 1 * s, cy + 1.5f * s, r + 1.5f * s, rgb(0, 0, 0, 0.45f), 1.8f * s,
+             coveredBy(cx, cy, rim));
+  circleFill(
+      img, cx, cy, rim, [&](float x, float y) { return bevel(x, y, cx, cy, 0.55f, 0.28f); },
+      coveredBy(cx, cy, r));
+  if (lit)
+    circleGlow(img, cx, cy, r, rgb(on.r, on.g, on.b, 0.55f), r * 0.55f, coveredBy(cx, cy, r));
   circleFill(img, cx, cy, r, [&](float x, float y) {
     const float d = std::hypot(x - cx, y - cy) / r;
     if (lit) return mix(rgb(1, 1, 0.92f), on, smoothstep(0.0f, 0.9f, d));
@@ -258,7 +313,7 @@ void drawLamp(Image& img, float cx, float cy, float r, float s, bool lit, const 
   fill(
       img, ellipseBox(sx, sy, srx, sry),
       [&](float x, float y) { return sdEllipse(x, y, sx, sy, srx, sry, -0.6f); },
-      rgb(1, 1, 1, lit ? 0.55f : 0.3f));
+      Solid{rgb(1, 1, 1, lit ? 0.55f : 0.3f)});
 }
 
 // Frame `f` of a row of `count` lamps: lamp k is lit in frame k.
@@ -475,7 +530,7 @@ void drawBackground(Image& img, float s, const Lettering& lettering) {
         [&](float x, float y) {
           return sdRoundRect(x, y, left, top + below, right, bottom + below, radius);
         },
-        rgb(1, 1, 1, 0.5f));
+        Solid{rgb(1, 1, 1, 0.5f)});
     fill(
         img, rectBox(left, top, right, bottom),
         [&](float x, float y) { return sdRoundRect(x, y, left, top, right, bottom, radius); },
@@ -501,7 +556,7 @@ void drawBackground(Image& img, float s, const Lettering& lettering) {
         [&](float x, float y) {
           return sdRoundRect(x, y, left, top, right, bottom + below, radius);
         },
-        rgb(1, 1, 1, 0.55f));
+        Solid{rgb(1, 1, 1, 0.55f)});
     fill(
         img, rectBox(left, top, right, bottom),
         [&](float x, float y) { return sdRoundRect(x, y, left, top, right, bottom, radius); },
@@ -549,7 +604,7 @@ void drawBackground(Image& img, float s, const Lettering& lettering) {
               sdRoundRect(x, y, left + inset, top + inset, right - inset, bottom - inset, 3 * s);
           return std::fmax(outer, -(outer + 0.8f * s));
         },
-        rgb(0.78f, 0.70f, 0.50f, 0.8f));
+        Solid{rgb(0.78f, 0.70f, 0.50f, 0.8f)});
     lettering.plate.drawCentred(img, "QUILLET K3", 20.0f * s, (left + right) / 2, top + 30 * s,
                                 rgb(0.93f, 0.86f, 0.68f));
     lettering.regular.drawCentred(img, "TAPE  ECHO", 9.0f * s, (left + right) / 2, top + 46 * s,
@@ -594,14 +649,14 @@ const PictureDescription* describe(int32_t id) {
 }
 
 void drawFrame(int32_t id, Image& img, const Frame& f, int frame, int frames,
-               const Lettering& lettering) {
+               const Lettering& lettering, FrameCache* cache) {
   const float s = f.s;
   switch (id) {
     case panel::kBackground:
       drawBackground(img, s, lettering);
       break;
     case panel::kLargeKnob:
-      drawLargeKnobFrame(img, f, frame / static_cast<float>(frames - 1));
+      drawLargeKnobFrame(img, f, frame / static_cast<float>(frames - 1), cache);
       break;
     case panel::kRangeSelector: {
       const float leverAngles[] = {135.0f, 90.0f, 45.0f};
@@ -654,21 +709,26 @@ Lettering panelLettering(GlyphRecorder* recorder) {
                    Font(kDejaVuSansCondensedBold, recorder)};
 }
 
+Image drawBand(int32_t id, float scale, const Lettering& lettering, int band, FrameCache* cache) {
+  PictureSize size;
+  pictureSize(id, scale, &size);
+  const RGBA clear = id == panel::kBackground ? rgb(0, 0, 0) : RGBA();
+  Image img(size.width, size.frameHeight, clear, band * size.frameHeight);
+  // A frame's shadow or glow may reach a little into the frames next to it,
+  // so the band gets its neighbours' drawing too, in frame order.
+  const int first = std::max(band - 1, 0), last = std::min(band + 1, size.frames - 1);
+  for (int frame = first; frame <= last; ++frame) {
+    const Frame f{size.width, size.frameHeight, frame * size.frameHeight, scale};
+    drawFrame(id, img, f, frame, size.frames, lettering, cache);
+  }
+  return img;
+}
+
 bool drawPicture(int32_t id, float scale, const Lettering& lettering, const BandSink& take) {
   PictureSize size;
   if (!pictureSize(id, scale, &size)) return false;
-  const RGBA clear = id == panel::kBackground ? rgb(0, 0, 0) : RGBA();
-  for (int band = 0; band < size.frames; ++band) {
-    Image img(size.width, size.frameHeight, clear, band * size.frameHeight);
-    // A frame's shadow or glow may reach a little into the frames next to
-    // it, so the band gets its neighbours' drawing too, in frame order.
-    const int first = std::max(band - 1, 0), last = std::min(band + 1, size.frames - 1);
-    for (int frame = first; frame <= last; ++frame) {
-      const Frame f{size.width, size.frameHeight, frame * size.frameHeight, scale};
-      drawFrame(id, img, f, frame, size.frames, lettering);
-    }
-    take(img);
-  }
+  FrameCache cache;
+  for (int band = 0; band < size.frames; ++band) take(drawBand(id, scale, lettering, band, &cache));
   return true;
 }
 

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "editor/artwork/glyphs.h"
 #include "editor/artwork/raster.h"
@@ -29,6 +31,17 @@ struct Lettering {
 // The faces of the glyph table; `recorder` notes what the pictures print.
 Lettering panelLettering(GlyphRecorder* recorder = nullptr);
 
+// Parts of a strip's frames that come out the same in every frame (the large
+// knob's rim and cap), kept between the frames one thread draws so that they
+// are worked out once. One per thread; it follows the picture it is used for.
+struct FrameCache {
+  int32_t id = 0;
+  float scale = 0;
+  bool ready = false;
+  // Pixels of one frame, by their offset (x + y * width) from its top-left corner.
+  std::vector<std::pair<int32_t, RGBA>> pixels;
+};
+
 // How a picture is handed over: one band of rows at a time, top first.
 using BandSink = std::function<void(const Image& band)>;
 // Draws picture `id` at `scale`, one band per frame of a strip (the frames
@@ -36,5 +49,9 @@ using BandSink = std::function<void(const Image& band)>;
 // lands there, as when the strip is drawn in one piece). False for an
 // unknown id.
 bool drawPicture(int32_t id, float scale, const Lettering& lettering, const BandSink& take);
+// Band `band` (0 .. frames - 1) of a picture on its own: bands can be drawn
+// in any order and on several threads at once.
+Image drawBand(int32_t id, float scale, const Lettering& lettering, int band,
+               FrameCache* cache = nullptr);
 
 }  // namespace artwork

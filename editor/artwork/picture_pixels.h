@@ -16,8 +16,9 @@ struct Pixels {
 // A channel 0..1 as a byte, rounded to the nearest, as the PNG files store it.
 uint8_t channelByte(float v);
 
-// Draws picture `id` at `scale` (any factor from 1 to 3). False, with empty
-// pixels, for an unknown id or a factor outside that range.
-bool drawPixels(int32_t id, float scale, Pixels* out);
+// Draws picture `id` at `scale` (any factor from 1 to 3), sharing the frames
+// of a strip among `threads` threads (the calling one included). False, with
+// empty pixels, for an unknown id or a factor outside that range.
+bool drawPixels(int32_t id, float scale, Pixels* out, int threads = 1);
 
 }  // namespace artwork
