@@ -6,10 +6,12 @@
 
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "editor/artwork/panel_pictures.h"
 #include "editor/artwork/picture_pixels.h"
+#include "editor/artwork/picture_set.h"
 #include "editor/panel_layout.h"
 #include "editor/scale/scale_steps.h"
 
@@ -231,6 +233,34 @@ TEST(PanelPictures, ThreadsShareTheWorkNotThePixels) {
   ASSERT_TRUE(drawPixels(panel::kSmallKnob, 1.75f, &one, 1));
   ASSERT_TRUE(drawPixels(panel::kSmallKnob, 1.75f, &three, 3));
   EXPECT_EQ(one.rgba, three.rgba);
+}
+
+// Panels open at the same scale share one set, drawn once even when two
+// ask at the same moment.
+TEST(PictureSets, OneSetPerScaleWhileHeld) {
+  std::shared_ptr<const PictureSet> a, b;
+  std::thread other([&] { a = PictureSet::forScale(1.25f); });
+  b = PictureSet::forScale(1.25f);
+  other.join();
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a.get(), b.get());
+  EXPECT_EQ(a->scale(), 1.25f);
+  for (const Expected& e : kAtScaleOne) {
+    const Pixels* p = a->picture(e.id);
+    ASSERT_NE(p, nullptr);
+    PictureSize size;
+    pictureSize(e.id, 1.25f, &size);
+    EXPECT_EQ(p->width, size.width);
+    EXPECT_EQ(p->height, size.height());
+  }
+  EXPECT_EQ(a->picture(100), nullptr);
+  EXPECT_EQ(a->picture(116), nullptr);
+  const std::shared_ptr<const PictureSet> other125 = PictureSet::forScale(1.25f);
+  EXPECT_EQ(other125.get(), a.get());
+  const std::shared_ptr<const PictureSet> larger = PictureSet::forScale(1.5f);
+  EXPECT_NE(larger.get(), a.get());
+  EXPECT_FALSE(PictureSet::forScale(0.5f));
+  EXPECT_FALSE(PictureSet::forScale(3.5f));
 }
 
 }  // namespace
