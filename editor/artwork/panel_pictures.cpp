@@ -266,7 +266,7 @@ void drawNote(Image& img, const Frame& f, int kind, const RGBA& ink) {
       [&](float x, float y) { return sdEllipse(x, y, headX, headY, rx, ry, tilt); }, Solid{ink});
   if (kind <= 1) {
     // Hollow head: punch the inside out again with the key colour underneath.
-    const RGBA hole = img.at(static_cast<int>(headX), static_cast<int>(headY - 6 * s));
+    const RGBA hole = img.get(static_cast<int>(headX), static_cast<int>(headY - 6 * s));
     const float hx = rx * (kind == 0 ? 0.45f : 0.55f), hy = ry * (kind == 0 ? 0.65f : 0.45f);
     fill(
         img, ellipseBox(headX, headY, hx, hy),

@@ -28,9 +28,13 @@ class Image {
   int endRow() const { return top + h; }
   RGBA& at(int x, int y) { return px[static_cast<size_t>(y - top) * w + x]; }
   const RGBA& at(int x, int y) const { return px[static_cast<size_t>(y - top) * w + x]; }
+  bool holds(int x, int y) const { return x >= 0 && y >= top && x < w && y < top + h; }
+  // A pixel drawing reads back; clear outside the band (where the drawing
+  // that reads it writes nothing either).
+  RGBA get(int x, int y) const { return holds(x, y) ? at(x, y) : RGBA(); }
   // Source over, with the source's alpha scaled by `coverage`.
   void blend(int x, int y, const RGBA& c, float coverage) {
-    if (x < 0 || y < top || x >= w || y >= top + h) return;
+    if (!holds(x, y)) return;
     const float sa = clamp01(c.a * coverage);
     if (sa <= 0) return;
     RGBA& d = at(x, y);
