@@ -1,6 +1,6 @@
-// Any bytes as the panel's settings file, and as QUILLET_UI_SCALE: reading
-// never fails, a size read is always one the panel has, and what is written
-// back reads the same.
+// Any bytes as the panel's settings file, as QUILLET_UI_SCALE and as the
+// desktop's Xft.dpi and GDK_SCALE: reading never fails, a size read is always
+// one the panel has, and what is written back reads the same.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 #include "editor/scale/scale_source.h"
 #include "editor/scale/scale_steps.h"
 #include "editor/scale/settings_text.h"
+#include "platform/desktop_scale.h"
 
 using namespace quillet;
 
@@ -41,5 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ScaleChoice choice = chooseScale(inputs);
   if (!isStep(choice.scale)) std::abort();
   if (choice.source == ScaleSource::kEnvironment && !parseScaleFactor(environment)) std::abort();
+
+  // A desktop's factor is positive and finite, and the chooser takes it in.
+  for (const std::optional<float> desktop :
+       {platform::xftDpiScale(text), platform::gdkScale(environment.c_str())}) {
+    if (!desktop) continue;
+    if (!(*desktop > 0.0f && *desktop <= 2000.0f / 96.0f)) std::abort();
+    ScaleInputs fromDesktop;
+    fromDesktop.desktop = desktop;
+    if (!isStep(chooseScale(fromDesktop).scale)) std::abort();
+  }
   return 0;
 }
