@@ -4,7 +4,7 @@
 # included: a Release build stops without them). Groups add what some jobs
 # need:
 #   --deb         making the Debian package (dpkg-shlibdeps, file)
-#   --tests       the test suite (GoogleTest, Xvfb, valgrind, a third-party plug-in, the
+#   --tests       the test suite (GoogleTest, Xvfb and xrdb, valgrind, a third-party plug-in, the
 #                 LV2 headers for the UI library's tests)
 #   --windows     the mingw-w64 cross compiler, Wine and ImageMagick
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
@@ -20,7 +20,7 @@ for group in "$@"; do
   case "$group" in
     --tests)
       packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils
-        fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev) ;;
+        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
         imagemagick python3 xvfb xdotool x11-utils) ;;
