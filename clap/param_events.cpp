@@ -34,12 +34,16 @@ void ParamEventBatch::collectTransport(const clap_event_transport_t* transport) 
   if (std::isfinite(transport->tempo) && transport->tempo > 0.0) tempo_ = transport->tempo;
 }
 
-void ParamEventBatch::applyTo(EffectSeam& effect) {
+bool ParamEventBatch::applyTo(quillet::EchoCore& core) {
+  bool tailParams = false;
   for (int index = 0; index < kNumQuilletParams; ++index) {
     if (!present_[index]) continue;
-    effect.store(index, values_[index]);
+    core.setParameter(index, values_[index]);
     present_[index] = false;
+    tailParams =
+        tailParams || index == kParamDelay || index == kParamRepeat || index == kParamRange;
   }
+  return tailParams;
 }
 
 double ParamEventBatch::takeTempo() {

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "clap/abi/clap_process.h"
-#include "clap/effect_seam.h"
+#include "core/echo_core.h"
 #include "core/param_table.h"
 
 namespace quillet_clap {
@@ -22,9 +22,10 @@ class ParamEventBatch {
   // Takes the tempo of the transport at a block's first frame, if it has one.
   void collectTransport(const clap_event_transport_t* transport);
 
-  // Stores every collected value into the effect, in index order, and
-  // forgets them.
-  void applyTo(EffectSeam& effect);
+  // Stores every collected value into the core, in index order, and forgets
+  // them. True when one of them may lengthen or shorten the tail ("Delay",
+  // "Repeat", "Range").
+  bool applyTo(quillet::EchoCore& core);
 
   // The last tempo seen since the last call, in beats per minute; 0 if none.
   double takeTempo();

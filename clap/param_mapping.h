@@ -1,6 +1,6 @@
 // How the parameter table appears to a CLAP host: ids, ranges, flags, the
-// conversion between a host's plain value and the normalised value the
-// effect stores, and the value texts.
+// conversion between a host's plain value and the normalised value the core
+// stores, and the value texts.
 //
 // Knobs are plain 0..1, the stored value itself. Switches are stepped 0..1
 // (off/on). The three-position selectors are stepped 0..2: a CLAP host
@@ -12,13 +12,14 @@
 #include <cstdint>
 
 #include "clap/abi/clap_audio_extensions.h"
+#include "core/echo_core.h"
 #include "core/param_table.h"
 
 namespace quillet_clap {
 
-// A parameter's CLAP id is its index: the saved state and every other
-// edition already fix that numbering for good.
-constexpr clap_id paramIdOf(int index) { return static_cast<clap_id>(index); }
+// A parameter's CLAP id is the table's stable numeric id (its index: the
+// saved state and every other edition already fix that numbering for good).
+constexpr clap_id paramIdOf(int index) { return kQuilletParams[index].id; }
 // The index for a CLAP id, or -1 for an id the table does not have.
 int paramIndexOf(clap_id id);
 
@@ -37,10 +38,12 @@ double storedToPlain(int index, float stored);
 // The info record of the parameter at this index; false outside the table.
 bool fillParamInfo(uint32_t index, clap_param_info_t* info);
 
-// Texts for a plain value and back. Switches read "on"/"off", selectors
-// their position names, knobs their number; numbers never depend on the
-// host's locale.
-bool valueToText(int index, double plain, char* out, uint32_t capacity);
-bool textToValue(int index, const char* text, double* plain);
+// The core's musician's texts for a plain value and back ("Delay" in ms for
+// the stored "Range" and the present rate, percentages, balance, "on"/"off",
+// position names); never the host's locale. False for an unknown index, NaN,
+// a text that does not fit the capacity, or one that names no value.
+bool valueToText(const quillet::EchoCore& core, int index, double plain, char* out,
+                 uint32_t capacity);
+bool textToValue(const quillet::EchoCore& core, int index, const char* text, double* plain);
 
 }  // namespace quillet_clap

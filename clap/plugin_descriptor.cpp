@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "clap/clap_identity.h"
-#include "clap/quillet_clap_plugin.h"
+#include "clap/quillet_plugin.h"
+#include "core/identity.h"
 
 namespace quillet_clap {
 namespace {
@@ -11,16 +11,18 @@ namespace {
 const char* const kFeatures[] = {CLAP_PLUGIN_FEATURE_AUDIO_EFFECT, CLAP_PLUGIN_FEATURE_DELAY,
                                  CLAP_PLUGIN_FEATURE_STEREO, nullptr};
 
+namespace identity = quillet::identity;
+
 const clap_plugin_descriptor_t kDescriptor = {
     QCLAP_VERSION_INIT,
-    kPluginId,
-    kPluginName,
-    kVendor,
-    kUrl,
+    identity::kClapId,
+    identity::kProductName,
+    identity::kVendor,
+    identity::kUrl,
     "",  // no manual online
     "",  // no support page
-    kVersion,
-    kDescription,
+    identity::kVersion,
+    identity::kDescription,
     kFeatures,
 };
 
@@ -31,7 +33,7 @@ const clap_plugin_factory_t kFactory = {
     },
     [](const clap_plugin_factory_t*, const clap_host_t* host,
        const char* pluginId) -> const clap_plugin_t* {
-      if (host == nullptr || pluginId == nullptr || std::strcmp(pluginId, kPluginId) != 0 ||
+      if (host == nullptr || pluginId == nullptr || std::strcmp(pluginId, identity::kClapId) != 0 ||
           !qclap_version_is_compatible(host->clap_version)) {
         return nullptr;
       }

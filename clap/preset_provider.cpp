@@ -2,20 +2,31 @@
 
 #include <cstring>
 #include <new>
+#include <string_view>
 
-#include "clap/clap_identity.h"
+#include "core/identity.h"
 
 namespace quillet_clap {
 namespace {
 
+namespace identity = quillet::identity;
+
+// The provider's id is permanent once shipped: hosts key their preset
+// databases by it.
+constexpr char kPresetProviderId[] = "com.marrowledge.quillet-k3.factory-presets";
+constexpr char kPresetProviderName[] = "Quillet K3 factory presets";
+static_assert(std::string_view(kPresetProviderId).substr(0, sizeof(identity::kClapId) - 1) ==
+                  identity::kClapId,
+              "the provider's id extends the plug-in's");
+
 const clap_preset_discovery_provider_descriptor_t kProviderDescriptor = {
-    QCLAP_VERSION_INIT, kPresetProviderId, kPresetProviderName, kVendor};
+    QCLAP_VERSION_INIT, kPresetProviderId, kPresetProviderName, identity::kVendor};
 
 const clap_preset_discovery_location_t kFactoryLocation = {
     CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT, "Factory presets",
     CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr};
 
-const clap_universal_plugin_id_t kOwnId = {"clap", kPluginId};
+const clap_universal_plugin_id_t kOwnId = {"clap", identity::kClapId};
 
 bool declareLocations(const clap_preset_discovery_provider_t* provider) {
   const auto* indexer =
@@ -36,7 +47,7 @@ bool reportPresets(uint32_t kind, const char* location,
     if (receiver->set_flags != nullptr) {
       receiver->set_flags(receiver, CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT);
     }
-    if (receiver->add_creator != nullptr) receiver->add_creator(receiver, kVendor);
+    if (receiver->add_creator != nullptr) receiver->add_creator(receiver, identity::kVendor);
   }
   return true;
 }

@@ -64,12 +64,4 @@ bool readStateStream(const clap_istream_t* stream, StateBytes& state) {
   return readAll(stream, state, kStateBytes) && atEnd(stream);
 }
 
-void encodeState(const float (&values)[kNumQuilletParams], StateBytes& state) {
-  for (int i = 0; i < kNumQuilletParams; ++i) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &values[i], sizeof(bits));
-    for (int b = 0; b < 4; ++b) state[4 * i + b] = static_cast<uint8_t>(bits >> (8 * b));
-  }
-}
-
 }  // namespace quillet_clap

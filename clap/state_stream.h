@@ -17,11 +17,11 @@
 #include <cstdint>
 
 #include "clap/abi/clap_audio_extensions.h"
-#include "core/param_table.h"
+#include "core/state_codec.h"
 
 namespace quillet_clap {
 
-inline constexpr size_t kStateBytes = 4 * kNumQuilletParams;
+using quillet::kStateBytes;
 inline constexpr size_t kStateHeaderBytes = 8;
 inline constexpr uint16_t kStateFormatVersion = 1;
 
@@ -34,8 +34,5 @@ bool writeStateStream(const clap_ostream_t* stream, const StateBytes& state);
 // a short, long, foreign or failing stream. Stops reading at the first byte
 // after the payload.
 bool readStateStream(const clap_istream_t* stream, StateBytes& state);
-
-// The state bytes of eleven normalised values, in parameter order.
-void encodeState(const float (&values)[kNumQuilletParams], StateBytes& state);
 
 }  // namespace quillet_clap

@@ -15,20 +15,16 @@ using clap_test::Instance;
 using clap_test::TestHost;
 using quillet_clap::ParamEventBatch;
 
-// Records the stores a batch makes, in order.
-class RecordingEffect : public quillet_clap::EffectSeam {
+// A core that records the stores a batch makes, in order.
+class RecordingCore : private quillet::ParamListener {
  public:
+  RecordingCore() { core.setListener(this); }
+  ~RecordingCore() { core.setListener(nullptr); }
+  quillet::EchoCore core;
   std::vector<std::pair<int, float>> stores;
-  bool activate(double, uint32_t) override { return true; }
-  void deactivate() override {}
-  void reset() override {}
-  void process(const float* const*, float* const*, uint32_t) override {}
-  void process(const double* const*, double* const*, uint32_t) override {}
-  void store(int index, float value) override { stores.emplace_back(index, value); }
-  float value(int) const override { return 0; }
-  void saveState(quillet_clap::StateBytes&) const override {}
-  bool loadState(const quillet_clap::StateBytes&) override { return false; }
-  uint32_t tailFrames() const override { return 0; }
+
+ private:
+  void parameterStored(int32_t index, float value) override { stores.emplace_back(index, value); }
 };
 
 TEST(ClapParamEvents, StoreTheLatestValuePerParameterInIndexOrder) {
@@ -42,15 +38,20 @@ TEST(ClapParamEvents, StoreTheLatestValuePerParameterInIndexOrder) {
   events.value(7, kParamMute, 1);
   ParamEventBatch batch;
   batch.collect(events.list());
-  RecordingEffect effect;
-  batch.applyTo(effect);
+  RecordingCore effect;
+  EXPECT_TRUE(batch.applyTo(effect.core));  // Delay and Range change the tail
   EXPECT_EQ(
       effect.stores,
       (std::vector<std::pair<int, float>>{
           {kParamDelay, 0.7f}, {kParamRange, 0.5f}, {kParamMute, 1.0f}, {kParamPingPong, 1.0f}}));
   effect.stores.clear();
-  batch.applyTo(effect);  // each batch stores once
+  EXPECT_FALSE(batch.applyTo(effect.core));  // each batch stores once
   EXPECT_TRUE(effect.stores.empty());
+
+  EventList levelOnly;
+  levelOnly.value(0, kParamLevel, 0.5);
+  batch.collect(levelOnly.list());
+  EXPECT_FALSE(batch.applyTo(effect.core));  // the tail leaves Level out
 }
 
 TEST(ClapParamEvents, SkipWhatTheyCannotUse) {
@@ -65,8 +66,8 @@ TEST(ClapParamEvents, SkipWhatTheyCannotUse) {
   ParamEventBatch batch;
   batch.collect(events.list());
   batch.collect(nullptr);
-  RecordingEffect effect;
-  batch.applyTo(effect);
+  RecordingCore effect;
+  batch.applyTo(effect.core);
   EXPECT_TRUE(effect.stores.empty());
   EXPECT_EQ(batch.takeTempo(), 0.0);
 
@@ -122,14 +123,14 @@ TEST(ClapProcess, TakesEventsWithEveryBlockEvenAnEmptyOne) {
   EventList events;
   events.value(0, kParamDry, 0.2);
   events.value(0, kParamRange, 0);
-  EXPECT_EQ(runBlock(plugin, events, 0), CLAP_PROCESS_CONTINUE);
+  EXPECT_EQ(runBlock(plugin, events, 0), CLAP_PROCESS_TAIL);
   EXPECT_EQ(plugin.value(kParamDry), 0.2f);
   EXPECT_EQ(plugin.value(kParamRange), 0.0);
 
   EventList more;
   more.value(17, kParamDry, 0.6);
-  EXPECT_EQ(runBlock(plugin, more, 64), CLAP_PROCESS_CONTINUE);
-  EXPECT_EQ(runBlock(plugin, none, 1, /*doublePrecision=*/true), CLAP_PROCESS_CONTINUE);
+  EXPECT_EQ(runBlock(plugin, more, 64), CLAP_PROCESS_TAIL);
+  EXPECT_EQ(runBlock(plugin, none, 1, /*doublePrecision=*/true), CLAP_PROCESS_TAIL);
   EXPECT_EQ(plugin.value(kParamDry), 0.6f);
 
   plugin.get()->stop_processing(plugin.get());
@@ -159,6 +160,88 @@ TEST(ClapProcess, RefusesBlocksWithoutUsableBuffers) {
   EXPECT_EQ(plugin.get()->process(plugin.get(), &process), CLAP_PROCESS_ERROR);
   EXPECT_EQ(plugin.get()->process(plugin.get(), nullptr), CLAP_PROCESS_ERROR);
   plugin.get()->deactivate(plugin.get());
+}
+
+}  // namespace
+
+namespace {
+
+// One block of a sine burst through `plugin`, in place or into other buffers.
+std::vector<float> burst(const Instance& plugin, bool inPlace) {
+  constexpr uint32_t kFrames = 4800;
+  std::vector<float> left(kFrames), right(kFrames), outLeft(kFrames), outRight(kFrames);
+  for (uint32_t i = 0; i < 480; ++i) {
+    left[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
+    right[i] = -left[i];
+  }
+  float* in[2] = {left.data(), right.data()};
+  float* separate[2] = {outLeft.data(), outRight.data()};
+  clap_audio_buffer_t input{}, output{};
+  input.channel_count = output.channel_count = 2;
+  input.data32 = in;
+  output.data32 = inPlace ? in : separate;
+  EventList events;
+  events.value(0, kParamDelay, 0.1);  // 43 ms in the shortest range
+  events.value(0, kParamRange, 0);
+  events.value(0, kParamRepeat, 0.3);
+  events.value(0, kParamLevel, 0.8);
+  clap_process_t process{};
+  process.frames_count = kFrames;
+  process.audio_inputs = &input;
+  process.audio_outputs = &output;
+  process.audio_inputs_count = process.audio_outputs_count = 1;
+  process.in_events = events.list();
+  EXPECT_EQ(plugin.get()->process(plugin.get(), &process), CLAP_PROCESS_TAIL);
+  std::vector<float> out(output.data32[0], output.data32[0] + kFrames);
+  out.insert(out.end(), output.data32[1], output.data32[1] + kFrames);
+  return out;
+}
+
+TEST(ClapProcess, InPlaceBuffersSoundAsSeparateOnes) {
+  TestHost host;
+  Instance separate(host), inPlace(host);
+  ASSERT_TRUE(separate.get()->activate(separate.get(), 48000, 1, 4800));
+  ASSERT_TRUE(inPlace.get()->activate(inPlace.get(), 48000, 1, 4800));
+  const std::vector<float> a = burst(separate, false), b = burst(inPlace, true);
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a[2200], 0.0f);  // the echo is there
+}
+
+TEST(ClapActivation, RefusesRatesTheCoreDoesNotRunAndCyclesAgain) {
+  TestHost host;
+  Instance plugin(host);
+  const clap_plugin_t* p = plugin.get();
+  for (double rate : {0.0, -48000.0, 20.0, 2e6, std::nan(""), HUGE_VAL}) {
+    EXPECT_FALSE(p->activate(p, rate, 1, 512)) << rate;
+  }
+  for (double rate : {44100.0, 8000.0, 192000.0, 48000.0}) {
+    ASSERT_TRUE(p->activate(p, rate, 1, 512)) << rate;
+    ASSERT_TRUE(p->start_processing(p));
+    EventList none;
+    EXPECT_EQ(runBlock(plugin, none, 32), CLAP_PROCESS_TAIL);
+    p->reset(p);
+    p->stop_processing(p);
+    p->deactivate(p);
+  }
+}
+
+TEST(ClapTail, IsTheCoresAndEndlessWhileTheLoopSustainsItself) {
+  TestHost host;
+  Instance plugin(host);
+  const clap_plugin_t* p = plugin.get();
+  auto* tail = plugin.ext<clap_plugin_tail_t>("clap.tail");
+  EXPECT_EQ(tail->get(p), 0u);  // no rate yet
+  ASSERT_TRUE(p->activate(p, 48000, 1, 512));
+  EventList short_;
+  short_.value(0, kParamRepeat, 0.0);
+  EXPECT_EQ(runBlock(plugin, short_, 16), CLAP_PROCESS_TAIL);
+  const uint32_t once = tail->get(p);
+  EXPECT_GT(once, 0u);
+  EXPECT_LT(once, 48000u);  // one short echo and the filters' ring
+  EventList sustained;
+  sustained.value(0, kParamRepeat, 0.6);
+  runBlock(plugin, sustained, 16);
+  EXPECT_GE(tail->get(p), 0x7fffffffu);  // endless, as CLAP counts it
 }
 
 }  // namespace

@@ -124,6 +124,17 @@ TEST(ClapState, RefusesForeignShortLongAndFailingStreamsChangingNothing) {
   EXPECT_EQ(saved(plugin), good);
 }
 
+TEST(ClapState, ClampsAnInfiniteValueAsEveryEditionDoes) {
+  TestHost host;
+  Instance plugin(host);
+  std::vector<uint8_t> bytes = saved(plugin);
+  setFloatAt(bytes, 8 + 4 * kParamRepeat, HUGE_VALF);
+  setFloatAt(bytes, 8 + 4 * kParamPan, -HUGE_VALF);
+  ASSERT_TRUE(load(plugin, ByteSource(bytes)));
+  EXPECT_EQ(plugin.value(kParamRepeat), 1.0);
+  EXPECT_EQ(plugin.value(kParamPan), 0.0);
+}
+
 TEST(ClapState, SaveFailsWhenTheHostStreamFailsOrStalls) {
   TestHost host;
   Instance plugin(host);
