@@ -2,8 +2,10 @@
 // records whose functions forward to the instance.
 #include <cstring>
 
+#include "clap/abi/clap_gui.h"
 #include "clap/abi/clap_presets.h"
 #include "clap/param_mapping.h"
+#include "clap/plugin_gui.h"
 #include "clap/quillet_plugin.h"
 
 namespace quillet_clap {
@@ -71,6 +73,76 @@ const clap_plugin_preset_load_t kPresetLoad = {
     },
 };
 
+// ---- the panel ----
+
+PluginGui& guiOf(const clap_plugin_t* p, const char* call) {
+  QuilletPlugin& plugin = QuilletPlugin::of(p);
+  plugin.host().expectMainThread(call);
+  return plugin.gui();
+}
+
+const clap_plugin_gui_t kGui = {
+    [](const clap_plugin_t* p, const char* api, bool floating) {
+      QuilletPlugin& plugin = QuilletPlugin::of(p);
+      plugin.host().expectMainThread("gui.is_api_supported");
+      return PluginGui::isApiSupported(plugin.host(), api, floating);
+    },
+    [](const clap_plugin_t* p, const char** api, bool* floating) {
+      QuilletPlugin& plugin = QuilletPlugin::of(p);
+      plugin.host().expectMainThread("gui.get_preferred_api");
+      if (api == nullptr || floating == nullptr) return false;
+      *api = PluginGui::preferredApi();
+      *floating = false;
+      return PluginGui::isApiSupported(plugin.host(), *api, false);
+    },
+    [](const clap_plugin_t* p, const char* api, bool floating) {
+      return guiOf(p, "gui.create").create(api, floating);
+    },
+    [](const clap_plugin_t* p) { guiOf(p, "gui.destroy").destroy(); },
+    // The panel has one size until it learns to scale.
+    [](const clap_plugin_t* p, double) {
+      guiOf(p, "gui.set_scale");
+      return false;
+    },
+    [](const clap_plugin_t* p, uint32_t* width, uint32_t* height) {
+      return guiOf(p, "gui.get_size").size(width, height);
+    },
+    [](const clap_plugin_t* p) {
+      guiOf(p, "gui.can_resize");
+      return false;
+    },
+    [](const clap_plugin_t* p, clap_gui_resize_hints_t*) {
+      guiOf(p, "gui.get_resize_hints");
+      return false;
+    },
+    [](const clap_plugin_t* p, uint32_t*, uint32_t*) {
+      guiOf(p, "gui.adjust_size");
+      return false;  // not resizable
+    },
+    [](const clap_plugin_t* p, uint32_t width, uint32_t height) {
+      uint32_t w = 0, h = 0;
+      return guiOf(p, "gui.set_size").size(&w, &h) && w == width && h == height;
+    },
+    [](const clap_plugin_t* p, const clap_window_t* window) {
+      return guiOf(p, "gui.set_parent").setParent(window);
+    },
+    [](const clap_plugin_t* p, const clap_window_t*) {
+      guiOf(p, "gui.set_transient");
+      return false;  // embedded only
+    },
+    [](const clap_plugin_t* p, const char*) { guiOf(p, "gui.suggest_title"); },
+    [](const clap_plugin_t* p) { return guiOf(p, "gui.show").show(); },
+    [](const clap_plugin_t* p) { return guiOf(p, "gui.hide").hide(); },
+};
+
+const clap_plugin_timer_support_t kTimerSupport = {
+    [](const clap_plugin_t* p, clap_id timer) { guiOf(p, "on_timer").onTimer(timer); },
+};
+
+const clap_plugin_posix_fd_support_t kPosixFdSupport = {
+    [](const clap_plugin_t* p, int fd, clap_posix_fd_flags_t) { guiOf(p, "on_fd").onFd(fd); },
+};
+
 }  // namespace
 
 const void* pluginExtension(const char* id) {
@@ -82,6 +154,11 @@ const void* pluginExtension(const char* id) {
   if (is(CLAP_EXT_LATENCY)) return &kLatency;
   if (is(CLAP_EXT_TAIL)) return &kTail;
   if (is(CLAP_EXT_PRESET_LOAD) || is(CLAP_EXT_PRESET_LOAD_COMPAT)) return &kPresetLoad;
+  if (is(CLAP_EXT_GUI)) return &kGui;
+  if (is(CLAP_EXT_TIMER_SUPPORT)) return &kTimerSupport;
+#ifndef _WIN32
+  if (is(CLAP_EXT_POSIX_FD_SUPPORT)) return &kPosixFdSupport;
+#endif
   return nullptr;
 }
 

@@ -2,6 +2,7 @@
 
 #include "clap/param_mapping.h"
 #include "clap/plugin_descriptor.h"
+#include "clap/plugin_gui.h"
 #include "clap/preset_provider.h"
 #include "clap/state_stream.h"
 
@@ -28,7 +29,15 @@ QuilletPlugin::QuilletPlugin(const clap_host_t* host) {
   plugin_.on_main_thread = [](const clap_plugin_t*) {};
 }
 
-QuilletPlugin::~QuilletPlugin() { core_.setListener(nullptr); }
+QuilletPlugin::~QuilletPlugin() {
+  gui_.reset();  // a host may destroy the plug-in with its panel still open
+  core_.setListener(nullptr);
+}
+
+PluginGui& QuilletPlugin::gui() {
+  if (!gui_) gui_ = std::make_unique<PluginGui>(*this);
+  return *gui_;
+}
 
 bool QuilletPlugin::init() {
   host_.lookUp(host_.host);

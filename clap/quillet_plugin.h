@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "clap/abi/clap_audio_extensions.h"
 #include "clap/abi/clap_process.h"
@@ -19,6 +20,8 @@
 #include "core/echo_core.h"
 
 namespace quillet_clap {
+
+class PluginGui;
 
 class QuilletPlugin final : private quillet::ParamListener {
  public:
@@ -64,6 +67,8 @@ class QuilletPlugin final : private quillet::ParamListener {
   bool isProcessing() const { return processing_.load(std::memory_order_relaxed); }
   // The parameters stored since the last call (bit i: index i), for the panel.
   uint32_t takeChangedParams() { return changedParams_.exchange(0, std::memory_order_acq_rel); }
+  // The gui extension's side of this instance, made on first use.
+  PluginGui& gui();
 
  private:
   void parameterStored(int32_t index, float value) override;
@@ -87,6 +92,8 @@ class QuilletPlugin final : private quillet::ParamListener {
   // Written on the main thread while the host is not processing.
   bool active_ = false;
   std::atomic<bool> processing_{false};
+  // Last: its panel goes before everything it uses.
+  std::unique_ptr<PluginGui> gui_;
 };
 
 // A new instance for this host (null when memory is short); the host frees
