@@ -83,17 +83,15 @@ PluginGui& guiOf(const clap_plugin_t* p, const char* call) {
 
 const clap_plugin_gui_t kGui = {
     [](const clap_plugin_t* p, const char* api, bool floating) {
-      QuilletPlugin& plugin = QuilletPlugin::of(p);
-      plugin.host().expectMainThread("gui.is_api_supported");
-      return PluginGui::isApiSupported(plugin.host(), api, floating);
+      QuilletPlugin::of(p).host().expectMainThread("gui.is_api_supported");
+      return PluginGui::isApiSupported(api, floating);
     },
     [](const clap_plugin_t* p, const char** api, bool* floating) {
-      QuilletPlugin& plugin = QuilletPlugin::of(p);
-      plugin.host().expectMainThread("gui.get_preferred_api");
+      QuilletPlugin::of(p).host().expectMainThread("gui.get_preferred_api");
       if (api == nullptr || floating == nullptr) return false;
       *api = PluginGui::preferredApi();
       *floating = false;
-      return PluginGui::isApiSupported(plugin.host(), *api, false);
+      return true;
     },
     [](const clap_plugin_t* p, const char* api, bool floating) {
       return guiOf(p, "gui.create").create(api, floating);

@@ -30,15 +30,18 @@ PluginGui::PluginGui(QuilletPlugin& plugin) : plugin(plugin), panelHost(plugin) 
 
 PluginGui::~PluginGui() { destroy(); }
 
-bool PluginGui::isApiSupported(const HostServices& host, const char* api, bool floating) {
-  return !floating && isOurApi(api) && host.timers != nullptr &&
-         (!kNeedsDescriptorWatch || host.fds != nullptr);
+bool PluginGui::isApiSupported(const char* api, bool floating) {
+  return !floating && isOurApi(api);
+}
+
+bool PluginGui::hostCanRunPanel(const HostServices& host) {
+  return host.timers != nullptr && (!kNeedsDescriptorWatch || host.fds != nullptr);
 }
 
 const char* PluginGui::preferredApi() { return kWindowApi; }
 
 bool PluginGui::create(const char* api, bool floating) {
-  if (panel || !isApiSupported(plugin.host(), api, floating)) return false;
+  if (panel || !isApiSupported(api, floating) || !hostCanRunPanel(plugin.host())) return false;
   try {
     panel = std::make_unique<quillet::QuilletPanel>(panelHost);
   } catch (...) {

@@ -30,12 +30,16 @@ class PluginGui {
   PluginGui(const PluginGui&) = delete;
   PluginGui& operator=(const PluginGui&) = delete;
 
-  // The window system of this build ("x11" or "win32"), embedded only, when
-  // the host gives what the panel runs on: its timers, and on X11 its poll
-  // loop for our descriptor.
-  static bool isApiSupported(const HostServices& host, const char* api, bool floating);
+  // The window system of this build ("x11" or "win32"), embedded only.
+  // Scanners ask with a host that offers nothing (Qtractor's does), so the
+  // answer is about the window system alone.
+  static bool isApiSupported(const char* api, bool floating);
   static const char* preferredApi();
+  // What the panel runs on from the host: its timers, and on X11 its poll
+  // loop for our descriptor.
+  static bool hostCanRunPanel(const HostServices& host);
 
+  // False for another window system, or a host that cannot run the panel.
   bool create(const char* api, bool floating);
   void destroy();
   bool size(uint32_t* width, uint32_t* height) const;
