@@ -2,8 +2,8 @@
 // plug-in's editor in a window of its own, idles it until it has drawn, and
 // saves what the window shows.
 #include <chrono>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -89,7 +89,8 @@ int snapshotClap(const std::string& pluginPath, const std::vector<std::string>& 
   if (!session) return failure(pluginPath + ": " + error);
   std::vector<unsigned char> rgb;
   int w = 0, h = 0;
-  if (!captureSettled(session->window(), [&] { session->runFor(20); }, &rgb, &w, &h))
+  if (!captureSettled(
+          session->window(), [&] { session->runFor(20); }, &rgb, &w, &h))
     return failure("could not read the window");
   session.reset();
   return writePicture(outputPath, rgb, w, h);

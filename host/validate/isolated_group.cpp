@@ -70,8 +70,8 @@ void runIsolatedGroup(const char* name, const std::function<void(ValidationRepor
   }
   close(fds[1]);
   std::string pending;
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::duration<double>(timeoutSeconds);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
   bool timedOut = false;
   for (;;) {
     pollfd p{fds[0], POLLIN, 0};
@@ -94,10 +94,10 @@ void runIsolatedGroup(const char* name, const std::function<void(ValidationRepor
   waitpid(child, &status, 0);
   if (timedOut)
     parentReport.fail(name, "the plug-in did not finish within " +
-                              std::to_string(static_cast<int>(timeoutSeconds)) +
-                              " s (hung)");
+                                std::to_string(static_cast<int>(timeoutSeconds)) + " s (hung)");
   else if (WIFSIGNALED(status))
-    parentReport.fail(name, std::string("the plug-in crashed (") + strsignal(WTERMSIG(status)) + ")");
+    parentReport.fail(name,
+                      std::string("the plug-in crashed (") + strsignal(WTERMSIG(status)) + ")");
   else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
     parentReport.fail(
         name, "the plug-in ended the process (status " + std::to_string(WEXITSTATUS(status)) + ")");

@@ -71,7 +71,8 @@ TEST(ClapPlugin, AnswersItsExtensionsByTheirPublishedIds) {
   ASSERT_NE(plugin.get(), nullptr);
   EXPECT_STREQ(plugin.get()->desc->id, "com.marrowledge.quillet-k3");
   for (const char* id : {"clap.audio-ports", "clap.params", "clap.state", "clap.latency",
-                         "clap.tail", "clap.preset-load/2", "clap.preset-load.draft/2"}) {
+                         "clap.tail", "clap.preset-load/2", "clap.preset-load.draft/2", "clap.gui",
+                         "clap.timer-support", "clap.posix-fd-support"}) {
     EXPECT_NE(plugin.get()->get_extension(plugin.get(), id), nullptr) << id;
   }
   for (const char* id : {"clap.note-ports", "clap.audio-ports-config", "clap.params.draft", ""}) {
@@ -79,6 +80,31 @@ TEST(ClapPlugin, AnswersItsExtensionsByTheirPublishedIds) {
   }
   auto* latency = plugin.ext<clap_plugin_latency_t>("clap.latency");
   EXPECT_EQ(latency->get(plugin.get()), 0u);
+}
+
+TEST(ClapGui, EmbedsInX11AndNeedsTheHostsTimersAndDescriptorWatch) {
+  TestHost host;  // offers neither timer-support nor posix-fd-support
+  Instance plugin(host);
+  auto* gui = plugin.ext<clap_plugin_gui_t>("clap.gui");
+  const clap_plugin_t* p = plugin.get();
+  // Scanners ask with a host like this one: the answer is the window system's.
+  EXPECT_TRUE(gui->is_api_supported(p, "x11", false));
+  EXPECT_FALSE(gui->is_api_supported(p, "x11", true));
+  EXPECT_FALSE(gui->is_api_supported(p, "win32", false));
+  EXPECT_FALSE(gui->is_api_supported(p, "wayland", false));
+  EXPECT_FALSE(gui->is_api_supported(p, nullptr, false));
+  const char* api = nullptr;
+  bool floating = true;
+  ASSERT_TRUE(gui->get_preferred_api(p, &api, &floating));
+  EXPECT_STREQ(api, "x11");
+  EXPECT_FALSE(floating);
+  // Without the host's loop the panel could not run: no panel.
+  EXPECT_FALSE(gui->create(p, "x11", false));
+  uint32_t w = 0, h = 0;
+  EXPECT_FALSE(gui->get_size(p, &w, &h));
+  EXPECT_FALSE(gui->set_scale(p, 2.0));
+  EXPECT_FALSE(gui->can_resize(p));
+  gui->destroy(p);  // harmless without a panel
 }
 
 TEST(ClapPlugin, HasOneStereoPortEachWaySharingBuffersAndSampleSize) {

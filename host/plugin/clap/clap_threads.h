@@ -26,7 +26,6 @@ class ClapThreads {
 
    private:
     ClapThreads& threads;
-    const ClapThreads* previous;
   };
 
   // True once two threads held the role at the same time (a fault of the

@@ -86,8 +86,8 @@ std::string checkOutputs(const std::vector<std::vector<Sample>>& outputs, uint32
   for (size_t c = 0; c < outputs.size(); ++c)
     for (uint32_t i = 0; i < frames; ++i) {
       const Sample v = outputs[c][i];
-      const char* what = std::isnan(v)        ? "NaN"
-                         : std::isinf(v)      ? "an infinity"
+      const char* what = std::isnan(v)                        ? "NaN"
+                         : std::isinf(v)                      ? "an infinity"
                          : std::fpclassify(v) == FP_SUBNORMAL ? "a subnormal number"
                                                               : nullptr;
       if (what)
@@ -171,8 +171,7 @@ void checkModule(const ClapModule& module, ValidationReport& report) {
     problem = "a second init answered false";
   else
     entry.deinit();
-  if (entry.get_factory("clap.no-such-factory") != nullptr)
-    problem = "a factory for an unknown id";
+  if (entry.get_factory("clap.no-such-factory") != nullptr) problem = "a factory for an unknown id";
   ClapHost host;
   if (factory->create_plugin(factory, host.host(), "no.such.plugin") != nullptr)
     problem = "create_plugin made a plug-in for an unknown id";

@@ -29,8 +29,8 @@ std::string checkInfos(ClapInstance& plugin, std::vector<clap_param_info_t>* inf
       return at + "no usable range";
     if (!(info.default_value >= info.min_value && info.default_value <= info.max_value))
       return at + "default outside the range";
-    if ((info.flags & CLAP_PARAM_IS_STEPPED) &&
-        (info.min_value != std::floor(info.min_value) || info.max_value != std::floor(info.max_value)))
+    if ((info.flags & CLAP_PARAM_IS_STEPPED) && (info.min_value != std::floor(info.min_value) ||
+                                                 info.max_value != std::floor(info.max_value)))
       return at + "stepped with a range that is not whole numbers";
     double value = NAN;
     if (!plugin.parameterValue(info.id, &value)) return at + "get_value failed";

@@ -118,8 +118,8 @@ void validateClapProcessing(ClapValidationContext& ctx) {
       problem = "get_value failed after the block";
     else if (problem.empty() && value != first && value != second)
       problem = "the value is " + std::to_string(value) + ", neither value that was sent";
-    ctx.report.result("events out of order, for unknown ids, foreign, short, NaN: skipped",
-                      problem, "\"" + std::string(info.name) + "\" is " + std::to_string(value));
+    ctx.report.result("events out of order, for unknown ids, foreign, short, NaN: skipped", problem,
+                      "\"" + std::string(info.name) + "\" is " + std::to_string(value));
   }
   // No allocation in process.
   if (allocation_trap::available()) {
@@ -144,7 +144,8 @@ void validateClapProcessing(ClapValidationContext& ctx) {
   // In place, where the ports allow it: the same output as separate buffers.
   const clap_plugin_audio_ports_t* ports = plugin->audioPorts();
   clap_audio_port_info_t port{};
-  if (ports && ports->get(plugin->plugin(), 0, true, &port) && port.in_place_pair != CLAP_INVALID_ID) {
+  if (ports && ports->get(plugin->plugin(), 0, true, &port) &&
+      port.in_place_pair != CLAP_INVALID_ID) {
     // Two fresh instances, alike but for the buffers.
     auto one = ctx.instance("in place");
     auto other = ctx.instance("in place");

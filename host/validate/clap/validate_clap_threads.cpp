@@ -55,8 +55,8 @@ void validateClapThreads(ClapValidationContext& ctx) {
     }
     plugin->stopProcessing();
   });
-  const auto end = std::chrono::steady_clock::now() +
-                   std::chrono::duration<double>(ctx.options.threadSeconds);
+  const auto end =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(ctx.options.threadSeconds);
   std::string mainProblem;
   long reads = 0;
   std::vector<uint8_t> state;
@@ -77,9 +77,9 @@ void validateClapThreads(ClapValidationContext& ctx) {
   audio.join();
   plugin->deactivate();
   const std::string problem = !audioProblem.empty() ? audioProblem : mainProblem;
-  ctx.report.result(check, problem,
-                    std::to_string(blocks.load()) + " blocks, " + std::to_string(reads) +
-                        " values read");
+  ctx.report.result(
+      check, problem,
+      std::to_string(blocks.load()) + " blocks, " + std::to_string(reads) + " values read");
   ctx.threadsKept(*plugin, "two threads: callbacks on their threads");
 }
 
