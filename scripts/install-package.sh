@@ -75,4 +75,5 @@ echo "== Installing it"
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 install -y \
   --reinstall "./$deb"
 echo "Installed: $(dpkg-query -W -f='${Package} ${Version}' quillet-k3). Hosts find it in"
-echo "/usr/lib/vst (VST 2.4) and /usr/lib/lv2 (LV2) when they start or rescan (see README.md)."
+echo "/usr/lib/vst (VST 2.4), /usr/lib/lv2 (LV2) and /usr/lib/clap (CLAP) when they start or"
+echo "rescan (see README.md)."

@@ -12,7 +12,8 @@ cd "$root"
 rules='platform:
 gui: platform
 editor: core gui platform
-lv2/ui: core editor gui platform lv2'
+lv2/ui: core editor gui platform lv2
+clap: core editor gui platform'
 
 # Sets `folder` and `allowed` to the rule for path $1; folder empty if none.
 rule_for() {
