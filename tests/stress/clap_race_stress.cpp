@@ -7,7 +7,13 @@
 // fails only when a value leaves its range, the output is not finite, or a
 // call came on the wrong thread.
 //
-//   clap_race_stress MODULE.clap SECONDS [--panel]
+// --break-thread-rule makes the host break CLAP's rule that flush never runs
+// while process does: the main thread flushes events into the plug-in as the
+// audio thread processes. The plug-in shares its event batch between the two
+// without a lock, as the rule allows, so ThreadSanitizer must report a race:
+// the stage runs it to show that the stress can fail.
+//
+//   clap_race_stress MODULE.clap SECONDS [--panel | --break-thread-rule]
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -49,7 +55,8 @@ void audioLoop(ClapInstance& plugin, const std::atomic<bool>& stop, Counts& coun
     const uint32_t frames = sizes[n % 7];
     for (uint32_t i = 0; i < frames; ++i) left[i] = right[i] = unit(gen) - 0.5f;
     events.clear();
-    for (clap_id id = 0; id < 11; ++id) events.paramValue(0, id, id == 3 || id == 10 ? 2 * unit(gen) : unit(gen));
+    for (clap_id id = 0; id < 11; ++id)
+      events.paramValue(0, id, id == 3 || id == 10 ? 2 * unit(gen) : unit(gen));
     transport.tempo = 60.0 + 120.0 * unit(gen);
     float* channels[2] = {left.data(), right.data()};
     clap_audio_buffer_t buffer{};
@@ -76,15 +83,18 @@ void audioLoop(ClapInstance& plugin, const std::atomic<bool>& stop, Counts& coun
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: clap_race_stress MODULE.clap SECONDS [--panel]\n");
+    std::fprintf(stderr,
+                 "usage: clap_race_stress MODULE.clap SECONDS [--panel | --break-thread-rule]\n");
     return 2;
   }
   const double seconds = std::atof(argv[2]);
   const bool panel = argc > 3 && std::strcmp(argv[3], "--panel") == 0;
+  const bool breakRule = argc > 3 && std::strcmp(argv[3], "--break-thread-rule") == 0;
   OpenedClap plugin;
   std::string error;
   if (!openClap(argv[1], &plugin, &error) || !plugin->activate(48000, 1, 512)) {
-    std::fprintf(stderr, "clap_race_stress: %s\n", error.empty() ? "activate failed" : error.c_str());
+    std::fprintf(stderr, "clap_race_stress: %s\n",
+                 error.empty() ? "activate failed" : error.c_str());
     return 1;
   }
   std::unique_ptr<ClapPanelSession> session;
@@ -114,6 +124,12 @@ int main(int argc, char** argv) {
     }
     plugin->saveState(&state);
     if (session) session->runFor(5);
+    if (breakRule) {
+      ClapInputEvents events;
+      events.paramValue(0, 0, 0.5);
+      ClapOutputEvents out;
+      plugin->params()->flush(plugin->plugin(), events.list(), out.list());  // while processing
+    }
   }
   stop = true;
   audio.join();
@@ -122,6 +138,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> wrong = plugin->host().wrongThreadCalls();
   std::printf("%ld blocks, %ld values read%s, %d panel timer calls\n", counts.blocks.load(), reads,
               inRange ? "" : " (one out of range)", plugin->host().timerCalls);
-  for (const std::string& call : wrong) std::printf("called on the wrong thread: %s\n", call.c_str());
+  for (const std::string& call : wrong)
+    std::printf("called on the wrong thread: %s\n", call.c_str());
   return inRange && !counts.notFinite && wrong.empty() ? 0 : 1;
 }
