@@ -196,7 +196,7 @@ bool ClapInstance::loadState(const std::vector<uint8_t>& bytes, size_t chunk) {
                           auto* from = static_cast<Source*>(s->ctx);
                           const size_t n = std::min<size_t>({static_cast<size_t>(size), from->chunk,
                                                              from->bytes.size() - from->at});
-                          std::memcpy(buffer, from->bytes.data() + from->at, n);
+                          if (n > 0) std::memcpy(buffer, from->bytes.data() + from->at, n);
                           from->at += n;
                           return static_cast<int64_t>(n);
                         }};
