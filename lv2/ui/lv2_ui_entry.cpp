@@ -4,11 +4,10 @@
 #include <cstring>
 #include <memory>
 
+#include "lv2/lv2_ports.h"
 #include "lv2/ui/quillet_lv2_ui.h"
 
 namespace {
-
-constexpr const char* kUiUri = "urn:marrowledge:quillet-k3#ui";
 
 lv2ui::QuilletLv2Ui* uiOf(LV2UI_Handle handle) { return static_cast<lv2ui::QuilletLv2Ui*>(handle); }
 
@@ -40,7 +39,7 @@ const void* extensionData(const char* uri) {
   return nullptr;
 }
 
-const LV2UI_Descriptor kDescriptor = {kUiUri, instantiate, cleanup, portEvent, extensionData};
+const LV2UI_Descriptor kDescriptor = {quillet_lv2::kUiUri, instantiate, cleanup, portEvent, extensionData};
 
 }  // namespace
 

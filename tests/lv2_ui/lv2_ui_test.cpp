@@ -24,7 +24,7 @@ using namespace lv2uitest;
 
 namespace {
 
-constexpr const char* kUiUri = "urn:marrowledge:quillet-k3#ui";
+constexpr const char* kUiUri = quillet_lv2::kUiUri;
 constexpr uint32_t kTempoPort = quillet_lv2::kPortHostTempo;
 
 std::vector<unsigned char> readFile(const std::string& path) {
