@@ -19,7 +19,7 @@ packages=(build-essential cmake ninja-build pkg-config libsndfile1-dev libstb-de
 for group in "$@"; do
   case "$group" in
     --tests)
-      packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils
+      packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xdotool x11-utils
         x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64

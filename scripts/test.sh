@@ -3,7 +3,11 @@
 # private Xvfb display when there is no X server).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Every build configured below treats a compiler warning as an error.
+export QUILLET_WERROR=ON
 bash scripts/install-deps.sh --tests
+# The layout of every C and C++ file (a few seconds).
+bash scripts/check-format.sh
 bash scripts/build.sh
 scripts/with-display.sh ctest --test-dir build --output-on-failure -j2 --timeout 900
 # The Windows DLLs: cross-built with mingw-w64 and checked under Wine.

@@ -39,7 +39,8 @@ const void* extensionData(const char* uri) {
   return nullptr;
 }
 
-const LV2UI_Descriptor kDescriptor = {quillet_lv2::kUiUri, instantiate, cleanup, portEvent, extensionData};
+const LV2UI_Descriptor kDescriptor = {quillet_lv2::kUiUri, instantiate, cleanup, portEvent,
+                                      extensionData};
 
 }  // namespace
 
