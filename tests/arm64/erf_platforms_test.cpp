@@ -30,9 +30,9 @@ struct Range {
 };
 
 TEST(ErfAcrossPlatforms, TheLibrarysErfIsWithinOneUlpOfX86) {
-  Range ranges[] = {{"|x| < 2^-28", 0x1p-28},      {"2^-28 .. 0.84375", 0.84375},
-                    {"0.84375 .. 1.25", 1.25},     {"1.25 .. 1/0.35", 1.0 / 0.35},
-                    {"1/0.35 .. 6", 6.0},          {"6 and beyond", INFINITY}};
+  Range ranges[] = {{"|x| < 2^-28", 0x1p-28},  {"2^-28 .. 0.84375", 0.84375},
+                    {"0.84375 .. 1.25", 1.25}, {"1.25 .. 1/0.35", 1.0 / 0.35},
+                    {"1/0.35 .. 6", 6.0},      {"6 and beyond", INFINITY}};
   // Every 257th float from 0 up to 7 (its binades from the subnormals on), both signs.
   for (uint32_t b = 0; b <= 0x40e00000u; b += 257u) {
     float f;
@@ -53,7 +53,8 @@ TEST(ErfAcrossPlatforms, TheLibrarysErfIsWithinOneUlpOfX86) {
   for (const Range& r : ranges) {
     std::printf("%-18s %9ld arguments, %8ld (%.2f%%) differ", r.name, r.arguments, r.differing,
                 100.0 * r.differing / r.arguments);
-    if (r.differing) std::printf(", by at most %lld ulp (%a)", static_cast<long long>(r.largestUlps), r.where);
+    if (r.differing)
+      std::printf(", by at most %lld ulp (%a)", static_cast<long long>(r.largestUlps), r.where);
     std::printf("\n");
     EXPECT_LE(r.largestUlps, 1) << r.name << " at " << r.where;
   }

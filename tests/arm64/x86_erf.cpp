@@ -102,7 +102,7 @@ double glibcX86Erf(double x) {
   const bool negative = (hx >> 31) != 0;
   if (ix >= 0x7ff00000u) return (negative ? -1.0 : 1.0) + 1.0 / x;  // NaN, +-1 at +-inf
 
-  if (ix < 0x3feb0000u) {  // |x| < 0.84375
+  if (ix < 0x3feb0000u) {    // |x| < 0.84375
     if (ix < 0x3e300000u) {  // |x| < 2^-28
       if (ix < 0x00800000u) return 0.0625 * (16.0 * x + kEfx16 * x);
       return x + kEfx * x;
