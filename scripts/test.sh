@@ -12,6 +12,8 @@ bash scripts/build.sh
 scripts/with-display.sh ctest --test-dir build --output-on-failure -j2 --timeout 900
 # The Windows DLLs: cross-built with mingw-w64 and checked under Wine.
 bash scripts/test-windows.sh
+# 64-bit ARM Linux: every edition cross-built and checked under qemu-user.
+bash scripts/test-arm64.sh
 # Data races: both libraries and a stress host under ThreadSanitizer.
 bash scripts/test-tsan.sh
 # The packages: .deb installed and scanned by Ardour's scanner, removed; the Windows .zip.
