@@ -42,7 +42,7 @@ void EchoEngine::processBlock(const EchoParams& params, bool monoIO, const Sampl
     copyThrough(inputs, outputs, sampleFrames);
     return;
   }
-  if (switchOn(params.mute)) {
+  if (switchOn(params.mute())) {
     continueLineClear(sampleFrames);
     processMuted(inputs, outputs, sampleFrames);
   } else {

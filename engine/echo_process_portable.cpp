@@ -143,8 +143,8 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   pan.settleTest();
   xFeed.settleTest();
   resizeDelayLines(params);
-  const bool monoOut = switchOn(params.monoOut) && !monoIO;
-  const int mode = monoIO ? 3 : threeWayPosition(params.pingPong);
+  const bool monoOut = switchOn(params.monoOut()) && !monoIO;
+  const int mode = monoIO ? 3 : threeWayPosition(params.pingPong());
 
   double args[2 * kMaxChunk];  // (left, right) erf argument per frame
   const int32_t chunkLimit = delayLength < kMaxChunk ? delayLength : kMaxChunk;

@@ -135,7 +135,7 @@ render_both demo-double "${demo[@]}" --format float --fixed-clock --double
 render_both delay-moving "${moving[@]}" --format float --fixed-clock
 
 part "the arm64 package"
-version=$(sed -n 's/^project(QuilletK3 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(sed -n 's/^set(QUILLET_VERSION \([0-9.]*\)).*/\1/p' cmake/identity.cmake)
 rm -f "$build"/quillet-k3_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$build/quillet-k3_${version}_arm64.deb
