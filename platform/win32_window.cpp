@@ -81,11 +81,14 @@ class Win32Window : public PlatformWindow {
   MouseState pollMouse() override;
   MouseState queryMouse() override;
   uintptr_t nativeHandle() const override { return reinterpret_cast<uintptr_t>(window); }
+  bool resize(int32_t newWidth, int32_t newHeight) override;
 
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
   Win32Window() = default;
+  // The image `present` copies from, for the window's current size.
+  bool makeImage(int32_t imageWidth, int32_t imageHeight);
   Point toWindow(POINT screen) const;
 
   HWND window = nullptr;

@@ -57,10 +57,11 @@ Win32HostWindow::~Win32HostWindow() { destroyWindow(); }
 
 bool Win32HostWindow::resize(int newWidth, int newHeight) {
   if (!window || newWidth <= 0 || newHeight <= 0) return false;
-  const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+  HWND hwnd = static_cast<HWND>(window);
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE));
   RECT outer{0, 0, newWidth, newHeight};
   AdjustWindowRect(&outer, style, FALSE);
-  if (!SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+  if (!SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
     return false;
   width = newWidth;
