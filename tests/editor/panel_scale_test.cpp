@@ -278,7 +278,7 @@ TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
   // Picking "200 %": saved, the host asked, the panel redrawn at 2.
   const VSTGUI::CRect row = menu->rowRect(4);
   press(panel, row.left + 5, row.top + 5, kLButton);
-  EXPECT_FALSE(menu->isShown());
+  EXPECT_EQ(panel.getScaleMenu(), nullptr);  // gone with the controls of the old size
   EXPECT_NE(settingsText().find("ui-scale = 2.00\n"), std::string::npos) << settingsText();
   EXPECT_EQ(host.resizes, std::vector<std::string>{"1172x770"});
   EXPECT_EQ(host.sizeDuringRequest, "1172x770");
