@@ -6,6 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # Every build configured below treats a compiler warning as an error.
 export QUILLET_WERROR=ON
+# The panel remembers a size chosen on it per user and takes one from the
+# environment: the tests start from neither.
+export XDG_CONFIG_HOME="$(mktemp -d)"
+unset QUILLET_UI_SCALE
 
 started=$SECONDS
 times=()
