@@ -137,9 +137,8 @@ void runBlock(const clap_plugin_t* p, Input& in, const clap_input_events_t* even
     input.data32 = ins;
     output.data32 = outs;
   }
-  clap_output_events_t out{nullptr, [](const clap_output_events_t*, const clap_event_header_t*) {
-                             return true;
-                           }};
+  clap_output_events_t out{
+      nullptr, [](const clap_output_events_t*, const clap_event_header_t*) { return true; }};
   clap_process_t process{};
   process.frames_count = frames;
   process.audio_inputs = &input;
@@ -148,7 +147,8 @@ void runBlock(const clap_plugin_t* p, Input& in, const clap_input_events_t* even
   process.in_events = events;
   process.out_events = &out;
   require(p->process(p, &process) != CLAP_PROCESS_ERROR);
-  for (uint32_t i = 0; i < frames; ++i) require(std::isfinite(outs[0][i]) && std::isfinite(outs[1][i]));
+  for (uint32_t i = 0; i < frames; ++i)
+    require(std::isfinite(outs[0][i]) && std::isfinite(outs[1][i]));
 }
 
 }  // namespace
@@ -159,7 +159,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const clap_plugin_factory_t& factory = quillet_clap::pluginFactory();
   const clap_plugin_t* p = factory.create_plugin(&factory, &host, "com.marrowledge.quillet-k3");
   require(p != nullptr && p->init(p));
-  const auto* params = static_cast<const clap_plugin_params_t*>(p->get_extension(p, CLAP_EXT_PARAMS));
+  const auto* params =
+      static_cast<const clap_plugin_params_t*>(p->get_extension(p, CLAP_EXT_PARAMS));
   const auto* state = static_cast<const clap_plugin_state_t*>(p->get_extension(p, CLAP_EXT_STATE));
 
   // A state, read in pieces of any size.
