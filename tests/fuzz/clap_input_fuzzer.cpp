@@ -191,7 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkValues(p, params);
   }
   // Blocks with events, active.
-  if (p->activate(p, (mode & 1) ? 8000.0 : 44100.0, 1, 600) && p->start_processing(p)) {
+  if (p->activate(p, (mode & 1) ? 8000.0 : 22050.0, 1, 600) && p->start_processing(p)) {
     for (int block = 0; block < 4 && in.left() > 0; ++block) {
       Events events(in);
       if (in.byte() & 1)
