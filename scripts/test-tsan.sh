@@ -21,7 +21,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANI
   -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DQUILLET_BUILD_BENCH=OFF "${launcher[@]}" \
   >/dev/null
 cmake --build "$build" -j2 --target QTAP_x64 QTAPG_x64 race_stress core_tests panel_tests \
-  quillet_clap clap_race_stress clap_tests
+  quillet_clap clap_race_stress clap_gesture_queue_tests
 
 export TSAN_OPTIONS="halt_on_error=1 exitcode=66"
 "$build/tests/core/core_tests"
@@ -32,7 +32,7 @@ scripts/with-display.sh "$stress" "$build/QTAPG_x64.so" "$seconds" --editor
 # A module the sanitizer does not see into would pass vacuously.
 instrumented=$(nm "$build/QuilletK3.clap" | grep -c __tsan_read || true)
 [ "$instrumented" -gt 0 ] || { echo "QuilletK3.clap: not instrumented"; exit 1; }
-"$build/tests/clap/clap_tests" --gtest_filter='ClapGestureQueue*'
+"$build/tests/clap/clap_gesture_queue_tests"
 clap_stress="$build/tests/stress/clap_race_stress"
 scripts/with-display.sh "$clap_stress" "$build/QuilletK3.clap" "$((seconds / 2))" --panel
 # The stress can fail: a host flushing while the plug-in processes (against
