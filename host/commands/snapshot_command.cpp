@@ -81,7 +81,7 @@ int writePicture(const std::string& path, const std::vector<unsigned char>& rgb,
 }
 
 int snapshotClap(const std::string& pluginPath, const std::vector<std::string>& sets,
-                 const std::string& outputPath) {
+                 const std::string& outputPath, double hostScale) {
   OpenedClap plugin;
   std::string error;
   if (!openClap(pluginPath, &plugin, &error)) return failure(error);
@@ -91,7 +91,7 @@ int snapshotClap(const std::string& pluginPath, const std::vector<std::string>& 
     if (!parseSetting(audio, assignment, &setting, &error)) return failure(error);
     audio.setParameter(setting.index, setting.value);
   }
-  auto session = ClapPanelSession::open(*plugin, "vst2-host snapshot", &error);
+  auto session = ClapPanelSession::open(*plugin, "vst2-host snapshot", &error, hostScale);
   if (!session) return failure(pluginPath + ": " + error);
   std::vector<unsigned char> rgb;
   int w = 0, h = 0;
@@ -110,7 +110,9 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
   if (status != cli::kRunCommand) return status;
   const std::string& pluginPath = line.positionals()[0];
   const std::string outputPath = line.text("-o");
-  if (isClapPath(pluginPath)) return snapshotClap(pluginPath, line.texts("--set"), outputPath);
+  if (isClapPath(pluginPath))
+    return snapshotClap(pluginPath, line.texts("--set"), outputPath,
+                        line.has("--host-scale") ? line.number("--host-scale", 1.0) : 0.0);
 
   OpenedPlugin plugin;
   std::string error;

@@ -12,7 +12,7 @@ const char* clapWindowApi() {
 
 std::unique_ptr<ClapPanelSession> ClapPanelSession::open(ClapInstance& instance,
                                                          const std::string& title,
-                                                         std::string* error) {
+                                                         std::string* error, double scale) {
   const auto* gui = instance.extension<clap_plugin_gui_t>(CLAP_EXT_GUI);
   const clap_plugin_t* plugin = instance.plugin();
   if (!gui) {
@@ -29,8 +29,10 @@ std::unique_ptr<ClapPanelSession> ClapPanelSession::open(ClapInstance& instance,
     return nullptr;
   }
   session->created = true;
-  // Physical pixels at scale 1: a plug-in that cannot scale answers false.
-  gui->set_scale(plugin, 1.0);
+  if (scale != 0.0 && !gui->set_scale(plugin, scale)) {
+    *error = "the plug-in's gui does not take a host's scale factor";
+    return nullptr;
+  }
   if (!gui->get_size(plugin, &session->panelWidth, &session->panelHeight) ||
       session->panelWidth == 0 || session->panelHeight == 0) {
     *error = "the plug-in's gui reports no size";

@@ -17,9 +17,11 @@ namespace vsthost {
 class ClapPanelSession {
  public:
   // Null with a one-line `error` when the plug-in has no gui for this
-  // system, reports no size, or does not open in the window.
+  // system, reports no size, or does not open in the window. A host `scale`
+  // other than 0 is given to the gui's set_scale, and one it refuses is an
+  // error too.
   static std::unique_ptr<ClapPanelSession> open(ClapInstance& instance, const std::string& title,
-                                                std::string* error);
+                                                std::string* error, double scale = 0.0);
   ~ClapPanelSession();
   ClapPanelSession(const ClapPanelSession&) = delete;
   ClapPanelSession& operator=(const ClapPanelSession&) = delete;
