@@ -12,7 +12,7 @@
 # built, naming the Debian package that is missing. Other builds warn, and
 # CPack refuses to make a package from them (cmake/package_edition_check.cmake).
 #
-# A new edition (VST3, CLAP) adds one quillet_edition() line here, reports
+# A new edition (VST3) adds one quillet_edition() line here, reports
 # from its folder, puts its install rules under its HOST_FOLDER and adds its
 # installed-package check as scripts/package-checks/edition-<name>.sh.
 #
@@ -129,3 +129,8 @@ if(UNIX AND NOT APPLE AND NOT WIN32)
   quillet_edition(lv2 SWITCH TITLE "LV2 plug-in" HOST_FOLDER lib/lv2
     SEARCHED ${QUILLET_LV2_SEARCHED} PATH_VARIABLES LV2_PATH)
 endif()
+
+# The CLAP module (clap/), on Linux and Windows: built from our own
+# declarations of the interface, nothing to install first.
+quillet_edition(clap TITLE "CLAP plug-in" HOST_FOLDER lib/clap
+  SEARCHED /usr/lib/clap /usr/local/lib/clap ~/.clap PATH_VARIABLES CLAP_PATH)

@@ -11,11 +11,13 @@
 #   share/doc/quillet-k3/         README.md with the pictures it shows, LICENSE,
 #                                 THIRD-PARTY-NOTICES, copyright, changelog.gz
 #   lib/lv2/quillet-k3.lv2/       the LV2 bundle (lv2/CMakeLists.txt), where LV2 hosts look
+#   lib/clap/QuilletK3.clap       the CLAP module (clap/CMakeLists.txt), where CLAP hosts look
 #   share/quillet-k3/presets/     the factory presets as .fxp files (lv2/CMakeLists.txt)
 # Other folders' install rules go into the same package: no install
 # components, CPack takes every rule.
 #
-# Windows cross build: a .zip with both DLLs side by side, the .fxp presets
+# Windows cross build: a .zip with both DLLs side by side, the CLAP module
+# (clap/CMakeLists.txt), the .fxp presets
 # (written by the Linux build into its presets/ folder: pass that folder as
 # QUILLET_FXP_PRESET_DIR), the licence texts and README-Windows.txt on where
 # to put the DLLs.
@@ -122,7 +124,7 @@ set(CPACK_PACKAGE_NAME ${QUILLET_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR ${QUILLET_VENDOR})
 set(CPACK_PACKAGE_VERSION ${QUILLET_VERSION})
 set(CPACK_PACKAGE_CONTACT ${QUILLET_PACKAGE_MAINTAINER})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo tape-style echo, VST 2.4 and LV2 plug-in")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo tape-style echo, VST 2.4, LV2 and CLAP plug-in")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 # No package from a build that lacks an edition (CPACK_QUILLET_EDITION_PROBLEMS
@@ -159,7 +161,9 @@ The package holds the plug-in with its editor panel in /usr/lib/vst, where
 Linux VST hosts look, the same plug-in without editor in
 /usr/lib/quillet-k3 (it shares the editor build's unique ID, so only one
 of the two may sit in a host's folders), the LV2 bundle with its panel
-and factory presets in /usr/lib/lv2, where LV2 hosts look, the factory
+and factory presets in /usr/lib/lv2, where LV2 hosts look, the CLAP
+plug-in with its panel and factory presets in /usr/lib/clap, where CLAP
+hosts look, the factory
 presets as .fxp files in /usr/share/quillet-k3/presets, and vst2-host,
 a command-line host that renders audio files through VST 2.4 plug-ins,
 saves presets and checks plug-ins (manual page vst2-host(1)).")

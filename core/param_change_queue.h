@@ -67,8 +67,10 @@ class ParamChangeQueue {
 
   struct Slot {
     std::atomic<uint32_t> sequence;
-    int32_t index;
-    float value;
+    // Written before the slot is published; set here too, as GCC's
+    // ThreadSanitizer build cannot see that (and warns).
+    int32_t index = 0;
+    float value = 0.0f;
   };
 
   alignas(64) std::atomic<uint32_t> tail{0};

@@ -5,13 +5,14 @@
 # need:
 #   --deb         making the Debian package (dpkg-shlibdeps, file)
 #   --tests       the test suite (GoogleTest, Xvfb and xrdb, valgrind, a third-party plug-in, the
-#                 LV2 headers for the UI library's tests)
+#                 LV2 headers for the UI library's tests, Qtractor's CLAP scanner)
 #   --windows     the mingw-w64 cross compiler, Wine and ImageMagick
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
 #   --package     Debian packaging checks (lintian), and the hosts the README's host
 #                 commands use on the installed package: Ardour's VST scanner, lilv's
-#                 tools, jalv with a JACK server, Xvfb for jalv's window
+#                 tools, jalv with a JACK server, Xvfb for jalv's window, Qtractor's
+#                 CLAP scanner
 #   --arm64       the aarch64 cross compiler, qemu-user, and the arm64 development
 #                 packages through Debian's multiarch (adds the arm64 architecture to
 #                 dpkg; the machine's own packages are untouched)
@@ -25,7 +26,7 @@ for group in "$@"; do
   case "$group" in
     --tests)
       packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xdotool x11-utils
-        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev) ;;
+        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev qtractor) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
         imagemagick python3 xvfb xdotool x11-utils) ;;
@@ -36,7 +37,7 @@ for group in "$@"; do
     --deb)
       packages+=(dpkg-dev file) ;;
     --package)
-      packages+=(lintian dpkg-dev file ardour lilv-utils jalv jackd2 xvfb xdotool x11-utils) ;;
+      packages+=(lintian dpkg-dev file ardour lilv-utils jalv jackd2 xvfb xdotool x11-utils qtractor) ;;
     --bench)
       packages+=(libbenchmark-dev) ;;
     --arm64)

@@ -35,11 +35,12 @@ fi
 
 # Our plug-ins outside the package, in folders hosts search.
 strays=()
-search=(/usr/local/lib/vst /usr/local/lib/lv2 "$HOME/.vst" "$HOME/.lv2")
-IFS=: read -r -a more <<<"${VST_PATH:-}:${LXVST_PATH:-}:${LV2_PATH:-}"
+search=(/usr/local/lib/vst /usr/local/lib/lv2 /usr/local/lib/clap "$HOME/.vst" "$HOME/.lv2"
+  "$HOME/.clap")
+IFS=: read -r -a more <<<"${VST_PATH:-}:${LXVST_PATH:-}:${LV2_PATH:-}:${CLAP_PATH:-}"
 for folder in "${search[@]}" "${more[@]}"; do
   [ -n "$folder" ] || continue
-  for name in QTAPG_x64.so QTAP_x64.so quillet-k3.lv2; do
+  for name in QTAPG_x64.so QTAP_x64.so quillet-k3.lv2 QuilletK3.clap; do
     path=$folder/$name
     [ -e "$path" ] || continue
     dpkg -S "$path" >/dev/null 2>&1 || strays+=("$path")
@@ -75,4 +76,5 @@ echo "== Installing it"
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 install -y \
   --reinstall "./$deb"
 echo "Installed: $(dpkg-query -W -f='${Package} ${Version}' quillet-k3). Hosts find it in"
-echo "/usr/lib/vst (VST 2.4) and /usr/lib/lv2 (LV2) when they start or rescan (see README.md)."
+echo "/usr/lib/vst (VST 2.4), /usr/lib/lv2 (LV2) and /usr/lib/clap (CLAP) when they start or"
+echo "rescan (see README.md)."

@@ -37,6 +37,7 @@ editions=(
   "QTAP_x64|QTAP_x64.so|VSTPluginMain main"
   "quillet_k3_dsp|quillet-k3.lv2/quillet_k3_dsp.so|lv2_descriptor"
   "quillet_k3_ui|quillet-k3.lv2/quillet_k3_ui.so|lv2ui_descriptor"
+  "quillet_clap|QuilletK3.clap|clap_entry"
   "vst2-host|host/vst2-host|-"
 )
 # The shared libraries a plug-in may need: nothing a user's system lacks.
@@ -145,7 +146,8 @@ echo "Depends: $(dpkg-deb -f "$deb" Depends)"
 listing=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | LC_ALL=C sort)
 for f in ./usr/lib/vst/QTAPG_x64.so ./usr/lib/quillet-k3/QTAP_x64.so ./usr/bin/vst2-host \
   ./usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so ./usr/lib/lv2/quillet-k3.lv2/quillet_k3_ui.so \
-  ./usr/lib/lv2/quillet-k3.lv2/manifest.ttl ./usr/share/quillet-k3/presets/slapback.fxp; do
+  ./usr/lib/lv2/quillet-k3.lv2/manifest.ttl ./usr/share/quillet-k3/presets/slapback.fxp \
+  ./usr/lib/clap/QuilletK3.clap; do
   grep -qxF "$f" <<<"$listing" || fail "$deb lacks $f"
 done
 if grep -E 'arm64_|x86_erf' <<<"$listing"; then fail "test files in the package"; fi

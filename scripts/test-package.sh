@@ -88,6 +88,7 @@ dpkg-deb --fsys-tarfile "$deb" | tar -xO "$doc/README.md" >"$scratch/README.md"
 pictures=$(grep -oE '!\[[^]]*\]\([^) ]+' "$scratch/README.md" | sed 's/.*(//' | LC_ALL=C sort -u)
 expected="-rw-r--r-- ./usr/lib/quillet-k3/QTAP_x64.so
 -rw-r--r-- ./usr/lib/vst/QTAPG_x64.so
+-rw-r--r-- ./usr/lib/clap/QuilletK3.clap
 -rw-r--r-- $doc/LICENSE
 -rw-r--r-- $doc/README.md
 -rw-r--r-- $doc/THIRD-PARTY-NOTICES
@@ -128,7 +129,8 @@ dpkg -L quillet-k3 | LC_ALL=C sort >"$scratch/files"
 files=$scratch/files
 # Only the C library, libm and Xlib: nothing a user's machine lacks.
 for lib in /usr/lib/vst/QTAPG_x64.so /usr/lib/quillet-k3/QTAP_x64.so \
-  /usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so /usr/lib/lv2/quillet-k3.lv2/quillet_k3_ui.so; do
+  /usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so /usr/lib/lv2/quillet-k3.lv2/quillet_k3_ui.so \
+  /usr/lib/clap/QuilletK3.clap; do
   needed=$(readelf -d "$lib" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | LC_ALL=C sort | tr '\n' ' ')
   echo "$lib needs: $needed"
   for n in $needed; do
@@ -167,7 +169,7 @@ took "README host commands"
 
 echo "== cmake --install"
 DESTDIR="$scratch/root" cmake --install build-package --prefix /opt/quillet --strip >/dev/null
-for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host \
+for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host lib/clap/QuilletK3.clap \
   share/man/man1/vst2-host.1.gz share/doc/quillet-k3/README.md \
   $(for f in $lv2_files; do echo "lib/lv2/quillet-k3.lv2/$f"; done) \
   $(for f in $presets; do echo "share/quillet-k3/presets/$f"; done); do
@@ -176,7 +178,8 @@ done
 [ ! -e "$scratch/root/opt/quillet/lib/vst/QTAP_x64.so" ] ||
   fail "both libraries (one unique ID) in one host folder"
 for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host \
-  lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so lib/lv2/quillet-k3.lv2/quillet_k3_ui.so; do
+  lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so lib/lv2/quillet-k3.lv2/quillet_k3_ui.so \
+  lib/clap/QuilletK3.clap; do
   file -b "$scratch/root/opt/quillet/$f" | grep -q ", stripped" || fail "$f is not stripped"
 done
 echo "-- beside the installed package: stops before writing, unless told to go on"
@@ -237,7 +240,7 @@ while IFS= read -r path; do
   if [ -f "$path" ] || [ -L "$path" ]; then echo "left behind: $path"; left=1; fi
 done <"$files"
 for d in /usr/lib/quillet-k3 /usr/share/doc/quillet-k3 /usr/lib/lv2/quillet-k3.lv2 \
-  /usr/share/quillet-k3; do
+  /usr/share/quillet-k3 /usr/lib/clap/QuilletK3.clap; do
   [ ! -e "$d" ] || { echo "left behind: $d"; left=1; }
 done
 [ "$left" = 0 ] || fail "files left after removal"
@@ -259,8 +262,9 @@ with zipfile.ZipFile(path) as z:
     names = sorted(n for n in z.namelist() if not n.endswith("/"))
     for n in names:
         print(f"{z.getinfo(n).file_size:>9}  {n}")
-    want = {f"{top}/{n}" for n in ("QTAPG_x64.dll", "QTAP_x64.dll", "README-Windows.txt",
-                                   "LICENSE.txt", "THIRD-PARTY-NOTICES.txt")}
+    want = {f"{top}/{n}" for n in ("QTAPG_x64.dll", "QTAP_x64.dll", "QuilletK3.clap",
+                                   "README-Windows.txt", "LICENSE.txt",
+                                   "THIRD-PARTY-NOTICES.txt")}
     presets = sorted(f for f in os.listdir(preset_dir) if f.endswith(".fxp"))
     if len(presets) < 5:
         sys.exit(f"fewer than five presets in {preset_dir}")
@@ -276,7 +280,7 @@ with zipfile.ZipFile(path) as z:
     text = z.read(f"{top}/README-Windows.txt")
     if b"\n" in text.replace(b"\r\n", b"") or b"ONE of the two DLLs" not in text:
         sys.exit("README-Windows.txt: not CRLF text saying to install one DLL")
-    for dll in ("QTAPG_x64.dll", "QTAP_x64.dll"):
+    for dll in ("QTAPG_x64.dll", "QTAP_x64.dll", "QuilletK3.clap"):
         if z.read(f"{top}/{dll}")[:2] != b"MZ":
             sys.exit(f"{dll} is not a Windows module")
 print(f"zip listing as expected ({len(presets)} presets)")

@@ -5,6 +5,8 @@
 
 #include "host/cli/command_line.h"
 #include "host/commands/command_table.h"
+#include "host/commands/info_clap.h"
+#include "host/plugin/clap/clap_instance.h"
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/plugin_text.h"
 
@@ -18,7 +20,9 @@ const cli::CommandSpec vsthost::kInfoCommand = {
       "PLUGIN.so",
       "Loads the plug-in as a host does and prints what a host sees: its names,\n"
       "vendor, versions, category, unique ID, inputs and outputs, flags, latency,\n"
-      "tail, programs, and every parameter with its label, value and display text.",
+      "tail, programs, and every parameter with its label, value and display text.\n"
+      "A CLAP plug-in (PLUGIN.clap): its descriptor, extensions, ports, latency,\n"
+      "tail, parameters and the presets its preset discovery lists.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {}}}};
 
@@ -63,6 +67,7 @@ int runInfoCommand(const std::vector<std::string>& args) {
   const int status = cli::readCommandLine(kInfoCommand, args, &line);
   if (status != cli::kRunCommand) return status;
   const std::string& path = line.positionals()[0];
+  if (isClapPath(path)) return printClapInfo(path);
   OpenedPlugin plugin;
   std::string error;
   if (!openPlugin(path, &plugin, &error)) {

@@ -57,7 +57,9 @@ const cli::CommandSpec vsthost::kRenderCommand = {
           cli::text("--format", "16|24|float", "16, 24 or float",
                     "output samples (default: the input's; demo 24); samples\n"
                     "beyond full scale are clipped in 16 and 24 and counted"),
-          cli::text("--preset", "FILE", "a file name", "load an .fxp or .fxb first"),
+          cli::text("--preset", "FILE", "a file name",
+                    "load an .fxp or .fxb first (a CLAP plug-in: the name\n"
+                    "or load key of a preset its preset discovery lists)"),
           cli::text("--save-preset", "FILE", "a file name",
                     "save the state after the render as .fxp or .fxb"),
           cli::flag("--fixed-clock",

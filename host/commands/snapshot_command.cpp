@@ -3,12 +3,15 @@
 // idles it until it has drawn, and saves what the window shows.
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "host/cli/command_line.h"
 #include "host/commands/command_table.h"
+#include "host/plugin/clap/clap_audio_plugin.h"
+#include "host/plugin/clap/clap_panel_session.h"
 #include "host/plugin/parameters.h"
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/vst2_audio_plugin.h"
@@ -31,7 +34,8 @@ const cli::CommandSpec vsthost::kSnapshotCommand = {
     {{nullptr,
       "PLUGIN.so -o PANEL.png [--set NAME=VALUE ...]",
       "Opens the plug-in's editor in a window of its own (needs an X display), lets it\n"
-      "draw, and saves what the window shows as a PNG.",
+      "draw, and saves what the window shows as a PNG. A CLAP plug-in's panel opens\n"
+      "through its gui extension and runs on the host's timers and descriptor watch.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {
           cli::text("-o", "PANEL.png", "a file name", "the picture to write (required)")
@@ -55,6 +59,49 @@ int failure(const std::string& message) {
   return 1;
 }
 
+// Idles as a host does (about every 20 ms) until two captures in a row agree.
+bool captureSettled(HostWindow& window, const std::function<void()>& idle,
+                    std::vector<unsigned char>* rgb, int* w, int* h) {
+  std::vector<unsigned char> previous;
+  for (int pass = 0; pass < 100; ++pass) {
+    idle();
+    if (pass < 5 || pass % 5 != 0) continue;
+    if (!window.capture(rgb, w, h)) return false;
+    if (*rgb == previous) break;
+    previous = *rgb;
+  }
+  return !rgb->empty();
+}
+
+int writePicture(const std::string& path, const std::vector<unsigned char>& rgb, int w, int h) {
+  if (!stbi_write_png(path.c_str(), w, h, 3, rgb.data(), w * 3))
+    return failure("cannot write " + path);
+  std::printf("%s: %dx%d\n", path.c_str(), w, h);
+  return 0;
+}
+
+int snapshotClap(const std::string& pluginPath, const std::vector<std::string>& sets,
+                 const std::string& outputPath, double hostScale) {
+  OpenedClap plugin;
+  std::string error;
+  if (!openClap(pluginPath, &plugin, &error)) return failure(error);
+  ClapAudioPlugin audio(*plugin);
+  for (const std::string& assignment : sets) {
+    ParamSetting setting;
+    if (!parseSetting(audio, assignment, &setting, &error)) return failure(error);
+    audio.setParameter(setting.index, setting.value);
+  }
+  auto session = ClapPanelSession::open(*plugin, "vst2-host snapshot", &error, hostScale);
+  if (!session) return failure(pluginPath + ": " + error);
+  std::vector<unsigned char> rgb;
+  int w = 0, h = 0;
+  if (!captureSettled(
+          session->window(), [&] { session->runFor(20); }, &rgb, &w, &h))
+    return failure("could not read the window");
+  session.reset();
+  return writePicture(outputPath, rgb, w, h);
+}
+
 }  // namespace
 
 int runSnapshotCommand(const std::vector<std::string>& args) {
@@ -63,6 +110,9 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
   if (status != cli::kRunCommand) return status;
   const std::string& pluginPath = line.positionals()[0];
   const std::string outputPath = line.text("-o");
+  if (isClapPath(pluginPath))
+    return snapshotClap(pluginPath, line.texts("--set"), outputPath,
+                        line.has("--host-scale") ? line.number("--host-scale", 1.0) : 0.0);
 
   OpenedPlugin plugin;
   std::string error;
@@ -96,23 +146,18 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
   p.host().setSizeWindowHandler([shown](int w, int h) { return shown->resize(w, h); });
   if (p.dispatch(effEditOpen, 0, 0, window->parentHandle()) == 0)
     return failure("the editor did not open");
-  // Idle as a host does (every 20 ms) until two captures in a row agree.
-  std::vector<unsigned char> rgb, previous;
+  std::vector<unsigned char> rgb;
   int w = 0, h = 0;
-  for (int pass = 0; pass < 100; ++pass) {
-    p.dispatch(effEditIdle);
-    window->pump();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    if (pass < 5 || pass % 5 != 0) continue;
-    if (!window->capture(&rgb, &w, &h)) break;
-    if (rgb == previous) break;
-    previous = rgb;
-  }
+  const bool captured = captureSettled(
+      *window,
+      [&] {
+        p.dispatch(effEditIdle);
+        window->pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      },
+      &rgb, &w, &h);
   p.dispatch(effEditClose);
   p.host().setSizeWindowHandler(nullptr);
-  if (rgb.empty()) return failure("could not read the window");
-  if (!stbi_write_png(outputPath.c_str(), w, h, 3, rgb.data(), w * 3))
-    return failure("cannot write " + outputPath);
-  std::printf("%s: %dx%d\n", outputPath.c_str(), w, h);
-  return 0;
+  if (!captured) return failure("could not read the window");
+  return writePicture(outputPath, rgb, w, h);
 }

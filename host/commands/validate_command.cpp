@@ -19,7 +19,10 @@ const cli::CommandSpec vsthost::kValidateCommand = {
       "Checks the plug-in as industry validators do: loading, the call sequences of\n"
       "hosts, processing (silence, noise, denormals, every block size), state, two\n"
       "threads at once and the editor. Each group runs in a child process, so a crash\n"
-      "is a finding. Status: 0 all passed, 1 some check failed, 2 usage, 3 not loadable.",
+      "is a finding. A CLAP plug-in (PLUGIN.clap) is checked against CLAP's rules:\n"
+      "activation cycles, the thread of every call, empty blocks and careless event\n"
+      "lists, texts, states, presets and its panel on the host's timers.\n"
+      "Status: 0 all passed, 1 some check failed, 2 usage, 3 not loadable.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {
           cli::number("--seconds", "S", "seconds", 0, 600,

@@ -10,6 +10,9 @@
 #include <unistd.h>
 #endif
 
+#include "host/plugin/clap/clap_audio_plugin.h"
+#include "host/plugin/clap/clap_presets.h"
+#include "host/plugin/vst2/vst2_audio_plugin.h"
 #include "host/presets/plugin_preset.h"
 #include "host/render/demo_material.h"
 #include "host/render/fixed_clock.h"
@@ -29,9 +32,44 @@ bool RenderJob::setUp(const RenderRequest& asked, std::string* error) {
     startFixedClock();
     clock.on = true;
   }
-  if (!openPlugin(request.plugin, &plugin, error)) return false;
+  return openPlugin(error) && openInput(error) && applySettings(error) && openOutput(error);
+}
+
+bool RenderJob::openPlugin(std::string* error) {
+  if (isClapPath(request.plugin)) {
+    if (!request.savePreset.empty()) {
+      *error = "--save-preset writes .fxp and .fxb files, which are VST 2.4 presets";
+      return false;
+    }
+    if (!openClap(request.plugin, &clap, error)) return false;
+    audio = std::make_unique<ClapAudioPlugin>(*clap);
+    return true;
+  }
+  if (!vsthost::openPlugin(request.plugin, &plugin, error)) return false;
   audio = std::make_unique<Vst2AudioPlugin>(*plugin);
-  return openInput(error) && applySettings(error) && openOutput(error);
+  return true;
+}
+
+// A VST 2.4 plug-in takes an .fxp or .fxb file; a CLAP plug-in the name or
+// load key of a preset its preset discovery lists, loaded through preset-load.
+bool RenderJob::loadPreset(std::string* error) {
+  if (clap.instance) {
+    std::vector<ClapPreset> presets;
+    if (!discoverClapPresets(*clap.module, &presets, error)) return false;
+    const ClapPreset* preset = findClapPreset(presets, request.preset);
+    if (!preset) {
+      *error = request.plugin + " lists no preset named \"" + request.preset + "\"";
+      return false;
+    }
+    return loadClapPreset(*clap, *preset, error);
+  }
+  PresetFile preset;
+  if (!readPresetFile(request.preset, &preset, error)) return false;
+  if (!applyPreset(*plugin, preset, error)) {
+    *error = request.preset + ": " + *error;
+    return false;
+  }
+  return true;
 }
 
 // The input streams from its file; the demo is made in memory.
@@ -62,14 +100,7 @@ bool RenderJob::openInput(std::string* error) {
 
 // The preset, then every --set and --ramp checked against the plug-in.
 bool RenderJob::applySettings(std::string* error) {
-  if (!request.preset.empty()) {
-    PresetFile preset;
-    if (!readPresetFile(request.preset, &preset, error)) return false;
-    if (!applyPreset(*plugin, preset, error)) {
-      *error = request.preset + ": " + *error;
-      return false;
-    }
-  }
+  if (!request.preset.empty() && !loadPreset(error)) return false;
   values.resize(request.sets.size());
   for (size_t i = 0; i < request.sets.size(); ++i)
     if (!parseSetting(*audio, request.sets[i], &values[i], error)) return false;

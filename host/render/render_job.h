@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "host/audio/audio_file.h"
+#include "host/plugin/audio_plugin.h"
+#include "host/plugin/clap/clap_instance.h"
 #include "host/plugin/vst2/opened_plugin.h"
-#include "host/plugin/vst2/vst2_audio_plugin.h"
 #include "host/render/levels.h"
 #include "host/render/render.h"
 
@@ -23,7 +24,7 @@ struct RenderRequest {
   std::string plugin;
   std::string input;  // empty: the built-in demo
   std::string output;
-  std::string preset;      // loaded before the render
+  std::string preset;      // loaded before the render (CLAP: a discovered preset's name or key)
   std::string savePreset;  // saved after it
   bool formatGiven = false;
   SampleFormat format = SampleFormat::Int24;  // the input's when not given
@@ -60,6 +61,8 @@ class RenderJob {
   const RenderOutcome& outcome() const { return done; }
 
  private:
+  bool openPlugin(std::string* error);
+  bool loadPreset(std::string* error);
   bool openInput(std::string* error);
   bool applySettings(std::string* error);
   bool openOutput(std::string* error);
@@ -72,8 +75,9 @@ class RenderJob {
 
   ClockScope clock;
   RenderRequest request;
-  OpenedPlugin plugin;
-  std::unique_ptr<Vst2AudioPlugin> audio;
+  OpenedPlugin plugin;  // a VST 2.4 plug-in
+  OpenedClap clap;      // or a CLAP one
+  std::unique_ptr<AudioPlugin> audio;
   AudioData demo;
   AudioReader reader;
   bool lengthKnown = true;

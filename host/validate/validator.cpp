@@ -6,7 +6,9 @@
 #include <unistd.h>
 #endif
 
+#include "host/plugin/clap/clap_instance.h"
 #include "host/plugin/vst2/opened_plugin.h"
+#include "host/validate/clap/clap_validator.h"
 
 namespace vsthost {
 
@@ -90,6 +92,7 @@ std::string checkedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index,
 
 bool validatePlugin(const std::string& path, const ValidateOptions& options,
                     ValidationReport& report) {
+  if (isClapPath(path)) return validateClapPlugin(path, options, report);
   OpenedPlugin loaded;
   std::string error;
   if (!openPlugin(path, &loaded, &error)) {

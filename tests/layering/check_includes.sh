@@ -19,7 +19,8 @@ editor: core gui platform
 vst: core editor gui platform
 lv2: core platform
 lv2/ui: core editor gui platform lv2
-host: vst'
+clap: core editor gui platform
+host: vst clap/abi'
 
 # Sets `folder` and `allowed` to the rule for path $1; folder empty if none.
 rule_for() {

@@ -1,0 +1,39 @@
+// The panel's host inside a CLAP plug-in: values from the core, edits stored
+// into the core at once (so the sound follows while the host is stopped) and
+// announced to the host as PARAM_GESTURE_BEGIN, PARAM_VALUE and
+// PARAM_GESTURE_END output events through the gesture queue, with a
+// request_flush when the host is not processing (a processing host takes them
+// from its next process call). The note keys' tempo is the host's transport.
+//
+// Threads: the main thread, as the panel runs there.
+#pragma once
+
+#include <cstdint>
+
+#include "clap/gesture_queue.h"
+#include "core/panel_host.h"
+
+namespace quillet_clap {
+
+class QuilletPlugin;
+
+class ClapPanelHost final : public quillet::PanelHost {
+ public:
+  explicit ClapPanelHost(QuilletPlugin& plugin) : plugin(plugin) {}
+
+  float parameterValue(int32_t index) override;
+  // A note key's gesture begins on "Delay" and "Range" and ends in the
+  // opposite order; a control that sets no parameter sends nothing.
+  void beginGesture(int32_t tag) override;
+  void endGesture(int32_t tag) override;
+  void performEdit(int32_t index, float value) override;
+  double hostTempo() override;
+
+ private:
+  void queue(GestureRecord::Kind kind, int32_t index, double plain);
+  void askForFlush();
+
+  QuilletPlugin& plugin;
+};
+
+}  // namespace quillet_clap

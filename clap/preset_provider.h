@@ -1,0 +1,17 @@
+// The factory presets for hosts that browse presets: one provider whose one
+// location is the plug-in itself (no files), listing the nine presets of the
+// shared list with their symbols as load keys; preset-load takes a symbol
+// back.
+#pragma once
+
+#include "clap/abi/clap_presets.h"
+#include "core/factory_presets.h"
+
+namespace quillet_clap {
+
+const clap_preset_discovery_factory_t& presetDiscoveryFactory();
+
+// The factory preset with this symbol, or null.
+const FactoryPreset* findFactoryPreset(const char* loadKey);
+
+}  // namespace quillet_clap

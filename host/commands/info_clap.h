@@ -1,0 +1,11 @@
+// The CLAP part of `vst2-host info`.
+#pragma once
+
+#include <string>
+
+namespace vsthost {
+
+// Prints what a CLAP host sees of the module at `path`; the exit status.
+int printClapInfo(const std::string& path);
+
+}  // namespace vsthost

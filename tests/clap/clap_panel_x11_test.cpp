@@ -1,0 +1,186 @@
+// The CLAP edition's panel opened by vst2-host as a CLAP host opens it: the
+// gui extension embedding it in a real X11 window, run on the host's timers
+// and its poll loop over the panel's descriptor. It draws the VST 2.4
+// panel's picture, and real pointer input from xdotool reaches the host as
+// gesture-begin, value and gesture-end events. Needs a display
+// (run_with_xvfb.sh).
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/param_table.h"
+#include "editor/tempo_sync.h"
+#include "host/plugin/clap/clap_panel_session.h"
+
+extern char** environ;
+
+extern "C" {
+unsigned char* stbi_load_from_memory(const unsigned char* buffer, int len, int* x, int* y,
+                                     int* channels_in_file, int desired_channels);
+void stbi_image_free(void* retval_from_stbi_load);
+}
+
+namespace {
+
+using namespace vsthost;
+
+class ClapPanelX11 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    std::string error;
+    ASSERT_TRUE(openClap(QUILLET_CLAP_PATH, &plugin, &error)) << error;
+  }
+
+  void open() {
+    std::string error;
+    session = ClapPanelSession::open(*plugin, "clap panel test", &error);
+    ASSERT_TRUE(session) << error;
+    session->runFor(300);
+    ASSERT_TRUE(session->window().origin(&originX, &originY));
+  }
+
+  // Runs xdotool while the host's loop runs, until it is done.
+  void drive(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    static std::string program = "xdotool";
+    argv.push_back(program.data());
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ), 0)
+        << "xdotool not found";
+    int status = 0;
+    session->runFor(10000, [&] { return waitpid(pid, &status, WNOHANG) == pid; });
+    session->runFor(200);
+  }
+
+  void clickAt(int x, int y) {
+    drive({"mousemove", "--sync", std::to_string(originX + x), std::to_string(originY + y), "click",
+           "1"});
+  }
+
+  // The events the host collected from the flushes it made on request.
+  std::vector<ClapOutputEvent> events() { return plugin->requestedFlushEvents().events(); }
+
+  OpenedClap plugin;
+  std::unique_ptr<ClapPanelSession> session;
+  int originX = 0, originY = 0;
+};
+
+TEST_F(ClapPanelX11, DrawsTheVst24PanelsPictureOnTheHostsTimersAndDescriptor) {
+  open();
+  EXPECT_EQ(session->width(), 586u);
+  EXPECT_EQ(session->height(), 385u);
+  EXPECT_EQ(plugin->host().timerCount(), 1u);
+  EXPECT_EQ(plugin->host().descriptorCount(), 1u);
+  EXPECT_LE(plugin->host().firstTimerPeriod(), 50u);
+  std::vector<unsigned char> shown;
+  int w = 0, h = 0;
+  ASSERT_TRUE(session->window().capture(&shown, &w, &h));
+  // The reference the VST 2.4 panel is checked against in its own window.
+  std::vector<unsigned char> png;
+  if (FILE* file = std::fopen(GOLDEN_DIR "/panel_default.png", "rb")) {
+    unsigned char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+      png.insert(png.end(), buffer, buffer + n);
+    std::fclose(file);
+  }
+  ASSERT_FALSE(png.empty());
+  int rw = 0, rh = 0, channels = 0;
+  unsigned char* reference =
+      stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &rw, &rh, &channels, 3);
+  ASSERT_NE(reference, nullptr);
+  ASSERT_EQ(rw, w);
+  ASSERT_EQ(rh, h);
+  const bool same = std::equal(shown.begin(), shown.end(), reference);
+  stbi_image_free(reference);
+  EXPECT_TRUE(same);
+  EXPECT_GT(plugin->host().timerCalls, 3);
+  session.reset();
+  EXPECT_EQ(plugin->host().timerCount(), 0u);
+  EXPECT_EQ(plugin->host().descriptorCount(), 0u);
+}
+
+TEST_F(ClapPanelX11, AClickOnMuteReachesTheHostAsOneGesture) {
+  open();
+  const int calls = plugin->host().descriptorCalls;
+  clickAt(255, 327);  // the middle of the Mute key
+  EXPECT_GT(plugin->host().descriptorCalls, calls) << "the click came through the descriptor";
+  const std::vector<ClapOutputEvent> got = events();
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0].type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
+  EXPECT_EQ(got[1].type, CLAP_EVENT_PARAM_VALUE);
+  EXPECT_EQ(got[2].type, CLAP_EVENT_PARAM_GESTURE_END);
+  for (const ClapOutputEvent& e : got) EXPECT_EQ(e.paramId, static_cast<clap_id>(kParamMute));
+  EXPECT_EQ(got[1].value, 1.0);
+  EXPECT_GE(plugin->host().flushRequests.load() + 1, 1);
+  double value = 0;
+  ASSERT_TRUE(plugin->parameterValue(kParamMute, &value));
+  EXPECT_EQ(value, 1.0);
+  EXPECT_TRUE(plugin->host().wrongThreadCalls().empty());
+}
+
+TEST_F(ClapPanelX11, ANoteKeyTakesTheTempoOfTheTransport) {
+  // One block with the transport at 100 bpm, then active but not processing:
+  // the host flushes on the audio thread's role.
+  ASSERT_TRUE(plugin->activate(48000, 1, 64));
+  ASSERT_TRUE(plugin->startProcessing());
+  std::vector<float> silence(64);
+  float* channels[2] = {silence.data(), silence.data()};
+  clap_audio_buffer_t buffer{};
+  buffer.channel_count = 2;
+  buffer.data32 = channels;
+  clap_event_transport_t transport{};
+  transport.header = {sizeof(transport), 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_TRANSPORT, 0};
+  transport.flags = CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_IS_PLAYING;
+  transport.tempo = 100.0;
+  ClapInputEvents none;
+  ClapOutputEvents out;
+  clap_process_t block{};
+  block.frames_count = 64;
+  block.transport = &transport;
+  block.audio_inputs = &buffer;
+  block.audio_outputs = &buffer;
+  block.audio_inputs_count = block.audio_outputs_count = 1;
+  block.in_events = none.list();
+  block.out_events = out.list();
+  ASSERT_NE(plugin->process(block), CLAP_PROCESS_ERROR);
+  plugin->stopProcessing();
+  open();
+  clickAt(345 + 2 * 30 + 15, 222 + 15);  // the quarter-note key
+  // A quarter note at 100 bpm: 600 ms, set on "Delay" and "Range" as one gesture.
+  const DelaySetting expected = delayForTime(600.0);
+  const std::vector<ClapOutputEvent> got = events();
+  // Begins on both, then the values (the key sets them as it goes down and
+  // again as it comes up, as in every edition), then the ends.
+  ASSERT_GE(got.size(), 6u);
+  ASSERT_EQ(got.size() % 2, 0u);
+  const size_t last = got.size() - 1;
+  EXPECT_EQ(got[0].type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
+  EXPECT_EQ(got[0].paramId, static_cast<clap_id>(kParamDelay));
+  EXPECT_EQ(got[1].type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
+  EXPECT_EQ(got[1].paramId, static_cast<clap_id>(kParamRange));
+  for (size_t i = 2; i + 2 <= last; i += 2) {
+    EXPECT_EQ(got[i].type, CLAP_EVENT_PARAM_VALUE);
+    EXPECT_EQ(got[i].paramId, static_cast<clap_id>(kParamDelay));
+    EXPECT_EQ(got[i].value, static_cast<double>(expected.delay));
+    EXPECT_EQ(got[i + 1].type, CLAP_EVENT_PARAM_VALUE);
+    EXPECT_EQ(got[i + 1].paramId, static_cast<clap_id>(kParamRange));
+    EXPECT_EQ(got[i + 1].value, paramPosition(kParamRange, expected.range));
+  }
+  EXPECT_EQ(got[last - 1].type, CLAP_EVENT_PARAM_GESTURE_END);
+  EXPECT_EQ(got[last - 1].paramId, static_cast<clap_id>(kParamRange));
+  EXPECT_EQ(got[last].type, CLAP_EVENT_PARAM_GESTURE_END);
+  EXPECT_EQ(got[last].paramId, static_cast<clap_id>(kParamDelay));
+  EXPECT_EQ(plugin->valueText(kParamDelay, got[2].value).substr(0, 3), "600");
+  EXPECT_TRUE(plugin->host().wrongThreadCalls().empty());
+}
+
+}  // namespace
