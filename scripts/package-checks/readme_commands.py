@@ -104,6 +104,37 @@ def end_group(process):
     process.wait()
 
 
+def processes_started_here():
+    """Processes that carry this run's environment marker: servers such as
+    jackd put themselves into a session of their own, out of the block's
+    process group, but keep the environment they were started with."""
+    marker = f"QUILLET_README_RUN={os.getpid()}".encode()
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) == os.getpid():
+            continue
+        try:
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                if marker in f.read().split(b"\0"):
+                    found.append(int(entry))
+        except OSError:
+            pass
+    return found
+
+
+def end_strays():
+    for signal_number in (signal.SIGTERM, signal.SIGKILL):
+        strays = processes_started_here()
+        for pid in strays:
+            try:
+                os.kill(pid, signal_number)
+            except ProcessLookupError:
+                pass
+        deadline = time.monotonic() + 5
+        while strays and processes_started_here() and time.monotonic() < deadline:
+            time.sleep(0.1)
+
+
 def start(text):
     """Starts a block in a process group of its own, so everything it starts
     can be ended; its output goes to a file (a pipe nobody reads fills up)."""
@@ -137,6 +168,7 @@ def main():
 
     shim = sudo_shim()
     env = dict(os.environ)
+    env["QUILLET_README_RUN"] = str(os.getpid())
     if shim:
         env["PATH"] = shim + os.pathsep + env["PATH"]
     os.environ.update(env)
@@ -188,6 +220,7 @@ def main():
     finally:
         for p in background:
             end_group(p)
+        end_strays()
         if shim:
             shutil.rmtree(shim)
     if failures:
