@@ -54,6 +54,9 @@ for dll in build-win/QTAPG_x64.dll build-win/QTAP_x64.dll; do
   done
 done
 
+echo "== the VST3 bundle's DLL"
+sh tests/vst3/check_windows_dll.sh "build-win/Quillet K3.vst3/Contents/x86_64-win/Quillet K3.vst3"
+
 echo "== version records"
 check_record() {
   local file=$1 record
