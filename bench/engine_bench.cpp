@@ -47,8 +47,8 @@ struct NoiseBlock {
 
 EchoParams busyParams() {
   EchoParams p;
-  p.repeat = 0.6f;
-  p.level = 1.0f;
+  p[kParamRepeat] = 0.6f;
+  p[kParamLevel] = 1.0f;
   return p;
 }
 
@@ -136,12 +136,12 @@ double vectorErfBlock(const std::vector<double>& args, int block, ErfArray erf) 
 // Every smoother gliding: the five targets move on every block.
 void keepGliding(EchoEngine& engine, EchoParams& p, int block) {
   const float wobble = block % 2 ? 0.02f : -0.02f;
-  p.repeat = 0.6f + wobble;
-  p.level = 1.0f + wobble - 0.02f;
-  p.dry = 0.5f + wobble;
-  p.pan = 0.5f + wobble;
-  p.xFeed = 0.2f + wobble;
-  for (int index : {kEchoRepeat, kEchoLevel, kEchoDry, kEchoPan, kEchoXFeed}) {
+  p[kParamRepeat] = 0.6f + wobble;
+  p[kParamLevel] = 1.0f + wobble - 0.02f;
+  p[kParamDry] = 0.5f + wobble;
+  p[kParamPan] = 0.5f + wobble;
+  p[kParamXFeed] = 0.2f + wobble;
+  for (int index : {kParamRepeat, kParamLevel, kParamDry, kParamPan, kParamXFeed}) {
     engine.parameterChanged(index, p);
   }
 }
@@ -208,9 +208,9 @@ void BM_StretchBothLines(benchmark::State& state) {
   EchoEngine engine;
   engine.setTickSource(&fixedTick);
   EchoParams longest;
-  longest.range = 1.0f;
-  longest.delay = 1.0f;
-  longest.knobDust = state.range(0) ? 0.0f : 1.0f;  // 1: with the 1 ms splice
+  longest[kParamRange] = 1.0f;
+  longest[kParamDelay] = 1.0f;
+  longest[kParamKnobDust] = state.range(0) ? 0.0f : 1.0f;  // 1: with the 1 ms splice
   engine.sampleRateChanged(96000.0f, longest);
   const int32_t n = engine.capacity();
   for (int32_t i = 0; i < n; ++i) {
@@ -218,7 +218,7 @@ void BM_StretchBothLines(benchmark::State& state) {
     engine.delayR[i] = std::cos(0.001 * i);
   }
   EchoParams shorter = longest;
-  shorter.delay = 0.995f;
+  shorter[kParamDelay] = 0.995f;
 
   double stretchTime = 0.0;
   double fastest = 1e9;
@@ -289,8 +289,8 @@ void BM_DelayAutomationWorstCase(benchmark::State& state) {
   EchoEngine engine;
   engine.setTickSource(&fixedTick);
   EchoParams p = busyParams();
-  p.range = 1.0f;
-  p.knobDust = 0.0f;  // with the splice, the longer path
+  p[kParamRange] = 1.0f;
+  p[kParamKnobDust] = 0.0f;  // with the splice, the longer path
   engine.sampleRateChanged(rate, p);
   std::vector<double> inL(kSmallBlock, 0.1), inR(kSmallBlock, -0.1);
   std::vector<double> outL(kSmallBlock), outR(kSmallBlock);
@@ -310,7 +310,7 @@ void BM_DelayAutomationWorstCase(benchmark::State& state) {
   for (auto _ : state) {
     // A triangle sweep over the whole range.
     const int phase = block++ % (2 * kSteps);
-    p.delay = static_cast<float>(phase < kSteps ? phase : 2 * kSteps - phase) / kSteps;
+    p[kParamDelay] = static_cast<float>(phase < kSteps ? phase : 2 * kSteps - phase) / kSteps;
     const double t = timedBlock();
     state.SetIterationTime(t);
     times.push_back(t);
@@ -320,7 +320,7 @@ void BM_DelayAutomationWorstCase(benchmark::State& state) {
 
   std::vector<double> top;
   for (int rep = 0; rep < 2000; ++rep) {
-    p.delay = rep % 2 ? 1.0f : 1.0f - 1.0f / kSteps;
+    p[kParamDelay] = rep % 2 ? 1.0f : 1.0f - 1.0f / kSteps;
     top.push_back(timedBlock());
   }
   std::sort(top.begin(), top.end());

@@ -6,7 +6,9 @@
 #                                 both carry the unique ID QTAP, and a host that finds two
 #                                 plug-ins with one ID in its folders shows only one of them
 #   bin/vst2-host
-#   share/doc/quillet-k3/         README.md, LICENSE, THIRD-PARTY-NOTICES, copyright, changelog.gz
+#   share/man/man1/vst2-host.1.gz its manual page (doc/vst2-host.1.in)
+#   share/doc/quillet-k3/         README.md with the pictures it shows, LICENSE,
+#                                 THIRD-PARTY-NOTICES, copyright, changelog.gz
 #   lib/lv2/quillet-k3.lv2/       the LV2 bundle (lv2/CMakeLists.txt), where LV2 hosts look
 #   share/quillet-k3/presets/     the factory presets as .fxp files (lv2/CMakeLists.txt)
 # Other folders' install rules go into the same package: no install
@@ -17,10 +19,46 @@
 # QUILLET_FXP_PRESET_DIR), the licence texts and README-Windows.txt on where
 # to put the DLLs.
 
+# Writes the Markdown file README to OUT with every picture it shows
+# (![text](path)) pointed at the picture's file name, and returns the
+# pictures' files in PICTURES_VAR, to be installed beside it. A picture the
+# tree lacks stops the configure.
+function(quillet_readme_with_pictures readme out pictures_var)
+  get_filename_component(dir ${readme} DIRECTORY)
+  file(READ ${readme} text)
+  string(REGEX MATCHALL "!\\[[^]\n]*\\]\\([^)\n]+\\)" shown "${text}")
+  set(pictures "")
+  foreach(picture IN LISTS shown)
+    string(REGEX REPLACE "^!\\[[^]\n]*\\]\\(([^) \n]+).*" "\\1" path "${picture}")
+    if(path MATCHES "^[a-z]+:")
+      continue()  # a web address: nothing to ship
+    endif()
+    if(NOT EXISTS ${dir}/${path})
+      message(FATAL_ERROR "${readme} shows ${path}, which is not in the tree")
+    endif()
+    get_filename_component(name ${path} NAME)
+    string(REPLACE "](${path}" "](${name}" text "${text}")
+    list(APPEND pictures ${dir}/${path})
+  endforeach()
+  if(pictures)
+    list(REMOVE_DUPLICATES pictures)
+  endif()
+  file(WRITE ${out} "${text}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${readme})
+  set(${pictures_var} ${pictures} PARENT_SCOPE)
+endfunction()
+
+# The package's facts, from the product's identity (cmake/identity.cmake): the
+# maintainer's address also goes into the change log, the copyright file and
+# the manual page.
 set(QUILLET_PACKAGE_NAME quillet-k3)
+set(QUILLET_PACKAGE_MAINTAINER "${QUILLET_VENDOR} <${QUILLET_CONTACT_EMAIL}>")
 set(QUILLET_DOC_DIR share/doc/${QUILLET_PACKAGE_NAME})
-set(QUILLET_PACKAGE_MAINTAINER "Marrow Ledge <packages@marrowledge.example>"
-  CACHE STRING "Maintainer field of the Debian package")
+set(QUILLET_MAN_DATE "2026-12-08")
+
+if(NOT WIN32)
+  quillet_write_install_guard_facts(${QUILLET_PACKAGE_NAME})
+endif()
 
 if(WIN32)
   install(FILES $<TARGET_FILE:QTAPG_x64> $<TARGET_FILE:QTAP_x64> DESTINATION .)
@@ -53,27 +91,42 @@ else()
   if(TARGET vst2-host)
     install(TARGETS vst2-host RUNTIME DESTINATION bin)
   endif()
-  install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE
-    ${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES ${CMAKE_SOURCE_DIR}/cmake/debian/copyright
+  # The README as shipped: the pictures it shows lie beside it.
+  quillet_readme_with_pictures(${CMAKE_SOURCE_DIR}/README.md
+    ${CMAKE_CURRENT_BINARY_DIR}/doc/README.md readme_pictures)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/copyright.in
+    ${CMAKE_CURRENT_BINARY_DIR}/debian/copyright @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/README.md ${readme_pictures}
+    ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES
+    ${CMAKE_CURRENT_BINARY_DIR}/debian/copyright
     DESTINATION ${QUILLET_DOC_DIR})
-  # Debian wants the change log compressed without a time stamp (gzip -n).
+  # Debian wants the change log and manual pages compressed without a time
+  # stamp (gzip -n).
   configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/changelog.in
     ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog @ONLY)
-  find_program(QUILLET_GZIP gzip)
-  if(QUILLET_GZIP)
-    execute_process(COMMAND ${QUILLET_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog
-      OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz)
-    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz DESTINATION ${QUILLET_DOC_DIR})
+  find_program(QUILLET_GZIP gzip REQUIRED)
+  execute_process(COMMAND ${QUILLET_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog
+    OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz DESTINATION ${QUILLET_DOC_DIR})
+  if(TARGET vst2-host)
+    configure_file(${CMAKE_SOURCE_DIR}/doc/vst2-host.1.in
+      ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1 @ONLY)
+    execute_process(COMMAND ${QUILLET_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1
+      OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1.gz)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1.gz DESTINATION share/man/man1)
   endif()
 endif()
 
 set(CPACK_PACKAGE_NAME ${QUILLET_PACKAGE_NAME})
-set(CPACK_PACKAGE_VENDOR "Marrow Ledge")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR ${QUILLET_VENDOR})
+set(CPACK_PACKAGE_VERSION ${QUILLET_VERSION})
 set(CPACK_PACKAGE_CONTACT ${QUILLET_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo tape-style echo, VST 2.4 and LV2 plug-in")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+# No package from a build that lacks an edition (CPACK_QUILLET_EDITION_PROBLEMS
+# comes from quillet_check_editions()).
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/package_edition_check.cmake)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
@@ -103,7 +156,7 @@ of the two may sit in a host's folders), the LV2 bundle with its panel
 and factory presets in /usr/lib/lv2, where LV2 hosts look, the factory
 presets as .fxp files in /usr/share/quillet-k3/presets, and vst2-host,
 a command-line host that renders audio files through VST 2.4 plug-ins,
-saves presets and checks plug-ins.")
+saves presets and checks plug-ins (manual page vst2-host(1)).")
 endif()
 
 include(CPack)

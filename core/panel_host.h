@@ -23,11 +23,15 @@ class PanelHost {
   virtual float parameterValue(int32_t index) = 0;
 
   // A user gesture on the control with this tag: a parameter index, or a note
-  // key's tag. Every performEdit of the panel comes between a begin and its end.
+  // key's tag (a note-mode switch gesture sets nothing). Every performEdit of
+  // the panel comes between a begin and its end. A format that announces
+  // gestures per parameter brackets gestureParams(tag) (core/gesture_params.h).
   virtual void beginGesture(int32_t tag) = 0;
   virtual void endGesture(int32_t tag) = 0;
 
-  // The user set a parameter: store it (clamped) and let the host know.
+  // The user set a parameter: store it (clamped) and let the host know. The
+  // panel shows parameterValue(index) at its next idle, so the host need not
+  // report the value back.
   virtual void performEdit(int32_t index, float value) = 0;
 
   // The host's tempo in beats per minute; 0 when it gives none.

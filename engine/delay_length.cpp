@@ -20,6 +20,12 @@ double delaySamples(float delay, float range, float fs) {
   return static_cast<double>(ms) * (static_cast<double>(fs) * 0.001);
 }
 
+int32_t wholeDelayLength(double samples, int32_t capacity) {
+  if (!(samples >= 1.0)) return 1;
+  if (samples >= static_cast<double>(capacity)) return capacity;
+  return static_cast<int32_t>(samples);
+}
+
 bool usableSampleRate(float fs) {
   // NaN fails every comparison and so is refused here as well.
   if (!(fs > 0.0f && fs <= kMaxSampleRate)) return false;

@@ -7,6 +7,12 @@
 // truncated): 30–160 ms linear, 120–650 ms quadratic or 480–2600 ms cubic.
 double delaySamples(float delay, float range, float fs);
 
+// The ring length for that many samples in arrays of capacity elements: the
+// samples truncated, at least 1 and at most capacity. (The longest delay is
+// the size of the arrays; the clamp only guards against a rounding step or a
+// value outside 0..1.)
+int32_t wholeDelayLength(double samples, int32_t capacity);
+
 // Samples held by each delay array: 2.6 s at rate fs, truncated. 0 for a rate
 // that is not usable (see usableSampleRate).
 int32_t delayCapacity(float fs);

@@ -28,7 +28,7 @@ void EchoEngine::resizeDelayLines(const EchoParams& params) {
     newPos = static_cast<int32_t>(static_cast<double>(oldPos) / oldLength * newLength + 0.5);
     if (newPos >= newLength) newPos = 0;
   }
-  const int32_t n = switchOn(params.knobDust) ? 0 : spliceLength(oldLength, newLength);
+  const int32_t n = switchOn(params.knobDust()) ? 0 : spliceLength(oldLength, newLength);
   const uint32_t seed = tickSource ? tickSource() : 0u;
 
   // The lines are stretched in place, which halves the memory the stretch

@@ -9,13 +9,7 @@
 int32_t EchoEngine::capacity() const { return hasDelayMemory() ? delayCapacity(sampleRate) : 0; }
 
 int32_t EchoEngine::targetDelayLength(const EchoParams& params) const {
-  const double samples = delaySamples(params.delay, params.range, sampleRate);
-  const int32_t longest = capacity();
-  // The longest delay is 2.6 s, the size of the arrays; the clamp only guards
-  // against a rounding step or a value outside 0..1.
-  if (!(samples >= 1.0)) return 1;
-  if (samples >= static_cast<double>(longest)) return longest;
-  return static_cast<int32_t>(samples);
+  return wholeDelayLength(delaySamples(params.delay(), params.range(), sampleRate), capacity());
 }
 
 void EchoEngine::releaseDelayMemory() {
@@ -80,44 +74,48 @@ void EchoEngine::sampleRateChanged(float fs, const EchoParams& params) {
 }
 
 void EchoEngine::jumpSmoothersTo(const EchoParams& params) {
-  level.jumpTo(params.level);
-  feedback.jumpTo(2.0f * params.repeat);
-  dry.jumpTo(params.dry);
-  pan.jumpTo(params.pan);
-  xFeed.jumpTo(params.xFeed);
+  level.jumpTo(params.level());
+  feedback.jumpTo(2.0f * params.repeat());
+  dry.jumpTo(params.dry());
+  pan.jumpTo(params.pan());
+  xFeed.jumpTo(params.xFeed());
 }
 
-void EchoEngine::restart(const EchoParams& params) {
-  restartLinesEmpty(params);
-  antiDenormal = kAntiDenormal;
+void EchoEngine::clearFilterStates() {
   hpL.clearState();
   hpR.clearState();
   shelfL.clearState();
   shelfR.clearState();
   lpL.clearState();
   lpR.clearState();
+}
+
+void EchoEngine::restart(const EchoParams& params) {
+  restartLinesEmpty(params);
+  antiDenormal = kAntiDenormal;
+  clearFilterStates();
   jumpSmoothersTo(params);
 }
 
 void EchoEngine::parameterChanged(int index, const EchoParams& params) {
   switch (index) {
-    case kEchoRepeat:
-      feedback.retarget(2.0f * params.repeat);
+    case kParamRepeat:
+      feedback.retarget(2.0f * params.repeat());
       break;
-    case kEchoLevel:
-      level.retarget(params.level);
+    case kParamLevel:
+      level.retarget(params.level());
       break;
-    case kEchoMute:
-      if (switchOn(params.mute)) runMuteSequence(params);
+    case kParamMute:
+      if (switchOn(params.mute())) runMuteSequence(params);
       break;
-    case kEchoDry:
-      dry.retarget(params.dry);
+    case kParamDry:
+      dry.retarget(params.dry());
       break;
-    case kEchoPan:
-      pan.retarget(params.pan);
+    case kParamPan:
+      pan.retarget(params.pan());
       break;
-    case kEchoXFeed:
-      xFeed.retarget(params.xFeed);
+    case kParamXFeed:
+      xFeed.retarget(params.xFeed());
       break;
     default:
       // "Delay" and "Range" act through the next resize; the switches are
@@ -134,10 +132,5 @@ void EchoEngine::runMuteSequence(const EchoParams& params) {
   dry.snap();
   pan.snap();
   xFeed.snap();
-  hpL.clearState();
-  hpR.clearState();
-  shelfL.clearState();
-  shelfR.clearState();
-  lpL.clearState();
-  lpR.clearState();
+  clearFilterStates();
 }

@@ -126,6 +126,8 @@ class EchoEngine {
   void releaseDelayMemory();
   void runMuteSequence(const EchoParams& params);
   void jumpSmoothersTo(const EchoParams& params);
+  // The histories of the six filters of the feedback path, back to rest.
+  void clearFilterStates();
   void restartLinesEmpty(const EchoParams& params);
   void continueLineClear(int32_t sampleFrames);
   void clearTopOfArrays(int32_t from, int32_t to);

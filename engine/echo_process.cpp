@@ -98,7 +98,7 @@ void EchoEngine::processBlock(const EchoParams& params, bool monoIO, const Sampl
     copyThrough(inputs, outputs, sampleFrames);
     return;
   }
-  if (switchOn(params.mute)) {
+  if (switchOn(params.mute())) {
     continueLineClear(sampleFrames);
     processMuted(inputs, outputs, sampleFrames);
   } else {
@@ -145,8 +145,8 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   pan.settleTest();
   xFeed.settleTest();
   resizeDelayLines(params);
-  const bool monoOut = switchOn(params.monoOut) && !monoIO;
-  const int mode = monoIO ? 3 : threeWayPosition(params.pingPong);
+  const bool monoOut = switchOn(params.monoOut()) && !monoIO;
+  const int mode = monoIO ? 3 : threeWayPosition(params.pingPong());
 
   alignas(32) double args[2 * kMaxChunk];  // (left, right) erf argument per frame
   const int32_t chunkLimit = delayLength < kMaxChunk ? delayLength : kMaxChunk;

@@ -28,8 +28,8 @@ void processEchoDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
   e.pan.settleTest();
   e.xFeed.settleTest();
   e.resizeDelayLines(params);
-  const bool monoOut = switchOn(params.monoOut);
-  const int mode = threeWayPosition(params.pingPong);
+  const bool monoOut = switchOn(params.monoOut());
+  const int mode = threeWayPosition(params.pingPong());
   const double ad = e.antiDenormal;
 
   for (int32_t i = 0; i < sampleFrames; ++i) {
@@ -101,7 +101,7 @@ void processBlockDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
     }
     return;
   }
-  if (!switchOn(params.mute)) {
+  if (!switchOn(params.mute())) {
     // Lines a mute left to be emptied are empty before the echo reads them.
     e.prepareLinesForEcho();
     processEchoDirect(e, params, monoIO, inputs, outputs, sampleFrames, record);

@@ -42,7 +42,7 @@ class CControl : public CView {
   bool isDirty() const override;
   void setDirty(bool state = true) override;
 
-  // An edit gesture: the control takes the keyboard focus and the editor
+  // An edit gesture: the control takes the keyboard focus and the frame's owner
   // tells the host, with the control's tag.
   void beginEdit();
   void endEdit();

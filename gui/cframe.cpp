@@ -2,19 +2,29 @@
 
 #include <vector>
 
-#include "editor/aeff_gui_editor.h"
 #include "gui/cbitmap.h"
 #include "gui/ccontrol.h"
+#include "gui/cframe_owner.h"
 
 namespace VSTGUI {
 
-CFrame::CFrame(const CRect& size, void* systemWindow, AEffGUIEditor* editor)
+namespace {
+
+CRect fromWindow(const platform::Rect& r) { return CRect(r.left, r.top, r.right, r.bottom); }
+CPoint fromWindow(const platform::Point& p) { return CPoint(p.x, p.y); }
+MouseState fromWindow(const platform::MouseState& m) {
+  return MouseState{fromWindow(m.where), m.buttons};
+}
+
+}  // namespace
+
+CFrame::CFrame(const CRect& size, void* systemWindow, CFrameOwner* owner)
     : CViewContainer(size),
-      editor(editor),
+      owner(owner),
       systemWindow(systemWindow),
       offscreen(new COffscreenContext(size.width(), size.height())) {
   frame = this;
-  if (PlatformWindowFactory factory = platformWindowFactory())
+  if (platform::PlatformWindowFactory factory = platform::platformWindowFactory())
     window = factory(systemWindow, size.width(), size.height());
 }
 
@@ -42,10 +52,14 @@ void CFrame::idle() {
     paintOffscreen(view->getViewSize());
     changed = changed.unite(view->getViewSize());
   }
-  if (changed.isEmpty() || !window) return;
-  window->present(PixelView{offscreen->getPixels(), offscreen->getWidth(), offscreen->getHeight(),
-                            offscreen->getWidth()},
-                  changed.intersect(size));
+  if (!changed.isEmpty()) present(changed.intersect(size));
+}
+
+void CFrame::present(const CRect& area) {
+  if (!window || area.isEmpty()) return;
+  window->present(platform::PixelView{offscreen->getPixels(), offscreen->getWidth(),
+                                      offscreen->getHeight(), offscreen->getWidth()},
+                  platform::Rect(area.left, area.top, area.right, area.bottom));
 }
 
 void CFrame::paintOffscreen(const CRect& area) {
@@ -61,22 +75,20 @@ void CFrame::paintOffscreen(const CRect& area) {
 
 void CFrame::redrawRect(const CRect& area) {
   paintOffscreen(area);
-  const CRect shown = area.intersect(size);
-  if (window && !shown.isEmpty())
-    window->present(PixelView{offscreen->getPixels(), offscreen->getWidth(), offscreen->getHeight(),
-                              offscreen->getWidth()},
-                    shown);
+  present(area.intersect(size));
 }
 
-void CFrame::onPaint(const CRect& area) {
+void CFrame::onPaint(const platform::Rect& area) {
   painted = true;
-  redrawRect(area);
+  redrawRect(fromWindow(area));
 }
 
-void CFrame::onMouseDown(const CPoint& where, int32_t buttons) { mouseDown(where, buttons); }
+void CFrame::onMouseDown(const platform::Point& where, int32_t buttons) {
+  mouseDown(fromWindow(where), buttons);
+}
 
-void CFrame::onMouseWheel(const CPoint& where, float distance, int32_t buttons) {
-  onWheel(where, distance, buttons);
+void CFrame::onMouseWheel(const platform::Point& where, float distance, int32_t buttons) {
+  onWheel(fromWindow(where), distance, buttons);
 }
 
 void CFrame::mouseDown(const CPoint& where, int32_t buttons) {
@@ -95,7 +107,7 @@ bool CFrame::onWheel(const CPoint& where, float distance, int32_t buttons) {
   return view && view->onWheel(offscreen.get(), where, distance, buttons);
 }
 
-int32_t CFrame::onKeyDown(VstKeyCode& keyCode) {
+int32_t CFrame::onKeyDown(CKeyCode& keyCode) {
   if (focusView) {
     const int32_t result = focusView->onKeyDown(keyCode);
     if (result == kKeyHandled) return result;
@@ -105,7 +117,7 @@ int32_t CFrame::onKeyDown(VstKeyCode& keyCode) {
   return kKeyNotHandled;
 }
 
-int32_t CFrame::onKeyUp(VstKeyCode& keyCode) {
+int32_t CFrame::onKeyUp(CKeyCode& keyCode) {
   return focusView ? focusView->onKeyUp(keyCode) : kKeyNotHandled;
 }
 
@@ -126,26 +138,26 @@ bool CFrame::moveFocus(bool backwards) {
 }
 
 void CFrame::beginEdit(int32_t tag) {
-  if (editor) editor->beginEdit(tag);
+  if (owner) owner->beginEdit(tag);
 }
 
 void CFrame::endEdit(int32_t tag) {
-  if (editor) editor->endEdit(tag);
+  if (owner) owner->endEdit(tag);
 }
 
 void CFrame::doIdleStuff() {
-  if (editor) editor->doIdleStuff();
+  if (owner) owner->doIdleStuff();
 }
 
-int32_t CFrame::getKnobMode() const { return AEffGUIEditor::knobMode; }
+int32_t CFrame::getKnobMode() const { return owner ? owner->getKnobMode() : kCircularMode; }
 
 MouseState CFrame::queryMouse() {
-  if (window) return window->queryMouse();
+  if (window) return fromWindow(window->queryMouse());
   return MouseState{CPoint(), 0};
 }
 
 MouseState CFrame::pollMouse() {
-  if (window) return window->pollMouse();
+  if (window) return fromWindow(window->pollMouse());
   return MouseState{CPoint(), 0};
 }
 

@@ -1,4 +1,4 @@
-// The top-level view: owns the editor's child window, the controls, the
+// The top-level view: owns the panel's child window, the controls, the
 // offscreen image they draw into, and routes input to them.
 #pragma once
 
@@ -6,22 +6,23 @@
 
 #include "gui/cdraw_context.h"
 #include "gui/cview.h"
-#include "gui/platform_window.h"
-
-class AEffGUIEditor;
+#include "platform/platform_window.h"
 
 namespace VSTGUI {
 
-class CFrame : public CViewContainer, private PlatformWindowEvents {
+class CFrameOwner;
+
+class CFrame : public CViewContainer, private platform::PlatformWindowEvents {
  public:
   // Creates the child window inside `systemWindow` with the platform backend.
-  CFrame(const CRect& size, void* systemWindow, AEffGUIEditor* editor);
+  // `owner` (not owned, may be null) hears of edit gestures and idles.
+  CFrame(const CRect& size, void* systemWindow, CFrameOwner* owner);
   ~CFrame() override;
 
   // False when no window could be made inside the host's window.
   bool hasWindow() const { return window != nullptr; }
-  PlatformWindow* getPlatformWindow() const { return window.get(); }
-  AEffGUIEditor* getEditor() const { return editor; }
+  platform::PlatformWindow* getPlatformWindow() const { return window.get(); }
+  CFrameOwner* getOwner() const { return owner; }
   void* getSystemWindow() const { return systemWindow; }
 
   // Idle: redraws every dirty control (nothing before the first paint).
@@ -31,17 +32,18 @@ class CFrame : public CViewContainer, private PlatformWindowEvents {
   // Handles at most one pending paint request.
   bool processOnePaint();
 
-  int32_t onKeyDown(VstKeyCode& keyCode) override;
-  int32_t onKeyUp(VstKeyCode& keyCode) override;
+  int32_t onKeyDown(CKeyCode& keyCode) override;
+  int32_t onKeyUp(CKeyCode& keyCode) override;
   // The frame's own wheel entry, from the window; a view's one stays reachable.
   using CViewContainer::onWheel;
   bool onWheel(const CPoint& where, float distance, int32_t buttons);
   void mouseDown(const CPoint& where, int32_t buttons);
 
-  // Services for the controls.
+  // Services for the controls, passed on to the owner.
   void beginEdit(int32_t tag);
   void endEdit(int32_t tag);
   void doIdleStuff();
+  // Circular without an owner.
   int32_t getKnobMode() const;
   MouseState pollMouse();
   MouseState queryMouse();
@@ -55,18 +57,20 @@ class CFrame : public CViewContainer, private PlatformWindowEvents {
   bool isOpen() const { return painted; }
 
  private:
-  // PlatformWindowEvents
-  void onPaint(const CRect& area) override;
-  void onMouseDown(const CPoint& where, int32_t buttons) override;
-  void onMouseWheel(const CPoint& where, float distance, int32_t buttons) override;
+  // platform::PlatformWindowEvents
+  void onPaint(const platform::Rect& area) override;
+  void onMouseDown(const platform::Point& where, int32_t buttons) override;
+  void onMouseWheel(const platform::Point& where, float distance, int32_t buttons) override;
 
   // Draws `area` into the offscreen image without showing it.
   void paintOffscreen(const CRect& area);
+  // Copies `area` of the offscreen image to the window.
+  void present(const CRect& area);
   bool moveFocus(bool backwards);
 
-  AEffGUIEditor* editor;
+  CFrameOwner* owner;
   void* systemWindow;
-  std::unique_ptr<PlatformWindow> window;
+  std::unique_ptr<platform::PlatformWindow> window;
   std::unique_ptr<COffscreenContext> offscreen;
   CView* focusView = nullptr;
   bool painted = false;

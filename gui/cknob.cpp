@@ -108,7 +108,7 @@ bool CKnob::onWheel(CDrawContext* context, const CPoint&, float distance, int32_
   return true;
 }
 
-int32_t CKnob::onKeyDown(VstKeyCode& keyCode) {
+int32_t CKnob::onKeyDown(CKeyCode& keyCode) {
   float delta;
   switch (keyCode.virt) {
     case VKEY_UP:

@@ -13,7 +13,7 @@ class CKnob : public CControl {
   void mouse(CDrawContext* context, CPoint& where, int32_t buttons) override;
   bool onWheel(CDrawContext* context, const CPoint& where, float distance,
                int32_t buttons) override;
-  int32_t onKeyDown(VstKeyCode& keyCode) override;
+  int32_t onKeyDown(CKeyCode& keyCode) override;
 
   float getStartAngle() const { return startAngle; }
   float getRangeAngle() const { return rangeAngle; }

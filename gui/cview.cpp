@@ -19,9 +19,9 @@ void CView::mouse(CDrawContext*, CPoint&, int32_t) {}
 
 bool CView::onWheel(CDrawContext*, const CPoint&, float, int32_t) { return false; }
 
-int32_t CView::onKeyDown(VstKeyCode&) { return kKeyNotHandled; }
+int32_t CView::onKeyDown(CKeyCode&) { return kKeyNotHandled; }
 
-int32_t CView::onKeyUp(VstKeyCode&) { return kKeyNotHandled; }
+int32_t CView::onKeyUp(CKeyCode&) { return kKeyNotHandled; }
 
 void CView::setBackground(CBitmap* bitmap) {
   if (bitmap) bitmap->remember();

@@ -7,7 +7,7 @@
 
 #include "gui/creference_counter.h"
 #include "gui/geometry.h"
-#include "vst/vst2_interface.h"
+#include "gui/key_code.h"
 
 namespace VSTGUI {
 
@@ -29,8 +29,8 @@ class CView : public CReferenceCounter {
   virtual void mouse(CDrawContext* context, CPoint& where, int32_t buttons);
   // True when the view used the wheel turn.
   virtual bool onWheel(CDrawContext* context, const CPoint& where, float distance, int32_t buttons);
-  virtual int32_t onKeyDown(VstKeyCode& keyCode);
-  virtual int32_t onKeyUp(VstKeyCode& keyCode);
+  virtual int32_t onKeyDown(CKeyCode& keyCode);
+  virtual int32_t onKeyUp(CKeyCode& keyCode);
 
   virtual bool isDirty() const { return dirty; }
   virtual void setDirty(bool state = true) { dirty = state; }

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/mouse_state.h"
+
 namespace VSTGUI {
 
 struct CPoint {
@@ -51,19 +53,26 @@ struct CRect {
   }
 };
 
-// Mouse buttons and modifier keys, as one bit mask.
+// Mouse buttons and modifier keys, as one bit mask: the bits the window
+// backends report.
 enum CButtonState : int32_t {
-  kLButton = 1 << 0,
-  kMButton = 1 << 1,
-  kRButton = 1 << 2,
-  kShift = 1 << 3,
-  kControl = 1 << 4,
-  kAlt = 1 << 5,
+  kLButton = platform::kButtonLeft,
+  kMButton = platform::kButtonMiddle,
+  kRButton = platform::kButtonRight,
+  kShift = platform::kKeyShift,
+  kControl = platform::kKeyControl,
+  kAlt = platform::kKeyAlt,
 };
 constexpr int32_t kMouseButtons = kLButton | kMButton | kRButton;
 constexpr int32_t kModifierKeys = kShift | kControl | kAlt;
 
-// The knob modes the editor can choose.
+// The pointer in frame coordinates and the CButtonState bits held.
+struct MouseState {
+  CPoint where;
+  int32_t buttons;
+};
+
+// The knob modes a frame's owner can choose.
 enum CKnobMode : int32_t { kCircularMode = 0, kRelativCircularMode = 1, kLinearMode = 2 };
 
 }  // namespace VSTGUI

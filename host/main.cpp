@@ -1,46 +1,39 @@
 // vst2-host: loads VST 2.4 plug-ins as a DAW does, to inspect, render and check them.
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <new>
 #include <string>
 #include <vector>
 
-#define SUBCOMMAND(word, function, summary) int function(const std::vector<std::string>& args);
-#include "host/command_list.h"
-#undef SUBCOMMAND
+#include "host/cli/help_text.h"
+#include "host/commands/command_table.h"
+
+using namespace vsthost;
 
 namespace {
-
-struct Subcommand {
-  const char* word;
-  int (*run)(const std::vector<std::string>& args);
-  const char* summary;
-};
-
-const Subcommand kSubcommands[] = {
-#define SUBCOMMAND(word, function, summary) {word, function, summary},
-#include "host/command_list.h"
-#undef SUBCOMMAND
-};
-
-void printUsage(FILE* out) {
-  std::fprintf(out, "usage: vst2-host COMMAND [ARGS...]\n\ncommands:\n");
-  for (const Subcommand& s : kSubcommands) std::fprintf(out, "  %-9s %s\n", s.word, s.summary);
-  std::fprintf(out,
-               "\nvst2-host COMMAND --help or vst2-host help COMMAND explains a command's "
-               "options.\n");
-}
-
-const Subcommand* find(const std::string& word) {
-  for (const Subcommand& s : kSubcommands)
-    if (word == s.word) return &s;
-  return nullptr;
-}
 
 int unknown(const std::string& word) {
   std::fprintf(stderr, "vst2-host: unknown command '%s' (see vst2-host --help)\n", word.c_str());
   return 2;
+}
+
+// `help --all`: every command's help after the tool's usage, the text a
+// manual page is checked against; `help --table`: every option as a line.
+bool printsAllHelp(const std::vector<std::string>& args) {
+  if (args.size() != 1) return false;
+  if (args[0] == "--all") {
+    cli::printToolUsage(allCommands(), stdout);
+    for (const cli::CommandSpec* c : allCommands()) {
+      std::printf("\n");
+      cli::printCommandHelp(*c, stdout);
+    }
+    return true;
+  }
+  if (args[0] == "--table") {
+    cli::printOptionTable(allCommands(), stdout);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -53,10 +46,11 @@ int main(int argc, char** argv) {
   const std::string word = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   if (word == "-h" || word == "--help" || (word == "help" && args.empty())) {
-    printUsage(stdout);
+    cli::printToolUsage(allCommands(), stdout);
     return 0;
   }
-  const Subcommand* command = find(word == "help" ? args[0] : word);
+  if (word == "help" && printsAllHelp(args)) return 0;
+  const cli::CommandSpec* command = findCommand(word == "help" ? args[0] : word);
   if (!command) return unknown(word == "help" ? args[0] : word);
   if (word == "help") args = {"--help"};
   try {

@@ -1,6 +1,7 @@
 // Build-time generator of the LV2 bundle's Turtle files and the factory .fxp
-// presets, from the declared parameter table and preset list, so names,
-// order, defaults and kinds are those of the VST build.
+// presets, from the core's parameter table, preset list, identity and state
+// codec, so names, order, defaults, kinds and saved states are those of
+// every other edition.
 //   quillet_bundle_files BUNDLE_DIR FXP_DIR
 #include <cstdint>
 #include <cstdio>
@@ -9,17 +10,13 @@
 #include <vector>
 
 #include "core/factory_presets.h"
+#include "core/identity.h"
 #include "core/param_table.h"
+#include "core/state_codec.h"
 #include "lv2/lv2_ports.h"
 
-#ifndef QUILLET_VERSION_MINOR
-#define QUILLET_VERSION_MINOR 0
-#endif
-#ifndef QUILLET_VERSION_MICRO
-#define QUILLET_VERSION_MICRO 0
-#endif
-
 using namespace quillet_lv2;
+namespace identity = quillet::identity;
 
 namespace {
 
@@ -75,13 +72,12 @@ std::string controlPort(int index) {
   t += "    lv2:default " + number(p.defaultValue) + " ;\n";
   t += "    lv2:minimum 0.0 ;\n    lv2:maximum 1.0";
   if (p.kind == ParamKind::Switch) t += " ;\n    lv2:portProperty lv2:toggled";
-  if (p.kind == ParamKind::ThreeWay) {
-    // 0, 0.5 and 1 each fall inside one position of the switch.
-    static const char* kValues[3] = {"0.0", "0.5", "1.0"};
+  if (p.kind == ParamKind::Selector) {
+    // Each position's value lies inside that position.
     t += " ;\n    lv2:portProperty lv2:enumeration ;\n    lv2:scalePoint";
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k <= p.stepCount(); ++k)
       t += std::string(k ? " ," : "") + " [\n      rdfs:label " + quoted(p.positionNames[k]) +
-           " ;\n      rdf:value " + kValues[k] + "\n    ]";
+           " ;\n      rdf:value " + number(paramValueOfPosition(index, k)) + "\n    ]";
   }
   return t + "\n  ]";
 }
@@ -89,18 +85,18 @@ std::string controlPort(int index) {
 std::string pluginDescription() {
   std::string t = kPrefixes;
   const std::string plugin = uri(kPluginUri);
-  t += uri(std::string(kPluginUri) + "#project") +
-       "\n  a doap:Project ;\n  doap:name \"Quillet K3\" ;\n"
-       "  doap:maintainer [\n    foaf:name \"Marrow Ledge\"\n  ] .\n\n";
+  const std::string maintainer =
+      "  doap:maintainer [\n    foaf:name " + quoted(identity::kVendor) + "\n  ]";
+  t += uri(std::string(kPluginUri) + "#project") + "\n  a doap:Project ;\n  doap:name " +
+       quoted(identity::kProductName) + " ;\n" + maintainer + " .\n\n";
   t += plugin + "\n  a lv2:Plugin , lv2:DelayPlugin ;\n";
-  t += "  doap:name \"Quillet K3\" ;\n";
+  t += "  doap:name " + quoted(identity::kProductName) + " ;\n";
   t += "  lv2:project " + uri(std::string(kPluginUri) + "#project") + " ;\n";
   t += "  doap:license <http://opensource.org/licenses/mit> ;\n";
-  t += "  doap:maintainer [\n    foaf:name \"Marrow Ledge\"\n  ] ;\n";
-  t += "  rdfs:comment \"A stereo tape-style echo: two feedback lines of up to 2.6 seconds, "
-       "filtered and saturated, with cross-feed and ping-pong routing.\" ;\n";
-  t += "  lv2:minorVersion " + std::to_string(QUILLET_VERSION_MINOR) + " ;\n";
-  t += "  lv2:microVersion " + std::to_string(QUILLET_VERSION_MICRO) + " ;\n";
+  t += maintainer + " ;\n";
+  t += "  rdfs:comment " + quoted(identity::kDescription) + " ;\n";
+  t += "  lv2:minorVersion " + std::to_string(identity::kVersionMinor) + " ;\n";
+  t += "  lv2:microVersion " + std::to_string(identity::kVersionPatch) + " ;\n";
   t += "  lv2:binary " + uri(kDspBinary) + " ;\n";
   t += "  lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n";
   t += "  ui:ui " + uri(kUiUri) + " ;\n";
@@ -166,31 +162,29 @@ void bigEndian(std::vector<uint8_t>& out, uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
 }
 
-uint32_t code(const char (&c)[5]) {
+uint32_t code(const char* c) {
   return static_cast<uint32_t>(c[0]) << 24 | static_cast<uint32_t>(c[1]) << 16 |
          static_cast<uint32_t>(c[2]) << 8 | static_cast<uint32_t>(c[3]);
 }
 
-// A program preset holding the effect's 44-byte chunk (eleven little-endian
-// floats), named for the host's preset list.
+// A program preset holding the effect's state, named for the host's preset
+// list.
 std::vector<uint8_t> fxp(const FactoryPreset& p) {
   std::vector<uint8_t> out;
   bigEndian(out, code("CcnK"));
   bigEndian(out, 0);  // byte size, patched below
   bigEndian(out, code("FPCh"));
-  bigEndian(out, 1);             // format version
-  bigEndian(out, code("QTAP"));  // the effect's unique ID
-  bigEndian(out, 1);             // the effect's version
-  bigEndian(out, 0);             // the effect declares no programs
+  bigEndian(out, 1);  // format version
+  bigEndian(out, static_cast<uint32_t>(identity::kVst2UniqueId));
+  bigEndian(out, 1);  // the effect's version (the VST 2.4 record's)
+  bigEndian(out, 0);  // the effect declares no programs
   char name[28] = {};
   std::strncpy(name, p.name, sizeof name - 1);
   out.insert(out.end(), name, name + sizeof name);
-  bigEndian(out, 4 * kNumQuilletParams);
-  for (float v : p.values) {
-    uint32_t bits;
-    std::memcpy(&bits, &v, 4);
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(bits >> shift));
-  }
+  bigEndian(out, static_cast<uint32_t>(quillet::kStateBytes));
+  uint8_t state[quillet::kStateBytes];
+  quillet::encodeState(p.values, state);
+  out.insert(out.end(), state, state + sizeof state);
   const uint32_t size = static_cast<uint32_t>(out.size() - 8);
   for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<uint8_t>(size >> (24 - 8 * i));
   return out;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/identity.h"
 #include "core/param_table.h"
 
 namespace quillet_lv2 {
@@ -16,8 +17,9 @@ constexpr uint32_t kPortControl = kPortInL + 4;    // atom sequence with the hos
 constexpr uint32_t kPortHostTempo = kPortInL + 5;  // the last tempo seen, 0 without one
 constexpr uint32_t kNumPorts = kPortInL + 6;
 
-constexpr char kPluginUri[] = "urn:marrowledge:quillet-k3";
-constexpr char kUiUri[] = "urn:marrowledge:quillet-k3#ui";
-constexpr char kPresetUriPrefix[] = "urn:marrowledge:quillet-k3#preset-";
+// From the product's identity (cmake/identity.cmake).
+inline constexpr auto& kPluginUri = quillet::identity::kLv2PluginUri;
+inline constexpr auto& kUiUri = quillet::identity::kLv2UiUri;
+inline constexpr auto& kPresetUriPrefix = quillet::identity::kLv2PresetUriPrefix;
 
 }  // namespace quillet_lv2

@@ -3,14 +3,8 @@
 #include <lv2/urid/urid.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <new>
-
-#include "framework/brindle_fx.h"
-
-// Defined by the effect (framework/quillet.cpp); null when it cannot be made.
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
 
 namespace quillet_lv2 {
 
@@ -21,9 +15,6 @@ uint32_t bitsOf(float value) {
   std::memcpy(&bits, &value, sizeof bits);
   return bits;
 }
-
-// The shortest echo, 30 ms, must be at least one sample long.
-bool usableRate(double rate) { return std::isfinite(rate) && rate * 0.03 >= 1.0 && rate <= 1e7; }
 
 const LV2_URID_Map* findMap(const LV2_Feature* const* features) {
   if (!features) return nullptr;
@@ -37,23 +28,20 @@ const LV2_URID_Map* findMap(const LV2_Feature* const* features) {
 
 QuilletLv2Instance* QuilletLv2Instance::create(double sampleRate,
                                                const LV2_Feature* const* features) {
-  if (!usableRate(sampleRate)) return nullptr;
-  // No host callback: the effect's requests to a host are skipped.
-  // The effect is always ours, a BrindleFX.
-  auto* effect = static_cast<BrindleFX*>(createEffectInstance(nullptr));
-  if (!effect) return nullptr;
-  auto* instance = new (std::nothrow) QuilletLv2Instance(effect, static_cast<float>(sampleRate));
-  if (!instance) {
-    delete effect;
+  if (!quillet::EchoCore::isUsableSampleRate(sampleRate)) return nullptr;
+  auto* instance = new (std::nothrow) QuilletLv2Instance(sampleRate);
+  if (!instance) return nullptr;
+  // The delay memory for the rate, taken now: without it there is no echo.
+  if (!instance->core.setSampleRate(sampleRate)) {
+    delete instance;
     return nullptr;
   }
   instance->haveUrids = instance->urids.mapAll(findMap(features));
   return instance;
 }
 
-QuilletLv2Instance::QuilletLv2Instance(BrindleFX* effect, float rate) : effect(effect), rate(rate) {
-  for (int i = 0; i < kNumQuilletParams; ++i) lastSeen[i] = bitsOf(effect->getParameter(i));
-  effect->setSampleRate(rate);
+QuilletLv2Instance::QuilletLv2Instance(double rate) : rate(rate) {
+  for (int i = 0; i < kNumQuilletParams; ++i) lastSeen[i] = bitsOf(core.parameter(i));
 }
 
 QuilletLv2Instance::~QuilletLv2Instance() = default;
@@ -95,7 +83,7 @@ bool QuilletLv2Instance::storeChangedControls() {
     const uint32_t bits = bitsOf(value);
     if (bits == lastSeen[i]) continue;
     lastSeen[i] = bits;
-    effect->setParameter(i, value);
+    core.setParameter(i, value);
     changed = true;
   }
   return changed;
@@ -103,7 +91,7 @@ bool QuilletLv2Instance::storeChangedControls() {
 
 void QuilletLv2Instance::activate() {
   storeChangedControls();
-  effect->setSampleRate(rate);
+  core.setSampleRate(rate);
   unheard = true;
   restartAtSound = false;
 }
@@ -131,27 +119,16 @@ void QuilletLv2Instance::run(uint32_t frames) {
       }
     } else {
       unheard = false;
-      if (restartAtSound) effect->restartOnStoredValues();
+      if (restartAtSound) core.restart();
       restartAtSound = false;
     }
   }
-  process(frames);
-}
-
-void QuilletLv2Instance::process(uint32_t frames) {
+  // A run of no frames only stores; the core's block begins with the first frame.
+  if (frames == 0) return;
   // The engine reads both inputs of a frame before it writes either output,
   // so the host may hand the same buffers in and out.
-  float* inputs[2] = {const_cast<float*>(audioIn[0]), const_cast<float*>(audioIn[1])};
-  float* outputs[2] = {audioOut[0], audioOut[1]};
-  constexpr uint32_t kMaxFrames = 1u << 30;
-  while (frames > 0) {
-    const uint32_t n = frames < kMaxFrames ? frames : kMaxFrames;
-    effect->processReplacing(inputs, outputs, static_cast<VstInt32>(n));
-    frames -= n;
-    if (frames == 0) break;
-    for (float*& p : inputs) p += n;
-    for (float*& p : outputs) p += n;
-  }
+  const float* inputs[2] = {audioIn[0], audioIn[1]};
+  core.process(inputs, audioOut, frames);
 }
 
 }  // namespace quillet_lv2

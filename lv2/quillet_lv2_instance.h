@@ -1,32 +1,30 @@
-// One LV2 instance of Quillet K3: drives the same effect object the VST 2.4
-// library hands out, exactly as a VST host would, from the LV2 ports.
+// One LV2 instance of Quillet K3: the format-free core, driven from the LV2
+// ports.
 #pragma once
 
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 
 #include <cstdint>
-#include <memory>
 
+#include "core/echo_core.h"
 #include "core/param_table.h"
 #include "lv2/lv2_ports.h"
 #include "lv2/tempo_reader.h"
-
-class BrindleFX;
 
 namespace quillet_lv2 {
 
 class QuilletLv2Instance {
  public:
-  // Null when the rate is unusable or the effect cannot be made. The delay
-  // memory for the rate is taken here.
+  // Null when the core cannot run at the rate (EchoCore::isUsableSampleRate)
+  // or memory is short. The delay memory for the rate is taken here.
   static QuilletLv2Instance* create(double sampleRate, const LV2_Feature* const* features);
   ~QuilletLv2Instance();
 
   void connectPort(uint32_t port, void* data);
   // A fresh start: the connected control ports' values are stored, then the
   // echo is set up anew for them (empty lines at their delay length, smoothed
-  // values on target), as a VST host that sets parameters before the rate.
+  // values on target), as when parameters are set before the rate.
   void activate();
   // Realtime: stores the control ports that changed, in index order, reads the
   // tempo, then processes the block. Allocates nothing.
@@ -39,15 +37,14 @@ class QuilletLv2Instance {
   void run(uint32_t frames);
 
  private:
-  QuilletLv2Instance(BrindleFX* effect, float rate);
+  explicit QuilletLv2Instance(double rate);
   // Stores each connected control port whose value is not the last one seen;
   // true when there was one.
   bool storeChangedControls();
   bool inputIsSilent(uint32_t frames) const;
-  void process(uint32_t frames);
 
-  std::unique_ptr<BrindleFX> effect;
-  float rate;
+  quillet::EchoCore core;
+  double rate;
   const float* controls[kNumQuilletParams] = {};
   uint32_t lastSeen[kNumQuilletParams] = {};  // bit patterns, so a NaN is stored once
   const float* audioIn[2] = {};

@@ -4,10 +4,6 @@
 
 namespace platform {
 
-using VSTGUI::CPoint;
-using VSTGUI::CRect;
-using VSTGUI::MouseState;
-
 namespace {
 std::vector<HeadlessWindow*>& liveWindows() {
   static std::vector<HeadlessWindow*> windows;
@@ -22,7 +18,7 @@ HeadlessWindow::HeadlessWindow(void* parent, int32_t width, int32_t height)
       shown(static_cast<size_t>(width) * height, 0) {
   liveWindows().push_back(this);
   // A newly mapped window is asked to paint itself once.
-  queuePaint(CRect(0, 0, width, height));
+  queuePaint(Rect(0, 0, width, height));
 }
 
 HeadlessWindow::~HeadlessWindow() {
@@ -30,10 +26,10 @@ HeadlessWindow::~HeadlessWindow() {
   windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
 }
 
-std::unique_ptr<VSTGUI::PlatformWindow> HeadlessWindow::create(void* parent, int32_t width,
-                                                               int32_t height) {
+std::unique_ptr<PlatformWindow> HeadlessWindow::create(void* parent, int32_t width,
+                                                       int32_t height) {
   if (!parent || width <= 0 || height <= 0) return nullptr;
-  return std::unique_ptr<VSTGUI::PlatformWindow>(new HeadlessWindow(parent, width, height));
+  return std::unique_ptr<PlatformWindow>(new HeadlessWindow(parent, width, height));
 }
 
 HeadlessWindow* HeadlessWindow::latest() {
@@ -43,17 +39,17 @@ HeadlessWindow* HeadlessWindow::latest() {
 
 int HeadlessWindow::liveCount() { return static_cast<int>(liveWindows().size()); }
 
-void HeadlessWindow::queuePaint(const CRect& area) {
-  events.push_back(Event{Event::kPaint, area, CPoint(), 0, 0.0f});
+void HeadlessWindow::queuePaint(const Rect& area) {
+  events.push_back(Event{Event::kPaint, area, Point(), 0, 0.0f});
 }
 
-void HeadlessWindow::queueMouseDown(const CPoint& where, int32_t buttons) {
-  events.push_back(Event{Event::kPress, CRect(), where, buttons, 0.0f});
+void HeadlessWindow::queueMouseDown(const Point& where, int32_t buttons) {
+  events.push_back(Event{Event::kPress, Rect(), where, buttons, 0.0f});
   lastMouse = MouseState{where, buttons};
 }
 
-void HeadlessWindow::queueWheel(const CPoint& where, float distance, int32_t buttons) {
-  events.push_back(Event{Event::kWheel, CRect(), where, buttons, distance});
+void HeadlessWindow::queueWheel(const Point& where, float distance, int32_t buttons) {
+  events.push_back(Event{Event::kWheel, Rect(), where, buttons, distance});
 }
 
 void HeadlessWindow::scriptMouse(const std::vector<MouseState>& states) {
@@ -65,7 +61,7 @@ uint32_t HeadlessWindow::pixel(int32_t x, int32_t y) const {
   return shown[static_cast<size_t>(y) * width + x];
 }
 
-void HeadlessWindow::processEvents(VSTGUI::PlatformWindowEvents& sink) {
+void HeadlessWindow::processEvents(PlatformWindowEvents& sink) {
   while (!events.empty()) {
     const Event event = events.front();
     events.pop_front();
@@ -83,10 +79,10 @@ void HeadlessWindow::processEvents(VSTGUI::PlatformWindowEvents& sink) {
   }
 }
 
-bool HeadlessWindow::processOnePaint(VSTGUI::PlatformWindowEvents& sink) {
+bool HeadlessWindow::processOnePaint(PlatformWindowEvents& sink) {
   for (auto it = events.begin(); it != events.end(); ++it) {
     if (it->kind == Event::kPaint) {
-      const CRect area = it->area;
+      const Rect area = it->area;
       events.erase(it);
       sink.onPaint(area);
       return true;
@@ -95,9 +91,9 @@ bool HeadlessWindow::processOnePaint(VSTGUI::PlatformWindowEvents& sink) {
   return false;
 }
 
-void HeadlessWindow::present(const VSTGUI::PixelView& image, const CRect& area) {
-  const CRect clipped =
-      area.intersect(CRect(0, 0, std::min(width, image.width), std::min(height, image.height)));
+void HeadlessWindow::present(const PixelView& image, const Rect& area) {
+  const Rect clipped =
+      area.intersect(Rect(0, 0, std::min(width, image.width), std::min(height, image.height)));
   if (clipped.isEmpty() || !image.pixels) return;
   presented.push_back(clipped);
   for (int32_t y = clipped.top; y < clipped.bottom; ++y)

@@ -7,52 +7,51 @@
 #include <memory>
 #include <vector>
 
-#include "gui/platform_window.h"
+#include "platform/platform_window.h"
 
 namespace platform {
 
-class HeadlessWindow : public VSTGUI::PlatformWindow {
+class HeadlessWindow : public PlatformWindow {
  public:
   HeadlessWindow(void* parent, int32_t width, int32_t height);
   ~HeadlessWindow() override;
 
-  // The factory frames use once installed with VSTGUI::setPlatformWindowFactory;
+  // The factory frames use once installed with setPlatformWindowFactory;
   // a null parent gets no window, as with a real window system.
-  static std::unique_ptr<VSTGUI::PlatformWindow> create(void* parent, int32_t width,
-                                                        int32_t height);
+  static std::unique_ptr<PlatformWindow> create(void* parent, int32_t width, int32_t height);
   // The window made last and still alive, or null.
   static HeadlessWindow* latest();
   static int liveCount();
 
   // Input a test feeds in; delivered at the next processEvents.
-  void queuePaint(const VSTGUI::CRect& area);
-  void queueMouseDown(const VSTGUI::CPoint& where, int32_t buttons);
-  void queueWheel(const VSTGUI::CPoint& where, float distance, int32_t buttons);
+  void queuePaint(const Rect& area);
+  void queueMouseDown(const Point& where, int32_t buttons);
+  void queueWheel(const Point& where, float distance, int32_t buttons);
   // Successive answers to pollMouse; afterwards the pointer stays where the
   // script left it with every button up.
-  void scriptMouse(const std::vector<VSTGUI::MouseState>& states);
+  void scriptMouse(const std::vector<MouseState>& states);
   // Puts the pointer somewhere without pressing anything.
-  void movePointer(const VSTGUI::MouseState& state) { lastMouse = state; }
+  void movePointer(const MouseState& state) { lastMouse = state; }
 
   // What the window shows, top row first, and the areas shown so far.
   uint32_t pixel(int32_t x, int32_t y) const;
   const std::vector<uint32_t>& screen() const { return shown; }
-  const std::vector<VSTGUI::CRect>& presentedAreas() const { return presented; }
+  const std::vector<Rect>& presentedAreas() const { return presented; }
   void clearPresented() { presented.clear(); }
   void* parent() const { return parentWindow; }
   int pollCount() const { return polls; }
 
-  void processEvents(VSTGUI::PlatformWindowEvents& events) override;
-  bool processOnePaint(VSTGUI::PlatformWindowEvents& events) override;
-  void present(const VSTGUI::PixelView& image, const VSTGUI::CRect& area) override;
-  VSTGUI::MouseState pollMouse() override;
-  VSTGUI::MouseState queryMouse() override { return lastMouse; }
+  void processEvents(PlatformWindowEvents& events) override;
+  bool processOnePaint(PlatformWindowEvents& events) override;
+  void present(const PixelView& image, const Rect& area) override;
+  MouseState pollMouse() override;
+  MouseState queryMouse() override { return lastMouse; }
 
  private:
   struct Event {
     enum Kind { kPaint, kPress, kWheel } kind;
-    VSTGUI::CRect area;
-    VSTGUI::CPoint where;
+    Rect area;
+    Point where;
     int32_t buttons;
     float distance;
   };
@@ -61,10 +60,10 @@ class HeadlessWindow : public VSTGUI::PlatformWindow {
   int32_t width;
   int32_t height;
   std::vector<uint32_t> shown;
-  std::vector<VSTGUI::CRect> presented;
+  std::vector<Rect> presented;
   std::deque<Event> events;
-  std::deque<VSTGUI::MouseState> script;
-  VSTGUI::MouseState lastMouse{VSTGUI::CPoint(), 0};
+  std::deque<MouseState> script;
+  MouseState lastMouse{Point(), 0};
   int polls = 0;
 };
 

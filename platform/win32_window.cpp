@@ -12,10 +12,6 @@
 
 namespace platform {
 
-using VSTGUI::CPoint;
-using VSTGUI::CRect;
-using VSTGUI::MouseState;
-
 namespace {
 
 using AlphaBlendFunction = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int,
@@ -52,12 +48,12 @@ void releaseWindowClass() {
 
 int32_t buttonsFromKeyState(WPARAM keys) {
   int32_t buttons = 0;
-  if (keys & MK_LBUTTON) buttons |= VSTGUI::kLButton;
-  if (keys & MK_MBUTTON) buttons |= VSTGUI::kMButton;
-  if (keys & MK_RBUTTON) buttons |= VSTGUI::kRButton;
-  if (keys & MK_SHIFT) buttons |= VSTGUI::kShift;
-  if (keys & MK_CONTROL) buttons |= VSTGUI::kControl;
-  if (GetKeyState(VK_MENU) < 0) buttons |= VSTGUI::kAlt;
+  if (keys & MK_LBUTTON) buttons |= kButtonLeft;
+  if (keys & MK_MBUTTON) buttons |= kButtonMiddle;
+  if (keys & MK_RBUTTON) buttons |= kButtonRight;
+  if (keys & MK_SHIFT) buttons |= kKeyShift;
+  if (keys & MK_CONTROL) buttons |= kKeyControl;
+  if (GetKeyState(VK_MENU) < 0) buttons |= kKeyAlt;
   return buttons;
 }
 
@@ -65,31 +61,32 @@ bool held(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
 
 int32_t liveButtons() {
   int32_t buttons = 0;
-  if (held(VK_LBUTTON)) buttons |= VSTGUI::kLButton;
-  if (held(VK_MBUTTON)) buttons |= VSTGUI::kMButton;
-  if (held(VK_RBUTTON)) buttons |= VSTGUI::kRButton;
-  if (held(VK_SHIFT)) buttons |= VSTGUI::kShift;
-  if (held(VK_CONTROL)) buttons |= VSTGUI::kControl;
-  if (held(VK_MENU)) buttons |= VSTGUI::kAlt;
+  if (held(VK_LBUTTON)) buttons |= kButtonLeft;
+  if (held(VK_MBUTTON)) buttons |= kButtonMiddle;
+  if (held(VK_RBUTTON)) buttons |= kButtonRight;
+  if (held(VK_SHIFT)) buttons |= kKeyShift;
+  if (held(VK_CONTROL)) buttons |= kKeyControl;
+  if (held(VK_MENU)) buttons |= kKeyAlt;
   return buttons;
 }
 
-class Win32Window : public VSTGUI::PlatformWindow {
+class Win32Window : public PlatformWindow {
  public:
   ~Win32Window() override;
-  static std::unique_ptr<VSTGUI::PlatformWindow> create(HWND parent, int32_t width, int32_t height);
+  static std::unique_ptr<PlatformWindow> create(HWND parent, int32_t width, int32_t height);
 
-  void processEvents(VSTGUI::PlatformWindowEvents& events) override;
-  bool processOnePaint(VSTGUI::PlatformWindowEvents& events) override;
-  void present(const VSTGUI::PixelView& image, const CRect& area) override;
+  void processEvents(PlatformWindowEvents& events) override;
+  bool processOnePaint(PlatformWindowEvents& events) override;
+  void present(const PixelView& image, const Rect& area) override;
   MouseState pollMouse() override;
   MouseState queryMouse() override;
+  uintptr_t nativeHandle() const override { return reinterpret_cast<uintptr_t>(window); }
 
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
   Win32Window() = default;
-  CPoint toWindow(POINT screen) const;
+  Point toWindow(POINT screen) const;
 
   HWND window = nullptr;
   bool classInUse = false;
@@ -105,9 +102,9 @@ class Win32Window : public VSTGUI::PlatformWindow {
   int32_t width = 0;
   int32_t height = 0;
   // Known from the frame's first idle on; paint before that waits in `unpainted`.
-  VSTGUI::PlatformWindowEvents* sink = nullptr;
-  CRect unpainted;
-  MouseState tracked{CPoint(), 0};
+  PlatformWindowEvents* sink = nullptr;
+  Rect unpainted;
+  MouseState tracked{Point(), 0};
 };
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -116,8 +113,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-std::unique_ptr<VSTGUI::PlatformWindow> Win32Window::create(HWND parent, int32_t width,
-                                                            int32_t height) {
+std::unique_ptr<PlatformWindow> Win32Window::create(HWND parent, int32_t width, int32_t height) {
   if (!parent || !IsWindow(parent) || width <= 0 || height <= 0) return nullptr;
   std::unique_ptr<Win32Window> self(new Win32Window());
   self->width = width;
@@ -158,7 +154,7 @@ std::unique_ptr<VSTGUI::PlatformWindow> Win32Window::create(HWND parent, int32_t
     self->dropTarget = new RefusingDropTarget();
     self->dropRegistered = RegisterDragDrop(self->window, self->dropTarget) == S_OK;
   }
-  return std::unique_ptr<VSTGUI::PlatformWindow>(self.release());
+  return std::unique_ptr<PlatformWindow>(self.release());
 }
 
 Win32Window::~Win32Window() {
@@ -178,9 +174,9 @@ Win32Window::~Win32Window() {
   if (oleStarted) OleUninitialize();
 }
 
-CPoint Win32Window::toWindow(POINT screen) const {
+Point Win32Window::toWindow(POINT screen) const {
   ScreenToClient(window, &screen);
-  return CPoint(screen.x, screen.y);
+  return Point(screen.x, screen.y);
 }
 
 LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -188,8 +184,8 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: {
       PAINTSTRUCT paint;
       BeginPaint(window, &paint);
-      const CRect area(paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right,
-                       paint.rcPaint.bottom);
+      const Rect area(paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right,
+                      paint.rcPaint.bottom);
       EndPaint(window, &paint);
       if (area.isEmpty()) return 0;
       if (sink) {
@@ -202,7 +198,7 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_RBUTTONDOWN: {
-      const CPoint where(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      const Point where(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       tracked = MouseState{where, buttonsFromKeyState(wParam)};
       if (sink) sink->onMouseDown(where, tracked.buttons);
       return 0;
@@ -230,18 +226,18 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void Win32Window::processEvents(VSTGUI::PlatformWindowEvents& events) {
+void Win32Window::processEvents(PlatformWindowEvents& events) {
   // The host's message loop delivers our messages; here the frame becomes
   // known, and a paint that came before it is reported.
   sink = &events;
   if (!unpainted.isEmpty()) {
-    const CRect area = unpainted;
-    unpainted = CRect();
+    const Rect area = unpainted;
+    unpainted = Rect();
     events.onPaint(area);
   }
 }
 
-bool Win32Window::processOnePaint(VSTGUI::PlatformWindowEvents& events) {
+bool Win32Window::processOnePaint(PlatformWindowEvents& events) {
   sink = &events;
   MSG message;
   if (!PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) return false;
@@ -249,10 +245,10 @@ bool Win32Window::processOnePaint(VSTGUI::PlatformWindowEvents& events) {
   return true;
 }
 
-void Win32Window::present(const VSTGUI::PixelView& source, const CRect& area) {
+void Win32Window::present(const PixelView& source, const Rect& area) {
   if (!window || !source.pixels) return;
-  const CRect clipped = area.intersect(CRect(0, 0, width < source.width ? width : source.width,
-                                             height < source.height ? height : source.height));
+  const Rect clipped = area.intersect(Rect(0, 0, width < source.width ? width : source.width,
+                                           height < source.height ? height : source.height));
   if (clipped.isEmpty()) return;
   GdiFlush();
   for (int32_t y = clipped.top; y < clipped.bottom; ++y) {
@@ -277,7 +273,7 @@ MouseState Win32Window::pollMouse() {
   MSG message;
   if (PeekMessageA(&message, window, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
     if (message.message != WM_MOUSEWHEEL && message.message != WM_MOUSEHWHEEL) {
-      tracked = MouseState{CPoint(GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)),
+      tracked = MouseState{Point(GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)),
                            buttonsFromKeyState(message.wParam)};
       return tracked;
     }
@@ -295,13 +291,10 @@ MouseState Win32Window::queryMouse() {
 
 }  // namespace
 
-std::unique_ptr<VSTGUI::PlatformWindow> createWin32Window(void* parent, int32_t width,
-                                                          int32_t height) {
+std::unique_ptr<PlatformWindow> createWin32Window(void* parent, int32_t width, int32_t height) {
   return Win32Window::create(static_cast<HWND>(parent), width, height);
 }
 
-}  // namespace platform
+PlatformWindowFactory defaultPlatformWindowFactory() { return &createWin32Window; }
 
-namespace VSTGUI {
-PlatformWindowFactory defaultPlatformWindowFactory() { return &platform::createWin32Window; }
-}  // namespace VSTGUI
+}  // namespace platform

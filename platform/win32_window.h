@@ -6,12 +6,11 @@
 
 #include <memory>
 
-#include "gui/platform_window.h"
+#include "platform/platform_window.h"
 
 namespace platform {
 
 // Null when there is no parent or the window cannot be made there.
-std::unique_ptr<VSTGUI::PlatformWindow> createWin32Window(void* parent, int32_t width,
-                                                          int32_t height);
+std::unique_ptr<PlatformWindow> createWin32Window(void* parent, int32_t width, int32_t height);
 
 }  // namespace platform

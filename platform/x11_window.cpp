@@ -11,10 +11,6 @@
 
 namespace platform {
 
-using VSTGUI::CPoint;
-using VSTGUI::CRect;
-using VSTGUI::MouseState;
-
 namespace {
 
 constexpr long kEventMask =
@@ -23,45 +19,45 @@ constexpr long kPointerMask = ButtonPressMask | ButtonReleaseMask | PointerMotio
 
 int32_t buttonsFromState(unsigned int state) {
   int32_t buttons = 0;
-  if (state & Button1Mask) buttons |= VSTGUI::kLButton;
-  if (state & Button2Mask) buttons |= VSTGUI::kMButton;
-  if (state & Button3Mask) buttons |= VSTGUI::kRButton;
-  if (state & ShiftMask) buttons |= VSTGUI::kShift;
-  if (state & ControlMask) buttons |= VSTGUI::kControl;
-  if (state & Mod1Mask) buttons |= VSTGUI::kAlt;
+  if (state & Button1Mask) buttons |= kButtonLeft;
+  if (state & Button2Mask) buttons |= kButtonMiddle;
+  if (state & Button3Mask) buttons |= kButtonRight;
+  if (state & ShiftMask) buttons |= kKeyShift;
+  if (state & ControlMask) buttons |= kKeyControl;
+  if (state & Mod1Mask) buttons |= kKeyAlt;
   return buttons;
 }
 
 int32_t buttonBit(unsigned int button) {
   switch (button) {
     case Button1:
-      return VSTGUI::kLButton;
+      return kButtonLeft;
     case Button2:
-      return VSTGUI::kMButton;
+      return kButtonMiddle;
     case Button3:
-      return VSTGUI::kRButton;
+      return kButtonRight;
     default:
       return 0;
   }
 }
 
-class X11Window : public VSTGUI::PlatformWindow {
+class X11Window : public PlatformWindow {
  public:
   ~X11Window() override;
-  static std::unique_ptr<VSTGUI::PlatformWindow> create(Window parent, int32_t width,
-                                                        int32_t height);
+  static std::unique_ptr<PlatformWindow> create(Window parent, int32_t width, int32_t height);
 
-  void processEvents(VSTGUI::PlatformWindowEvents& events) override;
-  bool processOnePaint(VSTGUI::PlatformWindowEvents& events) override;
-  void present(const VSTGUI::PixelView& image, const CRect& area) override;
+  void processEvents(PlatformWindowEvents& events) override;
+  bool processOnePaint(PlatformWindowEvents& events) override;
+  void present(const PixelView& image, const Rect& area) override;
   MouseState pollMouse() override;
   MouseState queryMouse() override;
   uintptr_t nativeHandle() const override { return window; }
+  int eventFileDescriptor() const override { return ConnectionNumber(display); }
   bool isGone() const override { return windowGone; }
 
  private:
   X11Window() = default;
-  void handle(const XEvent& event, VSTGUI::PlatformWindowEvents& events);
+  void handle(const XEvent& event, PlatformWindowEvents& events);
   // Writes one pixel of ours (0xAARRGGBB) into the image, in the visual's format.
   void putPixel(int32_t x, int32_t y, uint32_t argb);
 
@@ -73,12 +69,11 @@ class X11Window : public VSTGUI::PlatformWindow {
   bool windowGone = false;  // destroyed with the host's window
   int32_t width = 0;
   int32_t height = 0;
-  MouseState tracked{CPoint(), 0};
-  CRect exposed;  // exposures of the current burst, not painted yet
+  MouseState tracked{Point(), 0};
+  Rect exposed;  // exposures of the current burst, not painted yet
 };
 
-std::unique_ptr<VSTGUI::PlatformWindow> X11Window::create(Window parent, int32_t width,
-                                                          int32_t height) {
+std::unique_ptr<PlatformWindow> X11Window::create(Window parent, int32_t width, int32_t height) {
   if (!parent || width <= 0 || height <= 0) return nullptr;
   Display* display = XOpenDisplay(nullptr);
   if (!display) return nullptr;
@@ -123,7 +118,7 @@ std::unique_ptr<VSTGUI::PlatformWindow> X11Window::create(Window parent, int32_t
     if (trap.failed()) return nullptr;
   }
   XFlush(display);
-  return std::unique_ptr<VSTGUI::PlatformWindow>(self.release());
+  return std::unique_ptr<PlatformWindow>(self.release());
 }
 
 X11Window::~X11Window() {
@@ -139,22 +134,22 @@ X11Window::~X11Window() {
   XCloseDisplay(display);
 }
 
-void X11Window::handle(const XEvent& event, VSTGUI::PlatformWindowEvents& events) {
+void X11Window::handle(const XEvent& event, PlatformWindowEvents& events) {
   switch (event.type) {
     case Expose: {
       // A burst of exposures ends with count 0: paint their union once.
       const XExposeEvent& e = event.xexpose;
-      exposed = exposed.unite(CRect::fromSize(e.x, e.y, e.width, e.height));
+      exposed = exposed.unite(Rect::fromSize(e.x, e.y, e.width, e.height));
       if (e.count == 0) {
-        const CRect area = exposed;
-        exposed = CRect();
+        const Rect area = exposed;
+        exposed = Rect();
         events.onPaint(area);
       }
       break;
     }
     case ButtonPress: {
       const XButtonEvent& e = event.xbutton;
-      const CPoint where(e.x, e.y);
+      const Point where(e.x, e.y);
       if (e.button == Button4 || e.button == Button5) {
         events.onMouseWheel(where, e.button == Button4 ? 1.0f : -1.0f, buttonsFromState(e.state));
       } else if (const int32_t bit = buttonBit(e.button)) {
@@ -171,7 +166,7 @@ void X11Window::handle(const XEvent& event, VSTGUI::PlatformWindowEvents& events
   }
 }
 
-void X11Window::processEvents(VSTGUI::PlatformWindowEvents& events) {
+void X11Window::processEvents(PlatformWindowEvents& events) {
   X11ErrorTrap trap(display);
   while (!windowGone && XPending(display) > 0) {
     XEvent event;
@@ -180,7 +175,7 @@ void X11Window::processEvents(VSTGUI::PlatformWindowEvents& events) {
   }
 }
 
-bool X11Window::processOnePaint(VSTGUI::PlatformWindowEvents& events) {
+bool X11Window::processOnePaint(PlatformWindowEvents& events) {
   if (windowGone) return false;
   X11ErrorTrap trap(display);
   XEvent event;
@@ -210,10 +205,10 @@ void X11Window::putPixel(int32_t x, int32_t y, uint32_t argb) {
   XPutPixel(image, x, y, pixel);
 }
 
-void X11Window::present(const VSTGUI::PixelView& source, const CRect& area) {
+void X11Window::present(const PixelView& source, const Rect& area) {
   if (windowGone || !source.pixels) return;
-  const CRect clipped = area.intersect(CRect(0, 0, width < source.width ? width : source.width,
-                                             height < source.height ? height : source.height));
+  const Rect clipped = area.intersect(Rect(0, 0, width < source.width ? width : source.width,
+                                           height < source.height ? height : source.height));
   if (clipped.isEmpty()) return;
   for (int32_t y = clipped.top; y < clipped.bottom; ++y) {
     const uint32_t* row = source.pixels + static_cast<size_t>(y) * source.stride;
@@ -233,14 +228,14 @@ MouseState X11Window::pollMouse() {
   // arrived before we looked is seen as it happened.
   if (XCheckWindowEvent(display, window, kPointerMask, &event)) {
     if (event.type == MotionNotify) {
-      tracked = MouseState{CPoint(event.xmotion.x, event.xmotion.y),
+      tracked = MouseState{Point(event.xmotion.x, event.xmotion.y),
                            buttonsFromState(event.xmotion.state)};
     } else {
       const XButtonEvent& e = event.xbutton;
       int32_t buttons = buttonsFromState(e.state);
       const int32_t bit = buttonBit(e.button);
       buttons = event.type == ButtonPress ? (buttons | bit) : (buttons & ~bit);
-      tracked = MouseState{CPoint(e.x, e.y), buttons};
+      tracked = MouseState{Point(e.x, e.y), buttons};
     }
     return tracked;
   }
@@ -256,20 +251,17 @@ MouseState X11Window::queryMouse() {
   unsigned int mask;
   MouseState now{tracked.where, 0};  // no buttons if the pointer is on another screen
   if (XQueryPointer(display, window, &root, &child, &rootX, &rootY, &x, &y, &mask))
-    now = MouseState{CPoint(x, y), buttonsFromState(mask)};
+    now = MouseState{Point(x, y), buttonsFromState(mask)};
   if (trap.failed()) now.buttons = 0;
   return now;
 }
 
 }  // namespace
 
-std::unique_ptr<VSTGUI::PlatformWindow> createX11Window(void* parent, int32_t width,
-                                                        int32_t height) {
+std::unique_ptr<PlatformWindow> createX11Window(void* parent, int32_t width, int32_t height) {
   return X11Window::create(static_cast<Window>(reinterpret_cast<uintptr_t>(parent)), width, height);
 }
 
-}  // namespace platform
+PlatformWindowFactory defaultPlatformWindowFactory() { return &createX11Window; }
 
-namespace VSTGUI {
-PlatformWindowFactory defaultPlatformWindowFactory() { return &platform::createX11Window; }
-}  // namespace VSTGUI
+}  // namespace platform

@@ -4,12 +4,11 @@
 
 #include <memory>
 
-#include "gui/platform_window.h"
+#include "platform/platform_window.h"
 
 namespace platform {
 
 // Null when there is no parent, no display or the parent is not a window.
-std::unique_ptr<VSTGUI::PlatformWindow> createX11Window(void* parent, int32_t width,
-                                                        int32_t height);
+std::unique_ptr<PlatformWindow> createX11Window(void* parent, int32_t width, int32_t height);
 
 }  // namespace platform

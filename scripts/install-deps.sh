@@ -1,21 +1,26 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages a job needs, when missing. With no argument:
-# what the build and the demo need. Groups add what some checks need:
-#   --tests       the test suite (GoogleTest, Xvfb, valgrind, a third-party plug-in, the
+# what the build of every edition and the demo need (the LV2 headers
+# included: a Release build stops without them). Groups add what some jobs
+# need:
+#   --deb         making the Debian package (dpkg-shlibdeps, file)
+#   --tests       the test suite (GoogleTest, Xvfb and xrdb, valgrind, a third-party plug-in, the
 #                 LV2 headers for the UI library's tests)
 #   --windows     the mingw-w64 cross compiler, Wine and ImageMagick
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
-#   --package     Debian packaging checks (lintian), Ardour's VST scanner, and the LV2
-#                 headers and lilv tools for the bundle in the package
+#   --package     Debian packaging checks (lintian), and the hosts the README's host
+#                 commands use on the installed package: Ardour's VST scanner, lilv's
+#                 tools, jalv with a JACK server, Xvfb for jalv's window
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config libsndfile1-dev libstb-dev libx11-dev)
+packages=(build-essential cmake ninja-build pkg-config libsndfile1-dev libstb-dev libx11-dev
+  lv2-dev)
 for group in "$@"; do
   case "$group" in
     --tests)
       packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils
-        fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev) ;;
+        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
         imagemagick python3 xvfb xdotool x11-utils) ;;
@@ -23,8 +28,10 @@ for group in "$@"; do
       packages+=(lv2-dev lilv-utils serdi jalv jackd2 ardour xvfb xdotool x11-utils) ;;
     --sanitizers)
       packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;
+    --deb)
+      packages+=(dpkg-dev file) ;;
     --package)
-      packages+=(lintian dpkg-dev file ardour lv2-dev lilv-utils) ;;
+      packages+=(lintian dpkg-dev file ardour lilv-utils jalv jackd2 xvfb xdotool x11-utils) ;;
     --bench)
       packages+=(libbenchmark-dev) ;;
     *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;

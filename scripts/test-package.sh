@@ -1,20 +1,23 @@
 #!/usr/bin/env bash
-# Builds what is packaged and checks the packages as a user gets them:
-#   - a stripped Release build into build-package/, `cmake --install` into a
-#     scratch folder (the layout under the prefix),
-#   - the Debian package made by CPack, its file list, its dependencies and
-#     lintian (no errors allowed),
-#   - `apt-get install ./quillet-k3_*.deb` into this machine, then Ardour's
-#     own VST scanner on the plug-ins Ardour's default search path holds (no
-#     VST_PATH or LXVST_PATH given): it must find "Quillet K3", ID QTAP, in
-#     /usr/lib/vst, and exactly one library of ours with that ID,
-#   - lilv's lv2ls and lv2info on the default LV2 path (no LV2_PATH given): the
-#     bundle in /usr/lib/lv2 is found with its panel and presets,
+# Builds the packages as the README tells a musician to, and checks them as a
+# user gets them:
+#   - the README's Debian install command (marked `<!-- ci: install-deb -->`)
+#     builds every edition in build-package/, makes the .deb and installs it
+#     into this machine; before that, it refuses to run beside a stray copy,
+#   - every edition the build declares (build-package/editions.txt, from
+#     cmake/editions.cmake) was built, is in the package and, installed, is
+#     found by its host's scanner or by lilv (scripts/package-checks/edition-NAME.sh),
+#   - the package's files, dependencies and lintian: no errors, no missing or
+#     broken manual page; the README it ships shows only pictures it ships,
+#   - the README's host commands, run as printed (scripts/package-checks/readme_commands.py),
+#   - `cmake --install`: into a scratch folder (layout, stripped), and the stop
+#     beside the installed package (into /usr/local; into a folder on LV2_PATH,
+#     which goes on when told to),
+#   - a Release configure without the LV2 headers fails naming lv2-dev, and
+#     configures with the edition switched off,
 #   - `apt-get remove --purge`, after which none of the package's files is left,
-#   - the Windows .zip made by CPack from the mingw-w64 cross build
-#     (build-win/, reused when scripts/test-windows.sh built it) with the .fxp
-#     presets the Release build wrote, and its listing.
-# Installing needs root (CI) or sudo.
+#   - the Windows .zip made by the README's command, and its listing.
+# Installing needs root (CI) or sudo. Prints what each part took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --package --windows
@@ -22,14 +25,23 @@ bash scripts/install-deps.sh --package --windows
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 apt_get() {
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 -y -qq "$@"
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -qq "$@"
 }
 fail() {
   echo "test-package: $*" >&2
   exit 1
 }
-version=$(sed -n 's/^project(QuilletK3 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || fail "no project version in CMakeLists.txt"
+readme_block() {
+  python3 scripts/package-checks/readme_commands.py README.md --print "$1"
+}
+times=()
+clock=$(date +%s.%N)
+took() {  # took PART: the time since the last call
+  local now
+  now=$(date +%s.%N)
+  times+=("$(awk -v a="$now" -v b="$clock" -v what="$1" 'BEGIN { printf "%6.1f s  %s", a - b, what }')")
+  clock=$now
+}
 scratch=$(mktemp -d)
 installed=0
 cleanup() {
@@ -38,19 +50,125 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "== Release build of what is packaged"
-cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF >/dev/null
-cmake --build build-package -j"$(nproc)" >/dev/null
+echo "== The README's install command"
+install_command=$(readme_block install-deb)
+[ -n "$install_command" ] || fail "README.md marks no install-deb command"
+echo "$install_command"
+# It stops before it changes anything when a copy sits in a host folder.
+mkdir -p "$scratch/stray-home/.vst"
+touch "$scratch/stray-home/.vst/QTAPG_x64.so"
+if out=$(HOME="$scratch/stray-home" bash -e -c "$install_command" 2>&1); then
+  fail "the install command ran beside a stray copy in ~/.vst"
+fi
+grep -qF "$scratch/stray-home/.vst/QTAPG_x64.so" <<<"$out" || fail "no stray copy named: $out"
+took "install command stops beside a stray copy"
+if dpkg-query -W -f='${Status}' quillet-k3 2>/dev/null | grep -q "install ok installed"; then
+  apt_get remove --purge quillet-k3 >/dev/null
+fi
+installed=1
+bash -e -c "$install_command" >"$scratch/install.log" 2>&1 ||
+  { tail -30 "$scratch/install.log"; fail "the README's install command failed"; }
+grep -E '^(Editions|Installed):' "$scratch/install.log"
+dpkg-query -W -f='${Status}' quillet-k3 | grep -q "install ok installed" ||
+  fail "the install command left quillet-k3 uninstalled"
+version=$(dpkg-query -W -f='${Version}' quillet-k3)
+deb=build-package/quillet-k3_${version}_$(dpkg --print-architecture).deb
+[ -f "$deb" ] || fail "no $deb"
+took "install command: deps, Release build, cpack, apt-get install"
 
-echo "== cmake --install --strip"
-DESTDIR="$scratch/root" cmake --install build-package --prefix /opt/quillet --strip >/dev/null
+echo "== The Debian package"
+listing=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $1, $NF}' | LC_ALL=C sort)
+echo "$listing"
 lv2_files="manifest.ttl quillet-k3.ttl presets.ttl quillet_k3_dsp.so quillet_k3_ui.so"
 presets=$(cd build-package/presets && ls -- *.fxp)
 [ "$(wc -l <<<"$presets")" -ge 5 ] || fail "fewer than five .fxp presets in build-package/presets"
+# The README as shipped shows its pictures from its own folder.
+doc=./usr/share/doc/quillet-k3
+dpkg-deb --fsys-tarfile "$deb" | tar -xO "$doc/README.md" >"$scratch/README.md"
+pictures=$(grep -oE '!\[[^]]*\]\([^) ]+' "$scratch/README.md" | sed 's/.*(//' | LC_ALL=C sort -u)
+expected="-rw-r--r-- ./usr/lib/quillet-k3/QTAP_x64.so
+-rw-r--r-- ./usr/lib/vst/QTAPG_x64.so
+-rw-r--r-- $doc/LICENSE
+-rw-r--r-- $doc/README.md
+-rw-r--r-- $doc/THIRD-PARTY-NOTICES
+-rw-r--r-- $doc/changelog.gz
+-rw-r--r-- $doc/copyright
+-rw-r--r-- ./usr/share/man/man1/vst2-host.1.gz
+-rwxr-xr-x ./usr/bin/vst2-host"
+for f in $pictures; do
+  case "$f" in */* | *:*) fail "the shipped README shows $f, not a picture beside it" ;; esac
+  expected+=$'\n'"-rw-r--r-- $doc/$f"
+done
+for f in $lv2_files; do expected+=$'\n'"-rw-r--r-- ./usr/lib/lv2/quillet-k3.lv2/$f"; done
+for f in $presets; do expected+=$'\n'"-rw-r--r-- ./usr/share/quillet-k3/presets/$f"; done
+# Exactly these files.
+[ "$listing" = "$(LC_ALL=C sort <<<"$expected")" ] ||
+  fail "the package holds other files: $(diff <(LC_ALL=C sort <<<"$expected") - <<<"$listing")"
+if grep -v ' \./usr/' <<<"$listing"; then fail "files outside /usr"; fi
+echo "the shipped README shows: ${pictures:-no picture}"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for want in libc6 libx11-6 libsndfile1; do
+  grep -qE "(^|, )$want( |,|$)" <<<"$depends" || fail "Depends lacks $want"
+done
+maintainer=$(dpkg-deb -f "$deb" Maintainer)
+echo "Maintainer: $maintainer"
+case "$maintainer" in *@*.example* | *@example.* | "") fail "placeholder maintainer: $maintainer" ;; esac
+echo "-- lintian (errors, and any missing or broken manual page, fail; the rest is listed)"
+lint=$(lintian "$deb" 2>&1 | grep -v "running with root privileges" || true)
+[ -z "$lint" ] || echo "$lint"
+if grep -E '^E: |no-manual-page|manpage-|groff-message' <<<"$lint"; then
+  fail "lintian reports errors or manual-page problems"
+fi
+took "package listing, dependencies, lintian"
+
+echo "== The installed package"
+dpkg-query -W -f='${Package} ${Version} ${Status}\n' quillet-k3
+dpkg -L quillet-k3 | LC_ALL=C sort >"$scratch/files"
+files=$scratch/files
+# Only the C library, libm and Xlib: nothing a user's machine lacks.
+for lib in /usr/lib/vst/QTAPG_x64.so /usr/lib/quillet-k3/QTAP_x64.so \
+  /usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so /usr/lib/lv2/quillet-k3.lv2/quillet_k3_ui.so; do
+  needed=$(readelf -d "$lib" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | LC_ALL=C sort | tr '\n' ' ')
+  echo "$lib needs: $needed"
+  for n in $needed; do
+    case "$n" in libc.so.6 | libm.so.6 | ld-linux-*.so.* | libX11.so.6) ;; *) fail "$lib needs $n" ;; esac
+  done
+done
+/usr/bin/vst2-host info /usr/lib/vst/QTAPG_x64.so | grep -q "Quillet K3" ||
+  fail "the installed vst2-host does not load the installed plug-in"
+man -w vst2-host | grep -qx /usr/share/man/man1/vst2-host.1.gz || fail "man does not find vst2-host(1)"
+
+echo "== Every edition, installed, in its host's scanner or lilv"
+editions=0
+while IFS=$'\t' read -r name state title folder; do
+  [ "$state" = built ] || fail "the package build lacks the $title ($name: $state)"
+  [ -f "scripts/package-checks/edition-$name.sh" ] ||
+    fail "no check for the $title (scripts/package-checks/edition-$name.sh)"
+  grep -q "^/usr/$folder/." "$files" || fail "the package holds nothing in /usr/$folder ($title)"
+  echo "-- $title ($name)"
+  # shellcheck disable=SC1090
+  (source "scripts/package-checks/edition-$name.sh" && check_edition) || fail "$title: check failed"
+  editions=$((editions + 1))
+done <build-package/editions.txt
+[ "$editions" -ge 2 ] || fail "fewer than two editions in build-package/editions.txt"
+took "every edition in its host's scanner or lilv"
+
+echo "== The README's host commands, as printed"
+python3 scripts/package-checks/readme_commands.py README.md --list
+mkdir -p "$scratch/readme-home"
+# A home of their own (caches, ~/.lv2), no plug-in paths from outside, and a
+# JACK server name of their own beside any other on this machine.
+env -u LV2_PATH -u VST_PATH -u LXVST_PATH HOME="$scratch/readme-home" \
+  JACK_DEFAULT_SERVER="quillet-readme-$$" \
+  scripts/with-display.sh python3 scripts/package-checks/readme_commands.py README.md ||
+  fail "a README command failed as printed"
+took "README host commands"
+
+echo "== cmake --install"
+DESTDIR="$scratch/root" cmake --install build-package --prefix /opt/quillet --strip >/dev/null
 for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host \
-  share/doc/quillet-k3/LICENSE share/doc/quillet-k3/THIRD-PARTY-NOTICES \
-  share/doc/quillet-k3/README.md share/doc/quillet-k3/copyright \
+  share/man/man1/vst2-host.1.gz share/doc/quillet-k3/README.md \
   $(for f in $lv2_files; do echo "lib/lv2/quillet-k3.lv2/$f"; done) \
   $(for f in $presets; do echo "share/quillet-k3/presets/$f"; done); do
   [ -f "$scratch/root/opt/quillet/$f" ] || fail "cmake --install left out $f"
@@ -61,123 +179,51 @@ for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host \
   lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so lib/lv2/quillet-k3.lv2/quillet_k3_ui.so; do
   file -b "$scratch/root/opt/quillet/$f" | grep -q ", stripped" || fail "$f is not stripped"
 done
-echo "installed under the prefix: $(cd "$scratch/root/opt/quillet" && find . -type f | LC_ALL=C sort | tr '\n' ' ')"
-
-echo "== Debian package"
-rm -f build-package/quillet-k3_*.deb
-(cd build-package && cpack -G DEB >/dev/null)
-deb=build-package/quillet-k3_${version}_amd64.deb
-[ -f "$deb" ] || fail "cpack made no $deb"
-listing=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $1, $NF}' | LC_ALL=C sort)
-echo "$listing"
-expected="-rw-r--r-- ./usr/lib/quillet-k3/QTAP_x64.so
--rw-r--r-- ./usr/lib/vst/QTAPG_x64.so
--rw-r--r-- ./usr/share/doc/quillet-k3/LICENSE
--rw-r--r-- ./usr/share/doc/quillet-k3/README.md
--rw-r--r-- ./usr/share/doc/quillet-k3/THIRD-PARTY-NOTICES
--rw-r--r-- ./usr/share/doc/quillet-k3/changelog.gz
--rw-r--r-- ./usr/share/doc/quillet-k3/copyright
--rwxr-xr-x ./usr/bin/vst2-host"
-for f in $lv2_files; do expected+=$'\n'"-rw-r--r-- ./usr/lib/lv2/quillet-k3.lv2/$f"; done
-for f in $presets; do expected+=$'\n'"-rw-r--r-- ./usr/share/quillet-k3/presets/$f"; done
-# Exactly these files.
-[ "$listing" = "$(LC_ALL=C sort <<<"$expected")" ] ||
-  fail "the package holds other files: $(diff <(LC_ALL=C sort <<<"$expected") - <<<"$listing")"
-if grep -v ' \./usr/' <<<"$listing"; then fail "files outside /usr"; fi
-depends=$(dpkg-deb -f "$deb" Depends)
-echo "Depends: $depends"
-for want in libc6 libx11-6 libsndfile1; do
-  grep -qE "(^|, )$want( |,|$)" <<<"$depends" || fail "Depends lacks $want"
-done
-echo "-- lintian (errors fail, warnings listed)"
-lint_rc=0
-lint=$(lintian --fail-on error "$deb" 2>&1) || lint_rc=$?
-grep -v "running with root privileges" <<<"$lint" || true
-[ "$lint_rc" = 0 ] || fail "lintian reports errors"
-
-echo "== apt-get install ./$(basename "$deb")"
-if dpkg-query -W -f='${Status}' quillet-k3 2>/dev/null | grep -q "install ok installed"; then
-  apt_get remove --purge quillet-k3 >/dev/null
-fi
-installed=1
-apt_get install "./$deb" >/dev/null 2>&1 || apt_get install "./$deb"
-dpkg-query -W -f='${Package} ${Version} ${Status}\n' quillet-k3
-dpkg -L quillet-k3 | LC_ALL=C sort >"$scratch/files"
-# Only the C library, libm and Xlib: nothing a user's machine lacks.
-for lib in /usr/lib/vst/QTAPG_x64.so /usr/lib/quillet-k3/QTAP_x64.so \
-  /usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so /usr/lib/lv2/quillet-k3.lv2/quillet_k3_ui.so; do
-  needed=$(readelf -d "$lib" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | LC_ALL=C sort | tr '\n' ' ')
-  echo "$lib needs: $needed"
-  for n in $needed; do
-    case "$n" in libc.so.6 | libm.so.6 | ld-linux-x86-64.so.2 | libX11.so.6) ;; *) fail "$lib needs $n" ;; esac
+echo "-- beside the installed package: stops before writing, unless told to go on"
+ours_in_usr_local=(/usr/local/lib/vst/QTAPG_x64.so /usr/local/lib/lv2/quillet-k3.lv2)
+if [ -e "${ours_in_usr_local[0]}" ] || [ -e "${ours_in_usr_local[1]}" ]; then
+  echo "(a copy is already in /usr/local: that case is not tried)"
+else
+  if out=$(cmake --install build-package --prefix /usr/local 2>&1); then
+    xargs rm -f <build-package/install_manifest.txt
+    fail "cmake --install into /usr/local went on beside the package"
+  fi
+  grep -F "(the package has" <<<"$out"
+  grep -qF "QUILLET_INSTALL_BESIDE_PACKAGE=1" <<<"$out" || fail "no way on named: $out"
+  grep -qF "/usr/local/lib/vst (the package has /usr/lib/vst/QTAPG_x64.so)" <<<"$out" ||
+    fail "the clash is not named: $out"
+  for f in "${ours_in_usr_local[@]}" /usr/local/share/quillet-k3; do
+    [ ! -e "$f" ] || fail "cmake --install wrote $f before it stopped"
   done
-done
-/usr/bin/vst2-host info /usr/lib/vst/QTAPG_x64.so | grep -q "Quillet K3" ||
-  fail "the installed vst2-host does not load the installed plug-in"
+fi
+beside=$scratch/beside
+if LV2_PATH="$beside/lib/lv2" cmake --install build-package --prefix "$beside" >"$scratch/out" 2>&1; then
+  fail "cmake --install into a folder on LV2_PATH went on beside the package"
+fi
+grep -qF "$beside/lib/lv2 (the package has /usr/lib/lv2/quillet-k3.lv2)" "$scratch/out" ||
+  fail "the clash is not named: $(cat "$scratch/out")"
+[ ! -e "$beside" ] || fail "cmake --install wrote into $beside before it stopped"
+QUILLET_INSTALL_BESIDE_PACKAGE=1 LV2_PATH="$beside/lib/lv2" \
+  cmake --install build-package --prefix "$beside" >"$scratch/out" 2>&1 ||
+  fail "QUILLET_INSTALL_BESIDE_PACKAGE=1 did not go on: $(cat "$scratch/out")"
+[ -f "$beside/lib/lv2/quillet-k3.lv2/manifest.ttl" ] || fail "told to go on, it installed nothing"
+took "cmake --install: layout, stop beside the package"
 
-echo "== Ardour's VST scanner on Ardour's default search path"
-ardour_lib=/usr/lib/ardour7
-scanner=$ardour_lib/ardour-vst-scanner
-[ -x "$scanner" ] || fail "no $scanner (package ardour)"
-# The folders Ardour searches for Linux VST plug-ins when no path is
-# configured, as compiled into libardour.
-search_path=$(strings "$ardour_lib"/libardour.so.* | grep -m1 -E '^[^ ]*lxvst[^ ]*:/usr/lib/vst(:|$)' || true)
-[ -n "$search_path" ] || fail "no default VST search path found in libardour"
-echo "Ardour's default path: $search_path"
-# Ardour looks for *.so in each folder and below; ours are the files of the package.
-IFS=: read -r -a folders <<<"$search_path"
-ours=()
-for folder in "${folders[@]}"; do
-  [ -d "$folder" ] || continue
-  while IFS= read -r so; do
-    grep -qxF "$so" "$scratch/files" && ours+=("$so")
-  done < <(find -L "$folder" -name '*.so' -type f | LC_ALL=C sort)
-done
-echo "our libraries in that path: ${ours[*]:-none}"
-[ "${#ours[@]}" = 1 ] || fail "expected exactly one library of ours in Ardour's path"
-# A private home: the scanner writes its cache (.v2i) under ~/.cache/ardour7/vst.
-mkdir -p "$scratch/home"
-scan() {
-  env -u VST_PATH -u LXVST_PATH HOME="$scratch/home" XDG_CACHE_HOME="$scratch/home/.cache" \
-    LD_LIBRARY_PATH="$ardour_lib" "$scanner" -f -v "$1" 2>&1
-}
-qtap_id=$(python3 -c "print(int.from_bytes(b'QTAP', 'big'))")
-for so in "${ours[@]}"; do
-  report=$(scan "$so")
-  # The scanner prints the ID's bytes in memory order ('PATQ' on x86); the
-  # cache holds it as a number.
-  grep -m1 "Found Plugin" <<<"$report"
-  grep -m1 "<VST2Info" <<<"$report"
-  grep -qF "Found Plugin: 'PATQ' Quillet K3" <<<"$report" || { echo "$report"; fail "$so not found"; }
-  grep -qF "id=\"$qtap_id\" name=\"Quillet K3\" creator=\"Marrow Ledge\"" <<<"$report" ||
-    fail "$so: unexpected identity"
-  grep -qF 'n_inputs="2" n_outputs="2"' <<<"$report" || fail "$so: not stereo"
-  grep -qF 'has_editor="1"' <<<"$report" || fail "$so: no editor"
-done
-[ "${ours[0]}" = /usr/lib/vst/QTAPG_x64.so ] || fail "the editor build is not in /usr/lib/vst"
-find "$scratch/home/.cache/ardour7/vst" -name '*.v2i' | grep -q . || fail "no scanner cache written"
-# The library kept outside the search path is a sound plug-in too.
-report=$(scan /usr/lib/quillet-k3/QTAP_x64.so)
-grep -m1 "Found Plugin" <<<"$report"
-grep -qF "id=\"$qtap_id\" name=\"Quillet K3 (no GUI)\"" <<<"$report" || fail "QTAP_x64.so not found"
-grep -qF 'has_editor="0"' <<<"$report" || fail "QTAP_x64.so claims an editor"
-
-echo "== lv2ls and lv2info on the default LV2 path"
-uri=urn:marrowledge:quillet-k3
-lv2ls_out=$(env -u LV2_PATH HOME="$scratch/home" lv2ls)
-grep -qxF "$uri" <<<"$lv2ls_out" || fail "lv2ls does not list $uri"
-info=$(env -u LV2_PATH HOME="$scratch/home" lv2info "$uri" 2>"$scratch/lv2info.err")
-[ ! -s "$scratch/lv2info.err" ] || fail "lv2info wrote to stderr: $(cat "$scratch/lv2info.err")"
-grep -m1 -E '^\s+Name:' <<<"$info"
-grep -qE "^\s+Bundle:\s+file:///usr/lib/lv2/quillet-k3.lv2/$" <<<"$info" ||
-  fail "lv2info does not show the bundle in /usr/lib/lv2"
-grep -qE "^\s+Binary:\s+file:///usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so$" <<<"$info" ||
-  fail "lv2info shows no DSP library"
-grep -qF "$uri#ui" <<<"$info" || fail "lv2info shows no panel"
-grep -qF "Tape Loop on the Edge" <<<"$info" || fail "lv2info shows no factory presets"
-shown_presets=$(sed -n '/^\s*Presets:/,/^\s*$/p' <<<"$info" | grep -c '^\s*[^[:space:]]' || true)
-[ "$((shown_presets - 1))" -ge 5 ] || fail "lv2info shows fewer than five presets"
-echo "lv2info: $(grep -c '^\s*Port [0-9]*:' <<<"$info") ports, $((shown_presets - 1)) presets"
+echo "== A Release build without the LV2 headers"
+mkdir -p "$scratch/empty-include"
+if out=$(cmake -S . -B "$scratch/build-no-lv2" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF \
+  -DQUILLET_LV2_INCLUDE_DIR="$scratch/empty-include" 2>&1); then
+  fail "a Release build configured without the LV2 headers"
+fi
+grep -A4 "CMake Error" <<<"$out" | head -6
+tr -s ' \n' ' ' <<<"$out" | grep -qF "Install the Debian package lv2-dev (sudo apt-get install lv2-dev)" ||
+  fail "the failure does not name lv2-dev: $out"
+tr -s ' \n' ' ' <<<"$out" | grep -qF -- "-DQUILLET_EDITION_LV2=OFF" || fail "no way to switch LV2 off named"
+cmake -S . -B "$scratch/build-no-lv2" -DQUILLET_EDITION_LV2=OFF >/dev/null ||
+  fail "does not configure with the LV2 edition switched off"
+grep -q $'^lv2\toff\t' "$scratch/build-no-lv2/editions.txt" || fail "LV2 not listed as off"
+took "configure without LV2 headers, and with LV2 off"
 
 echo "== apt-get remove --purge quillet-k3"
 apt_get remove --purge quillet-k3 >/dev/null
@@ -187,31 +233,25 @@ installed=0
 left=0
 while IFS= read -r path; do
   case "$path" in /. | /usr | /usr/bin | /usr/lib | /usr/share | /usr/share/doc) continue ;; esac
-  # Shared folders (/usr/lib/vst, /usr/lib/lv2) may stay when others use them.
+  # Shared folders (/usr/lib/vst, /usr/lib/lv2, man1) may stay when others use them.
   if [ -f "$path" ] || [ -L "$path" ]; then echo "left behind: $path"; left=1; fi
-done <"$scratch/files"
+done <"$files"
 for d in /usr/lib/quillet-k3 /usr/share/doc/quillet-k3 /usr/lib/lv2/quillet-k3.lv2 \
   /usr/share/quillet-k3; do
   [ ! -e "$d" ] || { echo "left behind: $d"; left=1; }
 done
 [ "$left" = 0 ] || fail "files left after removal"
-echo "removed: $(wc -l <"$scratch/files") paths, none left"
+echo "removed: $(wc -l <"$files") paths, none left"
+took "apt-get remove --purge"
 
-echo "== Windows .zip from the mingw-w64 cross build"
-# The .fxp files come from the Linux build (the generator runs there).
-fxp_dir=-DQUILLET_FXP_PRESET_DIR=$PWD/build-package/presets
-if [ -f build-win/CMakeCache.txt ]; then
-  cmake build-win "$fxp_dir" >/dev/null  # scripts/test-windows.sh configured and built it
-else
-  cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF "$fxp_dir" \
-    >/dev/null
-fi
-cmake --build build-win -j"$(nproc)" >/dev/null
-rm -f build-win/quillet-k3-*-win64.zip
-(cd build-win && cpack -G ZIP >/dev/null)
+echo "== The README's Windows archive command"
+zip_command=$(readme_block package-zip)
+[ -n "$zip_command" ] || fail "README.md marks no package-zip command"
+echo "$zip_command"
+bash -e -c "$zip_command" >"$scratch/zip.log" 2>&1 ||
+  { tail -20 "$scratch/zip.log"; fail "the README's Windows archive command failed"; }
 zip=build-win/quillet-k3-${version}-win64.zip
-[ -f "$zip" ] || fail "cpack made no $zip"
+[ -f "$zip" ] || fail "no $zip"
 python3 - "$zip" "quillet-k3-${version}-win64" build-package/presets <<'EOF'
 import os, sys, zipfile
 path, top, preset_dir = sys.argv[1], sys.argv[2], sys.argv[3]
@@ -241,4 +281,7 @@ with zipfile.ZipFile(path) as z:
             sys.exit(f"{dll} is not a Windows module")
 print(f"zip listing as expected ({len(presets)} presets)")
 EOF
+took "Windows archive (cross build reused when there)"
+echo "== Times"
+printf '%s\n' "${times[@]}"
 echo "Package checks passed"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Both plug-ins and the race stress host built with ThreadSanitizer (GCC), then
-# the stress run on each: one thread processing, one storing every parameter,
-# one saving and restoring chunks and, for the editor build, the user-interface
-# thread opening, idling and closing the panel. Any report fails the stage;
-# nothing of ours is suppressed.
+# the panel's test of stores from another thread while it idles, and the
+# stress run on each library: one thread processing, one storing every
+# parameter, one saving and restoring chunks and, for the editor build, the
+# user-interface thread opening, idling and closing the panel. Any report
+# fails the stage; nothing of ours is suppressed.
 #   scripts/test-tsan.sh [SECONDS]   (default 12 per library)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,10 +17,11 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANITIZE=thread \
   -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DQUILLET_BUILD_BENCH=OFF "${launcher[@]}" \
   >/dev/null
-cmake --build "$build" -j2 --target QTAP_x64 QTAPG_x64 race_stress framework_tests
+cmake --build "$build" -j2 --target QTAP_x64 QTAPG_x64 race_stress core_tests panel_tests
 
 export TSAN_OPTIONS="halt_on_error=1 exitcode=66"
-"$build/tests/framework/framework_tests"
+"$build/tests/core/core_tests"
+"$build/tests/editor/panel_tests" --gtest_filter='*AnotherThread*'
 stress="$build/tests/stress/race_stress"
 "$stress" "$build/QTAP_x64.so" "$seconds"
 scripts/with-display.sh "$stress" "$build/QTAPG_x64.so" "$seconds" --editor

@@ -94,6 +94,10 @@ tr -d '\r' <build-win/windows-checks/win32_window_tests.txt | grep -E "PASSED|FA
   >build-win/windows-checks/engine_equality_tests.txt 2>&1 ||
   { tr -d '\r' <build-win/windows-checks/engine_equality_tests.txt; exit 1; }
 tr -d '\r' <build-win/windows-checks/engine_equality_tests.txt | grep -E "PASSED|FAILED"
+"$wine" build-win/tests/windows/ui_settings_tests.exe --gtest_brief=1 \
+  >build-win/windows-checks/ui_settings_tests.txt 2>&1 ||
+  { tr -d '\r' <build-win/windows-checks/ui_settings_tests.txt; exit 1; }
+tr -d '\r' <build-win/windows-checks/ui_settings_tests.txt | grep -E "PASSED|FAILED"
 
 echo "== validate under Wine"
 for dll in QTAPG_x64.dll QTAP_x64.dll; do

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "editor/aeff_editor.h"
+#include "vst/aeff_editor.h"
 #include "vst/value_format.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "editor/aeff_editor.h"
+#include "vst/aeff_editor.h"
 
 namespace {
 

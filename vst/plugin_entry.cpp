@@ -2,7 +2,7 @@
 // name "main" for hosts from before VST 2.4.
 #include "vst/audio_effect.h"
 
-// Defined by the effect (framework/quillet.cpp); null when it cannot be made.
+// Defined by the effect (vst/quillet.cpp); null when it cannot be made.
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
 
 #if defined(_WIN32)

@@ -1,4 +1,6 @@
-// The two class IDs of Quillet K3's VST3 module, and the rule they come from.
+// The two class IDs of Quillet K3's VST3 module: read from the product's
+// identity (cmake/identity.cmake), where they are declared once, and checked
+// here against the rule they come from.
 //
 // Steinberg's guideline for a VST3 plug-in that replaces a VST 2 plug-in: give
 // the VST3 processor the ID a host derives from the VST 2 unique ID and name,
@@ -15,10 +17,10 @@
 // For 'QTAP' and "Quillet K3" (both VST 2 editions: "Quillet K3 (no GUI)"
 // shares the first nine characters "quillet k") this gives, in memory order
 // on Linux, the ASCII text "VSTQTAPquillet k" for the processor and
-// "VSEQTAPquillet k" for the controller. vst3/identity.cmake records the same
-// IDs as text for the generated module description.
+// "VSEQTAPquillet k" for the controller.
 #pragma once
 
+#include "core/identity.h"
 #include "vst3/interface/base.h"
 
 namespace quillet::vst3 {
@@ -41,11 +43,17 @@ constexpr Uid vst2ReplacementUid(uint32 vst2UniqueId, const char* vst2Name, bool
 }
 
 // The VST 2 edition's identity, as its plug-in record and name give it.
-constexpr uint32 kVst2UniqueId =
-    (uint32{'Q'} << 24) | (uint32{'T'} << 16) | (uint32{'A'} << 8) | uint32{'P'};
-constexpr const char* kVst2EffectName = "Quillet K3";
+constexpr uint32 kVst2UniqueId = static_cast<uint32>(identity::kVst2UniqueId);
+constexpr const char* kVst2EffectName = identity::kProductName;
 
-constexpr Uid kProcessorClassId = vst2ReplacementUid(kVst2UniqueId, kVst2EffectName, false);
-constexpr Uid kControllerClassId = vst2ReplacementUid(kVst2UniqueId, kVst2EffectName, true);
+constexpr Uid kProcessorClassId = Uid::fromText(identity::kVst3ProcessorClassId);
+constexpr Uid kControllerClassId = Uid::fromText(identity::kVst3ControllerClassId);
+
+static_assert(Uid::isText(identity::kVst3ProcessorClassId) &&
+                  Uid::isText(identity::kVst3ControllerClassId),
+              "cmake/identity.cmake declares each VST3 class ID as 32 hex digits");
+static_assert(kProcessorClassId == vst2ReplacementUid(kVst2UniqueId, kVst2EffectName, false) &&
+                  kControllerClassId == vst2ReplacementUid(kVst2UniqueId, kVst2EffectName, true),
+              "the declared class IDs follow the VST 2 replacement rule");
 
 }  // namespace quillet::vst3

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <new>
 
+#include "core/param_value.h"
+#include "core/state_codec.h"
 #include "vst3/parameter_ids.h"
 #include "vst3/parameter_text.h"
 #include "vst3/stream_io.h"
@@ -71,16 +73,19 @@ tresult EchoController::terminate() {
 }
 
 int32 EchoController::slotOf(ParamID id) {
-  if (isEchoParamId(id)) return static_cast<int32>(id);
-  return id == kBypassParamId ? kEchoParamCount : -1;
+  const int32 index = echoIndexOf(id);
+  if (index >= 0) return index;
+  return id == kBypassParamId ? kNumQuilletParams : -1;
 }
 
 tresult EchoController::setComponentState(IBStream* state) {
-  uint8 bytes[kEchoStateBytes + 1];
-  const size_t size = readStream(state, bytes, sizeof bytes);
-  float decoded[kEchoParamCount];
-  if (size != kEchoStateBytes || !decodeEchoState(bytes, size, decoded)) return kResultFalse;
-  for (int32 i = 0; i < kEchoParamCount; ++i) values[i] = decoded[i];
+  uint8 bytes[kStateBytes + 1];
+  if (readStream(state, bytes, sizeof bytes) != kStateBytes) return kResultFalse;
+  StateValues decoded;
+  decodeState(bytes, decoded);
+  for (float v : decoded)
+    if (std::isnan(v)) return kResultFalse;
+  for (int32 i = 0; i < kNumQuilletParams; ++i) values[i] = clampStoredValue(decoded[i]);
   return kResultOk;
 }
 

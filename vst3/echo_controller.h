@@ -4,7 +4,7 @@
 // Threads: every call comes on the user-interface thread.
 #pragma once
 
-#include "vst3/echo_core_link.h"
+#include "core/param_table.h"
 #include "vst3/interface/controller.h"
 #include "vst3/interface/messages.h"
 #include "vst3/unknown_support.h"
@@ -53,7 +53,7 @@ class EchoController final : public IEditController, public IConnectionPoint {
   RefCount refs;
   IComponentHandler* handler = nullptr;
   IConnectionPoint* peer = nullptr;
-  double values[kEchoParamCount + 1];
+  double values[kNumQuilletParams + 1];
 };
 
 }  // namespace quillet::vst3

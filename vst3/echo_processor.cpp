@@ -62,7 +62,7 @@ tresult EchoProcessor::queryInterface(const char8* iidBytes, void** obj) {
 
 tresult EchoProcessor::initialize(FUnknown* /*context*/) {
   if (echo) return kResultFalse;  // initialised twice
-  echo = EchoCoreLink::create();
+  echo.reset(new (std::nothrow) EchoCore);
   return echo ? kResultOk : kOutOfMemory;
 }
 
@@ -107,7 +107,7 @@ tresult EchoProcessor::activateBus(MediaType type, BusDirection dir, int32 index
 
 tresult EchoProcessor::setActive(TBool state) {
   if (!echo) return kNotInitialized;
-  if (state && !echo->hasSampleRate()) return kResultFalse;  // no setupProcessing yet
+  if (state && sampleRate <= 0) return kResultFalse;  // no setupProcessing yet
   active = state != 0;
   if (active) echo->restart();
   return kResultOk;
@@ -115,16 +115,16 @@ tresult EchoProcessor::setActive(TBool state) {
 
 tresult EchoProcessor::setState(IBStream* state) {
   if (!echo) return kNotInitialized;
-  uint8 bytes[kEchoStateBytes + 1];
+  uint8 bytes[kStateBytes + 1];
   const size_t size = readStream(state, bytes, sizeof bytes);
   // Our own state is exactly the 44 bytes; a longer stream is something else.
-  if (size != kEchoStateBytes) return kResultFalse;
-  return echo->loadState(bytes, size) ? kResultOk : kResultFalse;
+  if (size != kStateBytes) return kResultFalse;
+  return echo->loadStateStrict(bytes, size) ? kResultOk : kResultFalse;
 }
 
 tresult EchoProcessor::getState(IBStream* state) {
   if (!echo) return kNotInitialized;
-  uint8 bytes[kEchoStateBytes];
+  uint8 bytes[kStateBytes];
   echo->saveState(bytes);
   return writeStream(state, bytes, sizeof bytes) ? kResultOk : kResultFalse;
 }
@@ -152,7 +152,8 @@ tresult EchoProcessor::setupProcessing(ProcessSetup& setup) {
   if (!echo) return kNotInitialized;
   if (active) return kResultFalse;
   if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue) return kResultFalse;
-  if (!echo->setSampleRate(setup.sampleRate)) return kResultFalse;
+  if (!EchoCore::isUsableSampleRate(setup.sampleRate) || !echo->setSampleRate(setup.sampleRate))
+    return kResultFalse;
   sampleRate = setup.sampleRate;
   sampleSize = setup.symbolicSampleSize;
   return kResultOk;
@@ -162,8 +163,8 @@ tresult EchoProcessor::setProcessing(TBool /*state*/) { return active ? kResultO
 
 void EchoProcessor::applyParameterChanges(IParameterChanges* changes) {
   if (!changes) return;
-  float last[kEchoParamCount];
-  bool changed[kEchoParamCount] = {};
+  float last[kNumQuilletParams];
+  bool changed[kNumQuilletParams] = {};
   const int32 queues = changes->getParameterCount();
   for (int32 q = 0; q < queues; ++q) {
     IParamValueQueue* queue = changes->getParameterData(q);
@@ -174,15 +175,16 @@ void EchoProcessor::applyParameterChanges(IParameterChanges* changes) {
     if (points <= 0 || queue->getPoint(points - 1, offset, value) != kResultOk) continue;
     const ParamID id = queue->getParameterId();
     if (std::isnan(value)) continue;
-    if (isEchoParamId(id)) {
-      last[id] = static_cast<float>(value);
-      changed[id] = true;
+    const int32 index = echoIndexOf(id);
+    if (index >= 0) {
+      last[index] = static_cast<float>(value);
+      changed[index] = true;
     } else if (id == kBypassParamId) {
       bypassed = value > 0.5;
     }
   }
-  for (int32 i = 0; i < kEchoParamCount; ++i)
-    if (changed[i]) echo->storeParameter(i, last[i]);
+  for (int32 i = 0; i < kNumQuilletParams; ++i)
+    if (changed[i]) echo->setParameter(i, last[i]);
 }
 
 template <class Sample>
@@ -197,7 +199,7 @@ void EchoProcessor::processBuses(ProcessData& data, Sample** in, Sample** out) {
 }
 
 tresult EchoProcessor::process(ProcessData& data) {
-  if (!echo || !echo->hasSampleRate()) return kNotInitialized;
+  if (!echo || sampleRate <= 0) return kNotInitialized;
   if (data.processContext && (data.processContext->state & ProcessContext::kTempoValid))
     tempo.store(data.processContext->tempo, std::memory_order_relaxed);
   applyParameterChanges(data.inputParameterChanges);
@@ -217,11 +219,7 @@ tresult EchoProcessor::process(ProcessData& data) {
   return kResultOk;
 }
 
-uint32 EchoProcessor::getTailSamples() {
-  // Until the core reports the echo's own tail: long enough for the longest
-  // echo (2.6 s) to fade at moderate Repeat settings.
-  return sampleRate > 0 ? static_cast<uint32>(sampleRate * 20.0) : kNoTail;
-}
+uint32 EchoProcessor::getTailSamples() { return echo ? echo->tailFrames() : kNoTail; }
 
 tresult EchoProcessor::connect(IConnectionPoint* other) {
   if (!other) return kInvalidArgument;

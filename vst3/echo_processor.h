@@ -1,5 +1,5 @@
 // The processor class: the echo as a VST3 component and audio processor, one
-// stereo bus in and one out, 32- and 64-bit, over EchoCoreLink.
+// stereo bus in and one out, 32- and 64-bit, over the format-free core.
 //
 // The host's parameter changes are applied at the start of each block: the
 // last point of every queue, in index order, as the other editions apply their
@@ -11,7 +11,7 @@
 #include <atomic>
 #include <memory>
 
-#include "vst3/echo_core_link.h"
+#include "core/echo_core.h"
 #include "vst3/interface/component.h"
 #include "vst3/interface/messages.h"
 #include "vst3/interface/processor.h"
@@ -82,7 +82,7 @@ class EchoProcessor final : public IComponent,
   void processBuses(ProcessData& data, Sample** in, Sample** out);
 
   RefCount refs;
-  std::unique_ptr<EchoCoreLink> echo;
+  std::unique_ptr<EchoCore> echo;
   double sampleRate = 0;
   int32 sampleSize = kSample32;
   bool active = false;

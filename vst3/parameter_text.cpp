@@ -28,10 +28,9 @@ int32 stepsOf(ParamKind kind) {
 }
 
 struct Table {
-  ParameterFacts rows[kEchoParamCount + 1];
+  ParameterFacts rows[kNumQuilletParams + 1];
   Table() {
-    static_assert(kNumQuilletParams == kEchoParamCount, "one parameter table");
-    for (int32 i = 0; i < kEchoParamCount; ++i) {
+    for (int32 i = 0; i < kNumQuilletParams; ++i) {
       const QuilletParamSpec& spec = kQuilletParams[i];
       const int32 steps = stepsOf(spec.kind);
       rows[i] = {static_cast<ParamID>(i),
@@ -43,7 +42,7 @@ struct Table {
                  : steps == 2 ? spec.positionNames
                               : nullptr};
     }
-    rows[kEchoParamCount] = {kBypassParamId, "Bypass", "", 1, 0.0, kOnOff};
+    rows[kNumQuilletParams] = {kBypassParamId, "Bypass", "", 1, 0.0, kOnOff};
   }
 };
 
@@ -54,7 +53,7 @@ const Table& table() {
 
 }  // namespace
 
-int32 parameterCount() { return kEchoParamCount + 1; }
+int32 parameterCount() { return kNumQuilletParams + 1; }
 
 const ParameterFacts* parameterAt(int32 index) {
   return index >= 0 && index < parameterCount() ? &table().rows[index] : nullptr;

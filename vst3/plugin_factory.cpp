@@ -2,24 +2,25 @@
 
 #include <cstring>
 
+#include "core/identity.h"
 #include "vst3/class_ids.h"
 #include "vst3/echo_controller.h"
 #include "vst3/echo_processor.h"
 #include "vst3/interface/component.h"
 #include "vst3/unknown_support.h"
 
-// The texts come from vst3/identity.cmake through the build.
-#if !defined(QUILLET_VERSION_STRING) || !defined(QUILLET_VST3_VENDOR) ||               \
-    !defined(QUILLET_VST3_PROCESSOR_NAME) || !defined(QUILLET_VST3_CONTROLLER_NAME) || \
-    !defined(QUILLET_VST3_SUBCATEGORIES) || !defined(QUILLET_VST3_INTERFACE_VERSION)
-#error "the build passes the identity from vst3/identity.cmake"
+// What only VST3 hosts read comes from vst3/CMakeLists.txt; the rest is the
+// product's identity.
+#if !defined(QUILLET_VST3_CONTROLLER_NAME) || !defined(QUILLET_VST3_SUBCATEGORIES) || \
+    !defined(QUILLET_VST3_INTERFACE_VERSION)
+#error "the build passes the VST3 class texts from vst3/CMakeLists.txt"
 #endif
 
 namespace quillet::vst3 {
 
 namespace {
 
-constexpr const char* kVendor = QUILLET_VST3_VENDOR;
+constexpr const char* kVendor = identity::kVendor;
 // The interface version these declarations follow.
 constexpr const char* kInterfaceVersion = QUILLET_VST3_INTERFACE_VERSION;
 
@@ -32,8 +33,8 @@ struct ClassEntry {
 };
 
 const ClassEntry kClasses[] = {
-    {&kProcessorClassId, kVstAudioEffectClass, QUILLET_VST3_PROCESSOR_NAME,
-     QUILLET_VST3_SUBCATEGORIES, &EchoProcessor::create},
+    {&kProcessorClassId, kVstAudioEffectClass, identity::kProductName, QUILLET_VST3_SUBCATEGORIES,
+     &EchoProcessor::create},
     {&kControllerClassId, kVstComponentControllerClass, QUILLET_VST3_CONTROLLER_NAME, "",
      &EchoController::create},
 };
@@ -52,6 +53,19 @@ void copyText(char16 (&to)[N], const char* from) {
     to[i] = static_cast<char16>(static_cast<unsigned char>(from[i]));
   for (; i < N; ++i) to[i] = 0;
 }
+
+// The factory's e-mail field, as a link.
+constexpr char kMailto[] = "mailto:";
+struct MailtoText {
+  char text[sizeof kMailto + sizeof identity::kContactEmail];
+  constexpr MailtoText() : text{} {
+    size_t n = 0;
+    for (size_t i = 0; kMailto[i]; ++i) text[n++] = kMailto[i];
+    for (size_t i = 0; identity::kContactEmail[i]; ++i) text[n++] = identity::kContactEmail[i];
+  }
+};
+constexpr MailtoText kMailtoContact;
+constexpr const char* mailtoContact = kMailtoContact.text;
 
 const ClassEntry* classAt(int32 index) {
   return index >= 0 && index < kClassCount ? &kClasses[index] : nullptr;
@@ -78,8 +92,8 @@ class PluginFactory final : public IPluginFactory3 {
   tresult QUILLET_VST3_CALL getFactoryInfo(PFactoryInfo* info) override {
     if (!info) return kInvalidArgument;
     copyText(info->vendor, kVendor);
-    copyText(info->url, "");
-    copyText(info->email, "");
+    copyText(info->url, identity::kUrl);
+    copyText(info->email, mailtoContact);
     info->flags = PFactoryInfo::kUnicode;
     return kResultOk;
   }
@@ -121,7 +135,7 @@ class PluginFactory final : public IPluginFactory3 {
     info->classFlags = 0;  // not distributable: processor and controller share a process
     copyText(info->subCategories, entry->subCategories);
     copyText(info->vendor, kVendor);
-    copyText(info->version, QUILLET_VERSION_STRING);
+    copyText(info->version, identity::kVersion);
     copyText(info->sdkVersion, kInterfaceVersion);
     return kResultOk;
   }
@@ -136,7 +150,7 @@ class PluginFactory final : public IPluginFactory3 {
     info->classFlags = 0;
     copyText(info->subCategories, entry->subCategories);
     copyText(info->vendor, kVendor);
-    copyText(info->version, QUILLET_VERSION_STRING);
+    copyText(info->version, identity::kVersion);
     copyText(info->sdkVersion, kInterfaceVersion);
     return kResultOk;
   }

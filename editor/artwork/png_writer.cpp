@@ -14,21 +14,7 @@ namespace artwork {
 
 namespace {
 
-unsigned char byteOf(float v) { return static_cast<unsigned char>(clamp01(v) * 255.0f + 0.5f); }
-
-std::vector<unsigned char> pack(const Image& image, int channels) {
-  std::vector<unsigned char> out;
-  out.reserve(static_cast<size_t>(image.width()) * image.height() * channels);
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) {
-      const RGBA& p = image.at(x, y);
-      out.push_back(byteOf(p.r));
-      out.push_back(byteOf(p.g));
-      out.push_back(byteOf(p.b));
-      if (channels == 4) out.push_back(byteOf(p.a));
-    }
-  return out;
-}
+unsigned char byteOf(float v) { return channelByte(v); }
 
 uint32_t crc32(const unsigned char* data, size_t size, uint32_t crc = 0xffffffffu) {
   for (size_t i = 0; i < size; ++i) {
@@ -115,16 +101,18 @@ bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
 
 }  // namespace
 
-bool writeRGBA(const std::string& path, const Image& image) {
-  const auto bytes = pack(image, 4);
-  return stbi_write_png(path.c_str(), image.width(), image.height(), 4, bytes.data(),
-                        image.width() * 4) != 0;
+bool writeRGBA(const std::string& path, const Pixels& pixels) {
+  return stbi_write_png(path.c_str(), pixels.width, pixels.height, 4, pixels.rgba.data(),
+                        pixels.width * 4) != 0;
 }
 
-bool writeRGB(const std::string& path, const Image& image) {
-  const auto bytes = pack(image, 3);
-  return stbi_write_png(path.c_str(), image.width(), image.height(), 3, bytes.data(),
-                        image.width() * 3) != 0;
+bool writeRGB(const std::string& path, const Pixels& pixels) {
+  std::vector<unsigned char> rgb;
+  rgb.reserve(pixels.rgba.size() / 4 * 3);
+  for (size_t i = 0; i < pixels.rgba.size(); i += 4)
+    rgb.insert(rgb.end(), pixels.rgba.begin() + i, pixels.rgba.begin() + i + 3);
+  return stbi_write_png(path.c_str(), pixels.width, pixels.height, 3, rgb.data(),
+                        pixels.width * 3) != 0;
 }
 
 bool writeIndexed(const std::string& path, const Image& image, const RGBA& matte) {

@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "editor/artwork/picture_pixels.h"
 #include "editor/artwork/raster.h"
 
 namespace artwork {
 
-bool writeRGBA(const std::string& path, const Image& image);
-bool writeRGB(const std::string& path, const Image& image);
+bool writeRGBA(const std::string& path, const Pixels& pixels);
+// Without the alpha channel: for an opaque picture.
+bool writeRGB(const std::string& path, const Pixels& pixels);
 // Quantises to at most 255 colours; pixels under half coverage become palette
 // entry 0, which is transparent. Edge pixels are first laid over `matte`, the
 // colour the picture will sit on, so the hard edge does not show.

@@ -1,5 +1,5 @@
-// One open panel inside an LV2 host: the proxy effect, its editor and the
-// editor's window inside the host's parent window.
+// One open panel inside an LV2 host: the panel's host over the plug-in's
+// ports, the panel, and its window inside the host's parent window.
 #pragma once
 
 #include <lv2/ui/ui.h>
@@ -7,15 +7,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "lv2/ui/port_proxy_effect.h"
+#include "editor/quillet_panel.h"
+#include "lv2/ui/lv2_panel_host.h"
 #include "lv2/ui/x11_key_reader.h"
 
-class QuilletGUI;
-
 namespace lv2ui {
-
-// Port numbers of the plug-in beyond the eleven parameters (0 to 10).
-constexpr uint32_t kHostTempoPort = 16;
 
 class QuilletLv2Ui {
  public:
@@ -32,12 +28,10 @@ class QuilletLv2Ui {
   int idle();
 
  private:
-  explicit QuilletLv2Ui(const UiHostPorts& host);
-  bool windowGone() const;
+  explicit QuilletLv2Ui(const UiHostPorts& ports);
 
-  // Owns the editor: deleting the effect deletes the panel.
-  std::unique_ptr<PortProxyEffect> effect;
-  QuilletGUI* editor = nullptr;
+  Lv2PanelHost host;
+  quillet::QuilletPanel panel;         // talks to `host`, declared after it
   std::unique_ptr<X11KeyReader> keys;  // null if keys cannot be read: the rest works
 };
 

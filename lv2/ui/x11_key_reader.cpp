@@ -3,8 +3,6 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
-#include <cstring>
-
 #include "platform/x11_error_trap.h"
 
 namespace lv2ui {
@@ -13,54 +11,54 @@ namespace {
 
 Display* dpy(void* display) { return static_cast<Display*>(display); }
 
-unsigned char virtualKey(unsigned long keysym) {
+uint8_t virtualKey(unsigned long keysym) {
   switch (keysym) {
     case XK_BackSpace:
-      return VKEY_BACK;
+      return VSTGUI::VKEY_BACK;
     case XK_Tab:
     case XK_ISO_Left_Tab:
-      return VKEY_TAB;
+      return VSTGUI::VKEY_TAB;
     case XK_Return:
-      return VKEY_RETURN;
+      return VSTGUI::VKEY_RETURN;
     case XK_KP_Enter:
-      return VKEY_ENTER;
+      return VSTGUI::VKEY_ENTER;
     case XK_Escape:
-      return VKEY_ESCAPE;
+      return VSTGUI::VKEY_ESCAPE;
     case XK_space:
-      return VKEY_SPACE;
+      return VSTGUI::VKEY_SPACE;
     case XK_Home:
-      return VKEY_HOME;
+      return VSTGUI::VKEY_HOME;
     case XK_End:
-      return VKEY_END;
+      return VSTGUI::VKEY_END;
     case XK_Left:
     case XK_KP_Left:
-      return VKEY_LEFT;
+      return VSTGUI::VKEY_LEFT;
     case XK_Up:
     case XK_KP_Up:
-      return VKEY_UP;
+      return VSTGUI::VKEY_UP;
     case XK_Right:
     case XK_KP_Right:
-      return VKEY_RIGHT;
+      return VSTGUI::VKEY_RIGHT;
     case XK_Down:
     case XK_KP_Down:
-      return VKEY_DOWN;
+      return VSTGUI::VKEY_DOWN;
     case XK_Page_Up:
-      return VKEY_PAGEUP;
+      return VSTGUI::VKEY_PAGEUP;
     case XK_Page_Down:
-      return VKEY_PAGEDOWN;
+      return VSTGUI::VKEY_PAGEDOWN;
     case XK_Insert:
-      return VKEY_INSERT;
+      return VSTGUI::VKEY_INSERT;
     case XK_Delete:
-      return VKEY_DELETE;
+      return VSTGUI::VKEY_DELETE;
     case XK_Shift_L:
     case XK_Shift_R:
-      return VKEY_SHIFT;
+      return VSTGUI::VKEY_SHIFT;
     case XK_Control_L:
     case XK_Control_R:
-      return VKEY_CONTROL;
+      return VSTGUI::VKEY_CONTROL;
     case XK_Alt_L:
     case XK_Alt_R:
-      return VKEY_ALT;
+      return VSTGUI::VKEY_ALT;
     default:
       return 0;
   }
@@ -68,14 +66,13 @@ unsigned char virtualKey(unsigned long keysym) {
 
 }  // namespace
 
-VstKeyCode keyCodeFromX11(unsigned long keysym, unsigned int state) {
-  VstKeyCode key;
-  std::memset(&key, 0, sizeof key);
+VSTGUI::CKeyCode keyCodeFromX11(unsigned long keysym, unsigned int state) {
+  VSTGUI::CKeyCode key;
   key.virt = virtualKey(keysym);
-  if (!key.virt && keysym >= 0x20 && keysym <= 0x7e) key.character = static_cast<VstInt32>(keysym);
-  if (state & ShiftMask) key.modifier |= MODIFIER_SHIFT;
-  if (state & ControlMask) key.modifier |= MODIFIER_CONTROL;
-  if (state & Mod1Mask) key.modifier |= MODIFIER_ALTERNATE;
+  if (!key.virt && keysym >= 0x20 && keysym <= 0x7e) key.character = static_cast<int32_t>(keysym);
+  if (state & ShiftMask) key.modifier |= VSTGUI::MODIFIER_SHIFT;
+  if (state & ControlMask) key.modifier |= VSTGUI::MODIFIER_CONTROL;
+  if (state & Mod1Mask) key.modifier |= VSTGUI::MODIFIER_ALTERNATE;
   return key;
 }
 
@@ -97,14 +94,14 @@ X11KeyReader::~X11KeyReader() {
   if (display) XCloseDisplay(dpy(display));
 }
 
-void X11KeyReader::read(const std::function<void(VstKeyCode& key, bool down)>& onKey) {
+void X11KeyReader::read(const std::function<void(VSTGUI::CKeyCode& key, bool down)>& onKey) {
   // The window may be gone with the host's: its errors stay here.
   platform::X11ErrorTrap trap(dpy(display));
   while (XPending(dpy(display)) > 0) {
     XEvent event;
     XNextEvent(dpy(display), &event);
     if (event.type != KeyPress && event.type != KeyRelease) continue;
-    VstKeyCode key = keyCodeFromX11(XLookupKeysym(&event.xkey, 0), event.xkey.state);
+    VSTGUI::CKeyCode key = keyCodeFromX11(XLookupKeysym(&event.xkey, 0), event.xkey.state);
     onKey(key, event.type == KeyPress);
   }
 }

@@ -1,14 +1,14 @@
 // Keys typed into the panel's window. A VST host forwards keys through the
 // editor's key requests; an LV2 host lets the X server deliver them to the
 // embedded window. This reader watches that window on a connection of its
-// own and hands each key over in the form the editor's key requests take.
+// own and hands each key over in the view library's form.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
-#include "vst/vst2_interface.h"
+#include "gui/key_code.h"
 
 namespace lv2ui {
 
@@ -21,15 +21,15 @@ class X11KeyReader {
   X11KeyReader& operator=(const X11KeyReader&) = delete;
 
   // Reports every key press (`down`) and release waiting, without blocking.
-  void read(const std::function<void(VstKeyCode& key, bool down)>& onKey);
+  void read(const std::function<void(VSTGUI::CKeyCode& key, bool down)>& onKey);
 
  private:
   X11KeyReader() = default;
   void* display = nullptr;  // Display*, kept out of this header
 };
 
-// The editor's form of an X key: `keysym` unshifted, `state` the X modifier
+// The panel's form of an X key: `keysym` unshifted, `state` the X modifier
 // bits. Keys without a virtual code carry their character (a..z, 0..9, ...).
-VstKeyCode keyCodeFromX11(unsigned long keysym, unsigned int state);
+VSTGUI::CKeyCode keyCodeFromX11(unsigned long keysym, unsigned int state);
 
 }  // namespace lv2ui

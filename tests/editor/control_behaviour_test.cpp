@@ -3,13 +3,13 @@
 #include "panel_fixture.h"
 
 using namespace paneltest;
+using platform::MouseState;
 using VSTGUI::kAlt;
 using VSTGUI::kControl;
 using VSTGUI::kLButton;
 using VSTGUI::kMButton;
 using VSTGUI::kRButton;
 using VSTGUI::kShift;
-using VSTGUI::MouseState;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The editor part of validation on the built QTAPG_x64.so, on a private
 // Xvfb; CTest also runs it under valgrind with fewer rounds to catch leaks
 // and bad memory use.
-#include "host/editor_checks.h"
+#include "host/validate/editor_checks.h"
 
 #include <gtest/gtest.h>
 

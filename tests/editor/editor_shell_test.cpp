@@ -3,7 +3,7 @@
 #include "panel_fixture.h"
 
 using namespace paneltest;
-using VSTGUI::CRect;
+using platform::Rect;
 using VSTGUI::kLButton;
 
 namespace {
@@ -54,7 +54,7 @@ TEST_F(EditorShell, OnlyTheChangedControlIsRedrawn) {
   setParameter(6, 0.9f);                            // Pan
   idle();
   ASSERT_EQ(window()->presentedAreas().size(), 1u);
-  EXPECT_EQ(window()->presentedAreas()[0], CRect(185, 125, 215, 155));
+  EXPECT_EQ(window()->presentedAreas()[0], Rect(185, 125, 215, 155));
   window()->clearPresented();
   // Too small a change to move the indicator by a pixel: not redrawn.
   setParameter(0, 0.001f);
@@ -63,7 +63,7 @@ TEST_F(EditorShell, OnlyTheChangedControlIsRedrawn) {
   setParameter(0, 0.3f);
   idle();
   ASSERT_EQ(window()->presentedAreas().size(), 1u);
-  EXPECT_EQ(window()->presentedAreas()[0], CRect(50, 40, 150, 140));
+  EXPECT_EQ(window()->presentedAreas()[0], Rect(50, 40, 150, 140));
 }
 
 TEST_F(EditorShell, NothingIsDrawnBeforeTheFirstPaint) {
@@ -73,7 +73,7 @@ TEST_F(EditorShell, NothingIsDrawnBeforeTheFirstPaint) {
   EXPECT_TRUE(window()->presentedAreas().empty());
   idle();
   ASSERT_FALSE(window()->presentedAreas().empty());
-  EXPECT_EQ(window()->presentedAreas()[0], CRect(0, 0, 586, 385));
+  EXPECT_EQ(window()->presentedAreas()[0], Rect(0, 0, 586, 385));
 }
 
 TEST_F(EditorShell, HostIdleAnsweredWithEditIdleDoesNotRedrawInsideTracking) {
@@ -81,7 +81,7 @@ TEST_F(EditorShell, HostIdleAnsweredWithEditIdleDoesNotRedrawInsideTracking) {
   Host::get().reenterOnIdle = record();
   // A long drag: the tracking loop asks the host to idle now and then; the
   // host's nested effEditIdle must not pump events or redraw.
-  std::vector<VSTGUI::MouseState> moves;
+  std::vector<platform::MouseState> moves;
   for (int i = 1; i <= 40; ++i) moves.push_back({{100, 90 - i}, kLButton});
   press(100, 90, kLButton, moves);
   EXPECT_GE(Host::get().idleRequests, 1);

@@ -7,13 +7,13 @@
 
 #include <vector>
 
-#include "editor/quillet_gui.h"
 #include "editor/tempo_sync.h"
-#include "framework/quillet.h"
 #include "gui/cbuttons.h"
 #include "gui/cframe.h"
 #include "gui/cknob.h"
 #include "platform/headless_window.h"
+#include "vst/editor/quillet_gui.h"
+#include "vst/quillet.h"
 
 namespace paneltest {
 
@@ -89,12 +89,12 @@ class PanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Host::get().reset();
-    VSTGUI::setPlatformWindowFactory(&platform::HeadlessWindow::create);
+    platform::setPlatformWindowFactory(&platform::HeadlessWindow::create);
     effect = new Quillet(&Host::callback);
   }
   void TearDown() override {
     delete effect;
-    VSTGUI::setPlatformWindowFactory(nullptr);
+    platform::setPlatformWindowFactory(nullptr);
   }
 
   AEffect* record() { return effect->getAeffect(); }
@@ -121,14 +121,14 @@ class PanelTest : public ::testing::Test {
 
   // A press at (x, y) with `buttons`; the mouse then follows `moves` (one per
   // poll of the tracking loop) and all buttons come up after the last one.
-  void press(int x, int y, int32_t buttons, const std::vector<VSTGUI::MouseState>& moves = {}) {
+  void press(int x, int y, int32_t buttons, const std::vector<platform::MouseState>& moves = {}) {
     window()->scriptMouse(moves);
-    window()->queueMouseDown(VSTGUI::CPoint(x, y), buttons);
+    window()->queueMouseDown(platform::Point(x, y), buttons);
     idle();
   }
   void click(int x, int y, int32_t buttons = VSTGUI::kLButton) { press(x, y, buttons); }
   void wheel(int x, int y, float notches, int32_t buttons = 0) {
-    window()->queueWheel(VSTGUI::CPoint(x, y), notches, buttons);
+    window()->queueWheel(platform::Point(x, y), notches, buttons);
     idle();
   }
   bool keyDown(unsigned char virt, unsigned char modifier = 0) {

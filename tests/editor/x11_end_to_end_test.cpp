@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "host/plugin_host.h"
-#include "host/x11_host_window.h"
+#include "host/plugin/vst2/plugin_host.h"
+#include "host/window/x11_host_window.h"
 
 extern char** environ;
 

@@ -50,7 +50,7 @@ class AllocationFailure : public ::testing::TestWithParam<int> {
 TEST_P(AllocationFailure, PassesThroughAndRecoversAtTheNextRate) {
   EchoEngine engine;
   EchoParams p = echoOnly();
-  p.repeat = 0.8f;
+  p[kParamRepeat] = 0.8f;
   prepare(engine, 44100.0f, p);
   ASSERT_TRUE(engine.hasDelayMemory());
 
@@ -66,11 +66,11 @@ TEST_P(AllocationFailure, PassesThroughAndRecoversAtTheNextRate) {
   const auto out = render(engine, p, in);
   EXPECT_EQ(out.left, in.left);
   EXPECT_EQ(out.right, in.right);
-  p.mute = 1.0f;
-  engine.parameterChanged(kEchoMute, p);  // no memory to clear: must not crash
+  p[kParamMute] = 1.0f;
+  engine.parameterChanged(kParamMute, p);  // no memory to clear: must not crash
   engine.resizeDelayLines(p);
 
-  p.mute = 0.0f;
+  p[kParamMute] = 0.0f;
   prepare(engine, 48000.0f, p);
   EXPECT_TRUE(engine.hasDelayMemory());
   EXPECT_EQ(engine.capacity(), 124800);

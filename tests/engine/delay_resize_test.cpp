@@ -15,8 +15,8 @@ constexpr float kSixtyMs = 0.2307693f;
 
 EchoParams lengthParams(float delay) {
   EchoParams p;
-  p.range = 0.0f;
-  p.delay = delay;
+  p[kParamRange] = 0.0f;
+  p[kParamDelay] = delay;
   return p;
 }
 
@@ -117,7 +117,7 @@ TEST_F(Resize, KnobDustOnReadsStretchedContentAtNewPosition) {
   for (int i = 0; i < 1323; ++i) engine.delayL[i] = i < 600 ? 1.0 : -1.0;
   engine.writePos = 600;
   EchoParams p = lengthParams(kSixtyMs);
-  p.knobDust = 1.0f;
+  p[kParamKnobDust] = 1.0f;
   engine.resizeDelayLines(p);
   ASSERT_EQ(engine.writePos, 1200);
   EXPECT_NEAR(engine.delayL[1200], -1.0, 3e-5);
@@ -129,7 +129,7 @@ TEST_F(Resize, SpliceContinuesWithTheOldSamples) {
   for (int i = 0; i < 1323; ++i) engine.delayL[i] = 0.001 * i;
   engine.writePos = 700;
   EchoParams p = lengthParams(kSixtyMs);
-  p.knobDust = 0.0f;
+  p[kParamKnobDust] = 0.0f;
   engine.resizeDelayLines(p);
   ASSERT_EQ(engine.writePos, 1400);
   // At the new position the ring delivers exactly what the old one would have.
@@ -151,9 +151,9 @@ TEST(ResizeAtLowRate, NoSpliceBelowOneKilohertz) {
     e->writePos = 5;
   }
   EchoParams longer = lengthParams(kSixtyMs);
-  longer.knobDust = 0.0f;
+  longer[kParamKnobDust] = 0.0f;
   spliced.resizeDelayLines(longer);
-  longer.knobDust = 1.0f;
+  longer[kParamKnobDust] = 1.0f;
   plain.resizeDelayLines(longer);
   ASSERT_EQ(spliced.delayLength, 54);
   for (int i = 0; i < 54; ++i) EXPECT_EQ(spliced.delayL[i], plain.delayL[i]) << i;

@@ -49,8 +49,8 @@ TEST(DelayLength, CapacityIsTheLongestDelay) {
   EXPECT_EQ(delayCapacity(48000.0f), 124800);
   EchoEngine engine;
   EchoParams p;
-  p.delay = 1.0f;
-  p.range = 1.0f;
+  p[kParamDelay] = 1.0f;
+  p[kParamRange] = 1.0f;
   prepare(engine, 44100.0f, p);
   EXPECT_EQ(engine.capacity(), 114660);
   EXPECT_EQ(engine.delayLength, 114660);
@@ -59,8 +59,8 @@ TEST(DelayLength, CapacityIsTheLongestDelay) {
 TEST(DelayLength, LongestDelayFitsAtAnyRate) {
   EchoEngine engine;
   EchoParams p;
-  p.delay = 1.0f;
-  p.range = 1.0f;
+  p[kParamDelay] = 1.0f;
+  p[kParamRange] = 1.0f;
   for (float fs : {33.4f, 1000.0f, 8000.0f, 11025.0f, 22050.0f, 88200.0f, 96000.0f, 176400.0f,
                    192000.0f, 352800.0f, 384000.0f, 705600.0f, 768000.0f, 44099.99f}) {
     SCOPED_TRACE(fs);
@@ -189,9 +189,9 @@ TEST(Smoothers, GlideFromOneToZeroSettles) {
 TEST(Setup, SmoothersTakeTheValuesWithoutGlide) {
   EchoEngine engine;
   EchoParams p;
-  p.repeat = 0.5f;
-  p.level = 0.25f;
-  p.xFeed = 0.75f;
+  p[kParamRepeat] = 0.5f;
+  p[kParamLevel] = 0.25f;
+  p[kParamXFeed] = 0.75f;
   prepare(engine, 44100.0f, p);
   EXPECT_EQ(engine.feedback.current, 1.0f);
   EXPECT_TRUE(engine.feedback.settled);
@@ -207,8 +207,8 @@ TEST(Setup, RepeatChangeGlidesToTwiceTheValue) {
   EchoEngine engine;
   EchoParams p;
   prepare(engine, 44100.0f, p);
-  p.repeat = 0.5f;
-  engine.parameterChanged(kEchoRepeat, p);
+  p[kParamRepeat] = 0.5f;
+  engine.parameterChanged(kParamRepeat, p);
   EXPECT_EQ(engine.feedback.target, 1.0f);
   EXPECT_FALSE(engine.feedback.settled);
   EXPECT_EQ(engine.feedback.current, 0.0f);
@@ -229,7 +229,7 @@ TEST(Setup, RateChangeKeepsFilterStatesAndEmptiesLines) {
 
 // Lines that an echo block has filled: an impulse a few samples in.
 void fillLinesByPlaying(EchoEngine& engine, EchoParams p) {
-  p.mute = 0.0f;
+  p[kParamMute] = 0.0f;
   enginetest::Stereo<float> in(2048);
   in.left[3] = in.right[5] = 0.9f;
   enginetest::render(engine, p, in);
@@ -254,11 +254,11 @@ TEST(Mute, SwitchOnRestartsLinesClearsFiltersAndSnapsSmoothers) {
   fillLinesByPlaying(engine, p);
   ASSERT_FALSE(arraysEmpty(engine));
   engine.shelfL.y1 = engine.hpR.x1 = 0.3;
-  p.level = 0.8f;
-  engine.parameterChanged(kEchoLevel, p);
-  p.mute = 1.0f;
-  p.delay = 1.0f;
-  engine.parameterChanged(kEchoMute, p);
+  p[kParamLevel] = 0.8f;
+  engine.parameterChanged(kParamLevel, p);
+  p[kParamMute] = 1.0f;
+  p[kParamDelay] = 1.0f;
+  engine.parameterChanged(kParamMute, p);
   EXPECT_EQ(engine.writePos, 0);
   EXPECT_EQ(engine.delayLength, 28665);
   EXPECT_EQ(engine.shelfL.y1, 0.0);
@@ -279,8 +279,8 @@ TEST(Mute, MutedBlocksEmptyTheLinesBitByBit) {
   EchoParams p;
   prepare(engine, 192000.0f, p);
   fillLinesByPlaying(engine, p);
-  p.mute = 1.0f;
-  engine.parameterChanged(kEchoMute, p);
+  p[kParamMute] = 1.0f;
+  engine.parameterChanged(kParamMute, p);
   // 64 elements of each array per muted frame, from the top down: one block
   // leaves the lines (at the bottom of the arrays) as they were.
   processMuted(engine, p, 64);
@@ -297,23 +297,23 @@ TEST(Mute, HalfIsOffAndOnlyUsedLinesAreClearedAgain) {
   EchoParams p;
   prepare(engine, 44100.0f, p);
   fillLinesByPlaying(engine, p);
-  p.mute = 0.5f;
-  engine.parameterChanged(kEchoMute, p);
+  p[kParamMute] = 0.5f;
+  engine.parameterChanged(kParamMute, p);
   EXPECT_FALSE(engine.lineClearPending());
   EXPECT_TRUE(engine.muteGain.settled);
-  p.mute = 1.0f;
-  engine.parameterChanged(kEchoMute, p);
+  p[kParamMute] = 1.0f;
+  engine.parameterChanged(kParamMute, p);
   EXPECT_TRUE(engine.lineClearPending());
   processMuted(engine, p, engine.capacity() / 64 + 64);
   EXPECT_TRUE(arraysEmpty(engine));
   // Nothing has touched the lines since: switching on again has nothing to
   // clear, however often it comes.
-  engine.parameterChanged(kEchoMute, p);
+  engine.parameterChanged(kParamMute, p);
   EXPECT_FALSE(engine.lineClearPending());
   // Played again, they are cleared again.
   fillLinesByPlaying(engine, p);
-  p.mute = 0.8f;
-  engine.parameterChanged(kEchoMute, p);
+  p[kParamMute] = 0.8f;
+  engine.parameterChanged(kParamMute, p);
   EXPECT_TRUE(engine.lineClearPending());
   fillLinesByPlaying(engine, p);  // the echo block empties them first
   EXPECT_FALSE(engine.lineClearPending());

@@ -14,9 +14,9 @@ inline uint32_t tickZero() { return 0u; }
 // "Pan" 0 hears only the left echo, 0.5 both at half amplitude.
 inline EchoParams echoOnly(float pan = 0.5f) {
   EchoParams p;
-  p.level = 1.0f;
-  p.dry = 0.0f;
-  p.pan = pan;
+  p[kParamLevel] = 1.0f;
+  p[kParamDry] = 0.0f;
+  p[kParamPan] = pan;
   return p;
 }
 

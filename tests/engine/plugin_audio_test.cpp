@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "host/plugin_host.h"
+#include "host/plugin/vst2/plugin_host.h"
+#include "tests/plugin/loaded_plugin.h"
 
 namespace {
 
@@ -30,25 +30,13 @@ enum Param {
 
 constexpr float kSixtyMs = 0.2307693f;  // "Delay" for 60 ms in the first range
 
-// Each library is loaded once per test process, as a host keeps it loaded.
-const vsthost::PluginLibrary& library(const std::string& path) {
-  static std::map<std::string, std::unique_ptr<vsthost::PluginLibrary>> loaded;
-  auto& slot = loaded[path];
-  if (!slot) {
-    std::string error;
-    slot = vsthost::PluginLibrary::load(path, &error);
-    if (!slot) ADD_FAILURE() << "cannot load " << path << ": " << error;
-  }
-  return *slot;
-}
-
 // One effect instance with stereo buffers, driven like a DAW drives it.
 class Echo {
  public:
   // sendRate false: the host never sets a sample rate.
   explicit Echo(const std::string& path, float rate = 44100.0f, bool sendRate = true) {
     std::string error;
-    instance = vsthost::PluginInstance::create(library(path), &error);
+    instance = vsthost::PluginInstance::create(loadedLibrary(path), &error);
     if (!instance) {
       ADD_FAILURE() << error;
       return;

@@ -42,13 +42,13 @@ long differences(const Scenario& sc, unsigned seed, VectorPath path) {
   EchoEngine fast, oracle;
   setUpPair(fast, oracle, path);
   EchoParams p;
-  p.pingPong = sc.pingPong;
-  p.monoOut = sc.monoOut;
-  p.knobDust = sc.knobDust;
-  p.repeat = 0.7f;
-  p.level = 0.8f;
-  p.xFeed = 0.3f;
-  p.pan = 0.4f;
+  p[kParamPingPong] = sc.pingPong;
+  p[kParamMonoOut] = sc.monoOut;
+  p[kParamKnobDust] = sc.knobDust;
+  p[kParamRepeat] = 0.7f;
+  p[kParamLevel] = 0.8f;
+  p[kParamXFeed] = 0.3f;
+  p[kParamPan] = 0.4f;
   fast.sampleRateChanged(sc.rate, p);
   oracle.sampleRateChanged(sc.rate, p);
 
@@ -63,19 +63,20 @@ long differences(const Scenario& sc, unsigned seed, VectorPath path) {
       inR[i] = static_cast<Sample>(unit(gen) * 1.6f - 0.8f);
     }
     // Controls glide on most blocks; "Delay" moves on many, so the rings stretch.
-    float* glides[] = {&p.repeat, &p.level, &p.dry, &p.pan, &p.xFeed};
-    const int glideIndex[] = {kEchoRepeat, kEchoLevel, kEchoDry, kEchoPan, kEchoXFeed};
+    float* glides[] = {&p[kParamRepeat], &p[kParamLevel], &p[kParamDry], &p[kParamPan],
+                       &p[kParamXFeed]};
+    const int glideIndex[] = {kParamRepeat, kParamLevel, kParamDry, kParamPan, kParamXFeed};
     const int g = static_cast<int>(unit(gen) * 5.0f) % 5;
     *glides[g] = unit(gen);
     fast.parameterChanged(glideIndex[g], p);
     oracle.parameterChanged(glideIndex[g], p);
-    if (block % 3 == 0) p.delay = unit(gen);
-    if (block % 40 == 39) p.range = unit(gen);
+    if (block % 3 == 0) p[kParamDelay] = unit(gen);
+    if (block % 40 == 39) p[kParamRange] = unit(gen);
     const bool muteNow = block >= 60 && block < 64;
-    if (switchOn(p.mute) != muteNow) {
-      p.mute = muteNow ? 1.0f : 0.0f;
-      fast.parameterChanged(kEchoMute, p);
-      oracle.parameterChanged(kEchoMute, p);
+    if (switchOn(p[kParamMute]) != muteNow) {
+      p[kParamMute] = muteNow ? 1.0f : 0.0f;
+      fast.parameterChanged(kParamMute, p);
+      oracle.parameterChanged(kParamMute, p);
     }
     currentTick = static_cast<uint32_t>(gen());
 
@@ -137,10 +138,10 @@ TEST(ProcessEquality, EveryBlockSizeOnEveryPath) {
       EchoEngine fast, oracle;
       setUpPair(fast, oracle, path);
       EchoParams p;
-      p.repeat = 0.8f;
-      p.xFeed = 0.4f;
-      p.pingPong = route == 1 ? 0.5f : route == 2 ? 0.9f : 0.0f;
-      p.monoOut = route == 3 ? 1.0f : 0.0f;
+      p[kParamRepeat] = 0.8f;
+      p[kParamXFeed] = 0.4f;
+      p[kParamPingPong] = route == 1 ? 0.5f : route == 2 ? 0.9f : 0.0f;
+      p[kParamMonoOut] = route == 3 ? 1.0f : 0.0f;
       const bool monoIO = route == 4;
       fast.sampleRateChanged(44100.0f, p);
       oracle.sampleRateChanged(44100.0f, p);
@@ -154,12 +155,12 @@ TEST(ProcessEquality, EveryBlockSizeOnEveryPath) {
           inR[i] = noise(gen);
         }
         if (frames % 7 == 0) {
-          p.pan = static_cast<float>(frames % 10) / 10.0f;
-          p.level = 1.0f - p.pan;
-          fast.parameterChanged(kEchoPan, p);
-          oracle.parameterChanged(kEchoPan, p);
-          fast.parameterChanged(kEchoLevel, p);
-          oracle.parameterChanged(kEchoLevel, p);
+          p[kParamPan] = static_cast<float>(frames % 10) / 10.0f;
+          p[kParamLevel] = 1.0f - p[kParamPan];
+          fast.parameterChanged(kParamPan, p);
+          oracle.parameterChanged(kParamPan, p);
+          fast.parameterChanged(kParamLevel, p);
+          oracle.parameterChanged(kParamLevel, p);
         }
         const double* ins[2] = {inL.data(), inR.data()};
         double* fastOuts[2] = {fastL.data(), fastR.data()};
@@ -190,7 +191,7 @@ TEST(ProcessEquality, NonFiniteInputOnEveryPath) {
     EchoEngine fast, oracle;
     setUpPair(fast, oracle, path);
     EchoParams p;
-    p.repeat = 0.9f;
+    p[kParamRepeat] = 0.9f;
     fast.sampleRateChanged(8000.0f, p);
     oracle.sampleRateChanged(8000.0f, p);
     std::mt19937 gen(5);

@@ -35,16 +35,14 @@ uint64_t renderChecksum() {
       inR[i] = static_cast<Sample>(block % 50 == 7 && i == 3 ? 0.9f : unit(gen) - 0.5f);
     }
     if (block % 5 == 0) {  // one control moves (glides, stretches, switches)
-      float* values[] = {&p.delay, &p.repeat, &p.level,   &p.range,    &p.mute,    &p.dry,
-                         &p.pan,   &p.xFeed,  &p.monoOut, &p.knobDust, &p.pingPong};
       int index = static_cast<int>(unit(gen) * kEchoParamCount) % kEchoParamCount;
-      if (index == kEchoMute) index = kEchoRepeat;
-      *values[index] = unit(gen);
+      if (index == kParamMute) index = kParamRepeat;
+      p[index] = unit(gen);
       engine.parameterChanged(index, p);
     }
     if (block == 100 || block == 112) {  // a mute with its fade and clearing
-      p.mute = block == 100 ? 1.0f : 0.0f;
-      engine.parameterChanged(kEchoMute, p);
+      p[kParamMute] = block == 100 ? 1.0f : 0.0f;
+      engine.parameterChanged(kParamMute, p);
     }
     const Sample* ins[2] = {inL.data(), inR.data()};
     Sample* outs[2] = {outL.data(), outR.data()};

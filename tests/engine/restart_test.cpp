@@ -25,15 +25,15 @@ Stereo<float> noise(size_t frames, unsigned seed) {
 
 EchoParams later() {
   EchoParams p;
-  p.delay = 0.2f;
-  p.range = 0.0f;
-  p.repeat = 0.4f;
-  p.level = 0.9f;
-  p.dry = 0.3f;
-  p.pan = 0.7f;
-  p.xFeed = 0.5f;
-  p.pingPong = 1.0f;
-  p.knobDust = 0.0f;
+  p[kParamDelay] = 0.2f;
+  p[kParamRange] = 0.0f;
+  p[kParamRepeat] = 0.4f;
+  p[kParamLevel] = 0.9f;
+  p[kParamDry] = 0.3f;
+  p[kParamPan] = 0.7f;
+  p[kParamXFeed] = 0.5f;
+  p[kParamPingPong] = 1.0f;
+  p[kParamKnobDust] = 0.0f;
   return p;
 }
 
@@ -44,19 +44,19 @@ TEST(Restart, SoundsAsAFreshEngineSetUpWithTheValues) {
     for (bool mutedAtRestart : {false, true}) {
       EchoEngine played;
       EchoParams p;
-      p.repeat = 0.8f;
-      p.level = 0.6f;
+      p[kParamRepeat] = 0.8f;
+      p[kParamLevel] = 0.6f;
       prepare(played, 48000.0f, p);
       for (int b = 0; b < blocksBefore; ++b) {
         // A glide in progress and a stretch of the lines.
-        p.level = 0.1f * static_cast<float>(b);
-        played.parameterChanged(kEchoLevel, p);
-        p.delay = 0.05f * static_cast<float>(b);
+        p[kParamLevel] = 0.1f * static_cast<float>(b);
+        played.parameterChanged(kParamLevel, p);
+        p[kParamDelay] = 0.05f * static_cast<float>(b);
         render(played, p, noise(512, 10 + b));
       }
       if (mutedAtRestart) {
-        p.mute = 1.0f;
-        played.parameterChanged(kEchoMute, p);
+        p[kParamMute] = 1.0f;
+        played.parameterChanged(kParamMute, p);
         render(played, p, noise(100, 3));
       }
       const EchoParams q = later();

@@ -59,9 +59,9 @@ TEST(SampleLoop, ImpulseGivesOneFilteredEchoAfterDelayLength) {
 
 TEST(SampleLoop, SingleAndDoublePrecisionAgreeUpToOutputRounding) {
   EchoParams p = echoOnly(0.4f);
-  p.dry = 0.8f;
-  p.repeat = 0.6f;
-  p.xFeed = 0.3f;
+  p[kParamDry] = 0.8f;
+  p[kParamRepeat] = 0.6f;
+  p[kParamXFeed] = 0.3f;
   EchoEngine e32, e64;
   prepare(e32, 48000.0f, p);
   prepare(e64, 48000.0f, p);
@@ -71,12 +71,12 @@ TEST(SampleLoop, SingleAndDoublePrecisionAgreeUpToOutputRounding) {
   Stereo<double> out64(0);
   for (int pass = 0; pass < 3; ++pass) {
     // A delay change (with splice) and a mute in between.
-    p.delay = 0.1f * static_cast<float>(pass);
-    p.knobDust = pass == 1 ? 0.0f : 1.0f;
-    p.mute = pass == 2 ? 1.0f : 0.0f;
+    p[kParamDelay] = 0.1f * static_cast<float>(pass);
+    p[kParamKnobDust] = pass == 1 ? 0.0f : 1.0f;
+    p[kParamMute] = pass == 2 ? 1.0f : 0.0f;
     if (pass == 2) {
-      e32.parameterChanged(kEchoMute, p);
-      e64.parameterChanged(kEchoMute, p);
+      e32.parameterChanged(kParamMute, p);
+      e64.parameterChanged(kParamMute, p);
     }
     out32 = render(e32, p, in32);
     out64 = render(e64, p, in64);
@@ -89,8 +89,8 @@ TEST(SampleLoop, SingleAndDoublePrecisionAgreeUpToOutputRounding) {
 
 TEST(SampleLoop, NanInputDoesNotPoisonTheEcho) {
   EchoParams p = echoOnly();
-  p.dry = 1.0f;
-  p.repeat = 0.6f;
+  p[kParamDry] = 1.0f;
+  p[kParamRepeat] = 0.6f;
   EchoEngine engine;
   prepare(engine, 44100.0f, p);
   auto in = noise<double>(44100, 4);
@@ -131,9 +131,9 @@ TEST(SampleLoop, FullRepeatStaysBoundedAtEveryRate) {
                    352800.0f, 384000.0f}) {
     SCOPED_TRACE(fs);
     EchoParams p = echoOnly();
-    p.dry = 1.0f;
-    p.repeat = 1.0f;
-    p.knobDust = 0.0f;
+    p[kParamDry] = 1.0f;
+    p[kParamRepeat] = 1.0f;
+    p[kParamKnobDust] = 0.0f;
     EchoEngine engine;
     prepare(engine, fs, p);
     const size_t block = fs > 100000.0f ? 4096 : fs < 8000.0f ? 16 : 1024;
@@ -143,10 +143,10 @@ TEST(SampleLoop, FullRepeatStaysBoundedAtEveryRate) {
     std::mt19937 gen(11);
     std::uniform_real_distribution<float> knob(0.0f, 1.0f);
     for (size_t start = 0; start + block <= frames; start += block) {
-      p.delay = knob(gen);
-      p.range = knob(gen);
-      p.knobDust = knob(gen);
-      p.pingPong = knob(gen);
+      p[kParamDelay] = knob(gen);
+      p[kParamRange] = knob(gen);
+      p[kParamKnobDust] = knob(gen);
+      p[kParamPingPong] = knob(gen);
       const double* ins[2] = {in.left.data() + start, in.right.data() + start};
       double* const outs[2] = {out.left.data() + start, out.right.data() + start};
       engine.process(p, false, ins, outs, static_cast<int32_t>(block));

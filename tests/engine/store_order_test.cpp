@@ -7,40 +7,23 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "engine/echo_engine.h"
-#include "host/plugin_host.h"
+#include "host/plugin/vst2/plugin_host.h"
+#include "tests/plugin/loaded_plugin.h"
 
 namespace {
-
-const vsthost::PluginLibrary& library(const std::string& path) {
-  static std::map<std::string, std::unique_ptr<vsthost::PluginLibrary>> loaded;
-  auto& slot = loaded[path];
-  if (!slot) {
-    std::string error;
-    slot = vsthost::PluginLibrary::load(path, &error);
-    if (!slot) ADD_FAILURE() << "cannot load " << path << ": " << error;
-  }
-  return *slot;
-}
-
-float* field(EchoParams& p, int index) {
-  float* fields[] = {&p.delay, &p.repeat, &p.level,   &p.range,    &p.mute,    &p.dry,
-                     &p.pan,   &p.xFeed,  &p.monoOut, &p.knobDust, &p.pingPong};
-  return fields[index];
-}
 
 // The same calls on the plug-in and on an engine that reacts at once.
 class Pair {
  public:
   explicit Pair(const std::string& path) {
     std::string error;
-    plugin = vsthost::PluginInstance::create(library(path), &error);
+    plugin = vsthost::PluginInstance::create(loadedLibrary(path), &error);
     if (!plugin) {
       ADD_FAILURE() << error;
       return;
@@ -55,14 +38,14 @@ class Pair {
   void set(int index, float value) {
     AEffect* e = plugin->effect();
     e->setParameter(e, index, value);
-    *field(params, index) = std::min(1.0f, std::max(0.0f, value));
+    params[index] = std::min(1.0f, std::max(0.0f, value));
     direct.parameterChanged(index, params);
   }
 
   void restore(const float (&values)[11]) {
     plugin->dispatch(effSetChunk, 0, sizeof(values), const_cast<float*>(values));
     for (int i = 0; i < 11; ++i) {
-      *field(params, i) = std::min(1.0f, std::max(0.0f, values[i]));
+      params[i] = std::min(1.0f, std::max(0.0f, values[i]));
       direct.parameterChanged(i, params);
     }
   }
@@ -160,7 +143,7 @@ TEST_P(StoreOrder, MuteResentBeforeEveryBlockAndThenReleased) {
 TEST_P(StoreOrder, MuteLostInAFloodOfStoresStillEmptiesTheEcho) {
   for (bool flood : {false, true}) {
     std::string error;
-    auto plugin = vsthost::PluginInstance::create(library(GetParam()), &error);
+    auto plugin = vsthost::PluginInstance::create(loadedLibrary(GetParam()), &error);
     ASSERT_TRUE(plugin) << error;
     AEffect* e = plugin->effect();
     plugin->dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);

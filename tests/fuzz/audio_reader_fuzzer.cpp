@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/audio_file.h"
+#include "host/audio/audio_file.h"
 
 namespace {
 

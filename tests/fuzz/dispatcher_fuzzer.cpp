@@ -12,11 +12,11 @@
 #include "tests/fuzz/fuzz_effect.h"
 
 #ifdef QUILLET_WITH_EDITOR
-#include "gui/platform_window.h"
 #include "platform/headless_window.h"
+#include "platform/platform_window.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  VSTGUI::setPlatformWindowFactory(platform::HeadlessWindow::create);
+  platform::setPlatformWindowFactory(platform::HeadlessWindow::create);
   return 0;
 }
 #endif

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "host/preset_file.h"
+#include "host/presets/preset_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> bytes(data, data + size);

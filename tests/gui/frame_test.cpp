@@ -1,5 +1,5 @@
 // The frame on its own: drawing order, hit testing and dirty tracking with
-// plain test pictures and no editor behind it.
+// plain test pictures and no owner behind it.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -46,7 +46,7 @@ struct Listener : CControlListener {
 class Frame : public ::testing::Test {
  protected:
   void SetUp() override {
-    setPlatformWindowFactory(&platform::HeadlessWindow::create);
+    platform::setPlatformWindowFactory(&platform::HeadlessWindow::create);
     frame = new CFrame(CRect(0, 0, 40, 20), &parent, nullptr);
     window = platform::HeadlessWindow::latest();
     CBitmap* red = strip(20, 20, {255, 0, 0, 255}, {128, 0, 0, 255});
@@ -61,7 +61,7 @@ class Frame : public ::testing::Test {
   }
   void TearDown() override {
     delete frame;
-    setPlatformWindowFactory(nullptr);
+    platform::setPlatformWindowFactory(nullptr);
   }
   uint32_t shown(int x, int y) { return window->pixel(x, y) & 0x00ffffffu; }
 
@@ -92,7 +92,7 @@ TEST_F(Frame, RedrawsOnlyDirtyViewsWithWhatOverlapsThem) {
   lower->setValue(1.0f);
   frame->idle();
   ASSERT_EQ(window->presentedAreas().size(), 1u);
-  EXPECT_EQ(window->presentedAreas()[0], CRect(0, 0, 20, 20));
+  EXPECT_EQ(window->presentedAreas()[0], platform::Rect(0, 0, 20, 20));
   EXPECT_EQ(shown(5, 5), 0x800000u);
   EXPECT_EQ(shown(15, 5), 0x00ff00u);  // the upper one repainted over it
   EXPECT_FALSE(lower->isDirty());

@@ -1,8 +1,8 @@
 // The loader and the host callback, as plug-ins see them.
 #include <cstring>
 
-#include "host/plugin_host.h"
-#include "host/plugin_text.h"
+#include "host/plugin/vst2/plugin_host.h"
+#include "host/plugin/vst2/plugin_text.h"
 #include "host_test_support.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/opened_plugin.h"
+#include "host/plugin/vst2/opened_plugin.h"
 
 int runRenderCommand(const std::vector<std::string>& args);
 int runPresetCommand(const std::vector<std::string>& args);

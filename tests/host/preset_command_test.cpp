@@ -1,8 +1,8 @@
 // Presets between files and plug-ins: byte-exact round trips, the same
 // parameters in a fresh instance, and nothing handed over that does not fit.
-#include "host/file_output.h"
-#include "host/plugin_preset.h"
-#include "host/plugin_text.h"
+#include "host/files/file_output.h"
+#include "host/plugin/vst2/plugin_text.h"
+#include "host/presets/plugin_preset.h"
 #include "host_test_support.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // .fxp and .fxb files: their layout to the byte, round trips, and refusal of
 // anything malformed, truncated or oversized.
-#include "host/preset_file.h"
+#include "host/presets/preset_file.h"
 
 #include <cstring>
 
@@ -185,6 +185,33 @@ TEST(PresetFile, WritesWholeFilesOnly) {
   EXPECT_NE(error.find("cannot write"), std::string::npos);
   ASSERT_TRUE(vsthost::writePresetFile(dir.file("x.fxp"), chunkProgram(), &error)) << error;
   EXPECT_EQ(dir.list(), std::vector<std::string>{"x.fxp"});  // no temporary left behind
+}
+
+}  // namespace
+
+namespace {
+
+// A plain bank holds each program as the very record a .fxp of that program
+// is, byte for byte.
+TEST(PresetFile, EachProgramOfAPlainBankIsItsOwnFxp) {
+  const PresetFile bank = plainBank();
+  const auto bytes = serializePreset(bank);
+  size_t at = 156;
+  for (const vsthost::PresetProgram& program : bank.programs) {
+    PresetFile single;
+    single.kind = PresetKind::ParamProgram;
+    single.fxID = bank.fxID;
+    single.fxVersion = bank.fxVersion;
+    single.programs = {program};
+    const auto fxp = serializePreset(single);
+    ASSERT_LE(at + fxp.size(), bytes.size());
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + static_cast<long>(at),
+                                   bytes.begin() + static_cast<long>(at + fxp.size())),
+              fxp)
+        << program.name;
+    at += fxp.size();
+  }
+  EXPECT_EQ(at, bytes.size());
 }
 
 }  // namespace

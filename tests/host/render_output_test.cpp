@@ -13,8 +13,8 @@
 #include <limits>
 #include <thread>
 
-#include "host/audio_file.h"
-#include "host/preset_file.h"
+#include "host/audio/audio_file.h"
+#include "host/presets/preset_file.h"
 #include "host_test_support.h"
 
 namespace {

@@ -5,8 +5,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "host/audio_file.h"
-#include "host/file_output.h"
+#include "host/audio/audio_file.h"
+#include "host/files/file_output.h"
+#include "host/render/render.h"
 #include "host_test_support.h"
 
 namespace {
@@ -172,6 +173,90 @@ TEST(RenderClock, FixedClockMakesRampedRendersRepeatExactly) {
   const auto freeB = with("d.wav", false);
   EXPECT_NE(freeA, freeB);
   EXPECT_EQ(freeA.size(), fixedA.size());
+}
+
+}  // namespace
+
+namespace {
+
+// A WAV whose header announces `rate`: the file is written at 48 kHz and
+// its "fmt " chunk's rate and byte rate are rewritten.
+std::string wavAnnouncing(const hosttest::ScratchDir& dir, const std::string& name, uint32_t rate,
+                          size_t frames) {
+  const std::string path = write(dir, name, constantThenSilence(frames, 0.25, frames));
+  std::vector<uint8_t> wav = bytesOf(path);
+  const size_t fmt = std::string(wav.begin(), wav.end()).find("fmt ");
+  EXPECT_NE(fmt, std::string::npos);
+  const uint32_t blockAlign = wav[fmt + 20] | (wav[fmt + 21] << 8);
+  const uint32_t byteRate = rate * blockAlign;  // wraps for absurd rates, as a careless writer's
+  for (int b = 0; b < 4; ++b) {
+    wav[fmt + 12 + b] = static_cast<uint8_t>(rate >> (8 * b));
+    wav[fmt + 16 + b] = static_cast<uint8_t>(byteRate >> (8 * b));
+  }
+  putBytes(path, wav);
+  return path;
+}
+
+TEST(RenderInput, AHeaderRateTheHostCannotRunIsRefusedInOneLine) {
+  hosttest::ScratchDir dir;
+  // 19 KB announcing 2,147,483,647 Hz: 30 s of automatic tail would be 64
+  // billion frames.
+  const struct {
+    uint32_t rate;
+    bool runs;
+  } cases[] = {{2147483647u, false}, {384001u, false}, {7999u, false}, {1u, false},
+               {384000u, true},      {8000u, true},    {44100u, true}};
+  for (const auto& c : cases) {
+    const std::string in = wavAnnouncing(dir, "in.wav", c.rate, 4800);
+    const std::string out = dir.file("out.wav");
+    auto r = runHost({"render", TEST_PLUGIN_GOOD, in, "-o", out, "--tail", "0"});
+    if (c.runs) {
+      ASSERT_EQ(r.status, 0) << c.rate << ": " << r.err;
+      const AudioData rendered = read(out);
+      EXPECT_EQ(rendered.sampleRate, c.rate);
+      EXPECT_EQ(rendered.frames(), 4800u);
+      std::remove(out.c_str());
+      continue;
+    }
+    EXPECT_EQ(r.status, 1) << c.rate;
+    EXPECT_EQ(r.err, "vst2-host: cannot render " + in + ": its header announces " +
+                         std::to_string(c.rate) +
+                         " Hz, outside the 8000 to 384000 Hz vst2-host runs\n");
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"in.wav"}) << c.rate;
+  }
+}
+
+TEST(RenderTail, IsBoundedInFramesAsWellAsInSeconds) {
+  auto plugin = hosttest::open(TEST_PLUGIN_GOOD);
+  vsthost::RenderSettings settings;
+  settings.maxTailFrames = 1000;  // stands in for an hour at the highest rate
+  settings.autoTail = true;
+  settings.tailLimitSeconds = vsthost::kMaxTailSeconds;
+  settings.quietSeconds = 1.0;  // never quiet within the bound
+  AudioData in = constantThenSilence(300, 0.25, 300), out;
+  std::string error;
+  vsthost::RenderResult result;
+  ASSERT_TRUE(vsthost::renderThrough(*plugin, in, settings, &out, &error, &result)) << error;
+  EXPECT_EQ(result.tailFrames, 1000u);
+  EXPECT_FALSE(result.quietReached);
+  EXPECT_EQ(out.frames(), 1300u);
+  // A stated tail too.
+  settings.autoTail = false;
+  settings.tailSeconds = vsthost::kMaxTailSeconds;
+  ASSERT_TRUE(vsthost::renderThrough(*plugin, in, settings, &out, &error, &result)) << error;
+  EXPECT_EQ(result.tailFrames, 1000u);
+  // The bound of the tool: an hour at the highest rate it runs.
+  EXPECT_EQ(vsthost::kMaxTailFrames,
+            static_cast<uint64_t>(vsthost::kMaxTailSeconds * vsthost::kMaxRenderRate));
+  settings.maxTailFrames = vsthost::kMaxTailFrames;
+  EXPECT_EQ(vsthost::longestTail(settings, vsthost::kMaxRenderRate), vsthost::kMaxTailFrames);
+  EXPECT_EQ(vsthost::longestTail(settings, 2147483647.0), vsthost::kMaxTailFrames);
+
+  // Nor does the loop itself run a rate the tool refuses.
+  in.sampleRate = 2147483647.0;
+  EXPECT_FALSE(vsthost::renderThrough(*plugin, in, settings, &out, &error));
+  EXPECT_EQ(error, "cannot render at 2147483647 Hz, outside the 8000 to 384000 Hz vst2-host runs");
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
 // vst2-host render: the file it writes is what the plug-in makes of the
 // input, automation lands where asked, and every failure is a clear message
 // with a non-zero status and no output file.
-#include "host/render.h"
+#include "host/render/render.h"
 
 #include <cmath>
 
-#include "host/audio_file.h"
-#include "host/demo_material.h"
-#include "host/plugin_preset.h"
+#include "host/audio/audio_file.h"
+#include "host/presets/plugin_preset.h"
+#include "host/render/demo_material.h"
+#include "host/render/levels.h"
 #include "host_test_support.h"
 
 namespace {

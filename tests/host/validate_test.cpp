@@ -1,8 +1,8 @@
 // vst2-host validate passes our plug-ins and catches each deliberate fault.
 #include <algorithm>
 
-#include "host/allocation_trap.h"
-#include "host/validator.h"
+#include "host/validate/allocation_trap.h"
+#include "host/validate/validator.h"
 #include "host_test_support.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "host/audio_file.h"
+#include "host/audio/audio_file.h"
 
 namespace {
 

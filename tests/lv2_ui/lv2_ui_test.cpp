@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "lv2/lv2_ports.h"
 #include "tests/lv2_ui/ui_test_host.h"
 
 extern "C" {
@@ -24,7 +25,7 @@ using namespace lv2uitest;
 namespace {
 
 constexpr const char* kUiUri = "urn:marrowledge:quillet-k3#ui";
-constexpr uint32_t kTempoPort = 16;
+constexpr uint32_t kTempoPort = quillet_lv2::kPortHostTempo;
 
 std::vector<unsigned char> readFile(const std::string& path) {
   std::vector<unsigned char> bytes;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/x11_host_window.h"
+#include "host/window/x11_host_window.h"
 
 namespace lv2uitest {
 

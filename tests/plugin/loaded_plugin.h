@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "host/plugin_host.h"
+#include "host/plugin/vst2/plugin_host.h"
 
 struct PluginBuild {
   const char* path;

@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/x11_host_window.h"
+#include "host/window/x11_host_window.h"
 #include "vst/vst2_interface.h"
 
 namespace {

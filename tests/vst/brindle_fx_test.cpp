@@ -1,80 +1,58 @@
-// BrindleFX over a small table: stores, notifications, chunks, arrangements.
-// The Quillet table itself is tested through the built plug-ins.
-#include "framework/brindle_fx.h"
+// BrindleFX as the VST 2.4 adapter over the core: every store reaches the
+// editor at once with the stored value, chunks keep the VST 2.4 rules,
+// arrangements set the core's mono flag, and the display is float2string's.
+// The store, state and texts themselves are tested on the core (tests/core);
+// the Quillet table through the built plug-ins (tests/plugin).
+#include "vst/brindle_fx.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "editor/aeff_gui_editor.h"
+#include "core/param_text.h"
 #include "tests/vst/recording_host.h"
-
-// This test links no toolkit: the editor shell gets do-nothing bodies here so
-// that a panel double can derive from it.
-VstInt32 AEffGUIEditor::knobMode = 0;
-AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
-    : AEffEditor(effect), rect{}, lastTicks(0), inIdleStuff(false), frame(nullptr) {
-  effect->setEditor(this);
-}
-AEffGUIEditor::~AEffGUIEditor() {}
-bool AEffGUIEditor::getRect(ERect** r) { return AEffEditor::getRect(r); }
-void AEffGUIEditor::idle() {}
-bool AEffGUIEditor::onKeyDown(VstKeyCode&) { return false; }
-bool AEffGUIEditor::onKeyUp(VstKeyCode&) { return false; }
-bool AEffGUIEditor::onWheel(float) { return false; }
-bool AEffGUIEditor::setKnobMode(VstInt32) { return false; }
-void AEffGUIEditor::beginEdit(VstInt32) {}
-void AEffGUIEditor::endEdit(VstInt32) {}
-void AEffGUIEditor::doIdleStuff() {}
+#include "vst/aeff_editor.h"
+#include "vst/value_format.h"
 
 namespace {
 
 using Event = std::pair<std::string, VstInt32>;
 std::vector<Event> events;
 
-class PanelDouble : public AEffGUIEditor {
+// Attaches itself to the effect as an editor's constructor does.
+class PanelDouble : public AEffEditor {
  public:
-  explicit PanelDouble(AudioEffect* effect) : AEffGUIEditor(effect) {}
+  explicit PanelDouble(AudioEffect* effect) : AEffEditor(effect) { effect->setEditor(this); }
   void setParameter(VstInt32 index, float value) override {
     events.push_back({"editor", index});
     seenValue = value;
+    // The editor reads the stored value back, as the panel does.
+    readBack = effect->getParameter(index);
   }
   float seenValue = -1.0f;
+  float readBack = -1.0f;
 };
 
-class ThreeParamFx : public BrindleFX {
+class AdapterFx : public BrindleFX {
  public:
-  ThreeParamFx() : BrindleFX(RecordingHost::callback, 0, 3) {
-    static const char* const names[] = {"Alpha", "Beta", "Gamma"};
-    for (int i = 0; i < 3; ++i) {
-      params[i].name = names[i];
-      params[i].label = i == 2 ? "n/y" : "u";
-      params[i].value = 0.25f;
-    }
-  }
-  // As an effect's process entries must: queued reactions first.
-  void processReplacing(float**, float**, VstInt32) override { applyPendingChanges(); }
-  void processBlock() { processReplacing(nullptr, nullptr, 0); }
-  void parameterChanged(VstInt32 index, float value) override {
-    events.push_back({"engine", index});
-    engineValues.push_back(value);
-  }
-  std::vector<float> engineValues;
+  AdapterFx() : BrindleFX(RecordingHost::callback) {}
+  void processReplacing(float**, float**, VstInt32) override {}
+  void parameterChanged(VstInt32 index, float) override { events.push_back({"changed", index}); }
   void sampleRateChanged(float rate) override {
     events.push_back({"rate", static_cast<VstInt32>(rate)});
     EXPECT_EQ(getSampleRate(), rate);
+    EXPECT_EQ(core->sampleRate(), rate);
   }
   void useCanDoList(const char* const* list, uint16_t count) {
     canDoList = list;
     canDoCount = count;
   }
-  uint8_t mono() const { return monoIO; }
-  // What a second thread's store does between landing in the table and
-  // reaching the queue.
-  void storeInTableOnly(VstInt32 index, float value) { params[index].value = value; }
+  bool mono() const { return core->monoIO(); }
 };
 
 class BrindleFxTest : public ::testing::Test {
@@ -83,95 +61,65 @@ class BrindleFxTest : public ::testing::Test {
     events.clear();
     RecordingHost::reset();
   }
-  ThreeParamFx fx;
+  AdapterFx fx;
 };
 
-TEST_F(BrindleFxTest, StoreClampsTellsEditorAtOnceAndEngineAtTheNextBlock) {
+TEST_F(BrindleFxTest, StoreClampsAndTellsTheEditorAtOnce) {
+  ASSERT_TRUE(fx.isUsable());
   PanelDouble* panel = new PanelDouble(&fx);
   fx.setParameter(1, 1.5f);
   EXPECT_EQ(fx.getParameter(1), 1.0f);
   EXPECT_EQ(panel->seenValue, 1.0f);
+  EXPECT_EQ(panel->readBack, 1.0f);
   fx.setParameter(1, -0.2f);
   EXPECT_EQ(fx.getParameter(1), 0.0f);
-  EXPECT_EQ(events, (std::vector<Event>{{"editor", 1}, {"editor", 1}}));
-  fx.processBlock();
-  // Each store's reaction, in order, with the value that store made.
+  fx.setParameter(11, 0.5f);
+  fx.setParameter(-1, 0.5f);
+  fx.setParameter(2, std::numeric_limits<float>::quiet_NaN());
+  EXPECT_EQ(fx.getParameter(11), 0.0f);
+  EXPECT_EQ(fx.getParameter(2), 0.0f);
   EXPECT_EQ(events,
-            (std::vector<Event>{{"editor", 1}, {"editor", 1}, {"engine", 1}, {"engine", 1}}));
-  EXPECT_EQ(fx.engineValues, (std::vector<float>{1.0f, 0.0f}));
-  fx.processBlock();
-  EXPECT_EQ(events.size(), 4u) << "a reaction runs once";
+            (std::vector<Event>{{"changed", 1}, {"editor", 1}, {"changed", 1}, {"editor", 1}}));
 }
 
-TEST_F(BrindleFxTest, EngineFollowsTheTableWhenStoresRaceEachOther) {
-  fx.processBlock();  // the table's first values are what the engine has
-  EXPECT_TRUE(events.empty());
-  // Two threads store parameter 0 at once: the table keeps 0.7, the queue
-  // ends with 0.3.
-  fx.storeInTableOnly(0, 0.7f);
-  fx.setParameter(0, 0.3f);
-  fx.storeInTableOnly(0, 0.7f);
-  fx.processBlock();
-  EXPECT_EQ(fx.engineValues, (std::vector<float>{0.3f, 0.7f}));
-  EXPECT_EQ(fx.getParameter(0), 0.7f);
-  fx.processBlock();
-  EXPECT_EQ(fx.engineValues.size(), 2u);
-}
-
-TEST_F(BrindleFxTest, SetSampleRateAppliesWhatIsQueuedThenTells) {
-  fx.setParameter(2, 0.75f);
+TEST_F(BrindleFxTest, SetSampleRateGivesTheCoreTheRateThenTells) {
   fx.setSampleRate(48000.0f);
-  EXPECT_EQ(events, (std::vector<Event>{{"engine", 2}, {"rate", 48000}}));
-  fx.processBlock();
-  EXPECT_EQ(events.size(), 2u);
-}
-
-TEST_F(BrindleFxTest, StoresBeyondTheQueueEndOnTheLastValueAndKeepASwitchOn) {
-  // A host loading presets while suspended: far more stores than the queue
-  // holds before the next block.
-  const uint32_t stores = 3 * ParamChangeQueue::kCapacity;
-  for (uint32_t i = 0; i < stores; ++i) fx.setParameter(i % 2, (i % 5) / 4.0f);
-  fx.setParameter(2, 1.0f);  // the switch turned on, then off, after the queue is full
-  fx.setParameter(2, 0.0f);
-  fx.setParameter(0, 0.125f);
-  events.clear();
-  fx.processBlock();
-  ASSERT_EQ(fx.engineValues.size(), events.size());
-  // The queued ones in order, then each lost parameter once with its last
-  // value; the lost switch-on is replayed before its final value.
-  const size_t queued = ParamChangeQueue::kCapacity;
-  ASSERT_EQ(events.size(), queued + 4);
-  for (size_t i = 0; i < queued; ++i) {
-    EXPECT_EQ(events[i].second, static_cast<VstInt32>(i % 2));
-    EXPECT_EQ(fx.engineValues[i], (i % 5) / 4.0f);
-  }
-  EXPECT_EQ(std::vector<Event>(events.begin() + queued, events.end()),
-            (std::vector<Event>{{"engine", 0}, {"engine", 1}, {"engine", 2}, {"engine", 2}}));
-  EXPECT_EQ(std::vector<float>(fx.engineValues.begin() + queued, fx.engineValues.end()),
-            (std::vector<float>{0.125f, fx.getParameter(1), 1.0f, 0.0f}));
-  // Nothing is left over, and the queue takes stores again.
-  events.clear();
-  fx.engineValues.clear();
-  fx.processBlock();
-  EXPECT_TRUE(events.empty());
-  fx.setParameter(1, 0.5f);
-  fx.processBlock();
-  EXPECT_EQ(fx.engineValues, (std::vector<float>{0.5f}));
+  EXPECT_EQ(events, (std::vector<Event>{{"rate", 48000}}));
 }
 
 TEST_F(BrindleFxTest, SetChunkRestoresInIndexOrderWithClamping) {
-  const float values[4] = {1.7f, std::numeric_limits<float>::quiet_NaN(), 0.5f, 0.9f};
+  float values[11] = {
+      1.7f, std::numeric_limits<float>::quiet_NaN(), 0.5f, 0.9f, 0.0f, 1.0f, 0.5f, 0.0f, 0.0f, 1.0f,
+      0.0f};
   PanelDouble* panel = new PanelDouble(&fx);
-  EXPECT_EQ(fx.setChunk(const_cast<float*>(values), sizeof(values), false), 0);
+  fx.setParameter(1, 0.25f);
+  events.clear();
+  EXPECT_EQ(fx.setChunk(values, 43, false), 0);
+  EXPECT_EQ(fx.setChunk(nullptr, 44, true), 0);
+  EXPECT_TRUE(events.empty()) << "a short or missing chunk is not ours";
+  EXPECT_EQ(fx.setChunk(values, sizeof(values), false), 0);
   EXPECT_EQ(fx.getParameter(0), 1.0f);
   EXPECT_EQ(fx.getParameter(1), 0.25f) << "NaN leaves the value as it was";
   EXPECT_EQ(fx.getParameter(2), 0.5f);
-  EXPECT_EQ(panel->seenValue, 0.5f);
-  EXPECT_EQ(events, (std::vector<Event>{{"editor", 0}, {"editor", 2}}));
-  fx.processBlock();
-  EXPECT_EQ(events,
-            (std::vector<Event>{{"editor", 0}, {"editor", 2}, {"engine", 0}, {"engine", 2}}));
-  EXPECT_EQ(fx.engineValues, (std::vector<float>{1.0f, 0.5f}));
+  EXPECT_EQ(panel->seenValue, 0.0f);
+  ASSERT_EQ(events.size(), 20u) << "ten stores, each told at once";
+  EXPECT_EQ(events[0], Event("changed", 0));
+  EXPECT_EQ(events[1], Event("editor", 0));
+  EXPECT_EQ(events[2], Event("changed", 2));
+  EXPECT_EQ(events[19], Event("editor", 10));
+}
+
+TEST_F(BrindleFxTest, GetChunkHandsOutOneBufferWithTheStoredValues) {
+  void* first = nullptr;
+  EXPECT_EQ(fx.getChunk(&first, false), 44);
+  fx.setParameter(0, 0.75f);
+  void* second = nullptr;
+  EXPECT_EQ(fx.getChunk(&second, true), 44);
+  EXPECT_EQ(first, second);
+  float delay;
+  std::memcpy(&delay, second, sizeof delay);
+  EXPECT_EQ(delay, 0.75f);
+  EXPECT_EQ(fx.getChunk(nullptr, false), 0);
 }
 
 TEST_F(BrindleFxTest, SpeakerArrangementsAndMonoFlag) {
@@ -180,14 +128,14 @@ TEST_F(BrindleFxTest, SpeakerArrangementsAndMonoFlag) {
   two.numChannels = 2;
   six.numChannels = 6;
   EXPECT_TRUE(fx.setSpeakerArrangement(&two, &two));
-  EXPECT_EQ(fx.mono(), 0);
+  EXPECT_FALSE(fx.mono());
   EXPECT_TRUE(fx.setSpeakerArrangement(&one, &one));
-  EXPECT_EQ(fx.mono(), 1);
+  EXPECT_TRUE(fx.mono());
   EXPECT_FALSE(fx.setSpeakerArrangement(nullptr, &one));
   EXPECT_FALSE(fx.setSpeakerArrangement(&one, nullptr));
-  EXPECT_EQ(fx.mono(), 1) << "a null arrangement leaves the flag";
+  EXPECT_TRUE(fx.mono()) << "a null arrangement leaves the flag";
   EXPECT_FALSE(fx.setSpeakerArrangement(&one, &two));
-  EXPECT_EQ(fx.mono(), 0);
+  EXPECT_FALSE(fx.mono());
   EXPECT_FALSE(fx.setSpeakerArrangement(&six, &six));
 }
 
@@ -205,6 +153,38 @@ TEST_F(BrindleFxTest, CanDoMatchesWholeStringsOnly) {
   fx.resume();
   ASSERT_EQ(RecordingHost::calls().size(), 1u);
   EXPECT_EQ(RecordingHost::calls()[0].opcode, audioMasterWantMidi);
+}
+
+TEST_F(BrindleFxTest, NamesLabelsAndTheDisplayOfTheTable) {
+  char text[16];
+  std::memset(text, '#', sizeof text);
+  fx.getParameterName(8, text);
+  EXPECT_STREQ(text, "Mono Out");
+  fx.getParameterLabel(8, text);
+  EXPECT_STREQ(text, "n/y");
+  fx.getParameterDisplay(6, text);
+  EXPECT_STREQ(text, "0.500000");
+  std::memset(text, '#', sizeof text);
+  fx.getParameterName(11, text);
+  fx.getParameterDisplay(-1, text);
+  EXPECT_EQ(text[0], '#') << "an index outside the table leaves the text";
+}
+
+// The core's VST 2.4 text, which the newer formats may show, is the text this
+// edition shows with float2string, for every value the store can hold.
+TEST(Vst24Text, CoreTextIsFloat2string) {
+  std::mt19937 gen(2);
+  std::uniform_int_distribution<uint32_t> bits(0, 0x3f800000u);  // every float in 0..1
+  for (int n = 0; n < 200000; ++n) {
+    uint32_t b = n < 65537 ? static_cast<uint32_t>(n) * 0x3f80u : bits(gen);
+    if (n == 65536) b = 0x3f800000u;
+    float v;
+    std::memcpy(&v, &b, sizeof v);
+    char ours[16], theirs[16];
+    ASSERT_TRUE(quillet::formatVst24Text(v, ours, sizeof ours));
+    valueformat::float2string(v, theirs, kVstMaxParamStrLen);
+    ASSERT_STREQ(ours, theirs) << v;
+  }
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/aeff_editor.h"
+#include "vst/aeff_editor.h"
 #include "vst/audio_effect_x.h"
 
 class TestEffect : public AudioEffectX {

@@ -196,15 +196,22 @@ TEST_F(Vst3Module, StateRoundTripsAndRefusedStatesChangeNothing) {
   EXPECT_EQ(component->setState(&nanStream), kResultFalse);
   MemoryStream shortStream(std::vector<uint8>(changed.begin(), changed.begin() + 40));
   EXPECT_EQ(component->setState(&shortStream), kResultFalse);
-  std::vector<uint8> outOfRange = changed;
-  const float tooBig = 1.5f;
-  std::memcpy(outOfRange.data() + 4, &tooBig, 4);
-  MemoryStream outOfRangeStream(outOfRange);
-  EXPECT_EQ(component->setState(&outOfRangeStream), kResultFalse);
 
   MemoryStream after;
   ASSERT_EQ(component->getState(&after), kResultOk);
   EXPECT_EQ(after.data, changed);
+
+  // Out of range is clamped, as every edition restores a state.
+  std::vector<uint8> outOfRange = changed;
+  const float tooBig = 1.5f;
+  std::memcpy(outOfRange.data() + 4, &tooBig, 4);
+  MemoryStream outOfRangeStream(outOfRange);
+  EXPECT_EQ(component->setState(&outOfRangeStream), kResultOk);
+  MemoryStream clamped;
+  ASSERT_EQ(component->getState(&clamped), kResultOk);
+  float repeat;
+  std::memcpy(&repeat, clamped.data.data() + 4, 4);
+  EXPECT_EQ(repeat, 1.0f);
 }
 
 TEST_F(Vst3Module, BlocksOfAnyLengthAndZeroFrameFlushes) {

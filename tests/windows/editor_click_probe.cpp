@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "host/opened_plugin.h"
-#include "host/win32_host_window.h"
+#include "host/plugin/vst2/opened_plugin.h"
+#include "host/window/win32_host_window.h"
 
 using namespace vsthost;
 

@@ -13,18 +13,18 @@
 
 namespace {
 
-using VSTGUI::CPoint;
-using VSTGUI::CRect;
+using platform::Point;
+using platform::Rect;
 
-struct RecordedEvents : VSTGUI::PlatformWindowEvents {
-  std::vector<CRect> paints;
-  std::vector<std::pair<CPoint, int32_t>> presses;
-  std::vector<std::pair<CPoint, float>> wheels;
-  void onPaint(const CRect& area) override { paints.push_back(area); }
-  void onMouseDown(const CPoint& where, int32_t buttons) override {
+struct RecordedEvents : platform::PlatformWindowEvents {
+  std::vector<Rect> paints;
+  std::vector<std::pair<Point, int32_t>> presses;
+  std::vector<std::pair<Point, float>> wheels;
+  void onPaint(const Rect& area) override { paints.push_back(area); }
+  void onMouseDown(const Point& where, int32_t buttons) override {
     presses.push_back({where, buttons});
   }
-  void onMouseWheel(const CPoint& where, float distance, int32_t) override {
+  void onMouseWheel(const Point& where, float distance, int32_t) override {
     wheels.push_back({where, distance});
   }
 };
@@ -97,6 +97,9 @@ TEST_F(Win32Window, ChildTitledWindowAtTheTopLeftWithTheFrameSize) {
   MapWindowPoints(made, parent, &corner, 1);
   EXPECT_EQ(corner.x, 0);
   EXPECT_EQ(corner.y, 0);
+  // Hosts that embed the panel get the child window; no descriptor to watch.
+  EXPECT_EQ(window->nativeHandle(), reinterpret_cast<uintptr_t>(made));
+  EXPECT_EQ(window->eventFileDescriptor(), -1);
   window.reset();
   EXPECT_EQ(child(), nullptr);
 }
@@ -125,7 +128,7 @@ TEST_F(Win32Window, PaintBeforeTheFrameIsKnownIsReportedAtItsFirstIdle) {
   RecordedEvents events;
   window->processEvents(events);
   ASSERT_FALSE(events.paints.empty());
-  const CRect& area = events.paints.front();
+  const Rect& area = events.paints.front();
   EXPECT_LE(area.left, 10);
   EXPECT_LE(area.top, 20);
   EXPECT_GE(area.right, 30);
@@ -136,7 +139,7 @@ TEST_F(Win32Window, PaintBeforeTheFrameIsKnownIsReportedAtItsFirstIdle) {
   InvalidateRect(child(), &other, FALSE);
   UpdateWindow(child());
   ASSERT_EQ(events.paints.size(), 1u);
-  EXPECT_EQ(events.paints[0], CRect(50, 5, 60, 15));
+  EXPECT_EQ(events.paints[0], Rect(50, 5, 60, 15));
 }
 
 TEST_F(Win32Window, ProcessOnePaintDispatchesAPendingPaint) {
@@ -150,7 +153,7 @@ TEST_F(Win32Window, ProcessOnePaintDispatchesAPendingPaint) {
   InvalidateRect(child(), &part, FALSE);
   EXPECT_TRUE(window->processOnePaint(events));
   ASSERT_EQ(events.paints.size(), 1u);
-  EXPECT_EQ(events.paints[0], CRect(0, 0, 8, 8));
+  EXPECT_EQ(events.paints[0], Rect(0, 0, 8, 8));
   EXPECT_FALSE(window->processOnePaint(events));
 }
 
@@ -162,10 +165,10 @@ TEST_F(Win32Window, ButtonsCarryTheHeldButtonAndModifiers) {
   SendMessageA(child(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(12, 34));
   SendMessageA(child(), WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MAKELPARAM(5, 6));
   ASSERT_EQ(events.presses.size(), 2u);
-  EXPECT_EQ(events.presses[0].first, CPoint(12, 34));
-  EXPECT_EQ(events.presses[0].second, VSTGUI::kLButton | VSTGUI::kShift);
-  EXPECT_EQ(events.presses[1].first, CPoint(5, 6));
-  EXPECT_EQ(events.presses[1].second, VSTGUI::kRButton | VSTGUI::kControl);
+  EXPECT_EQ(events.presses[0].first, Point(12, 34));
+  EXPECT_EQ(events.presses[0].second, platform::kButtonLeft | platform::kKeyShift);
+  EXPECT_EQ(events.presses[1].first, Point(5, 6));
+  EXPECT_EQ(events.presses[1].second, platform::kButtonRight | platform::kKeyControl);
 }
 
 TEST_F(Win32Window, WheelDeltaOver120AtTheWindowPoint) {
@@ -178,7 +181,7 @@ TEST_F(Win32Window, WheelDeltaOver120AtTheWindowPoint) {
   SendMessageA(child(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)),
                MAKELPARAM(screen.x, screen.y));
   ASSERT_EQ(events.wheels.size(), 1u);
-  EXPECT_EQ(events.wheels[0].first, CPoint(40, 25));
+  EXPECT_EQ(events.wheels[0].first, Point(40, 25));
   EXPECT_FLOAT_EQ(events.wheels[0].second, -2.0f);
 }
 
@@ -191,7 +194,7 @@ TEST_F(Win32Window, DestroyedWithTheHostWindowLeavesNothingToFree) {
   RecordedEvents events;
   window->processEvents(events);
   EXPECT_FALSE(window->processOnePaint(events));
-  window->present(VSTGUI::PixelView{nullptr, 0, 0, 0}, CRect(0, 0, 10, 10));
+  window->present(platform::PixelView{nullptr, 0, 0, 0}, Rect(0, 0, 10, 10));
   EXPECT_EQ(window->queryMouse().buttons, 0);
   window.reset();
   EXPECT_FALSE(classRegistered());

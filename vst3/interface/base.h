@@ -134,7 +134,37 @@ struct Uid {
     }
   }
 
+  // True for exactly 32 hex digits (either case), the text form.
+  static constexpr bool isText(const char8* text) {
+    int i = 0;
+    for (; i < 32; ++i)
+      if (hexDigit(text[i]) < 0) return false;
+    return text[i] == 0;
+  }
+  // The ID a text of isText() stands for; zero digits where the text is not one.
+  static constexpr Uid fromText(const char8* text, UidOrder order = kPlatformUidOrder) {
+    uint32 longs[4] = {};
+    for (int i = 0; i < 32 && text[i] != 0; ++i) {
+      const int digit = hexDigit(text[i]);
+      longs[i / 8] = (longs[i / 8] << 4) | static_cast<uint32>(digit < 0 ? 0 : digit);
+    }
+    return fromLongs(longs[0], longs[1], longs[2], longs[3], order);
+  }
+
   bool equals(const void* other) const { return other && std::memcmp(bytes, other, 16) == 0; }
+  constexpr bool operator==(const Uid& other) const {
+    for (int i = 0; i < 16; ++i)
+      if (bytes[i] != other.bytes[i]) return false;
+    return true;
+  }
+
+ private:
+  static constexpr int hexDigit(char8 c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : -1;
+  }
 };
 static_assert(sizeof(Uid) == 16, "an identifier is exactly 16 bytes");
 

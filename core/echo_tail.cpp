@@ -1,0 +1,75 @@
+#include "core/echo_tail.h"
+
+#include <cmath>
+#include <complex>
+
+namespace quillet {
+
+namespace {
+
+using Complex = std::complex<double>;
+
+double gainAt(const OnePoleFilter& f, Complex d) {
+  return std::abs((f.b0 + f.b1 * d) / (1.0 + f.a1 * d));
+}
+
+double gainAt(const Biquad& f, Complex d) {
+  return std::abs((f.b0 + f.b1 * d + f.b2 * d * d) / (1.0 + f.a1 * d + f.a2 * d * d));
+}
+
+// The largest pole radius of 1 + a1 z^-1 + a2 z^-2.
+double poleRadius(double a1, double a2) {
+  const double disc = a1 * a1 - 4.0 * a2;
+  if (disc < 0.0) return std::sqrt(a2);
+  const double root = std::sqrt(disc);
+  return std::fmax(std::fabs(-a1 + root), std::fabs(-a1 - root)) * 0.5;
+}
+
+// Frames a pole of this radius takes to fall by 100 dB.
+double ringDown(double radius) {
+  if (!(radius > 0.0)) return 0.0;
+  if (!(radius < 1.0)) return 1e9;
+  return std::ceil(std::log(1e-5) / std::log(radius));
+}
+
+}  // namespace
+
+LoopFilterBounds loopFilterBounds(const EchoEngine& engine) {
+  LoopFilterBounds bounds;
+  // The three sections have low Q: their product rises and falls smoothly
+  // and is flat to second order at its peak. 2048 frequencies spaced evenly
+  // in octaves from 1e-5 of the rate to its half are 0.53 % apart, so the
+  // nearest one is within 0.27 % of the peak's and its gain short of the
+  // peak by far less than the 0.1 % added.
+  constexpr int kSteps = 2048;
+  const double pi = std::acos(-1.0);
+  const double lowest = 2.0 * pi * 1e-5;
+  double peak = 0.0;
+  for (int k = 0; k <= kSteps; ++k) {
+    const double w = lowest * std::pow(pi / lowest, static_cast<double>(k) / kSteps);
+    const Complex d = std::polar(1.0, -w);  // z^-1 on the unit circle
+    const double g = gainAt(engine.hpL, d) * gainAt(engine.shelfL, d) * gainAt(engine.lpL, d);
+    if (g > peak) peak = g;
+  }
+  bounds.peakGain = peak * 1.001;
+  const double ring = ringDown(std::fabs(engine.hpL.a1)) +
+                      ringDown(poleRadius(engine.shelfL.a1, engine.shelfL.a2)) +
+                      ringDown(poleRadius(engine.lpL.a1, engine.lpL.a2));
+  bounds.ringFrames = ring < 1e9 ? static_cast<uint32_t>(ring) : kInfiniteTail;
+  return bounds;
+}
+
+uint32_t echoTailFrames(float repeat, int32_t delayLength, const LoopFilterBounds& filters) {
+  if (delayLength <= 0) return 0;
+  const double twoOverRootPi = 1.1283791670955126;
+  const double passGain = 2.0 * static_cast<double>(repeat) * twoOverRootPi * filters.peakGain;
+  if (!(passGain < 1.0) || filters.ringFrames == kInfiniteTail) return kInfiniteTail;
+  double passes = 0.0;
+  if (passGain > 0.0)
+    passes = std::ceil(std::log(std::pow(10.0, -90.0 / 20.0)) / std::log(passGain));
+  const double frames = (passes + 1.0) * static_cast<double>(delayLength) + filters.ringFrames;
+  if (!(frames < static_cast<double>(kInfiniteTail))) return kInfiniteTail;
+  return static_cast<uint32_t>(frames);
+}
+
+}  // namespace quillet

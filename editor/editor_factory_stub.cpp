@@ -1,4 +1,0 @@
-// Stand-in until the panel exists: the editor build then has no editor.
-#include "editor/editor_factory.h"
-
-AEffEditor* createQuilletEditor(AudioEffect* /*effect*/) { return nullptr; }

@@ -1,0 +1,54 @@
+// Reads a sub-command's arguments by its data (option_spec.h): the form, the
+// positional arguments and every option's values, each checked as the data
+// says. A mistake is one line on standard error pointing to --help.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/cli/option_spec.h"
+
+namespace vsthost::cli {
+
+// What the command line said, checked. Options are looked up by any of
+// their spellings; asking for one the form does not declare is a mistake in
+// the program and throws std::logic_error.
+class CommandLine {
+ public:
+  const FormSpec& form() const { return *chosen; }
+  const std::vector<std::string>& positionals() const { return given; }
+  bool has(const std::string& option) const;
+  // The last value given, or `fallback`.
+  std::string text(const std::string& option, const std::string& fallback = "") const;
+  double number(const std::string& option, double fallback) const;
+  // True when the option was given its word ("--tail auto") last.
+  bool isWord(const std::string& option) const;
+  // Every value of a repeatable option, in order.
+  const std::vector<std::string>& texts(const std::string& option) const;
+
+ private:
+  friend int readCommandLine(const CommandSpec&, const std::vector<std::string>&, CommandLine*);
+  struct Values {
+    std::vector<std::string> texts;
+    double lastNumber = 0.0;
+  };
+  size_t indexOf(const std::string& option) const;
+
+  const FormSpec* chosen = nullptr;
+  std::vector<std::string> given;
+  std::vector<Values> values;  // one per option of the form
+};
+
+constexpr int kRunCommand = -1;
+
+// kRunCommand when the command is to run with `line` filled in; otherwise
+// the status to exit with: 0 after printing the help that -h or --help (given
+// anywhere) asks for, 2 after a one-line usage mistake.
+int readCommandLine(const CommandSpec& command, const std::vector<std::string>& args,
+                    CommandLine* line);
+
+// "vst2-host render: MESSAGE (see vst2-host render --help)" on standard
+// error; returns 2, the status of a usage mistake.
+int usageError(const CommandSpec& command, const std::string& message);
+
+}  // namespace vsthost::cli

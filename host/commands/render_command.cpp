@@ -1,0 +1,121 @@
+// vst2-host render PLUGIN.so [INPUT] -o OUTPUT [options]: audio through a
+// plug-in, in four stages: check the command line, set up (render_job.h),
+// run, report.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/cli/command_line.h"
+#include "host/commands/command_table.h"
+#include "host/render/fixed_clock.h"
+#include "host/render/render_job.h"
+#include "host/render/render_report.h"
+
+using namespace vsthost;
+
+const cli::CommandSpec vsthost::kRenderCommand = {
+    "render",
+    "PLUGIN.so [INPUT] -o OUTPUT: audio through a plug-in",
+    runRenderCommand,
+    {{nullptr,
+      "PLUGIN.so [INPUT] -o OUTPUT [options]",
+#ifdef _WIN32
+      "Runs INPUT (a WAV file) through the plug-in into OUTPUT (.wav). Without INPUT\n"
+      "the built-in demo is rendered. The output appears only when complete.",
+#else
+      "Runs INPUT (WAV, FLAC or AIFF) through the plug-in into OUTPUT; the file type\n"
+      "follows OUTPUT's extension (.wav, .flac, .aif/.aiff). Without INPUT the built-in\n"
+      "demo is rendered. The output appears only when complete.",
+#endif
+      {1, 2, "no plug-in given", "too many file names"},
+      {
+          cli::text("-o, --output", "FILE", "a file name", "the file to write (required)")
+              .required("no output file given (-o OUTPUT)"),
+          cli::text("--set", "NAME=VALUE", "NAME=VALUE",
+                    "parameter by name or index, normalised 0..1 (repeatable)")
+              .andRepeatable(),
+          cli::text("--ramp", "NAME=FROM:TO@T0:T1", "NAME=FROM:TO@T0:T1",
+                    "linear automation from FROM at T0 to TO at T1 seconds\n"
+                    "(repeatable)")
+              .andRepeatable(),
+          cli::number("--tempo", "BPM", "beats per minute", 0, 999,
+                      "the host's tempo (default 120)")
+              .aboveMinimum(),
+          cli::wholeNumber("--block", "N", "a whole number", 1, kMaxRenderBlock,
+                           "frames per process call, 1 to 8192 (default 512)"),
+          cli::flag("--double", "64-bit processing"),
+          cli::number("--tail", "auto|SECONDS", "seconds", 0, kMaxTailSeconds,
+                      "after the input: auto (default) renders until the output\n"
+                      "stays below -90 dBFS for 0.5 s, at most --tail-limit;\n"
+                      "SECONDS renders exactly that much silence through")
+              .orWord("auto"),
+          cli::number("--tail-limit", "SECONDS", "seconds", 0, kMaxTailSeconds,
+                      "longest automatic tail, up to 3600 (default 30)")
+              .aboveMinimum(),
+          cli::number("--rate", "HZ", "a sample rate", kMinRenderRate, kMaxRenderRate,
+                      "sample rate of the demo, 8000 to 384000 (default 48000)"),
+          cli::text("--format", "16|24|float", "16, 24 or float",
+                    "output samples (default: the input's; demo 24); samples\n"
+                    "beyond full scale are clipped in 16 and 24 and counted"),
+          cli::text("--preset", "FILE", "a file name", "load an .fxp or .fxb first"),
+          cli::text("--save-preset", "FILE", "a file name",
+                    "save the state after the render as .fxp or .fxb"),
+          cli::flag("--fixed-clock",
+                    "the plug-in reads a clock that advances only with the\n"
+                    "rendered audio: the same command renders the same file"),
+      }}}};
+
+namespace {
+
+int failure(const std::string& message) {
+  std::fprintf(stderr, "vst2-host: %s\n", message.c_str());
+  return 1;
+}
+
+// The command line as a request, checked as far as it can be without the
+// plug-in and the files: cli::kRunCommand, or the status to exit with.
+int check(const std::vector<std::string>& args, RenderRequest* r) {
+  cli::CommandLine line;
+  const int status = cli::readCommandLine(kRenderCommand, args, &line);
+  if (status != cli::kRunCommand) return status;
+  r->plugin = line.positionals()[0];
+  if (line.positionals().size() == 2) r->input = line.positionals()[1];
+  if (!r->input.empty() && line.has("--rate"))
+    return cli::usageError(kRenderCommand, "--rate is for the demo; a file plays at its own rate");
+  r->output = line.text("--output");
+  r->preset = line.text("--preset");
+  r->savePreset = line.text("--save-preset");
+  r->sets = line.texts("--set");
+  r->ramps = line.texts("--ramp");
+  r->demoRate = line.number("--rate", r->demoRate);
+  r->fixedClock = line.has("--fixed-clock");
+  RenderSettings& s = r->settings;
+  s.blockSize = static_cast<uint32_t>(line.number("--block", s.blockSize));
+  s.doublePrecision = line.has("--double");
+  s.tempo = line.number("--tempo", s.tempo);
+  s.autoTail = !line.has("--tail") || line.isWord("--tail");
+  s.tailSeconds = line.number("--tail", 0.0);
+  s.tailLimitSeconds = line.number("--tail-limit", s.tailLimitSeconds);
+  r->formatGiven = line.has("--format");
+  if (r->formatGiven && !parseSampleFormat(line.text("--format"), &r->format))
+    return cli::usageError(kRenderCommand,
+                           "--format wants 16, 24 or float, got '" + line.text("--format") + "'");
+  if (r->fixedClock && !fixedClockAvailable())
+    return failure(
+        "--fixed-clock is not available in this build: plug-ins read the system's clock "
+        "directly here");
+  return cli::kRunCommand;
+}
+
+}  // namespace
+
+int runRenderCommand(const std::vector<std::string>& args) {
+  RenderRequest request;
+  const int status = check(args, &request);
+  if (status != cli::kRunCommand) return status;
+  RenderJob job;
+  std::string error;
+  if (!job.setUp(request, &error) || !job.run(&error)) return failure(error);
+  reportRender(job.outcome());
+  return 0;
+}

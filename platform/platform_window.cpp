@@ -1,0 +1,15 @@
+#include "platform/platform_window.h"
+
+namespace platform {
+
+namespace {
+PlatformWindowFactory installedFactory = nullptr;
+}
+
+void setPlatformWindowFactory(PlatformWindowFactory factory) { installedFactory = factory; }
+
+PlatformWindowFactory platformWindowFactory() {
+  return installedFactory ? installedFactory : defaultPlatformWindowFactory();
+}
+
+}  // namespace platform

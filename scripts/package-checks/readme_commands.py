@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""Runs the README's commands as printed, so README and tree cannot drift.
+
+A fenced ```sh block that follows a comment line `<!-- ci: KIND ... -->` in
+the README is one of:
+  install-deb       the Debian install command, and
+  package-zip       the command that makes the Windows archive: printed by
+                    --print KIND, run by the package check itself
+  run               runs with `bash -e`; each command must succeed
+  run prints TEXT   the same, and the output must contain TEXT
+  background        started and left running for the blocks after it (a
+                    JACK server); it must still run two seconds later
+  window TITLE      started; within 30 s an X window named TITLE must show
+                    while it runs, then it is ended
+  manual            verified by hand, not run here (changes the machine, or
+                    needs a host CI does not install)
+Blocks run in order, each in a shell of its own, in the environment this
+script gets. Background blocks are ended at the end.
+
+  readme_commands.py README.md             run every block
+  readme_commands.py README.md --print KIND  print the blocks of one kind
+  readme_commands.py README.md --list      list the blocks, kind and first line
+"""
+import os
+import re
+import shlex
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+MARKER = re.compile(r"^\s*<!-- ci: ([\w-]+)(.*?) -->\s*$")
+KINDS = {"install-deb", "package-zip", "run", "background", "window", "manual"}
+
+
+def blocks(path):
+    """(line number, kind, argument, text) of every marked block."""
+    lines = open(path, encoding="utf-8").read().split("\n")
+    found = []
+    i = 0
+    while i < len(lines):
+        m = MARKER.match(lines[i])
+        i += 1
+        if not m:
+            continue
+        kind, argument = m.group(1), m.group(2).strip()
+        if kind not in KINDS:
+            sys.exit(f"{path}:{i}: unknown kind '{kind}'")
+        while i < len(lines) and not lines[i].strip():
+            i += 1
+        if i >= len(lines) or lines[i].strip() != "```sh":
+            sys.exit(f"{path}:{i}: '<!-- ci: {kind} -->' is not followed by a ```sh block")
+        start = i + 1
+        end = start
+        while end < len(lines) and lines[end].strip() != "```":
+            end += 1
+        found.append((start, kind, argument, "\n".join(lines[start:end]) + "\n"))
+        i = end + 1
+    return found
+
+
+def words(argument):
+    return shlex.split(argument) if argument else []
+
+
+def sudo_shim():
+    """Root on a machine without sudo (a CI container): `sudo CMD` runs CMD."""
+    if os.geteuid() != 0 or shutil.which("sudo"):
+        return None
+    folder = tempfile.mkdtemp(prefix="readme-sudo-")
+    shim = os.path.join(folder, "sudo")
+    with open(shim, "w") as f:
+        f.write('#!/bin/sh\nexec "$@"\n')
+    os.chmod(shim, 0o755)
+    return folder
+
+
+def windows_named(title):
+    r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{re.escape(title)}$"],
+                       capture_output=True, text=True)
+    return r.stdout.split()
+
+
+def group_alive(process):
+    try:
+        os.killpg(process.pid, 0)
+        return True
+    except ProcessLookupError:
+        return False
+
+
+def end_group(process):
+    try:
+        os.killpg(process.pid, signal.SIGTERM)
+    except ProcessLookupError:
+        return
+    deadline = time.monotonic() + 5
+    while group_alive(process) and time.monotonic() < deadline:
+        time.sleep(0.1)
+    if group_alive(process):
+        os.killpg(process.pid, signal.SIGKILL)
+    process.wait()
+
+
+def start(text):
+    """Starts a block in a process group of its own, so everything it starts
+    can be ended; its output goes to a file (a pipe nobody reads fills up)."""
+    log = tempfile.TemporaryFile(mode="w+")
+    p = subprocess.Popen(["bash", "-e", "-c", text], stdout=log, stderr=subprocess.STDOUT,
+                         text=True, start_new_session=True)
+    p.log = log
+    return p
+
+
+def output_of(p):
+    p.log.seek(0)
+    return p.log.read()
+
+
+def main():
+    args = sys.argv[1:]
+    if not args:
+        sys.exit(__doc__)
+    readme = args[0]
+    found = blocks(readme)
+    if args[1:2] == ["--print"]:
+        for _, kind, _, text in found:
+            if kind == args[2]:
+                sys.stdout.write(text)
+        return
+    if args[1:2] == ["--list"]:
+        for line, kind, argument, text in found:
+            print(f"{readme}:{line}: {kind} {argument}: {text.splitlines()[0]}")
+        return
+
+    shim = sudo_shim()
+    env = dict(os.environ)
+    if shim:
+        env["PATH"] = shim + os.pathsep + env["PATH"]
+    os.environ.update(env)
+    background = []
+    failures = 0
+    try:
+        for line, kind, argument, text in found:
+            where = f"{readme}:{line}"
+            first = text.splitlines()[0]
+            if kind in ("install-deb", "package-zip", "manual"):
+                continue
+            began = time.monotonic()
+            if kind == "run":
+                r = subprocess.run(["bash", "-e", "-c", text], capture_output=True, text=True)
+                output = r.stdout + r.stderr
+                want = words(argument)[1:] if words(argument)[:1] == ["prints"] else []
+                missing = [w for w in want if w not in output]
+                ok = r.returncode == 0 and not missing
+                detail = f"status {r.returncode}" + (f", no {missing}" if missing else "")
+            elif kind == "background":
+                # The shell returns at once; what it started runs on in its group.
+                p = start(text)
+                background.append(p)
+                time.sleep(2)
+                ok = group_alive(p)
+                output = "" if ok else output_of(p)
+                detail = "still running" if ok else "nothing it started runs on"
+            else:  # window
+                title = " ".join(words(argument))
+                p = start(text)
+                ok = False
+                detail = f"no window named '{title}' within 30 s"
+                deadline = time.monotonic() + 30
+                while time.monotonic() < deadline:
+                    if p.poll() is not None:
+                        detail = f"ended with status {p.returncode} before a window showed"
+                        break
+                    if windows_named(title):
+                        ok, detail = True, f"window '{title}' shown"
+                        break
+                    time.sleep(0.2)
+                end_group(p)
+                output = output_of(p)
+            seconds = time.monotonic() - began
+            print(f"{'ok  ' if ok else 'FAIL'} {where} ({kind}, {seconds:.1f} s, {detail}): {first}")
+            if not ok:
+                failures += 1
+                print("     " + output.strip().replace("\n", "\n     "))
+    finally:
+        for p in background:
+            end_group(p)
+        if shim:
+            shutil.rmtree(shim)
+    if failures:
+        sys.exit(f"{failures} README block(s) failed")
+
+
+if __name__ == "__main__":
+    main()

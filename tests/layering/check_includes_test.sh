@@ -1,0 +1,35 @@
+#!/bin/sh
+# The layering check itself: a tree that keeps the rules passes, and each
+# kind of breach in a copy of it fails with the file named.
+#   check_includes_test.sh CHECK-SCRIPT
+set -eu
+check=$1
+tree=$(mktemp -d)
+trap 'rm -rf "$tree"' EXIT
+
+mkdir -p "$tree/platform" "$tree/gui" "$tree/editor" "$tree/vst" "$tree/core" "$tree/lv2/ui"
+echo '#include <X11/Xlib.h>' >"$tree/platform/window.cpp"
+printf '#include "platform/window.h"\n#include "gui/view.h"\n#include "stb/stb_image.h"\n' \
+  >"$tree/gui/view.cpp"
+printf '#include "core/panel_host.h"\n#include "gui/view.h"\n' >"$tree/editor/panel.cpp"
+printf '#include "editor/panel.h"\n#include "lv2/ports.h"\n' >"$tree/lv2/ui/ui.cpp"
+sh "$check" "$tree" >/dev/null || { echo "a clean tree was refused" >&2; exit 1; }
+
+expect_refused() {  # FILE LINE: the breach written into FILE must be reported
+  cp "$tree/$1" "$tree/$1.keep"
+  echo "$2" >>"$tree/$1"
+  if out=$(sh "$check" "$tree" 2>&1); then
+    echo "not refused: $2 in $1" >&2
+    exit 1
+  fi
+  case "$out" in *"$1"*) ;; *) echo "the report does not name $1: $out" >&2; exit 1 ;; esac
+  mv "$tree/$1.keep" "$tree/$1"
+}
+expect_refused platform/window.cpp '#include "gui/view.h"'
+expect_refused gui/view.cpp '#include "editor/panel.h"'
+expect_refused gui/view.cpp '#include "vst/vst2_interface.h"'
+expect_refused gui/view.cpp '#  include "core/panel_host.h"'
+expect_refused editor/panel.cpp '#include "vst/aeff_editor.h"'
+expect_refused editor/panel.cpp '#include "../vst/aeff_editor.h"'
+expect_refused lv2/ui/ui.cpp '#include "vst/audio_effect_x.h"'
+echo "layering check: refuses what it should"

@@ -1,0 +1,4 @@
+// Stand-in until the panel exists: the editor build then has no editor.
+#include "vst/editor/editor_factory.h"
+
+AEffEditor* createQuilletEditor(AudioEffect* /*effect*/) { return nullptr; }

@@ -1,0 +1,83 @@
+// Quillet's identity, construction and audio. Compiled into each library:
+// the editor build and the plain build differ in names and the panel.
+#include "vst/quillet.h"
+
+#include <new>
+
+#include "core/identity.h"
+#include "vst/value_format.h"
+#ifdef QUILLET_WITH_EDITOR
+#include "vst/editor/editor_factory.h"
+#endif
+
+namespace {
+
+#ifdef QUILLET_WITH_EDITOR
+constexpr const char* kName = quillet::identity::kProductName;
+#else
+constexpr const char* kName = quillet::identity::kProductNameNoGui;
+#endif
+
+// A negative frame count is no block at all.
+uint32_t frameCount(VstInt32 sampleFrames) {
+  return sampleFrames > 0 ? static_cast<uint32_t>(sampleFrames) : 0;
+}
+
+}  // namespace
+
+Quillet::Quillet(audioMasterCallback audioMaster) : BrindleFX(audioMaster) {
+  setUniqueID(quillet::identity::kVst2UniqueId);
+  setNumInputs(2);
+  setNumOutputs(2);
+  canProcessReplacing(true);
+  programsAreChunks(true);
+  canDoubleReplacing(true);
+#ifdef QUILLET_WITH_EDITOR
+  // Last: the panel reads the finished effect. Its constructor attaches it.
+  if (isUsable()) {
+    AEffEditor* panel = createQuilletEditor(this);
+    if (panel && editor != panel) setEditor(panel);
+  }
+#endif
+}
+
+Quillet::~Quillet() {}
+
+void Quillet::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
+  core->process(inputs, outputs, frameCount(sampleFrames));
+}
+
+void Quillet::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) {
+  core->process(inputs, outputs, frameCount(sampleFrames));
+}
+
+bool Quillet::getEffectName(char* name) {
+  if (!name) return false;
+  valueformat::copyText(kName, name, kVstMaxEffectNameLen);
+  return true;
+}
+
+bool Quillet::getProductString(char* text) {
+  if (!text) return false;
+  valueformat::copyText(kName, text, kVstMaxProductStrLen);
+  return true;
+}
+
+VstInt32 Quillet::getVendorVersion() { return quillet::identity::kVst2VendorVersion; }
+
+VstInt32 Quillet::getPlugCategory() { return kPlugCategEffect; }
+
+// Used by the entry point. Null when the effect cannot be made or could not
+// take its core; no exception leaves here.
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
+  try {
+    Quillet* effect = new (std::nothrow) Quillet(audioMaster);
+    if (effect && !effect->isUsable()) {
+      delete effect;
+      return nullptr;
+    }
+    return effect;
+  } catch (...) {
+    return nullptr;
+  }
+}
