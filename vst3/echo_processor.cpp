@@ -1,14 +1,20 @@
 #include "vst3/echo_processor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <vector>
 
+#include "core/echo_tail.h"
 #include "vst3/class_ids.h"
+#include "vst3/component_state.h"
 #include "vst3/parameter_ids.h"
 #include "vst3/stream_io.h"
 
 namespace quillet::vst3 {
+
+static_assert(quillet::kInfiniteTail == kInfiniteTail, "the core's endless tail is VST3's");
 
 namespace {
 
@@ -18,17 +24,24 @@ void copyName(String128 to, const char* from) {
   for (; i < 128; ++i) to[i] = 0;
 }
 
-// The stereo pair a bus carries for one block, or false when the host's
-// buffers do not describe one.
-template <class Sample>
-bool stereoPair(const AudioBusBuffers* buses, int32 count, Sample** (*pick)(AudioBusBuffers&)) {
-  if (count < 1 || !buses || buses[0].numChannels != 2) return false;
-  Sample** channels = pick(const_cast<AudioBusBuffers&>(buses[0]));
-  return channels && channels[0] && channels[1];
-}
-
 float** buffers32(AudioBusBuffers& bus) { return bus.channelBuffers32; }
 double** buffers64(AudioBusBuffers& bus) { return bus.channelBuffers64; }
+
+// The stereo pair of a block's first bus; null when the host's buffers are not one.
+template <class Sample>
+Sample** stereoPair(AudioBusBuffers* buses, int32 count, Sample** (*buffers)(AudioBusBuffers&)) {
+  if (count < 1 || !buses || buses[0].numChannels != 2) return nullptr;
+  Sample** channels = buffers(buses[0]);
+  return channels && channels[0] && channels[1] ? channels : nullptr;
+}
+
+template <class Sample>
+bool isSilent(Sample* const* in, uint32 frames) {
+  for (int c = 0; c < 2; ++c)
+    for (uint32 i = 0; i < frames; ++i)
+      if (in[c][i] != Sample(0)) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -37,7 +50,7 @@ FUnknown* EchoProcessor::create() {
   return processor ? static_cast<IComponent*>(processor) : nullptr;
 }
 
-EchoProcessor::~EchoProcessor() = default;
+EchoProcessor::~EchoProcessor() { terminate(); }
 
 uint32 EchoProcessor::release() {
   const uint32 left = refs.drop();
@@ -60,13 +73,29 @@ tresult EchoProcessor::queryInterface(const char8* iidBytes, void** obj) {
   return noInterface(obj);
 }
 
-tresult EchoProcessor::initialize(FUnknown* /*context*/) {
+tresult EchoProcessor::initialize(FUnknown* context) {
   if (echo) return kResultFalse;  // initialised twice
-  echo.reset(new (std::nothrow) EchoCore);
-  return echo ? kResultOk : kOutOfMemory;
+  std::unique_ptr<EchoCore> core(new (std::nothrow) EchoCore);
+  std::unique_ptr<double[]> dryFrames(new (std::nothrow) double[2 * kDryFrames]);
+  std::shared_ptr<ProcessorLink> newLink(new (std::nothrow) ProcessorLink);
+  if (!core || !dryFrames || !newLink) return kOutOfMemory;
+  void* host = nullptr;
+  if (context && context->queryInterface(IHostApplication::iid.bytes, &host) == kResultOk)
+    hostApplication = static_cast<IHostApplication*>(host);
+  echo = std::move(core);
+  dry = std::move(dryFrames);
+  link = std::move(newLink);
+  linkToken = publishLink(link);
+  return kResultOk;
 }
 
 tresult EchoProcessor::terminate() {
+  if (linkToken) withdrawLink(linkToken);
+  linkToken = 0;
+  link.reset();
+  if (hostApplication) hostApplication->release();
+  hostApplication = nullptr;
+  peer = nullptr;
   echo.reset();
   active = false;
   sampleRate = 0;
@@ -109,17 +138,28 @@ tresult EchoProcessor::setActive(TBool state) {
   if (!echo) return kNotInitialized;
   if (state && sampleRate <= 0) return kResultFalse;  // no setupProcessing yet
   active = state != 0;
-  if (active) echo->restart();
+  if (active) {
+    // A fresh start: empty lines on the stored values, bypass where it stands.
+    echo->restart();
+    fade.jumpTo(bypassValue.load(std::memory_order_relaxed) > 0.5f);
+    stateLoaded.store(false, std::memory_order_relaxed);
+    unheard = true;
+    restartAtSound = false;
+  }
   return kResultOk;
 }
 
 tresult EchoProcessor::setState(IBStream* state) {
   if (!echo) return kNotInitialized;
-  uint8 bytes[kStateBytes + 1];
-  const size_t size = readStream(state, bytes, sizeof bytes);
-  // Our own state is exactly the 44 bytes; a longer stream is something else.
-  if (size != kStateBytes) return kResultFalse;
-  return echo->loadStateStrict(bytes, size) ? kResultOk : kResultFalse;
+  std::vector<uint8> bytes;
+  ComponentState read;
+  if (!readWholeStream(state, kMaxStateStreamBytes, &bytes) ||
+      !readComponentState(bytes.data(), bytes.size(), &read))
+    return kResultFalse;
+  for (int32 i = 0; i < kNumQuilletParams; ++i) echo->setParameter(i, read.values[i]);
+  if (read.hasBypass) bypassValue.store(read.bypassed ? 1.0f : 0.0f, std::memory_order_relaxed);
+  stateLoaded.store(true, std::memory_order_release);
+  return kResultOk;
 }
 
 tresult EchoProcessor::getState(IBStream* state) {
@@ -152,19 +192,22 @@ tresult EchoProcessor::setupProcessing(ProcessSetup& setup) {
   if (!echo) return kNotInitialized;
   if (active) return kResultFalse;
   if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue) return kResultFalse;
+  // The core's one rule for rates; the memory for the rate is taken here.
   if (!EchoCore::isUsableSampleRate(setup.sampleRate) || !echo->setSampleRate(setup.sampleRate))
     return kResultFalse;
   sampleRate = setup.sampleRate;
-  sampleSize = setup.symbolicSampleSize;
+  fade.setSampleRate(sampleRate);
+  link->sampleRate.store(sampleRate, std::memory_order_relaxed);
   return kResultOk;
 }
 
 tresult EchoProcessor::setProcessing(TBool /*state*/) { return active ? kResultOk : kResultFalse; }
 
-void EchoProcessor::applyParameterChanges(IParameterChanges* changes) {
-  if (!changes) return;
+bool EchoProcessor::applyParameterChanges(IParameterChanges* changes) {
+  if (!changes) return false;
   float last[kNumQuilletParams];
   bool changed[kNumQuilletParams] = {};
+  bool any = false;
   const int32 queues = changes->getParameterCount();
   for (int32 q = 0; q < queues; ++q) {
     IParamValueQueue* queue = changes->getParameterData(q);
@@ -173,58 +216,120 @@ void EchoProcessor::applyParameterChanges(IParameterChanges* changes) {
     int32 offset = 0;
     ParamValue value = 0;
     if (points <= 0 || queue->getPoint(points - 1, offset, value) != kResultOk) continue;
-    const ParamID id = queue->getParameterId();
     if (std::isnan(value)) continue;
+    const ParamID id = queue->getParameterId();
     const int32 index = echoIndexOf(id);
     if (index >= 0) {
       last[index] = static_cast<float>(value);
       changed[index] = true;
     } else if (id == kBypassParamId) {
-      bypassed = value > 0.5;
+      bypassValue.store(value > 0.5 ? 1.0f : 0.0f, std::memory_order_relaxed);
+      any = true;
     }
   }
-  for (int32 i = 0; i < kNumQuilletParams; ++i)
-    if (changed[i]) echo->setParameter(i, last[i]);
+  for (int32 i = 0; i < kNumQuilletParams; ++i) {
+    if (!changed[i]) continue;
+    echo->setParameter(i, last[i]);
+    any = true;
+  }
+  return any;
 }
 
 template <class Sample>
-void EchoProcessor::processBuses(ProcessData& data, Sample** in, Sample** out) {
-  const auto frames = static_cast<uint32>(data.numSamples);
-  if (bypassed) {
-    for (int c = 0; c < 2; ++c)
-      if (out[c] != in[c]) std::memmove(out[c], in[c], frames * sizeof(Sample));
+void EchoProcessor::processAudio(Sample** in, Sample** out, uint32 frames) {
+  if (fade.passesEcho()) {
+    echo->process(in, out, frames);
     return;
   }
-  echo->process(in, out, frames);
+  // Bypassed or fading: the echo runs on, and the input is kept, since the
+  // echo may write over it.
+  double* keep[2] = {dry.get(), dry.get() + kDryFrames};
+  for (uint32 done = 0; done < frames;) {
+    const uint32 n = std::min(frames - done, kDryFrames);
+    Sample* inPart[2] = {in[0] + done, in[1] + done};
+    Sample* outPart[2] = {out[0] + done, out[1] + done};
+    for (int c = 0; c < 2; ++c)
+      for (uint32 i = 0; i < n; ++i) keep[c][i] = static_cast<double>(inPart[c][i]);
+    echo->process(inPart, outPart, n);
+    fade.mix(outPart, keep, n);
+    done += n;
+  }
 }
 
-tresult EchoProcessor::process(ProcessData& data) {
-  if (!echo || sampleRate <= 0) return kNotInitialized;
-  if (data.processContext && (data.processContext->state & ProcessContext::kTempoValid))
-    tempo.store(data.processContext->tempo, std::memory_order_relaxed);
-  applyParameterChanges(data.inputParameterChanges);
-  if (data.numSamples <= 0) return kResultOk;  // a parameter flush
-  if (data.symbolicSampleSize == kSample64) {
-    if (!stereoPair<double>(data.inputs, data.numInputs, buffers64) ||
-        !stereoPair<double>(data.outputs, data.numOutputs, buffers64))
-      return kInvalidArgument;
-    processBuses<double>(data, data.inputs[0].channelBuffers64, data.outputs[0].channelBuffers64);
-  } else {
-    if (!stereoPair<float>(data.inputs, data.numInputs, buffers32) ||
-        !stereoPair<float>(data.outputs, data.numOutputs, buffers32))
-      return kInvalidArgument;
-    processBuses<float>(data, data.inputs[0].channelBuffers32, data.outputs[0].channelBuffers32);
+template <class Sample>
+tresult EchoProcessor::processBuses(ProcessData& data, Sample** (*buffers)(AudioBusBuffers&)) {
+  const auto frames = static_cast<uint32>(data.numSamples);
+  Sample** out = stereoPair<Sample>(data.outputs, data.numOutputs, buffers);
+  if (!out)
+    return data.numOutputs > 0 && data.outputs[0].numChannels > 0 ? kInvalidArgument : kResultOk;
+  Sample** in = stereoPair<Sample>(data.inputs, data.numInputs, buffers);
+  if (!in) {
+    if (data.numInputs > 0 && data.inputs[0].numChannels > 0) return kInvalidArgument;
+    // No input bus (switched off): the echo runs on silence, in place.
+    for (int c = 0; c < 2; ++c) std::fill(out[c], out[c] + frames, Sample(0));
+    in = out;
   }
+  if (unheard) {
+    if (isSilent(in, frames)) {
+      if (restartAtSound) {
+        // Nothing has sounded yet, so the echo holds nothing: silence in,
+        // silence out, and the echo waits for the first sound unmoved.
+        for (int c = 0; c < 2; ++c) std::fill(out[c], out[c] + frames, Sample(0));
+        return kResultOk;
+      }
+    } else {
+      unheard = false;
+      if (restartAtSound) echo->restart();
+      restartAtSound = false;
+    }
+  }
+  processAudio(in, out, frames);
   data.outputs[0].silenceFlags = 0;
   return kResultOk;
 }
 
+tresult EchoProcessor::process(ProcessData& data) {
+  // Only between setActive(true) and setActive(false).
+  if (!echo || !active) return kNotInitialized;
+  if (data.processContext && (data.processContext->state & ProcessContext::kTempoValid))
+    link->tempo.store(data.processContext->tempo, std::memory_order_relaxed);
+  bool stored = applyParameterChanges(data.inputParameterChanges);
+  if (stateLoaded.exchange(false, std::memory_order_acquire)) stored = true;
+  if (stored && unheard) restartAtSound = true;
+  fade.setBypassed(bypassValue.load(std::memory_order_relaxed) > 0.5f);
+  if (data.numSamples <= 0) {
+    // Parameters only: taken in now, no audio block is run.
+    echo->applyPendingStores();
+    return kResultOk;
+  }
+  return data.symbolicSampleSize == kSample64 ? processBuses<double>(data, buffers64)
+                                              : processBuses<float>(data, buffers32);
+}
+
 uint32 EchoProcessor::getTailSamples() { return echo ? echo->tailFrames() : kNoTail; }
+
+void EchoProcessor::sendLinkToken(IConnectionPoint* other) {
+  if (!hostApplication || !linkToken) return;
+  void* made = nullptr;
+  char8 messageId[16];
+  char8 interfaceId[16];
+  std::memcpy(messageId, IMessage::iid.bytes, 16);
+  std::memcpy(interfaceId, IMessage::iid.bytes, 16);
+  if (hostApplication->createInstance(messageId, interfaceId, &made) != kResultOk || !made) return;
+  auto* message = static_cast<IMessage*>(made);
+  message->setMessageID(kLinkMessageId);
+  if (IAttributeList* attributes = message->getAttributes()) {
+    attributes->setInt(kLinkTokenAttribute, linkToken);
+    other->notify(message);
+  }
+  message->release();
+}
 
 tresult EchoProcessor::connect(IConnectionPoint* other) {
   if (!other) return kInvalidArgument;
   if (peer) return kResultFalse;
   peer = other;
+  sendLinkToken(other);
   return kResultOk;
 }
 

@@ -6,15 +6,33 @@
 // stores at block start. Automation points inside a block are not followed:
 // a change of "Delay" stretches both delay lines, and splitting blocks at
 // every point would repeat that work for each one.
+//
+// Bypass (the parameter hosts drive from their bypass button): the echo keeps
+// running on the input, so its lines always hold what was played, and the
+// output fades between the echo's and the input over 10 ms (BypassFade).
+// Switching back brings the echo in as if it had never been switched off.
+//
+// Until the first sound after activation nothing has been heard, so values
+// that arrive meanwhile (a host setting a project's values in its first
+// blocks, a state restored after activation) are taken as if set before it:
+// silent blocks are answered with silence, and at the first sound the echo
+// starts afresh on the stored values, without a glide from the old ones. The
+// LV2 edition follows the same rule.
+//
+// Threads: process on the audio thread; setProcessing on either; the rest on
+// the user-interface thread. getState/setState may come while processing:
+// the core's store carries values across lock-free.
 #pragma once
 
 #include <atomic>
 #include <memory>
 
 #include "core/echo_core.h"
+#include "vst3/bypass_fade.h"
 #include "vst3/interface/component.h"
 #include "vst3/interface/messages.h"
 #include "vst3/interface/processor.h"
+#include "vst3/processor_link.h"
 #include "vst3/unknown_support.h"
 
 namespace quillet::vst3 {
@@ -58,6 +76,8 @@ class EchoProcessor final : public IComponent,
   tresult QUILLET_VST3_CALL setupProcessing(ProcessSetup& setup) override;
   tresult QUILLET_VST3_CALL setProcessing(TBool state) override;
   tresult QUILLET_VST3_CALL process(ProcessData& data) override;
+  // Frames until the echo has died away by 90 dB for the stored values
+  // (kInfiniteTail while the loop sustains itself).
   uint32 QUILLET_VST3_CALL getTailSamples() override;
 
   // IProcessContextRequirements: the note keys need the host's tempo.
@@ -65,30 +85,47 @@ class EchoProcessor final : public IComponent,
     return IProcessContextRequirements::kNeedTempo;
   }
 
-  // IConnectionPoint: the controller's link (nothing travels on it yet).
+  // IConnectionPoint: on connecting, the controller is sent the token of
+  // this processor's ProcessorLink.
   tresult QUILLET_VST3_CALL connect(IConnectionPoint* other) override;
   tresult QUILLET_VST3_CALL disconnect(IConnectionPoint* other) override;
   tresult QUILLET_VST3_CALL notify(IMessage* message) override;
-
-  // The last tempo the host gave with a block, 0 when none (any thread).
-  double hostTempo() const { return tempo.load(std::memory_order_relaxed); }
 
  private:
   EchoProcessor() = default;
   ~EchoProcessor();
 
-  void applyParameterChanges(IParameterChanges* changes);
+  // Stores the last point of each queue; true when any value was stored.
+  bool applyParameterChanges(IParameterChanges* changes);
   template <class Sample>
-  void processBuses(ProcessData& data, Sample** in, Sample** out);
+  void processAudio(Sample** in, Sample** out, uint32 frames);
+  template <class Sample>
+  tresult processBuses(ProcessData& data, Sample** (*buffers)(AudioBusBuffers&));
+  void sendLinkToken(IConnectionPoint* other);
 
   RefCount refs;
+  IHostApplication* hostApplication = nullptr;  // a reference held from initialize to terminate
   std::unique_ptr<EchoCore> echo;
+  std::shared_ptr<ProcessorLink> link;
+  int64 linkToken = 0;
+  IConnectionPoint* peer = nullptr;  // only to recognise it again on disconnect
+
   double sampleRate = 0;
-  int32 sampleSize = kSample32;
   bool active = false;
-  bool bypassed = false;
-  IConnectionPoint* peer = nullptr;
-  std::atomic<double> tempo{0.0};
+  // The bypass parameter's value, stored by the audio thread (its queue) or
+  // by a handed-over VST 2 state on the user-interface thread.
+  std::atomic<float> bypassValue{0.0f};
+  // Set when setState stored values; the audio thread takes it.
+  std::atomic<bool> stateLoaded{false};
+
+  // Audio thread from here on (and setActive/setupProcessing while no block runs).
+  BypassFade fade;
+  bool unheard = true;          // no sound since activation
+  bool restartAtSound = false;  // values came while unheard
+  // The input of a block, kept while the output is not the echo's alone (the
+  // host may process in place); blocks longer than this go in parts then.
+  static constexpr uint32 kDryFrames = 4096;
+  std::unique_ptr<double[]> dry;  // two channels of kDryFrames
 };
 
 }  // namespace quillet::vst3

@@ -14,6 +14,20 @@ size_t readStream(IBStream* stream, uint8* buffer, size_t capacity) {
   return total;
 }
 
+bool readWholeStream(IBStream* stream, size_t limit, std::vector<uint8>* bytes) {
+  bytes->clear();
+  if (!stream) return false;
+  constexpr size_t kPiece = 4096;
+  for (;;) {
+    const size_t had = bytes->size();
+    bytes->resize(had + kPiece);
+    const size_t got = readStream(stream, bytes->data() + had, kPiece);
+    bytes->resize(had + got);
+    if (bytes->size() > limit) return false;
+    if (got < kPiece) return true;
+  }
+}
+
 bool writeStream(IBStream* stream, const uint8* bytes, size_t size) {
   if (!stream) return false;
   size_t total = 0;

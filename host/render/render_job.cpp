@@ -11,6 +11,7 @@
 #endif
 
 #include "host/presets/plugin_preset.h"
+#include "host/presets/preset_file.h"
 #include "host/render/demo_material.h"
 #include "host/render/fixed_clock.h"
 #include "host/render/render_report.h"
@@ -29,9 +30,39 @@ bool RenderJob::setUp(const RenderRequest& asked, std::string* error) {
     startFixedClock();
     clock.on = true;
   }
-  if (!openPlugin(request.plugin, &plugin, error)) return false;
-  audio = std::make_unique<Vst2AudioPlugin>(*plugin);
-  return openInput(error) && applySettings(error) && openOutput(error);
+  return openAnyPlugin(error) && openInput(error) && applySettings(error) && openOutput(error);
+}
+
+bool RenderJob::openAnyPlugin(std::string* error) {
+  if (!vst3::isVst3Path(request.plugin)) {
+    if (!openPlugin(request.plugin, &plugin, error)) return false;
+    audio = std::make_unique<Vst2AudioPlugin>(*plugin);
+    return true;
+  }
+  if (!request.savePreset.empty()) {
+    *error = "--save-preset writes VST 2.4 presets; " + request.plugin + " is a VST3 plug-in";
+    return false;
+  }
+  vst3Module = vst3::Vst3Module::load(request.plugin, error);
+  if (vst3Module) vst3Instance = vst3::Vst3Instance::open(*vst3Module, error);
+  if (!vst3Instance) return false;
+  audio = std::make_unique<vst3::Vst3AudioPlugin>(*vst3Instance);
+  return true;
+}
+
+// A VST 2.4 plug-in takes the preset as its host's "Load preset" gives it; a
+// VST3 plug-in gets the file's bytes as its state, as hosts hand a project's
+// VST 2.4 state to the VST3 plug-in that replaces it.
+bool RenderJob::applyPresetFile(std::string* error) {
+  PresetFile preset;
+  if (!readPresetFile(request.preset, &preset, error)) return false;
+  if (vst3Instance) {
+    if (vst3Instance->restoreState(serializePreset(preset), error)) return true;
+  } else if (applyPreset(*plugin, preset, error)) {
+    return true;
+  }
+  *error = request.preset + ": " + *error;
+  return false;
 }
 
 // The input streams from its file; the demo is made in memory.
@@ -62,14 +93,7 @@ bool RenderJob::openInput(std::string* error) {
 
 // The preset, then every --set and --ramp checked against the plug-in.
 bool RenderJob::applySettings(std::string* error) {
-  if (!request.preset.empty()) {
-    PresetFile preset;
-    if (!readPresetFile(request.preset, &preset, error)) return false;
-    if (!applyPreset(*plugin, preset, error)) {
-      *error = request.preset + ": " + *error;
-      return false;
-    }
-  }
+  if (!request.preset.empty() && !applyPresetFile(error)) return false;
   values.resize(request.sets.size());
   for (size_t i = 0; i < request.sets.size(); ++i)
     if (!parseSetting(*audio, request.sets[i], &values[i], error)) return false;
@@ -107,6 +131,11 @@ bool RenderJob::run(std::string* error) {
   };
   const double started = realSeconds();
   if (!renderStream(*audio, stream, settings, error, &done.result)) return false;
+  if (auto* vst3Audio = dynamic_cast<vst3::Vst3AudioPlugin*>(audio.get());
+      vst3Audio && !vst3Audio->failure().empty()) {
+    *error = vst3Audio->failure();
+    return false;
+  }
   if (!reader.failure().empty()) {
     *error = reader.failure();
     return false;

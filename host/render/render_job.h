@@ -12,6 +12,7 @@
 #include "host/audio/audio_file.h"
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/vst2_audio_plugin.h"
+#include "host/plugin/vst3/vst3_audio_plugin.h"
 #include "host/render/levels.h"
 #include "host/render/render.h"
 
@@ -72,8 +73,14 @@ class RenderJob {
 
   ClockScope clock;
   RenderRequest request;
+  bool openAnyPlugin(std::string* error);
+  bool applyPresetFile(std::string* error);
+
   OpenedPlugin plugin;
-  std::unique_ptr<Vst2AudioPlugin> audio;
+  // A VST3 plug-in instead (a path ending in .vst3).
+  std::unique_ptr<vst3::Vst3Module> vst3Module;
+  std::unique_ptr<vst3::Vst3Instance> vst3Instance;
+  std::unique_ptr<AudioPlugin> audio;
   AudioData demo;
   AudioReader reader;
   bool lengthKnown = true;

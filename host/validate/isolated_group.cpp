@@ -32,27 +32,37 @@ void absorbLines(std::string& pending, ValidationReport& report) {
 }  // namespace
 
 void runIsolated(const char* name, void (*run)(ValidationContext&), ValidationContext& ctx) {
+  runIsolatedGroup(
+      name,
+      [&](ValidationReport& report) {
+        ValidationContext childCtx{ctx.library, ctx.path, ctx.options, report};
+        run(childCtx);
+      },
+      ctx.report, ctx.options.groupTimeoutSeconds);
+}
+
+void runIsolatedGroup(const char* name, const std::function<void(ValidationReport&)>& run,
+                      ValidationReport& parentReport, double timeoutSeconds) {
   int fds[2];
-  std::fflush(ctx.report.stream());
+  std::fflush(parentReport.stream());
   std::fflush(stdout);
   std::fflush(stderr);
   if (pipe(fds) != 0) {
-    run(ctx);
+    run(parentReport);
     return;
   }
   const pid_t child = fork();
   if (child < 0) {
     close(fds[0]);
     close(fds[1]);
-    run(ctx);
+    run(parentReport);
     return;
   }
   if (child == 0) {
     close(fds[0]);
-    ValidationReport report(ctx.report.stream());
+    ValidationReport report(parentReport.stream());
     report.forwardTo(fds[1]);
-    ValidationContext childCtx{ctx.library, ctx.path, ctx.options, report};
-    run(childCtx);
+    run(report);
     std::fflush(report.stream());
     std::fflush(stdout);
     std::fflush(stderr);
@@ -60,8 +70,8 @@ void runIsolated(const char* name, void (*run)(ValidationContext&), ValidationCo
   }
   close(fds[1]);
   std::string pending;
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::duration<double>(ctx.options.groupTimeoutSeconds);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
   bool timedOut = false;
   for (;;) {
     pollfd p{fds[0], POLLIN, 0};
@@ -71,7 +81,7 @@ void runIsolated(const char* name, void (*run)(ValidationContext&), ValidationCo
       const ssize_t n = read(fds[0], buffer, sizeof(buffer));
       if (n <= 0) break;  // the child is done (or gone)
       pending.append(buffer, static_cast<size_t>(n));
-      absorbLines(pending, ctx.report);
+      absorbLines(pending, parentReport);
     }
     if (std::chrono::steady_clock::now() > deadline) {
       timedOut = true;
@@ -83,19 +93,24 @@ void runIsolated(const char* name, void (*run)(ValidationContext&), ValidationCo
   int status = 0;
   waitpid(child, &status, 0);
   if (timedOut)
-    ctx.report.fail(name, "the plug-in did not finish within " +
-                              std::to_string(static_cast<int>(ctx.options.groupTimeoutSeconds)) +
-                              " s (hung)");
+    parentReport.fail(name, "the plug-in did not finish within " +
+                                std::to_string(static_cast<int>(timeoutSeconds)) + " s (hung)");
   else if (WIFSIGNALED(status))
-    ctx.report.fail(name, std::string("the plug-in crashed (") + strsignal(WTERMSIG(status)) + ")");
+    parentReport.fail(name,
+                      std::string("the plug-in crashed (") + strsignal(WTERMSIG(status)) + ")");
   else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    ctx.report.fail(
+    parentReport.fail(
         name, "the plug-in ended the process (status " + std::to_string(WEXITSTATUS(status)) + ")");
 }
 
 #else
 
 void runIsolated(const char*, void (*run)(ValidationContext&), ValidationContext& ctx) { run(ctx); }
+
+void runIsolatedGroup(const char*, const std::function<void(ValidationReport&)>& run,
+                      ValidationReport& report, double) {
+  run(report);
+}
 
 #endif
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -131,6 +132,10 @@ void validateEditor(ValidationContext& ctx);
 // Runs one group of checks in a child process (in this one where there is no
 // fork); a crash, a hang or an exit of the plug-in fails the group by `name`.
 void runIsolated(const char* name, void (*run)(ValidationContext&), ValidationContext& ctx);
+// The same for a group that is no VST 2.4 check: `run` reports into the
+// report it is given.
+void runIsolatedGroup(const char* name, const std::function<void(ValidationReport&)>& run,
+                      ValidationReport& report, double timeoutSeconds);
 
 // Loads the plug-in and runs every check; false when the plug-in could not
 // even be loaded (reported as a failure too).
