@@ -260,32 +260,46 @@ template <class Sample>
 tresult EchoProcessor::processBuses(ProcessData& data, Sample** (*buffers)(AudioBusBuffers&)) {
   const auto frames = static_cast<uint32>(data.numSamples);
   Sample** out = stereoPair<Sample>(data.outputs, data.numOutputs, buffers);
-  if (!out)
-    return data.numOutputs > 0 && data.outputs[0].numChannels > 0 ? kInvalidArgument : kResultOk;
   Sample** in = stereoPair<Sample>(data.inputs, data.numInputs, buffers);
+  const bool noOutput = !out && !(data.numOutputs > 0 && data.outputs[0].numChannels > 0);
+  const bool noInput = !in && !(data.numInputs > 0 && data.inputs[0].numChannels > 0);
+  if ((!out && !noOutput) || (!in && !noInput)) {
+    takeChanges(data);
+    return kInvalidArgument;
+  }
+  if (!out) {  // no output bus (switched off): only the changes count
+    takeChanges(data);
+    echo->applyPendingStores();
+    return kResultOk;
+  }
   if (!in) {
-    if (data.numInputs > 0 && data.inputs[0].numChannels > 0) return kInvalidArgument;
     // No input bus (switched off): the echo runs on silence, in place.
     for (int c = 0; c < 2; ++c) std::fill(out[c], out[c] + frames, Sample(0));
     in = out;
   }
-  if (unheard) {
-    if (isSilent(in, frames)) {
-      if (restartAtSound) {
-        // Nothing has sounded yet, so the echo holds nothing: silence in,
-        // silence out, and the echo waits for the first sound unmoved.
-        for (int c = 0; c < 2; ++c) std::fill(out[c], out[c] + frames, Sample(0));
-        return kResultOk;
-      }
-    } else {
-      unheard = false;
-      if (restartAtSound) echo->restart();
-      restartAtSound = false;
-    }
+  // The first sound since activation: what was stored before it is taken
+  // as if stored before activation. Changes that come with this block are
+  // automation as usual.
+  if (unheard && !isSilent(in, frames)) {
+    unheard = false;
+    if (restartAtSound) echo->restart();
+    restartAtSound = false;
+  }
+  takeChanges(data);
+  if (unheard && restartAtSound) {
+    // Nothing has sounded yet, so the echo holds nothing: silence in,
+    // silence out, and the echo waits for the first sound unmoved.
+    for (int c = 0; c < 2; ++c) std::fill(out[c], out[c] + frames, Sample(0));
+    return kResultOk;
   }
   processAudio(in, out, frames);
   data.outputs[0].silenceFlags = 0;
   return kResultOk;
+}
+
+void EchoProcessor::takeChanges(ProcessData& data) {
+  if (applyParameterChanges(data.inputParameterChanges) && unheard) restartAtSound = true;
+  fade.setBypassed(bypassValue.load(std::memory_order_relaxed) > 0.5f);
 }
 
 tresult EchoProcessor::process(ProcessData& data) {
@@ -293,12 +307,11 @@ tresult EchoProcessor::process(ProcessData& data) {
   if (!echo || !active) return kNotInitialized;
   if (data.processContext && (data.processContext->state & ProcessContext::kTempoValid))
     link->tempo.store(data.processContext->tempo, std::memory_order_relaxed);
-  bool stored = applyParameterChanges(data.inputParameterChanges);
-  if (stateLoaded.exchange(false, std::memory_order_acquire)) stored = true;
-  if (stored && unheard) restartAtSound = true;
-  fade.setBypassed(bypassValue.load(std::memory_order_relaxed) > 0.5f);
+  // A state restored on the user-interface thread since the last block.
+  if (stateLoaded.exchange(false, std::memory_order_acquire) && unheard) restartAtSound = true;
   if (data.numSamples <= 0) {
     // Parameters only: taken in now, no audio block is run.
+    takeChanges(data);
     echo->applyPendingStores();
     return kResultOk;
   }

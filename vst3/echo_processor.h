@@ -16,8 +16,9 @@
 // that arrive meanwhile (a host setting a project's values in its first
 // blocks, a state restored after activation) are taken as if set before it:
 // silent blocks are answered with silence, and at the first sound the echo
-// starts afresh on the stored values, without a glide from the old ones. The
-// LV2 edition follows the same rule.
+// starts afresh on the stored values, without a glide from the old ones.
+// Changes that come with the first sound itself glide as automation always
+// does. (The LV2 edition follows the same rule for its silent runs.)
 //
 // Threads: process on the audio thread; setProcessing on either; the rest on
 // the user-interface thread. getState/setState may come while processing:
@@ -97,6 +98,8 @@ class EchoProcessor final : public IComponent,
 
   // Stores the last point of each queue; true when any value was stored.
   bool applyParameterChanges(IParameterChanges* changes);
+  // The block's changes stored, bypass followed.
+  void takeChanges(ProcessData& data);
   template <class Sample>
   void processAudio(Sample** in, Sample** out, uint32 frames);
   template <class Sample>

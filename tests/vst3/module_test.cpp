@@ -257,7 +257,7 @@ TEST_F(Vst3Module, BlocksOfAnyLengthAndZeroFrameFlushes) {
   processor->release();
 }
 
-TEST_F(Vst3Module, BypassPassesTheInputThroughIn64Bit) {
+TEST_F(Vst3Module, BypassPassesTheInputThroughIn64BitOnceFaded) {
   auto* component = activeProcessor(kSample64);
   auto* processor = query<IAudioProcessor>(component);
   std::vector<double> inL(64), inR(64), outL(64), outR(64);
@@ -284,6 +284,10 @@ TEST_F(Vst3Module, BypassPassesTheInputThroughIn64Bit) {
   data.outputs = &outBus;
   data.inputParameterChanges = &changes;
   ASSERT_EQ(processor->process(data), kResultOk);
+  EXPECT_NE(outL, inL) << "the fade has only begun";
+  data.inputParameterChanges = nullptr;
+  // 10 ms at 48 kHz is 480 frames: from the eighth block of 64 on, the input.
+  for (int block = 1; block < 9; ++block) ASSERT_EQ(processor->process(data), kResultOk);
   EXPECT_EQ(outL, inL);
   EXPECT_EQ(outR, inR);
   processor->release();

@@ -49,6 +49,14 @@ void Vst3AudioPlugin::startProcessing(double sampleRate, uint32_t maxBlock, bool
                       &problem))
     return;
   problem.clear();
+  // Values set before processing reach the processor in a block of their
+  // own, before any audio, as a DAW flushes them while its transport stands.
+  if (instance.hasQueuedChanges()) {
+    if (doublePrecision)
+      instance.process(static_cast<double**>(nullptr), nullptr, 0);
+    else
+      instance.process(static_cast<float**>(nullptr), nullptr, 0);
+  }
 }
 
 void Vst3AudioPlugin::moveTransport(uint64_t frame) {

@@ -167,9 +167,9 @@ tresult Vst3Instance::processBlock(Sample** in, Sample** out, int32 frames, int3
   data.processMode = mode;
   data.symbolicSampleSize = size;
   data.numSamples = frames;
-  data.numInputs = data.numOutputs = 1;
-  data.inputs = &inBus;
-  data.outputs = &outBus;
+  data.numInputs = data.numOutputs = frames > 0 ? 1 : 0;
+  data.inputs = frames > 0 ? &inBus : nullptr;
+  data.outputs = frames > 0 ? &outBus : nullptr;
   data.inputParameterChanges = &pending;
   data.outputParameterChanges = &outgoing;
   data.processContext = &context;

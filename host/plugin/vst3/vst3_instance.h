@@ -43,10 +43,12 @@ class Vst3Instance {
   // A change for the next block (its first frame). Audio thread, or while
   // no block runs.
   void queueChange(ParamID id, ParamValue value) { pending.add(id, 0, value); }
+  bool hasQueuedChanges() { return pending.getParameterCount() > 0; }
   // The host's transport for the next block.
   void setTempo(double bpm) { tempo = bpm; }
   void setPosition(int64 frame) { position = frame; }
-  // One block; the queued changes go with it. `frames` may be 0.
+  // One block; the queued changes go with it. A block of 0 frames carries
+  // only the changes, without buffers.
   tresult process(float** in, float** out, int32 frames);
   tresult process(double** in, double** out, int32 frames);
 
