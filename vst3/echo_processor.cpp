@@ -286,9 +286,10 @@ tresult EchoProcessor::processBuses(ProcessData& data, Sample** (*buffers)(Audio
     restartAtSound = false;
   }
   takeChanges(data);
-  if (unheard && restartAtSound) {
+  if (unheard) {
     // Nothing has sounded yet, so the echo holds nothing: silence in,
-    // silence out, and the echo waits for the first sound unmoved.
+    // silence out, and the echo waits for the first sound unmoved (however
+    // long a host runs before it, the echo starts from the same place).
     for (int c = 0; c < 2; ++c) std::fill(out[c], out[c] + frames, Sample(0));
     return kResultOk;
   }

@@ -12,13 +12,15 @@
 // output fades between the echo's and the input over 10 ms (BypassFade).
 // Switching back brings the echo in as if it had never been switched off.
 //
-// Until the first sound after activation nothing has been heard, so values
-// that arrive meanwhile (a host setting a project's values in its first
-// blocks, a state restored after activation) are taken as if set before it:
-// silent blocks are answered with silence, and at the first sound the echo
-// starts afresh on the stored values, without a glide from the old ones.
-// Changes that come with the first sound itself glide as automation always
-// does. (The LV2 edition follows the same rule for its silent runs.)
+// Until the first sound after activation nothing has been heard, so the
+// echo waits: silent blocks are answered with silence and move nothing, and
+// values that arrive meanwhile (a host setting a project's values in its
+// first blocks, a state restored after activation) are taken as if set
+// before activation: at the first sound the echo starts afresh on the stored
+// values, without a glide from the old ones. Changes that come with the
+// first sound itself glide as automation always does. However many silent
+// blocks a host runs first, the echo starts from the same place, so a DAW's
+// export equals a render that starts with the sound.
 //
 // Threads: process on the audio thread; setProcessing on either; the rest on
 // the user-interface thread. getState/setState may come while processing:
