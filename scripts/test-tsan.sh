@@ -4,7 +4,10 @@
 # stress run on each library: one thread processing, one storing every
 # parameter, one saving and restoring chunks and, for the editor build, the
 # user-interface thread opening, idling and closing the panel. Any report
-# fails the stage; nothing of ours is suppressed.
+# fails the stage; nothing of ours is suppressed. Then the VST3 bundle: its
+# audio thread against its controller's thread, and the same stress with a
+# host that breaks the thread rule, which must be reported (the stress can
+# fail).
 #   scripts/test-tsan.sh [SECONDS]   (default 12 per library)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,7 +20,8 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANITIZE=thread \
   -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DQUILLET_BUILD_BENCH=OFF "${launcher[@]}" \
   >/dev/null
-cmake --build "$build" -j2 --target QTAP_x64 QTAPG_x64 race_stress core_tests panel_tests
+cmake --build "$build" -j2 --target QTAP_x64 QTAPG_x64 race_stress core_tests panel_tests \
+  quillet_vst3 vst3_race_stress
 
 export TSAN_OPTIONS="halt_on_error=1 exitcode=66"
 "$build/tests/core/core_tests"
@@ -25,4 +29,15 @@ export TSAN_OPTIONS="halt_on_error=1 exitcode=66"
 stress="$build/tests/stress/race_stress"
 "$stress" "$build/QTAP_x64.so" "$seconds"
 scripts/with-display.sh "$stress" "$build/QTAPG_x64.so" "$seconds" --editor
+vst3_stress="$build/tests/stress/vst3_race_stress"
+"$vst3_stress" "$build/Quillet K3.vst3" "$seconds"
+if "$vst3_stress" "$build/Quillet K3.vst3" 2 --host-breaks-thread-rule >"$build/broken-rule.log" 2>&1; then
+  echo "test-tsan: a host writing the controller from the audio thread went unreported" >&2
+  exit 1
+fi
+grep -q "ThreadSanitizer: data race" "$build/broken-rule.log" || {
+  cat "$build/broken-rule.log" >&2
+  exit 1
+}
+echo "   the broken thread rule is reported: $(grep -c 'ThreadSanitizer: data race' "$build/broken-rule.log") race"
 echo "test-tsan: no data race reported"
