@@ -92,7 +92,8 @@ void processBlock(IAudioProcessor* processor, BlockChanges& changes, int32 frame
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input input{data, size};
   // The first two bytes: how much of the rest is the state, and its pieces.
-  const size_t stateBytes = std::min<size_t>(size, (size_t{input.byte()} << 2) | (input.byte() & 3));
+  const size_t stateBytes =
+      std::min<size_t>(size, (size_t{input.byte()} << 2) | (input.byte() & 3));
   const int32 piece = 1 + input.byte() % 64;
   const std::vector<uint8> state(data + input.at, data + std::min(size, input.at + stateBytes));
   input.at = std::min(size, input.at + stateBytes);
@@ -117,7 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (taken != kResultOk) {
     require(stateOf(component) == before);
     size_t k = 0;
-    for (ParamID id : {0u, 3u, 10u, 100u}) require(controller->getParamNormalized(id) == shown[k++]);
+    for (ParamID id : {0u, 3u, 10u, 100u})
+      require(controller->getParamNormalized(id) == shown[k++]);
   }
   for (ParamID id = 0; id < 11; ++id) {
     const ParamValue v = controller->getParamNormalized(id);
@@ -126,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Blocks of hostile parameter changes.
   const bool use64 = input.byte() & 1;
-  ProcessSetup setup{kRealtime, use64 ? kSample64 : kSample32, 512, 8000.0 + input.byte() * 500.0};
+  ProcessSetup setup{kRealtime, use64 ? kSample64 : kSample32, 512, 4000.0 + input.byte() * 100.0};
   require(processor->setupProcessing(setup) == kResultOk);
   require(component->setActive(1) == kResultOk);
   processor->setProcessing(1);

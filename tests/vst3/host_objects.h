@@ -3,6 +3,7 @@
 // their reference counts are not used.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -34,9 +35,10 @@ class MemoryStream final : public IBStream {
 
   tresult QUILLET_VST3_CALL read(void* buffer, int32 numBytes, int32* numBytesRead) override {
     if (numBytes < 0) return kInvalidArgument;
-    size_t n = std::min<size_t>(
-        {static_cast<size_t>(numBytes), data.size() - position, static_cast<size_t>(readLimit)});
-    std::memcpy(buffer, data.data() + position, n);
+    const size_t left = position < data.size() ? data.size() - position : 0;
+    const size_t n =
+        std::min<size_t>({static_cast<size_t>(numBytes), left, static_cast<size_t>(readLimit)});
+    if (n) std::memcpy(buffer, data.data() + position, n);
     position += n;
     if (numBytesRead) *numBytesRead = static_cast<int32>(n);
     return kResultOk;
@@ -45,7 +47,7 @@ class MemoryStream final : public IBStream {
     if (numBytes < 0) return kInvalidArgument;
     const auto* bytes = static_cast<const uint8*>(buffer);
     data.resize(std::max(data.size(), position + numBytes));
-    std::memcpy(data.data() + position, bytes, static_cast<size_t>(numBytes));
+    if (numBytes) std::memcpy(data.data() + position, bytes, static_cast<size_t>(numBytes));
     position += static_cast<size_t>(numBytes);
     if (numBytesWritten) *numBytesWritten = numBytes;
     return kResultOk;
