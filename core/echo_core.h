@@ -25,7 +25,7 @@
 
 namespace quillet {
 
-class EchoCore : private ParamReaction {
+class EchoCore final : private ParamReaction {
  public:
   EchoCore();
   EchoCore(const EchoCore&) = delete;

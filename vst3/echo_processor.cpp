@@ -75,14 +75,13 @@ tresult EchoProcessor::queryInterface(const char8* iidBytes, void** obj) {
 
 tresult EchoProcessor::initialize(FUnknown* context) {
   if (echo) return kResultFalse;  // initialised twice
-  std::unique_ptr<EchoCore> core(new (std::nothrow) EchoCore);
   std::unique_ptr<double[]> dryFrames(new (std::nothrow) double[2 * kDryFrames]);
   std::shared_ptr<ProcessorLink> newLink(new (std::nothrow) ProcessorLink);
-  if (!core || !dryFrames || !newLink) return kOutOfMemory;
+  if (!dryFrames || !newLink) return kOutOfMemory;
   void* host = nullptr;
   if (context && context->queryInterface(IHostApplication::iid.bytes, &host) == kResultOk)
     hostApplication = static_cast<IHostApplication*>(host);
-  echo = std::move(core);
+  echo.emplace();
   dry = std::move(dryFrames);
   link = std::move(newLink);
   linkToken = publishLink(link);
@@ -290,7 +289,9 @@ tresult EchoProcessor::processBuses(ProcessData& data, Sample** (*buffers)(Audio
     // Nothing has sounded yet, so the echo holds nothing: silence in,
     // silence out, and the echo waits for the first sound unmoved (however
     // long a host runs before it, the echo starts from the same place).
+    // Bypass switched meanwhile needs no fade: nothing has been heard.
     for (int c = 0; c < 2; ++c) std::fill(out[c], out[c] + frames, Sample(0));
+    fade.jumpTo(fade.bypassed());
     return kResultOk;
   }
   processAudio(in, out, frames);

@@ -29,6 +29,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 #include "core/echo_core.h"
 #include "vst3/bypass_fade.h"
@@ -110,7 +111,7 @@ class EchoProcessor final : public IComponent,
 
   RefCount refs;
   IHostApplication* hostApplication = nullptr;  // a reference held from initialize to terminate
-  std::unique_ptr<EchoCore> echo;
+  std::optional<EchoCore> echo;  // from initialize to terminate
   std::shared_ptr<ProcessorLink> link;
   int64 linkToken = 0;
   IConnectionPoint* peer = nullptr;  // only to recognise it again on disconnect

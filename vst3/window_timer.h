@@ -22,8 +22,10 @@ class WindowTimer {
   void stop();
 
  private:
+#if defined(_WIN32)
   uintptr_t window = 0;
   std::function<void()> tick;
+#endif
 };
 
 }  // namespace quillet::vst3
