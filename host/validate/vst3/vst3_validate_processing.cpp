@@ -1,10 +1,7 @@
 // The VST3 validator: processing (block lengths, 0-frame blocks, both
 // precisions, in place), the audio thread against the user-interface thread,
 // and allocation inside process.
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "host/validate/allocation_trap.h"
 #include "host/validate/vst3/vst3_validator.h"
@@ -85,59 +82,6 @@ void validateVst3Processing(Vst3Context& ctx) {
     b->stop();
     ctx.report.result(check, problem, "100 blocks, each after an empty one, sample for sample");
   }
-}
-
-std::string runVst3ThreadCheck(const Vst3Module& module, double seconds, uint32_t seed,
-                               bool hostBreaksThreadRule, std::string* detail) {
-  std::string error;
-  auto p = Vst3Instance::open(module, &error);
-  if (!p) return error;
-  if (!p->start(48000.0, 512, false, kRealtime, &error)) return error;
-  IEditController* controller = p->controller();
-  IComponent* component = p->component();
-  const std::vector<ParamID> ids = automatableIds(*p);
-  if (ids.empty() || !controller) return "no parameters to change";
-  std::atomic<bool> stop{false};
-  std::atomic<long> reads{0};
-  // The user-interface thread: what a DAW's mixer and the panel read, the
-  // values it sets, and states saved and restored while audio runs.
-  std::thread ui([&] {
-    Random random(seed + 41);
-    while (!stop.load()) {
-      const ParamID id = ids[random.next() % ids.size()];
-      String128 text{};
-      controller->getParamStringByValue(id, random.unit(), text);
-      controller->getParamNormalized(id);
-      controller->setParamNormalized(id, random.unit());
-      if (reads.load() % 64 == 0) {
-        MemoryStream state;
-        if (component->getState(&state) == kResultOk) {
-          state.position = 0;
-          component->setState(&state);
-        }
-      }
-      ++reads;
-    }
-  });
-  std::string problem;
-  long blocks = 0;
-  Vst3Harness harness(*p, seed, 512, false);
-  Random random(seed + 43);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < end && problem.empty()) {
-    for (int k = 0; k < 3; ++k) p->queueChange(ids[random.next() % ids.size()], random.unit());
-    p->setTempo(60.0 + 120.0 * random.unit());
-    if (hostBreaksThreadRule) controller->setParamNormalized(ids[0], random.unit());
-    problem = harness.block(blocks % 16 == 15 ? 0 : 512, blocks % 8 == 7);
-    ++blocks;
-  }
-  stop = true;
-  ui.join();
-  p->stop();
-  if (detail)
-    *detail = std::to_string(blocks) + " blocks with changes against " +
-              std::to_string(reads.load()) + " controller reads and edits";
-  return problem;
 }
 
 void validateVst3Threads(Vst3Context& ctx) {

@@ -48,53 +48,6 @@ std::unique_ptr<Vst3Instance> Vst3Context::instance(const std::string& check) {
   return made;
 }
 
-Vst3Harness::Vst3Harness(Vst3Instance& instance, uint32_t seed, int32 maxBlock,
-                         bool doublePrecision)
-    : instance(instance), random(seed), useDouble(doublePrecision) {
-  const auto frames = static_cast<size_t>(maxBlock);
-  if (useDouble) {
-    inD.assign(2, std::vector<double>(frames));
-    outD.assign(2, std::vector<double>(frames));
-  } else {
-    inF.assign(2, std::vector<float>(frames));
-    outF.assign(2, std::vector<float>(frames));
-  }
-  output.assign(2, std::vector<double>(frames));
-}
-
-std::string Vst3Harness::block(int32 frames, bool silent) {
-  const auto n = static_cast<size_t>(frames);
-  for (int c = 0; c < 2; ++c) {
-    for (size_t i = 0; i < n; ++i) {
-      const double v = silent ? 0.0 : 0.5 * random.signedUnit();
-      if (useDouble)
-        inD[c][i] = v;
-      else
-        inF[c][i] = static_cast<float>(v);
-    }
-  }
-  tresult result;
-  if (useDouble) {
-    double* in[2] = {inD[0].data(), inD[1].data()};
-    double* out[2] = {outD[0].data(), outD[1].data()};
-    result = instance.process(in, out, frames);
-  } else {
-    float* in[2] = {inF[0].data(), inF[1].data()};
-    float* out[2] = {outF[0].data(), outF[1].data()};
-    result = instance.process(in, out, frames);
-  }
-  if (result != kResultOk) return "process answered " + answer(result);
-  for (int c = 0; c < 2; ++c) {
-    for (size_t i = 0; i < n; ++i) {
-      const double v = useDouble ? outD[c][i] : outF[c][i];
-      output[c][i] = v;
-      if (!std::isfinite(v) || (v != 0.0 && std::fpclassify(static_cast<float>(v)) == FP_SUBNORMAL))
-        return "output " + std::to_string(v) + " at frame " + std::to_string(i);
-    }
-  }
-  return "";
-}
-
 void validateVst3LifeCycle(Vst3Context& ctx) {
   {
     const std::string check = "life cycle in order, twice";
