@@ -78,8 +78,8 @@ took "install command: deps, Release build, cpack, apt-get install"
 
 echo "== The Debian package"
 # Permissions and path (paths may hold spaces: "Quillet K3.vst3").
-listing=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {p = $0; sub(/^([^ ]+ +){5}/, "", p); print $1, p}' |
-  LC_ALL=C sort)
+listing=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/' |
+  sed -E 's/^([^ ]+) +[^ ]+ +[^ ]+ +[^ ]+ +[^ ]+ +/\1 /' | LC_ALL=C sort)
 echo "$listing"
 lv2_files="manifest.ttl quillet-k3.ttl presets.ttl quillet_k3_dsp.so quillet_k3_ui.so"
 vst3_bundle="lib/vst3/Quillet K3.vst3"

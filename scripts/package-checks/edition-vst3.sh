@@ -11,7 +11,8 @@ check_edition() {
   local bundle="/usr/lib/vst3/Quillet K3.vst3"
   local uid=565354515441507175696C6C6574206B report
   [ -x "$scanner" ] || fail "no $scanner (package ardour)"
-  strings "$ardour_lib"/libardour.so.* | grep -qF /usr/lib/vst3 ||
+  # (grep reads all the strings: -q would end the pipe early under pipefail)
+  strings "$ardour_lib"/libardour.so.* | grep -F "/usr/lib/vst3" >/dev/null ||
     fail "/usr/lib/vst3 is not in Ardour's default VST3 path"
   grep -qxF "$bundle/Contents/$(uname -m)-linux/Quillet K3.so" "$files" ||
     fail "the package has no module for $(uname -m) in $bundle"
