@@ -102,7 +102,7 @@ if mode == "create" then
 		print_values(p3, "k3 vst3 values")
 		-- A VST3 processor learns the values from the host's next blocks:
 		-- let the engine run a few before the state is saved.
-		ARDOUR.LuaAPI.usleep(200000)
+		ARDOUR.LuaAPI.usleep(500000)
 	end
 	Session:save_state("", false, false, false, false, false)
 	export_each("created", track, vst3_track)
