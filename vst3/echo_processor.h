@@ -111,7 +111,7 @@ class EchoProcessor final : public IComponent,
 
   RefCount refs;
   IHostApplication* hostApplication = nullptr;  // a reference held from initialize to terminate
-  std::optional<EchoCore> echo;  // from initialize to terminate
+  std::optional<EchoCore> echo;                 // from initialize to terminate
   std::shared_ptr<ProcessorLink> link;
   int64 linkToken = 0;
   IConnectionPoint* peer = nullptr;  // only to recognise it again on disconnect

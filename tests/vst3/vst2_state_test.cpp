@@ -49,8 +49,8 @@ vsthost::PresetFile preset(vsthost::PresetKind kind) {
 
 // The 'VstW' header: its size after the size field (8), version 1, bypass.
 std::vector<uint8_t> wrapped(const std::vector<uint8_t>& record, uint32_t bypass) {
-  const uint8_t header[16] = {'V', 's', 't', 'W', 0, 0, 0, 8, 0, 0, 0, 1, 0, 0, 0,
-                              static_cast<uint8_t>(bypass)};
+  const uint8_t header[16] = {'V', 's', 't', 'W', 0, 0, 0, 8,
+                              0,   0,   0,   1,   0, 0, 0, static_cast<uint8_t>(bypass)};
   std::vector<uint8_t> out(sizeof header + record.size());
   std::memcpy(out.data(), header, sizeof header);
   std::memcpy(out.data() + sizeof header, record.data(), record.size());
