@@ -1,6 +1,7 @@
 # Install rules and packages.
 #
-# Linux (`cmake --install`, and the .deb that CPack makes from the same rules):
+# Linux (`cmake --install`, and the .deb that CPack makes from the same rules,
+# for amd64 or, from the aarch64 cross build, arm64):
 #   lib/vst/QTAPG_x64.so          the editor build, where hosts look for VST 2.4 plug-ins
 #   lib/quillet-k3/QTAP_x64.so    the no-editor build, outside every host's search path:
 #                                 both carry the unique ID QTAP, and a host that finds two
@@ -136,6 +137,11 @@ else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  # A cross build packages for its target (cmake/aarch64-linux-gnu.cmake:
+  # quillet-k3_<version>_arm64.deb); dpkg would name the build machine's.
+  if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  endif()
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${QUILLET_PACKAGE_MAINTAINER})
   set(CPACK_DEBIAN_PACKAGE_SECTION sound)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

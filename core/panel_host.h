@@ -40,6 +40,14 @@ class PanelHost {
   // Called about every 50 ms while a control tracks the mouse, for hosts that
   // want to run their own idle work meanwhile (VST 2.4's audioMasterIdle).
   virtual void idleDuringGesture() {}
+
+  // The panel is about to change its size to `width` x `height` pixels (the
+  // user picked another scale, or the host's factor changed while it is
+  // open). True when the host's window now has (or will get) that size: the
+  // panel then redraws at it. False leaves the panel as it is; a choice the
+  // user made applies at the next open. The panel's own size queries already
+  // answer the new size during this call.
+  virtual bool requestResize(int32_t /*width*/, int32_t /*height*/) { return false; }
 };
 
 }  // namespace quillet

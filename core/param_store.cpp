@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/param_value.h"
+
 namespace quillet {
 
 namespace {
@@ -23,10 +25,9 @@ ParamStore::ParamStore() {
 bool ParamStore::store(int32_t index, float value) {
   if (!inTable(index)) return false;
   // NaN has no place on a 0..1 scale: the parameter keeps its value and
-  // nobody is told. Infinities clamp like any other out-of-range value.
+  // nobody is told.
+  value = clampStoredValue(value);
   if (std::isnan(value)) return false;
-  if (value < 0.0f) value = 0.0f;
-  if (value > 1.0f) value = 1.0f;
   stored[index].store(value, std::memory_order_relaxed);
   if (!pending.push(index, value)) noteLostStore(index, value);
   if (listener) listener->parameterStored(index, value);

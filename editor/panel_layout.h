@@ -40,6 +40,8 @@ constexpr Place kFirstNoteKey{345, 222, 30, 30};  // the others follow 30 pixels
 constexpr Place kMuteKeyPlace{225, 307, 60, 40};
 constexpr Place kMonoOutKeyPlace{381, 30, 30, 30};
 constexpr Place kDustLampPlace{26, 25, 28, 28};
+// Printed on the background: "QUILLET K3" on its plate, lower right.
+constexpr Place kNamePlate{372, 306, 194, 58};
 
 constexpr int32_t kLargeKnobFrames = 100;
 constexpr int32_t kSmallKnobFrames = 101;

@@ -1,14 +1,22 @@
 #include "editor/quillet_panel.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <initializer_list>
 #include <new>
 
 #include "core/param_table.h"
+#include "editor/artwork/scale_menu_picture.h"
+#include "editor/scale/scale_steps.h"
+#include "editor/scale/scaled_layout.h"
+#include "editor/scale/user_settings.h"
+#include "editor/scaled_bitmaps.h"
 #include "editor/tempo_sync.h"
 #include "gui/cbitmap.h"
 #include "gui/cbuttons.h"
 #include "gui/cframe.h"
 #include "gui/cknob.h"
+#include "platform/desktop_scale.h"
 
 using namespace VSTGUI;
 
@@ -17,6 +25,11 @@ namespace quillet {
 namespace {
 
 CRect rectOf(const panel::Place& p) { return CRect::fromSize(p.left, p.top, p.width, p.height); }
+
+// A place of the panel at `scale`, in frame pixels.
+CRect rectAt(const panel::Place& p, float scale) { return rectOf(panel::scaledPlace(p, scale)); }
+
+constexpr int32_t kScaleStepCount = sizeof kScaleSteps / sizeof kScaleSteps[0];
 
 static_assert(kNumQuilletParams <= 32, "one bit per parameter in the change marks");
 
@@ -43,16 +56,88 @@ QuilletPanel::~QuilletPanel() {
   close();
 }
 
+int32_t QuilletPanel::widthAt(float s) const {
+  return s == 1.0f ? panelWidth : panel::scaledLength(panel::kPanelWidth, s);
+}
+
+int32_t QuilletPanel::heightAt(float s) const {
+  return s == 1.0f ? panelHeight : panel::scaledLength(panel::kPanelHeight, s);
+}
+
+float QuilletPanel::scale() const {
+  if (asking > 0.0f) return asking;
+  return isOpen() ? shown.scale : expectedScale().scale;
+}
+
+ScaleSource QuilletPanel::scaleSource() const {
+  return isOpen() && asking == 0.0f ? shown.source : expectedScale().source;
+}
+
+int32_t QuilletPanel::width() const { return widthAt(scale()); }
+
+int32_t QuilletPanel::height() const { return heightAt(scale()); }
+
+ScaleChoice QuilletPanel::resolveScale(void* parent) const {
+  ScaleInputs inputs;
+  inputs.environment = std::getenv(kScaleEnvironmentVariable);
+  inputs.user = choiceMade ? choice : loadUserSettings().uiScale;
+  if (hostFactor > 0.0f) inputs.host = hostFactor;
+  ScaleChoice answer = chooseScale(inputs);
+  // The desktop only when nothing above answers: asking it costs a
+  // connection to the display.
+  if (answer.source == ScaleSource::kNone) {
+    inputs.desktop = platform::desktopScaleFor(parent);
+    answer = chooseScale(inputs);
+  }
+  return answer;
+}
+
+const ScaleChoice& QuilletPanel::expectedScale() const {
+  if (!expectedKnown) {
+    expected = resolveScale(parentWindow);
+    expectedKnown = true;
+  }
+  return expected;
+}
+
+void QuilletPanel::setHostScale(float factor) {
+  hostFactor = std::isfinite(factor) && factor > 0.0f ? factor : 0.0f;
+  expectedKnown = false;
+  if (isOpen()) requestScale(resolveScale(parentWindow).scale);
+}
+
+bool QuilletPanel::setUserScale(std::optional<float> userChoice) {
+  if (userChoice) userChoice = nearestScaleStep(*userChoice);
+  choiceMade = true;
+  choice = userChoice;
+  UserSettings settings = loadUserSettings();
+  settings.uiScale = userChoice;
+  const bool saved = saveUserSettings(settings);
+  expectedKnown = false;
+  if (isOpen()) requestScale(resolveScale(parentWindow).scale);
+  return saved;
+}
+
 bool QuilletPanel::open(void* parent) {
   // A second open without a close replaces the first window instead of
   // leaving it behind.
   if (isOpen()) close();
 
+  // The size the host was told, unless the desktop (asked about this very
+  // window now) says otherwise.
+  ScaleChoice choiceNow = expectedScale();
+  if (parent != parentWindow &&
+      (choiceNow.source == ScaleSource::kDesktop || choiceNow.source == ScaleSource::kNone))
+    choiceNow = resolveScale(parent);
+  const bool sizeChanged =
+      width() != widthAt(choiceNow.scale) || height() != heightAt(choiceNow.scale);
+  parentWindow = parent;
+
   PanelBitmaps bitmaps = {};
   CFrame* newFrame = nullptr;
   bool built = false;
   try {
-    buildPanel(parent, bitmaps, newFrame);
+    buildPanel(parent, choiceNow.scale, bitmaps, newFrame);
     built = true;
   } catch (...) {
     // Out of memory half-way (or a window that could not be made): what was
@@ -65,23 +150,48 @@ bool QuilletPanel::open(void* parent) {
     // No window inside the host's one (no parent, no display): nothing to show.
     delete newFrame;
     clearControls();
+    drawnPictures.reset();
     return false;
   }
   // Only now: marks that come earlier are read by the next idle pass.
+  shown = choiceNow;
+  expected = choiceNow;
+  expectedKnown = true;
   adoptFrame(newFrame);
+  if (sizeChanged) host.requestResize(width(), height());
   return true;
 }
 
-void QuilletPanel::buildPanel(void* parent, PanelBitmaps& bitmaps, CFrame*& newFrame) {
+void QuilletPanel::loadBitmaps(float scale, PanelBitmaps& bitmaps,
+                               std::shared_ptr<const ScaledBitmaps>& drawn) {
+  if (scale != 1.0f) {
+    drawn = ScaledBitmaps::forScale(scale);
+    if (!drawn) throw std::bad_alloc();
+  }
   for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id)
-    bitmaps[id - panel::kFirstBitmap] = new CBitmap(id);
+    bitmaps[id - panel::kFirstBitmap] = drawn ? drawn->bitmap(id) : new CBitmap(id);
+}
+
+void QuilletPanel::buildPanel(void* parent, float scale, PanelBitmaps& bitmaps, CFrame*& newFrame) {
+  std::shared_ptr<const ScaledBitmaps> drawn;
+  loadBitmaps(scale, bitmaps, drawn);
+  drawnPictures = drawn;
   auto bitmap = [&](int32_t id) { return bitmaps[id - panel::kFirstBitmap]; };
 
   setKnobMode(kLinearMode);
 
   CBitmap* background = bitmap(panel::kBackground);
   newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parent, this);
-  newFrame->setBackground(background);
+  addControls(newFrame, scale, bitmaps);
+}
+
+void QuilletPanel::addControls(CFrame* newFrame, float scale, PanelBitmaps& bitmaps) {
+  auto bitmap = [&](int32_t id) { return bitmaps[id - panel::kFirstBitmap]; };
+  auto at = [scale](const panel::Place& place) { return rectAt(place, scale); };
+  auto high = [scale](const panel::Place& place) {
+    return panel::scaledLength(place.height, scale);
+  };
+  newFrame->setBackground(bitmap(panel::kBackground));
 
   // Stores before this point are shown by the values read below.
   changedParams.store(0, std::memory_order_relaxed);
@@ -89,17 +199,20 @@ void QuilletPanel::buildPanel(void* parent, PanelBitmaps& bitmaps, CFrame*& newF
     control->setValue(host.parameterValue(control->getTag()));
     newFrame->addView(control);
   };
+  auto knob = [&](const panel::Place& place, int32_t tag, int32_t frames, int32_t id) {
+    auto* made = new CAnimKnob(at(place), this, tag, frames, high(place), bitmap(id));
+    // The same frame for a value, and the same drag for the same movement of
+    // the hand, at every scale.
+    made->setFrameIndexHeight(place.height);
+    made->setLinearRange(CKnob::kLinearRange * scale);
+    bound(made);
+    return made;
+  };
   auto largeKnob = [&](const panel::Place& place, int32_t tag) {
-    auto* knob = new CAnimKnob(rectOf(place), this, tag, panel::kLargeKnobFrames, place.height,
-                               bitmap(panel::kLargeKnob));
-    bound(knob);
-    return knob;
+    return knob(place, tag, panel::kLargeKnobFrames, panel::kLargeKnob);
   };
   auto smallKnob = [&](const panel::Place& place, int32_t tag) {
-    auto* knob = new CAnimKnob(rectOf(place), this, tag, panel::kSmallKnobFrames, place.height,
-                               bitmap(panel::kSmallKnob));
-    bound(knob);
-    return knob;
+    return knob(place, tag, panel::kSmallKnobFrames, panel::kSmallKnob);
   };
 
   delayKnob = largeKnob(panel::kDelayKnob, kParamDelay);
@@ -109,38 +222,38 @@ void QuilletPanel::buildPanel(void* parent, PanelBitmaps& bitmaps, CFrame*& newF
   panKnob = smallKnob(panel::kPanKnob, kParamPan);
   xFeedKnob = smallKnob(panel::kXFeedKnob, kParamXFeed);
 
-  rangeSwitch = new CHorizontalSwitch(rectOf(panel::kRangeSwitch), this, kParamRange, 3,
-                                      panel::kRangeSwitch.height, 3, bitmap(panel::kRangeSelector));
+  rangeSwitch = new CHorizontalSwitch(at(panel::kRangeSwitch), this, kParamRange, 3,
+                                      high(panel::kRangeSwitch), 3, bitmap(panel::kRangeSelector));
   bound(rangeSwitch);
   noteModeSwitch =
-      new CHorizontalSwitch(rectOf(panel::kNoteModeSwitch), this, kTagNoteMode, 3,
-                            panel::kNoteModeSwitch.height, 3, bitmap(panel::kNoteModeLamps));
+      new CHorizontalSwitch(at(panel::kNoteModeSwitch), this, kTagNoteMode, 3,
+                            high(panel::kNoteModeSwitch), 3, bitmap(panel::kNoteModeLamps));
   newFrame->addView(noteModeSwitch);
   pingPongSwitch =
-      new CHorizontalSwitch(rectOf(panel::kPingPongSwitch), this, kParamPingPong, 3,
-                            panel::kPingPongSwitch.height, 3, bitmap(panel::kPingPongLamps));
+      new CHorizontalSwitch(at(panel::kPingPongSwitch), this, kParamPingPong, 3,
+                            high(panel::kPingPongSwitch), 3, bitmap(panel::kPingPongLamps));
   bound(pingPongSwitch);
 
   for (int i = 0; i < 6; ++i) {
     panel::Place place = panel::kFirstNoteKey;
     place.left += i * place.width;
-    noteButtons[i] = new CKickButton(rectOf(place), this, kTagWholeNote + i, place.height,
+    noteButtons[i] = new CKickButton(at(place), this, kTagWholeNote + i, high(place),
                                      bitmap(panel::kWholeNoteKey + i));
     newFrame->addView(noteButtons[i]);
   }
 
   muteButton =
-      new COnOffButton(rectOf(panel::kMuteKeyPlace), this, kParamMute, bitmap(panel::kMuteKey));
+      new COnOffButton(at(panel::kMuteKeyPlace), this, kParamMute, bitmap(panel::kMuteKey));
   bound(muteButton);
-  monoOutButton = new COnOffButton(rectOf(panel::kMonoOutKeyPlace), this, kParamMonoOut,
+  monoOutButton = new COnOffButton(at(panel::kMonoOutKeyPlace), this, kParamMonoOut,
                                    bitmap(panel::kMonoOutKey));
   bound(monoOutButton);
-  knobDustButton = new COnOffButton(rectOf(panel::kDustLampPlace), this, kParamKnobDust,
-                                    bitmap(panel::kDustLamp));
+  knobDustButton =
+      new COnOffButton(at(panel::kDustLampPlace), this, kParamKnobDust, bitmap(panel::kDustLamp));
   bound(knobDustButton);
 
-  for (CAnimKnob* knob : {delayKnob, repeatKnob, levelKnob, dryKnob, panKnob, xFeedKnob})
-    knob->setWheelInc(0.1f);
+  for (CAnimKnob* k : {delayKnob, repeatKnob, levelKnob, dryKnob, panKnob, xFeedKnob})
+    k->setWheelInc(0.1f);
   for (CControl* control :
        std::initializer_list<CControl*>{delayKnob, repeatKnob, levelKnob, dryKnob, panKnob,
                                         xFeedKnob, rangeSwitch, pingPongSwitch})
@@ -149,9 +262,126 @@ void QuilletPanel::buildPanel(void* parent, PanelBitmaps& bitmaps, CFrame*& newF
   noteModeSwitch->setDefaultValue(0.5f);
 }
 
+void QuilletPanel::requestScale(float target) {
+  if (!isOpen()) return;
+  // Never inside a mouse-tracking loop or a press's handling: the control
+  // or menu handling it would be deleted under its feet.
+  if (getFrame()->isTracking()) {
+    pendingScale = target;
+    return;
+  }
+  pendingScale = 0.0f;
+  applyScale(target);
+}
+
+bool QuilletPanel::applyScale(float target) {
+  if (!isOpen() || target == shown.scale) return true;
+  const ScaleChoice before = shown;
+  asking = target;
+  const bool accepted = host.requestResize(widthAt(target), heightAt(target));
+  asking = 0.0f;
+  if (!accepted || !isOpen()) return false;
+  if (!rebuildAt(target)) {
+    // The host has the new size already; the panel keeps the old one.
+    shown = before;
+    return false;
+  }
+  return true;
+}
+
+bool QuilletPanel::rebuildAt(float target) {
+  CFrame* frame = getFrame();
+  PanelBitmaps bitmaps = {};
+  std::shared_ptr<const ScaledBitmaps> drawn;
+  bool sized = false, built = false;
+  try {
+    loadBitmaps(target, bitmaps, drawn);
+    CBitmap* background = bitmaps[panel::kBackground - panel::kFirstBitmap];
+    sized = background && background->isLoaded() &&
+            frame->setFrameSize(background->getWidth(), background->getHeight());
+    if (sized) {
+      // The note mode is the panel's own state: it survives the new size.
+      const float noteMode = noteModeSwitch ? noteModeSwitch->getValue() : 0.0f;
+      frame->setFocusView(nullptr);
+      frame->removeAllViews();
+      clearControls();
+      addControls(frame, target, bitmaps);
+      noteModeSwitch->setValue(noteMode);
+      built = true;
+    }
+  } catch (...) {
+  }
+  for (CBitmap* b : bitmaps)
+    if (b) b->forget();
+  if (!built) {
+    // The old controls are gone once the frame took the new size: without
+    // memory for new ones there is nothing sensible left to show.
+    if (sized) close();
+    return false;
+  }
+  drawnPictures = drawn;
+  expected = resolveScale(parentWindow);
+  expectedKnown = true;
+  shown = ScaleChoice{target, expected.scale == target ? expected.source : shown.source};
+  frame->redrawAll();
+  return true;
+}
+
+std::vector<std::string> QuilletPanel::scaleMenuRows() {
+  std::vector<std::string> rows;
+  for (float step : kScaleSteps) rows.push_back(artwork::percentText(step));
+  // What the host and the desktop give when the user leaves it to them.
+  ScaleInputs inputs;
+  if (hostFactor > 0.0f) inputs.host = hostFactor;
+  inputs.desktop = platform::desktopScaleFor(parentWindow);
+  rows.push_back(artwork::automaticText(chooseScale(inputs).scale));
+  return rows;
+}
+
+int32_t QuilletPanel::markedScaleMenuRow() {
+  const std::optional<float> user = choiceMade ? choice : loadUserSettings().uiScale;
+  if (user) {
+    for (int32_t i = 0; i < kScaleStepCount; ++i)
+      if (kScaleSteps[i] == nearestScaleStep(*user)) return i;
+  }
+  return kScaleStepCount;
+}
+
+void QuilletPanel::backgroundPressed(const CPoint& where, int32_t buttons) {
+  const int32_t button = buttons & kMouseButtons;
+  const bool onNamePlate = rectAt(panel::kNamePlate, shown.scale).pointInside(where);
+  if (button == kRButton || (button == kLButton && onNamePlate)) showScaleMenu(where);
+}
+
+void QuilletPanel::showScaleMenu(const CPoint& where) {
+  CFrame* frame = getFrame();
+  if (!frame) return;
+  if (!scaleMenu) {
+    scaleMenu = new (std::nothrow) ScaleMenu(*this);
+    if (!scaleMenu) return;
+    try {
+      frame->addView(scaleMenu);
+    } catch (...) {
+      scaleMenu = nullptr;  // addView forgot it
+      return;
+    }
+  }
+  scaleMenu->show(where, shown.scale, scaleMenuRows(), markedScaleMenuRow());
+}
+
+void QuilletPanel::scaleMenuPicked(int32_t row) {
+  if (row < 0 || row > kScaleStepCount) return;
+  setUserScale(row < kScaleStepCount ? std::optional<float>(kScaleSteps[row]) : std::nullopt);
+}
+
 void QuilletPanel::close() {
   clearControls();
   PanelShell::close();
+  drawnPictures.reset();
+  pendingScale = 0.0f;
+  // Sources may change before the next open (another panel's choice, the
+  // desktop): ask them again then.
+  expectedKnown = false;
 }
 
 void QuilletPanel::clearControls() {
@@ -159,6 +389,7 @@ void QuilletPanel::clearControls() {
   rangeSwitch = noteModeSwitch = pingPongSwitch = nullptr;
   for (CKickButton*& button : noteButtons) button = nullptr;
   muteButton = monoOutButton = knobDustButton = nullptr;
+  scaleMenu = nullptr;
 }
 
 CControl* QuilletPanel::controlForTag(int32_t tag) const {
@@ -206,6 +437,12 @@ void QuilletPanel::parameterChanged(int32_t index) {
 void QuilletPanel::idle() {
   showStoredValues();
   PanelShell::idle();
+  // A size picked in the menu, once the press that picked it is over.
+  if (pendingScale > 0.0f && isOpen() && !getFrame()->isTracking()) {
+    const float target = pendingScale;
+    pendingScale = 0.0f;
+    applyScale(target);
+  }
 }
 
 void QuilletPanel::showStoredValues() {

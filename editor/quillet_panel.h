@@ -9,9 +9,15 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "editor/panel_layout.h"
 #include "editor/panel_shell.h"
+#include "editor/scale/scale_source.h"
+#include "editor/scale_menu.h"
 #include "gui/ccontrol.h"
 
 namespace VSTGUI {
@@ -24,15 +30,45 @@ class COnOffButton;
 
 namespace quillet {
 
-class QuilletPanel : public PanelShell, public VSTGUI::CControlListener {
+class ScaledBitmaps;
+
+// The panel comes in sizes from 1 to 3 times 586 by 385 pixels. Which one is
+// decided when the size is first asked for or the panel opens, by the first
+// source that answers: QUILLET_UI_SCALE in the environment, the user's
+// choice (the size menu, kept in the settings file), the host's factor
+// (setHostScale), the desktop's, else 1. At every size the controls answer
+// the same physical movement of the hand with the same change.
+class QuilletPanel : public PanelShell,
+                     public VSTGUI::CControlListener,
+                     private ScaleMenu::Listener {
  public:
   // Reads the panel's size from its background picture; never throws.
   explicit QuilletPanel(PanelHost& host);
   ~QuilletPanel() override;
 
-  // The panel's size in pixels (586 by 385; 0 by 0 without its picture).
-  int32_t width() const { return panelWidth; }
-  int32_t height() const { return panelHeight; }
+  // The panel's size in pixels at scale(): 586 by 385 at 1 (0 by 0 without
+  // its picture), round(586 s) by round(385 s) at s. Before open, what the
+  // next open will give; while open, what it shows (or, during
+  // PanelHost::requestResize, what it asks for).
+  int32_t width() const;
+  int32_t height() const;
+  float scale() const;
+  // Where the scale came from.
+  ScaleSource scaleSource() const;
+
+  // The host's factor (device pixels per panel pixel): 0, negative or not a
+  // number when the host gives none. Any time: before open it sets the size
+  // the next open gives; while open a changed size is asked for with
+  // PanelHost::requestResize and shown if the host agrees.
+  void setHostScale(float factor);
+  float hostScale() const { return hostFactor; }
+
+  // The user's choice, as the size menu makes it: a step from 1 to 3, or
+  // none to follow the host and the desktop. Saved in the settings file;
+  // applied at once when open (if the host agrees to the new size). False
+  // when the file could not be written (the choice still holds for this
+  // panel until it is destroyed).
+  bool setUserScale(std::optional<float> choice);
 
   // Builds the frame and its controls inside the host's window `parent` (an
   // X11 window id or an HWND), showing the host's stored values; a second
@@ -49,24 +85,67 @@ class QuilletPanel : public PanelShell, public VSTGUI::CControlListener {
   // The control bound to a parameter (tags 0 to 10) or a panel control (1001
   // to 1007); null while closed.
   VSTGUI::CControl* controlForTag(int32_t tag) const;
+  // The size menu (tests); null until it first opens.
+  ScaleMenu* getScaleMenu() const { return scaleMenu; }
+  // The menu's rows, top to bottom: the steps, then "Automatic (...)".
+  std::vector<std::string> scaleMenuRows();
+  // The row the menu marks: the user's step, else the automatic row.
+  int32_t markedScaleMenuRow();
 
   // VSTGUI::CControlListener
   void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
   int32_t controlModifierClicked(VSTGUI::CDrawContext* context, VSTGUI::CControl* control,
                                  int32_t button) override;
 
+  // VSTGUI::CFrameOwner: a right-click on the background, or a click on
+  // the name plate, opens the size menu.
+  void backgroundPressed(const VSTGUI::CPoint& where, int32_t buttons) override;
+
  private:
   using PanelBitmaps = VSTGUI::CBitmap * [panel::kLastBitmap - panel::kFirstBitmap + 1];
+  // The pictures at `scale` (null entries when one is missing); may throw.
+  void loadBitmaps(float scale, PanelBitmaps& bitmaps, std::shared_ptr<const ScaledBitmaps>& drawn);
   // Builds the frame and its controls into newFrame; may throw when memory runs out.
-  void buildPanel(void* parent, PanelBitmaps& bitmaps, VSTGUI::CFrame*& newFrame);
+  void buildPanel(void* parent, float scale, PanelBitmaps& bitmaps, VSTGUI::CFrame*& newFrame);
+  void addControls(VSTGUI::CFrame* frame, float scale, PanelBitmaps& bitmaps);
   void clearControls();
+  // The scale from every source, with the desktop asked about `parent`.
+  ScaleChoice resolveScale(void* parent) const;
+  // The size the next open gives, worked out once until something changes.
+  const ScaleChoice& expectedScale() const;
+  int32_t widthAt(float s) const;
+  int32_t heightAt(float s) const;
+  // Open: shows the panel at `target` if the host takes the new size, now
+  // or (inside a control's or the menu's mouse handling) at the next idle.
+  void requestScale(float target);
+  bool applyScale(float target);
+  bool rebuildAt(float target);
+  void showScaleMenu(const VSTGUI::CPoint& where);
+  void scaleMenuPicked(int32_t row) override;
   void showStoredValues();
   // Stores the user's value and shows what the host kept of it.
   void edit(int32_t index, float value);
   void setDelayFromTempo(int32_t noteTag);
 
+  // At scale 1, from the stored background picture.
   int32_t panelWidth = 0;
   int32_t panelHeight = 0;
+
+  float hostFactor = 0.0f;  // 0: none
+  // The user's choice made on this panel, if any: it holds even when the
+  // settings file cannot be written.
+  bool choiceMade = false;
+  std::optional<float> choice;
+  // The scale of the next open (known once asked for; forgotten when a
+  // source changes or the panel closes), or of the open panel.
+  mutable bool expectedKnown = false;
+  mutable ScaleChoice expected;
+  ScaleChoice shown;          // while open
+  float asking = 0.0f;        // during requestResize: the size being asked for
+  float pendingScale = 0.0f;  // to apply at the next idle; 0 for none
+  void* parentWindow = nullptr;
+  std::shared_ptr<const ScaledBitmaps> drawnPictures;  // while open at a scale other than 1
+  ScaleMenu* scaleMenu = nullptr;                      // owned by the frame
 
   VSTGUI::CAnimKnob* delayKnob = nullptr;
   VSTGUI::CAnimKnob* repeatKnob = nullptr;

@@ -1,28 +1,12 @@
-// The sample loop: two feedback delay lines with a 200 Hz high-pass, a
+// The echo block on x86: two feedback delay lines with a 200 Hz high-pass, a
 // 2500 Hz shelf and a 7000 Hz low-pass in the loop, erf saturation on the way
-// into each line, cross-feed or ping-pong routing and the output mix. All
-// signal arithmetic is in 64-bit floats whatever the sample type.
+// into each line, cross-feed or ping-pong routing and the output mix, in SSE2
+// (and AVX2 where the processor has it, echo_first_pass_avx2.cpp). All signal
+// arithmetic is in 64-bit floats whatever the sample type.
 #include "engine/echo_engine.h"
 #include "engine/echo_first_pass.h"
 
 namespace {
-
-// Both inputs of a frame are read before either output is written, so any
-// sharing of buffers between inputs and outputs is safe.
-template <typename Sample>
-void copyThrough(const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames) {
-  for (int32_t i = 0; i < sampleFrames; ++i) {
-    const Sample l = inputs[0][i];
-    const Sample r = inputs[1][i];
-    outputs[0][i] = l;
-    outputs[1][i] = r;
-  }
-}
-
-// The mute fade's product: 32-bit samples are scaled in single precision,
-// 64-bit samples by the widened gain.
-inline float scaleByGain(float x, float g) { return x * g; }
-inline double scaleByGain(double x, float g) { return x * static_cast<double>(g); }
 
 // Filters, routing and output mix of frames start .. start + count - 1; the
 // erf arguments go to args. Filters and smoothers are worked on as local
@@ -80,55 +64,6 @@ void firstPass(const FirstPass<Sample>& c, int32_t start, int32_t count, double*
 
 }  // namespace
 
-void EchoEngine::process(const EchoParams& params, bool monoIO, const float* const* inputs,
-                         float* const* outputs, int32_t sampleFrames) {
-  processBlock(params, monoIO, inputs, outputs, sampleFrames);
-}
-
-void EchoEngine::process(const EchoParams& params, bool monoIO, const double* const* inputs,
-                         double* const* outputs, int32_t sampleFrames) {
-  processBlock(params, monoIO, inputs, outputs, sampleFrames);
-}
-
-template <typename Sample>
-void EchoEngine::processBlock(const EchoParams& params, bool monoIO, const Sample* const* inputs,
-                              Sample* const* outputs, int32_t sampleFrames) {
-  if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
-  if (!hasDelayMemory()) {
-    copyThrough(inputs, outputs, sampleFrames);
-    return;
-  }
-  if (switchOn(params.mute())) {
-    continueLineClear(sampleFrames);
-    processMuted(inputs, outputs, sampleFrames);
-  } else {
-    prepareLinesForEcho();
-    processEcho(params, monoIO, inputs, outputs, sampleFrames);
-  }
-}
-
-template <typename Sample>
-void EchoEngine::processMuted(const Sample* const* inputs, Sample* const* outputs,
-                              int32_t sampleFrames) {
-  muteGain.settleTest();
-  const Sample* inL = inputs[0];
-  const Sample* inR = inputs[1];
-  Sample* outL = outputs[0];
-  Sample* outR = outputs[1];
-  for (int32_t i = 0; i < sampleFrames; ++i) {
-    const Sample l = inL[i];
-    const Sample r = inR[i];
-    if (muteGain.settled) {
-      outL[i] = l;
-      outR[i] = r;
-    } else {
-      const float g = muteGain.step();
-      outL[i] = scaleByGain(l, g);
-      outR[i] = scaleByGain(r, g);
-    }
-  }
-}
-
 // The echo block in chunks of at most 64 frames (and never more than the
 // ring holds, so no position is read after it was written in the same chunk).
 // The first pass runs the filters of both channels as one pair, the routing
@@ -183,3 +118,8 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   shelf.storeState(shelfL, shelfR);
   lp.storeState(lpL, lpR);
 }
+
+template void EchoEngine::processEcho(const EchoParams&, bool, const float* const*, float* const*,
+                                      int32_t);
+template void EchoEngine::processEcho(const EchoParams&, bool, const double* const*, double* const*,
+                                      int32_t);

@@ -22,7 +22,9 @@
 #include "engine/stretch_noise.h"
 #include "engine/stretch_spans.h"
 
-#if defined(__SSE2__) || defined(_M_X64)
+#if defined(QUILLET_PORTABLE_ENGINE)
+#include "engine/stretch_pairs.h"
+#elif defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define QUILLET_STRETCH_SSE2 1
 #endif
@@ -359,7 +361,7 @@ void stretchFrames(const StretchRings& r, int32_t& i, double& x, uint32_t& s, do
                    VectorPath widest) {
   const double lastK = static_cast<double>(r.oldLength - 1);
   while (i < r.newLength) {
-#ifdef QUILLET_STRETCH_SSE2
+#if defined(QUILLET_STRETCH_SSE2) || defined(QUILLET_PORTABLE_ENGINE)
     if (x > 0.0 && x < lastK) {
       double top = 0.0;
       const double inc = roundedIncrement(x, step, top);
@@ -372,7 +374,11 @@ void stretchFrames(const StretchRings& r, int32_t& i, double& x, uint32_t& s, do
         if (widest >= VectorPath::kAvx2 && processorHasAvx2())
           i += fastRunAvx2(r, i, x, inc, limit, s);
 #endif
+#ifdef QUILLET_STRETCH_SSE2
         if (widest >= VectorPath::kSse2) i += fastRunSse2(r, i, x, inc, limit, s);
+#else
+        if (widest >= VectorPath::kSse2) i += stretchpairs::fastRun(r, i, x, inc, limit, s);
+#endif
         if (i >= r.newLength) break;
       }
     }

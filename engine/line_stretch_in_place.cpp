@@ -164,6 +164,7 @@ __attribute__((target("avx2"))) void descendingRunAvx2(double* lineL, double* li
 }
 #endif
 
+#ifdef QUILLET_WIDE_VECTORS
 // Both positions in one binade [2^(e-1), 2^e).
 bool sameBinade(double a, double b) {
   int ea = 0, eb = 0;
@@ -171,6 +172,7 @@ bool sameBinade(double a, double b) {
   std::frexp(b, &eb);
   return ea == eb;
 }
+#endif
 
 // Read positions of the frames 0, kBlock, 2 * kBlock, ... into starts:
 // exactly the chain x = x + step of the plain stretch, taken a whole segment

@@ -1,14 +1,20 @@
 // erf on every lane of a GCC vector of doubles, by the C library's own
 // operations: glibc's erf (the dbl-64 code Debian 12 ships) evaluates each of
 // its branches below |x| = 1.25 as a fixed sequence of double additions,
-// multiplications and one division, with no fused multiply-add, no table and
-// no exp. The same operations in the same order on each lane give the same
-// bits. Lanes at or beyond 1.25 and NaNs are reported in `library` for the
-// caller to hand to the library's erf.
+// multiplications and one division, with no table and no exp. The same
+// operations in the same order on each lane give the same bits. Lanes at or
+// beyond 1.25 and NaNs are reported in `library` for the caller to hand to
+// the library's erf.
+//
+// How each a + b * c of the source is formed depends on how the library was
+// compiled: glibc's x86-64 build rounds the product and then the sum
+// (SeparateMulAdd, the default); its aarch64 build fuses every such term into
+// one multiply-add (the NEON file passes a fused policy). The compiler itself
+// must never contract: the files are built without FMA or with
+// -ffp-contract=off.
 //
 // Included by one file per vector width, after that file has chosen its
-// instruction set and defined anyLane(Mask). Nothing here may be contracted
-// into fused multiply-adds: the files are built without FMA.
+// instruction set and defined anyLane(Mask).
 #pragma once
 
 #include <cstdint>
@@ -55,8 +61,17 @@ constexpr int64_t kSignBit = INT64_MIN;
 template <typename V>
 using MaskOf = decltype(V{} < V{});
 
-template <typename V>
+// a + b * c with the product rounded before the sum.
+struct SeparateMulAdd {
+  template <typename A, typename B, typename C>
+  static inline __attribute__((always_inline)) auto apply(A a, B b, C c) {
+    return a + b * c;
+  }
+};
+
+template <typename MulAdd = SeparateMulAdd, typename V>
 inline __attribute__((always_inline)) V erfLanes(V x, MaskOf<V>& library) {
+  const auto madd = [](auto a, auto b, auto c) -> V { return MulAdd::apply(a, b, c); };
   using Mask = MaskOf<V>;
   const Mask bits = reinterpret_cast<Mask>(x);
   const V ax = reinterpret_cast<V>(bits & ~kSignBit);
@@ -66,15 +81,15 @@ inline __attribute__((always_inline)) V erfLanes(V x, MaskOf<V>& library) {
 
   // |x| < 0.84375: x + x * r / s.
   const V z = x * x;
-  const V r1 = kPp0 + z * kPp1;
+  const V r1 = madd(kPp0, z, kPp1);
   const V z2 = z * z;
-  const V r2 = kPp2 + z * kPp3;
+  const V r2 = madd(kPp2, z, kPp3);
   const V z4 = z2 * z2;
-  const V s1 = 1.0 + z * kQq1;
-  const V s2 = kQq2 + z * kQq3;
-  const V s3 = kQq4 + z * kQq5;
-  V numerator = r1 + z2 * r2 + z4 * kPp4;
-  V denominator = s1 + z2 * s2 + z4 * s3;
+  const V s1 = madd(1.0, z, kQq1);
+  const V s2 = madd(kQq2, z, kQq3);
+  const V s3 = madd(kQq4, z, kQq5);
+  V numerator = madd(madd(r1, z2, r2), z4, kPp4);
+  V denominator = madd(madd(s1, z2, s2), z4, s3);
 
   // 0.84375 <= |x| < 1.25: sign(x) * (erx + P / Q) with s = |x| - 1. The
   // library's -erx - P / Q is the negation of erx + P / Q to the bit.
@@ -82,22 +97,22 @@ inline __attribute__((always_inline)) V erfLanes(V x, MaskOf<V>& library) {
   const bool anyMiddle = anyLane(middle);
   if (anyMiddle) {
     const V s = ax - 1.0;
-    const V p1 = kPa0 + s * kPa1;
+    const V p1 = madd(kPa0, s, kPa1);
     const V sq2 = s * s;
-    const V q1 = 1.0 + s * kQa1;
+    const V q1 = madd(1.0, s, kQa1);
     const V sq4 = sq2 * sq2;
-    const V p2 = kPa2 + s * kPa3;
+    const V p2 = madd(kPa2, s, kPa3);
     const V sq6 = sq4 * sq2;
-    const V q2 = kQa2 + s * kQa3;
-    const V p3 = kPa4 + s * kPa5;
-    const V q3 = kQa4 + s * kQa5;
-    const V p = p1 + sq2 * p2 + sq4 * p3 + sq6 * kPa6;
-    const V q = q1 + sq2 * q2 + sq4 * q3 + sq6 * kQa6;
+    const V q2 = madd(kQa2, s, kQa3);
+    const V p3 = madd(kPa4, s, kPa5);
+    const V q3 = madd(kQa4, s, kQa5);
+    const V p = madd(madd(madd(p1, sq2, p2), sq4, p3), sq6, kPa6);
+    const V q = madd(madd(madd(q1, sq2, q2), sq4, q3), sq6, kQa6);
     numerator = small ? numerator : p;
     denominator = small ? denominator : q;
   }
   const V y = numerator / denominator;  // one division serves both branches
-  V result = x + x * y;
+  V result = madd(x, x, y);
   if (anyMiddle) {
     const V magnitude = kErx + y;
     const V signed_ = reinterpret_cast<V>(reinterpret_cast<Mask>(magnitude) | (bits & kSignBit));
@@ -108,7 +123,7 @@ inline __attribute__((always_inline)) V erfLanes(V x, MaskOf<V>& library) {
   // underflow on the way.
   const Mask tiny = ax < kTinyBound;
   if (anyLane(tiny)) {
-    const V linear = x + kEfx * x;
+    const V linear = madd(x, kEfx, x);
     const V scaled = 0.0625 * (16.0 * x + (16.0 * kEfx) * x);
     result = tiny ? (ax < kUnderflowBound ? scaled : linear) : result;
   }

@@ -3,14 +3,17 @@
 // tests and benchmarks may lower; every width gives the same bits.
 #pragma once
 
+// kSse2 is the 128-bit width: SSE2 on x86, and the pairs of doubles of the
+// portable engine (NEON on aarch64) elsewhere, which has no wider one.
 enum class VectorPath { kScalar, kSse2, kAvx2, kAvx512 };
 
-// The AVX2 and AVX-512 loops are compiled with GCC or Clang on x86. On
-// Windows only where the build makes every aligned vector move unaligned:
-// GCC there keeps the stack 16-byte aligned yet spills 32- and 64-byte
-// vectors with aligned moves.
+// The AVX2 and AVX-512 loops are compiled with GCC or Clang on x86, unless
+// the build takes the portable loops. On Windows only where the build makes
+// every aligned vector move unaligned: GCC there keeps the stack 16-byte
+// aligned yet spills 32- and 64-byte vectors with aligned moves.
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && \
-    (!defined(_WIN32) || defined(QUILLET_UNALIGNED_VECTOR_MOVES))
+    (!defined(_WIN32) || defined(QUILLET_UNALIGNED_VECTOR_MOVES)) &&   \
+    !defined(QUILLET_PORTABLE_ENGINE)
 #define QUILLET_WIDE_VECTORS 1
 #endif
 

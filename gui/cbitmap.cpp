@@ -54,6 +54,26 @@ CBitmap::CBitmap(int32_t id) : resourceID(id) {
 
 CBitmap::CBitmap(const void* png, size_t size) { decode(png, size); }
 
+CBitmap::CBitmap(int32_t w, int32_t h, std::shared_ptr<const std::vector<uint32_t>> pixels) {
+  if (w <= 0 || h <= 0 || !pixels || pixels->size() != static_cast<size_t>(w) * h) return;
+  bits = std::move(pixels);
+  width = w;
+  height = h;
+}
+
+std::vector<uint32_t> premultipliedPixels(const uint8_t* rgba, int32_t w, int32_t h) {
+  std::vector<uint32_t> out;
+  if (!rgba || w <= 0 || h <= 0) return out;
+  out.resize(static_cast<size_t>(w) * h);
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* src = rgba + static_cast<size_t>(y) * w * 4;
+    uint32_t* dst = &out[static_cast<size_t>(h - 1 - y) * w];  // bottom row first
+    for (int32_t x = 0; x < w; ++x, src += 4)
+      dst[x] = premultiplied(src[2], src[1], src[0], src[3]);
+  }
+  return out;
+}
+
 void CBitmap::decode(const void* png, size_t size) {
   if (!png || size == 0 || size > static_cast<size_t>(INT_MAX)) return;
   int w = 0, h = 0, channels = 0;
@@ -65,15 +85,16 @@ void CBitmap::decode(const void* png, size_t size) {
     return;
   }
   // Out of memory here is like out of memory in the decoder: an empty bitmap.
+  std::shared_ptr<std::vector<uint32_t>> decoded;
   try {
-    bits.resize(static_cast<size_t>(w) * h);
+    decoded = std::make_shared<std::vector<uint32_t>>(static_cast<size_t>(w) * h);
   } catch (const std::bad_alloc&) {
     stbi_image_free(data);
     return;
   }
   for (int y = 0; y < h; ++y) {
     const unsigned char* src = data + static_cast<size_t>(y) * w * channels;
-    uint32_t* dst = &bits[static_cast<size_t>(h - 1 - y) * w];  // bottom row first
+    uint32_t* dst = &(*decoded)[static_cast<size_t>(h - 1 - y) * w];  // bottom row first
     for (int x = 0; x < w; ++x, src += channels) {
       uint32_t r, g, b, a = 255;
       if (channels >= 3) {
@@ -89,6 +110,7 @@ void CBitmap::decode(const void* png, size_t size) {
     }
   }
   stbi_image_free(data);
+  bits = std::move(decoded);
   width = w;
   height = h;
   noAlpha = false;
@@ -96,7 +118,7 @@ void CBitmap::decode(const void* png, size_t size) {
 
 uint32_t CBitmap::pixelAt(int32_t x, int32_t y) const {
   if (x < 0 || y < 0 || x >= width || y >= height) return 0;
-  return bits[static_cast<size_t>(height - 1 - y) * width + x];
+  return (*bits)[static_cast<size_t>(height - 1 - y) * width + x];
 }
 
 void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offset) const {
@@ -111,7 +133,7 @@ void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offse
   const int32_t stride = context->getWidth();
   for (int32_t y = area.top; y < area.bottom; ++y) {
     const int32_t sy = y - rect.top + offset.v;
-    const uint32_t* src = &bits[static_cast<size_t>(height - 1 - sy) * width];
+    const uint32_t* src = &(*bits)[static_cast<size_t>(height - 1 - sy) * width];
     uint32_t* dst = target + static_cast<size_t>(y) * stride;
     for (int32_t x = area.left; x < area.right; ++x) {
       const uint32_t s = src[x - rect.left + offset.h];

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "gui/creference_counter.h"
@@ -20,6 +21,9 @@ class CBitmap : public CReferenceCounter {
   explicit CBitmap(int32_t resourceID);
   // Decodes a PNG held in memory; empty on failure.
   CBitmap(const void* png, size_t size);
+  // A picture already in the stored form (see premultipliedPixels), shared
+  // with whoever else holds it; empty when the sizes do not match.
+  CBitmap(int32_t width, int32_t height, std::shared_ptr<const std::vector<uint32_t>> pixels);
 
   int32_t getResourceID() const { return resourceID; }
   int32_t getWidth() const { return width; }
@@ -42,8 +46,13 @@ class CBitmap : public CReferenceCounter {
   int32_t width = 0;
   int32_t height = 0;
   bool noAlpha = false;
-  // Bottom row first, as a device-independent bitmap keeps it.
-  std::vector<uint32_t> bits;
+  // Bottom row first, as a device-independent bitmap keeps it. Shared: the
+  // pictures of a scale drawn at run time serve every panel open at it.
+  std::shared_ptr<const std::vector<uint32_t>> bits;
 };
+
+// Straight red, green, blue, alpha bytes (top row first) in the form a
+// bitmap keeps them, premultiplied exactly as a decoded PNG is.
+std::vector<uint32_t> premultipliedPixels(const uint8_t* rgba, int32_t width, int32_t height);
 
 }  // namespace VSTGUI

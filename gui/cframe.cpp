@@ -78,6 +78,20 @@ void CFrame::redrawRect(const CRect& area) {
   present(area.intersect(size));
 }
 
+bool CFrame::setFrameSize(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) return false;
+  if (width == size.width() && height == size.height()) return true;
+  std::unique_ptr<COffscreenContext> image(new COffscreenContext(width, height));
+  if (window && !window->resize(width, height)) return false;
+  offscreen = std::move(image);
+  size = CRect(size.left, size.top, size.left + width, size.top + height);
+  return true;
+}
+
+void CFrame::redrawAll() {
+  if (painted) redrawRect(size);
+}
+
 void CFrame::onPaint(const platform::Rect& area) {
   painted = true;
   redrawRect(fromWindow(area));
@@ -95,7 +109,10 @@ void CFrame::mouseDown(const CPoint& where, int32_t buttons) {
   focusView = nullptr;
   if (tracking) return;
   CView* view = getViewAt(where);
-  if (!view) return;
+  if (!view) {
+    if (owner) owner->backgroundPressed(where, buttons);
+    return;
+  }
   CPoint point = where;
   tracking = true;
   view->mouse(offscreen.get(), point, buttons);

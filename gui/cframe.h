@@ -38,6 +38,14 @@ class CFrame : public CViewContainer, private platform::PlatformWindowEvents {
   using CViewContainer::onWheel;
   bool onWheel(const CPoint& where, float distance, int32_t buttons);
   void mouseDown(const CPoint& where, int32_t buttons);
+  // True while a control runs its mouse-tracking loop.
+  bool isTracking() const { return tracking; }
+
+  // Gives the frame and its window a new size; the offscreen image starts
+  // blank. False, with nothing changed, when the window cannot follow.
+  bool setFrameSize(int32_t width, int32_t height);
+  // Paints the whole frame now, once the window has been painted at all.
+  void redrawAll();
 
   // Services for the controls, passed on to the owner.
   void beginEdit(int32_t tag);

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "gui/geometry.h"
+
 namespace VSTGUI {
 
 class CFrameOwner {
@@ -17,6 +19,8 @@ class CFrameOwner {
   virtual void doIdleStuff() = 0;
   // A CKnobMode: how knobs follow a drag.
   virtual int32_t getKnobMode() const = 0;
+  // A press that reached no control (after the keyboard focus was cleared).
+  virtual void backgroundPressed(const CPoint& /*where*/, int32_t /*buttons*/) {}
 };
 
 }  // namespace VSTGUI

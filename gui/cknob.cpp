@@ -37,14 +37,14 @@ void CKnob::trackLinear(CDrawContext* context, const CPoint& start, int32_t butt
   CPoint first = start;
   float entryValue = value;
   int32_t heldKeys = buttons & kModifierKeys;
-  float range = (buttons & kShift) ? kLinearRange * zoomFactor : kLinearRange;
+  float range = (buttons & kShift) ? linearRange * zoomFactor : linearRange;
   for (;;) {
     const MouseState now = frame->pollMouse();
     if (!(now.buttons & kLButton)) break;
     if ((now.buttons & kModifierKeys) != heldKeys) {
       // Continue from where the knob is, at the new speed, without a jump.
       heldKeys = now.buttons & kModifierKeys;
-      range = (now.buttons & kShift) ? kLinearRange * zoomFactor : kLinearRange;
+      range = (now.buttons & kShift) ? linearRange * zoomFactor : linearRange;
       entryValue = value;
       first = now.where;
     }
@@ -140,20 +140,21 @@ CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, int32_t tag,
                      int32_t heightOfOneImage, CBitmap* background, const CPoint& offset)
     : CKnob(size, listener, tag, background),
       subPixmaps(subPixmaps),
-      heightOfOneImage(heightOfOneImage) {
+      heightOfOneImage(heightOfOneImage),
+      indexHeight(heightOfOneImage) {
   inset = 0;
   this->offset = offset;
 }
 
 int32_t CAnimKnob::getFrameIndex() const {
-  if (subPixmaps < 1 || heightOfOneImage < 1) return 0;
+  if (subPixmaps < 1 || indexHeight < 1) return 0;
   float normalised = vmax != vmin ? (value - vmin) / (vmax - vmin) : 0.0f;
   if (inverseBitmap) normalised = 1.0f - normalised;
   if (!(normalised >= 0.0f)) normalised = 0.0f;
   if (normalised > 1.0f) normalised = 1.0f;
-  int32_t y = static_cast<int32_t>(normalised * static_cast<float>(heightOfOneImage) *
+  int32_t y = static_cast<int32_t>(normalised * static_cast<float>(indexHeight) *
                                    static_cast<float>(subPixmaps - 1));
-  return y / heightOfOneImage;
+  return y / indexHeight;
 }
 
 void CAnimKnob::draw(CDrawContext* context) {

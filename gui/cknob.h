@@ -19,8 +19,13 @@ class CKnob : public CControl {
   float getRangeAngle() const { return rangeAngle; }
   float getZoomFactor() const { return zoomFactor; }
 
-  // Pixels of linear drag for the whole range.
+  // Pixels of linear drag for the whole range (times the zoom factor with
+  // Shift held).
   static constexpr float kLinearRange = 400.0f;
+  // A panel drawn larger sets a longer drag, so the same movement of the
+  // hand gives the same change.
+  void setLinearRange(float pixels) { linearRange = pixels; }
+  float getLinearRange() const { return linearRange; }
 
  protected:
   // The value a point around the knob's centre stands for, 0..1 along the arc.
@@ -39,6 +44,7 @@ class CKnob : public CControl {
   float rangeAngle = -4.712389f;  // 3π/2 clockwise
   int32_t inset = 3;
   float zoomFactor = 1.5f;
+  float linearRange = kLinearRange;
   CPoint offset;
 };
 
@@ -52,10 +58,15 @@ class CAnimKnob : public CKnob {
   bool isDirty() const override;
 
   int32_t getFrameIndex() const;
+  // The frame a value shows is worked out as for frames of this height (the
+  // strip's own unless set), so a strip drawn at another size shows the
+  // same frame for every value.
+  void setFrameIndexHeight(int32_t height) { indexHeight = height; }
 
  private:
   int32_t subPixmaps;
   int32_t heightOfOneImage;
+  int32_t indexHeight;
   bool inverseBitmap = false;
   CPoint lastDrawnPoint{-1, -1};
 };

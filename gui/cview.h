@@ -36,6 +36,7 @@ class CView : public CReferenceCounter {
   virtual void setDirty(bool state = true) { dirty = state; }
 
   const CRect& getViewSize() const { return size; }
+  void setViewSize(const CRect& rect) { size = rect; }
   CFrame* getFrame() const { return frame; }
   virtual void attached(CFrame* parent) { frame = parent; }
 
@@ -73,9 +74,10 @@ class CViewContainer : public CView {
   // The topmost mouse-enabled view whose rectangle holds the point, or null.
   CView* getViewAt(const CPoint& where) const;
 
- protected:
+  // Forgets every view (deleting those nobody else holds).
   void removeAllViews();
 
+ protected:
   std::vector<CView*> views;
 };
 

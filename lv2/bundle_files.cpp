@@ -30,6 +30,7 @@ const char* kPrefixes =
     "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
@@ -126,8 +127,9 @@ std::string pluginDescription() {
        "    units:unit units:bpm\n  ] .\n\n";
   t += uri(kUiUri) + "\n  a ui:X11UI ;\n  ui:binary " + uri(kUiBinary) + " ;\n";
   t += "  lv2:requiredFeature ui:idleInterface , ui:parent ;\n";
-  t += "  lv2:optionalFeature ui:resize , ui:touch ;\n";
-  t += "  lv2:extensionData ui:idleInterface ;\n";
+  t += "  lv2:optionalFeature ui:resize , ui:touch , opts:options , urid:map ;\n";
+  t += "  opts:supportedOption ui:scaleFactor ;\n";
+  t += "  lv2:extensionData ui:idleInterface , opts:interface ;\n";
   t += "  ui:portNotification [\n    ui:plugin " + plugin +
        " ;\n    lv2:symbol \"host_tempo\" ;\n    ui:protocol ui:floatProtocol\n  ] .\n";
   return t;

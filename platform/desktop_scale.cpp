@@ -102,4 +102,28 @@ float win32WindowScale(void* window) {
 #endif
 }
 
+std::optional<float> desktopScaleFor(void* parent) {
+#ifdef _WIN32
+  using GetDpiForSystemCall = UINT(WINAPI*)();
+  if (parent) return win32WindowScale(parent);
+  if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+    const auto getDpi = reinterpret_cast<GetDpiForSystemCall>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetDpiForSystem")));
+    if (getDpi) {
+      if (const UINT dpi = getDpi()) return dpi / 96.0f;
+    }
+  }
+  return std::nullopt;
+#elif defined(QUILLET_HAVE_X11)
+  (void)parent;
+  Display* display = XOpenDisplay(nullptr);
+  const std::optional<float> scale = x11DesktopScale(display);
+  if (display) XCloseDisplay(display);
+  return scale;
+#else
+  (void)parent;
+  return gdkScale(std::getenv("GDK_SCALE"));
+#endif
+}
+
 }  // namespace platform

@@ -28,4 +28,11 @@ std::optional<float> gdkScale(const char* value);
 // windows itself).
 float win32WindowScale(void* window);
 
+// The desktop's factor for a panel that opens in `parent` (an X11 window id
+// or an HWND; null before there is one). X11: x11DesktopScale over a
+// connection of its own, opened and closed here (GDK_SCALE alone without a
+// display). Windows: the parent's DPI, else the system's, over 96. Nothing
+// when the desktop says nothing.
+std::optional<float> desktopScaleFor(void* parent);
+
 }  // namespace platform

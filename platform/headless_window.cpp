@@ -102,6 +102,14 @@ void HeadlessWindow::present(const PixelView& image, const Rect& area) {
           image.pixels[static_cast<size_t>(y) * image.stride + x];
 }
 
+bool HeadlessWindow::resize(int32_t newWidth, int32_t newHeight) {
+  if (newWidth <= 0 || newHeight <= 0) return false;
+  width = newWidth;
+  height = newHeight;
+  shown.assign(static_cast<size_t>(width) * height, 0);
+  return true;
+}
+
 MouseState HeadlessWindow::pollMouse() {
   ++polls;
   if (!script.empty()) {

@@ -46,6 +46,9 @@ class HeadlessWindow : public PlatformWindow {
   void present(const PixelView& image, const Rect& area) override;
   MouseState pollMouse() override;
   MouseState queryMouse() override { return lastMouse; }
+  bool resize(int32_t newWidth, int32_t newHeight) override;
+  int32_t getWidth() const { return width; }
+  int32_t getHeight() const { return height; }
 
  private:
   struct Event {

@@ -54,6 +54,10 @@ class PlatformWindow {
   virtual int eventFileDescriptor() const { return -1; }
   // True once the window has been destroyed from outside, with the host's.
   virtual bool isGone() const { return false; }
+  // Gives the window a new size, keeping it (and its handle) as it is
+  // otherwise; what it shows is undefined until the next present. False,
+  // with the old size kept, when the system refuses.
+  virtual bool resize(int32_t /*width*/, int32_t /*height*/) { return false; }
 };
 
 // Makes the child window inside `parent` (the host's window); null when no

@@ -81,11 +81,14 @@ class Win32Window : public PlatformWindow {
   MouseState pollMouse() override;
   MouseState queryMouse() override;
   uintptr_t nativeHandle() const override { return reinterpret_cast<uintptr_t>(window); }
+  bool resize(int32_t newWidth, int32_t newHeight) override;
 
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
   Win32Window() = default;
+  // The image `present` copies from, for the window's current size.
+  bool makeImage(int32_t imageWidth, int32_t imageHeight);
   Point toWindow(POINT screen) const;
 
   HWND window = nullptr;
@@ -127,21 +130,9 @@ std::unique_ptr<PlatformWindow> Win32Window::create(HWND parent, int32_t width, 
         reinterpret_cast<void (*)()>(GetProcAddress(self->msimg32, "AlphaBlend")));
   }
 
-  BITMAPINFO info;
-  std::memset(&info, 0, sizeof info);
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top row first, as the frame draws
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  self->image = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!self->image || !bits) return nullptr;
-  self->imagePixels = static_cast<uint32_t*>(bits);
   self->imageContext = CreateCompatibleDC(nullptr);
   if (!self->imageContext) return nullptr;
-  self->replacedBitmap = SelectObject(self->imageContext, self->image);
+  if (!self->makeImage(width, height)) return nullptr;
 
   self->classInUse = useWindowClass();
   if (!self->classInUse) return nullptr;
@@ -155,6 +146,41 @@ std::unique_ptr<PlatformWindow> Win32Window::create(HWND parent, int32_t width, 
     self->dropRegistered = RegisterDragDrop(self->window, self->dropTarget) == S_OK;
   }
   return std::unique_ptr<PlatformWindow>(self.release());
+}
+
+bool Win32Window::makeImage(int32_t imageWidth, int32_t imageHeight) {
+  BITMAPINFO info;
+  std::memset(&info, 0, sizeof info);
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = imageWidth;
+  info.bmiHeader.biHeight = -imageHeight;  // top row first, as the frame draws
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP made = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!made || !bits) {
+    if (made) DeleteObject(made);
+    return false;
+  }
+  HGDIOBJ previous = SelectObject(imageContext, made);
+  if (image) {
+    DeleteObject(image);  // selected out just now
+  } else {
+    replacedBitmap = previous;
+  }
+  image = made;
+  imagePixels = static_cast<uint32_t*>(bits);
+  return true;
+}
+
+bool Win32Window::resize(int32_t newWidth, int32_t newHeight) {
+  if (!window || newWidth <= 0 || newHeight <= 0) return false;
+  if (!makeImage(newWidth, newHeight)) return false;
+  width = newWidth;
+  height = newHeight;
+  SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return true;
 }
 
 Win32Window::~Win32Window() {

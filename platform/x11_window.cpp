@@ -54,8 +54,11 @@ class X11Window : public PlatformWindow {
   uintptr_t nativeHandle() const override { return window; }
   int eventFileDescriptor() const override { return ConnectionNumber(display); }
   bool isGone() const override { return windowGone; }
+  bool resize(int32_t newWidth, int32_t newHeight) override;
 
  private:
+  // The client-side image `present` fills, for the window's current size.
+  bool makeImage(int32_t imageWidth, int32_t imageHeight);
   X11Window() = default;
   void handle(const XEvent& event, PlatformWindowEvents& events);
   // Writes one pixel of ours (0xAARRGGBB) into the image, in the visual's format.
@@ -65,6 +68,8 @@ class X11Window : public PlatformWindow {
   Window window = 0;
   GC gc = nullptr;
   XImage* image = nullptr;
+  Visual* visual = nullptr;
+  int depth = 0;
   bool directCopy = false;  // the visual takes our pixels as they are
   bool windowGone = false;  // destroyed with the host's window
   int32_t width = 0;
@@ -103,22 +108,41 @@ std::unique_ptr<PlatformWindow> X11Window::create(Window parent, int32_t width, 
     self->gc = XCreateGC(display, self->window, 0, nullptr);
     XMapWindow(display, self->window);
 
-    Visual* visual = parentAttributes.visual;
-    const int depth = parentAttributes.depth;
-    char* data = static_cast<char*>(std::calloc(static_cast<size_t>(width) * height, 4));
-    if (!data) return nullptr;
-    self->image = XCreateImage(display, visual, depth, ZPixmap, 0, data, width, height, 32, 0);
-    if (!self->image) {
-      std::free(data);
-      return nullptr;
-    }
-    self->directCopy = self->image->bits_per_pixel == 32 && self->image->byte_order == LSBFirst &&
-                       self->image->red_mask == 0xff0000 && self->image->green_mask == 0xff00 &&
-                       self->image->blue_mask == 0xff && self->image->bytes_per_line == width * 4;
+    self->visual = parentAttributes.visual;
+    self->depth = parentAttributes.depth;
+    if (!self->makeImage(width, height)) return nullptr;
     if (trap.failed()) return nullptr;
   }
   XFlush(display);
   return std::unique_ptr<PlatformWindow>(self.release());
+}
+
+bool X11Window::makeImage(int32_t imageWidth, int32_t imageHeight) {
+  char* data = static_cast<char*>(std::calloc(static_cast<size_t>(imageWidth) * imageHeight, 4));
+  if (!data) return false;
+  XImage* made =
+      XCreateImage(display, visual, depth, ZPixmap, 0, data, imageWidth, imageHeight, 32, 0);
+  if (!made) {
+    std::free(data);
+    return false;
+  }
+  if (image) XDestroyImage(image);
+  image = made;
+  directCopy = image->bits_per_pixel == 32 && image->byte_order == LSBFirst &&
+               image->red_mask == 0xff0000 && image->green_mask == 0xff00 &&
+               image->blue_mask == 0xff && image->bytes_per_line == imageWidth * 4;
+  return true;
+}
+
+bool X11Window::resize(int32_t newWidth, int32_t newHeight) {
+  if (windowGone || newWidth <= 0 || newHeight <= 0) return false;
+  if (!makeImage(newWidth, newHeight)) return false;
+  width = newWidth;
+  height = newHeight;
+  X11ErrorTrap trap(display);
+  XResizeWindow(display, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XFlush(display);
+  return !trap.failed();
 }
 
 X11Window::~X11Window() {

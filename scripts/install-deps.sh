@@ -12,14 +12,19 @@
 #   --package     Debian packaging checks (lintian), and the hosts the README's host
 #                 commands use on the installed package: Ardour's VST scanner, lilv's
 #                 tools, jalv with a JACK server, Xvfb for jalv's window
+#   --arm64       the aarch64 cross compiler, qemu-user, and the arm64 development
+#                 packages through Debian's multiarch (adds the arm64 architecture to
+#                 dpkg; the machine's own packages are untouched)
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libsndfile1-dev libstb-dev libx11-dev
   lv2-dev)
+# Foreign architectures whose packages (NAME:ARCH) a group needs.
+architectures=()
 for group in "$@"; do
   case "$group" in
     --tests)
-      packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils
+      packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xdotool x11-utils
         x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
@@ -34,13 +39,29 @@ for group in "$@"; do
       packages+=(lintian dpkg-dev file ardour lilv-utils jalv jackd2 xvfb xdotool x11-utils) ;;
     --bench)
       packages+=(libbenchmark-dev) ;;
+    --arm64)
+      # lv2-dev and libstb-dev of the machine's own architecture serve as headers.
+      packages+=(g++-aarch64-linux-gnu qemu-user-static libsndfile1-dev:arm64 libx11-dev:arm64
+        libgtest-dev:arm64 lv2-dev lintian dpkg-dev file python3)
+      architectures+=(arm64) ;;
     *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
   esac
 done
 
+# A name without an architecture means the machine's own (or an
+# architecture-independent package): with multiarch, the same name may be
+# installed for another architecture only.
+native=$(dpkg --print-architecture)
+installed() {
+  case "$1" in
+    *:*) dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -q "install ok installed" ;;
+    *) dpkg-query -W -f='${Architecture} ${Status}\n' "$1" 2>/dev/null |
+      grep -qE "^($native|all) install ok installed" ;;
+  esac
+}
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  installed "$p" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
@@ -48,5 +69,9 @@ echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+for arch in "${architectures[@]}"; do
+  dpkg --print-foreign-architectures | grep -qx "$arch" ||
+    "${sudo_cmd[@]}" dpkg --add-architecture "$arch"
+done
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

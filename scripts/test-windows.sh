@@ -162,4 +162,16 @@ bash scripts/windows-click-check.sh "$wine" "$probe" build-win/QTAPG_x64.dll 4 2
 # The middle of the Repeat knob (100 x 100 at 240, 40): one notch up is one wheel step.
 bash scripts/windows-click-check.sh "$wine" "$probe" build-win/QTAPG_x64.dll 1 290 90 4 \
   "parameter 1: 0 -> 0.1,"
+echo "== the panel at twice the size under Wine"
+"$wine" "$host_exe" snapshot build-win/QTAPG_x64.dll -o "$out/panel-wine-200.png" --host-scale 2 \
+  >/dev/null 2>&1
+"$linux"/host/vst2-host snapshot "$linux"/QTAPG_x64.so -o "$out/panel-linux-200.png" \
+  --host-scale 2 >/dev/null 2>&1
+size=$(identify -format "%wx%h" "$out/panel-wine-200.png")
+differing=$(compare -metric AE "$out/panel-wine-200.png" "$out/panel-linux-200.png" null: 2>&1 || true)
+echo "size $size, pixels that differ: $differing"
+[ "$size" = "1172x770" ] && [ "$differing" = "0" ] || exit 1
+# The middle of the Mute key at 2 (255, 327 at 1).
+QUILLET_UI_SCALE=2 bash scripts/windows-click-check.sh "$wine" "$probe" build-win/QTAPG_x64.dll \
+  4 510 654 1 "parameter 4: 0 -> 1, automate 1, begin 1, end 1"
 echo "Windows checks passed"

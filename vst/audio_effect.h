@@ -82,8 +82,8 @@ class AudioEffect {
  protected:
   // One request to the host. Callers check `audioMaster` first where the answer
   // without a host differs from 0.
-  VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                     void* ptr = nullptr, float opt = 0.0f);
+  VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.0f);
 
   void setFlag(VstInt32 flag, bool state) {
     if (state)

@@ -75,9 +75,7 @@ class AudioEffectX : public AudioEffect {
   virtual VstInt32 canDo(char* text);
   virtual VstInt32 getVstVersion() { return kVstVersion; }
   virtual VstInt32 getPlugCategory();
-  virtual VstInt32 getMidiProgramName(VstInt32 /*channel*/, MidiProgramName* /*name*/) {
-    return 0;
-  }
+  virtual VstInt32 getMidiProgramName(VstInt32 /*channel*/, MidiProgramName* /*name*/) { return 0; }
   virtual VstInt32 getCurrentMidiProgram(VstInt32 /*channel*/, MidiProgramName* /*name*/) {
     return -1;
   }

@@ -2,6 +2,7 @@
 // the editor build and the plain build differ in names and the panel.
 #include "vst/quillet.h"
 
+#include <cstring>
 #include <new>
 
 #include "core/identity.h"
@@ -66,6 +67,21 @@ bool Quillet::getProductString(char* text) {
 VstInt32 Quillet::getVendorVersion() { return quillet::identity::kVst2VendorVersion; }
 
 VstInt32 Quillet::getPlugCategory() { return kPlugCategEffect; }
+
+VstInt32 Quillet::canDo(char* text) {
+#ifdef QUILLET_WITH_EDITOR
+  if (text && editor && std::strcmp(text, kCanDoViewDpiScaling) == 0) return 1;
+#endif
+  return BrindleFX::canDo(text);
+}
+
+VstIntPtr Quillet::vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+#ifdef QUILLET_WITH_EDITOR
+  if (index == kVendorSpecificPreSonus && value == kContentScaleFactor)
+    return setQuilletEditorScale(editor, opt) ? 1 : 0;
+#endif
+  return BrindleFX::vendorSpecific(index, value, ptr, opt);
+}
 
 // Used by the entry point. Null when the effect cannot be made or could not
 // take its core; no exception leaves here.

@@ -10,11 +10,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "editor/artwork/font_import.h"
 #include "editor/artwork/panel_pictures.h"
 #include "editor/artwork/png_writer.h"
+#include "editor/artwork/scale_menu_picture.h"
 #include "editor/panel_layout.h"
+#include "editor/scale/scale_steps.h"
 
 using namespace artwork;
 
@@ -75,6 +78,13 @@ int writeGlyphTable(const std::string& path) {
                             Font(fonts[2].table(), &used[2])};
   for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id)
     drawPicture(id, 1.0f, lettering, [](const Image&) {});
+  // The size menu, with every row it can show.
+  std::vector<std::string> rows;
+  for (float step : quillet::kScaleSteps) {
+    rows.push_back(percentText(step));
+    rows.push_back(automaticText(step));
+  }
+  drawScaleMenu(1.0f, lettering, rows, 0);
   const std::string source =
       glyphTableSource({{"DejaVuSansBold", files[0], &fonts[0].table(), &used[0]},
                         {"DejaVuSans", files[1], &fonts[1].table(), &used[1]},

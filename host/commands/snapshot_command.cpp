@@ -1,6 +1,6 @@
-// vst2-host snapshot PLUGIN.so -o panel.png [--set NAME=VALUE ...]: opens the
-// plug-in's editor in a window of its own, idles it until it has drawn, and
-// saves what the window shows.
+// vst2-host snapshot PLUGIN.so -o panel.png [--set NAME=VALUE ...]
+// [--host-scale FACTOR]: opens the plug-in's editor in a window of its own,
+// idles it until it has drawn, and saves what the window shows.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -42,6 +42,12 @@ const cli::CommandSpec vsthost::kSnapshotCommand = {
                     "parameter by name or index, normalised 0..1, set\n"
                     "before the editor opens (repeatable)")
               .andRepeatable(),
+          cli::number("--host-scale", "FACTOR", "a scale factor", 0, 16,
+                      "the host's content scale factor (1.5 for 150 %), sent\n"
+                      "before the editor opens as hosts do: effVendorSpecific\n"
+                      "'PreS'/'AeCs' with the factor in opt, to a plug-in\n"
+                      "answering canDo \"supportsViewDpiScaling\"")
+              .aboveMinimum(),
       }}}};
 
 namespace {
@@ -81,6 +87,15 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
     audio.setParameter(setting.index, setting.value);
   }
   if (!(p.effect()->flags & effFlagsHasEditor)) return failure(pluginPath + " has no editor");
+  if (line.has("--host-scale")) {
+    char query[] = "supportsViewDpiScaling";
+    if (p.dispatch(effCanDo, 0, 0, query) != 1)
+      return failure(pluginPath + " does not take a host's scale factor");
+    constexpr VstInt32 kPreSonus = 0x50726553;       // 'PreS'
+    constexpr VstIntPtr kContentScale = 0x41654373;  // 'AeCs'
+    p.dispatch(effVendorSpecific, kPreSonus, kContentScale, nullptr,
+               static_cast<float>(line.number("--host-scale", 1.0)));
+  }
   ERect* rect = nullptr;
   if (p.dispatch(effEditGetRect, 0, 0, &rect) == 0 || !rect || rect->right <= rect->left ||
       rect->bottom <= rect->top)
@@ -88,6 +103,9 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
   const int width = rect->right - rect->left, height = rect->bottom - rect->top;
   auto window = HostWindow::create(width, height, "vst2-host snapshot", &error);
   if (!window) return failure(error);
+  // The editor may ask for another size once open.
+  HostWindow* shown = window.get();
+  p.host().setSizeWindowHandler([shown](int w, int h) { return shown->resize(w, h); });
   if (p.dispatch(effEditOpen, 0, 0, window->parentHandle()) == 0)
     return failure("the editor did not open");
   // Idle as a host does (every 20 ms) until two captures in a row agree.
@@ -103,6 +121,7 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
     previous = rgb;
   }
   p.dispatch(effEditClose);
+  p.host().setSizeWindowHandler(nullptr);
   if (rgb.empty()) return failure("could not read the window");
   if (!stbi_write_png(outputPath.c_str(), w, h, 3, rgb.data(), w * 3))
     return failure("cannot write " + outputPath);

@@ -55,6 +55,21 @@ std::unique_ptr<Win32HostWindow> Win32HostWindow::create(int width, int height,
 
 Win32HostWindow::~Win32HostWindow() { destroyWindow(); }
 
+bool Win32HostWindow::resize(int newWidth, int newHeight) {
+  if (!window || newWidth <= 0 || newHeight <= 0) return false;
+  HWND hwnd = static_cast<HWND>(window);
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWL_STYLE));
+  RECT outer{0, 0, newWidth, newHeight};
+  AdjustWindowRect(&outer, style, FALSE);
+  if (!SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+    return false;
+  width = newWidth;
+  height = newHeight;
+  pump();
+  return true;
+}
+
 void Win32HostWindow::pump() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -22,6 +22,9 @@ class Win32HostWindow {
   void pump();
   // The client area's pixels including the editor inside it, as RGB rows.
   bool capture(std::vector<unsigned char>* rgb, int* width, int* height);
+  // Gives the window's inside a new size, as a host does when its editor
+  // asks (audioMasterSizeWindow); false when it cannot.
+  bool resize(int width, int height);
   // Destroys the window now, as a host does when it tears down its side first.
   void destroyWindow();
   // The screen position of the client area's top-left corner.

@@ -92,6 +92,20 @@ bool X11HostWindow::capture(std::vector<unsigned char>* rgb, int* outWidth, int*
   return true;
 }
 
+bool X11HostWindow::resize(int newWidth, int newHeight) {
+  if (!display || !window || newWidth <= 0 || newHeight <= 0) return false;
+  width = newWidth;
+  height = newHeight;
+  XSizeHints hints{};
+  hints.flags = PMinSize | PMaxSize;
+  hints.min_width = hints.max_width = width;
+  hints.min_height = hints.max_height = height;
+  XSetWMNormalHints(dpy(display), window, &hints);
+  XResizeWindow(dpy(display), window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(dpy(display), False);
+  return true;
+}
+
 void X11HostWindow::destroyWindow() {
   if (!display || !window) return;
   XDestroyWindow(dpy(display), window);

@@ -23,6 +23,9 @@ class X11HostWindow {
   void pump();
   // The window's pixels including the editor inside it, as RGB rows.
   bool capture(std::vector<unsigned char>* rgb, int* width, int* height);
+  // Gives the window's inside a new size, as a host does when its editor
+  // asks (audioMasterSizeWindow); false when it cannot.
+  bool resize(int width, int height);
   // Destroys the window now, as a host does when it tears down its side
   // first; the editor must cope at its next idle or close.
   void destroyWindow();

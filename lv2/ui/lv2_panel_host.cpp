@@ -52,6 +52,11 @@ void Lv2PanelHost::touch(int32_t index, bool grabbed) {
     host.touch->touch(host.touch->handle, static_cast<uint32_t>(index), grabbed);
 }
 
+bool Lv2PanelHost::requestResize(int32_t width, int32_t height) {
+  return host.resize && host.resize->ui_resize &&
+         host.resize->ui_resize(host.resize->handle, width, height) == 0;
+}
+
 void Lv2PanelHost::beginGesture(int32_t tag) {
   const quillet::GestureParams params = quillet::gestureParams(tag);
   for (int32_t i = 0; i < params.count; ++i) touch(params.indices[i], true);

@@ -17,7 +17,8 @@ namespace lv2ui {
 struct UiHostPorts {
   LV2UI_Write_Function write = nullptr;
   LV2UI_Controller controller = nullptr;
-  const LV2UI_Touch* touch = nullptr;  // null when the host offers no ui:touch
+  const LV2UI_Touch* touch = nullptr;    // null when the host offers no ui:touch
+  const LV2UI_Resize* resize = nullptr;  // null when the host offers no ui:resize
 };
 
 class Lv2PanelHost : public quillet::PanelHost {
@@ -38,6 +39,8 @@ class Lv2PanelHost : public quillet::PanelHost {
   // Stored and written to the parameter's port, clamped.
   void performEdit(int32_t index, float value) override;
   double hostTempo() override { return tempo; }
+  // ui:resize; false when the host offers none or refuses.
+  bool requestResize(int32_t width, int32_t height) override;
 
  private:
   bool store(int32_t index, float value);

@@ -1,14 +1,14 @@
 // The UI library's only export: the descriptor of the panel as an X11 UI.
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 
 #include <cstring>
 #include <memory>
 
+#include "lv2/lv2_ports.h"
 #include "lv2/ui/quillet_lv2_ui.h"
 
 namespace {
-
-constexpr const char* kUiUri = "urn:marrowledge:quillet-k3#ui";
 
 lv2ui::QuilletLv2Ui* uiOf(LV2UI_Handle handle) { return static_cast<lv2ui::QuilletLv2Ui*>(handle); }
 
@@ -35,12 +35,26 @@ int idle(LV2UI_Handle handle) { return handle ? uiOf(handle)->idle() : 1; }
 
 const LV2UI_Idle_Interface kIdleInterface = {idle};
 
+uint32_t getOptions(LV2_Handle handle, LV2_Options_Option* options) {
+  return handle ? uiOf(handle)->getOptions(options)
+                : static_cast<uint32_t>(LV2_OPTIONS_ERR_UNKNOWN);
+}
+
+uint32_t setOptions(LV2_Handle handle, const LV2_Options_Option* options) {
+  return handle ? uiOf(handle)->setOptions(options)
+                : static_cast<uint32_t>(LV2_OPTIONS_ERR_UNKNOWN);
+}
+
+const LV2_Options_Interface kOptionsInterface = {getOptions, setOptions};
+
 const void* extensionData(const char* uri) {
   if (uri && std::strcmp(uri, LV2_UI__idleInterface) == 0) return &kIdleInterface;
+  if (uri && std::strcmp(uri, LV2_OPTIONS__interface) == 0) return &kOptionsInterface;
   return nullptr;
 }
 
-const LV2UI_Descriptor kDescriptor = {kUiUri, instantiate, cleanup, portEvent, extensionData};
+const LV2UI_Descriptor kDescriptor = {quillet_lv2::kUiUri, instantiate, cleanup, portEvent,
+                                      extensionData};
 
 }  // namespace
 

@@ -1,5 +1,8 @@
 #include "lv2/ui/quillet_lv2_ui.h"
 
+#include <lv2/atom/atom.h>
+
+#include <cmath>
 #include <cstring>
 
 namespace lv2ui {
@@ -33,13 +36,23 @@ std::unique_ptr<QuilletLv2Ui> QuilletLv2Ui::create(LV2UI_Write_Function write,
   ports.write = write;
   ports.controller = controller;
   ports.touch = static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch));
+  ports.resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
 
   std::unique_ptr<QuilletLv2Ui> ui(new QuilletLv2Ui(ports));
+  if (const auto* map = static_cast<const LV2_URID_Map*>(featureData(features, LV2_URID__map));
+      map && map->map) {
+    ui->scaleFactorKey = map->map(map->handle, LV2_UI__scaleFactor);
+    ui->floatType = map->map(map->handle, LV2_ATOM__Float);
+    ui->doubleType = map->map(map->handle, LV2_ATOM__Double);
+  }
+  // The host's factor first: the panel opens at the size it gives.
+  if (const auto* options =
+          static_cast<const LV2_Options_Option*>(featureData(features, LV2_OPTIONS__options)))
+    ui->setOptions(options);
   if (!ui->panel.open(parent)) return nullptr;
 
-  if (const auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
-      resize && resize->ui_resize)
-    resize->ui_resize(resize->handle, ui->panel.width(), ui->panel.height());
+  if (ports.resize && ports.resize->ui_resize)
+    ports.resize->ui_resize(ports.resize->handle, ui->panel.width(), ui->panel.height());
 
   const uintptr_t handle = ui->panel.nativeWindow();
   if (widget) *widget = reinterpret_cast<LV2UI_Widget>(handle);
@@ -50,6 +63,56 @@ std::unique_ptr<QuilletLv2Ui> QuilletLv2Ui::create(LV2UI_Write_Function write,
 void QuilletLv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
   const int32_t changed = host.portEvent(port, size, format, buffer);
   if (changed >= 0) panel.parameterChanged(changed);
+}
+
+float QuilletLv2Ui::scaleFactorOf(const LV2_Options_Option& option) const {
+  if (!scaleFactorKey || option.key != scaleFactorKey || !option.value) return 0.0f;
+  double factor = 0.0;
+  if (option.type == floatType && option.size == sizeof(float)) {
+    float f;
+    std::memcpy(&f, option.value, sizeof f);
+    factor = f;
+  } else if (option.type == doubleType && option.size == sizeof(double)) {
+    std::memcpy(&factor, option.value, sizeof factor);
+  } else {
+    return 0.0f;
+  }
+  return std::isfinite(factor) && factor > 0.0 ? static_cast<float>(factor) : 0.0f;
+}
+
+uint32_t QuilletLv2Ui::setOptions(const LV2_Options_Option* options) {
+  if (!options) return LV2_OPTIONS_SUCCESS;
+  uint32_t status = LV2_OPTIONS_SUCCESS;
+  // The list ends with an option whose key and value are both empty.
+  for (const LV2_Options_Option* o = options; o->key || o->value; ++o) {
+    if (!scaleFactorKey || o->key != scaleFactorKey) {
+      status |= LV2_OPTIONS_ERR_BAD_KEY;
+      continue;
+    }
+    const float factor = scaleFactorOf(*o);
+    if (factor > 0.0f) {
+      reportedScale = factor;
+      panel.setHostScale(factor);
+    } else {
+      status |= LV2_OPTIONS_ERR_BAD_VALUE;
+    }
+  }
+  return status;
+}
+
+uint32_t QuilletLv2Ui::getOptions(LV2_Options_Option* options) {
+  if (!options) return LV2_OPTIONS_SUCCESS;
+  uint32_t status = LV2_OPTIONS_SUCCESS;
+  for (LV2_Options_Option* o = options; o->key || o->value; ++o) {
+    if (!scaleFactorKey || o->key != scaleFactorKey || reportedScale <= 0.0f) {
+      status |= LV2_OPTIONS_ERR_BAD_KEY;
+      continue;
+    }
+    o->size = sizeof reportedScale;
+    o->type = floatType;
+    o->value = &reportedScale;
+  }
+  return status;
 }
 
 int QuilletLv2Ui::idle() {

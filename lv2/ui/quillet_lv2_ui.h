@@ -2,7 +2,9 @@
 // ports, the panel, and its window inside the host's parent window.
 #pragma once
 
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <cstdint>
 #include <memory>
@@ -27,12 +29,24 @@ class QuilletLv2Ui {
   // window is gone and the host should close the UI.
   int idle();
 
+  // The options interface: the host's ui:scaleFactor, at instantiation and
+  // whenever it changes. Other options are not ours.
+  uint32_t setOptions(const LV2_Options_Option* options);
+  uint32_t getOptions(LV2_Options_Option* options);
+
+  quillet::QuilletPanel& getPanel() { return panel; }
+
  private:
   explicit QuilletLv2Ui(const UiHostPorts& ports);
+  // The factor in a ui:scaleFactor option (a float or double atom), or 0.
+  float scaleFactorOf(const LV2_Options_Option& option) const;
 
   Lv2PanelHost host;
   quillet::QuilletPanel panel;         // talks to `host`, declared after it
   std::unique_ptr<X11KeyReader> keys;  // null if keys cannot be read: the rest works
+  // Mapped with the host's urid:map; 0 without it (no option is then read).
+  LV2_URID scaleFactorKey = 0, floatType = 0, doubleType = 0;
+  float reportedScale = 0.0f;  // what getOptions hands out
 };
 
 }  // namespace lv2ui

@@ -3,7 +3,7 @@
 # display number, stopped again afterwards.
 set -u
 fdfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1920x1200x24 -noreset -nolisten tcp 3>"$fdfile" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 1 100); do
   [ -s "$fdfile" ] && break

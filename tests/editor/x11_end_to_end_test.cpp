@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,15 +46,32 @@ class X11EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    // A settings folder of the test's own: no choice of the user's applies.
+    char pattern[] = "/tmp/quillet-x11-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    configDir = pattern;
+    setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
     std::string error;
     library = PluginLibrary::load(QTAPG_PATH, &error);
     ASSERT_TRUE(library) << error;
+    openEditor();
+  }
+  void openEditor() {
+    std::string error;
     plugin = PluginInstance::create(*library, &error);
     ASSERT_TRUE(plugin) << error;
+    if (hostScale > 0) {
+      char query[] = "supportsViewDpiScaling";
+      ASSERT_EQ(plugin->dispatch(effCanDo, 0, 0, query), 1);
+      // The host's content scale factor: 'PreS', 'AeCs', the factor in opt.
+      ASSERT_EQ(plugin->dispatch(effVendorSpecific, 0x50726553, 0x41654373, nullptr, hostScale), 1);
+    }
     ERect* rect = nullptr;
     ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
     window = X11HostWindow::create(rect->right, rect->bottom, "editor end-to-end", &error);
     ASSERT_TRUE(window) << error;
+    X11HostWindow* shown = window.get();
+    plugin->host().setSizeWindowHandler([shown](int w, int h) { return shown->resize(w, h); });
     ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, window->parentHandle()), 1);
     idleFor(300);
     ASSERT_TRUE(window->origin(&originX, &originY));
@@ -64,6 +82,36 @@ class X11EndToEnd : public ::testing::Test {
     plugin.reset();
     window.reset();
     library.reset();
+    if (!configDir.empty()) std::system(("rm -rf '" + configDir + "'").c_str());
+  }
+
+  // Pixels of the window that differ from the golden picture `name`; -1
+  // when the sizes differ or a picture cannot be had.
+  int pixelsDifferingFrom(const std::string& name) {
+    std::vector<unsigned char> shown;
+    int w = 0, h = 0;
+    if (!window->capture(&shown, &w, &h)) return -1;
+    std::vector<unsigned char> png;
+    if (FILE* file = std::fopen((std::string(GOLDEN_DIR) + "/" + name).c_str(), "rb")) {
+      unsigned char buffer[65536];
+      size_t n;
+      while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        png.insert(png.end(), buffer, buffer + n);
+      std::fclose(file);
+    }
+    if (png.empty()) return -1;
+    int rw = 0, rh = 0, channels = 0;
+    unsigned char* reference =
+        stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &rw, &rh, &channels, 3);
+    if (!reference) return -1;
+    int differing = -1;
+    if (rw == w && rh == h) {
+      differing = 0;
+      for (size_t i = 0; i < shown.size(); i += 3)
+        if (std::memcmp(&shown[i], reference + i, 3) != 0) ++differing;
+    }
+    stbi_image_free(reference);
+    return differing;
   }
 
   void idleFor(int milliseconds) {
@@ -115,6 +163,8 @@ class X11EndToEnd : public ::testing::Test {
   std::unique_ptr<PluginInstance> plugin;
   std::unique_ptr<X11HostWindow> window;
   int originX = 0, originY = 0;
+  float hostScale = 0.0f;  // none
+  std::string configDir;
 };
 
 TEST_F(X11EndToEnd, ClickOnMuteKeyTogglesMuteAsOneGesture) {
@@ -196,6 +246,107 @@ TEST_F(X11EndToEnd, HostDestroyingItsWindowFirstDoesNotEndTheProcess) {
   plugin->dispatch(effEditClose);
   plugin->dispatch(effEditClose);
   SUCCEED();
+}
+
+// The same panel with the host's factor 2, given the VST 2.4 way.
+class X11AtTwo : public X11EndToEnd {
+ protected:
+  X11AtTwo() { hostScale = 2.0f; }
+  std::vector<std::string> dragUp(int x, int y, int pixels) {
+    std::vector<std::string> args = move(x, y + 10);
+    const auto start = move(x, y);
+    args.insert(args.end(), start.begin(), start.end());
+    args.insert(args.end(), {"mousedown", "1", "sleep", "0.2"});
+    for (int dy = 10; dy <= pixels; dy += 10) {
+      const auto step = move(x, y - dy);
+      args.insert(args.end(), step.begin(), step.end());
+      args.insert(args.end(), {"sleep", "0.1"});
+    }
+    args.insert(args.end(), {"mouseup", "1"});
+    return args;
+  }
+};
+
+TEST_F(X11AtTwo, OpensAtTwiceTheSizeWithTheGoldenPicture) {
+  ERect* rect = nullptr;
+  ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right, 1172);
+  EXPECT_EQ(rect->bottom, 770);
+  int differing = pixelsDifferingFrom("panel_default_200.png");
+  for (int i = 0; i < 20 && differing != 0; ++i) {
+    idleFor(100);
+    differing = pixelsDifferingFrom("panel_default_200.png");
+  }
+  EXPECT_EQ(differing, 0);
+}
+
+TEST_F(X11AtTwo, ClicksAndDragsLandOnTheSameControlsWithTheSameValues) {
+  // Mute (the middle of its key at 1: 255, 327).
+  std::vector<std::string> click = move(510, 654);
+  click.insert(click.end(), {"click", "1"});
+  drive(click);
+  EXPECT_EQ(parameter(4), 1.0f);
+  // 80 pixels up on Delay here are 40 at scale 1: a tenth of the range.
+  drive(dragUp(200, 180, 80));
+  EXPECT_NEAR(parameter(0), 0.1f, 1e-6f);
+  const std::vector<VstInt32> expected = {audioMasterBeginEdit, audioMasterAutomate,
+                                          audioMasterEndEdit};
+  EXPECT_EQ(gestureOf(0), expected);
+  // The arrow key goes to the knob just dragged, one wheel step.
+  VstIntPtr up = VKEY_UP;
+  EXPECT_EQ(plugin->dispatch(effEditKeyDown, 0, up, nullptr, 0.0f), 1);
+  EXPECT_NEAR(parameter(0), 0.2f, 1e-6f);
+  // A wheel notch over Level; Ctrl-click on Dry restores its default.
+  std::vector<std::string> wheel = move(960, 180);
+  wheel.insert(wheel.end(), {"click", "4"});
+  drive(wheel);
+  EXPECT_NEAR(parameter(2), 0.1f, 1e-6f);
+  plugin->effect()->setParameter(plugin->effect(), 5, 0.3f);
+  idleFor(100);
+  std::vector<std::string> ctrl = move(790, 280);
+  ctrl.insert(ctrl.end(), {"keydown", "ctrl", "click", "1", "keyup", "ctrl"});
+  drive(ctrl);
+  EXPECT_EQ(parameter(5), 1.0f);
+  // The quarter-note key (the third, 30 wide from 345 at scale 1) at 120 bpm.
+  plugin->host().setTempo(120.0);
+  std::vector<std::string> note = move(840, 474);
+  note.insert(note.end(), {"click", "1"});
+  drive(note);
+  EXPECT_NEAR(parameter(0), 0.84674740f, 1e-6f);
+  EXPECT_EQ(parameter(3), 0.5f);
+}
+
+TEST_F(X11EndToEnd, SizeMenuPicksASizeTheHostWindowFollowsAndReopeningKeeps) {
+  // A right-click on the background opens the menu; its fourth choice is
+  // 175 %, its second 125 %: rows 18 pixels high from 28 below its top.
+  std::vector<std::string> open = move(20, 150);
+  open.insert(open.end(), {"click", "3"});
+  drive(open);
+  std::vector<std::string> pick = move(50, 150 + 28 + 1 * 18 + 9);
+  pick.insert(pick.end(), {"click", "1"});
+  drive(pick);
+  idleFor(300);
+  EXPECT_EQ(plugin->host().count(audioMasterSizeWindow), 1u);
+  ERect* rect = nullptr;
+  ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right, 733);
+  EXPECT_EQ(rect->bottom, 481);
+  std::vector<unsigned char> shown;
+  int w = 0, h = 0;
+  ASSERT_TRUE(window->capture(&shown, &w, &h));
+  EXPECT_EQ(w, 733);
+  // Closed and opened again (another instance, too): the same size.
+  plugin->dispatch(effEditClose);
+  plugin.reset();
+  window.reset();
+  openEditor();
+  ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right, 733);
+  // A Mute click lands on the key at its new place (255, 327 times 1.25).
+  std::vector<std::string> click = move(319, 409);
+  click.insert(click.end(), {"click", "1"});
+  drive(click);
+  EXPECT_EQ(parameter(4), 1.0f);
 }
 
 }  // namespace

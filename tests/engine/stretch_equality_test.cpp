@@ -19,26 +19,37 @@ struct Case {
   uint32_t seed;
 };
 
-// Number of samples (over both rings) whose bits differ.
-int differingSamplesOn(const Case& c, VectorPath path) {
+// A case's old rings (random samples) and the oracle's stretch of them.
+struct Rings {
+  std::vector<double> oldL, oldR, directL, directR;
+};
+
+Rings ringsOf(const Case& c) {
   std::mt19937 gen(c.oldLength * 31 + c.newLength);
   std::uniform_real_distribution<double> dist(-1.0, 1.0);
-  std::vector<double> oldL(c.oldLength), oldR(c.oldLength);
+  Rings r{std::vector<double>(c.oldLength), std::vector<double>(c.oldLength),
+          // One spare sample past the end of each ring catches a write beyond it.
+          std::vector<double>(c.newLength + 1, 7.0), std::vector<double>(c.newLength + 1, 7.0)};
   for (int32_t i = 0; i < c.oldLength; ++i) {
-    oldL[i] = dist(gen);
-    oldR[i] = dist(gen);
+    r.oldL[i] = dist(gen);
+    r.oldR[i] = dist(gen);
   }
-  // One spare sample past the end of each ring catches a write beyond it.
-  std::vector<double> fastL(c.newLength + 1, 7.0), fastR(c.newLength + 1, 7.0);
-  std::vector<double> directL(c.newLength + 1, 7.0), directR(c.newLength + 1, 7.0);
-  stretchRingsUpTo({oldL.data(), oldR.data(), c.oldLength, fastL.data(), fastR.data(), c.newLength},
-                   c.seed, path);
   stretchRingsDirect(
-      {oldL.data(), oldR.data(), c.oldLength, directL.data(), directR.data(), c.newLength}, c.seed);
+      {r.oldL.data(), r.oldR.data(), c.oldLength, r.directL.data(), r.directR.data(), c.newLength},
+      c.seed);
+  return r;
+}
+
+// Number of samples (over both rings) whose bits differ from the oracle's.
+int differingSamplesOn(const Case& c, const Rings& r, VectorPath path) {
+  std::vector<double> fastL(c.newLength + 1, 7.0), fastR(c.newLength + 1, 7.0);
+  stretchRingsUpTo(
+      {r.oldL.data(), r.oldR.data(), c.oldLength, fastL.data(), fastR.data(), c.newLength}, c.seed,
+      path);
   int differing = 0;
   for (int32_t i = 0; i <= c.newLength; ++i) {
-    differing += std::memcmp(&fastL[i], &directL[i], sizeof(double)) != 0;
-    differing += std::memcmp(&fastR[i], &directR[i], sizeof(double)) != 0;
+    differing += std::memcmp(&fastL[i], &r.directL[i], sizeof(double)) != 0;
+    differing += std::memcmp(&fastR[i], &r.directR[i], sizeof(double)) != 0;
   }
 
   // In place: the lines hold the longer of the two rings and one sample more,
@@ -46,8 +57,8 @@ int differingSamplesOn(const Case& c, VectorPath path) {
   // scratch is as long as the lines, plus room for the smallest rings' growth.
   const int32_t size = std::max(c.oldLength, c.newLength) + 1;
   std::vector<double> lineL(size, 7.0), lineR(size, 7.0);
-  std::copy(oldL.begin(), oldL.end(), lineL.begin());
-  std::copy(oldR.begin(), oldR.end(), lineR.begin());
+  std::copy(r.oldL.begin(), r.oldL.end(), lineL.begin());
+  std::copy(r.oldR.begin(), r.oldR.end(), lineR.begin());
   const std::vector<double> beforeL = lineL, beforeR = lineR;
   std::vector<double> scratchL(size + 4096), scratchR(size + 4096);
   if (!stretchLinesInPlace(lineL.data(), lineR.data(), c.oldLength, c.newLength, c.seed,
@@ -56,20 +67,24 @@ int differingSamplesOn(const Case& c, VectorPath path) {
     return differing + 1000000;  // refused although the scratch suffices
   }
   for (int32_t i = 0; i < size; ++i) {
-    const double wantL = i < c.newLength ? directL[i] : beforeL[i];
-    const double wantR = i < c.newLength ? directR[i] : beforeR[i];
+    const double wantL = i < c.newLength ? r.directL[i] : beforeL[i];
+    const double wantR = i < c.newLength ? r.directR[i] : beforeR[i];
     differing += std::memcmp(&lineL[i], &wantL, sizeof(double)) != 0;
     differing += std::memcmp(&lineR[i], &wantR, sizeof(double)) != 0;
   }
   return differing;
 }
 
-// Each vector width the processor supports is checked against the oracle.
+// Each vector width the processor supports is checked against the oracle
+// (a wider one it lacks would run the narrower one again).
 int differingSamples(const Case& c) {
+  const Rings rings = ringsOf(c);
   int differing = 0;
   for (VectorPath path :
        {VectorPath::kScalar, VectorPath::kSse2, VectorPath::kAvx2, VectorPath::kAvx512}) {
-    differing += differingSamplesOn(c, path);
+    if (path == VectorPath::kAvx2 && !processorHasAvx2()) continue;
+    if (path == VectorPath::kAvx512 && !processorHasAvx512()) continue;
+    differing += differingSamplesOn(c, rings, path);
   }
   return differing;
 }

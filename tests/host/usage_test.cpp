@@ -23,7 +23,7 @@ const std::vector<CommandOptions> kCommands = {
       "--help"}},
     {"preset", {"save", "show", "--set", "--help"}},
     {"validate", {"--seconds", "--seed", "--in-process", "--help"}},
-    {"snapshot", {"-o", "--set", "--help"}},
+    {"snapshot", {"-o", "--set", "--host-scale", "--help"}},
 };
 
 TEST(Usage, EveryCommandExplainsEachOptionOnHelp) {

@@ -1,20 +1,27 @@
 #!/bin/sh
 # Dependencies point down: each folder may include only the folders listed
-# for it below, besides its own. A file follows the rule of the longest
-# folder that holds it; folders without a rule are not checked yet. Only
-# quoted includes with a folder count ("gui/cframe.h"); a path that climbs
-# with ".." is refused outright.
+# for it below, besides its own (the plug-in formats' folders, vst/ and
+# lv2/, vst3/, sit above the core, the panel and the toolkit; vst2-host sees
+# only the VST 2.4 interface header and our VST3 interface declarations). A file follows the rule of the longest
+# folder that holds it; tests and benchmarks, without a rule, may include
+# anything. Only quoted includes with a folder count ("gui/cframe.h"); a
+# path that climbs with ".." is refused outright.
 #   check_includes.sh [SOURCE-ROOT]
 set -eu
 root=${1:-.}
 cd "$root"
 
-rules='platform:
+rules='engine:
+platform:
+core: engine platform
 gui: platform
 editor: core gui platform
+vst: core editor gui platform
+lv2: core platform
 lv2/ui: core editor gui platform lv2
 vst3: core editor gui platform
-vst3/interface:'
+vst3/interface:
+host: vst vst3/interface'
 
 # Sets `folder` and `allowed` to the rule for path $1; folder empty if none.
 rule_for() {

@@ -24,7 +24,7 @@ using namespace lv2uitest;
 
 namespace {
 
-constexpr const char* kUiUri = "urn:marrowledge:quillet-k3#ui";
+constexpr const char* kUiUri = quillet_lv2::kUiUri;
 constexpr uint32_t kTempoPort = quillet_lv2::kPortHostTempo;
 
 std::vector<unsigned char> readFile(const std::string& path) {
@@ -43,7 +43,23 @@ class Lv2Ui : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    // A settings folder of the test's own: no choice of the user's applies.
+    char pattern[] = "/tmp/quillet-lv2-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    configDir = pattern;
+    setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
     openHost(HostOffers{});
+  }
+  void TearDown() override {
+    host.reset();
+    if (!configDir.empty()) std::system(("rm -rf '" + configDir + "'").c_str());
+  }
+
+  std::vector<HostCall> resizes() {
+    std::vector<HostCall> out;
+    for (const HostCall& c : host->calls())
+      if (c.kind == HostCall::kResize) out.push_back(c);
+    return out;
   }
 
   void openHost(const HostOffers& offers) {
@@ -138,6 +154,7 @@ class Lv2Ui : public ::testing::Test {
   }
 
   std::unique_ptr<UiTestHost> host;
+  std::string configDir;
 };
 
 TEST_F(Lv2Ui, ReportsItsFixedSizeAndAnEmbeddedWindow) {
@@ -291,6 +308,59 @@ TEST_F(Lv2Ui, TwoInstancesOpenAndCloseIndependently) {
   second.reset();
   host->idleFor(100);
   expectPicture("panel_default");
+}
+
+TEST_F(Lv2Ui, OpensAtTheHostsScaleFactorWithTheVstPanelsPictures) {
+  for (float factor : {1.5f, 2.0f}) {
+    HostOffers offers;
+    offers.scaleFactor = factor;
+    openHost(offers);
+    const std::vector<HostCall> asked = resizes();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].width, factor == 2.0f ? 1172 : 879);
+    EXPECT_EQ(asked[0].height, factor == 2.0f ? 770 : 578);
+    expectPicture(factor == 2.0f ? "panel_default_200" : "panel_default_150");
+  }
+}
+
+TEST_F(Lv2Ui, AScaleFactorChangedLaterResizesThePanel) {
+  HostOffers offers;
+  offers.scaleFactor = 1.0f;  // today's panel, from the host
+  openHost(offers);
+  expectPicture("panel_default");
+  host->calls().clear();
+  EXPECT_EQ(host->setScaleFactor(2.0f), 0);  // LV2_OPTIONS_SUCCESS
+  host->idleFor(100);
+  const std::vector<HostCall> asked = resizes();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].width, 1172);
+  EXPECT_EQ(asked[0].height, 770);
+  expectPicture("panel_default_200");
+  // Not a factor: refused, nothing changes.
+  EXPECT_NE(host->setScaleFactor(-1.0f), 0);
+  EXPECT_EQ(resizes().size(), 1u);
+}
+
+TEST_F(Lv2Ui, AtTwiceTheSizeClicksAndDragsGiveWhatTheyGiveAtOne) {
+  HostOffers offers;
+  offers.scaleFactor = 2.0f;
+  openHost(offers);
+  click(510, 654);  // Mute
+  EXPECT_EQ(lastWrite(4), 1.0f);
+  // 80 pixels up here are 40 at scale 1: a tenth of the range.
+  std::vector<std::string> args = host->move(200, 400);
+  const std::vector<std::string> start = host->move(200, 180);
+  args.insert(args.end(), start.begin(), start.end());
+  args.insert(args.end(), {"mousedown", "1", "sleep", "0.2"});
+  for (int dy = 10; dy <= 80; dy += 10) {
+    const std::vector<std::string> step = host->move(200, 180 - dy);
+    args.insert(args.end(), step.begin(), step.end());
+    args.insert(args.end(), {"sleep", "0.05"});
+  }
+  args.insert(args.end(), {"mouseup", "1"});
+  ASSERT_TRUE(host->drive(args)) << "xdotool failed or did not finish";
+  EXPECT_NEAR(lastWrite(0), 0.1f, 1e-6f);
+  expectWritesInsideTouch();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <dlfcn.h>
+#include <lv2/atom/atom.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -55,19 +56,35 @@ std::unique_ptr<UiTestHost> UiTestHost::open(const std::string& path, const std:
         host->descriptor->extension_data(LV2_UI__idleInterface));
 
   host->hostWindow = vsthost::X11HostWindow::create(586, 385, "LV2 UI test host", error);
+  // (The UI asks for its size with ui:resize once it knows it.)
   if (!host->hostWindow) return nullptr;
 
   host->resizeFeature = LV2UI_Resize{host.get(), &UiTestHost::resize};
   host->touchFeature = LV2UI_Touch{host.get(), &UiTestHost::touch};
+  host->mapFeature = LV2_URID_Map{host.get(), &UiTestHost::map};
+  host->scaleValue = offers.scaleFactor;
+  host->options[0] = LV2_Options_Option{LV2_OPTIONS_INSTANCE,
+                                        0,
+                                        map(host.get(), LV2_UI__scaleFactor),
+                                        sizeof(float),
+                                        map(host.get(), LV2_ATOM__Float),
+                                        &host->scaleValue};
+  host->options[1] = LV2_Options_Option{LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
   const LV2_Feature parent{LV2_UI__parent, host->hostWindow->parentHandle()};
   const LV2_Feature idle{LV2_UI__idleInterface, nullptr};
   const LV2_Feature resize{LV2_UI__resize, &host->resizeFeature};
   const LV2_Feature touch{LV2_UI__touch, &host->touchFeature};
+  const LV2_Feature urid{LV2_URID__map, &host->mapFeature};
+  const LV2_Feature options{LV2_OPTIONS__options, host->options};
   std::vector<const LV2_Feature*> features;
   if (offers.parent) features.push_back(&parent);
   features.push_back(&idle);
   if (offers.resize) features.push_back(&resize);
   if (offers.touch) features.push_back(&touch);
+  if (offers.scaleFactor > 0) {
+    features.push_back(&urid);
+    features.push_back(&options);
+  }
   features.push_back(nullptr);
 
   host->handle = host->descriptor->instantiate(host->descriptor, "urn:marrowledge:quillet-k3", "",
@@ -107,8 +124,31 @@ int UiTestHost::resize(LV2UI_Feature_Handle handle, int width, int height) {
   HostCall call{HostCall::kResize};
   call.width = width;
   call.height = height;
-  static_cast<UiTestHost*>(handle)->recorded.push_back(call);
-  return 0;
+  auto* host = static_cast<UiTestHost*>(handle);
+  host->recorded.push_back(call);
+  // The host's window follows, as a host's plug-in window does.
+  return host->hostWindow && host->hostWindow->resize(width, height) ? 0 : 1;
+}
+
+LV2_URID UiTestHost::map(LV2_URID_Map_Handle handle, const char* uri) {
+  auto* host = static_cast<UiTestHost*>(handle);
+  for (size_t i = 0; i < host->mapped.size(); ++i)
+    if (host->mapped[i] == uri) return static_cast<LV2_URID>(i + 1);
+  host->mapped.push_back(uri);
+  return static_cast<LV2_URID>(host->mapped.size());
+}
+
+int UiTestHost::setScaleFactor(float factor) {
+  const auto* interface = descriptor->extension_data
+                              ? static_cast<const LV2_Options_Interface*>(
+                                    descriptor->extension_data(LV2_OPTIONS__interface))
+                              : nullptr;
+  if (!interface || !interface->set || !handle) return -1;
+  scaleValue = factor;
+  LV2_Options_Option list[2] = {{LV2_OPTIONS_INSTANCE, 0, map(this, LV2_UI__scaleFactor),
+                                 sizeof(float), map(this, LV2_ATOM__Float), &scaleValue},
+                                {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+  return static_cast<int>(interface->set(handle, list));
 }
 
 void UiTestHost::touch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed) {

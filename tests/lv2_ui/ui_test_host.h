@@ -3,7 +3,9 @@
 // the UI sends back (port writes, touch gestures, size requests).
 #pragma once
 
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <cstdint>
 #include <memory>
@@ -28,6 +30,8 @@ struct HostOffers {
   bool parent = true;
   bool resize = true;
   bool touch = true;
+  // The host's ui:scaleFactor in the options feature (with urid:map); 0: none.
+  float scaleFactor = 0.0f;
 };
 
 class UiTestHost {
@@ -51,6 +55,10 @@ class UiTestHost {
   // xdotool arguments that move the pointer to panel pixel x, y.
   std::vector<std::string> move(int x, int y) const;
 
+  // A new ui:scaleFactor through the UI's options interface, as a host does
+  // when its own scale changes; the interface's answer (-1 without one).
+  int setScaleFactor(float factor);
+
   // Calls the UI library's cleanup now (the destructor does it otherwise).
   void cleanup();
   vsthost::X11HostWindow& window() { return *hostWindow; }
@@ -63,6 +71,7 @@ class UiTestHost {
                     const void* buffer);
   static int resize(LV2UI_Feature_Handle handle, int width, int height);
   static void touch(LV2UI_Feature_Handle handle, uint32_t port, bool grabbed);
+  static LV2_URID map(LV2_URID_Map_Handle handle, const char* uri);
 
   void* library = nullptr;
   const LV2UI_Descriptor* descriptor = nullptr;
@@ -73,6 +82,10 @@ class UiTestHost {
   int originX = 0, originY = 0;
   LV2UI_Resize resizeFeature{};
   LV2UI_Touch touchFeature{};
+  LV2_URID_Map mapFeature{};
+  std::vector<std::string> mapped;  // URID n is mapped[n - 1]
+  float scaleValue = 0.0f;
+  LV2_Options_Option options[2]{};
   std::vector<HostCall> recorded;
 };
 

@@ -71,6 +71,29 @@ TEST_P(PluginRecord, CanDoAnswersNoToEverything) {
   EXPECT_EQ(plugin->dispatch(effCanDo, 0, 0, nullptr), -1);
 }
 
+// The one yes of the editor build: it takes a host's content scale factor,
+// 'PreS' / 'AeCs' with the factor in opt. The plain build knows neither.
+TEST_P(PluginRecord, OnlyThePanelTakesTheHostsScaleFactor) {
+  char query[] = "supportsViewDpiScaling";
+  const bool panel = GetParam().hasEditor;
+  EXPECT_EQ(plugin->dispatch(effCanDo, 0, 0, query), panel ? 1 : -1);
+  char longer[] = "supportsViewDpiScalingX";
+  EXPECT_EQ(plugin->dispatch(effCanDo, 0, 0, longer), -1);
+  EXPECT_EQ(plugin->dispatch(effVendorSpecific, 0x50726553, 0x41654373, nullptr, 2.0f),
+            panel ? 1 : 0);
+  EXPECT_EQ(plugin->dispatch(effVendorSpecific, 0x50726553, 0x41654372, nullptr, 2.0f), 0);
+  if (!panel) return;
+  ERect* rect = nullptr;
+  ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right, 1172);
+  EXPECT_EQ(rect->bottom, 770);
+  // Nonsense from the host is no factor: today's size again.
+  plugin->dispatch(effVendorSpecific, 0x50726553, 0x41654373, nullptr, -3.0f);
+  ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right, 586);
+  EXPECT_EQ(rect->bottom, 385);
+}
+
 TEST_P(PluginRecord, SwitchingOnAsksTheHostForNothing) {
   plugin->host().clear();
   plugin->dispatch(effMainsChanged, 0, 1);

@@ -7,3 +7,7 @@ class AEffEditor;
 class AudioEffect;
 
 AEffEditor* createQuilletEditor(AudioEffect* effect);
+
+// The host's content scale factor for the editor made above (before or
+// while it is open); false without such an editor.
+bool setQuilletEditorScale(AEffEditor* editor, float factor);

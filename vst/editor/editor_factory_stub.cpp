@@ -2,3 +2,5 @@
 #include "vst/editor/editor_factory.h"
 
 AEffEditor* createQuilletEditor(AudioEffect* /*effect*/) { return nullptr; }
+
+bool setQuilletEditorScale(AEffEditor* /*editor*/, float /*factor*/) { return false; }

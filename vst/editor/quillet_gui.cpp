@@ -11,15 +11,27 @@ AEffEditor* createQuilletEditor(AudioEffect* effect) {
   return new (std::nothrow) QuilletGUI(effect);
 }
 
+bool setQuilletEditorScale(AEffEditor* editor, float factor) {
+  // The editor build makes no other editor than QuilletGUI.
+  if (!editor) return false;
+  static_cast<QuilletGUI*>(editor)->setHostScale(factor);
+  return true;
+}
+
 // Never throws: the shell has already attached itself to the effect, which
 // would be left holding a dead editor.
 QuilletGUI::QuilletGUI(AudioEffect* effect) : AEffGUIEditor(effect), panel(*this) {
   setPanel(&panel);
-  // Reported before the first open and never changed.
+  // The size is worked out when the host first asks (getRect), not here:
+  // a host that never shows the editor never pays for it.
   rect.top = 0;
   rect.left = 0;
+}
+
+bool QuilletGUI::getRect(ERect** r) {
   rect.bottom = static_cast<VstInt16>(panel.height());
   rect.right = static_cast<VstInt16>(panel.width());
+  return AEffGUIEditor::getRect(r);
 }
 
 // The panel closes itself if the host destroys the effect with it open.
@@ -47,3 +59,9 @@ double QuilletGUI::hostTempo() {
 }
 
 void QuilletGUI::idleDuringGesture() { effect->masterIdle(); }
+
+bool QuilletGUI::requestResize(int32_t width, int32_t height) {
+  rect.bottom = static_cast<VstInt16>(height);
+  rect.right = static_cast<VstInt16>(width);
+  return static_cast<AudioEffectX*>(effect)->sizeWindow(width, height);
+}

@@ -14,6 +14,8 @@ class QuilletGUI : public AEffGUIEditor, public quillet::PanelHost {
   explicit QuilletGUI(AudioEffect* effect);
   ~QuilletGUI() override;
 
+  // The panel's size at the scale it shows or will open at, fresh each time.
+  bool getRect(ERect** rect) override;
   bool open(void* ptr) override;
   void close() override;
   // Any thread: only marks the parameter as changed. The next idle pass, on
@@ -35,6 +37,12 @@ class QuilletGUI : public AEffGUIEditor, public quillet::PanelHost {
   double hostTempo() override;
   // audioMasterIdle.
   void idleDuringGesture() override;
+  // audioMasterSizeWindow; the host may ask effEditGetRect meanwhile.
+  bool requestResize(int32_t width, int32_t height) override;
+
+  // The host's content scale factor.
+  void setHostScale(float factor) { panel.setHostScale(factor); }
+  quillet::QuilletPanel& getPanel() { return panel; }
 
  private:
   quillet::QuilletPanel panel;

@@ -76,6 +76,7 @@ struct HostCallback::State {
   VstInt32 blockSize = 512;
   bool timeAvailable = true;
   bool recording = true;
+  std::function<bool(int, int)> sizeWindow;
 };
 
 HostCallback::HostCallback() : state(std::make_shared<State>()) { state->requests.reserve(1024); }
@@ -87,6 +88,10 @@ void HostCallback::setBlockSize(VstInt32 frames) { state->blockSize = frames; }
 void HostCallback::setSamplePosition(double frames) { state->samplePosition = frames; }
 double HostCallback::tempo() const { return state->tempo; }
 void HostCallback::setRecording(bool on) { state->recording = on; }
+void HostCallback::setSizeWindowHandler(std::function<bool(int, int)> handler) {
+  std::lock_guard<std::mutex> guard(state->lock);
+  state->sizeWindow = std::move(handler);
+}
 
 const std::vector<HostRequest>& HostCallback::requests() const { return state->requests; }
 
@@ -139,6 +144,14 @@ VstIntPtr HostCallback::handle(AEffect*, VstInt32 opcode, VstInt32 index, VstInt
       return ptr ? 1 : 0;
     case audioMasterGetVendorVersion:
       return kHostVendorVersion;
+    case audioMasterSizeWindow: {
+      std::function<bool(int, int)> handler;
+      {
+        std::lock_guard<std::mutex> guard(state->lock);
+        handler = state->sizeWindow;
+      }
+      return handler && handler(index, static_cast<int>(value)) ? 1 : 0;
+    }
     case audioMasterCanDo: {
       if (!ptr) return 0;
       // The query is a plug-in's text: read no further than a sane bound.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ class HostCallback {
   double tempo() const;
   // Off: requests are answered but not recorded, so answering allocates nothing.
   void setRecording(bool on);
+  // Answers audioMasterSizeWindow (width, height) with 1 when it returns
+  // true; without one the request is answered 0.
+  void setSizeWindowHandler(std::function<bool(int width, int height)> handler);
   // Requests are recorded under a lock; read them when no other thread calls in.
   const std::vector<HostRequest>& requests() const;
   size_t count(VstInt32 opcode) const;

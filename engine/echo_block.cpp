@@ -1,0 +1,74 @@
+// One block of audio: the choice between the mute bypass and the echo, and
+// the bypass itself. The echo block (processEcho) is the x86 loop of
+// echo_process.cpp or the portable one of echo_process_portable.cpp.
+#include "engine/echo_engine.h"
+
+namespace {
+
+// Both inputs of a frame are read before either output is written, so any
+// sharing of buffers between inputs and outputs is safe.
+template <typename Sample>
+void copyThrough(const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames) {
+  for (int32_t i = 0; i < sampleFrames; ++i) {
+    const Sample l = inputs[0][i];
+    const Sample r = inputs[1][i];
+    outputs[0][i] = l;
+    outputs[1][i] = r;
+  }
+}
+
+// The mute fade's product: 32-bit samples are scaled in single precision,
+// 64-bit samples by the widened gain.
+inline float scaleByGain(float x, float g) { return x * g; }
+inline double scaleByGain(double x, float g) { return x * static_cast<double>(g); }
+
+}  // namespace
+
+void EchoEngine::process(const EchoParams& params, bool monoIO, const float* const* inputs,
+                         float* const* outputs, int32_t sampleFrames) {
+  processBlock(params, monoIO, inputs, outputs, sampleFrames);
+}
+
+void EchoEngine::process(const EchoParams& params, bool monoIO, const double* const* inputs,
+                         double* const* outputs, int32_t sampleFrames) {
+  processBlock(params, monoIO, inputs, outputs, sampleFrames);
+}
+
+template <typename Sample>
+void EchoEngine::processBlock(const EchoParams& params, bool monoIO, const Sample* const* inputs,
+                              Sample* const* outputs, int32_t sampleFrames) {
+  if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
+  if (!hasDelayMemory()) {
+    copyThrough(inputs, outputs, sampleFrames);
+    return;
+  }
+  if (switchOn(params.mute())) {
+    continueLineClear(sampleFrames);
+    processMuted(inputs, outputs, sampleFrames);
+  } else {
+    prepareLinesForEcho();
+    processEcho(params, monoIO, inputs, outputs, sampleFrames);
+  }
+}
+
+template <typename Sample>
+void EchoEngine::processMuted(const Sample* const* inputs, Sample* const* outputs,
+                              int32_t sampleFrames) {
+  muteGain.settleTest();
+  const Sample* inL = inputs[0];
+  const Sample* inR = inputs[1];
+  Sample* outL = outputs[0];
+  Sample* outR = outputs[1];
+  for (int32_t i = 0; i < sampleFrames; ++i) {
+    const Sample l = inL[i];
+    const Sample r = inR[i];
+    if (muteGain.settled) {
+      outL[i] = l;
+      outR[i] = r;
+    } else {
+      const float g = muteGain.step();
+      outL[i] = scaleByGain(l, g);
+      outR[i] = scaleByGain(r, g);
+    }
+  }
+}

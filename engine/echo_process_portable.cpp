@@ -1,0 +1,178 @@
+// The echo block of the portable engine (every processor but x86): the same
+// two passes per chunk as the x86 loop of echo_process.cpp, with the left and
+// right values of each filter step, routing and mix held as one pair of
+// doubles (stereo_lanes.h), which GCC keeps in one NEON register on aarch64.
+// Every value is formed by the operations of the frame-by-frame loop in the
+// same order, and the engine is built without contraction into fused
+// multiply-adds, so the bits are the same.
+#include "engine/echo_chunk.h"
+#include "engine/echo_engine.h"
+#include "engine/stereo_lanes.h"
+
+namespace {
+
+// What the first pass of a chunk reads and updates.
+template <typename Sample>
+struct PairPass {
+  const Sample* inL;
+  const Sample* inR;
+  Sample* outL;
+  Sample* outR;
+  const double* lineL;
+  const double* lineR;
+  int32_t length;
+  int32_t pos;  // line position of the chunk's first frame
+  bool monoOut;
+  DoublePair ad;  // antiDenormal in both lanes
+  OnePoleLanes* hp;
+  BiquadLanes* shelf;
+  BiquadLanes* lp;
+  ParamSmoother* feedback;
+  ParamSmoother* level;
+  ParamSmoother* dry;
+  ParamSmoother* pan;
+  ParamSmoother* xFeed;
+
+  bool gliding() const {
+    return !(feedback->settled && level->settled && dry->settled && pan->settled && xFeed->settled);
+  }
+};
+
+// Routing and output mix of frame i, whose filtered line pair (left, right)
+// is y: writes the frame's two erf arguments to arg and its output samples.
+// kRoute: 0 straight with cross-feed, 1 and 2 ping-pong, 3 the mono path.
+template <int kRoute, typename Sample>
+inline void routeFrame(const PairPass<Sample>& c, int32_t i, DoublePair y, double G, double Lv,
+                       double Dr, double P, double X, double* arg) {
+  const double l = static_cast<double>(c.inL[i]);
+  const double r = kRoute == 3 ? 0.0 : static_cast<double>(c.inR[i]);
+  const DoublePair in{l, r};
+  const DoublePair panGains{kRoute == 3 ? 1.0 : 1.0 - P, P};
+  const DoublePair swapped{y[1], y[0]};  // (yR, yL)
+
+  DoublePair e = y;
+  DoublePair a;
+  if (kRoute == 0) {
+    e = (swapped - y) * X + y;
+    a = e * G + in;
+  } else if (kRoute == 1) {
+    a = swapped * G + DoublePair{l, c.ad[1]};
+  } else if (kRoute == 2) {
+    a = swapped * G + DoublePair{c.ad[0], r};
+  } else {
+    a = y * G + in;
+  }
+  arg[0] = a[0];
+  arg[1] = a[1];
+
+  const DoublePair out = e * Lv * panGains + in * Dr;
+  if (kRoute != 3 && c.monoOut) {
+    const Sample mono = static_cast<Sample>((out[1] + out[0]) * 0.5);  // (outR + outL) / 2
+    c.outL[i] = mono;
+    c.outR[i] = mono;
+  } else {
+    c.outL[i] = static_cast<Sample>(out[0]);
+    c.outR[i] = static_cast<Sample>(out[1]);
+  }
+}
+
+// Filters, routing and output mix of frames start .. start + count - 1; the
+// erf arguments go to args. Filters and smoothers are worked on as local
+// copies so they stay in registers. Without a glide every smoother returns
+// its target, so the gains are read once.
+template <int kRoute, bool kGliding, typename Sample>
+void firstPassRouted(const PairPass<Sample>& c, int32_t start, int32_t count, double* args) {
+  OnePoleLanes hp = *c.hp;
+  BiquadLanes shelf = *c.shelf;
+  BiquadLanes lp = *c.lp;
+  ParamSmoother feedback = *c.feedback;
+  ParamSmoother level = *c.level;
+  ParamSmoother dry = *c.dry;
+  ParamSmoother pan = *c.pan;
+  ParamSmoother xFeed = *c.xFeed;
+  int32_t w = c.pos;
+  double G = static_cast<double>(feedback.target);
+  double Lv = static_cast<double>(level.target);
+  double Dr = static_cast<double>(dry.target);
+  double P = static_cast<double>(pan.target);
+  double X = static_cast<double>(xFeed.target);
+  for (int32_t j = 0; j < count; ++j) {
+    if (kGliding) {
+      G = static_cast<double>(feedback.step());
+      Lv = static_cast<double>(level.step());
+      Dr = static_cast<double>(dry.step());
+      P = static_cast<double>(pan.step());
+      X = static_cast<double>(xFeed.step());
+    }
+    const DoublePair t{c.lineL[w], c.lineR[w]};
+    const DoublePair y = lp.step(shelf.step(hp.step(t) + c.ad) + c.ad);
+    routeFrame<kRoute>(c, start + j, y, G, Lv, Dr, P, X, args + 2 * j);
+    if (++w >= c.length) w = 0;
+  }
+
+  *c.hp = hp;
+  *c.shelf = shelf;
+  *c.lp = lp;
+  *c.feedback = feedback;
+  *c.level = level;
+  *c.dry = dry;
+  *c.pan = pan;
+  *c.xFeed = xFeed;
+}
+
+template <typename Sample>
+void firstPass(int mode, const PairPass<Sample>& c, int32_t start, int32_t count, double* args) {
+  withRouting(mode, c.gliding(), [&](auto route, auto gliding) {
+    firstPassRouted<decltype(route)::value, decltype(gliding)::value>(c, start, count, args);
+  });
+}
+
+}  // namespace
+
+// The echo block in chunks of at most 64 frames (and never more than the
+// ring holds, so no position is read after it was written in the same chunk):
+// the first pass runs the filters, the routing and the output mix and keeps
+// the two erf arguments of each frame; the second pass is the erf alone.
+template <typename Sample>
+void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample* const* inputs,
+                             Sample* const* outputs, int32_t sampleFrames) {
+  antiDenormal = -antiDenormal;
+  feedback.settleTest();
+  level.settleTest();
+  dry.settleTest();
+  pan.settleTest();
+  xFeed.settleTest();
+  resizeDelayLines(params);
+  const bool monoOut = switchOn(params.monoOut()) && !monoIO;
+  const int mode = monoIO ? 3 : threeWayPosition(params.pingPong());
+
+  double args[2 * kMaxChunk];  // (left, right) erf argument per frame
+  const int32_t chunkLimit = delayLength < kMaxChunk ? delayLength : kMaxChunk;
+  double* lineL = delayL.get();
+  double* lineR = delayR.get();
+  OnePoleLanes hp(hpL, hpR);
+  BiquadLanes shelf(shelfL, shelfR);
+  BiquadLanes lp(lpL, lpR);
+  const ErfArray erf = vectorErf ? widestVectorErf(widestPath) : nullptr;
+  PairPass<Sample> pass{
+      inputs[0], inputs[1],   outputs[0], outputs[1], lineL,
+      lineR,     delayLength, writePos,   monoOut,    DoublePair{antiDenormal, antiDenormal},
+      &hp,       &shelf,      &lp,        &feedback,  &level,
+      &dry,      &pan,        &xFeed};
+  for (int32_t start = 0; start < sampleFrames;) {
+    const int32_t count = sampleFrames - start < chunkLimit ? sampleFrames - start : chunkLimit;
+    firstPass(mode, pass, start, count, args);
+    writePos = writeLineChunk(lineL, lineR, writePos, delayLength, args, count, erf);
+    pass.pos = writePos;
+    start += count;
+  }
+
+  hp.storeState(hpL, hpR);
+  shelf.storeState(shelfL, shelfR);
+  lp.storeState(lpL, lpR);
+}
+
+template void EchoEngine::processEcho(const EchoParams&, bool, const float* const*, float* const*,
+                                      int32_t);
+template void EchoEngine::processEcho(const EchoParams&, bool, const double* const*, double* const*,
+                                      int32_t);
