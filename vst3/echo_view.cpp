@@ -62,6 +62,7 @@ tresult EchoView::queryInterface(const char8* iidBytes, void** obj) {
     return kResultOk;
   }
   if (offerInterface<IPlugView>(iidBytes, this, obj) ||
+      offerInterface<IPlugViewContentScaleSupport>(iidBytes, this, obj) ||
       offerInterface<linux_ui::IEventHandler>(iidBytes, this, obj) ||
       offerInterface<linux_ui::ITimerHandler>(iidBytes, this, obj))
     return kResultOk;
@@ -151,9 +152,20 @@ tresult EchoView::getSize(ViewRect* size) {
   return kResultOk;
 }
 
+tresult EchoView::setContentScaleFactor(ScaleFactor factor) {
+  panel.setHostScale(factor);
+  return kResultTrue;
+}
+
+bool EchoView::requestResize(int32_t width, int32_t height) {
+  ViewRect size{0, 0, width, height};
+  return frame && frame->resizeView(this, &size) == kResultOk;
+}
+
 tresult EchoView::onSize(ViewRect* newSize) {
   if (!newSize) return kInvalidArgument;
-  // One size only: any other is answered with false and changes nothing.
+  // The panel's size only (asked for by requestResize, or as it is): any
+  // other is answered with false and changes nothing.
   return newSize->right - newSize->left == panel.width() &&
                  newSize->bottom - newSize->top == panel.height()
              ? kResultOk

@@ -10,7 +10,11 @@
 // events when they come, and a timer for redraws. On Windows the window gets
 // its events from the system; a window timer paces the redraws.
 //
-// The panel keeps its one size (586 by 385 pixels).
+// The panel's size is the panel's own (586 by 385 pixels at scale 1; the
+// scale from the user's choice, the host's factor or the desktop): the host
+// cannot resize it freely (canResize answers false), the view asks the host
+// for a new size when the panel changes its scale (IPlugFrame::resizeView),
+// and a host's content scale factor reaches the panel as the host's factor.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +30,7 @@ namespace quillet::vst3 {
 class EchoController;
 
 class EchoView final : public IPlugView,
+                       public IPlugViewContentScaleSupport,
                        public linux_ui::IEventHandler,
                        public linux_ui::ITimerHandler,
                        private PanelHost {
@@ -53,6 +58,9 @@ class EchoView final : public IPlugView,
   tresult QUILLET_VST3_CALL canResize() override { return kResultFalse; }
   tresult QUILLET_VST3_CALL checkSizeConstraint(ViewRect* rect) override;
 
+  // IPlugViewContentScaleSupport: the host's factor (1, 1.5, 2...).
+  tresult QUILLET_VST3_CALL setContentScaleFactor(ScaleFactor factor) override;
+
   // IEventHandler, ITimerHandler: the host's run loop calls these.
   void QUILLET_VST3_CALL onFDIsSet(linux_ui::FileDescriptor fd) override;
   void QUILLET_VST3_CALL onTimer() override;
@@ -78,6 +86,7 @@ class EchoView final : public IPlugView,
   void endGesture(int32_t tag) override;
   void performEdit(int32_t index, float value) override;
   double hostTempo() override;
+  bool requestResize(int32_t width, int32_t height) override;
 
   RefCount refs;
   EchoController* controller;  // a reference held for the view's life

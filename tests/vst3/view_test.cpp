@@ -232,6 +232,25 @@ TEST_F(Vst3View, NoteKeysTakeTheTempoOfTheProcessContext) {
   EXPECT_NE(seen.find("p0=1 p3=1"), std::string::npos) << seen;
 }
 
+TEST_F(Vst3View, TheHostsScaleFactorAsksTheHostForTheNewSize) {
+  void* found = nullptr;
+  ASSERT_EQ(view->queryInterface(IPlugViewContentScaleSupport::iid.bytes, &found), kResultOk);
+  auto* scaling = static_cast<IPlugViewContentScaleSupport*>(found);
+  EXPECT_EQ(scaling->setContentScaleFactor(2.0f), kResultTrue);
+  run(300);
+  ViewRect size{};
+  ASSERT_EQ(view->getSize(&size), kResultOk);
+  EXPECT_EQ(size.right - size.left, 1172);
+  EXPECT_EQ(size.bottom - size.top, 770);
+  EXPECT_EQ(host.resizeRequests(), 1);
+  // Only the panel's own size is taken.
+  ViewRect other{0, 0, 600, 400};
+  EXPECT_EQ(view->onSize(&other), kResultFalse);
+  EXPECT_EQ(view->checkSizeConstraint(&other), kResultOk);
+  EXPECT_EQ(other.right, 1172);
+  scaling->release();
+}
+
 TEST_F(Vst3View, KeysAndTheWheelComeFromTheHost) {
   click(100, 90);  // Delay takes the focus; a click without a move changes nothing
   EXPECT_EQ(calls(), "b0 e0");
