@@ -67,8 +67,10 @@ class ParamChangeQueue {
 
   struct Slot {
     std::atomic<uint32_t> sequence;
-    int32_t index;
-    float value;
+    // Set before a slot is first published; zero until then, so no compiler
+    // sees a read of them that might come first (GCC's TSan build did).
+    int32_t index = 0;
+    float value = 0.0f;
   };
 
   alignas(64) std::atomic<uint32_t> tail{0};
