@@ -157,7 +157,9 @@ for f in ./usr/lib/vst/QTAPG_x64.so ./usr/lib/quillet-k3/QTAP_x64.so ./usr/bin/v
   ./usr/lib/lv2/quillet-k3.lv2/manifest.ttl ./usr/share/quillet-k3/presets/slapback.fxp; do
   grep -qxF "$f" <<<"$listing" || fail "$deb lacks $f"
 done
-dpkg-deb -c "$deb" | grep -qF "./usr/lib/vst3/Quillet K3.vst3/Contents/aarch64-linux/Quillet K3.so" ||
+# (Its path has spaces: looked for in the whole listing.)
+full_listing=$(dpkg-deb -c "$deb")
+grep -qF "./usr/lib/vst3/Quillet K3.vst3/Contents/aarch64-linux/Quillet K3.so" <<<"$full_listing" ||
   fail "$deb lacks the VST3 module"
 if grep -E 'arm64_|x86_erf' <<<"$listing"; then fail "test files in the package"; fi
 echo "$(wc -l <<<"$listing") files"
