@@ -70,7 +70,9 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
   if (vst3::isVst3Path(pluginPath)) {
     std::vector<unsigned char> rgb;
     int w = 0, h = 0;
-    if (!captureVst3Panel(pluginPath, line.texts("--set"), &rgb, &w, &h, &error))
+    const float hostScale =
+        line.has("--host-scale") ? static_cast<float>(line.number("--host-scale", 1.0)) : 0.0f;
+    if (!captureVst3Panel(pluginPath, line.texts("--set"), hostScale, &rgb, &w, &h, &error))
       return failure(error);
     if (!stbi_write_png(outputPath.c_str(), w, h, 3, rgb.data(), w * 3))
       return failure("cannot write " + outputPath);

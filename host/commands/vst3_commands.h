@@ -14,7 +14,10 @@ int runVst3Info(const std::string& path);
 // vst2-host snapshot BUNDLE.vst3: the controller's view opened in a host
 // window with a run loop as a DAW gives one, run until two pictures in a row
 // agree; the picture as RGB rows. False with a one-line `error`.
+// A `hostScale` above 0 is given to the view as the host's content scale
+// factor before it is sized.
 bool captureVst3Panel(const std::string& path, const std::vector<std::string>& sets,
-                      std::vector<unsigned char>* rgb, int* width, int* height, std::string* error);
+                      float hostScale, std::vector<unsigned char>* rgb, int* width, int* height,
+                      std::string* error);
 
 }  // namespace vsthost

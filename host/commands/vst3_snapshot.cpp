@@ -21,7 +21,7 @@ constexpr const char* kPlatformType = quillet::vst3::kPlatformTypeX11EmbedWindow
 }  // namespace
 
 bool captureVst3Panel(const std::string& path, const std::vector<std::string>& sets,
-                      std::vector<unsigned char>* rgb, int* width, int* height,
+                      float hostScale, std::vector<unsigned char>* rgb, int* width, int* height,
                       std::string* error) {
   using namespace vsthost::vst3;
   auto module = Vst3Module::load(path, error);
@@ -42,6 +42,13 @@ bool captureVst3Panel(const std::string& path, const std::vector<std::string>& s
   if (!view) {
     *error = path + " has no editor view";
     return false;
+  }
+  if (hostScale > 0) {
+    void* found = nullptr;
+    if (view->queryInterface(IPlugViewContentScaleSupport::iid.bytes, &found) == kResultOk) {
+      static_cast<IPlugViewContentScaleSupport*>(found)->setContentScaleFactor(hostScale);
+      static_cast<IPlugViewContentScaleSupport*>(found)->release();
+    }
   }
   ViewRect size{};
   if (view->isPlatformTypeSupported(kPlatformType) != kResultTrue ||

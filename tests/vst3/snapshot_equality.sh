@@ -1,6 +1,7 @@
 #!/bin/sh
 # vst2-host snapshot of the VST3 bundle (its view attached with a run loop)
-# and of QTAPG_x64's editor, with the same values: the same picture.
+# and of QTAPG_x64's editor, with the same values: the same picture; and at
+# the host's factor 2 (for the VST3 view, the host's content scale factor).
 #   snapshot_equality.sh VST2-HOST QTAPG_x64.so BUNDLE.vst3 RUN-WITH-XVFB
 set -eu
 host=$1
@@ -9,12 +10,13 @@ vst3=$3
 xvfb=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-sets="--set Delay=0.5 --set Repeat=0.7 --set Range=1 --set Mute=1 --set Pan=0.9 --set PingPong=0.5"
-# shellcheck disable=SC2086
-sh "$xvfb" "$host" snapshot "$vst2" -o "$work/vst2.png" $sets
-# shellcheck disable=SC2086
-sh "$xvfb" "$host" snapshot "$vst3" -o "$work/vst3.png" $sets
-python3 - "$work/vst2.png" "$work/vst3.png" <<'PY'
+
+same() {  # NAME OPTIONS...: both pictures, compared
+  name=$1
+  shift
+  sh "$xvfb" "$host" snapshot "$vst2" -o "$work/vst2.png" "$@"
+  sh "$xvfb" "$host" snapshot "$vst3" -o "$work/vst3.png" "$@"
+  python3 - "$work/vst2.png" "$work/vst3.png" "$name" <<'PY'
 import sys, zlib, struct
 
 def pixels(path):
@@ -33,7 +35,12 @@ def pixels(path):
 
 a, b = pixels(sys.argv[1]), pixels(sys.argv[2])
 if a != b:
-    sys.exit("the VST3 view's picture differs from the VST 2.4 editor's (%dx%d, %dx%d)"
-             % (a[0], a[1], b[0], b[1]))
-print("same picture: %dx%d" % (a[0], a[1]))
+    sys.exit("%s: the VST3 view's picture differs from the VST 2.4 editor's (%dx%d, %dx%d)"
+             % (sys.argv[3], a[0], a[1], b[0], b[1]))
+print("%s: same picture, %dx%d" % (sys.argv[3], a[0], a[1]))
 PY
+}
+
+same "values set" --set Delay=0.5 --set Repeat=0.7 --set Range=1 --set Mute=1 --set Pan=0.9 \
+  --set PingPong=0.5
+same "host factor 2" --host-scale 2
