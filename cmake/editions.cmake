@@ -120,6 +120,11 @@ quillet_edition(vst2 TITLE "VST 2.4 plug-in" HOST_FOLDER lib/vst
   SEARCHED /usr/lib/vst /usr/local/lib/vst ~/.vst
   PATH_VARIABLES VST_PATH LXVST_PATH)
 
+# The VST3 bundle with its panel (vst3/): on Linux in lib/vst3, in the
+# Windows archive at its top (for Common Files\VST3).
+quillet_edition(vst3 SWITCH TITLE "VST3 plug-in" HOST_FOLDER lib/vst3
+  SEARCHED /usr/lib/vst3 /usr/local/lib/vst3 ~/.vst3)
+
 # The LV2 bundle with its panel (lv2/, lv2/ui/), on Linux.
 if(UNIX AND NOT APPLE AND NOT WIN32)
   set(QUILLET_LV2_SEARCHED /usr/lib/lv2 /usr/local/lib/lv2 ~/.lv2)

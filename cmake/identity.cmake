@@ -17,10 +17,15 @@ set(QUILLET_VST2_UNIQUE_ID "QTAP")
 set(QUILLET_LV2_URI "urn:marrowledge:quillet-k3")
 # CLAP: the plug-in's reverse-domain ID.
 set(QUILLET_CLAP_ID "com.marrowledge.quillet-k3")
-# VST3: the class IDs as 32 hexadecimal digits, empty until that edition
-# declares them.
-set(QUILLET_VST3_PROCESSOR_CID "")
-set(QUILLET_VST3_CONTROLLER_CID "")
+# VST3: the class IDs as 32 hexadecimal digits (the text form, the same on
+# every platform). The processor's follows Steinberg's rule for a VST3
+# plug-in that replaces a VST 2 one, so hosts that migrate projects saved with
+# the VST 2.4 libraries pick it: the three letters 'VST' ('VSE' for the
+# controller), the VST 2.4 unique ID, and the first nine characters of the
+# product name in lower case, two hex digits each. vst3/class_ids.h checks
+# these against the rule when it compiles.
+set(QUILLET_VST3_PROCESSOR_CID 565354515441507175696C6C6574206B)
+set(QUILLET_VST3_CONTROLLER_CID 565345515441507175696C6C6574206B)
 
 # The version as VST 2.4 hosts and the Windows version record show it:
 # 1.4.0 is vendor version 1400 and "1.40", so minor and patch take one digit.

@@ -67,8 +67,8 @@ class ParamChangeQueue {
 
   struct Slot {
     std::atomic<uint32_t> sequence;
-    // Written before the slot is published; set here too, as GCC's
-    // ThreadSanitizer build cannot see that (and warns).
+    // Set before a slot is first published; zero until then, so no compiler
+    // sees a read of them that might come first (GCC's TSan build did).
     int32_t index = 0;
     float value = 0.0f;
   };

@@ -4,7 +4,8 @@
 # and checks it under qemu-user on this machine:
 #   - every file compiled with -ffp-contract=off, and no fused multiply-add
 #     in the engine or its oracle but the erf that copies the C library's,
-#   - each library's exports and the shared libraries it needs,
+#   - each library's exports and the shared libraries it needs (the VST3
+#     bundle's module among them),
 #   - under qemu: the engine's equality tests (sampled, see
 #     tests/arm64/CMakeLists.txt), unit tests and checksums, the plug-ins
 #     through VSTPluginMain, the LV2 library through lv2_descriptor,
@@ -38,6 +39,7 @@ editions=(
   "quillet_k3_dsp|quillet-k3.lv2/quillet_k3_dsp.so|lv2_descriptor"
   "quillet_k3_ui|quillet-k3.lv2/quillet_k3_ui.so|lv2ui_descriptor"
   "quillet_clap|QuilletK3.clap|clap_entry"
+  "quillet_vst3|Quillet K3.vst3/Contents/aarch64-linux/Quillet K3.so|GetPluginFactory ModuleEntry ModuleExit"
   "vst2-host|host/vst2-host|-"
 )
 # The shared libraries a plug-in may need: nothing a user's system lacks.
@@ -134,6 +136,13 @@ render_both() {
 render_both demo "${demo[@]}" --format float --fixed-clock
 render_both demo-double "${demo[@]}" --format float --fixed-clock --double
 render_both delay-moving "${moving[@]}" --format float --fixed-clock
+# The VST3 edition on arm64 sounds as the VST 2.4 one there, sample for sample.
+"$qemu" "$build/host/vst2-host" render "$build/Quillet K3.vst3" -o "$out/demo-vst3-arm64.wav" \
+  "${demo[@]}" --format float >/dev/null
+"$qemu" "$build/host/vst2-host" render "$build/QTAPG_x64.so" -o "$out/demo-vst2-arm64.wav" \
+  "${demo[@]}" --format float >/dev/null
+echo -n "demo, VST3 against VST 2.4 on arm64: "
+python3 scripts/compare-wav.py "$out/demo-vst2-arm64.wav" "$out/demo-vst3-arm64.wav" 0
 
 part "the arm64 package"
 version=$(sed -n 's/^set(QUILLET_VERSION \([0-9.]*\)).*/\1/p' cmake/identity.cmake)
@@ -150,6 +159,10 @@ for f in ./usr/lib/vst/QTAPG_x64.so ./usr/lib/quillet-k3/QTAP_x64.so ./usr/bin/v
   ./usr/lib/clap/QuilletK3.clap; do
   grep -qxF "$f" <<<"$listing" || fail "$deb lacks $f"
 done
+# (Its path has spaces: looked for in the whole listing.)
+full_listing=$(dpkg-deb -c "$deb")
+grep -qF "./usr/lib/vst3/Quillet K3.vst3/Contents/aarch64-linux/Quillet K3.so" <<<"$full_listing" ||
+  fail "$deb lacks the VST3 module"
 if grep -E 'arm64_|x86_erf' <<<"$listing"; then fail "test files in the package"; fi
 echo "$(wc -l <<<"$listing") files"
 lint_rc=0

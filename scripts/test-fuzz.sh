@@ -18,7 +18,7 @@ cmake --build build-fuzz -j2 --target fuzzers
 
 seconds=${FUZZ_SECONDS:-40}
 targets=(${FUZZ_TARGETS:-fuzz_chunk fuzz_dispatcher_plain fuzz_dispatcher_editor fuzz_preset_file
-  fuzz_audio_sndfile fuzz_audio_wav fuzz_core_input fuzz_clap_input})
+  fuzz_audio_sndfile fuzz_audio_wav fuzz_core_input fuzz_clap_input fuzz_vst3_state})
 work=build-fuzz/run
 rm -rf "$work"
 mkdir -p "$work"

@@ -4,7 +4,8 @@
 # lv2apply renders through the bundle exactly what vst2-host renders through
 # the VST library, each factory preset sounds the same from its LV2 and its
 # .fxp form, and Ardour 7 (headless) plays a session through the plug-in and
-# restores its values.
+# restores its values; the same session holds the VST3 edition on a track of
+# its own, checked the same way (one Ardour start for both).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --lv2 --tests
@@ -14,7 +15,8 @@ if [ -f build/build.ninja ]; then
 else
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build build -j"$(nproc)" --target quillet_k3_dsp quillet_lv2_bundle QTAP_x64 vst2-host
+cmake --build build -j"$(nproc)" --target quillet_k3_dsp quillet_lv2_bundle QTAP_x64 vst2-host \
+  quillet_vst3
 
 uri=urn:marrowledge:quillet-k3
 bundle=build/quillet-k3.lv2
@@ -111,7 +113,7 @@ python3 tests/lv2/bundle_checks.py ports <"$work/installed" || fail "the install
 [ "$(find "$work/prefix/share/quillet-k3/presets" -name '*.fxp' | wc -l)" -eq "$(wc -l <"$work/presets")" ] ||
   fail "not every .fxp preset is installed"
 
-echo "== Ardour 7 (headless)"
-bash tests/lv2/ardour_check.sh "$work/ardour"
+echo "== Ardour 7 (headless), with the VST3 edition beside"
+bash tests/lv2/ardour_check.sh "$work/ardour" "build/Quillet K3.vst3"
 
 echo "test-lv2: all checks passed"

@@ -77,9 +77,14 @@ deb=build-package/quillet-k3_${version}_$(dpkg --print-architecture).deb
 took "install command: deps, Release build, cpack, apt-get install"
 
 echo "== The Debian package"
-listing=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $1, $NF}' | LC_ALL=C sort)
+# Permissions and path (paths may hold spaces: "Quillet K3.vst3").
+listing=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/' |
+  sed -E 's/^([^ ]+) +[^ ]+ +[^ ]+ +[^ ]+ +[^ ]+ +/\1 /' | LC_ALL=C sort)
 echo "$listing"
 lv2_files="manifest.ttl quillet-k3.ttl presets.ttl quillet_k3_dsp.so quillet_k3_ui.so"
+vst3_bundle="lib/vst3/Quillet K3.vst3"
+vst3_files=("$vst3_bundle/Contents/$(uname -m)-linux/Quillet K3.so"
+  "$vst3_bundle/Contents/Resources/moduleinfo.json")
 presets=$(cd build-package/presets && ls -- *.fxp)
 [ "$(wc -l <<<"$presets")" -ge 5 ] || fail "fewer than five .fxp presets in build-package/presets"
 # The README as shipped shows its pictures from its own folder.
@@ -101,6 +106,7 @@ for f in $pictures; do
   expected+=$'\n'"-rw-r--r-- $doc/$f"
 done
 for f in $lv2_files; do expected+=$'\n'"-rw-r--r-- ./usr/lib/lv2/quillet-k3.lv2/$f"; done
+for f in "${vst3_files[@]}"; do expected+=$'\n'"-rw-r--r-- ./usr/$f"; done
 for f in $presets; do expected+=$'\n'"-rw-r--r-- ./usr/share/quillet-k3/presets/$f"; done
 # Exactly these files.
 [ "$listing" = "$(LC_ALL=C sort <<<"$expected")" ] ||
@@ -130,7 +136,7 @@ files=$scratch/files
 # Only the C library, libm and Xlib: nothing a user's machine lacks.
 for lib in /usr/lib/vst/QTAPG_x64.so /usr/lib/quillet-k3/QTAP_x64.so \
   /usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so /usr/lib/lv2/quillet-k3.lv2/quillet_k3_ui.so \
-  /usr/lib/clap/QuilletK3.clap; do
+  /usr/lib/clap/QuilletK3.clap "/usr/${vst3_files[0]}"; do
   needed=$(readelf -d "$lib" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | LC_ALL=C sort | tr '\n' ' ')
   echo "$lib needs: $needed"
   for n in $needed; do
@@ -175,6 +181,11 @@ for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host lib/clap/
   $(for f in $presets; do echo "share/quillet-k3/presets/$f"; done); do
   [ -f "$scratch/root/opt/quillet/$f" ] || fail "cmake --install left out $f"
 done
+for f in "${vst3_files[@]}"; do
+  [ -f "$scratch/root/opt/quillet/$f" ] || fail "cmake --install left out $f"
+done
+file -b "$scratch/root/opt/quillet/${vst3_files[0]}" | grep -q ", stripped" ||
+  fail "${vst3_files[0]} is not stripped"
 [ ! -e "$scratch/root/opt/quillet/lib/vst/QTAP_x64.so" ] ||
   fail "both libraries (one unique ID) in one host folder"
 for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host \
@@ -240,7 +251,7 @@ while IFS= read -r path; do
   if [ -f "$path" ] || [ -L "$path" ]; then echo "left behind: $path"; left=1; fi
 done <"$files"
 for d in /usr/lib/quillet-k3 /usr/share/doc/quillet-k3 /usr/lib/lv2/quillet-k3.lv2 \
-  /usr/share/quillet-k3 /usr/lib/clap/QuilletK3.clap; do
+  /usr/share/quillet-k3 /usr/lib/clap/QuilletK3.clap "/usr/$vst3_bundle"; do
   [ ! -e "$d" ] || { echo "left behind: $d"; left=1; }
 done
 [ "$left" = 0 ] || fail "files left after removal"
@@ -264,7 +275,9 @@ with zipfile.ZipFile(path) as z:
         print(f"{z.getinfo(n).file_size:>9}  {n}")
     want = {f"{top}/{n}" for n in ("QTAPG_x64.dll", "QTAP_x64.dll", "QuilletK3.clap",
                                    "README-Windows.txt", "LICENSE.txt",
-                                   "THIRD-PARTY-NOTICES.txt")}
+                                   "THIRD-PARTY-NOTICES.txt",
+                                   "Quillet K3.vst3/Contents/x86_64-win/Quillet K3.vst3",
+                                   "Quillet K3.vst3/Contents/Resources/moduleinfo.json")}
     presets = sorted(f for f in os.listdir(preset_dir) if f.endswith(".fxp"))
     if len(presets) < 5:
         sys.exit(f"fewer than five presets in {preset_dir}")
@@ -280,7 +293,10 @@ with zipfile.ZipFile(path) as z:
     text = z.read(f"{top}/README-Windows.txt")
     if b"\n" in text.replace(b"\r\n", b"") or b"ONE of the two DLLs" not in text:
         sys.exit("README-Windows.txt: not CRLF text saying to install one DLL")
-    for dll in ("QTAPG_x64.dll", "QTAP_x64.dll", "QuilletK3.clap"):
+    if b"Common Files\\VST3" not in text:
+        sys.exit("README-Windows.txt does not say where the VST3 bundle goes")
+    for dll in ("QTAPG_x64.dll", "QTAP_x64.dll", "QuilletK3.clap",
+                "Quillet K3.vst3/Contents/x86_64-win/Quillet K3.vst3"):
         if z.read(f"{top}/{dll}")[:2] != b"MZ":
             sys.exit(f"{dll} is not a Windows module")
 print(f"zip listing as expected ({len(presets)} presets)")

@@ -6,8 +6,11 @@
 # user-interface thread opening, idling and closing the panel. Then the CLAP
 # module: its gesture queue's two-thread test, and the CLAP race stress (the
 # audio thread storing event values while the main thread reads values,
-# texts and the state and runs the panel on the host's timers). Any report
-# fails the stage; nothing of ours is suppressed.
+# texts and the state and runs the panel on the host's timers). Then the VST3
+# bundle: its audio thread against its controller's thread. Each stress is run
+# once more with a host that breaks the format's thread rule, which must be
+# reported (the stress can fail). Any other report fails the stage; nothing of
+# ours is suppressed.
 #   scripts/test-tsan.sh [SECONDS]   (default 12 per library)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,7 +24,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANI
   -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DQUILLET_BUILD_BENCH=OFF "${launcher[@]}" \
   >/dev/null
 cmake --build "$build" -j2 --target QTAP_x64 QTAPG_x64 race_stress core_tests panel_tests \
-  quillet_clap clap_race_stress clap_gesture_queue_tests
+  quillet_clap clap_race_stress clap_gesture_queue_tests quillet_vst3 vst3_race_stress
 
 export TSAN_OPTIONS="halt_on_error=1 exitcode=66"
 "$build/tests/core/core_tests"
@@ -42,4 +45,15 @@ if "$clap_stress" "$build/QuilletK3.clap" 2 --break-thread-rule >"$build/broken-
 fi
 grep -c "WARNING: ThreadSanitizer: data race" "$build/broken-rule.log" |
   sed 's/^/  the broken thread rule is reported: /; s/$/ race/' 
+vst3_stress="$build/tests/stress/vst3_race_stress"
+"$vst3_stress" "$build/Quillet K3.vst3" "$seconds"
+if "$vst3_stress" "$build/Quillet K3.vst3" 2 --host-breaks-thread-rule >"$build/broken-rule.log" 2>&1; then
+  echo "test-tsan: a host writing the controller from the audio thread went unreported" >&2
+  exit 1
+fi
+grep -q "ThreadSanitizer: data race" "$build/broken-rule.log" || {
+  cat "$build/broken-rule.log" >&2
+  exit 1
+}
+echo "   the broken thread rule is reported: $(grep -c 'ThreadSanitizer: data race' "$build/broken-rule.log") race"
 echo "test-tsan: no data race reported"

@@ -11,6 +11,8 @@
 #     parameter away from its default and the delay held still, agreeing
 #     within 1e-6 on every sample (32- and 64-bit processing),
 #   - the editor's picture under Wine against the Linux one,
+#   - the VST3 bundle's DLL: its exports and imports, vst2-host validate
+#     (its view included) and its renders against the VST 2.4 DLL's, exact,
 #   - a real click (xdotool) on the Mute key toggling the parameter, and a
 #     wheel notch on a knob moving it by its wheel step.
 set -euo pipefail
@@ -70,6 +72,8 @@ for name in $imports; do
     *) echo "imports a DLL that is not part of Windows: $name"; exit 1 ;;
   esac
 done
+echo "== the VST3 bundle's DLL"
+sh tests/vst3/check_windows_dll.sh "build-win/Quillet K3.vst3/Contents/x86_64-win/Quillet K3.vst3"
 
 echo "== version records"
 check_record() {
@@ -125,6 +129,22 @@ echo "== validate the CLAP module under Wine (its panel on the host's timers inc
   { tr -d '\r' <"$out/validate-clap.txt"; exit 1; }
 tr -d '\r' <"$out/validate-clap.txt" | grep -E "gui:|passed, .* failed"
 
+echo "== the VST3 bundle under Wine: validated, and rendering what the VST 2.4 DLL renders"
+vst3_bundle="build-win/Quillet K3.vst3"
+"$wine" "$host_exe" validate "$vst3_bundle" --seconds 1 >"$out/validate-vst3.txt" 2>&1 ||
+  { tr -d '\r' <"$out/validate-vst3.txt"; exit 1; }
+tr -d '\r' <"$out/validate-vst3.txt" | grep -E "editor view|passed, .* failed"
+for precision in "" --double; do
+  "$wine" "$host_exe" render "$vst3_bundle" -o "$out/vst3$precision.wav" --format float \
+    --set Delay=0.37 --set Repeat=0.62 --set Level=0.83 --set PingPong=0.5 --tail 2 $precision \
+    >/dev/null
+  "$wine" "$host_exe" render build-win/QTAP_x64.dll -o "$out/vst2$precision.wav" --format float \
+    --set Delay=0.37 --set Repeat=0.62 --set Level=0.83 --set PingPong=0.5 --tail 2 $precision \
+    >/dev/null
+  echo -n "VST3 against VST 2.4 under Wine ${precision:---float}: "
+  python3 scripts/compare-wav.py "$out/vst3$precision.wav" "$out/vst2$precision.wav" 0
+done
+
 echo "== render: DLL under Wine against the Linux library"
 settings=(--set Delay=0.37 --set Repeat=0.62 --set Level=0.83 --set Range=0.2 --set Mute=0.3
   --set Dry=0.71 --set Pan=0.35 --set X-Feed=0.27 --set "Mono Out=0.4" --set KnobDust=0.2
@@ -154,6 +174,12 @@ echo "== editor picture under Wine against Linux"
   >/dev/null 2>&1
 differing=$(compare -metric AE "$out/panel-wine.png" "$out/panel-linux.png" null: 2>&1 || true)
 echo "pixels that differ: $differing"
+[ "$differing" = "0" ] || exit 1
+# The VST3 view under Wine (HWND, paced by its window timer): the same picture.
+"$wine" "$host_exe" snapshot "build-win/Quillet K3.vst3" -o "$out/panel-vst3-wine.png" \
+  >/dev/null 2>&1
+differing=$(compare -metric AE "$out/panel-vst3-wine.png" "$out/panel-linux.png" null: 2>&1 || true)
+echo "pixels of the VST3 view that differ: $differing"
 [ "$differing" = "0" ] || exit 1
 
 echo "== real input under Wine: a click on the Mute key, a wheel notch on the Repeat knob"

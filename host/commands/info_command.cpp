@@ -6,9 +6,11 @@
 #include "host/cli/command_line.h"
 #include "host/commands/command_table.h"
 #include "host/commands/info_clap.h"
+#include "host/commands/vst3_commands.h"
 #include "host/plugin/clap/clap_instance.h"
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/plugin_text.h"
+#include "host/plugin/vst3/vst3_module.h"
 
 using namespace vsthost;
 
@@ -68,6 +70,7 @@ int runInfoCommand(const std::vector<std::string>& args) {
   if (status != cli::kRunCommand) return status;
   const std::string& path = line.positionals()[0];
   if (isClapPath(path)) return printClapInfo(path);
+  if (vst3::isVst3Path(path)) return runVst3Info(path);
   OpenedPlugin plugin;
   std::string error;
   if (!openPlugin(path, &plugin, &error)) {

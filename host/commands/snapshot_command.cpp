@@ -10,11 +10,13 @@
 
 #include "host/cli/command_line.h"
 #include "host/commands/command_table.h"
+#include "host/commands/vst3_commands.h"
 #include "host/plugin/clap/clap_audio_plugin.h"
 #include "host/plugin/clap/clap_panel_session.h"
 #include "host/plugin/parameters.h"
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/vst2_audio_plugin.h"
+#include "host/plugin/vst3/vst3_module.h"
 #include "host/window/host_window.h"
 
 #pragma GCC diagnostic push
@@ -114,8 +116,20 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
     return snapshotClap(pluginPath, line.texts("--set"), outputPath,
                         line.has("--host-scale") ? line.number("--host-scale", 1.0) : 0.0);
 
-  OpenedPlugin plugin;
   std::string error;
+  if (vst3::isVst3Path(pluginPath)) {
+    std::vector<unsigned char> rgb;
+    int w = 0, h = 0;
+    const float hostScale =
+        line.has("--host-scale") ? static_cast<float>(line.number("--host-scale", 1.0)) : 0.0f;
+    if (!captureVst3Panel(pluginPath, line.texts("--set"), hostScale, &rgb, &w, &h, &error))
+      return failure(error);
+    if (!stbi_write_png(outputPath.c_str(), w, h, 3, rgb.data(), w * 3))
+      return failure("cannot write " + outputPath);
+    std::printf("%s: %dx%d\n", outputPath.c_str(), w, h);
+    return 0;
+  }
+  OpenedPlugin plugin;
   if (!openPlugin(pluginPath, &plugin, &error)) return failure(error);
   PluginInstance& p = *plugin;
   Vst2AudioPlugin audio(p);

@@ -6,7 +6,9 @@
 
 #include "host/cli/command_line.h"
 #include "host/commands/command_table.h"
+#include "host/plugin/vst3/vst3_module.h"
 #include "host/validate/validator.h"
+#include "host/validate/vst3/vst3_validator.h"
 
 using namespace vsthost;
 
@@ -44,7 +46,8 @@ int runValidateCommand(const std::vector<std::string>& args) {
   const std::string& path = line.positionals()[0];
   std::printf("vst2-host validate %s\n", path.c_str());
   ValidationReport report(stdout);
-  const bool loaded = validatePlugin(path, options, report);
+  const bool loaded = vst3::isVst3Path(path) ? vst3::validateVst3Plugin(path, options, report)
+                                             : validatePlugin(path, options, report);
   std::printf("%d passed, %d failed\n", report.passed(), report.failed());
   // A plug-in that cannot even be loaded is told apart from one with findings.
   if (!loaded) return 3;

@@ -14,6 +14,7 @@
 #include "host/plugin/clap/clap_presets.h"
 #include "host/plugin/vst2/vst2_audio_plugin.h"
 #include "host/presets/plugin_preset.h"
+#include "host/presets/preset_file.h"
 #include "host/render/demo_material.h"
 #include "host/render/fixed_clock.h"
 #include "host/render/render_report.h"
@@ -45,13 +46,26 @@ bool RenderJob::openPlugin(std::string* error) {
     audio = std::make_unique<ClapAudioPlugin>(*clap);
     return true;
   }
+  if (vst3::isVst3Path(request.plugin)) {
+    if (!request.savePreset.empty()) {
+      *error = "--save-preset writes .fxp and .fxb files, which are VST 2.4 presets";
+      return false;
+    }
+    vst3Module = vst3::Vst3Module::load(request.plugin, error);
+    if (vst3Module) vst3Instance = vst3::Vst3Instance::open(*vst3Module, error);
+    if (!vst3Instance) return false;
+    audio = std::make_unique<vst3::Vst3AudioPlugin>(*vst3Instance);
+    return true;
+  }
   if (!vsthost::openPlugin(request.plugin, &plugin, error)) return false;
   audio = std::make_unique<Vst2AudioPlugin>(*plugin);
   return true;
 }
 
-// A VST 2.4 plug-in takes an .fxp or .fxb file; a CLAP plug-in the name or
-// load key of a preset its preset discovery lists, loaded through preset-load.
+// A VST 2.4 plug-in takes an .fxp or .fxb file as its host's "Load preset"
+// gives it; a VST3 plug-in the file's bytes as its state, as hosts hand a
+// project's VST 2.4 state to the VST3 plug-in that replaces it; a CLAP
+// plug-in the name or load key of a preset its preset discovery lists.
 bool RenderJob::loadPreset(std::string* error) {
   if (clap.instance) {
     std::vector<ClapPreset> presets;
@@ -65,11 +79,13 @@ bool RenderJob::loadPreset(std::string* error) {
   }
   PresetFile preset;
   if (!readPresetFile(request.preset, &preset, error)) return false;
-  if (!applyPreset(*plugin, preset, error)) {
-    *error = request.preset + ": " + *error;
-    return false;
+  if (vst3Instance) {
+    if (vst3Instance->restoreState(serializePreset(preset), error)) return true;
+  } else if (applyPreset(*plugin, preset, error)) {
+    return true;
   }
-  return true;
+  *error = request.preset + ": " + *error;
+  return false;
 }
 
 // The input streams from its file; the demo is made in memory.
@@ -138,6 +154,11 @@ bool RenderJob::run(std::string* error) {
   };
   const double started = realSeconds();
   if (!renderStream(*audio, stream, settings, error, &done.result)) return false;
+  if (auto* vst3Audio = dynamic_cast<vst3::Vst3AudioPlugin*>(audio.get());
+      vst3Audio && !vst3Audio->failure().empty()) {
+    *error = vst3Audio->failure();
+    return false;
+  }
   if (!reader.failure().empty()) {
     *error = reader.failure();
     return false;

@@ -13,6 +13,7 @@
 #include "host/plugin/audio_plugin.h"
 #include "host/plugin/clap/clap_instance.h"
 #include "host/plugin/vst2/opened_plugin.h"
+#include "host/plugin/vst3/vst3_audio_plugin.h"
 #include "host/render/levels.h"
 #include "host/render/render.h"
 
@@ -77,6 +78,9 @@ class RenderJob {
   RenderRequest request;
   OpenedPlugin plugin;  // a VST 2.4 plug-in
   OpenedClap clap;      // or a CLAP one
+  // or a VST3 one (a path ending in .vst3)
+  std::unique_ptr<vst3::Vst3Module> vst3Module;
+  std::unique_ptr<vst3::Vst3Instance> vst3Instance;
   std::unique_ptr<AudioPlugin> audio;
   AudioData demo;
   AudioReader reader;

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Dependencies point down: each folder may include only the folders listed
-# for it below, besides its own (the plug-in formats' folders, vst/ and
-# lv2/, sit above the core, the panel and the toolkit; vst2-host sees only
-# the VST 2.4 interface header). A file follows the rule of the longest
+# for it below, besides its own (the plug-in formats' folders, vst/, lv2/,
+# clap/ and vst3/, sit above the core, the panel and the toolkit; the host
+# sees only the VST 2.4 interface header and our own CLAP and VST3
+# declarations). A file follows the rule of the longest
 # folder that holds it; tests and benchmarks, without a rule, may include
 # anything. Only quoted includes with a folder count ("gui/cframe.h"); a
 # path that climbs with ".." is refused outright.
@@ -20,7 +21,9 @@ vst: core editor gui platform
 lv2: core platform
 lv2/ui: core editor gui platform lv2
 clap: core editor gui platform
-host: vst clap/abi'
+vst3: core editor gui platform
+vst3/interface:
+host: vst clap/abi vst3/interface'
 
 # Sets `folder` and `allowed` to the rule for path $1; folder empty if none.
 rule_for() {

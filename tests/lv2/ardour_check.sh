@@ -17,10 +17,15 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 work=$1
+vst3_bundle=${2:-}
+vst3_id=565354515441507175696C6C6574206B
 block=512
 frames=192000
 # Delay Repeat Level Range Mute Dry Pan X-Feed MonoOut KnobDust PingPong
 values=(0 0.45 0.7 0.5 0 0.8 0.3 0.4 0 1 0.5)
+# The same for the VST3 edition, whose stepped parameters Ardour sets by
+# their step: Range and PingPong 0.5 are step 1.
+vst3_values=(0 0.45 0.7 1 0 0.8 0.3 0.4 0 1 1)
 fail() {
   echo "ardour_check: $*" >&2
   exit 1
@@ -31,6 +36,20 @@ mkdir -p "$work/config/ardour7/scripts" "$work/config/ardour7/export" "$work/exp
 cp "$here/ardour/quillet_test_signal.lua" "$work/config/ardour7/scripts/"
 cp "$here/ardour/quillet-float.preset" "$work/config/ardour7/export/"
 python3 "$here/ardour/test_signal.py" "$work/signal.wav" "$frames"
+
+vst3_env=()
+if [ -n "$vst3_bundle" ]; then
+  # Ardour finds VST3 bundles by its scanner's cache, in ~/.vst3 among others.
+  # The cache counts as stale when the module is newer than the second the
+  # scanner wrote it in: a copy dated two seconds back cannot be.
+  mkdir -p "$work/.vst3" "$work/cache"
+  cp -R "$vst3_bundle" "$work/.vst3/"
+  find "$work/.vst3" -type f -exec touch -d '-2 seconds' {} +
+  HOME="$work" XDG_CACHE_HOME="$work/cache" LD_LIBRARY_PATH=/usr/lib/ardour7 \
+    timeout 60 /usr/lib/ardour7/ardour-vst3-scanner "$work/.vst3/$(basename "$vst3_bundle")" \
+    >"$work/scan.log" 2>&1 || fail "Ardour's VST3 scanner failed: $(tail -3 "$work/scan.log")"
+  vst3_env=(K3_VST3_ID="$vst3_id" K3_VST3_VALUES="${vst3_values[*]}")
+fi
 
 sets=()
 for i in "${!values[@]}"; do sets+=(--set "$i=${values[$i]}"); done
@@ -45,42 +64,65 @@ run_ardour() {
   local attempt status
   for attempt in 1 2 3; do
     [ "$1" = reload ] || rm -rf "$work/session"
-    rm -f "$work/export/export.wav"
+    rm -f "$work/export/"export*.wav
     status=0
     env HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" \
       XDG_DATA_HOME="$work/data" K3_MODE="$1" K3_SESSION_DIR="$work/session" \
       K3_EXPORT_DIR="$work/export" K3_BLOCK="$block" K3_FRAMES="$frames" \
-      K3_VALUES="${values[*]}" timeout 300 ardour7-lua "$here/ardour/session.lua" \
+      K3_VALUES="${values[*]}" "${vst3_env[@]}" timeout 300 ardour7-lua "$here/ardour/session.lua" \
       >"$work/$1.log" 2>&1 || status=$?
     [ "$status" -gt 128 ] && [ "$status" -ne 137 ] || break
     echo "   ardour7-lua ($1) died of signal $((status - 128)), attempt $attempt"
   done
   [ "$status" -eq 0 ] || fail "ardour7-lua ($1) failed ($status): $(tail -5 "$work/$1.log")"
   grep -q "^k3 exported" "$work/$1.log" || fail "no export ($1): $(tail -5 "$work/$1.log")"
-  mv "$work/export/export.wav" "$work/$1.wav"
+  if [ -n "$vst3_bundle" ]; then
+    [ -f "$work/export/export-vst3.wav" ] || fail "no VST3 export ($1)"
+    mv "$work/export/export-vst3.wav" "$work/$1-vst3.wav"
+    mv "$work/export/export-lv2.wav" "$work/$1.wav"
+  else
+    mv "$work/export/export.wav" "$work/$1.wav"
+  fi
+}
+
+float_text() {  # the values as Ardour prints them: single precision, %.9g
+  python3 -c "import struct,sys; print(' '.join('%.9g' % struct.unpack('f', struct.pack('f', float(v)))[0] for v in sys.argv[1:]))" "$@"
 }
 
 run_ardour create
 grep -qx "k3 buffer $block" "$work/create.log" ||
   fail "Ardour runs other blocks than vst2-host: $(grep '^k3 buffer' "$work/create.log")"
 run_ardour reload
-want="k3 values"
-for v in "${values[@]}"; do want+=" $(python3 -c "import struct,sys; print('%.9g' % struct.unpack('f', struct.pack('f', float(sys.argv[1])))[0])" "$v")"; done
+want="k3 values $(float_text "${values[@]}")"
 for mode in create reload; do
   got=$(grep '^k3 values' "$work/$mode.log")
   [ "$got" = "$want" ] || fail "$mode: Ardour shows '$got', want '$want'"
 done
 echo "   Ardour restores the eleven values: ${want#k3 values }"
-
-for mode in create reload; do
-  python3 "$root/scripts/compare-wav.py" "$work/$mode.wav" "$work/vst.wav" 0 >"$work/cmp" ||
-    fail "$mode: Ardour's export and vst2-host differ: $(cat "$work/cmp")"
-  echo "   Ardour export ($mode) against vst2-host: $(cat "$work/cmp")"
-done
-# Not the dry signal: the echo is there.
-if python3 "$root/scripts/compare-wav.py" "$work/create.wav" "$work/signal.wav" 0.01 >/dev/null; then
-  fail "Ardour's export carries no echo"
+editions=("")
+if [ -n "$vst3_bundle" ]; then
+  editions+=(-vst3)
+  want="k3 vst3 values $(float_text "${vst3_values[@]}")"
+  for mode in create reload; do
+    got=$(grep '^k3 vst3 values' "$work/$mode.log")
+    [ "$got" = "$want" ] || fail "$mode: Ardour shows the VST3 edition's '$got', want '$want'"
+  done
+  echo "   Ardour restores the VST3 edition's eleven values: ${want#k3 vst3 values }"
 fi
-python3 "$root/scripts/compare-wav.py" "$work/create.wav" "$work/reload.wav" 0 >"$work/cmp" ||
-  fail "the reopened session exports other audio: $(cat "$work/cmp")"
-echo "   Ardour export, reopened against saved: $(cat "$work/cmp")"
+
+for edition in "${editions[@]}"; do
+  name=${edition:+VST3 }export
+  for mode in create reload; do
+    python3 "$root/scripts/compare-wav.py" "$work/$mode$edition.wav" "$work/vst.wav" 0 >"$work/cmp" ||
+      fail "$mode: Ardour's $name and vst2-host differ: $(cat "$work/cmp")"
+    echo "   Ardour $name ($mode) against vst2-host: $(cat "$work/cmp")"
+  done
+  # Not the dry signal: the echo is there.
+  if python3 "$root/scripts/compare-wav.py" "$work/create$edition.wav" "$work/signal.wav" 0.01 \
+    >/dev/null; then
+    fail "Ardour's $name carries no echo"
+  fi
+  python3 "$root/scripts/compare-wav.py" "$work/create$edition.wav" "$work/reload$edition.wav" 0 \
+    >"$work/cmp" || fail "the reopened session's $name differs: $(cat "$work/cmp")"
+  echo "   Ardour $name, reopened against saved: $(cat "$work/cmp")"
+done

@@ -2,6 +2,10 @@
 -- stereo track (test signal, then the plug-in by URI), values set, saved,
 -- exported. "reload": the saved session reopened, its values printed and
 -- exported again. Values and results are printed as "k3 ..." lines.
+-- With K3_VST3_ID (the VST3 edition's class ID) a second track holds the
+-- VST3 edition with the values of K3_VST3_VALUES; each edition is then
+-- exported alone ("export-lv2.wav", then "export-vst3.wav"), the other track's
+-- route switched off meanwhile, so both share one Ardour start.
 local dir = os.getenv("K3_SESSION_DIR")
 local out = os.getenv("K3_EXPORT_DIR")
 local mode = os.getenv("K3_MODE")
@@ -9,33 +13,67 @@ local block = tonumber(os.getenv("K3_BLOCK"))
 local frames = tonumber(os.getenv("K3_FRAMES"))
 local uri = "urn:marrowledge:quillet-k3"
 local preset = "6d1f3c52-2a8e-4a37-9b3e-5e0c1e9a7b01"
+local vst3 = os.getenv("K3_VST3_ID")
 
 local backend = AudioEngine:set_backend("None (Dummy)", "", "")
 assert(AudioEngine:current_backend_name() == "Dummy", "no dummy backend")
 backend:set_buffer_size(block)
 
-local function export(name)
+local function export(name, file)
 	local e = Session:simple_export()
 	e:set_name(name)
 	e:set_folder(out)
 	assert(e:set_preset(preset), "no export preset")
 	e:set_range(0, frames)
 	assert(e:run_export(), "export failed")
+	if file then assert(os.rename(out .. "/export.wav", out .. "/" .. file)) end
 	print("k3 exported " .. name)
 end
 
-local function plugin_of(track)
+local function plugin_of(track, id)
 	for i = 0, 8 do
 		local p = track:nth_plugin(i)
 		if p:isnil() then break end
 		local insert = p:to_insert()
-		if not insert:isnil() and insert:plugin(0):unique_id() == uri then return p end
+		if not insert:isnil() and insert:plugin(0):unique_id() == id then return p end
 	end
 	return nil
 end
 
-local function print_values(p)
-	local text = "k3 values"
+local function numbers(variable)
+	local values = {}
+	for v in string.gmatch(os.getenv(variable), "%S+") do values[#values + 1] = tonumber(v) end
+	return values
+end
+
+-- The test signal, then the plug-in, on a new stereo track.
+local function add_track(name, plugin)
+	local track = Session:new_audio_track(2, 2, nil, 1, name,
+		ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true):front()
+	local signal = ARDOUR.LuaAPI.new_luaproc(Session, "Quillet Test Signal")
+	assert(not signal:isnil(), "no test signal script")
+	assert(track:add_processor_by_index(signal, 0, nil, true) == 0)
+	assert(not plugin:isnil(), "plug-in not found")
+	assert(track:add_processor_by_index(plugin, 1, nil, true) == 0)
+	return track
+end
+
+-- Each edition alone: the other track's route off while one is exported.
+local function export_each(name, lv2_track, vst3_track)
+	if not vst3_track then
+		export(name)
+		return
+	end
+	vst3_track:set_active(false, nil)
+	export(name, "export-lv2.wav")
+	vst3_track:set_active(true, nil)
+	lv2_track:set_active(false, nil)
+	export(name .. "-vst3", "export-vst3.wav")
+	lv2_track:set_active(true, nil)
+end
+
+local function print_values(p, label)
+	local text = label or "k3 values"
 	for i = 0, 10 do
 		text = text .. string.format(" %.9g", ARDOUR.LuaAPI.get_processor_param(p, i, true))
 	end
@@ -45,28 +83,48 @@ end
 if mode == "create" then
 	assert(create_session(dir, "k3", 48000), "no session")
 	print("k3 buffer " .. backend:buffer_size())
-	local track = Session:new_audio_track(2, 2, nil, 1, "Echo",
-		ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true):front()
-	local signal = ARDOUR.LuaAPI.new_luaproc(Session, "Quillet Test Signal")
-	assert(not signal:isnil(), "no test signal script")
-	assert(track:add_processor_by_index(signal, 0, nil, true) == 0)
 	local p = ARDOUR.LuaAPI.new_plugin(Session, uri, ARDOUR.PluginType.LV2, "")
-	assert(not p:isnil(), "plug-in not found")
-	assert(track:add_processor_by_index(p, 1, nil, true) == 0)
-	local values = {}
-	for v in string.gmatch(os.getenv("K3_VALUES"), "%S+") do values[#values + 1] = tonumber(v) end
+	local track = add_track("Echo", p)
+	local values = numbers("K3_VALUES")
 	for i = 0, 10 do
 		assert(ARDOUR.LuaAPI.set_processor_param(p, i, values[i + 1]), "cannot set " .. i)
 	end
 	print_values(p)
+	local vst3_track = nil
+	if vst3 then
+		local p3 = ARDOUR.LuaAPI.new_plugin(Session, vst3, ARDOUR.PluginType.VST3, "")
+		vst3_track = add_track("Echo VST3", p3)
+		-- Ardour shows a stepped VST3 parameter as its step (plain value).
+		values = numbers("K3_VST3_VALUES")
+		for i = 0, 10 do
+			assert(ARDOUR.LuaAPI.set_processor_param(p3, i, values[i + 1]), "cannot set VST3 " .. i)
+		end
+		print_values(p3, "k3 vst3 values")
+		-- A VST3 processor learns the values from the host's next blocks:
+		-- let the engine run a few before the state is saved.
+		ARDOUR.LuaAPI.usleep(500000)
+	end
 	Session:save_state("", false, false, false, false, false)
-	export("created")
+	export_each("created", track, vst3_track)
 else
 	assert(load_session(dir, "k3"), "cannot reopen the session")
-	local p = nil
-	for t in Session:get_tracks():iter() do p = p or plugin_of(t) end
+	local p, track, p3, vst3_track = nil, nil, nil, nil
+	for t in Session:get_tracks():iter() do
+		if not p then
+			p = plugin_of(t, uri)
+			if p then track = t end
+		end
+		if vst3 and not p3 then
+			p3 = plugin_of(t, vst3)
+			if p3 then vst3_track = t end
+		end
+	end
 	assert(p, "the plug-in is gone")
 	print_values(p)
-	export("reloaded")
+	if vst3 then
+		assert(p3, "the VST3 plug-in is gone")
+		print_values(p3, "k3 vst3 values")
+	end
+	export_each("reloaded", track, vst3_track)
 end
 close_session()
