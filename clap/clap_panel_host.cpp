@@ -1,5 +1,6 @@
 #include "clap/clap_panel_host.h"
 
+#include "clap/host_services.h"
 #include "clap/param_mapping.h"
 #include "clap/quillet_plugin.h"
 #include "core/gesture_params.h"
@@ -41,5 +42,13 @@ void ClapPanelHost::performEdit(int32_t index, float value) {
 }
 
 double ClapPanelHost::hostTempo() { return plugin.hostTempo(); }
+
+bool ClapPanelHost::requestResize(int32_t width, int32_t height) {
+  const HostServices& host = plugin.host();
+  if (host.gui == nullptr || host.gui->request_resize == nullptr || width <= 0 || height <= 0)
+    return false;
+  return host.gui->request_resize(host.host, static_cast<uint32_t>(width),
+                                  static_cast<uint32_t>(height));
+}
 
 }  // namespace quillet_clap

@@ -28,6 +28,8 @@ class ClapPanelHost final : public quillet::PanelHost {
   void endGesture(int32_t tag) override;
   void performEdit(int32_t index, float value) override;
   double hostTempo() override;
+  // Through the host's gui.request_resize; false without one.
+  bool requestResize(int32_t width, int32_t height) override;
 
  private:
   void queue(GestureRecord::Kind kind, int32_t index, double plain);

@@ -97,14 +97,11 @@ const clap_plugin_gui_t kGui = {
       return guiOf(p, "gui.create").create(api, floating);
     },
     [](const clap_plugin_t* p) { guiOf(p, "gui.destroy").destroy(); },
-    // The panel has one size until it learns to scale.
-    [](const clap_plugin_t* p, double) {
-      guiOf(p, "gui.set_scale");
-      return false;
-    },
+    [](const clap_plugin_t* p, double scale) { return guiOf(p, "gui.set_scale").setScale(scale); },
     [](const clap_plugin_t* p, uint32_t* width, uint32_t* height) {
       return guiOf(p, "gui.get_size").size(width, height);
     },
+    // Only the panel changes its size (its scale); the host cannot drag it.
     [](const clap_plugin_t* p) {
       guiOf(p, "gui.can_resize");
       return false;

@@ -1,5 +1,6 @@
 #include "clap/plugin_gui.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "clap/host_services.h"
@@ -60,6 +61,12 @@ bool PluginGui::size(uint32_t* width, uint32_t* height) const {
   if (!panel || width == nullptr || height == nullptr) return false;
   *width = static_cast<uint32_t>(panel->width());
   *height = static_cast<uint32_t>(panel->height());
+  return true;
+}
+
+bool PluginGui::setScale(double factor) {
+  if (!panel || !std::isfinite(factor) || factor <= 0.0) return false;
+  panel->setHostScale(static_cast<float>(factor));
   return true;
 }
 

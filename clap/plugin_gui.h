@@ -1,5 +1,7 @@
 // The gui extension of one instance: the format-free panel embedded in the
-// host's window, fixed in size, run from the host's own loop without a
+// host's window at the size its scale gives (the host's factor from
+// set_scale among its sources; a new size while open is asked for with the
+// host's request_resize), run from the host's own loop without a
 // thread of ours. On X11 the host's timer (timer-support) runs the panel's
 // idle pass and the host's poll loop (posix-fd-support) calls back whenever
 // the panel's display connection has events; on Win32 the child window lives
@@ -43,6 +45,9 @@ class PluginGui {
   bool create(const char* api, bool floating);
   void destroy();
   bool size(uint32_t* width, uint32_t* height) const;
+  // The host's factor (x11 and win32 sizes are physical pixels). False for
+  // one that is not a positive finite number, or before create.
+  bool setScale(double factor);
   bool setParent(const clap_window_t* window);
   bool show();
   bool hide();

@@ -7,10 +7,13 @@
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/param_table.h"
@@ -68,6 +71,35 @@ class ClapPanelX11 : public ::testing::Test {
   // The events the host collected from the flushes it made on request.
   std::vector<ClapOutputEvent> events() { return plugin->requestedFlushEvents().events(); }
 
+  // Whether the host's window shows the reference picture the VST 2.4 panel
+  // is checked against in its own window.
+  bool showsGolden(const char* name) {
+    std::vector<unsigned char> shown;
+    int w = 0, h = 0;
+    if (!session->window().capture(&shown, &w, &h)) return false;
+    std::vector<unsigned char> png;
+    if (FILE* file = std::fopen((std::string(GOLDEN_DIR "/") + name).c_str(), "rb")) {
+      unsigned char buffer[65536];
+      size_t n;
+      while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        png.insert(png.end(), buffer, buffer + n);
+      std::fclose(file);
+    }
+    int rw = 0, rh = 0, channels = 0;
+    unsigned char* reference = png.empty()
+                                   ? nullptr
+                                   : stbi_load_from_memory(png.data(), static_cast<int>(png.size()),
+                                                           &rw, &rh, &channels, 3);
+    if (!reference) {
+      ADD_FAILURE() << name << ": no reference picture";
+      return false;
+    }
+    const bool same = rw == w && rh == h && std::equal(shown.begin(), shown.end(), reference);
+    stbi_image_free(reference);
+    if (!same) ADD_FAILURE() << name << ": the window shows " << w << "x" << h << ", not it";
+    return same;
+  }
+
   OpenedClap plugin;
   std::unique_ptr<ClapPanelSession> session;
   int originX = 0, originY = 0;
@@ -80,32 +112,53 @@ TEST_F(ClapPanelX11, DrawsTheVst24PanelsPictureOnTheHostsTimersAndDescriptor) {
   EXPECT_EQ(plugin->host().timerCount(), 1u);
   EXPECT_EQ(plugin->host().descriptorCount(), 1u);
   EXPECT_LE(plugin->host().firstTimerPeriod(), 50u);
-  std::vector<unsigned char> shown;
-  int w = 0, h = 0;
-  ASSERT_TRUE(session->window().capture(&shown, &w, &h));
-  // The reference the VST 2.4 panel is checked against in its own window.
-  std::vector<unsigned char> png;
-  if (FILE* file = std::fopen(GOLDEN_DIR "/panel_default.png", "rb")) {
-    unsigned char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-      png.insert(png.end(), buffer, buffer + n);
-    std::fclose(file);
-  }
-  ASSERT_FALSE(png.empty());
-  int rw = 0, rh = 0, channels = 0;
-  unsigned char* reference =
-      stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &rw, &rh, &channels, 3);
-  ASSERT_NE(reference, nullptr);
-  ASSERT_EQ(rw, w);
-  ASSERT_EQ(rh, h);
-  const bool same = std::equal(shown.begin(), shown.end(), reference);
-  stbi_image_free(reference);
-  EXPECT_TRUE(same);
+  EXPECT_TRUE(showsGolden("panel_default.png"));
   EXPECT_GT(plugin->host().timerCalls, 3);
   session.reset();
   EXPECT_EQ(plugin->host().timerCount(), 0u);
   EXPECT_EQ(plugin->host().descriptorCount(), 0u);
+}
+
+// The host's factor through set_scale: before the window opens it sets the
+// size the panel opens at; while open the panel asks for its new size with
+// request_resize and draws at it once the host agrees.
+TEST_F(ClapPanelX11, TheHostsScaleSetsThePanelsSizeAndAsksForANewOne) {
+  // Nothing ahead of the host's factor: no variable, no saved choice.
+  unsetenv("QUILLET_UI_SCALE");
+  char config[] = "/tmp/clap-scale-XXXXXX";
+  ASSERT_NE(mkdtemp(config), nullptr);
+  setenv("XDG_CONFIG_HOME", config, 1);
+  std::string error;
+  session = ClapPanelSession::open(*plugin, "clap panel test", &error, 1.5);
+  ASSERT_TRUE(session) << error;
+  session->runFor(300);
+  EXPECT_EQ(session->width(), 879u);
+  EXPECT_EQ(session->height(), 578u);
+  EXPECT_TRUE(showsGolden("panel_default_150.png"));
+  EXPECT_TRUE(plugin->host().resizeRequests.empty());
+
+  const auto* gui = plugin->extension<clap_plugin_gui_t>(CLAP_EXT_GUI);
+  EXPECT_FALSE(gui->set_scale(plugin->plugin(), 0.0));
+  EXPECT_FALSE(gui->set_scale(plugin->plugin(), std::nan("")));
+  ASSERT_TRUE(gui->set_scale(plugin->plugin(), 2.0));
+  session->runFor(300);
+  ASSERT_EQ(plugin->host().resizeRequests.size(), 1u);
+  EXPECT_EQ(plugin->host().resizeRequests[0], std::make_pair(1172u, 770u));
+  uint32_t w = 0, h = 0;
+  ASSERT_TRUE(gui->get_size(plugin->plugin(), &w, &h));
+  EXPECT_EQ(w, 1172u);
+  EXPECT_EQ(h, 770u);
+  EXPECT_TRUE(showsGolden("panel_default_200.png"));
+
+  // A host that refuses keeps the panel at the size it has.
+  plugin->host().onResizeRequest({});
+  ASSERT_TRUE(gui->set_scale(plugin->plugin(), 1.0));
+  session->runFor(300);
+  EXPECT_EQ(plugin->host().resizeRequests.size(), 2u);
+  ASSERT_TRUE(gui->get_size(plugin->plugin(), &w, &h));
+  EXPECT_EQ(w, 1172u);
+  EXPECT_EQ(h, 770u);
+  rmdir(config);
 }
 
 TEST_F(ClapPanelX11, AClickOnMuteReachesTheHostAsOneGesture) {

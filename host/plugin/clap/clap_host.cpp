@@ -172,10 +172,17 @@ const void* ClapHost::extension(const clap_host_t*, const char* id) {
       },
   };
 #endif
-  // The panel has the host's window: resizing and showing it are not offered.
+  // The panel has the host's window: it may ask for another size (its
+  // scale changed); showing and hiding it are not offered.
   static const clap_host_gui_t gui = {
       [](const clap_host_t*) {},
-      [](const clap_host_t*, uint32_t, uint32_t) { return false; },
+      [](const clap_host_t* h, uint32_t width, uint32_t height) {
+        ClapHost& self = of(h);
+        // Thread-safe in CLAP; this host resizes on its main thread only.
+        if (!self.threadRoles.onMainThread()) return false;
+        self.resizeRequests.emplace_back(width, height);
+        return self.resizeWindow && self.resizeWindow(width, height);
+      },
       [](const clap_host_t*) { return false; },
       [](const clap_host_t*) { return false; },
       [](const clap_host_t*, bool) {},

@@ -16,6 +16,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "clap/abi/clap_audio_extensions.h"
@@ -38,16 +39,22 @@ class ClapHost {
   void attach(const clap_plugin_t* plugin);
   // Called from runFor() when the plug-in asked for a flush.
   void onFlushRequest(std::function<void()> flush) { flushNow = std::move(flush); }
+  // Answers gui.request_resize (the panel's window); without it every
+  // request is refused.
+  void onResizeRequest(std::function<bool(uint32_t, uint32_t)> resize) {
+    resizeWindow = std::move(resize);
+  }
   // Whether the plug-in is processing now: request_flush comes while it is
   // not (a processing host collects from process anyway).
   void setProcessing(bool on) { processing.store(on, std::memory_order_relaxed); }
 
   // ---- what the plug-in asked (read on the main thread) ----
-  std::vector<uint32_t> rescans;           // flags of each params.rescan
-  int dirtyMarks = 0;                      // state.mark_dirty
-  std::vector<std::string> presetsLoaded;  // preset-load loaded: load keys
-  std::vector<std::string> presetErrors;   // preset-load on_error: messages
-  std::vector<std::string> logLines;       // "severity: message"
+  std::vector<uint32_t> rescans;                              // flags of each params.rescan
+  int dirtyMarks = 0;                                         // state.mark_dirty
+  std::vector<std::string> presetsLoaded;                     // preset-load loaded: load keys
+  std::vector<std::string> presetErrors;                      // preset-load on_error: messages
+  std::vector<std::string> logLines;                          // "severity: message"
+  std::vector<std::pair<uint32_t, uint32_t>> resizeRequests;  // gui.request_resize
   std::atomic<int> flushRequests{0};
   std::atomic<int> tailChanges{0};
   std::atomic<int> restartRequests{0};
@@ -108,6 +115,7 @@ class ClapHost {
   ClapThreads threadRoles;
   const clap_plugin_t* plugin = nullptr;
   std::function<void()> flushNow;
+  std::function<bool(uint32_t, uint32_t)> resizeWindow;
   std::atomic<bool> processing{false};
   std::atomic<uint32_t> wrongThreads{0};
   std::mutex logLock;

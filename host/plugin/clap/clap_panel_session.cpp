@@ -29,6 +29,15 @@ std::unique_ptr<ClapPanelSession> ClapPanelSession::open(ClapInstance& instance,
     return nullptr;
   }
   session->created = true;
+  ClapPanelSession* self = session.get();
+  instance.host().onResizeRequest([self](uint32_t width, uint32_t height) {
+    if (!self->hostWindow ||
+        !self->hostWindow->resize(static_cast<int>(width), static_cast<int>(height)))
+      return false;
+    self->panelWidth = width;
+    self->panelHeight = height;
+    return true;
+  });
   if (scale != 0.0 && !gui->set_scale(plugin, scale)) {
     *error = "the plug-in's gui does not take a host's scale factor";
     return nullptr;
@@ -61,6 +70,7 @@ std::unique_ptr<ClapPanelSession> ClapPanelSession::open(ClapInstance& instance,
 
 ClapPanelSession::~ClapPanelSession() {
   if (!created) return;
+  instance.host().onResizeRequest({});
   gui->hide(instance.plugin());
   gui->destroy(instance.plugin());
 }
