@@ -6,8 +6,8 @@
 #   lib/quillet-k3/QTAP_x64.so    the no-editor build, outside every host's search path:
 #                                 both carry the unique ID QTAP, and a host that finds two
 #                                 plug-ins with one ID in its folders shows only one of them
-#   bin/vst2-host
-#   share/man/man1/vst2-host.1.gz its manual page (doc/vst2-host.1.in)
+#   bin/quillet-host
+#   share/man/man1/quillet-host.1.gz its manual page (doc/quillet-host.1.in)
 #   share/doc/quillet-k3/         README.md with the pictures it shows, LICENSE,
 #                                 THIRD-PARTY-NOTICES, copyright, changelog.gz
 #   lib/lv2/quillet-k3.lv2/       the LV2 bundle (lv2/CMakeLists.txt), where LV2 hosts look
@@ -91,8 +91,9 @@ else()
     PERMISSIONS ${QUILLET_LIBRARY_PERMISSIONS})
   install(TARGETS QTAP_x64 LIBRARY DESTINATION lib/${QUILLET_PACKAGE_NAME}
     PERMISSIONS ${QUILLET_LIBRARY_PERMISSIONS})
-  if(TARGET vst2-host)
-    install(TARGETS vst2-host RUNTIME DESTINATION bin)
+  if(TARGET quillet-host)
+    install(TARGETS quillet-host RUNTIME DESTINATION bin)
+    install(FILES $<TARGET_FILE_DIR:quillet-host>/vst2-host DESTINATION bin)  # the link
   endif()
   # The README as shipped: the pictures it shows lie beside it.
   quillet_readme_with_pictures(${CMAKE_SOURCE_DIR}/README.md
@@ -111,12 +112,14 @@ else()
   execute_process(COMMAND ${QUILLET_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog
     OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz DESTINATION ${QUILLET_DOC_DIR})
-  if(TARGET vst2-host)
-    configure_file(${CMAKE_SOURCE_DIR}/doc/vst2-host.1.in
-      ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1 @ONLY)
-    execute_process(COMMAND ${QUILLET_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1
-      OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1.gz)
-    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1.gz DESTINATION share/man/man1)
+  if(TARGET quillet-host)
+    configure_file(${CMAKE_SOURCE_DIR}/doc/quillet-host.1.in
+      ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-host.1 @ONLY)
+    execute_process(COMMAND ${QUILLET_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-host.1
+      OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-host.1.gz)
+    file(CREATE_LINK quillet-host.1.gz ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1.gz SYMBOLIC)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-host.1.gz
+      ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1.gz DESTINATION share/man/man1)
   endif()
 endif()
 
@@ -148,7 +151,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION sound)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # Run-time dependencies read from the binaries (libc6, libx11-6, and
-  # libsndfile1 for vst2-host).
+  # libsndfile1 for quillet-host).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # The synopsis is CPACK_PACKAGE_DESCRIPTION_SUMMARY; CPack indents these lines.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
@@ -164,9 +167,9 @@ of the two may sit in a host's folders), the LV2 bundle with its panel
 and factory presets in /usr/lib/lv2, where LV2 hosts look, the CLAP
 plug-in with its panel and factory presets in /usr/lib/clap, where CLAP
 hosts look, the factory
-presets as .fxp files in /usr/share/quillet-k3/presets, and vst2-host,
+presets as .fxp files in /usr/share/quillet-k3/presets, and quillet-host,
 a command-line host that renders audio files through VST 2.4 plug-ins,
-saves presets and checks plug-ins (manual page vst2-host(1)).")
+saves presets and checks plug-ins (manual page quillet-host(1)).")
 endif()
 
 include(CPack)

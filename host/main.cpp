@@ -1,4 +1,4 @@
-// vst2-host: loads VST 2.4 plug-ins as a DAW does, to inspect, render and check them.
+// quillet-host: loads VST 2.4 plug-ins as a DAW does, to inspect, render and check them.
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -13,7 +13,8 @@ using namespace vsthost;
 namespace {
 
 int unknown(const std::string& word) {
-  std::fprintf(stderr, "vst2-host: unknown command '%s' (see vst2-host --help)\n", word.c_str());
+  std::fprintf(stderr, "quillet-host: unknown command '%s' (see quillet-host --help)\n",
+               word.c_str());
   return 2;
 }
 
@@ -40,7 +41,7 @@ bool printsAllHelp(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "vst2-host: no command given (see vst2-host --help)\n");
+    std::fprintf(stderr, "quillet-host: no command given (see quillet-host --help)\n");
     return 2;
   }
   const std::string word = argv[1];
@@ -56,9 +57,9 @@ int main(int argc, char** argv) {
   try {
     return command->run(args);
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "vst2-host: out of memory\n");
+    std::fprintf(stderr, "quillet-host: out of memory\n");
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "vst2-host: %s\n", e.what());
+    std::fprintf(stderr, "quillet-host: %s\n", e.what());
   }
   return 1;
 }

@@ -11,7 +11,7 @@
 #     through VSTPluginMain, the LV2 library through lv2_descriptor,
 #   - the LV2 Turtle files and .fxp presets the arm64 build writes (its
 #     generator runs under qemu) against the x86-64 build's,
-#   - the demo rendered by the arm64 vst2-host through the arm64 library
+#   - the demo rendered by the arm64 quillet-host through the arm64 library
 #     against the x86-64 render: the largest difference with this C
 #     library's erf is printed; with glibc's x86-64 erf preloaded, the renders
 #     (and one with "Delay" moving) must agree sample for sample,
@@ -40,7 +40,7 @@ editions=(
   "quillet_k3_ui|quillet-k3.lv2/quillet_k3_ui.so|lv2ui_descriptor"
   "quillet_clap|QuilletK3.clap|clap_entry"
   "quillet_vst3|Quillet K3.vst3/Contents/aarch64-linux/Quillet K3.so|GetPluginFactory ModuleEntry ModuleExit"
-  "vst2-host|host/vst2-host|-"
+  "quillet-host|host/quillet-host|-"
 )
 # The shared libraries a plug-in may need: nothing a user's system lacks.
 plugin_needs="libc.so.6 libm.so.6 libX11.so.6 ld-linux-aarch64.so.1"
@@ -105,7 +105,7 @@ if [ ! -f "$linux/CMakeCache.txt" ]; then
   cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_BUILD_TESTS=OFF \
     -DQUILLET_BUILD_BENCH=OFF >/dev/null
 fi
-cmake --build "$linux" -j"$(nproc)" --target QTAPG_x64 vst2-host quillet_lv2_bundle
+cmake --build "$linux" -j"$(nproc)" --target QTAPG_x64 quillet-host quillet_lv2_bundle
 for f in manifest.ttl quillet-k3.ttl presets.ttl; do
   cmp "$linux/quillet-k3.lv2/$f" "$build/quillet-k3.lv2/$f" || fail "$f differs from x86-64's"
 done
@@ -123,10 +123,10 @@ moving=(--set Repeat=0.6 --set Level=0.8 --ramp Delay=0.2:0.9@1:5 --set KnobDust
 render_both() {
   local name=$1
   shift
-  "$linux/host/vst2-host" render "$linux/QTAPG_x64.so" -o "$out/$name-x86_64.wav" "$@" >/dev/null
-  "$qemu" "$build/host/vst2-host" render "$build/QTAPG_x64.so" -o "$out/$name-arm64.wav" \
+  "$linux/host/quillet-host" render "$linux/QTAPG_x64.so" -o "$out/$name-x86_64.wav" "$@" >/dev/null
+  "$qemu" "$build/host/quillet-host" render "$build/QTAPG_x64.so" -o "$out/$name-arm64.wav" \
     "$@" >/dev/null
-  "$qemu" -E "LD_PRELOAD=$x86_erf" "$build/host/vst2-host" render "$build/QTAPG_x64.so" \
+  "$qemu" -E "LD_PRELOAD=$x86_erf" "$build/host/quillet-host" render "$build/QTAPG_x64.so" \
     -o "$out/$name-arm64-x86-erf.wav" "$@" >/dev/null
   echo -n "$name, this C library's erf: "
   python3 scripts/compare-wav.py "$out/$name-x86_64.wav" "$out/$name-arm64.wav" 1e-6
@@ -137,9 +137,9 @@ render_both demo "${demo[@]}" --format float --fixed-clock
 render_both demo-double "${demo[@]}" --format float --fixed-clock --double
 render_both delay-moving "${moving[@]}" --format float --fixed-clock
 # The VST3 edition on arm64 sounds as the VST 2.4 one there, sample for sample.
-"$qemu" "$build/host/vst2-host" render "$build/Quillet K3.vst3" -o "$out/demo-vst3-arm64.wav" \
+"$qemu" "$build/host/quillet-host" render "$build/Quillet K3.vst3" -o "$out/demo-vst3-arm64.wav" \
   "${demo[@]}" --format float >/dev/null
-"$qemu" "$build/host/vst2-host" render "$build/QTAPG_x64.so" -o "$out/demo-vst2-arm64.wav" \
+"$qemu" "$build/host/quillet-host" render "$build/QTAPG_x64.so" -o "$out/demo-vst2-arm64.wav" \
   "${demo[@]}" --format float >/dev/null
 echo -n "demo, VST3 against VST 2.4 on arm64: "
 python3 scripts/compare-wav.py "$out/demo-vst2-arm64.wav" "$out/demo-vst3-arm64.wav" 0
@@ -153,7 +153,7 @@ deb=$build/quillet-k3_${version}_arm64.deb
 [ "$(dpkg-deb -f "$deb" Architecture)" = arm64 ] || fail "$deb is not for arm64"
 echo "Depends: $(dpkg-deb -f "$deb" Depends)"
 listing=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | LC_ALL=C sort)
-for f in ./usr/lib/vst/QTAPG_x64.so ./usr/lib/quillet-k3/QTAP_x64.so ./usr/bin/vst2-host \
+for f in ./usr/lib/vst/QTAPG_x64.so ./usr/lib/quillet-k3/QTAP_x64.so ./usr/bin/quillet-host \
   ./usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so ./usr/lib/lv2/quillet-k3.lv2/quillet_k3_ui.so \
   ./usr/lib/lv2/quillet-k3.lv2/manifest.ttl ./usr/share/quillet-k3/presets/slapback.fxp \
   ./usr/lib/clap/QuilletK3.clap; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The LV2 bundle in real LV2 hosts: serdi parses every Turtle file, lv2ls and
 # lv2info see the plug-in and its ports as declared (nothing on stderr),
-# lv2apply renders through the bundle exactly what vst2-host renders through
+# lv2apply renders through the bundle exactly what quillet-host renders through
 # the VST library, each factory preset sounds the same from its LV2 and its
 # .fxp form, and Ardour 7 (headless) plays a session through the plug-in and
 # restores its values; the same session holds the VST3 edition on a track of
@@ -15,12 +15,12 @@ if [ -f build/build.ninja ]; then
 else
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build build -j"$(nproc)" --target quillet_k3_dsp quillet_lv2_bundle QTAP_x64 vst2-host \
+cmake --build build -j"$(nproc)" --target quillet_k3_dsp quillet_lv2_bundle QTAP_x64 quillet-host \
   quillet_vst3
 
 uri=urn:marrowledge:quillet-k3
 bundle=build/quillet-k3.lv2
-host=build/host/vst2-host
+host=build/host/quillet-host
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() {
@@ -58,7 +58,7 @@ done <"$work/presets"
 "$host" render build/QTAP_x64.so -o "$work/in44.wav" --format float --set Level=0 --rate 44100 \
   >/dev/null
 
-# same NAME INPUT "LV2 -c pairs" "vst2-host options": lv2apply runs one frame
+# same NAME INPUT "LV2 -c pairs" "quillet-host options": lv2apply runs one frame
 # per run call, so the VST render uses blocks of one frame.
 same() {
   local name=$1 input=$2 controls=$3 vst=$4
@@ -67,11 +67,11 @@ same() {
   # shellcheck disable=SC2086
   "$host" render build/QTAP_x64.so "$input" -o "$work/$name.vst.wav" --block 1 --tail 0 $vst >/dev/null
   python3 scripts/compare-wav.py "$work/$name.lv2.wav" "$work/$name.vst.wav" 0 >"$work/cmp" ||
-    fail "$name: lv2apply and vst2-host differ: $(cat "$work/cmp")"
+    fail "$name: lv2apply and quillet-host differ: $(cat "$work/cmp")"
   echo "   $name: $(cat "$work/cmp")"
 }
 
-echo "== lv2apply renders what vst2-host renders, sample for sample"
+echo "== lv2apply renders what quillet-host renders, sample for sample"
 same defaults "$work/in48.wav" "" ""
 same long-range "$work/in48.wav" \
   "-c delay 0.3 -c range 1 -c repeat 0.45 -c level 0.7 -c x_feed 0.4 -c pan 0.3 -c knob_dust 0" \
@@ -82,7 +82,7 @@ same ping-44k "$work/in44.wav" \
 same muted "$work/in48.wav" "-c mute 1 -c repeat 0.8 -c level 1" \
   "--set Mute=1 --set Repeat=0.8 --set Level=1"
 
-echo "== each factory preset: the LV2 preset through lv2apply, the .fxp through vst2-host"
+echo "== each factory preset: the LV2 preset through lv2apply, the .fxp through quillet-host"
 declare -A index
 i=0
 for symbol in delay repeat level range mute dry pan x_feed mono_out knob_dust ping_pong; do
@@ -95,14 +95,14 @@ while IFS=$'\t' read -r symbol label values; do
   "$host" preset show "$fxp" >"$work/show"
   grep -q "\"$label\"" "$work/show" || fail "$fxp is not named \"$label\""
   grep -q "44 bytes" "$work/show" || fail "$fxp holds no 44-byte state"
-  # The same record as vst2-host saves from the VST library, but for the name
+  # The same record as quillet-host saves from the VST library, but for the name
   # (28 bytes from offset 28).
   sets=()
   for pair in $values; do sets+=(--set "${index[${pair%%=*}]}=${pair#*=}"); done
   "$host" preset save build/QTAP_x64.so "$work/saved.fxp" "${sets[@]}" >/dev/null
   cmp -s <(head -c 28 "$fxp") <(head -c 28 "$work/saved.fxp") &&
     cmp -s <(tail -c +57 "$fxp") <(tail -c +57 "$work/saved.fxp") ||
-    fail "$fxp is not the record vst2-host saves for the same values"
+    fail "$fxp is not the record quillet-host saves for the same values"
   same "preset-$symbol" "$work/in48.wav" "$(printf -- '-c %s %s ' ${values//=/ })" "--preset $fxp"
 done <"$work/presets"
 

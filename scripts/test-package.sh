@@ -99,8 +99,10 @@ expected="-rw-r--r-- ./usr/lib/quillet-k3/QTAP_x64.so
 -rw-r--r-- $doc/THIRD-PARTY-NOTICES
 -rw-r--r-- $doc/changelog.gz
 -rw-r--r-- $doc/copyright
--rw-r--r-- ./usr/share/man/man1/vst2-host.1.gz
--rwxr-xr-x ./usr/bin/vst2-host"
+-rw-r--r-- ./usr/share/man/man1/quillet-host.1.gz
+lrwxrwxrwx ./usr/share/man/man1/vst2-host.1.gz -> quillet-host.1.gz
+-rwxr-xr-x ./usr/bin/quillet-host
+lrwxrwxrwx ./usr/bin/vst2-host -> quillet-host"
 for f in $pictures; do
   case "$f" in */* | *:*) fail "the shipped README shows $f, not a picture beside it" ;; esac
   expected+=$'\n'"-rw-r--r-- $doc/$f"
@@ -143,8 +145,12 @@ for lib in /usr/lib/vst/QTAPG_x64.so /usr/lib/quillet-k3/QTAP_x64.so \
     case "$n" in libc.so.6 | libm.so.6 | ld-linux-*.so.* | libX11.so.6) ;; *) fail "$lib needs $n" ;; esac
   done
 done
+/usr/bin/quillet-host info /usr/lib/vst/QTAPG_x64.so | grep -q "Quillet K3" ||
+  fail "the installed quillet-host does not load the installed plug-in"
+man -w quillet-host | grep -qx /usr/share/man/man1/quillet-host.1.gz || fail "man does not find quillet-host(1)"
+# The program's earlier name still runs it and finds its page.
 /usr/bin/vst2-host info /usr/lib/vst/QTAPG_x64.so | grep -q "Quillet K3" ||
-  fail "the installed vst2-host does not load the installed plug-in"
+  fail "the earlier name vst2-host does not run quillet-host"
 man -w vst2-host | grep -qx /usr/share/man/man1/vst2-host.1.gz || fail "man does not find vst2-host(1)"
 
 echo "== Every edition, installed, in its host's scanner or lilv"
@@ -175,8 +181,8 @@ took "README host commands"
 
 echo "== cmake --install"
 DESTDIR="$scratch/root" cmake --install build-package --prefix /opt/quillet --strip >/dev/null
-for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host lib/clap/QuilletK3.clap \
-  share/man/man1/vst2-host.1.gz share/doc/quillet-k3/README.md \
+for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/quillet-host lib/clap/QuilletK3.clap \
+  share/man/man1/quillet-host.1.gz share/doc/quillet-k3/README.md \
   $(for f in $lv2_files; do echo "lib/lv2/quillet-k3.lv2/$f"; done) \
   $(for f in $presets; do echo "share/quillet-k3/presets/$f"; done); do
   [ -f "$scratch/root/opt/quillet/$f" ] || fail "cmake --install left out $f"
@@ -188,7 +194,7 @@ file -b "$scratch/root/opt/quillet/${vst3_files[0]}" | grep -q ", stripped" ||
   fail "${vst3_files[0]} is not stripped"
 [ ! -e "$scratch/root/opt/quillet/lib/vst/QTAP_x64.so" ] ||
   fail "both libraries (one unique ID) in one host folder"
-for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/vst2-host \
+for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/quillet-host \
   lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so lib/lv2/quillet-k3.lv2/quillet_k3_ui.so \
   lib/clap/QuilletK3.clap; do
   file -b "$scratch/root/opt/quillet/$f" | grep -q ", stripped" || fail "$f is not stripped"

@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# Cross-builds the Windows DLLs and vst2-host.exe into build-win/ with
+# Cross-builds the Windows DLLs and quillet-host.exe into build-win/ with
 # mingw-w64 and checks them under Wine on a private X display:
-#   - the black-box tests of the plug-ins, and vst2-host validate (editor part
+#   - the black-box tests of the plug-ins, and quillet-host validate (editor part
 #     included), on both DLLs,
 #   - the engine's vector paths (AVX2 and AVX-512 where the processor has
 #     them) against the frame-by-frame oracle, bit for bit,
-#   - the CLAP module: its exports and imports, vst2-host validate under Wine,
+#   - the CLAP module: its exports and imports, quillet-host validate under Wine,
 #     and its render against the Linux library's,
 #   - the built-in demo rendered by each DLL and by the Linux library, every
 #     parameter away from its default and the delay held still, agreeing
 #     within 1e-6 on every sample (32- and 64-bit processing),
 #   - the editor's picture under Wine against the Linux one,
-#   - the VST3 bundle's DLL: its exports and imports, vst2-host validate
+#   - the VST3 bundle's DLL: its exports and imports, quillet-host validate
 #     (its view included) and its renders against the VST 2.4 DLL's, exact,
 #   - a real click (xdotool) on the Mute key toggling the parameter, and a
 #     wheel notch on a knob moving it by its wheel step.
@@ -41,7 +41,7 @@ mkdir -p build-win/windows-checks
 # The Linux libraries to compare with (CI's build/ unless told otherwise).
 linux=${LINUX_BUILD:-build}
 cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$linux" -j"$(nproc)" --target QTAPG_x64 QTAP_x64 vst2-host
+cmake --build "$linux" -j"$(nproc)" --target QTAPG_x64 QTAP_x64 quillet-host
 
 echo "== exports and imports"
 for dll in build-win/QTAPG_x64.dll build-win/QTAP_x64.dll; do
@@ -96,7 +96,7 @@ pictures=$(x86_64-w64-mingw32-objdump -s -j .rsrc build-win/QTAPG_x64.dll | grep
 echo "PNG pictures in QTAPG_x64.dll: $pictures"
 [ "$pictures" = 15 ]
 
-host_exe=build-win/host/vst2-host.exe
+host_exe=build-win/host/quillet-host.exe
 out=build-win/windows-checks
 mkdir -p "$out"
 
@@ -153,7 +153,7 @@ for name in QTAPG_x64 QTAP_x64; do
   for precision in "" --double; do
     "$wine" "$host_exe" render "build-win/$name.dll" -o "$out/$name$precision.wav" \
       "${settings[@]}" $precision >/dev/null
-    "$linux"/host/vst2-host render "$linux/$name.so" -o "$out/$name$precision-linux.wav" \
+    "$linux"/host/quillet-host render "$linux/$name.so" -o "$out/$name$precision-linux.wav" \
       "${settings[@]}" $precision >/dev/null
     echo -n "$name ${precision:---float}: "
     python3 scripts/compare-wav.py "$out/$name$precision.wav" "$out/$name$precision-linux.wav" 1e-6
@@ -170,7 +170,7 @@ done
 echo "== editor picture under Wine against Linux"
 "$wine" "$host_exe" snapshot build-win/QTAPG_x64.dll -o "$out/panel-wine.png" \
   >/dev/null 2>&1
-"$linux"/host/vst2-host snapshot "$linux"/QTAPG_x64.so -o "$out/panel-linux.png" \
+"$linux"/host/quillet-host snapshot "$linux"/QTAPG_x64.so -o "$out/panel-linux.png" \
   >/dev/null 2>&1
 differing=$(compare -metric AE "$out/panel-wine.png" "$out/panel-linux.png" null: 2>&1 || true)
 echo "pixels that differ: $differing"
@@ -193,7 +193,7 @@ bash scripts/windows-click-check.sh "$wine" "$probe" build-win/QTAPG_x64.dll 1 2
 echo "== the panel at twice the size under Wine"
 "$wine" "$host_exe" snapshot build-win/QTAPG_x64.dll -o "$out/panel-wine-200.png" --host-scale 2 \
   >/dev/null 2>&1
-"$linux"/host/vst2-host snapshot "$linux"/QTAPG_x64.so -o "$out/panel-linux-200.png" \
+"$linux"/host/quillet-host snapshot "$linux"/QTAPG_x64.so -o "$out/panel-linux-200.png" \
   --host-scale 2 >/dev/null 2>&1
 size=$(identify -format "%wx%h" "$out/panel-wine-200.png")
 differing=$(compare -metric AE "$out/panel-wine-200.png" "$out/panel-linux-200.png" null: 2>&1 || true)

@@ -43,7 +43,7 @@ bool readValue(const OptionSpec& option, const std::string& text, double* value)
 }  // namespace
 
 int usageError(const CommandSpec& command, const std::string& message) {
-  std::fprintf(stderr, "vst2-host %s: %s (see vst2-host %s --help)\n", command.word,
+  std::fprintf(stderr, "quillet-host %s: %s (see quillet-host %s --help)\n", command.word,
                message.c_str(), command.word);
   return 2;
 }

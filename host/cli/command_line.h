@@ -47,7 +47,7 @@ constexpr int kRunCommand = -1;
 int readCommandLine(const CommandSpec& command, const std::vector<std::string>& args,
                     CommandLine* line);
 
-// "vst2-host render: MESSAGE (see vst2-host render --help)" on standard
+// "quillet-host render: MESSAGE (see quillet-host render --help)" on standard
 // error; returns 2, the status of a usage mistake.
 int usageError(const CommandSpec& command, const std::string& message);
 

@@ -77,7 +77,7 @@ void printCommandHelp(const CommandSpec& command, FILE* out) {
   const size_t column = 2 + width + 2;
   for (size_t i = 0; i < command.forms.size(); ++i) {
     const FormSpec& form = command.forms[i];
-    std::fprintf(out, "%s vst2-host %s %s%s%s\n", i == 0 ? "usage:" : "      ", command.word,
+    std::fprintf(out, "%s quillet-host %s %s%s%s\n", i == 0 ? "usage:" : "      ", command.word,
                  form.action ? form.action : "", form.action ? " " : "", form.synopsis);
   }
   for (const FormSpec& form : command.forms) {
@@ -88,10 +88,10 @@ void printCommandHelp(const CommandSpec& command, FILE* out) {
 }
 
 void printToolUsage(const std::vector<const CommandSpec*>& commands, FILE* out) {
-  std::fprintf(out, "usage: vst2-host COMMAND [ARGS...]\n\ncommands:\n");
+  std::fprintf(out, "usage: quillet-host COMMAND [ARGS...]\n\ncommands:\n");
   for (const CommandSpec* c : commands) std::fprintf(out, "  %-9s %s\n", c->word, c->summary);
   std::fprintf(out,
-               "\nvst2-host COMMAND --help or vst2-host help COMMAND explains a command's "
+               "\nquillet-host COMMAND --help or quillet-host help COMMAND explains a command's "
                "options.\n");
 }
 

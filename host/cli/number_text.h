@@ -1,4 +1,4 @@
-// Numbers as vst2-host reads them, wherever they come from (option values,
+// Numbers as quillet-host reads them, wherever they come from (option values,
 // --set values, ramp times, parameter indices). One rule everywhere:
 // - decimal only: an optional sign, digits with an optional fraction and an
 //   optional exponent ("48000", "-0.5", ".25", "1e3"); no hexadecimal;

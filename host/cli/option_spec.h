@@ -94,11 +94,11 @@ struct PositionalSpec {
 
 constexpr size_t kAnyNumber = ~size_t{0};
 
-// One way to call a command: `vst2-host preset save ...` and `... show ...`
+// One way to call a command: `quillet-host preset save ...` and `... show ...`
 // are two forms of "preset"; most commands have one.
 struct FormSpec {
   const char* action = nullptr;  // the word after the command, for commands with several forms
-  const char* synopsis = "";     // after "vst2-host COMMAND [ACTION] " on the usage line
+  const char* synopsis = "";     // after "quillet-host COMMAND [ACTION] " on the usage line
   const char* description = "";  // lines separated by '\n'
   PositionalSpec positionals;
   std::vector<OptionSpec> options;
@@ -106,7 +106,7 @@ struct FormSpec {
 
 struct CommandSpec {
   const char* word = "";     // on the command line
-  const char* summary = "";  // its line in `vst2-host --help`
+  const char* summary = "";  // its line in `quillet-host --help`
   int (*run)(const std::vector<std::string>& args) = nullptr;
   std::vector<FormSpec> forms;
   const char* noAction = nullptr;  // several forms: the message when no action is given

@@ -1,4 +1,4 @@
-// The sub-commands of vst2-host. A new one is a file <name>_command.cpp
+// The sub-commands of quillet-host. A new one is a file <name>_command.cpp
 // defining its data (a cli::CommandSpec, which names its run function) and a
 // line in command_table.cpp.
 #pragma once
@@ -22,7 +22,7 @@ extern const cli::CommandSpec kRenderCommand;
 extern const cli::CommandSpec kPresetCommand;
 extern const cli::CommandSpec kValidateCommand;
 
-// In the order `vst2-host --help` lists them.
+// In the order `quillet-host --help` lists them.
 const std::vector<const cli::CommandSpec*>& allCommands();
 // Null for a word that is no command.
 const cli::CommandSpec* findCommand(const std::string& word);

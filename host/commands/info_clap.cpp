@@ -1,4 +1,4 @@
-// vst2-host info PLUGIN.clap: what a CLAP host sees of a plug-in.
+// quillet-host info PLUGIN.clap: what a CLAP host sees of a plug-in.
 #include "host/commands/info_clap.h"
 
 #include <cstdio>
@@ -115,7 +115,7 @@ int printClapInfo(const std::string& path) {
   OpenedClap opened;
   std::string error;
   if (!openClap(path, &opened, &error)) {
-    std::fprintf(stderr, "vst2-host: %s\n", error.c_str());
+    std::fprintf(stderr, "quillet-host: %s\n", error.c_str());
     return 1;
   }
   ClapInstance& p = *opened;

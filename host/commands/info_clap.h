@@ -1,4 +1,4 @@
-// The CLAP part of `vst2-host info`.
+// The CLAP part of `quillet-host info`.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-// vst2-host info PLUGIN.so: what a host sees of a plug-in.
+// quillet-host info PLUGIN.so: what a host sees of a plug-in.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -74,7 +74,7 @@ int runInfoCommand(const std::vector<std::string>& args) {
   OpenedPlugin plugin;
   std::string error;
   if (!openPlugin(path, &plugin, &error)) {
-    std::fprintf(stderr, "vst2-host: %s\n", error.c_str());
+    std::fprintf(stderr, "quillet-host: %s\n", error.c_str());
     return 1;
   }
   PluginInstance& p = *plugin;

@@ -1,5 +1,5 @@
-// vst2-host preset save PLUGIN.so FILE [--set NAME=VALUE ...]
-// vst2-host preset show FILE [PLUGIN.so ...]
+// quillet-host preset save PLUGIN.so FILE [--set NAME=VALUE ...]
+// quillet-host preset show FILE [PLUGIN.so ...]
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -40,7 +40,7 @@ const cli::CommandSpec vsthost::kPresetCommand = {
 namespace {
 
 int failure(const std::string& message) {
-  std::fprintf(stderr, "vst2-host: %s\n", message.c_str());
+  std::fprintf(stderr, "quillet-host: %s\n", message.c_str());
   return 1;
 }
 

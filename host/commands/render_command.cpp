@@ -1,4 +1,4 @@
-// vst2-host render PLUGIN.so [INPUT] -o OUTPUT [options]: audio through a
+// quillet-host render PLUGIN.so [INPUT] -o OUTPUT [options]: audio through a
 // plug-in, in four stages: check the command line, set up (render_job.h),
 // run, report.
 #include <cstdio>
@@ -70,7 +70,7 @@ const cli::CommandSpec vsthost::kRenderCommand = {
 namespace {
 
 int failure(const std::string& message) {
-  std::fprintf(stderr, "vst2-host: %s\n", message.c_str());
+  std::fprintf(stderr, "quillet-host: %s\n", message.c_str());
   return 1;
 }
 

@@ -1,4 +1,4 @@
-// vst2-host snapshot PLUGIN.so -o panel.png [--set NAME=VALUE ...]
+// quillet-host snapshot PLUGIN.so -o panel.png [--set NAME=VALUE ...]
 // [--host-scale FACTOR]: opens the plug-in's editor in a window of its own,
 // idles it until it has drawn, and saves what the window shows.
 #include <chrono>
@@ -57,7 +57,7 @@ const cli::CommandSpec vsthost::kSnapshotCommand = {
 namespace {
 
 int failure(const std::string& message) {
-  std::fprintf(stderr, "vst2-host: %s\n", message.c_str());
+  std::fprintf(stderr, "quillet-host: %s\n", message.c_str());
   return 1;
 }
 
@@ -93,7 +93,7 @@ int snapshotClap(const std::string& pluginPath, const std::vector<std::string>& 
     if (!parseSetting(audio, assignment, &setting, &error)) return failure(error);
     audio.setParameter(setting.index, setting.value);
   }
-  auto session = ClapPanelSession::open(*plugin, "vst2-host snapshot", &error, hostScale);
+  auto session = ClapPanelSession::open(*plugin, "quillet-host snapshot", &error, hostScale);
   if (!session) return failure(pluginPath + ": " + error);
   std::vector<unsigned char> rgb;
   int w = 0, h = 0;
@@ -153,7 +153,7 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
       rect->bottom <= rect->top)
     return failure("the editor reports no size");
   const int width = rect->right - rect->left, height = rect->bottom - rect->top;
-  auto window = HostWindow::create(width, height, "vst2-host snapshot", &error);
+  auto window = HostWindow::create(width, height, "quillet-host snapshot", &error);
   if (!window) return failure(error);
   // The editor may ask for another size once open.
   HostWindow* shown = window.get();

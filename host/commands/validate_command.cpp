@@ -1,4 +1,4 @@
-// vst2-host validate PLUGIN.so [--seconds S] [--seed N] [--in-process]
+// quillet-host validate PLUGIN.so [--seconds S] [--seed N] [--in-process]
 // Exit status: 0 all passed, 1 some check failed, 2 usage, 3 not loadable.
 #include <cstdio>
 #include <string>
@@ -44,7 +44,7 @@ int runValidateCommand(const std::vector<std::string>& args) {
   options.seed = static_cast<uint32_t>(line.number("--seed", options.seed));
   options.isolate = !line.has("--in-process");
   const std::string& path = line.positionals()[0];
-  std::printf("vst2-host validate %s\n", path.c_str());
+  std::printf("quillet-host validate %s\n", path.c_str());
   ValidationReport report(stdout);
   const bool loaded = vst3::isVst3Path(path) ? vst3::validateVst3Plugin(path, options, report)
                                              : validatePlugin(path, options, report);

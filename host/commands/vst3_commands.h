@@ -7,11 +7,11 @@
 
 namespace vsthost {
 
-// vst2-host info BUNDLE.vst3: the factory, its classes, buses, latency, tail
+// quillet-host info BUNDLE.vst3: the factory, its classes, buses, latency, tail
 // and every parameter with its text at its default.
 int runVst3Info(const std::string& path);
 
-// vst2-host snapshot BUNDLE.vst3: the controller's view opened in a host
+// quillet-host snapshot BUNDLE.vst3: the controller's view opened in a host
 // window with a run loop as a DAW gives one, run until two pictures in a row
 // agree; the picture as RGB rows. False with a one-line `error`.
 // A `hostScale` above 0 is given to the view as the host's content scale

@@ -1,4 +1,4 @@
-// vst2-host info for a VST3 plug-in: what a host reads of it before and
+// quillet-host info for a VST3 plug-in: what a host reads of it before and
 // after creating an instance.
 #include <cstdio>
 #include <string>
@@ -83,7 +83,7 @@ int runVst3Info(const std::string& path) {
   std::string error;
   auto module = Vst3Module::load(path, &error);
   if (!module) {
-    std::fprintf(stderr, "vst2-host: %s\n", error.c_str());
+    std::fprintf(stderr, "quillet-host: %s\n", error.c_str());
     return 1;
   }
   const PFactoryInfo& factory = module->factoryInfo();
@@ -100,7 +100,7 @@ int runVst3Info(const std::string& path) {
   }
   auto instance = Vst3Instance::open(*module, &error);
   if (!instance) {
-    std::fprintf(stderr, "vst2-host: %s\n", error.c_str());
+    std::fprintf(stderr, "quillet-host: %s\n", error.c_str());
     return 1;
   }
   printBuses(instance->component());

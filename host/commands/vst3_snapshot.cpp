@@ -1,4 +1,4 @@
-// The picture of a VST3 plug-in's view for vst2-host snapshot.
+// The picture of a VST3 plug-in's view for quillet-host snapshot.
 #include <string>
 #include <vector>
 
@@ -58,7 +58,7 @@ bool captureVst3Panel(const std::string& path, const std::vector<std::string>& s
     return false;
   }
   auto window = HostWindow::create(size.right - size.left, size.bottom - size.top,
-                                   "vst2-host snapshot", error);
+                                   "quillet-host snapshot", error);
   if (!window) {
     view->release();
     return false;

@@ -1,4 +1,4 @@
-// One opened plug-in instance as the format-free parts of vst2-host use it:
+// One opened plug-in instance as the format-free parts of quillet-host use it:
 // rendering and parameter settings by name or index. Each format's loader
 // (plugin/vst2/, and later others) implements it over its own instance; what
 // only one format has (its presets, its validation) stays with that format.

@@ -66,7 +66,7 @@ bool findParameter(AudioPlugin& plugin, const std::string& key, uint32_t* index,
     }
   }
   if (loose) return true;
-  *error = "unknown parameter '" + key + "' (vst2-host info lists them)";
+  *error = "unknown parameter '" + key + "' (quillet-host info lists them)";
   return false;
 }
 

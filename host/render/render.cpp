@@ -73,7 +73,7 @@ size_t quietEnd(const std::vector<std::vector<double>>& output, size_t from, siz
 std::string outsideRenderRates(double sampleRate) {
   if (sampleRate >= kMinRenderRate && sampleRate <= kMaxRenderRate) return "";
   char text[160];
-  std::snprintf(text, sizeof(text), "%.*f Hz, outside the %.0f to %.0f Hz vst2-host runs",
+  std::snprintf(text, sizeof(text), "%.*f Hz, outside the %.0f to %.0f Hz quillet-host runs",
                 sampleRate == std::floor(sampleRate) ? 0 : 3, sampleRate, kMinRenderRate,
                 kMaxRenderRate);
   return text;

@@ -18,13 +18,13 @@ class PluginInstance;  // a VST 2.4 instance (plugin/vst2/plugin_host.h)
 
 constexpr uint32_t kMaxRenderBlock = 8192;
 
-// The sample rates vst2-host runs, for the demo and input files alike: every
+// The sample rates quillet-host runs, for the demo and input files alike: every
 // rate audio files commonly have, and none so high that a plug-in would be
 // asked for seconds of audio in billions of frames.
 constexpr double kMinRenderRate = 8000.0;
 constexpr double kMaxRenderRate = 384000.0;
-// Empty for a rate vst2-host runs; otherwise "... Hz, outside the 8000 to
-// 384000 Hz vst2-host runs".
+// Empty for a rate quillet-host runs; otherwise "... Hz, outside the 8000 to
+// 384000 Hz quillet-host runs".
 std::string outsideRenderRates(double sampleRate);
 
 // The longest tail in seconds, and in frames whatever the rate says: an hour

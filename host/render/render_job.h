@@ -1,4 +1,4 @@
-// One render as `vst2-host render` runs it, in stages: set up (load the
+// One render as `quillet-host render` runs it, in stages: set up (load the
 // plug-in, open the input, apply the preset, check every setting, open the
 // output) and run (render, save the state, complete the file). Whatever can
 // fail does so in the set-up, before any audio is rendered.

@@ -22,7 +22,7 @@ std::string tailText(const RenderOutcome& o) {
 std::string clipText(const RenderOutcome& o) {
   if (o.clippedSamples == 0) return "";
   std::fprintf(stderr,
-               "vst2-host: warning: %llu samples clipped writing %s samples to %s (peak %s "
+               "quillet-host: warning: %llu samples clipped writing %s samples to %s (peak %s "
                "dBFS before clipping); lower the level or use --format float\n",
                static_cast<unsigned long long>(o.clippedSamples), sampleFormatName(o.format),
                o.output.c_str(), decibels(o.clippedPeak).c_str());

@@ -1,4 +1,4 @@
-// What `vst2-host render` tells its user: a progress bar on a terminal while
+// What `quillet-host render` tells its user: a progress bar on a terminal while
 // it runs, then the summary line, and a warning when samples were clipped.
 #pragma once
 

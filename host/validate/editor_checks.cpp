@@ -85,7 +85,7 @@ EditorCheckResult checkEditor(const PluginLibrary& library, const EditorCheckOpt
   const int width = hasRect ? before.right - before.left : 100;
   const int height = hasRect ? before.bottom - before.top : 100;
   std::string error;
-  auto window = HostWindow::create(width, height, "vst2-host validate", &error);
+  auto window = HostWindow::create(width, height, "quillet-host validate", &error);
   if (!window) {
     result.skipped = true;
     result.skipReason = error;
@@ -120,7 +120,7 @@ EditorCheckResult checkEditor(const PluginLibrary& library, const EditorCheckOpt
 
   {
     auto second = c.instance();
-    auto secondWindow = HostWindow::create(width, height, "vst2-host validate 2", &error);
+    auto secondWindow = HostWindow::create(width, height, "quillet-host validate 2", &error);
     if (second && secondWindow) {
       const bool both = p->dispatch(effEditOpen, 0, 0, window->parentHandle()) == 1 &&
                         second->dispatch(effEditOpen, 0, 0, secondWindow->parentHandle()) == 1;

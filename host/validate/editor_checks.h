@@ -1,4 +1,4 @@
-// The editor part of `vst2-host validate`: opens, idles and closes a
+// The editor part of `quillet-host validate`: opens, idles and closes a
 // plug-in's editor in the odd orders real hosts use, on X11, and reports what
 // went wrong. A crash or an X error that ends the process is a failure too,
 // seen by whoever runs the check.

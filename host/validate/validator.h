@@ -1,4 +1,4 @@
-// vst2-host validate: checks any VST 2.4 plug-in the way industry plug-in
+// quillet-host validate: checks any VST 2.4 plug-in the way industry plug-in
 // validators do, one line per check and a closing count.
 #pragma once
 

@@ -8,7 +8,7 @@ namespace vsthost {
 
 namespace {
 
-constexpr char kClassName[] = "vst2-host editor window";
+constexpr char kClassName[] = "quillet-host editor window";
 
 bool registerClass() {
   static bool registered = false;

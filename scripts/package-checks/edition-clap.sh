@@ -1,7 +1,7 @@
 # The CLAP edition of the installed package: one module, in /usr/lib/clap
 # where CLAP hosts look, which Qtractor's own plug-in scanner lists as "Quillet
 # K3", a stereo effect with eleven parameters and a panel, and whose nine
-# factory presets vst2-host finds through preset discovery.
+# factory presets quillet-host finds through preset discovery.
 # Sourced by scripts/test-package.sh, which gives $scratch, $files (the
 # package's paths) and fail.
 check_edition() {
@@ -16,8 +16,8 @@ check_edition() {
     "CLAP|Quillet K3|2:2|0:0|11:0|GUI,"*"|$module|0|"*) ;;
     *) fail "Qtractor's scanner does not list Quillet K3 with 11 parameters and a panel: $line $(cat "$scratch/clap-scan.err")" ;;
   esac
-  info=$(/usr/bin/vst2-host info "$module") || fail "vst2-host info $module failed"
-  grep -qE '^Presets: +9 ' <<<"$info" || fail "vst2-host finds no nine presets in $module"
+  info=$(/usr/bin/quillet-host info "$module") || fail "quillet-host info $module failed"
+  grep -qE '^Presets: +9 ' <<<"$info" || fail "quillet-host finds no nine presets in $module"
   grep -qE '^ID: +com.marrowledge.quillet-k3$' <<<"$info" || fail "unexpected CLAP ID"
-  echo "vst2-host info: $(grep -E '^(Name|Version|Presets):' <<<"$info" | tr -s ' ' | tr '\n' ' ')"
+  echo "quillet-host info: $(grep -E '^(Name|Version|Presets):' <<<"$info" | tr -s ' ' | tr '\n' ' ')"
 }

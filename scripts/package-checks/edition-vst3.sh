@@ -2,7 +2,7 @@
 # "Quillet K3.vst3" in /usr/lib/vst3, a folder of Ardour's default VST3 path,
 # with the module for this machine and moduleinfo.json; Ardour's own VST3
 # scanner lists "Quillet K3" by Marrow Ledge under the processor's class ID,
-# stereo in and out; the installed vst2-host loads it and validates it.
+# stereo in and out; the installed quillet-host loads it and validates it.
 # Sourced by scripts/test-package.sh, which gives $scratch, $files (the
 # package's paths) and fail.
 check_edition() {
@@ -26,9 +26,9 @@ check_edition() {
   grep -qF "uid=\"$uid\" name=\"Quillet K3\" vendor=\"Marrow Ledge\"" <<<"$report" ||
     { echo "$report"; fail "Ardour does not list Quillet K3 by Marrow Ledge"; }
   grep -qF 'n_inputs="2" n_outputs="2"' <<<"$report" || fail "$bundle: not stereo"
-  /usr/bin/vst2-host info "$bundle" | grep -qF "\"Quillet K3\" (Audio Module Class)" ||
-    fail "the installed vst2-host does not load the installed bundle"
-  /usr/bin/vst2-host validate "$bundle" --seconds 1 >"$scratch/vst3-validate.txt" 2>&1 ||
+  /usr/bin/quillet-host info "$bundle" | grep -qF "\"Quillet K3\" (Audio Module Class)" ||
+    fail "the installed quillet-host does not load the installed bundle"
+  /usr/bin/quillet-host validate "$bundle" --seconds 1 >"$scratch/vst3-validate.txt" 2>&1 ||
     { cat "$scratch/vst3-validate.txt"; fail "the installed bundle fails validation"; }
   tail -1 "$scratch/vst3-validate.txt"
 }

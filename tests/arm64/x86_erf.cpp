@@ -9,7 +9,7 @@
 // glibcX86Erf is the function itself. With QUILLET_REPLACE_ERF it is also
 // exported as erf: linked into a test program it replaces the C library's
 // erf there; built as a shared library, it is preloaded (LD_PRELOAD) into
-// vst2-host.
+// quillet-host.
 #include "tests/arm64/x86_erf.h"
 
 #include <cmath>

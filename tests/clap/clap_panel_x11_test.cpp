@@ -1,4 +1,4 @@
-// The CLAP edition's panel opened by vst2-host as a CLAP host opens it: the
+// The CLAP edition's panel opened by quillet-host as a CLAP host opens it: the
 // gui extension embedding it in a real X11 window, run on the host's timers
 // and its poll loop over the panel's descriptor. It draws the VST 2.4
 // panel's picture, and real pointer input from xdotool reaches the host as

@@ -1,12 +1,12 @@
 // The CLAP edition sounds as the VST 2.4 edition: the same settings, ramps
-// and block size rendered through QuilletK3.clap (vst2-host's CLAP loader)
+// and block size rendered through QuilletK3.clap (quillet-host's CLAP loader)
 // and through QTAP_x64.so give the same samples, in both precisions; and
 // every factory preset found through preset discovery and loaded through
 // preset-load renders as its .fxp does through the VST 2.4 edition.
 //
 // A change of "Delay" seeds the stretch's noise from the clock, so both
-// renders read the fixed clock of vst2-host's --fixed-clock, which this
-// program exports as vst2-host does.
+// renders read the fixed clock of quillet-host's --fixed-clock, which this
+// program exports as quillet-host does.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,5 @@
 #!/bin/sh
-# vst2-host snapshot of the CLAP edition's panel (through its gui extension)
+# quillet-host snapshot of the CLAP edition's panel (through its gui extension)
 # and of the VST 2.4 edition's editor, with the same values set: the two
 # pictures are the same file, pixel for pixel; and again at the host's factor 2.
 #   snapshot_equals_vst2.sh VST2_HOST MODULE.clap QTAPG_x64.so DIR

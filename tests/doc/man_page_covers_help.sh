@@ -1,7 +1,7 @@
 #!/bin/sh
 # man_page_covers_help.sh VST2_HOST PAGE.1
-# Fails when a command `vst2-host --help` lists has no section (.SS) in the
-# manual page, or when an option `vst2-host COMMAND --help` explains is not
+# Fails when a command `quillet-host --help` lists has no section (.SS) in the
+# manual page, or when an option `quillet-host COMMAND --help` explains is not
 # in that command's section; when man is installed, also when man warns
 # about the page (as lintian does).
 set -eu
@@ -9,7 +9,7 @@ host=$1
 page=$2
 status=0
 miss() {
-  echo "vst2-host(1): $*" >&2
+  echo "quillet-host(1): $*" >&2
   status=1
 }
 [ -f "$page" ] || { echo "no manual page $page" >&2; exit 1; }
@@ -18,7 +18,7 @@ miss() {
 text=$(sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' -e 's/\\e/\\/g' "$page")
 
 commands=$("$host" --help | sed -n '/^commands:/,/^$/p' | awk '/^  [a-z]/ {print $1}')
-[ -n "$commands" ] || { echo "vst2-host --help lists no commands" >&2; exit 1; }
+[ -n "$commands" ] || { echo "quillet-host --help lists no commands" >&2; exit 1; }
 for command in $commands; do
   section=$(printf '%s\n' "$text" | awk -v c="$command" '
     /^\.S[SH]/ { inside = ($1 == ".SS" && $2 == c) ; next }
@@ -43,5 +43,5 @@ if command -v man >/dev/null 2>&1; then
   warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null) || true
   [ -z "$warnings" ] || miss "man warns: $warnings"
 fi
-[ "$status" = 0 ] && echo "vst2-host(1) covers: $(echo $commands)"
+[ "$status" = 0 ] && echo "quillet-host(1) covers: $(echo $commands)"
 exit "$status"

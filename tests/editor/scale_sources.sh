@@ -3,7 +3,7 @@
 # host opens it: the first of the environment (QUILLET_UI_SCALE), the user's
 # choice (the settings file), the host's factor (effVendorSpecific), the
 # desktop's (Xft.dpi in the X server's resources, set with xrdb), else 1.
-# Usage: scale_sources.sh VST2-HOST QTAPG_x64.so  (with an X display)
+# Usage: scale_sources.sh QUILLET-HOST QTAPG_x64.so  (with an X display)
 set -eu
 host=$1
 plugin=$2

@@ -1,4 +1,4 @@
-// The command line as data: one number rule for every number vst2-host reads,
+// The command line as data: one number rule for every number quillet-host reads,
 // and a parser that takes exactly what a command's data declares.
 #include "host/cli/command_line.h"
 
@@ -134,7 +134,7 @@ TEST(CommandLine, EachMistakeIsOneLineThatSaysWhatIsWanted) {
     const Parsed p = parse(m.args);
     EXPECT_EQ(p.status, 2) << m.message;
     EXPECT_EQ(p.err,
-              std::string("vst2-host tool: ") + m.message + " (see vst2-host tool --help)\n");
+              std::string("quillet-host tool: ") + m.message + " (see quillet-host tool --help)\n");
   }
   // Ranges hold at their ends.
   EXPECT_EQ(parse({"a", "-o", "x", "--block", "8192", "--tempo", "999", "--tail", "3600"}).status,
@@ -149,7 +149,7 @@ TEST(CommandLine, HelpComesFromTheSameData) {
   EXPECT_EQ(cli::readCommandLine(kTool, {"--bogus", "-h"}, &line), 0);
   const std::string help = testing::internal::GetCapturedStdout();
   EXPECT_EQ(help,
-            "usage: vst2-host tool IN [OUT]\n"
+            "usage: quillet-host tool IN [OUT]\n"
             "Takes one or two files.\n"
             "  -o, --output FILE  where\n"
             "  --set NAME=VALUE   a setting\n"

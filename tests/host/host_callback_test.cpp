@@ -67,7 +67,7 @@ TEST(HostCallback, TextQueriesStayWithinTheirLimits) {
   EXPECT_EQ(ask(host, audioMasterGetVendorString, 0, 0, text), 1);
   EXPECT_STREQ(text, "Marrow Ledge");
   EXPECT_EQ(ask(host, audioMasterGetProductString, 0, 0, text), 1);
-  EXPECT_STREQ(text, "vst2-host");
+  EXPECT_STREQ(text, "quillet-host");
   EXPECT_EQ(ask(host, audioMasterGetVendorString), 0);  // no buffer: nothing written
   char sendTime[] = "sendVstTimeInfo";
   char sizeWindow[] = "sizeWindow";
@@ -171,7 +171,7 @@ TEST(InfoCommand, PrintsWhatAHostSees) {
 
   r = hosttest::runCommand(runInfoCommand, {"/no/such.so"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "vst2-host: cannot read /no/such.so: No such file or directory\n");
+  EXPECT_EQ(r.err, "quillet-host: cannot read /no/such.so: No such file or directory\n");
 }
 
 }  // namespace

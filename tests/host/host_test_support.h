@@ -1,5 +1,5 @@
 // Shared pieces of the host tests: paths of the plug-ins, a scratch folder,
-// and running a vst2-host sub-command in process with its output captured.
+// and running a quillet-host sub-command in process with its output captured.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -58,7 +58,7 @@ inline vsthost::OpenedPlugin open(const std::string& path) {
 
 bool fileExists(const std::string& path);
 
-// The built vst2-host as a child process, its output caught in files next to
+// The built quillet-host as a child process, its output caught in files next to
 // nothing the test looks at. `status` is the exit status, or 128 + the signal
 // that ended it.
 CommandResult runHost(const std::vector<std::string>& args);

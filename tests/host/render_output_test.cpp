@@ -1,4 +1,4 @@
-// vst2-host render's output file: it appears whole or not at all (also when
+// quillet-host render's output file: it appears whole or not at all (also when
 // the render is interrupted by a signal), replaces a file as cp would, keeps
 // its sizes countable past 4 GiB, and is not written when the plug-in refuses
 // the preset it was given.

@@ -1,4 +1,4 @@
-// vst2-host render: how long the output is (the tail after the input, an input
+// quillet-host render: how long the output is (the tail after the input, an input
 // that is longer or shorter than its header says), what clipping it reports,
 // and renders that repeat exactly with --fixed-clock.
 #include <cmath>
@@ -219,9 +219,9 @@ TEST(RenderInput, AHeaderRateTheHostCannotRunIsRefusedInOneLine) {
       continue;
     }
     EXPECT_EQ(r.status, 1) << c.rate;
-    EXPECT_EQ(r.err, "vst2-host: cannot render " + in + ": its header announces " +
+    EXPECT_EQ(r.err, "quillet-host: cannot render " + in + ": its header announces " +
                          std::to_string(c.rate) +
-                         " Hz, outside the 8000 to 384000 Hz vst2-host runs\n");
+                         " Hz, outside the 8000 to 384000 Hz quillet-host runs\n");
     EXPECT_TRUE(r.out.empty()) << r.out;
     EXPECT_EQ(dir.list(), std::vector<std::string>{"in.wav"}) << c.rate;
   }
@@ -256,7 +256,8 @@ TEST(RenderTail, IsBoundedInFramesAsWellAsInSeconds) {
   // Nor does the loop itself run a rate the tool refuses.
   in.sampleRate = 2147483647.0;
   EXPECT_FALSE(vsthost::renderThrough(*plugin, in, settings, &out, &error));
-  EXPECT_EQ(error, "cannot render at 2147483647 Hz, outside the 8000 to 384000 Hz vst2-host runs");
+  EXPECT_EQ(error,
+            "cannot render at 2147483647 Hz, outside the 8000 to 384000 Hz quillet-host runs");
 }
 
 }  // namespace

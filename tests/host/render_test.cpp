@@ -1,4 +1,4 @@
-// vst2-host render: the file it writes is what the plug-in makes of the
+// quillet-host render: the file it writes is what the plug-in makes of the
 // input, automation lands where asked, and every failure is a clear message
 // with a non-zero status and no output file.
 #include "host/render/render.h"
@@ -224,7 +224,7 @@ TEST(Render, ErrorsAreOneLineWithNonZeroStatusAndNoOutput) {
     auto r = runCommand(runRenderCommand, c.args);
     EXPECT_NE(r.status, 0) << c.what;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << ": " << r.err;
-    EXPECT_EQ(r.err.rfind("vst2-host: ", 0), 0u) << c.what << ": " << r.err;
+    EXPECT_EQ(r.err.rfind("quillet-host: ", 0), 0u) << c.what << ": " << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.what << ": " << r.err;
     EXPECT_TRUE(r.out.empty()) << c.what;
     // Nothing written: only the files made above are in the folder.

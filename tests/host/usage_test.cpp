@@ -1,4 +1,4 @@
-// vst2-host's usage texts: every sub-command explains all its options on
+// quillet-host's usage texts: every sub-command explains all its options on
 // --help and through "help COMMAND"; a mistake is one line that points there.
 #include <algorithm>
 #include <set>
@@ -31,7 +31,7 @@ TEST(Usage, EveryCommandExplainsEachOptionOnHelp) {
     auto help = runHost({c.command, "--help"});
     EXPECT_EQ(help.status, 0) << c.command << ": " << help.err;
     EXPECT_TRUE(help.err.empty()) << c.command;
-    EXPECT_EQ(help.out.rfind(std::string("usage: vst2-host ") + c.command, 0), 0u) << help.out;
+    EXPECT_EQ(help.out.rfind(std::string("usage: quillet-host ") + c.command, 0), 0u) << help.out;
     for (const char* option : c.options)
       EXPECT_NE(help.out.find(std::string(" ") + option), std::string::npos)
           << c.command << " does not explain " << option << ":\n"
@@ -66,8 +66,8 @@ TEST(Usage, MistakesAreOneLinePointingToHelp) {
     EXPECT_EQ(r.status, 2) << what << ": " << r.err;
     EXPECT_TRUE(r.out.empty()) << what;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << what << ": " << r.err;
-    EXPECT_EQ(r.err.rfind("vst2-host " + args[0] + ": ", 0), 0u) << r.err;
-    EXPECT_NE(r.err.find("(see vst2-host " + args[0] + " --help)"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.rfind("quillet-host " + args[0] + ": ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("(see quillet-host " + args[0] + " --help)"), std::string::npos) << r.err;
   }
   EXPECT_FALSE(hosttest::fileExists("x.wav"));
 }
@@ -83,7 +83,7 @@ TEST(Usage, TheToolItself) {
     r = runHost(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    EXPECT_NE(r.err.find("(see vst2-host --help)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("(see quillet-host --help)"), std::string::npos) << r.err;
   }
 }
 
@@ -195,7 +195,7 @@ TEST(Usage, NumbersFollowOneRuleEverywhere) {
              {"snapshot", QTAP_PATH, "-o", dir.file("x.png"), "--set", "Delay=" + v.value}}) {
       auto r = runHost(args);
       EXPECT_EQ(r.status, 1) << args[0] << " '" << v.value << "'";
-      EXPECT_EQ(r.err, "vst2-host: " + v.message + "\n") << args[0];
+      EXPECT_EQ(r.err, "quillet-host: " + v.message + "\n") << args[0];
     }
   }
   auto r = runHost({"render", QTAP_PATH, "-o", dir.file("x.wav"), "--ramp", "Delay=0:1@ 0:1"});

@@ -1,4 +1,4 @@
-// vst2-host validate passes our plug-ins and catches each deliberate fault.
+// quillet-host validate passes our plug-ins and catches each deliberate fault.
 #include <algorithm>
 
 #include "host/validate/allocation_trap.h"

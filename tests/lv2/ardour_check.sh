@@ -3,7 +3,7 @@
 # set by the caller: a session gets a stereo track with a test signal and the
 # plug-in inserted by URI, the eleven values are set, the session is saved
 # and exported; reopened, it must report the same eleven values and export
-# the same audio. Both exports are checked against vst2-host's render of the
+# the same audio. Both exports are checked against quillet-host's render of the
 # same signal through the VST library.
 #   ardour_check.sh WORK_DIR
 #
@@ -11,7 +11,7 @@
 # runs and plays silence until the export starts; the plug-in takes values
 # that arrive before the first sound as values set at activate, so both
 # exports equal the VST render sample for sample. Ardour's period (512) is
-# vst2-host's --block. Delay and Range stay at their defaults so no stretch
+# quillet-host's --block. Delay and Range stay at their defaults so no stretch
 # of the lines (whose noise follows the clock) happens.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -53,7 +53,7 @@ fi
 
 sets=()
 for i in "${!values[@]}"; do sets+=(--set "$i=${values[$i]}"); done
-"$root/build/host/vst2-host" render "$root/build/QTAP_x64.so" "$work/signal.wav" \
+"$root/build/host/quillet-host" render "$root/build/QTAP_x64.so" "$work/signal.wav" \
   -o "$work/vst.wav" --block "$block" --tail 0 --format float "${sets[@]}" >/dev/null
 
 # Ardour's settings, caches and session stay inside the work folder.
@@ -91,7 +91,7 @@ float_text() {  # the values as Ardour prints them: single precision, %.9g
 
 run_ardour create
 grep -qx "k3 buffer $block" "$work/create.log" ||
-  fail "Ardour runs other blocks than vst2-host: $(grep '^k3 buffer' "$work/create.log")"
+  fail "Ardour runs other blocks than quillet-host: $(grep '^k3 buffer' "$work/create.log")"
 run_ardour reload
 want="k3 values $(float_text "${values[@]}")"
 for mode in create reload; do
@@ -114,8 +114,8 @@ for edition in "${editions[@]}"; do
   name=${edition:+VST3 }export
   for mode in create reload; do
     python3 "$root/scripts/compare-wav.py" "$work/$mode$edition.wav" "$work/vst.wav" 0 >"$work/cmp" ||
-      fail "$mode: Ardour's $name and vst2-host differ: $(cat "$work/cmp")"
-    echo "   Ardour $name ($mode) against vst2-host: $(cat "$work/cmp")"
+      fail "$mode: Ardour's $name and quillet-host differ: $(cat "$work/cmp")"
+    echo "   Ardour $name ($mode) against quillet-host: $(cat "$work/cmp")"
   done
   # Not the dry signal: the echo is there.
   if python3 "$root/scripts/compare-wav.py" "$work/create$edition.wav" "$work/signal.wav" 0.01 \

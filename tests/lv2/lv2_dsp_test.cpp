@@ -26,7 +26,7 @@ std::vector<float> noise(size_t n, unsigned seed) {
 }
 
 // The VST library under the same settings: parameters before the rate, as
-// vst2-host render does, then blocks with changes stored before each block.
+// quillet-host render does, then blocks with changes stored before each block.
 class VstRun {
  public:
   VstRun(double rate, const float (&values)[kNumQuilletParams]) {

@@ -1,7 +1,7 @@
 // The VST3 edition under two threads, for the ThreadSanitizer build: the
 // audio thread processes blocks with parameter changes and tempo while the
 // user-interface thread reads and sets the controller's values and texts and
-// saves and restores the state (vst2-host's VST3 thread check).
+// saves and restores the state (quillet-host's VST3 thread check).
 //   vst3_race_stress BUNDLE.vst3 SECONDS [--host-breaks-thread-rule]
 // With --host-breaks-thread-rule the host also sets controller values from
 // the audio thread, which no host may do: ThreadSanitizer must report that,

@@ -1,4 +1,4 @@
-// The built bundle driven by vst2-host's VST3 side, as a DAW drives it:
+// The built bundle driven by quillet-host's VST3 side, as a DAW drives it:
 // processor and controller joined, blocks with parameter changes, states
 // saved and handed over. Bypass, the tail, the controller's texts with the
 // processor's rate, and a project's VST 2.4 state taken over from

@@ -1,11 +1,11 @@
 #!/bin/sh
-# Every edition sounds the same: vst2-host renders the built-in demo through
+# Every edition sounds the same: quillet-host renders the built-in demo through
 # the VST 2.4 library and through the VST3 bundle, and the two files must
 # agree sample for sample, in 32 and 64 bits, at several block sizes, with
 # automation (the clock fixed, since a stretch of the lines draws its noise
 # from it), and with the state of .fxp and .fxb presets the VST 2.4 library
 # saved, which the VST3 edition takes as hosts hand over a VST 2 project.
-#   render_equality.sh VST2-HOST QTAP_x64.so QTAPG_x64.so BUNDLE.vst3 COMPARE-WAV.py
+#   render_equality.sh QUILLET-HOST QTAP_x64.so QTAPG_x64.so BUNDLE.vst3 COMPARE-WAV.py
 set -eu
 host=$1
 vst2=$2

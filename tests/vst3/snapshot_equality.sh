@@ -1,8 +1,8 @@
 #!/bin/sh
-# vst2-host snapshot of the VST3 bundle (its view attached with a run loop)
+# quillet-host snapshot of the VST3 bundle (its view attached with a run loop)
 # and of QTAPG_x64's editor, with the same values: the same picture; and at
 # the host's factor 2 (for the VST3 view, the host's content scale factor).
-#   snapshot_equality.sh VST2-HOST QTAPG_x64.so BUNDLE.vst3 RUN-WITH-XVFB
+#   snapshot_equality.sh QUILLET-HOST QTAPG_x64.so BUNDLE.vst3 RUN-WITH-XVFB
 set -eu
 host=$1
 vst2=$2

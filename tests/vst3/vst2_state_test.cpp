@@ -1,4 +1,4 @@
-// The VST 2 state a host hands over, read as every record kind vst2-host's
+// The VST 2 state a host hands over, read as every record kind quillet-host's
 // preset writer makes (the .fxp and .fxb layouts DAWs exchange), behind the
 // 'VstW' header a VST3 host puts in front, and refused whole when anything is
 // off: another plug-in's ID, a cut at any length, a NaN.

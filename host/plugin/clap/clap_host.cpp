@@ -63,7 +63,7 @@ ClapHost::ClapHost() {
   static_assert(sizeof(kCallNames) / sizeof(kCallNames[0]) == kCallCount, "a name per call");
   record.clap_version = {1, 2, 0};
   record.host_data = this;
-  record.name = "vst2-host";
+  record.name = "quillet-host";
   record.vendor = "Marrow Ledge";
   record.url = "";
   record.version = "1";

@@ -1,4 +1,4 @@
-// The host side of one CLAP plug-in instance in vst2-host: the clap_host
+// The host side of one CLAP plug-in instance in quillet-host: the clap_host
 // record and the host extensions a plug-in may ask for (thread-check, params,
 // state, tail, preset-load, log, gui, timer-support and, on POSIX systems,
 // posix-fd-support). Every request is checked against the thread CLAP gives

@@ -1,4 +1,4 @@
-// A CLAP module and one plug-in instance of it, as vst2-host loads them: the
+// A CLAP module and one plug-in instance of it, as quillet-host loads them: the
 // file opened, clap_entry found and initialised, the plug-in created from the
 // factory with our host record and initialised; closed, destroyed and
 // unloaded in the right order. The instance's helpers make each call on the

@@ -1,4 +1,4 @@
-// A CLAP plug-in's panel in a window of vst2-host, run as a CLAP host runs
+// A CLAP plug-in's panel in a window of quillet-host, run as a CLAP host runs
 // it: the gui extension asked for this system's embedded window (x11 or
 // win32), created, sized, given the host's window as parent and shown; then
 // the host's loop calls the plug-in's timers and, on X11, its descriptor

@@ -22,7 +22,7 @@ const clap_preset_discovery_indexer_t* makeIndexer(Indexing* indexing,
                                                    clap_preset_discovery_indexer_t* indexer) {
   *indexer = {};
   indexer->clap_version = {1, 2, 0};
-  indexer->name = "vst2-host";
+  indexer->name = "quillet-host";
   indexer->vendor = "Marrow Ledge";
   indexer->url = "";
   indexer->version = "1";

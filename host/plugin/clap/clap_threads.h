@@ -1,4 +1,4 @@
-// Which thread a CLAP call comes from, as vst2-host answers the plug-in's
+// Which thread a CLAP call comes from, as quillet-host answers the plug-in's
 // thread-check: the main thread is the one that made the host object; the
 // audio thread is a role any thread holds while an AudioRole of it lives
 // (CLAP allows the main thread to hold it too, never two threads at once).

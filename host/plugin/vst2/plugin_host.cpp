@@ -12,7 +12,7 @@ namespace vsthost {
 namespace {
 
 constexpr const char* kHostVendor = "Marrow Ledge";
-constexpr const char* kHostProduct = "vst2-host";
+constexpr const char* kHostProduct = "quillet-host";
 constexpr VstIntPtr kHostVendorVersion = 1400;
 
 // What the host says yes to when a plug-in asks audioMasterCanDo.

@@ -123,7 +123,7 @@ tresult HostApplication::queryInterface(const char8* iidBytes, void** obj) {
 }
 
 tresult HostApplication::getName(String128 name) {
-  static const char kName[] = "vst2-host";
+  static const char kName[] = "quillet-host";
   size_t i = 0;
   for (; kName[i]; ++i) name[i] = static_cast<char16>(kName[i]);
   name[i] = 0;

@@ -1,4 +1,4 @@
-// vst2-host validate for CLAP plug-ins: the module, its descriptor and
+// quillet-host validate for CLAP plug-ins: the module, its descriptor and
 // factory, activation cycles, processing (every block size, both precisions,
 // empty blocks, odd event lists), parameters and their texts, states, the
 // thread rules CLAP gives each call, presets, and the panel. Groups run in a

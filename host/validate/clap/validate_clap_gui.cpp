@@ -29,7 +29,7 @@ void validateClapGui(ClapValidationContext& ctx) {
   std::string problem;
   int timerCalls = 0;
   for (int round = 0; round < 3 && problem.empty(); ++round) {
-    auto session = ClapPanelSession::open(*plugin, "vst2-host validate", &problem);
+    auto session = ClapPanelSession::open(*plugin, "quillet-host validate", &problem);
     if (!session) break;
     if (plugin->host().timerCount() == 0) problem = "no timer registered: the panel would not idle";
 #ifndef _WIN32

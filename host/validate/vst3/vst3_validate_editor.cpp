@@ -44,7 +44,7 @@ void validateVst3Editor(Vst3Context& ctx) {
     std::unique_ptr<HostWindow> window;
     if (problem.empty()) {
       window = HostWindow::create(size.right - size.left, size.bottom - size.top,
-                                  "vst2-host validate", &error);
+                                  "quillet-host validate", &error);
       if (!window) problem = error;
     }
     ViewHost host;

@@ -1,4 +1,4 @@
-// vst2-host validate for VST3 plug-ins: the life cycle in and out of order,
+// quillet-host validate for VST3 plug-ins: the life cycle in and out of order,
 // bus arrangements, state round trips and refused states, texts both ways,
 // processing (any block length, 0-frame blocks, 32 and 64 bits, no
 // allocation), the audio thread against the user-interface thread, and the
