@@ -71,6 +71,22 @@ const ClassEntry* classAt(int32 index) {
   return index >= 0 && index < kClassCount ? &kClasses[index] : nullptr;
 }
 
+// The same fields for IPluginFactory2 (8-bit texts) and 3 (UTF-16 texts).
+template <typename ClassInfo>
+tresult fillClassInfo(const ClassEntry* entry, ClassInfo* info) {
+  if (!entry || !info) return kInvalidArgument;
+  std::memcpy(info->cid, entry->cid->bytes, 16);
+  info->cardinality = PClassInfo::kManyInstances;
+  copyText(info->category, entry->category);
+  copyText(info->name, entry->name);
+  info->classFlags = 0;  // not distributable: processor and controller share a process
+  copyText(info->subCategories, entry->subCategories);
+  copyText(info->vendor, kVendor);
+  copyText(info->version, identity::kVersion);
+  copyText(info->sdkVersion, kInterfaceVersion);
+  return kResultOk;
+}
+
 class PluginFactory final : public IPluginFactory3 {
  public:
   tresult QUILLET_VST3_CALL queryInterface(const char8* iidBytes, void** obj) override {
@@ -126,33 +142,11 @@ class PluginFactory final : public IPluginFactory3 {
   }
 
   tresult QUILLET_VST3_CALL getClassInfo2(int32 index, PClassInfo2* info) override {
-    const ClassEntry* entry = classAt(index);
-    if (!entry || !info) return kInvalidArgument;
-    std::memcpy(info->cid, entry->cid->bytes, 16);
-    info->cardinality = PClassInfo::kManyInstances;
-    copyText(info->category, entry->category);
-    copyText(info->name, entry->name);
-    info->classFlags = 0;  // not distributable: processor and controller share a process
-    copyText(info->subCategories, entry->subCategories);
-    copyText(info->vendor, kVendor);
-    copyText(info->version, identity::kVersion);
-    copyText(info->sdkVersion, kInterfaceVersion);
-    return kResultOk;
+    return fillClassInfo(classAt(index), info);
   }
 
   tresult QUILLET_VST3_CALL getClassInfoUnicode(int32 index, PClassInfoW* info) override {
-    const ClassEntry* entry = classAt(index);
-    if (!entry || !info) return kInvalidArgument;
-    std::memcpy(info->cid, entry->cid->bytes, 16);
-    info->cardinality = PClassInfo::kManyInstances;
-    copyText(info->category, entry->category);
-    copyText(info->name, entry->name);
-    info->classFlags = 0;
-    copyText(info->subCategories, entry->subCategories);
-    copyText(info->vendor, kVendor);
-    copyText(info->version, identity::kVersion);
-    copyText(info->sdkVersion, kInterfaceVersion);
-    return kResultOk;
+    return fillClassInfo(classAt(index), info);
   }
 
   tresult QUILLET_VST3_CALL setHostContext(FUnknown* /*context*/) override { return kResultOk; }

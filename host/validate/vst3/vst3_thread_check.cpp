@@ -9,8 +9,6 @@
 
 namespace vsthost::vst3 {
 
-namespace {
-
 std::vector<ParamID> automatableIds(Vst3Instance& p) {
   std::vector<ParamID> ids;
   for (int32 i = 0; i < p.parameterCount(); ++i) {
@@ -21,6 +19,8 @@ std::vector<ParamID> automatableIds(Vst3Instance& p) {
   }
   return ids;
 }
+
+namespace {
 
 std::string answer(tresult result) {
   return result == kResultOk ? "kResultOk" : std::to_string(result);

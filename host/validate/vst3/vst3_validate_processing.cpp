@@ -10,17 +10,6 @@ namespace vsthost::vst3 {
 
 namespace {
 
-std::vector<ParamID> automatableIds(Vst3Instance& p) {
-  std::vector<ParamID> ids;
-  for (int32 i = 0; i < p.parameterCount(); ++i) {
-    ParameterInfo info{};
-    if (p.parameterInfo(i, &info) && (info.flags & ParameterInfo::kCanAutomate) &&
-        !(info.flags & ParameterInfo::kIsBypass))
-      ids.push_back(info.id);
-  }
-  return ids;
-}
-
 // A block that carries only parameter changes: no buffers at all.
 tresult flush(Vst3Instance& p, int32 sampleSize) {
   ParameterChanges changes;

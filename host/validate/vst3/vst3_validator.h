@@ -27,6 +27,9 @@ bool validateVst3Plugin(const std::string& path, const ValidateOptions& options,
 std::string runVst3ThreadCheck(const Vst3Module& module, double seconds, uint32_t seed,
                                bool hostBreaksThreadRule, std::string* detail);
 
+// The IDs of the parameters a host automates (the bypass left out).
+std::vector<ParamID> automatableIds(Vst3Instance& p);
+
 // What the groups share.
 struct Vst3Context {
   const Vst3Module& module;
