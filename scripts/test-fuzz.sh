@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets (clang, AddressSanitizer + UndefinedBehavior-
 # Sanitizer) and runs each for a bounded time from its committed seeds, two at
 # a time. Any crash, sanitizer report, leak, or input slower than 5 s fails.
-#   FUZZ_SECONDS=N   seconds per target (default 40)
+#   FUZZ_SECONDS=N   seconds per target (default 30)
 #   FUZZ_TARGETS="fuzz_chunk ..."   a subset
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,9 +16,10 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DQUILLET_BUILD_BENCH=OFF -DQUILLET_BUILD_HOST=OFF "${launcher[@]}" >/dev/null
 cmake --build build-fuzz -j2 --target fuzzers
 
-seconds=${FUZZ_SECONDS:-40}
+seconds=${FUZZ_SECONDS:-30}
 targets=(${FUZZ_TARGETS:-fuzz_chunk fuzz_dispatcher_plain fuzz_dispatcher_editor fuzz_preset_file
-  fuzz_audio_sndfile fuzz_audio_wav fuzz_core_input fuzz_clap_input fuzz_vst3_state})
+  fuzz_audio_sndfile fuzz_audio_wav fuzz_core_input fuzz_settings_text fuzz_clap_input
+  fuzz_vst3_state})
 work=build-fuzz/run
 rm -rf "$work"
 mkdir -p "$work"
