@@ -4,7 +4,8 @@
 # plug-in inserted by URI, the eleven values are set, the session is saved
 # and exported; reopened, it must report the same eleven values and export
 # the same audio. Both exports are checked against quillet-host's render of the
-# same signal through the VST library.
+# same signal through the VST library. With the VST3 bundle, an automation
+# line is drawn on both editions and played back (see the end).
 #   ardour_check.sh WORK_DIR
 #
 # Ardour activates the plug-in, then sets the session's values in its first
@@ -26,6 +27,9 @@ values=(0 0.45 0.7 0.5 0 0.8 0.3 0.4 0 1 0.5)
 # The same for the VST3 edition, whose stepped parameters Ardour sets by
 # their step: Range and PingPong 0.5 are step 1.
 vst3_values=(0 0.45 0.7 1 0 0.8 0.3 0.4 0 1 1)
+# Automation for both editions: "Level" (2) from 0.7 at 1.024 s down to
+# 0.1 at 1.5 s, in Ardour's "Play" mode.
+automation=(2 0.7 0.1 49152 72000)
 fail() {
   echo "ardour_check: $*" >&2
   exit 1
@@ -63,13 +67,13 @@ for i in "${!values[@]}"; do sets+=(--set "$i=${values[$i]}"); done
 run_ardour() {
   local attempt status
   for attempt in 1 2 3; do
-    [ "$1" = reload ] || rm -rf "$work/session"
+    [ "$1" != create ] || rm -rf "$work/session"
     rm -f "$work/export/"export*.wav
     status=0
     env HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" \
       XDG_DATA_HOME="$work/data" K3_MODE="$1" K3_SESSION_DIR="$work/session" \
       K3_EXPORT_DIR="$work/export" K3_BLOCK="$block" K3_FRAMES="$frames" \
-      K3_VALUES="${values[*]}" "${vst3_env[@]}" timeout 300 ardour7-lua "$here/ardour/session.lua" \
+      K3_VALUES="${values[*]}" K3_AUTOMATION="${automation[*]}" "${vst3_env[@]}" timeout 300 ardour7-lua "$here/ardour/session.lua" \
       >"$work/$1.log" 2>&1 || status=$?
     [ "$status" -gt 128 ] && [ "$status" -ne 137 ] || break
     echo "   ardour7-lua ($1) died of signal $((status - 128)), attempt $attempt"
@@ -126,3 +130,38 @@ for edition in "${editions[@]}"; do
     >"$work/cmp" || fail "the reopened session's $name differs: $(cat "$work/cmp")"
   echo "   Ardour $name, reopened against saved: $(cat "$work/cmp")"
 done
+
+# Automation, played back by Ardour: each edition sounds as without it
+# until the line starts, and follows it from a block boundary. Ardour hands
+# an LV2 plug-in the value at each block's start, and a VST3 plug-in each
+# block's points, of which the last is taken at the block's start: the VST3
+# edition follows the line one block (512 frames) earlier. Once the line has
+# ended and its echoes have died away, both give the same samples again.
+if [ -n "$vst3_bundle" ]; then
+  run_ardour automate
+  grep -q "^k3 automated 2" "$work/automate.log" || fail "no automation drawn"
+  python3 - "$root/scripts/compare-wav.py" "$work/vst.wav" "$work/automate.wav" \
+    "$work/automate-vst3.wav" "${automation[3]}" "$block" <<'PY' || fail "automation"
+import importlib.util, sys
+
+spec = importlib.util.spec_from_file_location("compare_wav", sys.argv[1])
+compare_wav = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(compare_wav)
+plain, lv2, vst3 = (compare_wav.read_float_wav(path)[2] for path in sys.argv[2:5])
+start, block = int(sys.argv[5]), int(sys.argv[6])
+
+def first_difference(a, b):  # in frames
+    return next((i // 2 for i in range(len(a)) if a[i] != b[i]), None)
+
+for name, export, want in (("LV2", lv2, start + block), ("VST3", vst3, start)):
+    got = first_difference(export, plain)
+    print("   Ardour automation: the %s export follows it from frame %s" % (name, got))
+    if got != want:
+        sys.exit("the %s export follows the automation from frame %s, not %d" % (name, got, want))
+last_second = slice(len(plain) - 2 * 48000, len(plain))
+apart = max(abs(a - b) for a, b in zip(lv2[last_second], vst3[last_second]))
+print("   the last second, VST3 against LV2: largest difference %g" % apart)
+if apart > 1e-6:
+    sys.exit("the two editions still differ in the last second (%g)" % apart)
+PY
+fi

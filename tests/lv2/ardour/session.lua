@@ -1,7 +1,8 @@
 -- Quillet K3 in Ardour 7, headless. K3_MODE "create": a session with one
 -- stereo track (test signal, then the plug-in by URI), values set, saved,
 -- exported. "reload": the saved session reopened, its values printed and
--- exported again. Values and results are printed as "k3 ..." lines.
+-- exported again. "automate": reopened, a line of automation drawn on one
+-- parameter of both editions (K3_AUTOMATION), played back in the export. Values and results are printed as "k3 ..." lines.
 -- With K3_VST3_ID (the VST3 edition's class ID) a second track holds the
 -- VST3 edition with the values of K3_VST3_VALUES; each edition is then
 -- exported alone ("export-lv2.wav", then "export-vst3.wav"), the other track's
@@ -107,6 +108,7 @@ if mode == "create" then
 	Session:save_state("", false, false, false, false, false)
 	export_each("created", track, vst3_track)
 else
+	-- "reload" and "automate" reopen the saved session.
 	assert(load_session(dir, "k3"), "cannot reopen the session")
 	local p, track, p3, vst3_track = nil, nil, nil, nil
 	for t in Session:get_tracks():iter() do
@@ -125,6 +127,33 @@ else
 		assert(p3, "the VST3 plug-in is gone")
 		print_values(p3, "k3 vst3 values")
 	end
-	export_each("reloaded", track, vst3_track)
+	if mode == "automate" then
+		-- K3_AUTOMATION "INDEX FROM TO START END": a line from FROM at sample
+		-- START to TO at END on that parameter of both editions, played back.
+		local a = numbers("K3_AUTOMATION")
+		for _, proc in ipairs({ p, p3 }) do
+			local al, cl, pd = ARDOUR.LuaAPI.plugin_automation(proc, a[1])
+			assert(not al:isnil(), "no automation list for parameter " .. a[1])
+			cl:add(Temporal.timepos_t(a[4]), a[2], false, true)
+			cl:add(Temporal.timepos_t(a[5]), a[3], false, true)
+			-- Play mode on that parameter's control alone (found by its
+			-- name): the others keep the values they were saved with.
+			local insert = proc:to_insert()
+			local played = 0
+			for c = 0, insert:plugin(0):parameter_count() do
+				local ac = insert:to_automatable():automation_control(
+					Evoral.Parameter(ARDOUR.AutomationType.PluginAutomation, 0, c), false)
+				if not ac:isnil() and ac:name() == pd.label then
+					ac:set_automation_state(ARDOUR.AutoState.Play)
+					played = played + 1
+				end
+			end
+			assert(played == 1, "no control named " .. pd.label)
+		end
+		print("k3 automated " .. a[1])
+		export_each("automated", track, vst3_track)
+	else
+		export_each("reloaded", track, vst3_track)
+	end
 end
 close_session()
