@@ -156,4 +156,5 @@ else
 		export_each("reloaded", track, vst3_track)
 	end
 end
+print("k3 done")
 close_session()
