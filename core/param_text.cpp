@@ -253,9 +253,9 @@ bool formatParamText(int32_t index, float value, const ParamTextContext& context
   TextWriter out(text, size);
   if (index < 0 || index >= kNumQuilletParams || std::isnan(value)) return false;
   const float v = clampUnit(value);
-  const QuilletParamSpec& spec = kQuilletParams[index];
-  if (spec.kind != ParamKind::Continuous) {
-    out.put(spec.positionNames[paramPosition(index, v)]);
+  const QuilletParamSpec& param = kQuilletParams[index];
+  if (param.kind != ParamKind::Continuous) {
+    out.put(param.positionNames[paramPosition(index, v)]);
   } else if (index == kParamDelay) {
     out.putTenths(delayTimeMs(v, context.range, context.sampleRate));
     out.put(" ms");
@@ -271,17 +271,17 @@ bool formatParamText(int32_t index, float value, const ParamTextContext& context
 bool parseParamText(int32_t index, const char* text, const ParamTextContext& context,
                     float* value) {
   if (index < 0 || index >= kNumQuilletParams || !text) return false;
-  const QuilletParamSpec& spec = kQuilletParams[index];
-  if (spec.kind != ParamKind::Continuous) {
-    for (int32_t k = 0; k <= spec.stepCount(); ++k) {
-      if (matchesName(text, spec.positionNames[k])) {
+  const QuilletParamSpec& param = kQuilletParams[index];
+  if (param.kind != ParamKind::Continuous) {
+    for (int32_t k = 0; k <= param.stepCount(); ++k) {
+      if (matchesName(text, param.positionNames[k])) {
         *value = paramValueOfPosition(index, k);
         return true;
       }
     }
     // A switch also answers to the yes and no of its VST 2.4 label "n/y".
     const bool yes = matchesName(text, "yes");
-    if (spec.kind != ParamKind::Switch || !(yes || matchesName(text, "no"))) return false;
+    if (param.kind != ParamKind::Switch || !(yes || matchesName(text, "no"))) return false;
     *value = yes ? 1.0f : 0.0f;
     return true;
   }

@@ -9,16 +9,16 @@ namespace quillet::vst3 {
 namespace {
 
 constexpr ParameterRow rowOf(int32 index) {
-  const QuilletParamSpec& spec = kQuilletParams[index];
+  const QuilletParamSpec& param = kQuilletParams[index];
   return {
-      spec.id,
+      param.id,
       index,
-      spec.name,
-      spec.label,
-      spec.stepCount(),
-      spec.defaultValue,
+      param.name,
+      param.label,
+      param.stepCount(),
+      param.defaultValue,
       ParameterInfo::kCanAutomate |
-          (spec.kind == ParamKind::Selector ? ParameterInfo::kIsList : ParameterInfo::kNoFlags)};
+          (param.kind == ParamKind::Selector ? ParameterInfo::kIsList : ParameterInfo::kNoFlags)};
 }
 
 constexpr ParameterRow kRows[kParameterCount] = {

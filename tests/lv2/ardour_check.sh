@@ -152,9 +152,9 @@ if [ -n "$vst3_bundle" ]; then
     "$work/automate-vst3.wav" "${automation[3]}" "$block" <<'PY' || fail "automation"
 import importlib.util, sys
 
-spec = importlib.util.spec_from_file_location("compare_wav", sys.argv[1])
-compare_wav = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(compare_wav)
+found = importlib.util.spec_from_file_location("compare_wav", sys.argv[1])
+compare_wav = importlib.util.module_from_spec(found)
+found.loader.exec_module(compare_wav)
 plain, lv2, vst3 = (compare_wav.read_float_wav(path)[2] for path in sys.argv[2:5])
 start, block = int(sys.argv[5]), int(sys.argv[6])
 
