@@ -1,6 +1,7 @@
 // One block of audio: the choice between the mute bypass and the echo, and
 // the bypass itself. The echo block (processEcho) is the x86 loop of
 // echo_process.cpp or the portable one of echo_process_portable.cpp.
+#include "engine/echo_chunk.h"
 #include "engine/echo_engine.h"
 
 namespace {
@@ -71,4 +72,18 @@ void EchoEngine::processMuted(const Sample* const* inputs, Sample* const* output
       outR[i] = scaleByGain(r, g);
     }
   }
+}
+
+EchoEngine::EchoBlockStart EchoEngine::beginEchoBlock(const EchoParams& params, bool monoIO) {
+  antiDenormal = -antiDenormal;
+  feedback.settleTest();
+  level.settleTest();
+  dry.settleTest();
+  pan.settleTest();
+  xFeed.settleTest();
+  resizeDelayLines(params);
+  // Never more than the ring holds: no position is read after it was
+  // written in the same chunk.
+  return {monoIO ? 3 : threeWayPosition(params.pingPong()), switchOn(params.monoOut()) && !monoIO,
+          delayLength < kMaxChunk ? delayLength : kMaxChunk};
 }

@@ -121,6 +121,15 @@ class EchoEngine {
   template <typename Sample>
   void processEcho(const EchoParams& params, bool monoIO, const Sample* const* inputs,
                    Sample* const* outputs, int32_t sampleFrames);
+  // What every echo block begins with, in either build of processEcho: the
+  // anti-denormal offset's new sign, the smoothers' settle test, the lines
+  // stretched to the delay; then the routing and the largest chunk.
+  struct EchoBlockStart {
+    int mode;  // 0..2 PingPong's position, 3 mono in and out
+    bool monoOut;
+    int32_t chunkLimit;
+  };
+  EchoBlockStart beginEchoBlock(const EchoParams& params, bool monoIO);
 
   bool allocateDelayMemory(int32_t elements);
   void releaseDelayMemory();

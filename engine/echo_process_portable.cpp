@@ -136,18 +136,8 @@ void firstPass(int mode, const PairPass<Sample>& c, int32_t start, int32_t count
 template <typename Sample>
 void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample* const* inputs,
                              Sample* const* outputs, int32_t sampleFrames) {
-  antiDenormal = -antiDenormal;
-  feedback.settleTest();
-  level.settleTest();
-  dry.settleTest();
-  pan.settleTest();
-  xFeed.settleTest();
-  resizeDelayLines(params);
-  const bool monoOut = switchOn(params.monoOut()) && !monoIO;
-  const int mode = monoIO ? 3 : threeWayPosition(params.pingPong());
-
+  const auto [mode, monoOut, chunkLimit] = beginEchoBlock(params, monoIO);
   double args[2 * kMaxChunk];  // (left, right) erf argument per frame
-  const int32_t chunkLimit = delayLength < kMaxChunk ? delayLength : kMaxChunk;
   double* lineL = delayL.get();
   double* lineR = delayR.get();
   OnePoleLanes hp(hpL, hpR);

@@ -38,19 +38,7 @@ void ProcessHarness::setup(double sampleRate, VstInt32 maxBlock, bool doublePrec
   const AEffect* e = plugin.effect();
   const size_t ins = static_cast<size_t>(std::max(0, e->numInputs));
   const size_t outs = static_cast<size_t>(std::max(0, e->numOutputs));
-  const size_t n = static_cast<size_t>(maxBlock);
-  inF.assign(ins, std::vector<float>(n));
-  outF.assign(outs, std::vector<float>(n));
-  inD.assign(ins, std::vector<double>(n));
-  outD.assign(outs, std::vector<double>(n));
-  inPtrF.clear();
-  outPtrF.clear();
-  inPtrD.clear();
-  outPtrD.clear();
-  for (auto& c : inF) inPtrF.push_back(c.data());
-  for (auto& c : outF) outPtrF.push_back(c.data());
-  for (auto& c : inD) inPtrD.push_back(c.data());
-  for (auto& c : outD) outPtrD.push_back(c.data());
+  resize(ins, outs, static_cast<size_t>(maxBlock));
   plugin.dispatch(effMainsChanged, 0, 0);
   plugin.dispatch(effSetProcessPrecision, 0,
                   doublePrecision ? kVstProcessPrecision64 : kVstProcessPrecision32);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/plugin/vst2/plugin_host.h"
+#include "host/validate/channel_buffers.h"
 
 namespace vsthost {
 
@@ -82,7 +83,7 @@ const char* signalName(Signal s);
 
 // Drives one instance's process entries with its own buffers and checks every
 // output sample: no NaN, no infinity, no subnormal.
-class ProcessHarness {
+class ProcessHarness : private ChannelBuffers {
  public:
   ProcessHarness(PluginInstance& plugin, uint32_t seed);
   bool offersDouble() const;
@@ -111,10 +112,6 @@ class ProcessHarness {
   size_t allocations = 0;
   size_t position = 0;
   double rate = 48000.0;
-  std::vector<std::vector<float>> inF, outF;
-  std::vector<std::vector<double>> inD, outD;
-  std::vector<float*> inPtrF, outPtrF;
-  std::vector<double*> inPtrD, outPtrD;
 };
 
 // The checks, one group per file.

@@ -50,19 +50,7 @@ void ClapBlockRunner::prepare(uint32_t maxBlock, bool doublePrecision) {
     if (ports->count(plugin.plugin(), false) > 0 && ports->get(plugin.plugin(), 0, false, &info))
       outs = info.channel_count;
   }
-  const size_t n = maxBlock;
-  inF.assign(ins, std::vector<float>(n));
-  outF.assign(outs, std::vector<float>(n));
-  inD.assign(ins, std::vector<double>(n));
-  outD.assign(outs, std::vector<double>(n));
-  inPtrF.clear();
-  outPtrF.clear();
-  inPtrD.clear();
-  outPtrD.clear();
-  for (auto& c : inF) inPtrF.push_back(c.data());
-  for (auto& c : outF) outPtrF.push_back(c.data());
-  for (auto& c : inD) inPtrD.push_back(c.data());
-  for (auto& c : outD) outPtrD.push_back(c.data());
+  resize(ins, outs, maxBlock);
 }
 
 void ClapBlockRunner::stop() {

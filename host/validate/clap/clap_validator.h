@@ -30,7 +30,7 @@ struct ClapValidationContext {
 
 // Runs blocks through an active instance with its own buffers and events and
 // checks every output sample: no NaN, no infinity, no subnormal.
-class ClapBlockRunner {
+class ClapBlockRunner : private ChannelBuffers {
  public:
   ClapBlockRunner(ClapInstance& instance, uint32_t seed);
   // Activates at `rate` for blocks up to `maxBlock` frames and starts
@@ -61,10 +61,6 @@ class ClapBlockRunner {
   clap_process_status status = CLAP_PROCESS_CONTINUE;
   ClapInputEvents noEvents;
   ClapOutputEvents out;
-  std::vector<std::vector<float>> inF, outF;
-  std::vector<std::vector<double>> inD, outD;
-  std::vector<float*> inPtrF, outPtrF;
-  std::vector<double*> inPtrD, outPtrD;
 };
 
 // The groups, one file each.
