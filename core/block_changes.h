@@ -1,0 +1,102 @@
+// A block's parameter changes at their own frames, as VST3 and CLAP hosts
+// send them, and the rule by which a block is run in pieces split at them.
+//
+// A change at frame k sounds exactly as it would from a VST 2.4 host that
+// split its block at k and stored the value there: the frames before k run
+// on the old value, the frames from k on the new one. Changes at one frame
+// are stored in parameter order, the last of a parameter winning.
+//
+// "Delay" and "Range" are the exception that keeps a block's work bounded: a
+// change of either stretches both delay lines, work in proportion to their
+// length (up to 2.6 s of audio each). So in a block the lines stretch at most
+// once in any kStretchSpacingMs: a change of "Delay" or "Range" that comes
+// sooner after the block's last stretch waits, and the waiting changes (the
+// last value of each) are stored together when the spacing has passed, or at
+// the block's end if it passes later. A block of N frames at rate fs so
+// stretches at most 1 + (N - 1) / (fs * kStretchSpacingMs / 1000) times,
+// whatever the host sends; a host sending a point every few frames during a
+// ride moves the echo time every 2 ms.
+//
+// Fixed room, no allocation: the format clears the list, adds what its host
+// sent with the block, and runs the block through runInPieces.
+#pragma once
+
+#include <cstdint>
+
+#include "core/param_table.h"
+
+namespace quillet {
+
+struct TimedChange {
+  uint32_t frame;
+  // A table index (0 .. kNumQuilletParams - 1), or a format's own value at
+  // kFirstFormatChange and up (VST3's bypass), which the format applies.
+  int32_t index;
+  float value;
+};
+
+constexpr int32_t kFirstFormatChange = kNumQuilletParams;
+
+// The shortest time between two stretches of the lines within a block.
+constexpr double kStretchSpacingMs = 2.0;
+
+// Frames between two stretches at this rate (at least 1).
+uint32_t stretchSpacingFrames(double sampleRate);
+
+class BlockChanges {
+ public:
+  // Changes one block can carry at their frames. Beyond them a block's
+  // further changes are stored at its end (a host sending more than this in
+  // one block is not automating, it is flooding).
+  static constexpr uint32_t kCapacity = 1024;
+
+  void clear() {
+    count = 0;
+    overflowed = 0;
+  }
+  // A change at `frame` of the block; frames at or past the block's end are
+  // stored at its end. NaN values are the caller's to refuse.
+  void add(uint32_t frame, int32_t index, float value);
+
+  uint32_t size() const { return count; }
+  const TimedChange& operator[](uint32_t i) const { return list[i]; }
+  // Changes that found no room are kept as the last value per index; this
+  // applies them (at the block's end) and forgets them.
+  void applyOverflowTo(class PieceRunner& runner, uint32_t frame);
+
+  // Orders the list by frame, then index, keeping the order of adding among
+  // changes of one index at one frame. Called by runInPieces.
+  void sort();
+
+ private:
+  TimedChange list[kCapacity];
+  TimedChange scratch[kCapacity];
+  uint32_t count = 0;
+  // Per index (table and format changes), the last value that found no room.
+  static constexpr int32_t kIndexes = kFirstFormatChange + 4;
+  uint32_t overflowed = 0;  // a bit per index
+  float overflowValues[kIndexes] = {};
+  static_assert(kIndexes <= 32, "one bit per index");
+};
+
+// How a format runs the pieces of a block: apply stores one change (the
+// core's setParameter for a table index, the format's own for the rest);
+// run processes frames [offset, offset + frames) of the block.
+class PieceRunner {
+ public:
+  virtual void apply(const TimedChange& change) = 0;
+  virtual void run(uint32_t offset, uint32_t frames) = 0;
+
+ protected:
+  ~PieceRunner() = default;
+};
+
+// Runs a block of `frames` frames (at least 1) in pieces at its changes'
+// frames, under the stretch rule above. Sorts `changes`.
+void runInPieces(BlockChanges& changes, uint32_t frames, double sampleRate, PieceRunner& runner);
+
+// Stores every change at once, in the order runInPieces would, for a block
+// that is not run (a parameter flush, a block answered with silence).
+void applyAll(BlockChanges& changes, PieceRunner& runner);
+
+}  // namespace quillet
