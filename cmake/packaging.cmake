@@ -20,7 +20,8 @@
 # (clap/CMakeLists.txt), the .fxp presets
 # (written by the Linux build into its presets/ folder: pass that folder as
 # QUILLET_FXP_PRESET_DIR), the licence texts and README-Windows.txt on where
-# to put the DLLs.
+# to put the DLLs. Beside it, the installer quillet-k3-VERSION-win64-setup.exe
+# (cmake/windows/installer.cmake) puts each file where hosts look.
 
 # Writes the Markdown file README to OUT with every picture it shows
 # (![text](path)) pointed at the picture's file name, and returns the
@@ -84,6 +85,8 @@ if(WIN32)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/windows/README-Windows.txt.in
     ${CMAKE_CURRENT_BINARY_DIR}/README-Windows.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README-Windows.txt DESTINATION .)
+  # The installer (target quillet_installer), from the same files.
+  include(${CMAKE_SOURCE_DIR}/cmake/windows/installer.cmake)
 else()
   # Plug-ins are loaded, not run: no executable bit (Debian policy for libraries).
   set(QUILLET_LIBRARY_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
