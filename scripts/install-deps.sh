@@ -6,7 +6,7 @@
 #   --deb         making the Debian package (dpkg-shlibdeps, file)
 #   --tests       the test suite (GoogleTest, Xvfb and xrdb, valgrind, a third-party plug-in, the
 #                 LV2 headers for the UI library's tests, Qtractor's CLAP scanner)
-#   --windows     the mingw-w64 cross compiler, Wine and ImageMagick
+#   --windows     the mingw-w64 cross compiler, Wine, ImageMagick and NSIS (the installer)
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
 #   --package     Debian packaging checks (lintian), and the hosts the README's host
@@ -29,7 +29,7 @@ for group in "$@"; do
         x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev qtractor) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
-        imagemagick python3 xvfb xdotool x11-utils) ;;
+        imagemagick python3 xvfb xdotool x11-utils nsis) ;;
     --lv2)
       packages+=(lv2-dev lilv-utils serdi jalv jackd2 ardour xvfb xdotool x11-utils) ;;
     --sanitizers)

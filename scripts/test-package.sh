@@ -16,7 +16,8 @@
 #   - a Release configure without the LV2 headers fails naming lv2-dev, and
 #     configures with the edition switched off,
 #   - `apt-get remove --purge`, after which none of the package's files is left,
-#   - the Windows .zip made by the README's command, and its listing.
+#   - the Windows .zip made by the README's command, and its listing, and the
+#     installer beside it.
 # Installing needs root (CI) or sudo. Prints what each part took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -308,7 +309,15 @@ with zipfile.ZipFile(path) as z:
             sys.exit(f"{dll} is not a Windows module")
 print(f"zip listing as expected ({len(presets)} presets)")
 EOF
-took "Windows archive (cross build reused when there)"
+# The installer beside it (scripts/test-windows.sh installs it under Wine),
+# with the package build's presets.
+setup=build-win/quillet-k3-${version}-win64-setup.exe
+[ -f "$setup" ] || fail "no $setup beside the zip"
+[ "$(head -c 2 "$setup")" = MZ ] || fail "$setup is not a Windows program"
+diff <(cd build-package/presets && ls -- *.fxp) <(cd build-win/installer/files/fxp && ls) ||
+  fail "the installer's .fxp presets are not build-package's"
+echo "$setup: $(stat -c %s "$setup") bytes"
+took "Windows archive and installer (cross build reused when there)"
 echo "== Times"
 printf '%s\n' "${times[@]}"
 echo "Package checks passed"
