@@ -61,13 +61,14 @@ Var Vst2Ticked
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${QUILLET_STAGE}\files\core\LICENSE.txt"
+!define MUI_COMPONENTSPAGE_SMALLDESC
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Tick at most one of the two VST 2.4 builds: they share one ID, and a host shows only one of them."
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put quillet-host, the manual and the uninstaller in this folder. The plug-ins go where hosts look for them."
 !insertmacro MUI_PAGE_DIRECTORY
 !define MUI_PAGE_HEADER_TEXT "VST 2.4 Plug-in Folder"
 !define MUI_PAGE_HEADER_SUBTEXT "Choose the folder your VST 2 host scans."
-!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put the VST 2.4 plug-in, and its presets in the folder $\"${FXP_FOLDER}$\", in this folder. Pick the folder your host scans for VST 2 plug-ins: its plug-in settings show the list."
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put the VST 2.4 plug-in in this folder, and its presets in the folder $\"${FXP_FOLDER}$\" beside it. Pick the folder your host scans for VST 2 plug-ins (its plug-in settings show the list)."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "VST 2.4 plug-in folder"
 !define MUI_DIRECTORYPAGE_VARIABLE $Vst2Dir
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWithoutVst2
@@ -110,13 +111,13 @@ Section "CLAP plug-in" SecClap
 SectionEnd
 
 ; Two sections side by side rather than a group, whose own box would tick both.
-Section "VST 2.4 plug-in with its panel" SecVst2Panel
+Section "VST 2.4 with panel" SecVst2Panel
   ; One ID, one DLL: a copy of the other build in this folder goes.
   Delete "$Vst2Dir\${VST2_PLAIN_DLL}"
   !insertmacro QUILLET_INSTALL_vst2_panel "$Vst2Dir"
 SectionEnd
 
-Section /o "VST 2.4 plug-in without panel" SecVst2Plain
+Section /o "VST 2.4 without panel" SecVst2Plain
   Delete "$Vst2Dir\${VST2_PANEL_DLL}"
   !insertmacro QUILLET_INSTALL_vst2_plain "$Vst2Dir"
 SectionEnd
@@ -131,7 +132,7 @@ Section "Factory presets" SecPresets
   !endif
 SectionEnd
 
-Section "quillet-host and the manual" SecHost
+Section "quillet-host and manual" SecHost
   !insertmacro QUILLET_INSTALL_host "$INSTDIR"
   CreateDirectory "${START_MENU}"
   CreateShortcut "${MANUAL_LINK}" "$INSTDIR\${QUILLET_MANUAL_START}"
@@ -198,7 +199,7 @@ SectionEnd
   !insertmacro MUI_DESCRIPTION_TEXT ${SecClap} "The CLAP plug-in, with its panel and factory presets, in Common Files\CLAP, where CLAP hosts look."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecVst2Panel} "QTAPG_x64.dll, the VST 2.4 plug-in with its panel, in the folder your VST 2 host scans (a later page asks for it)."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecVst2Plain} "QTAP_x64.dll, the VST 2.4 plug-in without panel (the host shows its own controls), in the folder your VST 2 host scans."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecPresets} "The factory presets: for VST3 hosts in their shared preset folder, and as .fxp files beside the VST 2.4 plug-in."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecPresets} "The factory presets: for VST3 hosts in their shared preset folder, and as .fxp files beside the VST 2.4 plug-in when it goes in."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecHost} "quillet-host, the command-line host that renders audio files through the plug-ins and checks them, and the manual, in the Start menu."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
