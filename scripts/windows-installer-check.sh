@@ -7,8 +7,9 @@
 #   - the installed VST3 bundle, .clap and DLL rendering, through the
 #     installed quillet-host.exe, what the Linux library renders,
 #   - the entry in "Apps & features" (the uninstall key),
-#   - a second install over the first, with the other VST 2.4 build: it
-#     replaces the first (one DLL, in the folder chosen before),
+#   - a second install over the first, with the other VST 2.4 build and
+#     without CLAP: it replaces the first (one DLL, in the folder chosen
+#     before), and a third with no options keeps the second's choices,
 #   - the silent uninstall: every file gone, the key gone, the files beside
 #     ours (another plug-in in the same folders) still there.
 #   windows-installer-check.sh WINE SETUP.exe LINUX_BUILD OUT_DIR
@@ -62,12 +63,12 @@ files_now() {
   (cd "$c" && find . -path ./windows -prune -o -path './users/*/Temp/~nsu*.tmp' -prune -o \
     -type f -print | cut -c3- | LC_ALL=C sort)
 }
-# What an install with VST 2.4 DLL $1 writes.
+# What an install with VST 2.4 DLL $1 writes (without the CLAP plug-in: $2 = noclap).
 expected_files() {
   {
+    [ "${2:-}" = noclap ] || echo "Program Files/Common Files/CLAP/QuilletK3.clap"
     printf '%s\n' "$bundle/Contents/x86_64-win/Quillet K3.vst3" \
-      "$bundle/Contents/Resources/moduleinfo.json" \
-      "Program Files/Common Files/CLAP/QuilletK3.clap" "$vst2_dir/$1" \
+      "$bundle/Contents/Resources/moduleinfo.json" "$vst2_dir/$1" \
       "$program/Uninstall.exe" "$program/LICENSE.txt" "$program/THIRD-PARTY-NOTICES.txt" \
       "$program/quillet-host.exe" "$start_menu/Quillet K3 Manual.lnk" "$start_menu/quillet-host.lnk"
     for f in "$linux"/presets/*.fxp; do echo "$vst2_dir/Quillet K3 presets/$(basename "$f")"; done
@@ -84,7 +85,7 @@ expected_files() {
 # The files the install added are exactly the expected ones.
 check_installed() {
   comm -13 "$out/installer-before.txt" <(files_now) >"$out/installer-added.txt"
-  expected_files "$1" >"$out/installer-expected.txt"
+  expected_files "$@" >"$out/installer-expected.txt"
   diff "$out/installer-expected.txt" "$out/installer-added.txt" ||
     fail "the install wrote other files than expected (< expected, > written)"
   echo "$(wc -l <"$out/installer-added.txt") files where expected, nothing else written"
@@ -145,10 +146,15 @@ for module in "$(winpath "$bundle")" "$(winpath "Program Files/Common Files/CLAP
   python3 scripts/compare-wav.py "$out/installed.wav" "$out/installed-linux.wav" 1e-6
 done
 
-echo "== a second install over the first, the build without panel"
-"$wine" "$setup" /S /NOPANEL
+echo "== a second install over the first: the build without panel, no CLAP plug-in"
+"$wine" "$setup" /S /NOPANEL /NOCLAP
 "$wineserver" -w
-check_installed QTAP_x64.dll
+check_installed QTAP_x64.dll noclap
+check_entry QTAP_x64.dll
+echo "== a third, with no options: the second's choices and folders kept"
+"$wine" "$setup" /S
+"$wineserver" -w
+check_installed QTAP_x64.dll noclap
 check_entry QTAP_x64.dll
 
 echo "== silent uninstall"

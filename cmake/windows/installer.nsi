@@ -5,7 +5,8 @@
 ; product's identity (QUILLET_* defines) and the staged build (QUILLET_STAGE,
 ; whose files.nsh lists every file of each group).
 ;
-; Silent use, for deployment by script:
+; Silent use, for deployment by script (an install over another keeps its
+; choices and folders unless told otherwise):
 ;   quillet-k3-VERSION-win64-setup.exe /S [/VST2DIR=FOLDER] [/NOPANEL]
 ;     [/NOVST3] [/NOCLAP] [/NOVST2] [/NOPRESETS] [/NOHOST] [/D=INSTALL FOLDER]
 ;   "INSTALL FOLDER\Uninstall.exe" /S
@@ -203,6 +204,14 @@ SectionEnd
   !insertmacro MUI_DESCRIPTION_TEXT ${SecHost} "quillet-host, the command-line host that renders audio files through the plug-ins and checks them, and the manual, in the Start menu."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
+; A component the install before left out stays out.
+!macro KeepPreviousChoice VALUE SECTION
+  ReadRegDWORD $R2 HKLM "${UNINSTALL_KEY}" "${VALUE}"
+  ${If} $R2 != 1
+    !insertmacro UnselectSection ${SECTION}
+  ${EndIf}
+!macroend
+
 ; Options of a silent install: /NOname leaves a component out.
 !macro LeaveOutOnRequest OPTION SECTION
   ClearErrors
@@ -223,6 +232,21 @@ Function .onInit
   ${EndIf}
   ; Quotes go first: "/VST2DIR=C:\My Plugins" and /VST2DIR="C:\My Plugins"
   ; name the same folder.
+  ; An install over another starts from its choices.
+  ReadRegStr $R2 HKLM "${UNINSTALL_KEY}" "DisplayName"
+  ${If} $R2 != ""
+    !insertmacro KeepPreviousChoice "Vst3" ${SecVst3}
+    !insertmacro KeepPreviousChoice "Clap" ${SecClap}
+    !insertmacro KeepPreviousChoice "Presets" ${SecPresets}
+    !insertmacro KeepPreviousChoice "Host" ${SecHost}
+    ReadRegStr $R2 HKLM "${UNINSTALL_KEY}" "Vst2Module"
+    ${If} $R2 == "${VST2_PLAIN_DLL}"
+      !insertmacro UnselectSection ${SecVst2Panel}
+      !insertmacro SelectSection ${SecVst2Plain}
+    ${ElseIf} $R2 == ""
+      !insertmacro UnselectSection ${SecVst2Panel}
+    ${EndIf}
+  ${EndIf}
   ${GetParameters} $R0
   ${StrRep} $R0 $R0 '"' ''
   ClearErrors
