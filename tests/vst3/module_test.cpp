@@ -270,6 +270,18 @@ TEST_F(Vst3Module, BlocksOfAnyLengthAndZeroFrameFlushes) {
   inBus.numChannels = 1;
   data.numSamples = 16;
   EXPECT_EQ(processor->process(data), kInvalidArgument);
+  // Buses counted but not handed over are taken as switched off, nothing
+  // read through null: no input is silence in, no output only the values.
+  inBus.numChannels = 2;
+  data.inputs = nullptr;
+  std::fill(outL.begin(), outL.end(), 7.0f);
+  EXPECT_EQ(processor->process(data), kResultOk);
+  EXPECT_NEAR(outL[0], 0.0f, 1e-12f);  // the echo of silence
+  data.inputs = &inBus;
+  data.outputs = nullptr;
+  std::fill(outL.begin(), outL.end(), 7.0f);
+  EXPECT_EQ(processor->process(data), kResultOk);
+  EXPECT_EQ(outL[0], 7.0f);
   processor->release();
 }
 
