@@ -14,13 +14,11 @@
 namespace quillet::vst3 {
 
 struct ParameterRow {
-  ParamID id;
-  int32 index;  // in the core table; -1 for "Bypass"
-  const char* name;
-  const char* label;
-  int32 stepCount;
-  double defaultValue;
-  int32 flags;  // ParameterInfo::ParameterFlags
+  const QuilletParamSpec* spec;  // the core table's row, or the bypass's own
+  int32 index;                   // in the core table; -1 for "Bypass"
+  int32 flags;                   // ParameterInfo::ParameterFlags
+  ParamID id() const { return spec->id; }
+  int32 stepCount() const { return spec->stepCount(); }
 };
 
 constexpr int32 kParameterCount = kNumQuilletParams + 1;
