@@ -118,6 +118,9 @@ else()
     ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES
     ${CMAKE_CURRENT_BINARY_DIR}/debian/copyright
     DESTINATION ${QUILLET_DOC_DIR})
+  if(TARGET quillet_manual)
+    install(DIRECTORY ${QUILLET_MANUAL_DIR}/ DESTINATION ${QUILLET_DOC_DIR}/manual)
+  endif()
   # Debian wants the change log and manual pages compressed without a time
   # stamp (gzip -n).
   configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/changelog.in
