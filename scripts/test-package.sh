@@ -15,8 +15,11 @@
 #   - `cmake --install`: into a scratch folder (layout, stripped), and the stop
 #     beside the installed package (into /usr/local; into a folder on LV2_PATH,
 #     which goes on when told to),
+#   - the installed manual: the build's pages, named by the manual page and the
+#     README, read in headless Chromium (tests/doc/check_manual.py),
 #   - a Release configure without the LV2 headers fails naming lv2-dev, and
-#     configures with the edition switched off,
+#     configures with the edition switched off; one without gnuplot fails
+#     naming gnuplot-nox,
 #   - `apt-get remove --purge`, after which none of the package's files is left,
 #   - the Windows .zip made by the README's command, and its listing.
 # Installing needs root (CI) or sudo. Prints what each part took.
@@ -101,7 +104,8 @@ pictures=$(cd "$scratch/shipped/$doc" && grep -hoE '!\[[^]]*\]\([^) ]+' $shipped
   sed 's/.*(//' | LC_ALL=C sort -u)
 (cd "$scratch/shipped/$doc" && python3 "$OLDPWD/tests/doc/check_doc_links.py" $shipped_docs) ||
   fail "the shipped documents link to what the package lacks"
-manual_files=$( (cd build-package/manual 2>/dev/null && find . -type f) | sed 's|^\./||' | LC_ALL=C sort)
+[ -f build-package/manual/index.html ] || fail "the package build made no manual"
+manual_files=$(cd build-package/manual && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 expected="-rw-r--r-- ./usr/lib/quillet-k3/QTAP_x64.so
 -rw-r--r-- ./usr/lib/vst/QTAPG_x64.so
 -rw-r--r-- ./usr/lib/clap/QuilletK3.clap
@@ -165,6 +169,18 @@ man -w quillet-host | grep -qx /usr/share/man/man1/quillet-host.1.gz || fail "ma
   fail "the earlier name vst2-host does not run quillet-host"
 # man follows the page's link to the page itself.
 man -w vst2-host | grep -qx /usr/share/man/man1/quillet-host.1.gz || fail "man does not find vst2-host(1)"
+
+echo "== The installed manual"
+manual=/usr/share/doc/quillet-k3/manual
+# Every page the build wrote, and the manual page and the README point to it.
+diff <(cd build-package/manual && find . -type f | LC_ALL=C sort) \
+  <(cd "$manual" && find . -type f | LC_ALL=C sort) || fail "the installed manual differs from the build's"
+zcat /usr/share/man/man1/quillet-host.1.gz | grep -qF '/usr/share/doc/quillet\-k3/manual/index.html' ||
+  fail "quillet-host(1) does not name the manual"
+grep -qF "$manual/index.html" /usr/share/doc/quillet-k3/README.md || fail "the README does not name the manual"
+python3 tests/doc/check_manual.py "$manual" --screenshots build-package/manual-check ||
+  fail "the installed manual does not read as it should"
+took "the installed manual in Chromium"
 
 echo "== Every edition, installed, in its host's scanner or lilv"
 editions=0
@@ -257,6 +273,17 @@ cmake -S . -B "$scratch/build-no-lv2" -DQUILLET_EDITION_LV2=OFF >/dev/null ||
   fail "does not configure with the LV2 edition switched off"
 grep -q $'^lv2\toff\t' "$scratch/build-no-lv2/editions.txt" || fail "LV2 not listed as off"
 took "configure without LV2 headers, and with LV2 off"
+
+echo "== A Release build without gnuplot"
+if out=$(cmake -S . -B "$scratch/build-no-gnuplot" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF -DQUILLET_GNUPLOT=/nonexistent/gnuplot 2>&1); then
+  fail "a Release build configured without gnuplot"
+fi
+grep -A4 "CMake Error" <<<"$out" | head -6
+tr -s ' \n' ' ' <<<"$out" | grep -qF "Install the Debian package gnuplot-nox (sudo apt-get install gnuplot-nox)" ||
+  fail "the failure does not name gnuplot-nox: $out"
+tr -s ' \n' ' ' <<<"$out" | grep -qF -- "-DQUILLET_MANUAL=OFF" || fail "no way to leave the manual out named"
+took "configure without gnuplot"
 
 echo "== apt-get remove --purge quillet-k3"
 apt_get remove --purge quillet-k3 >/dev/null

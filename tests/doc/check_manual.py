@@ -193,7 +193,10 @@ def main():
         sys.exit(__doc__)
     folder = os.path.abspath(args[0])
     options = dict(zip(args[1::2], args[2::2]))
-    program = options.get("--chromium") or shutil.which("chromium") or "chromium"
+    program = options.get("--chromium") or shutil.which("chromium")
+    if not program or not os.access(program, os.X_OK):
+        sys.exit("chromium not found: install the Debian package chromium "
+                 "(sudo apt-get install chromium)")
     screenshots = options.get("--screenshots")
     began = time.monotonic()
 
