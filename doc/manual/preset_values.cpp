@@ -9,6 +9,7 @@
 #include "core/factory_presets.h"
 #include "doc/manual/manual_output.h"
 #include "doc/manual/manual_writers.h"
+#include "doc/manual/panel_numbers.h"
 
 namespace manual {
 
@@ -38,6 +39,9 @@ std::map<std::string, std::string> readNotes(const std::string& path) {
 
 void writePresets(const Output& out, const std::string& notesPath) {
   std::map<std::string, std::string> notes = readNotes(notesPath);
+  std::map<int32_t, std::string> sectionOf;
+  for (const NumberedControl& c : numberedControls())
+    if (c.param >= 0) sectionOf[c.param] = c.section;
   std::string list = "<ul class=\"preset-list\">\n";
   std::string sections;
   for (const FactoryPreset& preset : kFactoryPresets) {
@@ -50,8 +54,9 @@ void writePresets(const Output& out, const std::string& notesPath) {
                 ", at " + fixed(kRate / 1000.0, 0) + " kHz</caption>\n<tbody>\n";
     const float range = preset.values[kParamRange];
     for (int32_t i = 0; i < kNumQuilletParams; ++i)
-      sections += std::string("<tr><th scope=\"row\">") + kQuilletParams[i].name + "</th><td>" +
-                  valueText(i, preset.values[i], range) + "</td></tr>\n";
+      sections += "<tr><th scope=\"row\"><a href=\"controls.html#" + sectionOf.at(i) + "\">" +
+                  kQuilletParams[i].name + "</a></th><td>" + valueText(i, preset.values[i], range) +
+                  "</td></tr>\n";
     sections += "</tbody>\n</table>\n</section>\n";
     notes.erase(note);
   }
