@@ -186,7 +186,9 @@ plug-in with its panel and factory presets in /usr/lib/clap, where CLAP
 hosts look, the factory
 presets as .fxp files in /usr/share/quillet-k3/presets, and quillet-host,
 a command-line host that renders audio files through VST 2.4 plug-ins,
-saves presets and checks plug-ins (manual page quillet-host(1)).")
+saves presets and checks plug-ins (manual page quillet-host(1)). The
+musician's manual, with every control, echo times, presets and hosts, is
+in /usr/share/doc/quillet-k3/manual/index.html.")
 endif()
 
 include(CPack)
