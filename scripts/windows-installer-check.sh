@@ -10,6 +10,8 @@
 #   - a second install over the first, with the other VST 2.4 build and
 #     without CLAP: it replaces the first (one DLL, in the folder chosen
 #     before), and a third with no options keeps the second's choices,
+#   - an install that cannot write a file failing with exit code 2 and
+#     leaving an uninstall entry,
 #   - the silent uninstall: every file gone, the key gone, the files beside
 #     ours (another plug-in in the same folders) still there.
 #   windows-installer-check.sh WINE SETUP.exe LINUX_BUILD OUT_DIR
@@ -19,8 +21,12 @@ wineserver=$(dirname "$wine")/wineserver
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
 export WINEPREFIX=$PWD/$out/installer-prefix WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
+# The DLL made unwritable below is writable again whatever happens (rm -rf
+# could not remove the prefix otherwise).
+locked="$WINEPREFIX/drive_c/Studio Plugins/VST 2/QTAP_x64.dll"
+chattr -i "$locked" 2>/dev/null || true
 rm -rf "$WINEPREFIX"
-trap '"$wineserver" -k 2>/dev/null || true' EXIT
+trap 'chattr -i "$locked" 2>/dev/null; "$wineserver" -k 2>/dev/null || true' EXIT
 fail() { echo "installer check: $*"; exit 1; }
 # A path under drive_c as Windows writes it.
 winpath() { local p=${1//\//\\}; echo "C:\\$p"; }
@@ -156,6 +162,20 @@ echo "== a third, with no options: the second's choices and folders kept"
 "$wineserver" -w
 check_installed QTAP_x64.dll noclap
 check_entry QTAP_x64.dll
+
+echo "== an install over a DLL it cannot write (a host holding it): an error, and removable"
+[ "$locked" = "$c/$vst2_dir/QTAP_x64.dll" ] || fail "the DLL to lock is not the installed one"
+if chattr +i "$locked" 2>/dev/null; then
+  status=0
+  "$wine" "$setup" /S || status=$?
+  chattr -i "$locked"
+  "$wineserver" -w
+  [ "$status" = 2 ] || fail "the install over a file it could not write ended with $status, not 2"
+  "$wine" reg query "$key" >/dev/null 2>&1 || fail "the stopped install left no uninstall key"
+  echo "the install stopped with exit code 2, its uninstall entry written first"
+else
+  echo "skipped: this file system cannot make a file unwritable (chattr +i)"
+fi
 
 echo "== silent uninstall"
 "$wine" "$(winpath "$program")\\Uninstall.exe" /S

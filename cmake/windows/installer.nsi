@@ -16,6 +16,10 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 ManifestDPIAware true
+; A file that cannot be written (a host holding the DLL open) is retried or
+; stops the install, never skipped: a silent install then ends with an error
+; code instead of reporting a half-replaced plug-in as installed.
+AllowSkipFiles off
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -98,9 +102,12 @@ Section "-Previous install" SecPrevious
   ${EndIf}
 SectionEnd
 
+; The uninstaller and its entry come before the plug-ins: an install stopped
+; part-way (a file it could not write) can still be removed.
 Section "-Licence texts and uninstaller" SecCore
   !insertmacro QUILLET_INSTALL_core "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+  Call WriteUninstallEntry
 SectionEnd
 
 Section "VST3 plug-in" SecVst3
@@ -150,8 +157,8 @@ SectionEnd
 !macroend
 
 ; The entry in "Apps & features", with what the uninstaller needs to know:
-; which groups went in, and the VST 2.4 folder.
-Section "-Uninstall entry"
+; which groups go in, and the VST 2.4 folder.
+Function WriteUninstallEntry
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${QUILLET_PRODUCT_NAME}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${QUILLET_VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${QUILLET_VENDOR}"
@@ -193,7 +200,7 @@ Section "-Uninstall entry"
   ${If} ${SectionIsSelected} ${SecHost}
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "Host" 1
   ${EndIf}
-SectionEnd
+FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecVst3} "The VST3 plug-in, with its panel, in Common Files\VST3, where every VST3 host looks."
