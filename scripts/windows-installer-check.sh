@@ -11,7 +11,8 @@
 #     without CLAP: it replaces the first (one DLL, in the folder chosen
 #     before), and a third with no options keeps the second's choices,
 #   - an install that cannot write a file failing with exit code 2 and
-#     leaving an uninstall entry,
+#     leaving an uninstall entry; an uninstall that cannot delete one failing
+#     with exit code 2 and keeping its entry for another run,
 #   - the silent uninstall: every file gone, the key gone, the files beside
 #     ours (another plug-in in the same folders) still there.
 #   windows-installer-check.sh WINE SETUP.exe LINUX_BUILD OUT_DIR
@@ -163,16 +164,28 @@ echo "== a third, with no options: the second's choices and folders kept"
 check_installed QTAP_x64.dll noclap
 check_entry QTAP_x64.dll
 
-echo "== an install over a DLL it cannot write (a host holding it): an error, and removable"
+echo "== a DLL that cannot be written or deleted (a host holding it): install and uninstall fail"
 [ "$locked" = "$c/$vst2_dir/QTAP_x64.dll" ] || fail "the DLL to lock is not the installed one"
 if chattr +i "$locked" 2>/dev/null; then
   status=0
   "$wine" "$setup" /S || status=$?
-  chattr -i "$locked"
   "$wineserver" -w
   [ "$status" = 2 ] || fail "the install over a file it could not write ended with $status, not 2"
   "$wine" reg query "$key" >/dev/null 2>&1 || fail "the stopped install left no uninstall key"
   echo "the install stopped with exit code 2, its uninstall entry written first"
+  # Run in place (_?=, unquoted as NSIS wants it: hence a batch file) to wait
+  # for it and see its exit code.
+  printf '%s\r\n' '@echo off' \
+    "\"$(winpath "$program")\\Uninstall.exe\" /S _?=$(winpath "$program")" \
+    'exit /b %errorlevel%' >"$out/uninstall-in-place.bat"
+  status=0
+  "$wine" cmd.exe /c "${out//\//\\}\\uninstall-in-place.bat" || status=$?
+  "$wineserver" -w
+  chattr -i "$locked"
+  [ "$status" = 2 ] || fail "the uninstall that could not delete a file ended with $status, not 2"
+  "$wine" reg query "$key" >/dev/null 2>&1 || fail "that uninstall removed its entry"
+  [ -f "$c/$program/Uninstall.exe" ] || fail "that uninstall removed the uninstaller"
+  echo "the uninstall kept what it could not delete with exit code 2, its entry and itself"
 else
   echo "skipped: this file system cannot make a file unwritable (chattr +i)"
 fi

@@ -316,41 +316,48 @@ FunctionEnd
 ; Removes what the install wrote, as its entry records it; folders go when
 ; emptied, the hosts' shared folders stay.
 Section "Uninstall"
+  StrCpy $R9 0  ; 1 when a file stays (a host holds it open)
   ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "Vst3"
   ${If} $0 == 1
-    !insertmacro QUILLET_REMOVE_vst3 "$COMMONFILES64\VST3"
+    !insertmacro QUILLET_REMOVE_vst3 "$COMMONFILES64\VST3" $R9
   ${EndIf}
   ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "Clap"
   ${If} $0 == 1
-    !insertmacro QUILLET_REMOVE_clap "$COMMONFILES64\CLAP"
+    !insertmacro QUILLET_REMOVE_clap "$COMMONFILES64\CLAP" $R9
   ${EndIf}
   ReadRegStr $Vst2Dir HKLM "${UNINSTALL_KEY}" "Vst2Folder"
   ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "Vst2Module"
   ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "Presets"
   ${If} $Vst2Dir != ""
     ${If} $1 == "${VST2_PANEL_DLL}"
-      !insertmacro QUILLET_REMOVE_vst2_panel "$Vst2Dir"
+      !insertmacro QUILLET_REMOVE_vst2_panel "$Vst2Dir" $R9
     ${ElseIf} $1 == "${VST2_PLAIN_DLL}"
-      !insertmacro QUILLET_REMOVE_vst2_plain "$Vst2Dir"
+      !insertmacro QUILLET_REMOVE_vst2_plain "$Vst2Dir" $R9
     ${EndIf}
     ${If} $0 == 1
-      !insertmacro QUILLET_REMOVE_fxp "$Vst2Dir\${FXP_FOLDER}"
+      !insertmacro QUILLET_REMOVE_fxp "$Vst2Dir\${FXP_FOLDER}" $R9
       RMDir "$Vst2Dir\${FXP_FOLDER}"
     ${EndIf}
   ${EndIf}
   ${If} $0 == 1
-    !insertmacro QUILLET_REMOVE_vstpreset "${VST3_PRESETS}"
+    !insertmacro QUILLET_REMOVE_vstpreset "${VST3_PRESETS}" $R9
     RMDir "${VST3_PRESETS}"
     RMDir "$APPDATA\VST3 Presets\${QUILLET_VENDOR}"
   ${EndIf}
   ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "Host"
   ${If} $0 == 1
-    !insertmacro QUILLET_REMOVE_host "$INSTDIR"
+    !insertmacro QUILLET_REMOVE_host "$INSTDIR" $R9
     Delete "${MANUAL_LINK}"
     Delete "${HOST_LINK}"
     RMDir "${START_MENU}"
   ${EndIf}
-  !insertmacro QUILLET_REMOVE_core "$INSTDIR"
+  !insertmacro QUILLET_REMOVE_core "$INSTDIR" $R9
+  ${If} $R9 == 1
+    ; The uninstaller and its entry stay for a second run.
+    MessageBox MB_ICONEXCLAMATION|MB_OK "Some files of ${QUILLET_PRODUCT_NAME} are in use and were not removed. Close your host and run the uninstaller again." /SD IDOK
+    SetErrorLevel 2
+    Return
+  ${EndIf}
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   ; The vendor's folder, when it was the default one's and is empty now.

@@ -4,7 +4,8 @@
 # Each group of files gets a folder under STAGE/files and two macros in
 # STAGE/files.nsh: QUILLET_INSTALL_<group> ROOT writes the group's files under
 # ROOT (the folder it goes to on the user's machine, an NSIS expression), and
-# QUILLET_REMOVE_<group> ROOT deletes exactly those files and the folders
+# QUILLET_REMOVE_<group> ROOT KEPT deletes exactly those files, sets the
+# variable KEPT to 1 when one of them stays (in use), and removes the folders
 # below ROOT they made, deepest first (RMDir leaves a folder that still holds
 # something). ROOT itself is the script's to remove or keep: the hosts'
 # shared folders stay.
@@ -111,7 +112,9 @@ foreach(group core host vst3 clap vst2_panel vst2_plain fxp vstpreset)
     # makensis reads the source with / on Debian.
     string(REPLACE "\\" "/" source "${source}")
     string(APPEND install "  File \"${source}\"\n")
-    string(APPEND remove "  Delete \"\${ROOT}\\${target}\"\n")
+    string(APPEND remove "  Delete \"\${ROOT}\\${target}\"\n"
+      "  IfFileExists \"\${ROOT}\\${target}\" 0 +2\n"
+      "    StrCpy \${KEPT} 1\n")
   endforeach()
   # Deepest first, so each folder is empty when its turn comes.
   list(SORT dirs)
@@ -121,7 +124,7 @@ foreach(group core host vst3 clap vst2_panel vst2_plain fxp vstpreset)
     string(APPEND remove "  RMDir \"\${ROOT}\\${sub_nsis}\"\n")
   endforeach()
   string(APPEND nsh "!macro QUILLET_INSTALL_${group} ROOT\n${install}!macroend\n")
-  string(APPEND nsh "!macro QUILLET_REMOVE_${group} ROOT\n${remove}!macroend\n")
+  string(APPEND nsh "!macro QUILLET_REMOVE_${group} ROOT KEPT\n${remove}!macroend\n")
   message(STATUS "installer: ${group}: ${count} files")
 endforeach()
 file(WRITE ${STAGE}/files.nsh "${nsh}")
