@@ -27,7 +27,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
 locked="$WINEPREFIX/drive_c/Studio Plugins/VST 2/QTAP_x64.dll"
 chattr -i "$locked" 2>/dev/null || true
 rm -rf "$WINEPREFIX"
-trap 'chattr -i "$locked" 2>/dev/null; "$wineserver" -k 2>/dev/null || true' EXIT
+trap 'chattr -i "$locked" 2>/dev/null || true; "$wineserver" -k 2>/dev/null || true' EXIT
 fail() { echo "installer check: $*"; exit 1; }
 # A path under drive_c as Windows writes it.
 winpath() { local p=${1//\//\\}; echo "C:\\$p"; }
