@@ -1,9 +1,10 @@
 // The parameters as the controller lists them: the core table's eleven, with
 // their VST 2.4 names and labels, IDs equal to their VST 2.4 indices, step
 // counts (1 for the "n/y" switches, 2 for the two selectors) and defaults;
-// then "Bypass", which hosts drive from their bypass button. Their texts are
-// the core's musician's texts ("311.0 ms", "45.0 %", "L 40", "on", position
-// names), both ways.
+// then "Bypass", which hosts drive from their bypass button, and "Preset",
+// the program change of the factory presets (a list of their names). Their
+// texts are the core's musician's texts ("311.0 ms", "45.0 %", "L 40", "on",
+// position names) and the presets' names, both ways.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +16,7 @@ namespace quillet::vst3 {
 
 struct ParameterRow {
   ParamID id;
-  int32 index;  // in the core table; -1 for "Bypass"
+  int32 index;  // in the core table; -1 for "Bypass" and "Preset"
   const char* name;
   const char* label;
   int32 stepCount;
@@ -23,7 +24,10 @@ struct ParameterRow {
   int32 flags;  // ParameterInfo::ParameterFlags
 };
 
-constexpr int32 kParameterCount = kNumQuilletParams + 1;
+constexpr int32 kParameterCount = kNumQuilletParams + 2;
+// List positions of the two beyond the table.
+constexpr int32 kBypassSlot = kNumQuilletParams;
+constexpr int32 kProgramSlot = kNumQuilletParams + 1;
 
 const ParameterRow* parameterAt(int32 listIndex);  // in list order; null outside
 const ParameterRow* parameterById(ParamID id);

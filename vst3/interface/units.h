@@ -15,9 +15,9 @@ namespace quillet::vst3 {
 using ProgramListID = int32;
 using CString = const char8*;
 
-constexpr UnitID kNoParentUnitId = -1;           // the root unit's parent
-constexpr ProgramListID kNoProgramListId = -1;   // a unit without programs
-constexpr int32 kAllProgramInvalid = -1;         // IUnitHandler: every program changed
+constexpr UnitID kNoParentUnitId = -1;          // the root unit's parent
+constexpr ProgramListID kNoProgramListId = -1;  // a unit without programs
+constexpr int32 kAllProgramInvalid = -1;        // IUnitHandler: every program changed
 
 struct UnitInfo {
   UnitID id;  // the root unit is 0 (kRootUnitId)
