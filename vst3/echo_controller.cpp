@@ -135,7 +135,7 @@ tresult EchoController::getParameterInfo(int32 paramIndex, ParameterInfo& info) 
 tresult EchoController::getParamStringByValue(ParamID id, ParamValue valueNormalized,
                                               String128 string) {
   const ParameterRow* row = parameterById(id);
-  char text[kMaxParamTextLength + 1];
+  char text[128];  // a parameter text, or a preset's name
   if (!row || !string || !parameterText(*row, valueNormalized, textContext(), text, sizeof text))
     return kInvalidArgument;
   toUtf16(text, string);

@@ -5,7 +5,11 @@
 // run in pieces split at the points of its queues, as a VST 2.4 host would
 // split it and store the values there (core/block_changes.h, with the rule
 // that bounds the stretches of "Delay" and "Range" in a block). Bypass
-// switches at its own frame too.
+// switches at its own frame too, and so does a program change: a change of
+// the program-change parameter at frame k stores its factory preset's
+// eleven values at frame k, as eleven changes of the block's list (after
+// the changes of queues that come before it in the host's list, before
+// those that come after).
 //
 // Bypass (the parameter hosts drive from their bypass button): the echo keeps
 // running on the input, so its lines always hold what was played, and the
@@ -37,6 +41,7 @@
 #include "vst3/interface/component.h"
 #include "vst3/interface/messages.h"
 #include "vst3/interface/processor.h"
+#include "vst3/interface/units.h"
 #include "vst3/processor_link.h"
 #include "vst3/unknown_support.h"
 
@@ -45,7 +50,8 @@ namespace quillet::vst3 {
 class EchoProcessor final : public IComponent,
                             public IAudioProcessor,
                             public IProcessContextRequirements,
-                            public IConnectionPoint {
+                            public IConnectionPoint,
+                            public IProgramListData {
  public:
   // For the factory: a new object with one reference, or null.
   static FUnknown* create();
@@ -95,6 +101,16 @@ class EchoProcessor final : public IComponent,
   tresult QUILLET_VST3_CALL connect(IConnectionPoint* other) override;
   tresult QUILLET_VST3_CALL disconnect(IConnectionPoint* other) override;
   tresult QUILLET_VST3_CALL notify(IMessage* message) override;
+
+  // IProgramListData: each factory program's data is the state it loads,
+  // the 44 bytes (a preset leaves the bypass alone). Factory programs are
+  // not overwritten: setProgramData refuses.
+  tresult QUILLET_VST3_CALL programDataSupported(ProgramListID listId) override;
+  tresult QUILLET_VST3_CALL getProgramData(ProgramListID listId, int32 programIndex,
+                                           IBStream* data) override;
+  tresult QUILLET_VST3_CALL setProgramData(ProgramListID, int32, IBStream*) override {
+    return kResultFalse;
+  }
 
  private:
   EchoProcessor() = default;

@@ -14,4 +14,11 @@ namespace vsthost {
 bool applyVstPreset(vst3::Vst3Instance& instance, const vst3::Vst3Module& module,
                     const VstPresetFile& preset, std::string* error);
 
+// A program of the controller's program lists (IUnitInfo), by its name (any
+// letter case) or its number in the list, selected as a host's program menu
+// selects it: the program-change parameter of the list's unit set on the
+// controller and sent to the processor with the next block.
+bool selectVst3Program(vst3::Vst3Instance& instance, const std::string& program,
+                       std::string* error);
+
 }  // namespace vsthost

@@ -65,10 +65,10 @@ bool RenderJob::openPlugin(std::string* error) {
 }
 
 // A VST 2.4 plug-in takes an .fxp or .fxb file as its host's "Load preset"
-// gives it; a VST3 plug-in a .vstpreset's states, or an .fxp or .fxb file's
-// bytes as its state, as hosts hand a project's VST 2.4 state to the VST3
-// plug-in that replaces it; a CLAP plug-in the name or load key of a preset
-// its preset discovery lists.
+// gives it; a VST3 plug-in a .vstpreset's states, an .fxp or .fxb file's
+// bytes as its state (as hosts hand a project's VST 2.4 state to the VST3
+// plug-in that replaces it), or the name of a program of its program lists;
+// a CLAP plug-in the name or load key of a preset its preset discovery lists.
 bool RenderJob::loadPreset(std::string* error) {
   if (clap.instance) {
     std::vector<ClapPreset> presets;
@@ -92,6 +92,9 @@ bool RenderJob::loadPreset(std::string* error) {
     *error = request.preset + ": " + *error;
     return false;
   }
+  // Not an .fxp or .fxb: a VST3 plug-in's program, by name or number.
+  if (vst3Instance && !isFxPresetPath(request.preset))
+    return selectVst3Program(*vst3Instance, request.preset, error);
   PresetFile preset;
   if (!readPresetFile(request.preset, &preset, error)) return false;
   if (vst3Instance) {
