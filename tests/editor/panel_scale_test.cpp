@@ -261,9 +261,9 @@ TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
   open(panel);
   // A left click on the background does nothing; a right click opens the menu.
   press(panel, 20, 200, kLButton);
-  EXPECT_EQ(panel.getScaleMenu(), nullptr);
+  EXPECT_EQ(panel.getMenu(), nullptr);
   press(panel, 20, 200, VSTGUI::kRButton);
-  quillet::ScaleMenu* menu = panel.getScaleMenu();
+  quillet::PanelMenu* menu = panel.getMenu();
   ASSERT_NE(menu, nullptr);
   ASSERT_TRUE(menu->isShown());
   EXPECT_EQ(menu->box().left, 20);
@@ -282,7 +282,7 @@ TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
   // Picking "200 %": saved, the host asked, the panel redrawn at 2.
   const VSTGUI::CRect row = menu->rowRect(4);
   press(panel, row.left + 5, row.top + 5, kLButton);
-  EXPECT_EQ(panel.getScaleMenu(), nullptr);  // gone with the controls of the old size
+  EXPECT_EQ(panel.getMenu(), nullptr);  // gone with the controls of the old size
   EXPECT_NE(settingsText().find("ui-scale = 2.00\n"), std::string::npos) << settingsText();
   EXPECT_EQ(host.resizes, std::vector<std::string>{"1172x770"});
   EXPECT_EQ(host.sizeDuringRequest, "1172x770");
@@ -302,9 +302,9 @@ TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
   VSTGUI::CKeyCode escape;
   escape.virt = VSTGUI::VKEY_ESCAPE;
   EXPECT_TRUE(again.keyDown(escape));
-  EXPECT_FALSE(again.getScaleMenu()->isShown());
+  EXPECT_FALSE(again.getMenu()->isShown());
   press(again, 20, 200, VSTGUI::kRButton);
-  const VSTGUI::CRect automatic = again.getScaleMenu()->rowRect(7);
+  const VSTGUI::CRect automatic = again.getMenu()->rowRect(7);
   press(again, automatic.left + 5, automatic.top + 5, kLButton);
   EXPECT_NE(settingsText().find("ui-scale = auto\n"), std::string::npos);
   EXPECT_EQ(again.width(), 586);
