@@ -334,6 +334,65 @@ TEST_F(PanelScale, AHostThatRefusesKeepsThePanelAndTheChoiceWaitsForTheNextOpen)
   EXPECT_EQ(HeadlessWindow::latest()->getWidth(), 1465);
 }
 
+TEST_F(PanelScale, TheMenusDotMarksThePanelsOwnSizeNotAChoiceItCouldNotTake) {
+  host.accept = false;
+  QuilletPanel panel(host);
+  open(panel);
+  // The host refuses 150 %: the panel stays at 100 %, following the host
+  // and the desktop, and the dot says so.
+  EXPECT_TRUE(panel.setUserScale(1.5f));
+  EXPECT_EQ(panel.width(), 586);
+  EXPECT_EQ(panel.markedScaleMenuRow(), 7);
+  // Once it takes it, the dot is on 150 %.
+  host.accept = true;
+  panel.close();
+  open(panel);
+  EXPECT_EQ(panel.width(), 879);
+  EXPECT_EQ(panel.markedScaleMenuRow(), 2);
+  // The host's factor at 200 %, the user's choice back to automatic: the
+  // dot on "Automatic (200 %)"; the user then picks the very size the host
+  // gives, and the panel's size is the user's.
+  panel.setHostScale(2.0f);
+  EXPECT_TRUE(panel.setUserScale(std::nullopt));
+  EXPECT_EQ(panel.width(), 1172);
+  EXPECT_EQ(panel.markedScaleMenuRow(), 7);
+  EXPECT_TRUE(panel.setUserScale(2.0f));
+  EXPECT_EQ(panel.scaleSource(), ScaleSource::kUser);
+  EXPECT_EQ(panel.markedScaleMenuRow(), 4);
+  // QUILLET_UI_SCALE rules the size: its step is marked.
+  panel.close();
+  setenv("QUILLET_UI_SCALE", "2.5", 1);
+  QuilletPanel forced(host);
+  open(forced);
+  EXPECT_EQ(forced.markedScaleMenuRow(), 5);
+}
+
+TEST_F(PanelScale, TheMenuIsDrawnAtThePanelsScale) {
+  for (float scale : {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 2.5f, 3.0f}) {
+    QuilletPanel panel(host);
+    EXPECT_TRUE(panel.setUserScale(scale));
+    open(panel);
+    ASSERT_EQ(panel.scale(), scale);
+    press(panel, static_cast<int>(20 * scale), static_cast<int>(200 * scale), VSTGUI::kRButton);
+    quillet::PanelMenu* menu = panel.getMenu();
+    ASSERT_TRUE(menu && menu->isShown()) << scale;
+    // Every length drawn anew at the scale, not the picture at 1 blown up.
+    EXPECT_EQ(menu->box().width(),
+              panel::scaledLength(150, scale) + panel::scaledLength(196, scale))
+        << scale;
+    EXPECT_EQ(menu->rowRect(0).height(), panel::scaledLength(18, scale)) << scale;
+    EXPECT_LE(menu->box().bottom, panel.height());
+    EXPECT_LE(menu->box().right, panel.width());
+    // A preset picked at this scale: eleven gestures, as at 1.
+    const VSTGUI::CRect dub = menu->rowRect(8 + 5);
+    host.calls.clear();
+    press(panel, dub.left + dub.width() / 2, dub.top + dub.height() / 2, kLButton);
+    EXPECT_EQ(host.calls.size(), 33u) << scale;
+    EXPECT_EQ(host.values[kParamDelay], 0.5031f);
+    panel.close();
+  }
+}
+
 TEST_F(PanelScale, DamagedOrHostileSettingsGiveTheDefaults) {
   for (const std::string& text : {std::string("ui-scale = 9\n"), std::string("ui-scale = 1e0\n"),
                                   std::string("ui-scale = 2"),  // cut short
