@@ -71,7 +71,21 @@ tresult EchoController::queryInterface(const char8* iidBytes, void** obj) {
   return noInterface(obj);
 }
 
-tresult EchoController::initialize(FUnknown* /*context*/) { return kResultOk; }
+tresult EchoController::initialize(FUnknown* context) {
+  // Ardour 7 takes, in restartComponent, a lock it holds while it sets a
+  // program: a restart from inside its program change never returns. It
+  // learns the program's values from the processor's output changes instead.
+  void* host = nullptr;
+  if (context && context->queryInterface(IHostApplication::iid.bytes, &host) == kResultOk && host) {
+    auto* application = static_cast<IHostApplication*>(host);
+    String128 name{};
+    char text[128] = {};
+    if (application->getName(name) == kResultOk && fromUtf16(name, text, sizeof text))
+      hostLocksAgainstRestart = std::strcmp(text, "Ardour") == 0;
+    application->release();
+  }
+  return kResultOk;
+}
 
 tresult EchoController::terminate() {
   setComponentHandler(nullptr);
@@ -191,7 +205,7 @@ void EchoController::loadProgram(int32 program) {
     values[i] = preset->values[i];
     showOnViews(i);
   }
-  if (handler) handler->restartComponent(kParamValuesChanged);
+  if (handler && !hostLocksAgainstRestart) handler->restartComponent(kParamValuesChanged);
 }
 
 tresult EchoController::getUnitInfo(int32 unitIndex, UnitInfo& info) {

@@ -52,7 +52,8 @@ class EchoController final : public IEditController, public IConnectionPoint, pu
   // A value from the host (automation, its own controls): kept and shown on
   // the panel, never sent back to the handler. The program change loads its
   // preset's eleven values, shows them and tells the host to read them
-  // again (restartComponent kParamValuesChanged).
+  // again (restartComponent kParamValuesChanged; not to Ardour 7, which
+  // would wait for itself there).
   tresult QUILLET_VST3_CALL setParamNormalized(ParamID id, ParamValue value) override;
   tresult QUILLET_VST3_CALL setComponentHandler(IComponentHandler* handler) override;
   // The panel, for the view name "editor"; null for any other.
@@ -115,6 +116,9 @@ class EchoController final : public IEditController, public IConnectionPoint, pu
   std::shared_ptr<ProcessorLink> link;
   double values[kParameterCount];
   std::vector<EchoView*> views;
+  // A host that must not be sent restartComponent from inside its own
+  // program change (see initialize).
+  bool hostLocksAgainstRestart = false;
 };
 
 }  // namespace quillet::vst3

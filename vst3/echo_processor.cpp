@@ -208,6 +208,7 @@ tresult EchoProcessor::setProcessing(TBool /*state*/) { return active ? kResultO
 
 void EchoProcessor::readParameterChanges(IParameterChanges* queues) {
   changes->clear();
+  programChange = -1;
   if (!queues) return;
   const int32 count = queues->getParameterCount();
   for (int32 q = 0; q < count; ++q) {
@@ -226,12 +227,25 @@ void EchoProcessor::readParameterChanges(IParameterChanges* queues) {
         changes->add(frame, index, static_cast<float>(value));
       } else if (id == kProgramParamId) {
         // The preset's values at the program change's frame.
-        const FactoryPreset* preset = factoryProgram(programOfValue(value));
+        const int32 program = programOfValue(value);
+        const FactoryPreset* preset = factoryProgram(program);
         for (int32 i = 0; i < kNumQuilletParams; ++i) changes->add(frame, i, preset->values[i]);
+        programChange = program;
+        programChangeFrame = static_cast<int32>(frame);
       } else {
         changes->add(frame, kBypassChange, value > 0.5 ? 1.0f : 0.0f);
       }
     }
+  }
+}
+
+void EchoProcessor::reportProgramChange(IParameterChanges* out) {
+  const FactoryPreset* preset = factoryProgram(programChange);
+  if (!out || !preset) return;
+  for (int32 i = 0; i < kNumQuilletParams; ++i) {
+    int32 at = 0;
+    IParamValueQueue* queue = out->addParameterData(kQuilletParams[i].id, at);
+    if (queue) queue->addPoint(programChangeFrame, preset->values[i], at);
   }
 }
 
@@ -341,6 +355,7 @@ tresult EchoProcessor::process(ProcessData& data) {
   // A state restored on the user-interface thread may have moved the bypass.
   fade.setBypassed(bypassValue.load(std::memory_order_relaxed) > 0.5f);
   readParameterChanges(data.inputParameterChanges);
+  reportProgramChange(data.outputParameterChanges);
   if (data.numSamples <= 0) {
     // Parameters only: taken in now, no audio block is run.
     storeChanges();

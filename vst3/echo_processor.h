@@ -9,7 +9,9 @@
 // the program-change parameter at frame k stores its factory preset's
 // eleven values at frame k, as eleven changes of the block's list (after
 // the changes of queues that come before it in the host's list, before
-// those that come after).
+// those that come after). The processor tells the host the values it took
+// (its output parameter changes at that frame), so a host's own controls
+// follow a program change it sent.
 //
 // Bypass (the parameter hosts drive from their bypass button): the echo keeps
 // running on the input, so its lines always hold what was played, and the
@@ -122,6 +124,9 @@ class EchoProcessor final : public IComponent,
   void readParameterChanges(IParameterChanges* queues);
   // The block's changes stored at once, for a block that is not run.
   void storeChanges();
+  // The values a program change of the block set, told to the host as the
+  // processor's own changes (its output parameter changes), at the frame.
+  void reportProgramChange(IParameterChanges* out);
   void storeChange(const TimedChange& change);
   template <class Sample>
   void processAudio(Sample** in, Sample** out, uint32 frames);
@@ -146,6 +151,8 @@ class EchoProcessor final : public IComponent,
   BypassFade fade;
   FirstSoundGate firstSound;
   std::unique_ptr<BlockChanges> changes;  // the block's points, at their frames
+  int32 programChange = -1;               // the block's last program change, -1 for none
+  int32 programChangeFrame = 0;
   // The input of a block, kept while the output is not the echo's alone (the
   // host may process in place); blocks longer than this go in parts then.
   static constexpr uint32 kDryFrames = 4096;
