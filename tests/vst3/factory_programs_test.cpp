@@ -179,6 +179,55 @@ TEST_F(Vst3FactoryPresets, AProgramChangeLoadsItsPresetInBothHalvesAndTellsTheHo
   EXPECT_EQ(controllerValues(*instance)[0], kFactoryPresets[3].values[0]);
 }
 
+// A host that calls itself "Ardour".
+class ArdourLikeHost final : public IHostApplication {
+ public:
+  tresult QUILLET_VST3_CALL queryInterface(const char8* iidBytes, void** obj) override {
+    if (FUnknown::iid.equals(iidBytes) || IHostApplication::iid.equals(iidBytes)) {
+      *obj = this;
+      return kResultOk;
+    }
+    *obj = nullptr;
+    return kNoInterface;
+  }
+  uint32 QUILLET_VST3_CALL addRef() override { return 2; }
+  uint32 QUILLET_VST3_CALL release() override { return 1; }
+  tresult QUILLET_VST3_CALL getName(String128 name) override {
+    const char16 ardour[] = u"Ardour";
+    std::memcpy(name, ardour, sizeof ardour);
+    return kResultOk;
+  }
+  tresult QUILLET_VST3_CALL createInstance(char8*, char8*, void** obj) override {
+    *obj = nullptr;
+    return kResultFalse;
+  }
+};
+
+TEST_F(Vst3FactoryPresets, ArdourIsNotSentARestartFromInsideItsOwnProgramChange) {
+  // Ardour 7 holds a lock of its own while it sets a program and takes it
+  // again in restartComponent: the controller leaves the restart out for it.
+  const Vst3Class* controllerClass = module->firstOf(kVstComponentControllerClass);
+  ASSERT_NE(controllerClass, nullptr);
+  void* made = nullptr;
+  ASSERT_EQ(module->factory()->createInstance(controllerClass->cid.bytes,
+                                              IEditController::iid.bytes, &made),
+            kResultOk);
+  auto* controller = static_cast<IEditController*>(made);
+  ArdourLikeHost ardour;
+  ASSERT_EQ(controller->initialize(&ardour), kResultOk);
+  ComponentHandler handler;
+  ASSERT_EQ(controller->setComponentHandler(&handler), kResultOk);
+  ASSERT_EQ(controller->setParamNormalized(kProgramChange, 5 / 8.0), kResultOk);
+  EXPECT_TRUE(handler.calls().empty());
+  EXPECT_EQ(static_cast<float>(controller->getParamNormalized(0)), kFactoryPresets[5].values[0]);
+  // Any other host is told.
+  ASSERT_TRUE(instance->controller()->setParamNormalized(kProgramChange, 5 / 8.0) == kResultOk);
+  ASSERT_EQ(instance->handler().calls().size(), 1u);
+  controller->setComponentHandler(nullptr);
+  controller->terminate();
+  controller->release();
+}
+
 TEST_F(Vst3FactoryPresets, AProgramChangeInsideABlockSoundsAtItsOwnFrame) {
   // One instance gets the program change at frame 100 of its third block,
   // the other the preset's eleven values there: the same samples. The new
@@ -206,6 +255,18 @@ TEST_F(Vst3FactoryPresets, AProgramChangeInsideABlockSoundsAtItsOwnFrame) {
       double* in[2] = {inL.data() + start, inR.data() + start};
       double* out[2] = {left.data() + start, right.data() + start};
       ASSERT_EQ(both[which]->process(in, out, block), kResultOk);
+      // The processor tells the host the values it took, at the frame.
+      IParameterChanges& told = both[which]->lastOutputChanges();
+      ASSERT_EQ(told.getParameterCount(), b == 2 && which == 0 ? kNumQuilletParams : 0) << b;
+      for (int32 q = 0; q < told.getParameterCount(); ++q) {
+        IParamValueQueue* queue = told.getParameterData(q);
+        ASSERT_EQ(queue->getPointCount(), 1);
+        int32 offset = -1;
+        ParamValue value = -1;
+        ASSERT_EQ(queue->getPoint(0, offset, value), kResultOk);
+        EXPECT_EQ(offset, at);
+        EXPECT_EQ(static_cast<float>(value), preset.values[queue->getParameterId()]);
+      }
     }
     outs[which] = left;
   }
