@@ -46,7 +46,7 @@ FUnknown* EchoController::create() {
 }
 
 EchoController::EchoController() {
-  for (int32 i = 0; i < kParameterCount; ++i) values[i] = parameterAt(i)->defaultValue;
+  for (int32 i = 0; i < kParameterCount; ++i) values[i] = parameterAt(i)->spec->defaultValue;
 }
 
 EchoController::~EchoController() { terminate(); }
@@ -101,10 +101,7 @@ int32 EchoController::slotOf(ParamID id) {
 }
 
 ParamTextContext EchoController::textContext() const {
-  ParamTextContext context;
-  context.range = static_cast<float>(values[kParamRange]);
-  context.sampleRate = static_cast<float>(sampleRate());
-  return context;
+  return textContextOf(values, static_cast<float>(sampleRate()));
 }
 
 void EchoController::showOnViews(int32 slot) {
@@ -135,12 +132,12 @@ tresult EchoController::getState(IBStream* /*state*/) { return kResultOk; }
 tresult EchoController::getParameterInfo(int32 paramIndex, ParameterInfo& info) {
   const ParameterRow* row = parameterAt(paramIndex);
   if (!row) return kInvalidArgument;
-  info.id = row->id;
-  toUtf16(row->name, info.title);
-  toUtf16(row->name, info.shortTitle);
-  toUtf16(row->label, info.units);
-  info.stepCount = row->stepCount;
-  info.defaultNormalizedValue = row->defaultValue;
+  info.id = row->id();
+  toUtf16(row->spec->name, info.title);
+  toUtf16(row->spec->name, info.shortTitle);
+  toUtf16(row->spec->label, info.units);
+  info.stepCount = row->stepCount();
+  info.defaultNormalizedValue = row->spec->defaultValue;
   info.unitId = kRootUnitId;
   info.flags = row->flags;
   return kResultOk;
@@ -295,7 +292,7 @@ float EchoController::echoValue(int32 index) const {
 
 void EchoController::beginEdit(int32 index) {
   if (handler && index >= 0 && index < kNumQuilletParams)
-    handler->beginEdit(parameterAt(index)->id);
+    handler->beginEdit(parameterAt(index)->id());
 }
 
 void EchoController::performEdit(int32 index, float value) {
@@ -304,11 +301,12 @@ void EchoController::performEdit(int32 index, float value) {
   if (std::isnan(stored)) return;
   values[index] = stored;
   showOnViews(index);
-  if (handler) handler->performEdit(parameterAt(index)->id, stored);
+  if (handler) handler->performEdit(parameterAt(index)->id(), stored);
 }
 
 void EchoController::endEdit(int32 index) {
-  if (handler && index >= 0 && index < kNumQuilletParams) handler->endEdit(parameterAt(index)->id);
+  if (handler && index >= 0 && index < kNumQuilletParams)
+    handler->endEdit(parameterAt(index)->id());
 }
 
 double EchoController::hostTempo() const {

@@ -15,13 +15,12 @@
 namespace quillet::vst3 {
 
 struct ParameterRow {
-  ParamID id;
-  int32 index;  // in the core table; -1 for "Bypass" and "Preset"
-  const char* name;
-  const char* label;
-  int32 stepCount;
-  double defaultValue;
-  int32 flags;  // ParameterInfo::ParameterFlags
+  const QuilletParamSpec* spec;  // the core table's row, or the bypass's or the program's own
+  int32 index;                   // in the core table; -1 for "Bypass" and "Preset"
+  int32 flags;                   // ParameterInfo::ParameterFlags
+  int32 steps;                   // the spec's, but the program change's: one per preset
+  ParamID id() const { return spec->id; }
+  int32 stepCount() const { return steps; }
 };
 
 constexpr int32 kParameterCount = kNumQuilletParams + 2;
