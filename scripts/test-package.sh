@@ -95,6 +95,11 @@ vst3_files=("$vst3_bundle/Contents/$(uname -m)-linux/Quillet K3.so"
   "$vst3_bundle/Contents/Resources/moduleinfo.json")
 presets=$(cd build-package/presets && ls -- *.fxp)
 [ "$(wc -l <<<"$presets")" -ge 5 ] || fail "fewer than five .fxp presets in build-package/presets"
+# The VST3 factory presets, one .vstpreset per preset (names with spaces),
+# where VST3 hosts look for a vendor's shared presets.
+vst3_preset_dir="share/vst3/presets/Marrow Ledge/Quillet K3"
+mapfile -t vst3_presets < <(cd build-package/vst3-presets && ls -- *.vstpreset)
+[ "${#vst3_presets[@]}" -eq 9 ] || fail "not nine .vstpreset files in build-package/vst3-presets"
 # The README and the guides as shipped show their pictures from their own
 # folder and link only to what lies there; the manual is the build's.
 doc=./usr/share/doc/quillet-k3
@@ -127,6 +132,7 @@ for f in $manual_files; do expected+=$'\n'"-rw-r--r-- $doc/manual/$f"; done
 for f in $lv2_files; do expected+=$'\n'"-rw-r--r-- ./usr/lib/lv2/quillet-k3.lv2/$f"; done
 for f in "${vst3_files[@]}"; do expected+=$'\n'"-rw-r--r-- ./usr/$f"; done
 for f in $presets; do expected+=$'\n'"-rw-r--r-- ./usr/share/quillet-k3/presets/$f"; done
+for f in "${vst3_presets[@]}"; do expected+=$'\n'"-rw-r--r-- ./usr/$vst3_preset_dir/$f"; done
 # Exactly these files.
 [ "$listing" = "$(LC_ALL=C sort <<<"$expected")" ] ||
   fail "the package holds other files: $(diff <(LC_ALL=C sort <<<"$expected") - <<<"$listing")"
@@ -217,7 +223,7 @@ for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/quillet-host lib/cl
   $(for f in $presets; do echo "share/quillet-k3/presets/$f"; done); do
   [ -f "$scratch/root/opt/quillet/$f" ] || fail "cmake --install left out $f"
 done
-for f in "${vst3_files[@]}"; do
+for f in "${vst3_files[@]}" "${vst3_presets[@]/#/$vst3_preset_dir/}"; do
   [ -f "$scratch/root/opt/quillet/$f" ] || fail "cmake --install left out $f"
 done
 file -b "$scratch/root/opt/quillet/${vst3_files[0]}" | grep -q ", stripped" ||
@@ -298,7 +304,7 @@ while IFS= read -r path; do
   if [ -f "$path" ] || [ -L "$path" ]; then echo "left behind: $path"; left=1; fi
 done <"$files"
 for d in /usr/lib/quillet-k3 /usr/share/doc/quillet-k3 /usr/lib/lv2/quillet-k3.lv2 \
-  /usr/share/quillet-k3 /usr/lib/clap/QuilletK3.clap "/usr/$vst3_bundle"; do
+  /usr/share/quillet-k3 /usr/lib/clap/QuilletK3.clap "/usr/$vst3_bundle" "/usr/$vst3_preset_dir"; do
   [ ! -e "$d" ] || { echo "left behind: $d"; left=1; }
 done
 [ "$left" = 0 ] || fail "files left after removal"

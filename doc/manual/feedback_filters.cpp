@@ -2,27 +2,17 @@
 // the high-pass, the shelf and the low-pass the engine designs for 48 kHz,
 // and where the loop starts to sustain itself.
 #include <cmath>
-#include <complex>
 #include <string>
 
 #include "core/echo_core.h"
 #include "core/echo_tail.h"
 #include "doc/manual/manual_output.h"
 #include "doc/manual/manual_writers.h"
+#include "engine/filter_response.h"
 
 namespace manual {
 
 namespace {
-
-using Complex = std::complex<double>;
-
-double gainAt(const OnePoleFilter& f, Complex d) {
-  return std::abs((f.b0 + f.b1 * d) / (1.0 + f.a1 * d));
-}
-
-double gainAt(const Biquad& f, Complex d) {
-  return std::abs((f.b0 + f.b1 * d + f.b2 * d * d) / (1.0 + f.a1 * d + f.a2 * d * d));
-}
 
 double dB(double gain) { return 20.0 * std::log10(gain); }
 
@@ -32,8 +22,8 @@ struct Response {
 };
 
 Response responseAt(const EchoEngine& engine, double hz) {
-  const Complex d = std::polar(1.0, -2.0 * std::acos(-1.0) * hz / kRate);  // z^-1
-  return {gainAt(engine.hpL, d), gainAt(engine.shelfL, d), gainAt(engine.lpL, d)};
+  const double w = 2.0 * std::acos(-1.0) * hz / kRate;
+  return {gainAt(engine.hpL, w), gainAt(engine.shelfL, w), gainAt(engine.lpL, w)};
 }
 
 std::string frequencyText(double hz) {

@@ -137,7 +137,7 @@ TEST_F(Vst3Edition, TheTailFollowsTheEchoAndSustainingLoopsAreEndless) {
 
 TEST_F(Vst3Edition, ParametersCarryTheVst24NamesStepsAndDefaults) {
   IEditController* c = instance->controller();
-  ASSERT_EQ(c->getParameterCount(), 12);
+  ASSERT_EQ(c->getParameterCount(), 13);
   const struct {
     int32 index;
     const char* title;
