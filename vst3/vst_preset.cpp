@@ -23,7 +23,11 @@ void patch64(std::vector<uint8_t>& out, size_t at, uint64_t v) {
   for (int i = 0; i < 8; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-void putId(std::vector<uint8_t>& out, const char id[5]) { out.insert(out.end(), id, id + 4); }
+// Byte by byte: GCC 12 takes a ranged insert of the literal for an overflow
+// in the mingw Release build (-Wstringop-overflow).
+void putId(std::vector<uint8_t>& out, const char id[5]) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(id[i]));
+}
 
 // An XML attribute value.
 std::string escaped(const char* text) {
