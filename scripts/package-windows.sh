@@ -19,7 +19,6 @@ cmake --build build-package -j"$(nproc)" >/dev/null
 
 echo "== The DLLs (mingw-w64 cross build in build-win/)"
 from_linux=(-DQUILLET_FXP_PRESET_DIR="$PWD/build-package/presets"
-  -DQUILLET_VST3_PRESET_DIR="$PWD/build-package/vst3-presets"
   -DQUILLET_MANUAL_DIR="$PWD/build-package/manual")
 if [ -f build-win/CMakeCache.txt ]; then
   cmake build-win "${from_linux[@]}" >/dev/null

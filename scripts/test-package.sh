@@ -355,7 +355,7 @@ with zipfile.ZipFile(path) as z:
 print(f"zip listing as expected ({len(presets)} presets)")
 EOF
 # The installer beside it (scripts/test-windows.sh installs it under Wine),
-# with the package build's presets and manual.
+# with the package build's presets and manual, and the same .vstpreset files.
 setup=build-win/quillet-k3-${version}-win64-setup.exe
 [ -f "$setup" ] || fail "no $setup beside the zip"
 [ "$(head -c 2 "$setup")" = MZ ] || fail "$setup is not a Windows program"
@@ -363,6 +363,8 @@ diff <(cd build-package/presets && ls -- *.fxp) <(cd build-win/installer/files/f
   fail "the installer's .fxp presets are not build-package's"
 diff -r build-package/manual build-win/installer/files/host/manual ||
   fail "the installer's manual is not build-package's"
+diff <(printf '%s\n' "${vst3_presets[@]}") <(cd build-win/installer/files/vstpreset && ls) ||
+  fail "the installer's .vstpreset files are not the presets build-package writes"
 echo "$setup: $(stat -c %s "$setup") bytes"
 took "Windows archive and installer (cross build reused when there)"
 echo "== Times"

@@ -37,17 +37,17 @@ wineserver=$(command -v wineserver || true)
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 
 # The Linux libraries to compare with (CI's build/ unless told otherwise); its
-# presets and manual go into the installer.
+# .fxp presets and manual go into the installer.
 linux=${LINUX_BUILD:-build}
 linux_dir=$(realpath -m "$linux")
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=ON -DQUILLET_BUILD_BENCH=OFF \
-  -DQUILLET_FXP_PRESET_DIR="$linux_dir/presets" -DQUILLET_VST3_PRESET_DIR="$linux_dir/vst3-presets" \
-  -DQUILLET_MANUAL_DIR="$linux_dir/manual" >/dev/null
+  -DQUILLET_FXP_PRESET_DIR="$linux_dir/presets" -DQUILLET_MANUAL_DIR="$linux_dir/manual" >/dev/null
 cmake --build build-win -j"$(nproc)"
 mkdir -p build-win/windows-checks
 cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-linux_targets=(QTAPG_x64 QTAP_x64 quillet-host quillet_lv2_bundle)
+# Its .vstpreset files are what the installer's (the cross build's own) must be.
+linux_targets=(QTAPG_x64 QTAP_x64 quillet-host quillet_lv2_bundle quillet_vst3_presets)
 # The manual, where this build makes one (without, the installer carries README-Windows.txt).
 ninja -C "$linux" -t query quillet_manual >/dev/null 2>&1 && linux_targets+=(quillet_manual)
 cmake --build "$linux" -j"$(nproc)" --target "${linux_targets[@]}"

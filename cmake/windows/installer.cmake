@@ -2,20 +2,18 @@
 # makensis (Debian package nsis) from cmake/windows/installer.nsi by the
 # target quillet_installer (not part of the default build).
 #
-# It packs the build's plug-ins and quillet-host, the .fxp presets of
-# QUILLET_FXP_PRESET_DIR, the .vstpreset files of QUILLET_VST3_PRESET_DIR and
-# the musician's manual of QUILLET_MANUAL_DIR (index.html and what it shows),
-# all three written by a Linux build. A folder that does not exist or holds
-# none of its files is skipped; without a manual the Start menu gets
-# README-Windows.txt.
+# It packs the build's plug-ins, quillet-host and the .vstpreset files it
+# writes (QUILLET_VST3_PRESET_DIR, vst3/CMakeLists.txt), and from a Linux
+# build the .fxp presets of QUILLET_FXP_PRESET_DIR and the musician's manual
+# of QUILLET_MANUAL_DIR (index.html and what it shows). A folder that does
+# not exist or holds none of its files is skipped; without a manual the Start
+# menu gets README-Windows.txt.
 
 find_program(QUILLET_MAKENSIS makensis)
 if(NOT QUILLET_MAKENSIS OR NOT TARGET quillet-host)
   return()
 endif()
 
-set(QUILLET_VST3_PRESET_DIR ${CMAKE_SOURCE_DIR}/build/vst3-presets
-  CACHE PATH "Folder whose .vstpreset factory presets go into the Windows installer")
 set(QUILLET_MANUAL_DIR ${CMAKE_SOURCE_DIR}/build/manual
   CACHE PATH "Folder of the musician's manual (index.html) for the Windows installer")
 
@@ -53,3 +51,6 @@ add_custom_target(quillet_installer
   COMMENT "Making ${QUILLET_INSTALLER_FILE}"
   VERBATIM)
 add_dependencies(quillet_installer QTAPG_x64 QTAP_x64 quillet_clap quillet_vst3 quillet-host)
+if(TARGET quillet_vst3_presets)
+  add_dependencies(quillet_installer quillet_vst3_presets)
+endif()
