@@ -5,7 +5,9 @@
 #   - a silent install with the VST 2.4 folder given on the command line:
 #     exactly the files expected, where hosts look, and nothing else,
 #   - the installed VST3 bundle, .clap and DLL rendering, through the
-#     installed quillet-host.exe, what the Linux library renders,
+#     installed quillet-host.exe, what the Linux library renders, and the
+#     installed .fxp and .vstpreset of one preset what the Linux library
+#     renders with the preset,
 #   - the entry in "Apps & features" (the uninstall key),
 #   - a second install over the first, with the other VST 2.4 build and
 #     without CLAP: it replaces the first (one DLL, in the folder chosen
@@ -152,6 +154,22 @@ for module in "$(winpath "$bundle")" "$(winpath "Program Files/Common Files/CLAP
   echo -n "$module: "
   python3 scripts/compare-wav.py "$out/installed.wav" "$out/installed-linux.wav" 1e-6
 done
+
+echo "== the installed presets under Wine against the Linux library's .fxp"
+"$linux"/host/quillet-host render "$linux/QTAPG_x64.so" -o "$out/preset-linux.wav" \
+  --preset "$linux/presets/tape_loop_edge.fxp" --format float --tail 3 >/dev/null
+"$wine" "$host" render "$(winpath "$vst2_dir/QTAPG_x64.dll")" -o "$out/preset.wav" \
+  --preset "$(winpath "$vst2_dir/Quillet K3 presets/tape_loop_edge.fxp")" --format float \
+  --tail 3 >/dev/null || fail "the installed .fxp did not load"
+echo -n "tape_loop_edge.fxp beside the DLL: "
+python3 scripts/compare-wav.py "$out/preset.wav" "$out/preset-linux.wav" 1e-6
+if [ -f "$linux/vst3-presets/Tape Loop on the Edge.vstpreset" ]; then
+  "$wine" "$host" render "$(winpath "$bundle")" -o "$out/preset.wav" \
+    --preset "$(winpath "$vst3_presets/Tape Loop on the Edge.vstpreset")" --format float \
+    --tail 3 >/dev/null || fail "the installed .vstpreset did not load"
+  echo -n "Tape Loop on the Edge.vstpreset in the shared factory folder: "
+  python3 scripts/compare-wav.py "$out/preset.wav" "$out/preset-linux.wav" 1e-6
+fi
 
 echo "== a second install over the first: the build without panel, no CLAP plug-in"
 "$wine" "$setup" /S /NOPANEL /NOCLAP
