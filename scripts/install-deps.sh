@@ -5,7 +5,8 @@
 # need:
 #   --deb         making the Debian package (dpkg-shlibdeps, file)
 #   --tests       the test suite (GoogleTest, Xvfb and xrdb, valgrind, a third-party plug-in, the
-#                 LV2 headers for the UI library's tests, Qtractor's CLAP scanner)
+#                 LV2 headers for the UI library's tests, suil and GTK 2 for a host of the UI
+#                 as Ardour embeds it, Qtractor's CLAP scanner)
 #   --windows     the mingw-w64 cross compiler, Wine and ImageMagick
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
@@ -26,7 +27,8 @@ for group in "$@"; do
   case "$group" in
     --tests)
       packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xdotool x11-utils
-        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev qtractor) ;;
+        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev libsuil-dev
+        libgtk2.0-dev qtractor) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
         imagemagick python3 xvfb xdotool x11-utils) ;;
