@@ -10,6 +10,7 @@
 #   --windows     the mingw-w64 cross compiler, Wine and ImageMagick
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
+#   --validators  what pluginval needs at run time (ALSA, fontconfig, FreeType) and Xvfb
 #   --package     Debian packaging checks (lintian), and the hosts the README's host
 #                 commands use on the installed package: Ardour's VST scanner, lilv's
 #                 tools, jalv with a JACK server, Xvfb for jalv's window, Qtractor's
@@ -36,6 +37,8 @@ for group in "$@"; do
       packages+=(lv2-dev lilv-utils serdi jalv jackd2 ardour xvfb xdotool x11-utils) ;;
     --sanitizers)
       packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;
+    --validators)
+      packages+=(libasound2 libfontconfig1 libfreetype6 xvfb) ;;
     --deb)
       packages+=(dpkg-dev file) ;;
     --package)

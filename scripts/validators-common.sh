@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the stages that run the third-party validators (Steinberg's VST3
 # validator, pluginval, clap-info): where they are, and what the VST3
 # validator's log says. The validators are hosts built from their public
