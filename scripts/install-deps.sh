@@ -5,11 +5,13 @@
 # need:
 #   --deb         making the Debian package (dpkg-shlibdeps, file)
 #   --tests       the test suite (GoogleTest, Xvfb and xrdb, valgrind, a third-party plug-in, the
-#                 LV2 headers for the UI library's tests, Qtractor's CLAP scanner, Chromium
-#                 for the manual's check)
+#                 LV2 headers for the UI library's tests, suil and GTK 2 for a host of the UI
+#                 as Ardour embeds it, Qtractor's CLAP scanner, Chromium for the manual's
+#                 check)
 #   --windows     the mingw-w64 cross compiler, Wine, ImageMagick and NSIS (the installer)
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
+#   --validators  what pluginval needs at run time (ALSA, fontconfig, FreeType) and Xvfb
 #   --package     Debian packaging checks (lintian), and the hosts the README's host
 #                 commands use on the installed package: Ardour's VST scanner, lilv's
 #                 tools, jalv with a JACK server, Xvfb for jalv's window, Qtractor's
@@ -27,8 +29,8 @@ for group in "$@"; do
   case "$group" in
     --tests)
       packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xdotool x11-utils
-        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev qtractor chromium
-        python3) ;;
+        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev libsuil-dev
+        libgtk2.0-dev qtractor chromium python3) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
         imagemagick python3 xvfb xdotool x11-utils nsis) ;;
@@ -36,6 +38,8 @@ for group in "$@"; do
       packages+=(lv2-dev lilv-utils serdi jalv jackd2 ardour xvfb xdotool x11-utils) ;;
     --sanitizers)
       packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;
+    --validators)
+      packages+=(libasound2 libfontconfig1 libfreetype6 xvfb) ;;
     --deb)
       packages+=(dpkg-dev file) ;;
     --package)

@@ -114,14 +114,17 @@ bool parameterValue(const ParameterRow& row, const char* text, const ParamTextCo
 }
 
 double plainOf(const ParameterRow& row, double normalized) {
-  if (row.stepCount() == 0 || std::isnan(normalized)) return normalized;
-  if (isProgram(row)) return programOfValue(normalized);
-  const auto v = static_cast<float>(clamp01(normalized));
-  return positionOf(*row.spec, v);
+  // Hosts may pass anything: NaN counts as the bottom of the range, the rest
+  // is clamped to it.
+  const double v = std::isnan(normalized) ? 0.0 : clamp01(normalized);
+  if (row.stepCount() == 0) return v;
+  if (isProgram(row)) return programOfValue(v);
+  return positionOf(*row.spec, static_cast<float>(v));
 }
 
 double normalizedOf(const ParameterRow& row, double plain) {
-  if (row.stepCount() == 0 || std::isnan(plain)) return plain;
+  if (std::isnan(plain)) plain = 0.0;
+  if (row.stepCount() == 0) return clamp01(plain);
   const double position = std::round(plain);
   const int32 step = position < 0 ? 0 : static_cast<int32>(std::fmin(position, 64.0));
   if (isProgram(row)) return valueOfProgram(step);

@@ -40,7 +40,9 @@ bool parameterValue(const ParameterRow& row, const char* text, const ParamTextCo
                     double* value);
 
 // Stepped parameters count in positions (0 .. stepCount) as plain values,
-// split where the echo splits them; continuous ones are plain 0..1.
+// split where the echo splits them; continuous ones are plain 0..1. Both
+// ways the answer stays in the range (values beyond it are clamped, NaN is
+// the bottom of it).
 double plainOf(const ParameterRow& row, double normalized);
 double normalizedOf(const ParameterRow& row, double plain);
 

@@ -151,6 +151,14 @@ TEST_F(ClapPanelX11, TheHostsScaleSetsThePanelsSizeAndAsksForANewOne) {
   EXPECT_EQ(h, 770u);
   EXPECT_TRUE(showsGolden("panel_default_200.png"));
 
+  // What the panel cannot take as a factor is refused and changes nothing.
+  for (double ignored : {1e39, -2.0, -0.0, std::numeric_limits<double>::infinity(), 1e-50})
+    EXPECT_FALSE(gui->set_scale(plugin->plugin(), ignored)) << ignored;
+  session->runFor(100);
+  EXPECT_EQ(plugin->host().resizeRequests.size(), 1u);
+  ASSERT_TRUE(gui->get_size(plugin->plugin(), &w, &h));
+  EXPECT_EQ(w, 1172u);
+
   // A host that refuses keeps the panel at the size it has.
   plugin->host().onResizeRequest({});
   ASSERT_TRUE(gui->set_scale(plugin->plugin(), 1.0));

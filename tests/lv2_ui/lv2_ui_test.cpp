@@ -119,6 +119,18 @@ class Lv2Ui : public ::testing::Test {
     return sequence;
   }
 
+  // The host's window reaches `width` x `height` within a few seconds.
+  void expectHostWindow(int width, int height) {
+    int w = 0, h = 0;
+    for (int i = 0; i < 50; ++i) {
+      ASSERT_TRUE(host->window().size(&w, &h));
+      if (w == width && h == height) return;
+      host->idleFor(100);
+    }
+    EXPECT_EQ(w, width);
+    EXPECT_EQ(h, height);
+  }
+
   std::vector<HostCall> writes() {
     std::vector<HostCall> out;
     for (const HostCall& c : host->calls())
@@ -371,6 +383,32 @@ TEST_F(Lv2Ui, AScaleFactorChangedLaterResizesThePanel) {
   // Not a factor: refused, nothing changes.
   EXPECT_NE(host->setScaleFactor(-1.0f), 0);
   EXPECT_EQ(resizes().size(), 1u);
+  // Back to 1: a host that shrinks its window by itself ends at the panel's
+  // size, not smaller.
+  EXPECT_EQ(host->setScaleFactor(1.0f), 0);
+  host->idleFor(500);
+  expectHostWindow(586, 385);
+  expectPicture("panel_default");
+}
+
+TEST_F(Lv2Ui, AHostWindowThatOnlyGrowsShrinksWithThePanel) {
+  HostOffers offers;
+  offers.scaleFactor = 2.0f;
+  offers.shrinks = false;
+  openHost(offers);
+  expectHostWindow(1172, 770);
+  for (float factor : {1.0f, 1.5f, 1.0f}) {
+    SCOPED_TRACE(factor);
+    EXPECT_EQ(host->setScaleFactor(factor), 0);
+    host->idleFor(300);
+    expectHostWindow(factor == 1.0f ? 586 : 879, factor == 1.0f ? 385 : 578);
+  }
+  expectPicture("panel_default");
+  // Once followed, the window is the host's again: a size the user gives it
+  // afterwards stays.
+  ASSERT_TRUE(host->window().growTo(700, 500));
+  host->idleFor(500);
+  expectHostWindow(700, 500);
 }
 
 TEST_F(Lv2Ui, AtTwiceTheSizeClicksAndDragsGiveWhatTheyGiveAtOne) {

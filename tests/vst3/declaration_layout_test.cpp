@@ -140,6 +140,35 @@ TEST(Vst3Declarations, PublishedInterfaceIdentifiers) {
   EXPECT_EQ(textOf(IProgramListData::iid), "8683B01F7B354F70A2651DEC353AF4FF");
 }
 
+TEST(Vst3Declarations, IdentifiersLieOnEightByteBoundaries) {
+  // Hosts built on Steinberg's headers compare identifiers as two 64-bit
+  // words, which strict-alignment machines and UBSan's alignment check
+  // refuse on a misaligned address.
+  EXPECT_EQ(alignof(Uid), 8u);
+  const Uid* ids[] = {&FUnknown::iid,           &IPluginBase::iid,
+                      &IPluginFactory::iid,     &IPluginFactory2::iid,
+                      &IPluginFactory3::iid,    &IComponent::iid,
+                      &IAudioProcessor::iid,    &IEditController::iid,
+                      &IComponentHandler::iid,  &IBStream::iid,
+                      &IParamValueQueue::iid,   &IParameterChanges::iid,
+                      &IConnectionPoint::iid,   &IMessage::iid,
+                      &IAttributeList::iid,     &IHostApplication::iid,
+                      &IPlugView::iid,          &IPlugFrame::iid,
+                      &linux_ui::IRunLoop::iid, &IPlugViewContentScaleSupport::iid};
+  for (const Uid* id : ids) {
+    char8 text[33];
+    id->toString(text);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(id->bytes) % 8, 0u) << text;
+  }
+  // Identifiers made at run time, as members and on the stack, too.
+  struct Holder {
+    char8 before;
+    Uid id;
+  };
+  Holder holders[3] = {};
+  for (const Holder& h : holders) EXPECT_EQ(reinterpret_cast<uintptr_t>(h.id.bytes) % 8, 0u);
+}
+
 TEST(Vst3Declarations, ResultCodesOfThisPlatform) {
 #if defined(_WIN32)
   EXPECT_EQ(static_cast<uint32>(kNoInterface), 0x80004002u);

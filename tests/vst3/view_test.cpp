@@ -9,10 +9,12 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <string>
 #include <thread>
@@ -249,7 +251,49 @@ TEST_F(Vst3View, TheHostsScaleFactorAsksTheHostForTheNewSize) {
   EXPECT_EQ(view->onSize(&other), kResultFalse);
   EXPECT_EQ(view->checkSizeConstraint(&other), kResultOk);
   EXPECT_EQ(other.right, 1172);
+  // No factor at all is refused, and the panel keeps the one it has.
+  for (float ignored : {0.0f, -1.0f, std::nanf(""), std::numeric_limits<float>::infinity()})
+    EXPECT_EQ(scaling->setContentScaleFactor(ignored), kResultFalse) << ignored;
+  run(100);
+  EXPECT_EQ(host.resizeRequests(), 1);
+  ASSERT_EQ(view->getSize(&size), kResultOk);
+  EXPECT_EQ(size.right - size.left, 1172);
   scaling->release();
+}
+
+TEST_F(Vst3View, SizesAnywhereInThirtyTwoBitsAreCheckedWithoutOverflow) {
+  constexpr int32 kMax = std::numeric_limits<int32>::max();
+  constexpr int32 kMin = std::numeric_limits<int32>::min();
+  // The panel's size placed anywhere is taken.
+  for (int32 left : {0, -5000, kMin, kMax - 586}) {
+    ViewRect at{left, kMin, left + 586, kMin + 385};
+    EXPECT_EQ(view->onSize(&at), kResultOk) << left;
+  }
+  // Sides so far apart that their difference wraps to the panel's size in
+  // 32 bits, and negative sizes, are not the panel's size.
+  ViewRect wrapped{kMax - 100, 0, kMin + 485, 385};
+  EXPECT_EQ(view->onSize(&wrapped), kResultFalse);
+  ViewRect negative{586, 385, 0, 0};
+  EXPECT_EQ(view->onSize(&negative), kResultFalse);
+  ViewRect widest{kMin, kMin, kMax, kMax};
+  EXPECT_EQ(view->onSize(&widest), kResultFalse);
+
+  // Adjusting keeps the corner and gives the panel's size...
+  ViewRect proposed{kMin, -10, kMin + 2, 7};
+  EXPECT_EQ(view->checkSizeConstraint(&proposed), kResultOk);
+  EXPECT_EQ(proposed.right, kMin + 586);
+  EXPECT_EQ(proposed.bottom, -10 + 385);
+  EXPECT_EQ(view->checkSizeConstraint(&widest), kResultOk);
+  EXPECT_EQ(widest.right, kMin + 586);
+  // ...and refuses, unchanged, a negative size and a corner from which the
+  // panel's size would run past 32 bits.
+  for (ViewRect refused : {ViewRect{10, 10, 0, 400}, ViewRect{0, 10, 600, 0},
+                           ViewRect{kMax - 100, 0, kMax, 385}, ViewRect{0, kMax, 586, kMax}}) {
+    const ViewRect before = refused;
+    EXPECT_EQ(view->checkSizeConstraint(&refused), kResultFalse)
+        << before.left << "," << before.top;
+    EXPECT_EQ(std::memcmp(&refused, &before, sizeof before), 0);
+  }
 }
 
 TEST_F(Vst3View, KeysAndTheWheelComeFromTheHost) {
