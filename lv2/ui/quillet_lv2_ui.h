@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "editor/quillet_panel.h"
+#include "editor/x11_key_reader.h"
 #include "lv2/ui/lv2_panel_host.h"
-#include "lv2/ui/x11_key_reader.h"
 
 namespace lv2ui {
 
@@ -42,8 +42,8 @@ class QuilletLv2Ui {
   float scaleFactorOf(const LV2_Options_Option& option) const;
 
   Lv2PanelHost host;
-  quillet::QuilletPanel panel;         // talks to `host`, declared after it
-  std::unique_ptr<X11KeyReader> keys;  // null if keys cannot be read: the rest works
+  quillet::QuilletPanel panel;                  // talks to `host`, declared after it
+  std::unique_ptr<quillet::X11KeyReader> keys;  // null if keys cannot be read: the rest works
   // Mapped with the host's urid:map; 0 without it (no option is then read).
   LV2_URID scaleFactorKey = 0, floatType = 0, doubleType = 0;
   float reportedScale = 0.0f;  // what getOptions hands out
