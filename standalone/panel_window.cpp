@@ -6,6 +6,7 @@
 
 #include "editor/quillet_panel.h"
 #include "editor/x11_key_reader.h"
+#include "platform/x11_error_trap.h"
 
 namespace quillet_standalone {
 
@@ -75,20 +76,24 @@ PanelWindow::~PanelWindow() {
   keys.reset();
   panel.reset();  // its window goes first, on its own connection
   if (!display) return;
-  if (window) XDestroyWindow(dpy(display), window);
+  if (window) {
+    // The window may have been destroyed from outside a moment ago.
+    platform::X11ErrorTrap trap(dpy(display));
+    XDestroyWindow(dpy(display), window);
+  }
   XCloseDisplay(dpy(display));
 }
 
 void PanelWindow::setTitle(const std::string& title) {
   Display* d = dpy(display);
   if (!window) return;
+  platform::X11ErrorTrap trap(d);
   // WM_NAME for any window manager, _NET_WM_NAME in UTF-8 for the newer ones.
   XStoreName(d, window, title.c_str());
   XChangeProperty(d, window, XInternAtom(d, "_NET_WM_NAME", False),
                   XInternAtom(d, "UTF8_STRING", False), 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(title.data()),
                   static_cast<int>(title.size()));
-  XFlush(d);
 }
 
 std::vector<int> PanelWindow::fileDescriptors() const {
@@ -129,10 +134,10 @@ void PanelWindow::showAllValues() {
 bool PanelWindow::requestResize(int32_t width, int32_t height) {
   if (!display || !window || width <= 0 || height <= 0) return false;
   Display* d = dpy(display);
+  platform::X11ErrorTrap trap(d);
   fixSize(d, window, width, height);
   XResizeWindow(d, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
-  XFlush(d);
-  return true;
+  return !trap.failed();
 }
 
 }  // namespace quillet_standalone
