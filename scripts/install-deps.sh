@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages a job needs, when missing. With no argument:
-# what the build of every edition and the demo need (the LV2 headers
-# included: a Release build stops without them). Groups add what some jobs
+# what the build of every edition and the demo need (the LV2 headers and
+# libjack's, for the standalone program, included: a Release build stops
+# without them). Groups add what some jobs
 # need:
 #   --deb         making the Debian package (dpkg-shlibdeps, file)
 #   --tests       the test suite (GoogleTest, Xvfb and xrdb, valgrind, a third-party plug-in, the
-#                 LV2 headers for the UI library's tests, Qtractor's CLAP scanner)
+#                 LV2 headers for the UI library's tests, Qtractor's CLAP scanner, a JACK server
+#                 for the standalone program's tests)
 #   --windows     the mingw-w64 cross compiler, Wine and ImageMagick
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
@@ -19,14 +21,14 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libsndfile1-dev libstb-dev libx11-dev
-  lv2-dev)
+  lv2-dev libjack-jackd2-dev)
 # Foreign architectures whose packages (NAME:ARCH) a group needs.
 architectures=()
 for group in "$@"; do
   case "$group" in
     --tests)
       packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xdotool x11-utils
-        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev qtractor) ;;
+        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev qtractor jackd2) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
         imagemagick python3 xvfb xdotool x11-utils) ;;
@@ -43,7 +45,7 @@ for group in "$@"; do
     --arm64)
       # lv2-dev and libstb-dev of the machine's own architecture serve as headers.
       packages+=(g++-aarch64-linux-gnu qemu-user-static libsndfile1-dev:arm64 libx11-dev:arm64
-        libgtest-dev:arm64 lv2-dev lintian dpkg-dev file python3)
+        libjack-jackd2-dev:arm64 libgtest-dev:arm64 lv2-dev lintian dpkg-dev file python3)
       architectures+=(arm64) ;;
     *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
   esac
