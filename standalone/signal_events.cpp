@@ -14,6 +14,10 @@ std::unique_ptr<SignalEvents> SignalEvents::create() {
   sigemptyset(&set);
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&set, signal);
   if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return nullptr;
+  // A closed pipe or socket (the terminal's reader gone, a server that went
+  // away) is an error of the write, not the end of the program before it
+  // saved the values.
+  signal(SIGPIPE, SIG_IGN);
   std::unique_ptr<SignalEvents> events(new SignalEvents());
   events->fd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
   if (events->fd < 0) return nullptr;

@@ -2,7 +2,7 @@
 // descriptor (signalfd): no handler runs at all, so nothing unsafe can run
 // inside one. The signals are blocked in every thread, which is why this is
 // made first, before JACK or X start threads of their own (they inherit the
-// mask).
+// mask). SIGPIPE is ignored.
 #pragma once
 
 #include <memory>

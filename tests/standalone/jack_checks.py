@@ -222,6 +222,16 @@ def check_ports_and_refusals():
                         program.out(), re.M), f"no saving line: {program.out()!r}")
         check("JACK: quillet-k3, 48000 Hz, 256 frames" in program.out(), "no link line")
         check(len(read_state(env.default_state)) == 11, "no state saved")
+        # A terminal that went away (its pipe closed) does not end it unsaved.
+        os.remove(env.default_state)
+        gone = subprocess.Popen([ARGS.program, "--no-gui"], env=env.without_display(),
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        STARTED.append(gone)
+        gone.stdout.close()
+        wait_ports(env)
+        gone.send_signal(signal.SIGTERM)
+        check(gone.wait(timeout=10) == 0, "with its output closed: not status 0")
+        check(len(read_state(env.default_state)) == 11, "with its output closed: nothing saved")
         # The panel wants a display; the program says so instead of running blind.
         rc, _, err = run_program(env)
         check(rc == 1 and "cannot open the X display" in err, f"no display: {rc} {err!r}")
