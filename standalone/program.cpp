@@ -170,7 +170,8 @@ void Program::handleJackNews() {
 int Program::finish(int status, const std::string& why) {
   if (jack) jack->close();
   window.reset();
-  const std::string xruns = std::to_string(jack ? jack->xruns() : 0) + " xruns";
+  const uint64_t count = jack ? jack->xruns() : 0;
+  const std::string xruns = std::to_string(count) + (count == 1 ? " xrun" : " xruns");
   if (!writeStateFile(statePath, core)) {
     complain(why + "could not save the values to " + statePath + " (" + xruns + ")");
     return status == kExitDone ? kExitProblem : status;
