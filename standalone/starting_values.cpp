@@ -19,7 +19,7 @@ bool sameIgnoringCase(const std::string& a, const char* b) {
 
 std::vector<std::string> parameterNames() {
   std::vector<std::string> names;
-  for (const QuilletParamSpec& spec : kQuilletParams) names.push_back(spec.name);
+  for (const QuilletParamSpec& param : kQuilletParams) names.push_back(param.name);
   return names;
 }
 

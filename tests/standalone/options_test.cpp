@@ -53,8 +53,8 @@ TEST(Options, RefusesWhatIsNotOurs) {
 
 TEST(Options, HelpNamesEveryParameterAndPreset) {
   const std::string usage = quillet_standalone::usageText();
-  for (const QuilletParamSpec& spec : kQuilletParams)
-    EXPECT_NE(usage.find(spec.name), std::string::npos) << spec.name;
+  for (const QuilletParamSpec& param : kQuilletParams)
+    EXPECT_NE(usage.find(param.name), std::string::npos) << param.name;
   for (const FactoryPreset& preset : kFactoryPresets) {
     EXPECT_NE(usage.find(preset.name), std::string::npos) << preset.name;
     EXPECT_NE(usage.find(preset.symbol), std::string::npos) << preset.symbol;
