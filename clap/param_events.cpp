@@ -6,6 +6,32 @@
 
 namespace quillet_clap {
 
+namespace {
+
+// Stores each change into the core and runs each piece of the block.
+template <class Sample>
+class CorePieces final : public quillet::PieceRunner {
+ public:
+  CorePieces(quillet::EchoCore& core, const Sample* const* in, Sample* const* out)
+      : core_(core), in_(in), out_(out) {}
+  void apply(const quillet::TimedChange& change) override {
+    core_.setParameter(change.index, change.value);
+  }
+  void run(uint32_t offset, uint32_t frames) override {
+    if (in_ == nullptr) return;
+    const Sample* in[2] = {in_[0] + offset, in_[1] + offset};
+    Sample* out[2] = {out_[0] + offset, out_[1] + offset};
+    core_.process(in, out, frames);
+  }
+
+ private:
+  quillet::EchoCore& core_;
+  const Sample* const* in_;
+  Sample* const* out_;
+};
+
+}  // namespace
+
 void ParamEventBatch::collect(const clap_input_events_t* events) {
   if (events == nullptr || events->size == nullptr || events->get == nullptr) return;
   const uint32_t count = events->size(events);
@@ -18,10 +44,8 @@ void ParamEventBatch::collect(const clap_input_events_t* events) {
       const int index = paramIndexOf(event->param_id);
       float stored = 0.0f;
       if (index < 0 || !plainToStored(index, event->value, &stored)) continue;
-      if (present_[index] && header->time < times_[index]) continue;
-      values_[index] = stored;
-      times_[index] = header->time;
-      present_[index] = true;
+      changes_.add(header->time, index, stored);
+      tailParams_ = tailParams_ || kQuilletParams[index].shapesTail;
     } else if (header->type == CLAP_EVENT_TRANSPORT &&
                header->size >= sizeof(clap_event_transport_t)) {
       collectTransport(reinterpret_cast<const clap_event_transport_t*>(header));
@@ -34,17 +58,31 @@ void ParamEventBatch::collectTransport(const clap_event_transport_t* transport) 
   if (std::isfinite(transport->tempo) && transport->tempo > 0.0) tempo_ = transport->tempo;
 }
 
-bool ParamEventBatch::applyTo(quillet::EchoCore& core) {
-  bool tailParams = false;
-  for (int index = 0; index < kNumQuilletParams; ++index) {
-    if (!present_[index]) continue;
-    core.setParameter(index, values_[index]);
-    present_[index] = false;
-    tailParams =
-        tailParams || index == kParamDelay || index == kParamRepeat || index == kParamRange;
-  }
-  return tailParams;
+bool ParamEventBatch::takeTailFlag() {
+  const bool tail = tailParams_;
+  tailParams_ = false;
+  changes_.clear();
+  return tail;
 }
+
+bool ParamEventBatch::storeAll(quillet::EchoCore& core) {
+  CorePieces<float> store(core, nullptr, nullptr);
+  quillet::applyAll(changes_, store);
+  return takeTailFlag();
+}
+
+template <class Sample>
+bool ParamEventBatch::runBlock(quillet::EchoCore& core, const Sample* const* in, Sample* const* out,
+                               uint32_t frames) {
+  CorePieces<Sample> pieces(core, in, out);
+  quillet::runInPieces(changes_, frames, core.sampleRate(), pieces);
+  return takeTailFlag();
+}
+
+template bool ParamEventBatch::runBlock(quillet::EchoCore&, const float* const*, float* const*,
+                                        uint32_t);
+template bool ParamEventBatch::runBlock(quillet::EchoCore&, const double* const*, double* const*,
+                                        uint32_t);
 
 double ParamEventBatch::takeTempo() {
   const double tempo = tempo_;

@@ -52,6 +52,7 @@ bool QuilletPlugin::activate(double rate) {
   }
   toldTail_ = core_.tailFrames();
   tailMayChange_.store(false, std::memory_order_relaxed);
+  firstSound_.rearm();
   active_ = true;
   return true;
 }
@@ -76,20 +77,25 @@ void QuilletPlugin::stopProcessing() {
 
 void QuilletPlugin::reset() {
   host_.expectAudioThread("reset");
-  if (active_) core_.restart();
+  if (!active_) return;
+  core_.restart();
+  firstSound_.rearm();
 }
 
 void QuilletPlugin::parameterStored(int32_t index, float) {
   changedParams_.fetch_or(1u << index, std::memory_order_acq_rel);
 }
 
-void QuilletPlugin::applyEvents(const clap_input_events_t* in,
-                                const clap_event_transport_t* transport) {
+void QuilletPlugin::collectEvents(const clap_input_events_t* in,
+                                  const clap_event_transport_t* transport) {
   events_.collectTransport(transport);
   events_.collect(in);
-  if (events_.applyTo(core_)) tailMayChange_.store(true, std::memory_order_relaxed);
   const double tempo = events_.takeTempo();
   if (tempo > 0.0) tempo_.store(tempo, std::memory_order_relaxed);
+}
+
+void QuilletPlugin::storeEvents() {
+  if (events_.storeAll(core_)) tailMayChange_.store(true, std::memory_order_relaxed);
 }
 
 void QuilletPlugin::reportTail() {
@@ -100,37 +106,58 @@ void QuilletPlugin::reportTail() {
   host_.tail->changed(host_.host);
 }
 
+template <class Sample>
+void QuilletPlugin::processAudio(const Sample* const* in, Sample* const* out, uint32_t frames,
+                                 clap_audio_buffer_t& outBuffer) {
+  if (firstSound_.holds(core_, in, frames)) {
+    // Nothing has sounded yet: silence out, the values stored for the first sound.
+    storeEvents();
+    for (int c = 0; c < 2; ++c)
+      for (uint32_t i = 0; i < frames; ++i) out[c][i] = Sample(0);
+    outBuffer.constant_mask = 0x3;
+    return;
+  }
+  if (events_.runBlock(core_, in, out, frames))
+    tailMayChange_.store(true, std::memory_order_relaxed);
+  outBuffer.constant_mask = 0;
+}
+
 clap_process_status QuilletPlugin::process(const clap_process_t* process) {
   host_.expectAudioThread("process");
   if (!active_ || process == nullptr) return CLAP_PROCESS_ERROR;
-  applyEvents(process->in_events, process->transport);
+  collectEvents(process->in_events, process->transport);
   gestures_.drainTo(process->out_events);
   const uint32_t frames = process->frames_count;
   if (frames == 0) {
     // Events only: the values are taken in, no block is run.
+    storeEvents();
     core_.applyPendingStores();
     reportTail();
     return CLAP_PROCESS_TAIL;
   }
   if (process->audio_inputs_count < 1 || process->audio_outputs_count < 1 ||
       process->audio_inputs == nullptr || process->audio_outputs == nullptr) {
+    storeEvents();
     return CLAP_PROCESS_ERROR;
   }
   const clap_audio_buffer_t& in = process->audio_inputs[0];
   clap_audio_buffer_t& out = process->audio_outputs[0];
-  if (in.channel_count < 2 || out.channel_count < 2) return CLAP_PROCESS_ERROR;
+  if (in.channel_count < 2 || out.channel_count < 2) {
+    storeEvents();
+    return CLAP_PROCESS_ERROR;
+  }
   // Both ports share one sample size (their flags say so); the host's choice
   // shows in which pointers it set. Inputs and outputs may be the same.
   if (in.data64 != nullptr && out.data64 != nullptr && in.data64[0] != nullptr &&
       in.data64[1] != nullptr && out.data64[0] != nullptr && out.data64[1] != nullptr) {
-    core_.process(in.data64, out.data64, frames);
+    processAudio(in.data64, out.data64, frames, out);
   } else if (in.data32 != nullptr && out.data32 != nullptr && in.data32[0] != nullptr &&
              in.data32[1] != nullptr && out.data32[0] != nullptr && out.data32[1] != nullptr) {
-    core_.process(in.data32, out.data32, frames);
+    processAudio(in.data32, out.data32, frames, out);
   } else {
+    storeEvents();
     return CLAP_PROCESS_ERROR;
   }
-  out.constant_mask = 0;
   reportTail();
   // The host may stop calling once the tail (clap.tail) has passed in silence.
   return CLAP_PROCESS_TAIL;
@@ -160,7 +187,8 @@ void QuilletPlugin::flush(const clap_input_events_t* in, const clap_output_event
   } else {
     host_.expectMainThread("params.flush");
   }
-  applyEvents(in, nullptr);
+  collectEvents(in, nullptr);
+  storeEvents();
   gestures_.drainTo(out);
   if (active_) reportTail();
 }

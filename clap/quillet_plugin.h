@@ -18,6 +18,7 @@
 #include "clap/host_services.h"
 #include "clap/param_events.h"
 #include "core/echo_core.h"
+#include "core/first_sound.h"
 
 namespace quillet_clap {
 
@@ -72,7 +73,14 @@ class QuilletPlugin final : private quillet::ParamListener {
 
  private:
   void parameterStored(int32_t index, float value) override;
-  void applyEvents(const clap_input_events_t* in, const clap_event_transport_t* transport);
+  // [audio thread, or main thread while inactive] The events of a block or
+  // flush read; storeEvents then stores them at once.
+  void collectEvents(const clap_input_events_t* in, const clap_event_transport_t* transport);
+  void storeEvents();
+  // [audio thread] One block of audio with its events at their frames.
+  template <class Sample>
+  void processAudio(const Sample* const* in, Sample* const* out, uint32_t frames,
+                    clap_audio_buffer_t& outBuffer);
   // [audio thread] Tells the host when the tail it may have read changed.
   void reportTail();
 
@@ -81,6 +89,8 @@ class QuilletPlugin final : private quillet::ParamListener {
   quillet::EchoCore core_;
   // Used by process and flush, which the host never runs concurrently.
   ParamEventBatch events_;
+  // [audio thread, and activate/reset] Silence until the first sound.
+  quillet::FirstSoundGate firstSound_;
   // The panel's gestures, handed to the host by process or flush.
   GestureQueue gestures_;
   std::atomic<double> tempo_{0.0};

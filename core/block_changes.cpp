@@ -7,7 +7,9 @@ namespace quillet {
 
 namespace {
 
-bool stretchesLines(int32_t index) { return index == kParamDelay || index == kParamRange; }
+bool stretchesLines(int32_t index) {
+  return index < kNumQuilletParams && kQuilletParams[index].stretchesLines;
+}
 
 bool before(const TimedChange& a, const TimedChange& b) {
   return a.frame != b.frame ? a.frame < b.frame : a.index < b.index;
@@ -73,6 +75,10 @@ void runInPieces(BlockChanges& changes, uint32_t frames, double sampleRate, Piec
   uint32_t lastStretch = 0;
   uint32_t next = 0;  // the first change not yet applied
   const uint32_t count = changes.size();
+  auto wait = [&](const TimedChange& change) {
+    waiting |= 1u << change.index;
+    waitingValues[change.index] = change.value;
+  };
   for (uint32_t at = 0; at < frames;) {
     const bool mayStretch = !stretched || at - lastStretch >= spacing;
     bool stretchesHere = false;
@@ -90,21 +96,25 @@ void runInPieces(BlockChanges& changes, uint32_t frames, double sampleRate, Piec
         runner.apply({at, change.index, change.value});
         stretchesHere = true;
       } else {
-        waiting |= 1u << change.index;
-        waitingValues[change.index] = change.value;
+        wait(change);
       }
     }
     if (stretchesHere) {
       stretched = true;
       lastStretch = at;
     }
-    // The piece runs to the next change, or to where waiting changes may
-    // stretch the lines, or to the block's end.
-    uint32_t end = next < count ? std::min(changes[next].frame, frames) : frames;
-    if (waiting)
-      end = static_cast<uint32_t>(std::min<uint64_t>(end, uint64_t{lastStretch} + spacing));
-    runner.run(at, end - at);
-    at = end;
+    // Stretch changes that come before the spacing has passed wait without
+    // splitting the block; the piece runs to the next change that does not,
+    // or to where waiting changes may stretch the lines, or to the end.
+    const uint64_t release = uint64_t{lastStretch} + spacing;
+    for (; next < count && stretched && stretchesLines(changes[next].index) &&
+           changes[next].frame < release && changes[next].frame < frames;
+         ++next)
+      wait(changes[next]);
+    uint64_t end = next < count ? std::min(changes[next].frame, frames) : frames;
+    if (waiting) end = std::min(end, release);
+    runner.run(at, static_cast<uint32_t>(end) - at);
+    at = static_cast<uint32_t>(end);
   }
   // Those still waiting, the changes at or past the block's end and those
   // that found no room, oldest first: stored now, they take effect with the

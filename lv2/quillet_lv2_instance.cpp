@@ -92,42 +92,29 @@ bool QuilletLv2Instance::storeChangedControls() {
 void QuilletLv2Instance::activate() {
   storeChangedControls();
   core.setSampleRate(rate);
-  unheard = true;
-  restartAtSound = false;
-}
-
-bool QuilletLv2Instance::inputIsSilent(uint32_t frames) const {
-  for (const float* in : audioIn)
-    for (uint32_t i = 0; i < frames; ++i)
-      if (in[i] != 0.0f) return false;
-  return true;
+  firstSound.rearm();
 }
 
 void QuilletLv2Instance::run(uint32_t frames) {
-  if (storeChangedControls() && unheard) restartAtSound = true;
   float bpm = 0.0f;
   if (haveUrids && findTempo(control, urids, &bpm)) hostTempo = bpm;
   if (hostTempoOut) *hostTempoOut = hostTempo;
-  if (!audioIn[0] || !audioIn[1] || !audioOut[0] || !audioOut[1]) return;
-  if (unheard) {
-    if (inputIsSilent(frames)) {
-      if (restartAtSound) {
-        // Nothing has sounded yet, so the echo holds nothing: silence in,
-        // silence out, and the engine waits for the first sound unmoved.
-        for (float* out : audioOut) std::fill(out, out + frames, 0.0f);
-        return;
-      }
-    } else {
-      unheard = false;
-      if (restartAtSound) core.restart();
-      restartAtSound = false;
-    }
+  if (!audioIn[0] || !audioIn[1] || !audioOut[0] || !audioOut[1]) {
+    storeChangedControls();
+    return;
   }
-  // A run of no frames only stores; the core's block begins with the first frame.
-  if (frames == 0) return;
   // The engine reads both inputs of a frame before it writes either output,
   // so the host may hand the same buffers in and out.
   const float* inputs[2] = {audioIn[0], audioIn[1]};
+  if (firstSound.holds(core, inputs, frames)) {
+    // Nothing has sounded yet: silence out, the values stored for the first sound.
+    storeChangedControls();
+    for (float* out : audioOut) std::fill(out, out + frames, 0.0f);
+    return;
+  }
+  storeChangedControls();
+  // A run of no frames only stores; the core's block begins with the first frame.
+  if (frames == 0) return;
   core.process(inputs, audioOut, frames);
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/echo_core.h"
+#include "core/first_sound.h"
 #include "core/param_table.h"
 #include "lv2/lv2_ports.h"
 #include "lv2/tempo_reader.h"
@@ -26,14 +27,14 @@ class QuilletLv2Instance {
   // echo is set up anew for them (empty lines at their delay length, smoothed
   // values on target), as when parameters are set before the rate.
   void activate();
-  // Realtime: stores the control ports that changed, in index order, reads the
-  // tempo, then processes the block. Allocates nothing.
+  // Realtime: reads the tempo, stores the control ports that changed, in
+  // index order (a control port holds one value per run: it takes effect at
+  // the block's start), then processes the block. Allocates nothing.
   //
   // Hosts such as Ardour activate first and set the session's values in the
-  // first runs, on silence. Until the first sound after activate nothing has
-  // been heard, so such values are taken as if set at activate: silent blocks
-  // are answered with silence, and at the first sound the effect restarts on
-  // the stored values (no glide from the defaults, empty lines).
+  // first runs, on silence: until the first sound after activate the echo
+  // waits, as in every hosted edition (core/first_sound.h), and values stored
+  // meanwhile are taken as if set at activate.
   void run(uint32_t frames);
 
  private:
@@ -41,7 +42,6 @@ class QuilletLv2Instance {
   // Stores each connected control port whose value is not the last one seen;
   // true when there was one.
   bool storeChangedControls();
-  bool inputIsSilent(uint32_t frames) const;
 
   quillet::EchoCore core;
   double rate;
@@ -54,10 +54,7 @@ class QuilletLv2Instance {
   TempoUrids urids;
   bool haveUrids = false;
   float hostTempo = 0.0f;
-  // No sound has come in since activate; values stored meanwhile wait for a
-  // restart at the first sound.
-  bool unheard = false;
-  bool restartAtSound = false;
+  quillet::FirstSoundGate firstSound;
 };
 
 }  // namespace quillet_lv2

@@ -6,7 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --bench
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=OFF >/dev/null
+# Optimised as the packages are; only the benchmarks are built, so no manual.
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=OFF \
+  -DQUILLET_MANUAL=OFF >/dev/null
 cmake --build build-bench -j"$(nproc)" --target engine_bench mute_bench
 build-bench/bench/engine_bench "$@"
 build-bench/bench/mute_bench "$@"

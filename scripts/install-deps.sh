@@ -1,34 +1,35 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages a job needs, when missing. With no argument:
-# what the build of every edition and the demo need (the LV2 headers and
-# libjack's, for the standalone program, included: a Release build stops
-# without them). Groups add what some jobs
+# what the build of every edition, the manual and the demo need (the LV2
+# headers, libjack's for the standalone program, gnuplot and Xvfb included: a
+# Release build stops without them). Groups add what some jobs
 # need:
 #   --deb         making the Debian package (dpkg-shlibdeps, file)
 #   --tests       the test suite (GoogleTest, Xvfb and xrdb, valgrind, a third-party plug-in, the
-#                 LV2 headers for the UI library's tests, Qtractor's CLAP scanner, a JACK server
-#                 for the standalone program's tests)
+#                 LV2 headers for the UI library's tests, Qtractor's CLAP scanner, Chromium
+#                 for the manual's check, a JACK server for the standalone program's tests)
 #   --windows     the mingw-w64 cross compiler, Wine and ImageMagick
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
 #   --package     Debian packaging checks (lintian), and the hosts the README's host
 #                 commands use on the installed package: Ardour's VST scanner, lilv's
 #                 tools, jalv with a JACK server, Xvfb for jalv's window, Qtractor's
-#                 CLAP scanner
+#                 CLAP scanner, Chromium for the installed manual
 #   --arm64       the aarch64 cross compiler, qemu-user, and the arm64 development
 #                 packages through Debian's multiarch (adds the arm64 architecture to
 #                 dpkg; the machine's own packages are untouched)
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libsndfile1-dev libstb-dev libx11-dev
-  lv2-dev libjack-jackd2-dev)
+  lv2-dev libjack-jackd2-dev gnuplot-nox xvfb x11-utils)
 # Foreign architectures whose packages (NAME:ARCH) a group needs.
 architectures=()
 for group in "$@"; do
   case "$group" in
     --tests)
       packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xdotool x11-utils
-        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev qtractor jackd2) ;;
+        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev qtractor chromium
+        python3 jackd2) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
         imagemagick python3 xvfb xdotool x11-utils) ;;
@@ -39,7 +40,8 @@ for group in "$@"; do
     --deb)
       packages+=(dpkg-dev file) ;;
     --package)
-      packages+=(lintian dpkg-dev file ardour lilv-utils jalv jackd2 xvfb xdotool x11-utils qtractor) ;;
+      packages+=(lintian dpkg-dev file ardour lilv-utils jalv jackd2 xvfb xdotool x11-utils qtractor
+        chromium python3) ;;
     --bench)
       packages+=(libbenchmark-dev) ;;
     --arm64)

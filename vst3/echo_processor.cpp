@@ -9,6 +9,7 @@
 #include "core/echo_tail.h"
 #include "vst3/class_ids.h"
 #include "vst3/component_state.h"
+#include "vst3/factory_programs.h"
 #include "vst3/parameter_ids.h"
 #include "vst3/stream_io.h"
 
@@ -35,13 +36,14 @@ Sample** stereoPair(AudioBusBuffers* buses, int32 count, Sample** (*buffers)(Aud
   return channels && channels[0] && channels[1] ? channels : nullptr;
 }
 
-template <class Sample>
-bool isSilent(Sample* const* in, uint32 frames) {
-  for (int c = 0; c < 2; ++c)
-    for (uint32 i = 0; i < frames; ++i)
-      if (in[c][i] != Sample(0)) return false;
-  return true;
+// Whether the host handed a bus with channels (its pointers may be null when
+// it has none).
+bool hasChannels(const AudioBusBuffers* buses, int32 count) {
+  return count > 0 && buses && buses[0].numChannels > 0;
 }
+
+// The change index bypass takes in the block's change list.
+constexpr int32 kBypassChange = kFirstFormatChange;
 
 }  // namespace
 
@@ -68,7 +70,8 @@ tresult EchoProcessor::queryInterface(const char8* iidBytes, void** obj) {
   if (offerInterface<IComponent>(iidBytes, this, obj) ||
       offerInterface<IAudioProcessor>(iidBytes, this, obj) ||
       offerInterface<IProcessContextRequirements>(iidBytes, this, obj) ||
-      offerInterface<IConnectionPoint>(iidBytes, this, obj))
+      offerInterface<IConnectionPoint>(iidBytes, this, obj) ||
+      offerInterface<IProgramListData>(iidBytes, this, obj))
     return kResultOk;
   return noInterface(obj);
 }
@@ -76,13 +79,15 @@ tresult EchoProcessor::queryInterface(const char8* iidBytes, void** obj) {
 tresult EchoProcessor::initialize(FUnknown* context) {
   if (echo) return kResultFalse;  // initialised twice
   std::unique_ptr<double[]> dryFrames(new (std::nothrow) double[2 * kDryFrames]);
+  std::unique_ptr<BlockChanges> changeList(new (std::nothrow) BlockChanges);
   std::shared_ptr<ProcessorLink> newLink(new (std::nothrow) ProcessorLink);
-  if (!dryFrames || !newLink) return kOutOfMemory;
+  if (!dryFrames || !changeList || !newLink) return kOutOfMemory;
   void* host = nullptr;
   if (context && context->queryInterface(IHostApplication::iid.bytes, &host) == kResultOk)
     hostApplication = static_cast<IHostApplication*>(host);
   echo.emplace();
   dry = std::move(dryFrames);
+  changes = std::move(changeList);
   link = std::move(newLink);
   linkToken = publishLink(link);
   return kResultOk;
@@ -141,9 +146,7 @@ tresult EchoProcessor::setActive(TBool state) {
     // A fresh start: empty lines on the stored values, bypass where it stands.
     echo->restart();
     fade.jumpTo(bypassValue.load(std::memory_order_relaxed) > 0.5f);
-    stateLoaded.store(false, std::memory_order_relaxed);
-    unheard = true;
-    restartAtSound = false;
+    firstSound.rearm();
   }
   return kResultOk;
 }
@@ -157,14 +160,15 @@ tresult EchoProcessor::setState(IBStream* state) {
     return kResultFalse;
   for (int32 i = 0; i < kNumQuilletParams; ++i) echo->setParameter(i, read.values[i]);
   if (read.hasBypass) bypassValue.store(read.bypassed ? 1.0f : 0.0f, std::memory_order_relaxed);
-  stateLoaded.store(true, std::memory_order_release);
   return kResultOk;
 }
 
 tresult EchoProcessor::getState(IBStream* state) {
   if (!echo) return kNotInitialized;
-  uint8 bytes[kStateBytes];
-  echo->saveState(bytes);
+  uint8 values[kStateBytes];
+  echo->saveState(values);
+  uint8 bytes[kStateWithBypassBytes];
+  writeComponentState(values, bypassValue.load(std::memory_order_relaxed) > 0.5f, bytes);
   return writeStream(state, bytes, sizeof bytes) ? kResultOk : kResultFalse;
 }
 
@@ -202,36 +206,86 @@ tresult EchoProcessor::setupProcessing(ProcessSetup& setup) {
 
 tresult EchoProcessor::setProcessing(TBool /*state*/) { return active ? kResultOk : kResultFalse; }
 
-bool EchoProcessor::applyParameterChanges(IParameterChanges* changes) {
-  if (!changes) return false;
-  float last[kNumQuilletParams];
-  bool changed[kNumQuilletParams] = {};
-  bool any = false;
-  const int32 queues = changes->getParameterCount();
-  for (int32 q = 0; q < queues; ++q) {
-    IParamValueQueue* queue = changes->getParameterData(q);
+void EchoProcessor::readParameterChanges(IParameterChanges* queues) {
+  changes->clear();
+  programChange = -1;
+  if (!queues) return;
+  const int32 count = queues->getParameterCount();
+  for (int32 q = 0; q < count; ++q) {
+    IParamValueQueue* queue = queues->getParameterData(q);
     if (!queue) continue;
-    const int32 points = queue->getPointCount();
-    int32 offset = 0;
-    ParamValue value = 0;
-    if (points <= 0 || queue->getPoint(points - 1, offset, value) != kResultOk) continue;
-    if (std::isnan(value)) continue;
     const ParamID id = queue->getParameterId();
     const int32 index = echoIndexOf(id);
-    if (index >= 0) {
-      last[index] = static_cast<float>(value);
-      changed[index] = true;
-    } else if (id == kBypassParamId) {
-      bypassValue.store(value > 0.5 ? 1.0f : 0.0f, std::memory_order_relaxed);
-      any = true;
+    if (index < 0 && id != kBypassParamId && id != kProgramParamId) continue;
+    const int32 points = queue->getPointCount();
+    for (int32 p = 0; p < points; ++p) {
+      int32 offset = 0;
+      ParamValue value = 0;
+      if (queue->getPoint(p, offset, value) != kResultOk || std::isnan(value)) continue;
+      const auto frame = static_cast<uint32>(std::max(offset, 0));
+      if (index >= 0) {
+        changes->add(frame, index, static_cast<float>(value));
+      } else if (id == kProgramParamId) {
+        // The preset's values at the program change's frame.
+        const int32 program = programOfValue(value);
+        const FactoryPreset* preset = factoryProgram(program);
+        for (int32 i = 0; i < kNumQuilletParams; ++i) changes->add(frame, i, preset->values[i]);
+        programChange = program;
+        programChangeFrame = static_cast<int32>(frame);
+      } else {
+        changes->add(frame, kBypassChange, value > 0.5 ? 1.0f : 0.0f);
+      }
     }
   }
+}
+
+void EchoProcessor::reportProgramChange(IParameterChanges* out) {
+  const FactoryPreset* preset = factoryProgram(programChange);
+  if (!out || !preset) return;
   for (int32 i = 0; i < kNumQuilletParams; ++i) {
-    if (!changed[i]) continue;
-    echo->setParameter(i, last[i]);
-    any = true;
+    int32 at = 0;
+    IParamValueQueue* queue = out->addParameterData(kQuilletParams[i].id, at);
+    if (queue) queue->addPoint(programChangeFrame, preset->values[i], at);
   }
-  return any;
+}
+
+void EchoProcessor::storeChange(const TimedChange& change) {
+  if (change.index == kBypassChange) {
+    bypassValue.store(change.value, std::memory_order_relaxed);
+    fade.setBypassed(change.value > 0.5f);
+  } else {
+    echo->setParameter(change.index, change.value);
+  }
+}
+
+// The block's pieces as the core splits it: each change stored, each piece
+// run through the echo and the bypass fade.
+template <class Sample>
+class EchoProcessor::Pieces final : public PieceRunner {
+ public:
+  Pieces(EchoProcessor& processor, Sample** in, Sample** out)
+      : processor(processor), in(in), out(out) {}
+  void apply(const TimedChange& change) override { processor.storeChange(change); }
+  void run(uint32 offset, uint32 frames) override {
+    Sample* inPart[2] = {in[0] + offset, in[1] + offset};
+    Sample* outPart[2] = {out[0] + offset, out[1] + offset};
+    processor.processAudio(inPart, outPart, frames);
+  }
+
+ private:
+  EchoProcessor& processor;
+  Sample** in;
+  Sample** out;
+};
+
+void EchoProcessor::storeChanges() {
+  struct StoreOnly final : PieceRunner {
+    explicit StoreOnly(EchoProcessor& processor) : processor(processor) {}
+    void apply(const TimedChange& change) override { processor.storeChange(change); }
+    void run(uint32, uint32) override {}
+    EchoProcessor& processor;
+  } store(*this);
+  applyAll(*changes, store);
 }
 
 template <class Sample>
@@ -260,14 +314,16 @@ tresult EchoProcessor::processBuses(ProcessData& data, Sample** (*buffers)(Audio
   const auto frames = static_cast<uint32>(data.numSamples);
   Sample** out = stereoPair<Sample>(data.outputs, data.numOutputs, buffers);
   Sample** in = stereoPair<Sample>(data.inputs, data.numInputs, buffers);
-  const bool noOutput = !out && !(data.numOutputs > 0 && data.outputs[0].numChannels > 0);
-  const bool noInput = !in && !(data.numInputs > 0 && data.inputs[0].numChannels > 0);
+  const bool noOutput = !out && !hasChannels(data.outputs, data.numOutputs);
+  const bool noInput = !in && !hasChannels(data.inputs, data.numInputs);
   if ((!out && !noOutput) || (!in && !noInput)) {
-    takeChanges(data);
+    // Buses that are not one stereo pair with its buffers: refused, but the
+    // values still count.
+    storeChanges();
     return kInvalidArgument;
   }
   if (!out) {  // no output bus (switched off): only the changes count
-    takeChanges(data);
+    storeChanges();
     echo->applyPendingStores();
     return kResultOk;
   }
@@ -276,32 +332,19 @@ tresult EchoProcessor::processBuses(ProcessData& data, Sample** (*buffers)(Audio
     for (int c = 0; c < 2; ++c) std::fill(out[c], out[c] + frames, Sample(0));
     in = out;
   }
-  // The first sound since activation: what was stored before it is taken
-  // as if stored before activation. Changes that come with this block are
-  // automation as usual.
-  if (unheard && !isSilent(in, frames)) {
-    unheard = false;
-    if (restartAtSound) echo->restart();
-    restartAtSound = false;
-  }
-  takeChanges(data);
-  if (unheard) {
-    // Nothing has sounded yet, so the echo holds nothing: silence in,
-    // silence out, and the echo waits for the first sound unmoved (however
-    // long a host runs before it, the echo starts from the same place).
-    // Bypass switched meanwhile needs no fade: nothing has been heard.
+  if (firstSound.holds(*echo, in, frames)) {
+    // Nothing has sounded yet: silence out, the values stored for the
+    // first sound. Bypass switched meanwhile needs no fade.
+    storeChanges();
     for (int c = 0; c < 2; ++c) std::fill(out[c], out[c] + frames, Sample(0));
     fade.jumpTo(fade.bypassed());
+    data.outputs[0].silenceFlags = 0x3;
     return kResultOk;
   }
-  processAudio(in, out, frames);
+  Pieces<Sample> pieces(*this, in, out);
+  runInPieces(*changes, frames, sampleRate, pieces);
   data.outputs[0].silenceFlags = 0;
   return kResultOk;
-}
-
-void EchoProcessor::takeChanges(ProcessData& data) {
-  if (applyParameterChanges(data.inputParameterChanges) && unheard) restartAtSound = true;
-  fade.setBypassed(bypassValue.load(std::memory_order_relaxed) > 0.5f);
 }
 
 tresult EchoProcessor::process(ProcessData& data) {
@@ -309,11 +352,13 @@ tresult EchoProcessor::process(ProcessData& data) {
   if (!echo || !active) return kNotInitialized;
   if (data.processContext && (data.processContext->state & ProcessContext::kTempoValid))
     link->tempo.store(data.processContext->tempo, std::memory_order_relaxed);
-  // A state restored on the user-interface thread since the last block.
-  if (stateLoaded.exchange(false, std::memory_order_acquire) && unheard) restartAtSound = true;
+  // A state restored on the user-interface thread may have moved the bypass.
+  fade.setBypassed(bypassValue.load(std::memory_order_relaxed) > 0.5f);
+  readParameterChanges(data.inputParameterChanges);
+  reportProgramChange(data.outputParameterChanges);
   if (data.numSamples <= 0) {
     // Parameters only: taken in now, no audio block is run.
-    takeChanges(data);
+    storeChanges();
     echo->applyPendingStores();
     return kResultOk;
   }
@@ -352,6 +397,18 @@ tresult EchoProcessor::disconnect(IConnectionPoint* other) {
   if (!other || other != peer) return kInvalidArgument;
   peer = nullptr;
   return kResultOk;
+}
+
+tresult EchoProcessor::programDataSupported(ProgramListID listId) {
+  return listId == kFactoryProgramListId ? kResultTrue : kResultFalse;
+}
+
+tresult EchoProcessor::getProgramData(ProgramListID listId, int32 programIndex, IBStream* data) {
+  const FactoryPreset* preset = factoryProgram(listId, programIndex);
+  if (!preset || !data) return kInvalidArgument;
+  uint8 bytes[kStateBytes];
+  encodeState(preset->values, bytes);
+  return writeStream(data, bytes, sizeof bytes) ? kResultOk : kResultFalse;
 }
 
 tresult EchoProcessor::notify(IMessage* message) { return message ? kResultOk : kInvalidArgument; }

@@ -1,26 +1,31 @@
 // The processor class: the echo as a VST3 component and audio processor, one
 // stereo bus in and one out, 32- and 64-bit, over the format-free core.
 //
-// The host's parameter changes are applied at the start of each block: the
-// last point of every queue, in index order, as the other editions apply their
-// stores at block start. Automation points inside a block are not followed:
-// a change of "Delay" stretches both delay lines, and splitting blocks at
-// every point would repeat that work for each one.
+// The host's parameter changes are taken at their own frames: the block is
+// run in pieces split at the points of its queues, as a VST 2.4 host would
+// split it and store the values there (core/block_changes.h, with the rule
+// that bounds the stretches of "Delay" and "Range" in a block). Bypass
+// switches at its own frame too, and so does a program change: a change of
+// the program-change parameter at frame k stores its factory preset's
+// eleven values at frame k, as eleven changes of the block's list (after
+// the changes of queues that come before it in the host's list, before
+// those that come after). The processor tells the host the values it took
+// (its output parameter changes at that frame), so a host's own controls
+// follow a program change it sent.
 //
 // Bypass (the parameter hosts drive from their bypass button): the echo keeps
 // running on the input, so its lines always hold what was played, and the
 // output fades between the echo's and the input over 10 ms (BypassFade).
 // Switching back brings the echo in as if it had never been switched off.
 //
-// Until the first sound after activation nothing has been heard, so the
-// echo waits: silent blocks are answered with silence and move nothing, and
-// values that arrive meanwhile (a host setting a project's values in its
-// first blocks, a state restored after activation) are taken as if set
-// before activation: at the first sound the echo starts afresh on the stored
-// values, without a glide from the old ones. Changes that come with the
-// first sound itself glide as automation always does. However many silent
-// blocks a host runs first, the echo starts from the same place, so a DAW's
-// export equals a render that starts with the sound.
+// Until the first sound after activation the echo waits (core/first_sound.h):
+// silent blocks are answered with silence, and values that arrive meanwhile
+// (a host setting a project's values in its first blocks, a state restored
+// after activation) are taken as if set before activation. Changes that come
+// with the first sound itself are automation as always.
+//
+// The state (getState/setState) is the eleven values and the bypass
+// (component_state.h), so a project saved bypassed reopens bypassed.
 //
 // Threads: process on the audio thread; setProcessing on either; the rest on
 // the user-interface thread. getState/setState may come while processing:
@@ -31,11 +36,14 @@
 #include <memory>
 #include <optional>
 
+#include "core/block_changes.h"
 #include "core/echo_core.h"
+#include "core/first_sound.h"
 #include "vst3/bypass_fade.h"
 #include "vst3/interface/component.h"
 #include "vst3/interface/messages.h"
 #include "vst3/interface/processor.h"
+#include "vst3/interface/units.h"
 #include "vst3/processor_link.h"
 #include "vst3/unknown_support.h"
 
@@ -44,7 +52,8 @@ namespace quillet::vst3 {
 class EchoProcessor final : public IComponent,
                             public IAudioProcessor,
                             public IProcessContextRequirements,
-                            public IConnectionPoint {
+                            public IConnectionPoint,
+                            public IProgramListData {
  public:
   // For the factory: a new object with one reference, or null.
   static FUnknown* create();
@@ -95,14 +104,30 @@ class EchoProcessor final : public IComponent,
   tresult QUILLET_VST3_CALL disconnect(IConnectionPoint* other) override;
   tresult QUILLET_VST3_CALL notify(IMessage* message) override;
 
+  // IProgramListData: each factory program's data is the state it loads,
+  // the 44 bytes (a preset leaves the bypass alone). Factory programs are
+  // not overwritten: setProgramData refuses.
+  tresult QUILLET_VST3_CALL programDataSupported(ProgramListID listId) override;
+  tresult QUILLET_VST3_CALL getProgramData(ProgramListID listId, int32 programIndex,
+                                           IBStream* data) override;
+  tresult QUILLET_VST3_CALL setProgramData(ProgramListID, int32, IBStream*) override {
+    return kResultFalse;
+  }
+
  private:
   EchoProcessor() = default;
   ~EchoProcessor();
 
-  // Stores the last point of each queue; true when any value was stored.
-  bool applyParameterChanges(IParameterChanges* changes);
-  // The block's changes stored, bypass followed.
-  void takeChanges(ProcessData& data);
+  template <class Sample>
+  class Pieces;
+  // Every point of the host's queues into `changes`, at its frame.
+  void readParameterChanges(IParameterChanges* queues);
+  // The block's changes stored at once, for a block that is not run.
+  void storeChanges();
+  // The values a program change of the block set, told to the host as the
+  // processor's own changes (its output parameter changes), at the frame.
+  void reportProgramChange(IParameterChanges* out);
+  void storeChange(const TimedChange& change);
   template <class Sample>
   void processAudio(Sample** in, Sample** out, uint32 frames);
   template <class Sample>
@@ -119,15 +144,15 @@ class EchoProcessor final : public IComponent,
   double sampleRate = 0;
   bool active = false;
   // The bypass parameter's value, stored by the audio thread (its queue) or
-  // by a handed-over VST 2 state on the user-interface thread.
+  // by a state on the user-interface thread, and saved with the state.
   std::atomic<float> bypassValue{0.0f};
-  // Set when setState stored values; the audio thread takes it.
-  std::atomic<bool> stateLoaded{false};
 
   // Audio thread from here on (and setActive/setupProcessing while no block runs).
   BypassFade fade;
-  bool unheard = true;          // no sound since activation
-  bool restartAtSound = false;  // values came while unheard
+  FirstSoundGate firstSound;
+  std::unique_ptr<BlockChanges> changes;  // the block's points, at their frames
+  int32 programChange = -1;               // the block's last program change, -1 for none
+  int32 programChangeFrame = 0;
   // The input of a block, kept while the output is not the echo's alone (the
   // host may process in place); blocks longer than this go in parts then.
   static constexpr uint32 kDryFrames = 4096;

@@ -17,11 +17,11 @@ constexpr const char8* kOwnPlatformType = kPlatformTypeHWND;
 constexpr const char8* kOwnPlatformType = kPlatformTypeX11EmbedWindowID;
 #endif
 
-// A VST3 key in the panel's form: the virtual key codes and modifier bits are
-// numbered as the panel numbers them.
+// A VST3 key in the panel's form: the virtual key codes (up to the
+// context-menu key) and modifier bits are numbered as the panel numbers them.
 VSTGUI::CKeyCode panelKey(char16 key, int16 keyCode, int16 modifiers) {
   VSTGUI::CKeyCode out;
-  if (keyCode > 0 && keyCode <= VSTGUI::VKEY_EQUALS)
+  if (keyCode > 0 && keyCode <= VSTGUI::VKEY_CONTEXTMENU)
     out.virt = static_cast<uint8_t>(keyCode);
   else
     out.character = key;

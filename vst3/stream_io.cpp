@@ -1,31 +1,55 @@
 #include "vst3/stream_io.h"
 
+#include <algorithm>
+
 namespace quillet::vst3 {
 
-size_t readStream(IBStream* stream, uint8* buffer, size_t capacity) {
-  if (!stream) return 0;
-  size_t total = 0;
-  while (total < capacity) {
-    int32 got = 0;
-    const int32 ask = static_cast<int32>(capacity - total);
-    if (stream->read(buffer + total, ask, &got) != kResultOk || got <= 0 || got > ask) break;
-    total += static_cast<size_t>(got);
+namespace {
+
+constexpr int64 kUnknownLength = -1;
+
+// The bytes from the stream's position to its end, where it can tell, with
+// the position left where it was; kUnknownLength otherwise.
+int64 bytesLeft(IBStream* stream) {
+  int64 here = 0;
+  int64 end = 0;
+  int64 back = 0;
+  if (stream->tell(&here) != kResultOk || here < 0) return kUnknownLength;
+  if (stream->seek(0, IBStream::kIBSeekEnd, &end) != kResultOk) return kUnknownLength;
+  if (stream->seek(here, IBStream::kIBSeekSet, &back) != kResultOk || back != here) {
+    return kUnknownLength;  // cannot return: whatever follows reads from a wrong place
   }
-  return total;
+  return end >= here ? end - here : kUnknownLength;
 }
+
+}  // namespace
 
 bool readWholeStream(IBStream* stream, size_t limit, std::vector<uint8>* bytes) {
   bytes->clear();
   if (!stream) return false;
+  const int64 length = bytesLeft(stream);
+  if (length != kUnknownLength && static_cast<uint64>(length) > limit) return false;
+  const size_t want = length == kUnknownLength ? limit + 1 : static_cast<size_t>(length);
   constexpr size_t kPiece = 4096;
-  for (;;) {
+  while (bytes->size() < want) {
     const size_t had = bytes->size();
-    bytes->resize(had + kPiece);
-    const size_t got = readStream(stream, bytes->data() + had, kPiece);
-    bytes->resize(had + got);
-    if (bytes->size() > limit) return false;
-    if (got < kPiece) return true;
+    const auto ask = static_cast<int32>(std::min(kPiece, want - had));
+    bytes->resize(had + static_cast<size_t>(ask));
+    int32 got = 0;
+    const tresult result = stream->read(bytes->data() + had, ask, &got);
+    if (got < 0 || got > ask) return false;
+    bytes->resize(had + static_cast<size_t>(got));
+    if (result != kResultOk) {
+      // Before the known end, or an error that is not an end: cut short.
+      if (length != kUnknownLength || result != kResultFalse || got != 0) return false;
+      break;
+    }
+    if (got == 0) {
+      if (length != kUnknownLength) return false;
+      break;
+    }
   }
+  return bytes->size() <= limit;
 }
 
 bool writeStream(IBStream* stream, const uint8* bytes, size_t size) {

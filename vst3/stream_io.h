@@ -9,11 +9,13 @@
 
 namespace quillet::vst3 {
 
-// Reads until `capacity` bytes or the stream's end; returns how many came.
-size_t readStream(IBStream* stream, uint8* buffer, size_t capacity);
-
-// Reads the rest of the stream into *bytes; false when it holds more than
-// `limit` bytes (nothing beyond limit + 1 is read) or there is no stream.
+// Reads the rest of the stream into *bytes. False when there is no stream,
+// when it holds more than `limit` bytes (nothing beyond limit + 1 is read),
+// or when a read fails before the end: a state cut short by a failing stream
+// is not taken for a whole one. Where the stream can tell its length (seek
+// to its end), every byte up to there must come; otherwise reading stops at
+// the first read that delivers nothing, and a read that answers with an
+// error other than kResultFalse (which some streams give at their end) fails.
 bool readWholeStream(IBStream* stream, size_t limit, std::vector<uint8>* bytes);
 
 // False unless every byte was taken.

@@ -21,6 +21,13 @@ class AudioPlugin {
   virtual std::string parameterName(uint32_t index) = 0;
   // A normalised value, 0..1.
   virtual void setParameter(uint32_t index, float value) = 0;
+  // While processing: a value that takes effect `frame` frames into the next
+  // block, for formats whose blocks carry changes at their own frames (VST3,
+  // CLAP); several in time order. False where the format has no such thing
+  // (VST 2.4: a host splits its block there and sets the value in between).
+  virtual bool setParameterAt(uint32_t /*index*/, float /*value*/, uint32_t /*frame*/) {
+    return false;
+  }
 
   // Empty when the plug-in can process in this precision, else why not.
   virtual std::string cannotProcess(bool doublePrecision) const = 0;

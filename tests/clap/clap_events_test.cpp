@@ -1,6 +1,7 @@
-// Parameter events and processing: a block's events take effect at its
-// start, the last per parameter, stored in index order; whatever a host sends
-// that the plug-in cannot use is skipped without harm.
+// Parameter events and processing: a flush stores its events in time order
+// (parameter order among events at one time); whatever a host sends that the
+// plug-in cannot use is skipped without harm. How a block's events sound at
+// their frames is in clap_render_equality_test.cpp.
 #include <cmath>
 #include <vector>
 
@@ -27,7 +28,7 @@ class RecordingCore : private quillet::ParamListener {
   void parameterStored(int32_t index, float value) override { stores.emplace_back(index, value); }
 };
 
-TEST(ClapParamEvents, StoreTheLatestValuePerParameterInIndexOrder) {
+TEST(ClapParamEvents, StoreEveryValueInTimeOrder) {
   EventList events;
   events.value(0, kParamPingPong, 2);
   events.value(0, kParamDelay, 0.1);
@@ -39,19 +40,23 @@ TEST(ClapParamEvents, StoreTheLatestValuePerParameterInIndexOrder) {
   ParamEventBatch batch;
   batch.collect(events.list());
   RecordingCore effect;
-  EXPECT_TRUE(batch.applyTo(effect.core));  // Delay and Range change the tail
-  EXPECT_EQ(
-      effect.stores,
-      (std::vector<std::pair<int, float>>{
-          {kParamDelay, 0.7f}, {kParamRange, 0.5f}, {kParamMute, 1.0f}, {kParamPingPong, 1.0f}}));
+  EXPECT_TRUE(batch.storeAll(effect.core));  // Delay and Range change the tail
+  EXPECT_EQ(effect.stores, (std::vector<std::pair<int, float>>{{kParamDelay, 0.1f},
+                                                               {kParamPingPong, 1.0f},
+                                                               {kParamRange, 0.5f},
+                                                               {kParamMute, 0.0f},
+                                                               {kParamMute, 1.0f},
+                                                               {kParamDelay, 0.4f},
+                                                               {kParamDelay, 0.7f}}));
+  EXPECT_EQ(effect.core.parameter(kParamDelay), 0.7f);  // the latest in time wins
   effect.stores.clear();
-  EXPECT_FALSE(batch.applyTo(effect.core));  // each batch stores once
+  EXPECT_FALSE(batch.storeAll(effect.core));  // each batch stores once
   EXPECT_TRUE(effect.stores.empty());
 
   EventList levelOnly;
   levelOnly.value(0, kParamLevel, 0.5);
   batch.collect(levelOnly.list());
-  EXPECT_FALSE(batch.applyTo(effect.core));  // the tail leaves Level out
+  EXPECT_FALSE(batch.storeAll(effect.core));  // the tail leaves Level out
 }
 
 TEST(ClapParamEvents, SkipWhatTheyCannotUse) {
@@ -67,7 +72,7 @@ TEST(ClapParamEvents, SkipWhatTheyCannotUse) {
   batch.collect(events.list());
   batch.collect(nullptr);
   RecordingCore effect;
-  batch.applyTo(effect.core);
+  batch.storeAll(effect.core);
   EXPECT_TRUE(effect.stores.empty());
   EXPECT_EQ(batch.takeTempo(), 0.0);
 

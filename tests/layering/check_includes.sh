@@ -26,7 +26,8 @@ clap: core editor gui platform
 vst3: core editor gui platform
 vst3/interface:
 standalone: core editor gui platform
-host: vst clap/abi vst3/interface core/cli'
+host: vst clap/abi vst3/interface core/cli
+doc/manual: core editor engine gui platform'
 
 # Sets `folder` and `allowed` to the rule for path $1; folder empty if none.
 rule_for() {

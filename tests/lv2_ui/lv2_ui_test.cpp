@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/factory_presets.h"
 #include "lv2/lv2_ports.h"
 #include "tests/lv2_ui/ui_test_host.h"
 
@@ -156,6 +157,37 @@ class Lv2Ui : public ::testing::Test {
   std::unique_ptr<UiTestHost> host;
   std::string configDir;
 };
+
+TEST_F(Lv2Ui, ThePanelsMenuLoadsAPresetAsElevenTouchedWrites) {
+  // The keyboard's way: Shift+F10 in the panel's window, five rows down
+  // from the first preset, Return: "Dub Throw".
+  click(20, 200);  // the background: the window has the keyboard, nothing changes
+  host->calls().clear();
+  ASSERT_TRUE(host->drive({"key", "shift+F10", "key", "Down", "key", "Down", "key", "Down", "key",
+                           "Down", "key", "Down", "key", "Return"}))
+      << "xdotool failed or did not finish";
+  const FactoryPreset& dub = kFactoryPresets[5];
+  std::vector<HostCall> w = writes();
+  ASSERT_EQ(w.size(), 11u);
+  for (uint32_t i = 0; i < 11; ++i) {
+    EXPECT_EQ(w[i].port, i);
+    EXPECT_EQ(w[i].value, dub.values[i]) << i;
+    EXPECT_EQ(gestureOf(i), "t+ w t- ") << i;
+  }
+  expectWritesInsideTouch();
+  // The mouse's way: a right click, then "Slapback", the first preset.
+  host->calls().clear();
+  std::vector<std::string> args = host->move(20, 200);
+  args.insert(args.end(), {"click", "3"});
+  ASSERT_TRUE(host->drive(args)) << "xdotool failed or did not finish";
+  // The menu (346 by 196 pixels) sits as low as the panel lets it: its
+  // presets' column from x 170, its rows from y 189 + 28, 18 high.
+  click(170 + 60, 189 + 28 + 9);
+  w = writes();
+  ASSERT_EQ(w.size(), 11u);
+  for (uint32_t i = 0; i < 11; ++i) EXPECT_EQ(w[i].value, kFactoryPresets[0].values[i]) << i;
+  expectWritesInsideTouch();
+}
 
 TEST_F(Lv2Ui, ReportsItsFixedSizeAndAnEmbeddedWindow) {
   ASSERT_FALSE(host->calls().empty());

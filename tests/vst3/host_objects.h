@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -20,7 +21,9 @@ class MemoryStream final : public IBStream {
 
   std::vector<uint8> data;
   size_t position = 0;
-  int32 readLimit = 1 << 30;  // per call, to act like a host that delivers in pieces
+  int32 readLimit = 1 << 30;    // per call, to act like a host that delivers in pieces
+  size_t failAfter = SIZE_MAX;  // reads beyond this position fail, as a broken stream's
+  bool seekable = true;         // false: seek and tell are refused
 
   tresult QUILLET_VST3_CALL queryInterface(const char8* iidBytes, void** obj) override {
     if (FUnknown::iid.equals(iidBytes) || IBStream::iid.equals(iidBytes)) {
@@ -35,7 +38,9 @@ class MemoryStream final : public IBStream {
 
   tresult QUILLET_VST3_CALL read(void* buffer, int32 numBytes, int32* numBytesRead) override {
     if (numBytes < 0) return kInvalidArgument;
-    const size_t left = position < data.size() ? data.size() - position : 0;
+    if (numBytesRead) *numBytesRead = 0;
+    if (position >= failAfter && position < data.size()) return kInternalError;
+    const size_t left = position < data.size() ? std::min(data.size(), failAfter) - position : 0;
     const size_t n =
         std::min<size_t>({static_cast<size_t>(numBytes), left, static_cast<size_t>(readLimit)});
     if (n) std::memcpy(buffer, data.data() + position, n);
@@ -53,6 +58,7 @@ class MemoryStream final : public IBStream {
     return kResultOk;
   }
   tresult QUILLET_VST3_CALL seek(int64 pos, int32 mode, int64* result) override {
+    if (!seekable) return kNotImplemented;
     int64 base = mode == kIBSeekSet   ? 0
                  : mode == kIBSeekCur ? static_cast<int64>(position)
                                       : static_cast<int64>(data.size());
@@ -62,6 +68,7 @@ class MemoryStream final : public IBStream {
     return kResultOk;
   }
   tresult QUILLET_VST3_CALL tell(int64* pos) override {
+    if (!seekable) return kNotImplemented;
     if (!pos) return kInvalidArgument;
     *pos = static_cast<int64>(position);
     return kResultOk;

@@ -175,12 +175,13 @@ TEST_F(Vst3Module, StateRoundTripsAndRefusedStatesChangeNothing) {
   auto* component = activeProcessor();
   MemoryStream saved;
   ASSERT_EQ(component->getState(&saved), kResultOk);
-  ASSERT_EQ(saved.data.size(), 44u);
-  float defaults[11];
-  std::memcpy(defaults, saved.data.data(), 44);
-  EXPECT_EQ(defaults[3], 0.5f);  // Range
-  EXPECT_EQ(defaults[5], 1.0f);  // Dry
-  EXPECT_EQ(defaults[9], 1.0f);  // KnobDust
+  ASSERT_EQ(saved.data.size(), 48u);  // the eleven values, then the bypass
+  float defaults[12];
+  std::memcpy(defaults, saved.data.data(), 48);
+  EXPECT_EQ(defaults[3], 0.5f);   // Range
+  EXPECT_EQ(defaults[5], 1.0f);   // Dry
+  EXPECT_EQ(defaults[9], 1.0f);   // KnobDust
+  EXPECT_EQ(defaults[11], 0.0f);  // not bypassed
 
   std::vector<uint8> changed = saved.data;
   const float delay = 0.25f;
@@ -196,6 +197,21 @@ TEST_F(Vst3Module, StateRoundTripsAndRefusedStatesChangeNothing) {
   EXPECT_EQ(component->setState(&nanStream), kResultFalse);
   MemoryStream shortStream(std::vector<uint8>(changed.begin(), changed.begin() + 40));
   EXPECT_EQ(component->setState(&shortStream), kResultFalse);
+  std::vector<uint8> nanBypass = changed;
+  std::memcpy(nanBypass.data() + 44, &notANumber, 4);
+  MemoryStream nanBypassStream(nanBypass);
+  EXPECT_EQ(component->setState(&nanBypassStream), kResultFalse);
+  // A stream that fails part-way is refused, whether or not it can tell
+  // its length: what came before the failure is not a whole state.
+  for (bool seekable : {true, false}) {
+    std::vector<uint8> other = changed;
+    const float otherDelay = 0.75f;
+    std::memcpy(other.data(), &otherDelay, 4);
+    MemoryStream failing(other);
+    failing.failAfter = 44;
+    failing.seekable = seekable;
+    EXPECT_EQ(component->setState(&failing), kResultFalse) << seekable;
+  }
 
   MemoryStream after;
   ASSERT_EQ(component->getState(&after), kResultOk);
@@ -254,6 +270,18 @@ TEST_F(Vst3Module, BlocksOfAnyLengthAndZeroFrameFlushes) {
   inBus.numChannels = 1;
   data.numSamples = 16;
   EXPECT_EQ(processor->process(data), kInvalidArgument);
+  // Buses counted but not handed over are taken as switched off, nothing
+  // read through null: no input is silence in, no output only the values.
+  inBus.numChannels = 2;
+  data.inputs = nullptr;
+  std::fill(outL.begin(), outL.end(), 7.0f);
+  EXPECT_EQ(processor->process(data), kResultOk);
+  EXPECT_NEAR(outL[0], 0.0f, 1e-12f);  // the echo of silence
+  data.inputs = &inBus;
+  data.outputs = nullptr;
+  std::fill(outL.begin(), outL.end(), 7.0f);
+  EXPECT_EQ(processor->process(data), kResultOk);
+  EXPECT_EQ(outL[0], 7.0f);
   processor->release();
 }
 
@@ -296,7 +324,7 @@ TEST_F(Vst3Module, BypassPassesTheInputThroughIn64BitOnceFaded) {
 TEST_F(Vst3Module, ControllerListsTheElevenParametersAndBypass) {
   auto* controller = make<IEditController>(1);
   ASSERT_EQ(controller->initialize(nullptr), kResultOk);
-  ASSERT_EQ(controller->getParameterCount(), 12);
+  ASSERT_EQ(controller->getParameterCount(), 13);
   ParameterInfo info{};
   ASSERT_EQ(controller->getParameterInfo(3, info), kResultOk);
   EXPECT_EQ(info.id, 3u);
@@ -310,7 +338,7 @@ TEST_F(Vst3Module, ControllerListsTheElevenParametersAndBypass) {
   EXPECT_EQ(info.stepCount, 1);
   ASSERT_EQ(controller->getParameterInfo(11, info), kResultOk);
   EXPECT_EQ(info.flags, ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass);
-  EXPECT_EQ(controller->getParameterInfo(12, info), kInvalidArgument);
+  EXPECT_EQ(controller->getParameterInfo(13, info), kInvalidArgument);
 
   String128 text;
   ASSERT_EQ(controller->getParamStringByValue(10, 0.5, text), kResultOk);

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/factory_presets.h"
 #include "host/plugin/vst3/view_host.h"
 #include "host/plugin/vst3/vst3_instance.h"
 #include "host/window/x11_host_window.h"
@@ -152,10 +153,10 @@ class Vst3View : public ::testing::Test {
     return done && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
 
-  void click(int x, int y) {
+  void click(int x, int y, const char* button = "1") {
     const std::string sx = std::to_string(originX + x), sy = std::to_string(originY + y);
     ASSERT_TRUE(drive({"mousemove", sx, std::to_string(originY + y + 1), "mousemove", "--sync", sx,
-                       sy, "click", "1"}))
+                       sy, "click", button}))
         << "xdotool failed or did not finish";
   }
 
@@ -258,6 +259,51 @@ TEST_F(Vst3View, KeysAndTheWheelComeFromTheHost) {
   EXPECT_EQ(view->onKeyDown(0, 12 /* up */, 0), kResultTrue);
   run(100);
   EXPECT_EQ(calls(), "b0 p0=0.100000001 e0");
+}
+
+TEST_F(Vst3View, ThePanelsMenuLoadsAPresetAsElevenGesturesTheHostRecords) {
+  // As a DAW passes the edits on to the processor.
+  instance->handler().onPerform = [this](ParamID id, ParamValue value) {
+    instance->queueChange(id, value);
+  };
+  // "Quarter Note Echo" held: the menu from a right click draws as the VST
+  // 2.4 panel's, its row marked.
+  const FactoryPreset& held = kFactoryPresets[3];
+  for (ParamID id = 0; id < 11; ++id)
+    instance->controller()->setParamNormalized(id, held.values[id]);
+  run(300);
+  click(20, 200, "3");
+  expectPicture("menu_presets");
+  EXPECT_EQ(view->onKeyDown(0, 6 /* escape */, 0), kResultTrue);
+  // The host's context-menu key opens it; two rows down from the held
+  // preset and Return load "Dub Throw", parameter by parameter.
+  EXPECT_EQ(view->onKeyDown(0, 58 /* context menu */, 0), kResultTrue);
+  EXPECT_EQ(view->onKeyDown(0, 14 /* down */, 0), kResultTrue);
+  EXPECT_EQ(view->onKeyDown(0, 14 /* down */, 0), kResultTrue);
+  instance->handler().clear();
+  EXPECT_EQ(view->onKeyDown(0, 4 /* return */, 0), kResultTrue);
+  run(100);
+  const FactoryPreset& dub = kFactoryPresets[5];
+  std::string want;
+  for (ParamID id = 0; id < 11; ++id) {
+    char value[32];
+    std::snprintf(value, sizeof value, "%.9g", static_cast<double>(dub.values[id]));
+    want += (id ? " b" : "b") + std::to_string(id) + " p" + std::to_string(id) + "=" + value +
+            " e" + std::to_string(id);
+  }
+  EXPECT_EQ(calls(), want);
+  // The processor took the edits with the next block: its state is the preset's.
+  setTempo(120.0);
+  std::vector<uint8> state;
+  ASSERT_TRUE(instance->saveState(&state));
+  std::vector<uint8> wantState(sizeof dub.values);  // little-endian floats, as the state
+  std::memcpy(wantState.data(), dub.values, sizeof dub.values);
+  state.resize(sizeof dub.values);
+  EXPECT_EQ(state, wantState);
+  // Shift+F10 opens it too.
+  EXPECT_EQ(view->onKeyDown(0, 49 /* F10 */, 1 /* shift */), kResultTrue);
+  EXPECT_EQ(view->onKeyDown(0, 6 /* escape */, 0), kResultTrue);
+  EXPECT_EQ(view->onKeyDown(0, 49 /* F10 */, 0), kResultFalse);
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ ClapAudioPlugin::ClapAudioPlugin(ClapInstance& instance) : plugin(instance) {
       offers64 = (port.flags & CLAP_AUDIO_PORT_SUPPORTS_64BITS) != 0;
     }
   }
-  pending.reserve(4 * infos.size() + 4);
+  pending.reserve(1024);  // room for points inside blocks, taken before any block
   out.reserve(1024);
 }
 
@@ -51,6 +51,12 @@ void ClapAudioPlugin::setParameter(uint32_t index, float value) {
     plugin.flush(pending, out);
     pending.clear();
   }
+}
+
+bool ClapAudioPlugin::setParameterAt(uint32_t index, float value, uint32_t frame) {
+  if (index >= infos.size() || !plugin.isProcessing()) return false;
+  pending.paramValue(frame, infos[index].id, plainForNormalised(infos[index], value));
+  return true;
 }
 
 std::string ClapAudioPlugin::cannotProcess(bool doublePrecision) const {

@@ -65,7 +65,7 @@ class MemoryStream final : public IBStream {
 class ParameterChanges final : public IParameterChanges {
  public:
   static constexpr int32 kMaxQueues = 32;
-  static constexpr int32 kMaxPoints = 16;
+  static constexpr int32 kMaxPoints = 512;  // a point every frame of a 512-frame block
 
   class Queue final : public IParamValueQueue {
    public:

@@ -33,6 +33,12 @@ void Vst3AudioPlugin::setParameter(uint32_t index, float value) {
     instance.controller()->setParamNormalized(ids[index], value);
 }
 
+bool Vst3AudioPlugin::setParameterAt(uint32_t index, float value, uint32_t frame) {
+  if (index >= ids.size() || !instance.processing()) return false;
+  instance.queueChange(ids[index], value, static_cast<int32>(frame));
+  return true;
+}
+
 std::string Vst3AudioPlugin::cannotProcess(bool doublePrecision) const {
   return instance.processor()->canProcessSampleSize(doublePrecision ? kSample64 : kSample32) ==
                  kResultTrue

@@ -22,6 +22,7 @@ class Vst3AudioPlugin : public AudioPlugin {
   uint32_t parameterCount() const override { return static_cast<uint32_t>(ids.size()); }
   std::string parameterName(uint32_t index) override;
   void setParameter(uint32_t index, float value) override;
+  bool setParameterAt(uint32_t index, float value, uint32_t frame) override;
 
   std::string cannotProcess(bool doublePrecision) const override;
   void startProcessing(double sampleRate, uint32_t maxBlock, bool doublePrecision,

@@ -40,9 +40,11 @@ class Vst3Instance {
   void stop();
   bool processing() const { return running; }
 
-  // A change for the next block (its first frame). Audio thread, or while
-  // no block runs.
-  void queueChange(ParamID id, ParamValue value) { pending.add(id, 0, value); }
+  // A change for the next block, at its first frame or `offset` frames in
+  // (points of one parameter in time order). Audio thread, or while no block runs.
+  void queueChange(ParamID id, ParamValue value, int32 offset = 0) {
+    pending.add(id, offset, value);
+  }
   bool hasQueuedChanges() { return pending.getParameterCount() > 0; }
   // The host's transport for the next block.
   void setTempo(double bpm) { tempo = bpm; }
@@ -51,6 +53,8 @@ class Vst3Instance {
   // only the changes, without buffers.
   tresult process(float** in, float** out, int32 frames);
   tresult process(double** in, double** out, int32 frames);
+  // The changes the processor reported with the last block (its own).
+  IParameterChanges& lastOutputChanges() { return outgoing; }
 
   // The component's state, and a state given to both halves, as a host
   // saves and restores a project.

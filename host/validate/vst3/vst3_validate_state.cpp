@@ -77,7 +77,7 @@ void validateVst3State(Vst3Context& ctx) {
   if (problem.empty() && (!b->saveState(&again) || again != saved))
     problem = "a restored state saves other bytes";
   // The controller of the second instance follows the state: same values as
-  // the first one's (bypass is the host's own and not in the state).
+  // the first one's (bypass left out: a plug-in may leave it to the host).
   if (problem.empty() && a->controller() && b->controller()) {
     for (ParamID id : ids) {
       ParameterInfo info{};
