@@ -139,3 +139,9 @@ endif()
 # declarations of the interface, nothing to install first.
 quillet_edition(clap TITLE "CLAP plug-in" HOST_FOLDER lib/clap
   SEARCHED /usr/lib/clap /usr/local/lib/clap ~/.clap PATH_VARIABLES CLAP_PATH)
+
+# The standalone JACK program quillet-k3 (standalone/), on Linux: needs
+# libjack's headers.
+if(UNIX AND NOT APPLE AND NOT WIN32)
+  quillet_edition(standalone SWITCH TITLE "standalone JACK program" HOST_FOLDER bin)
+endif()

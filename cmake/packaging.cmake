@@ -8,6 +8,9 @@
 #                                 plug-ins with one ID in its folders shows only one of them
 #   bin/quillet-host
 #   share/man/man1/quillet-host.1.gz its manual page (doc/quillet-host.1.in)
+#   bin/quillet-k3                the standalone JACK program (standalone/CMakeLists.txt)
+#   share/man/man1/quillet-k3.1.gz its manual page (doc/quillet-k3.1.in)
+#   lib/systemd/user/quillet-k3.service its pedal unit (standalone/CMakeLists.txt)
 #   share/doc/quillet-k3/         README.md, development.md and packaging.md with the
 #                                 pictures they show, LICENSE, THIRD-PARTY-NOTICES,
 #                                 copyright, changelog.gz
@@ -141,13 +144,21 @@ else()
     install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-host.1.gz
       ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1.gz DESTINATION share/man/man1)
   endif()
+  if(TARGET quillet-k3)
+    configure_file(${CMAKE_SOURCE_DIR}/doc/quillet-k3.1.in
+      ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-k3.1 @ONLY)
+    execute_process(COMMAND ${QUILLET_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-k3.1
+      OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-k3.1.gz)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-k3.1.gz DESTINATION share/man/man1)
+  endif()
 endif()
 
 set(CPACK_PACKAGE_NAME ${QUILLET_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR ${QUILLET_VENDOR})
 set(CPACK_PACKAGE_VERSION ${QUILLET_VERSION})
 set(CPACK_PACKAGE_CONTACT ${QUILLET_PACKAGE_MAINTAINER})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stereo tape-style echo, VST 2.4, LV2 and CLAP plug-in")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+  "stereo tape-style echo, VST 2.4, LV2 and CLAP plug-in and JACK program")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 # No package from a build that lacks an edition (CPACK_QUILLET_EDITION_PROBLEMS
@@ -171,7 +182,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION sound)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # Run-time dependencies read from the binaries (libc6, libx11-6, and
-  # libsndfile1 for quillet-host).
+  # libsndfile1 for quillet-host, libjack for quillet-k3).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # The synopsis is CPACK_PACKAGE_DESCRIPTION_SUMMARY; CPack indents these lines.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
@@ -187,9 +198,11 @@ of the two may sit in a host's folders), the LV2 bundle with its panel
 and factory presets in /usr/lib/lv2, where LV2 hosts look, the CLAP
 plug-in with its panel and factory presets in /usr/lib/clap, where CLAP
 hosts look, the factory
-presets as .fxp files in /usr/share/quillet-k3/presets, and quillet-host,
+presets as .fxp files in /usr/share/quillet-k3/presets, quillet-host,
 a command-line host that renders audio files through VST 2.4 plug-ins,
-saves presets and checks plug-ins (manual page quillet-host(1)). The
+saves presets and checks plug-ins (manual page quillet-host(1)), and
+quillet-k3, the echo as a JACK program with its panel, or without it as
+an echo pedal on a Raspberry Pi (manual page quillet-k3(1)). The
 musician's manual, with every control, echo times, presets and hosts, is
 in /usr/share/doc/quillet-k3/manual/index.html.")
 endif()

@@ -62,11 +62,11 @@ bool makeFolders(const std::wstring& folder) {
 
 }  // namespace
 
-std::string userSettingsPath() {
+std::string userConfigPath(const std::string& name) {
   const wchar_t* appData = _wgetenv(L"APPDATA");
   if (!appData || !appData[0]) return std::string();
   const std::string folder = utf8(appData);
-  return folder.empty() ? folder : folder + "\\Quillet K3\\settings";
+  return folder.empty() ? folder : folder + "\\Quillet K3\\" + name;
 }
 
 bool readSmallFile(const std::string& path, size_t maxBytes, std::string* text) {
@@ -159,11 +159,11 @@ bool writeAll(int fd, const std::string& text) {
 
 }  // namespace
 
-std::string userSettingsPath() {
+std::string userConfigPath(const std::string& name) {
   const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config && config[0] == '/') return std::string(config) + "/quillet-k3/settings";
+  if (config && config[0] == '/') return std::string(config) + "/quillet-k3/" + name;
   const std::string home = homeFolder();
-  return home.empty() ? home : home + "/.config/quillet-k3/settings";
+  return home.empty() ? home : home + "/.config/quillet-k3/" + name;
 }
 
 bool readSmallFile(const std::string& path, size_t maxBytes, std::string* text) {
@@ -214,5 +214,7 @@ bool writeFileAtomically(const std::string& path, const std::string& text) {
 }
 
 #endif
+
+std::string userSettingsPath() { return userConfigPath("settings"); }
 
 }  // namespace platform

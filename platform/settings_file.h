@@ -14,6 +14,10 @@ namespace platform {
 // UTF-8; empty when there is no such folder to be found.
 std::string userSettingsPath();
 
+// Another file of ours in the same folder (`name` such as "standalone"); empty
+// when there is no such folder to be found.
+std::string userConfigPath(const std::string& name);
+
 // Reads a whole regular file of at most `maxBytes` bytes. False, with `text`
 // empty, when it is missing, unreadable, not a regular file (a folder, a
 // pipe, a device) or longer: such a file is not read at all.

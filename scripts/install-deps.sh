@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages a job needs, when missing. With no argument:
 # what the build of every edition, the manual and the demo need (the LV2
-# headers, gnuplot and Xvfb included: a Release build stops without them). Groups add what some jobs
+# headers, libjack's for the standalone program, gnuplot and Xvfb included: a
+# Release build stops without them). Groups add what some jobs
 # need:
 #   --deb         making the Debian package (dpkg-shlibdeps, file)
 #   --tests       the test suite (GoogleTest, Xvfb and xrdb, valgrind, a third-party plug-in, the
 #                 LV2 headers for the UI library's tests, suil and GTK 2 for a host of the UI
 #                 as Ardour embeds it, Qtractor's CLAP scanner, Chromium for the manual's
-#                 check)
+#                 check, a JACK server for the standalone program's tests)
 #   --windows     the mingw-w64 cross compiler, Wine, ImageMagick and NSIS (the installer)
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
@@ -22,7 +23,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libsndfile1-dev libstb-dev libx11-dev
-  lv2-dev gnuplot-nox xvfb x11-utils)
+  lv2-dev libjack-jackd2-dev gnuplot-nox xvfb x11-utils)
 # Foreign architectures whose packages (NAME:ARCH) a group needs.
 architectures=()
 for group in "$@"; do
@@ -30,7 +31,7 @@ for group in "$@"; do
     --tests)
       packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xdotool x11-utils
         x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev libsuil-dev
-        libgtk2.0-dev qtractor chromium python3) ;;
+        libgtk2.0-dev qtractor chromium python3 jackd2) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
         imagemagick python3 xvfb xdotool x11-utils nsis) ;;
@@ -50,7 +51,7 @@ for group in "$@"; do
     --arm64)
       # lv2-dev and libstb-dev of the machine's own architecture serve as headers.
       packages+=(g++-aarch64-linux-gnu qemu-user-static libsndfile1-dev:arm64 libx11-dev:arm64
-        libgtest-dev:arm64 lv2-dev lintian dpkg-dev file python3)
+        libjack-jackd2-dev:arm64 libgtest-dev:arm64 lv2-dev lintian dpkg-dev file python3)
       architectures+=(arm64) ;;
     *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
   esac

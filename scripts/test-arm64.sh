@@ -15,6 +15,8 @@
 #     against the x86-64 render: the largest difference with this C
 #     library's erf is printed; with glibc's x86-64 erf preloaded, the renders
 #     (and one with "Delay" moving) must agree sample for sample,
+#   - the standalone JACK program quillet-k3 under qemu: --no-gui --help, and
+#     the one-line refusal (status 2) without a JACK server,
 #   - the arm64 .deb: its files, its architecture and lintian (no errors).
 # Installs what is missing (adds the arm64 architecture to dpkg): root or sudo.
 set -euo pipefail
@@ -41,6 +43,7 @@ editions=(
   "quillet_clap|QuilletK3.clap|clap_entry"
   "quillet_vst3|Quillet K3.vst3/Contents/aarch64-linux/Quillet K3.so|GetPluginFactory ModuleEntry ModuleExit"
   "quillet-host|host/quillet-host|-"
+  "quillet-k3|standalone/quillet-k3|-"
 )
 # The shared libraries a plug-in may need: nothing a user's system lacks.
 plugin_needs="libc.so.6 libm.so.6 libX11.so.6 ld-linux-aarch64.so.1"
@@ -144,6 +147,18 @@ render_both delay-moving "${moving[@]}" --format float --fixed-clock
 echo -n "demo, VST3 against VST 2.4 on arm64: "
 python3 scripts/compare-wav.py "$out/demo-vst2-arm64.wav" "$out/demo-vst3-arm64.wav" 0
 
+part "the standalone program under qemu"
+help=$("$qemu" "$build/standalone/quillet-k3" --no-gui --help) || fail "quillet-k3 --no-gui --help failed"
+grep -q -- "--wait-for-server" <<<"$help" || fail "quillet-k3 --help lists no --wait-for-server"
+echo "quillet-k3 --no-gui --help: $(wc -l <<<"$help") lines"
+# libjack for arm64 loads and looks for a server: none runs under this name.
+rc=0
+out=$(env -u DISPLAY JACK_DEFAULT_SERVER="quillet-arm64-none-$$" XDG_CONFIG_HOME="$PWD/$build/arm64-checks" \
+  "$qemu" "$build/standalone/quillet-k3" --no-gui 2>&1) || rc=$?
+[ "$rc" = 2 ] && grep -q "no JACK server is running" <<<"$out" ||
+  fail "quillet-k3 without a server: status $rc, $out"
+echo "quillet-k3 without a server: status 2, \"$out\""
+
 part "the arm64 package"
 version=$(sed -n 's/^set(QUILLET_VERSION \([0-9.]*\)).*/\1/p' cmake/identity.cmake)
 rm -f "$build"/quillet-k3_*.deb
@@ -156,7 +171,8 @@ listing=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $NF}' | LC_ALL=C sort)
 for f in ./usr/lib/vst/QTAPG_x64.so ./usr/lib/quillet-k3/QTAP_x64.so ./usr/bin/quillet-host \
   ./usr/lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so ./usr/lib/lv2/quillet-k3.lv2/quillet_k3_ui.so \
   ./usr/lib/lv2/quillet-k3.lv2/manifest.ttl ./usr/share/quillet-k3/presets/slapback.fxp \
-  ./usr/lib/clap/QuilletK3.clap; do
+  ./usr/lib/clap/QuilletK3.clap ./usr/bin/quillet-k3 ./usr/share/man/man1/quillet-k3.1.gz \
+  ./usr/lib/systemd/user/quillet-k3.service; do
   grep -qxF "$f" <<<"$listing" || fail "$deb lacks $f"
 done
 # (Its path has spaces: looked for in the whole listing.)

@@ -6,7 +6,8 @@
 #     into this machine; before that, it refuses to run beside a stray copy,
 #   - every edition the build declares (build-package/editions.txt, from
 #     cmake/editions.cmake) was built, is in the package and, installed, is
-#     found by its host's scanner or by lilv (scripts/package-checks/edition-NAME.sh),
+#     found by its host's scanner or by lilv, or runs (the standalone JACK
+#     program on a JACK server of its own; scripts/package-checks/edition-NAME.sh),
 #   - the package's files, dependencies and lintian: no errors, no missing or
 #     broken manual page; the README and guides it ships show only pictures
 #     it ships and link only to what it ships,
@@ -122,7 +123,10 @@ expected="-rw-r--r-- ./usr/lib/quillet-k3/QTAP_x64.so
 -rw-r--r-- ./usr/share/man/man1/quillet-host.1.gz
 lrwxrwxrwx ./usr/share/man/man1/vst2-host.1.gz -> quillet-host.1.gz
 -rwxr-xr-x ./usr/bin/quillet-host
-lrwxrwxrwx ./usr/bin/vst2-host -> quillet-host"
+lrwxrwxrwx ./usr/bin/vst2-host -> quillet-host
+-rwxr-xr-x ./usr/bin/quillet-k3
+-rw-r--r-- ./usr/share/man/man1/quillet-k3.1.gz
+-rw-r--r-- ./usr/lib/systemd/user/quillet-k3.service"
 for f in $shipped_docs; do expected+=$'\n'"-rw-r--r-- $doc/$f"; done
 for f in $pictures; do
   case "$f" in */* | *:*) fail "a shipped document shows $f, not a picture beside it" ;; esac
@@ -140,7 +144,7 @@ if grep -v ' \./usr/' <<<"$listing"; then fail "files outside /usr"; fi
 echo "the shipped documents show: ${pictures:-no picture}; the manual: $(wc -w <<<"$manual_files") files"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for want in libc6 libx11-6 libsndfile1; do
+for want in libc6 libx11-6 libsndfile1 libjack-jackd2-0; do
   grep -qE "(^|, )$want( |,|$)" <<<"$depends" || fail "Depends lacks $want"
 done
 maintainer=$(dpkg-deb -f "$deb" Maintainer)
@@ -176,6 +180,7 @@ man -w quillet-host | grep -qx /usr/share/man/man1/quillet-host.1.gz || fail "ma
   fail "the earlier name vst2-host does not run quillet-host"
 # man follows the page's link to the page itself.
 man -w vst2-host | grep -qx /usr/share/man/man1/quillet-host.1.gz || fail "man does not find vst2-host(1)"
+man -w quillet-k3 | grep -qx /usr/share/man/man1/quillet-k3.1.gz || fail "man does not find quillet-k3(1)"
 
 echo "== The installed manual"
 manual=/usr/share/doc/quillet-k3/manual
@@ -218,6 +223,7 @@ took "host commands of the README and doc/"
 echo "== cmake --install"
 DESTDIR="$scratch/root" cmake --install build-package --prefix /opt/quillet --strip >/dev/null
 for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/quillet-host lib/clap/QuilletK3.clap \
+  bin/quillet-k3 share/man/man1/quillet-k3.1.gz lib/systemd/user/quillet-k3.service \
   share/man/man1/quillet-host.1.gz share/doc/quillet-k3/README.md \
   $(for f in $lv2_files; do echo "lib/lv2/quillet-k3.lv2/$f"; done) \
   $(for f in $presets; do echo "share/quillet-k3/presets/$f"; done); do
@@ -230,7 +236,7 @@ file -b "$scratch/root/opt/quillet/${vst3_files[0]}" | grep -q ", stripped" ||
   fail "${vst3_files[0]} is not stripped"
 [ ! -e "$scratch/root/opt/quillet/lib/vst/QTAP_x64.so" ] ||
   fail "both libraries (one unique ID) in one host folder"
-for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/quillet-host \
+for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/quillet-host bin/quillet-k3 \
   lib/lv2/quillet-k3.lv2/quillet_k3_dsp.so lib/lv2/quillet-k3.lv2/quillet_k3_ui.so \
   lib/clap/QuilletK3.clap; do
   file -b "$scratch/root/opt/quillet/$f" | grep -q ", stripped" || fail "$f is not stripped"

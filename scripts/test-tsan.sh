@@ -6,7 +6,9 @@
 # user-interface thread opening, idling and closing the panel. Then the CLAP
 # module: its gesture queue's two-thread test, and the CLAP race stress (the
 # audio thread storing event values while the main thread reads values,
-# texts and the state and runs the panel on the host's timers). Then the VST3
+# texts and the state and runs the panel on the host's timers). Then the
+# standalone program's echo: the JACK callback running while the main thread
+# starts it afresh at new rates. Then the VST3
 # bundle: its audio thread against its controller's thread. Each stress is run
 # once more with a host that breaks the format's thread rule, which must be
 # reported (the stress can fail). Any other report fails the stage; nothing of
@@ -24,11 +26,14 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANI
   -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DQUILLET_BUILD_BENCH=OFF "${launcher[@]}" \
   >/dev/null
 cmake --build "$build" -j2 --target QTAP_x64 QTAPG_x64 race_stress core_tests panel_tests \
-  quillet_clap clap_race_stress clap_gesture_queue_tests quillet_vst3 vst3_race_stress
+  quillet_clap clap_race_stress clap_gesture_queue_tests quillet_vst3 vst3_race_stress \
+  standalone_tests
 
 export TSAN_OPTIONS="halt_on_error=1 exitcode=66"
 "$build/tests/core/core_tests"
 "$build/tests/editor/panel_tests" --gtest_filter='*AnotherThread*'
+# The standalone program: its JACK callback while the main thread sets a new rate.
+"$build/tests/standalone/standalone_tests" --gtest_filter='*Threads*'
 stress="$build/tests/stress/race_stress"
 "$stress" "$build/QTAP_x64.so" "$seconds"
 scripts/with-display.sh "$stress" "$build/QTAPG_x64.so" "$seconds" --editor

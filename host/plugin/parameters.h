@@ -6,14 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "core/cli/param_setting.h"
 #include "host/plugin/audio_plugin.h"
 
 namespace vsthost {
 
-struct ParamSetting {
-  uint32_t index = 0;
-  float value = 0.0f;
-};
+using quillet::ParamSetting;
 
 // A linear ramp of one parameter between two times; before t0 it holds
 // `from`, from t1 on it holds `to`.
@@ -26,12 +24,11 @@ struct ParamRamp {
   float valueAt(double seconds) const;
 };
 
-// By index ("3": decimal digits only) or name, exact first, then ignoring case.
+// By index ("3": decimal digits only) or name, exact first, then ignoring case
+// (the rule of core/cli/param_setting.h, over the plug-in's names).
 bool findParameter(AudioPlugin& plugin, const std::string& key, uint32_t* index,
                    std::string* error);
-// A number in 0..1; `what` names it in the message.
-bool parseNormalised(const std::string& text, const std::string& what, float* value,
-                     std::string* error);
+using quillet::parseNormalised;
 bool parseSetting(AudioPlugin& plugin, const std::string& text, ParamSetting* setting,
                   std::string* error);
 bool parseRamp(AudioPlugin& plugin, const std::string& text, ParamRamp* ramp, std::string* error);

@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "editor/quillet_panel.h"
+#include "editor/x11_key_reader.h"
 #include "lv2/ui/host_window_follower.h"
 #include "lv2/ui/lv2_panel_host.h"
-#include "lv2/ui/x11_key_reader.h"
 
 namespace lv2ui {
 
@@ -43,8 +43,8 @@ class QuilletLv2Ui {
   float scaleFactorOf(const LV2_Options_Option& option) const;
 
   Lv2PanelHost host;
-  quillet::QuilletPanel panel;         // talks to `host`, declared after it
-  std::unique_ptr<X11KeyReader> keys;  // null if keys cannot be read: the rest works
+  quillet::QuilletPanel panel;                  // talks to `host`, declared after it
+  std::unique_ptr<quillet::X11KeyReader> keys;  // null if keys cannot be read: the rest works
   // The host's window made smaller with the panel where the host leaves it
   // larger; null without a display of its own (the rest works).
   std::unique_ptr<HostWindowFollower> follower;

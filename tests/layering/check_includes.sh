@@ -1,10 +1,11 @@
 #!/bin/sh
 # Dependencies point down: each folder may include only the folders listed
 # for it below, besides its own (the plug-in formats' folders, vst/, lv2/,
-# clap/ and vst3/, sit above the core, the panel and the toolkit; the host
-# sees only the VST 2.4 interface header and our own CLAP and VST3
-# declarations). A file follows the rule of the longest
-# folder that holds it; tests and benchmarks, without a rule, may include
+# clap/ and vst3/, and the standalone program's, standalone/, sit above the
+# core, the panel and the toolkit; the host sees only the VST 2.4 interface
+# header, our own CLAP and VST3 declarations, and the command-line text
+# every program of ours reads alike, core/cli/). A file follows the rule of
+# the longest folder that holds it; tests and benchmarks, without a rule, may include
 # anything. Only quoted includes with a folder count ("gui/cframe.h"); a
 # path that climbs with ".." is refused outright.
 #   check_includes.sh [SOURCE-ROOT]
@@ -15,6 +16,7 @@ cd "$root"
 rules='engine:
 platform:
 core: engine platform
+core/cli:
 gui: platform
 editor: core gui platform
 vst: core editor gui platform
@@ -23,7 +25,8 @@ lv2/ui: core editor gui platform lv2
 clap: core editor gui platform
 vst3: core editor gui platform
 vst3/interface:
-host: vst clap/abi vst3/interface
+standalone: core editor gui platform
+host: vst clap/abi vst3/interface core/cli
 doc/manual: core editor engine gui platform'
 
 # Sets `folder` and `allowed` to the rule for path $1; folder empty if none.

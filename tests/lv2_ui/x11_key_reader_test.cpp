@@ -1,5 +1,5 @@
 // X keys in the panel's form, as the LV2 UI hands them to the focused knob.
-#include "lv2/ui/x11_key_reader.h"
+#include "editor/x11_key_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-using lv2ui::keyCodeFromX11;
+using quillet::keyCodeFromX11;
 
 TEST(X11Keys, ArrowsTabAndKeypadBecomeVirtualKeys) {
   EXPECT_EQ(keyCodeFromX11(XK_Up, 0).virt, VSTGUI::VKEY_UP);

@@ -1,11 +1,11 @@
-#include "lv2/ui/x11_key_reader.h"
+#include "editor/x11_key_reader.h"
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include "platform/x11_error_trap.h"
 
-namespace lv2ui {
+namespace quillet {
 
 namespace {
 
@@ -111,4 +111,4 @@ void X11KeyReader::read(const std::function<void(VSTGUI::CKeyCode& key, bool dow
   }
 }
 
-}  // namespace lv2ui
+}  // namespace quillet

@@ -1,7 +1,8 @@
 // Keys typed into the panel's window. A VST host forwards keys through the
-// editor's key requests; an LV2 host lets the X server deliver them to the
-// embedded window. This reader watches that window on a connection of its
-// own and hands each key over in the view library's form.
+// editor's key requests; an LV2 host (and the standalone program's own
+// window) lets the X server deliver them to the panel's window. This reader
+// watches that window on a connection of its own and hands each key over in
+// the view library's form.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 
 #include "gui/key_code.h"
 
-namespace lv2ui {
+namespace quillet {
 
 class X11KeyReader {
  public:
@@ -32,4 +33,4 @@ class X11KeyReader {
 // bits. Keys without a virtual code carry their character (a..z, 0..9, ...).
 VSTGUI::CKeyCode keyCodeFromX11(unsigned long keysym, unsigned int state);
 
-}  // namespace lv2ui
+}  // namespace quillet

@@ -1,0 +1,51 @@
+// The echo as the JACK process callback runs it, and the one thing the
+// control thread may do to it while the server keeps calling: a fresh start
+// at a (new) sample rate, as a host switches a plug-in off, sets the rate and
+// switches it on again.
+//
+// Threads: process on JACK's audio thread; never allocates, locks or waits.
+// startAt on one control thread (the main loop), at any time: it stops the
+// echo (the audio thread answers silence from its next block on), waits for
+// a block in progress to end (at most one period), takes the delay memory
+// for the rate and lets the echo start again, waiting for the first sound
+// (core/first_sound.h). Values reach the echo through the core's store from
+// any thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "core/echo_core.h"
+#include "core/first_sound.h"
+
+namespace quillet_standalone {
+
+class EchoRunner {
+ public:
+  explicit EchoRunner(quillet::EchoCore& core) : core(core) {}
+  EchoRunner(const EchoRunner&) = delete;
+  EchoRunner& operator=(const EchoRunner&) = delete;
+
+  // Audio thread: one period of both channels. Silence until the first
+  // startAt that succeeded, and while a later one runs.
+  void process(const float* const* inputs, float* const* outputs, uint32_t frames);
+
+  // Control thread: a fresh start at `rate`. False for a rate the echo cannot
+  // run at (or no memory for it): the echo then stays silent until the next
+  // startAt.
+  bool startAt(double rate);
+  // The rate of the last startAt that succeeded; 0 before.
+  double rate() const { return runningRate.load(std::memory_order_relaxed); }
+
+ private:
+  quillet::EchoCore& core;
+  quillet::FirstSoundGate gate;  // the audio thread's, or the control thread's while stopped
+  // The audio thread runs the echo only while `running`, and says when it is
+  // inside a block: with both sequentially consistent, a stop that sees no
+  // block in progress knows that every later block sees the stop.
+  std::atomic<bool> running{false};
+  std::atomic<bool> inBlock{false};
+  std::atomic<double> runningRate{0.0};
+};
+
+}  // namespace quillet_standalone

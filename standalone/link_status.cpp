@@ -1,0 +1,17 @@
+#include "standalone/link_status.h"
+
+namespace quillet_standalone {
+
+std::string describeLink(const LinkStatus& status) {
+  if (status.state == LinkStatus::State::kWaiting) return "JACK: waiting for the server";
+  std::string text = "JACK: " + status.clientName + ", " + std::to_string(status.rate) + " Hz, " +
+                     std::to_string(status.periodFrames) + " frames";
+  if (status.state == LinkStatus::State::kBadRate) text += ", a rate the echo cannot run at";
+  if (status.xruns == 1) text += ", 1 xrun";
+  if (status.xruns > 1) text += ", " + std::to_string(status.xruns) + " xruns";
+  return text;
+}
+
+std::string windowTitle(const LinkStatus& status) { return "Quillet K3 - " + describeLink(status); }
+
+}  // namespace quillet_standalone

@@ -1,0 +1,30 @@
+// How the program stands with JACK, in the words the window's title and the
+// terminal show.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quillet_standalone {
+
+struct LinkStatus {
+  enum class State {
+    kLinked,   // the client runs
+    kBadRate,  // the client runs at a rate the echo cannot run at: silence
+    kWaiting,  // no server (yet, or again): waiting for one
+  };
+  State state = State::kWaiting;
+  std::string clientName;
+  uint32_t rate = 0;
+  uint32_t periodFrames = 0;
+  uint64_t xruns = 0;
+};
+
+// "JACK: quillet-k3, 48000 Hz, 256 frames" (and ", 3 xruns" once there are
+// any); "JACK: waiting for the server".
+std::string describeLink(const LinkStatus& status);
+
+// The window's title: "Quillet K3 - " and the above.
+std::string windowTitle(const LinkStatus& status);
+
+}  // namespace quillet_standalone

@@ -1,0 +1,70 @@
+// The panel in a top-level window of its own: the same panel as in the
+// plug-ins (its sizes from the same sources, the size menu, the keys), its
+// values read from and stored into the core, the note keys reading the
+// tempo of JACK's transport. The window's title says how the program is
+// linked to JACK; closing the window ends the program.
+//
+// Threads: the main thread only.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/echo_core.h"
+#include "core/panel_host.h"
+
+namespace quillet {
+class QuilletPanel;
+class X11KeyReader;
+}  // namespace quillet
+
+namespace quillet_standalone {
+
+class PanelWindow final : private quillet::PanelHost {
+ public:
+  // `tempo` gives the transport's tempo, 0 without one. Null, with a
+  // one-line reason, when there is no display or the panel cannot open.
+  static std::unique_ptr<PanelWindow> open(quillet::EchoCore& core, std::function<double()> tempo,
+                                           const std::string& title, std::string* error);
+  ~PanelWindow() override;
+  PanelWindow(const PanelWindow&) = delete;
+  PanelWindow& operator=(const PanelWindow&) = delete;
+
+  void setTitle(const std::string& title);
+  // Readable when the window or the panel has events waiting.
+  std::vector<int> fileDescriptors() const;
+  // Reads the window's events and keys, moves controls of changed values
+  // and redraws; call about 30 times a second and whenever a descriptor is
+  // readable.
+  void idle();
+  // The user closed the window (or it went away with the display).
+  bool closed() const { return closeAsked; }
+  // Every value may have changed (a state file reloaded): the controls
+  // follow at the next idle.
+  void showAllValues();
+
+ private:
+  PanelWindow(quillet::EchoCore& core, std::function<double()> tempo);
+  bool create(const std::string& title, std::string* error);
+
+  // quillet::PanelHost: no host to tell of gestures; values go to the core.
+  float parameterValue(int32_t index) override { return core.parameter(index); }
+  void beginGesture(int32_t) override {}
+  void endGesture(int32_t) override {}
+  void performEdit(int32_t index, float value) override { core.setParameter(index, value); }
+  double hostTempo() override { return tempo(); }
+  bool requestResize(int32_t width, int32_t height) override;
+
+  quillet::EchoCore& core;
+  std::function<double()> tempo;
+  void* display = nullptr;  // Display*, kept out of this header
+  unsigned long window = 0;
+  unsigned long deleteAtom = 0;
+  bool closeAsked = false;
+  std::unique_ptr<quillet::QuilletPanel> panel;
+  std::unique_ptr<quillet::X11KeyReader> keys;  // null when keys cannot be read
+};
+
+}  // namespace quillet_standalone

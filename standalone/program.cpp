@@ -1,0 +1,268 @@
+#include "standalone/program.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "core/echo_core.h"
+#include "core/identity.h"
+#include "standalone/echo_runner.h"
+#include "standalone/jack_link.h"
+#include "standalone/link_status.h"
+#include "standalone/options.h"
+#include "standalone/panel_window.h"
+#include "standalone/signal_events.h"
+#include "standalone/starting_values.h"
+#include "standalone/state_file.h"
+
+namespace quillet_standalone {
+
+namespace {
+
+constexpr int kPanelIdleMs = 33;  // about 30 passes a second, as in the plug-ins
+// How often a missing server is looked for.
+constexpr std::chrono::milliseconds kServerRetry{500};
+using Clock = std::chrono::steady_clock;
+
+void say(const std::string& line) {
+  std::printf("quillet-k3: %s\n", line.c_str());
+  std::fflush(stdout);
+}
+void complain(const std::string& line) { std::fprintf(stderr, "quillet-k3: %s\n", line.c_str()); }
+
+// A pipe JACK's threads write a byte into to wake the main loop.
+struct WakePipe {
+  int fds[2] = {-1, -1};
+  bool open() { return pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0; }
+  void drain() {
+    char bytes[64];
+    while (read(fds[0], bytes, sizeof bytes) > 0) {
+    }
+  }
+  ~WakePipe() {
+    for (int fd : fds)
+      if (fd >= 0) close(fd);
+  }
+};
+
+class Program {
+ public:
+  explicit Program(const Options& options) : options(options), runner(core) {}
+  int run();
+
+ private:
+  bool restoreValues();
+  void reloadValues();
+  int finish(int status, const std::string& why);
+  bool link();
+  LinkStatus status() const;
+  void showStatus();
+  void handleJackNews();
+
+  const Options& options;
+  std::string statePath;
+  quillet::EchoCore core;
+  EchoRunner runner;
+  WakePipe wake;
+  std::unique_ptr<SignalEvents> signals;
+  std::unique_ptr<JackLink> jack;
+  std::unique_ptr<PanelWindow> window;
+  std::string shownTitle, shownLine;  // the status last shown
+  Clock::time_point nextTry;          // when to look for a missing server again
+  bool serverLost = false;            // without --wait-for-server: end with kExitNoServer
+};
+
+bool Program::restoreValues() {
+  statePath = options.stateFile.empty() ? defaultStatePath() : options.stateFile;
+  if (statePath.empty()) {
+    complain("no home folder for the state file: name one with --state FILE");
+    return false;
+  }
+  std::string why;
+  if (readStateFile(statePath, core, &why) == StateRead::kRefused) {
+    // Never saved over: it may be something else given by mistake.
+    complain(statePath + " is " + why + "; move it away or name another with --state FILE");
+    return false;
+  }
+  std::string error;
+  if (!applyPresetAndSets(core, options.preset, options.sets, &error)) {
+    complain(error);
+    return false;
+  }
+  return true;
+}
+
+void Program::reloadValues() {
+  std::string why;
+  switch (readStateFile(statePath, core, &why)) {
+    case StateRead::kLoaded:
+      say("reloaded " + statePath);
+      if (window) window->showAllValues();
+      break;
+    case StateRead::kMissing:
+      complain("no " + statePath + " to reload; the values stay as they are");
+      break;
+    case StateRead::kRefused:
+      complain(statePath + " is " + why + "; the values stay as they are");
+      break;
+  }
+}
+
+bool Program::link() {
+  std::string error;
+  if (!jack->open(&error)) return false;
+  if (options.connect) {
+    std::string report;
+    jack->connectSystemPorts(&report);
+    say("joined " + report);
+  }
+  if (runner.rate() == 0.0) complain("the server's rate is one the echo cannot run at: silence");
+  return true;
+}
+
+LinkStatus Program::status() const {
+  LinkStatus s;
+  s.xruns = jack->xruns();
+  if (!jack->isOpen()) return s;
+  s.state = runner.rate() > 0.0 ? LinkStatus::State::kLinked : LinkStatus::State::kBadRate;
+  s.clientName = jack->clientName();
+  s.rate = jack->serverRate();
+  s.periodFrames = jack->periodFrames();
+  return s;
+}
+
+void Program::showStatus() {
+  const LinkStatus now = status();
+  const std::string title = windowTitle(now);
+  if (title == shownTitle) return;
+  shownTitle = title;
+  if (window) window->setTitle(title);
+  // The terminal hears of the link, not of every xrun.
+  LinkStatus withoutXruns = now;
+  withoutXruns.xruns = 0;
+  const std::string line = describeLink(withoutXruns);
+  if (line != shownLine) say(line);
+  shownLine = line;
+}
+
+void Program::handleJackNews() {
+  wake.drain();
+  if (jack->takeServerGone()) {
+    jack->close();
+    if (!options.waitForServer) {
+      serverLost = true;
+      return;
+    }
+    nextTry = Clock::now() + kServerRetry;
+  }
+  double rate = 0.0;
+  // The server's new rate: a fresh start there, as a host's would.
+  if (jack->isOpen() && jack->takeRateChange(&rate)) runner.startAt(rate);
+}
+
+int Program::finish(int status, const std::string& why) {
+  if (jack) jack->close();
+  window.reset();
+  const uint64_t count = jack ? jack->xruns() : 0;
+  const std::string xruns = std::to_string(count) + (count == 1 ? " xrun" : " xruns");
+  if (!writeStateFile(statePath, core)) {
+    complain(why + "could not save the values to " + statePath + " (" + xruns + ")");
+    return status == kExitDone ? kExitProblem : status;
+  }
+  const std::string line = why + "values saved to " + statePath + " (" + xruns + ")";
+  if (status == kExitDone)
+    say(line);
+  else
+    complain(line);
+  return status;
+}
+
+int Program::run() {
+  // First, before any thread starts: the signals go to the main loop only.
+  signals = SignalEvents::create();
+  if (!signals || !wake.open()) {
+    complain("cannot take over the signals");
+    return kExitProblem;
+  }
+  if (!restoreValues()) return kExitProblem;
+  jack = std::make_unique<JackLink>(runner, wake.fds[1]);
+  if (!link()) {
+    if (!options.waitForServer) {
+      complain("no JACK server is running (start one, or use --wait-for-server)");
+      return kExitNoServer;
+    }
+    nextTry = Clock::now() + kServerRetry;
+  }
+  if (!options.noGui) {
+    std::string error;
+    window = PanelWindow::open(
+        core, [this] { return jack->tempo(); }, windowTitle(status()), &error);
+    if (!window) {
+      jack->close();
+      complain(error);
+      return kExitProblem;
+    }
+  }
+  showStatus();
+
+  for (;;) {
+    std::vector<pollfd> fds{{signals->fileDescriptor(), POLLIN, 0}, {wake.fds[0], POLLIN, 0}};
+    if (window)
+      for (int fd : window->fileDescriptors()) fds.push_back({fd, POLLIN, 0});
+    int timeout = window ? kPanelIdleMs : -1;
+    if (!jack->isOpen()) {
+      const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextTry - Clock::now());
+      const int ms = static_cast<int>(std::max<int64_t>(0, wait.count()));
+      if (timeout < 0 || ms < timeout) timeout = ms;
+    }
+    const int ready = poll(fds.data(), fds.size(), timeout);
+    if (ready < 0 && errno != EINTR) return finish(kExitProblem, "poll failed; ");
+
+    for (int signal = signals->take(); signal != 0; signal = signals->take()) {
+      if (signal == SIGHUP) {
+        reloadValues();
+        continue;
+      }
+      return finish(kExitDone, "");
+    }
+    handleJackNews();
+    if (serverLost) return finish(kExitNoServer, "the JACK server went away; ");
+    if (!jack->isOpen() && Clock::now() >= nextTry && !link())
+      nextTry = Clock::now() + kServerRetry;
+    if (window) {
+      window->idle();
+      if (window->closed()) return finish(kExitDone, "");
+    }
+    showStatus();
+  }
+}
+
+}  // namespace
+
+int runStandalone(const std::vector<std::string>& args) {
+  Options options;
+  std::string error;
+  if (!parseOptions(args, &options, &error)) {
+    complain(error + " (quillet-k3 --help lists the options)");
+    return kExitProblem;
+  }
+  if (options.help) {
+    std::fputs(usageText().c_str(), stdout);
+    return kExitDone;
+  }
+  if (options.version) {
+    std::printf("quillet-k3 %s\n", quillet::identity::kVersion);
+    return kExitDone;
+  }
+  Program program(options);
+  return program.run();
+}
+
+}  // namespace quillet_standalone

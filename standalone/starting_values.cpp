@@ -1,0 +1,60 @@
+#include "standalone/starting_values.h"
+
+#include <cctype>
+
+#include "core/cli/param_setting.h"
+
+namespace quillet_standalone {
+
+namespace {
+
+bool sameIgnoringCase(const std::string& a, const char* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i]; ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return i == a.size() && !b[i];
+}
+
+std::vector<std::string> parameterNames() {
+  std::vector<std::string> names;
+  for (const QuilletParamSpec& param : kQuilletParams) names.push_back(param.name);
+  return names;
+}
+
+}  // namespace
+
+const FactoryPreset* findPreset(const std::string& nameOrSymbol) {
+  for (const FactoryPreset& preset : kFactoryPresets)
+    if (nameOrSymbol == preset.name || nameOrSymbol == preset.symbol) return &preset;
+  for (const FactoryPreset& preset : kFactoryPresets)
+    if (sameIgnoringCase(nameOrSymbol, preset.name) ||
+        sameIgnoringCase(nameOrSymbol, preset.symbol))
+      return &preset;
+  return nullptr;
+}
+
+bool applyPresetAndSets(quillet::EchoCore& core, const std::string& preset,
+                        const std::vector<std::string>& sets, std::string* error) {
+  const FactoryPreset* chosen = nullptr;
+  if (!preset.empty()) {
+    chosen = findPreset(preset);
+    if (!chosen) {
+      *error = "unknown preset '" + preset + "' (quillet-k3 --help lists them)";
+      return false;
+    }
+  }
+  const std::vector<std::string> names = parameterNames();
+  std::vector<quillet::ParamSetting> settings(sets.size());
+  for (size_t i = 0; i < sets.size(); ++i)
+    if (!quillet::parseSetting(sets[i], names, "quillet-k3 --help", &settings[i], error))
+      return false;
+  if (chosen)
+    for (int32_t i = 0; i < kNumQuilletParams; ++i) core.setParameter(i, chosen->values[i]);
+  for (const quillet::ParamSetting& setting : settings)
+    core.setParameter(static_cast<int32_t>(setting.index), setting.value);
+  return true;
+}
+
+}  // namespace quillet_standalone

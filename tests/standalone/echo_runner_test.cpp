@@ -1,0 +1,189 @@
+// The echo as the JACK callback runs it: silence until the first sound after
+// every fresh start, then exactly the core's audio; a new rate set while the
+// audio thread keeps calling; and no allocation on the audio thread.
+#include "standalone/echo_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "host/validate/allocation_trap.h"
+
+namespace {
+
+using quillet::EchoCore;
+using quillet_standalone::EchoRunner;
+
+constexpr uint32_t kPeriod = 64;
+
+struct Block {
+  std::vector<float> in[2], out[2];
+  explicit Block(uint32_t frames) {
+    for (int c = 0; c < 2; ++c) in[c].assign(frames, 0.0f), out[c].assign(frames, 1.0f);
+  }
+  void sound(uint32_t seed) {
+    for (int c = 0; c < 2; ++c)
+      for (size_t i = 0; i < in[c].size(); ++i)
+        in[c][i] = 0.5f * std::sin(0.05f * static_cast<float>(seed * 97 + i * (c + 2)));
+  }
+  void silence() {
+    for (auto& channel : in) std::fill(channel.begin(), channel.end(), 0.0f);
+  }
+  const float* const* inputs() {
+    ptrsIn[0] = in[0].data(), ptrsIn[1] = in[1].data();
+    return ptrsIn;
+  }
+  float* const* outputs() {
+    ptrsOut[0] = out[0].data(), ptrsOut[1] = out[1].data();
+    return ptrsOut;
+  }
+  bool silent() const {
+    for (const auto& channel : out)
+      for (float v : channel)
+        if (v != 0.0f) return false;
+    return true;
+  }
+  const float* ptrsIn[2];
+  float* ptrsOut[2];
+};
+
+void setValues(EchoCore& core, float level) {
+  core.setParameter(kParamDelay, 0.05f);  // a short echo, heard within a few blocks
+  core.setParameter(kParamRepeat, 0.6f);
+  core.setParameter(kParamLevel, level);
+  core.setParameter(kParamPingPong, 0.5f);
+}
+
+// The reference: a core set up afresh, then fed the sound from its first block.
+std::vector<float> freshRender(double rate, float level, int blocks) {
+  EchoCore core;
+  setValues(core, level);
+  core.setSampleRate(rate);
+  std::vector<float> rendered;
+  Block block(kPeriod);
+  for (int b = 0; b < blocks; ++b) {
+    block.sound(b);
+    core.process(block.inputs(), block.outputs(), kPeriod);
+    for (int c = 0; c < 2; ++c)
+      rendered.insert(rendered.end(), block.out[c].begin(), block.out[c].end());
+  }
+  return rendered;
+}
+
+std::vector<float> renderSound(EchoRunner& runner, int blocks) {
+  std::vector<float> rendered;
+  Block block(kPeriod);
+  for (int b = 0; b < blocks; ++b) {
+    block.sound(b);
+    runner.process(block.inputs(), block.outputs(), kPeriod);
+    for (int c = 0; c < 2; ++c)
+      rendered.insert(rendered.end(), block.out[c].begin(), block.out[c].end());
+  }
+  return rendered;
+}
+
+TEST(EchoRunner, SilentUntilStartedAndAtRatesTheEchoCannotRunAt) {
+  EchoCore core;
+  EchoRunner runner(core);
+  Block block(kPeriod);
+  block.sound(1);
+  runner.process(block.inputs(), block.outputs(), kPeriod);
+  EXPECT_TRUE(block.silent());
+  EXPECT_FALSE(runner.startAt(0.0));
+  EXPECT_FALSE(runner.startAt(NAN));
+  EXPECT_EQ(runner.rate(), 0.0);
+  runner.process(block.inputs(), block.outputs(), kPeriod);
+  EXPECT_TRUE(block.silent());
+}
+
+TEST(EchoRunner, WaitsForTheFirstSoundThenSoundsAsAFreshCore) {
+  EchoCore core;
+  EchoRunner runner(core);
+  setValues(core, 0.3f);
+  ASSERT_TRUE(runner.startAt(48000.0));
+  EXPECT_EQ(runner.rate(), 48000.0);
+  // Silent periods, with a value changed in them: answered with silence, and
+  // the echo starts on the new value without a glide from the old one.
+  Block block(kPeriod);
+  for (int b = 0; b < 20; ++b) {
+    if (b == 7) core.setParameter(kParamLevel, 0.9f);
+    block.silence();
+    runner.process(block.inputs(), block.outputs(), kPeriod);
+    EXPECT_TRUE(block.silent()) << b;
+  }
+  const std::vector<float> heard = renderSound(runner, 60);
+  EXPECT_NE(std::count(heard.begin(), heard.end(), 0.0f), static_cast<long>(heard.size()));
+  EXPECT_EQ(heard, freshRender(48000.0, 0.9f, 60));
+}
+
+TEST(EchoRunner, ANewRateIsAFreshStartThere) {
+  EchoCore core;
+  EchoRunner runner(core);
+  setValues(core, 0.5f);
+  ASSERT_TRUE(runner.startAt(48000.0));
+  renderSound(runner, 30);  // echoes in the lines
+  ASSERT_TRUE(runner.startAt(44100.0));
+  EXPECT_EQ(runner.rate(), 44100.0);
+  // Nothing of the old echo is left, and the next sound is the first.
+  Block block(kPeriod);
+  for (int b = 0; b < 5; ++b) {
+    runner.process(block.inputs(), block.outputs(), kPeriod);
+    EXPECT_TRUE(block.silent()) << b;
+  }
+  EXPECT_EQ(renderSound(runner, 60), freshRender(44100.0, 0.5f, 60));
+}
+
+TEST(EchoRunner, TheAudioThreadNeverAllocates) {
+  if (!allocation_trap::available()) GTEST_SKIP() << "no allocation trap in this build";
+  EchoCore core;
+  EchoRunner runner(core);
+  setValues(core, 0.5f);
+  ASSERT_TRUE(runner.startAt(48000.0));
+  Block block(kPeriod);
+  allocation_trap::arm();
+  for (int b = 0; b < 50; ++b) {
+    if (b % 2) block.sound(b);
+    core.setParameter(kParamDelay, 0.01f * static_cast<float>(b % 10));
+    runner.process(block.inputs(), block.outputs(), kPeriod);
+  }
+  EXPECT_EQ(allocation_trap::disarm(), 0u);
+}
+
+// Run under ThreadSanitizer (scripts/test-tsan.sh): the audio thread calling
+// without pause while the control thread changes the rate and the values.
+TEST(EchoRunner, RateChangesWhileTheAudioThreadRunsThreads) {
+  EchoCore core;
+  EchoRunner runner(core);
+  setValues(core, 0.5f);
+  ASSERT_TRUE(runner.startAt(48000.0));
+  std::atomic<bool> stop{false};
+  std::atomic<bool> finite{true};
+  std::atomic<int> periods{0};
+  std::thread audio([&] {
+    Block block(kPeriod);
+    for (uint32_t b = 0; !stop.load(); ++b) {
+      block.sound(b);
+      runner.process(block.inputs(), block.outputs(), kPeriod);
+      for (const auto& channel : block.out)
+        for (float v : channel)
+          if (!std::isfinite(v)) finite.store(false);
+      periods.fetch_add(1);
+    }
+  });
+  const double rates[] = {44100.0, 96000.0, 22050.0, 48000.0};
+  for (int i = 0; i < 40; ++i) {
+    core.setParameter(kParamDelay, 0.025f * static_cast<float>(i % 40));
+    EXPECT_TRUE(runner.startAt(rates[i % 4]));
+  }
+  while (periods.load() < 100) std::this_thread::yield();
+  stop.store(true);
+  audio.join();
+  EXPECT_TRUE(finite.load());
+  EXPECT_EQ(runner.rate(), 48000.0);
+}
+
+}  // namespace

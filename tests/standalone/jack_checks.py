@@ -1,0 +1,458 @@
+#!/usr/bin/env python3
+"""quillet-k3 against real JACK servers (jackd's dummy driver).
+
+Each check starts servers of its own under a name no other test uses
+(JACK_DEFAULT_SERVER), with a home and a configuration folder of its own, so
+checks run side by side. Usage:
+  jack_checks.py CHECK --program quillet-k3 --client jack_test_client
+      --host quillet-host --plugin QTAP_x64.so --jackd jackd --work FOLDER
+CHECK is one of: ports_and_refusals, render_equality, server_lost, panel.
+"""
+import argparse
+import glob
+import os
+import re
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import time
+
+ARGS = None
+NAMES = ["Delay", "Repeat", "Level", "Range", "Mute", "Dry", "Pan", "X-Feed", "Mono Out",
+         "KnobDust", "PingPong"]
+STARTED = []  # every process a check started, ended when it ends
+SERVERS = []  # and every server, its files removed
+KILLED = {}  # the names of servers killed, to be started and stopped cleanly
+
+
+class CheckFailed(Exception):
+    pass
+
+
+def check(condition, what):
+    if not condition:
+        raise CheckFailed(what)
+
+
+def wait_for(condition, what, seconds=10.0):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        if condition():
+            return
+        time.sleep(0.05)
+    raise CheckFailed(f"timed out waiting for {what}")
+
+
+class Env:
+    """The environment of one check: a server name, a home, a config folder."""
+
+    def __init__(self, name):
+        self.server = f"quillet-test-{os.getpid()}-{name}"
+        self.vars = dict(os.environ)
+        self.vars["JACK_DEFAULT_SERVER"] = self.server
+        self.vars["HOME"] = os.path.join(ARGS.work, "home")
+        self.vars["XDG_CONFIG_HOME"] = os.path.join(ARGS.work, "config")
+        self.vars.pop("QUILLET_UI_SCALE", None)
+        # In a sanitizer build, its list of suppressions would add lines to
+        # the one line a check expects on standard error.
+        if "LSAN_OPTIONS" in self.vars:
+            self.vars["LSAN_OPTIONS"] += ":print_suppressions=0"
+        os.makedirs(self.vars["HOME"], exist_ok=True)
+        self.default_state = os.path.join(self.vars["XDG_CONFIG_HOME"], "quillet-k3", "standalone")
+
+    def without_display(self):
+        env = dict(self.vars)
+        env.pop("DISPLAY", None)
+        return env
+
+
+class Server:
+    """jackd -d dummy under the check's server name; killed when done."""
+
+    def __init__(self, env, rate=48000, period=256):
+        self.env, self.rate, self.period = env, rate, period
+        self.process = None
+
+    def start(self):
+        log = open(os.path.join(ARGS.work, f"jackd-{self.rate}-{self.period}.log"), "ab")
+        self.process = subprocess.Popen(
+            [ARGS.jackd, "-n", self.env.server, "--no-realtime", "-d", "dummy",
+             "-r", str(self.rate), "-p", str(self.period)],
+            env=self.env.vars, stdout=log, stderr=subprocess.STDOUT)
+        SERVERS.append(self)
+        wait_for(lambda: "system:playback_1" in ports(self.env), "the JACK server")
+        return self
+
+    def kill(self, sig=signal.SIGKILL):
+        if self.process and self.process.poll() is None:
+            self.process.send_signal(sig)
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                sig = signal.SIGKILL
+                self.process.kill()
+                self.process.wait()
+            # A killed server stays in JACK's table of servers (a few slots
+            # for every user of the machine) until a server of its name
+            # starts again: one is started and stopped at the end.
+            if sig == signal.SIGKILL:
+                KILLED[self.env.server] = self.env
+            else:
+                KILLED.pop(self.env.server, None)
+        self.process = None
+        # What a killed server leaves behind, so that the name can serve again.
+        for path in glob.glob(f"/dev/shm/jack_{self.env.server}_*") + glob.glob(
+                f"/dev/shm/jack_sem.*_{self.env.server}_*"):
+            try:
+                os.remove(path)
+            except OSError:
+                pass
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.kill(signal.SIGTERM)
+
+
+def lsp(env, *options):
+    # The server by JACK_DEFAULT_SERVER: jack_lsp -s NAME fails on names of
+    # some lengths (24 characters: glibc stops it for a heap overrun).
+    run = subprocess.run(["jack_lsp", *options], env=env.vars,
+                         capture_output=True, text=True, timeout=20)
+    return run.stdout if run.returncode == 0 else ""
+
+
+def ports(env):
+    return lsp(env).split("\n")
+
+
+class Program:
+    """quillet-k3 running, its output in files."""
+
+    def __init__(self, env, *args, display=False, extra_env=None):
+        self.out_path = os.path.join(ARGS.work, "program.out")
+        self.err_path = os.path.join(ARGS.work, "program.err")
+        vars = dict(env.vars) if display else env.without_display()
+        vars.update(extra_env or {})
+        self.process = subprocess.Popen(
+            [ARGS.program, *args], env=vars, stdout=open(self.out_path, "w"),
+            stderr=open(self.err_path, "w"))
+        STARTED.append(self.process)
+
+    def out(self):
+        return open(self.out_path).read()
+
+    def err(self):
+        return open(self.err_path).read()
+
+    def stop(self, sig=signal.SIGTERM, timeout=10):
+        if self.process.poll() is None:
+            self.process.send_signal(sig)
+        return self.process.wait(timeout=timeout)
+
+
+def run_program(env, *args):
+    run = subprocess.run([ARGS.program, *args], env=env.without_display(), capture_output=True,
+                         text=True, timeout=30)
+    return run.returncode, run.stdout, run.stderr
+
+
+def read_state(path):
+    data = open(path, "rb").read()
+    check(len(data) == 44, f"{path} holds {len(data)} bytes, not 44")
+    return list(struct.unpack("<11f", data))
+
+
+def write_state(path, values):
+    temporary = path + ".tmp"
+    with open(temporary, "wb") as f:
+        f.write(struct.pack("<11f", *values))
+    os.replace(temporary, path)
+
+
+def f32(value):
+    return struct.unpack("<f", struct.pack("<f", value))[0]
+
+
+def wait_ports(env):
+    wait_for(lambda: all(f"quillet-k3:{p}" in ports(env) for p in ("in_1", "in_2", "out_1", "out_2")),
+             "the ports of quillet-k3")
+
+
+# ---------------------------------------------------------------------------
+
+def check_ports_and_refusals():
+    env = Env("ports")
+    rc, out, _ = run_program(env, "--help")
+    check(rc == 0 and "--wait-for-server" in out and "dotted_eighth_ping_pong" in out,
+          "--help without a server or display")
+    rc, _, err = run_program(env, "--no-gui")
+    check(rc == 2 and err.strip().count("\n") == 0 and "no JACK server is running" in err,
+          f"without a server: status 2 and one line, got {rc}: {err!r}")
+    check(not os.path.exists(env.default_state), "a state file saved without ever running")
+    for args, message in [(["--set", "Tone=1"], "unknown parameter 'Tone'"),
+                          (["--set", "Delay=1.5"], "value for Delay is out of 0..1: 1.5"),
+                          (["--set", "Delay= 0.5"], "value for Delay is not a number"),
+                          (["--preset", "Warp Drive"], "unknown preset 'Warp Drive'"),
+                          (["--bogus"], "unknown option --bogus"),
+                          (["--state"], "--state wants a value")]:
+        rc, _, err = run_program(env, "--no-gui", *args)
+        check(rc == 1 and message in err, f"{args}: status 1 and '{message}', got {rc}: {err!r}")
+    # A file that is not a state is refused, and left as it was.
+    other = os.path.join(ARGS.work, "not-a-state")
+    open(other, "wb").write(b"0123456789")
+    rc, _, err = run_program(env, "--no-gui", "--state", other)
+    check(rc == 1 and "not a saved state (10 bytes, not 44)" in err, f"short state: {rc} {err!r}")
+    check(open(other, "rb").read() == b"0123456789", "the refused file was changed")
+
+    with Server(env, 48000, 256):
+        program = Program(env, "--no-gui", "--connect")
+        wait_ports(env)
+        types = lsp(env, "-t")
+        for p in ("in_1", "in_2", "out_1", "out_2"):
+            block = types.split(f"quillet-k3:{p}\n", 1)[1].split("\n", 1)[0]
+            check("32 bit float mono audio" in block, f"quillet-k3:{p} is not an audio port: {block}")
+        joined = lsp(env, "-c")
+        for a, b in [("system:capture_1", "quillet-k3:in_1"), ("system:capture_2", "quillet-k3:in_2"),
+                     ("quillet-k3:out_1", "system:playback_1"),
+                     ("quillet-k3:out_2", "system:playback_2")]:
+            check(f"{a}\n   {b}" in joined, f"--connect did not join {a} to {b}")
+        rc = program.stop(signal.SIGTERM)
+        check(rc == 0, f"SIGTERM: status {rc}, {program.err()}")
+        check(re.search(re.escape("values saved to " + env.default_state) + r" \(\d+ xruns?\)$",
+                        program.out(), re.M), f"no saving line: {program.out()!r}")
+        check("JACK: quillet-k3, 48000 Hz, 256 frames" in program.out(), "no link line")
+        check(len(read_state(env.default_state)) == 11, "no state saved")
+        # A terminal that went away (its pipe closed) does not end it unsaved.
+        os.remove(env.default_state)
+        gone = subprocess.Popen([ARGS.program, "--no-gui"], env=env.without_display(),
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        STARTED.append(gone)
+        gone.stdout.close()
+        wait_ports(env)
+        gone.send_signal(signal.SIGTERM)
+        check(gone.wait(timeout=10) == 0, "with its output closed: not status 0")
+        check(len(read_state(env.default_state)) == 11, "with its output closed: nothing saved")
+        # The panel wants a display; the program says so instead of running blind.
+        rc, _, err = run_program(env)
+        check(rc == 1 and "cannot open the X display" in err, f"no display: {rc} {err!r}")
+    print("ports, --connect, refusals and exit statuses as expected")
+
+
+def check_render_equality():
+    env = Env("render")
+    rate, period, tail = 48000, 256, 2.0
+    state = os.path.join(ARGS.work, "pedal.state")
+    if os.path.exists(state):
+        os.remove(state)
+    source = os.path.join(ARGS.work, "input.wav")
+    subprocess.run([ARGS.client, "make-input", source, "2", str(rate)], check=True)
+    with Server(env, rate, period):
+        # A first run: a factory preset by name, --set on top, saved on SIGTERM.
+        program = Program(env, "--no-gui", "--state", state, "--preset", "Quarter Note Echo",
+                          "--set", "Repeat=0.55", "--set", "pingpong=0.5", "--set", "7=0.3")
+        wait_ports(env)
+        check(program.stop(signal.SIGINT) == 0, "SIGINT: not status 0")
+        saved = read_state(state)
+        quarter = [0.8467, 0.35, 0.45, 0.5, 0.0, 1.0, 0.5, 0.0, 0.0, 1.0, 0.0]
+        expected = list(quarter)
+        expected[1], expected[10], expected[7] = 0.55, 0.5, 0.3
+        check(saved == [f32(v) for v in expected],
+              f"--preset and --set did not give the saved values: {saved}")
+
+        # A second run restores them; a changed file reaches the echo on SIGHUP,
+        # between silent periods (the echo waits for the first sound).
+        program = Program(env, "--no-gui", "--state", state)
+        wait_ports(env)
+        changed = list(saved)
+        changed[2] = f32(0.7)  # Level
+        write_state(state, changed)
+        program.process.send_signal(signal.SIGHUP)
+        wait_for(lambda: "reloaded " + state in program.out(), "the reload on SIGHUP")
+        recorded = os.path.join(ARGS.work, "recorded.wav")
+        played = subprocess.run([ARGS.client, "play-record", source, recorded, str(tail)],
+                                env=env.vars, capture_output=True, text=True, timeout=60)
+        check(played.returncode == 0, f"play-record failed: {played.stderr}")
+        print(played.stdout.strip())
+        check(program.stop(signal.SIGTERM) == 0, "SIGTERM: not status 0")
+        check(read_state(state) == changed, "the reloaded values were not the ones saved")
+
+    # The same audio through the VST 2.4 plug-in at the server's period.
+    reference = os.path.join(ARGS.work, "reference.wav")
+    sets = []
+    for index, value in enumerate(changed):
+        sets += ["--set", f"{index}={value!r}"]
+    subprocess.run([ARGS.host, "render", ARGS.plugin, source, "-o", reference, "--block",
+                    str(period), "--tail", str(tail), "--format", "float", *sets],
+                   check=True, capture_output=True)
+    compare = subprocess.run(
+        [sys.executable, ARGS.compare, reference, recorded, "0"], capture_output=True, text=True)
+    print(compare.stdout.strip())
+    check(compare.returncode == 0, "quillet-k3 does not sound as quillet-host render")
+    check(played.stdout.startswith("latency: 0 frames"), "the program adds latency")
+
+
+def check_server_lost():
+    env = Env("lost")
+    # Killed under it: one line, status 2.
+    server = Server(env, 48000, 256).start()
+    program = Program(env, "--no-gui")
+    wait_ports(env)
+    server.kill(signal.SIGKILL)
+    rc = program.process.wait(timeout=10)
+    err = program.err()
+    check(rc == 2, f"the server killed: status {rc}, not 2")
+    check(err.count("\n") == 1 and "the JACK server went away" in err,
+          f"not one line naming the lost server: {err!r}")
+
+    # Waited for, followed through a kill and a restart at another rate.
+    program = Program(env, "--no-gui", "--wait-for-server", "--connect")
+    wait_for(lambda: "waiting for the server" in program.out(), "the wait for a server")
+    server = Server(env, 44100, 128).start()
+    wait_ports(env)
+    wait_for(lambda: "44100 Hz, 128 frames" in program.out(), "the first link")
+    server.kill(signal.SIGKILL)
+    wait_for(lambda: program.out().count("waiting for the server") == 2, "the second wait")
+    with Server(env, 48000, 512):
+        wait_ports(env)
+        wait_for(lambda: "48000 Hz, 512 frames" in program.out(), "the link after the restart")
+        wait_for(lambda: "system:capture_1\n   quillet-k3:in_1" in lsp(env, "-c"),
+                 "--connect after the restart")
+        check(program.process.poll() is None, "the program ended with the server")
+        rc = program.stop(signal.SIGINT)
+        check(rc == 0, f"SIGINT: status {rc}")
+    print("a lost server ends the program with status 2, or is waited for and followed")
+
+
+def xdotool(*args):
+    run = subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=20)
+    return run.stdout.strip()
+
+
+def panel_window(program):
+    found = []
+
+    def look():
+        found[:] = xdotool("search", "--name", "^Quillet K3 - JACK").split()
+        return bool(found) or program.process.poll() is not None
+
+    wait_for(look, "the panel's window", 20)
+    check(program.process.poll() is None, f"the program ended: {program.err()}")
+
+    def panel_inside():
+        tree = subprocess.run(["xwininfo", "-children", "-id", found[0]], capture_output=True,
+                              text=True).stdout
+        return "1 child:" in tree
+
+    wait_for(panel_inside, "the panel inside its window")
+    time.sleep(0.5)  # its first picture
+    return found[0]
+
+
+def geometry(window):
+    for line in xdotool("getwindowgeometry", window).split("\n"):
+        if "Geometry:" in line:
+            return line.split()[-1]
+    return ""
+
+
+def check_panel():
+    env = Env("panel")
+    state = os.path.join(ARGS.work, "panel.state")
+    if os.path.exists(state):
+        os.remove(state)
+    with Server(env, 48000, 256):
+        # Scaled as the plug-ins' panel is.
+        program = Program(env, "--state", state, display=True,
+                          extra_env={"QUILLET_UI_SCALE": "2"})
+        window = panel_window(program)
+        wait_for(lambda: geometry(window) == "1172x770", "the panel at 200 %")
+        check(program.stop() == 0, "SIGTERM with the panel open")
+
+        # At 100 %: the title shows the link; a note key needs the transport's tempo.
+        program = Program(env, "--state", state, "--set", "Delay=0.1", display=True,
+                          extra_env={"QUILLET_UI_SCALE": "1"})
+        window = panel_window(program)
+        wait_for(lambda: geometry(window) == "586x385", "the panel at 100 %")
+        title = xdotool("getwindowname", window)
+        # (A loaded machine may add xruns to it.)
+        check(re.fullmatch(r"Quillet K3 - JACK: quillet-k3, 48000 Hz, 256 frames(, \d+ xruns?)?",
+                           title), f"title {title!r}")
+        quarter_key = ("420", "237")  # the third note key
+        mono_key = ("396", "45")
+        xdotool("mousemove", "--window", window, *quarter_key, "click", "1")
+        xdotool("mousemove", "--window", window, *mono_key, "click", "1")
+        time.sleep(0.5)
+        check(program.stop() == 0, "SIGTERM")
+        values = read_state(state)
+        check(values[8] == 1.0, "a click on Mono Out did not reach the echo's values")
+        check(abs(values[0] - 0.1) < 1e-6, "a note key moved Delay without a tempo")
+
+        master = subprocess.Popen([ARGS.client, "timebase", "120"], env=env.vars,
+                                  stdout=subprocess.PIPE, text=True)
+        STARTED.append(master)
+        try:
+            check("timebase master" in master.stdout.readline(), "no timebase master")
+            program = Program(env, "--state", state, display=True,
+                              extra_env={"QUILLET_UI_SCALE": "1"})
+            window = panel_window(program)
+            xdotool("mousemove", "--window", window, *quarter_key, "click", "1")
+            time.sleep(0.5)
+            # Closing the window ends the program as a signal does.
+            xdotool("windowclose", window)
+            wait_for(lambda: program.process.poll() is not None, "the end on closing", 10)
+            check(program.process.returncode == 0, f"closed: status {program.process.returncode}")
+        finally:
+            master.send_signal(signal.SIGTERM)
+            master.wait(timeout=10)
+        values = read_state(state)
+        # A quarter note at 120 bpm: 500 ms, in the middle range.
+        check(abs(values[0] - 0.8467) < 0.001 and values[3] == 0.5,
+              f"the quarter note key at 120 bpm set Delay {values[0]}, Range {values[3]}")
+    print("the panel opens scaled, shows the link and follows the transport's tempo")
+
+
+CHECKS = {"ports_and_refusals": check_ports_and_refusals,
+          "render_equality": check_render_equality,
+          "server_lost": check_server_lost,
+          "panel": check_panel}
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("check", choices=sorted(CHECKS))
+    for name in ("program", "client", "host", "plugin", "jackd", "compare", "work"):
+        parser.add_argument("--" + name, required=True)
+    ARGS = parser.parse_args()
+    shutil.rmtree(ARGS.work, ignore_errors=True)
+    os.makedirs(ARGS.work)
+    if not shutil.which("jack_lsp"):
+        print("jack_lsp (Debian: jackd2) is missing", file=sys.stderr)
+        return 1
+    try:
+        CHECKS[ARGS.check]()
+    except CheckFailed as failure:
+        print(f"{ARGS.check}: {failure}", file=sys.stderr)
+        return 1
+    finally:
+        # Nothing of a failed check outlives it.
+        for process in STARTED:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        for server in SERVERS:
+            server.kill(signal.SIGTERM)
+        for env in list(KILLED.values()):
+            try:
+                Server(env).start().kill(signal.SIGTERM)
+            except CheckFailed:
+                print(f"could not release the server name {env.server}", file=sys.stderr)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

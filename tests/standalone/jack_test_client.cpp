@@ -1,0 +1,245 @@
+// A JACK client for the standalone program's tests:
+//   make-input OUT.wav SECONDS RATE
+//       a stereo float WAV that sounds from its very first frame (plucks,
+//       clicks and noise bursts, the two sides different);
+//   play-record IN.wav OUT.wav SECONDS-AFTER [--one-client]
+//       plays IN.wav into quillet-k3:in_1/in_2 from the start of a period and
+//       records quillet-k3:out_1/out_2 from that same frame on, for the
+//       file's length and SECONDS-AFTER more, with the server freewheeling
+//       (every client runs every period, however busy the machine); prints
+//       the frames between the first sound played and the first sound heard
+//       ("latency: N frames").
+//       The player and the recorder are two clients (player -> quillet-k3 ->
+//       recorder, all in one period), or one with --one-client (a loop, as a
+//       sound card's round trip is: JACK breaks it with a period);
+//   timebase BPM
+//       the transport's timebase master at BPM, rolling, until SIGTERM.
+// The server is JACK_DEFAULT_SERVER's, as for every client.
+#include <jack/jack.h>
+#include <jack/transport.h>
+#include <signal.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+int fail(const std::string& why) {
+  std::fprintf(stderr, "jack_test_client: %s\n", why.c_str());
+  return 1;
+}
+
+bool writeWav(const std::string& path, const std::vector<float>& interleaved, int rate) {
+  SF_INFO info{};
+  info.samplerate = rate;
+  info.channels = 2;
+  info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (!file) return false;
+  const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / 2);
+  const bool ok = sf_writef_float(file, interleaved.data(), frames) == frames;
+  return sf_close(file) == 0 && ok;
+}
+
+int makeInput(const std::string& path, double seconds, int rate) {
+  const size_t frames = static_cast<size_t>(seconds * rate);
+  std::vector<float> out(frames * 2, 0.0f);
+  uint32_t noise = 12345;
+  for (size_t i = 0; i < frames; ++i) {
+    const double t = static_cast<double>(i) / rate;
+    // A pluck every 0.37 s (left) and 0.53 s (right), from frame 0 on.
+    const double pl = std::fmod(t, 0.37), pr = std::fmod(t, 0.53);
+    double l = 0.5 * std::exp(-pl * 9.0) * std::sin(2 * M_PI * 220.0 * t + 0.3);
+    double r = 0.45 * std::exp(-pr * 7.0) * std::sin(2 * M_PI * 330.0 * t + 1.1);
+    noise = noise * 1664525u + 1013904223u;
+    const double white = (static_cast<double>(noise >> 8) / 8388608.0) - 1.0;
+    if (std::fmod(t, 0.9) < 0.02) l += 0.2 * white;  // short noise bursts
+    if (i % 9000 == 17) r += 0.7;                    // clicks
+    out[2 * i] = static_cast<float>(l);
+    out[2 * i + 1] = static_cast<float>(r);
+  }
+  out[0] = 0.25f;  // sound at the very first frame
+  return writeWav(path, out, rate) ? 0 : fail("cannot write " + path);
+}
+
+struct Recording {
+  std::vector<float> input;  // interleaved, the file's frames
+  size_t inputFrames = 0;
+  std::vector<float> recorded;  // interleaved, inputFrames + tail
+  size_t recordFrames = 0;
+  jack_port_t* play[2] = {};
+  jack_port_t* rec[2] = {};
+  jack_client_t* playerClient = nullptr;
+  std::atomic<bool> armed{false};
+  std::atomic<bool> started{false};
+  std::atomic<bool> done{false};
+  size_t played = 0, heard = 0;
+  long firstSoundHeard = -1;
+};
+
+int playCallback(jack_nframes_t frames, void* arg) {
+  auto* r = static_cast<Recording*>(arg);
+  float* out[2] = {static_cast<float*>(jack_port_get_buffer(r->play[0], frames)),
+                   static_cast<float*>(jack_port_get_buffer(r->play[1], frames))};
+  if (r->armed.load() && !r->started.load()) r->started.store(true);
+  for (jack_nframes_t i = 0; i < frames; ++i) {
+    const bool playing = r->started.load() && r->played < r->inputFrames;
+    for (int c = 0; c < 2; ++c) out[c][i] = playing ? r->input[2 * r->played + c] : 0.0f;
+    if (playing) ++r->played;
+  }
+  return 0;
+}
+
+int recordCallback(jack_nframes_t frames, void* arg) {
+  auto* r = static_cast<Recording*>(arg);
+  const float* in[2] = {static_cast<const float*>(jack_port_get_buffer(r->rec[0], frames)),
+                        static_cast<const float*>(jack_port_get_buffer(r->rec[1], frames))};
+  // From the period the player started in (this client runs after it in
+  // the same period), one period after another.
+  if (!r->started.load() || r->done.load()) return 0;
+  for (jack_nframes_t i = 0; i < frames && r->heard < r->recordFrames; ++i, ++r->heard) {
+    for (int c = 0; c < 2; ++c) {
+      r->recorded[2 * r->heard + c] = in[c][i];
+      if (in[c][i] != 0.0f && r->firstSoundHeard < 0)
+        r->firstSoundHeard = static_cast<long>(r->heard);
+    }
+  }
+  if (r->heard >= r->recordFrames) r->done.store(true);
+  return 0;
+}
+
+int playAndRecord(jack_nframes_t frames, void* arg) {
+  playCallback(frames, arg);
+  return recordCallback(frames, arg);
+}
+
+// The server runs as fast as its clients allow, waiting for each of them in
+// every period: no period is lost to an xrun on a busy machine. The first
+// sound is played in the first period run that way.
+void onFreewheel(int starting, void* arg) {
+  if (starting) static_cast<Recording*>(arg)->armed.store(true);
+}
+
+bool connect(jack_client_t* client, const std::string& from, const std::string& to) {
+  return jack_connect(client, from.c_str(), to.c_str()) == 0;
+}
+
+int playRecord(const std::string& inPath, const std::string& outPath, double tail, bool oneClient) {
+  SF_INFO info{};
+  SNDFILE* file = sf_open(inPath.c_str(), SFM_READ, &info);
+  if (!file || info.channels != 2) return fail("cannot read a stereo " + inPath);
+  Recording r;
+  r.inputFrames = static_cast<size_t>(info.frames);
+  r.input.resize(r.inputFrames * 2);
+  sf_readf_float(file, r.input.data(), info.frames);
+  sf_close(file);
+
+  jack_status_t status{};
+  r.playerClient = jack_client_open(oneClient ? "loop" : "player", JackNoStartServer, &status);
+  if (!r.playerClient) return fail("no JACK server");
+  if (static_cast<int>(jack_get_sample_rate(r.playerClient)) != info.samplerate)
+    return fail("the server's rate is not the file's");
+  r.recordFrames = r.inputFrames + static_cast<size_t>(tail * info.samplerate);
+  r.recorded.assign(r.recordFrames * 2, 0.0f);
+  jack_client_t* recorder = r.playerClient;
+  if (!oneClient) {
+    recorder = jack_client_open("recorder", JackNoStartServer, &status);
+    if (!recorder) return fail("no second client");
+  }
+  const char* playNames[2] = {"play_1", "play_2"};
+  const char* recNames[2] = {"rec_1", "rec_2"};
+  for (int c = 0; c < 2; ++c) {
+    r.play[c] = jack_port_register(r.playerClient, playNames[c], JACK_DEFAULT_AUDIO_TYPE,
+                                   JackPortIsOutput, 0);
+    r.rec[c] =
+        jack_port_register(recorder, recNames[c], JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+  }
+  if (oneClient) {
+    jack_set_process_callback(r.playerClient, &playAndRecord, &r);
+  } else {
+    jack_set_process_callback(r.playerClient, &playCallback, &r);
+    jack_set_process_callback(recorder, &recordCallback, &r);
+  }
+  jack_set_freewheel_callback(r.playerClient, &onFreewheel, &r);
+  if (jack_activate(r.playerClient) != 0 || (!oneClient && jack_activate(recorder) != 0))
+    return fail("cannot activate");
+  const std::string player = jack_get_client_name(r.playerClient);
+  const std::string rec = jack_get_client_name(recorder);
+  for (int c = 0; c < 2; ++c) {
+    const std::string n = std::to_string(c + 1);
+    if (!connect(r.playerClient, player + ":play_" + n, "quillet-k3:in_" + n) ||
+        !connect(r.playerClient, "quillet-k3:out_" + n, rec + ":rec_" + n))
+      return fail("cannot join the ports of quillet-k3");
+  }
+  // A few periods with everything joined, then the first sound.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  if (jack_set_freewheel(r.playerClient, 1) != 0) return fail("cannot freewheel");
+  const auto limit = std::chrono::steady_clock::now() +
+                     std::chrono::milliseconds(static_cast<long>(
+                         2000 + 3000.0 * static_cast<double>(r.recordFrames) / info.samplerate));
+  while (!r.done.load()) {
+    if (std::chrono::steady_clock::now() > limit) return fail("the recording did not finish");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  jack_set_freewheel(r.playerClient, 0);
+  const jack_nframes_t period = jack_get_buffer_size(r.playerClient);
+  if (!oneClient) jack_client_close(recorder);
+  jack_client_close(r.playerClient);
+  std::printf("latency: %ld frames (period %u frames)\n", r.firstSoundHeard, period);
+  return writeWav(outPath, r.recorded, info.samplerate) ? 0 : fail("cannot write " + outPath);
+}
+
+std::atomic<bool> stopAsked{false};
+double masterTempo = 120.0;
+
+void onTimebase(jack_transport_state_t, jack_nframes_t, jack_position_t* position, int, void*) {
+  position->valid = JackPositionBBT;
+  position->bar = 1;
+  position->beat = 1;
+  position->tick = 0;
+  position->bar_start_tick = 0;
+  position->beats_per_bar = 4;
+  position->beat_type = 4;
+  position->ticks_per_beat = 1920;
+  position->beats_per_minute = masterTempo;
+}
+
+int timebase(double bpm) {
+  masterTempo = bpm;
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("timebase", JackNoStartServer, &status);
+  if (!client) return fail("no JACK server");
+  signal(SIGTERM, [](int) { stopAsked.store(true); });
+  if (jack_set_timebase_callback(client, 0, &onTimebase, nullptr) != 0)
+    return fail("cannot become the timebase master");
+  if (jack_activate(client) != 0) return fail("cannot activate");
+  jack_transport_start(client);
+  std::printf("timebase master at %g bpm\n", bpm);
+  std::fflush(stdout);
+  while (!stopAsked.load()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  jack_release_timebase(client);
+  jack_client_close(client);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> a(argv + 1, argv + argc);
+  if (a.size() == 4 && a[0] == "make-input")
+    return makeInput(a[1], std::atof(a[2].c_str()), std::atoi(a[3].c_str()));
+  if ((a.size() == 4 || a.size() == 5) && a[0] == "play-record")
+    return playRecord(a[1], a[2], std::atof(a[3].c_str()), a.size() == 5 && a[4] == "--one-client");
+  if (a.size() == 2 && a[0] == "timebase") return timebase(std::atof(a[1].c_str()));
+  return fail(
+      "usage: make-input OUT SECONDS RATE | play-record IN OUT TAIL [--one-client] | timebase BPM");
+}
