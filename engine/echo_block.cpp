@@ -47,7 +47,6 @@ void EchoEngine::processBlock(const EchoParams& params, bool monoIO, const Sampl
     continueLineClear(sampleFrames);
     processMuted(inputs, outputs, sampleFrames);
   } else {
-    prepareLinesForEcho();
     processEcho(params, monoIO, inputs, outputs, sampleFrames);
   }
 }
@@ -74,7 +73,8 @@ void EchoEngine::processMuted(const Sample* const* inputs, Sample* const* output
   }
 }
 
-EchoEngine::EchoBlockStart EchoEngine::beginEchoBlock(const EchoParams& params, bool monoIO) {
+EchoEngine::EchoBlockStart EchoEngine::beginEchoBlock(const EchoParams& params, bool monoIO,
+                                                      int32_t sampleFrames) {
   antiDenormal = -antiDenormal;
   feedback.settleTest();
   level.settleTest();
@@ -82,6 +82,8 @@ EchoEngine::EchoBlockStart EchoEngine::beginEchoBlock(const EchoParams& params, 
   pan.settleTest();
   xFeed.settleTest();
   resizeDelayLines(params);
+  // What of the lines the block reads is empty in memory too.
+  clearAheadOfEcho(sampleFrames);
   // Never more than the ring holds: no position is read after it was
   // written in the same chunk.
   return {monoIO ? 3 : threeWayPosition(params.pingPong()), switchOn(params.monoOut()) && !monoIO,

@@ -73,7 +73,7 @@ void firstPass(const FirstPass<Sample>& c, int32_t start, int32_t count, double*
 template <typename Sample>
 void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample* const* inputs,
                              Sample* const* outputs, int32_t sampleFrames) {
-  const auto [mode, monoOut, chunkLimit] = beginEchoBlock(params, monoIO);
+  const auto [mode, monoOut, chunkLimit] = beginEchoBlock(params, monoIO, sampleFrames);
   alignas(32) double args[2 * kMaxChunk];  // (left, right) erf argument per frame
   double* lineL = delayL.get();
   double* lineR = delayR.get();

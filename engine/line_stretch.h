@@ -44,6 +44,10 @@ bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_
                          uint32_t seed, double* scratchL, double* scratchR, int32_t scratch,
                          VectorPath widest = VectorPath::kAvx512);
 
+// The elements each scratch array of stretchLinesInPlace needs so that it
+// never falls short for rings of up to `longest` samples, plus `extra`.
+int32_t stretchScratchElements(int32_t longest, int32_t extra);
+
 // The straightforward transcription, kept as the oracle for tests and
 // benchmarks (reference_stretch.cpp, not linked into the plug-ins).
 void stretchRingsDirect(const StretchRings& rings, uint32_t seed);

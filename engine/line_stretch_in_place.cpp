@@ -216,6 +216,12 @@ void blockStartPositions(double step, int32_t newLength, double* starts, double*
 
 }  // namespace
 
+int32_t stretchScratchElements(int32_t longest, int32_t extra) {
+  // The window, then each block's start position and whether it is uniform
+  // (the left array; the right one holds the window and the noise states).
+  return kWindow + 2 * ((longest + kBlock - 1) / kBlock) + extra;
+}
+
 bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_t newLength,
                          uint32_t seed, double* scratchL, double* scratchR, int32_t scratch,
                          VectorPath widest) {
