@@ -59,6 +59,21 @@ void EchoEngine::processMuted(const Sample* const* inputs, Sample* const* output
   const Sample* inR = inputs[1];
   Sample* outL = outputs[0];
   Sample* outR = outputs[1];
+  if (muteGain.holdsSteady()) {
+    // Every step would give this gain (or the fade has settled: a copy).
+    if (muteGain.settled) {
+      copyThrough(inputs, outputs, sampleFrames);
+      return;
+    }
+    const float g = muteGain.steadyValue();
+    for (int32_t i = 0; i < sampleFrames; ++i) {
+      const Sample l = inL[i];
+      const Sample r = inR[i];
+      outL[i] = scaleByGain(l, g);
+      outR[i] = scaleByGain(r, g);
+    }
+    return;
+  }
   for (int32_t i = 0; i < sampleFrames; ++i) {
     const Sample l = inL[i];
     const Sample r = inR[i];

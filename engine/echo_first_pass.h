@@ -39,9 +39,10 @@ struct FirstPass {
   ParamSmoother* panState;
   ParamSmoother* xFeedState;
 
+  // Whether any smoother's value still changes from frame to frame.
   bool gliding() const {
-    return !(feedbackState->settled && levelState->settled && dryState->settled &&
-             panState->settled && xFeedState->settled);
+    return !(feedbackState->holdsSteady() && levelState->holdsSteady() && dryState->holdsSteady() &&
+             panState->holdsSteady() && xFeedState->holdsSteady());
   }
 };
 

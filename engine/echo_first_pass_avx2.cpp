@@ -303,15 +303,13 @@ QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
   BiquadPair shelf = *c.shelfState;
   BiquadPair lp = *c.lpState;
 
-  // Without a glide every smoother returns its target.
+  // Without a glide every smoother returns its steady value.
   PairGains held{};
   FrameGains heldFrame{};
   if (!kGliding) {
     alignas(32) double t[8];
-    const __m256d targets = _mm256_cvtps_pd(_mm256_castps256_ps128(bank.target));
-    _mm256_store_pd(t, targets);
-    _mm256_store_pd(t + 4, targets);
-    const double cross = static_cast<double>(c.xFeedState->target);
+    for (int n = 0; n < 4; ++n) t[n] = t[n + 4] = static_cast<double>(smoothers[n]->steadyValue());
+    const double cross = static_cast<double>(c.xFeedState->steadyValue());
     alignas(32) const double x[4] = {cross, cross, cross, cross};
     held = pairGains(t, x);
     heldFrame = frameGains(t, x);

@@ -12,7 +12,7 @@ namespace {
 // erf arguments go to args. Filters and smoothers are worked on as local
 // copies so they stay in registers.
 // kRoute: 0 straight, 1 and 2 ping-pong, 3 the mono path. Without a glide
-// every smoother returns its target, so the gains are read once.
+// every smoother returns its steady value, so the gains are read once.
 template <int kRoute, bool kGliding, typename Sample>
 void firstPassRouted(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args) {
   OnePolePair hp = *c.hpState;
@@ -24,11 +24,11 @@ void firstPassRouted(const FirstPass<Sample>& c, int32_t start, int32_t count, d
   ParamSmoother pan = *c.panState;
   ParamSmoother xFeed = *c.xFeedState;
   int32_t w = c.pos;
-  __m128d G = _mm_set1_pd(static_cast<double>(feedback.target));
-  __m128d Lv = _mm_set1_pd(static_cast<double>(level.target));
-  __m128d Dr = _mm_set1_pd(static_cast<double>(dry.target));
-  double P = static_cast<double>(pan.target);
-  double X = static_cast<double>(xFeed.target);
+  __m128d G = _mm_set1_pd(static_cast<double>(feedback.steadyValue()));
+  __m128d Lv = _mm_set1_pd(static_cast<double>(level.steadyValue()));
+  __m128d Dr = _mm_set1_pd(static_cast<double>(dry.steadyValue()));
+  double P = static_cast<double>(pan.steadyValue());
+  double X = static_cast<double>(xFeed.steadyValue());
   for (int32_t j = 0; j < count; ++j) {
     const int32_t i = start + j;
     if (kGliding) {

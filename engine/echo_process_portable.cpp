@@ -33,8 +33,10 @@ struct PairPass {
   ParamSmoother* pan;
   ParamSmoother* xFeed;
 
+  // Whether any smoother's value still changes from frame to frame.
   bool gliding() const {
-    return !(feedback->settled && level->settled && dry->settled && pan->settled && xFeed->settled);
+    return !(feedback->holdsSteady() && level->holdsSteady() && dry->holdsSteady() &&
+             pan->holdsSteady() && xFeed->holdsSteady());
   }
 };
 
@@ -79,7 +81,7 @@ inline void routeFrame(const PairPass<Sample>& c, int32_t i, DoublePair y, doubl
 // Filters, routing and output mix of frames start .. start + count - 1; the
 // erf arguments go to args. Filters and smoothers are worked on as local
 // copies so they stay in registers. Without a glide every smoother returns
-// its target, so the gains are read once.
+// its steady value, so the gains are read once.
 template <int kRoute, bool kGliding, typename Sample>
 void firstPassRouted(const PairPass<Sample>& c, int32_t start, int32_t count, double* args) {
   OnePoleLanes hp = *c.hp;
@@ -91,11 +93,11 @@ void firstPassRouted(const PairPass<Sample>& c, int32_t start, int32_t count, do
   ParamSmoother pan = *c.pan;
   ParamSmoother xFeed = *c.xFeed;
   int32_t w = c.pos;
-  double G = static_cast<double>(feedback.target);
-  double Lv = static_cast<double>(level.target);
-  double Dr = static_cast<double>(dry.target);
-  double P = static_cast<double>(pan.target);
-  double X = static_cast<double>(xFeed.target);
+  double G = static_cast<double>(feedback.steadyValue());
+  double Lv = static_cast<double>(level.steadyValue());
+  double Dr = static_cast<double>(dry.steadyValue());
+  double P = static_cast<double>(pan.steadyValue());
+  double X = static_cast<double>(xFeed.steadyValue());
   for (int32_t j = 0; j < count; ++j) {
     if (kGliding) {
       G = static_cast<double>(feedback.step());
