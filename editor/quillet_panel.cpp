@@ -43,12 +43,10 @@ void setTableDefault(CControl* control) {
 }  // namespace
 
 QuilletPanel::QuilletPanel(PanelHost& host) : PanelShell(host) {
-  // The panel is as large as its background picture (empty without memory).
-  CBitmap* background = new (std::nothrow) CBitmap(panel::kBackground);
-  if (!background) return;
-  panelWidth = background->getWidth();
-  panelHeight = background->getHeight();
-  background->forget();
+  // The panel is as large as its background picture, read from the
+  // picture's header: the pictures themselves are decoded when the panel
+  // first opens, as most instances never show it.
+  CBitmap::resourceSize(panel::kBackground, &panelWidth, &panelHeight);
 }
 
 QuilletPanel::~QuilletPanel() {
