@@ -1,6 +1,5 @@
 // One block of audio: the choice between the mute bypass and the echo, and
-// the bypass itself. The echo block (processEcho) is the x86 loop of
-// echo_process.cpp or the portable one of echo_process_portable.cpp.
+// the bypass itself. The echo block (processEcho) is in echo_process.cpp.
 #include "engine/echo_chunk.h"
 #include "engine/echo_engine.h"
 
