@@ -18,6 +18,11 @@
 //     what interrupted the thread once does not count but a block that is
 //     slow every time does; worst_any_pct is the longest block as it came
 //     (median of the runs), interruptions and all.
+//   - Short/<frames>: what a block of 1 to 64 frames costs (48 kHz), the
+//     values settled or "Level" gliding: the pieces a VST3 or CLAP block is
+//     split into at its automation points are such blocks. ns per block and
+//     per frame, and per_block_ns, what a block costs beyond its frames (the
+//     block's time less as many frames of a 512-frame block).
 //   - Steady: the echo with values moved after setup, once they have come to
 //     rest, against the same values set before setup (48 kHz, 512 frames,
 //     the two instances timed block by block in turn).
@@ -241,6 +246,48 @@ void steady(benchmark::State& state, std::string path) {
   state.counters["moved_vs_set"] = median(movedAfter) / median(setBefore);
 }
 
+// Blocks of `frames` frames in turn with 512-frame blocks of a second
+// instance, the same values on both.
+void shortBlocks(benchmark::State& state, std::string path) {
+  const int frames = static_cast<int>(state.range(0));
+  const bool gliding = state.range(1) != 0;
+  constexpr float kRate = 48000.0f;
+  Instance fx(path, frames), whole(path, 512);
+  if (!fx.ok() || !whole.ok()) {
+    state.SkipWithError("cannot load the plug-in");
+    return;
+  }
+  for (Instance* i : {&fx, &whole}) {
+    i->set(kRepeat, 0.6f);
+    i->set(kLevel, 0.8f);
+    i->start(kRate);
+    for (int b = 0; b < 100; ++b) i->run();
+  }
+  std::vector<double> piece, full;
+  float level = 0.5f;
+  int n = 0;
+  for (auto _ : state) {
+    // A new "Level" every 64 frames keeps it gliding.
+    if (gliding && n++ % (64 / frames + 1) == 0) {
+      level = level > 0.9f ? 0.5f : level + 0.01f;
+      fx.set(kLevel, level);
+    }
+    double start = threadSeconds();
+    for (int r = 0; r < 16; ++r) fx.run();
+    piece.push_back((threadSeconds() - start) / 16.0);
+    if (piece.size() % 32 == 0) {
+      if (gliding) whole.set(kLevel, level);
+      start = threadSeconds();
+      whole.run();
+      full.push_back(threadSeconds() - start);
+    }
+  }
+  const double perFrameWhole = median(full) / 512.0;
+  state.counters["ns_per_block"] = 1e9 * median(piece);
+  state.counters["ns_per_frame"] = 1e9 * median(piece) / frames;
+  state.counters["per_block_ns"] = 1e9 * (median(piece) - frames * perFrameWhole);
+}
+
 void registerCase(const std::string& label, const std::string& path, const char* name, Load load,
                   int64_t rate, int64_t block) {
   benchmark::RegisterBenchmark(("Budget/" + std::string(name) + "/" + label).c_str(), budget, path,
@@ -266,6 +313,13 @@ int main(int argc, char** argv) {
       for (int64_t block : {32, 64, 512})
         for (const auto& [label, path] : libraries)
           registerCase(label, path, name, load, rate, block);
+  for (int64_t frames : {1, 2, 4, 8, 16, 64})
+    for (const auto& [label, path] : libraries)
+      benchmark::RegisterBenchmark(("Short/" + label).c_str(), shortBlocks, path)
+          ->ArgNames({"frames", "glide"})
+          ->Args({frames, 0})
+          ->Args({frames, 1})
+          ->Iterations(20000);
   for (const auto& [label, path] : libraries)
     benchmark::RegisterBenchmark(("Steady/" + label).c_str(), steady, path)
         ->Iterations(60)

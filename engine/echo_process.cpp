@@ -141,13 +141,20 @@ void firstPass(int mode, const PairPass<Sample>& c, int32_t start, int32_t count
 // ring holds, so no position is read after it was written in the same chunk):
 // the first pass runs the filters, the routing and the output mix and keeps
 // the two erf arguments of each frame; the second pass is the erf alone.
+#ifndef QUILLET_PORTABLE_ENGINE
+constexpr int32_t kWideFrom = 16;
+#endif
+
 template <typename Sample>
 void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample* const* inputs,
                              Sample* const* outputs, int32_t sampleFrames) {
   const auto [mode, monoOut, chunkLimit] = beginEchoBlock(params, monoIO, sampleFrames);
   const ErfArray erf = vectorErf ? widestVectorErf(widestPath) : nullptr;
 #ifndef QUILLET_PORTABLE_ENGINE
-  if (widestPath >= VectorPath::kAvx2 &&
+  // Short blocks (the pieces a block is split into at its automation points)
+  // take the 128-bit loop: the 256-bit pass's set-up costs more than it saves
+  // below kWideFrom frames.
+  if (widestPath >= VectorPath::kAvx2 && sampleFrames >= kWideFrom &&
       echoBlockAvx2(*this, inputs, outputs, sampleFrames, mode, monoOut, chunkLimit, erf))
     return;
 #endif
