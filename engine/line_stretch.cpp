@@ -368,7 +368,7 @@ void stretchFrames(const StretchRings& r, int32_t& i, double& x, uint32_t& s, do
       if (inc > 0.0) {
         const double limit = top < lastK ? top : lastK;
 #ifdef QUILLET_WIDE_VECTORS
-        if (widest >= VectorPath::kAvx512 && processorHasAvx512()) {
+        if (widest >= VectorPath::kAvx512 && processorHasAvx512() && avx512Suits(step)) {
           i += fastRunAvx512(r, i, x, inc, limit, s);
         }
         if (widest >= VectorPath::kAvx2 && processorHasAvx2())

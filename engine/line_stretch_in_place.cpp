@@ -248,7 +248,8 @@ bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_
   double* uniform = startX + blocks;
   blockStartPositions(step, newLength, startX, uniform);
 #ifdef QUILLET_WIDE_VECTORS
-  const bool descend512 = widest >= VectorPath::kAvx512 && processorHasAvx512();
+  const bool descend512 =
+      widest >= VectorPath::kAvx512 && processorHasAvx512() && avx512Suits(step);
   const bool descend256 = widest >= VectorPath::kAvx2 && processorHasAvx2();
 #endif
   uint32_t state = seed;
