@@ -31,6 +31,26 @@ void EchoEngine::resizeDelayLines(const EchoParams& params) {
   const int32_t n = switchOn(params.knobDust()) ? 0 : spliceLength(oldLength, newLength);
   const uint32_t seed = tickSource ? tickSource() : 0u;
 
+  if (stretch == &stretchRings && countsAsCleared(0) && unclearedTo >= oldLength) {
+    // The whole old ring counts as empty (the echo resumes after "Mute" or a
+    // restart and has written nothing yet): the stretch of zeros, its noise,
+    // written without reading or clearing the old ring; the splice blends in
+    // zeros.
+    stretchEmptyRings(delayL.get(), delayR.get(), newLength, seed);
+    if (n > 0) {
+      const int32_t room = scratchElements(capacity()) - 2 * n;
+      double* keptL = scratchL.get() + room;
+      double* keptR = scratchR.get() + room;
+      std::fill(keptL, keptL + 2 * n, 0.0);
+      std::fill(keptR, keptR + 2 * n, 0.0);
+      splice(keptL, keptR, 2 * n, n, n, delayL.get(), delayR.get(), newLength, newPos);
+    }
+    noteStretched(newLength);
+    delayLength = newLength;
+    writePos = newPos;
+    return;
+  }
+
   // Elements of the old ring that count as empty but still hold old samples
   // in memory are zeroed first, so that the stretch reads them as zeros.
   clearBeforeStretch(oldLength);
