@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <exception>
 #include <initializer_list>
 #include <new>
 
@@ -47,6 +48,14 @@ QuilletPanel::QuilletPanel(PanelHost& host) : PanelShell(host) {
   // picture's header: the pictures themselves are decoded when the panel
   // first opens, as most instances never show it.
   CBitmap::resourceSize(panel::kBackground, &panelWidth, &panelHeight);
+  // The first use of any thread-local of this library on a thread allocates
+  // that thread's block of them, and the exception an open short of memory
+  // throws keeps its bookkeeping in one: taken here, on the thread that makes
+  // the panel (as decoding the background here used to), a failing open
+  // leaves nothing allocated.
+  // (The answer is kept in a register, so that the call is made.)
+  const int pending = std::uncaught_exceptions();
+  asm volatile("" : : "r"(pending));
 }
 
 QuilletPanel::~QuilletPanel() {
