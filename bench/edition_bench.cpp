@@ -11,6 +11,9 @@
 //     freed by earlier cases. host_side_MiB is what of it quillet-host's own
 //     objects for an instance take (its VST3 parameter queues are 0.4 MiB),
 //     edition_MiB the rest: the plug-in's.
+//   - Block/<edition>: a 1-frame and a 64-frame block at 48 kHz, values
+//     settled, and per_block_ns, what a block costs whatever its length (the
+//     loader's own work per block included).
 // QUILLET_BEFORE_DIR=/dir holding QTAP_x64.so, QTAPG_x64.so, "Quillet K3.vst3",
 // QuilletK3.clap and quillet-k3.lv2/ of another build adds their figures.
 #include <benchmark/benchmark.h>
@@ -24,6 +27,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <string>
@@ -62,7 +66,8 @@ constexpr uint32_t kBlock = 512;
 class Running {
  public:
   virtual ~Running() = default;
-  virtual void run() = 0;
+  void run() { runFrames(kBlock); }
+  virtual void runFrames(uint32_t frames) = 0;
 };
 
 // Every edition quillet-host loads: its AudioPlugin, at the longest echo.
@@ -78,11 +83,11 @@ class HostedRunning : public Running {
     started = true;
     for (uint32_t i = 0; i < kBlock; ++i) in[0][i] = in[1][i] = (i % 7) * 0.1f - 0.3f;
   }
-  void run() override {
+  void runFrames(uint32_t frames) override {
     if (!started) return;
     float* i[2] = {in[0], in[1]};
     float* o[2] = {out[0], out[1]};
-    audio->process(i, o, kBlock);
+    audio->process(i, o, frames);
   }
 
  private:
@@ -217,6 +222,7 @@ class Lv2Running final : public Running {
     controls[6] = 0.5f;
     controls[9] = 1.0f;
     for (uint32_t c = 0; c < 4; ++c) d->connect_port(handle, kLv2Controls + c, audio[c]);
+    for (uint32_t i = 0; i < kBlock; ++i) audio[0][i] = audio[1][i] = (i % 7) * 0.1f - 0.3f;
     sequence[0] = sizeof(uint64_t);  // an empty atom sequence (its body only)
     d->connect_port(handle, kLv2Controls + 4, sequence);
     d->connect_port(handle, kLv2Controls + 5, &tempo);
@@ -229,7 +235,7 @@ class Lv2Running final : public Running {
     }
   }
   bool ok() const { return handle != nullptr; }
-  void run() override { d->run(handle, kBlock); }
+  void runFrames(uint32_t frames) override { d->run(handle, frames); }
 
  private:
   const LV2_Descriptor* d;
@@ -404,6 +410,70 @@ void memory(benchmark::State& state, Edition e) {
   state.counters["MiB_made_only"] = median(made) / (1024.0 * 1024.0);
 }
 
+// Thread CPU time of `frames`-frame blocks, median of 20000 in runs of 20.
+double blockSeconds(Running& r, uint32_t frames) {
+  std::vector<double> t;
+  for (int run = 0; run < 1000; ++run) {
+    timespec t0{}, t1{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
+    for (int b = 0; b < 20; ++b) r.runFrames(frames);
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t1);
+    t.push_back((static_cast<double>(t1.tv_sec - t0.tv_sec) +
+                 1e-9 * static_cast<double>(t1.tv_nsec - t0.tv_nsec)) /
+                20.0);
+  }
+  return median(t);
+}
+
+template <typename Make>
+void blockCosts(benchmark::State& state, Make make) {
+  std::unique_ptr<Running> r = make();
+  if (!r) {
+    state.SkipWithError("cannot run the edition");
+    return;
+  }
+  for (int b = 0; b < 400; ++b) r->run();  // past the first sound and the glides
+  double one = 0.0, many = 0.0;
+  for (auto _ : state) {
+    one = blockSeconds(*r, 1);
+    many = blockSeconds(*r, 64);
+  }
+  state.counters["one_frame_ns"] = 1e9 * one;
+  state.counters["64_frames_ns"] = 1e9 * many;
+  // What a block costs whatever its length: one frame's block less a frame.
+  state.counters["per_block_ns"] = 1e9 * (one - (many - one) / 63.0);
+}
+
+// What a block costs besides its frames, through the host's loader (its own
+// per-block work included), 48 kHz, values settled.
+void block(benchmark::State& state, Edition e) {
+  const double rate = 48000.0;
+  std::string error;
+  switch (e.kind) {
+    case Kind::kVst2: {
+      Vst2Library library(e.path);
+      if (library.library)
+        blockCosts(state, [&] { return made<Vst2Running>(*library.library, rate); });
+      break;
+    }
+    case Kind::kVst3: {
+      auto module = vsthost::vst3::Vst3Module::load(e.path, &error);
+      if (module) blockCosts(state, [&] { return made<Vst3Running>(*module, rate); });
+      break;
+    }
+    case Kind::kClap: {
+      auto module = vsthost::ClapModule::load(e.path, &error);
+      if (module) blockCosts(state, [&] { return made<ClapRunning>(*module, rate); });
+      break;
+    }
+    case Kind::kLv2: {
+      Lv2Library library(e.path);
+      blockCosts(state, [&] { return made<Lv2Running>(library, rate); });
+      break;
+    }
+  }
+}
+
 std::vector<Edition> editionsIn(const std::string& label, const std::string& vst2,
                                 const std::string& vst2Gui, const std::string& vst3,
                                 const std::string& clap, const std::string& lv2) {
@@ -431,6 +501,8 @@ int main(int argc, char** argv) {
         ->Iterations(41)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
+  for (const Edition& e : editions)
+    benchmark::RegisterBenchmark(("Block/" + e.name).c_str(), block, e)->Iterations(1);
   for (const Edition& e : editions)
     benchmark::RegisterBenchmark(("Memory/" + e.name).c_str(), memory, e)
         ->ArgName("rate")
