@@ -10,35 +10,59 @@ namespace quillet_clap {
 
 float ClapPanelHost::parameterValue(int32_t index) { return plugin.core().parameter(index); }
 
-void ClapPanelHost::queue(GestureRecord::Kind kind, int32_t index, double plain) {
-  // A full queue drops the record: the sound never depends on it, only the
-  // host's recording of the gesture (see gesture_queue.h).
-  plugin.gestures().push(GestureRecord{kind, paramIdOf(index), plain});
+namespace {
+
+// The CLAP ids of the parameters a gesture sets, in the order it sets them.
+struct GestureIds {
+  uint32_t count = 0;
+  clap_id ids[GestureQueue::kMaxGestureParams] = {};
+};
+
+GestureIds gestureIdsOf(int32_t tag, bool reversed) {
+  const quillet::GestureParams params = quillet::gestureParams(tag);
+  GestureIds out;
+  for (int32_t i = 0; i < params.count; ++i) {
+    const int32_t at = reversed ? params.count - 1 - i : i;
+    out.ids[out.count++] = paramIdOf(params.indices[at]);
+  }
+  return out;
 }
+
+}  // namespace
 
 void ClapPanelHost::askForFlush() {
   if (!plugin.isProcessing()) plugin.host().requestFlush();
 }
 
+void ClapPanelHost::tellHostOfMissedValues() {
+  // The sound never depends on the queue (the core holds the values), only
+  // the host's picture of them: when a record could not go, the host reads
+  // every value again.
+  const HostServices& host = plugin.host();
+  if (plugin.gestures().takeHostMissedValues() && host.params != nullptr)
+    host.params->rescan(host.host, CLAP_PARAM_RESCAN_VALUES);
+}
+
 void ClapPanelHost::beginGesture(int32_t tag) {
-  const quillet::GestureParams params = quillet::gestureParams(tag);
-  for (int32_t i = 0; i < params.count; ++i) queue(GestureRecord::kBegin, params.indices[i], 0.0);
-  if (params.count > 0) askForFlush();
+  const GestureIds gesture = gestureIdsOf(tag, false);
+  if (gesture.count == 0) return;
+  if (plugin.gestures().beginGesture(gesture.ids, gesture.count)) askForFlush();
 }
 
 void ClapPanelHost::endGesture(int32_t tag) {
-  const quillet::GestureParams params = quillet::gestureParams(tag);
-  for (int32_t i = params.count - 1; i >= 0; --i)
-    queue(GestureRecord::kEnd, params.indices[i], 0.0);
-  if (params.count > 0) askForFlush();
+  const GestureIds gesture = gestureIdsOf(tag, true);
+  if (gesture.count == 0) return;
+  if (plugin.gestures().endGesture(gesture.ids, gesture.count)) askForFlush();
+  tellHostOfMissedValues();
 }
 
 void ClapPanelHost::performEdit(int32_t index, float value) {
   if (!plugin.core().setParameter(index, value)) return;
   // The value as stored, not as read back: the audio thread may store a
   // host's value in between.
-  queue(GestureRecord::kValue, index, storedToPlain(index, quillet::clampStoredValue(value)));
-  askForFlush();
+  const double plain = storedToPlain(index, quillet::clampStoredValue(value));
+  if (plugin.gestures().pushValue(paramIdOf(index), plain)) askForFlush();
+  tellHostOfMissedValues();
 }
 
 double ClapPanelHost::hostTempo() { return plugin.hostTempo(); }

@@ -23,7 +23,8 @@ class ClapPanelHost final : public quillet::PanelHost {
 
   float parameterValue(int32_t index) override;
   // A note key's gesture begins on "Delay" and "Range" and ends in the
-  // opposite order; a control that sets no parameter sends nothing.
+  // opposite order; a control that sets no parameter sends nothing. A
+  // gesture the queue cannot take whole sends neither values nor end.
   void beginGesture(int32_t tag) override;
   void endGesture(int32_t tag) override;
   void performEdit(int32_t index, float value) override;
@@ -32,8 +33,9 @@ class ClapPanelHost final : public quillet::PanelHost {
   bool requestResize(int32_t width, int32_t height) override;
 
  private:
-  void queue(GestureRecord::Kind kind, int32_t index, double plain);
   void askForFlush();
+  // A params rescan of the values when the host missed some of the panel's.
+  void tellHostOfMissedValues();
 
   QuilletPlugin& plugin;
 };

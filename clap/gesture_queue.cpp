@@ -27,15 +27,91 @@ bool pushToHost(const clap_output_events_t* out, const GestureRecord& record) {
 
 }  // namespace
 
-bool GestureQueue::push(const GestureRecord& record) {
+uint32_t GestureQueue::freeSlots() const {
+  return kCapacity -
+         (written_.load(std::memory_order_relaxed) - read_.load(std::memory_order_acquire));
+}
+
+void GestureQueue::put(const GestureRecord& record) {
   const uint32_t written = written_.load(std::memory_order_relaxed);
-  const uint32_t used = written - read_.load(std::memory_order_acquire);
-  const uint32_t room = kCapacity - used;
-  const uint32_t needed = record.kind == GestureRecord::kValue ? kReservedForBeginsAndEnds + 1 : 1;
-  if (room < needed) return false;
   ring_[written % kCapacity] = record;
   written_.store(written + 1, std::memory_order_release);
+}
+
+GestureQueue::Track* GestureQueue::trackOf(clap_id id) {
+  return id < static_cast<clap_id>(kNumQuilletParams) ? &tracks_[id] : nullptr;
+}
+
+bool GestureQueue::beginGesture(const clap_id* ids, uint32_t count) {
+  if (ids == nullptr || count == 0 || count > kMaxGestureParams) return false;
+  bool startable = true;
+  for (uint32_t i = 0; i < count; ++i) {
+    const Track* track = trackOf(ids[i]);
+    if (track == nullptr || track->open || track->refused > 0) startable = false;
+  }
+  // The free slots only grow while the reader runs, so room seen here stays.
+  if (startable && freeSlots() >= endsKept_ + 2 * count) {
+    for (uint32_t i = 0; i < count; ++i) {
+      put(GestureRecord{GestureRecord::kBegin, ids[i], 0.0});
+      *trackOf(ids[i]) = Track{true, 0, false};
+    }
+    endsKept_ += count;
+    return true;
+  }
+  for (uint32_t i = 0; i < count; ++i) {
+    if (Track* track = trackOf(ids[i])) ++track->refused;
+  }
+  return false;
+}
+
+bool GestureQueue::endGesture(const clap_id* ids, uint32_t count) {
+  if (ids == nullptr || count == 0 || count > kMaxGestureParams) return false;
+  Track* first = trackOf(ids[0]);
+  if (first == nullptr) return false;
+  if (first->refused > 0) {
+    // The innermost gesture on these parameters is one that never began.
+    for (uint32_t i = 0; i < count; ++i) {
+      Track* track = trackOf(ids[i]);
+      if (track != nullptr && track->refused > 0) --track->refused;
+    }
+    hostMissed_ = true;
+    return false;
+  }
+  bool whole = true;
+  for (uint32_t i = 0; i < count; ++i) {
+    Track* track = trackOf(ids[i]);
+    if (track == nullptr || !track->open) {
+      whole = false;
+      continue;
+    }
+    put(GestureRecord{GestureRecord::kEnd, ids[i], 0.0});  // into the slot its begin kept
+    --endsKept_;
+    if (track->lostValue) whole = false;
+    *track = Track{};
+  }
+  if (!whole) hostMissed_ = true;
+  return whole;
+}
+
+bool GestureQueue::pushValue(clap_id id, double value) {
+  Track* track = trackOf(id);
+  if (track != nullptr && track->refused > 0) return false;
+  if (freeSlots() < endsKept_ + kKeptForGestures + 1) {
+    if (track != nullptr && track->open) {
+      track->lostValue = true;  // told when the gesture ends
+    } else {
+      hostMissed_ = true;
+    }
+    return false;
+  }
+  put(GestureRecord{GestureRecord::kValue, id, value});
   return true;
+}
+
+bool GestureQueue::takeHostMissedValues() {
+  const bool missed = hostMissed_;
+  hostMissed_ = false;
+  return missed;
 }
 
 uint32_t GestureQueue::drainTo(const clap_output_events_t* out) {

@@ -45,8 +45,7 @@ void ParamEventBatch::collect(const clap_input_events_t* events) {
       float stored = 0.0f;
       if (index < 0 || !plainToStored(index, event->value, &stored)) continue;
       changes_.add(header->time, index, stored);
-      tailParams_ =
-          tailParams_ || index == kParamDelay || index == kParamRepeat || index == kParamRange;
+      tailParams_ = tailParams_ || kQuilletParams[index].shapesTail;
     } else if (header->type == CLAP_EVENT_TRANSPORT &&
                header->size >= sizeof(clap_event_transport_t)) {
       collectTransport(reinterpret_cast<const clap_event_transport_t*>(header));

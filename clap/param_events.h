@@ -23,8 +23,8 @@ class ParamEventBatch {
   void collectTransport(const clap_event_transport_t* transport);
 
   // Stores every collected value into the core, in time order, and forgets
-  // them. True when one of them may lengthen or shorten the tail ("Delay",
-  // "Repeat", "Range").
+  // them. True when one of them may lengthen or shorten the tail (a row
+  // that shapes the tail).
   bool storeAll(quillet::EchoCore& core);
   // Runs a block of frames (at least 1) through the core in pieces at the
   // collected values' frames, and forgets them; true as storeAll.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "clap/host_services.h"
 #include "clap/quillet_plugin.h"
@@ -65,8 +66,13 @@ bool PluginGui::size(uint32_t* width, uint32_t* height) const {
 }
 
 bool PluginGui::setScale(double factor) {
-  if (!panel || !std::isfinite(factor) || factor <= 0.0) return false;
-  panel->setHostScale(static_cast<float>(factor));
+  // The panel takes a positive float; anything else (NaN, infinite, zero,
+  // negative, beyond a float's range or below its smallest) is no factor:
+  // refused, and the panel keeps the one it has.
+  if (!panel || !(factor > 0.0) || factor > std::numeric_limits<float>::max()) return false;
+  const auto asFloat = static_cast<float>(factor);
+  if (!(asFloat > 0.0f)) return false;
+  panel->setHostScale(asFloat);
   return true;
 }
 

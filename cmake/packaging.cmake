@@ -8,8 +8,10 @@
 #                                 plug-ins with one ID in its folders shows only one of them
 #   bin/quillet-host
 #   share/man/man1/quillet-host.1.gz its manual page (doc/quillet-host.1.in)
-#   share/doc/quillet-k3/         README.md with the pictures it shows, LICENSE,
-#                                 THIRD-PARTY-NOTICES, copyright, changelog.gz
+#   share/doc/quillet-k3/         README.md, development.md and packaging.md with the
+#                                 pictures they show, LICENSE, THIRD-PARTY-NOTICES,
+#                                 copyright, changelog.gz
+#   share/doc/quillet-k3/manual/  the musician's manual (doc/manual/CMakeLists.txt)
 #   lib/lv2/quillet-k3.lv2/       the LV2 bundle (lv2/CMakeLists.txt), where LV2 hosts look
 #   lib/clap/QuilletK3.clap       the CLAP module (clap/CMakeLists.txt), where CLAP hosts look
 #   share/quillet-k3/presets/     the factory presets as .fxp files (lv2/CMakeLists.txt)
@@ -20,34 +22,40 @@
 # (clap/CMakeLists.txt), the .fxp presets
 # (written by the Linux build into its presets/ folder: pass that folder as
 # QUILLET_FXP_PRESET_DIR), the licence texts and README-Windows.txt on where
-# to put the DLLs.
+# to put the DLLs. Beside it, the installer quillet-k3-VERSION-win64-setup.exe
+# (cmake/windows/installer.cmake) puts each file where hosts look.
 
-# Writes the Markdown file README to OUT with every picture it shows
-# (![text](path)) pointed at the picture's file name, and returns the
-# pictures' files in PICTURES_VAR, to be installed beside it. A picture the
-# tree lacks stops the configure.
-function(quillet_readme_with_pictures readme out pictures_var)
-  get_filename_component(dir ${readme} DIRECTORY)
-  file(READ ${readme} text)
+# Writes the Markdown document DOC to OUT as it lies in the installed
+# documentation folder: every picture it shows (![text](path)) pointed at the
+# picture's file name, and its links between the README and the guides in
+# doc/ pointed at their neighbours there (all of them lie side by side). The
+# pictures' files are appended to PICTURES_VAR, to be installed beside it. A
+# picture the tree lacks stops the configure.
+function(quillet_doc_for_install doc out pictures_var)
+  get_filename_component(dir ${doc} DIRECTORY)
+  file(READ ${doc} text)
   string(REGEX MATCHALL "!\\[[^]\n]*\\]\\([^)\n]+\\)" shown "${text}")
-  set(pictures "")
+  set(pictures ${${pictures_var}})
   foreach(picture IN LISTS shown)
     string(REGEX REPLACE "^!\\[[^]\n]*\\]\\(([^) \n]+).*" "\\1" path "${picture}")
     if(path MATCHES "^[a-z]+:")
       continue()  # a web address: nothing to ship
     endif()
     if(NOT EXISTS ${dir}/${path})
-      message(FATAL_ERROR "${readme} shows ${path}, which is not in the tree")
+      message(FATAL_ERROR "${doc} shows ${path}, which is not in the tree")
     endif()
     get_filename_component(name ${path} NAME)
     string(REPLACE "](${path}" "](${name}" text "${text}")
-    list(APPEND pictures ${dir}/${path})
+    get_filename_component(file ${dir}/${path} ABSOLUTE)
+    list(APPEND pictures ${file})
   endforeach()
+  string(REGEX REPLACE "\\]\\(doc/([a-z]+\\.md)" "](\\1" text "${text}")
+  string(REPLACE "](../README.md" "](README.md" text "${text}")
   if(pictures)
     list(REMOVE_DUPLICATES pictures)
   endif()
   file(WRITE ${out} "${text}")
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${readme})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${doc})
   set(${pictures_var} ${pictures} PARENT_SCOPE)
 endfunction()
 
@@ -84,6 +92,8 @@ if(WIN32)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/windows/README-Windows.txt.in
     ${CMAKE_CURRENT_BINARY_DIR}/README-Windows.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README-Windows.txt DESTINATION .)
+  # The installer (target quillet_installer), from the same files.
+  include(${CMAKE_SOURCE_DIR}/cmake/windows/installer.cmake)
 else()
   # Plug-ins are loaded, not run: no executable bit (Debian policy for libraries).
   set(QUILLET_LIBRARY_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
@@ -95,15 +105,25 @@ else()
     install(TARGETS quillet-host RUNTIME DESTINATION bin)
     install(FILES $<TARGET_FILE_DIR:quillet-host>/vst2-host DESTINATION bin)  # the link
   endif()
-  # The README as shipped: the pictures it shows lie beside it.
-  quillet_readme_with_pictures(${CMAKE_SOURCE_DIR}/README.md
-    ${CMAKE_CURRENT_BINARY_DIR}/doc/README.md readme_pictures)
+  # The README and the guides as shipped, side by side, with the pictures
+  # they show beside them.
+  set(doc_pictures "")
+  set(shipped_docs "")
+  foreach(doc README.md doc/development.md doc/packaging.md)
+    get_filename_component(name ${doc} NAME)
+    quillet_doc_for_install(${CMAKE_SOURCE_DIR}/${doc} ${CMAKE_CURRENT_BINARY_DIR}/doc/${name}
+      doc_pictures)
+    list(APPEND shipped_docs ${CMAKE_CURRENT_BINARY_DIR}/doc/${name})
+  endforeach()
   configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/copyright.in
     ${CMAKE_CURRENT_BINARY_DIR}/debian/copyright @ONLY)
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/README.md ${readme_pictures}
+  install(FILES ${shipped_docs} ${doc_pictures}
     ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES
     ${CMAKE_CURRENT_BINARY_DIR}/debian/copyright
     DESTINATION ${QUILLET_DOC_DIR})
+  if(TARGET quillet_manual)
+    install(DIRECTORY ${QUILLET_MANUAL_DIR}/ DESTINATION ${QUILLET_DOC_DIR}/manual)
+  endif()
   # Debian wants the change log and manual pages compressed without a time
   # stamp (gzip -n).
   configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/changelog.in
@@ -169,7 +189,9 @@ plug-in with its panel and factory presets in /usr/lib/clap, where CLAP
 hosts look, the factory
 presets as .fxp files in /usr/share/quillet-k3/presets, and quillet-host,
 a command-line host that renders audio files through VST 2.4 plug-ins,
-saves presets and checks plug-ins (manual page quillet-host(1)).")
+saves presets and checks plug-ins (manual page quillet-host(1)). The
+musician's manual, with every control, echo times, presets and hosts, is
+in /usr/share/doc/quillet-k3/manual/index.html.")
 endif()
 
 include(CPack)

@@ -7,7 +7,9 @@ namespace quillet {
 
 namespace {
 
-bool stretchesLines(int32_t index) { return index == kParamDelay || index == kParamRange; }
+bool stretchesLines(int32_t index) {
+  return index < kNumQuilletParams && kQuilletParams[index].stretchesLines;
+}
 
 bool before(const TimedChange& a, const TimedChange& b) {
   return a.frame != b.frame ? a.frame < b.frame : a.index < b.index;

@@ -80,10 +80,11 @@ void EchoCore::process(const double* const* inputs, double* const* outputs, uint
 }
 
 ParamTextContext EchoCore::textContext() const {
-  ParamTextContext context;
-  context.range = store.value(kParamRange);
-  context.sampleRate = rate.load(std::memory_order_relaxed);
-  return context;
+  struct Stored {
+    const ParamStore& store;
+    float operator[](int32_t index) const { return store.value(index); }
+  };
+  return textContextOf(Stored{store}, rate.load(std::memory_order_relaxed));
 }
 
 bool EchoCore::valueToText(int32_t index, float value, char* text, size_t size) const {

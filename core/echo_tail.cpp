@@ -1,21 +1,12 @@
 #include "core/echo_tail.h"
 
 #include <cmath>
-#include <complex>
+
+#include "engine/filter_response.h"
 
 namespace quillet {
 
 namespace {
-
-using Complex = std::complex<double>;
-
-double gainAt(const OnePoleFilter& f, Complex d) {
-  return std::abs((f.b0 + f.b1 * d) / (1.0 + f.a1 * d));
-}
-
-double gainAt(const Biquad& f, Complex d) {
-  return std::abs((f.b0 + f.b1 * d + f.b2 * d * d) / (1.0 + f.a1 * d + f.a2 * d * d));
-}
 
 // The largest pole radius of 1 + a1 z^-1 + a2 z^-2.
 double poleRadius(double a1, double a2) {
@@ -47,8 +38,7 @@ LoopFilterBounds loopFilterBounds(const EchoEngine& engine) {
   double peak = 0.0;
   for (int k = 0; k <= kSteps; ++k) {
     const double w = lowest * std::pow(pi / lowest, static_cast<double>(k) / kSteps);
-    const Complex d = std::polar(1.0, -w);  // z^-1 on the unit circle
-    const double g = gainAt(engine.hpL, d) * gainAt(engine.shelfL, d) * gainAt(engine.lpL, d);
+    const double g = gainAt(engine.hpL, w) * gainAt(engine.shelfL, w) * gainAt(engine.lpL, w);
     if (g > peak) peak = g;
   }
   bounds.peakGain = peak * 1.001;

@@ -19,6 +19,15 @@ enum class ParamKind : uint8_t {
   ThreeWay = Selector,
 };
 
+// How a value reads as the musician's text (core/param_text.h).
+enum class TextStyle : uint8_t {
+  EchoTime,   // the echo time in milliseconds, for the stored "Range" and the rate
+  Percent,    // 0 to 100 %
+  LoopGain,   // the loop's feedback gain, twice the value, 0 to 200 %
+  Balance,    // "L 40", "C", "R 40"
+  Positions,  // a switch's or selector's position names
+};
+
 struct QuilletParamSpec {
   // Stable across versions, separate from the index: what formats that name
   // parameters (LV2 symbols, state keys) and number them (VST3 ParamID, CLAP
@@ -32,6 +41,12 @@ struct QuilletParamSpec {
   ParamKind kind;
   // The positions of a switch ("off", "on") or a selector, in value order.
   const char* positionNames[3];
+  TextStyle text;
+  // Whether the echo's tail (how long it rings on) depends on the value.
+  bool shapesTail;
+  // Whether a change stretches the delay lines: work in proportion to their
+  // length, which a block does a bounded number of times (block_changes.h).
+  bool stretchesLines;
 
   // Steps between the lowest and the highest value: 0 for a knob, 1 for a
   // switch, 2 for a selector.
@@ -40,43 +55,40 @@ struct QuilletParamSpec {
   }
 };
 
+// One row per parameter, in index order; the columns as QuilletParamSpec
+// names them: symbol, id, name, label, default, kind, positions, text style,
+// whether it shapes the tail, whether it stretches the lines.
+// clang-format off
 inline constexpr QuilletParamSpec kQuilletParams[kNumQuilletParams] = {
-    {"delay", 0, "Delay", "ms", kEchoDefaults[kParamDelay], ParamKind::Continuous, {}},
-    {"repeat", 1, "Repeat", "%", kEchoDefaults[kParamRepeat], ParamKind::Continuous, {}},
-    {"level", 2, "Level", "%", kEchoDefaults[kParamLevel], ParamKind::Continuous, {}},
-    {"range",
-     3,
-     "Range",
-     "typ",
-     kEchoDefaults[kParamRange],
-     ParamKind::Selector,
-     {"30-160 ms", "120-650 ms", "480-2600 ms"}},
-    {"mute", 4, "Mute", "n/y", kEchoDefaults[kParamMute], ParamKind::Switch, {"off", "on"}},
-    {"dry", 5, "Dry", "%", kEchoDefaults[kParamDry], ParamKind::Continuous, {}},
-    {"pan", 6, "Pan", "%", kEchoDefaults[kParamPan], ParamKind::Continuous, {}},
-    {"x_feed", 7, "X-Feed", "%", kEchoDefaults[kParamXFeed], ParamKind::Continuous, {}},
-    {"mono_out",
-     8,
-     "Mono Out",
-     "n/y",
-     kEchoDefaults[kParamMonoOut],
-     ParamKind::Switch,
-     {"off", "on"}},
-    {"knob_dust",
-     9,
-     "KnobDust",
-     "n/y",
-     kEchoDefaults[kParamKnobDust],
-     ParamKind::Switch,
-     {"off", "on"}},
-    {"ping_pong",
-     10,
-     "PingPong",
-     "typ",
-     kEchoDefaults[kParamPingPong],
-     ParamKind::Selector,
-     {"normal", "ping", "pong"}},
+  {"delay",     0,  "Delay",    "ms",  kEchoDefaults[kParamDelay],    ParamKind::Continuous, {},
+   TextStyle::EchoTime,  true,  true},
+  {"repeat",    1,  "Repeat",   "%",   kEchoDefaults[kParamRepeat],   ParamKind::Continuous, {},
+   TextStyle::LoopGain,  true,  false},
+  {"level",     2,  "Level",    "%",   kEchoDefaults[kParamLevel],    ParamKind::Continuous, {},
+   TextStyle::Percent,   false, false},
+  {"range",     3,  "Range",    "typ", kEchoDefaults[kParamRange],    ParamKind::Selector,
+   {"30-160 ms", "120-650 ms", "480-2600 ms"},
+   TextStyle::Positions, true,  true},
+  {"mute",      4,  "Mute",     "n/y", kEchoDefaults[kParamMute],     ParamKind::Switch,
+   {"off", "on"},
+   TextStyle::Positions, false, false},
+  {"dry",       5,  "Dry",      "%",   kEchoDefaults[kParamDry],      ParamKind::Continuous, {},
+   TextStyle::Percent,   false, false},
+  {"pan",       6,  "Pan",      "%",   kEchoDefaults[kParamPan],      ParamKind::Continuous, {},
+   TextStyle::Balance,   false, false},
+  {"x_feed",    7,  "X-Feed",   "%",   kEchoDefaults[kParamXFeed],    ParamKind::Continuous, {},
+   TextStyle::Percent,   false, false},
+  {"mono_out",  8,  "Mono Out", "n/y", kEchoDefaults[kParamMonoOut],  ParamKind::Switch,
+   {"off", "on"},
+   TextStyle::Positions, false, false},
+  {"knob_dust", 9,  "KnobDust", "n/y", kEchoDefaults[kParamKnobDust], ParamKind::Switch,
+   {"off", "on"},
+   TextStyle::Positions, false, false},
+  {"ping_pong", 10, "PingPong", "typ", kEchoDefaults[kParamPingPong], ParamKind::Selector,
+   {"normal", "ping", "pong"},
+   TextStyle::Positions, false, false},
 };
+// clang-format on
 
 // The table's index for a stable numeric id, or -1 when no row has it.
 constexpr int32_t paramIndexForId(uint32_t id) {
@@ -86,17 +98,23 @@ constexpr int32_t paramIndexForId(uint32_t id) {
 }
 
 // The position (0 .. stepCount) a switch or selector is in at this value.
-inline int32_t paramPosition(int32_t index, float value) {
-  if (kQuilletParams[index].kind == ParamKind::Switch) return switchOn(value) ? 1 : 0;
+inline int32_t positionOf(const QuilletParamSpec& param, float value) {
+  if (param.kind == ParamKind::Switch) return switchOn(value) ? 1 : 0;
   return threeWayPosition(value);
+}
+inline int32_t paramPosition(int32_t index, float value) {
+  return positionOf(kQuilletParams[index], value);
 }
 
 // The value that stands for a position: 0, 1 for a switch; 0, 0.5, 1 for a
 // selector (each inside its position, and position / stepCount, as formats
 // with stepped parameters count).
-inline float paramValueOfPosition(int32_t index, int32_t position) {
-  const int32_t steps = kQuilletParams[index].stepCount();
+inline float valueOfPosition(const QuilletParamSpec& param, int32_t position) {
+  const int32_t steps = param.stepCount();
   if (steps == 0 || position <= 0) return 0.0f;
   if (position >= steps) return 1.0f;
   return static_cast<float>(position) / static_cast<float>(steps);
+}
+inline float paramValueOfPosition(int32_t index, int32_t position) {
+  return valueOfPosition(kQuilletParams[index], position);
 }

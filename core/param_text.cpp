@@ -203,8 +203,12 @@ bool readBalance(const char* text, float* value) {
   return true;
 }
 
-// Percent of the value times this scale: "Repeat" shows the loop gain 2v.
-double percentScale(int32_t index) { return index == kParamRepeat ? 200.0 : 100.0; }
+// Percent of the value times this scale: the loop gain shows 2v.
+double percentScale(const QuilletParamSpec& param) {
+  return param.text == TextStyle::LoopGain ? 200.0 : 100.0;
+}
+
+bool inTable(int32_t index) { return index >= 0 && index < kNumQuilletParams; }
 
 }  // namespace
 
@@ -248,56 +252,80 @@ bool parseVst24Text(const char* text, float* value) {
   return true;
 }
 
-bool formatParamText(int32_t index, float value, const ParamTextContext& context, char* text,
-                     size_t size) {
+bool formatParamText(const QuilletParamSpec& param, float value, const ParamTextContext& context,
+                     char* text, size_t size) {
   TextWriter out(text, size);
-  if (index < 0 || index >= kNumQuilletParams || std::isnan(value)) return false;
+  if (std::isnan(value)) return false;
   const float v = clampUnit(value);
-  const QuilletParamSpec& param = kQuilletParams[index];
-  if (param.kind != ParamKind::Continuous) {
-    out.put(param.positionNames[paramPosition(index, v)]);
-  } else if (index == kParamDelay) {
-    out.putTenths(delayTimeMs(v, context.range, context.sampleRate));
-    out.put(" ms");
-  } else if (index == kParamPan) {
-    writeBalance(out, v);
-  } else {
-    out.putTenths(static_cast<double>(v) * percentScale(index));
-    out.put(" %");
+  switch (param.text) {
+    case TextStyle::Positions:
+      out.put(param.positionNames[positionOf(param, v)]);
+      break;
+    case TextStyle::EchoTime:
+      out.putTenths(delayTimeMs(v, context.range, context.sampleRate));
+      out.put(" ms");
+      break;
+    case TextStyle::Balance:
+      writeBalance(out, v);
+      break;
+    case TextStyle::Percent:
+    case TextStyle::LoopGain:
+      out.putTenths(static_cast<double>(v) * percentScale(param));
+      out.put(" %");
+      break;
   }
   return out.finish();
 }
 
-bool parseParamText(int32_t index, const char* text, const ParamTextContext& context,
-                    float* value) {
-  if (index < 0 || index >= kNumQuilletParams || !text) return false;
-  const QuilletParamSpec& param = kQuilletParams[index];
-  if (param.kind != ParamKind::Continuous) {
-    for (int32_t k = 0; k <= param.stepCount(); ++k) {
-      if (matchesName(text, param.positionNames[k])) {
-        *value = paramValueOfPosition(index, k);
-        return true;
-      }
-    }
-    // A switch also answers to the yes and no of its VST 2.4 label "n/y".
-    const bool yes = matchesName(text, "yes");
-    if (param.kind != ParamKind::Switch || !(yes || matchesName(text, "no"))) return false;
-    *value = yes ? 1.0f : 0.0f;
-    return true;
+bool formatParamText(int32_t index, float value, const ParamTextContext& context, char* text,
+                     size_t size) {
+  if (!inTable(index)) {
+    TextWriter out(text, size);  // an empty text
+    return false;
   }
-  if (index == kParamPan) return readBalance(text, value);
+  return formatParamText(kQuilletParams[index], value, context, text, size);
+}
+
+bool parseParamText(const QuilletParamSpec& param, const char* text,
+                    const ParamTextContext& context, float* value) {
+  if (!text) return false;
   double number;
   int unit;
-  if (index == kParamDelay) {
-    static const char* const kTime[] = {"ms", "s"};
-    if (!readQuantity(text, kTime, 2, &number, &unit)) return false;
-    *value = delayForText(unit == 1 ? number * 1000.0 : number, context);
-    return true;
+  switch (param.text) {
+    case TextStyle::Positions: {
+      for (int32_t k = 0; k <= param.stepCount(); ++k) {
+        if (matchesName(text, param.positionNames[k])) {
+          *value = valueOfPosition(param, k);
+          return true;
+        }
+      }
+      // A switch also answers to the yes and no of its VST 2.4 label "n/y".
+      const bool yes = matchesName(text, "yes");
+      if (param.kind != ParamKind::Switch || !(yes || matchesName(text, "no"))) return false;
+      *value = yes ? 1.0f : 0.0f;
+      return true;
+    }
+    case TextStyle::Balance:
+      return readBalance(text, value);
+    case TextStyle::EchoTime: {
+      static const char* const kTime[] = {"ms", "s"};
+      if (!readQuantity(text, kTime, 2, &number, &unit)) return false;
+      *value = delayForText(unit == 1 ? number * 1000.0 : number, context);
+      return true;
+    }
+    case TextStyle::Percent:
+    case TextStyle::LoopGain:
+      break;
   }
   static const char* const kPercent[] = {"%"};
   if (!readQuantity(text, kPercent, 1, &number, &unit)) return false;
-  *value = clampUnit(static_cast<float>(number / percentScale(index)));
+  *value = clampUnit(static_cast<float>(number / percentScale(param)));
   return true;
+}
+
+bool parseParamText(int32_t index, const char* text, const ParamTextContext& context,
+                    float* value) {
+  return inTable(index) && parseParamText(kQuilletParams[index], text, context, value);
 }
 
 }  // namespace quillet

@@ -32,20 +32,36 @@ struct ParamTextContext {
   float sampleRate = 0.0f;
 };
 
+// The context of a table's values: the stored "Range" among them (indexed as
+// the table is) and the rate the engine runs at.
+template <class Values>
+ParamTextContext textContextOf(const Values& values, float sampleRate) {
+  ParamTextContext context;
+  context.range = static_cast<float>(values[kParamRange]);
+  context.sampleRate = sampleRate;
+  return context;
+}
+
 // Longest text either writer produces, without the closing NUL.
 constexpr size_t kMaxParamTextLength = 15;
 
 // Write a NUL-terminated text into text[0 .. size-1]. False (and an empty text
 // where size allows) for an index outside the table, a NaN value, or a text
 // that does not fit. Values outside 0..1 are shown as the nearest end.
+// The row's own form serves a format's parameters of the same kinds (a
+// bypass switch) as well as the table's.
 bool formatVst24Text(float value, char* text, size_t size);
 bool formatParamText(int32_t index, float value, const ParamTextContext& context, char* text,
                      size_t size);
+bool formatParamText(const QuilletParamSpec& param, float value, const ParamTextContext& context,
+                     char* text, size_t size);
 
 // The normalised value (0..1) a text stands for; false, and *value untouched,
 // for a text that is not one.
 bool parseVst24Text(const char* text, float* value);
 bool parseParamText(int32_t index, const char* text, const ParamTextContext& context, float* value);
+bool parseParamText(const QuilletParamSpec& param, const char* text,
+                    const ParamTextContext& context, float* value);
 
 // The echo time in milliseconds that "Delay" at delay and "Range" at range
 // give: at a usable sampleRate, the whole samples the engine's delay line is

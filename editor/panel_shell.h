@@ -37,7 +37,7 @@ class PanelShell : public VSTGUI::CFrameOwner {
   virtual void idle();
 
   // Keys for the control with the keyboard focus; true when one used it.
-  bool keyDown(VSTGUI::CKeyCode& key);
+  virtual bool keyDown(VSTGUI::CKeyCode& key);
   bool keyUp(VSTGUI::CKeyCode& key);
   // A wheel turn at the pointer's position; one notch away from the user is
   // +1. True when a control used it.

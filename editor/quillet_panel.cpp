@@ -6,8 +6,9 @@
 #include <initializer_list>
 #include <new>
 
+#include "core/factory_presets.h"
 #include "core/param_table.h"
-#include "editor/artwork/scale_menu_picture.h"
+#include "editor/artwork/panel_menu_picture.h"
 #include "editor/scale/scale_steps.h"
 #include "editor/scale/scaled_layout.h"
 #include "editor/scale/user_settings.h"
@@ -31,6 +32,13 @@ CRect rectOf(const panel::Place& p) { return CRect::fromSize(p.left, p.top, p.wi
 CRect rectAt(const panel::Place& p, float scale) { return rectOf(panel::scaledPlace(p, scale)); }
 
 constexpr int32_t kScaleStepCount = sizeof kScaleSteps / sizeof kScaleSteps[0];
+
+// The menu's sections, in the menu's order (its rows are numbered so).
+constexpr int32_t kSizeSection = 0;
+constexpr int32_t kPresetSection = 1;
+// Column widths at scale 1: the presets' names are the longer rows.
+constexpr int32_t kSizeColumnWidth = 150;
+constexpr int32_t kPresetColumnWidth = 196;
 
 static_assert(kNumQuilletParams <= 32, "one bit per parameter in the change marks");
 
@@ -282,7 +290,14 @@ void QuilletPanel::requestScale(float target) {
 }
 
 bool QuilletPanel::applyScale(float target) {
-  if (!isOpen() || target == shown.scale) return true;
+  if (!isOpen()) return true;
+  if (target == shown.scale) {
+    // The same size from another source (the user now picks the size the
+    // host gave): the panel's size is the user's from now on.
+    const ScaleChoice now = resolveScale(parentWindow);
+    if (now.scale == target) shown.source = now.source;
+    return true;
+  }
   const ScaleChoice before = shown;
   asking = target;
   const bool accepted = host.requestResize(widthAt(target), heightAt(target));
@@ -346,39 +361,94 @@ std::vector<std::string> QuilletPanel::scaleMenuRows() {
 }
 
 int32_t QuilletPanel::markedScaleMenuRow() {
-  const std::optional<float> user = choiceMade ? choice : loadUserSettings().uiScale;
-  if (user) {
+  const ScaleChoice own = isOpen() ? shown : expectedScale();
+  if (own.source == ScaleSource::kUser || own.source == ScaleSource::kEnvironment) {
     for (int32_t i = 0; i < kScaleStepCount; ++i)
-      if (kScaleSteps[i] == nearestScaleStep(*user)) return i;
+      if (kScaleSteps[i] == own.scale) return i;
   }
   return kScaleStepCount;
+}
+
+std::vector<std::string> QuilletPanel::presetMenuRows() const {
+  std::vector<std::string> rows;
+  for (const FactoryPreset& preset : kFactoryPresets) rows.push_back(preset.name);
+  return rows;
+}
+
+int32_t QuilletPanel::markedPresetMenuRow() {
+  float values[kNumQuilletParams];
+  for (int32_t i = 0; i < kNumQuilletParams; ++i) values[i] = host.parameterValue(i);
+  return matchingFactoryPreset(values);
 }
 
 void QuilletPanel::backgroundPressed(const CPoint& where, int32_t buttons) {
   const int32_t button = buttons & kMouseButtons;
   const bool onNamePlate = rectAt(panel::kNamePlate, shown.scale).pointInside(where);
-  if (button == kRButton || (button == kLButton && onNamePlate)) showScaleMenu(where);
+  if (button == kRButton || (button == kLButton && onNamePlate)) showMenu(where, false);
 }
 
-void QuilletPanel::showScaleMenu(const CPoint& where) {
+void QuilletPanel::showMenu(const CPoint& where, bool fromKeyboard) {
   CFrame* frame = getFrame();
   if (!frame) return;
-  if (!scaleMenu) {
-    scaleMenu = new (std::nothrow) ScaleMenu(*this);
-    if (!scaleMenu) return;
+  if (!menu) {
+    menu = new (std::nothrow) PanelMenu(*this);
+    if (!menu) return;
     try {
-      frame->addView(scaleMenu);
+      frame->addView(menu);
     } catch (...) {
-      scaleMenu = nullptr;  // addView forgot it
+      menu = nullptr;  // addView forgot it
       return;
     }
   }
-  scaleMenu->show(where, shown.scale, scaleMenuRows(), markedScaleMenuRow());
+  std::vector<artwork::MenuSection> sections(2);
+  sections[kSizeSection] = {artwork::kScaleMenuTitle, scaleMenuRows(), markedScaleMenuRow(),
+                            kSizeColumnWidth};
+  sections[kPresetSection] = {artwork::kPresetMenuTitle, presetMenuRows(), markedPresetMenuRow(),
+                              kPresetColumnWidth};
+  // From the keyboard the choice starts on the preset the panel holds (or
+  // the first one), where the arrows can move it.
+  const int32_t firstPresetRow = static_cast<int32_t>(sections[kSizeSection].rows.size());
+  const int32_t marked = sections[kPresetSection].marked;
+  const int32_t highlight = fromKeyboard ? firstPresetRow + (marked >= 0 ? marked : 0) : -1;
+  menu->show(where, shown.scale, sections, highlight);
 }
 
-void QuilletPanel::scaleMenuPicked(int32_t row) {
-  if (row < 0 || row > kScaleStepCount) return;
+void QuilletPanel::menuPicked(int32_t section, int32_t row) {
+  if (section == kPresetSection) {
+    loadFactoryPreset(row);
+    return;
+  }
+  if (section != kSizeSection || row < 0 || row > kScaleStepCount) return;
   setUserScale(row < kScaleStepCount ? std::optional<float>(kScaleSteps[row]) : std::nullopt);
+}
+
+bool QuilletPanel::isMenuKey(const CKeyCode& key) {
+  return key.virt == VKEY_CONTEXTMENU || (key.virt == VKEY_F10 && key.modifier == MODIFIER_SHIFT);
+}
+
+bool QuilletPanel::keyDown(CKeyCode& key) {
+  if (isOpen() && isMenuKey(key) && !(menu && menu->isShown())) {
+    // Where the keyboard is: under the control with the focus, else at the
+    // panel's top-left corner.
+    CPoint where(panel::scaledLength(8, shown.scale), panel::scaledLength(8, shown.scale));
+    if (const CView* focus = getFrame()->getFocusView()) {
+      const CRect r = focus->getViewSize();
+      where = CPoint(r.left, r.bottom);
+    }
+    showMenu(where, true);
+    return menu && menu->isShown();
+  }
+  return PanelShell::keyDown(key);
+}
+
+bool QuilletPanel::loadFactoryPreset(int32_t preset) {
+  if (preset < 0 || preset >= kNumFactoryPresets) return false;
+  for (int32_t i = 0; i < kNumQuilletParams; ++i) {
+    host.beginGesture(i);
+    edit(i, kFactoryPresets[preset].values[i]);
+    host.endGesture(i);
+  }
+  return true;
 }
 
 void QuilletPanel::close() {
@@ -396,7 +466,7 @@ void QuilletPanel::clearControls() {
   rangeSwitch = noteModeSwitch = pingPongSwitch = nullptr;
   for (CKickButton*& button : noteButtons) button = nullptr;
   muteButton = monoOutButton = knobDustButton = nullptr;
-  scaleMenu = nullptr;
+  menu = nullptr;
 }
 
 CControl* QuilletPanel::controlForTag(int32_t tag) const {

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "editor/panel_layout.h"
+#include "editor/panel_menu.h"
 #include "editor/panel_shell.h"
 #include "editor/scale/scale_source.h"
-#include "editor/scale_menu.h"
 #include "gui/ccontrol.h"
 
 namespace VSTGUI {
@@ -40,7 +40,7 @@ class ScaledBitmaps;
 // the same physical movement of the hand with the same change.
 class QuilletPanel : public PanelShell,
                      public VSTGUI::CControlListener,
-                     private ScaleMenu::Listener {
+                     private PanelMenu::Listener {
  public:
   // Reads the panel's size from its background picture's header (the pictures
   // are decoded when the panel opens); never throws.
@@ -80,18 +80,37 @@ class QuilletPanel : public PanelShell,
   // Any thread: only marks the parameter as changed. The next idle pass moves
   // its control to PanelHost::parameterValue.
   void parameterChanged(int32_t index);
+
+  // The menu's keyboard key (Shift+F10, or the Menu key) opens the menu;
+  // every other key goes to the control with the keyboard focus.
+  bool keyDown(VSTGUI::CKeyCode& key) override;
+  static bool isMenuKey(const VSTGUI::CKeyCode& key);
+
+  // Factory preset `preset` (core/factory_presets.h) set through the host:
+  // each of the eleven values as a gesture of its own (begin, value, end),
+  // so the host records it, can undo it, and automation follows. Open or
+  // not; false for a number outside the list.
+  bool loadFactoryPreset(int32_t preset);
   // Moves the marked controls, then redraws what changed.
   void idle() override;
 
   // The control bound to a parameter (tags 0 to 10) or a panel control (1001
   // to 1007); null while closed.
   VSTGUI::CControl* controlForTag(int32_t tag) const;
-  // The size menu (tests); null until it first opens.
-  ScaleMenu* getScaleMenu() const { return scaleMenu; }
-  // The menu's rows, top to bottom: the steps, then "Automatic (...)".
+  // The panel's menu (tests); null until it first opens.
+  PanelMenu* getMenu() const { return menu; }
+  // The menu's "Panel size" rows, top to bottom: the steps, then
+  // "Automatic (...)". Its rows come first in the menu's numbering.
   std::vector<std::string> scaleMenuRows();
-  // The row the menu marks: the user's step, else the automatic row.
+  // The size row the menu marks: the panel's own size, that is the step it
+  // shows when the user (or QUILLET_UI_SCALE) chose it, else the automatic
+  // row (the size follows the host and the desktop). A choice the host has
+  // not let the panel take yet is not marked.
   int32_t markedScaleMenuRow();
+  // The "Presets" rows: the factory presets' names, in their order.
+  std::vector<std::string> presetMenuRows() const;
+  // The preset whose eleven values the host holds now; -1 for none.
+  int32_t markedPresetMenuRow();
 
   // VSTGUI::CControlListener
   void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
@@ -99,7 +118,7 @@ class QuilletPanel : public PanelShell,
                                  int32_t button) override;
 
   // VSTGUI::CFrameOwner: a right-click on the background, or a click on
-  // the name plate, opens the size menu.
+  // the name plate, opens the menu.
   void backgroundPressed(const VSTGUI::CPoint& where, int32_t buttons) override;
 
  private:
@@ -121,8 +140,8 @@ class QuilletPanel : public PanelShell,
   void requestScale(float target);
   bool applyScale(float target);
   bool rebuildAt(float target);
-  void showScaleMenu(const VSTGUI::CPoint& where);
-  void scaleMenuPicked(int32_t row) override;
+  void showMenu(const VSTGUI::CPoint& where, bool fromKeyboard);
+  void menuPicked(int32_t section, int32_t row) override;
   void showStoredValues();
   // Stores the user's value and shows what the host kept of it.
   void edit(int32_t index, float value);
@@ -146,7 +165,7 @@ class QuilletPanel : public PanelShell,
   float pendingScale = 0.0f;  // to apply at the next idle; 0 for none
   void* parentWindow = nullptr;
   std::shared_ptr<const ScaledBitmaps> drawnPictures;  // while open at a scale other than 1
-  ScaleMenu* scaleMenu = nullptr;                      // owned by the frame
+  PanelMenu* menu = nullptr;                           // owned by the frame
 
   VSTGUI::CAnimKnob* delayKnob = nullptr;
   VSTGUI::CAnimKnob* repeatKnob = nullptr;

@@ -8,7 +8,8 @@
 namespace VSTGUI {
 
 // Virtual keys, numbered as plug-in hosts have long numbered them, so a host's
-// key code carries over unchanged.
+// key code carries over unchanged. VST 2.4's numbering ends at VKEY_EQUALS;
+// VST3's goes on with the context-menu key (Windows' Menu key) at 58.
 enum VirtualKey : uint8_t {
   // clang-format off
   VKEY_BACK = 1, VKEY_TAB, VKEY_CLEAR, VKEY_RETURN, VKEY_PAUSE, VKEY_ESCAPE, VKEY_SPACE,
@@ -18,7 +19,7 @@ enum VirtualKey : uint8_t {
   VKEY_NUMPAD6, VKEY_NUMPAD7, VKEY_NUMPAD8, VKEY_NUMPAD9, VKEY_MULTIPLY, VKEY_ADD,
   VKEY_SEPARATOR, VKEY_SUBTRACT, VKEY_DECIMAL, VKEY_DIVIDE, VKEY_F1, VKEY_F2, VKEY_F3, VKEY_F4,
   VKEY_F5, VKEY_F6, VKEY_F7, VKEY_F8, VKEY_F9, VKEY_F10, VKEY_F11, VKEY_F12, VKEY_NUMLOCK,
-  VKEY_SCROLL, VKEY_SHIFT, VKEY_CONTROL, VKEY_ALT, VKEY_EQUALS
+  VKEY_SCROLL, VKEY_SHIFT, VKEY_CONTROL, VKEY_ALT, VKEY_EQUALS, VKEY_CONTEXTMENU
   // clang-format on
 };
 

@@ -9,7 +9,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --bench
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=OFF >/dev/null
+# Optimised as the packages are; only the benchmarks are built, so no manual.
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=OFF \
+  -DQUILLET_MANUAL=OFF >/dev/null
 targets=(engine_bench mute_bench block_budget_bench edition_bench)
 # On x86 the engine's portable build too, for its 128-bit figures beside x86's.
 portable=build-bench/bench/engine_bench_portable

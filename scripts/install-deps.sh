@@ -1,43 +1,50 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages a job needs, when missing. With no argument:
-# what the build of every edition and the demo need (the LV2 headers
-# included: a Release build stops without them). Groups add what some jobs
+# what the build of every edition, the manual and the demo need (the LV2
+# headers, gnuplot and Xvfb included: a Release build stops without them). Groups add what some jobs
 # need:
 #   --deb         making the Debian package (dpkg-shlibdeps, file)
 #   --tests       the test suite (GoogleTest, Xvfb and xrdb, valgrind, a third-party plug-in, the
-#                 LV2 headers for the UI library's tests, Qtractor's CLAP scanner)
-#   --windows     the mingw-w64 cross compiler, Wine and ImageMagick
+#                 LV2 headers for the UI library's tests, suil and GTK 2 for a host of the UI
+#                 as Ardour embeds it, Qtractor's CLAP scanner, Chromium for the manual's
+#                 check)
+#   --windows     the mingw-w64 cross compiler, Wine, ImageMagick and NSIS (the installer)
 #   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
+#   --validators  what pluginval needs at run time (ALSA, fontconfig, FreeType) and Xvfb
 #   --package     Debian packaging checks (lintian), and the hosts the README's host
 #                 commands use on the installed package: Ardour's VST scanner, lilv's
 #                 tools, jalv with a JACK server, Xvfb for jalv's window, Qtractor's
-#                 CLAP scanner
+#                 CLAP scanner, Chromium for the installed manual
 #   --arm64       the aarch64 cross compiler, qemu-user, and the arm64 development
 #                 packages through Debian's multiarch (adds the arm64 architecture to
 #                 dpkg; the machine's own packages are untouched)
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libsndfile1-dev libstb-dev libx11-dev
-  lv2-dev)
+  lv2-dev gnuplot-nox xvfb x11-utils)
 # Foreign architectures whose packages (NAME:ARCH) a group needs.
 architectures=()
 for group in "$@"; do
   case "$group" in
     --tests)
       packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xdotool x11-utils
-        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev qtractor) ;;
+        x11-xserver-utils fonts-dejavu-core lsp-plugins-vst valgrind lv2-dev libsuil-dev
+        libgtk2.0-dev qtractor chromium python3) ;;
     --windows)
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
-        imagemagick python3 xvfb xdotool x11-utils) ;;
+        imagemagick python3 xvfb xdotool x11-utils nsis) ;;
     --lv2)
       packages+=(lv2-dev lilv-utils serdi jalv jackd2 ardour xvfb xdotool x11-utils) ;;
     --sanitizers)
       packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;
+    --validators)
+      packages+=(libasound2 libfontconfig1 libfreetype6 xvfb) ;;
     --deb)
       packages+=(dpkg-dev file) ;;
     --package)
-      packages+=(lintian dpkg-dev file ardour lilv-utils jalv jackd2 xvfb xdotool x11-utils qtractor) ;;
+      packages+=(lintian dpkg-dev file ardour lilv-utils jalv jackd2 xvfb xdotool x11-utils qtractor
+        chromium python3) ;;
     --bench)
       packages+=(libbenchmark-dev) ;;
     --arm64)

@@ -8,15 +8,21 @@
 #     cmake/editions.cmake) was built, is in the package and, installed, is
 #     found by its host's scanner or by lilv (scripts/package-checks/edition-NAME.sh),
 #   - the package's files, dependencies and lintian: no errors, no missing or
-#     broken manual page; the README it ships shows only pictures it ships,
-#   - the README's host commands, run as printed (scripts/package-checks/readme_commands.py),
+#     broken manual page; the README and guides it ships show only pictures
+#     it ships and link only to what it ships,
+#   - the host commands of the README and the guides in doc/, run as printed
+#     (scripts/package-checks/readme_commands.py),
 #   - `cmake --install`: into a scratch folder (layout, stripped), and the stop
 #     beside the installed package (into /usr/local; into a folder on LV2_PATH,
 #     which goes on when told to),
+#   - the installed manual: the build's pages, named by the manual page and the
+#     README, read in headless Chromium (tests/doc/check_manual.py),
 #   - a Release configure without the LV2 headers fails naming lv2-dev, and
-#     configures with the edition switched off,
+#     configures with the edition switched off; one without gnuplot fails
+#     naming gnuplot-nox,
 #   - `apt-get remove --purge`, after which none of the package's files is left,
-#   - the Windows .zip made by the README's command, and its listing.
+#   - the Windows .zip made by the README's command, and its listing, and the
+#     installer beside it.
 # Installing needs root (CI) or sudo. Prints what each part took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,8 +37,10 @@ fail() {
   echo "test-package: $*" >&2
   exit 1
 }
+# The documents whose marked commands run here, in this order.
+documents=(README.md doc/packaging.md doc/development.md)
 readme_block() {
-  python3 scripts/package-checks/readme_commands.py README.md --print "$1"
+  python3 scripts/package-checks/readme_commands.py "${documents[@]}" --print "$1"
 }
 times=()
 clock=$(date +%s.%N)
@@ -52,7 +60,7 @@ trap cleanup EXIT
 
 echo "== The README's install command"
 install_command=$(readme_block install-deb)
-[ -n "$install_command" ] || fail "README.md marks no install-deb command"
+[ -n "$install_command" ] || fail "${documents[*]} mark no install-deb command"
 echo "$install_command"
 # It stops before it changes anything when a copy sits in a host folder.
 mkdir -p "$scratch/stray-home/.vst"
@@ -87,15 +95,27 @@ vst3_files=("$vst3_bundle/Contents/$(uname -m)-linux/Quillet K3.so"
   "$vst3_bundle/Contents/Resources/moduleinfo.json")
 presets=$(cd build-package/presets && ls -- *.fxp)
 [ "$(wc -l <<<"$presets")" -ge 5 ] || fail "fewer than five .fxp presets in build-package/presets"
-# The README as shipped shows its pictures from its own folder.
+# The VST3 factory presets, one .vstpreset per preset (names with spaces),
+# where VST3 hosts look for a vendor's shared presets.
+vst3_preset_dir="share/vst3/presets/Marrow Ledge/Quillet K3"
+mapfile -t vst3_presets < <(cd build-package/vst3-presets && ls -- *.vstpreset)
+[ "${#vst3_presets[@]}" -eq 9 ] || fail "not nine .vstpreset files in build-package/vst3-presets"
+# The README and the guides as shipped show their pictures from their own
+# folder and link only to what lies there; the manual is the build's.
 doc=./usr/share/doc/quillet-k3
-dpkg-deb --fsys-tarfile "$deb" | tar -xO "$doc/README.md" >"$scratch/README.md"
-pictures=$(grep -oE '!\[[^]]*\]\([^) ]+' "$scratch/README.md" | sed 's/.*(//' | LC_ALL=C sort -u)
+shipped_docs="README.md development.md packaging.md"
+mkdir -p "$scratch/shipped"
+dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$scratch/shipped" "$doc"
+pictures=$(cd "$scratch/shipped/$doc" && grep -hoE '!\[[^]]*\]\([^) ]+' $shipped_docs |
+  sed 's/.*(//' | LC_ALL=C sort -u)
+(cd "$scratch/shipped/$doc" && python3 "$OLDPWD/tests/doc/check_doc_links.py" $shipped_docs) ||
+  fail "the shipped documents link to what the package lacks"
+[ -f build-package/manual/index.html ] || fail "the package build made no manual"
+manual_files=$(cd build-package/manual && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 expected="-rw-r--r-- ./usr/lib/quillet-k3/QTAP_x64.so
 -rw-r--r-- ./usr/lib/vst/QTAPG_x64.so
 -rw-r--r-- ./usr/lib/clap/QuilletK3.clap
 -rw-r--r-- $doc/LICENSE
--rw-r--r-- $doc/README.md
 -rw-r--r-- $doc/THIRD-PARTY-NOTICES
 -rw-r--r-- $doc/changelog.gz
 -rw-r--r-- $doc/copyright
@@ -103,18 +123,21 @@ expected="-rw-r--r-- ./usr/lib/quillet-k3/QTAP_x64.so
 lrwxrwxrwx ./usr/share/man/man1/vst2-host.1.gz -> quillet-host.1.gz
 -rwxr-xr-x ./usr/bin/quillet-host
 lrwxrwxrwx ./usr/bin/vst2-host -> quillet-host"
+for f in $shipped_docs; do expected+=$'\n'"-rw-r--r-- $doc/$f"; done
 for f in $pictures; do
-  case "$f" in */* | *:*) fail "the shipped README shows $f, not a picture beside it" ;; esac
+  case "$f" in */* | *:*) fail "a shipped document shows $f, not a picture beside it" ;; esac
   expected+=$'\n'"-rw-r--r-- $doc/$f"
 done
+for f in $manual_files; do expected+=$'\n'"-rw-r--r-- $doc/manual/$f"; done
 for f in $lv2_files; do expected+=$'\n'"-rw-r--r-- ./usr/lib/lv2/quillet-k3.lv2/$f"; done
 for f in "${vst3_files[@]}"; do expected+=$'\n'"-rw-r--r-- ./usr/$f"; done
 for f in $presets; do expected+=$'\n'"-rw-r--r-- ./usr/share/quillet-k3/presets/$f"; done
+for f in "${vst3_presets[@]}"; do expected+=$'\n'"-rw-r--r-- ./usr/$vst3_preset_dir/$f"; done
 # Exactly these files.
 [ "$listing" = "$(LC_ALL=C sort <<<"$expected")" ] ||
   fail "the package holds other files: $(diff <(LC_ALL=C sort <<<"$expected") - <<<"$listing")"
 if grep -v ' \./usr/' <<<"$listing"; then fail "files outside /usr"; fi
-echo "the shipped README shows: ${pictures:-no picture}"
+echo "the shipped documents show: ${pictures:-no picture}; the manual: $(wc -w <<<"$manual_files") files"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for want in libc6 libx11-6 libsndfile1; do
@@ -154,6 +177,18 @@ man -w quillet-host | grep -qx /usr/share/man/man1/quillet-host.1.gz || fail "ma
 # man follows the page's link to the page itself.
 man -w vst2-host | grep -qx /usr/share/man/man1/quillet-host.1.gz || fail "man does not find vst2-host(1)"
 
+echo "== The installed manual"
+manual=/usr/share/doc/quillet-k3/manual
+# Every page the build wrote, and the manual page and the README point to it.
+diff <(cd build-package/manual && find . -type f | LC_ALL=C sort) \
+  <(cd "$manual" && find . -type f | LC_ALL=C sort) || fail "the installed manual differs from the build's"
+zcat /usr/share/man/man1/quillet-host.1.gz | grep -qF '/usr/share/doc/quillet\-k3/manual/index.html' ||
+  fail "quillet-host(1) does not name the manual"
+grep -qF "$manual/index.html" /usr/share/doc/quillet-k3/README.md || fail "the README does not name the manual"
+python3 tests/doc/check_manual.py "$manual" --screenshots build-package/manual-check ||
+  fail "the installed manual does not read as it should"
+took "the installed manual in Chromium"
+
 echo "== Every edition, installed, in its host's scanner or lilv"
 editions=0
 while IFS=$'\t' read -r name state title folder; do
@@ -169,16 +204,16 @@ done <build-package/editions.txt
 [ "$editions" -ge 2 ] || fail "fewer than two editions in build-package/editions.txt"
 took "every edition in its host's scanner or lilv"
 
-echo "== The README's host commands, as printed"
-python3 scripts/package-checks/readme_commands.py README.md --list
+echo "== The host commands of the README and doc/, as printed"
+python3 scripts/package-checks/readme_commands.py "${documents[@]}" --list
 mkdir -p "$scratch/readme-home"
 # A home of their own (caches, ~/.lv2), no plug-in paths from outside, and a
 # JACK server name of their own beside any other on this machine.
 env -u LV2_PATH -u VST_PATH -u LXVST_PATH HOME="$scratch/readme-home" \
   JACK_DEFAULT_SERVER="quillet-readme-$$" \
-  scripts/with-display.sh python3 scripts/package-checks/readme_commands.py README.md ||
-  fail "a README command failed as printed"
-took "README host commands"
+  scripts/with-display.sh python3 scripts/package-checks/readme_commands.py "${documents[@]}" ||
+  fail "a marked command failed as printed"
+took "host commands of the README and doc/"
 
 echo "== cmake --install"
 DESTDIR="$scratch/root" cmake --install build-package --prefix /opt/quillet --strip >/dev/null
@@ -188,7 +223,7 @@ for f in lib/vst/QTAPG_x64.so lib/quillet-k3/QTAP_x64.so bin/quillet-host lib/cl
   $(for f in $presets; do echo "share/quillet-k3/presets/$f"; done); do
   [ -f "$scratch/root/opt/quillet/$f" ] || fail "cmake --install left out $f"
 done
-for f in "${vst3_files[@]}"; do
+for f in "${vst3_files[@]}" "${vst3_presets[@]/#/$vst3_preset_dir/}"; do
   [ -f "$scratch/root/opt/quillet/$f" ] || fail "cmake --install left out $f"
 done
 file -b "$scratch/root/opt/quillet/${vst3_files[0]}" | grep -q ", stripped" ||
@@ -246,6 +281,17 @@ cmake -S . -B "$scratch/build-no-lv2" -DQUILLET_EDITION_LV2=OFF >/dev/null ||
 grep -q $'^lv2\toff\t' "$scratch/build-no-lv2/editions.txt" || fail "LV2 not listed as off"
 took "configure without LV2 headers, and with LV2 off"
 
+echo "== A Release build without gnuplot"
+if out=$(cmake -S . -B "$scratch/build-no-gnuplot" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF -DQUILLET_GNUPLOT=/nonexistent/gnuplot 2>&1); then
+  fail "a Release build configured without gnuplot"
+fi
+grep -A4 "CMake Error" <<<"$out" | head -6
+tr -s ' \n' ' ' <<<"$out" | grep -qF "Install the Debian package gnuplot-nox (sudo apt-get install gnuplot-nox)" ||
+  fail "the failure does not name gnuplot-nox: $out"
+tr -s ' \n' ' ' <<<"$out" | grep -qF -- "-DQUILLET_MANUAL=OFF" || fail "no way to leave the manual out named"
+took "configure without gnuplot"
+
 echo "== apt-get remove --purge quillet-k3"
 apt_get remove --purge quillet-k3 >/dev/null
 installed=0
@@ -258,7 +304,7 @@ while IFS= read -r path; do
   if [ -f "$path" ] || [ -L "$path" ]; then echo "left behind: $path"; left=1; fi
 done <"$files"
 for d in /usr/lib/quillet-k3 /usr/share/doc/quillet-k3 /usr/lib/lv2/quillet-k3.lv2 \
-  /usr/share/quillet-k3 /usr/lib/clap/QuilletK3.clap "/usr/$vst3_bundle"; do
+  /usr/share/quillet-k3 /usr/lib/clap/QuilletK3.clap "/usr/$vst3_bundle" "/usr/$vst3_preset_dir"; do
   [ ! -e "$d" ] || { echo "left behind: $d"; left=1; }
 done
 [ "$left" = 0 ] || fail "files left after removal"
@@ -267,7 +313,7 @@ took "apt-get remove --purge"
 
 echo "== The README's Windows archive command"
 zip_command=$(readme_block package-zip)
-[ -n "$zip_command" ] || fail "README.md marks no package-zip command"
+[ -n "$zip_command" ] || fail "${documents[*]} mark no package-zip command"
 echo "$zip_command"
 bash -e -c "$zip_command" >"$scratch/zip.log" 2>&1 ||
   { tail -20 "$scratch/zip.log"; fail "the README's Windows archive command failed"; }
@@ -308,7 +354,19 @@ with zipfile.ZipFile(path) as z:
             sys.exit(f"{dll} is not a Windows module")
 print(f"zip listing as expected ({len(presets)} presets)")
 EOF
-took "Windows archive (cross build reused when there)"
+# The installer beside it (scripts/test-windows.sh installs it under Wine),
+# with the package build's presets and manual, and the same .vstpreset files.
+setup=build-win/quillet-k3-${version}-win64-setup.exe
+[ -f "$setup" ] || fail "no $setup beside the zip"
+[ "$(head -c 2 "$setup")" = MZ ] || fail "$setup is not a Windows program"
+diff <(cd build-package/presets && ls -- *.fxp) <(cd build-win/installer/files/fxp && ls) ||
+  fail "the installer's .fxp presets are not build-package's"
+diff -r build-package/manual build-win/installer/files/host/manual ||
+  fail "the installer's manual is not build-package's"
+diff <(printf '%s\n' "${vst3_presets[@]}") <(cd build-win/installer/files/vstpreset && ls) ||
+  fail "the installer's .vstpreset files are not the presets build-package writes"
+echo "$setup: $(stat -c %s "$setup") bytes"
+took "Windows archive and installer (cross build reused when there)"
 echo "== Times"
 printf '%s\n' "${times[@]}"
 echo "Package checks passed"

@@ -14,7 +14,9 @@
 #   - the VST3 bundle's DLL: its exports and imports, quillet-host validate
 #     (its view included) and its renders against the VST 2.4 DLL's, exact,
 #   - a real click (xdotool) on the Mute key toggling the parameter, and a
-#     wheel notch on a knob moving it by its wheel step.
+#     wheel notch on a knob moving it by its wheel step,
+#   - the installer, made here, in a Wine prefix of its own
+#     (scripts/windows-installer-check.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --windows
@@ -34,14 +36,21 @@ wineserver=$(command -v wineserver || true)
 # Wine's processes of this prefix end with the run, before the display goes.
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 
+# The Linux libraries to compare with (CI's build/ unless told otherwise); its
+# .fxp presets and manual go into the installer.
+linux=${LINUX_BUILD:-build}
+linux_dir=$(realpath -m "$linux")
 cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=ON -DQUILLET_BUILD_BENCH=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=ON -DQUILLET_BUILD_BENCH=OFF \
+  -DQUILLET_FXP_PRESET_DIR="$linux_dir/presets" -DQUILLET_MANUAL_DIR="$linux_dir/manual" >/dev/null
 cmake --build build-win -j"$(nproc)"
 mkdir -p build-win/windows-checks
-# The Linux libraries to compare with (CI's build/ unless told otherwise).
-linux=${LINUX_BUILD:-build}
 cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$linux" -j"$(nproc)" --target QTAPG_x64 QTAP_x64 quillet-host
+# Its .vstpreset files are what the installer's (the cross build's own) must be.
+linux_targets=(QTAPG_x64 QTAP_x64 quillet-host quillet_lv2_bundle quillet_vst3_presets)
+# The manual, where this build makes one (without, the installer carries README-Windows.txt).
+ninja -C "$linux" -t query quillet_manual >/dev/null 2>&1 && linux_targets+=(quillet_manual)
+cmake --build "$linux" -j"$(nproc)" --target "${linux_targets[@]}"
 
 echo "== exports and imports"
 for dll in build-win/QTAPG_x64.dll build-win/QTAP_x64.dll; do
@@ -202,4 +211,11 @@ echo "size $size, pixels that differ: $differing"
 # The middle of the Mute key at 2 (255, 327 at 1).
 QUILLET_UI_SCALE=2 bash scripts/windows-click-check.sh "$wine" "$probe" build-win/QTAPG_x64.dll \
   4 510 654 1 "parameter 4: 0 -> 1, automate 1, begin 1, end 1"
+echo "== the installer under Wine: install, renders, a second install over it, uninstall"
+t0=$SECONDS
+version=$(sed -n 's/^set(QUILLET_VERSION \([0-9.]*\))$/\1/p' cmake/identity.cmake)
+cmake --build build-win --target quillet_installer | grep "installer:"
+bash scripts/windows-installer-check.sh "$wine" "build-win/quillet-k3-$version-win64-setup.exe" \
+  "$linux" "$out"
+echo "installer made and checked in $((SECONDS - t0)) s"
 echo "Windows checks passed"

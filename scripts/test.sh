@@ -36,6 +36,8 @@ stage "ThreadSanitizer" bash scripts/test-tsan.sh
 stage "packages" bash scripts/test-package.sh
 # The LV2 bundle in lilv's tools and Ardour.
 stage "LV2" bash scripts/test-lv2.sh
+# The VST3, LV2 and CLAP editions in Steinberg's validator, pluginval and clap-info.
+stage "validators" bash scripts/test-validators.sh
 # The suite again under AddressSanitizer + UndefinedBehaviorSanitizer.
 stage "sanitizers" bash scripts/test-sanitizers.sh
 # Every fuzzer for a bounded time from its seeds.

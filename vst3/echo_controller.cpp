@@ -5,9 +5,12 @@
 #include <cstring>
 #include <new>
 
+#include "core/identity.h"
 #include "core/param_value.h"
 #include "vst3/component_state.h"
 #include "vst3/echo_view.h"
+#include "vst3/factory_programs.h"
+#include "vst3/interface/preset_keys.h"
 #include "vst3/parameter_ids.h"
 #include "vst3/stream_io.h"
 
@@ -43,7 +46,7 @@ FUnknown* EchoController::create() {
 }
 
 EchoController::EchoController() {
-  for (int32 i = 0; i < kParameterCount; ++i) values[i] = parameterAt(i)->defaultValue;
+  for (int32 i = 0; i < kParameterCount; ++i) values[i] = parameterAt(i)->spec->defaultValue;
 }
 
 EchoController::~EchoController() { terminate(); }
@@ -62,12 +65,27 @@ tresult EchoController::queryInterface(const char8* iidBytes, void** obj) {
     return kResultOk;
   }
   if (offerInterface<IEditController>(iidBytes, this, obj) ||
-      offerInterface<IConnectionPoint>(iidBytes, this, obj))
+      offerInterface<IConnectionPoint>(iidBytes, this, obj) ||
+      offerInterface<IUnitInfo>(iidBytes, this, obj))
     return kResultOk;
   return noInterface(obj);
 }
 
-tresult EchoController::initialize(FUnknown* /*context*/) { return kResultOk; }
+tresult EchoController::initialize(FUnknown* context) {
+  // Ardour 7 takes, in restartComponent, a lock it holds while it sets a
+  // program: a restart from inside its program change never returns. It
+  // learns the program's values from the processor's output changes instead.
+  void* host = nullptr;
+  if (context && context->queryInterface(IHostApplication::iid.bytes, &host) == kResultOk && host) {
+    auto* application = static_cast<IHostApplication*>(host);
+    String128 name{};
+    char text[128] = {};
+    if (application->getName(name) == kResultOk && fromUtf16(name, text, sizeof text))
+      hostLocksAgainstRestart = std::strcmp(text, "Ardour") == 0;
+    application->release();
+  }
+  return kResultOk;
+}
 
 tresult EchoController::terminate() {
   setComponentHandler(nullptr);
@@ -79,14 +97,11 @@ tresult EchoController::terminate() {
 int32 EchoController::slotOf(ParamID id) {
   const int32 index = echoIndexOf(id);
   if (index >= 0) return index;
-  return id == kBypassParamId ? kNumQuilletParams : -1;
+  return id == kBypassParamId ? kBypassSlot : id == kProgramParamId ? kProgramSlot : -1;
 }
 
 ParamTextContext EchoController::textContext() const {
-  ParamTextContext context;
-  context.range = static_cast<float>(values[kParamRange]);
-  context.sampleRate = static_cast<float>(sampleRate());
-  return context;
+  return textContextOf(values, static_cast<float>(sampleRate()));
 }
 
 void EchoController::showOnViews(int32 slot) {
@@ -104,7 +119,10 @@ tresult EchoController::setComponentState(IBStream* state) {
     values[i] = read.values[i];
     showOnViews(i);
   }
-  if (read.hasBypass) values[kNumQuilletParams] = read.bypassed ? 1.0 : 0.0;
+  // A state that is a factory preset (a .vstpreset, say) shows as that program.
+  const int program = matchingFactoryPreset(read.values);
+  if (program >= 0) values[kProgramSlot] = valueOfProgram(program);
+  if (read.hasBypass) values[kBypassSlot] = read.bypassed ? 1.0 : 0.0;
   return kResultOk;
 }
 
@@ -114,12 +132,12 @@ tresult EchoController::getState(IBStream* /*state*/) { return kResultOk; }
 tresult EchoController::getParameterInfo(int32 paramIndex, ParameterInfo& info) {
   const ParameterRow* row = parameterAt(paramIndex);
   if (!row) return kInvalidArgument;
-  info.id = row->id;
-  toUtf16(row->name, info.title);
-  toUtf16(row->name, info.shortTitle);
-  toUtf16(row->label, info.units);
-  info.stepCount = row->stepCount;
-  info.defaultNormalizedValue = row->defaultValue;
+  info.id = row->id();
+  toUtf16(row->spec->name, info.title);
+  toUtf16(row->spec->name, info.shortTitle);
+  toUtf16(row->spec->label, info.units);
+  info.stepCount = row->stepCount();
+  info.defaultNormalizedValue = row->spec->defaultValue;
   info.unitId = kRootUnitId;
   info.flags = row->flags;
   return kResultOk;
@@ -128,7 +146,7 @@ tresult EchoController::getParameterInfo(int32 paramIndex, ParameterInfo& info) 
 tresult EchoController::getParamStringByValue(ParamID id, ParamValue valueNormalized,
                                               String128 string) {
   const ParameterRow* row = parameterById(id);
-  char text[kMaxParamTextLength + 1];
+  char text[128];  // a parameter text, or a preset's name
   if (!row || !string || !parameterText(*row, valueNormalized, textContext(), text, sizeof text))
     return kInvalidArgument;
   toUtf16(text, string);
@@ -165,10 +183,67 @@ ParamValue EchoController::getParamNormalized(ParamID id) {
 tresult EchoController::setParamNormalized(ParamID id, ParamValue value) {
   const int32 slot = slotOf(id);
   if (slot < 0 || std::isnan(value)) return kInvalidArgument;
+  if (slot == kProgramSlot) {
+    loadProgram(programOfValue(value));
+    return kResultOk;
+  }
   // Kept as the processor stores it: a float.
   values[slot] = static_cast<float>(clamp01(value));
   showOnViews(slot);
   return kResultOk;
+}
+
+void EchoController::loadProgram(int32 program) {
+  const FactoryPreset* preset = factoryProgram(program);
+  if (!preset) return;
+  values[kProgramSlot] = valueOfProgram(program);
+  // The processor takes the same values from the program change itself.
+  for (int32 i = 0; i < kNumQuilletParams; ++i) {
+    values[i] = preset->values[i];
+    showOnViews(i);
+  }
+  if (handler && !hostLocksAgainstRestart) handler->restartComponent(kParamValuesChanged);
+}
+
+tresult EchoController::getUnitInfo(int32 unitIndex, UnitInfo& info) {
+  if (unitIndex != 0) return kInvalidArgument;
+  info.id = kRootUnitId;
+  info.parentUnitId = kNoParentUnitId;
+  toUtf16(identity::kProductName, info.name);
+  info.programListId = kFactoryProgramListId;
+  return kResultOk;
+}
+
+tresult EchoController::getProgramListInfo(int32 listIndex, ProgramListInfo& info) {
+  if (listIndex != 0) return kInvalidArgument;
+  info.id = kFactoryProgramListId;
+  toUtf16(kProgramListName, info.name);
+  info.programCount = kProgramCount;
+  return kResultOk;
+}
+
+tresult EchoController::getProgramName(ProgramListID listId, int32 programIndex, String128 name) {
+  const FactoryPreset* preset = factoryProgram(listId, programIndex);
+  if (!preset || !name) return kInvalidArgument;
+  toUtf16(preset->name, name);
+  return kResultOk;
+}
+
+tresult EchoController::getProgramInfo(ProgramListID listId, int32 programIndex,
+                                       CString attributeId, String128 attributeValue) {
+  const FactoryPreset* preset = factoryProgram(listId, programIndex);
+  if (!preset || !attributeId || !attributeValue) return kInvalidArgument;
+  const char* value = nullptr;
+  if (std::strcmp(attributeId, kPresetNameAttribute) == 0) value = preset->name;
+  if (std::strcmp(attributeId, kPresetStyleAttribute) == 0) value = preset->style;
+  if (!value) return kResultFalse;
+  toUtf16(value, attributeValue);
+  return kResultOk;
+}
+
+tresult EchoController::getUnitByBus(MediaType, BusDirection, int32, int32, UnitID&) {
+  // No unit besides the root, so no bus leads to one.
+  return kResultFalse;
 }
 
 tresult EchoController::setComponentHandler(IComponentHandler* newHandler) {
@@ -217,7 +292,7 @@ float EchoController::echoValue(int32 index) const {
 
 void EchoController::beginEdit(int32 index) {
   if (handler && index >= 0 && index < kNumQuilletParams)
-    handler->beginEdit(parameterAt(index)->id);
+    handler->beginEdit(parameterAt(index)->id());
 }
 
 void EchoController::performEdit(int32 index, float value) {
@@ -226,11 +301,12 @@ void EchoController::performEdit(int32 index, float value) {
   if (std::isnan(stored)) return;
   values[index] = stored;
   showOnViews(index);
-  if (handler) handler->performEdit(parameterAt(index)->id, stored);
+  if (handler) handler->performEdit(parameterAt(index)->id(), stored);
 }
 
 void EchoController::endEdit(int32 index) {
-  if (handler && index >= 0 && index < kNumQuilletParams) handler->endEdit(parameterAt(index)->id);
+  if (handler && index >= 0 && index < kNumQuilletParams)
+    handler->endEdit(parameterAt(index)->id());
 }
 
 double EchoController::hostTempo() const {

@@ -9,6 +9,7 @@
 #include "core/echo_tail.h"
 #include "vst3/class_ids.h"
 #include "vst3/component_state.h"
+#include "vst3/factory_programs.h"
 #include "vst3/parameter_ids.h"
 #include "vst3/stream_io.h"
 
@@ -69,7 +70,8 @@ tresult EchoProcessor::queryInterface(const char8* iidBytes, void** obj) {
   if (offerInterface<IComponent>(iidBytes, this, obj) ||
       offerInterface<IAudioProcessor>(iidBytes, this, obj) ||
       offerInterface<IProcessContextRequirements>(iidBytes, this, obj) ||
-      offerInterface<IConnectionPoint>(iidBytes, this, obj))
+      offerInterface<IConnectionPoint>(iidBytes, this, obj) ||
+      offerInterface<IProgramListData>(iidBytes, this, obj))
     return kResultOk;
   return noInterface(obj);
 }
@@ -206,6 +208,7 @@ tresult EchoProcessor::setProcessing(TBool /*state*/) { return active ? kResultO
 
 void EchoProcessor::readParameterChanges(IParameterChanges* queues) {
   changes->clear();
+  programChange = -1;
   if (!queues) return;
   const int32 count = queues->getParameterCount();
   for (int32 q = 0; q < count; ++q) {
@@ -213,7 +216,7 @@ void EchoProcessor::readParameterChanges(IParameterChanges* queues) {
     if (!queue) continue;
     const ParamID id = queue->getParameterId();
     const int32 index = echoIndexOf(id);
-    if (index < 0 && id != kBypassParamId) continue;
+    if (index < 0 && id != kBypassParamId && id != kProgramParamId) continue;
     const int32 points = queue->getPointCount();
     for (int32 p = 0; p < points; ++p) {
       int32 offset = 0;
@@ -222,10 +225,27 @@ void EchoProcessor::readParameterChanges(IParameterChanges* queues) {
       const auto frame = static_cast<uint32>(std::max(offset, 0));
       if (index >= 0) {
         changes->add(frame, index, static_cast<float>(value));
+      } else if (id == kProgramParamId) {
+        // The preset's values at the program change's frame.
+        const int32 program = programOfValue(value);
+        const FactoryPreset* preset = factoryProgram(program);
+        for (int32 i = 0; i < kNumQuilletParams; ++i) changes->add(frame, i, preset->values[i]);
+        programChange = program;
+        programChangeFrame = static_cast<int32>(frame);
       } else {
         changes->add(frame, kBypassChange, value > 0.5 ? 1.0f : 0.0f);
       }
     }
+  }
+}
+
+void EchoProcessor::reportProgramChange(IParameterChanges* out) {
+  const FactoryPreset* preset = factoryProgram(programChange);
+  if (!out || !preset) return;
+  for (int32 i = 0; i < kNumQuilletParams; ++i) {
+    int32 at = 0;
+    IParamValueQueue* queue = out->addParameterData(kQuilletParams[i].id, at);
+    if (queue) queue->addPoint(programChangeFrame, preset->values[i], at);
   }
 }
 
@@ -335,6 +355,7 @@ tresult EchoProcessor::process(ProcessData& data) {
   // A state restored on the user-interface thread may have moved the bypass.
   fade.setBypassed(bypassValue.load(std::memory_order_relaxed) > 0.5f);
   readParameterChanges(data.inputParameterChanges);
+  reportProgramChange(data.outputParameterChanges);
   if (data.numSamples <= 0) {
     // Parameters only: taken in now, no audio block is run.
     storeChanges();
@@ -376,6 +397,18 @@ tresult EchoProcessor::disconnect(IConnectionPoint* other) {
   if (!other || other != peer) return kInvalidArgument;
   peer = nullptr;
   return kResultOk;
+}
+
+tresult EchoProcessor::programDataSupported(ProgramListID listId) {
+  return listId == kFactoryProgramListId ? kResultTrue : kResultFalse;
+}
+
+tresult EchoProcessor::getProgramData(ProgramListID listId, int32 programIndex, IBStream* data) {
+  const FactoryPreset* preset = factoryProgram(listId, programIndex);
+  if (!preset || !data) return kInvalidArgument;
+  uint8 bytes[kStateBytes];
+  encodeState(preset->values, bytes);
+  return writeStream(data, bytes, sizeof bytes) ? kResultOk : kResultFalse;
 }
 
 tresult EchoProcessor::notify(IMessage* message) { return message ? kResultOk : kInvalidArgument; }

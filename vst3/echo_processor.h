@@ -5,7 +5,13 @@
 // run in pieces split at the points of its queues, as a VST 2.4 host would
 // split it and store the values there (core/block_changes.h, with the rule
 // that bounds the stretches of "Delay" and "Range" in a block). Bypass
-// switches at its own frame too.
+// switches at its own frame too, and so does a program change: a change of
+// the program-change parameter at frame k stores its factory preset's
+// eleven values at frame k, as eleven changes of the block's list (after
+// the changes of queues that come before it in the host's list, before
+// those that come after). The processor tells the host the values it took
+// (its output parameter changes at that frame), so a host's own controls
+// follow a program change it sent.
 //
 // Bypass (the parameter hosts drive from their bypass button): the echo keeps
 // running on the input, so its lines always hold what was played, and the
@@ -37,6 +43,7 @@
 #include "vst3/interface/component.h"
 #include "vst3/interface/messages.h"
 #include "vst3/interface/processor.h"
+#include "vst3/interface/units.h"
 #include "vst3/processor_link.h"
 #include "vst3/unknown_support.h"
 
@@ -45,7 +52,8 @@ namespace quillet::vst3 {
 class EchoProcessor final : public IComponent,
                             public IAudioProcessor,
                             public IProcessContextRequirements,
-                            public IConnectionPoint {
+                            public IConnectionPoint,
+                            public IProgramListData {
  public:
   // For the factory: a new object with one reference, or null.
   static FUnknown* create();
@@ -96,6 +104,16 @@ class EchoProcessor final : public IComponent,
   tresult QUILLET_VST3_CALL disconnect(IConnectionPoint* other) override;
   tresult QUILLET_VST3_CALL notify(IMessage* message) override;
 
+  // IProgramListData: each factory program's data is the state it loads,
+  // the 44 bytes (a preset leaves the bypass alone). Factory programs are
+  // not overwritten: setProgramData refuses.
+  tresult QUILLET_VST3_CALL programDataSupported(ProgramListID listId) override;
+  tresult QUILLET_VST3_CALL getProgramData(ProgramListID listId, int32 programIndex,
+                                           IBStream* data) override;
+  tresult QUILLET_VST3_CALL setProgramData(ProgramListID, int32, IBStream*) override {
+    return kResultFalse;
+  }
+
  private:
   EchoProcessor() = default;
   ~EchoProcessor();
@@ -106,6 +124,9 @@ class EchoProcessor final : public IComponent,
   void readParameterChanges(IParameterChanges* queues);
   // The block's changes stored at once, for a block that is not run.
   void storeChanges();
+  // The values a program change of the block set, told to the host as the
+  // processor's own changes (its output parameter changes), at the frame.
+  void reportProgramChange(IParameterChanges* out);
   void storeChange(const TimedChange& change);
   template <class Sample>
   void processAudio(Sample** in, Sample** out, uint32 frames);
@@ -130,6 +151,8 @@ class EchoProcessor final : public IComponent,
   BypassFade fade;
   FirstSoundGate firstSound;
   std::unique_ptr<BlockChanges> changes;  // the block's points, at their frames
+  int32 programChange = -1;               // the block's last program change, -1 for none
+  int32 programChangeFrame = 0;
   // The input of a block, kept while the output is not the echo's alone (the
   // host may process in place); blocks longer than this go in parts then.
   static constexpr uint32 kDryFrames = 4096;

@@ -1,6 +1,9 @@
 #include "vst3/echo_view.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "core/gesture_params.h"
@@ -17,11 +20,11 @@ constexpr const char8* kOwnPlatformType = kPlatformTypeHWND;
 constexpr const char8* kOwnPlatformType = kPlatformTypeX11EmbedWindowID;
 #endif
 
-// A VST3 key in the panel's form: the virtual key codes and modifier bits are
-// numbered as the panel numbers them.
+// A VST3 key in the panel's form: the virtual key codes (up to the
+// context-menu key) and modifier bits are numbered as the panel numbers them.
 VSTGUI::CKeyCode panelKey(char16 key, int16 keyCode, int16 modifiers) {
   VSTGUI::CKeyCode out;
-  if (keyCode > 0 && keyCode <= VSTGUI::VKEY_EQUALS)
+  if (keyCode > 0 && keyCode <= VSTGUI::VKEY_CONTEXTMENU)
     out.virt = static_cast<uint8_t>(keyCode);
   else
     out.character = key;
@@ -153,6 +156,9 @@ tresult EchoView::getSize(ViewRect* size) {
 }
 
 tresult EchoView::setContentScaleFactor(ScaleFactor factor) {
+  // Zero, negative, infinite or NaN is no factor: refused, and the panel
+  // keeps the one it has.
+  if (!std::isfinite(factor) || factor <= 0.0f) return kResultFalse;
   panel.setHostScale(factor);
   return kResultTrue;
 }
@@ -165,17 +171,27 @@ bool EchoView::requestResize(int32_t width, int32_t height) {
 tresult EchoView::onSize(ViewRect* newSize) {
   if (!newSize) return kInvalidArgument;
   // The panel's size only (asked for by requestResize, or as it is): any
-  // other is answered with false and changes nothing.
-  return newSize->right - newSize->left == panel.width() &&
-                 newSize->bottom - newSize->top == panel.height()
-             ? kResultOk
-             : kResultFalse;
+  // other is answered with false and changes nothing. In 64 bits, as a
+  // rectangle's sides may lie anywhere in 32.
+  const int64_t width = int64_t{newSize->right} - newSize->left;
+  const int64_t height = int64_t{newSize->bottom} - newSize->top;
+  return width == panel.width() && height == panel.height() ? kResultOk : kResultFalse;
 }
 
 tresult EchoView::checkSizeConstraint(ViewRect* rect) {
   if (!rect) return kInvalidArgument;
-  rect->right = rect->left + panel.width();
-  rect->bottom = rect->top + panel.height();
+  // A rectangle of negative size is no size to adjust; one whose corner
+  // would lie beyond 32 bits at the panel's size cannot take it. Both are
+  // refused and left as they are.
+  const int64_t width = int64_t{rect->right} - rect->left;
+  const int64_t height = int64_t{rect->bottom} - rect->top;
+  const int64_t right = int64_t{rect->left} + panel.width();
+  const int64_t bottom = int64_t{rect->top} + panel.height();
+  if (width < 0 || height < 0 || right > std::numeric_limits<int32>::max() ||
+      bottom > std::numeric_limits<int32>::max())
+    return kResultFalse;
+  rect->right = static_cast<int32>(right);
+  rect->bottom = static_cast<int32>(bottom);
   return kResultOk;
 }
 

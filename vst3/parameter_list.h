@@ -1,9 +1,10 @@
 // The parameters as the controller lists them: the core table's eleven, with
 // their VST 2.4 names and labels, IDs equal to their VST 2.4 indices, step
 // counts (1 for the "n/y" switches, 2 for the two selectors) and defaults;
-// then "Bypass", which hosts drive from their bypass button. Their texts are
-// the core's musician's texts ("311.0 ms", "45.0 %", "L 40", "on", position
-// names), both ways.
+// then "Bypass", which hosts drive from their bypass button, and "Preset",
+// the program change of the factory presets (a list of their names). Their
+// texts are the core's musician's texts ("311.0 ms", "45.0 %", "L 40", "on",
+// position names) and the presets' names, both ways.
 #pragma once
 
 #include <cstddef>
@@ -14,16 +15,18 @@
 namespace quillet::vst3 {
 
 struct ParameterRow {
-  ParamID id;
-  int32 index;  // in the core table; -1 for "Bypass"
-  const char* name;
-  const char* label;
-  int32 stepCount;
-  double defaultValue;
-  int32 flags;  // ParameterInfo::ParameterFlags
+  const QuilletParamSpec* spec;  // the core table's row, or the bypass's or the program's own
+  int32 index;                   // in the core table; -1 for "Bypass" and "Preset"
+  int32 flags;                   // ParameterInfo::ParameterFlags
+  int32 steps;                   // the spec's, but the program change's: one per preset
+  ParamID id() const { return spec->id; }
+  int32 stepCount() const { return steps; }
 };
 
-constexpr int32 kParameterCount = kNumQuilletParams + 1;
+constexpr int32 kParameterCount = kNumQuilletParams + 2;
+// List positions of the two beyond the table.
+constexpr int32 kBypassSlot = kNumQuilletParams;
+constexpr int32 kProgramSlot = kNumQuilletParams + 1;
 
 const ParameterRow* parameterAt(int32 listIndex);  // in list order; null outside
 const ParameterRow* parameterById(ParamID id);
@@ -37,7 +40,9 @@ bool parameterValue(const ParameterRow& row, const char* text, const ParamTextCo
                     double* value);
 
 // Stepped parameters count in positions (0 .. stepCount) as plain values,
-// split where the echo splits them; continuous ones are plain 0..1.
+// split where the echo splits them; continuous ones are plain 0..1. Both
+// ways the answer stays in the range (values beyond it are clamped, NaN is
+// the bottom of it).
 double plainOf(const ParameterRow& row, double normalized);
 double normalizedOf(const ParameterRow& row, double plain);
 

@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "core/factory_presets.h"
 #include "editor/artwork/font_import.h"
+#include "editor/artwork/panel_menu_picture.h"
 #include "editor/artwork/panel_pictures.h"
 #include "editor/artwork/png_writer.h"
-#include "editor/artwork/scale_menu_picture.h"
 #include "editor/panel_layout.h"
 #include "editor/scale/scale_steps.h"
 
@@ -78,13 +79,15 @@ int writeGlyphTable(const std::string& path) {
                             Font(fonts[2].table(), &used[2])};
   for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id)
     drawPicture(id, 1.0f, lettering, [](const Image&) {});
-  // The size menu, with every row it can show.
-  std::vector<std::string> rows;
+  // The panel's menu, with every row it can show.
+  MenuSection sizes{kScaleMenuTitle, {}, 0};
   for (float step : quillet::kScaleSteps) {
-    rows.push_back(percentText(step));
-    rows.push_back(automaticText(step));
+    sizes.rows.push_back(percentText(step));
+    sizes.rows.push_back(automaticText(step));
   }
-  drawScaleMenu(1.0f, lettering, rows, 0);
+  MenuSection presets{kPresetMenuTitle, {}, 0};
+  for (const FactoryPreset& preset : kFactoryPresets) presets.rows.push_back(preset.name);
+  drawMenu(1.0f, lettering, {sizes, presets}, 0);
   const std::string source =
       glyphTableSource({{"DejaVuSansBold", files[0], &fonts[0].table(), &used[0]},
                         {"DejaVuSans", files[1], &fonts[1].table(), &used[1]},

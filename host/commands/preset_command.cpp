@@ -1,5 +1,5 @@
 // quillet-host preset save PLUGIN.so FILE [--set NAME=VALUE ...]
-// quillet-host preset show FILE [PLUGIN.so ...]
+// quillet-host preset show FILE [PLUGIN.so ...]; FILE.vstpreset [PLUGIN.vst3 ...]
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,12 +12,14 @@
 #include "host/plugin/vst2/vst2_audio_plugin.h"
 #include "host/presets/plugin_preset.h"
 #include "host/presets/preset_file.h"
+#include "host/presets/vst3_preset_load.h"
+#include "host/presets/vst_preset_file.h"
 
 using namespace vsthost;
 
 const cli::CommandSpec vsthost::kPresetCommand = {
     "preset",
-    "save PLUGIN.so FILE | show FILE: .fxp and .fxb presets",
+    "save PLUGIN.so FILE | show FILE: .fxp, .fxb and .vstpreset presets",
     runPresetCommand,
     {{"save",
       "PLUGIN.so FILE.fxp|FILE.fxb [--set NAME=VALUE ...]",
@@ -32,7 +34,9 @@ const cli::CommandSpec vsthost::kPresetCommand = {
       "FILE [PLUGIN.so ...]",
       "prints the preset's header and its chunk or parameter values; given\n"
       "plug-ins, the first whose unique ID is the preset's gets the state and\n"
-      "every parameter's name, value and display text is printed as it reads them",
+      "every parameter's name, value and display text is printed as it reads them.\n"
+      "A VST3 preset (.vstpreset): its class ID, chunks and meta information; given\n"
+      "VST3 bundles, the first whose processor class is the preset's loads it",
       {1, cli::kAnyNumber, "show wants a preset file, then optionally plug-ins", ""},
       {}}},
     "save or show?"};
@@ -61,6 +65,14 @@ int save(const cli::CommandLine& line) {
   std::printf("%s: %s for %s\n", file.c_str(), presetKindName(preset.kind),
               fourCharText(preset.fxID).c_str());
   return 0;
+}
+
+// UTF-16 as ASCII, '?' for the rest.
+std::string utf8Of(const vst3::char16* text) {
+  std::string out;
+  for (size_t i = 0; i < 128 && text[i]; ++i)
+    out.push_back(text[i] < 0x80 ? static_cast<char>(text[i]) : '?');
+  return out;
 }
 
 void showBytes(const std::vector<uint8_t>& bytes) {
@@ -100,8 +112,70 @@ int showLoaded(const PresetFile& p, const std::vector<std::string>& plugins) {
   return 0;
 }
 
+// A VST3 preset loaded into a bundle, read back as a VST3 host shows it.
+int showLoadedVst3(const VstPresetFile& p, const std::vector<std::string>& bundles) {
+  std::string error;
+  for (const std::string& path : bundles) {
+    if (!vst3::isVst3Path(path)) return failure(path + ": a .vstpreset loads into a VST3 bundle");
+    auto module = vst3::Vst3Module::load(path, &error);
+    if (!module) return failure(error);
+    const vst3::Vst3Class* processor = module->firstOf(vst3::kVstAudioEffectClass);
+    vst3::char8 id[33] = {};
+    if (processor) processor->cid.toString(id);
+    // A single bundle is taken anyway: loading says why it does not fit.
+    if (bundles.size() > 1 && !(processor && std::string(id) == p.classId)) continue;
+    auto instance = vst3::Vst3Instance::open(*module, &error);
+    if (!instance) return failure(error);
+    if (!applyVstPreset(*instance, *module, p, &error)) return failure(error);
+    vst3::IEditController* controller = instance->controller();
+    if (!controller) return failure(path + ": no controller to read the values back from");
+    std::printf("Loaded into \"%s\": %d parameters\n", processor->name.c_str(),
+                controller->getParameterCount());
+    std::printf("  %5s  %-24s %-9s %s\n", "id", "name", "value", "display");
+    for (vst3::int32 i = 0; i < controller->getParameterCount(); ++i) {
+      vst3::ParameterInfo info{};
+      if (controller->getParameterInfo(i, info) != vst3::kResultOk) continue;
+      const vst3::ParamValue value = controller->getParamNormalized(info.id);
+      vst3::String128 shown{};
+      controller->getParamStringByValue(info.id, value, shown);
+      std::printf("  %5u  %-24s %-9.6f %s\n", info.id, printable(utf8Of(info.title)).c_str(), value,
+                  printable(utf8Of(shown)).c_str());
+    }
+    return 0;
+  }
+  return failure("none of the bundles given has the class " + p.classId);
+}
+
+int showVst3(const std::vector<std::string>& args) {
+  VstPresetFile p;
+  std::string error;
+  if (!readVstPresetFile(args[0], &p, &error)) return failure(error);
+  std::printf("%-14s %s\n", "Kind:", "VST3 preset");
+  std::printf("%-14s %d\n", "Version:", p.version);
+  std::printf("%-14s %s\n", "Class:", p.classId.c_str());
+  for (const VstPresetChunk& chunk : p.chunks)
+    std::printf("%-14s %zu bytes\n", ("'" + printable(chunk.id) + "':").c_str(), chunk.data.size());
+  if (const VstPresetChunk* info = p.chunk("Info")) {
+    for (const auto& [id, value] :
+         vstPresetAttributes(std::string(info->data.begin(), info->data.end())))
+      std::printf("  %-22s %s\n", (printable(id) + ":").c_str(), printable(value).c_str());
+  }
+  const std::pair<const char*, const char*> states[] = {{"Comp", "Component state"},
+                                                        {"Cont", "Controller state"}};
+  for (const auto& [id, what] : states) {
+    const VstPresetChunk* chunk = p.chunk(id);
+    if (!chunk || chunk->data.empty()) continue;
+    std::printf("%s ('%s'):\n", what, id);
+    showBytes(chunk->data);
+  }
+  if (args.size() == 1) return 0;
+  std::fflush(stdout);
+  return showLoadedVst3(p, std::vector<std::string>(args.begin() + 1, args.end()));
+}
+
 int show(const cli::CommandLine& line) {
   const std::vector<std::string>& args = line.positionals();
+  if (isVstPresetPath(args[0])) return showVst3(args);
   PresetFile p;
   std::string error;
   if (!readPresetFile(args[0], &p, &error)) return failure(error);

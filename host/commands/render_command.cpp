@@ -58,8 +58,9 @@ const cli::CommandSpec vsthost::kRenderCommand = {
                     "output samples (default: the input's; demo 24); samples\n"
                     "beyond full scale are clipped in 16 and 24 and counted"),
           cli::text("--preset", "FILE", "a file name",
-                    "load an .fxp or .fxb first (a CLAP plug-in: the name\n"
-                    "or load key of a preset its preset discovery lists)"),
+                    "load an .fxp or .fxb first (a VST3 plug-in: also a\n"
+                    ".vstpreset; a CLAP plug-in: the name or load key of\n"
+                    "a preset its preset discovery lists)"),
           cli::text("--save-preset", "FILE", "a file name",
                     "save the state after the render as .fxp or .fxb"),
           cli::flag("--fixed-clock",

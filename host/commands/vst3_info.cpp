@@ -5,6 +5,7 @@
 
 #include "host/commands/vst3_commands.h"
 #include "host/plugin/vst3/vst3_instance.h"
+#include "vst3/interface/units.h"
 
 namespace vsthost {
 
@@ -77,6 +78,32 @@ void printParameters(IEditController* controller) {
   }
 }
 
+// The controller's units and program lists (IUnitInfo), as hosts with a
+// program menu read them.
+void printPrograms(IEditController* controller) {
+  void* found = nullptr;
+  if (controller->queryInterface(IUnitInfo::iid.bytes, &found) != kResultOk || !found) {
+    row("Program lists:", "none");
+    return;
+  }
+  auto* units = static_cast<IUnitInfo*>(found);
+  row("Units:", std::to_string(units->getUnitCount()));
+  const int32 lists = units->getProgramListCount();
+  row("Program lists:", std::to_string(lists));
+  for (int32 l = 0; l < lists; ++l) {
+    ProgramListInfo list{};
+    if (units->getProgramListInfo(l, list) != kResultOk) continue;
+    row("  List:", "\"" + text(list.name, 128) + "\" (ID " + std::to_string(list.id) + "), " +
+                       std::to_string(list.programCount) + " programs");
+    for (int32 p = 0; p < list.programCount; ++p) {
+      String128 name{};
+      if (units->getProgramName(list.id, p, name) == kResultOk)
+        std::printf("  %5d  %s\n", p, text(name, 128).c_str());
+    }
+  }
+  units->release();
+}
+
 }  // namespace
 
 int runVst3Info(const std::string& path) {
@@ -114,7 +141,10 @@ int runVst3Info(const std::string& path) {
   } else {
     row("Set-up:", error);
   }
-  if (instance->controller()) printParameters(instance->controller());
+  if (instance->controller()) {
+    printParameters(instance->controller());
+    printPrograms(instance->controller());
+  }
   return 0;
 }
 

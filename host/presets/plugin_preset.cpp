@@ -47,14 +47,21 @@ void setProgram(PluginInstance& plugin, const PresetProgram& program) {
   plugin.dispatch(effEndSetProgram);
 }
 
-}  // namespace
-
-bool wantsBank(const std::string& path) {
-  if (path.size() < 4) return false;
+std::string extensionOf(const std::string& path) {
+  if (path.size() < 4) return "";
   std::string ext = path.substr(path.size() - 4);
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext == ".fxb";
+  return ext;
+}
+
+}  // namespace
+
+bool wantsBank(const std::string& path) { return extensionOf(path) == ".fxb"; }
+
+bool isFxPresetPath(const std::string& path) {
+  const std::string ext = extensionOf(path);
+  return ext == ".fxp" || ext == ".fxb";
 }
 
 PresetFile capturePreset(PluginInstance& plugin, bool bank) {

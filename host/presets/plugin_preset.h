@@ -19,5 +19,7 @@ bool applyPreset(PluginInstance& plugin, const PresetFile& preset, std::string* 
 
 // A bank for .fxb, a program for anything else.
 bool wantsBank(const std::string& path);
+// True for a path ending in .fxp or .fxb (any letter case).
+bool isFxPresetPath(const std::string& path);
 
 }  // namespace vsthost

@@ -15,6 +15,8 @@
 #include "host/plugin/vst2/vst2_audio_plugin.h"
 #include "host/presets/plugin_preset.h"
 #include "host/presets/preset_file.h"
+#include "host/presets/vst3_preset_load.h"
+#include "host/presets/vst_preset_file.h"
 #include "host/render/demo_material.h"
 #include "host/render/fixed_clock.h"
 #include "host/render/render_report.h"
@@ -63,9 +65,10 @@ bool RenderJob::openPlugin(std::string* error) {
 }
 
 // A VST 2.4 plug-in takes an .fxp or .fxb file as its host's "Load preset"
-// gives it; a VST3 plug-in the file's bytes as its state, as hosts hand a
-// project's VST 2.4 state to the VST3 plug-in that replaces it; a CLAP
-// plug-in the name or load key of a preset its preset discovery lists.
+// gives it; a VST3 plug-in a .vstpreset's states, an .fxp or .fxb file's
+// bytes as its state (as hosts hand a project's VST 2.4 state to the VST3
+// plug-in that replaces it), or the name of a program of its program lists;
+// a CLAP plug-in the name or load key of a preset its preset discovery lists.
 bool RenderJob::loadPreset(std::string* error) {
   if (clap.instance) {
     std::vector<ClapPreset> presets;
@@ -77,6 +80,21 @@ bool RenderJob::loadPreset(std::string* error) {
     }
     return loadClapPreset(*clap, *preset, error);
   }
+  if (isVstPresetPath(request.preset)) {
+    VstPresetFile vstPreset;
+    if (!vst3Instance) {
+      *error = request.preset + ": a .vstpreset is a VST3 preset, " + request.plugin +
+               " is a VST 2.4 plug-in";
+      return false;
+    }
+    if (!readVstPresetFile(request.preset, &vstPreset, error)) return false;
+    if (applyVstPreset(*vst3Instance, *vst3Module, vstPreset, error)) return true;
+    *error = request.preset + ": " + *error;
+    return false;
+  }
+  // Not an .fxp or .fxb: a VST3 plug-in's program, by name or number.
+  if (vst3Instance && !isFxPresetPath(request.preset))
+    return selectVst3Program(*vst3Instance, request.preset, error);
   PresetFile preset;
   if (!readPresetFile(request.preset, &preset, error)) return false;
   if (vst3Instance) {

@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -61,6 +62,11 @@ void X11HostWindow::pump() {
   while (XPending(dpy(display)) > 0) {
     XEvent event;
     XNextEvent(dpy(display), &event);
+    // Someone else may size the window (a plug-in's UI following its panel).
+    if (event.type == ConfigureNotify && event.xconfigure.window == window) {
+      width = event.xconfigure.width;
+      height = event.xconfigure.height;
+    }
   }
 }
 
@@ -103,6 +109,33 @@ bool X11HostWindow::resize(int newWidth, int newHeight) {
   XSetWMNormalHints(dpy(display), window, &hints);
   XResizeWindow(dpy(display), window, static_cast<unsigned>(width), static_cast<unsigned>(height));
   XSync(dpy(display), False);
+  return true;
+}
+
+bool X11HostWindow::growTo(int minWidth, int minHeight) {
+  if (!display || !window || minWidth <= 0 || minHeight <= 0) return false;
+  XSizeHints hints{};
+  hints.flags = PMinSize;
+  hints.min_width = minWidth;
+  hints.min_height = minHeight;
+  XSetWMNormalHints(dpy(display), window, &hints);
+  width = std::max(width, minWidth);
+  height = std::max(height, minHeight);
+  XResizeWindow(dpy(display), window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(dpy(display), False);
+  return true;
+}
+
+bool X11HostWindow::size(int* outWidth, int* outHeight) {
+  if (!display || !window) return false;
+  Window root;
+  int x, y;
+  unsigned w, h, border, depth;
+  if (!XGetGeometry(dpy(display), window, &root, &x, &y, &w, &h, &border, &depth)) return false;
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  *outWidth = width;
+  *outHeight = height;
   return true;
 }
 

@@ -26,6 +26,13 @@ class X11HostWindow {
   // Gives the window's inside a new size, as a host does when its editor
   // asks (audioMasterSizeWindow); false when it cannot.
   bool resize(int width, int height);
+  // As a GTK window takes a child's size request: the window may not get
+  // smaller than width x height any more, and grows to it, but does not
+  // shrink to it.
+  bool growTo(int width, int height);
+  // The window's size on the server now (whoever resized it); false when it
+  // cannot be read.
+  bool size(int* width, int* height);
   // Destroys the window now, as a host does when it tears down its side
   // first; the editor must cope at its next idle or close.
   void destroyWindow();

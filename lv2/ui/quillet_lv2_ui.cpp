@@ -57,6 +57,9 @@ std::unique_ptr<QuilletLv2Ui> QuilletLv2Ui::create(LV2UI_Write_Function write,
   const uintptr_t handle = ui->panel.nativeWindow();
   if (widget) *widget = reinterpret_cast<LV2UI_Widget>(handle);
   ui->keys = X11KeyReader::watch(handle);
+  ui->shownWidth = ui->panel.width();
+  ui->shownHeight = ui->panel.height();
+  ui->follower = HostWindowFollower::watch(handle, ui->shownWidth, ui->shownHeight);
   return ui;
 }
 
@@ -127,7 +130,16 @@ int QuilletLv2Ui::idle() {
     });
   }
   panel.idle();
-  return panel.windowGone() ? 1 : 0;
+  if (panel.windowGone()) return 1;
+  // A new size (the size menu, or the host's factor through the options) is
+  // one the host agreed to with ui:resize.
+  if (panel.width() != shownWidth || panel.height() != shownHeight) {
+    shownWidth = panel.width();
+    shownHeight = panel.height();
+    if (follower) follower->panelResized(shownWidth, shownHeight);
+  }
+  if (follower) follower->idle();
+  return 0;
 }
 
 }  // namespace lv2ui

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "editor/quillet_panel.h"
+#include "lv2/ui/host_window_follower.h"
 #include "lv2/ui/lv2_panel_host.h"
 #include "lv2/ui/x11_key_reader.h"
 
@@ -44,6 +45,10 @@ class QuilletLv2Ui {
   Lv2PanelHost host;
   quillet::QuilletPanel panel;         // talks to `host`, declared after it
   std::unique_ptr<X11KeyReader> keys;  // null if keys cannot be read: the rest works
+  // The host's window made smaller with the panel where the host leaves it
+  // larger; null without a display of its own (the rest works).
+  std::unique_ptr<HostWindowFollower> follower;
+  int32_t shownWidth = 0, shownHeight = 0;  // the panel's size at the last idle
   // Mapped with the host's urid:map; 0 without it (no option is then read).
   LV2_URID scaleFactorKey = 0, floatType = 0, doubleType = 0;
   float reportedScale = 0.0f;  // what getOptions hands out

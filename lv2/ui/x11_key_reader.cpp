@@ -59,6 +59,11 @@ uint8_t virtualKey(unsigned long keysym) {
     case XK_Alt_L:
     case XK_Alt_R:
       return VSTGUI::VKEY_ALT;
+    // The panel's menu: Shift+F10, or the Menu key.
+    case XK_F10:
+      return VSTGUI::VKEY_F10;
+    case XK_Menu:
+      return VSTGUI::VKEY_CONTEXTMENU;
     default:
       return 0;
   }

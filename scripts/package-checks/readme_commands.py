@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Runs the README's commands as printed, so README and tree cannot drift.
+"""Runs the documents' commands as printed, so the README, the guides in doc/
+and the tree cannot drift.
 
 A fenced ```sh block that follows a comment line `<!-- ci: KIND ... -->` in
-the README is one of:
+a Markdown document is one of:
   install-deb       the Debian install command, and
   package-zip       the command that makes the Windows archive: printed by
                     --print KIND, run by the package check itself
@@ -14,12 +15,13 @@ the README is one of:
                     while it runs, then it is ended
   manual            verified by hand, not run here (changes the machine, or
                     needs a host CI does not install)
-Blocks run in order, each in a shell of its own, in the environment this
-script gets. Background blocks are ended at the end.
+Blocks run in order, document after document as named, each in a shell of
+its own, in the environment this script gets (a background block serves the
+blocks after it in any document). Background blocks are ended at the end.
 
-  readme_commands.py README.md             run every block
-  readme_commands.py README.md --print KIND  print the blocks of one kind
-  readme_commands.py README.md --list      list the blocks, kind and first line
+  readme_commands.py DOC.md...               run every block
+  readme_commands.py DOC.md... --print KIND  print the blocks of one kind
+  readme_commands.py DOC.md... --list        list the blocks, kind and first line
 """
 import os
 import re
@@ -36,7 +38,8 @@ KINDS = {"install-deb", "package-zip", "run", "background", "window", "manual"}
 
 
 def blocks(path):
-    """(line number, kind, argument, text) of every marked block."""
+    """(where, kind, argument, text) of every marked block; where is
+    PATH:LINE."""
     lines = open(path, encoding="utf-8").read().split("\n")
     found = []
     i = 0
@@ -56,7 +59,7 @@ def blocks(path):
         end = start
         while end < len(lines) and lines[end].strip() != "```":
             end += 1
-        found.append((start, kind, argument, "\n".join(lines[start:end]) + "\n"))
+        found.append((f"{path}:{start}", kind, argument, "\n".join(lines[start:end]) + "\n"))
         i = end + 1
     return found
 
@@ -154,17 +157,22 @@ def main():
     args = sys.argv[1:]
     if not args:
         sys.exit(__doc__)
-    readme = args[0]
-    found = blocks(readme)
-    if args[1:2] == ["--print"]:
+    first_option = next((i for i, a in enumerate(args) if a.startswith("--")), len(args))
+    documents, options = args[:first_option], args[first_option:]
+    if not documents:
+        sys.exit(__doc__)
+    found = [b for path in documents for b in blocks(path)]
+    if options[:1] == ["--print"] and len(options) == 2:
         for _, kind, _, text in found:
-            if kind == args[2]:
+            if kind == options[1]:
                 sys.stdout.write(text)
         return
-    if args[1:2] == ["--list"]:
-        for line, kind, argument, text in found:
-            print(f"{readme}:{line}: {kind} {argument}: {text.splitlines()[0]}")
+    if options == ["--list"]:
+        for where, kind, argument, text in found:
+            print(f"{where}: {kind} {argument}: {text.splitlines()[0]}")
         return
+    if options:
+        sys.exit(__doc__)
 
     shim = sudo_shim()
     env = dict(os.environ)
@@ -175,8 +183,7 @@ def main():
     background = []
     failures = 0
     try:
-        for line, kind, argument, text in found:
-            where = f"{readme}:{line}"
+        for where, kind, argument, text in found:
             first = text.splitlines()[0]
             if kind in ("install-deb", "package-zip", "manual"):
                 continue
@@ -224,7 +231,7 @@ def main():
         if shim:
             shutil.rmtree(shim)
     if failures:
-        sys.exit(f"{failures} README block(s) failed")
+        sys.exit(f"{failures} marked block(s) failed")
 
 
 if __name__ == "__main__":

@@ -1,7 +1,7 @@
 // How glibc's erf on this processor compares with its x86-64 build: on
 // aarch64 the library fuses each product into the following sum, which moves
 // the result by one unit in the last place on a few percent of the arguments
-// below 1/0.35 and on none beyond. The table printed is the one the README
+// below 1/0.35 and on none beyond. The table printed is the one doc/development.md
 // quotes; the test holds the difference to one unit in the last place.
 #include <gtest/gtest.h>
 

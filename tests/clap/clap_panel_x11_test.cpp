@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/factory_presets.h"
 #include "core/param_table.h"
 #include "editor/tempo_sync.h"
 #include "host/plugin/clap/clap_panel_session.h"
@@ -63,9 +64,9 @@ class ClapPanelX11 : public ::testing::Test {
     session->runFor(200);
   }
 
-  void clickAt(int x, int y) {
+  void clickAt(int x, int y, const char* button = "1") {
     drive({"mousemove", "--sync", std::to_string(originX + x), std::to_string(originY + y), "click",
-           "1"});
+           button});
   }
 
   // The events the host collected from the flushes it made on request.
@@ -150,6 +151,14 @@ TEST_F(ClapPanelX11, TheHostsScaleSetsThePanelsSizeAndAsksForANewOne) {
   EXPECT_EQ(h, 770u);
   EXPECT_TRUE(showsGolden("panel_default_200.png"));
 
+  // What the panel cannot take as a factor is refused and changes nothing.
+  for (double ignored : {1e39, -2.0, -0.0, std::numeric_limits<double>::infinity(), 1e-50})
+    EXPECT_FALSE(gui->set_scale(plugin->plugin(), ignored)) << ignored;
+  session->runFor(100);
+  EXPECT_EQ(plugin->host().resizeRequests.size(), 1u);
+  ASSERT_TRUE(gui->get_size(plugin->plugin(), &w, &h));
+  EXPECT_EQ(w, 1172u);
+
   // A host that refuses keeps the panel at the size it has.
   plugin->host().onResizeRequest({});
   ASSERT_TRUE(gui->set_scale(plugin->plugin(), 1.0));
@@ -177,6 +186,32 @@ TEST_F(ClapPanelX11, AClickOnMuteReachesTheHostAsOneGesture) {
   double value = 0;
   ASSERT_TRUE(plugin->parameterValue(kParamMute, &value));
   EXPECT_EQ(value, 1.0);
+  EXPECT_TRUE(plugin->host().wrongThreadCalls().empty());
+}
+
+TEST_F(ClapPanelX11, ThePanelsMenuLoadsAPresetAsElevenGestures) {
+  open();
+  clickAt(20, 200, "3");  // the background: the menu
+  // The menu (346 by 196 pixels) sits as low as the panel lets it: its
+  // presets' column from x 170, its rows from y 189 + 28, 18 high. The
+  // sixth preset, "Dub Throw":
+  clickAt(170 + 60, 189 + 28 + 5 * 18 + 9);
+  const std::vector<ClapOutputEvent> got = events();
+  ASSERT_EQ(got.size(), 33u);
+  const FactoryPreset& dub = kFactoryPresets[5];
+  for (int i = 0; i < kNumQuilletParams; ++i) {
+    EXPECT_EQ(got[3 * i].type, CLAP_EVENT_PARAM_GESTURE_BEGIN) << i;
+    EXPECT_EQ(got[3 * i + 1].type, CLAP_EVENT_PARAM_VALUE) << i;
+    EXPECT_EQ(got[3 * i + 2].type, CLAP_EVENT_PARAM_GESTURE_END) << i;
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(got[3 * i + k].paramId, static_cast<clap_id>(i));
+    // The host's values: knobs 0..1, switches and selectors by position.
+    double value = 0;
+    ASSERT_TRUE(plugin->parameterValue(i, &value));
+    if (kQuilletParams[i].kind == ParamKind::Continuous)
+      EXPECT_EQ(static_cast<float>(value), dub.values[i]) << i;
+    else
+      EXPECT_EQ(value, paramPosition(i, dub.values[i])) << i;
+  }
   EXPECT_TRUE(plugin->host().wrongThreadCalls().empty());
 }
 

@@ -12,7 +12,6 @@
 namespace {
 
 using quillet_clap::GestureQueue;
-using quillet_clap::GestureRecord;
 
 // An output list that keeps copies and can refuse from some event on.
 struct HostOutput {
@@ -30,9 +29,10 @@ struct HostOutput {
 
 TEST(ClapGestureQueue, HandsOutBeginValueEndInOrderAsLiveEvents) {
   GestureQueue queue;
-  ASSERT_TRUE(queue.push({GestureRecord::kBegin, 3, 0}));
-  ASSERT_TRUE(queue.push({GestureRecord::kValue, 3, 2}));
-  ASSERT_TRUE(queue.push({GestureRecord::kEnd, 3, 0}));
+  const clap_id id = 3;
+  ASSERT_TRUE(queue.beginGesture(&id, 1));
+  ASSERT_TRUE(queue.pushValue(id, 2));
+  ASSERT_TRUE(queue.endGesture(&id, 1));
   HostOutput host;
   EXPECT_EQ(queue.drainTo(&host.list), 3u);
   ASSERT_EQ(host.values.size(), 3u);
@@ -56,7 +56,7 @@ TEST(ClapGestureQueue, HandsOutBeginValueEndInOrderAsLiveEvents) {
 
 TEST(ClapGestureQueue, KeepsWhatTheHostRefusesForTheNextCall) {
   GestureQueue queue;
-  for (int i = 0; i < 5; ++i) queue.push({GestureRecord::kValue, 0, i * 0.1});
+  for (int i = 0; i < 5; ++i) queue.pushValue(0, i * 0.1);
   HostOutput host;
   host.acceptLimit = 2;
   EXPECT_EQ(queue.drainTo(&host.list), 2u);
@@ -70,14 +70,78 @@ TEST(ClapGestureQueue, KeepsWhatTheHostRefusesForTheNextCall) {
 TEST(ClapGestureQueue, AFullQueueStillTakesBeginsAndEnds) {
   GestureQueue queue;
   uint32_t values = 0;
-  while (queue.push({GestureRecord::kValue, 0, 0.5})) ++values;
-  EXPECT_EQ(values, GestureQueue::kCapacity - GestureQueue::kReservedForBeginsAndEnds);
-  uint32_t ends = 0;
-  while (queue.push({GestureRecord::kEnd, 0, 0})) ++ends;
-  EXPECT_EQ(ends, GestureQueue::kReservedForBeginsAndEnds);
+  while (queue.pushValue(0, 0.5)) ++values;
+  EXPECT_EQ(values, GestureQueue::kCapacity - GestureQueue::kKeptForGestures);
+  // The kept slots take whole gestures: a begin with room for its end.
+  uint32_t gestures = 0;
+  for (clap_id id = 0; id < 11; ++id) {
+    if (!queue.beginGesture(&id, 1)) break;
+    ++gestures;
+  }
+  EXPECT_EQ(gestures, GestureQueue::kKeptForGestures / 2);
+  for (clap_id id = 0; id < gestures; ++id) EXPECT_TRUE(queue.endGesture(&id, 1));
+  EXPECT_EQ(queue.size(), GestureQueue::kCapacity);
   HostOutput host;
   EXPECT_EQ(queue.drainTo(&host.list), GestureQueue::kCapacity);
-  EXPECT_TRUE(queue.push({GestureRecord::kValue, 0, 0.5}));
+  EXPECT_TRUE(queue.pushValue(0, 0.5));
+}
+
+TEST(ClapGestureQueue, ABeginComesInOnlyWithRoomForTheEndsOfEveryOpenGesture) {
+  GestureQueue queue;
+  while (queue.pushValue(9, 0.5)) {
+  }
+  // 16 free: a note key's two begins keep two ends, leaving 12.
+  const clap_id note[2] = {0, 3};
+  const clap_id noteEnds[2] = {3, 0};
+  ASSERT_TRUE(queue.beginGesture(note, 2));
+  // Six single gestures (12 slots with their ends) stay open beside it.
+  for (clap_id id = 4; id < 10; ++id) EXPECT_TRUE(queue.beginGesture(&id, 1)) << id;
+  // Every free slot is some gesture's end now: no begin, no value.
+  const clap_id last = 10;
+  EXPECT_FALSE(queue.beginGesture(&last, 1));
+  EXPECT_FALSE(queue.pushValue(last, 0.5));
+  EXPECT_FALSE(queue.endGesture(&last, 1));  // the refused gesture sends no end
+  // A parameter already in a gesture does not begin another.
+  EXPECT_FALSE(queue.beginGesture(&note[0], 1));
+  EXPECT_FALSE(queue.endGesture(&note[0], 1));
+  for (clap_id id = 4; id < 10; ++id) EXPECT_TRUE(queue.endGesture(&id, 1)) << id;
+  EXPECT_TRUE(queue.endGesture(noteEnds, 2));
+  EXPECT_EQ(queue.size(), GestureQueue::kCapacity);
+  EXPECT_TRUE(queue.takeHostMissedValues());
+  EXPECT_FALSE(queue.takeHostMissedValues());
+
+  HostOutput host;
+  queue.drainTo(&host.list);
+  int begins[11] = {}, ends[11] = {};
+  for (const clap_event_param_value_t& e : host.values) {
+    if (e.header.type == CLAP_EVENT_PARAM_GESTURE_BEGIN) ++begins[e.param_id];
+    if (e.header.type == CLAP_EVENT_PARAM_GESTURE_END) ++ends[e.param_id];
+    if (e.header.type == CLAP_EVENT_PARAM_VALUE) {
+      EXPECT_EQ(e.param_id, 9u);
+    }
+  }
+  for (int id = 0; id < 11; ++id) {
+    EXPECT_EQ(begins[id], ends[id]) << id;
+    EXPECT_EQ(begins[id], id == 0 || (id >= 3 && id < 10) ? 1 : 0) << id;
+  }
+}
+
+TEST(ClapGestureQueue, AGestureThatLostAValueTellsTheHostWhenItEnds) {
+  GestureQueue queue;
+  const clap_id id = 2;
+  ASSERT_TRUE(queue.beginGesture(&id, 1));
+  while (queue.pushValue(id, 0.5)) {
+  }
+  EXPECT_FALSE(queue.takeHostMissedValues());  // not before the gesture ends
+  EXPECT_FALSE(queue.endGesture(&id, 1));      // its end is sent, but values were lost
+  EXPECT_TRUE(queue.takeHostMissedValues());
+  HostOutput host;
+  queue.drainTo(&host.list);
+  EXPECT_EQ(host.values.back().header.type, CLAP_EVENT_PARAM_GESTURE_END);
+  // A value dropped outside any gesture is told at once.
+  while (queue.pushValue(5, 0.5)) {
+  }
+  EXPECT_TRUE(queue.takeHostMissedValues());
 }
 
 TEST(ClapGestureQueue, AWriterAndAReaderOnTwoThreadsLoseAndReorderNothing) {
@@ -88,12 +152,12 @@ TEST(ClapGestureQueue, AWriterAndAReaderOnTwoThreadsLoseAndReorderNothing) {
   std::thread panel([&] {
     for (int g = 0; g < kGestures; ++g) {
       const clap_id id = static_cast<clap_id>(g % 11);
-      const GestureRecord records[3] = {{GestureRecord::kBegin, id, 0},
-                                        {GestureRecord::kValue, id, static_cast<double>(g)},
-                                        {GestureRecord::kEnd, id, 0}};
-      for (const GestureRecord& r : records) {
-        while (!queue.push(r)) std::this_thread::yield();
+      while (!queue.beginGesture(&id, 1)) {
+        queue.endGesture(&id, 1);  // closes the refused try
+        std::this_thread::yield();
       }
+      while (!queue.pushValue(id, static_cast<double>(g))) std::this_thread::yield();
+      queue.endGesture(&id, 1);
     }
     done.store(true);
   });

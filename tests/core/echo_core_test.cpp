@@ -226,6 +226,30 @@ TEST_P(EchoCoreTail, TheTailLetsAHostRenderTheEchoOut) {
 // the loop sustains itself from a "Repeat" of about 0.481: 0.47 is near that edge.
 INSTANTIATE_TEST_SUITE_P(Repeats, EchoCoreTail, ::testing::Values(0.0f, 0.1f, 0.3f, 0.45f, 0.47f));
 
+// The table's columns say what the core computes: the rows that shape the
+// tail are those whose value moves tailFrames, and those that stretch the
+// lines the ones that move the delay line's length.
+TEST(EchoCoreTailBound, TheTableSaysWhichValuesShapeTheTailAndStretchTheLines) {
+  for (int32_t index = 0; index < kNumQuilletParams; ++index) {
+    SCOPED_TRACE(kQuilletParams[index].name);
+    bool movesTail = false, movesLength = false;
+    for (float from : {0.0f, 0.3f, 0.6f, 1.0f}) {
+      for (float to : {0.0f, 0.3f, 0.6f, 1.0f}) {
+        auto core = makeCore();
+        core->setParameter(kParamRepeat, 0.2f);
+        core->setParameter(index, from);
+        const uint32_t tail = core->tailFrames();
+        const int32_t length = core->delayLengthFrames();
+        core->setParameter(index, to);
+        movesTail = movesTail || core->tailFrames() != tail;
+        movesLength = movesLength || core->delayLengthFrames() != length;
+      }
+    }
+    EXPECT_EQ(movesTail, kQuilletParams[index].shapesTail);
+    EXPECT_EQ(movesLength, kQuilletParams[index].stretchesLines);
+  }
+}
+
 TEST(EchoCoreTailBound, SustainingLoopsAndNoRate) {
   EchoCore none;
   EXPECT_EQ(none.tailFrames(), 0u) << "no rate, no echo";

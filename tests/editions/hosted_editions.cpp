@@ -3,14 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <regex>
+#include <sstream>
 
+#include "core/factory_presets.h"
+#include "core/identity.h"
 #include "host/plugin/clap/clap_audio_plugin.h"
 #include "host/plugin/clap/clap_instance.h"
+#include "host/plugin/clap/clap_presets.h"
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/vst2_audio_plugin.h"
 #include "host/plugin/vst3/vst3_audio_plugin.h"
 #include "host/plugin/vst3/vst3_instance.h"
 #include "host/plugin/vst3/vst3_module.h"
+#include "host/presets/plugin_preset.h"
+#include "host/presets/preset_file.h"
+#include "host/presets/vst3_preset_load.h"
+#include "host/presets/vst_preset_file.h"
 #include "tests/lv2/lv2_test_host.h"
 
 namespace editions {
@@ -18,6 +29,12 @@ namespace editions {
 namespace {
 
 using vsthost::AudioPlugin;
+
+std::vector<float> littleEndianFloats(const uint8_t* bytes, size_t count) {
+  std::vector<float> values(count);
+  std::memcpy(values.data(), bytes, 4 * count);  // the test machines are little-endian
+  return values;
+}
 
 // An edition quillet-host loads: its AudioPlugin, fed in 32 or 64 bits.
 class HostedEdition : public Edition {
@@ -79,6 +96,19 @@ class Vst2Edition final : public HostedEdition {
     splitsBlocks = true;
   }
   const char* name() const override { return "VST 2.4"; }
+  bool loadFactoryPreset(int preset, bool, std::string* error) override {
+    vsthost::PresetFile file;
+    const std::string path =
+        std::string(QUILLET_FXP_DIR) + "/" + kFactoryPresets[preset].symbol + ".fxp";
+    return vsthost::readPresetFile(path, &file, error) &&
+           vsthost::applyPreset(*opened, file, error);
+  }
+  std::vector<float> heldValues() override {
+    std::vector<float> values;
+    AEffect* e = opened->effect();
+    for (int i = 0; i < kNumQuilletParams; ++i) values.push_back(e->getParameter(e, i));
+    return values;
+  }
 
  private:
   vsthost::OpenedPlugin opened;
@@ -102,6 +132,25 @@ class Vst3Edition final : public HostedEdition {
   }
   const char* name() const override { return "VST3"; }
   std::string problem() const override { return audio ? audio->failure() : "not open"; }
+  bool loadFactoryPreset(int preset, bool vst3File, std::string* error) override {
+    if (!vst3File)
+      return vsthost::selectVst3Program(*instance, kFactoryPresets[preset].name, error);
+    vsthost::VstPresetFile file;
+    const std::string path =
+        std::string(VST3_PRESET_DIR) + "/" + kFactoryPresets[preset].name + ".vstpreset";
+    return vsthost::readVstPresetFile(path, &file, error) &&
+           vsthost::applyVstPreset(*instance, *module, file, error);
+  }
+  // The processor's state; the controller shows the same values.
+  std::vector<float> heldValues() override {
+    std::vector<uint8_t> state;
+    EXPECT_TRUE(instance->saveState(&state));
+    if (state.size() < 4 * kNumQuilletParams) return {};
+    const std::vector<float> values = littleEndianFloats(state.data(), kNumQuilletParams);
+    for (int i = 0; i < kNumQuilletParams; ++i)
+      EXPECT_EQ(static_cast<float>(instance->controller()->getParamNormalized(i)), values[i]) << i;
+    return values;
+  }
 
  private:
   std::unique_ptr<vsthost::vst3::Vst3Module> module;
@@ -119,6 +168,24 @@ class ClapEdition final : public HostedEdition {
   }
   ~ClapEdition() override { audio.reset(); }
   const char* name() const override { return "CLAP"; }
+  bool loadFactoryPreset(int preset, bool, std::string* error) override {
+    std::vector<vsthost::ClapPreset> presets;
+    if (!vsthost::discoverClapPresets(*opened.module, &presets, error)) return false;
+    const vsthost::ClapPreset* found =
+        vsthost::findClapPreset(presets, kFactoryPresets[preset].name);
+    if (!found) {
+      *error = std::string("preset discovery lists no ") + kFactoryPresets[preset].name;
+      return false;
+    }
+    return vsthost::loadClapPreset(*opened, *found, error);
+  }
+  // The state: an 8-byte header, then the 44 bytes.
+  std::vector<float> heldValues() override {
+    std::vector<uint8_t> state;
+    EXPECT_TRUE(opened->saveState(&state));
+    if (state.size() != 8 + 4 * kNumQuilletParams) return {};
+    return littleEndianFloats(state.data() + 8, kNumQuilletParams);
+  }
 
  private:
   vsthost::OpenedClap opened;
@@ -132,6 +199,36 @@ class Lv2Edition final : public Edition {
  public:
   const char* name() const override { return "LV2"; }
   void set(uint32_t index, float value) override { lv2->controls[index] = value; }
+  // As an LV2 host loads a preset: the port values presets.ttl gives it.
+  bool loadFactoryPreset(int preset, bool, std::string* error) override {
+    std::ifstream file(QUILLET_LV2_PRESETS_TTL);
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string turtle = text.str();
+    const std::string subject = std::string("<") + quillet::identity::kLv2PresetUriPrefix +
+                                kFactoryPresets[preset].symbol + ">";
+    const size_t start = turtle.find("\n" + subject);
+    const size_t end = start == std::string::npos ? start : turtle.find(" .\n", start);
+    if (end == std::string::npos) {
+      *error = "presets.ttl has no " + subject;
+      return false;
+    }
+    const std::string block = turtle.substr(start, end - start);
+    for (int i = 0; i < kNumQuilletParams; ++i) {
+      const std::regex port(std::string("lv2:symbol \"") + kQuilletParams[i].symbol +
+                            "\" ;\\s*pset:value ([-0-9.eE+]+)");
+      std::smatch value;
+      if (!std::regex_search(block, value, port)) {
+        *error = subject + " sets no " + kQuilletParams[i].symbol;
+        return false;
+      }
+      lv2->controls[i] = std::stof(value[1]);
+    }
+    return true;
+  }
+  std::vector<float> heldValues() override {
+    return std::vector<float>(lv2->controls, lv2->controls + kNumQuilletParams);
+  }
   void start(double rate, uint32_t maxBlock, bool /*doublePrecision*/) override {
     const std::vector<float> before(lv2->controls, lv2->controls + kNumQuilletParams);
     lv2 = std::make_unique<Lv2Instance>(rate);

@@ -30,6 +30,16 @@ class Edition {
   virtual void process(double* const* in, double* const* out, uint32_t frames,
                        const std::vector<Change>& changes) = 0;
   virtual std::string problem() const { return ""; }
+
+  // Before start: factory preset `preset` (core/factory_presets.h) loaded
+  // the way the format's hosts load it: VST 2.4 its .fxp, VST3 its program
+  // (a host's program menu) or, with `vst3File`, its .vstpreset, CLAP the
+  // preset its preset discovery lists, LV2 the values of the bundle's
+  // presets.ttl. False with `error` when that fails.
+  virtual bool loadFactoryPreset(int preset, bool vst3File, std::string* error) = 0;
+  // The eleven values the edition holds, as its saved state gives them
+  // (VST 2.4: its parameters; LV2: its control ports).
+  virtual std::vector<float> heldValues() = 0;
 };
 
 enum class Kind { kVst2, kVst3, kClap, kLv2 };

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/factory_presets.h"
 #include "panel_fixture.h"
 
 extern "C" {
@@ -108,6 +109,26 @@ TEST_F(GoldenImage, ChangesAfterOpeningAreRedrawnInPlace) {
   click(495 + 15, 237);  // thirty-second note at 120 bpm: Delay 0.25, Range 0
   idle();
   compareWith("panel_after_note");
+}
+
+TEST_F(GoldenImage, TheMenuWithItsMarksAndTheKeyboardsChoice) {
+  // "Quarter Note Echo" held: its row marked, and "Automatic" among the sizes.
+  for (VstInt32 i = 0; i < 11; ++i) setParameter(i, kFactoryPresets[3].values[i]);
+  open();
+  const std::vector<unsigned char> panelAlone = screenRGB();
+  click(20, 200, VSTGUI::kRButton);
+  idle();
+  compareWith("menu_presets");
+  // Closed again, the panel is as before, to the pixel.
+  ASSERT_TRUE(keyDown(VKEY_ESCAPE));
+  idle();
+  EXPECT_EQ(screenRGB(), panelAlone);
+  // From the keyboard, the held preset lit as the choice, then two rows down.
+  ASSERT_TRUE(keyDown(VKEY_F10, MODIFIER_SHIFT));
+  ASSERT_TRUE(keyDown(VKEY_DOWN));
+  ASSERT_TRUE(keyDown(VKEY_DOWN));
+  idle();
+  compareWith("menu_keyboard");
 }
 
 }  // namespace

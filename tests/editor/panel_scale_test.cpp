@@ -261,9 +261,9 @@ TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
   open(panel);
   // A left click on the background does nothing; a right click opens the menu.
   press(panel, 20, 200, kLButton);
-  EXPECT_EQ(panel.getScaleMenu(), nullptr);
+  EXPECT_EQ(panel.getMenu(), nullptr);
   press(panel, 20, 200, VSTGUI::kRButton);
-  quillet::ScaleMenu* menu = panel.getScaleMenu();
+  quillet::PanelMenu* menu = panel.getMenu();
   ASSERT_NE(menu, nullptr);
   ASSERT_TRUE(menu->isShown());
   EXPECT_EQ(menu->box().left, 20);
@@ -282,7 +282,7 @@ TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
   // Picking "200 %": saved, the host asked, the panel redrawn at 2.
   const VSTGUI::CRect row = menu->rowRect(4);
   press(panel, row.left + 5, row.top + 5, kLButton);
-  EXPECT_EQ(panel.getScaleMenu(), nullptr);  // gone with the controls of the old size
+  EXPECT_EQ(panel.getMenu(), nullptr);  // gone with the controls of the old size
   EXPECT_NE(settingsText().find("ui-scale = 2.00\n"), std::string::npos) << settingsText();
   EXPECT_EQ(host.resizes, std::vector<std::string>{"1172x770"});
   EXPECT_EQ(host.sizeDuringRequest, "1172x770");
@@ -302,9 +302,9 @@ TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
   VSTGUI::CKeyCode escape;
   escape.virt = VSTGUI::VKEY_ESCAPE;
   EXPECT_TRUE(again.keyDown(escape));
-  EXPECT_FALSE(again.getScaleMenu()->isShown());
+  EXPECT_FALSE(again.getMenu()->isShown());
   press(again, 20, 200, VSTGUI::kRButton);
-  const VSTGUI::CRect automatic = again.getScaleMenu()->rowRect(7);
+  const VSTGUI::CRect automatic = again.getMenu()->rowRect(7);
   press(again, automatic.left + 5, automatic.top + 5, kLButton);
   EXPECT_NE(settingsText().find("ui-scale = auto\n"), std::string::npos);
   EXPECT_EQ(again.width(), 586);
@@ -332,6 +332,65 @@ TEST_F(PanelScale, AHostThatRefusesKeepsThePanelAndTheChoiceWaitsForTheNextOpen)
   panel.setHostScale(2.5f);
   EXPECT_EQ(panel.width(), 1465);
   EXPECT_EQ(HeadlessWindow::latest()->getWidth(), 1465);
+}
+
+TEST_F(PanelScale, TheMenusDotMarksThePanelsOwnSizeNotAChoiceItCouldNotTake) {
+  host.accept = false;
+  QuilletPanel panel(host);
+  open(panel);
+  // The host refuses 150 %: the panel stays at 100 %, following the host
+  // and the desktop, and the dot says so.
+  EXPECT_TRUE(panel.setUserScale(1.5f));
+  EXPECT_EQ(panel.width(), 586);
+  EXPECT_EQ(panel.markedScaleMenuRow(), 7);
+  // Once it takes it, the dot is on 150 %.
+  host.accept = true;
+  panel.close();
+  open(panel);
+  EXPECT_EQ(panel.width(), 879);
+  EXPECT_EQ(panel.markedScaleMenuRow(), 2);
+  // The host's factor at 200 %, the user's choice back to automatic: the
+  // dot on "Automatic (200 %)"; the user then picks the very size the host
+  // gives, and the panel's size is the user's.
+  panel.setHostScale(2.0f);
+  EXPECT_TRUE(panel.setUserScale(std::nullopt));
+  EXPECT_EQ(panel.width(), 1172);
+  EXPECT_EQ(panel.markedScaleMenuRow(), 7);
+  EXPECT_TRUE(panel.setUserScale(2.0f));
+  EXPECT_EQ(panel.scaleSource(), ScaleSource::kUser);
+  EXPECT_EQ(panel.markedScaleMenuRow(), 4);
+  // QUILLET_UI_SCALE rules the size: its step is marked.
+  panel.close();
+  setenv("QUILLET_UI_SCALE", "2.5", 1);
+  QuilletPanel forced(host);
+  open(forced);
+  EXPECT_EQ(forced.markedScaleMenuRow(), 5);
+}
+
+TEST_F(PanelScale, TheMenuIsDrawnAtThePanelsScale) {
+  for (float scale : {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 2.5f, 3.0f}) {
+    QuilletPanel panel(host);
+    EXPECT_TRUE(panel.setUserScale(scale));
+    open(panel);
+    ASSERT_EQ(panel.scale(), scale);
+    press(panel, static_cast<int>(20 * scale), static_cast<int>(200 * scale), VSTGUI::kRButton);
+    quillet::PanelMenu* menu = panel.getMenu();
+    ASSERT_TRUE(menu && menu->isShown()) << scale;
+    // Every length drawn anew at the scale, not the picture at 1 blown up.
+    EXPECT_EQ(menu->box().width(),
+              panel::scaledLength(150, scale) + panel::scaledLength(196, scale))
+        << scale;
+    EXPECT_EQ(menu->rowRect(0).height(), panel::scaledLength(18, scale)) << scale;
+    EXPECT_LE(menu->box().bottom, panel.height());
+    EXPECT_LE(menu->box().right, panel.width());
+    // A preset picked at this scale: eleven gestures, as at 1.
+    const VSTGUI::CRect dub = menu->rowRect(8 + 5);
+    host.calls.clear();
+    press(panel, dub.left + dub.width() / 2, dub.top + dub.height() / 2, kLButton);
+    EXPECT_EQ(host.calls.size(), 33u) << scale;
+    EXPECT_EQ(host.values[kParamDelay], 0.5031f);
+    panel.close();
+  }
 }
 
 TEST_F(PanelScale, DamagedOrHostileSettingsGiveTheDefaults) {

@@ -23,7 +23,8 @@ lv2/ui: core editor gui platform lv2
 clap: core editor gui platform
 vst3: core editor gui platform
 vst3/interface:
-host: vst clap/abi vst3/interface'
+host: vst clap/abi vst3/interface
+doc/manual: core editor engine gui platform'
 
 # Sets `folder` and `allowed` to the rule for path $1; folder empty if none.
 rule_for() {

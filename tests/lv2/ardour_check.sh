@@ -5,8 +5,10 @@
 # and exported; reopened, it must report the same eleven values and export
 # the same audio. Both exports are checked against quillet-host's render of the
 # same signal through the VST library. With the VST3 bundle, an automation
-# line is drawn on both editions and played back (see the end).
-#   ardour_check.sh WORK_DIR
+# line is drawn on both editions and played back, and the VST3 edition's
+# factory presets are loaded from Ardour's preset list, as programs and as
+# .vstpreset files (see the end).
+#   ardour_check.sh WORK_DIR [VST3_BUNDLE [VST3_PRESET_DIR]]
 #
 # Ardour activates the plug-in, then sets the session's values in its first
 # runs and plays silence until the export starts; the plug-in takes values
@@ -19,6 +21,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 work=$1
 vst3_bundle=${2:-}
+vst3_presets=${3:-${vst3_bundle:+$(dirname "$vst3_bundle")/vst3-presets}}
 vst3_id=565354515441507175696C6C6574206B
 block=512
 frames=192000
@@ -34,6 +37,27 @@ fail() {
   echo "ardour_check: $*" >&2
   exit 1
 }
+# The VST3 edition's presets in its program list's order (quillet-host info),
+# each with the values the VST 2.4 edition's .fxp of that name holds, as
+# Ardour shows them: "NAME|SYMBOL|VALUES" lines.
+fxp_dir="$root/build/presets"
+preset_table() {
+  "$root/build/host/quillet-host" info "$vst3_bundle" |
+    sed -n '/^  List:/,$p' | sed -n 's/^ *[0-9][0-9]*  //p' |
+    python3 -c '
+import importlib.util, sys
+found = importlib.util.spec_from_file_location("factory_presets", sys.argv[1])
+presets = importlib.util.module_from_spec(found)
+found.loader.exec_module(presets)
+fxp = presets.from_fxp_files(sys.argv[2])
+for name in sys.stdin.read().splitlines():
+    symbol, values = fxp[name]
+    print("%s|%s|%s" % (name, symbol,
+                        " ".join("%.9g" % v for v in presets.as_ardour_shows_vst3(values))))
+' "$here/ardour/factory_presets.py" "$fxp_dir"
+}
+preset_names=""
+export_preset="Dub Throw"
 
 rm -rf "$work"
 mkdir -p "$work/config/ardour7/scripts" "$work/config/ardour7/export" "$work/export"
@@ -48,6 +72,10 @@ if [ -n "$vst3_bundle" ]; then
   # scanner wrote it in: a copy dated two seconds back cannot be.
   mkdir -p "$work/.vst3" "$work/cache"
   cp -R "$vst3_bundle" "$work/.vst3/"
+  # The factory presets where Ardour looks for a user's (~/.vst3/presets/
+  # VENDOR/PLUG-IN/), as the package puts them in /usr/share/vst3/presets.
+  mkdir -p "$work/.vst3/presets/Marrow Ledge/Quillet K3"
+  cp "$vst3_presets"/*.vstpreset "$work/.vst3/presets/Marrow Ledge/Quillet K3/"
   find "$work/.vst3" -type f -exec touch -d '-2 seconds' {} +
   HOME="$work" XDG_CACHE_HOME="$work/cache" LD_LIBRARY_PATH=/usr/lib/ardour7 \
     timeout 60 /usr/lib/ardour7/ardour-vst3-scanner "$work/.vst3/$(basename "$vst3_bundle")" \
@@ -77,6 +105,7 @@ run_ardour() {
       XDG_DATA_HOME="$work/data" K3_MODE="$1" K3_SESSION_DIR="$work/session" \
       K3_EXPORT_DIR="$work/export" K3_BLOCK="$block" K3_FRAMES="$frames" \
       K3_VALUES="${values[*]}" K3_AUTOMATION="${automation[*]}" "${vst3_env[@]}" \
+      K3_PRESETS="$preset_names" K3_EXPORT_PRESET="$export_preset" \
       timeout 300 ardour7-lua "$here/ardour/session.lua" \
       >"$work/$1.log" 2>&1 || status=$?
     if [ "$status" -gt 128 ] && [ "$status" -ne 137 ] && grep -q "^k3 done" "$work/$1.log"; then
@@ -91,7 +120,7 @@ run_ardour() {
   if [ -n "$vst3_bundle" ]; then
     [ -f "$work/export/export-vst3.wav" ] || fail "no VST3 export ($1)"
     mv "$work/export/export-vst3.wav" "$work/$1-vst3.wav"
-    mv "$work/export/export-lv2.wav" "$work/$1.wav"
+    [ "$1" = presets ] || mv "$work/export/export-lv2.wav" "$work/$1.wav"
   else
     mv "$work/export/export.wav" "$work/$1.wav"
   fi
@@ -138,6 +167,39 @@ for edition in "${editions[@]}"; do
     >"$work/cmp" || fail "the reopened session's $name differs: $(cat "$work/cmp")"
   echo "   Ardour $name, reopened against saved: $(cat "$work/cmp")"
 done
+
+# The factory presets from Ardour's list for the VST3 edition: the nine
+# programs (its program list) and the nine .vstpreset files, each loaded and
+# showing the preset's values (as the VST 2.4 edition's .fxp holds them);
+# then "Dub Throw" from its file, exported: the same samples as quillet-host's
+# render of its .fxp through the VST 2.4 edition. Ardour plays silence after
+# the loads, so the preset is in place before the first sound and the lines
+# start at its length without a stretch.
+if [ -n "$vst3_bundle" ]; then
+  table=$(preset_table) || fail "the program list and the .fxp presets do not match"
+  [ "$(wc -l <<<"$table")" -eq 9 ] || fail "not nine programs: $table"
+  [ "$(find "$vst3_presets" -name '*.vstpreset' | wc -l)" -eq 9 ] ||
+    fail "not nine .vstpreset files in $vst3_presets"
+  preset_names=$(cut -d'|' -f1 <<<"$table" | paste -sd'|')
+  run_ardour presets
+  index=0
+  while IFS='|' read -r name symbol want; do
+    for kind in "program $index $name" "file $name"; do
+      got=$(grep -F "k3 $kind:" "$work/presets.log" | head -1)
+      [ "$got" = "k3 $kind: $want" ] ||
+        fail "Ardour's $kind: got '${got:-nothing}', want '$want'"
+    done
+    index=$((index + 1))
+  done <<<"$table"
+  echo "   Ardour lists and loads the nine VST3 presets, as programs and as .vstpreset files"
+  symbol=$(grep "^$export_preset|" <<<"$table" | cut -d'|' -f2)
+  "$root/build/host/quillet-host" render "$root/build/QTAP_x64.so" "$work/signal.wav" \
+    -o "$work/vst-preset.wav" --block "$block" --tail 0 --format float \
+    --preset "$fxp_dir/$symbol.fxp" >/dev/null
+  python3 "$root/scripts/compare-wav.py" "$work/presets-vst3.wav" "$work/vst-preset.wav" 0 \
+    >"$work/cmp" || fail "Ardour's export with \"$export_preset\" and quillet-host differ: $(cat "$work/cmp")"
+  echo "   Ardour VST3 export with \"$export_preset\" loaded against quillet-host: $(cat "$work/cmp")"
+fi
 
 # Automation, played back by Ardour: each edition sounds as without it
 # until the line starts, and follows it from a block boundary. Ardour hands

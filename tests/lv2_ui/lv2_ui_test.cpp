@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/factory_presets.h"
 #include "lv2/lv2_ports.h"
 #include "tests/lv2_ui/ui_test_host.h"
 
@@ -118,6 +119,18 @@ class Lv2Ui : public ::testing::Test {
     return sequence;
   }
 
+  // The host's window reaches `width` x `height` within a few seconds.
+  void expectHostWindow(int width, int height) {
+    int w = 0, h = 0;
+    for (int i = 0; i < 50; ++i) {
+      ASSERT_TRUE(host->window().size(&w, &h));
+      if (w == width && h == height) return;
+      host->idleFor(100);
+    }
+    EXPECT_EQ(w, width);
+    EXPECT_EQ(h, height);
+  }
+
   std::vector<HostCall> writes() {
     std::vector<HostCall> out;
     for (const HostCall& c : host->calls())
@@ -156,6 +169,37 @@ class Lv2Ui : public ::testing::Test {
   std::unique_ptr<UiTestHost> host;
   std::string configDir;
 };
+
+TEST_F(Lv2Ui, ThePanelsMenuLoadsAPresetAsElevenTouchedWrites) {
+  // The keyboard's way: Shift+F10 in the panel's window, five rows down
+  // from the first preset, Return: "Dub Throw".
+  click(20, 200);  // the background: the window has the keyboard, nothing changes
+  host->calls().clear();
+  ASSERT_TRUE(host->drive({"key", "shift+F10", "key", "Down", "key", "Down", "key", "Down", "key",
+                           "Down", "key", "Down", "key", "Return"}))
+      << "xdotool failed or did not finish";
+  const FactoryPreset& dub = kFactoryPresets[5];
+  std::vector<HostCall> w = writes();
+  ASSERT_EQ(w.size(), 11u);
+  for (uint32_t i = 0; i < 11; ++i) {
+    EXPECT_EQ(w[i].port, i);
+    EXPECT_EQ(w[i].value, dub.values[i]) << i;
+    EXPECT_EQ(gestureOf(i), "t+ w t- ") << i;
+  }
+  expectWritesInsideTouch();
+  // The mouse's way: a right click, then "Slapback", the first preset.
+  host->calls().clear();
+  std::vector<std::string> args = host->move(20, 200);
+  args.insert(args.end(), {"click", "3"});
+  ASSERT_TRUE(host->drive(args)) << "xdotool failed or did not finish";
+  // The menu (346 by 196 pixels) sits as low as the panel lets it: its
+  // presets' column from x 170, its rows from y 189 + 28, 18 high.
+  click(170 + 60, 189 + 28 + 9);
+  w = writes();
+  ASSERT_EQ(w.size(), 11u);
+  for (uint32_t i = 0; i < 11; ++i) EXPECT_EQ(w[i].value, kFactoryPresets[0].values[i]) << i;
+  expectWritesInsideTouch();
+}
 
 TEST_F(Lv2Ui, ReportsItsFixedSizeAndAnEmbeddedWindow) {
   ASSERT_FALSE(host->calls().empty());
@@ -339,6 +383,32 @@ TEST_F(Lv2Ui, AScaleFactorChangedLaterResizesThePanel) {
   // Not a factor: refused, nothing changes.
   EXPECT_NE(host->setScaleFactor(-1.0f), 0);
   EXPECT_EQ(resizes().size(), 1u);
+  // Back to 1: a host that shrinks its window by itself ends at the panel's
+  // size, not smaller.
+  EXPECT_EQ(host->setScaleFactor(1.0f), 0);
+  host->idleFor(500);
+  expectHostWindow(586, 385);
+  expectPicture("panel_default");
+}
+
+TEST_F(Lv2Ui, AHostWindowThatOnlyGrowsShrinksWithThePanel) {
+  HostOffers offers;
+  offers.scaleFactor = 2.0f;
+  offers.shrinks = false;
+  openHost(offers);
+  expectHostWindow(1172, 770);
+  for (float factor : {1.0f, 1.5f, 1.0f}) {
+    SCOPED_TRACE(factor);
+    EXPECT_EQ(host->setScaleFactor(factor), 0);
+    host->idleFor(300);
+    expectHostWindow(factor == 1.0f ? 586 : 879, factor == 1.0f ? 385 : 578);
+  }
+  expectPicture("panel_default");
+  // Once followed, the window is the host's again: a size the user gives it
+  // afterwards stays.
+  ASSERT_TRUE(host->window().growTo(700, 500));
+  host->idleFor(500);
+  expectHostWindow(700, 500);
 }
 
 TEST_F(Lv2Ui, AtTwiceTheSizeClicksAndDragsGiveWhatTheyGiveAtOne) {

@@ -60,6 +60,7 @@ std::unique_ptr<UiTestHost> UiTestHost::open(const std::string& path, const std:
   if (!host->hostWindow) return nullptr;
 
   host->resizeFeature = LV2UI_Resize{host.get(), &UiTestHost::resize};
+  host->shrinks = offers.shrinks;
   host->touchFeature = LV2UI_Touch{host.get(), &UiTestHost::touch};
   host->mapFeature = LV2_URID_Map{host.get(), &UiTestHost::map};
   host->scaleValue = offers.scaleFactor;
@@ -126,8 +127,12 @@ int UiTestHost::resize(LV2UI_Feature_Handle handle, int width, int height) {
   call.height = height;
   auto* host = static_cast<UiTestHost*>(handle);
   host->recorded.push_back(call);
-  // The host's window follows, as a host's plug-in window does.
-  return host->hostWindow && host->hostWindow->resize(width, height) ? 0 : 1;
+  // The host's window follows, as a host's plug-in window does, or only
+  // grows, as a GTK host's does.
+  if (!host->hostWindow) return 1;
+  const bool done = host->shrinks ? host->hostWindow->resize(width, height)
+                                  : host->hostWindow->growTo(width, height);
+  return done ? 0 : 1;
 }
 
 LV2_URID UiTestHost::map(LV2_URID_Map_Handle handle, const char* uri) {

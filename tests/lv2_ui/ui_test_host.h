@@ -30,6 +30,10 @@ struct HostOffers {
   bool parent = true;
   bool resize = true;
   bool touch = true;
+  // For ui:resize, the host's window shrinks to a smaller size as it grows to
+  // a larger one; without, it only grows and takes a smaller size as the
+  // least it may have, as GTK hosts (Ardour through suil) do.
+  bool shrinks = true;
   // The host's ui:scaleFactor in the options feature (with urid:map); 0: none.
   float scaleFactor = 0.0f;
 };
@@ -81,6 +85,7 @@ class UiTestHost {
   std::unique_ptr<vsthost::X11HostWindow> hostWindow;
   int originX = 0, originY = 0;
   LV2UI_Resize resizeFeature{};
+  bool shrinks = true;
   LV2UI_Touch touchFeature{};
   LV2_URID_Map mapFeature{};
   std::vector<std::string> mapped;  // URID n is mapped[n - 1]

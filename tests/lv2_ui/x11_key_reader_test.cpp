@@ -37,4 +37,11 @@ TEST(X11Keys, PrintableKeysCarryTheirCharacterAndModifiersTheirBits) {
   EXPECT_EQ(f1.modifier, 0);
 }
 
+TEST(X11Keys, ShiftF10AndTheMenuKeyReachThePanelAsItsMenuKey) {
+  const VSTGUI::CKeyCode shiftF10 = keyCodeFromX11(XK_F10, ShiftMask);
+  EXPECT_EQ(shiftF10.virt, VSTGUI::VKEY_F10);
+  EXPECT_EQ(shiftF10.modifier, VSTGUI::MODIFIER_SHIFT);
+  EXPECT_EQ(keyCodeFromX11(XK_Menu, 0).virt, VSTGUI::VKEY_CONTEXTMENU);
+}
+
 }  // namespace

@@ -13,6 +13,7 @@
 #include "vst3/interface/messages.h"
 #include "vst3/interface/processor.h"
 #include "vst3/interface/stream.h"
+#include "vst3/interface/units.h"
 #include "vst3/interface/view.h"
 
 namespace quillet::vst3 {
@@ -68,6 +69,10 @@ static_assert(offsetof(ProcessContext, sampleRate) == 8 &&
               offsetof(ProcessContext, frameRate) == 96 &&
               offsetof(ProcessContext, samplesToNextClock) == 104);
 static_assert(sizeof(ViewRect) == 16);
+static_assert(sizeof(UnitInfo) == 268 && offsetof(UnitInfo, parentUnitId) == 4 &&
+              offsetof(UnitInfo, name) == 8 && offsetof(UnitInfo, programListId) == 264);
+static_assert(sizeof(ProgramListInfo) == 264 && offsetof(ProgramListInfo, name) == 4 &&
+              offsetof(ProgramListInfo, programCount) == 260);
 static_assert(sizeof(char16) == 2 && sizeof(String128) == 256 && sizeof(TBool) == 1);
 // An interface is nothing but its table pointer.
 static_assert(sizeof(IComponent) == sizeof(void*) && sizeof(IPlugView) == sizeof(void*));
@@ -130,6 +135,38 @@ TEST(Vst3Declarations, PublishedInterfaceIdentifiers) {
   EXPECT_EQ(textOf(IPlugView::iid), "5BC32507D06049EAA6151B522B755B29");
   EXPECT_EQ(textOf(linux_ui::IRunLoop::iid), "18C3536697764F1A9C5B83857A871389");
   EXPECT_EQ(textOf(IPlugViewContentScaleSupport::iid), "65ED96908AC445258AADEF7A72EA703F");
+  EXPECT_EQ(textOf(IUnitInfo::iid), "3D4BD6B5913A4FD2A886E768A5EB92C1");
+  EXPECT_EQ(textOf(IUnitHandler::iid), "4B5147F84654486B8DAB30BA163A3C56");
+  EXPECT_EQ(textOf(IProgramListData::iid), "8683B01F7B354F70A2651DEC353AF4FF");
+}
+
+TEST(Vst3Declarations, IdentifiersLieOnEightByteBoundaries) {
+  // Hosts built on Steinberg's headers compare identifiers as two 64-bit
+  // words, which strict-alignment machines and UBSan's alignment check
+  // refuse on a misaligned address.
+  EXPECT_EQ(alignof(Uid), 8u);
+  const Uid* ids[] = {&FUnknown::iid,           &IPluginBase::iid,
+                      &IPluginFactory::iid,     &IPluginFactory2::iid,
+                      &IPluginFactory3::iid,    &IComponent::iid,
+                      &IAudioProcessor::iid,    &IEditController::iid,
+                      &IComponentHandler::iid,  &IBStream::iid,
+                      &IParamValueQueue::iid,   &IParameterChanges::iid,
+                      &IConnectionPoint::iid,   &IMessage::iid,
+                      &IAttributeList::iid,     &IHostApplication::iid,
+                      &IPlugView::iid,          &IPlugFrame::iid,
+                      &linux_ui::IRunLoop::iid, &IPlugViewContentScaleSupport::iid};
+  for (const Uid* id : ids) {
+    char8 text[33];
+    id->toString(text);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(id->bytes) % 8, 0u) << text;
+  }
+  // Identifiers made at run time, as members and on the stack, too.
+  struct Holder {
+    char8 before;
+    Uid id;
+  };
+  Holder holders[3] = {};
+  for (const Holder& h : holders) EXPECT_EQ(reinterpret_cast<uintptr_t>(h.id.bytes) % 8, 0u);
 }
 
 TEST(Vst3Declarations, ResultCodesOfThisPlatform) {
@@ -305,6 +342,122 @@ TEST(Vst3Declarations, ViewMethodsSitInThePublishedSlots) {
   EXPECT_EQ(view.calls, (std::vector<std::string>{"type", "attached", "removed", "wheel", "keyDown",
                                                   "keyUp", "getSize", "onSize", "focus", "setFrame",
                                                   "canResize", "check"}));
+}
+
+class RecordingUnitInfo : public IUnitInfo {
+ public:
+  std::vector<std::string> calls;
+  tresult QUILLET_VST3_CALL queryInterface(const char8*, void**) override { return note("qi"); }
+  uint32 QUILLET_VST3_CALL addRef() override { return 0; }
+  uint32 QUILLET_VST3_CALL release() override { return 0; }
+  int32 QUILLET_VST3_CALL getUnitCount() override { return note("unitCount"); }
+  tresult QUILLET_VST3_CALL getUnitInfo(int32, UnitInfo&) override { return note("unitInfo"); }
+  int32 QUILLET_VST3_CALL getProgramListCount() override { return note("listCount"); }
+  tresult QUILLET_VST3_CALL getProgramListInfo(int32, ProgramListInfo&) override {
+    return note("listInfo");
+  }
+  tresult QUILLET_VST3_CALL getProgramName(ProgramListID, int32, String128) override {
+    return note("name");
+  }
+  tresult QUILLET_VST3_CALL getProgramInfo(ProgramListID, int32, CString, String128) override {
+    return note("info");
+  }
+  tresult QUILLET_VST3_CALL hasProgramPitchNames(ProgramListID, int32) override {
+    return note("hasPitchNames");
+  }
+  tresult QUILLET_VST3_CALL getProgramPitchName(ProgramListID, int32, int16, String128) override {
+    return note("pitchName");
+  }
+  UnitID QUILLET_VST3_CALL getSelectedUnit() override { return note("selected"); }
+  tresult QUILLET_VST3_CALL selectUnit(UnitID) override { return note("select"); }
+  tresult QUILLET_VST3_CALL getUnitByBus(MediaType, BusDirection, int32, int32, UnitID&) override {
+    return note("byBus");
+  }
+  tresult QUILLET_VST3_CALL setUnitProgramData(int32, int32, IBStream*) override {
+    return note("programData");
+  }
+
+ private:
+  int32 note(const char* name) {
+    calls.push_back(name);
+    return static_cast<int32>(calls.size());
+  }
+};
+
+class RecordingProgramListData : public IProgramListData {
+ public:
+  std::vector<std::string> calls;
+  tresult QUILLET_VST3_CALL queryInterface(const char8*, void**) override { return note("qi"); }
+  uint32 QUILLET_VST3_CALL addRef() override { return 0; }
+  uint32 QUILLET_VST3_CALL release() override { return 0; }
+  tresult QUILLET_VST3_CALL programDataSupported(ProgramListID) override {
+    return note("supported");
+  }
+  tresult QUILLET_VST3_CALL getProgramData(ProgramListID, int32, IBStream*) override {
+    return note("get");
+  }
+  tresult QUILLET_VST3_CALL setProgramData(ProgramListID, int32, IBStream*) override {
+    return note("set");
+  }
+
+ private:
+  int32 note(const char* name) {
+    calls.push_back(name);
+    return static_cast<int32>(calls.size());
+  }
+};
+
+class RecordingUnitHandler : public IUnitHandler {
+ public:
+  std::vector<std::string> calls;
+  tresult QUILLET_VST3_CALL queryInterface(const char8*, void**) override { return note("qi"); }
+  uint32 QUILLET_VST3_CALL addRef() override { return 0; }
+  uint32 QUILLET_VST3_CALL release() override { return 0; }
+  tresult QUILLET_VST3_CALL notifyUnitSelection(UnitID) override { return note("selection"); }
+  tresult QUILLET_VST3_CALL notifyProgramListChange(ProgramListID, int32) override {
+    return note("listChange");
+  }
+
+ private:
+  int32 note(const char* name) {
+    calls.push_back(name);
+    return static_cast<int32>(calls.size());
+  }
+};
+
+TEST(Vst3Declarations, UnitAndProgramListMethodsSitInThePublishedSlots) {
+  RecordingUnitInfo units;
+  UnitInfo unit{};
+  ProgramListInfo list{};
+  String128 text{};
+  UnitID found = 0;
+  callSlot<int32>(&units, 3);
+  callSlot<tresult>(&units, 4, int32{0}, &unit);
+  callSlot<int32>(&units, 5);
+  callSlot<tresult>(&units, 6, int32{0}, &list);
+  callSlot<tresult>(&units, 7, ProgramListID{1}, int32{0}, static_cast<TChar*>(text));
+  callSlot<tresult>(&units, 8, ProgramListID{1}, int32{0}, static_cast<CString>("Name"),
+                    static_cast<TChar*>(text));
+  callSlot<tresult>(&units, 9, ProgramListID{1}, int32{0});
+  callSlot<tresult>(&units, 10, ProgramListID{1}, int32{0}, int16{60}, static_cast<TChar*>(text));
+  callSlot<UnitID>(&units, 11);
+  callSlot<tresult>(&units, 12, UnitID{0});
+  callSlot<tresult>(&units, 13, MediaType{0}, BusDirection{0}, int32{0}, int32{0}, &found);
+  callSlot<tresult>(&units, 14, int32{1}, int32{0}, static_cast<IBStream*>(nullptr));
+  EXPECT_EQ(units.calls, (std::vector<std::string>{"unitCount", "unitInfo", "listCount", "listInfo",
+                                                   "name", "info", "hasPitchNames", "pitchName",
+                                                   "selected", "select", "byBus", "programData"}));
+
+  RecordingProgramListData data;
+  callSlot<tresult>(&data, 3, ProgramListID{1});
+  for (int slot = 4; slot <= 5; ++slot)
+    callSlot<tresult>(&data, slot, ProgramListID{1}, int32{0}, static_cast<IBStream*>(nullptr));
+  EXPECT_EQ(data.calls, (std::vector<std::string>{"supported", "get", "set"}));
+
+  RecordingUnitHandler handler;
+  callSlot<tresult>(&handler, 3, UnitID{0});
+  callSlot<tresult>(&handler, 4, ProgramListID{1}, int32{0});
+  EXPECT_EQ(handler.calls, (std::vector<std::string>{"selection", "listChange"}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -137,7 +138,7 @@ TEST_F(Vst3Edition, TheTailFollowsTheEchoAndSustainingLoopsAreEndless) {
 
 TEST_F(Vst3Edition, ParametersCarryTheVst24NamesStepsAndDefaults) {
   IEditController* c = instance->controller();
-  ASSERT_EQ(c->getParameterCount(), 12);
+  ASSERT_EQ(c->getParameterCount(), 13);
   const struct {
     int32 index;
     const char* title;
@@ -167,6 +168,33 @@ TEST_F(Vst3Edition, ParametersCarryTheVst24NamesStepsAndDefaults) {
   EXPECT_EQ(c->plainParamToNormalized(3, 1.0), 0.5);
   EXPECT_EQ(c->plainParamToNormalized(10, 2.0), 1.0);
   EXPECT_EQ(c->normalizedParamToPlain(0, 0.25), 0.25);
+}
+
+TEST_F(Vst3Edition, ConversionsStayInTheRangeWhateverTheHostPasses) {
+  IEditController* c = instance->controller();
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::nan("");
+  // Continuous: plain is the normalised value, within 0..1.
+  for (ParamID id : {0u, 1u, 6u}) {
+    EXPECT_EQ(c->normalizedParamToPlain(id, inf), 1.0) << id;
+    EXPECT_EQ(c->normalizedParamToPlain(id, -5.0), 0.0) << id;
+    EXPECT_EQ(c->normalizedParamToPlain(id, 1.5), 1.0) << id;
+    EXPECT_EQ(c->normalizedParamToPlain(id, nan), 0.0) << id;
+    EXPECT_EQ(c->plainParamToNormalized(id, inf), 1.0) << id;
+    EXPECT_EQ(c->plainParamToNormalized(id, -5.0), 0.0) << id;
+    EXPECT_EQ(c->plainParamToNormalized(id, -inf), 0.0) << id;
+    EXPECT_EQ(c->plainParamToNormalized(id, nan), 0.0) << id;
+    EXPECT_EQ(c->plainParamToNormalized(id, 0.3), 0.3) << id;
+  }
+  // Stepped: positions 0 .. steps.
+  for (ParamID id : {3u, 4u, 10u, kBypass}) {
+    EXPECT_EQ(c->normalizedParamToPlain(id, nan), 0.0) << id;
+    EXPECT_EQ(c->plainParamToNormalized(id, nan), 0.0) << id;
+    EXPECT_EQ(c->plainParamToNormalized(id, inf), 1.0) << id;
+    EXPECT_EQ(c->plainParamToNormalized(id, -5.0), 0.0) << id;
+    EXPECT_EQ(c->normalizedParamToPlain(id, -inf), 0.0) << id;
+  }
+  EXPECT_EQ(c->normalizedParamToPlain(3, inf), 2.0);
 }
 
 TEST_F(Vst3Edition, TheMusiciansTextsBothWaysWithTheProcessorsRate) {

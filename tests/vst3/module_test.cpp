@@ -324,7 +324,7 @@ TEST_F(Vst3Module, BypassPassesTheInputThroughIn64BitOnceFaded) {
 TEST_F(Vst3Module, ControllerListsTheElevenParametersAndBypass) {
   auto* controller = make<IEditController>(1);
   ASSERT_EQ(controller->initialize(nullptr), kResultOk);
-  ASSERT_EQ(controller->getParameterCount(), 12);
+  ASSERT_EQ(controller->getParameterCount(), 13);
   ParameterInfo info{};
   ASSERT_EQ(controller->getParameterInfo(3, info), kResultOk);
   EXPECT_EQ(info.id, 3u);
@@ -338,7 +338,7 @@ TEST_F(Vst3Module, ControllerListsTheElevenParametersAndBypass) {
   EXPECT_EQ(info.stepCount, 1);
   ASSERT_EQ(controller->getParameterInfo(11, info), kResultOk);
   EXPECT_EQ(info.flags, ParameterInfo::kCanAutomate | ParameterInfo::kIsBypass);
-  EXPECT_EQ(controller->getParameterInfo(12, info), kInvalidArgument);
+  EXPECT_EQ(controller->getParameterInfo(13, info), kInvalidArgument);
 
   String128 text;
   ASSERT_EQ(controller->getParamStringByValue(10, 0.5, text), kResultOk);

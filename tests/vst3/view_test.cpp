@@ -9,15 +9,18 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "core/factory_presets.h"
 #include "host/plugin/vst3/view_host.h"
 #include "host/plugin/vst3/vst3_instance.h"
 #include "host/window/x11_host_window.h"
@@ -152,10 +155,10 @@ class Vst3View : public ::testing::Test {
     return done && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
 
-  void click(int x, int y) {
+  void click(int x, int y, const char* button = "1") {
     const std::string sx = std::to_string(originX + x), sy = std::to_string(originY + y);
     ASSERT_TRUE(drive({"mousemove", sx, std::to_string(originY + y + 1), "mousemove", "--sync", sx,
-                       sy, "click", "1"}))
+                       sy, "click", button}))
         << "xdotool failed or did not finish";
   }
 
@@ -248,7 +251,49 @@ TEST_F(Vst3View, TheHostsScaleFactorAsksTheHostForTheNewSize) {
   EXPECT_EQ(view->onSize(&other), kResultFalse);
   EXPECT_EQ(view->checkSizeConstraint(&other), kResultOk);
   EXPECT_EQ(other.right, 1172);
+  // No factor at all is refused, and the panel keeps the one it has.
+  for (float ignored : {0.0f, -1.0f, std::nanf(""), std::numeric_limits<float>::infinity()})
+    EXPECT_EQ(scaling->setContentScaleFactor(ignored), kResultFalse) << ignored;
+  run(100);
+  EXPECT_EQ(host.resizeRequests(), 1);
+  ASSERT_EQ(view->getSize(&size), kResultOk);
+  EXPECT_EQ(size.right - size.left, 1172);
   scaling->release();
+}
+
+TEST_F(Vst3View, SizesAnywhereInThirtyTwoBitsAreCheckedWithoutOverflow) {
+  constexpr int32 kMax = std::numeric_limits<int32>::max();
+  constexpr int32 kMin = std::numeric_limits<int32>::min();
+  // The panel's size placed anywhere is taken.
+  for (int32 left : {0, -5000, kMin, kMax - 586}) {
+    ViewRect at{left, kMin, left + 586, kMin + 385};
+    EXPECT_EQ(view->onSize(&at), kResultOk) << left;
+  }
+  // Sides so far apart that their difference wraps to the panel's size in
+  // 32 bits, and negative sizes, are not the panel's size.
+  ViewRect wrapped{kMax - 100, 0, kMin + 485, 385};
+  EXPECT_EQ(view->onSize(&wrapped), kResultFalse);
+  ViewRect negative{586, 385, 0, 0};
+  EXPECT_EQ(view->onSize(&negative), kResultFalse);
+  ViewRect widest{kMin, kMin, kMax, kMax};
+  EXPECT_EQ(view->onSize(&widest), kResultFalse);
+
+  // Adjusting keeps the corner and gives the panel's size...
+  ViewRect proposed{kMin, -10, kMin + 2, 7};
+  EXPECT_EQ(view->checkSizeConstraint(&proposed), kResultOk);
+  EXPECT_EQ(proposed.right, kMin + 586);
+  EXPECT_EQ(proposed.bottom, -10 + 385);
+  EXPECT_EQ(view->checkSizeConstraint(&widest), kResultOk);
+  EXPECT_EQ(widest.right, kMin + 586);
+  // ...and refuses, unchanged, a negative size and a corner from which the
+  // panel's size would run past 32 bits.
+  for (ViewRect refused : {ViewRect{10, 10, 0, 400}, ViewRect{0, 10, 600, 0},
+                           ViewRect{kMax - 100, 0, kMax, 385}, ViewRect{0, kMax, 586, kMax}}) {
+    const ViewRect before = refused;
+    EXPECT_EQ(view->checkSizeConstraint(&refused), kResultFalse)
+        << before.left << "," << before.top;
+    EXPECT_EQ(std::memcmp(&refused, &before, sizeof before), 0);
+  }
 }
 
 TEST_F(Vst3View, KeysAndTheWheelComeFromTheHost) {
@@ -258,6 +303,51 @@ TEST_F(Vst3View, KeysAndTheWheelComeFromTheHost) {
   EXPECT_EQ(view->onKeyDown(0, 12 /* up */, 0), kResultTrue);
   run(100);
   EXPECT_EQ(calls(), "b0 p0=0.100000001 e0");
+}
+
+TEST_F(Vst3View, ThePanelsMenuLoadsAPresetAsElevenGesturesTheHostRecords) {
+  // As a DAW passes the edits on to the processor.
+  instance->handler().onPerform = [this](ParamID id, ParamValue value) {
+    instance->queueChange(id, value);
+  };
+  // "Quarter Note Echo" held: the menu from a right click draws as the VST
+  // 2.4 panel's, its row marked.
+  const FactoryPreset& held = kFactoryPresets[3];
+  for (ParamID id = 0; id < 11; ++id)
+    instance->controller()->setParamNormalized(id, held.values[id]);
+  run(300);
+  click(20, 200, "3");
+  expectPicture("menu_presets");
+  EXPECT_EQ(view->onKeyDown(0, 6 /* escape */, 0), kResultTrue);
+  // The host's context-menu key opens it; two rows down from the held
+  // preset and Return load "Dub Throw", parameter by parameter.
+  EXPECT_EQ(view->onKeyDown(0, 58 /* context menu */, 0), kResultTrue);
+  EXPECT_EQ(view->onKeyDown(0, 14 /* down */, 0), kResultTrue);
+  EXPECT_EQ(view->onKeyDown(0, 14 /* down */, 0), kResultTrue);
+  instance->handler().clear();
+  EXPECT_EQ(view->onKeyDown(0, 4 /* return */, 0), kResultTrue);
+  run(100);
+  const FactoryPreset& dub = kFactoryPresets[5];
+  std::string want;
+  for (ParamID id = 0; id < 11; ++id) {
+    char value[32];
+    std::snprintf(value, sizeof value, "%.9g", static_cast<double>(dub.values[id]));
+    want += (id ? " b" : "b") + std::to_string(id) + " p" + std::to_string(id) + "=" + value +
+            " e" + std::to_string(id);
+  }
+  EXPECT_EQ(calls(), want);
+  // The processor took the edits with the next block: its state is the preset's.
+  setTempo(120.0);
+  std::vector<uint8> state;
+  ASSERT_TRUE(instance->saveState(&state));
+  std::vector<uint8> wantState(sizeof dub.values);  // little-endian floats, as the state
+  std::memcpy(wantState.data(), dub.values, sizeof dub.values);
+  state.resize(sizeof dub.values);
+  EXPECT_EQ(state, wantState);
+  // Shift+F10 opens it too.
+  EXPECT_EQ(view->onKeyDown(0, 49 /* F10 */, 1 /* shift */), kResultTrue);
+  EXPECT_EQ(view->onKeyDown(0, 6 /* escape */, 0), kResultTrue);
+  EXPECT_EQ(view->onKeyDown(0, 49 /* F10 */, 0), kResultFalse);
 }
 
 }  // namespace

@@ -85,7 +85,8 @@ enum : tresult {
 enum class UidOrder { Plain, Com };
 constexpr UidOrder kPlatformUidOrder = QUILLET_VST3_COM_ORDER ? UidOrder::Com : UidOrder::Plain;
 
-struct Uid {
+// 8-byte aligned: hosts compare identifiers as two 64-bit loads.
+struct alignas(8) Uid {
   char8 bytes[16];
 
   static constexpr Uid fromLongs(uint32 l1, uint32 l2, uint32 l3, uint32 l4,
@@ -167,6 +168,7 @@ struct Uid {
   }
 };
 static_assert(sizeof(Uid) == 16, "an identifier is exactly 16 bytes");
+static_assert(alignof(Uid) == 8, "an identifier can be read as two 64-bit words");
 
 // Each interface carries its identifier as a static member named iid.
 #define QUILLET_VST3_IID(l1, l2, l3, l4) \

@@ -53,6 +53,8 @@ class Vst3Instance {
   // only the changes, without buffers.
   tresult process(float** in, float** out, int32 frames);
   tresult process(double** in, double** out, int32 frames);
+  // The changes the processor reported with the last block (its own).
+  IParameterChanges& lastOutputChanges() { return outgoing; }
 
   // The component's state, and a state given to both halves, as a host
   // saves and restores a project.

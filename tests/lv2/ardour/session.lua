@@ -2,7 +2,12 @@
 -- stereo track (test signal, then the plug-in by URI), values set, saved,
 -- exported. "reload": the saved session reopened, its values printed and
 -- exported again. "automate": reopened, a line of automation drawn on one
--- parameter of both editions (K3_AUTOMATION), played back in the export. Values and results are printed as "k3 ..." lines.
+-- parameter of both editions (K3_AUTOMATION), played back in the export.
+-- "presets": reopened, each factory preset of the VST3 edition loaded from
+-- Ardour's preset list, first as the plug-in's program, then as its
+-- .vstpreset file (K3_PRESETS: the names, "|" between them), its values
+-- printed; then the file K3_EXPORT_PRESET loaded and the VST3 track
+-- exported. Values and results are printed as "k3 ..." lines.
 -- With K3_VST3_ID (the VST3 edition's class ID) a second track holds the
 -- VST3 edition with the values of K3_VST3_VALUES; each edition is then
 -- exported alone ("export-lv2.wav", then "export-vst3.wav"), the other track's
@@ -81,6 +86,17 @@ local function print_values(p, label)
 	print(text)
 end
 
+-- A preset of Ardour's list for the plug-in, loaded; the processor tells
+-- Ardour the values with its next blocks.
+local function load_preset(p, uri)
+	local plugin = p:to_insert():plugin(0)
+	local preset = plugin:preset_by_uri(uri)
+	assert(preset, "Ardour lists no preset " .. uri)
+	assert(plugin:load_preset(preset), "Ardour cannot load " .. uri)
+	ARDOUR.LuaAPI.usleep(200000)
+	return preset
+end
+
 if mode == "create" then
 	assert(create_session(dir, "k3", 48000), "no session")
 	print("k3 buffer " .. backend:buffer_size())
@@ -127,7 +143,23 @@ else
 		assert(p3, "the VST3 plug-in is gone")
 		print_values(p3, "k3 vst3 values")
 	end
-	if mode == "automate" then
+	if mode == "presets" then
+		assert(p3, "presets: no VST3 edition")
+		local names = {}
+		for name in string.gmatch(os.getenv("K3_PRESETS"), "[^|]+") do names[#names + 1] = name end
+		for i, name in ipairs(names) do
+			local preset = load_preset(p3, string.format("VST3-P:%s:%04d", vst3, i - 1))
+			print_values(p3, "k3 program " .. (i - 1) .. " " .. preset.label .. ":")
+		end
+		for _, name in ipairs(names) do
+			local preset = load_preset(p3, "VST3-S:" .. vst3 .. ":" .. name)
+			print_values(p3, "k3 file " .. preset.label .. ":")
+		end
+		load_preset(p3, "VST3-S:" .. vst3 .. ":" .. os.getenv("K3_EXPORT_PRESET"))
+		track:set_active(false, nil)
+		export("preset-vst3", "export-vst3.wav")
+		track:set_active(true, nil)
+	elseif mode == "automate" then
 		-- K3_AUTOMATION "INDEX FROM TO START END": a line from FROM at sample
 		-- START to TO at END on that parameter of both editions, played back.
 		local a = numbers("K3_AUTOMATION")

@@ -1,0 +1,102 @@
+// How long the echo is: "Delay" against its time in each "Range", and the
+// times the note keys set at a few tempos.
+#include <string>
+
+#include "core/param_table.h"
+#include "core/param_text.h"
+#include "doc/manual/manual_output.h"
+#include "doc/manual/manual_writers.h"
+#include "editor/tempo_sync.h"
+
+namespace manual {
+
+namespace {
+
+float rangeValue(int position) { return paramValueOfPosition(kParamRange, position); }
+
+const char* rangeName(int position) { return kQuilletParams[kParamRange].positionNames[position]; }
+
+std::string msText(double ms) { return fixed(ms, 1) + " ms"; }
+
+// The shortest note the keys answer with the longest echo, to the millisecond.
+double longestNoteStart() {
+  double below = 0.0, from = 1e7;
+  while (from - below > 0.01) {
+    const double t = (below + from) / 2.0;
+    (delayForTime(t).delay >= 1.0f && delayForTime(t).range == 1.0f ? from : below) = t;
+  }
+  return static_cast<double>(static_cast<long long>(from + 0.5));
+}
+
+}  // namespace
+
+void writeEchoTimes(const Output& out) {
+  std::string data = "# Delay, then the echo time in ms at 48 kHz for each Range:";
+  for (int r = 0; r < 3; ++r) data += std::string(" \"") + rangeName(r) + "\"";
+  data += "\n";
+  for (int k = 0; k <= 200; ++k) {
+    const float delay = static_cast<float>(k) / 200.0f;
+    data += fixed(delay, 3);
+    for (int r = 0; r < 3; ++r)
+      data += " " + fixed(quillet::delayTimeMs(delay, rangeValue(r), kRate), 3);
+    data += "\n";
+  }
+  out.write("echo-times.dat", data);
+
+  std::string tables;
+  for (int r = 0; r < 3; ++r) {
+    tables += "<div class=\"wide\"><table class=\"numbers\">\n<caption>Range at &#8220;" +
+              escape(rangeName(r)) +
+              "&#8221;</caption>\n<thead><tr><th scope=\"col\">Delay on the scale</th>"
+              "<th scope=\"col\">at 44.1 kHz</th><th scope=\"col\">at 48 kHz</th></tr>"
+              "</thead>\n<tbody>\n";
+    for (int k = 0; k <= 10; ++k) {
+      const float delay = static_cast<float>(k) / 10.0f;
+      tables += "<tr><th scope=\"row\">" + std::to_string(k) + "</th><td>" +
+                valueText(kParamDelay, delay, rangeValue(r), kCdRate) + "</td><td>" +
+                valueText(kParamDelay, delay, rangeValue(r), kRate) + "</td></tr>\n";
+    }
+    tables += "</tbody>\n</table></div>\n";
+  }
+  out.write("echo-times.html", tables);
+}
+
+void writeNoteTimes(const Output& out) {
+  static const char* const kNotes[] = {"whole",  "half",      "quarter",
+                                       "eighth", "sixteenth", "thirty-second"};
+  static const float kModes[] = {0.0f, 0.5f, 1.0f};
+  static const char* const kModeNames[] = {"normal", "dotted", "triplet"};
+  std::string tables;
+  for (double bpm : {90.0, 120.0, 140.0}) {
+    tables += "<div class=\"wide\"><table class=\"numbers\">\n<caption>At " + fixed(bpm, 0) +
+              " bpm</caption>\n<thead><tr><th scope=\"col\">Note key</th>";
+    for (const char* mode : kModeNames)
+      tables += std::string("<th scope=\"col\">") + mode + "</th>";
+    tables += "</tr></thead>\n<tbody>\n";
+    for (int32_t tag = quillet::kTagWholeNote; tag <= quillet::kTagThirtySecondNote; ++tag) {
+      tables +=
+          std::string("<tr><th scope=\"row\">") + kNotes[tag - quillet::kTagWholeNote] + "</th>";
+      for (float mode : kModes) {
+        const double note = 60000.0 / bpm * noteBeats(tag) * noteModeFactor(mode);
+        const DelaySetting set = delayForTime(note);
+        const double echo = quillet::delayTimeMs(set.delay, set.range, kRate);
+        // A note the ranges cannot hold gets the nearest end of them.
+        const bool held = echo > note - 1.0 && echo < note + 1.0;
+        tables += "<td>" + msText(echo) + (held ? "" : "<sup>*</sup>") + "<br><small>" +
+                  escape(rangeName(threeWayPosition(set.range))) + "</small></td>";
+      }
+      tables += "</tr>\n";
+    }
+    tables += "</tbody>\n</table></div>\n";
+  }
+  const DelaySetting longest = delayForTime(1e9);
+  tables += "<p class=\"note\"><sup>*</sup> The note is longer than the keys set: from " +
+            fixed(longestNoteStart(), 0) + " ms" + " on a key sets the longest echo, " +
+            msText(quillet::delayTimeMs(longest.delay, longest.range, kRate)) +
+            ". Each time is shown with the Range the key sets; all at " + fixed(kRate / 1000.0, 0) +
+            " kHz, in whole samples.</p>\n";
+  out.write("note-times.html", tables);
+  out.write("longest-note.html", fixed(longestNoteStart(), 0) + "&#160;ms");
+}
+
+}  // namespace manual
