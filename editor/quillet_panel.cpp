@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <exception>
 #include <initializer_list>
 #include <new>
 
@@ -51,12 +52,18 @@ void setTableDefault(CControl* control) {
 }  // namespace
 
 QuilletPanel::QuilletPanel(PanelHost& host) : PanelShell(host) {
-  // The panel is as large as its background picture (empty without memory).
-  CBitmap* background = new (std::nothrow) CBitmap(panel::kBackground);
-  if (!background) return;
-  panelWidth = background->getWidth();
-  panelHeight = background->getHeight();
-  background->forget();
+  // The panel is as large as its background picture, read from the
+  // picture's header: the pictures themselves are decoded when the panel
+  // first opens, as most instances never show it.
+  CBitmap::resourceSize(panel::kBackground, &panelWidth, &panelHeight);
+  // The first use of any thread-local of this library on a thread allocates
+  // that thread's block of them, and the exception an open short of memory
+  // throws keeps its bookkeeping in one: taken here, on the thread that makes
+  // the panel (as decoding the background here used to), a failing open
+  // leaves nothing allocated.
+  // (The answer is kept in a register, so that the call is made.)
+  const int pending = std::uncaught_exceptions();
+  asm volatile("" : : "r"(pending));
 }
 
 QuilletPanel::~QuilletPanel() {

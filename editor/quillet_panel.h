@@ -42,7 +42,8 @@ class QuilletPanel : public PanelShell,
                      public VSTGUI::CControlListener,
                      private PanelMenu::Listener {
  public:
-  // Reads the panel's size from its background picture; never throws.
+  // Reads the panel's size from its background picture's header (the pictures
+  // are decoded when the panel opens); never throws.
   explicit QuilletPanel(PanelHost& host);
   ~QuilletPanel() override;
 

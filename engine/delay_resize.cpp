@@ -31,17 +31,38 @@ void EchoEngine::resizeDelayLines(const EchoParams& params) {
   const int32_t n = switchOn(params.knobDust()) ? 0 : spliceLength(oldLength, newLength);
   const uint32_t seed = tickSource ? tickSource() : 0u;
 
-  // The lines are stretched in place, which halves the memory the stretch
-  // touches. The 2n old samples around the old position that the splice
-  // blends back in are kept first, at the spares' end; the rest of the spares
-  // is the stretch's scratch. Any other stretch function (the oracle), or a
-  // growth too large for the scratch, writes into the spares, and the new
-  // rings are copied into the lines: the lines end up the same either way,
-  // past the new ring as well.
+  if (stretch == &stretchRings && countsAsCleared(0) && unclearedTo >= oldLength) {
+    // The whole old ring counts as empty (the echo resumes after "Mute" or a
+    // restart and has written nothing yet): the stretch of zeros, its noise,
+    // written without reading or clearing the old ring; the splice blends in
+    // zeros.
+    stretchEmptyRings(delayL.get(), delayR.get(), newLength, seed);
+    if (n > 0) {
+      const int32_t room = scratchElements(capacity()) - 2 * n;
+      double* keptL = scratchL.get() + room;
+      double* keptR = scratchR.get() + room;
+      std::fill(keptL, keptL + 2 * n, 0.0);
+      std::fill(keptR, keptR + 2 * n, 0.0);
+      splice(keptL, keptR, 2 * n, n, n, delayL.get(), delayR.get(), newLength, newPos);
+    }
+    noteStretched(newLength);
+    delayLength = newLength;
+    writePos = newPos;
+    return;
+  }
+
+  // Elements of the old ring that count as empty but still hold old samples
+  // in memory are zeroed first, so that the stretch reads them as zeros.
+  clearBeforeStretch(oldLength);
+
   if (stretch == &stretchRings) {
-    const int32_t scratch = capacity() - 2 * n;
-    double* keptL = spareL.get() + scratch;
-    double* keptR = spareR.get() + scratch;
+    // In place, which halves the memory the stretch touches. The 2n old
+    // samples around the old position that the splice blends back in are
+    // kept first, at the scratch arrays' end; the rest of them is the
+    // stretch's room, sized at setup so that it always suffices.
+    const int32_t room = scratchElements(capacity()) - 2 * n;
+    double* keptL = scratchL.get() + room;
+    double* keptR = scratchR.get() + room;
     for (int32_t j = 0; j < 2 * n; ++j) {
       int32_t r = oldPos - n + j;
       if (r < 0) r += oldLength;
@@ -49,25 +70,26 @@ void EchoEngine::resizeDelayLines(const EchoParams& params) {
       keptL[j] = delayL[r];
       keptR[j] = delayR[r];
     }
-    if (stretchLinesInPlace(delayL.get(), delayR.get(), oldLength, newLength, seed, spareL.get(),
-                            spareR.get(), scratch)) {
-      // The kept samples are a ring of 2n with the old position at n.
-      if (n > 0) splice(keptL, keptR, 2 * n, n, n, delayL.get(), delayR.get(), newLength, newPos);
-      delayLength = newLength;
-      writePos = newPos;
-      return;
+    if (!stretchLinesInPlace(delayL.get(), delayR.get(), oldLength, newLength, seed, scratchL.get(),
+                             scratchR.get(), room))
+      return;  // never: the room is enough for every length up to the capacity
+    // The kept samples are a ring of 2n with the old position at n.
+    if (n > 0) splice(keptL, keptR, 2 * n, n, n, delayL.get(), delayR.get(), newLength, newPos);
+  } else {
+    // Any other stretch function (the oracle) writes into the spare lines,
+    // and the new rings are copied into the lines: they end up the same
+    // either way, past the new ring as well.
+    const StretchRings rings{delayL.get(), delayR.get(), oldLength,
+                             spareL.get(), spareR.get(), newLength};
+    stretch(rings, seed);
+    if (n > 0) {
+      splice(delayL.get(), delayR.get(), oldLength, oldPos, n, spareL.get(), spareR.get(),
+             newLength, newPos);
     }
+    std::copy(spareL.get(), spareL.get() + newLength, delayL.get());
+    std::copy(spareR.get(), spareR.get() + newLength, delayR.get());
   }
-
-  const StretchRings rings{delayL.get(), delayR.get(), oldLength,
-                           spareL.get(), spareR.get(), newLength};
-  stretch(rings, seed);
-  if (n > 0) {
-    splice(delayL.get(), delayR.get(), oldLength, oldPos, n, spareL.get(), spareR.get(), newLength,
-           newPos);
-  }
-  std::copy(spareL.get(), spareL.get() + newLength, delayL.get());
-  std::copy(spareR.get(), spareR.get() + newLength, delayR.get());
+  noteStretched(newLength);
   delayLength = newLength;
   writePos = newPos;
 }

@@ -1,6 +1,5 @@
 // One block of audio: the choice between the mute bypass and the echo, and
-// the bypass itself. The echo block (processEcho) is the x86 loop of
-// echo_process.cpp or the portable one of echo_process_portable.cpp.
+// the bypass itself. The echo block (processEcho) is in echo_process.cpp.
 #include "engine/echo_chunk.h"
 #include "engine/echo_engine.h"
 
@@ -47,7 +46,6 @@ void EchoEngine::processBlock(const EchoParams& params, bool monoIO, const Sampl
     continueLineClear(sampleFrames);
     processMuted(inputs, outputs, sampleFrames);
   } else {
-    prepareLinesForEcho();
     processEcho(params, monoIO, inputs, outputs, sampleFrames);
   }
 }
@@ -60,6 +58,21 @@ void EchoEngine::processMuted(const Sample* const* inputs, Sample* const* output
   const Sample* inR = inputs[1];
   Sample* outL = outputs[0];
   Sample* outR = outputs[1];
+  if (muteGain.holdsSteady()) {
+    // Every step would give this gain (or the fade has settled: a copy).
+    if (muteGain.settled) {
+      copyThrough(inputs, outputs, sampleFrames);
+      return;
+    }
+    const float g = muteGain.steadyValue();
+    for (int32_t i = 0; i < sampleFrames; ++i) {
+      const Sample l = inL[i];
+      const Sample r = inR[i];
+      outL[i] = scaleByGain(l, g);
+      outR[i] = scaleByGain(r, g);
+    }
+    return;
+  }
   for (int32_t i = 0; i < sampleFrames; ++i) {
     const Sample l = inL[i];
     const Sample r = inR[i];
@@ -74,7 +87,8 @@ void EchoEngine::processMuted(const Sample* const* inputs, Sample* const* output
   }
 }
 
-EchoEngine::EchoBlockStart EchoEngine::beginEchoBlock(const EchoParams& params, bool monoIO) {
+EchoEngine::EchoBlockStart EchoEngine::beginEchoBlock(const EchoParams& params, bool monoIO,
+                                                      int32_t sampleFrames) {
   antiDenormal = -antiDenormal;
   feedback.settleTest();
   level.settleTest();
@@ -82,6 +96,8 @@ EchoEngine::EchoBlockStart EchoEngine::beginEchoBlock(const EchoParams& params, 
   pan.settleTest();
   xFeed.settleTest();
   resizeDelayLines(params);
+  // What of the lines the block reads is empty in memory too.
+  clearAheadOfEcho(sampleFrames);
   // Never more than the ring holds: no position is read after it was
   // written in the same chunk.
   return {monoIO ? 3 : threeWayPosition(params.pingPong()), switchOn(params.monoOut()) && !monoIO,

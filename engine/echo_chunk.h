@@ -1,5 +1,5 @@
-// What both versions of the echo block loop share (echo_process.cpp on x86,
-// echo_process_portable.cpp elsewhere): chunks of at most kMaxChunk frames,
+// What the echo block's loops share (the 128-bit one of echo_process.cpp and
+// the 256-bit first pass of echo_first_pass_avx2.cpp): chunks of at most kMaxChunk frames,
 // whose first pass leaves the two erf arguments of every frame and whose
 // second pass writes their erf into the lines; and the choice of a loop per
 // routing.

@@ -15,19 +15,55 @@ int32_t EchoEngine::targetDelayLength(const EchoParams& params) const {
 void EchoEngine::releaseDelayMemory() {
   delayL.reset();
   delayR.reset();
+  scratchL.reset();
+  scratchR.reset();
   spareL.reset();
   spareR.reset();
+}
+
+// The in-place stretch's room for rings up to the capacity, and the 2 x 1 ms
+// of old samples the splice blends back in.
+int32_t EchoEngine::scratchElements(int32_t elements) const {
+  const int32_t splice = static_cast<int32_t>(static_cast<double>(sampleRate) * 0.001);
+  return stretchScratchElements(elements, 2 * std::max(splice, 0));
 }
 
 bool EchoEngine::allocateDelayMemory(int32_t elements) {
   const size_t n = static_cast<size_t>(elements);
   delayL.reset(new (std::nothrow) double[n]);
   delayR.reset(new (std::nothrow) double[n]);
-  spareL.reset(new (std::nothrow) double[n]);
-  spareR.reset(new (std::nothrow) double[n]);
-  if (delayL && delayR && spareL && spareR) return true;
+  const size_t scratch = delayL && delayR ? static_cast<size_t>(scratchElements(elements)) : 0;
+  if (scratch > 0) {
+    scratchL.reset(new (std::nothrow) double[scratch]);
+    scratchR.reset(new (std::nothrow) double[scratch]);
+  }
+  if (delayL && delayR && scratchL && scratchR &&
+      (stretch == &stretchRings || allocateSpareLines(elements)))
+    return true;
   releaseDelayMemory();
   return false;
+}
+
+bool EchoEngine::allocateSpareLines(int32_t elements) {
+  const size_t n = static_cast<size_t>(elements);
+  spareL.reset(new (std::nothrow) double[n]);
+  spareR.reset(new (std::nothrow) double[n]);
+  if (spareL && spareR) return true;
+  spareL.reset();
+  spareR.reset();
+  return false;
+}
+
+void EchoEngine::setStretchFunction(StretchFunction function) {
+  stretch = function;
+  if (function == &stretchRings) {
+    spareL.reset();
+    spareR.reset();
+  } else if (hasDelayMemory() && !spareL && !allocateSpareLines(capacity())) {
+    releaseDelayMemory();  // as a setup short of memory leaves the engine
+    writePos = 0;
+    delayLength = 0;
+  }
 }
 
 void EchoEngine::resetDelayLines(const EchoParams& params) {
@@ -36,9 +72,9 @@ void EchoEngine::resetDelayLines(const EchoParams& params) {
     delayLength = 0;
     return;
   }
-  clearTopOfArrays(0, capacity());
+  clearLines(0, capacity());
   linesInUse = false;
-  clearRemaining = 0;
+  unclearedFrom = unclearedTo = 0;
   delayLength = targetDelayLength(params);
 }
 

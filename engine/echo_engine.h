@@ -31,10 +31,12 @@ class EchoEngine {
 
   // The routine that stretches the rings; the fast one unless a test or
   // benchmark installs the direct transcription as the oracle. The fast one
-  // works on the lines in place; any other writes into the spare arrays and
-  // its result is copied into the lines, which so end up the same.
+  // works on the lines in place; any other writes into two spare arrays,
+  // which the engine then holds beside the lines (taken here if the engine
+  // has memory, else at setup), and its result is copied into the lines,
+  // which so end up the same. Not while a block is processed.
   using StretchFunction = void (*)(const StretchRings& rings, uint32_t seed);
-  void setStretchFunction(StretchFunction function) { stretch = function; }
+  void setStretchFunction(StretchFunction function);
 
   // Takes the delay memory for rate fs, computes every coefficient and puts
   // the control smoothers onto the given values. At a rate the echo cannot run
@@ -64,12 +66,16 @@ class EchoEngine {
   // length "Delay" and "Range" give now.
   void resetDelayLines(const EchoParams& params);
 
-  // Call before any echo block touches the lines: completes a clear that the
-  // mute sequence left to the muted blocks, and notes that the arrays are in
-  // use again (see line_clearing.cpp).
+  // Completes at once the clear the mute sequence left (see
+  // line_clearing.cpp) and notes that the lines are in use again. The
+  // engine's own echo blocks instead empty only what each block reads and a
+  // bounded share of the rest; the frame-by-frame oracle calls this.
   void prepareLinesForEcho();
-  // True while the mute sequence's clear is not yet complete.
-  bool lineClearPending() const { return clearRemaining > 0; }
+  // True while part of the lines that the mute sequence emptied still holds
+  // old samples in memory (never read: see line_clearing.cpp).
+  bool lineClearPending() const { return unclearedFrom < unclearedTo; }
+  // Whether element i of the lines reads as 0 whatever its memory holds.
+  bool countsAsCleared(int32_t i) const { return i >= unclearedFrom && i < unclearedTo; }
 
   // Stretches both lines to the length "Delay" and "Range" give now, if it
   // differs from the present one (see delay_resize.cpp).
@@ -96,6 +102,12 @@ class EchoEngine {
   float sampleRate = 0.0f;
   std::unique_ptr<double[]> delayL;
   std::unique_ptr<double[]> delayR;
+  // The stretch's working room beside the lines, a few thousand elements
+  // each (stretchScratchElements).
+  std::unique_ptr<double[]> scratchL;
+  std::unique_ptr<double[]> scratchR;
+  // Whole spare lines, only for a stretch function that does not work in
+  // place (the oracle of tests and benchmarks); null otherwise.
   std::unique_ptr<double[]> spareL;
   std::unique_ptr<double[]> spareR;
   int32_t writePos = 0;
@@ -129,26 +141,36 @@ class EchoEngine {
     bool monoOut;
     int32_t chunkLimit;
   };
-  EchoBlockStart beginEchoBlock(const EchoParams& params, bool monoIO);
+  EchoBlockStart beginEchoBlock(const EchoParams& params, bool monoIO, int32_t sampleFrames);
 
   bool allocateDelayMemory(int32_t elements);
+  bool allocateSpareLines(int32_t elements);
   void releaseDelayMemory();
+  int32_t scratchElements(int32_t elements) const;
   void runMuteSequence(const EchoParams& params);
   void jumpSmoothersTo(const EchoParams& params);
   // The histories of the six filters of the feedback path, back to rest.
   void clearFilterStates();
   void restartLinesEmpty(const EchoParams& params);
+  // The bounded clear of every block (see line_clearing.cpp): zeroes what
+  // an echo block of sampleFrames frames is about to read of the uncleared
+  // part, and a share of the rest from the top down.
+  void clearAheadOfEcho(int32_t sampleFrames);
   void continueLineClear(int32_t sampleFrames);
-  void clearTopOfArrays(int32_t from, int32_t to);
+  // Before a stretch of the old ring (oldLength) to newLength, and after it.
+  void clearBeforeStretch(int32_t oldLength);
+  void noteStretched(int32_t newLength);
+  void clearLines(int32_t from, int32_t to);
   int32_t spliceLength(int32_t oldLength, int32_t newLength) const;
   void splice(const double* oldL, const double* oldR, int32_t oldLength, int32_t oldPos, int32_t n,
               double* newL, double* newR, int32_t newLength, int32_t newPos);
 
-  // Whether an echo block has used the arrays since they were last emptied,
-  // and how many leading elements of each array the mute sequence's clear
-  // still has to zero. The muted path neither reads nor writes the lines.
+  // Whether an echo block has used the lines since they were last emptied,
+  // and the elements [unclearedFrom, unclearedTo) of both that count as
+  // empty but still hold old samples in memory (see line_clearing.cpp).
   bool linesInUse = false;
-  int32_t clearRemaining = 0;
+  int32_t unclearedFrom = 0;
+  int32_t unclearedTo = 0;
 
   TickSource tickSource = nullptr;
   StretchFunction stretch = &stretchRings;

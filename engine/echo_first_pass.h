@@ -1,8 +1,8 @@
-// The first pass of an echo chunk: the loop filters of both channels, the
-// routing and the output mix, leaving the two erf arguments of every frame
-// for the second pass. Two versions compute the same bits: a 128-bit one
-// (echo_process.cpp) and a 256-bit one for processors with AVX2
-// (echo_first_pass_avx2.cpp).
+// The echo block's 256-bit first pass on x86 (echo_first_pass_avx2.cpp): the
+// loop filters of both channels, the routing and the output mix, leaving the
+// two erf arguments of every frame for the second pass; the same bits as the
+// 128-bit loop of echo_process.cpp. What it reads and updates, and the
+// routing of a single frame, which it takes for a chunk's odd last frame.
 #pragma once
 
 #include <emmintrin.h>
@@ -39,9 +39,10 @@ struct FirstPass {
   ParamSmoother* panState;
   ParamSmoother* xFeedState;
 
+  // Whether any smoother's value still changes from frame to frame.
   bool gliding() const {
-    return !(feedbackState->settled && levelState->settled && dryState->settled &&
-             panState->settled && xFeedState->settled);
+    return !(feedbackState->holdsSteady() && levelState->holdsSteady() && dryState->holdsSteady() &&
+             panState->holdsSteady() && xFeedState->holdsSteady());
   }
 };
 
@@ -93,10 +94,13 @@ inline void routeFrame(const FirstPass<Sample>& c, int32_t i, __m128d y, const F
   }
 }
 
-// The whole echo block with the 256-bit first pass, in chunks of at most
-// chunkLimit (<= 64) frames, from line position c.pos on; the filter and
-// smoother states are read from and written back to c. Returns the position
-// after the block, or -1 (nothing done) where the processor has no AVX2 or
-// the build has no such path.
+class EchoEngine;
+
+// The whole echo block of `engine` with the 256-bit first pass, in chunks of
+// at most chunkLimit (<= 64) frames, from its write position on, its filters,
+// smoothers and write position updated. False (nothing done) where the
+// processor has no AVX2 or the build has no such path.
 template <typename Sample>
-int32_t echoBlockAvx2(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit);
+bool echoBlockAvx2(EchoEngine& engine, const Sample* const* inputs, Sample* const* outputs,
+                   int32_t sampleFrames, int mode, bool monoOut, int32_t chunkLimit,
+                   ErfArray vectorErf);

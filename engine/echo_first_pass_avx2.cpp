@@ -6,6 +6,7 @@
 //     waits only on its own previous outputs and not on the shelf's latest;
 //   - the five control smoothers glide together in one eight-lane vector;
 //   - routing and mix then run two frames per vector.
+#include "engine/echo_engine.h"
 #include "engine/echo_first_pass.h"
 
 #ifdef QUILLET_WIDE_VECTORS
@@ -303,15 +304,13 @@ QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
   BiquadPair shelf = *c.shelfState;
   BiquadPair lp = *c.lpState;
 
-  // Without a glide every smoother returns its target.
+  // Without a glide every smoother returns its steady value.
   PairGains held{};
   FrameGains heldFrame{};
   if (!kGliding) {
     alignas(32) double t[8];
-    const __m256d targets = _mm256_cvtps_pd(_mm256_castps256_ps128(bank.target));
-    _mm256_store_pd(t, targets);
-    _mm256_store_pd(t + 4, targets);
-    const double cross = static_cast<double>(c.xFeedState->target);
+    for (int n = 0; n < 4; ++n) t[n] = t[n + 4] = static_cast<double>(smoothers[n]->steadyValue());
+    const double cross = static_cast<double>(c.xFeedState->steadyValue());
     alignas(32) const double x[4] = {cross, cross, cross, cross};
     held = pairGains(t, x);
     heldFrame = frameGains(t, x);
@@ -350,21 +349,40 @@ QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
 }  // namespace
 
 template <typename Sample>
-int32_t echoBlockAvx2(const FirstPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit) {
-  if (chunkLimit < 1 || chunkLimit > kMaxChunk || !processorHasAvx2()) return -1;
-  return withRouting(c.mode, c.gliding(), [&](auto route, auto gliding) {
+bool echoBlockAvx2(EchoEngine& e, const Sample* const* inputs, Sample* const* outputs,
+                   int32_t sampleFrames, int mode, bool monoOut, int32_t chunkLimit,
+                   ErfArray vectorErf) {
+  if (chunkLimit < 1 || chunkLimit > kMaxChunk || !processorHasAvx2()) return false;
+  OnePolePair hp(e.hpL, e.hpR);
+  BiquadPair shelf(e.shelfL, e.shelfR);
+  BiquadPair lp(e.lpL, e.lpR);
+  const FirstPass<Sample> c{inputs[0],     inputs[1],      outputs[0],
+                            outputs[1],    e.delayL.get(), e.delayR.get(),
+                            e.delayLength, e.writePos,     mode,
+                            monoOut,       vectorErf,      _mm_set1_pd(e.antiDenormal),
+                            &hp,           &shelf,         &lp,
+                            &e.feedback,   &e.level,       &e.dry,
+                            &e.pan,        &e.xFeed};
+  e.writePos = withRouting(c.mode, c.gliding(), [&](auto route, auto gliding) {
     return echoBlock<decltype(route)::value, decltype(gliding)::value>(c, sampleFrames, chunkLimit);
   });
+  hp.storeState(e.hpL, e.hpR);
+  shelf.storeState(e.shelfL, e.shelfR);
+  lp.storeState(e.lpL, e.lpR);
+  return true;
 }
 
 #else
 
 template <typename Sample>
-int32_t echoBlockAvx2(const FirstPass<Sample>&, int32_t, int32_t) {
-  return -1;
+bool echoBlockAvx2(EchoEngine&, const Sample* const*, Sample* const*, int32_t, int, bool, int32_t,
+                   ErfArray) {
+  return false;
 }
 
 #endif
 
-template int32_t echoBlockAvx2(const FirstPass<float>&, int32_t, int32_t);
-template int32_t echoBlockAvx2(const FirstPass<double>&, int32_t, int32_t);
+template bool echoBlockAvx2(EchoEngine&, const float* const*, float* const*, int32_t, int, bool,
+                            int32_t, ErfArray);
+template bool echoBlockAvx2(EchoEngine&, const double* const*, double* const*, int32_t, int, bool,
+                            int32_t, ErfArray);

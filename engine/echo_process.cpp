@@ -1,63 +1,136 @@
-// The echo block on x86: two feedback delay lines with a 200 Hz high-pass, a
-// 2500 Hz shelf and a 7000 Hz low-pass in the loop, erf saturation on the way
-// into each line, cross-feed or ping-pong routing and the output mix, in SSE2
-// (and AVX2 where the processor has it, echo_first_pass_avx2.cpp). All signal
-// arithmetic is in 64-bit floats whatever the sample type.
+// The echo block: two feedback delay lines with a 200 Hz high-pass, a 2500 Hz
+// shelf and a 7000 Hz low-pass in the loop, erf saturation on the way into
+// each line, cross-feed or ping-pong routing and the output mix. Two passes
+// per chunk, with the left and right values of each filter step, routing and
+// mix held as one pair of doubles (stereo_lanes.h): one SSE2 register on x86,
+// one NEON register on aarch64. On x86 with AVX2 the block runs the 256-bit
+// first pass instead (echo_first_pass_avx2.cpp). Every value is formed by the
+// operations of the frame-by-frame loop in the same order, and the engine is
+// built without contraction into fused multiply-adds, so the bits are the
+// same. All signal arithmetic is in 64-bit floats whatever the sample type.
+#include "engine/echo_chunk.h"
 #include "engine/echo_engine.h"
+#include "engine/stereo_lanes.h"
+#ifndef QUILLET_PORTABLE_ENGINE
 #include "engine/echo_first_pass.h"
+#endif
 
 namespace {
 
+// What the first pass of a chunk reads and updates.
+template <typename Sample>
+struct PairPass {
+  const Sample* inL;
+  const Sample* inR;
+  Sample* outL;
+  Sample* outR;
+  const double* lineL;
+  const double* lineR;
+  int32_t length;
+  int32_t pos;  // line position of the chunk's first frame
+  bool monoOut;
+  DoublePair ad;  // antiDenormal in both lanes
+  OnePoleLanes* hp;
+  BiquadLanes* shelf;
+  BiquadLanes* lp;
+  ParamSmoother* feedback;
+  ParamSmoother* level;
+  ParamSmoother* dry;
+  ParamSmoother* pan;
+  ParamSmoother* xFeed;
+
+  // Whether any smoother's value still changes from frame to frame.
+  bool gliding() const {
+    return !(feedback->holdsSteady() && level->holdsSteady() && dry->holdsSteady() &&
+             pan->holdsSteady() && xFeed->holdsSteady());
+  }
+};
+
+// Routing and output mix of frame i, whose filtered line pair (left, right)
+// is y: writes the frame's two erf arguments to arg and its output samples.
+// kRoute: 0 straight with cross-feed, 1 and 2 ping-pong, 3 the mono path.
+template <int kRoute, typename Sample>
+inline void routeFrame(const PairPass<Sample>& c, int32_t i, DoublePair y, double G, double Lv,
+                       double Dr, double P, double X, double* arg) {
+  const double l = static_cast<double>(c.inL[i]);
+  const double r = kRoute == 3 ? 0.0 : static_cast<double>(c.inR[i]);
+  const DoublePair in{l, r};
+  const DoublePair panGains{kRoute == 3 ? 1.0 : 1.0 - P, P};
+  const DoublePair swapped{y[1], y[0]};  // (yR, yL)
+
+  DoublePair e = y;
+  DoublePair a;
+  if (kRoute == 0) {
+    e = (swapped - y) * X + y;
+    a = e * G + in;
+  } else if (kRoute == 1) {
+    a = swapped * G + DoublePair{l, c.ad[1]};
+  } else if (kRoute == 2) {
+    a = swapped * G + DoublePair{c.ad[0], r};
+  } else {
+    a = y * G + in;
+  }
+  arg[0] = a[0];
+  arg[1] = a[1];
+
+  const DoublePair out = e * Lv * panGains + in * Dr;
+  if (kRoute != 3 && c.monoOut) {
+    const Sample mono = static_cast<Sample>((out[1] + out[0]) * 0.5);  // (outR + outL) / 2
+    c.outL[i] = mono;
+    c.outR[i] = mono;
+  } else {
+    c.outL[i] = static_cast<Sample>(out[0]);
+    c.outR[i] = static_cast<Sample>(out[1]);
+  }
+}
+
 // Filters, routing and output mix of frames start .. start + count - 1; the
 // erf arguments go to args. Filters and smoothers are worked on as local
-// copies so they stay in registers.
-// kRoute: 0 straight, 1 and 2 ping-pong, 3 the mono path. Without a glide
-// every smoother returns its target, so the gains are read once.
+// copies so they stay in registers. Without a glide every smoother returns
+// its steady value, so the gains are read once.
 template <int kRoute, bool kGliding, typename Sample>
-void firstPassRouted(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args) {
-  OnePolePair hp = *c.hpState;
-  BiquadPair shelf = *c.shelfState;
-  BiquadPair lp = *c.lpState;
-  ParamSmoother feedback = *c.feedbackState;
-  ParamSmoother level = *c.levelState;
-  ParamSmoother dry = *c.dryState;
-  ParamSmoother pan = *c.panState;
-  ParamSmoother xFeed = *c.xFeedState;
+void firstPassRouted(const PairPass<Sample>& c, int32_t start, int32_t count, double* args) {
+  OnePoleLanes hp = *c.hp;
+  BiquadLanes shelf = *c.shelf;
+  BiquadLanes lp = *c.lp;
+  ParamSmoother feedback = *c.feedback;
+  ParamSmoother level = *c.level;
+  ParamSmoother dry = *c.dry;
+  ParamSmoother pan = *c.pan;
+  ParamSmoother xFeed = *c.xFeed;
   int32_t w = c.pos;
-  __m128d G = _mm_set1_pd(static_cast<double>(feedback.target));
-  __m128d Lv = _mm_set1_pd(static_cast<double>(level.target));
-  __m128d Dr = _mm_set1_pd(static_cast<double>(dry.target));
-  double P = static_cast<double>(pan.target);
-  double X = static_cast<double>(xFeed.target);
+  double G = static_cast<double>(feedback.steadyValue());
+  double Lv = static_cast<double>(level.steadyValue());
+  double Dr = static_cast<double>(dry.steadyValue());
+  double P = static_cast<double>(pan.steadyValue());
+  double X = static_cast<double>(xFeed.steadyValue());
   for (int32_t j = 0; j < count; ++j) {
-    const int32_t i = start + j;
     if (kGliding) {
-      G = _mm_set1_pd(static_cast<double>(feedback.step()));
-      Lv = _mm_set1_pd(static_cast<double>(level.step()));
-      Dr = _mm_set1_pd(static_cast<double>(dry.step()));
+      G = static_cast<double>(feedback.step());
+      Lv = static_cast<double>(level.step());
+      Dr = static_cast<double>(dry.step());
       P = static_cast<double>(pan.step());
       X = static_cast<double>(xFeed.step());
     }
-
-    const __m128d t = _mm_loadh_pd(_mm_load_sd(c.lineL + w), c.lineR + w);
-    const __m128d y = lp.step(_mm_add_pd(shelf.step(_mm_add_pd(hp.step(t), c.ad)), c.ad));
-    routeFrame<kRoute>(c, i, y, FrameGains{G, Lv, Dr, P, X}, args + 2 * j);
+    const DoublePair t{c.lineL[w], c.lineR[w]};
+    const DoublePair y = lp.step(shelf.step(hp.step(t) + c.ad) + c.ad);
+    routeFrame<kRoute>(c, start + j, y, G, Lv, Dr, P, X, args + 2 * j);
     if (++w >= c.length) w = 0;
   }
 
-  *c.hpState = hp;
-  *c.shelfState = shelf;
-  *c.lpState = lp;
-  *c.feedbackState = feedback;
-  *c.levelState = level;
-  *c.dryState = dry;
-  *c.panState = pan;
-  *c.xFeedState = xFeed;
+  *c.hp = hp;
+  *c.shelf = shelf;
+  *c.lp = lp;
+  *c.feedback = feedback;
+  *c.level = level;
+  *c.dry = dry;
+  *c.pan = pan;
+  *c.xFeed = xFeed;
 }
 
 template <typename Sample>
-void firstPass(const FirstPass<Sample>& c, int32_t start, int32_t count, double* args) {
-  withRouting(c.mode, c.gliding(), [&](auto route, auto gliding) {
+void firstPass(int mode, const PairPass<Sample>& c, int32_t start, int32_t count, double* args) {
+  withRouting(mode, c.gliding(), [&](auto route, auto gliding) {
     firstPassRouted<decltype(route)::value, decltype(gliding)::value>(c, start, count, args);
   });
 }
@@ -65,43 +138,43 @@ void firstPass(const FirstPass<Sample>& c, int32_t start, int32_t count, double*
 }  // namespace
 
 // The echo block in chunks of at most 64 frames (and never more than the
-// ring holds, so no position is read after it was written in the same chunk).
-// The first pass runs the filters of both channels as one pair, the routing
-// and the output mix, and keeps the two erf arguments of each frame; the
-// second pass is the erf calls alone, which then run back to back. Each value
-// is computed by the same operations in the same order as frame by frame.
+// ring holds, so no position is read after it was written in the same chunk):
+// the first pass runs the filters, the routing and the output mix and keeps
+// the two erf arguments of each frame; the second pass is the erf alone.
+#ifndef QUILLET_PORTABLE_ENGINE
+constexpr int32_t kWideFrom = 16;
+#endif
+
 template <typename Sample>
 void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample* const* inputs,
                              Sample* const* outputs, int32_t sampleFrames) {
-  const auto [mode, monoOut, chunkLimit] = beginEchoBlock(params, monoIO);
-  alignas(32) double args[2 * kMaxChunk];  // (left, right) erf argument per frame
+  const auto [mode, monoOut, chunkLimit] = beginEchoBlock(params, monoIO, sampleFrames);
+  const ErfArray erf = vectorErf ? widestVectorErf(widestPath) : nullptr;
+#ifndef QUILLET_PORTABLE_ENGINE
+  // Short blocks (the pieces a block is split into at its automation points)
+  // take the 128-bit loop: the 256-bit pass's set-up costs more than it saves
+  // below kWideFrom frames.
+  if (widestPath >= VectorPath::kAvx2 && sampleFrames >= kWideFrom &&
+      echoBlockAvx2(*this, inputs, outputs, sampleFrames, mode, monoOut, chunkLimit, erf))
+    return;
+#endif
+  double args[2 * kMaxChunk];  // (left, right) erf argument per frame
   double* lineL = delayL.get();
   double* lineR = delayR.get();
-  const Sample* inL = inputs[0];
-  const Sample* inR = inputs[1];
-  Sample* outL = outputs[0];
-  Sample* outR = outputs[1];
-  const __m128d ad = _mm_set1_pd(antiDenormal);
-  OnePolePair hp(hpL, hpR);
-  BiquadPair shelf(shelfL, shelfR);
-  BiquadPair lp(lpL, lpR);
-
-  const ErfArray erf = vectorErf ? widestVectorErf(widestPath) : nullptr;
-  FirstPass<Sample> pass{inL,      inR,       outL,    outR, lineL, lineR, delayLength,
-                         writePos, mode,      monoOut, erf,  ad,    &hp,   &shelf,
-                         &lp,      &feedback, &level,  &dry, &pan,  &xFeed};
-  const int32_t wideEnd =
-      widestPath >= VectorPath::kAvx2 ? echoBlockAvx2(pass, sampleFrames, chunkLimit) : -1;
-  if (wideEnd >= 0) {
-    writePos = wideEnd;
-  } else {
-    for (int32_t start = 0; start < sampleFrames;) {
-      const int32_t count = sampleFrames - start < chunkLimit ? sampleFrames - start : chunkLimit;
-      firstPass(pass, start, count, args);
-      writePos = writeLineChunk(lineL, lineR, writePos, delayLength, args, count, pass.vectorErf);
-      pass.pos = writePos;
-      start += count;
-    }
+  OnePoleLanes hp(hpL, hpR);
+  BiquadLanes shelf(shelfL, shelfR);
+  BiquadLanes lp(lpL, lpR);
+  PairPass<Sample> pass{
+      inputs[0], inputs[1],   outputs[0], outputs[1], lineL,
+      lineR,     delayLength, writePos,   monoOut,    DoublePair{antiDenormal, antiDenormal},
+      &hp,       &shelf,      &lp,        &feedback,  &level,
+      &dry,      &pan,        &xFeed};
+  for (int32_t start = 0; start < sampleFrames;) {
+    const int32_t count = sampleFrames - start < chunkLimit ? sampleFrames - start : chunkLimit;
+    firstPass(mode, pass, start, count, args);
+    writePos = writeLineChunk(lineL, lineR, writePos, delayLength, args, count, erf);
+    pass.pos = writePos;
+    start += count;
   }
 
   hp.storeState(hpL, hpR);

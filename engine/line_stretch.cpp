@@ -368,7 +368,7 @@ void stretchFrames(const StretchRings& r, int32_t& i, double& x, uint32_t& s, do
       if (inc > 0.0) {
         const double limit = top < lastK ? top : lastK;
 #ifdef QUILLET_WIDE_VECTORS
-        if (widest >= VectorPath::kAvx512 && processorHasAvx512()) {
+        if (widest >= VectorPath::kAvx512 && processorHasAvx512() && avx512Suits(step)) {
           i += fastRunAvx512(r, i, x, inc, limit, s);
         }
         if (widest >= VectorPath::kAvx2 && processorHasAvx2())
@@ -397,6 +397,58 @@ void stretchRingsUpTo(const StretchRings& r, uint32_t seed, VectorPath widest) {
   uint32_t s = seed;
   int32_t i = 0;
   stretchFrames(r, i, x, s, step, widest);
+}
+
+#ifdef QUILLET_WIDE_VECTORS
+namespace {
+
+// Frames 0 .. 8 * groups - 1 of an empty rings' stretch, eight at a time.
+__attribute__((target("avx2"))) void emptyGroupsAvx2(double* lineL, double* lineR, int32_t groups,
+                                                     uint32_t seed) {
+  alignas(32) uint32_t stL[8];
+  alignas(32) uint32_t stR[8];
+  eightFrameStates(seed, noiseJump(0), kNoiseLaneOfFrame, stL, stR);
+  __m256i statesL = _mm256_load_si256(reinterpret_cast<const __m256i*>(stL));
+  __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
+  const __m256i mul = _mm256_set1_epi32(static_cast<int>(kJump16Mul));
+  const __m256i add = _mm256_set1_epi32(static_cast<int>(kJump16Add));
+  for (int32_t g = 0; g < groups; ++g) {
+    __m256d l0, l1, r0, r1;
+    noiseLanesAvx2(statesL, l0, l1);
+    noiseLanesAvx2(statesR, r0, r1);
+    _mm256_storeu_pd(lineL + 8 * g, l0);
+    _mm256_storeu_pd(lineL + 8 * g + 4, l1);
+    _mm256_storeu_pd(lineR + 8 * g, r0);
+    _mm256_storeu_pd(lineR + 8 * g + 4, r1);
+    statesL = stepNoiseLanesAvx2(statesL, mul, add);
+    statesR = stepNoiseLanesAvx2(statesR, mul, add);
+  }
+}
+
+}  // namespace
+#endif
+
+void stretchEmptyRings(double* lineL, double* lineR, int32_t newLength, uint32_t seed,
+                       VectorPath widest) {
+  int32_t i = 0;
+  uint32_t s = seed;
+#ifdef QUILLET_WIDE_VECTORS
+  if (widest >= VectorPath::kAvx2 && processorHasAvx2() && newLength >= 8) {
+    const int32_t groups = newLength / 8;
+    emptyGroupsAvx2(lineL, lineR, groups, seed);
+    i = 8 * groups;
+    const NoiseJump done = noiseJump(2 * i);
+    s = s * done.mul + done.add;
+  }
+#else
+  (void)widest;
+#endif
+  for (; i < newLength; ++i) {
+    s = nextNoiseState(s);
+    lineL[i] = stretchNoise(s);
+    s = nextNoiseState(s);
+    lineR[i] = stretchNoise(s);
+  }
 }
 
 void stretchRings(const StretchRings& rings, uint32_t seed) {

@@ -44,6 +44,17 @@ bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_
                          uint32_t seed, double* scratchL, double* scratchR, int32_t scratch,
                          VectorPath widest = VectorPath::kAvx512);
 
+// The stretch of two old rings that hold nothing but zeros (+0): what any
+// stretch of them writes, each new sample its noise alone (the interpolation
+// of zeros is +0, and +0 plus the noise is the noise), without reading the
+// old rings. Writes lineL and lineR [0, newLength).
+void stretchEmptyRings(double* lineL, double* lineR, int32_t newLength, uint32_t seed,
+                       VectorPath widest = VectorPath::kAvx512);
+
+// The elements each scratch array of stretchLinesInPlace needs so that it
+// never falls short for rings of up to `longest` samples, plus `extra`.
+int32_t stretchScratchElements(int32_t longest, int32_t extra);
+
 // The straightforward transcription, kept as the oracle for tests and
 // benchmarks (reference_stretch.cpp, not linked into the plug-ins).
 void stretchRingsDirect(const StretchRings& rings, uint32_t seed);

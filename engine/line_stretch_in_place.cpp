@@ -216,6 +216,12 @@ void blockStartPositions(double step, int32_t newLength, double* starts, double*
 
 }  // namespace
 
+int32_t stretchScratchElements(int32_t longest, int32_t extra) {
+  // The window, then each block's start position and whether it is uniform
+  // (the left array; the right one holds the window and the noise states).
+  return kWindow + 2 * ((longest + kBlock - 1) / kBlock) + extra;
+}
+
 bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_t newLength,
                          uint32_t seed, double* scratchL, double* scratchR, int32_t scratch,
                          VectorPath widest) {
@@ -242,7 +248,8 @@ bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_
   double* uniform = startX + blocks;
   blockStartPositions(step, newLength, startX, uniform);
 #ifdef QUILLET_WIDE_VECTORS
-  const bool descend512 = widest >= VectorPath::kAvx512 && processorHasAvx512();
+  const bool descend512 =
+      widest >= VectorPath::kAvx512 && processorHasAvx512() && avx512Suits(step);
   const bool descend256 = widest >= VectorPath::kAvx2 && processorHasAvx2();
 #endif
   uint32_t state = seed;

@@ -35,24 +35,11 @@ void erfArraySse2(const double* x, double* y, int32_t n) {
 
 namespace {
 
-// Read here rather than from vector_paths.cpp: the order in which the two
-// files' load-time values are worked out is not defined.
-bool processorRuns(int width) {
-#ifdef QUILLET_WIDE_VECTORS
-  __builtin_cpu_init();
-  if (width == 256) return __builtin_cpu_supports("avx2") != 0;
-  return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512dq") != 0;
-#else
-  (void)width;
-  return false;
-#endif
-}
-
 // Worked out when the library loads, before any audio thread runs.
 const bool kVectorErfMatches =
     erfMatchesLibraryOnCheckArguments(&erfArraySse2) &&
-    (!processorRuns(256) || erfMatchesLibraryOnCheckArguments(&erfArrayAvx2)) &&
-    (!processorRuns(512) || erfMatchesLibraryOnCheckArguments(&erfArrayAvx512));
+    (!processorRuns(VectorPath::kAvx2) || erfMatchesLibraryOnCheckArguments(&erfArrayAvx2)) &&
+    (!processorRuns(VectorPath::kAvx512) || erfMatchesLibraryOnCheckArguments(&erfArrayAvx512));
 
 }  // namespace
 

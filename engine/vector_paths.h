@@ -17,6 +17,13 @@ enum class VectorPath { kScalar, kSse2, kAvx2, kAvx512 };
 #define QUILLET_WIDE_VECTORS 1
 #endif
 
-// False where the wide loops are not compiled in.
+// Whether this processor runs the loops of that width, asked of the
+// processor itself each time: for values worked out while the library loads,
+// whose order across files is not defined. False for the wide widths where
+// their loops are not compiled in; true for kScalar and kSse2.
+bool processorRuns(VectorPath path);
+
+// The same, read once when the library loads (no lock, no call into the
+// run-time on the audio thread).
 bool processorHasAvx2();
 bool processorHasAvx512();

@@ -10,6 +10,7 @@ extern "C" {
 unsigned char* stbi_load_from_memory(const unsigned char* buffer, int len, int* x, int* y,
                                      int* channels_in_file, int desired_channels);
 void stbi_image_free(void* retval_from_stbi_load);
+int stbi_info_from_memory(const unsigned char* buffer, int len, int* x, int* y, int* comp);
 }
 
 namespace VSTGUI {
@@ -53,6 +54,22 @@ CBitmap::CBitmap(int32_t id) : resourceID(id) {
 }
 
 CBitmap::CBitmap(const void* png, size_t size) { decode(png, size); }
+
+bool CBitmap::resourceSize(int32_t id, int32_t* w, int32_t* h) {
+  *w = *h = 0;
+  platform::ResourceData resource;
+  if (!platform::findResource("PNG", id, &resource) || !resource.data || resource.size == 0 ||
+      resource.size > static_cast<size_t>(INT_MAX))
+    return false;
+  int x = 0, y = 0, channels = 0;
+  if (!stbi_info_from_memory(static_cast<const unsigned char*>(resource.data),
+                             static_cast<int>(resource.size), &x, &y, &channels) ||
+      x <= 0 || y <= 0)
+    return false;
+  *w = x;
+  *h = y;
+  return true;
+}
 
 CBitmap::CBitmap(int32_t w, int32_t h, std::shared_ptr<const std::vector<uint32_t>> pixels) {
   if (w <= 0 || h <= 0 || !pixels || pixels->size() != static_cast<size_t>(w) * h) return;

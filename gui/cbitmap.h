@@ -25,6 +25,10 @@ class CBitmap : public CReferenceCounter {
   // with whoever else holds it; empty when the sizes do not match.
   CBitmap(int32_t width, int32_t height, std::shared_ptr<const std::vector<uint32_t>> pixels);
 
+  // The size of the "PNG" resource `resourceID` as its header gives it,
+  // without decoding the picture; false (and 0 by 0) if there is none.
+  static bool resourceSize(int32_t resourceID, int32_t* width, int32_t* height);
+
   int32_t getResourceID() const { return resourceID; }
   int32_t getWidth() const { return width; }
   int32_t getHeight() const { return height; }

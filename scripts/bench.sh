@@ -1,14 +1,35 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the benchmarks optimised (build-bench/) and
-# runs them: the engine's, then what "Mute" costs the plug-in. Extra arguments
-# go to both, e.g.
+# runs them: the engine's, what "Mute" costs the plug-in, the worst block
+# under every load and the steady cost once values rest, and each edition's
+# scan and memory per instance. Extra arguments go to every program, e.g.
 #   bash scripts/bench.sh --benchmark_filter=EchoProcess
+# QUILLET_BEFORE=/path/to/QTAP_x64.so (mute_bench, block_budget_bench) and
+# QUILLET_BEFORE_DIR=/dir (edition_bench) add the figures of another build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --bench
 # Optimised as the packages are; only the benchmarks are built, so no manual.
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLET_BUILD_TESTS=OFF \
   -DQUILLET_MANUAL=OFF >/dev/null
-cmake --build build-bench -j"$(nproc)" --target engine_bench mute_bench
+targets=(engine_bench mute_bench block_budget_bench edition_bench)
+# On x86 the engine's portable build too, for its 128-bit figures beside x86's.
+portable=build-bench/bench/engine_bench_portable
+if cmake --build build-bench --target help | grep -q engine_bench_portable; then
+  targets+=(engine_bench_portable)
+fi
+cmake --build build-bench -j"$(nproc)" --target "${targets[@]}"
 build-bench/bench/engine_bench "$@"
+if [ -x "$portable" ]; then
+  # The 128-bit loops of both builds in turn, three times, so that both see
+  # the machine alike.
+  for round in 1 2 3; do
+    for program in build-bench/bench/engine_bench "$portable"; do
+      echo "== $program (round $round)"
+      "$program" --benchmark_filter='BM_EchoProcess<.*, false>/glide:./wide:0' "$@"
+    done
+  done
+fi
 build-bench/bench/mute_bench "$@"
+build-bench/bench/block_budget_bench "$@"
+build-bench/bench/edition_bench "$@"

@@ -236,9 +236,11 @@ void fillLinesByPlaying(EchoEngine& engine, EchoParams p) {
 }
 
 bool arraysEmpty(const EchoEngine& engine) {
-  for (const auto* array : {&engine.delayL, &engine.delayR, &engine.spareL, &engine.spareR})
+  for (const auto* array : {&engine.delayL, &engine.delayR, &engine.spareL, &engine.spareR}) {
+    if (!*array) continue;  // no spare lines beside the stretch in place
     for (int32_t i = 0; i < engine.capacity(); ++i)
       if ((*array)[i] != 0.0) return false;
+  }
   return true;
 }
 

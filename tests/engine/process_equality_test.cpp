@@ -231,4 +231,60 @@ TEST(ProcessEquality, NonFiniteInputOnEveryPath) {
   }
 }
 
+// Controls moved after setup glide and then come to rest a few units in the
+// last place short of their targets, never settling; the block then takes
+// its path for steady controls, which must give the gliding path's bits. Each
+// smoother rests in turn while the others still glide or have settled, and
+// "Mute"'s fade rests likewise in the muted blocks.
+TEST(ProcessEquality, ControlsAtRestAfterAGlideOnEveryPath) {
+  for (VectorPath path : paths()) {
+    EchoEngine fast, oracle;
+    setUpPair(fast, oracle, path);
+    EchoParams p;
+    p[kParamRepeat] = 0.3f;
+    fast.sampleRateChanged(44100.0f, p);
+    oracle.sampleRateChanged(44100.0f, p);
+    const int glides[] = {kParamRepeat, kParamLevel, kParamDry, kParamPan, kParamXFeed};
+    const float targets[] = {0.61f, 0.77f, 0.35f, 0.62f, 0.29f};
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<float> noise(-0.7f, 0.7f);
+    std::vector<float> inL(512), inR(512), fastL(512), fastR(512), refL(512), refR(512);
+    long differing = 0;
+    int resting = 0;
+    for (int block = 0; block < 900; ++block) {
+      if (block % 150 == 0 && block / 150 < 5) {
+        const int g = block / 150;
+        p[glides[g]] = targets[g];
+        fast.parameterChanged(glides[g], p);
+        oracle.parameterChanged(glides[g], p);
+      }
+      if (block == 800 || block == 860) {
+        p[kParamMute] = block == 800 ? 1.0f : 0.0f;
+        fast.parameterChanged(kParamMute, p);
+        oracle.parameterChanged(kParamMute, p);
+      }
+      for (int32_t i = 0; i < 512; ++i) {
+        inL[i] = noise(gen);
+        inR[i] = noise(gen);
+      }
+      const float* ins[2] = {inL.data(), inR.data()};
+      float* fastOuts[2] = {fastL.data(), fastR.data()};
+      float* refOuts[2] = {refL.data(), refR.data()};
+      fast.process(p, false, ins, fastOuts, 512);
+      processDirect(oracle, p, false, ins, refOuts, 512);
+      differing += std::memcmp(fastL.data(), refL.data(), sizeof(float) * 512) != 0;
+      differing += std::memcmp(fastR.data(), refR.data(), sizeof(float) * 512) != 0;
+      const ParamSmoother* level = &fast.level;
+      resting += !level->settled && level->holdsSteady();
+    }
+    EXPECT_EQ(differing, 0) << "path " << static_cast<int>(path);
+    // The level glided toward 0.77 and came to rest short of it (until the
+    // mute's snap).
+    EXPECT_GT(resting, 500);
+    EXPECT_TRUE(fast.muteGain.holdsSteady());
+    EXPECT_EQ(fast.feedback.current, oracle.feedback.current);
+    EXPECT_EQ(fast.muteGain.current, oracle.muteGain.current);
+  }
+}
+
 }  // namespace

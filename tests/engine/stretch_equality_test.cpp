@@ -159,4 +159,33 @@ TEST(StretchEquality, StepsJustInsideAndOutsideTheRunSearch) {
   expectEveryCaseEqual(cases);
 }
 
+// Rings of zeros, as "Mute" leaves them: their stretch is the noise alone,
+// written without reading them, the oracle's bits on every width, and
+// nothing written past the new ring.
+TEST(StretchEquality, EmptyRingsGiveTheNoiseAlone) {
+  std::mt19937 gen(3);
+  std::vector<Case> cases;
+  for (int32_t n = 1; n <= 40; ++n) cases.push_back({n + 3, n, 17u * static_cast<uint32_t>(n)});
+  for (int k = 0; k < 6; ++k) {
+    const int32_t n = 1000 + static_cast<int32_t>(gen() % 124800);
+    cases.push_back({1 + static_cast<int32_t>(gen() % 124800), n, static_cast<uint32_t>(gen())});
+  }
+  for (const Case& c : cases) {
+    const std::vector<double> zerosL(c.oldLength, 0.0), zerosR(c.oldLength, 0.0);
+    std::vector<double> directL(c.newLength), directR(c.newLength);
+    stretchRingsDirect(
+        {zerosL.data(), zerosR.data(), c.oldLength, directL.data(), directR.data(), c.newLength},
+        c.seed);
+    for (VectorPath path : {VectorPath::kScalar, VectorPath::kSse2, VectorPath::kAvx2}) {
+      std::vector<double> lineL(c.newLength + 1, 7.0), lineR(c.newLength + 1, 7.0);
+      stretchEmptyRings(lineL.data(), lineR.data(), c.newLength, c.seed, path);
+      EXPECT_EQ(std::memcmp(lineL.data(), directL.data(), sizeof(double) * c.newLength), 0)
+          << c.oldLength << " -> " << c.newLength << ", path " << static_cast<int>(path);
+      EXPECT_EQ(std::memcmp(lineR.data(), directR.data(), sizeof(double) * c.newLength), 0);
+      EXPECT_EQ(lineL[c.newLength], 7.0);
+      EXPECT_EQ(lineR[c.newLength], 7.0);
+    }
+  }
+}
+
 }  // namespace

@@ -106,6 +106,23 @@ TEST(Bitmap, PaletteWithTransparentEntryDrawsThoseMaskedPixelsClear) {
   EXPECT_FALSE(platform::findResource("BMP", 101, &data));
 }
 
+// The size a panel takes before any picture is decoded: every stored
+// picture's header gives the size its decoding does; no picture, no size.
+TEST(Bitmap, ResourceSizeFromTheHeaderIsTheDecodedSize) {
+  for (int32_t id = 101; id <= 115; ++id) {
+    int32_t w = -1, h = -1;
+    ASSERT_TRUE(CBitmap::resourceSize(id, &w, &h)) << id;
+    CBitmap decoded(id);
+    EXPECT_EQ(w, decoded.getWidth()) << id;
+    EXPECT_EQ(h, decoded.getHeight()) << id;
+    EXPECT_GT(w, 0);
+  }
+  int32_t w = -1, h = -1;
+  EXPECT_FALSE(CBitmap::resourceSize(116, &w, &h));
+  EXPECT_EQ(w, 0);
+  EXPECT_EQ(h, 0);
+}
+
 TEST(Bitmap, BlendsSourceOverAndSelectsFramesByOffset) {
   // Two frames, one above the other: opaque blue, then half-transparent white.
   const auto png = encodePng(1, 2, 4, {0, 0, 255, 255, 255, 255, 255, 128});
