@@ -38,7 +38,7 @@
 #include <string>
 #include <vector>
 
-#include "vst/vst2_interface.h"
+#include "vst/interface/vst2_interface.h"
 
 namespace {
 

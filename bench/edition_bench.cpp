@@ -73,7 +73,7 @@ class Running {
 // Every edition quillet-host loads: its AudioPlugin, at the longest echo.
 class HostedRunning : public Running {
  public:
-  void begin(vsthost::AudioPlugin& plugin, double rate) {
+  void begin(quillet_host::AudioPlugin& plugin, double rate) {
     audio = &plugin;
     if (rate <= 0.0) return;       // made only
     plugin.setParameter(0, 1.0f);  // "Delay"
@@ -91,7 +91,7 @@ class HostedRunning : public Running {
   }
 
  private:
-  vsthost::AudioPlugin* audio = nullptr;
+  quillet_host::AudioPlugin* audio = nullptr;
   bool started = false;
   float in[2][kBlock] = {};
   float out[2][kBlock] = {};
@@ -102,36 +102,36 @@ class HostedRunning : public Running {
 struct Vst2Library {
   explicit Vst2Library(const std::string& path) {
     std::string error;
-    library = vsthost::PluginLibrary::load(path, &error);
+    library = quillet_host::PluginLibrary::load(path, &error);
   }
-  std::unique_ptr<vsthost::PluginLibrary> library;
+  std::unique_ptr<quillet_host::PluginLibrary> library;
 };
 
 class Vst2Running final : public HostedRunning {
  public:
-  Vst2Running(const vsthost::PluginLibrary& library, double rate) {
+  Vst2Running(const quillet_host::PluginLibrary& library, double rate) {
     std::string error;
-    instance = vsthost::openInstance(library, &error);
+    instance = quillet_host::openInstance(library, &error);
     if (!instance) return;
-    audio = std::make_unique<vsthost::Vst2AudioPlugin>(*instance);
+    audio = std::make_unique<quillet_host::Vst2AudioPlugin>(*instance);
     begin(*audio, rate);
   }
   bool ok() const { return audio != nullptr; }
 
  private:
-  std::unique_ptr<vsthost::PluginInstance> instance;
-  std::unique_ptr<vsthost::Vst2AudioPlugin> audio;
+  std::unique_ptr<quillet_host::PluginInstance> instance;
+  std::unique_ptr<quillet_host::Vst2AudioPlugin> audio;
 };
 
 // ---- VST3 ---------------------------------------------------------------------
 
 class Vst3Running final : public HostedRunning {
  public:
-  Vst3Running(const vsthost::vst3::Vst3Module& module, double rate) {
+  Vst3Running(const quillet_host::vst3::Vst3Module& module, double rate) {
     std::string error;
-    instance = vsthost::vst3::Vst3Instance::open(module, &error);
+    instance = quillet_host::vst3::Vst3Instance::open(module, &error);
     if (!instance) return;
-    audio = std::make_unique<vsthost::vst3::Vst3AudioPlugin>(*instance);
+    audio = std::make_unique<quillet_host::vst3::Vst3AudioPlugin>(*instance);
     begin(*audio, rate);
   }
   ~Vst3Running() override {
@@ -141,19 +141,19 @@ class Vst3Running final : public HostedRunning {
   bool ok() const { return audio != nullptr; }
 
  private:
-  std::unique_ptr<vsthost::vst3::Vst3Instance> instance;
-  std::unique_ptr<vsthost::vst3::Vst3AudioPlugin> audio;
+  std::unique_ptr<quillet_host::vst3::Vst3Instance> instance;
+  std::unique_ptr<quillet_host::vst3::Vst3AudioPlugin> audio;
 };
 
 // ---- CLAP ---------------------------------------------------------------------
 
 class ClapRunning final : public HostedRunning {
  public:
-  ClapRunning(const vsthost::ClapModule& module, double rate) {
+  ClapRunning(const quillet_host::ClapModule& module, double rate) {
     std::string error;
-    instance = vsthost::ClapInstance::create(module, &error);
+    instance = quillet_host::ClapInstance::create(module, &error);
     if (!instance) return;
-    audio = std::make_unique<vsthost::ClapAudioPlugin>(*instance);
+    audio = std::make_unique<quillet_host::ClapAudioPlugin>(*instance);
     begin(*audio, rate);
   }
   ~ClapRunning() override {
@@ -163,8 +163,8 @@ class ClapRunning final : public HostedRunning {
   bool ok() const { return audio != nullptr; }
 
  private:
-  std::unique_ptr<vsthost::ClapInstance> instance;
-  std::unique_ptr<vsthost::ClapAudioPlugin> audio;
+  std::unique_ptr<quillet_host::ClapInstance> instance;
+  std::unique_ptr<quillet_host::ClapAudioPlugin> audio;
 };
 
 // ---- LV2 ----------------------------------------------------------------------
@@ -261,16 +261,16 @@ bool scanOnce(const Edition& e) {
   std::string error;
   switch (e.kind) {
     case Kind::kVst2: {
-      vsthost::OpenedPlugin opened;
-      return vsthost::openPlugin(e.path, &opened, &error);
+      quillet_host::OpenedPlugin opened;
+      return quillet_host::openPlugin(e.path, &opened, &error);
     }
     case Kind::kVst3: {
-      auto module = vsthost::vst3::Vst3Module::load(e.path, &error);
-      return module && vsthost::vst3::Vst3Instance::open(*module, &error) != nullptr;
+      auto module = quillet_host::vst3::Vst3Module::load(e.path, &error);
+      return module && quillet_host::vst3::Vst3Instance::open(*module, &error) != nullptr;
     }
     case Kind::kClap: {
-      vsthost::OpenedClap opened;
-      return vsthost::openClap(e.path, &opened, &error);
+      quillet_host::OpenedClap opened;
+      return quillet_host::openClap(e.path, &opened, &error);
     }
     case Kind::kLv2: {
       Lv2Library library(e.path);
@@ -338,12 +338,12 @@ double bytesPerInstanceOf(const Edition& e, double rate) {
       return bytesPerInstance([&] { return made<Vst2Running>(*library.library, rate); });
     }
     case Kind::kVst3: {
-      auto module = vsthost::vst3::Vst3Module::load(e.path, &error);
+      auto module = quillet_host::vst3::Vst3Module::load(e.path, &error);
       if (!module) return 0.0;
       return bytesPerInstance([&] { return made<Vst3Running>(*module, rate); });
     }
     case Kind::kClap: {
-      auto module = vsthost::ClapModule::load(e.path, &error);
+      auto module = quillet_host::ClapModule::load(e.path, &error);
       if (!module) return 0.0;
       return bytesPerInstance([&] { return made<ClapRunning>(*module, rate); });
     }
@@ -378,12 +378,12 @@ double bytesPerInstanceInChild(const Edition& e, double rate) {
 double hostSideBytes(Kind kind) {
   switch (kind) {
     case Kind::kVst2:
-      return sizeof(vsthost::PluginInstance) + sizeof(vsthost::Vst2AudioPlugin);
+      return sizeof(quillet_host::PluginInstance) + sizeof(quillet_host::Vst2AudioPlugin);
     case Kind::kVst3:
-      return sizeof(vsthost::vst3::Vst3Instance) + sizeof(vsthost::vst3::Vst3AudioPlugin);
+      return sizeof(quillet_host::vst3::Vst3Instance) + sizeof(quillet_host::vst3::Vst3AudioPlugin);
     case Kind::kClap:
-      return sizeof(vsthost::ClapInstance) + sizeof(vsthost::ClapHost) +
-             sizeof(vsthost::ClapAudioPlugin);
+      return sizeof(quillet_host::ClapInstance) + sizeof(quillet_host::ClapHost) +
+             sizeof(quillet_host::ClapAudioPlugin);
     case Kind::kLv2:
       return sizeof(Lv2Running);
   }
@@ -457,12 +457,12 @@ void block(benchmark::State& state, Edition e) {
       break;
     }
     case Kind::kVst3: {
-      auto module = vsthost::vst3::Vst3Module::load(e.path, &error);
+      auto module = quillet_host::vst3::Vst3Module::load(e.path, &error);
       if (module) blockCosts(state, [&] { return made<Vst3Running>(*module, rate); });
       break;
     }
     case Kind::kClap: {
-      auto module = vsthost::ClapModule::load(e.path, &error);
+      auto module = quillet_host::ClapModule::load(e.path, &error);
       if (module) blockCosts(state, [&] { return made<ClapRunning>(*module, rate); });
       break;
     }

@@ -2,8 +2,8 @@
 // discovery factory (under its stable id and the last draft's).
 #include <cstring>
 
-#include "clap/abi/clap_plugin.h"
-#include "clap/abi/clap_presets.h"
+#include "clap/interface/clap_plugin.h"
+#include "clap/interface/clap_presets.h"
 #include "clap/plugin_descriptor.h"
 #include "clap/preset_provider.h"
 

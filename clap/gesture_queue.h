@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "clap/abi/clap_process.h"
+#include "clap/interface/clap_process.h"
 #include "core/param_table.h"
 
 namespace quillet_clap {

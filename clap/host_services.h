@@ -2,9 +2,9 @@
 // thread check debug builds make with the host's thread-check extension.
 #pragma once
 
-#include "clap/abi/clap_audio_extensions.h"
-#include "clap/abi/clap_gui.h"
-#include "clap/abi/clap_presets.h"
+#include "clap/interface/clap_audio_extensions.h"
+#include "clap/interface/clap_gui.h"
+#include "clap/interface/clap_presets.h"
 
 namespace quillet_clap {
 

@@ -5,7 +5,7 @@
 // in time order.
 #pragma once
 
-#include "clap/abi/clap_process.h"
+#include "clap/interface/clap_process.h"
 #include "core/block_changes.h"
 #include "core/echo_core.h"
 #include "core/param_table.h"

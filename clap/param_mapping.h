@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "clap/abi/clap_audio_extensions.h"
+#include "clap/interface/clap_audio_extensions.h"
 #include "core/echo_core.h"
 #include "core/param_table.h"
 

@@ -2,7 +2,7 @@
 // hosts list and create it through.
 #pragma once
 
-#include "clap/abi/clap_plugin.h"
+#include "clap/interface/clap_plugin.h"
 
 namespace quillet_clap {
 

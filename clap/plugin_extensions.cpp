@@ -2,8 +2,8 @@
 // records whose functions forward to the instance.
 #include <cstring>
 
-#include "clap/abi/clap_gui.h"
-#include "clap/abi/clap_presets.h"
+#include "clap/interface/clap_gui.h"
+#include "clap/interface/clap_presets.h"
 #include "clap/param_mapping.h"
 #include "clap/plugin_gui.h"
 #include "clap/quillet_plugin.h"

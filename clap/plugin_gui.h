@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "clap/abi/clap_gui.h"
+#include "clap/interface/clap_gui.h"
 #include "clap/clap_panel_host.h"
 
 namespace quillet {

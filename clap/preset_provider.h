@@ -4,7 +4,7 @@
 // back.
 #pragma once
 
-#include "clap/abi/clap_presets.h"
+#include "clap/interface/clap_presets.h"
 #include "core/factory_presets.h"
 
 namespace quillet_clap {

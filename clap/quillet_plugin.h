@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "clap/abi/clap_audio_extensions.h"
-#include "clap/abi/clap_process.h"
+#include "clap/interface/clap_audio_extensions.h"
+#include "clap/interface/clap_process.h"
 #include "clap/gesture_queue.h"
 #include "clap/host_services.h"
 #include "clap/param_events.h"

@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "clap/abi/clap_audio_extensions.h"
+#include "clap/interface/clap_audio_extensions.h"
 #include "core/state_codec.h"
 
 namespace quillet_clap {

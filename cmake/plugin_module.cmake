@@ -8,7 +8,7 @@ function(quillet_module_link target exports_map)
   target_link_options(${target} PRIVATE ${QUILLET_MODULE_NO_UNDEFINED}
     -Wl,--version-script=${exports_map})
   if(QUILLET_STATIC_RUNTIME)
-    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/vst/runtime_unload.cpp)
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/platform/runtime_unload.cpp)
     target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
   endif()
   set_target_properties(${target} PROPERTIES LINK_DEPENDS ${exports_map})

@@ -1,4 +1,5 @@
-// quillet-host: loads VST 2.4 plug-ins as a DAW does, to inspect, render and check them.
+// quillet-host: loads VST 2.4, VST3 and CLAP plug-ins as a DAW does, to inspect, render
+// and check them.
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -8,7 +9,7 @@
 #include "host/cli/help_text.h"
 #include "host/commands/command_table.h"
 
-using namespace vsthost;
+using namespace quillet_host;
 
 namespace {
 

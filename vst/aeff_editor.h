@@ -3,7 +3,7 @@
 // from AEffGUIEditor.
 #pragma once
 
-#include "vst/vst2_interface.h"
+#include "vst/interface/vst2_interface.h"
 
 class AudioEffect;
 

@@ -2,7 +2,7 @@
 // virtual operations and answers the basic opcodes (0 to 24).
 #pragma once
 
-#include "vst/vst2_interface.h"
+#include "vst/interface/vst2_interface.h"
 
 class AEffEditor;
 

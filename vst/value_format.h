@@ -14,7 +14,7 @@
 //  - NaN: "NaN".
 #pragma once
 
-#include "vst/vst2_interface.h"
+#include "vst/interface/vst2_interface.h"
 
 namespace valueformat {
 

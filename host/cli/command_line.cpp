@@ -1,12 +1,13 @@
 #include "host/cli/command_line.h"
 
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 #include "host/cli/help_text.h"
 #include "host/cli/number_text.h"
 
-namespace vsthost::cli {
+namespace quillet_host::cli {
 
 namespace {
 
@@ -99,36 +100,36 @@ int readCommandLine(const CommandSpec& command, const std::vector<std::string>& 
   return kRunCommand;
 }
 
-size_t CommandLine::indexOf(const std::string& option) const {
-  size_t index = 0;
-  if (!chosen || !findOption(*chosen, option, &index))
-    throw std::logic_error("the command line has no option " + option);
-  return index;
+size_t CommandLine::indexOf(const OptionSpec& option) const {
+  if (chosen)
+    for (size_t i = 0; i < chosen->options.size(); ++i)
+      if (std::strcmp(chosen->options[i].names, option.names) == 0) return i;
+  throw std::logic_error(std::string("the command line has no option ") + option.names);
 }
 
-bool CommandLine::has(const std::string& option) const {
+bool CommandLine::has(const OptionSpec& option) const {
   return !values[indexOf(option)].texts.empty();
 }
 
-std::string CommandLine::text(const std::string& option, const std::string& fallback) const {
+std::string CommandLine::text(const OptionSpec& option, const std::string& fallback) const {
   const std::vector<std::string>& all = values[indexOf(option)].texts;
   return all.empty() ? fallback : all.back();
 }
 
-double CommandLine::number(const std::string& option, double fallback) const {
+double CommandLine::number(const OptionSpec& option, double fallback) const {
   const Values& v = values[indexOf(option)];
   return v.texts.empty() || isWord(option) ? fallback : v.lastNumber;
 }
 
-bool CommandLine::isWord(const std::string& option) const {
+bool CommandLine::isWord(const OptionSpec& option) const {
   const size_t index = indexOf(option);
   const char* word = chosen->options[index].word;
   const std::vector<std::string>& all = values[index].texts;
   return word && !all.empty() && all.back() == word;
 }
 
-const std::vector<std::string>& CommandLine::texts(const std::string& option) const {
+const std::vector<std::string>& CommandLine::texts(const OptionSpec& option) const {
   return values[indexOf(option)].texts;
 }
 
-}  // namespace vsthost::cli
+}  // namespace quillet_host::cli

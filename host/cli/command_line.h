@@ -8,23 +8,24 @@
 
 #include "host/cli/option_spec.h"
 
-namespace vsthost::cli {
+namespace quillet_host::cli {
 
-// What the command line said, checked. Options are looked up by any of
-// their spellings; asking for one the form does not declare is a mistake in
-// the program and throws std::logic_error.
+// What the command line said, checked. Options are looked up by the data
+// that declares them (each command names its options as constants, so a
+// misspelt one does not build); asking for one the chosen form does not
+// declare is a mistake in the program and throws std::logic_error.
 class CommandLine {
  public:
   const FormSpec& form() const { return *chosen; }
   const std::vector<std::string>& positionals() const { return given; }
-  bool has(const std::string& option) const;
+  bool has(const OptionSpec& option) const;
   // The last value given, or `fallback`.
-  std::string text(const std::string& option, const std::string& fallback = "") const;
-  double number(const std::string& option, double fallback) const;
+  std::string text(const OptionSpec& option, const std::string& fallback = "") const;
+  double number(const OptionSpec& option, double fallback) const;
   // True when the option was given its word ("--tail auto") last.
-  bool isWord(const std::string& option) const;
+  bool isWord(const OptionSpec& option) const;
   // Every value of a repeatable option, in order.
-  const std::vector<std::string>& texts(const std::string& option) const;
+  const std::vector<std::string>& texts(const OptionSpec& option) const;
 
  private:
   friend int readCommandLine(const CommandSpec&, const std::vector<std::string>&, CommandLine*);
@@ -32,7 +33,7 @@ class CommandLine {
     std::vector<std::string> texts;
     double lastNumber = 0.0;
   };
-  size_t indexOf(const std::string& option) const;
+  size_t indexOf(const OptionSpec& option) const;
 
   const FormSpec* chosen = nullptr;
   std::vector<std::string> given;
@@ -51,4 +52,4 @@ int readCommandLine(const CommandSpec& command, const std::vector<std::string>& 
 // error; returns 2, the status of a usage mistake.
 int usageError(const CommandSpec& command, const std::string& message);
 
-}  // namespace vsthost::cli
+}  // namespace quillet_host::cli

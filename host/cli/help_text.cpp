@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-namespace vsthost::cli {
+namespace quillet_host::cli {
 
 namespace {
 
@@ -104,4 +104,4 @@ void printOptionTable(const std::vector<const CommandSpec*>& commands, FILE* out
   }
 }
 
-}  // namespace vsthost::cli
+}  // namespace quillet_host::cli

@@ -8,7 +8,7 @@
 
 #include "host/cli/option_spec.h"
 
-namespace vsthost::cli {
+namespace quillet_host::cli {
 
 // usage lines, the description and every option with its help, aligned.
 void printCommandHelp(const CommandSpec& command, FILE* out);
@@ -21,4 +21,4 @@ void printToolUsage(const std::vector<const CommandSpec*>& commands, FILE* out);
 // be (as the error messages say it), repeatable, help (lines joined by spaces).
 void printOptionTable(const std::vector<const CommandSpec*>& commands, FILE* out);
 
-}  // namespace vsthost::cli
+}  // namespace quillet_host::cli

@@ -4,10 +4,10 @@
 
 #include "core/cli/number_text.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 using quillet::NumberText;
 using quillet::readNumber;
 using quillet::readWholeNumber;
 
-}  // namespace vsthost
+}  // namespace quillet_host

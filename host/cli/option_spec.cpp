@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace vsthost::cli {
+namespace quillet_host::cli {
 
 namespace {
 
@@ -43,4 +43,4 @@ std::string wanted(const OptionSpec& option) {
   return option.word ? std::string(option.word) + " or " + noun : noun;
 }
 
-}  // namespace vsthost::cli
+}  // namespace quillet_host::cli

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace vsthost::cli {
+namespace quillet_host::cli {
 
 enum class ValueKind {
   kFlag,         // takes no value
@@ -119,4 +119,4 @@ std::vector<std::string> spellings(const OptionSpec& option);
 // option's error message says it wants, from its data.
 std::string wanted(const OptionSpec& option);
 
-}  // namespace vsthost::cli
+}  // namespace quillet_host::cli

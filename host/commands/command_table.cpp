@@ -1,6 +1,6 @@
 #include "host/commands/command_table.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 const std::vector<const cli::CommandSpec*>& allCommands() {
   static const std::vector<const cli::CommandSpec*> commands = {
@@ -14,4 +14,4 @@ const cli::CommandSpec* findCommand(const std::string& word) {
   return nullptr;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

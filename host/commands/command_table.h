@@ -14,7 +14,7 @@ int runRenderCommand(const std::vector<std::string>& args);
 int runPresetCommand(const std::vector<std::string>& args);
 int runValidateCommand(const std::vector<std::string>& args);
 
-namespace vsthost {
+namespace quillet_host {
 
 extern const cli::CommandSpec kInfoCommand;
 extern const cli::CommandSpec kSnapshotCommand;
@@ -27,4 +27,4 @@ const std::vector<const cli::CommandSpec*>& allCommands();
 // Null for a word that is no command.
 const cli::CommandSpec* findCommand(const std::string& word);
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -1,16 +1,15 @@
 // quillet-host info PLUGIN.clap: what a CLAP host sees of a plug-in.
-#include "host/commands/info_clap.h"
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "host/commands/format_commands.h"
 #include "host/plugin/clap/clap_instance.h"
 #include "host/plugin/clap/clap_presets.h"
 #include "host/plugin/vst2/plugin_text.h"
 
-namespace vsthost {
+namespace quillet_host {
 namespace {
 
 void row(const char* label, const std::string& value) {
@@ -154,4 +153,4 @@ int printClapInfo(const std::string& path) {
   return 0;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

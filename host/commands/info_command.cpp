@@ -5,16 +5,13 @@
 
 #include "host/cli/command_line.h"
 #include "host/commands/command_table.h"
-#include "host/commands/info_clap.h"
-#include "host/commands/vst3_commands.h"
-#include "host/plugin/clap/clap_instance.h"
+#include "host/commands/format_commands.h"
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/plugin_text.h"
-#include "host/plugin/vst3/vst3_module.h"
 
-using namespace vsthost;
+using namespace quillet_host;
 
-const cli::CommandSpec vsthost::kInfoCommand = {
+const cli::CommandSpec quillet_host::kInfoCommand = {
     "info",
     "PLUGIN.so: names, identity, flags and parameters",
     runInfoCommand,
@@ -64,13 +61,7 @@ void printParameters(PluginInstance& p) {
 
 }  // namespace
 
-int runInfoCommand(const std::vector<std::string>& args) {
-  cli::CommandLine line;
-  const int status = cli::readCommandLine(kInfoCommand, args, &line);
-  if (status != cli::kRunCommand) return status;
-  const std::string& path = line.positionals()[0];
-  if (isClapPath(path)) return printClapInfo(path);
-  if (vst3::isVst3Path(path)) return runVst3Info(path);
+int quillet_host::printVst2Info(const std::string& path) {
   OpenedPlugin plugin;
   std::string error;
   if (!openPlugin(path, &plugin, &error)) {
@@ -97,4 +88,12 @@ int runInfoCommand(const std::vector<std::string>& args) {
   printPrograms(p);
   printParameters(p);
   return 0;
+}
+
+int runInfoCommand(const std::vector<std::string>& args) {
+  cli::CommandLine line;
+  const int status = cli::readCommandLine(kInfoCommand, args, &line);
+  if (status != cli::kRunCommand) return status;
+  const std::string& path = line.positionals()[0];
+  return formatOf(path).info(path);
 }

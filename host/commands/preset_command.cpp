@@ -6,6 +6,7 @@
 
 #include "host/cli/command_line.h"
 #include "host/commands/command_table.h"
+#include "host/formats/hosted_format.h"
 #include "host/plugin/parameters.h"
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/plugin_text.h"
@@ -15,9 +16,20 @@
 #include "host/presets/vst3_preset_load.h"
 #include "host/presets/vst_preset_file.h"
 
-using namespace vsthost;
+using namespace quillet_host;
 
-const cli::CommandSpec vsthost::kPresetCommand = {
+namespace {
+
+// The option, named once: the command reads it by this name.
+constexpr cli::OptionSpec kSet = cli::text("--set", "NAME=VALUE", "NAME=VALUE",
+                                           "parameter by name or index, normalised 0..1, set "
+                                           "before\n"
+                                           "saving (repeatable)")
+                                     .andRepeatable();
+
+}  // namespace
+
+const cli::CommandSpec quillet_host::kPresetCommand = {
     "preset",
     "save PLUGIN.so FILE | show FILE: .fxp, .fxb and .vstpreset presets",
     runPresetCommand,
@@ -26,10 +38,7 @@ const cli::CommandSpec vsthost::kPresetCommand = {
       "writes the plug-in's state as a program (.fxp) or a bank (.fxb): a chunk\n"
       "for plug-ins that keep their state as one, plain parameters otherwise",
       {2, 2, "save wants a plug-in and a file name", "save wants a plug-in and a file name"},
-      {cli::text("--set", "NAME=VALUE", "NAME=VALUE",
-                 "parameter by name or index, normalised 0..1, set before\n"
-                 "saving (repeatable)")
-           .andRepeatable()}},
+      {kSet}},
      {"show",
       "FILE [PLUGIN.so ...]",
       "prints the preset's header and its chunk or parameter values; given\n"
@@ -55,7 +64,7 @@ int save(const cli::CommandLine& line) {
   std::string error;
   if (!openPlugin(pluginPath, &plugin, &error)) return failure(error);
   Vst2AudioPlugin audio(*plugin);
-  const std::vector<std::string>& sets = line.texts("--set");
+  const std::vector<std::string>& sets = line.texts(kSet);
   std::vector<ParamSetting> settings(sets.size());
   for (size_t i = 0; i < sets.size(); ++i)
     if (!parseSetting(audio, sets[i], &settings[i], &error)) return failure(error);
@@ -116,7 +125,8 @@ int showLoaded(const PresetFile& p, const std::vector<std::string>& plugins) {
 int showLoadedVst3(const VstPresetFile& p, const std::vector<std::string>& bundles) {
   std::string error;
   for (const std::string& path : bundles) {
-    if (!vst3::isVst3Path(path)) return failure(path + ": a .vstpreset loads into a VST3 bundle");
+    if (formatOf(path).kind != FormatKind::kVst3)
+      return failure(path + ": a .vstpreset loads into a VST3 bundle");
     auto module = vst3::Vst3Module::load(path, &error);
     if (!module) return failure(error);
     const vst3::Vst3Class* processor = module->firstOf(vst3::kVstAudioEffectClass);

@@ -11,9 +11,62 @@
 #include "host/render/render_job.h"
 #include "host/render/render_report.h"
 
-using namespace vsthost;
+using namespace quillet_host;
 
-const cli::CommandSpec vsthost::kRenderCommand = {
+namespace {
+
+// The options, each named once: the command reads them by these names.
+constexpr cli::OptionSpec kOutput =
+    cli::text("-o, --output", "FILE", "a file name", "the file to write (required)")
+        .required("no output file given (-o OUTPUT)");
+constexpr cli::OptionSpec kSet =
+    cli::text("--set", "NAME=VALUE", "NAME=VALUE",
+              "parameter by name or index, normalised 0..1 (repeatable)")
+        .andRepeatable();
+constexpr cli::OptionSpec kRamp =
+    cli::text("--ramp", "NAME=FROM:TO@T0:T1", "NAME=FROM:TO@T0:T1",
+              "linear automation from FROM at T0 to TO at T1 seconds\n"
+              "(repeatable)")
+        .andRepeatable();
+constexpr cli::OptionSpec kTempo =
+    cli::number("--tempo", "BPM", "beats per minute", 0, 999, "the host's tempo (default 120)")
+        .aboveMinimum();
+constexpr cli::OptionSpec kBlock =
+    cli::wholeNumber("--block", "N", "a whole number", 1, kMaxRenderBlock,
+                     "frames per process call, 1 to 8192 (default 512)");
+constexpr cli::OptionSpec kDouble = cli::flag("--double", "64-bit processing");
+constexpr cli::OptionSpec kTail =
+    cli::number("--tail", "auto|SECONDS", "seconds", 0, kMaxTailSeconds,
+                "after the input: auto (default) renders until the output\n"
+                "stays below -90 dBFS for 0.5 s, at most --tail-limit;\n"
+                "SECONDS renders exactly that much silence through")
+        .orWord("auto");
+constexpr cli::OptionSpec kTailLimit =
+    cli::number("--tail-limit", "SECONDS", "seconds", 0, kMaxTailSeconds,
+                "longest automatic tail, up to 3600 (default 30)")
+        .aboveMinimum();
+constexpr cli::OptionSpec kRate =
+    cli::number("--rate", "HZ", "a sample rate", kMinRenderRate, kMaxRenderRate,
+                "sample rate of the demo, 8000 to 384000 (default 48000)");
+constexpr cli::OptionSpec kFormat =
+    cli::text("--format", "16|24|float", "16, 24 or float",
+              "output samples (default: the input's; demo 24); samples\n"
+              "beyond full scale are clipped in 16 and 24 and counted");
+constexpr cli::OptionSpec kPreset =
+    cli::text("--preset", "FILE", "a file name",
+              "load an .fxp or .fxb first (a VST3 plug-in: also a\n"
+              ".vstpreset; a CLAP plug-in: the name or load key of\n"
+              "a preset its preset discovery lists)");
+constexpr cli::OptionSpec kSavePreset = cli::text(
+    "--save-preset", "FILE", "a file name", "save the state after the render as .fxp or .fxb");
+constexpr cli::OptionSpec kFixedClock =
+    cli::flag("--fixed-clock",
+              "the plug-in reads a clock that advances only with the\n"
+              "rendered audio: the same command renders the same file");
+
+}  // namespace
+
+const cli::CommandSpec quillet_host::kRenderCommand = {
     "render",
     "PLUGIN.so [INPUT] -o OUTPUT: audio through a plug-in",
     runRenderCommand,
@@ -28,45 +81,8 @@ const cli::CommandSpec vsthost::kRenderCommand = {
       "demo is rendered. The output appears only when complete.",
 #endif
       {1, 2, "no plug-in given", "too many file names"},
-      {
-          cli::text("-o, --output", "FILE", "a file name", "the file to write (required)")
-              .required("no output file given (-o OUTPUT)"),
-          cli::text("--set", "NAME=VALUE", "NAME=VALUE",
-                    "parameter by name or index, normalised 0..1 (repeatable)")
-              .andRepeatable(),
-          cli::text("--ramp", "NAME=FROM:TO@T0:T1", "NAME=FROM:TO@T0:T1",
-                    "linear automation from FROM at T0 to TO at T1 seconds\n"
-                    "(repeatable)")
-              .andRepeatable(),
-          cli::number("--tempo", "BPM", "beats per minute", 0, 999,
-                      "the host's tempo (default 120)")
-              .aboveMinimum(),
-          cli::wholeNumber("--block", "N", "a whole number", 1, kMaxRenderBlock,
-                           "frames per process call, 1 to 8192 (default 512)"),
-          cli::flag("--double", "64-bit processing"),
-          cli::number("--tail", "auto|SECONDS", "seconds", 0, kMaxTailSeconds,
-                      "after the input: auto (default) renders until the output\n"
-                      "stays below -90 dBFS for 0.5 s, at most --tail-limit;\n"
-                      "SECONDS renders exactly that much silence through")
-              .orWord("auto"),
-          cli::number("--tail-limit", "SECONDS", "seconds", 0, kMaxTailSeconds,
-                      "longest automatic tail, up to 3600 (default 30)")
-              .aboveMinimum(),
-          cli::number("--rate", "HZ", "a sample rate", kMinRenderRate, kMaxRenderRate,
-                      "sample rate of the demo, 8000 to 384000 (default 48000)"),
-          cli::text("--format", "16|24|float", "16, 24 or float",
-                    "output samples (default: the input's; demo 24); samples\n"
-                    "beyond full scale are clipped in 16 and 24 and counted"),
-          cli::text("--preset", "FILE", "a file name",
-                    "load an .fxp or .fxb first (a VST3 plug-in: also a\n"
-                    ".vstpreset; a CLAP plug-in: the name or load key of\n"
-                    "a preset its preset discovery lists)"),
-          cli::text("--save-preset", "FILE", "a file name",
-                    "save the state after the render as .fxp or .fxb"),
-          cli::flag("--fixed-clock",
-                    "the plug-in reads a clock that advances only with the\n"
-                    "rendered audio: the same command renders the same file"),
-      }}}};
+      {kOutput, kSet, kRamp, kTempo, kBlock, kDouble, kTail, kTailLimit, kRate, kFormat, kPreset,
+       kSavePreset, kFixedClock}}}};
 
 namespace {
 
@@ -83,26 +99,26 @@ int check(const std::vector<std::string>& args, RenderRequest* r) {
   if (status != cli::kRunCommand) return status;
   r->plugin = line.positionals()[0];
   if (line.positionals().size() == 2) r->input = line.positionals()[1];
-  if (!r->input.empty() && line.has("--rate"))
+  if (!r->input.empty() && line.has(kRate))
     return cli::usageError(kRenderCommand, "--rate is for the demo; a file plays at its own rate");
-  r->output = line.text("--output");
-  r->preset = line.text("--preset");
-  r->savePreset = line.text("--save-preset");
-  r->sets = line.texts("--set");
-  r->ramps = line.texts("--ramp");
-  r->demoRate = line.number("--rate", r->demoRate);
-  r->fixedClock = line.has("--fixed-clock");
+  r->output = line.text(kOutput);
+  r->preset = line.text(kPreset);
+  r->savePreset = line.text(kSavePreset);
+  r->sets = line.texts(kSet);
+  r->ramps = line.texts(kRamp);
+  r->demoRate = line.number(kRate, r->demoRate);
+  r->fixedClock = line.has(kFixedClock);
   RenderSettings& s = r->settings;
-  s.blockSize = static_cast<uint32_t>(line.number("--block", s.blockSize));
-  s.doublePrecision = line.has("--double");
-  s.tempo = line.number("--tempo", s.tempo);
-  s.autoTail = !line.has("--tail") || line.isWord("--tail");
-  s.tailSeconds = line.number("--tail", 0.0);
-  s.tailLimitSeconds = line.number("--tail-limit", s.tailLimitSeconds);
-  r->formatGiven = line.has("--format");
-  if (r->formatGiven && !parseSampleFormat(line.text("--format"), &r->format))
+  s.blockSize = static_cast<uint32_t>(line.number(kBlock, s.blockSize));
+  s.doublePrecision = line.has(kDouble);
+  s.tempo = line.number(kTempo, s.tempo);
+  s.autoTail = !line.has(kTail) || line.isWord(kTail);
+  s.tailSeconds = line.number(kTail, 0.0);
+  s.tailLimitSeconds = line.number(kTailLimit, s.tailLimitSeconds);
+  r->formatGiven = line.has(kFormat);
+  if (r->formatGiven && !parseSampleFormat(line.text(kFormat), &r->format))
     return cli::usageError(kRenderCommand,
-                           "--format wants 16, 24 or float, got '" + line.text("--format") + "'");
+                           "--format wants 16, 24 or float, got '" + line.text(kFormat) + "'");
   if (r->fixedClock && !fixedClockAvailable())
     return failure(
         "--fixed-clock is not available in this build: plug-ins read the system's clock "

@@ -6,13 +6,24 @@
 
 #include "host/cli/command_line.h"
 #include "host/commands/command_table.h"
-#include "host/plugin/vst3/vst3_module.h"
+#include "host/formats/hosted_format.h"
 #include "host/validate/validator.h"
-#include "host/validate/vst3/vst3_validator.h"
 
-using namespace vsthost;
+using namespace quillet_host;
 
-const cli::CommandSpec vsthost::kValidateCommand = {
+namespace {
+
+// The options, each named once: the command reads them by these names.
+constexpr cli::OptionSpec kSeconds =
+    cli::number("--seconds", "S", "seconds", 0, 600, "length of the two-thread check (default 3)");
+constexpr cli::OptionSpec kSeed = cli::wholeNumber("--seed", "N", "a whole number", 0, 4294967295.0,
+                                                   "seed of every random value (default 1)");
+constexpr cli::OptionSpec kInProcess =
+    cli::flag("--in-process", "no child process per group: a crash ends the run (for debuggers)");
+
+}  // namespace
+
+const cli::CommandSpec quillet_host::kValidateCommand = {
     "validate",
     "PLUGIN.so: checks a plug-in as industry validators do",
     runValidateCommand,
@@ -26,28 +37,20 @@ const cli::CommandSpec vsthost::kValidateCommand = {
       "lists, texts, states, presets and its panel on the host's timers.\n"
       "Status: 0 all passed, 1 some check failed, 2 usage, 3 not loadable.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
-      {
-          cli::number("--seconds", "S", "seconds", 0, 600,
-                      "length of the two-thread check (default 3)"),
-          cli::wholeNumber("--seed", "N", "a whole number", 0, 4294967295.0,
-                           "seed of every random value (default 1)"),
-          cli::flag("--in-process",
-                    "no child process per group: a crash ends the run (for debuggers)"),
-      }}}};
+      {kSeconds, kSeed, kInProcess}}}};
 
 int runValidateCommand(const std::vector<std::string>& args) {
   cli::CommandLine line;
   const int status = cli::readCommandLine(kValidateCommand, args, &line);
   if (status != cli::kRunCommand) return status;
   ValidateOptions options;
-  options.threadSeconds = line.number("--seconds", options.threadSeconds);
-  options.seed = static_cast<uint32_t>(line.number("--seed", options.seed));
-  options.isolate = !line.has("--in-process");
+  options.threadSeconds = line.number(kSeconds, options.threadSeconds);
+  options.seed = static_cast<uint32_t>(line.number(kSeed, options.seed));
+  options.isolate = !line.has(kInProcess);
   const std::string& path = line.positionals()[0];
   std::printf("quillet-host validate %s\n", path.c_str());
   ValidationReport report(stdout);
-  const bool loaded = vst3::isVst3Path(path) ? vst3::validateVst3Plugin(path, options, report)
-                                             : validatePlugin(path, options, report);
+  const bool loaded = formatOf(path).validate(path, options, report);
   std::printf("%d passed, %d failed\n", report.passed(), report.failed());
   // A plug-in that cannot even be loaded is told apart from one with findings.
   if (!loaded) return 3;

@@ -3,15 +3,15 @@
 #include <cstdio>
 #include <string>
 
-#include "host/commands/vst3_commands.h"
+#include "host/commands/format_commands.h"
 #include "host/plugin/vst3/vst3_instance.h"
 #include "vst3/interface/units.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
-using namespace vsthost::vst3;
+using namespace quillet_host::vst3;
 
 void row(const char* label, const std::string& value) {
   std::printf("%-17s %s\n", label, value.c_str());
@@ -106,7 +106,7 @@ void printPrograms(IEditController* controller) {
 
 }  // namespace
 
-int runVst3Info(const std::string& path) {
+int printVst3Info(const std::string& path) {
   std::string error;
   auto module = Vst3Module::load(path, &error);
   if (!module) {
@@ -148,4 +148,4 @@ int runVst3Info(const std::string& path) {
   return 0;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

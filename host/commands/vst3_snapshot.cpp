@@ -2,13 +2,13 @@
 #include <string>
 #include <vector>
 
-#include "host/commands/vst3_commands.h"
+#include "host/commands/format_commands.h"
 #include "host/plugin/parameters.h"
 #include "host/plugin/vst3/view_host.h"
 #include "host/plugin/vst3/vst3_audio_plugin.h"
-#include "host/window/host_window.h"
+#include "host/window/capture_settled.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -20,10 +20,10 @@ constexpr const char* kPlatformType = quillet::vst3::kPlatformTypeX11EmbedWindow
 
 }  // namespace
 
-bool captureVst3Panel(const std::string& path, const std::vector<std::string>& sets,
-                      float hostScale, std::vector<unsigned char>* rgb, int* width, int* height,
-                      std::string* error) {
-  using namespace vsthost::vst3;
+bool captureVst3Panel(const PanelRequest& request, PanelPicture* picture, std::string* error) {
+  using namespace quillet_host::vst3;
+  const std::string& path = request.plugin;
+  const auto hostScale = static_cast<float>(request.hostScale);
   auto module = Vst3Module::load(path, error);
   if (!module) return false;
   auto instance = Vst3Instance::open(*module, error);
@@ -33,7 +33,7 @@ bool captureVst3Panel(const std::string& path, const std::vector<std::string>& s
     return false;
   }
   Vst3AudioPlugin audio(*instance);
-  for (const std::string& assignment : sets) {
+  for (const std::string& assignment : request.sets) {
     ParamSetting setting;
     if (!parseSetting(audio, assignment, &setting, error)) return false;
     audio.setParameter(setting.index, setting.value);
@@ -71,23 +71,18 @@ bool captureVst3Panel(const std::string& path, const std::vector<std::string>& s
     *error = "the view did not attach";
     return false;
   }
-  // Run the loop as a DAW does until two captures in a row agree.
-  std::vector<unsigned char> previous;
-  for (int pass = 0; pass < 100; ++pass) {
-    host.run(20, [&] { window->pump(); });
-    if (pass < 5 || pass % 5 != 0) continue;
-    if (!window->capture(rgb, width, height)) break;
-    if (*rgb == previous) break;
-    previous = *rgb;
-  }
+  // The run loop as a DAW runs it.
+  const bool captured = captureSettled(
+      *window, [&] { host.run(20, [&] { window->pump(); }); }, &picture->rgb, &picture->width,
+      &picture->height);
   view->removed();
   view->setFrame(nullptr);
   view->release();
-  if (rgb->empty()) {
+  if (!captured) {
     *error = "could not read the window";
     return false;
   }
   return true;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

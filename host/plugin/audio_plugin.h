@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace vsthost {
+namespace quillet_host {
 
 class AudioPlugin {
  public:
@@ -42,4 +42,4 @@ class AudioPlugin {
   virtual void stopProcessing() = 0;
 };
 
-}  // namespace vsthost
+}  // namespace quillet_host

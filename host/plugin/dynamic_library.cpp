@@ -9,7 +9,7 @@
 #include <cstring>
 #endif
 
-namespace vsthost {
+namespace quillet_host {
 
 #ifdef _WIN32
 
@@ -59,4 +59,4 @@ void closeLibrary(void* library) {
 
 #endif
 
-}  // namespace vsthost
+}  // namespace quillet_host

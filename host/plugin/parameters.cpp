@@ -4,7 +4,7 @@
 
 #include "host/cli/number_text.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 float ParamRamp::valueAt(double seconds) const {
   if (seconds <= t0) return from;
@@ -71,4 +71,4 @@ bool parseRamp(AudioPlugin& plugin, const std::string& text, ParamRamp* ramp, st
   return true;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -9,7 +9,7 @@
 #include "core/cli/param_setting.h"
 #include "host/plugin/audio_plugin.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 using quillet::ParamSetting;
 
@@ -33,4 +33,4 @@ bool parseSetting(AudioPlugin& plugin, const std::string& text, ParamSetting* se
                   std::string* error);
 bool parseRamp(AudioPlugin& plugin, const std::string& text, ParamRamp* ramp, std::string* error);
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -7,7 +7,7 @@
 
 #include "host/plugin/vst2/plugin_text.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -169,4 +169,4 @@ bool applyPreset(PluginInstance& plugin, const PresetFile& preset, std::string* 
   return true;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -4,7 +4,7 @@
 
 #include "vst3/interface/units.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -110,4 +110,4 @@ bool applyVstPreset(vst3::Vst3Instance& instance, const vst3::Vst3Module& module
   return true;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -7,7 +7,7 @@
 #include "host/files/file_output.h"
 #include "host/presets/preset_file.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -139,4 +139,4 @@ std::vector<std::pair<std::string, std::string>> vstPresetAttributes(const std::
   return found;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

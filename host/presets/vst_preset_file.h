@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace vsthost {
+namespace quillet_host {
 
 struct VstPresetChunk {
   std::string id;  // four characters
@@ -40,4 +40,4 @@ bool readVstPresetFile(const std::string& path, VstPresetFile* preset, std::stri
 // order, with &amp; &lt; &gt; &quot; &apos; read back.
 std::vector<std::pair<std::string, std::string>> vstPresetAttributes(const std::string& xml);
 
-}  // namespace vsthost
+}  // namespace quillet_host

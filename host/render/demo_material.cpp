@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -123,4 +123,4 @@ AudioData demoMaterial(double rate) {
   return out;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -6,10 +6,10 @@
 
 #include "host/audio/audio_file.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 constexpr double kDemoSeconds = 7.0;
 
 AudioData demoMaterial(double sampleRate);
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -11,7 +11,7 @@
 #include <chrono>
 #endif
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 std::atomic<bool> fixedOn{false};
@@ -67,7 +67,7 @@ double realSeconds() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host
 
 // Exported from the program: the C library's own callers and every loaded
 // plug-in bind here first.
@@ -76,31 +76,32 @@ double realSeconds() {
 extern "C" {
 
 CLOCK_EXPORT int clock_gettime(clockid_t clock, timespec* t) {
-  if (!vsthost::fixedOn.load(std::memory_order_relaxed))
-    return vsthost::realClockGettime()(clock, t);
-  vsthost::fixedTime(clock, t);
+  if (!quillet_host::fixedOn.load(std::memory_order_relaxed))
+    return quillet_host::realClockGettime()(clock, t);
+  quillet_host::fixedTime(clock, t);
   return 0;
 }
 
 CLOCK_EXPORT int gettimeofday(timeval* tv, void* zone) {
-  if (!vsthost::fixedOn.load(std::memory_order_relaxed)) {
-    static const vsthost::GetTimeOfDay real = vsthost::next<vsthost::GetTimeOfDay>("gettimeofday");
+  if (!quillet_host::fixedOn.load(std::memory_order_relaxed)) {
+    static const quillet_host::GetTimeOfDay real =
+        quillet_host::next<quillet_host::GetTimeOfDay>("gettimeofday");
     return real(tv, zone);
   }
   timespec t;
-  vsthost::fixedTime(CLOCK_REALTIME, &t);
+  quillet_host::fixedTime(CLOCK_REALTIME, &t);
   tv->tv_sec = t.tv_sec;
   tv->tv_usec = static_cast<suseconds_t>(t.tv_nsec / 1000);
   return 0;
 }
 
 CLOCK_EXPORT time_t time(time_t* out) {
-  if (!vsthost::fixedOn.load(std::memory_order_relaxed)) {
-    static const vsthost::Time real = vsthost::next<vsthost::Time>("time");
+  if (!quillet_host::fixedOn.load(std::memory_order_relaxed)) {
+    static const quillet_host::Time real = quillet_host::next<quillet_host::Time>("time");
     return real(out);
   }
   timespec t;
-  vsthost::fixedTime(CLOCK_REALTIME, &t);
+  quillet_host::fixedTime(CLOCK_REALTIME, &t);
   if (out) *out = t.tv_sec;
   return t.tv_sec;
 }
@@ -115,6 +116,6 @@ double realSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host
 
 #endif

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace vsthost {
+namespace quillet_host {
 
 void LevelMeter::add(const std::vector<std::vector<double>>& block, size_t n) {
   peaks.resize(block.size(), 0.0);
@@ -66,4 +66,4 @@ std::string decibels(double level) {
   return text;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

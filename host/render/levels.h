@@ -8,7 +8,7 @@
 
 #include "host/audio/audio_file.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 struct ChannelLevels {
   double peak = 0.0;
@@ -50,4 +50,4 @@ class ClipCounter {
 // "-6.0" (dBFS, one decimal), "-inf" for silence.
 std::string decibels(double level);
 
-}  // namespace vsthost
+}  // namespace quillet_host

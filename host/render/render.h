@@ -12,7 +12,7 @@
 #include "host/plugin/audio_plugin.h"
 #include "host/plugin/parameters.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 class PluginInstance;  // a VST 2.4 instance (plugin/vst2/plugin_host.h)
 
@@ -95,4 +95,4 @@ bool renderThrough(AudioPlugin& plugin, const AudioData& input, const RenderSett
 bool renderThrough(PluginInstance& plugin, const AudioData& input, const RenderSettings& settings,
                    AudioData* output, std::string* error, RenderResult* result = nullptr);
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -10,18 +10,11 @@
 #include <unistd.h>
 #endif
 
-#include "host/plugin/clap/clap_audio_plugin.h"
-#include "host/plugin/clap/clap_presets.h"
-#include "host/plugin/vst2/vst2_audio_plugin.h"
-#include "host/presets/plugin_preset.h"
-#include "host/presets/preset_file.h"
-#include "host/presets/vst3_preset_load.h"
-#include "host/presets/vst_preset_file.h"
 #include "host/render/demo_material.h"
 #include "host/render/fixed_clock.h"
 #include "host/render/render_report.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 RenderJob::ClockScope::~ClockScope() {
   if (on) stopFixedClock();
@@ -39,71 +32,15 @@ bool RenderJob::setUp(const RenderRequest& asked, std::string* error) {
 }
 
 bool RenderJob::openPlugin(std::string* error) {
-  if (isClapPath(request.plugin)) {
-    if (!request.savePreset.empty()) {
-      *error = "--save-preset writes .fxp and .fxb files, which are VST 2.4 presets";
-      return false;
-    }
-    if (!openClap(request.plugin, &clap, error)) return false;
-    audio = std::make_unique<ClapAudioPlugin>(*clap);
-    return true;
-  }
-  if (vst3::isVst3Path(request.plugin)) {
-    if (!request.savePreset.empty()) {
-      *error = "--save-preset writes .fxp and .fxb files, which are VST 2.4 presets";
-      return false;
-    }
-    vst3Module = vst3::Vst3Module::load(request.plugin, error);
-    if (vst3Module) vst3Instance = vst3::Vst3Instance::open(*vst3Module, error);
-    if (!vst3Instance) return false;
-    audio = std::make_unique<vst3::Vst3AudioPlugin>(*vst3Instance);
-    return true;
-  }
-  if (!vsthost::openPlugin(request.plugin, &plugin, error)) return false;
-  audio = std::make_unique<Vst2AudioPlugin>(*plugin);
-  return true;
-}
-
-// A VST 2.4 plug-in takes an .fxp or .fxb file as its host's "Load preset"
-// gives it; a VST3 plug-in a .vstpreset's states, an .fxp or .fxb file's
-// bytes as its state (as hosts hand a project's VST 2.4 state to the VST3
-// plug-in that replaces it), or the name of a program of its program lists;
-// a CLAP plug-in the name or load key of a preset its preset discovery lists.
-bool RenderJob::loadPreset(std::string* error) {
-  if (clap.instance) {
-    std::vector<ClapPreset> presets;
-    if (!discoverClapPresets(*clap.module, &presets, error)) return false;
-    const ClapPreset* preset = findClapPreset(presets, request.preset);
-    if (!preset) {
-      *error = request.plugin + " lists no preset named \"" + request.preset + "\"";
-      return false;
-    }
-    return loadClapPreset(*clap, *preset, error);
-  }
-  if (isVstPresetPath(request.preset)) {
-    VstPresetFile vstPreset;
-    if (!vst3Instance) {
-      *error = request.preset + ": a .vstpreset is a VST3 preset, " + request.plugin +
-               " is a VST 2.4 plug-in";
-      return false;
-    }
-    if (!readVstPresetFile(request.preset, &vstPreset, error)) return false;
-    if (applyVstPreset(*vst3Instance, *vst3Module, vstPreset, error)) return true;
-    *error = request.preset + ": " + *error;
+  const HostedFormat& format = formatOf(request.plugin);
+  if (!request.savePreset.empty() && !format.savesFxPresets) {
+    *error = "--save-preset writes .fxp and .fxb files, which are VST 2.4 presets";
     return false;
   }
-  // Not an .fxp or .fxb: a VST3 plug-in's program, by name or number.
-  if (vst3Instance && !isFxPresetPath(request.preset))
-    return selectVst3Program(*vst3Instance, request.preset, error);
-  PresetFile preset;
-  if (!readPresetFile(request.preset, &preset, error)) return false;
-  if (vst3Instance) {
-    if (vst3Instance->restoreState(serializePreset(preset), error)) return true;
-  } else if (applyPreset(*plugin, preset, error)) {
-    return true;
-  }
-  *error = request.preset + ": " + *error;
-  return false;
+  plugin = format.open(request.plugin, error);
+  if (!plugin) return false;
+  audio = &plugin->audio();
+  return true;
 }
 
 // The input streams from its file; the demo is made in memory.
@@ -134,7 +71,7 @@ bool RenderJob::openInput(std::string* error) {
 
 // The preset, then every --set and --ramp checked against the plug-in.
 bool RenderJob::applySettings(std::string* error) {
-  if (!request.preset.empty() && !loadPreset(error)) return false;
+  if (!request.preset.empty() && !plugin->loadPreset(request.preset, error)) return false;
   values.resize(request.sets.size());
   for (size_t i = 0; i < request.sets.size(); ++i)
     if (!parseSetting(*audio, request.sets[i], &values[i], error)) return false;
@@ -172,9 +109,8 @@ bool RenderJob::run(std::string* error) {
   };
   const double started = realSeconds();
   if (!renderStream(*audio, stream, settings, error, &done.result)) return false;
-  if (auto* vst3Audio = dynamic_cast<vst3::Vst3AudioPlugin*>(audio.get());
-      vst3Audio && !vst3Audio->failure().empty()) {
-    *error = vst3Audio->failure();
+  if (!plugin->failure().empty()) {
+    *error = plugin->failure();
     return false;
   }
   if (!reader.failure().empty()) {
@@ -183,8 +119,7 @@ bool RenderJob::run(std::string* error) {
   }
   done.seconds = realSeconds() - started;
   if (!request.savePreset.empty()) {
-    const PresetFile preset = capturePreset(*plugin, wantsBank(request.savePreset));
-    if (!writePresetFile(request.savePreset, preset, error)) return false;
+    if (!plugin->savePreset(request.savePreset, error)) return false;
   }
   if (!writer->finish(error)) return false;
   done.output = request.output;
@@ -197,4 +132,4 @@ bool RenderJob::run(std::string* error) {
   return true;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -10,14 +10,12 @@
 #include <vector>
 
 #include "host/audio/audio_file.h"
+#include "host/formats/hosted_format.h"
 #include "host/plugin/audio_plugin.h"
-#include "host/plugin/clap/clap_instance.h"
-#include "host/plugin/vst2/opened_plugin.h"
-#include "host/plugin/vst3/vst3_audio_plugin.h"
 #include "host/render/levels.h"
 #include "host/render/render.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 // What the command line asks for, checked as far as it can be without the
 // plug-in and the files.
@@ -63,7 +61,6 @@ class RenderJob {
 
  private:
   bool openPlugin(std::string* error);
-  bool loadPreset(std::string* error);
   bool openInput(std::string* error);
   bool applySettings(std::string* error);
   bool openOutput(std::string* error);
@@ -76,12 +73,9 @@ class RenderJob {
 
   ClockScope clock;
   RenderRequest request;
-  OpenedPlugin plugin;  // a VST 2.4 plug-in
-  OpenedClap clap;      // or a CLAP one
-  // or a VST3 one (a path ending in .vst3)
-  std::unique_ptr<vst3::Vst3Module> vst3Module;
-  std::unique_ptr<vst3::Vst3Instance> vst3Instance;
-  std::unique_ptr<AudioPlugin> audio;
+  std::unique_ptr<HostedPlugin> plugin;  // of the format its path names
+  AudioPlugin* audio = nullptr;          // the plug-in's
+
   AudioData demo;
   AudioReader reader;
   bool lengthKnown = true;
@@ -92,4 +86,4 @@ class RenderJob {
   RenderOutcome done;
 };
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -14,4 +14,13 @@ size_t disarm();
 // True when this program's allocator is interposed (always on glibc).
 bool available();
 
+// The allocations and releases the calling thread makes while `run` runs:
+// how every validator counts them in a plug-in's process call.
+template <class Run>
+size_t countIn(Run&& run) {
+  arm();
+  run();
+  return disarm();
+}
+
 }  // namespace allocation_trap

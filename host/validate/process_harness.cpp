@@ -2,9 +2,10 @@
 #include <cmath>
 
 #include "host/validate/allocation_trap.h"
+#include "host/validate/sample_check.h"
 #include "host/validate/validator.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 const char* signalName(Signal s) {
   switch (s) {
@@ -63,33 +64,9 @@ void ProcessHarness::fillInput(Signal signal, VstInt32 frames) {
   }
 }
 
-namespace {
-template <typename T>
-const char* badSample(T v) {
-  switch (std::fpclassify(v)) {
-    case FP_NAN:
-      return "NaN";
-    case FP_INFINITE:
-      return "infinity";
-    case FP_SUBNORMAL:
-      return "subnormal";
-    default:
-      return nullptr;
-  }
-}
-}  // namespace
-
 std::string ProcessHarness::checkOutputs(VstInt32 frames) const {
-  for (size_t c = 0; c < outF.size(); ++c) {
-    for (VstInt32 i = 0; i < frames; ++i) {
-      const char* bad = useDouble ? badSample(outD[c][static_cast<size_t>(i)])
-                                  : badSample(outF[c][static_cast<size_t>(i)]);
-      if (bad)
-        return std::string(bad) + " in output " + std::to_string(c) + " at frame " +
-               std::to_string(position + static_cast<size_t>(i));
-    }
-  }
-  return "";
+  const auto n = static_cast<size_t>(frames);
+  return useDouble ? firstBadSample(outD, n, position) : firstBadSample(outF, n, position);
 }
 
 std::string ProcessHarness::processOnce(Signal signal, VstInt32 frames) {
@@ -98,15 +75,20 @@ std::string ProcessHarness::processOnce(Signal signal, VstInt32 frames) {
   for (auto& c : outF) std::fill(c.begin(), c.begin() + frames, 0.0f);
   for (auto& c : outD) std::fill(c.begin(), c.begin() + frames, 0.0);
   plugin.host().setSamplePosition(static_cast<double>(position));
-  if (watching) allocation_trap::arm();
-  if (useDouble) {
-    e->processDoubleReplacing(e, inPtrD.data(), outPtrD.data(), frames);
-  } else if ((e->flags & effFlagsCanReplacing) && e->processReplacing) {
-    e->processReplacing(e, inPtrF.data(), outPtrF.data(), frames);
-  } else if (e->process) {
-    e->process(e, inPtrF.data(), outPtrF.data(), frames);
+  auto process = [&] {
+    if (useDouble) {
+      e->processDoubleReplacing(e, inPtrD.data(), outPtrD.data(), frames);
+    } else if ((e->flags & effFlagsCanReplacing) && e->processReplacing) {
+      e->processReplacing(e, inPtrF.data(), outPtrF.data(), frames);
+    } else if (e->process) {
+      e->process(e, inPtrF.data(), outPtrF.data(), frames);
+    }
+  };
+  if (watching) {
+    allocations += allocation_trap::countIn(process);
+  } else {
+    process();
   }
-  if (watching) allocations += allocation_trap::disarm();
   std::string problem = checkOutputs(frames);
   position += static_cast<size_t>(frames);
   return problem;
@@ -122,4 +104,4 @@ std::string ProcessHarness::run(Signal signal, size_t frames, VstInt32 block) {
   return "";
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

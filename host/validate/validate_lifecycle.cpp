@@ -4,7 +4,7 @@
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/validate/validator.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 void validateLifecycle(ValidationContext& ctx) {
   const std::string check = "open and close, warm";
@@ -73,4 +73,4 @@ void validateStrings(ValidationContext& ctx) {
   }
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -5,7 +5,7 @@
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/validate/validator.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -80,4 +80,4 @@ void validateAutomation(ValidationContext& ctx) {
   }
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

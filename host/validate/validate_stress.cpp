@@ -11,7 +11,7 @@
 #include "host/validate/allocation_trap.h"
 #include "host/validate/validator.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 void validateParameterFuzz(ValidationContext& ctx) {
   const std::string check = "parameter fuzz";
@@ -144,4 +144,4 @@ void validateAllocation(ValidationContext& ctx) {
   }
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

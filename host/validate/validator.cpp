@@ -6,11 +6,9 @@
 #include <unistd.h>
 #endif
 
-#include "host/plugin/clap/clap_instance.h"
 #include "host/plugin/vst2/opened_plugin.h"
-#include "host/validate/clap/clap_validator.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 void ValidationReport::send(char kind, const std::string& check) {
 #ifndef _WIN32
@@ -90,9 +88,8 @@ std::string checkedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index,
   return "";
 }
 
-bool validatePlugin(const std::string& path, const ValidateOptions& options,
-                    ValidationReport& report) {
-  if (isClapPath(path)) return validateClapPlugin(path, options, report);
+bool validateVst2Plugin(const std::string& path, const ValidateOptions& options,
+                        ValidationReport& report) {
   OpenedPlugin loaded;
   std::string error;
   if (!openPlugin(path, &loaded, &error)) {
@@ -136,4 +133,4 @@ bool validatePlugin(const std::string& path, const ValidateOptions& options,
   return true;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

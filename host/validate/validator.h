@@ -12,7 +12,7 @@
 #include "host/plugin/vst2/plugin_host.h"
 #include "host/validate/channel_buffers.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 struct ValidateOptions {
   double threadSeconds = 3.0;  // length of the two-thread stress check
@@ -134,14 +134,14 @@ void runIsolated(const char* name, void (*run)(ValidationContext&), ValidationCo
 void runIsolatedGroup(const char* name, const std::function<void(ValidationReport&)>& run,
                       ValidationReport& report, double timeoutSeconds);
 
-// Loads the plug-in and runs every check; false when the plug-in could not
-// even be loaded (reported as a failure too).
-bool validatePlugin(const std::string& path, const ValidateOptions& options,
-                    ValidationReport& report);
+// Loads the VST 2.4 plug-in and runs every check; false when the plug-in
+// could not even be loaded (reported as a failure too).
+bool validateVst2Plugin(const std::string& path, const ValidateOptions& options,
+                        ValidationReport& report);
 
 // A text a plug-in writes into a host buffer, checked: empty when it is
 // NUL-terminated within `limit` characters, else what is wrong.
 std::string checkedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index, size_t limit,
                         std::string* text);
 
-}  // namespace vsthost
+}  // namespace quillet_host

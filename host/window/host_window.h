@@ -4,12 +4,12 @@
 
 #ifdef _WIN32
 #include "host/window/win32_host_window.h"
-namespace vsthost {
+namespace quillet_host {
 using HostWindow = Win32HostWindow;
 }
 #else
 #include "host/window/x11_host_window.h"
-namespace vsthost {
+namespace quillet_host {
 using HostWindow = X11HostWindow;
 }
 #endif

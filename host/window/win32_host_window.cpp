@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -137,4 +137,4 @@ bool Win32HostWindow::origin(int* x, int* y) {
   return true;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

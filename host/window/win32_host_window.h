@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace vsthost {
+namespace quillet_host {
 
 class Win32HostWindow {
  public:
@@ -37,4 +37,4 @@ class Win32HostWindow {
   int height = 0;
 };
 
-}  // namespace vsthost
+}  // namespace quillet_host

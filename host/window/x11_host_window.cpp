@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -157,4 +157,4 @@ bool X11HostWindow::origin(int* x, int* y) {
   return ok != 0;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

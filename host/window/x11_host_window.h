@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace vsthost {
+namespace quillet_host {
 
 class X11HostWindow {
  public:
@@ -47,4 +47,4 @@ class X11HostWindow {
   int height = 0;
 };
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -1,8 +1,8 @@
 /* The declarations compile as C as well; the sizes a C compiler gives them
  * are compared with C++'s in the tests. */
-#include "clap/abi/clap_audio_extensions.h"
-#include "clap/abi/clap_gui.h"
-#include "clap/abi/clap_presets.h"
+#include "clap/interface/clap_audio_extensions.h"
+#include "clap/interface/clap_gui.h"
+#include "clap/interface/clap_presets.h"
 
 size_t quilletClapLayoutSizesFromC(void);
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "clap/abi/clap_gui.h"
+#include "clap/interface/clap_gui.h"
 #include "core/param_table.h"
 #include "tests/clap/clap_test_host.h"
 

@@ -31,7 +31,7 @@ void stbi_image_free(void* retval_from_stbi_load);
 
 namespace {
 
-using namespace vsthost;
+using namespace quillet_host;
 
 class ClapPanelX11 : public ::testing::Test {
  protected:

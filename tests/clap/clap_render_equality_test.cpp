@@ -24,7 +24,7 @@
 
 namespace {
 
-using namespace vsthost;
+using namespace quillet_host;
 
 struct Editions {
   OpenedClap clap;

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "clap/abi/clap_audio_extensions.h"
-#include "clap/abi/clap_presets.h"
+#include "clap/interface/clap_audio_extensions.h"
+#include "clap/interface/clap_presets.h"
 
 namespace clap_test {
 

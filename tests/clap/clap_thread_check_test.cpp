@@ -4,7 +4,7 @@
 #include <atomic>
 #include <thread>
 
-#include "clap/abi/clap_gui.h"
+#include "clap/interface/clap_gui.h"
 #include "tests/clap/clap_test_host.h"
 
 namespace {

@@ -44,14 +44,14 @@ std::vector<double> render(Edition& edition, bool doublePrecision) {
     inR[i] = noise(gen);
   }
   edition.start(kRate, kBlock, doublePrecision);
-  vsthost::startFixedClock();
+  quillet_host::startFixedClock();
   for (size_t start = 0; start < frames; start += kBlock) {
-    vsthost::advanceFixedClock(static_cast<uint64_t>(start / kRate * 1e9));
+    quillet_host::advanceFixedClock(static_cast<uint64_t>(start / kRate * 1e9));
     double* in[2] = {inL.data() + start, inR.data() + start};
     double* o[2] = {out.data() + start, out.data() + frames + start};
     edition.process(in, o, kBlock, {});
   }
-  vsthost::stopFixedClock();
+  quillet_host::stopFixedClock();
   EXPECT_EQ(edition.problem(), "") << edition.name();
   return out;
 }

@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-using namespace vsthost;
+using namespace quillet_host;
 
 TEST(EditorChecks, EditorBuildPassesEveryCheck) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "clap/abi/clap_audio_extensions.h"
+#include "clap/interface/clap_audio_extensions.h"
 #include "clap/plugin_descriptor.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "vst/vst2_interface.h"
+#include "vst/interface/vst2_interface.h"
 
 extern "C" AEffect* VSTPluginMain(audioMasterCallback host);
 

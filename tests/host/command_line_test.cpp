@@ -9,11 +9,11 @@
 
 namespace {
 
-using vsthost::NumberText;
-namespace cli = vsthost::cli;
+using quillet_host::NumberText;
+namespace cli = quillet_host::cli;
 
 NumberText readNumber(const std::string& text, double* value) {
-  return vsthost::readNumber(text, value);
+  return quillet_host::readNumber(text, value);
 }
 
 TEST(NumberRule, DecimalNumbersWithNothingAroundThem) {
@@ -46,31 +46,38 @@ TEST(NumberRule, DecimalNumbersWithNothingAroundThem) {
 TEST(NumberRule, WholeNumbersAreASignAndDigitsOnly) {
   double v = 0.0;
   for (const char* text : {"512", "+512", "0512", "-3", "4294967295"}) {
-    EXPECT_EQ(vsthost::readWholeNumber(text, &v), NumberText::kNumber) << text;
+    EXPECT_EQ(quillet_host::readWholeNumber(text, &v), NumberText::kNumber) << text;
     EXPECT_EQ(v, std::fabs(std::atof(text)) * (text[0] == '-' ? -1 : 1)) << text;
   }
   // Whole in value but not in form: what the help's "a whole number" excludes.
   for (const char* text : {"1e3", "0x100", "512.0", "512.", " 512", "512 ", "", "+", "5e0"})
-    EXPECT_EQ(vsthost::readWholeNumber(text, &v), NumberText::kMalformed) << "'" << text << "'";
-  EXPECT_EQ(vsthost::readWholeNumber("inf", &v), NumberText::kNotFinite);
+    EXPECT_EQ(quillet_host::readWholeNumber(text, &v), NumberText::kMalformed)
+        << "'" << text << "'";
+  EXPECT_EQ(quillet_host::readWholeNumber("inf", &v), NumberText::kNotFinite);
 }
 
 int runNothing(const std::vector<std::string>&) { return 0; }
 
-const cli::CommandSpec kTool = {
-    "tool",
-    "a command for the parser's tests",
-    runNothing,
-    {{nullptr,
-      "IN [OUT]",
-      "Takes one or two files.",
-      {1, 2, "no file given", "too many files"},
-      {cli::text("-o, --output", "FILE", "a file name", "where").required("no output (-o FILE)"),
-       cli::text("--set", "NAME=VALUE", "NAME=VALUE", "a setting").andRepeatable(),
-       cli::wholeNumber("--block", "N", "a whole number", 1, 8192, "frames"),
-       cli::number("--tempo", "BPM", "beats per minute", 0, 999, "tempo").aboveMinimum(),
-       cli::number("--tail", "auto|S", "seconds", 0, 3600, "tail").orWord("auto"),
-       cli::flag("--double", "64-bit")}}}};
+constexpr cli::OptionSpec kOutput =
+    cli::text("-o, --output", "FILE", "a file name", "where").required("no output (-o FILE)");
+constexpr cli::OptionSpec kSet =
+    cli::text("--set", "NAME=VALUE", "NAME=VALUE", "a setting").andRepeatable();
+constexpr cli::OptionSpec kBlock =
+    cli::wholeNumber("--block", "N", "a whole number", 1, 8192, "frames");
+constexpr cli::OptionSpec kTempo =
+    cli::number("--tempo", "BPM", "beats per minute", 0, 999, "tempo").aboveMinimum();
+constexpr cli::OptionSpec kTail =
+    cli::number("--tail", "auto|S", "seconds", 0, 3600, "tail").orWord("auto");
+constexpr cli::OptionSpec kDouble = cli::flag("--double", "64-bit");
+
+const cli::CommandSpec kTool = {"tool",
+                                "a command for the parser's tests",
+                                runNothing,
+                                {{nullptr,
+                                  "IN [OUT]",
+                                  "Takes one or two files.",
+                                  {1, 2, "no file given", "too many files"},
+                                  {kOutput, kSet, kBlock, kTempo, kTail, kDouble}}}};
 
 struct Parsed {
   int status;
@@ -93,20 +100,20 @@ TEST(CommandLine, TakesWhatTheDataDeclares) {
                     "--tempo", "97.5", "--tail", "3", "--tail", "auto", "--double", "out"});
   ASSERT_EQ(p.status, cli::kRunCommand) << p.err;
   EXPECT_EQ(p.line.positionals(), (std::vector<std::string>{"in.wav", "out"}));
-  EXPECT_EQ(p.line.text("--output"), "x.wav");
-  EXPECT_EQ(p.line.text("-o"), "x.wav");  // any spelling
-  EXPECT_EQ(p.line.texts("--set"), (std::vector<std::string>{"a=1", "b=0"}));
-  EXPECT_EQ(p.line.number("--block", 512), 256.0);
-  EXPECT_EQ(p.line.number("--tempo", 120), 97.5);
-  EXPECT_TRUE(p.line.isWord("--tail"));  // the last one counts
-  EXPECT_EQ(p.line.number("--tail", -1), -1.0);
-  EXPECT_TRUE(p.line.has("--double"));
-  EXPECT_THROW(p.line.has("--bogus"), std::logic_error);
+  EXPECT_EQ(p.line.text(kOutput), "x.wav");
+  EXPECT_EQ(p.line.texts(kSet), (std::vector<std::string>{"a=1", "b=0"}));
+  EXPECT_EQ(p.line.number(kBlock, 512), 256.0);
+  EXPECT_EQ(p.line.number(kTempo, 120), 97.5);
+  EXPECT_TRUE(p.line.isWord(kTail));  // the last one counts
+  EXPECT_EQ(p.line.number(kTail, -1), -1.0);
+  EXPECT_TRUE(p.line.has(kDouble));
+  // An option of another command: a mistake in the program.
+  EXPECT_THROW(p.line.has(cli::flag("--bogus", "")), std::logic_error);
 
-  p = parse({"in.wav", "-o", "x.wav", "-o", "y.wav"});
-  EXPECT_EQ(p.line.text("--output"), "y.wav");
-  EXPECT_EQ(p.line.number("--block", 512), 512.0);
-  EXPECT_FALSE(p.line.has("--double"));
+  p = parse({"in.wav", "-o", "x.wav", "--output", "y.wav"});  // any spelling, the last counts
+  EXPECT_EQ(p.line.text(kOutput), "y.wav");
+  EXPECT_EQ(p.line.number(kBlock, 512), 512.0);
+  EXPECT_FALSE(p.line.has(kDouble));
 }
 
 TEST(CommandLine, EachMistakeIsOneLineThatSaysWhatIsWanted) {

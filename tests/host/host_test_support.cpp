@@ -14,7 +14,7 @@
 namespace hosttest {
 
 ScratchDir::ScratchDir() {
-  char pattern[] = "/tmp/vst2host-test-XXXXXX";
+  char pattern[] = "/tmp/quillet-host-test-XXXXXX";
   const char* made = mkdtemp(pattern);
   EXPECT_NE(made, nullptr);
   path = made ? made : "/tmp";
@@ -48,7 +48,7 @@ std::string slurp(const std::string& path) {
 
 RunningHost startHost(const std::vector<std::string>& args) {
   RunningHost host;
-  char pattern[] = "/tmp/vst2host-run-XXXXXX";
+  char pattern[] = "/tmp/quillet-host-run-XXXXXX";
   const char* folder = mkdtemp(pattern);
   EXPECT_NE(folder, nullptr);
   host.outPath = std::string(folder ? folder : "/tmp") + "/out";

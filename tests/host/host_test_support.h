@@ -49,10 +49,10 @@ class ScratchDir {
   std::string path;
 };
 
-inline vsthost::OpenedPlugin open(const std::string& path) {
-  vsthost::OpenedPlugin plugin;
+inline quillet_host::OpenedPlugin open(const std::string& path) {
+  quillet_host::OpenedPlugin plugin;
   std::string error;
-  EXPECT_TRUE(vsthost::openPlugin(path, &plugin, &error)) << error;
+  EXPECT_TRUE(quillet_host::openPlugin(path, &plugin, &error)) << error;
   return plugin;
 }
 

@@ -14,7 +14,7 @@
 namespace {
 
 using hosttest::runCommand;
-using vsthost::AudioData;
+using quillet_host::AudioData;
 
 enum { kDelay = 0, kRepeat = 1, kLevel = 2 };
 
@@ -37,16 +37,16 @@ std::string writeInput(const hosttest::ScratchDir& dir, const AudioData& audio,
                        const std::string& name = "in.wav") {
   std::string error;
   EXPECT_TRUE(
-      vsthost::writeAudioFile(dir.file(name), audio, vsthost::SampleFormat::Float32, &error))
+      quillet_host::writeAudioFile(dir.file(name), audio, quillet_host::SampleFormat::Float32, &error))
       << error;
   return dir.file(name);
 }
 
 AudioData readOutput(const std::string& path) {
   AudioData audio;
-  vsthost::AudioFileInfo info;
+  quillet_host::AudioFileInfo info;
   std::string error;
-  EXPECT_TRUE(vsthost::readAudioFile(path, &audio, &info, &error)) << error;
+  EXPECT_TRUE(quillet_host::readAudioFile(path, &audio, &info, &error)) << error;
   return audio;
 }
 
@@ -70,7 +70,7 @@ TEST(Render, FileEqualsProcessingTheSameSamplesThroughTheLoader) {
   e->setParameter(e, kDelay, 0.1f);
   e->setParameter(e, kRepeat, 0.6f);
   e->setParameter(e, kLevel, 0.7f);
-  vsthost::startProcessing(*plugin, 44100.0, 333);
+  quillet_host::startProcessing(*plugin, 44100.0, 333);
   std::vector<float> inL(333), inR(333), outL(333), outR(333);
   float* ins[] = {inL.data(), inR.data()};
   float* outs[] = {outL.data(), outR.data()};
@@ -113,17 +113,17 @@ TEST(Render, RampReachesItsEndValue) {
                                     dir.file("out.wav"), "--ramp", "Level=0.1:0.9@0.1:0.3",
                                     "--ramp", "repeat=0.8:0.2@0:0.4", "--save-preset", preset});
   ASSERT_EQ(r.status, 0) << r.err;
-  vsthost::PresetFile saved;
+  quillet_host::PresetFile saved;
   std::string error;
-  ASSERT_TRUE(vsthost::readPresetFile(preset, &saved, &error)) << error;
+  ASSERT_TRUE(quillet_host::readPresetFile(preset, &saved, &error)) << error;
   auto fresh = hosttest::open(QTAP_PATH);
-  ASSERT_TRUE(vsthost::applyPreset(*fresh, saved, &error)) << error;
+  ASSERT_TRUE(quillet_host::applyPreset(*fresh, saved, &error)) << error;
   EXPECT_EQ(fresh->effect()->getParameter(fresh->effect(), kLevel), 0.9f);
   EXPECT_EQ(fresh->effect()->getParameter(fresh->effect(), kRepeat), 0.2f);
 }
 
 TEST(Render, RampValuesAlongTheWay) {
-  vsthost::ParamRamp ramp;
+  quillet_host::ParamRamp ramp;
   ramp.from = 0.2f;
   ramp.to = 0.6f;
   ramp.t0 = 1.0;
@@ -139,11 +139,11 @@ TEST(Render, RampValuesAlongTheWay) {
 }
 
 TEST(Render, DemoIsStereoDeterministicAndShowsOffTheEcho) {
-  const AudioData a = vsthost::demoMaterial(48000.0), b = vsthost::demoMaterial(48000.0);
+  const AudioData a = quillet_host::demoMaterial(48000.0), b = quillet_host::demoMaterial(48000.0);
   ASSERT_EQ(a.channels.size(), 2u);
-  EXPECT_EQ(a.frames(), static_cast<size_t>(vsthost::kDemoSeconds * 48000.0));
+  EXPECT_EQ(a.frames(), static_cast<size_t>(quillet_host::kDemoSeconds * 48000.0));
   EXPECT_EQ(a.channels, b.channels);
-  const auto levels = vsthost::measureLevels(a);
+  const auto levels = quillet_host::measureLevels(a);
   EXPECT_NEAR(std::max(levels[0].peak, levels[1].peak), 0.5, 1e-12);
   EXPECT_NE(a.channels[0], a.channels[1]);  // the notes are panned
   // Silence after the chord: the echo's repeats are heard alone there.
@@ -157,7 +157,7 @@ TEST(Render, DemoIsStereoDeterministicAndShowsOffTheEcho) {
   ASSERT_EQ(r.status, 0) << r.err;
   const AudioData echo = readOutput(dir.file("demo.wav"));
   EXPECT_EQ(echo.sampleRate, 44100.0);
-  EXPECT_EQ(echo.frames(), static_cast<size_t>((vsthost::kDemoSeconds + 3.0) * 44100.0));
+  EXPECT_EQ(echo.frames(), static_cast<size_t>((quillet_host::kDemoSeconds + 3.0) * 44100.0));
   double tail = 0.0;
   for (size_t i = static_cast<size_t>(5.8 * 44100); i < echo.frames(); ++i)
     tail = std::max(tail, std::fabs(echo.channels[0][i]));
@@ -178,13 +178,13 @@ TEST(Render, ErrorsAreOneLineWithNonZeroStatusAndNoOutput) {
   FILE* f = std::fopen(notPlugin.c_str(), "w");
   std::fputs("hello", f);
   std::fclose(f);
-  vsthost::PresetFile foreign;
-  foreign.kind = vsthost::PresetKind::ChunkProgram;
+  quillet_host::PresetFile foreign;
+  foreign.kind = quillet_host::PresetKind::ChunkProgram;
   foreign.fxID = fourCharCode('A', 'B', 'C', 'D');
   foreign.chunk.assign(44, 0);
   std::string error;
-  ASSERT_TRUE(vsthost::writePresetFile(dir.file("foreign.fxp"), foreign, &error));
-  std::vector<uint8_t> broken = vsthost::serializePreset(foreign);
+  ASSERT_TRUE(quillet_host::writePresetFile(dir.file("foreign.fxp"), foreign, &error));
+  std::vector<uint8_t> broken = quillet_host::serializePreset(foreign);
   broken.resize(broken.size() - 3);
   f = std::fopen(dir.file("broken.fxp").c_str(), "wb");
   std::fwrite(broken.data(), 1, broken.size(), f);
@@ -251,11 +251,11 @@ TEST(Render, UsageMistakesExitWithStatusTwo) {
 
 TEST(Render, TempoReachesThePlugInThroughTheTimeRecord) {
   auto plugin = hosttest::open(TEST_PLUGIN_GOOD);
-  vsthost::RenderSettings settings;
+  quillet_host::RenderSettings settings;
   settings.tempo = 137.0;
   AudioData out;
   std::string error;
-  ASSERT_TRUE(vsthost::renderThrough(*plugin, noise(2, 100, 48000.0), settings, &out, &error));
+  ASSERT_TRUE(quillet_host::renderThrough(*plugin, noise(2, 100, 48000.0), settings, &out, &error));
   auto* time = reinterpret_cast<VstTimeInfo*>(
       plugin->host().handle(plugin->effect(), audioMasterGetTime, 0, kVstTempoValid, nullptr, 0));
   ASSERT_NE(time, nullptr);

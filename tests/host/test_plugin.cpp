@@ -16,7 +16,7 @@
 #include <cstring>
 #include <limits>
 
-#include "vst/vst2_interface.h"
+#include "vst/interface/vst2_interface.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // quillet-host validate passes our plug-ins and catches each deliberate fault.
 #include <algorithm>
 
+#include "host/formats/hosted_format.h"
 #include "host/validate/allocation_trap.h"
 #include "host/validate/validator.h"
 #include "host_test_support.h"
@@ -16,12 +17,12 @@ struct Outcome {
 };
 
 Outcome validate(const std::string& path) {
-  vsthost::ValidateOptions options;
+  quillet_host::ValidateOptions options;
   options.threadSeconds = 0.3;
   FILE* log = std::tmpfile();
-  vsthost::ValidationReport report(log);
+  quillet_host::ValidationReport report(log);
   Outcome o;
-  o.loaded = vsthost::validatePlugin(path, options, report);
+  o.loaded = quillet_host::formatOf(path).validate(path, options, report);
   o.passed = report.passed();
   o.failed = report.failed();
   o.failedChecks = report.failedChecks();

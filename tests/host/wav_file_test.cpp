@@ -12,15 +12,15 @@
 
 namespace {
 
-using vsthost::AudioData;
-using vsthost::AudioReader;
-using vsthost::AudioWriter;
-using vsthost::SampleFormat;
+using quillet_host::AudioData;
+using quillet_host::AudioReader;
+using quillet_host::AudioWriter;
+using quillet_host::SampleFormat;
 
 struct Scratch {
   std::string folder;
   Scratch() {
-    char pattern[] = "/tmp/vst2host-wav-XXXXXX";
+    char pattern[] = "/tmp/quillet-host-wav-XXXXXX";
     folder = mkdtemp(pattern);
   }
   ~Scratch() {
@@ -62,7 +62,7 @@ TEST(WavReader, DataSizeClaimsBeyondTheFileAreCutToWhatItHolds) {
   Scratch s;
   std::string error;
   // 100 frames of 16-bit stereo after a 44-byte header: 444 bytes.
-  ASSERT_TRUE(vsthost::writeAudioFile(s.file("a.wav"), ramp(100), SampleFormat::Int16, &error));
+  ASSERT_TRUE(quillet_host::writeAudioFile(s.file("a.wav"), ramp(100), SampleFormat::Int16, &error));
   std::vector<unsigned char> wav = bytesOf(s.file("a.wav"));
   ASSERT_EQ(wav.size(), 444u);
   ASSERT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
@@ -86,7 +86,7 @@ TEST(WavReader, DataSizeClaimsBeyondTheFileAreCutToWhatItHolds) {
 TEST(WavReader, RefusesMoreChannelsThanLibsndfileReads) {
   Scratch s;
   std::string error;
-  ASSERT_TRUE(vsthost::writeAudioFile(s.file("a.wav"), ramp(100), SampleFormat::Int16, &error));
+  ASSERT_TRUE(quillet_host::writeAudioFile(s.file("a.wav"), ramp(100), SampleFormat::Int16, &error));
   std::vector<unsigned char> wav = bytesOf(s.file("a.wav"));
   ASSERT_EQ(std::string(wav.begin() + 12, wav.begin() + 16), "fmt ");
   for (uint16_t channels : {uint16_t{1025}, uint16_t{62965}}) {

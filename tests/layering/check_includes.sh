@@ -2,9 +2,10 @@
 # Dependencies point down: each folder may include only the folders listed
 # for it below, besides its own (the plug-in formats' folders, vst/, lv2/,
 # clap/ and vst3/, and the standalone program's, standalone/, sit above the
-# core, the panel and the toolkit; the host sees only the VST 2.4 interface
-# header, our own CLAP and VST3 declarations, and the command-line text
-# every program of ours reads alike, core/cli/). A file follows the rule of
+# core, the panel and the toolkit; each format's declarations of its
+# interface, in its interface/ folder, include nothing of ours; the host sees
+# only those declarations and the command-line text every program of ours
+# reads alike, core/cli/). A file follows the rule of
 # the longest folder that holds it; tests and benchmarks, without a rule, may include
 # anything. Only quoted includes with a folder count ("gui/cframe.h"); a
 # path that climbs with ".." is refused outright.
@@ -20,13 +21,15 @@ core/cli:
 gui: platform
 editor: core gui platform
 vst: core editor gui platform
+vst/interface:
 lv2: core platform
 lv2/ui: core editor gui platform lv2
 clap: core editor gui platform
+clap/interface:
 vst3: core editor gui platform
 vst3/interface:
 standalone: core editor gui platform
-host: vst clap/abi vst3/interface core/cli
+host: vst/interface clap/interface vst3/interface core/cli
 doc/manual: core editor engine gui platform'
 
 # Sets `folder` and `allowed` to the rule for path $1; folder empty if none.

@@ -48,7 +48,7 @@ class VstRun {
   bool ok() const { return instance != nullptr; }
 
  private:
-  std::unique_ptr<vsthost::PluginInstance> instance;
+  std::unique_ptr<quillet_host::PluginInstance> instance;
 };
 
 struct Block {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "vst/vst2_interface.h"
+#include "vst/interface/vst2_interface.h"
 
 namespace {
 

@@ -28,7 +28,7 @@
 #include "host/plugin/clap/clap_instance.h"
 #include "host/plugin/clap/clap_panel_session.h"
 
-using namespace vsthost;
+using namespace quillet_host;
 
 namespace {
 

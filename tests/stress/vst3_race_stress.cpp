@@ -20,13 +20,13 @@ int main(int argc, char** argv) {
   }
   const bool breakRule = argc > 3 && std::strcmp(argv[3], "--host-breaks-thread-rule") == 0;
   std::string error, detail;
-  auto module = vsthost::vst3::Vst3Module::load(argv[1], &error);
+  auto module = quillet_host::vst3::Vst3Module::load(argv[1], &error);
   if (!module) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   const std::string problem =
-      vsthost::vst3::runVst3ThreadCheck(*module, std::atof(argv[2]), 1, breakRule, &detail);
+      quillet_host::vst3::runVst3ThreadCheck(*module, std::atof(argv[2]), 1, breakRule, &detail);
   if (!problem.empty()) {
     std::fprintf(stderr, "vst3_race_stress: %s\n", problem.c_str());
     return 1;

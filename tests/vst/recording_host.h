@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "vst/vst2_interface.h"
+#include "vst/interface/vst2_interface.h"
 
 struct HostCall {
   AEffect* effect;

@@ -33,7 +33,7 @@ void stbi_image_free(void* retval_from_stbi_load);
 
 extern char** environ;
 
-namespace vsthost::vst3 {
+namespace quillet_host::vst3 {
 namespace {
 
 std::vector<unsigned char> readFile(const std::string& path) {
@@ -351,4 +351,4 @@ TEST_F(Vst3View, ThePanelsMenuLoadsAPresetAsElevenGesturesTheHostRecords) {
 }
 
 }  // namespace
-}  // namespace vsthost::vst3
+}  // namespace quillet_host::vst3

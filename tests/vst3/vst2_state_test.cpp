@@ -28,17 +28,17 @@ std::vector<uint8_t> ourState(const float (&values)[11]) {
   return bytes;
 }
 
-vsthost::PresetFile preset(vsthost::PresetKind kind) {
-  vsthost::PresetFile p;
+quillet_host::PresetFile preset(quillet_host::PresetKind kind) {
+  quillet_host::PresetFile p;
   p.kind = kind;
   p.fxID = static_cast<VstInt32>(kQtap);
   p.fxVersion = 1400;
   p.name = "Handed over";
-  if (kind == vsthost::PresetKind::ChunkProgram || kind == vsthost::PresetKind::ChunkBank) {
+  if (kind == quillet_host::PresetKind::ChunkProgram || kind == quillet_host::PresetKind::ChunkBank) {
     p.chunk = ourState(kValues);
-    p.numPrograms = kind == vsthost::PresetKind::ChunkBank ? 0 : 1;
+    p.numPrograms = kind == quillet_host::PresetKind::ChunkBank ? 0 : 1;
   } else {
-    vsthost::PresetProgram program;
+    quillet_host::PresetProgram program;
     program.name = "Handed over";
     program.params.assign(kValues, kValues + 11);
     p.programs.push_back(program);
@@ -58,18 +58,18 @@ std::vector<uint8_t> wrapped(const std::vector<uint8_t>& record, uint32_t bypass
 }
 
 TEST(Vst2Handover, EveryRecordKindGivesTheSameState) {
-  for (auto kind : {vsthost::PresetKind::ChunkProgram, vsthost::PresetKind::ChunkBank,
-                    vsthost::PresetKind::ParamProgram, vsthost::PresetKind::ParamBank}) {
+  for (auto kind : {quillet_host::PresetKind::ChunkProgram, quillet_host::PresetKind::ChunkBank,
+                    quillet_host::PresetKind::ParamProgram, quillet_host::PresetKind::ParamBank}) {
     for (int bankVersion : {1, 2}) {
-      vsthost::PresetFile p = preset(kind);
+      quillet_host::PresetFile p = preset(kind);
       p.bankVersion = bankVersion;
-      const std::vector<uint8_t> record = vsthost::serializePreset(p);
+      const std::vector<uint8_t> record = quillet_host::serializePreset(p);
       ASSERT_TRUE(startsAsVst2State(record.data(), record.size()));
       Vst2Handover read;
       ASSERT_TRUE(readVst2State(record.data(), record.size(), kQtap, &read))
-          << vsthost::presetKindName(kind);
+          << quillet_host::presetKindName(kind);
       EXPECT_EQ(std::vector<uint8_t>(read.state, read.state + kStateBytes), ourState(kValues))
-          << vsthost::presetKindName(kind);
+          << quillet_host::presetKindName(kind);
       EXPECT_FALSE(read.hasBypass);
     }
   }
@@ -77,7 +77,7 @@ TEST(Vst2Handover, EveryRecordKindGivesTheSameState) {
 
 TEST(Vst2Handover, TheWrapperHeaderCarriesTheBypassState) {
   const std::vector<uint8_t> record =
-      vsthost::serializePreset(preset(vsthost::PresetKind::ChunkBank));
+      quillet_host::serializePreset(preset(quillet_host::PresetKind::ChunkBank));
   for (uint32_t bypass : {0u, 1u}) {
     const std::vector<uint8_t> stream = wrapped(record, bypass);
     ComponentState state;
@@ -97,14 +97,14 @@ TEST(Vst2Handover, TheWrapperHeaderCarriesTheBypassState) {
 }
 
 TEST(Vst2Handover, ThePlainBankTakesItsCurrentProgram) {
-  vsthost::PresetFile p = preset(vsthost::PresetKind::ParamBank);
-  vsthost::PresetProgram second = p.programs[0];
+  quillet_host::PresetFile p = preset(quillet_host::PresetKind::ParamBank);
+  quillet_host::PresetProgram second = p.programs[0];
   second.params[0] = 0.125f;
   p.programs.push_back(second);
   p.numPrograms = 2;
   p.bankVersion = 2;
   p.currentProgram = 1;
-  std::vector<uint8_t> record = vsthost::serializePreset(p);
+  std::vector<uint8_t> record = quillet_host::serializePreset(p);
   Vst2Handover read;
   ASSERT_TRUE(readVst2State(record.data(), record.size(), kQtap, &read));
   float delay;
@@ -112,7 +112,7 @@ TEST(Vst2Handover, ThePlainBankTakesItsCurrentProgram) {
   EXPECT_EQ(delay, 0.125f);
   // Version 1 names no current program: the first counts.
   p.bankVersion = 1;
-  record = vsthost::serializePreset(p);
+  record = quillet_host::serializePreset(p);
   ASSERT_TRUE(readVst2State(record.data(), record.size(), kQtap, &read));
   std::memcpy(&delay, read.state, 4);
   EXPECT_EQ(delay, 0.62f);
@@ -120,7 +120,7 @@ TEST(Vst2Handover, ThePlainBankTakesItsCurrentProgram) {
 
 TEST(Vst2Handover, RefusedWholeAndNothingWritten) {
   const std::vector<uint8_t> good =
-      wrapped(vsthost::serializePreset(preset(vsthost::PresetKind::ChunkProgram)), 1);
+      wrapped(quillet_host::serializePreset(preset(quillet_host::PresetKind::ChunkProgram)), 1);
   Vst2Handover untouched;
   untouched.state[0] = 0x5A;
   // Cut at every length.
@@ -131,16 +131,16 @@ TEST(Vst2Handover, RefusedWholeAndNothingWritten) {
   }
   EXPECT_FALSE(readVst2State(good.data(), good.size(), 0x41424344, &untouched))
       << "another plug-in's state";
-  for (auto kind : {vsthost::PresetKind::ParamProgram, vsthost::PresetKind::ParamBank}) {
-    std::vector<uint8_t> record = vsthost::serializePreset(preset(kind));
+  for (auto kind : {quillet_host::PresetKind::ParamProgram, quillet_host::PresetKind::ParamBank}) {
+    std::vector<uint8_t> record = quillet_host::serializePreset(preset(kind));
     for (size_t n = 0; n < record.size(); ++n)
       EXPECT_FALSE(readVst2State(record.data(), n, kQtap, &untouched))
-          << vsthost::presetKindName(kind) << " cut to " << n;
+          << quillet_host::presetKindName(kind) << " cut to " << n;
   }
   // A chunk shorter than our state.
-  vsthost::PresetFile small = preset(vsthost::PresetKind::ChunkProgram);
+  quillet_host::PresetFile small = preset(quillet_host::PresetKind::ChunkProgram);
   small.chunk.resize(40);
-  const std::vector<uint8_t> shortChunk = vsthost::serializePreset(small);
+  const std::vector<uint8_t> shortChunk = quillet_host::serializePreset(small);
   EXPECT_FALSE(readVst2State(shortChunk.data(), shortChunk.size(), kQtap, &untouched));
   // A header whose size runs past the data.
   std::vector<uint8_t> header = good;
@@ -149,13 +149,13 @@ TEST(Vst2Handover, RefusedWholeAndNothingWritten) {
 }
 
 TEST(Vst2Handover, ANanRefusesTheWholeStateAndByteSizeIsNotTrusted) {
-  vsthost::PresetFile p = preset(vsthost::PresetKind::ParamProgram);
+  quillet_host::PresetFile p = preset(quillet_host::PresetKind::ParamProgram);
   p.programs[0].params[7] = std::numeric_limits<float>::quiet_NaN();
-  std::vector<uint8_t> record = vsthost::serializePreset(p);
+  std::vector<uint8_t> record = quillet_host::serializePreset(p);
   ComponentState state;
   EXPECT_FALSE(readComponentState(record.data(), record.size(), &state));
   // Writers have filled byteSize loosely for decades: a wrong one is no reason to refuse.
-  record = vsthost::serializePreset(preset(vsthost::PresetKind::ChunkBank));
+  record = quillet_host::serializePreset(preset(quillet_host::PresetKind::ChunkBank));
   record[4] = record[5] = record[6] = record[7] = 0xFF;
   EXPECT_TRUE(readComponentState(record.data(), record.size(), &state));
 }

@@ -13,7 +13,7 @@
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/window/win32_host_window.h"
 
-using namespace vsthost;
+using namespace quillet_host;
 
 int main(int argc, char** argv) {
   if (argc != 4) {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace vsthost {
+namespace quillet_host {
 
 ClapInputEvents::ClapInputEvents() {
   events.ctx = this;
@@ -76,4 +76,4 @@ ClapOutputEvents::ClapOutputEvents() {
   };
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

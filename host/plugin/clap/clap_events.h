@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "clap/abi/clap_process.h"
+#include "clap/interface/clap_process.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 class ClapInputEvents {
  public:
@@ -58,4 +58,4 @@ class ClapOutputEvents {
   clap_output_events_t out{};
 };
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -19,12 +19,12 @@
 #include <utility>
 #include <vector>
 
-#include "clap/abi/clap_audio_extensions.h"
-#include "clap/abi/clap_gui.h"
-#include "clap/abi/clap_presets.h"
+#include "clap/interface/clap_audio_extensions.h"
+#include "clap/interface/clap_gui.h"
+#include "clap/interface/clap_presets.h"
 #include "host/plugin/clap/clap_threads.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 class ClapHost {
  public:
@@ -124,4 +124,4 @@ class ClapHost {
   clap_id nextTimer = 1;
 };
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -7,13 +7,7 @@
 
 #include "host/plugin/dynamic_library.h"
 
-namespace vsthost {
-
-bool isClapPath(const std::string& path) {
-  const std::string suffix = ".clap";
-  return path.size() > suffix.size() &&
-         path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
+namespace quillet_host {
 
 std::unique_ptr<ClapModule> ClapModule::load(const std::string& path, std::string* error) {
   // The loader's own message for a missing file is obscure; say it plainly.
@@ -210,4 +204,4 @@ bool openClap(const std::string& path, OpenedClap* opened, std::string* error) {
   return opened->instance != nullptr;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

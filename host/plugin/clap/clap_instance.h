@@ -11,17 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "clap/abi/clap_audio_extensions.h"
-#include "clap/abi/clap_gui.h"
-#include "clap/abi/clap_plugin.h"
-#include "clap/abi/clap_presets.h"
+#include "clap/interface/clap_audio_extensions.h"
+#include "clap/interface/clap_gui.h"
+#include "clap/interface/clap_plugin.h"
+#include "clap/interface/clap_presets.h"
 #include "host/plugin/clap/clap_events.h"
 #include "host/plugin/clap/clap_host.h"
 
-namespace vsthost {
-
-// True for a path that names a CLAP module (it ends in ".clap").
-bool isClapPath(const std::string& path);
+namespace quillet_host {
 
 class ClapModule {
  public:
@@ -120,4 +117,4 @@ struct OpenedClap {
 // False with a one-line `error`, as openPlugin for VST 2.4.
 bool openClap(const std::string& path, OpenedClap* opened, std::string* error);
 
-}  // namespace vsthost
+}  // namespace quillet_host

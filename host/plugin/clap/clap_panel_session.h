@@ -12,7 +12,7 @@
 #include "host/plugin/clap/clap_instance.h"
 #include "host/window/host_window.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 class ClapPanelSession {
  public:
@@ -47,4 +47,4 @@ class ClapPanelSession {
 // The window system name of this build's embedded panels.
 const char* clapWindowApi();
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace vsthost {
+namespace quillet_host {
 namespace {
 
 struct Location {
@@ -169,4 +169,4 @@ bool loadClapPreset(ClapInstance& instance, const ClapPreset& preset, std::strin
   return true;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace vsthost {
+namespace quillet_host {
 namespace {
 
 // The host objects whose audio role this thread holds, each with how many
@@ -46,4 +46,4 @@ ClapThreads::AudioRole::~AudioRole() {
   threads.holders.fetch_sub(1);
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <thread>
 
-namespace vsthost {
+namespace quillet_host {
 
 class ClapThreads {
  public:
@@ -38,4 +38,4 @@ class ClapThreads {
   std::atomic<bool> shared{false};
 };
 
-}  // namespace vsthost
+}  // namespace quillet_host

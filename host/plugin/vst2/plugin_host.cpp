@@ -7,7 +7,7 @@
 
 #include "host/plugin/dynamic_library.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -239,4 +239,4 @@ void PluginInstance::close() {
   registry().erase(effect);
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "vst/vst2_interface.h"
+#include "vst/interface/vst2_interface.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 // One request the plug-in sent to the host.
 struct HostRequest {
@@ -81,4 +81,4 @@ class PluginInstance {
   std::unique_ptr<HostCallback> callback;
 };
 
-}  // namespace vsthost
+}  // namespace quillet_host

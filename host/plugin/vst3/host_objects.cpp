@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-namespace vsthost::vst3 {
+namespace quillet_host::vst3 {
 
 namespace {
 
@@ -277,4 +277,4 @@ void ComponentHandler::clear() {
   recorded.clear();
 }
 
-}  // namespace vsthost::vst3
+}  // namespace quillet_host::vst3

@@ -7,7 +7,7 @@
 #include <poll.h>
 #endif
 
-namespace vsthost::vst3 {
+namespace quillet_host::vst3 {
 
 ViewHost::~ViewHost() {
   // A view that did not unregister is the plug-in's fault; let go anyway.
@@ -105,4 +105,4 @@ void ViewHost::turn(Clock::time_point end) {
   }
 }
 
-}  // namespace vsthost::vst3
+}  // namespace quillet_host::vst3

@@ -11,7 +11,7 @@
 
 #include "vst3/interface/view.h"
 
-namespace vsthost::vst3 {
+namespace quillet_host::vst3 {
 
 using namespace quillet::vst3;
 
@@ -75,4 +75,4 @@ class ViewHost final : public IPlugFrame, public linux_ui::IRunLoop {
   std::vector<Timer> timers;
 };
 
-}  // namespace vsthost::vst3
+}  // namespace quillet_host::vst3

@@ -6,7 +6,7 @@
 
 #include "host/plugin/dynamic_library.h"
 
-namespace vsthost::vst3 {
+namespace quillet_host::vst3 {
 
 namespace {
 
@@ -57,11 +57,6 @@ I* query(FUnknown* object) {
 }
 
 }  // namespace
-
-bool isVst3Path(const std::string& path) {
-  const std::string p = withoutTrailingSlash(path);
-  return p.size() > 5 && p.compare(p.size() - 5, 5, ".vst3") == 0;
-}
 
 std::unique_ptr<Vst3Module> Vst3Module::load(const std::string& path, std::string* error) {
   std::unique_ptr<Vst3Module> module(new Vst3Module);
@@ -151,4 +146,4 @@ const Vst3Class* Vst3Module::firstOf(const char* category) const {
   return nullptr;
 }
 
-}  // namespace vsthost::vst3
+}  // namespace quillet_host::vst3

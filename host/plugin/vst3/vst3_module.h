@@ -11,12 +11,9 @@
 
 #include "vst3/interface/factory.h"
 
-namespace vsthost::vst3 {
+namespace quillet_host::vst3 {
 
 using namespace quillet::vst3;
-
-// True for a path a VST3 plug-in is named by: ending in ".vst3".
-bool isVst3Path(const std::string& path);
 
 // One class the factory lists, in its richest form.
 struct Vst3Class {
@@ -56,4 +53,4 @@ class Vst3Module {
   std::string file;
 };
 
-}  // namespace vsthost::vst3
+}  // namespace quillet_host::vst3

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-namespace vsthost {
+#include "host/validate/sample_check.h"
+
+namespace quillet_host {
 
 std::unique_ptr<ClapInstance> ClapValidationContext::instance(const std::string& check) {
   std::string error;
@@ -67,26 +69,6 @@ void ClapBlockRunner::fill(uint32_t frames, bool silence) {
     }
 }
 
-namespace {
-
-template <typename Sample>
-std::string checkOutputs(const std::vector<std::vector<Sample>>& outputs, uint32_t frames) {
-  for (size_t c = 0; c < outputs.size(); ++c)
-    for (uint32_t i = 0; i < frames; ++i) {
-      const Sample v = outputs[c][i];
-      const char* what = std::isnan(v)                        ? "NaN"
-                         : std::isinf(v)                      ? "an infinity"
-                         : std::fpclassify(v) == FP_SUBNORMAL ? "a subnormal number"
-                                                              : nullptr;
-      if (what)
-        return std::string(what) + " in output " + std::to_string(c) + " at frame " +
-               std::to_string(i);
-    }
-  return "";
-}
-
-}  // namespace
-
 std::string ClapBlockRunner::block(uint32_t frames, const ClapInputEvents& events, bool inPlace) {
   if (frames > maxFrames) return "a block longer than the activated maximum (a fault of this host)";
   clap_audio_buffer_t input{}, output{};
@@ -114,8 +96,8 @@ std::string ClapBlockRunner::block(uint32_t frames, const ClapInputEvents& event
   out.clear();
   steady += frames;
   if (status == CLAP_PROCESS_ERROR) return "process answered CLAP_PROCESS_ERROR";
-  if (sharing) return useDouble ? checkOutputs(inD, frames) : checkOutputs(inF, frames);
-  return useDouble ? checkOutputs(outD, frames) : checkOutputs(outF, frames);
+  if (sharing) return useDouble ? firstBadSample(inD, frames) : firstBadSample(inF, frames);
+  return useDouble ? firstBadSample(outD, frames) : firstBadSample(outF, frames);
 }
 
 std::string ClapBlockRunner::run(size_t frames, uint32_t blockSize, bool silence, bool inPlace) {
@@ -205,4 +187,4 @@ bool validateClapPlugin(const std::string& path, const ValidateOptions& options,
   return true;
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

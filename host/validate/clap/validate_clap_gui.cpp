@@ -10,7 +10,7 @@
 #include "host/plugin/clap/clap_panel_session.h"
 #endif
 
-namespace vsthost {
+namespace quillet_host {
 
 void validateClapGui(ClapValidationContext& ctx) {
   auto plugin = ctx.instance("gui");
@@ -51,4 +51,4 @@ void validateClapGui(ClapValidationContext& ctx) {
 #endif
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

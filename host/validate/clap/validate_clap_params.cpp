@@ -7,7 +7,7 @@
 
 #include "host/validate/clap/clap_validator.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -126,4 +126,4 @@ void validateClapParameters(ClapValidationContext& ctx) {
   ctx.threadsKept(*plugin, "parameters: callbacks on their threads");
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

@@ -9,7 +9,7 @@
 #include "host/validate/allocation_trap.h"
 #include "host/validate/clap/clap_validator.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -131,9 +131,8 @@ void validateClapProcessing(ClapValidationContext& ctx) {
       events.clear();
       if (info.id != CLAP_INVALID_ID)
         events.paramValue(0, info.id, round % 2 ? info.max_value : info.min_value);
-      allocation_trap::arm();
-      problem = runner.block(round % 3 == 0 ? 0 : 512, events);
-      allocations += allocation_trap::disarm();
+      allocations += allocation_trap::countIn(
+          [&] { problem = runner.block(round % 3 == 0 ? 0 : 512, events); });
     }
     if (problem.empty() && allocations > 0)
       problem = std::to_string(allocations) + " allocations or releases inside process";
@@ -171,4 +170,4 @@ void validateClapProcessing(ClapValidationContext& ctx) {
   ctx.threadsKept(*plugin, "process: callbacks on their threads");
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

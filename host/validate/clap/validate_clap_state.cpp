@@ -7,7 +7,7 @@
 #include "host/plugin/clap/clap_presets.h"
 #include "host/validate/clap/clap_validator.h"
 
-namespace vsthost {
+namespace quillet_host {
 
 namespace {
 
@@ -125,4 +125,4 @@ void validateClapState(ClapValidationContext& ctx) {
   presets(ctx);
 }
 
-}  // namespace vsthost
+}  // namespace quillet_host

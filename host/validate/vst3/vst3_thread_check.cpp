@@ -5,9 +5,10 @@
 #include <cmath>
 #include <thread>
 
+#include "host/validate/sample_check.h"
 #include "host/validate/vst3/vst3_validator.h"
 
-namespace vsthost::vst3 {
+namespace quillet_host::vst3 {
 
 std::vector<ParamID> automatableIds(Vst3Instance& p) {
   std::vector<ParamID> ids;
@@ -64,15 +65,9 @@ std::string Vst3Harness::block(int32 frames, bool silent) {
     result = instance.process(in, out, frames);
   }
   if (result != kResultOk) return "process answered " + answer(result);
-  for (int c = 0; c < 2; ++c) {
-    for (size_t i = 0; i < n; ++i) {
-      const double v = useDouble ? outD[c][i] : outF[c][i];
-      output[c][i] = v;
-      if (!std::isfinite(v) || (v != 0.0 && std::fpclassify(static_cast<float>(v)) == FP_SUBNORMAL))
-        return "output " + std::to_string(v) + " at frame " + std::to_string(i);
-    }
-  }
-  return "";
+  for (int c = 0; c < 2; ++c)
+    for (size_t i = 0; i < n; ++i) output[c][i] = useDouble ? outD[c][i] : outF[c][i];
+  return useDouble ? firstBadSample(outD, n) : firstBadSample(outF, n);
 }
 
 std::string runVst3ThreadCheck(const Vst3Module& module, double seconds, uint32_t seed,
@@ -128,4 +123,4 @@ std::string runVst3ThreadCheck(const Vst3Module& module, double seconds, uint32_
   return problem;
 }
 
-}  // namespace vsthost::vst3
+}  // namespace quillet_host::vst3

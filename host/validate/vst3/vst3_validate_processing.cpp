@@ -6,7 +6,7 @@
 #include "host/validate/allocation_trap.h"
 #include "host/validate/vst3/vst3_validator.h"
 
-namespace vsthost::vst3 {
+namespace quillet_host::vst3 {
 
 namespace {
 
@@ -106,9 +106,8 @@ void validateVst3Allocation(Vst3Context& ctx) {
       if (b % 10 == 0 && !ids.empty())
         p->queueChange(ids[random.next() % ids.size()], random.unit());
       if (b % 50 == 20 && bypass != kNoParamId) p->queueChange(bypass, (b / 50) % 2 ? 0.0 : 1.0);
-      allocation_trap::arm();
-      problem = harness.block(b % 3 ? 512 : (b % 7 ? 100 : 0), b % 5 == 4);
-      seen += allocation_trap::disarm();
+      seen += allocation_trap::countIn(
+          [&] { problem = harness.block(b % 3 ? 512 : (b % 7 ? 100 : 0), b % 5 == 4); });
     }
     p->stop();
     if (problem.empty() && seen > 0)
@@ -117,4 +116,4 @@ void validateVst3Allocation(Vst3Context& ctx) {
   }
 }
 
-}  // namespace vsthost::vst3
+}  // namespace quillet_host::vst3

@@ -7,8 +7,8 @@
 #ifndef QUILLET_CLAP_ABI_AUDIO_EXTENSIONS_H
 #define QUILLET_CLAP_ABI_AUDIO_EXTENSIONS_H
 
-#include "clap/abi/clap_plugin.h"
-#include "clap/abi/clap_process.h"
+#include "clap/interface/clap_plugin.h"
+#include "clap/interface/clap_process.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -8,7 +8,7 @@
 #ifndef QUILLET_CLAP_ABI_PLUGIN_H
 #define QUILLET_CLAP_ABI_PLUGIN_H
 
-#include "clap/abi/clap_base.h"
+#include "clap/interface/clap_base.h"
 
 #ifdef __cplusplus
 extern "C" {

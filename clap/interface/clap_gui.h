@@ -9,7 +9,7 @@
 #ifndef QUILLET_CLAP_ABI_GUI_H
 #define QUILLET_CLAP_ABI_GUI_H
 
-#include "clap/abi/clap_plugin.h"
+#include "clap/interface/clap_plugin.h"
 
 #ifdef __cplusplus
 extern "C" {

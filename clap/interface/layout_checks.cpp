@@ -5,9 +5,9 @@
 // slip in a declaration fails the build of the plug-in itself.
 #include <cstddef>
 
-#include "clap/abi/clap_audio_extensions.h"
-#include "clap/abi/clap_gui.h"
-#include "clap/abi/clap_presets.h"
+#include "clap/interface/clap_audio_extensions.h"
+#include "clap/interface/clap_gui.h"
+#include "clap/interface/clap_presets.h"
 
 #if UINTPTR_MAX == UINT64_MAX
 

@@ -7,7 +7,7 @@
 #ifndef QUILLET_CLAP_ABI_PROCESS_H
 #define QUILLET_CLAP_ABI_PROCESS_H
 
-#include "clap/abi/clap_base.h"
+#include "clap/interface/clap_base.h"
 
 #ifdef __cplusplus
 extern "C" {
