@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "clap/interface/clap_gui.h"
 #include "clap/clap_panel_host.h"
+#include "clap/interface/clap_gui.h"
 
 namespace quillet {
 class QuilletPanel;

@@ -12,10 +12,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "clap/interface/clap_audio_extensions.h"
-#include "clap/interface/clap_process.h"
 #include "clap/gesture_queue.h"
 #include "clap/host_services.h"
+#include "clap/interface/clap_audio_extensions.h"
+#include "clap/interface/clap_process.h"
 #include "clap/param_events.h"
 #include "core/echo_core.h"
 #include "core/first_sound.h"

@@ -139,8 +139,9 @@ TEST(Loader, InstanceClosesOnce) {
 TEST(PluginText, NamesOfTheRecordsNumbers) {
   EXPECT_EQ(quillet_host::fourCharText(fourCharCode('Q', 'T', 'A', 'P')), "'QTAP' (0x51544150)");
   EXPECT_EQ(quillet_host::fourCharText(1), "0x00000001");
-  EXPECT_EQ(quillet_host::flagNames(effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks),
-            "HasEditor CanReplacing ProgramChunks");
+  EXPECT_EQ(
+      quillet_host::flagNames(effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks),
+      "HasEditor CanReplacing ProgramChunks");
   EXPECT_EQ(quillet_host::flagNames(0), "none");
   EXPECT_EQ(quillet_host::flagNames(1 << 20), "0x100000");
   EXPECT_EQ(quillet_host::categoryName(1), "Effect");

@@ -67,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, PresetRoundTrip,
     testing::Values(RoundTrip{QTAPG_PATH, "echo.fxp", quillet_host::PresetKind::ChunkProgram},
                     RoundTrip{QTAP_PATH, "echo.fxb", quillet_host::PresetKind::ChunkBank},
-                    RoundTrip{TEST_PLUGIN_PLAIN, "plain.fxp", quillet_host::PresetKind::ParamProgram},
+                    RoundTrip{TEST_PLUGIN_PLAIN, "plain.fxp",
+                              quillet_host::PresetKind::ParamProgram},
                     RoundTrip{TEST_PLUGIN_PLAIN, "plain.FXB", quillet_host::PresetKind::ParamBank}),
     [](const auto& info) { return kindName(info.index); });
 

@@ -123,8 +123,8 @@ TEST(RenderClipping, IntegerOutputsCountWhatTheyClipAndReportTheWrittenPeak) {
 
 TEST(RenderInput, FlacOfUnknownLengthEndsWhereItsAudioEnds) {
   hosttest::ScratchDir dir;
-  const std::string in =
-      write(dir, "in.flac", constantThenSilence(30000, 0.25, 30000), quillet_host::SampleFormat::Int16);
+  const std::string in = write(dir, "in.flac", constantThenSilence(30000, 0.25, 30000),
+                               quillet_host::SampleFormat::Int16);
   std::vector<uint8_t> flac = bytesOf(in);
   ASSERT_GT(flac.size(), 42u);
   ASSERT_EQ(std::string(flac.begin(), flac.begin() + 4), "fLaC");
@@ -250,7 +250,8 @@ TEST(RenderTail, IsBoundedInFramesAsWellAsInSeconds) {
   EXPECT_EQ(quillet_host::kMaxTailFrames,
             static_cast<uint64_t>(quillet_host::kMaxTailSeconds * quillet_host::kMaxRenderRate));
   settings.maxTailFrames = quillet_host::kMaxTailFrames;
-  EXPECT_EQ(quillet_host::longestTail(settings, quillet_host::kMaxRenderRate), quillet_host::kMaxTailFrames);
+  EXPECT_EQ(quillet_host::longestTail(settings, quillet_host::kMaxRenderRate),
+            quillet_host::kMaxTailFrames);
   EXPECT_EQ(quillet_host::longestTail(settings, 2147483647.0), quillet_host::kMaxTailFrames);
 
   // Nor does the loop itself run a rate the tool refuses.

@@ -36,8 +36,8 @@ AudioData noise(size_t channels, size_t frames, double rate) {
 std::string writeInput(const hosttest::ScratchDir& dir, const AudioData& audio,
                        const std::string& name = "in.wav") {
   std::string error;
-  EXPECT_TRUE(
-      quillet_host::writeAudioFile(dir.file(name), audio, quillet_host::SampleFormat::Float32, &error))
+  EXPECT_TRUE(quillet_host::writeAudioFile(dir.file(name), audio,
+                                           quillet_host::SampleFormat::Float32, &error))
       << error;
   return dir.file(name);
 }

@@ -34,7 +34,8 @@ quillet_host::PresetFile preset(quillet_host::PresetKind kind) {
   p.fxID = static_cast<VstInt32>(kQtap);
   p.fxVersion = 1400;
   p.name = "Handed over";
-  if (kind == quillet_host::PresetKind::ChunkProgram || kind == quillet_host::PresetKind::ChunkBank) {
+  if (kind == quillet_host::PresetKind::ChunkProgram ||
+      kind == quillet_host::PresetKind::ChunkBank) {
     p.chunk = ourState(kValues);
     p.numPrograms = kind == quillet_host::PresetKind::ChunkBank ? 0 : 1;
   } else {
