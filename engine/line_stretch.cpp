@@ -264,30 +264,52 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
   // consecutive old samples; the window then has to end inside the ring.
   const bool window = inc < 1.875;
   const double windowLimit = static_cast<double>(r.oldLength) - 18.0;
+  if (window && runsWorthFinding(x, inc)) {
+    // Counted up front as in fastRunAvx2, each group also starting below the
+    // window's limit. Runs of groups that read consecutive pairs go without
+    // the per-group test; each group between them takes it.
+    const int32_t most = (newLength - i) / 8;
+    const double room = (limit - x) / octInc;
+    int32_t groups = room < static_cast<double>(most) ? static_cast<int32_t>(room) : most;
+    while (groups > 0 && !(x + static_cast<double>(groups) * octInc < limit)) --groups;
+    while (groups < most && x + static_cast<double>(groups + 1) * octInc < limit) ++groups;
+    while (groups > 0 && !(x + static_cast<double>(groups - 1) * octInc < windowLimit)) --groups;
+    const __m512d lanes = _mm512_mul_pd(_mm512_set1_pd(inc), lane);  // exact
+    for (int32_t g = 0; g < groups;) {
+      const double at = x + static_cast<double>(8 * g) * inc;
+      const __m512d at8 = _mm512_add_pd(_mm512_set1_pd(at), lanes);
+      double* outL = newL + i + 8 * g;
+      double* outR = newR + i + 8 * g;
+      const int32_t run = consecutiveGroupsFrom(x, inc, 8 * g, groups - g);
+      if (run > 0) {
+        const __m512d f =
+            _mm512_sub_pd(at8, _mm512_roundscale_pd(at8, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+        consecutiveGroupsAvx512<1>(oldL, oldR, outL, outR, static_cast<int64_t>(at), run, f, inc,
+                                   statesL, statesR, jumpMul, jumpAdd);
+        g += run;
+        continue;
+      }
+      eightFramesAvx512(oldL, oldR, outL, outR, at8, statesL, statesR);
+      statesL = stepNoiseLanes(statesL, jumpMul, jumpAdd);
+      statesR = stepNoiseLanes(statesR, jumpMul, jumpAdd);
+      ++g;
+    }
+    // The right sample of the last frame written: lane 7, one jump back.
+    if (groups > 0) s = lastLaneState(statesR) * kJump16Back.mul + kJump16Back.add;
+    i += 8 * groups;
+    position = x + static_cast<double>(groups) * octInc;  // exact, as each group's start
+    return i - start;
+  }
   while (i + 8 <= newLength && x + octInc < limit && (!window || x < windowLimit)) {
-    // Truncated to 64-bit lanes: one instruction each way, and the lanes are
-    // already the permutes' indices.
-    const __m512i kv = _mm512_cvttpd_epi64(xs);
-    const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi64_pd(kv));
-
-    const __m512d noiseL = noiseLanes(statesL);
-    const __m512d noiseR = noiseLanes(statesR);
-
-    __m512d aL, bL, aR, bR;
     if (window) {
       // All eight frames read within old[k0 .. k0 + 15]: two vector loads per
       // line, and each frame's a and b picked out of them by index.
-      const int64_t k0 = _mm_cvtsi128_si64(_mm512_castsi512_si128(kv));
-      const __m512i idx = _mm512_sub_epi64(kv, _mm512_set1_epi64(k0));
-      const bool run = consecutivePairs(idx);
-      const SamplePairs l = windowPairs(oldL, k0, idx, run);
-      const SamplePairs rr = windowPairs(oldR, k0, idx, run);
-      aL = l.a;
-      bL = l.b;
-      aR = rr.a;
-      bR = rr.b;
+      eightFramesAvx512(oldL, oldR, newL + i, newR + i, xs, statesL, statesR);
     } else {
+      const __m512i kv = _mm512_cvttpd_epi64(xs);
+      const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi64_pd(kv));
       _mm512_store_si512(k, kv);
+      __m512d aL, bL, aR, bR;
       // Pairs (old[k], old[k + 1]) of frames 0, 2, 4, 6 and of 1, 3, 5, 7,
       // then split into the a and b vectors in frame order.
       __m512d even = _mm512_castpd128_pd512(_mm_loadu_pd(oldL + k[0]));
@@ -310,12 +332,9 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
       odd = _mm512_insertf64x2(odd, _mm_loadu_pd(oldR + k[7]), 3);
       aR = _mm512_unpacklo_pd(even, odd);
       bR = _mm512_unpackhi_pd(even, odd);
+      _mm512_storeu_pd(newL + i, newSamples({aL, bL}, f, noiseLanes(statesL)));
+      _mm512_storeu_pd(newR + i, newSamples({aR, bR}, f, noiseLanes(statesR)));
     }
-
-    const __m512d left = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bL, aL), f), aL);
-    const __m512d right = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bR, aR), f), aR);
-    _mm512_storeu_pd(newL + i, _mm512_add_pd(left, noiseL));
-    _mm512_storeu_pd(newR + i, _mm512_add_pd(right, noiseR));
 
     i += 8;
     x = x + octInc;  // exact: a multiple of the ulp, still inside the binade
@@ -368,7 +387,7 @@ void stretchFrames(const StretchRings& r, int32_t& i, double& x, uint32_t& s, do
       if (inc > 0.0) {
         const double limit = top < lastK ? top : lastK;
 #ifdef QUILLET_WIDE_VECTORS
-        if (widest >= VectorPath::kAvx512 && processorHasAvx512() && avx512Suits(step)) {
+        if (widest >= VectorPath::kAvx512 && processorHasAvx512()) {
           i += fastRunAvx512(r, i, x, inc, limit, s);
         }
         if (widest >= VectorPath::kAvx2 && processorHasAvx2())

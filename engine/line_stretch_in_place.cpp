@@ -71,37 +71,42 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
   __m512i statesR = _mm512_load_si512(stR);
   const __m512i backMul = _mm512_set1_epi64(kGroupBack.mul);
   const __m512i backAdd = _mm512_set1_epi64(kGroupBack.add);
-  // Every lane a multiple of the ulp below the binade's top: exact.
-  const double firstOfLast = static_cast<double>(8 * (groups - 1));
-  const __m512d lane = _mm512_set_pd(7.0, 6.0, 5.0, 4.0, 3.0, 2.0, 1.0, 0.0);
-  __m512d xs = _mm512_add_pd(
-      _mm512_set1_pd(xa),
-      _mm512_mul_pd(_mm512_set1_pd(inc), _mm512_add_pd(_mm512_set1_pd(firstOfLast), lane)));
-  const __m512d xsDec = _mm512_set1_pd(8.0 * inc);
-
-  for (int32_t i = a + 8 * (groups - 1); i >= a; i -= 8) {
-    // Truncated to 64-bit lanes: one instruction each way, and the lanes are
-    // already the permutes' indices.
-    const __m512i kv = _mm512_cvttpd_epi64(xs);
-    const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi64_pd(kv));
-
-    const __m512d noiseL = noiseLanes(statesL);
-    const __m512d noiseR = noiseLanes(statesR);
-
-    const int64_t k0 = _mm_cvtsi128_si64(_mm512_castsi512_si128(kv));
-    const __m512i idx = _mm512_sub_epi64(kv, _mm512_set1_epi64(k0));
-    const bool run = consecutivePairs(idx);
-    const auto [aL, bL] = windowPairs(lineL, k0, idx, run);
-    const auto [aR, bR] = windowPairs(lineR, k0, idx, run);
-
-    const __m512d left = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bL, aL), f), aL);
-    const __m512d right = _mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(bR, aR), f), aR);
-    _mm512_storeu_pd(lineL + i, _mm512_add_pd(left, noiseL));
-    _mm512_storeu_pd(lineR + i, _mm512_add_pd(right, noiseR));
-
-    xs = _mm512_sub_pd(xs, xsDec);
+  // Group g's positions: xa + (8 g + j) * inc, exact in the binade.
+  const __m512d lanes =
+      _mm512_mul_pd(_mm512_set1_pd(inc), _mm512_set_pd(7.0, 6.0, 5.0, 4.0, 3.0, 2.0, 1.0, 0.0));
+  if (!runsWorthFinding(xa, inc)) {
+    // Each group tests its pairs.
+    const double top = xa + static_cast<double>(8 * (groups - 1)) * inc;
+    __m512d xs = _mm512_add_pd(_mm512_set1_pd(top), lanes);
+    const __m512d xsDec = _mm512_set1_pd(8.0 * inc);
+    for (int32_t i = a + 8 * (groups - 1); i >= a; i -= 8) {
+      eightFramesAvx512(lineL, lineR, lineL + i, lineR + i, xs, statesL, statesR);
+      xs = _mm512_sub_pd(xs, xsDec);
+      statesL = stepNoiseLanes(statesL, backMul, backAdd);
+      statesR = stepNoiseLanes(statesR, backMul, backAdd);
+    }
+    return;
+  }
+  // Runs of groups that read consecutive pairs (stretch_spans.h) go without
+  // the test; each group between them takes it.
+  for (int32_t g = groups - 1; g >= 0;) {
+    const double at = xa + static_cast<double>(8 * g) * inc;
+    const __m512d xs = _mm512_add_pd(_mm512_set1_pd(at), lanes);
+    double* outL = lineL + a + 8 * g;
+    double* outR = lineR + a + 8 * g;
+    const int32_t run = consecutiveGroupsBelow(xa, inc, 8 * (g + 1), g + 1);
+    if (run > 0) {
+      const __m512d f =
+          _mm512_sub_pd(xs, _mm512_roundscale_pd(xs, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+      consecutiveGroupsAvx512<-1>(lineL, lineR, outL, outR, static_cast<int64_t>(at), run, f, inc,
+                                  statesL, statesR, backMul, backAdd);
+      g -= run;
+      continue;
+    }
+    eightFramesAvx512(lineL, lineR, outL, outR, xs, statesL, statesR);
     statesL = stepNoiseLanes(statesL, backMul, backAdd);
     statesR = stepNoiseLanes(statesR, backMul, backAdd);
+    --g;
   }
 }
 
@@ -248,8 +253,7 @@ bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_
   double* uniform = startX + blocks;
   blockStartPositions(step, newLength, startX, uniform);
 #ifdef QUILLET_WIDE_VECTORS
-  const bool descend512 =
-      widest >= VectorPath::kAvx512 && processorHasAvx512() && avx512Suits(step);
+  const bool descend512 = widest >= VectorPath::kAvx512 && processorHasAvx512();
   const bool descend256 = widest >= VectorPath::kAvx2 && processorHasAvx2();
 #endif
   uint32_t state = seed;

@@ -50,4 +50,61 @@ __attribute__((target("avx512f"))) inline bool consecutivePairs(__m512i idx) {
   return _mm512_cmpeq_epi64_mask(idx, _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0)) == 0xFF;
 }
 
+// (b - a) * f + a + noise, rounded step by step as the scalar frame.
+__attribute__((target("avx512f"))) inline __m512d newSamples(SamplePairs p, __m512d f,
+                                                             __m512d noise) {
+  return _mm512_add_pd(_mm512_add_pd(_mm512_mul_pd(_mm512_sub_pd(p.b, p.a), f), p.a), noise);
+}
+
+// Eight frames at read positions xs, each reading within oldL/oldR[k0 ..
+// k0 + 15] for k0 the first frame's pair, written to out*[0..7]. The old
+// samples are loaded before the new ones are stored, so the output may
+// overwrite what these frames read.
+__attribute__((target("avx512f,avx512dq"))) inline void eightFramesAvx512(
+    const double* oldL, const double* oldR, double* outL, double* outR, __m512d xs, __m512i statesL,
+    __m512i statesR) {
+  // Truncated to 64-bit lanes: one instruction each way, and the lanes are
+  // already the permutes' indices.
+  const __m512i kv = _mm512_cvttpd_epi64(xs);
+  const __m512d f = _mm512_sub_pd(xs, _mm512_cvtepi64_pd(kv));
+  const int64_t k0 = _mm_cvtsi128_si64(_mm512_castsi512_si128(kv));
+  const __m512i idx = _mm512_sub_epi64(kv, _mm512_set1_epi64(k0));
+  const bool run = consecutivePairs(idx);
+  const SamplePairs l = windowPairs(oldL, k0, idx, run);
+  const SamplePairs r = windowPairs(oldR, k0, idx, run);
+  _mm512_storeu_pd(outL, newSamples(l, f, noiseLanes(statesL)));
+  _mm512_storeu_pd(outR, newSamples(r, f, noiseLanes(statesR)));
+}
+
+// Groups of eight frames that read consecutive pairs (stretch_spans.h), one
+// after another in the given direction (+1 up, -1 down): the first group at
+// out, reading from old[k] on, at fractions f; each next group 8 frames
+// further, its fractions those of the one before plus 8 * inc - 8 (exact:
+// both stay multiples of the position's ulp in [0, 1)), so no position is
+// converted. The states jump by (mul, add) per group and are left where the
+// next group starts.
+template <int kDirection>
+__attribute__((target("avx512f"))) inline void consecutiveGroupsAvx512(
+    const double* oldL, const double* oldR, double* outL, double* outR, int64_t k, int32_t groups,
+    __m512d f, double inc, __m512i& statesL, __m512i& statesR, __m512i mul, __m512i add) {
+  const __m512d drift = _mm512_set1_pd(kDirection * (8.0 * inc - 8.0));
+  for (int32_t g = 0; g < groups; ++g) {
+    const SamplePairs l{_mm512_loadu_pd(oldL + k), _mm512_loadu_pd(oldL + k + 1)};
+    const SamplePairs r{_mm512_loadu_pd(oldR + k), _mm512_loadu_pd(oldR + k + 1)};
+    _mm512_storeu_pd(outL, newSamples(l, f, noiseLanes(statesL)));
+    _mm512_storeu_pd(outR, newSamples(r, f, noiseLanes(statesR)));
+    f = _mm512_add_pd(f, drift);
+    k += 8 * kDirection;
+    outL += 8 * kDirection;
+    outR += 8 * kDirection;
+    statesL = stepNoiseLanes(statesL, mul, add);
+    statesR = stepNoiseLanes(statesR, mul, add);
+  }
+}
+
+// The state in lane 7 (the last frame's): the low half of the top lane.
+__attribute__((target("avx512f"))) inline uint32_t lastLaneState(__m512i states) {
+  return static_cast<uint32_t>(_mm_extract_epi32(_mm512_extracti32x4_epi32(states, 3), 2));
+}
+
 #endif

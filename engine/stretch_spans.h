@@ -18,12 +18,6 @@ inline bool stepMakesRuns(double step) {
 }
 inline bool runsWorthFinding(double x, double inc) { return x >= 8.0 && stepMakesRuns(inc); }
 
-// Only the AVX2 runs look for them, which makes them faster than the
-// AVX-512 ones at such steps (a "Delay" move: 15 % on a Xeon with both, where
-// the AVX-512 runs are as fast or faster at every other step): the stretch
-// takes AVX-512 only for other steps.
-inline bool avx512Suits(double step) { return !stepMakesRuns(step); }
-
 // The most whole groups of eight frames, up to most, from frame `from` on
 // whose frames read consecutive pairs. Frames from .. from + 8 * most - 1
 // must lie in one binade of the read position.
