@@ -28,21 +28,8 @@
 #include <emmintrin.h>
 #define QUILLET_STRETCH_SSE2 1
 #endif
-#ifdef QUILLET_WIDE_VECTORS
-// GCC 12 reports the deliberately undefined pass-through operands inside the
-// AVX-512 intrinsics as maybe uninitialized; they are never read.
-#if defined(__clang__)
-#include <immintrin.h>
-#else
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#include <immintrin.h>
-#pragma GCC diagnostic pop
-#endif
-#endif
-
-#include "engine/stretch_lanes_avx2.h"   // after <immintrin.h>
-#include "engine/stretch_noise_lanes.h"  // after <immintrin.h>
+#include "engine/stretch_lanes_avx2.h"
+#include "engine/stretch_noise_lanes.h"
 
 namespace {
 
@@ -150,6 +137,18 @@ constexpr uint32_t kJump16Mul = noiseJump(16).mul;
 constexpr uint32_t kJump16Add = noiseJump(16).add;
 constexpr NoiseJump kJump16Back = jumpBack(noiseJump(16));
 
+// How many of at most `most` groups of eight frames from position x on run
+// below limit: group g runs while x + (g + 1) * octInc < limit, and that sum
+// is exact below the binade's top (at or above it, so is its rounding).
+// Counted up front, so that no scalar position chain runs beside the vectors.
+int32_t groupsBelowLimit(double x, double octInc, double limit, int32_t most) {
+  const double room = (limit - x) / octInc;  // positive: x is below limit
+  int32_t groups = room < static_cast<double>(most) ? static_cast<int32_t>(room) : most;
+  while (groups > 0 && !(x + static_cast<double>(groups) * octInc < limit)) --groups;
+  while (groups < most && x + static_cast<double>(groups + 1) * octInc < limit) ++groups;
+  return groups;
+}
+
 // As fastRunSse2, eight frames at a time (stretch_lanes_avx2.h), each of the
 // sixteen generator states jumping sixteen steps per group.
 __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32_t i,
@@ -167,14 +166,7 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   const __m256i jumpMul = _mm256_set1_epi32(static_cast<int>(kJump16Mul));
   const __m256i jumpAdd = _mm256_set1_epi32(static_cast<int>(kJump16Add));
   const double octInc = 8.0 * inc;
-  // Counted up front, so that no scalar position chain runs beside the
-  // vectors: group g runs while x + (g + 1) * octInc < limit, and that sum is
-  // exact below the binade's top (at or above it, so is its rounding).
-  const int32_t most = (r.newLength - i) / 8;
-  const double room = (limit - x) / octInc;  // positive: x is below limit
-  int32_t groups = room < static_cast<double>(most) ? static_cast<int32_t>(room) : most;
-  while (groups > 0 && !(x + static_cast<double>(groups) * octInc < limit)) --groups;
-  while (groups < most && x + static_cast<double>(groups + 1) * octInc < limit) ++groups;
+  const int32_t groups = groupsBelowLimit(x, octInc, limit, (r.newLength - i) / 8);
   // Locals: the stores could alias r, which would reload these every group.
   const double* oldL = r.oldL;
   const double* oldR = r.oldR;
@@ -199,26 +191,22 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   } else {
     // Runs of groups that read consecutive pairs go without the test; each
     // group between them takes it.
-    for (int32_t g = 0; g < groups;) {
-      const double at = x + static_cast<double>(8 * g) * inc;
-      const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
-      const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
-      const int32_t run = consecutiveGroupsFrom(x, inc, 8 * g, groups - g);
-      if (run > 0) {
-        const __m256d f0 =
-            _mm256_sub_pd(xs0, _mm256_round_pd(xs0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
-        const __m256d f1 =
-            _mm256_sub_pd(xs1, _mm256_round_pd(xs1, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
-        consecutiveGroupsAvx2<1>(oldL, oldR, newL + 8 * g, newR + 8 * g, static_cast<int32_t>(at),
-                                 run, f0, f1, inc, statesL, statesR, jumpMul, jumpAdd);
-        g += run;
-        continue;
-      }
-      eightFramesAvx2(oldL, oldR, newL + 8 * g, newR + 8 * g, xs0, xs1, statesL, statesR);
-      statesL = stepNoiseLanesAvx2(statesL, jumpMul, jumpAdd);
-      statesR = stepNoiseLanesAvx2(statesR, jumpMul, jumpAdd);
-      ++g;
-    }
+    forEachGroupRun<1>(
+        x, inc, groups,
+        [&](int32_t g, int32_t n, double at) __attribute__((target("avx2"))) {
+          const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
+          const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
+          consecutiveGroupsAvx2<1>(oldL, oldR, newL + 8 * g, newR + 8 * g, static_cast<int32_t>(at),
+                                   n, fractionsAvx2(xs0), fractionsAvx2(xs1), inc, statesL, statesR,
+                                   jumpMul, jumpAdd);
+        },
+        [&](int32_t g, double at) __attribute__((target("avx2"))) {
+          const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
+          const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
+          eightFramesAvx2(oldL, oldR, newL + 8 * g, newR + 8 * g, xs0, xs1, statesL, statesR);
+          statesL = stepNoiseLanesAvx2(statesL, jumpMul, jumpAdd);
+          statesR = stepNoiseLanesAvx2(statesR, jumpMul, jumpAdd);
+        });
   }
   // The right sample of the last frame written: lane 7, one jump back.
   if (groups > 0) {
@@ -265,35 +253,26 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
   const bool window = inc < 1.875;
   const double windowLimit = static_cast<double>(r.oldLength) - 18.0;
   if (window && runsWorthFinding(x, inc)) {
-    // Counted up front as in fastRunAvx2, each group also starting below the
-    // window's limit. Runs of groups that read consecutive pairs go without
-    // the per-group test; each group between them takes it.
-    const int32_t most = (newLength - i) / 8;
-    const double room = (limit - x) / octInc;
-    int32_t groups = room < static_cast<double>(most) ? static_cast<int32_t>(room) : most;
-    while (groups > 0 && !(x + static_cast<double>(groups) * octInc < limit)) --groups;
-    while (groups < most && x + static_cast<double>(groups + 1) * octInc < limit) ++groups;
+    // Runs of groups that read consecutive pairs go without the per-group
+    // test; each group between them takes it. Each group also starts below
+    // the window's limit.
+    int32_t groups = groupsBelowLimit(x, octInc, limit, (newLength - i) / 8);
     while (groups > 0 && !(x + static_cast<double>(groups - 1) * octInc < windowLimit)) --groups;
     const __m512d lanes = _mm512_mul_pd(_mm512_set1_pd(inc), lane);  // exact
-    for (int32_t g = 0; g < groups;) {
-      const double at = x + static_cast<double>(8 * g) * inc;
-      const __m512d at8 = _mm512_add_pd(_mm512_set1_pd(at), lanes);
-      double* outL = newL + i + 8 * g;
-      double* outR = newR + i + 8 * g;
-      const int32_t run = consecutiveGroupsFrom(x, inc, 8 * g, groups - g);
-      if (run > 0) {
-        const __m512d f =
-            _mm512_sub_pd(at8, _mm512_roundscale_pd(at8, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
-        consecutiveGroupsAvx512<1>(oldL, oldR, outL, outR, static_cast<int64_t>(at), run, f, inc,
-                                   statesL, statesR, jumpMul, jumpAdd);
-        g += run;
-        continue;
-      }
-      eightFramesAvx512(oldL, oldR, outL, outR, at8, statesL, statesR);
-      statesL = stepNoiseLanes(statesL, jumpMul, jumpAdd);
-      statesR = stepNoiseLanes(statesR, jumpMul, jumpAdd);
-      ++g;
-    }
+    forEachGroupRun<1>(
+        x, inc, groups,
+        [&](int32_t g, int32_t n, double at) __attribute__((target("avx512f"))) {
+          const __m512d f = fractionsAvx512(_mm512_add_pd(_mm512_set1_pd(at), lanes));
+          consecutiveGroupsAvx512<1>(oldL, oldR, newL + i + 8 * g, newR + i + 8 * g,
+                                     static_cast<int64_t>(at), n, f, inc, statesL, statesR, jumpMul,
+                                     jumpAdd);
+        },
+        [&](int32_t g, double at) __attribute__((target("avx512f,avx512dq"))) {
+          eightFramesAvx512(oldL, oldR, newL + i + 8 * g, newR + i + 8 * g,
+                            _mm512_add_pd(_mm512_set1_pd(at), lanes), statesL, statesR);
+          statesL = stepNoiseLanes(statesL, jumpMul, jumpAdd);
+          statesR = stepNoiseLanes(statesR, jumpMul, jumpAdd);
+        });
     // The right sample of the last frame written: lane 7, one jump back.
     if (groups > 0) s = lastLaneState(statesR) * kJump16Back.mul + kJump16Back.add;
     i += 8 * groups;
@@ -339,11 +318,11 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
     i += 8;
     x = x + octInc;  // exact: a multiple of the ulp, still inside the binade
     xs = _mm512_add_pd(xs, xsInc);
-    _mm512_store_si512(stR, statesR);  // the last states used, for the scalar tail
     statesL = stepNoiseLanes(statesL, jumpMul, jumpAdd);
     statesR = stepNoiseLanes(statesR, jumpMul, jumpAdd);
   }
-  if (i > start) s = static_cast<uint32_t>(stR[7]);
+  // The right sample of the last frame written: lane 7, one jump back.
+  if (i > start) s = lastLaneState(statesR) * kJump16Back.mul + kJump16Back.add;
   position = x;
   return i - start;
 }

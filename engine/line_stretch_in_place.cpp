@@ -12,26 +12,11 @@
 
 #include "engine/line_stretch.h"
 #include "engine/stretch_frames.h"
+#include "engine/stretch_lanes_avx2.h"
 #include "engine/stretch_noise.h"
+#include "engine/stretch_noise_lanes.h"
 #include "engine/stretch_spans.h"
 #include "engine/vector_paths.h"
-
-#ifdef QUILLET_WIDE_VECTORS
-// GCC 12 reports the deliberately undefined pass-through operands inside the
-// AVX-512 intrinsics as (maybe) uninitialized; they are never read.
-#if defined(__clang__)
-#include <immintrin.h>
-#else
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#include <immintrin.h>
-#pragma GCC diagnostic pop
-#endif
-#endif
-
-#include "engine/stretch_lanes_avx2.h"   // after <immintrin.h>
-#include "engine/stretch_noise_lanes.h"  // after <immintrin.h>
 
 namespace {
 
@@ -89,25 +74,20 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
   }
   // Runs of groups that read consecutive pairs (stretch_spans.h) go without
   // the test; each group between them takes it.
-  for (int32_t g = groups - 1; g >= 0;) {
-    const double at = xa + static_cast<double>(8 * g) * inc;
-    const __m512d xs = _mm512_add_pd(_mm512_set1_pd(at), lanes);
-    double* outL = lineL + a + 8 * g;
-    double* outR = lineR + a + 8 * g;
-    const int32_t run = consecutiveGroupsBelow(xa, inc, 8 * (g + 1), g + 1);
-    if (run > 0) {
-      const __m512d f =
-          _mm512_sub_pd(xs, _mm512_roundscale_pd(xs, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
-      consecutiveGroupsAvx512<-1>(lineL, lineR, outL, outR, static_cast<int64_t>(at), run, f, inc,
-                                  statesL, statesR, backMul, backAdd);
-      g -= run;
-      continue;
-    }
-    eightFramesAvx512(lineL, lineR, outL, outR, xs, statesL, statesR);
-    statesL = stepNoiseLanes(statesL, backMul, backAdd);
-    statesR = stepNoiseLanes(statesR, backMul, backAdd);
-    --g;
-  }
+  forEachGroupRun<-1>(
+      xa, inc, groups,
+      [&](int32_t g, int32_t n, double at) __attribute__((target("avx512f"))) {
+        const __m512d f = fractionsAvx512(_mm512_add_pd(_mm512_set1_pd(at), lanes));
+        consecutiveGroupsAvx512<-1>(lineL, lineR, lineL + a + 8 * g, lineR + a + 8 * g,
+                                    static_cast<int64_t>(at), n, f, inc, statesL, statesR, backMul,
+                                    backAdd);
+      },
+      [&](int32_t g, double at) __attribute__((target("avx512f,avx512dq"))) {
+        eightFramesAvx512(lineL, lineR, lineL + a + 8 * g, lineR + a + 8 * g,
+                          _mm512_add_pd(_mm512_set1_pd(at), lanes), statesL, statesR);
+        statesL = stepNoiseLanes(statesL, backMul, backAdd);
+        statesR = stepNoiseLanes(statesR, backMul, backAdd);
+      });
 }
 
 // As descendingRunAvx512 on AVX2 (stretch_lanes_avx2.h): the states in 32-bit
@@ -144,28 +124,23 @@ __attribute__((target("avx2"))) void descendingRunAvx2(double* lineL, double* li
   }
   // Runs of groups that read consecutive pairs (stretch_spans.h) go without
   // the test; each group between them takes it.
-  for (int32_t g = groups - 1; g >= 0;) {
-    const double at = xa + static_cast<double>(8 * g) * inc;
-    const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
-    const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
-    double* outL = lineL + a + 8 * g;
-    double* outR = lineR + a + 8 * g;
-    const int32_t run = consecutiveGroupsBelow(xa, inc, 8 * (g + 1), g + 1);
-    if (run > 0) {
-      const __m256d f0 =
-          _mm256_sub_pd(xs0, _mm256_round_pd(xs0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
-      const __m256d f1 =
-          _mm256_sub_pd(xs1, _mm256_round_pd(xs1, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
-      consecutiveGroupsAvx2<-1>(lineL, lineR, outL, outR, static_cast<int32_t>(at), run, f0, f1,
-                                inc, statesL, statesR, backMul, backAdd);
-      g -= run;
-      continue;
-    }
-    eightFramesAvx2(lineL, lineR, outL, outR, xs0, xs1, statesL, statesR);
-    statesL = stepNoiseLanesAvx2(statesL, backMul, backAdd);
-    statesR = stepNoiseLanesAvx2(statesR, backMul, backAdd);
-    --g;
-  }
+  forEachGroupRun<-1>(
+      xa, inc, groups,
+      [&](int32_t g, int32_t n, double at) __attribute__((target("avx2"))) {
+        const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
+        const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
+        consecutiveGroupsAvx2<-1>(lineL, lineR, lineL + a + 8 * g, lineR + a + 8 * g,
+                                  static_cast<int32_t>(at), n, fractionsAvx2(xs0),
+                                  fractionsAvx2(xs1), inc, statesL, statesR, backMul, backAdd);
+      },
+      [&](int32_t g, double at) __attribute__((target("avx2"))) {
+        const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
+        const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
+        eightFramesAvx2(lineL, lineR, lineL + a + 8 * g, lineR + a + 8 * g, xs0, xs1, statesL,
+                        statesR);
+        statesL = stepNoiseLanesAvx2(statesL, backMul, backAdd);
+        statesR = stepNoiseLanesAvx2(statesR, backMul, backAdd);
+      });
 }
 #endif
 

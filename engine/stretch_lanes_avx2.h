@@ -1,12 +1,13 @@
-// The AVX2 runs of the stretch, eight frames at once (include after
-// <immintrin.h>). The generator states of the eight left samples and of the
-// eight right samples sit in two vectors of 32-bit lanes, in the lane order
+// The AVX2 runs of the stretch, eight frames at once. The generator states of the eight left
+// samples and of the eight right samples sit in two vectors of 32-bit lanes, in the lane order
 // kNoiseLaneOfFrame.
 // Every operation is the scalar stretch's, in the same order and without
 // fused multiply-add, so the frames are the same bits.
 #pragma once
 
 #include <cstdint>
+
+#include "engine/wide_intrinsics.h"
 
 #ifdef QUILLET_WIDE_VECTORS
 
@@ -41,6 +42,11 @@ __attribute__((target("avx2"))) inline void pairsAvx2(const double* line, const 
                                            _mm_loadu_pd(line + k[3]), 1);
   a = _mm256_unpacklo_pd(p02, p13);
   b = _mm256_unpackhi_pd(p02, p13);
+}
+
+// x - trunc(x) of four read positions (never negative): exact.
+__attribute__((target("avx2"))) inline __m256d fractionsAvx2(__m256d xs) {
+  return _mm256_sub_pd(xs, _mm256_round_pd(xs, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
 }
 
 // (b - a) * f + a, rounded step by step as the scalar interpolation.
@@ -93,10 +99,8 @@ __attribute__((target("avx2"))) inline void eightFramesAvx2(const double* oldL, 
   // Truncation: x is never negative. Frame j + 1 reads at most one pair
   // further on than frame j if the step is below 1, at least one if it is
   // not, so the eight read consecutive pairs exactly when k7 = k0 + 7.
-  const __m256d f0 =
-      _mm256_sub_pd(xs0, _mm256_round_pd(xs0, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
-  const __m256d f1 =
-      _mm256_sub_pd(xs1, _mm256_round_pd(xs1, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+  const __m256d f0 = fractionsAvx2(xs0);
+  const __m256d f1 = fractionsAvx2(xs1);
   const int32_t k0 = _mm_cvttsd_si32(_mm256_castpd256_pd128(xs0));
   const __m128d last = _mm256_extractf128_pd(xs1, 1);
   const int32_t k7 = _mm_cvttsd_si32(_mm_unpackhi_pd(last, last));
@@ -130,17 +134,23 @@ __attribute__((target("avx2"))) inline void consecutiveGroupsAvx2(
     __m256d f0, __m256d f1, double inc, __m256i& statesL, __m256i& statesR, __m256i mul,
     __m256i add) {
   const __m256d drift = _mm256_set1_pd(kDirection * (8.0 * inc - 8.0));
+  // Locals: the stores could alias the caller's states, which would reload
+  // them every group.
+  __m256i sl = statesL;
+  __m256i sr = statesR;
   for (int32_t g = 0; g < groups; ++g) {
-    consecutiveEightAvx2(oldL, k, outL, f0, f1, statesL);
-    consecutiveEightAvx2(oldR, k, outR, f0, f1, statesR);
+    consecutiveEightAvx2(oldL, k, outL, f0, f1, sl);
+    consecutiveEightAvx2(oldR, k, outR, f0, f1, sr);
     f0 = _mm256_add_pd(f0, drift);
     f1 = _mm256_add_pd(f1, drift);
     k += 8 * kDirection;
     outL += 8 * kDirection;
     outR += 8 * kDirection;
-    statesL = stepNoiseLanesAvx2(statesL, mul, add);
-    statesR = stepNoiseLanesAvx2(statesR, mul, add);
+    sl = stepNoiseLanesAvx2(sl, mul, add);
+    sr = stepNoiseLanesAvx2(sr, mul, add);
   }
+  statesL = sl;
+  statesR = sr;
 }
 
 #endif

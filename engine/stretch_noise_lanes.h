@@ -1,11 +1,12 @@
 // The AVX-512 runs of the stretch, eight frames at once: the noise of eight
-// generator states and the pairs of old samples the frames read
-// (include after <immintrin.h>). Each state sits in the low half of a 64-bit
-// lane; the upper half is never read: the product that steps the generator
-// takes the low halves only, and the noise takes state bits 9..31.
+// generator states and the pairs of old samples the frames read. Each state sits in the low half of
+// a 64-bit lane; the upper half is never read: the product that steps the generator takes the low
+// halves only, and the noise takes state bits 9..31.
 #pragma once
 
 #include <cstdint>
+
+#include "engine/wide_intrinsics.h"
 
 #ifdef QUILLET_WIDE_VECTORS
 
@@ -50,6 +51,11 @@ __attribute__((target("avx512f"))) inline bool consecutivePairs(__m512i idx) {
   return _mm512_cmpeq_epi64_mask(idx, _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0)) == 0xFF;
 }
 
+// x - trunc(x) of eight read positions (never negative): exact.
+__attribute__((target("avx512f"))) inline __m512d fractionsAvx512(__m512d xs) {
+  return _mm512_sub_pd(xs, _mm512_roundscale_pd(xs, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+}
+
 // (b - a) * f + a + noise, rounded step by step as the scalar frame.
 __attribute__((target("avx512f"))) inline __m512d newSamples(SamplePairs p, __m512d f,
                                                              __m512d noise) {
@@ -88,18 +94,24 @@ __attribute__((target("avx512f"))) inline void consecutiveGroupsAvx512(
     const double* oldL, const double* oldR, double* outL, double* outR, int64_t k, int32_t groups,
     __m512d f, double inc, __m512i& statesL, __m512i& statesR, __m512i mul, __m512i add) {
   const __m512d drift = _mm512_set1_pd(kDirection * (8.0 * inc - 8.0));
+  // Locals: the stores could alias the caller's states, which would reload
+  // them every group.
+  __m512i sl = statesL;
+  __m512i sr = statesR;
   for (int32_t g = 0; g < groups; ++g) {
     const SamplePairs l{_mm512_loadu_pd(oldL + k), _mm512_loadu_pd(oldL + k + 1)};
     const SamplePairs r{_mm512_loadu_pd(oldR + k), _mm512_loadu_pd(oldR + k + 1)};
-    _mm512_storeu_pd(outL, newSamples(l, f, noiseLanes(statesL)));
-    _mm512_storeu_pd(outR, newSamples(r, f, noiseLanes(statesR)));
+    _mm512_storeu_pd(outL, newSamples(l, f, noiseLanes(sl)));
+    _mm512_storeu_pd(outR, newSamples(r, f, noiseLanes(sr)));
     f = _mm512_add_pd(f, drift);
     k += 8 * kDirection;
     outL += 8 * kDirection;
     outR += 8 * kDirection;
-    statesL = stepNoiseLanes(statesL, mul, add);
-    statesR = stepNoiseLanes(statesR, mul, add);
+    sl = stepNoiseLanes(sl, mul, add);
+    sr = stepNoiseLanes(sr, mul, add);
   }
+  statesL = sl;
+  statesR = sr;
 }
 
 // The state in lane 7 (the last frame's): the low half of the top lane.

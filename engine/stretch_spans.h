@@ -25,3 +25,25 @@ int32_t consecutiveGroupsFrom(double x, double inc, int32_t from, int32_t most);
 
 // The same for the groups below frame `end`: frames end - 8n .. end - 1.
 int32_t consecutiveGroupsBelow(double x, double inc, int32_t end, int32_t most);
+
+// The groups 0 .. groups - 1 of eight frames inside one binade (frame j at
+// x + j * inc), taken in the given direction (+1 up from group 0, -1 down
+// from the last): each stretch of groups that read consecutive pairs as
+// runs(g, n, at), g its first group in that direction, and each group between
+// them as single(g, at); at is group g's first read position.
+template <int kDirection, typename Runs, typename Single>
+__attribute__((always_inline)) inline void forEachGroupRun(double x, double inc, int32_t groups,
+                                                           Runs runs, Single single) {
+  for (int32_t g = kDirection > 0 ? 0 : groups - 1; kDirection > 0 ? g < groups : g >= 0;) {
+    const double at = x + static_cast<double>(8 * g) * inc;
+    const int32_t n = kDirection > 0 ? consecutiveGroupsFrom(x, inc, 8 * g, groups - g)
+                                     : consecutiveGroupsBelow(x, inc, 8 * (g + 1), g + 1);
+    if (n > 0) {
+      runs(g, n, at);
+      g += kDirection * n;
+    } else {
+      single(g, at);
+      g += kDirection;
+    }
+  }
+}
