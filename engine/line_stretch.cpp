@@ -191,22 +191,7 @@ __attribute__((target("avx2"))) int32_t fastRunAvx2(const StretchRings& r, int32
   } else {
     // Runs of groups that read consecutive pairs go without the test; each
     // group between them takes it.
-    forEachGroupRun<1>(
-        x, inc, groups,
-        [&](int32_t g, int32_t n, double at) __attribute__((target("avx2"))) {
-          const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
-          const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
-          consecutiveGroupsAvx2<1>(oldL, oldR, newL + 8 * g, newR + 8 * g, static_cast<int32_t>(at),
-                                   n, fractionsAvx2(xs0), fractionsAvx2(xs1), inc, statesL, statesR,
-                                   jumpMul, jumpAdd);
-        },
-        [&](int32_t g, double at) __attribute__((target("avx2"))) {
-          const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
-          const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
-          eightFramesAvx2(oldL, oldR, newL + 8 * g, newR + 8 * g, xs0, xs1, statesL, statesR);
-          statesL = stepNoiseLanesAvx2(statesL, jumpMul, jumpAdd);
-          statesR = stepNoiseLanesAvx2(statesR, jumpMul, jumpAdd);
-        });
+    groupsByRunsAvx2<1>(oldL, oldR, newL, newR, x, inc, groups, statesL, statesR, jumpMul, jumpAdd);
   }
   // The right sample of the last frame written: lane 7, one jump back.
   if (groups > 0) {
@@ -258,21 +243,8 @@ __attribute__((target("avx512f,avx512dq"))) int32_t fastRunAvx512(const StretchR
     // the window's limit.
     int32_t groups = groupsBelowLimit(x, octInc, limit, (newLength - i) / 8);
     while (groups > 0 && !(x + static_cast<double>(groups - 1) * octInc < windowLimit)) --groups;
-    const __m512d lanes = _mm512_mul_pd(_mm512_set1_pd(inc), lane);  // exact
-    forEachGroupRun<1>(
-        x, inc, groups,
-        [&](int32_t g, int32_t n, double at) __attribute__((target("avx512f"))) {
-          const __m512d f = fractionsAvx512(_mm512_add_pd(_mm512_set1_pd(at), lanes));
-          consecutiveGroupsAvx512<1>(oldL, oldR, newL + i + 8 * g, newR + i + 8 * g,
-                                     static_cast<int64_t>(at), n, f, inc, statesL, statesR, jumpMul,
-                                     jumpAdd);
-        },
-        [&](int32_t g, double at) __attribute__((target("avx512f,avx512dq"))) {
-          eightFramesAvx512(oldL, oldR, newL + i + 8 * g, newR + i + 8 * g,
-                            _mm512_add_pd(_mm512_set1_pd(at), lanes), statesL, statesR);
-          statesL = stepNoiseLanes(statesL, jumpMul, jumpAdd);
-          statesR = stepNoiseLanes(statesR, jumpMul, jumpAdd);
-        });
+    groupsByRunsAvx512<1>(oldL, oldR, newL + i, newR + i, x, inc, groups, statesL, statesR, jumpMul,
+                          jumpAdd);
     // The right sample of the last frame written: lane 7, one jump back.
     if (groups > 0) s = lastLaneState(statesR) * kJump16Back.mul + kJump16Back.add;
     i += 8 * groups;

@@ -74,20 +74,8 @@ __attribute__((target("avx512f,avx512dq"))) void descendingRunAvx512(double* lin
   }
   // Runs of groups that read consecutive pairs (stretch_spans.h) go without
   // the test; each group between them takes it.
-  forEachGroupRun<-1>(
-      xa, inc, groups,
-      [&](int32_t g, int32_t n, double at) __attribute__((target("avx512f"))) {
-        const __m512d f = fractionsAvx512(_mm512_add_pd(_mm512_set1_pd(at), lanes));
-        consecutiveGroupsAvx512<-1>(lineL, lineR, lineL + a + 8 * g, lineR + a + 8 * g,
-                                    static_cast<int64_t>(at), n, f, inc, statesL, statesR, backMul,
-                                    backAdd);
-      },
-      [&](int32_t g, double at) __attribute__((target("avx512f,avx512dq"))) {
-        eightFramesAvx512(lineL, lineR, lineL + a + 8 * g, lineR + a + 8 * g,
-                          _mm512_add_pd(_mm512_set1_pd(at), lanes), statesL, statesR);
-        statesL = stepNoiseLanes(statesL, backMul, backAdd);
-        statesR = stepNoiseLanes(statesR, backMul, backAdd);
-      });
+  groupsByRunsAvx512<-1>(lineL, lineR, lineL + a, lineR + a, xa, inc, groups, statesL, statesR,
+                         backMul, backAdd);
 }
 
 // As descendingRunAvx512 on AVX2 (stretch_lanes_avx2.h): the states in 32-bit
@@ -124,23 +112,8 @@ __attribute__((target("avx2"))) void descendingRunAvx2(double* lineL, double* li
   }
   // Runs of groups that read consecutive pairs (stretch_spans.h) go without
   // the test; each group between them takes it.
-  forEachGroupRun<-1>(
-      xa, inc, groups,
-      [&](int32_t g, int32_t n, double at) __attribute__((target("avx2"))) {
-        const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
-        const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
-        consecutiveGroupsAvx2<-1>(lineL, lineR, lineL + a + 8 * g, lineR + a + 8 * g,
-                                  static_cast<int32_t>(at), n, fractionsAvx2(xs0),
-                                  fractionsAvx2(xs1), inc, statesL, statesR, backMul, backAdd);
-      },
-      [&](int32_t g, double at) __attribute__((target("avx2"))) {
-        const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
-        const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
-        eightFramesAvx2(lineL, lineR, lineL + a + 8 * g, lineR + a + 8 * g, xs0, xs1, statesL,
-                        statesR);
-        statesL = stepNoiseLanesAvx2(statesL, backMul, backAdd);
-        statesR = stepNoiseLanesAvx2(statesR, backMul, backAdd);
-      });
+  groupsByRunsAvx2<-1>(lineL, lineR, lineL + a, lineR + a, xa, inc, groups, statesL, statesR,
+                       backMul, backAdd);
 }
 #endif
 

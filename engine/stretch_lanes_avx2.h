@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "engine/stretch_spans.h"
 #include "engine/wide_intrinsics.h"
 
 #ifdef QUILLET_WIDE_VECTORS
@@ -134,21 +135,49 @@ __attribute__((target("avx2"))) inline void consecutiveGroupsAvx2(
     __m256d f0, __m256d f1, double inc, __m256i& statesL, __m256i& statesR, __m256i mul,
     __m256i add) {
   const __m256d drift = _mm256_set1_pd(kDirection * (8.0 * inc - 8.0));
-  // Locals: the stores could alias the caller's states, which would reload
-  // them every group.
-  __m256i sl = statesL;
-  __m256i sr = statesR;
   for (int32_t g = 0; g < groups; ++g) {
-    consecutiveEightAvx2(oldL, k, outL, f0, f1, sl);
-    consecutiveEightAvx2(oldR, k, outR, f0, f1, sr);
+    consecutiveEightAvx2(oldL, k, outL, f0, f1, statesL);
+    consecutiveEightAvx2(oldR, k, outR, f0, f1, statesR);
     f0 = _mm256_add_pd(f0, drift);
     f1 = _mm256_add_pd(f1, drift);
     k += 8 * kDirection;
     outL += 8 * kDirection;
     outR += 8 * kDirection;
-    sl = stepNoiseLanesAvx2(sl, mul, add);
-    sr = stepNoiseLanesAvx2(sr, mul, add);
+    statesL = stepNoiseLanesAvx2(statesL, mul, add);
+    statesR = stepNoiseLanesAvx2(statesR, mul, add);
   }
+}
+
+// As groupsByRunsAvx512 (stretch_noise_lanes.h), in 256-bit vectors.
+template <int kDirection>
+__attribute__((target("avx2"))) inline void groupsByRunsAvx2(const double* oldL, const double* oldR,
+                                                             double* outL, double* outR, double x,
+                                                             double inc, int32_t groups,
+                                                             __m256i& statesL, __m256i& statesR,
+                                                             __m256i mul, __m256i add) {
+  const __m256d incs = _mm256_set1_pd(inc);
+  const __m256d lanes0 = _mm256_mul_pd(incs, _mm256_set_pd(3, 2, 1, 0));  // exact
+  const __m256d lanes1 = _mm256_mul_pd(incs, _mm256_set_pd(7, 6, 5, 4));
+  // Locals: the stores could alias the caller's states, which would reload
+  // them every group.
+  __m256i sl = statesL;
+  __m256i sr = statesR;
+  forEachGroupRun<kDirection>(
+      x, inc, groups,
+      [&](int32_t g, int32_t n, double at) __attribute__((target("avx2"))) {
+        const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
+        const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
+        consecutiveGroupsAvx2<kDirection>(oldL, oldR, outL + 8 * g, outR + 8 * g,
+                                          static_cast<int32_t>(at), n, fractionsAvx2(xs0),
+                                          fractionsAvx2(xs1), inc, sl, sr, mul, add);
+      },
+      [&](int32_t g, double at) __attribute__((target("avx2"))) {
+        const __m256d xs0 = _mm256_add_pd(_mm256_set1_pd(at), lanes0);
+        const __m256d xs1 = _mm256_add_pd(_mm256_set1_pd(at), lanes1);
+        eightFramesAvx2(oldL, oldR, outL + 8 * g, outR + 8 * g, xs0, xs1, sl, sr);
+        sl = stepNoiseLanesAvx2(sl, mul, add);
+        sr = stepNoiseLanesAvx2(sr, mul, add);
+      });
   statesL = sl;
   statesR = sr;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/stretch_spans.h"
 #include "engine/wide_intrinsics.h"
 
 #ifdef QUILLET_WIDE_VECTORS
@@ -94,22 +95,48 @@ __attribute__((target("avx512f"))) inline void consecutiveGroupsAvx512(
     const double* oldL, const double* oldR, double* outL, double* outR, int64_t k, int32_t groups,
     __m512d f, double inc, __m512i& statesL, __m512i& statesR, __m512i mul, __m512i add) {
   const __m512d drift = _mm512_set1_pd(kDirection * (8.0 * inc - 8.0));
-  // Locals: the stores could alias the caller's states, which would reload
-  // them every group.
-  __m512i sl = statesL;
-  __m512i sr = statesR;
   for (int32_t g = 0; g < groups; ++g) {
     const SamplePairs l{_mm512_loadu_pd(oldL + k), _mm512_loadu_pd(oldL + k + 1)};
     const SamplePairs r{_mm512_loadu_pd(oldR + k), _mm512_loadu_pd(oldR + k + 1)};
-    _mm512_storeu_pd(outL, newSamples(l, f, noiseLanes(sl)));
-    _mm512_storeu_pd(outR, newSamples(r, f, noiseLanes(sr)));
+    _mm512_storeu_pd(outL, newSamples(l, f, noiseLanes(statesL)));
+    _mm512_storeu_pd(outR, newSamples(r, f, noiseLanes(statesR)));
     f = _mm512_add_pd(f, drift);
     k += 8 * kDirection;
     outL += 8 * kDirection;
     outR += 8 * kDirection;
-    sl = stepNoiseLanes(sl, mul, add);
-    sr = stepNoiseLanes(sr, mul, add);
+    statesL = stepNoiseLanes(statesL, mul, add);
+    statesR = stepNoiseLanes(statesR, mul, add);
   }
+}
+
+// Groups 0 .. groups - 1 of eight frames inside one binade, group g's frames
+// at x + (8 g + j) * inc written to out*[8 g .. 8 g + 7], taken in the given
+// direction from the states of its first group: the runs of consecutive
+// pairs without the per-group test, each group between them with it. The
+// states are left where the next group would start.
+template <int kDirection>
+__attribute__((target("avx512f,avx512dq"))) inline void groupsByRunsAvx512(
+    const double* oldL, const double* oldR, double* outL, double* outR, double x, double inc,
+    int32_t groups, __m512i& statesL, __m512i& statesR, __m512i mul, __m512i add) {
+  const __m512d lanes =
+      _mm512_mul_pd(_mm512_set1_pd(inc), _mm512_set_pd(7.0, 6.0, 5.0, 4.0, 3.0, 2.0, 1.0, 0.0));
+  // Locals: the stores could alias the caller's states, which would reload
+  // them every group.
+  __m512i sl = statesL;
+  __m512i sr = statesR;
+  forEachGroupRun<kDirection>(
+      x, inc, groups,
+      [&](int32_t g, int32_t n, double at) __attribute__((target("avx512f"))) {
+        const __m512d f = fractionsAvx512(_mm512_add_pd(_mm512_set1_pd(at), lanes));
+        consecutiveGroupsAvx512<kDirection>(oldL, oldR, outL + 8 * g, outR + 8 * g,
+                                            static_cast<int64_t>(at), n, f, inc, sl, sr, mul, add);
+      },
+      [&](int32_t g, double at) __attribute__((target("avx512f,avx512dq"))) {
+        eightFramesAvx512(oldL, oldR, outL + 8 * g, outR + 8 * g,
+                          _mm512_add_pd(_mm512_set1_pd(at), lanes), sl, sr);
+        sl = stepNoiseLanes(sl, mul, add);
+        sr = stepNoiseLanes(sr, mul, add);
+      });
   statesL = sl;
   statesR = sr;
 }
