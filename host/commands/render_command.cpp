@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/cli/command_line.h"
+#include "cli/command_line.h"
 #include "host/commands/command_table.h"
 #include "host/render/fixed_clock.h"
 #include "host/render/render_job.h"
@@ -64,9 +64,14 @@ constexpr cli::OptionSpec kFixedClock =
               "the plug-in reads a clock that advances only with the\n"
               "rendered audio: the same command renders the same file");
 
+int runRenderCommand(const std::vector<std::string>& args);
+
 }  // namespace
 
-const cli::CommandSpec quillet_host::kRenderCommand = {
+// Listed in command_table.cpp.
+namespace quillet_host {
+extern const cli::CommandSpec kRenderCommand = {
+    "quillet-host",
     "render",
     "PLUGIN.so [INPUT] -o OUTPUT: audio through a plug-in",
     runRenderCommand,
@@ -83,6 +88,7 @@ const cli::CommandSpec quillet_host::kRenderCommand = {
       {1, 2, "no plug-in given", "too many file names"},
       {kOutput, kSet, kRamp, kTempo, kBlock, kDouble, kTail, kTailLimit, kRate, kFormat, kPreset,
        kSavePreset, kFixedClock}}}};
+}  // namespace quillet_host
 
 namespace {
 
@@ -126,8 +132,6 @@ int check(const std::vector<std::string>& args, RenderRequest* r) {
   return cli::kRunCommand;
 }
 
-}  // namespace
-
 int runRenderCommand(const std::vector<std::string>& args) {
   RenderRequest request;
   const int status = check(args, &request);
@@ -138,3 +142,5 @@ int runRenderCommand(const std::vector<std::string>& args) {
   reportRender(job.outcome());
   return 0;
 }
+
+}  // namespace

@@ -1,9 +1,9 @@
-#include "host/cli/option_spec.h"
+#include "cli/option_spec.h"
 
 #include <cmath>
 #include <cstdio>
 
-namespace quillet_host::cli {
+namespace quillet::cli {
 
 namespace {
 
@@ -18,6 +18,10 @@ std::string numberText(double v) {
 }
 
 }  // namespace
+
+std::string invocation(const CommandSpec& command) {
+  return command.word ? std::string(command.program) + " " + command.word : command.program;
+}
 
 std::vector<std::string> spellings(const OptionSpec& option) {
   std::vector<std::string> names;
@@ -43,4 +47,4 @@ std::string wanted(const OptionSpec& option) {
   return option.word ? std::string(option.word) + " or " + noun : noun;
 }
 
-}  // namespace quillet_host::cli
+}  // namespace quillet::cli

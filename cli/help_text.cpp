@@ -1,18 +1,17 @@
-#include "host/cli/help_text.h"
+#include "cli/help_text.h"
 
 #include <algorithm>
 #include <string>
 
-namespace quillet_host::cli {
+namespace quillet::cli {
 
 namespace {
 
 // Every command has it; the parser answers it before anything else.
 const OptionSpec kHelpOption = flag("-h, --help", "this text");
 
-std::vector<std::string> linesOf(const char* text) {
+std::vector<std::string> linesOf(const std::string& all) {
   std::vector<std::string> lines;
-  std::string all = text ? text : "";
   size_t start = 0;
   while (start < all.size()) {
     size_t end = all.find('\n', start);
@@ -36,7 +35,7 @@ void printOption(const OptionSpec& option, size_t column, FILE* out) {
 }
 
 // Text lines after `lead` ("save  "), the rest indented below it.
-void printIndented(const std::string& lead, const char* text, FILE* out) {
+void printIndented(const std::string& lead, const std::string& text, FILE* out) {
   const std::vector<std::string> lines = linesOf(text);
   for (size_t i = 0; i < lines.size(); ++i)
     std::fprintf(out, "%s%s\n", i == 0 ? lead.c_str() : std::string(lead.size(), ' ').c_str(),
@@ -61,7 +60,7 @@ void printTableRow(const CommandSpec& command, const FormSpec* form, const Optio
                    FILE* out) {
   std::string help;
   for (const std::string& line : linesOf(option.help)) help += (help.empty() ? "" : " ") + line;
-  std::fprintf(out, "%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", command.word,
+  std::fprintf(out, "%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", command.word ? command.word : "-",
                form && form->action ? form->action : "-", option.names,
                option.value ? option.value : "-", kindName(option.kind),
                option.kind == ValueKind::kFlag ? "-" : wanted(option).c_str(),
@@ -75,9 +74,10 @@ void printCommandHelp(const CommandSpec& command, FILE* out) {
   for (const FormSpec& form : command.forms)
     for (const OptionSpec& option : form.options) width = std::max(width, heading(option).size());
   const size_t column = 2 + width + 2;
+  const std::string name = invocation(command);
   for (size_t i = 0; i < command.forms.size(); ++i) {
     const FormSpec& form = command.forms[i];
-    std::fprintf(out, "%s quillet-host %s %s%s%s\n", i == 0 ? "usage:" : "      ", command.word,
+    std::fprintf(out, "%s %s %s%s%s\n", i == 0 ? "usage:" : "      ", name.c_str(),
                  form.action ? form.action : "", form.action ? " " : "", form.synopsis);
   }
   for (const FormSpec& form : command.forms) {
@@ -85,14 +85,7 @@ void printCommandHelp(const CommandSpec& command, FILE* out) {
     for (const OptionSpec& option : form.options) printOption(option, column, out);
   }
   printOption(kHelpOption, column, out);
-}
-
-void printToolUsage(const std::vector<const CommandSpec*>& commands, FILE* out) {
-  std::fprintf(out, "usage: quillet-host COMMAND [ARGS...]\n\ncommands:\n");
-  for (const CommandSpec* c : commands) std::fprintf(out, "  %-9s %s\n", c->word, c->summary);
-  std::fprintf(out,
-               "\nquillet-host COMMAND --help or quillet-host help COMMAND explains a command's "
-               "options.\n");
+  printIndented("", command.notes, out);
 }
 
 void printOptionTable(const std::vector<const CommandSpec*>& commands, FILE* out) {
@@ -104,4 +97,4 @@ void printOptionTable(const std::vector<const CommandSpec*>& commands, FILE* out
   }
 }
 
-}  // namespace quillet_host::cli
+}  // namespace quillet::cli

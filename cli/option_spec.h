@@ -1,14 +1,14 @@
-// A sub-command's command line as data: its forms, their positional
-// arguments and options. The same data drives the parser (command_line.h),
-// --help, and the listing a manual page is written or checked from
-// (help_text.h), so none of them can drift from the others.
+// A command line as data: a program's or a sub-command's forms, their
+// positional arguments and options. The same data drives the parser
+// (command_line.h), --help, and the listing a manual page is written or
+// checked from (help_text.h), so none of them can drift from the others.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-namespace quillet_host::cli {
+namespace quillet::cli {
 
 enum class ValueKind {
   kFlag,         // takes no value
@@ -95,7 +95,8 @@ struct PositionalSpec {
 constexpr size_t kAnyNumber = ~size_t{0};
 
 // One way to call a command: `quillet-host preset save ...` and `... show ...`
-// are two forms of "preset"; most commands have one.
+// are two forms of "preset"; most commands have one. A form that takes no
+// positional arguments names the first one given as unexpected.
 struct FormSpec {
   const char* action = nullptr;  // the word after the command, for commands with several forms
   const char* synopsis = "";     // after "quillet-host COMMAND [ACTION] " on the usage line
@@ -104,13 +105,21 @@ struct FormSpec {
   std::vector<OptionSpec> options;
 };
 
+// A program's own command line (quillet-k3), or one sub-command of a program
+// that has several (quillet-host render).
 struct CommandSpec {
-  const char* word = "";     // on the command line
-  const char* summary = "";  // its line in `quillet-host --help`
+  const char* program = "";    // "quillet-host"
+  const char* word = nullptr;  // "render" after it; none for the program's own line
+  const char* summary = "";    // its line in the program's list of sub-commands
   int (*run)(const std::vector<std::string>& args) = nullptr;
   std::vector<FormSpec> forms;
   const char* noAction = nullptr;  // several forms: the message when no action is given
+  int mistakeStatus = 2;           // the exit status of a usage mistake
+  std::string notes = "";          // --help's lines after the options, '\n'-separated
 };
+
+// How the command's line starts: "quillet-host render", "quillet-k3".
+std::string invocation(const CommandSpec& command);
 
 // Every option's spellings: "-o, --output" -> {"-o", "--output"}.
 std::vector<std::string> spellings(const OptionSpec& option);
@@ -119,4 +128,4 @@ std::vector<std::string> spellings(const OptionSpec& option);
 // option's error message says it wants, from its data.
 std::string wanted(const OptionSpec& option);
 
-}  // namespace quillet_host::cli
+}  // namespace quillet::cli
