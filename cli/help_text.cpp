@@ -10,6 +10,9 @@ namespace {
 // Every command has it; the parser answers it before anything else.
 const OptionSpec kHelpOption = flag("-h, --help", "this text");
 
+// Help lines longer than this get the range and default on a line of their own.
+constexpr size_t kHelpWidth = 80;
+
 std::vector<std::string> linesOf(const std::string& all) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -22,12 +25,25 @@ std::vector<std::string> linesOf(const std::string& all) {
   return lines;
 }
 
+// The option's help as --help prints it, starting at `column`: its own
+// lines, then its range and default.
+std::vector<std::string> helpLines(const OptionSpec& option, size_t column) {
+  std::vector<std::string> lines = linesOf(option.help);
+  const std::string range = rangeAndDefault(option);
+  if (range.empty()) return lines;
+  if (!lines.empty() && column + lines.back().size() + 1 + range.size() <= kHelpWidth)
+    lines.back() += " " + range;
+  else
+    lines.push_back(range);
+  return lines;
+}
+
 std::string heading(const OptionSpec& option) {
   return option.value ? std::string(option.names) + " " + option.value : option.names;
 }
 
 void printOption(const OptionSpec& option, size_t column, FILE* out) {
-  const std::vector<std::string> lines = linesOf(option.help);
+  const std::vector<std::string> lines = helpLines(option, column);
   std::fprintf(out, "  %-*s%s\n", static_cast<int>(column - 2), heading(option).c_str(),
                lines.empty() ? "" : lines[0].c_str());
   for (size_t i = 1; i < lines.size(); ++i)
@@ -59,7 +75,7 @@ const char* kindName(ValueKind kind) {
 void printTableRow(const CommandSpec& command, const FormSpec* form, const OptionSpec& option,
                    FILE* out) {
   std::string help;
-  for (const std::string& line : linesOf(option.help)) help += (help.empty() ? "" : " ") + line;
+  for (const std::string& line : helpLines(option, 0)) help += (help.empty() ? "" : " ") + line;
   std::fprintf(out, "%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", command.word ? command.word : "-",
                form && form->action ? form->action : "-", option.names,
                option.value ? option.value : "-", kindName(option.kind),

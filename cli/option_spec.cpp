@@ -17,6 +17,10 @@ std::string numberText(double v) {
   return text;
 }
 
+bool takesNumber(const OptionSpec& option) {
+  return option.kind == ValueKind::kNumber || option.kind == ValueKind::kWholeNumber;
+}
+
 }  // namespace
 
 std::string invocation(const CommandSpec& command) {
@@ -39,12 +43,21 @@ std::vector<std::string> spellings(const OptionSpec& option) {
 
 std::string wanted(const OptionSpec& option) {
   std::string noun = option.noun ? option.noun : "a value";
-  if (option.kind == ValueKind::kNumber || option.kind == ValueKind::kWholeNumber) {
+  if (takesNumber(option)) {
     noun += option.aboveMin ? " above " + numberText(option.min) + " and up to "
                             : " from " + numberText(option.min) + " to ";
     noun += numberText(option.max);
   }
   return option.word ? std::string(option.word) + " or " + noun : noun;
+}
+
+std::string rangeAndDefault(const OptionSpec& option) {
+  if (!takesNumber(option)) return "";
+  std::string text = option.aboveMin
+                         ? "above " + numberText(option.min) + ", up to " + numberText(option.max)
+                         : numberText(option.min) + " to " + numberText(option.max);
+  if (option.hasDefault) text += ", default " + numberText(option.defaultValue);
+  return "(" + text + ")";
 }
 
 }  // namespace quillet::cli

@@ -2,6 +2,8 @@
 // positional arguments and options. The same data drives the parser
 // (command_line.h), --help, and the listing a manual page is written or
 // checked from (help_text.h), so none of them can drift from the others.
+// Ranges and defaults are data too: --help prints them from the constants
+// an option is declared with.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +28,8 @@ struct OptionSpec {
   double min = 0.0;            // numbers: the range, both ends included...
   double max = 0.0;
   bool aboveMin = false;              // ...unless the lower end is excluded
+  bool hasDefault = false;            // numbers: what is taken when not given,
+  double defaultValue = 0.0;          // for --help to say
   const char* word = nullptr;         // a word taken instead of a number ("auto")
   bool repeatable = false;            // otherwise the last one given counts
   const char* whenMissing = nullptr;  // required: the message when it is not given
@@ -38,6 +42,12 @@ struct OptionSpec {
   constexpr OptionSpec aboveMinimum() const {
     OptionSpec o = *this;
     o.aboveMin = true;
+    return o;
+  }
+  constexpr OptionSpec byDefault(double v) const {
+    OptionSpec o = *this;
+    o.hasDefault = true;
+    o.defaultValue = v;
     return o;
   }
   constexpr OptionSpec orWord(const char* w) const {
@@ -127,5 +137,9 @@ std::vector<std::string> spellings(const OptionSpec& option);
 // "a whole number from 1 to 8192", "auto or seconds from 0 to 3600": what an
 // option's error message says it wants, from its data.
 std::string wanted(const OptionSpec& option);
+
+// What --help adds to a number option's help: "(1 to 8192, default 512)",
+// "(above 0, up to 999, default 120)"; empty for other options.
+std::string rangeAndDefault(const OptionSpec& option);
 
 }  // namespace quillet::cli

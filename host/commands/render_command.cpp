@@ -29,11 +29,12 @@ constexpr cli::OptionSpec kRamp =
               "(repeatable)")
         .andRepeatable();
 constexpr cli::OptionSpec kTempo =
-    cli::number("--tempo", "BPM", "beats per minute", 0, 999, "the host's tempo (default 120)")
-        .aboveMinimum();
-constexpr cli::OptionSpec kBlock =
-    cli::wholeNumber("--block", "N", "a whole number", 1, kMaxRenderBlock,
-                     "frames per process call, 1 to 8192 (default 512)");
+    cli::number("--tempo", "BPM", "beats per minute", 0, 999, "the host's tempo")
+        .aboveMinimum()
+        .byDefault(kDefaultTempo);
+constexpr cli::OptionSpec kBlock = cli::wholeNumber("--block", "N", "a whole number", 1,
+                                                    kMaxRenderBlock, "frames per process call")
+                                       .byDefault(kDefaultRenderBlock);
 constexpr cli::OptionSpec kDouble = cli::flag("--double", "64-bit processing");
 constexpr cli::OptionSpec kTail =
     cli::number("--tail", "auto|SECONDS", "seconds", 0, kMaxTailSeconds,
@@ -42,12 +43,12 @@ constexpr cli::OptionSpec kTail =
                 "SECONDS renders exactly that much silence through")
         .orWord("auto");
 constexpr cli::OptionSpec kTailLimit =
-    cli::number("--tail-limit", "SECONDS", "seconds", 0, kMaxTailSeconds,
-                "longest automatic tail, up to 3600 (default 30)")
-        .aboveMinimum();
-constexpr cli::OptionSpec kRate =
-    cli::number("--rate", "HZ", "a sample rate", kMinRenderRate, kMaxRenderRate,
-                "sample rate of the demo, 8000 to 384000 (default 48000)");
+    cli::number("--tail-limit", "SECONDS", "seconds", 0, kMaxTailSeconds, "longest automatic tail")
+        .aboveMinimum()
+        .byDefault(kDefaultTailLimitSeconds);
+constexpr cli::OptionSpec kRate = cli::number("--rate", "HZ", "a sample rate", kMinRenderRate,
+                                              kMaxRenderRate, "sample rate of the demo")
+                                      .byDefault(kDefaultDemoRate);
 constexpr cli::OptionSpec kFormat =
     cli::text("--format", "16|24|float", "16, 24 or float",
               "output samples (default: the input's; demo 24); samples\n"

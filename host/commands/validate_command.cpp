@@ -15,9 +15,11 @@ namespace {
 
 // The options, each named once: the command reads them by these names.
 constexpr cli::OptionSpec kSeconds =
-    cli::number("--seconds", "S", "seconds", 0, 600, "length of the two-thread check (default 3)");
-constexpr cli::OptionSpec kSeed = cli::wholeNumber("--seed", "N", "a whole number", 0, 4294967295.0,
-                                                   "seed of every random value (default 1)");
+    cli::number("--seconds", "S", "seconds", 0, 600, "length of the two-thread check")
+        .byDefault(kDefaultThreadSeconds);
+constexpr cli::OptionSpec kSeed =
+    cli::wholeNumber("--seed", "N", "a whole number", 0, 4294967295.0, "seed of every random value")
+        .byDefault(kDefaultSeed);
 constexpr cli::OptionSpec kInProcess =
     cli::flag("--in-process", "no child process per group: a crash ends the run (for debuggers)");
 

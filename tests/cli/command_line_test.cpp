@@ -60,7 +60,7 @@ constexpr cli::OptionSpec kOutput =
 constexpr cli::OptionSpec kSet =
     cli::text("--set", "NAME=VALUE", "NAME=VALUE", "a setting").andRepeatable();
 constexpr cli::OptionSpec kBlock =
-    cli::wholeNumber("--block", "N", "a whole number", 1, 8192, "frames");
+    cli::wholeNumber("--block", "N", "a whole number", 1, 8192, "frames").byDefault(512);
 constexpr cli::OptionSpec kTempo =
     cli::number("--tempo", "BPM", "beats per minute", 0, 999, "tempo").aboveMinimum();
 constexpr cli::OptionSpec kTail =
@@ -193,9 +193,9 @@ TEST(CommandLine, HelpComesFromTheSameData) {
             "Takes one or two files.\n"
             "  -o, --output FILE  where\n"
             "  --set NAME=VALUE   a setting\n"
-            "  --block N          frames\n"
-            "  --tempo BPM        tempo\n"
-            "  --tail auto|S      tail\n"
+            "  --block N          frames (1 to 8192, default 512)\n"
+            "  --tempo BPM        tempo (above 0, up to 999)\n"
+            "  --tail auto|S      tail (0 to 3600)\n"
             "  --double           64-bit\n"
             "  -h, --help         this text\n");
 }
