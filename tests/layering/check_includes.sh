@@ -31,7 +31,8 @@ vst3: core editor gui platform
 vst3/interface:
 standalone: cli core editor gui platform
 host: cli vst/interface clap/interface vst3/interface
-doc/manual: core editor engine gui platform'
+editor/artwork: cli core editor gui platform
+doc/manual: cli core editor engine gui platform'
 
 # Sets `folder` and `allowed` to the rule for path $1; folder empty if none.
 rule_for() {
