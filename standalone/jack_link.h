@@ -27,9 +27,17 @@ class JackLink {
   JackLink& operator=(const JackLink&) = delete;
 
   // Opens the client (never starting a server), registers the ports and
-  // callbacks, starts the echo at the server's rate and activates. False,
-  // with a one-line reason, when there is no server or it refuses us.
+  // callbacks and starts the echo at the server's rate (its memory taken and
+  // cleared here), not yet running. False, with a one-line reason, when there
+  // is no server or it refuses us.
   bool open(std::string* error);
+  // The server starts calling the echo. What is busy at the start (the
+  // panel's opening) goes before: a server without real-time scheduling
+  // runs its threads and ours as ordinary ones, and a process start or a
+  // window opening that keeps both cores busy for a moment then delays them
+  // past a period (xruns). False, with a one-line reason, when the server
+  // refuses; the client is then closed.
+  bool activate(std::string* error);
   // Joins the system's first two capture ports to in_1 and in_2 (a single
   // capture port feeds both) and out_1, out_2 to its first two playback
   // ports; what it joined (or could not) goes into *report.
@@ -46,6 +54,8 @@ class JackLink {
 
   // Xruns the server reported, over every connection.
   uint64_t xruns() const { return xrunCount.load(std::memory_order_relaxed); }
+  // Whether the last server connected to runs with real-time scheduling.
+  bool serverRealtime() const { return realtime; }
   // The client's name (quillet-k3, or the name the server gave in its place).
   const std::string& clientName() const { return name; }
   uint32_t periodFrames() const { return period.load(std::memory_order_relaxed); }
@@ -67,6 +77,7 @@ class JackLink {
   jack_port_t* inputs[2] = {};
   jack_port_t* outputs[2] = {};
   std::string name;
+  bool realtime = true;
   std::atomic<bool> serverGone{false};
   std::atomic<bool> rateChanged{false};
   std::atomic<uint32_t> rate{0};

@@ -27,6 +27,7 @@ namespace quillet_standalone {
 
 namespace {
 
+constexpr const char* kNoServer = "no JACK server is running (start one, or use --wait-for-server)";
 constexpr int kPanelIdleMs = 33;  // about 30 passes a second, as in the plug-ins
 // How often a missing server is looked for.
 constexpr std::chrono::milliseconds kServerRetry{500};
@@ -63,6 +64,7 @@ class Program {
   void reloadValues();
   int finish(int status, const std::string& why);
   bool link();
+  bool startLink();
   LinkStatus status() const;
   void showStatus();
   void handleJackNews();
@@ -118,7 +120,13 @@ void Program::reloadValues() {
 
 bool Program::link() {
   std::string error;
-  if (!jack->open(&error)) return false;
+  return jack->open(&error) && startLink();
+}
+
+// The opened client runs from here on.
+bool Program::startLink() {
+  std::string error;
+  if (!jack->activate(&error)) return false;
   if (options.connect) {
     std::string report;
     jack->connectSystemPorts(&report);
@@ -171,8 +179,7 @@ void Program::handleJackNews() {
 int Program::finish(int status, const std::string& why) {
   if (jack) jack->close();
   window.reset();
-  const uint64_t count = jack ? jack->xruns() : 0;
-  const std::string xruns = std::to_string(count) + (count == 1 ? " xrun" : " xruns");
+  const std::string xruns = jack ? xrunCount(jack->xruns(), jack->serverRealtime()) : "0 xruns";
   if (!writeStateFile(statePath, core)) {
     complain(why + "could not save the values to " + statePath + " (" + xruns + ")");
     return status == kExitDone ? kExitProblem : status;
@@ -194,15 +201,17 @@ int Program::run() {
   }
   if (!restoreValues()) return kExitProblem;
   jack = std::make_unique<JackLink>(runner, wake.fds[1]);
-  if (!link()) {
-    if (!options.waitForServer) {
-      complain("no JACK server is running (start one, or use --wait-for-server)");
-      return kExitNoServer;
-    }
-    nextTry = Clock::now() + kServerRetry;
+  // The client first, so that a missing server is said before a window
+  // opens; the panel next, while the server does not call us yet (its
+  // opening keeps both cores busy for a moment: see JackLink::activate);
+  // then the client runs.
+  std::string error;
+  bool opened = jack->open(&error);
+  if (!opened && !options.waitForServer) {
+    complain(kNoServer);
+    return kExitNoServer;
   }
   if (!options.noGui) {
-    std::string error;
     window = PanelWindow::open(
         core, [this] { return jack->tempo(); }, windowTitle(status()), &error);
     if (!window) {
@@ -210,6 +219,14 @@ int Program::run() {
       complain(error);
       return kExitProblem;
     }
+  }
+  if (opened && !startLink()) opened = false;
+  if (!opened) {
+    if (!options.waitForServer) {
+      complain(kNoServer);
+      return kExitNoServer;
+    }
+    nextTry = Clock::now() + kServerRetry;
   }
   showStatus();
 
