@@ -30,7 +30,7 @@ struct RenderRequest {
   std::vector<std::string> sets;              // NAME=VALUE
   std::vector<std::string> ramps;             // NAME=FROM:TO@T0:T1
   std::vector<std::string> steps;             // NAME=VALUE@T
-  double demoRate = 48000.0;
+  double demoRate = kDefaultDemoRate;
   bool fixedClock = false;
   RenderSettings settings;  // block, precision, tail and tempo; the ramps and steps come at set-up
 };

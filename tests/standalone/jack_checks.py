@@ -198,7 +198,7 @@ def check_ports_and_refusals():
                           (["--set", "Delay= 0.5"], "value for Delay is not a number"),
                           (["--preset", "Warp Drive"], "unknown preset 'Warp Drive'"),
                           (["--bogus"], "unknown option --bogus"),
-                          (["--state"], "--state wants a value")]:
+                          (["--state"], "--state needs a file name")]:
         rc, _, err = run_program(env, "--no-gui", *args)
         check(rc == 1 and message in err, f"{args}: status 1 and '{message}', got {rc}: {err!r}")
     # A file that is not a state is refused, and left as it was.
