@@ -74,7 +74,7 @@ bool parseRamp(AudioPlugin& plugin, const std::string& text, ParamRamp* ramp, st
 bool parseStep(AudioPlugin& plugin, const std::string& text, ParamStep* step, std::string* error) {
   std::string name, rest;
   const size_t at = text.rfind('@');
-  if (at == std::string::npos || !quillet::splitAssignment(text.substr(0, at), &name, &rest)) {
+  if (at == std::string::npos || !quillet::cli::splitAssignment(text.substr(0, at), &name, &rest)) {
     *error = "--step wants NAME=VALUE@T (seconds), got '" + text + "'";
     return false;
   }

@@ -118,7 +118,7 @@ TEST(Render, StepsSplitTheirBlocksWhereTheyLand) {
                   static_cast<double>(c.frame) / rate);
     args.insert(args.end(), {"--step", step});
   }
-  auto r = runCommand(runRenderCommand, args);
+  auto r = runCommand("render", args);
   ASSERT_EQ(r.status, 0) << r.err;
   const AudioData rendered = readOutput(out);
 

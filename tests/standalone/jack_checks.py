@@ -6,10 +6,13 @@ Each check starts servers of its own under a name no other test uses
 checks run side by side. Usage:
   jack_checks.py CHECK --program quillet-k3 --client jack_test_client
       --host quillet-host --plugin QTAP_x64.so --jackd jackd --work FOLDER
-CHECK is one of: ports_and_refusals, render_equality, server_lost, panel.
+CHECK is one of: ports_and_refusals, render_equality, server_lost, panel,
+midi_equality (which also takes --presets, the folder of the factory .fxp files).
 """
 import argparse
+import fractions
 import glob
+import math
 import os
 import re
 import shutil
@@ -177,6 +180,28 @@ def f32(value):
     return struct.unpack("<f", struct.pack("<f", value))[0]
 
 
+def f32_ratio(numerator, denominator):
+    """The single-precision quotient as C's float division rounds it."""
+    exact = fractions.Fraction(numerator, denominator)
+    guess = f32(numerator / denominator)
+    bits = struct.unpack("<I", struct.pack("<f", guess))[0]
+    near = [struct.unpack("<f", struct.pack("<I", b))[0] for b in (bits - 1, bits, bits + 1)]
+    return min(near, key=lambda v: abs(fractions.Fraction(v) - exact))
+
+
+def factory_presets():
+    """The factory presets in the order of quillet-k3 --help (program change 0 on), each as
+    its eleven values, read from the .fxp files the build writes (their last 44 bytes)."""
+    help_text = subprocess.run([ARGS.program, "--help"], capture_output=True, text=True).stdout
+    symbols = re.findall(r"^  ([a-z_]+) +\S", help_text.split("Factory presets", 1)[1], re.M)
+    check(len(symbols) == 9, f"--help lists {len(symbols)} factory presets, not 9")
+    presets = []
+    for symbol in symbols:
+        data = open(os.path.join(ARGS.presets, symbol + ".fxp"), "rb").read()
+        presets.append(list(struct.unpack("<11f", data[-44:])))
+    return presets
+
+
 def wait_ports(env):
     wait_for(lambda: all(f"quillet-k3:{p}" in ports(env) for p in ("in_1", "in_2", "out_1", "out_2")),
              "the ports of quillet-k3")
@@ -295,6 +320,96 @@ def check_render_equality():
     check(played.stdout.startswith("latency: 0 frames"), "the program adds latency")
 
 
+def check_midi_equality():
+    """MIDI at known frames through the default map: the output equals quillet-host render
+    with the values those messages give, stepped in at their frames, sample for sample."""
+    env = Env("midi")
+    rate, period, tail = 48000, 256, 2.0
+    state = os.path.join(ARGS.work, "midi.state")
+    start = [0.3, 0.35, 0.6, 0.5, 0.0, 0.9, 0.4, 0.2, 0.0, 1.0, 0.0]
+    write_state(state, start)
+    presets = factory_presets()
+    quarter_at_120 = f32(math.sqrt((500.0 - 120.0) / 530.0))  # 500 ms, the middle range
+    # (frame, bytes) as a controller and a footswitch send them, with what
+    # they set: (frame, parameter index, value). Bad MIDI among them.
+    events, expected = [], []
+
+    def send(frame, *data):
+        events.append((frame, data))
+
+    def sets(frame, index, value):
+        expected.append((frame, index, value))
+
+    send(1000, 0xB0, 11, 90)                   # expression: Repeat
+    sets(1000, 1, f32_ratio(90, 127))
+    send(5000, 0xB0, 11, 64, 11, 80)           # running status: two values at one frame
+    sets(5000, 1, f32_ratio(80, 127))
+    send(6000, 0xF0, 0x7E, 0x7F, 0x09, 0x01)   # a SysEx dump split over two events...
+    send(6100, 0x00, 0x0B, 0x22, 0xF7)         # ...whose data is no running status
+    send(7000, 0xB0, 0xF8, 11, 30)             # a clock byte inside a message
+    sets(7000, 1, f32_ratio(30, 127))
+    send(8000, 0xC0, 100)                      # a program nothing is bound to
+    send(8200, 0xB0, 121, 0)                   # reset all controllers: not ours
+    send(8300, 0x90, 60, 100)                  # a note: no tap until one is bound
+    send(9000, 0xC0, 2)                        # preset 3, all but Mute
+    for index, value in enumerate(presets[2]):
+        if index != 4:
+            sets(9000, index, value)
+    send(12000, 0xB1, 7, 100)                  # CC 7 (channel 2): Level, 7 bits
+    sets(12000, 2, f32_ratio(100, 127))
+    send(12001, 0xB1, 39, 64)                  # its fine half: 14 bits from now on
+    sets(12001, 2, f32_ratio(100 * 128 + 64, 16383))
+    send(12700, 0xB1, 7, 50)                   # a coarse value clears the fine half
+    sets(12700, 2, f32_ratio(50 * 128, 16383))
+    send(20000, 0xB0, 64, 127)                 # the footswitch: Mute on...
+    sets(20000, 4, 1.0)
+    send(30000, 0xB0, 64, 0)                   # ...and off
+    sets(30000, 4, 0.0)
+    send(40000, 0xB0, 80, 127)                 # taps half a second apart: 120 bpm
+    send(40100, 0xB0, 80, 0)                   # (the switch let go: no tap)
+    send(64000, 0xB0, 80, 127)
+    sets(64000, 0, quarter_at_120)
+    sets(64000, 3, 0.5)
+    send(70000, 0xB0, 11, 127)
+    sets(70000, 1, 1.0)
+    midi = os.path.join(ARGS.work, "events.txt")
+    with open(midi, "w") as f:
+        for frame, data in events:
+            f.write(f"{frame} " + " ".join(f"{b:02x}" for b in data) + "\n")
+
+    source = os.path.join(ARGS.work, "input.wav")
+    subprocess.run([ARGS.client, "make-input", source, "2", str(rate)], check=True)
+    recorded = os.path.join(ARGS.work, "recorded.wav")
+    with Server(env, rate, period):
+        program = Program(env, "--no-gui", "--fixed-clock", "--state", state)
+        wait_ports(env)
+        check("quillet-k3:midi_in" in ports(env), "no port quillet-k3:midi_in")
+        played = subprocess.run([ARGS.client, "play-record", source, recorded, str(tail), "--midi",
+                                 midi], env=env.vars, capture_output=True, text=True, timeout=60)
+        check(played.returncode == 0, f"play-record failed: {played.stderr}")
+        check(program.stop(signal.SIGTERM) == 0, "SIGTERM: not status 0")
+    check(program.err() == "", f"quillet-k3 complained: {program.err()!r}")
+    check("tempo 120.0 bpm (tap)" in program.out(), f"no tapped tempo told: {program.out()!r}")
+    saved = read_state(state)
+    check(saved[0] == quarter_at_120 and saved[3] == 0.5,
+          f"taps at 120 bpm saved Delay {saved[0]}, Range {saved[3]}")
+
+    reference = os.path.join(ARGS.work, "reference.wav")
+    steps = []
+    for index, value in enumerate(start):
+        steps += ["--set", f"{index}={value!r}"]
+    for frame, index, value in expected:
+        steps += ["--step", f"{index}={value!r}@{frame / rate!r}"]
+    subprocess.run([ARGS.host, "render", ARGS.plugin, source, "-o", reference, "--block",
+                    str(period), "--tail", str(tail), "--format", "float", "--fixed-clock", *steps],
+                   check=True, capture_output=True)
+    compare = subprocess.run(
+        [sys.executable, ARGS.compare, reference, recorded, "0"], capture_output=True, text=True)
+    print(compare.stdout.strip())
+    check(compare.returncode == 0, "MIDI through quillet-k3 does not sound as quillet-host render")
+    print(f"{len(events)} MIDI events at their frames: the same output as the render's steps")
+
+
 def check_server_lost():
     env = Env("lost")
     # Killed under it: one line, status 2.
@@ -336,7 +451,7 @@ def panel_window(program):
     found = []
 
     def look():
-        found[:] = xdotool("search", "--name", "^Quillet K3 - JACK").split()
+        found[:] = xdotool("search", "--name", "^Quillet K3 - .*JACK: ").split()
         return bool(found) or program.process.poll() is not None
 
     wait_for(look, "the panel's window", 20)
@@ -399,6 +514,8 @@ def check_panel():
             program = Program(env, "--state", state, display=True,
                               extra_env={"QUILLET_UI_SCALE": "1"})
             window = panel_window(program)
+            wait_for(lambda: xdotool("getwindowname", window).startswith(
+                "Quillet K3 - 120.0 bpm (JACK transport) - JACK: "), "the transport's tempo shown")
             xdotool("mousemove", "--window", window, *quarter_key, "click", "1")
             time.sleep(0.5)
             # Closing the window ends the program as a signal does.
@@ -418,7 +535,8 @@ def check_panel():
 CHECKS = {"ports_and_refusals": check_ports_and_refusals,
           "render_equality": check_render_equality,
           "server_lost": check_server_lost,
-          "panel": check_panel}
+          "panel": check_panel,
+          "midi_equality": check_midi_equality}
 
 
 def main():
@@ -427,6 +545,7 @@ def main():
     parser.add_argument("check", choices=sorted(CHECKS))
     for name in ("program", "client", "host", "plugin", "jackd", "compare", "work"):
         parser.add_argument("--" + name, required=True)
+    parser.add_argument("--presets")
     ARGS = parser.parse_args()
     shutil.rmtree(ARGS.work, ignore_errors=True)
     os.makedirs(ARGS.work)
