@@ -101,9 +101,11 @@ TEST(MidiMap, EachBadLineIsSaidAndLeftOutTheRestHolds) {
   EXPECT_NE(problems[6].find("line 9: not a binding"), std::string::npos);
   EXPECT_NE(problems[7].find("line 13: cc 20 was bound already; this line replaces it"),
             std::string::npos);
-  for (const std::string& p : problems)
-    if (p.find("replaces") == std::string::npos)
+  for (const std::string& p : problems) {
+    if (p.find("replaces") == std::string::npos) {
       EXPECT_NE(p.find("the line is left out"), std::string::npos) << p;
+    }
+  }
   EXPECT_EQ(map.text().substr(map.text().find("\ncc") + 1),
             "cc 20 X-Feed\nch 2 cc 24 Mono Out toggle\nnote any tap\npc 12 quarter_note_echo\n");
 }
