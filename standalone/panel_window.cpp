@@ -128,6 +128,15 @@ void PanelWindow::idle() {
   if (panel->windowGone()) closeAsked = true;
 }
 
+void PanelWindow::catchUp() {
+  {
+    // Gone already if the display or the window went away.
+    platform::X11ErrorTrap trap(dpy(display));
+    XSync(dpy(display), False);
+  }
+  idle();
+}
+
 void PanelWindow::showAllValues() { showValues((1u << kNumQuilletParams) - 1); }
 
 void PanelWindow::showValues(uint32_t changed) {
