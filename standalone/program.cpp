@@ -238,6 +238,7 @@ int Program::finish(int status, const std::string& why) {
   // What the user did on the panel just before (a signal may come before
   // the panel's events are read) belongs to the values saved.
   if (window) window->catchUp();
+  pedal.idle();  // and a controller learned just before
   if (jack) jack->close();
   window.reset();
   tellTempo();

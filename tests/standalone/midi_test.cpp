@@ -5,8 +5,10 @@
 // allocation.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "standalone/midi/midi_map.h"
 #include "standalone/midi/midi_stream.h"
 #include "standalone/midi/midi_table.h"
+#include "tests/support/wait_until.h"
 
 namespace {
 
@@ -302,6 +305,40 @@ TEST(MidiInput, AFloodLosesNoLastValueAndNeverAllocates) {
   EXPECT_EQ(core.parameter(kParamDelay), kFactoryPresets[7].values[kParamDelay]);
   EXPECT_EQ(tempo.bpm(), 120.0);
   EXPECT_EQ(tempo.source(), TempoSource::kTap);
+}
+
+// Run under ThreadSanitizer (scripts/test-tsan.sh): the audio thread reading
+// the map and handing learned controllers over while the main thread
+// publishes maps and arms learning again and again.
+TEST(MidiControl, LearnsAndTakesNewMapsWhileTheAudioThreadReadsThreads) {
+  MidiTable table;
+  MidiControl control(table);
+  std::vector<std::string> problems;
+  const MidiMap maps[2] = {MidiMap::parse("cc 11 Repeat\ncc 20 tap\n", &problems),
+                           MidiMap::parse("cc 11 Level\nnote any tap\n", &problems)};
+  std::atomic<bool> stop{false};
+  std::atomic<uint64_t> asked{0};
+  std::thread audio([&] {
+    Recorded actions;
+    for (uint8_t v = 0; !stop.load(); ++v) {
+      control.beginBlock();
+      control.message(0, MidiMessage{0xB0, 11, static_cast<uint8_t>(v & 127)}, actions);
+      control.message(1, MidiMessage{0x90, 60, 100}, actions);
+      asked.fetch_add(actions.take().size());
+    }
+  });
+  for (int i = 0; i < 100; ++i) {
+    table.publish(maps[i % 2]);
+    control.learn(i % 2 ? kLearnTap : kParamDelay);
+    MidiSource source;
+    int32_t learnedFor = 0;
+    ASSERT_TRUE(testsupport::waitUntil([&] { return control.takeLearned(&source, &learnedFor); }));
+    EXPECT_EQ(learnedFor, i % 2 ? kLearnTap : kParamDelay);
+    EXPECT_TRUE(source.kind == MidiSourceKind::kControl || learnedFor == kLearnTap);
+  }
+  stop.store(true);
+  audio.join();
+  EXPECT_GT(asked.load(), 0u);
 }
 
 }  // namespace
