@@ -7,7 +7,8 @@ checks run side by side. Usage:
   jack_checks.py CHECK --program quillet-k3 --client jack_test_client
       --host quillet-host --plugin QTAP_x64.so --jackd jackd --work FOLDER
 CHECK is one of: ports_and_refusals, render_equality, server_lost, panel,
-midi_equality (which also takes --presets, the folder of the factory .fxp files).
+midi_equality (which also takes --presets, the folder of the factory .fxp files),
+midi_map_and_taps (--manual, the built manual's folder), midi_learn.
 """
 import argparse
 import fractions
@@ -410,6 +411,130 @@ def check_midi_equality():
     print(f"{len(events)} MIDI events at their frames: the same output as the render's steps")
 
 
+def send_midi(env, *lines):
+    """Sends the events ("FRAME hex bytes...") to quillet-k3:midi_in, freewheeling."""
+    path = os.path.join(ARGS.work, "send.txt")
+    with open(path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    sent = subprocess.run([ARGS.client, "send-midi", path], env=env.vars, capture_output=True,
+                          text=True, timeout=60)
+    check(sent.returncode == 0, f"send-midi failed: {sent.stderr}")
+
+
+def manual_quarter_note_at_120():
+    """The echo time and range the manual's table gives a quarter note at 120 bpm."""
+    page = open(os.path.join(ARGS.manual, "echo.html")).read()
+    table = page.split("<caption>At 120 bpm</caption>", 1)[1].split("</table>", 1)[0]
+    cell = re.search(r'<th scope="row">quarter</th><td>([\d.]+) ms<br><small>([^<]+)</small>',
+                     table)
+    check(cell, "no quarter note at 120 bpm in the manual's table")
+    return float(cell.group(1)), cell.group(2)
+
+
+def echo_time_ms(delay, range_value):
+    if range_value < f32(1 / 3):
+        return delay * 130 + 30
+    if range_value < f32(0.6666666):
+        return delay * delay * 530 + 120
+    return delay * delay * delay * 2120 + 480
+
+
+def check_midi_map_and_taps():
+    """A map file with a bad line: its message, the rest holds, the program runs; SIGHUP reads
+    a new one; taps at 120 bpm give the manual's quarter note, kept with the state."""
+    env = Env("map")
+    state = os.path.join(ARGS.work, "map.state")
+    map_path = os.path.join(env.vars["XDG_CONFIG_HOME"], "quillet-k3", "midi")
+    os.makedirs(os.path.dirname(map_path), exist_ok=True)
+    for path in (state, state + ".tempo"):
+        if os.path.exists(path):
+            os.remove(path)
+    with open(map_path, "w") as f:
+        f.write("# a pedal\ncc 20 Tone\ncc 21 Dry\nch 2 cc 22 Mute toggle\n")
+    with Server(env, 48000, 256):
+        program = Program(env, "--no-gui", "--state", state)
+        wait_ports(env)
+        wait_for(lambda: "line 2" in program.err(), "the bad line's message")
+        check(program.err() == f"quillet-k3: {map_path} line 2: unknown parameter 'Tone' "
+              "(quillet-k3 --help lists them); the line is left out\n",
+              f"not one line for the bad line: {program.err()!r}")
+        # The file's other lines hold (and its map replaces the default one:
+        # CC 11 and CC 80 do nothing now); a momentary footswitch on channel 2
+        # toggles at its press, not at its release; channel 1's CC 22 is not it.
+        send_midi(env, "0 b0 15 00", "100 b1 16 7f", "200 b1 16 00", "300 b0 16 7f",
+                  "500 b0 0b 7f", "600 b0 50 7f", "24600 b0 50 7f")
+        check(program.process.poll() is None, "the program ended")
+        check(program.stop() == 0, "SIGTERM: not status 0")
+        values = read_state(state)
+        check(values[5] == 0.0 and values[4] == 1.0 and values[1] == 0.0 and values[0] == 0.0,
+              f"the map file's bindings did not hold: {values}")
+
+        # A new map on SIGHUP; taps at 120 bpm.
+        program = Program(env, "--no-gui", "--state", state)
+        wait_ports(env)
+        with open(map_path, "w") as f:
+            f.write("cc 80 tap\n")
+        program.process.send_signal(signal.SIGHUP)
+        wait_for(lambda: "reloaded the MIDI map " + map_path in program.out(), "the map's reload")
+        send_midi(env, "0 b0 50 7f", "200 b0 50 00", "24000 b0 50 7f", "24200 b0 50 00")
+        wait_for(lambda: "tempo 120.0 bpm (tap)" in program.out(), "the tapped tempo told")
+        check(program.stop() == 0, "SIGTERM: not status 0")
+    values = read_state(state)
+    time_ms, range_text = manual_quarter_note_at_120()
+    check(round(echo_time_ms(values[0], values[3]), 1) == time_ms and values[3] == 0.5 and
+          range_text == "120-650 ms",
+          f"taps at 120 bpm gave {echo_time_ms(values[0], values[3])} ms (Range {values[3]}), "
+          f"not the manual's {time_ms} ms ({range_text})")
+    tempo = open(state + ".tempo").read()
+    check("\ntempo 120\nfrom tap\nnote 1\n" in tempo, f"the tempo file: {tempo!r}")
+    print(f"a bad map line said and left out; taps at 120 bpm: {time_ms} ms, as the manual says")
+
+
+def check_midi_learn():
+    """Learning on the panel: the controller that moves drives the control, the map file says
+    so, and the binding survives a restart; forgetting removes one."""
+    env = Env("learn")
+    state = os.path.join(ARGS.work, "learn.state")
+    map_path = os.path.join(env.vars["XDG_CONFIG_HOME"], "quillet-k3", "midi")
+    for path in (state, map_path):
+        if os.path.exists(path):
+            os.remove(path)
+    with Server(env, 48000, 256):
+        program = Program(env, "--state", state, "--set", "Level=0.25", display=True,
+                          extra_env={"QUILLET_UI_SCALE": "1"})
+        window = panel_window(program)
+        # Repeat's menu (a right-click on its knob), and its first row, "Learn MIDI".
+        xdotool("mousemove", "--window", window, "290", "90", "click", "3")
+        xdotool("mousemove", "--window", window, "300", "127", "click", "1")
+        wait_for(lambda: "learning MIDI for Repeat: move a controller" in
+                 xdotool("getwindowname", window), "the title while learning")
+        send_midi(env, "0 b2 14 40")  # CC 20 on channel 3
+        wait_for(lambda: "Repeat follows cc 20" in program.out(), "the controller learned")
+        wait_for(lambda: os.path.exists(map_path) and "\ncc 20 Repeat\n" in open(map_path).read(),
+                 "the map file rewritten")
+        check("cc 11" not in open(map_path).read(), "Repeat still follows cc 11")
+        wait_for(lambda: "learning" not in xdotool("getwindowname", window), "the title after")
+        # Level's menu, its second row: "Forget MIDI".
+        xdotool("mousemove", "--window", window, "480", "90", "click", "3")
+        xdotool("mousemove", "--window", window, "490", "145", "click", "1")
+        wait_for(lambda: "Level follows no MIDI now" in program.out(), "Level forgotten")
+        check(program.stop() == 0, "SIGTERM: not status 0")
+        saved = open(map_path).read()
+        check("Level" not in saved and "\ncc 64 Mute\n" in saved and "\npc 0 slapback\n" in saved,
+              f"the map file after learning and forgetting: {saved!r}")
+
+        # After a restart, without the panel: CC 20 rides Repeat, CC 7 is nobody's.
+        program = Program(env, "--no-gui", "--state", state)
+        wait_ports(env)
+        send_midi(env, "0 b0 14 7f", "10 b0 07 00")
+        check(program.stop() == 0, "SIGTERM: not status 0")
+        check(program.err() == "", f"complaints: {program.err()!r}")
+    values = read_state(state)
+    check(values[1] == 1.0 and values[2] == 0.25,
+          f"after the restart Repeat {values[1]}, Level {values[2]}")
+    print("a controller learned on the panel drives Repeat after a restart; Level forgotten")
+
+
 def check_server_lost():
     env = Env("lost")
     # Killed under it: one line, status 2.
@@ -550,7 +675,9 @@ CHECKS = {"ports_and_refusals": check_ports_and_refusals,
           "render_equality": check_render_equality,
           "server_lost": check_server_lost,
           "panel": check_panel,
-          "midi_equality": check_midi_equality}
+          "midi_equality": check_midi_equality,
+          "midi_map_and_taps": check_midi_map_and_taps,
+          "midi_learn": check_midi_learn}
 
 
 def main():
@@ -560,6 +687,7 @@ def main():
     for name in ("program", "client", "host", "plugin", "jackd", "compare", "work"):
         parser.add_argument("--" + name, required=True)
     parser.add_argument("--presets")
+    parser.add_argument("--manual")
     ARGS = parser.parse_args()
     shutil.rmtree(ARGS.work, ignore_errors=True)
     os.makedirs(ARGS.work)

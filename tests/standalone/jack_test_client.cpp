@@ -15,6 +15,10 @@
 //       The player and the recorder are two clients (player -> quillet-k3 ->
 //       recorder, all in one period), or one with --one-client (a loop, as a
 //       sound card's round trip is: JACK breaks it with a period);
+//   send-midi EVENTS
+//       plays EVENTS (as for play-record's --midi) into quillet-k3:midi_in,
+//       the first line's frame counted from the first period it runs in with
+//       the server freewheeling, and ends a few periods after the last one;
 //   timebase BPM
 //       the transport's timebase master at BPM, rolling, until SIGTERM.
 // The server is JACK_DEFAULT_SERVER's, as for every client.
@@ -260,6 +264,68 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
   return writeWav(outPath, r.recorded, info.samplerate) ? 0 : fail("cannot write " + outPath);
 }
 
+struct Sender {
+  std::vector<MidiEvent> events;
+  size_t next = 0;
+  uint64_t periodStart = 0;
+  jack_port_t* out = nullptr;
+  std::atomic<bool> joined{false};
+  std::atomic<int> periodsJoined{0};
+  std::atomic<bool> armed{false};
+  std::atomic<int> periodsAfter{0};  // periods run since the last event was written
+};
+
+int sendCallback(jack_nframes_t frames, void* arg) {
+  auto* s = static_cast<Sender*>(arg);
+  void* buffer = jack_port_get_buffer(s->out, frames);
+  jack_midi_clear_buffer(buffer);
+  if (s->joined.load()) s->periodsJoined.fetch_add(1);
+  if (!s->armed.load()) return 0;
+  for (; s->next < s->events.size() && s->events[s->next].frame < s->periodStart + frames;
+       ++s->next) {
+    const MidiEvent& e = s->events[s->next];
+    jack_midi_event_write(buffer, static_cast<jack_nframes_t>(e.frame - s->periodStart),
+                          e.bytes.data(), e.bytes.size());
+  }
+  s->periodStart += frames;
+  if (s->next == s->events.size()) s->periodsAfter.fetch_add(1);
+  return 0;
+}
+
+int sendMidi(const std::string& path) {
+  Sender s;
+  if (!readMidiEvents(path, &s.events)) return fail("cannot read " + path);
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("controller", JackNoStartServer, &status);
+  if (!client) return fail("no JACK server");
+  s.out = jack_port_register(client, "midi_out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+  jack_set_process_callback(client, &sendCallback, &s);
+  jack_set_freewheel_callback(
+      client,
+      [](int starting, void* arg) { static_cast<Sender*>(arg)->armed.store(starting != 0); }, &s);
+  if (!s.out || jack_activate(client) != 0) return fail("cannot activate");
+  const std::string from = std::string(jack_get_client_name(client)) + ":midi_out";
+  if (jack_connect(client, from.c_str(), "quillet-k3:midi_in") != 0)
+    return fail("cannot join quillet-k3:midi_in");
+  s.joined.store(true);
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (s.periodsJoined.load() < 4) {
+    if (std::chrono::steady_clock::now() > limit) return fail("the server runs no periods");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  // Freewheeling, every client runs every period, and the frames between the
+  // events are exactly the file's.
+  if (jack_set_freewheel(client, 1) != 0) return fail("cannot freewheel");
+  while (s.periodsAfter.load() < 4) {
+    if (std::chrono::steady_clock::now() > limit) return fail("the events were not all sent");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  jack_set_freewheel(client, 0);
+  jack_client_close(client);
+  std::printf("sent %zu MIDI events\n", s.events.size());
+  return 0;
+}
+
 std::atomic<bool> stopAsked{false};
 double masterTempo = 120.0;
 
@@ -314,7 +380,8 @@ int main(int argc, char** argv) {
     return playRecord(a[1], a[2], std::atof(a[3].c_str()), oneClient, midi);
   }
   if (a.size() == 2 && a[0] == "timebase") return timebase(std::atof(a[1].c_str()));
+  if (a.size() == 2 && a[0] == "send-midi") return sendMidi(a[1]);
   return fail(
       "usage: make-input OUT SECONDS RATE | play-record IN OUT TAIL [--one-client] [--midi EVENTS] "
-      "| timebase BPM");
+      "| send-midi EVENTS | timebase BPM");
 }
