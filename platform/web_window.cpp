@@ -26,6 +26,7 @@ int32_t pointer[3] = {0, 0, 0};
 
 WebWindow::WebWindow(int32_t width, int32_t height) : width(width), height(height) {
   shown = this;
+  quillet_web_window_resize(width, height);
   queuePaint(Rect(0, 0, width, height));
 }
 

@@ -18,7 +18,7 @@ fi
 if [ ! -f "$out/wasm/build.ninja" ]; then
   emcmake cmake -S . -B "$out/wasm" -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
 fi
-cmake --build "$out/wasm" -j2 --target quillet_echo
+cmake --build "$out/wasm" -j2 --target quillet_echo quillet_panel
 
 # The demo as quillet-host feeds it to a plug-in, made by the build machine's
 # compiler from the host's own source (web/tools/write_demo.cpp says why).
@@ -30,12 +30,14 @@ command -v ccache >/dev/null && cxx=(ccache c++)
 site=$out/site
 rm -rf "$site"
 mkdir -p "$site"
-cp web/site/*.js "$site/"
-cp "$out/wasm/web/quillet_echo.wasm" "$site/"
+cp web/site/*.html web/site/*.js web/site/*.css web/site/*.webmanifest web/site/*.svg "$site/"
+cp "$out/wasm/web/quillet_echo.wasm" "$out/wasm/web/quillet_panel.wasm" "$site/"
 "$out/write_demo" 48000 "$out/demo-48000.f32"
 gzip -9 -n -c "$out/demo-48000.f32" >"$site/demo-48000.f32.gz"
 # The service worker keeps one cache per build: its name carries a digest of
 # every file it keeps, so a new build replaces the old files on the next visit.
-digest=$(cd "$site" && find . -type f ! -name sw.js | LC_ALL=C sort | xargs cat | sha256sum | cut -c1-16)
-[ -f "$site/sw.js" ] && sed -i "s/@SITE_DIGEST@/$digest/" "$site/sw.js"
-echo "build-web.sh: $(du -sk "$site" | cut -f1) KiB in $site ($(ls "$site" | wc -l) files)"
+files=$(cd "$site" && find . -type f ! -name sw.js | sed 's|^\./||' | LC_ALL=C sort)
+digest=$(cd "$site" && echo "$files" | xargs cat | sha256sum | cut -c1-16)
+list=$( (echo "./"; echo "$files") | sed 's/.*/"&"/' | paste -sd, -)
+sed -i "s|@SITE_DIGEST@|$digest|; s|@SITE_FILES@|[$list]|" "$site/sw.js"
+echo "build-web.sh: $(du -sk "$site" | cut -f1) KiB in $site ($(echo "$files" | wc -l) files and sw.js)"

@@ -7,4 +7,6 @@ mergeInto(LibraryManager.library, {
   window_present: function () {},
   window_wait_pointer: function () {},
   window_resize: function () {},
+  panel_value_changed: function () {},
+  panel_gesture: function () {},
 });

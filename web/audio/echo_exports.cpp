@@ -45,6 +45,7 @@ class WebEcho final : private quillet::PieceRunner {
     return ring.push(change);
   }
   float value(int32_t index) const { return core.parameter(index); }
+  uint32_t tailFrames() const { return core.tailFrames(); }
   uint64_t framesDone() const { return done; }
 
   // One block: the changes due in it at their frames, then the echo.
@@ -129,6 +130,14 @@ QUILLET_EXPORT(echo_process) void echoProcess(uint32_t frames) {
 
 QUILLET_EXPORT(echo_value) float echoValue(int32_t index) {
   return echo ? echo->value(index) : 0.0f;
+}
+
+// Frames after the input until the echo has died away by 90 dB, for the
+// values now; -1 while the loop sustains itself (a high "Repeat").
+QUILLET_EXPORT(echo_tail_frames) double echoTailFrames() {
+  if (!echo) return 0.0;
+  const uint32_t frames = echo->tailFrames();
+  return frames == quillet::kInfiniteTail ? -1.0 : static_cast<double>(frames);
 }
 
 QUILLET_EXPORT(echo_frames_done) double echoFramesDone() {

@@ -36,24 +36,24 @@ export class EchoRunner {
 
   // One block of `frames` frames (at most maxFrames). The inputs and outputs
   // are Float32Arrays of at least `frames` samples; a missing right input
-  // takes the left one, as a host feeds a mono track to both inputs.
+  // takes the left one, as a host feeds a mono track to both inputs. No
+  // allocation while the block length stays the same.
   block(left, right, outLeft, outRight, frames) {
-    if (frames === this.maxFrames) {
-      this.inL.set(left);
-      this.inR.set(right || left);
-      this.ex.echo_process(frames);
-      outLeft.set(this.outL);
-      outRight.set(this.outR);
-      return;
+    if (frames !== this.viewFrames) {
+      this.viewFrames = frames;
+      this.outLView = this.outL.subarray(0, frames);
+      this.outRView = this.outR.subarray(0, frames);
     }
-    for (let i = 0; i < frames; ++i) {
-      this.inL[i] = left[i];
-      this.inR[i] = (right || left)[i];
-    }
+    const r = right || left;
+    this.inL.set(left.length === frames ? left : left.subarray(0, frames));
+    this.inR.set(r.length === frames ? r : r.subarray(0, frames));
     this.ex.echo_process(frames);
-    for (let i = 0; i < frames; ++i) {
-      outLeft[i] = this.outL[i];
-      outRight[i] = this.outR[i];
+    if (outLeft.length === frames) {
+      outLeft.set(this.outLView);
+      outRight.set(this.outRView);
+    } else {
+      outLeft.set(this.outLView, 0);
+      outRight.set(this.outRView, 0);
     }
   }
 }
