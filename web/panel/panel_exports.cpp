@@ -51,6 +51,13 @@ class PageHost final : public quillet::PanelHost {
 };
 
 PageHost* theHost = nullptr;
+
+// The host exists from the first call on, so values set before the panel
+// opens are the ones it opens with.
+PageHost* pageHost() {
+  if (!theHost) theHost = new (std::nothrow) PageHost;
+  return theHost;
+}
 quillet::QuilletPanel* thePanel = nullptr;
 
 // The page's Asyncify data: where the suspended stack is kept.
@@ -66,8 +73,7 @@ using quillet_web::thePanel;
 // Builds the panel at the page's factor (device pixels per panel pixel: the
 // nearest of the panel's sizes is taken) and opens it; 1 when it shows.
 QUILLET_EXPORT(panel_open) int32_t panelOpen(float hostScale) {
-  if (!theHost) theHost = new (std::nothrow) quillet_web::PageHost;
-  if (!theHost) return 0;
+  if (!quillet_web::pageHost()) return 0;
   if (!thePanel) thePanel = new (std::nothrow) quillet::QuilletPanel(*theHost);
   if (!thePanel) return 0;
   thePanel->setHostScale(hostScale);
@@ -147,7 +153,7 @@ QUILLET_EXPORT(panel_key) int32_t panelKey(int32_t character, int32_t virt, int3
 // A value set by the page (the address, a preset by name): the control
 // follows at the next idle. Returns the value stored.
 QUILLET_EXPORT(panel_set_value) float panelSetValue(int32_t index, float value) {
-  if (!theHost) return 0.0f;
+  if (!quillet_web::pageHost()) return 0.0f;
   theHost->values.store(index, value);
   if (thePanel) thePanel->parameterChanged(index);
   return theHost->values.value(index);
@@ -168,10 +174,10 @@ QUILLET_EXPORT(panel_marked_preset) int32_t panelMarkedPreset() {
 
 // The tempo the note keys follow, and the rate the texts of "Delay" are at.
 QUILLET_EXPORT(panel_set_tempo) void panelSetTempo(double bpm) {
-  if (theHost) theHost->tempo = bpm;
+  if (quillet_web::pageHost()) theHost->tempo = bpm;
 }
 QUILLET_EXPORT(panel_set_rate) void panelSetRate(float rate) {
-  if (theHost) theHost->sampleRate = rate;
+  if (quillet_web::pageHost()) theHost->sampleRate = rate;
 }
 
 // The musician's text of the stored value ("311.0 ms", "45.0 %"), until the next call.

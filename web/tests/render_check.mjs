@@ -13,6 +13,7 @@ import path from 'node:path';
 import { instantiate } from '../site/wasm_imports.js';
 import { EchoRunner, renderThrough } from '../site/echo_runner.js';
 import { decodeWavFloat } from '../site/wav.js';
+import { cases, changesFor, kBlock } from './render_cases.mjs';
 import { paramTable, paramIndexIn } from '../site/params.js';
 
 const [siteDir, hostPath, pluginPath, workDir] = process.argv.slice(2);
@@ -22,7 +23,6 @@ if (!workDir) {
 }
 fs.mkdirSync(workDir, { recursive: true });
 const module = new WebAssembly.Module(fs.readFileSync(path.join(siteDir, 'quillet_echo.wasm')));
-const kBlock = 128;
 const table = paramTable(instantiate(module).exports);
 const paramIndex = (name) => {
   const i = paramIndexIn(table, name);
@@ -45,15 +45,6 @@ function demoAt(rate) {
   return [all.slice(0, frames), all.slice(frames)];
 }
 
-// A ramp as quillet-host's --ramp NAME=FROM:TO@T0:T1 sets it at every
-// block's start (host/plugin/parameters.cpp: ParamRamp::valueAt).
-function rampValue(r, seconds) {
-  if (seconds <= r.t0) return r.from;
-  if (seconds >= r.t1 || r.t1 <= r.t0) return r.to;
-  const f = (seconds - r.t0) / (r.t1 - r.t0);
-  return Math.fround(r.from + Math.fround(r.to - r.from) * f);
-}
-
 function hostRender(name, rate, sets, ramps, tailSeconds, input) {
   const out = path.join(workDir, `${name}.wav`);
   const args = ['render', pluginPath];
@@ -73,10 +64,7 @@ function webRender(rate, sets, ramps, tailSeconds, left, right) {
   const runner = new EchoRunner(instantiate(module), rate, values);
   if (!runner.running) throw new Error(`the echo does not run at ${rate} Hz`);
   const tail = Math.floor(tailSeconds * rate);
-  const changes = [];
-  for (let frame = 0; frame < left.length + tail; frame += kBlock) {
-    for (const r of ramps) changes.push({ frame, index: paramIndex(r.name), value: rampValue(r, frame / rate) });
-  }
+  const changes = changesFor({ rate, ramps }, paramIndex, left.length + tail);
   return renderThrough(runner, left, right, tail, kBlock, changes);
 }
 
@@ -100,31 +88,6 @@ function compare(name, host, web) {
       (same ? '' : ` (quillet-host: ${host.channels[0].length})`) +
       (count ? `, ${count} samples differ, the first at frame ${first}` : ', equal sample for sample'));
 }
-
-const ramp = (name, from, to, t0, t1) => ({
-  name, from: Math.fround(from), to: Math.fround(to), fromText: String(from), toText: String(to), t0, t1,
-});
-
-// The cases: the demo as scripts/demo.sh renders it; a scenario that moves
-// the values at known frames (a Delay ride that stretches the lines, Repeat
-// into self-oscillation and saturation, ping-pong, cross-feed, Mute on and
-// off, the range switched); the same at 44100 Hz.
-const cases = [
-  { name: 'demo-48000', rate: 48000, sets: { Delay: 0.6, Repeat: 0.45, Level: 0.8 }, ramps: [], tail: 4 },
-  {
-    name: 'scenario-48000', rate: 48000,
-    sets: { Level: 0.9, Dry: 0.7, Pan: 0.3, KnobDust: 0 },
-    ramps: [
-      ramp('Delay', 0.2, 0.9, 0.5, 3.5), ramp('Repeat', 0.3, 0.97, 1, 6), ramp('X-Feed', 0, 0.8, 2, 4),
-      ramp('PingPong', 0, 1, 4.2, 4.2), ramp('Mute', 0, 1, 6.5, 6.5), ramp('Range', 0.5, 0.9, 5, 5),
-    ],
-    tail: 3,
-  },
-  {
-    name: 'scenario-44100', rate: 44100, sets: { Level: 1, 'Mono Out': 1, KnobDust: 1 },
-    ramps: [ramp('Delay', 0.9, 0.1, 0.2, 5), ramp('Repeat', 0.6, 0.9, 0, 4)], tail: 2,
-  },
-];
 
 for (const rate of new Set(cases.map((c) => c.rate))) {
   execFileSync(path.join(workDir, '..', 'write_demo'), [String(rate), path.join(workDir, `demo-${rate}.f32`)]);
