@@ -169,6 +169,9 @@ void Program::handleJackNews() {
 }
 
 int Program::finish(int status, const std::string& why) {
+  // What the user did on the panel just before (a signal may come before
+  // the panel's events are read) belongs to the values saved.
+  if (window) window->catchUp();
   if (jack) jack->close();
   window.reset();
   const uint64_t count = jack ? jack->xruns() : 0;
