@@ -12,7 +12,9 @@ std::string describeLink(const LinkStatus& status) {
   return text;
 }
 
-std::string windowTitle(const LinkStatus& status) { return "Quillet K3 - " + describeLink(status); }
+std::string windowTitle(const LinkStatus& status, const std::string& middle) {
+  return "Quillet K3 - " + (middle.empty() ? "" : middle + " - ") + describeLink(status);
+}
 
 std::string xrunCount(uint64_t xruns, bool serverRealtime) {
   std::string text = std::to_string(xruns) + (xruns == 1 ? " xrun" : " xruns");

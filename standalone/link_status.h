@@ -24,8 +24,9 @@ struct LinkStatus {
 // any); "JACK: waiting for the server".
 std::string describeLink(const LinkStatus& status);
 
-// The window's title: "Quillet K3 - " and the above.
-std::string windowTitle(const LinkStatus& status);
+// The window's title: "Quillet K3 - ", what the program adds (its tempo, a
+// control learning MIDI; none when empty) and " - ", then the above.
+std::string windowTitle(const LinkStatus& status, const std::string& middle = "");
 
 // The xruns of a run, as its closing line gives them: "0 xruns", "1 xrun",
 // and, where the server ran without real-time scheduling, why there were
