@@ -22,7 +22,10 @@ namespace quillet_standalone {
 
 class EchoRunner {
  public:
-  explicit EchoRunner(quillet::EchoCore& core) : core(core) {}
+  // Values reach the echo from other threads at any time, as points at
+  // their frames do in VST3 and CLAP: the lines stretch at most once in any
+  // 2 ms (EchoCore::spaceStretches).
+  explicit EchoRunner(quillet::EchoCore& core) : core(core) { core.spaceStretches(true); }
   EchoRunner(const EchoRunner&) = delete;
   EchoRunner& operator=(const EchoRunner&) = delete;
 
