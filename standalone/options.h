@@ -1,4 +1,5 @@
-// The command line of quillet-k3: what the program is asked to do, read
+// The command line of quillet-k3, as data (cli/option_spec.h) that the parser
+// reads and --help is made from: what the program is asked to do, read
 // without touching anything (no file, no server, no display), so that a
 // wrong line is refused before the program starts.
 #pragma once
@@ -6,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/option_spec.h"
+
 namespace quillet_standalone {
 
 struct Options {
-  bool help = false;
-  bool version = false;
+  bool version = false;           // --version
   bool connect = false;           // --connect
   bool noGui = false;             // --no-gui
   bool waitForServer = false;     // --wait-for-server
@@ -19,13 +21,15 @@ struct Options {
   std::string stateFile;          // --state FILE, empty for the default
 };
 
-// False, with a one-line message in *error, for a line that is not one of
-// ours: an unknown option, one without its value, an option given twice
-// that takes one value, a word that is no option. --preset and --set are
-// only read here; their names and values are checked by startingValues.
-bool parseOptions(const std::vector<std::string>& args, Options* options, std::string* error);
+// The options, then the signals, exit statuses, parameters and factory presets
+// in the notes --help prints after them.
+const quillet::cli::CommandSpec& commandLine();
 
-// What --help prints: the options, the parameters and the factory presets.
-std::string usageText();
+// cli::kRunCommand with *options filled in; otherwise the status to exit with:
+// 0 after the help that -h or --help asks for, 1 (kExitProblem) after a
+// one-line mistake on standard error (an unknown option, one without its
+// value, a word that is no option). --preset and --set are only read here;
+// their names and values are checked by startingValues.
+int readOptions(const std::vector<std::string>& args, Options* options);
 
 }  // namespace quillet_standalone

@@ -127,6 +127,15 @@ void PanelWindow::idle() {
   if (panel->windowGone()) closeAsked = true;
 }
 
+void PanelWindow::catchUp() {
+  {
+    // Gone already if the display or the window went away.
+    platform::X11ErrorTrap trap(dpy(display));
+    XSync(dpy(display), False);
+  }
+  idle();
+}
+
 void PanelWindow::showAllValues() {
   for (int32_t i = 0; i < kNumQuilletParams; ++i) panel->parameterChanged(i);
 }

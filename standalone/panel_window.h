@@ -39,6 +39,10 @@ class PanelWindow final : private quillet::PanelHost {
   // and redraws; call about 30 times a second and whenever a descriptor is
   // readable.
   void idle();
+  // An idle after a round trip to the server: input it had before now (a
+  // knob moved a moment ago) has reached the panel and the core. For the
+  // last look before the values are saved.
+  void catchUp();
   // The user closed the window (or it went away with the display).
   bool closed() const { return closeAsked; }
   // Every value may have changed (a state file reloaded): the controls

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/command_line.h"
 #include "core/echo_core.h"
 #include "core/identity.h"
 #include "standalone/echo_runner.h"
@@ -168,6 +169,9 @@ void Program::handleJackNews() {
 }
 
 int Program::finish(int status, const std::string& why) {
+  // What the user did on the panel just before (a signal may come before
+  // the panel's events are read) belongs to the values saved.
+  if (window) window->catchUp();
   if (jack) jack->close();
   window.reset();
   const uint64_t count = jack ? jack->xruns() : 0;
@@ -248,15 +252,8 @@ int Program::run() {
 
 int runStandalone(const std::vector<std::string>& args) {
   Options options;
-  std::string error;
-  if (!parseOptions(args, &options, &error)) {
-    complain(error + " (quillet-k3 --help lists the options)");
-    return kExitProblem;
-  }
-  if (options.help) {
-    std::fputs(usageText().c_str(), stdout);
-    return kExitDone;
-  }
+  const int status = readOptions(args, &options);
+  if (status != quillet::cli::kRunCommand) return status;
   if (options.version) {
     std::printf("quillet-k3 %s\n", quillet::identity::kVersion);
     return kExitDone;

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "core/cli/param_setting.h"
+#include "cli/param_setting.h"
 
 namespace quillet_standalone {
 
@@ -46,13 +46,13 @@ bool applyPresetAndSets(quillet::EchoCore& core, const std::string& preset,
     }
   }
   const std::vector<std::string> names = parameterNames();
-  std::vector<quillet::ParamSetting> settings(sets.size());
+  std::vector<quillet::cli::ParamSetting> settings(sets.size());
   for (size_t i = 0; i < sets.size(); ++i)
-    if (!quillet::parseSetting(sets[i], names, "quillet-k3 --help", &settings[i], error))
+    if (!quillet::cli::parseSetting(sets[i], names, "quillet-k3 --help", &settings[i], error))
       return false;
   if (chosen)
     for (int32_t i = 0; i < kNumQuilletParams; ++i) core.setParameter(i, chosen->values[i]);
-  for (const quillet::ParamSetting& setting : settings)
+  for (const quillet::cli::ParamSetting& setting : settings)
     core.setParameter(static_cast<int32_t>(setting.index), setting.value);
   return true;
 }

@@ -3,28 +3,41 @@
 // the panel's numbered controls and sizes, every control's range and default
 // as hosts show them, echo times, the note keys' times, the feedback filters'
 // response, the level of successive repeats and the factory presets.
-#include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
+#include "cli/command_line.h"
 #include "doc/manual/manual_writers.h"
 
+namespace {
+
+namespace cli = quillet::cli;
+
+constexpr cli::OptionSpec kOut =
+    cli::text("--out", "FOLDER", "a folder", "where the numbers go").required("no --out FOLDER");
+constexpr cli::OptionSpec kPresetNotes =
+    cli::text("--preset-notes", "FILE", "a file name", "the factory presets' notes")
+        .required("no --preset-notes FILE");
+
+const cli::CommandSpec kCommandLine = {
+    "quillet_manual_numbers",
+    nullptr,
+    "",
+    nullptr,
+    {{nullptr,
+      "--out FOLDER --preset-notes FILE",
+      "Writes the numbers the manual's pages show, from the product's code.",
+      {0, 0, "", ""},
+      {kOut, kPresetNotes}}}};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  std::string folder, notes;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--out") == 0) {
-      folder = argv[i + 1];
-    } else if (std::strcmp(argv[i], "--preset-notes") == 0) {
-      notes = argv[i + 1];
-    } else {
-      folder.clear();
-      break;
-    }
-  }
-  if (folder.empty() || notes.empty() || argc != 5) {
-    std::fprintf(stderr, "usage: quillet_manual_numbers --out FOLDER --preset-notes FILE\n");
-    return 2;
-  }
+  cli::CommandLine line;
+  const int status =
+      cli::readCommandLine(kCommandLine, std::vector<std::string>(argv + 1, argv + argc), &line);
+  if (status != cli::kRunCommand) return status;
+  const std::string folder = line.text(kOut), notes = line.text(kPresetNotes);
   const manual::Output out(folder);
   manual::writePanelFigure(out);
   manual::writePanelSizes(out);

@@ -7,11 +7,11 @@
 //                                                            from Debian's fonts-dejavu-core
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "core/factory_presets.h"
 #include "editor/artwork/font_import.h"
 #include "editor/artwork/panel_menu_picture.h"
@@ -101,25 +101,39 @@ int writeGlyphTable(const std::string& path) {
   return std::fclose(out) == 0 && ok ? 0 : 1;
 }
 
-int usage(const char* program) {
-  std::fprintf(stderr, "usage: %s [--scale FACTOR] OUTPUT_DIR\n       %s --glyph-table FILE\n",
-               program, program);
-  return 2;
-}
+namespace cli = quillet::cli;
+
+constexpr cli::OptionSpec kScale =
+    cli::number("--scale", "FACTOR", "a scale factor", 1, 3, "the pictures at another scale")
+        .byDefault(1);
+constexpr cli::OptionSpec kGlyphTable =
+    cli::text("--glyph-table", "FILE", "a file name",
+              "write the lettering's glyph table instead, from Debian's\n"
+              "fonts-dejavu-core");
+
+const cli::CommandSpec kCommandLine = {"quillet_artwork_generator",
+                                       nullptr,
+                                       "",
+                                       nullptr,
+                                       {{nullptr,
+                                         "[--scale FACTOR] OUTPUT_DIR | --glyph-table FILE",
+                                         "Draws the panel's pictures as <id>.png into OUTPUT_DIR.",
+                                         {0, 1, "", "one folder at a time"},
+                                         {kScale, kGlyphTable}}}};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "--glyph-table") == 0) return writeGlyphTable(argv[2]);
-  if (argc == 2) return writePictures(argv[1], 1.0f);
-  if (argc == 4 && std::strcmp(argv[1], "--scale") == 0) {
-    char* end = nullptr;
-    const float scale = std::strtof(argv[2], &end);
-    if (end == argv[2] || *end != '\0' || !(scale >= 1.0f && scale <= 3.0f)) {
-      std::fprintf(stderr, "the scale must be a number from 1 to 3\n");
-      return 2;
-    }
-    return writePictures(argv[3], scale);
+  cli::CommandLine line;
+  const int status =
+      cli::readCommandLine(kCommandLine, std::vector<std::string>(argv + 1, argv + argc), &line);
+  if (status != cli::kRunCommand) return status;
+  const bool folderGiven = !line.positionals().empty();
+  if (line.has(kGlyphTable)) {
+    if (folderGiven || line.has(kScale))
+      return cli::usageError(kCommandLine, "--glyph-table writes the glyph table alone");
+    return writeGlyphTable(line.text(kGlyphTable));
   }
-  return usage(argv[0]);
+  if (!folderGiven) return cli::usageError(kCommandLine, "no output folder given");
+  return writePictures(line.positionals()[0], static_cast<float>(line.number(kScale, 1.0)));
 }

@@ -2,16 +2,15 @@
 
 namespace quillet_host {
 
-const std::vector<const cli::CommandSpec*>& allCommands() {
-  static const std::vector<const cli::CommandSpec*> commands = {
-      &kInfoCommand, &kSnapshotCommand, &kRenderCommand, &kPresetCommand, &kValidateCommand};
-  return commands;
-}
+// Each in its own file.
+extern const cli::CommandSpec kInfoCommand, kSnapshotCommand, kRenderCommand, kPresetCommand,
+    kValidateCommand;
 
-const cli::CommandSpec* findCommand(const std::string& word) {
-  for (const cli::CommandSpec* c : allCommands())
-    if (word == c->word) return c;
-  return nullptr;
+const cli::ProgramSpec& hostProgram() {
+  static const cli::ProgramSpec program = {
+      "quillet-host",
+      {&kInfoCommand, &kSnapshotCommand, &kRenderCommand, &kPresetCommand, &kValidateCommand}};
+  return program;
 }
 
 }  // namespace quillet_host

@@ -1,30 +1,15 @@
 // The sub-commands of quillet-host. A new one is a file <name>_command.cpp
-// defining its data (a cli::CommandSpec, which names its run function) and a
-// line in command_table.cpp.
+// defining its cli::CommandSpec (which names its run function), its two
+// lines in command_table.cpp, and its file in host/CMakeLists.txt.
 #pragma once
 
-#include <string>
-#include <vector>
-
-#include "host/cli/option_spec.h"
-
-int runInfoCommand(const std::vector<std::string>& args);
-int runSnapshotCommand(const std::vector<std::string>& args);
-int runRenderCommand(const std::vector<std::string>& args);
-int runPresetCommand(const std::vector<std::string>& args);
-int runValidateCommand(const std::vector<std::string>& args);
+#include "cli/sub_commands.h"
 
 namespace quillet_host {
 
-extern const cli::CommandSpec kInfoCommand;
-extern const cli::CommandSpec kSnapshotCommand;
-extern const cli::CommandSpec kRenderCommand;
-extern const cli::CommandSpec kPresetCommand;
-extern const cli::CommandSpec kValidateCommand;
+namespace cli = quillet::cli;
 
-// In the order `quillet-host --help` lists them.
-const std::vector<const cli::CommandSpec*>& allCommands();
-// Null for a word that is no command.
-const cli::CommandSpec* findCommand(const std::string& word);
+// quillet-host and its commands, in the order `quillet-host --help` lists them.
+const cli::ProgramSpec& hostProgram();
 
 }  // namespace quillet_host

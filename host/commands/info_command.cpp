@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "host/cli/command_line.h"
+#include "cli/command_line.h"
 #include "host/commands/command_table.h"
 #include "host/commands/format_commands.h"
 #include "host/plugin/vst2/opened_plugin.h"
@@ -11,7 +11,16 @@
 
 using namespace quillet_host;
 
-const cli::CommandSpec quillet_host::kInfoCommand = {
+namespace {
+
+int runInfoCommand(const std::vector<std::string>& args);
+
+}  // namespace
+
+// Listed in command_table.cpp.
+namespace quillet_host {
+extern const cli::CommandSpec kInfoCommand = {
+    "quillet-host",
     "info",
     "PLUGIN.so: names, identity, flags and parameters",
     runInfoCommand,
@@ -24,6 +33,7 @@ const cli::CommandSpec quillet_host::kInfoCommand = {
       "tail, parameters and the presets its preset discovery lists.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {}}}};
+}  // namespace quillet_host
 
 namespace {
 
@@ -90,6 +100,8 @@ int quillet_host::printVst2Info(const std::string& path) {
   return 0;
 }
 
+namespace {
+
 int runInfoCommand(const std::vector<std::string>& args) {
   cli::CommandLine line;
   const int status = cli::readCommandLine(kInfoCommand, args, &line);
@@ -97,3 +109,5 @@ int runInfoCommand(const std::vector<std::string>& args) {
   const std::string& path = line.positionals()[0];
   return formatOf(path).info(path);
 }
+
+}  // namespace

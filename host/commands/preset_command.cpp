@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/cli/command_line.h"
+#include "cli/command_line.h"
 #include "host/commands/command_table.h"
 #include "host/formats/hosted_format.h"
 #include "host/plugin/parameters.h"
@@ -27,9 +27,14 @@ constexpr cli::OptionSpec kSet = cli::text("--set", "NAME=VALUE", "NAME=VALUE",
                                            "saving (repeatable)")
                                      .andRepeatable();
 
+int runPresetCommand(const std::vector<std::string>& args);
+
 }  // namespace
 
-const cli::CommandSpec quillet_host::kPresetCommand = {
+// Listed in command_table.cpp.
+namespace quillet_host {
+extern const cli::CommandSpec kPresetCommand = {
+    "quillet-host",
     "preset",
     "save PLUGIN.so FILE | show FILE: .fxp, .fxb and .vstpreset presets",
     runPresetCommand,
@@ -49,6 +54,7 @@ const cli::CommandSpec quillet_host::kPresetCommand = {
       {1, cli::kAnyNumber, "show wants a preset file, then optionally plug-ins", ""},
       {}}},
     "save or show?"};
+}  // namespace quillet_host
 
 namespace {
 
@@ -215,11 +221,11 @@ int show(const cli::CommandLine& line) {
   return showLoaded(p, std::vector<std::string>(args.begin() + 1, args.end()));
 }
 
-}  // namespace
-
 int runPresetCommand(const std::vector<std::string>& args) {
   cli::CommandLine line;
   const int status = cli::readCommandLine(kPresetCommand, args, &line);
   if (status != cli::kRunCommand) return status;
   return line.form().action == std::string("save") ? save(line) : show(line);
 }
+
+}  // namespace

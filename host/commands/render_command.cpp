@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/cli/command_line.h"
+#include "cli/command_line.h"
 #include "host/commands/command_table.h"
 #include "host/render/fixed_clock.h"
 #include "host/render/render_job.h"
@@ -29,11 +29,12 @@ constexpr cli::OptionSpec kRamp =
               "(repeatable)")
         .andRepeatable();
 constexpr cli::OptionSpec kTempo =
-    cli::number("--tempo", "BPM", "beats per minute", 0, 999, "the host's tempo (default 120)")
-        .aboveMinimum();
-constexpr cli::OptionSpec kBlock =
-    cli::wholeNumber("--block", "N", "a whole number", 1, kMaxRenderBlock,
-                     "frames per process call, 1 to 8192 (default 512)");
+    cli::number("--tempo", "BPM", "beats per minute", 0, 999, "the host's tempo")
+        .aboveMinimum()
+        .byDefault(kDefaultTempo);
+constexpr cli::OptionSpec kBlock = cli::wholeNumber("--block", "N", "a whole number", 1,
+                                                    kMaxRenderBlock, "frames per process call")
+                                       .byDefault(kDefaultRenderBlock);
 constexpr cli::OptionSpec kDouble = cli::flag("--double", "64-bit processing");
 constexpr cli::OptionSpec kTail =
     cli::number("--tail", "auto|SECONDS", "seconds", 0, kMaxTailSeconds,
@@ -42,12 +43,12 @@ constexpr cli::OptionSpec kTail =
                 "SECONDS renders exactly that much silence through")
         .orWord("auto");
 constexpr cli::OptionSpec kTailLimit =
-    cli::number("--tail-limit", "SECONDS", "seconds", 0, kMaxTailSeconds,
-                "longest automatic tail, up to 3600 (default 30)")
-        .aboveMinimum();
-constexpr cli::OptionSpec kRate =
-    cli::number("--rate", "HZ", "a sample rate", kMinRenderRate, kMaxRenderRate,
-                "sample rate of the demo, 8000 to 384000 (default 48000)");
+    cli::number("--tail-limit", "SECONDS", "seconds", 0, kMaxTailSeconds, "longest automatic tail")
+        .aboveMinimum()
+        .byDefault(kDefaultTailLimitSeconds);
+constexpr cli::OptionSpec kRate = cli::number("--rate", "HZ", "a sample rate", kMinRenderRate,
+                                              kMaxRenderRate, "sample rate of the demo")
+                                      .byDefault(kDefaultDemoRate);
 constexpr cli::OptionSpec kFormat =
     cli::text("--format", "16|24|float", "16, 24 or float",
               "output samples (default: the input's; demo 24); samples\n"
@@ -64,9 +65,14 @@ constexpr cli::OptionSpec kFixedClock =
               "the plug-in reads a clock that advances only with the\n"
               "rendered audio: the same command renders the same file");
 
+int runRenderCommand(const std::vector<std::string>& args);
+
 }  // namespace
 
-const cli::CommandSpec quillet_host::kRenderCommand = {
+// Listed in command_table.cpp.
+namespace quillet_host {
+extern const cli::CommandSpec kRenderCommand = {
+    "quillet-host",
     "render",
     "PLUGIN.so [INPUT] -o OUTPUT: audio through a plug-in",
     runRenderCommand,
@@ -83,6 +89,7 @@ const cli::CommandSpec quillet_host::kRenderCommand = {
       {1, 2, "no plug-in given", "too many file names"},
       {kOutput, kSet, kRamp, kTempo, kBlock, kDouble, kTail, kTailLimit, kRate, kFormat, kPreset,
        kSavePreset, kFixedClock}}}};
+}  // namespace quillet_host
 
 namespace {
 
@@ -126,8 +133,6 @@ int check(const std::vector<std::string>& args, RenderRequest* r) {
   return cli::kRunCommand;
 }
 
-}  // namespace
-
 int runRenderCommand(const std::vector<std::string>& args) {
   RenderRequest request;
   const int status = check(args, &request);
@@ -138,3 +143,5 @@ int runRenderCommand(const std::vector<std::string>& args) {
   reportRender(job.outcome());
   return 0;
 }
+
+}  // namespace

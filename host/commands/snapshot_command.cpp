@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/cli/command_line.h"
+#include "cli/command_line.h"
 #include "host/commands/command_table.h"
 #include "host/formats/hosted_format.h"
 
@@ -37,9 +37,14 @@ constexpr cli::OptionSpec kHostScale =
                 "answering canDo \"supportsViewDpiScaling\"")
         .aboveMinimum();
 
+int runSnapshotCommand(const std::vector<std::string>& args);
+
 }  // namespace
 
-const cli::CommandSpec quillet_host::kSnapshotCommand = {
+// Listed in command_table.cpp.
+namespace quillet_host {
+extern const cli::CommandSpec kSnapshotCommand = {
+    "quillet-host",
     "snapshot",
     "PLUGIN.so -o PANEL.png [--set NAME=VALUE...]: picture of the editor",
     runSnapshotCommand,
@@ -50,6 +55,7 @@ const cli::CommandSpec quillet_host::kSnapshotCommand = {
       "through its gui extension and runs on the host's timers and descriptor watch.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {kOutput, kSet, kHostScale}}}};
+}  // namespace quillet_host
 
 namespace {
 
@@ -65,8 +71,6 @@ int writePicture(const std::string& path, const std::vector<unsigned char>& rgb,
   return 0;
 }
 
-}  // namespace
-
 int runSnapshotCommand(const std::vector<std::string>& args) {
   cli::CommandLine line;
   const int status = cli::readCommandLine(kSnapshotCommand, args, &line);
@@ -80,3 +84,5 @@ int runSnapshotCommand(const std::vector<std::string>& args) {
   if (!formatOf(request.plugin).capturePanel(request, &picture, &error)) return failure(error);
   return writePicture(line.text(kOutput), picture.rgb, picture.width, picture.height);
 }
+
+}  // namespace

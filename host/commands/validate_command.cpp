@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/cli/command_line.h"
+#include "cli/command_line.h"
 #include "host/commands/command_table.h"
 #include "host/formats/hosted_format.h"
 #include "host/validate/validator.h"
@@ -15,15 +15,22 @@ namespace {
 
 // The options, each named once: the command reads them by these names.
 constexpr cli::OptionSpec kSeconds =
-    cli::number("--seconds", "S", "seconds", 0, 600, "length of the two-thread check (default 3)");
-constexpr cli::OptionSpec kSeed = cli::wholeNumber("--seed", "N", "a whole number", 0, 4294967295.0,
-                                                   "seed of every random value (default 1)");
+    cli::number("--seconds", "S", "seconds", 0, 600, "length of the two-thread check")
+        .byDefault(kDefaultThreadSeconds);
+constexpr cli::OptionSpec kSeed =
+    cli::wholeNumber("--seed", "N", "a whole number", 0, 4294967295.0, "seed of every random value")
+        .byDefault(kDefaultSeed);
 constexpr cli::OptionSpec kInProcess =
     cli::flag("--in-process", "no child process per group: a crash ends the run (for debuggers)");
 
+int runValidateCommand(const std::vector<std::string>& args);
+
 }  // namespace
 
-const cli::CommandSpec quillet_host::kValidateCommand = {
+// Listed in command_table.cpp.
+namespace quillet_host {
+extern const cli::CommandSpec kValidateCommand = {
+    "quillet-host",
     "validate",
     "PLUGIN.so: checks a plug-in as industry validators do",
     runValidateCommand,
@@ -38,6 +45,9 @@ const cli::CommandSpec quillet_host::kValidateCommand = {
       "Status: 0 all passed, 1 some check failed, 2 usage, 3 not loadable.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {kSeconds, kSeed, kInProcess}}}};
+}  // namespace quillet_host
+
+namespace {
 
 int runValidateCommand(const std::vector<std::string>& args) {
   cli::CommandLine line;
@@ -56,3 +66,5 @@ int runValidateCommand(const std::vector<std::string>& args) {
   if (!loaded) return 3;
   return report.failed() == 0 ? 0 : 1;
 }
+
+}  // namespace

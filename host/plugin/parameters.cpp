@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "host/cli/number_text.h"
+#include "cli/number_text.h"
 
 namespace quillet_host {
 
@@ -16,7 +16,7 @@ float ParamRamp::valueAt(double seconds) const {
 namespace {
 
 bool parseSeconds(const std::string& text, double* seconds) {
-  return readNumber(text, seconds) == NumberText::kNumber;
+  return quillet::cli::readNumber(text, seconds) == quillet::cli::NumberText::kNumber;
 }
 
 std::vector<std::string> namesOf(AudioPlugin& plugin) {
@@ -33,18 +33,18 @@ const char* const kListedBy = "quillet-host info";
 
 bool findParameter(AudioPlugin& plugin, const std::string& key, uint32_t* index,
                    std::string* error) {
-  return quillet::findParameter(key, namesOf(plugin), kListedBy, index, error);
+  return quillet::cli::findParameter(key, namesOf(plugin), kListedBy, index, error);
 }
 
 bool parseSetting(AudioPlugin& plugin, const std::string& text, ParamSetting* setting,
                   std::string* error) {
-  return quillet::parseSetting(text, namesOf(plugin), kListedBy, setting, error);
+  return quillet::cli::parseSetting(text, namesOf(plugin), kListedBy, setting, error);
 }
 
 bool parseRamp(AudioPlugin& plugin, const std::string& text, ParamRamp* ramp, std::string* error) {
   const std::string usage = "--ramp wants NAME=FROM:TO@T0:T1 (seconds), got '" + text + "'";
   std::string name, rest;
-  if (!quillet::splitAssignment(text, &name, &rest)) {
+  if (!quillet::cli::splitAssignment(text, &name, &rest)) {
     *error = usage;
     return false;
   }

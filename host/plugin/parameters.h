@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <string>
 
-#include "core/cli/param_setting.h"
+#include "cli/param_setting.h"
 #include "host/plugin/audio_plugin.h"
 
 namespace quillet_host {
 
-using quillet::ParamSetting;
+using quillet::cli::ParamSetting;
 
 // A linear ramp of one parameter between two times; before t0 it holds
 // `from`, from t1 on it holds `to`.
@@ -25,10 +25,10 @@ struct ParamRamp {
 };
 
 // By index ("3": decimal digits only) or name, exact first, then ignoring case
-// (the rule of core/cli/param_setting.h, over the plug-in's names).
+// (the rule of cli/param_setting.h, over the plug-in's names).
 bool findParameter(AudioPlugin& plugin, const std::string& key, uint32_t* index,
                    std::string* error);
-using quillet::parseNormalised;
+using quillet::cli::parseNormalised;
 bool parseSetting(AudioPlugin& plugin, const std::string& text, ParamSetting* setting,
                   std::string* error);
 bool parseRamp(AudioPlugin& plugin, const std::string& text, ParamRamp* ramp, std::string* error);

@@ -17,12 +17,17 @@ namespace quillet_host {
 class PluginInstance;  // a VST 2.4 instance (plugin/vst2/plugin_host.h)
 
 constexpr uint32_t kMaxRenderBlock = 8192;
+// What a render does when the command line does not say.
+constexpr uint32_t kDefaultRenderBlock = 512;
+constexpr double kDefaultTempo = 120.0;
+constexpr double kDefaultTailLimitSeconds = 30.0;
 
 // The sample rates quillet-host runs, for the demo and input files alike: every
 // rate audio files commonly have, and none so high that a plug-in would be
 // asked for seconds of audio in billions of frames.
 constexpr double kMinRenderRate = 8000.0;
 constexpr double kMaxRenderRate = 384000.0;
+constexpr double kDefaultDemoRate = 48000.0;  // the demo's, when --rate does not say
 // Empty for a rate quillet-host runs; otherwise "... Hz, outside the 8000 to
 // 384000 Hz quillet-host runs".
 std::string outsideRenderRates(double sampleRate);
@@ -33,7 +38,7 @@ constexpr double kMaxTailSeconds = 3600.0;
 constexpr uint64_t kMaxTailFrames = 3600ull * 384000ull;
 
 struct RenderSettings {
-  uint32_t blockSize = 512;
+  uint32_t blockSize = kDefaultRenderBlock;
   bool doublePrecision = false;
   // After the input: `tailSeconds` of silence, or with `autoTail` as long as
   // the output is heard, until it has stayed below `quietLevel` for
@@ -41,11 +46,11 @@ struct RenderSettings {
   // more than `maxTailFrames`.
   double tailSeconds = 0.0;
   bool autoTail = false;
-  double tailLimitSeconds = 30.0;
+  double tailLimitSeconds = kDefaultTailLimitSeconds;
   uint64_t maxTailFrames = kMaxTailFrames;
   double quietLevel = 3.1622776601683795e-05;  // -90 dBFS
   double quietSeconds = 0.5;
-  double tempo = 120.0;
+  double tempo = kDefaultTempo;
   std::vector<ParamRamp> ramps;
   std::function<void(double fraction)> progress;  // 0..1, at most a few hundred calls
   // Called before each block is processed with the frames rendered so far.

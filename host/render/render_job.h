@@ -29,7 +29,7 @@ struct RenderRequest {
   SampleFormat format = SampleFormat::Int24;  // the input's when not given
   std::vector<std::string> sets;              // NAME=VALUE
   std::vector<std::string> ramps;             // NAME=FROM:TO@T0:T1
-  double demoRate = 48000.0;
+  double demoRate = kDefaultDemoRate;
   bool fixedClock = false;
   RenderSettings settings;  // block, precision, tail and tempo; the ramps come at set-up
 };

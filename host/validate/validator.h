@@ -14,9 +14,13 @@
 
 namespace quillet_host {
 
+// What validate does when the command line does not say.
+constexpr double kDefaultThreadSeconds = 3.0;
+constexpr uint32_t kDefaultSeed = 1;
+
 struct ValidateOptions {
-  double threadSeconds = 3.0;  // length of the two-thread stress check
-  uint32_t seed = 1;           // for every random value the checks use
+  double threadSeconds = kDefaultThreadSeconds;  // length of the two-thread stress check
+  uint32_t seed = kDefaultSeed;                  // for every random value the checks use
   // Each group of checks runs in a child process where the system allows, so
   // a plug-in that crashes or hangs fails that group instead of ending the run.
   bool isolate = true;

@@ -20,6 +20,9 @@ class Win32HostWindow {
   void* parentHandle() const { return window; }
   // Dispatches the thread's pending messages without blocking.
   void pump();
+  // As X11HostWindow's: here input reaches the thread's queue at once, and
+  // pump() reads it.
+  void sync() { pump(); }
   // The client area's pixels including the editor inside it, as RGB rows.
   bool capture(std::vector<unsigned char>* rgb, int* width, int* height);
   // Gives the window's inside a new size, as a host does when its editor

@@ -70,6 +70,10 @@ void X11HostWindow::pump() {
   }
 }
 
+void X11HostWindow::sync() {
+  if (display) XSync(dpy(display), False);
+}
+
 bool X11HostWindow::capture(std::vector<unsigned char>* rgb, int* outWidth, int* outHeight) {
   if (!display || !window) return false;
   XSync(dpy(display), False);

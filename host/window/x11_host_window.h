@@ -21,6 +21,10 @@ class X11HostWindow {
   uintptr_t id() const { return window; }
   // Reads the host connection's pending events without blocking.
   void pump();
+  // A round trip to the server: by its end the server has handled what other
+  // clients sent before it (xdotool's input) and sent out the events that
+  // made, to the editor's connection too.
+  void sync();
   // The window's pixels including the editor inside it, as RGB rows.
   bool capture(std::vector<unsigned char>* rgb, int* width, int* height);
   // Gives the window's inside a new size, as a host does when its editor

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "core/param_table.h"
 #include "editor/tempo_sync.h"
 #include "host/plugin/clap/clap_panel_session.h"
+#include "tests/support/wait_until.h"
 
 extern char** environ;
 
@@ -45,12 +47,45 @@ class ClapPanelX11 : public ::testing::Test {
     std::string error;
     session = ClapPanelSession::open(*plugin, "clap panel test", &error);
     ASSERT_TRUE(session) << error;
-    session->runFor(300);
+    ASSERT_TRUE(runUntil([&] { return panelDrawn(); })) << "the panel did not draw";
     ASSERT_TRUE(session->window().origin(&originX, &originY));
   }
 
-  // Runs xdotool while the host's loop runs, until it is done.
-  void drive(std::vector<std::string> args) {
+  // Runs the host's loop until `done` holds; false if it does not within
+  // the generous limit.
+  bool runUntil(const std::function<bool()>& done) {
+    bool held = false;
+    session->runFor(static_cast<int>(testsupport::kGenerousLimit.count()),
+                    [&] { return held = done(); });
+    return held;
+  }
+
+  // Whether the window shows the panel drawn whole at its size (the panel's
+  // pictures have no black pixel; the host's window is black).
+  bool panelDrawn() {
+    std::vector<unsigned char> shown;
+    int w = 0, h = 0;
+    const int width = static_cast<int>(session->width()),
+              height = static_cast<int>(session->height());
+    if (!session->window().capture(&shown, &w, &h) || w < width || h < height) return false;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const unsigned char* p = &shown[(static_cast<size_t>(y) * w + x) * 3];
+        if (p[0] == 0 && p[1] == 0 && p[2] == 0) return false;
+      }
+    return true;
+  }
+
+  // The events end with a gesture's end: what a click or a preset leads to.
+  bool gestureEnded() {
+    const std::vector<ClapOutputEvent> got = events();
+    return !got.empty() && got.back().type == CLAP_EVENT_PARAM_GESTURE_END;
+  }
+
+  // Runs xdotool while the host's loop runs, until it is done; then runs the
+  // loop until the panel has handled all of the input (a round trip to the
+  // server hands it over, its descriptor tells) and `done` holds.
+  void drive(std::vector<std::string> args, const std::function<bool()>& done) {
     std::vector<char*> argv;
     static std::string program = "xdotool";
     argv.push_back(program.data());
@@ -60,21 +95,30 @@ class ClapPanelX11 : public ::testing::Test {
     ASSERT_EQ(posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ), 0)
         << "xdotool not found";
     int status = 0;
-    session->runFor(10000, [&] { return waitpid(pid, &status, WNOHANG) == pid; });
-    session->runFor(200);
+    ASSERT_TRUE(runUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }))
+        << "xdotool did not finish";
+    session->window().sync();
+    EXPECT_TRUE(runUntil(done)) << "the panel did not do what the input asks";
   }
 
-  void clickAt(int x, int y, const char* button = "1") {
+  void clickAt(int x, int y, const std::function<bool()>& done, const char* button = "1") {
     drive({"mousemove", "--sync", std::to_string(originX + x), std::to_string(originY + y), "click",
-           button});
+           button},
+          done);
   }
 
   // The events the host collected from the flushes it made on request.
   std::vector<ClapOutputEvent> events() { return plugin->requestedFlushEvents().events(); }
 
   // Whether the host's window shows the reference picture the VST 2.4 panel
-  // is checked against in its own window.
+  // is checked against in its own window (a failure when it does not).
   bool showsGolden(const char* name) {
+    if (showsPicture(name)) return true;
+    ADD_FAILURE() << name << ": the window does not show it";
+    return false;
+  }
+
+  bool showsPicture(const char* name) {
     std::vector<unsigned char> shown;
     int w = 0, h = 0;
     if (!session->window().capture(&shown, &w, &h)) return false;
@@ -97,7 +141,6 @@ class ClapPanelX11 : public ::testing::Test {
     }
     const bool same = rw == w && rh == h && std::equal(shown.begin(), shown.end(), reference);
     stbi_image_free(reference);
-    if (!same) ADD_FAILURE() << name << ": the window shows " << w << "x" << h << ", not it";
     return same;
   }
 
@@ -114,6 +157,7 @@ TEST_F(ClapPanelX11, DrawsTheVst24PanelsPictureOnTheHostsTimersAndDescriptor) {
   EXPECT_EQ(plugin->host().descriptorCount(), 1u);
   EXPECT_LE(plugin->host().firstTimerPeriod(), 50u);
   EXPECT_TRUE(showsGolden("panel_default.png"));
+  runUntil([&] { return plugin->host().timerCalls > 3; });  // the host's timer keeps running it
   EXPECT_GT(plugin->host().timerCalls, 3);
   session.reset();
   EXPECT_EQ(plugin->host().timerCount(), 0u);
@@ -132,7 +176,7 @@ TEST_F(ClapPanelX11, TheHostsScaleSetsThePanelsSizeAndAsksForANewOne) {
   std::string error;
   session = ClapPanelSession::open(*plugin, "clap panel test", &error, 1.5);
   ASSERT_TRUE(session) << error;
-  session->runFor(300);
+  runUntil([&] { return panelDrawn(); });
   EXPECT_EQ(session->width(), 879u);
   EXPECT_EQ(session->height(), 578u);
   EXPECT_TRUE(showsGolden("panel_default_150.png"));
@@ -142,19 +186,21 @@ TEST_F(ClapPanelX11, TheHostsScaleSetsThePanelsSizeAndAsksForANewOne) {
   EXPECT_FALSE(gui->set_scale(plugin->plugin(), 0.0));
   EXPECT_FALSE(gui->set_scale(plugin->plugin(), std::nan("")));
   ASSERT_TRUE(gui->set_scale(plugin->plugin(), 2.0));
-  session->runFor(300);
+  runUntil([&] { return !plugin->host().resizeRequests.empty(); });
   ASSERT_EQ(plugin->host().resizeRequests.size(), 1u);
   EXPECT_EQ(plugin->host().resizeRequests[0], std::make_pair(1172u, 770u));
   uint32_t w = 0, h = 0;
   ASSERT_TRUE(gui->get_size(plugin->plugin(), &w, &h));
   EXPECT_EQ(w, 1172u);
   EXPECT_EQ(h, 770u);
+  runUntil([&] { return showsPicture("panel_default_200.png"); });
   EXPECT_TRUE(showsGolden("panel_default_200.png"));
 
   // What the panel cannot take as a factor is refused and changes nothing.
   for (double ignored : {1e39, -2.0, -0.0, std::numeric_limits<double>::infinity(), 1e-50})
     EXPECT_FALSE(gui->set_scale(plugin->plugin(), ignored)) << ignored;
-  session->runFor(100);
+  const int ticks = plugin->host().timerCalls;
+  runUntil([&] { return plugin->host().timerCalls > ticks; });  // where it would ask
   EXPECT_EQ(plugin->host().resizeRequests.size(), 1u);
   ASSERT_TRUE(gui->get_size(plugin->plugin(), &w, &h));
   EXPECT_EQ(w, 1172u);
@@ -162,7 +208,7 @@ TEST_F(ClapPanelX11, TheHostsScaleSetsThePanelsSizeAndAsksForANewOne) {
   // A host that refuses keeps the panel at the size it has.
   plugin->host().onResizeRequest({});
   ASSERT_TRUE(gui->set_scale(plugin->plugin(), 1.0));
-  session->runFor(300);
+  runUntil([&] { return plugin->host().resizeRequests.size() == 2; });
   EXPECT_EQ(plugin->host().resizeRequests.size(), 2u);
   ASSERT_TRUE(gui->get_size(plugin->plugin(), &w, &h));
   EXPECT_EQ(w, 1172u);
@@ -173,7 +219,7 @@ TEST_F(ClapPanelX11, TheHostsScaleSetsThePanelsSizeAndAsksForANewOne) {
 TEST_F(ClapPanelX11, AClickOnMuteReachesTheHostAsOneGesture) {
   open();
   const int calls = plugin->host().descriptorCalls;
-  clickAt(255, 327);  // the middle of the Mute key
+  clickAt(255, 327, [&] { return gestureEnded(); });  // the middle of the Mute key
   EXPECT_GT(plugin->host().descriptorCalls, calls) << "the click came through the descriptor";
   const std::vector<ClapOutputEvent> got = events();
   ASSERT_EQ(got.size(), 3u);
@@ -191,11 +237,13 @@ TEST_F(ClapPanelX11, AClickOnMuteReachesTheHostAsOneGesture) {
 
 TEST_F(ClapPanelX11, ThePanelsMenuLoadsAPresetAsElevenGestures) {
   open();
-  clickAt(20, 200, "3");  // the background: the menu
+  clickAt(
+      20, 200, [&] { return !showsPicture("panel_default.png"); },
+      "3");  // the background: the menu
   // The menu (346 by 196 pixels) sits as low as the panel lets it: its
   // presets' column from x 170, its rows from y 189 + 28, 18 high. The
   // sixth preset, "Dub Throw":
-  clickAt(170 + 60, 189 + 28 + 5 * 18 + 9);
+  clickAt(170 + 60, 189 + 28 + 5 * 18 + 9, [&] { return events().size() == 33; });
   const std::vector<ClapOutputEvent> got = events();
   ASSERT_EQ(got.size(), 33u);
   const FactoryPreset& dub = kFactoryPresets[5];
@@ -242,7 +290,7 @@ TEST_F(ClapPanelX11, ANoteKeyTakesTheTempoOfTheTransport) {
   ASSERT_NE(plugin->process(block), CLAP_PROCESS_ERROR);
   plugin->stopProcessing();
   open();
-  clickAt(345 + 2 * 30 + 15, 222 + 15);  // the quarter-note key
+  clickAt(345 + 2 * 30 + 15, 222 + 15, [&] { return gestureEnded(); });  // the quarter-note key
   // A quarter note at 100 bpm: 600 ms, set on "Delay" and "Range" as one gesture.
   const DelaySetting expected = delayForTime(600.0);
   const std::vector<ClapOutputEvent> got = events();

@@ -6,16 +6,16 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "host/plugin/vst2/plugin_host.h"
 #include "host/window/x11_host_window.h"
+#include "tests/support/wait_until.h"
 
 extern char** environ;
 
@@ -73,7 +73,8 @@ class X11EndToEnd : public ::testing::Test {
     X11HostWindow* shown = window.get();
     plugin->host().setSizeWindowHandler([shown](int w, int h) { return shown->resize(w, h); });
     ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, window->parentHandle()), 1);
-    idleFor(300);
+    ASSERT_TRUE(idleUntil([&] { return panelDrawn(rect->right, rect->bottom); }))
+        << "the panel did not draw";
     ASSERT_TRUE(window->origin(&originX, &originY));
     plugin->host().clear();
   }
@@ -114,27 +115,51 @@ class X11EndToEnd : public ::testing::Test {
     return differing;
   }
 
-  void idleFor(int milliseconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < end) {
-      plugin->dispatch(effEditIdle);
-      window->pump();
-      std::this_thread::sleep_for(std::chrono::milliseconds(15));
-    }
+  // Whether the window shows a panel of `width` x `height` drawn whole: the
+  // panel's pictures have no black pixel, the host window is black.
+  bool panelDrawn(int width, int height) {
+    std::vector<unsigned char> shown;
+    int w = 0, h = 0;
+    if (!window->capture(&shown, &w, &h) || w < width || h < height) return false;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const unsigned char* p = &shown[(static_cast<size_t>(y) * w + x) * 3];
+        if (p[0] == 0 && p[1] == 0 && p[2] == 0) return false;
+      }
+    return true;
   }
 
-  // Runs xdotool while idling the editor as a host does, until it is done.
-  void drive(const std::vector<std::string>& args) {
+  bool panelShows(const std::string& name) { return pixelsDifferingFrom(name) == 0; }
+
+  void idle() {
+    plugin->dispatch(effEditIdle);
+    window->pump();
+  }
+  // Idles the editor as a host does until `done` holds; false if it does not
+  // within the generous limit.
+  bool idleUntil(const std::function<bool()>& done) {
+    return testsupport::stepUntil([this] { idle(); }, done);
+  }
+
+  // Runs xdotool while idling the editor as a host does, until it is done;
+  // then idles until the editor has handled all of the input (a round trip
+  // to the server hands it over, one idle reads it) and `done` holds.
+  void drive(
+      const std::vector<std::string>& args,
+      const std::function<bool()>& done = [] { return true; }) {
     const pid_t pid = startXdotool(args);
     ASSERT_NE(pid, 0) << "xdotool not found";
     int status = 0;
-    for (int i = 0; i < 1000; ++i) {
-      plugin->dispatch(effEditIdle);
-      window->pump();
-      if (waitpid(pid, &status, WNOHANG) == pid) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    idleFor(200);
+    ASSERT_TRUE(idleUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }))
+        << "xdotool did not finish";
+    window->sync();
+    EXPECT_TRUE(idleUntil(done)) << "the editor did not show what the input should do";
+  }
+
+  // The gesture on `index` has ended (the host saw its end-edit request).
+  bool gestureEnded(VstInt32 index) {
+    const std::vector<VstInt32> sequence = gestureOf(index);
+    return !sequence.empty() && sequence.back() == audioMasterEndEdit;
   }
 
   std::string at(int x, int y) {
@@ -170,7 +195,7 @@ class X11EndToEnd : public ::testing::Test {
 TEST_F(X11EndToEnd, ClickOnMuteKeyTogglesMuteAsOneGesture) {
   std::vector<std::string> args = move(255, 327);
   args.insert(args.end(), {"click", "1"});
-  drive(args);
+  drive(args, [&] { return gestureEnded(4); });
   EXPECT_EQ(parameter(4), 1.0f);
   const std::vector<VstInt32> expected = {audioMasterBeginEdit, audioMasterAutomate,
                                           audioMasterEndEdit};
@@ -182,14 +207,13 @@ TEST_F(X11EndToEnd, DragUpOnDelayKnobRaisesDelay) {
   args.insert(args.end(), {"mousemove", "--sync"});
   args.push_back(std::to_string(originX + 100));
   args.push_back(std::to_string(originY + 90));
-  args.insert(args.end(), {"mousedown", "1", "sleep", "0.2"});
+  args.insert(args.end(), {"mousedown", "1"});
   for (int dy : {10, 20, 30, 40}) {
     const auto step = move(100, 90 - dy);
     args.insert(args.end(), step.begin(), step.end());
-    args.insert(args.end(), {"sleep", "0.1"});
   }
   args.insert(args.end(), {"mouseup", "1"});
-  drive(args);
+  drive(args, [&] { return gestureEnded(0); });
   // 40 pixels up of 400 for the whole range.
   EXPECT_NEAR(parameter(0), 0.1f, 1e-6f);
   const std::vector<VstInt32> expected = {audioMasterBeginEdit, audioMasterAutomate,
@@ -199,10 +223,10 @@ TEST_F(X11EndToEnd, DragUpOnDelayKnobRaisesDelay) {
 
 TEST_F(X11EndToEnd, CtrlClickRestoresDefaultAndRightClickChangesNothing) {
   plugin->effect()->setParameter(plugin->effect(), 5, 0.3f);  // Dry, default 1
-  idleFor(100);
+  idle();                                                     // the knob follows at the next idle
   std::vector<std::string> args = move(395, 140);
   args.insert(args.end(), {"click", "3", "keydown", "ctrl", "click", "1", "keyup", "ctrl"});
-  drive(args);
+  drive(args, [&] { return gestureEnded(5); });
   EXPECT_EQ(parameter(5), 1.0f);
   const std::vector<VstInt32> expected = {audioMasterBeginEdit, audioMasterAutomate,
                                           audioMasterEndEdit};
@@ -212,7 +236,7 @@ TEST_F(X11EndToEnd, CtrlClickRestoresDefaultAndRightClickChangesNothing) {
 TEST_F(X11EndToEnd, WheelOverKnobStepsIt) {
   std::vector<std::string> args = move(480, 90);
   args.insert(args.end(), {"click", "4"});
-  drive(args);
+  drive(args, [&] { return parameter(2) != 0.0f; });
   EXPECT_NEAR(parameter(2), 0.1f, 1e-6f);
 }
 
@@ -256,11 +280,10 @@ class X11AtTwo : public X11EndToEnd {
     std::vector<std::string> args = move(x, y + 10);
     const auto start = move(x, y);
     args.insert(args.end(), start.begin(), start.end());
-    args.insert(args.end(), {"mousedown", "1", "sleep", "0.2"});
+    args.insert(args.end(), {"mousedown", "1"});
     for (int dy = 10; dy <= pixels; dy += 10) {
       const auto step = move(x, y - dy);
       args.insert(args.end(), step.begin(), step.end());
-      args.insert(args.end(), {"sleep", "0.1"});
     }
     args.insert(args.end(), {"mouseup", "1"});
     return args;
@@ -272,11 +295,8 @@ TEST_F(X11AtTwo, OpensAtTwiceTheSizeWithTheGoldenPicture) {
   ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
   EXPECT_EQ(rect->right, 1172);
   EXPECT_EQ(rect->bottom, 770);
-  int differing = pixelsDifferingFrom("panel_default_200.png");
-  for (int i = 0; i < 20 && differing != 0; ++i) {
-    idleFor(100);
-    differing = pixelsDifferingFrom("panel_default_200.png");
-  }
+  int differing = -1;
+  idleUntil([&] { return (differing = pixelsDifferingFrom("panel_default_200.png")) == 0; });
   EXPECT_EQ(differing, 0);
 }
 
@@ -284,10 +304,10 @@ TEST_F(X11AtTwo, ClicksAndDragsLandOnTheSameControlsWithTheSameValues) {
   // Mute (the middle of its key at 1: 255, 327).
   std::vector<std::string> click = move(510, 654);
   click.insert(click.end(), {"click", "1"});
-  drive(click);
+  drive(click, [&] { return gestureEnded(4); });
   EXPECT_EQ(parameter(4), 1.0f);
   // 80 pixels up on Delay here are 40 at scale 1: a tenth of the range.
-  drive(dragUp(200, 180, 80));
+  drive(dragUp(200, 180, 80), [&] { return gestureEnded(0); });
   EXPECT_NEAR(parameter(0), 0.1f, 1e-6f);
   const std::vector<VstInt32> expected = {audioMasterBeginEdit, audioMasterAutomate,
                                           audioMasterEndEdit};
@@ -299,19 +319,20 @@ TEST_F(X11AtTwo, ClicksAndDragsLandOnTheSameControlsWithTheSameValues) {
   // A wheel notch over Level; Ctrl-click on Dry restores its default.
   std::vector<std::string> wheel = move(960, 180);
   wheel.insert(wheel.end(), {"click", "4"});
-  drive(wheel);
+  drive(wheel, [&] { return parameter(2) != 0.0f; });
   EXPECT_NEAR(parameter(2), 0.1f, 1e-6f);
   plugin->effect()->setParameter(plugin->effect(), 5, 0.3f);
-  idleFor(100);
+  idle();
   std::vector<std::string> ctrl = move(790, 280);
   ctrl.insert(ctrl.end(), {"keydown", "ctrl", "click", "1", "keyup", "ctrl"});
-  drive(ctrl);
+  drive(ctrl, [&] { return gestureEnded(5); });
   EXPECT_EQ(parameter(5), 1.0f);
   // The quarter-note key (the third, 30 wide from 345 at scale 1) at 120 bpm.
   plugin->host().setTempo(120.0);
+  const float delayBefore = parameter(0);
   std::vector<std::string> note = move(840, 474);
   note.insert(note.end(), {"click", "1"});
-  drive(note);
+  drive(note, [&] { return parameter(0) != delayBefore; });
   EXPECT_NEAR(parameter(0), 0.84674740f, 1e-6f);
   EXPECT_EQ(parameter(3), 0.5f);
 }
@@ -321,11 +342,11 @@ TEST_F(X11EndToEnd, SizeMenuPicksASizeTheHostWindowFollowsAndReopeningKeeps) {
   // 175 %, its second 125 %: rows 18 pixels high from 28 below its top.
   std::vector<std::string> open = move(20, 150);
   open.insert(open.end(), {"click", "3"});
-  drive(open);
+  drive(open, [&] { return !panelShows("panel_default.png"); });  // the menu over it
   std::vector<std::string> pick = move(50, 150 + 28 + 1 * 18 + 9);
   pick.insert(pick.end(), {"click", "1"});
-  drive(pick);
-  idleFor(300);
+  drive(pick,
+        [&] { return plugin->host().count(audioMasterSizeWindow) > 0 && panelDrawn(733, 481); });
   EXPECT_EQ(plugin->host().count(audioMasterSizeWindow), 1u);
   ERect* rect = nullptr;
   ASSERT_EQ(plugin->dispatch(effEditGetRect, 0, 0, &rect), 1);
@@ -345,7 +366,7 @@ TEST_F(X11EndToEnd, SizeMenuPicksASizeTheHostWindowFollowsAndReopeningKeeps) {
   // A Mute click lands on the key at its new place (255, 327 times 1.25).
   std::vector<std::string> click = move(319, 409);
   click.insert(click.end(), {"click", "1"});
-  drive(click);
+  drive(click, [&] { return gestureEnded(4); });
   EXPECT_EQ(parameter(4), 1.0f);
 }
 

@@ -159,7 +159,7 @@ std::string field(const std::string& out, const std::string& label) {
 }
 
 TEST(InfoCommand, PrintsWhatAHostSees) {
-  auto r = hosttest::runCommand(runInfoCommand, {QTAP_PATH});
+  auto r = hosttest::runCommand("info", {QTAP_PATH});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(field(r.out, "Unique ID:"), "'QTAP' (0x51544150)");
   EXPECT_EQ(field(r.out, "Vendor:"), "\"Marrow Ledge\"");
@@ -170,7 +170,7 @@ TEST(InfoCommand, PrintsWhatAHostSees) {
   EXPECT_EQ(field(r.out, "Parameters:"), "11");
   EXPECT_NE(r.out.find("     10  PingPong "), std::string::npos) << r.out;
 
-  r = hosttest::runCommand(runInfoCommand, {"/no/such.so"});
+  r = hosttest::runCommand("info", {"/no/such.so"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "quillet-host: cannot read /no/such.so: No such file or directory\n");
 }

@@ -9,12 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "host/commands/command_table.h"
 #include "host/plugin/vst2/opened_plugin.h"
-
-int runRenderCommand(const std::vector<std::string>& args);
-int runPresetCommand(const std::vector<std::string>& args);
-int runInfoCommand(const std::vector<std::string>& args);
-int runValidateCommand(const std::vector<std::string>& args);
 
 namespace hosttest {
 
@@ -24,11 +20,17 @@ struct CommandResult {
   std::string err;
 };
 
-inline CommandResult runCommand(int (*command)(const std::vector<std::string>&),
-                                const std::vector<std::string>& args) {
+// `quillet-host WORD ARGS...` in this process.
+inline CommandResult runCommand(const std::string& word, const std::vector<std::string>& args) {
+  const quillet::cli::CommandSpec* command =
+      quillet::cli::findCommand(quillet_host::hostProgram(), word);
+  if (!command) {
+    ADD_FAILURE() << "no command " << word;
+    return {-1, "", ""};
+  }
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  const int status = command(args);
+  const int status = command->run(args);
   std::fflush(stdout);
   std::fflush(stderr);
   CommandResult r{status, testing::internal::GetCapturedStdout(),

@@ -41,8 +41,8 @@ class PresetRoundTrip : public testing::TestWithParam<RoundTrip> {};
 TEST_P(PresetRoundTrip, SavedFileLoadsIntoAFreshInstanceAndSavesTheSameBytes) {
   hosttest::ScratchDir dir;
   const std::string path = dir.file(GetParam().file);
-  auto r = runCommand(runPresetCommand,
-                      {"save", GetParam().plugin, path, "--set", "0=0.25", "--set", "1=0.75"});
+  auto r =
+      runCommand("preset", {"save", GetParam().plugin, path, "--set", "0=0.25", "--set", "1=0.75"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::vector<uint8_t> saved = bytesOf(path);
 
@@ -58,7 +58,7 @@ TEST_P(PresetRoundTrip, SavedFileLoadsIntoAFreshInstanceAndSavesTheSameBytes) {
   const auto again = quillet_host::capturePreset(*fresh, quillet_host::wantsBank(path));
   EXPECT_EQ(quillet_host::serializePreset(again), saved);
 
-  r = runCommand(runPresetCommand, {"show", path});
+  r = runCommand("preset", {"show", path});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find(quillet_host::presetKindName(GetParam().kind)), std::string::npos) << r.out;
 }
@@ -74,8 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Presets, OneBuildsPresetRestoresInTheOther) {
   hosttest::ScratchDir dir;
-  auto r = runCommand(runPresetCommand, {"save", QTAPG_PATH, dir.file("p.fxp"), "--set",
-                                         "Repeat=0.6", "--set", "PingPong=1"});
+  auto r = runCommand("preset", {"save", QTAPG_PATH, dir.file("p.fxp"), "--set", "Repeat=0.6",
+                                 "--set", "PingPong=1"});
   ASSERT_EQ(r.status, 0) << r.err;
   quillet_host::PresetFile preset;
   std::string error;
@@ -116,14 +116,14 @@ TEST(Presets, NothingIsHandedOverThatDoesNotFit) {
 
 TEST(Presets, CommandErrors) {
   hosttest::ScratchDir dir;
-  auto r = runCommand(runPresetCommand, {"show", dir.file("none.fxp")});
+  auto r = runCommand("preset", {"show", dir.file("none.fxp")});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot read"), std::string::npos) << r.err;
-  r = runCommand(runPresetCommand, {"save", QTAP_PATH, dir.file("x.fxp"), "--set", "Nope=1"});
+  r = runCommand("preset", {"save", QTAP_PATH, dir.file("x.fxp"), "--set", "Nope=1"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("unknown parameter 'Nope'"), std::string::npos) << r.err;
   EXPECT_TRUE(dir.list().empty());
-  r = runCommand(runPresetCommand, {"load"});
+  r = runCommand("preset", {"load"});
   EXPECT_EQ(r.status, 2);
 }
 
@@ -134,10 +134,10 @@ namespace {
 TEST(Presets, ShowWithAPlugInListsEveryParameterAsLoaded) {
   hosttest::ScratchDir dir;
   const std::string path = dir.file("p.fxp");
-  ASSERT_EQ(runCommand(runPresetCommand,
-                       {"save", QTAP_PATH, path, "--set", "Repeat=0.6", "--set", "Range=1"})
-                .status,
-            0);
+  ASSERT_EQ(
+      runCommand("preset", {"save", QTAP_PATH, path, "--set", "Repeat=0.6", "--set", "Range=1"})
+          .status,
+      0);
   // The header alone without a plug-in.
   auto plain = hosttest::runHost({"preset", "show", path});
   ASSERT_EQ(plain.status, 0) << plain.err;

@@ -55,7 +55,7 @@ TEST(Render, FileEqualsProcessingTheSameSamplesThroughTheLoader) {
   const AudioData input = noise(2, 30000, 44100.0);
   const std::string in = writeInput(dir, input);
   const std::string out = dir.file("out.wav");
-  auto r = runCommand(runRenderCommand,
+  auto r = runCommand("render",
                       {QTAP_PATH, in, "-o", out, "--format", "float", "--set", "Delay=0.1", "--set",
                        "Repeat=0.6", "--set", "2=0.7", "--block", "333", "--tail", "0.5"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -95,8 +95,8 @@ TEST(Render, MonoInputFeedsBothChannels) {
   hosttest::ScratchDir dir;
   const AudioData input = noise(1, 5000, 48000.0);
   const std::string out = dir.file("out.wav");
-  auto r = runCommand(runRenderCommand, {TEST_PLUGIN_GOOD, writeInput(dir, input), "-o", out,
-                                         "--double", "--tail", "0"});
+  auto r = runCommand(
+      "render", {TEST_PLUGIN_GOOD, writeInput(dir, input), "-o", out, "--double", "--tail", "0"});
   ASSERT_EQ(r.status, 0) << r.err;
   const AudioData rendered = readOutput(out);
   ASSERT_EQ(rendered.channels.size(), 2u);
@@ -108,10 +108,9 @@ TEST(Render, MonoInputFeedsBothChannels) {
 TEST(Render, RampReachesItsEndValue) {
   hosttest::ScratchDir dir;
   const std::string preset = dir.file("after.fxp");
-  auto r =
-      runCommand(runRenderCommand, {QTAP_PATH, writeInput(dir, noise(2, 24000, 48000.0)), "-o",
-                                    dir.file("out.wav"), "--ramp", "Level=0.1:0.9@0.1:0.3",
-                                    "--ramp", "repeat=0.8:0.2@0:0.4", "--save-preset", preset});
+  auto r = runCommand("render", {QTAP_PATH, writeInput(dir, noise(2, 24000, 48000.0)), "-o",
+                                 dir.file("out.wav"), "--ramp", "Level=0.1:0.9@0.1:0.3", "--ramp",
+                                 "repeat=0.8:0.2@0:0.4", "--save-preset", preset});
   ASSERT_EQ(r.status, 0) << r.err;
   quillet_host::PresetFile saved;
   std::string error;
@@ -151,9 +150,9 @@ TEST(Render, DemoIsStereoDeterministicAndShowsOffTheEcho) {
     ASSERT_EQ(a.channels[0][i], 0.0) << i;
 
   hosttest::ScratchDir dir;
-  auto r = runCommand(runRenderCommand,
-                      {QTAPG_PATH, "-o", dir.file("demo.wav"), "--set", "Delay=0.35", "--set",
-                       "Repeat=0.55", "--set", "Level=0.8", "--tail", "3", "--rate", "44100"});
+  auto r =
+      runCommand("render", {QTAPG_PATH, "-o", dir.file("demo.wav"), "--set", "Delay=0.35", "--set",
+                            "Repeat=0.55", "--set", "Level=0.8", "--tail", "3", "--rate", "44100"});
   ASSERT_EQ(r.status, 0) << r.err;
   const AudioData echo = readOutput(dir.file("demo.wav"));
   EXPECT_EQ(echo.sampleRate, 44100.0);
@@ -221,7 +220,7 @@ TEST(Render, ErrorsAreOneLineWithNonZeroStatusAndNoOutput) {
       {"no double", {TEST_PLUGIN_PLAIN, in, "-o", out, "--double"}, "64-bit"},
   };
   for (const ErrorCase& c : cases) {
-    auto r = runCommand(runRenderCommand, c.args);
+    auto r = runCommand("render", c.args);
     EXPECT_NE(r.status, 0) << c.what;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << ": " << r.err;
     EXPECT_EQ(r.err.rfind("quillet-host: ", 0), 0u) << c.what << ": " << r.err;
@@ -243,7 +242,7 @@ TEST(Render, UsageMistakesExitWithStatusTwo) {
            {QTAP_PATH, "-o", "x.wav", "--format", "8"},
            {QTAP_PATH, "-o", "x.wav", "--bogus"},
            {QTAP_PATH, "in.wav", "-o", "x.wav", "--rate", "44100"}}) {
-    auto r = runCommand(runRenderCommand, args);
+    auto r = runCommand("render", args);
     EXPECT_EQ(r.status, 2);
     EXPECT_FALSE(hosttest::fileExists("x.wav"));
   }

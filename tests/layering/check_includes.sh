@@ -4,8 +4,9 @@
 # clap/ and vst3/, and the standalone program's, standalone/, sit above the
 # core, the panel and the toolkit; each format's declarations of its
 # interface, in its interface/ folder, include nothing of ours; the host sees
-# only those declarations and the command-line text every program of ours
-# reads alike, core/cli/). A file follows the rule of
+# only those declarations; the command-line library, cli/, includes nothing
+# of ours, so the programs above may read their command lines with it). A
+# file follows the rule of
 # the longest folder that holds it; tests and benchmarks, without a rule, may include
 # anything. Only quoted includes with a folder count ("gui/cframe.h"); a
 # path that climbs with ".." is refused outright.
@@ -17,7 +18,7 @@ cd "$root"
 rules='engine:
 platform:
 core: engine platform
-core/cli:
+cli:
 gui: platform
 editor: core gui platform
 vst: core editor gui platform
@@ -28,9 +29,10 @@ clap: core editor gui platform
 clap/interface:
 vst3: core editor gui platform
 vst3/interface:
-standalone: core editor gui platform
-host: vst/interface clap/interface vst3/interface core/cli
-doc/manual: core editor engine gui platform'
+standalone: cli core editor gui platform
+host: cli vst/interface clap/interface vst3/interface
+editor/artwork: cli core editor gui platform
+doc/manual: cli core editor engine gui platform'
 
 # Sets `folder` and `allowed` to the rule for path $1; folder empty if none.
 rule_for() {

@@ -7,16 +7,17 @@ check=$1
 tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 
-mkdir -p "$tree/platform" "$tree/gui" "$tree/editor" "$tree/vst" "$tree/core/cli" "$tree/lv2/ui" \
+mkdir -p "$tree/platform" "$tree/gui" "$tree/editor" "$tree/vst" "$tree/cli" "$tree/core" "$tree/lv2/ui" \
   "$tree/standalone" "$tree/host" "$tree/clap/interface" "$tree/vst/interface"
 echo '#include <X11/Xlib.h>' >"$tree/platform/window.cpp"
 printf '#include "platform/window.h"\n#include "gui/view.h"\n#include "stb/stb_image.h"\n' \
   >"$tree/gui/view.cpp"
 printf '#include "core/panel_host.h"\n#include "gui/view.h"\n' >"$tree/editor/panel.cpp"
 printf '#include "editor/panel.h"\n#include "lv2/ports.h"\n' >"$tree/lv2/ui/ui.cpp"
-printf '#include "core/echo_core.h"\n#include "editor/panel.h"\n' >"$tree/standalone/program.cpp"
-echo '#include "core/cli/number_text.h"' >"$tree/host/parameters.cpp"
-echo '#include <string>' >"$tree/core/cli/number_text.cpp"
+printf '#include "core/echo_core.h"\n#include "editor/panel.h"\n#include "cli/command_line.h"\n' \
+  >"$tree/standalone/program.cpp"
+echo '#include "cli/number_text.h"' >"$tree/host/parameters.cpp"
+echo '#include <string>' >"$tree/cli/number_text.cpp"
 echo '#include <stdint.h>' >"$tree/clap/interface/clap_plugin.h"
 echo '#include <cstdint>' >"$tree/vst/interface/vst2_interface.h"
 sh "$check" "$tree" >/dev/null || { echo "a clean tree was refused" >&2; exit 1; }
@@ -38,10 +39,11 @@ expect_refused gui/view.cpp '#  include "core/panel_host.h"'
 expect_refused editor/panel.cpp '#include "vst/aeff_editor.h"'
 expect_refused editor/panel.cpp '#include "../vst/aeff_editor.h"'
 expect_refused lv2/ui/ui.cpp '#include "vst/audio_effect_x.h"'
-expect_refused standalone/program.cpp '#include "host/cli/number_text.h"'
+expect_refused standalone/program.cpp '#include "host/commands/command_table.h"'
 expect_refused standalone/program.cpp '#include "lv2/ui/ui.h"'
 expect_refused host/parameters.cpp '#include "core/echo_core.h"'
-expect_refused core/cli/number_text.cpp '#include "core/param_table.h"'
+expect_refused cli/number_text.cpp '#include "core/param_table.h"'
+expect_refused cli/number_text.cpp '#include "platform/tick_count.h"'
 expect_refused host/parameters.cpp '#include "vst/audio_effect.h"'
 expect_refused host/parameters.cpp '#include "clap/gesture_queue.h"'
 expect_refused clap/interface/clap_plugin.h '#include "core/param_table.h"'

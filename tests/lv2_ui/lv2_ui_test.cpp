@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "core/factory_presets.h"
 #include "lv2/lv2_ports.h"
 #include "tests/lv2_ui/ui_test_host.h"
+#include "tests/support/wait_until.h"
 
 extern "C" {
 unsigned char* stbi_load_from_memory(const unsigned char* buffer, int len, int* x, int* y,
@@ -93,15 +95,21 @@ class Lv2Ui : public ::testing::Test {
   }
 
   // The UI draws at its idle calls: on a loaded machine the picture may take
-  // a while, so keep idling until it matches or five seconds have passed.
+  // a while, so keep idling until it matches. At least one idle comes first,
+  // so what was asked of the UI before is drawn.
   void expectPicture(const std::string& name) {
     std::string where;
-    int differing = pixelsDifferingFrom(name, &where);
-    for (int i = 0; i < 50 && differing != 0; ++i) {
-      host->idleFor(100);
-      differing = pixelsDifferingFrom(name, &where);
-    }
+    int differing = -1;
+    host->idleUntil([&] { return (differing = pixelsDifferingFrom(name, &where)) == 0; });
     EXPECT_EQ(differing, 0) << name << ": first difference at " << where;
+  }
+
+  // What the window shows now, for waiting until it changes.
+  std::vector<unsigned char> picture() {
+    std::vector<unsigned char> shown;
+    int w = 0, h = 0;
+    host->window().capture(&shown, &w, &h);
+    return shown;
   }
 
   // Write and touch calls for `port`, in order, as text: "t+" touch on,
@@ -119,14 +127,10 @@ class Lv2Ui : public ::testing::Test {
     return sequence;
   }
 
-  // The host's window reaches `width` x `height` within a few seconds.
+  // The host's window reaches `width` x `height`.
   void expectHostWindow(int width, int height) {
     int w = 0, h = 0;
-    for (int i = 0; i < 50; ++i) {
-      ASSERT_TRUE(host->window().size(&w, &h));
-      if (w == width && h == height) return;
-      host->idleFor(100);
-    }
+    host->idleUntil([&] { return host->window().size(&w, &h) && w == width && h == height; });
     EXPECT_EQ(w, width);
     EXPECT_EQ(h, height);
   }
@@ -136,6 +140,14 @@ class Lv2Ui : public ::testing::Test {
     for (const HostCall& c : host->calls())
       if (c.kind == HostCall::kWrite) out.push_back(c);
     return out;
+  }
+
+  // How many touches of `port` have let go: gestures on it that ended.
+  size_t touchesEnded(uint32_t port) {
+    size_t ended = 0;
+    for (const HostCall& c : host->calls())
+      ended += c.kind == HostCall::kTouch && c.port == port && !c.grabbed;
+    return ended;
   }
 
   float lastWrite(uint32_t port) {
@@ -160,10 +172,12 @@ class Lv2Ui : public ::testing::Test {
     for (bool h : held) EXPECT_FALSE(h) << "a touch left open";
   }
 
-  void click(int x, int y) {
+  // `done` says what the click does, for the test to wait for.
+  void click(
+      int x, int y, const std::function<bool()>& done = [] { return true; }) {
     std::vector<std::string> args = host->move(x, y);
     args.insert(args.end(), {"click", "1"});
-    ASSERT_TRUE(host->drive(args)) << "xdotool failed or did not finish";
+    ASSERT_TRUE(host->drive(args, done)) << "xdotool failed, or the click did not take effect";
   }
 
   std::unique_ptr<UiTestHost> host;
@@ -176,8 +190,9 @@ TEST_F(Lv2Ui, ThePanelsMenuLoadsAPresetAsElevenTouchedWrites) {
   click(20, 200);  // the background: the window has the keyboard, nothing changes
   host->calls().clear();
   ASSERT_TRUE(host->drive({"key", "shift+F10", "key", "Down", "key", "Down", "key", "Down", "key",
-                           "Down", "key", "Down", "key", "Return"}))
-      << "xdotool failed or did not finish";
+                           "Down", "key", "Down", "key", "Return"},
+                          [&] { return touchesEnded(10) == 1; }))
+      << "xdotool failed or the preset did not load";
   const FactoryPreset& dub = kFactoryPresets[5];
   std::vector<HostCall> w = writes();
   ASSERT_EQ(w.size(), 11u);
@@ -191,10 +206,12 @@ TEST_F(Lv2Ui, ThePanelsMenuLoadsAPresetAsElevenTouchedWrites) {
   host->calls().clear();
   std::vector<std::string> args = host->move(20, 200);
   args.insert(args.end(), {"click", "3"});
-  ASSERT_TRUE(host->drive(args)) << "xdotool failed or did not finish";
+  const std::vector<unsigned char> before = picture();
+  ASSERT_TRUE(host->drive(args, [&] { return picture() != before; }))
+      << "xdotool failed or the menu did not show";
   // The menu (346 by 196 pixels) sits as low as the panel lets it: its
   // presets' column from x 170, its rows from y 189 + 28, 18 high.
-  click(170 + 60, 189 + 28 + 9);
+  click(170 + 60, 189 + 28 + 9, [&] { return touchesEnded(10) == 1; });
   w = writes();
   ASSERT_EQ(w.size(), 11u);
   for (uint32_t i = 0; i < 11; ++i) EXPECT_EQ(w[i].value, kFactoryPresets[0].values[i]) << i;
@@ -222,28 +239,26 @@ TEST_F(Lv2Ui, DrawsTheVstPanelPixelForPixel) {
   host->portEvent(2, nan);
   host->portEvent(11, 0.7f);
   host->portEvent(99, 0.7f);
-  host->idleFor(200);
   expectPicture("panel_default");
 }
 
 TEST_F(Lv2Ui, PortEventsMoveTheControlsAsHostAutomationDoesInTheVstBuild) {
   const float values[] = {0.5f, 0.7f, 0.35f, 1.0f, 1.0f, 0.2f, 0.9f, 0.5f, 1.0f, 0.0f, 0.5f};
   for (uint32_t i = 0; i < 11; ++i) host->portEvent(i, values[i]);
-  host->idleFor(300);
   expectPicture("panel_moved");
   EXPECT_TRUE(writes().empty()) << "a port event was written back";
 
   // A note key at 120 bpm on top of that: thirty-second, Delay 0.25, Range 0.
   host->portEvent(kTempoPort, 120.0f);
   host->calls().clear();
-  click(495 + 15, 237);
+  click(495 + 15, 237, [&] { return touchesEnded(3) == 1; });
   expectPicture("panel_after_note");
   EXPECT_EQ(lastWrite(0), 0.25f);
   EXPECT_EQ(lastWrite(3), 0.0f);
 }
 
 TEST_F(Lv2Ui, ClickOnMuteWritesOneInsideATouch) {
-  click(255, 327);
+  click(255, 327, [&] { return touchesEnded(4) == 1; });
   EXPECT_EQ(gestureOf(4), "t+ w t- ");
   std::vector<HostCall> w = writes();
   ASSERT_EQ(w.size(), 1u);
@@ -256,14 +271,14 @@ TEST_F(Lv2Ui, DragOnDelayWritesTheDraggedValueInsideATouch) {
   std::vector<std::string> args = host->move(100, 200);
   const std::vector<std::string> start = host->move(100, 90);
   args.insert(args.end(), start.begin(), start.end());
-  args.insert(args.end(), {"mousedown", "1", "sleep", "0.2"});
+  args.insert(args.end(), {"mousedown", "1"});
   for (int dy : {10, 20, 30, 40}) {
     const std::vector<std::string> step = host->move(100, 90 - dy);
     args.insert(args.end(), step.begin(), step.end());
-    args.insert(args.end(), {"sleep", "0.1"});
   }
   args.insert(args.end(), {"mouseup", "1"});
-  ASSERT_TRUE(host->drive(args)) << "xdotool failed or did not finish";
+  ASSERT_TRUE(host->drive(args, [&] { return touchesEnded(0) == 1; }))
+      << "xdotool failed or the drag did not end";
   // 40 pixels up of 400 for the whole range.
   EXPECT_NEAR(lastWrite(0), 0.1f, 1e-6f);
   EXPECT_EQ(gestureOf(0), "t+ w t- ");
@@ -275,7 +290,8 @@ TEST_F(Lv2Ui, ArrowKeysStepTheKnobThatWasClickedAndTabMovesOn) {
   click(100, 90);  // Delay takes the focus; a click without a move changes nothing
   EXPECT_TRUE(writes().empty());
   std::vector<std::string> args = {"key", "Up", "key", "shift+Up", "key", "Tab", "key", "Right"};
-  ASSERT_TRUE(host->drive(args)) << "xdotool failed or did not finish";
+  ASSERT_TRUE(host->drive(args, [&] { return touchesEnded(1) == 1; }))
+      << "xdotool failed or the keys did not reach the knobs";
   EXPECT_NEAR(lastWrite(0), 0.11f, 1e-6f);  // a tenth, then a hundredth with Shift
   EXPECT_NEAR(lastWrite(1), 0.1f, 1e-6f);   // Tab: the next knob, Repeat
   EXPECT_EQ(gestureOf(0), "t+ t- t+ w t- t+ w t- ");
@@ -284,7 +300,7 @@ TEST_F(Lv2Ui, ArrowKeysStepTheKnobThatWasClickedAndTabMovesOn) {
 
 TEST_F(Lv2Ui, NoteKeySetsDelayAndRangeFromTheHostTempo) {
   host->portEvent(kTempoPort, 120.0f);
-  click(405 + 15, 237);  // quarter note, normal: 500 ms
+  click(405 + 15, 237, [&] { return touchesEnded(3) == 1; });  // quarter note, normal: 500 ms
   EXPECT_EQ(lastWrite(0), 0.84674740f);
   EXPECT_EQ(lastWrite(3), 0.5f);
   for (const HostCall& c : writes()) EXPECT_TRUE(c.port == 0 || c.port == 3) << c.port;
@@ -292,8 +308,8 @@ TEST_F(Lv2Ui, NoteKeySetsDelayAndRangeFromTheHostTempo) {
 
   // Dotted (middle lamp), then the whole note at 100 bpm: 3600 ms, capped.
   host->portEvent(kTempoPort, 100.0f);
-  click(360 + 75, 270);
-  click(345 + 15, 237);
+  click(360 + 75, 270);  // a panel-only switch: nothing written
+  click(345 + 15, 237, [&] { return touchesEnded(3) == 2; });
   EXPECT_EQ(lastWrite(0), 1.0f);
   EXPECT_EQ(lastWrite(3), 1.0f);
   expectWritesInsideTouch();
@@ -308,13 +324,13 @@ TEST_F(Lv2Ui, NoteKeyWithoutTempoWritesNothing) {
   EXPECT_TRUE(writes().empty());
   // The tempo coming back makes the keys work again.
   host->portEvent(kTempoPort, 120.0f);
-  click(405 + 15, 237);
+  click(405 + 15, 237, [&] { return !writes().empty(); });
   EXPECT_EQ(lastWrite(0), 0.84674740f);
 }
 
 TEST_F(Lv2Ui, WorksWithoutTouchOrResize) {
   openHost(HostOffers{true, false, false});
-  click(255, 327);
+  click(255, 327, [&] { return !writes().empty(); });
   std::vector<HostCall> w = writes();
   ASSERT_EQ(w.size(), 1u);
   EXPECT_EQ(w[0].port, 4u);
@@ -335,7 +351,7 @@ TEST_F(Lv2Ui, RefusesToOpenWithoutAParentWindow) {
 TEST_F(Lv2Ui, ParentWindowDestroyedFirstAsksToCloseAndCleansUp) {
   host->window().destroyWindow();
   int answer = 0;
-  for (int i = 0; i < 20 && answer == 0; ++i) answer = host->idle();
+  testsupport::stepUntil([&] { answer = host->idle(); }, [&] { return answer != 0; });
   EXPECT_NE(answer, 0);
   EXPECT_NE(host->idle(), 0);
   host->portEvent(0, 0.5f);  // late port events are harmless
@@ -350,7 +366,6 @@ TEST_F(Lv2Ui, TwoInstancesOpenAndCloseIndependently) {
   ASSERT_TRUE(second) << error;
   second->portEvent(0, 0.5f);
   second.reset();
-  host->idleFor(100);
   expectPicture("panel_default");
 }
 
@@ -374,7 +389,7 @@ TEST_F(Lv2Ui, AScaleFactorChangedLaterResizesThePanel) {
   expectPicture("panel_default");
   host->calls().clear();
   EXPECT_EQ(host->setScaleFactor(2.0f), 0);  // LV2_OPTIONS_SUCCESS
-  host->idleFor(100);
+  host->idleUntil([&] { return !resizes().empty(); });
   const std::vector<HostCall> asked = resizes();
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0].width, 1172);
@@ -382,11 +397,11 @@ TEST_F(Lv2Ui, AScaleFactorChangedLaterResizesThePanel) {
   expectPicture("panel_default_200");
   // Not a factor: refused, nothing changes.
   EXPECT_NE(host->setScaleFactor(-1.0f), 0);
+  host->idle();
   EXPECT_EQ(resizes().size(), 1u);
   // Back to 1: a host that shrinks its window by itself ends at the panel's
   // size, not smaller.
   EXPECT_EQ(host->setScaleFactor(1.0f), 0);
-  host->idleFor(500);
   expectHostWindow(586, 385);
   expectPicture("panel_default");
 }
@@ -400,14 +415,14 @@ TEST_F(Lv2Ui, AHostWindowThatOnlyGrowsShrinksWithThePanel) {
   for (float factor : {1.0f, 1.5f, 1.0f}) {
     SCOPED_TRACE(factor);
     EXPECT_EQ(host->setScaleFactor(factor), 0);
-    host->idleFor(300);
     expectHostWindow(factor == 1.0f ? 586 : 879, factor == 1.0f ? 385 : 578);
   }
   expectPicture("panel_default");
   // Once followed, the window is the host's again: a size the user gives it
   // afterwards stays.
   ASSERT_TRUE(host->window().growTo(700, 500));
-  host->idleFor(500);
+  host->window().sync();
+  host->idle();  // where the UI would take the window back
   expectHostWindow(700, 500);
 }
 
@@ -415,20 +430,20 @@ TEST_F(Lv2Ui, AtTwiceTheSizeClicksAndDragsGiveWhatTheyGiveAtOne) {
   HostOffers offers;
   offers.scaleFactor = 2.0f;
   openHost(offers);
-  click(510, 654);  // Mute
+  click(510, 654, [&] { return touchesEnded(4) == 1; });  // Mute
   EXPECT_EQ(lastWrite(4), 1.0f);
   // 80 pixels up here are 40 at scale 1: a tenth of the range.
   std::vector<std::string> args = host->move(200, 400);
   const std::vector<std::string> start = host->move(200, 180);
   args.insert(args.end(), start.begin(), start.end());
-  args.insert(args.end(), {"mousedown", "1", "sleep", "0.2"});
+  args.insert(args.end(), {"mousedown", "1"});
   for (int dy = 10; dy <= 80; dy += 10) {
     const std::vector<std::string> step = host->move(200, 180 - dy);
     args.insert(args.end(), step.begin(), step.end());
-    args.insert(args.end(), {"sleep", "0.05"});
   }
   args.insert(args.end(), {"mouseup", "1"});
-  ASSERT_TRUE(host->drive(args)) << "xdotool failed or did not finish";
+  ASSERT_TRUE(host->drive(args, [&] { return touchesEnded(0) == 1; }))
+      << "xdotool failed or the drag did not end";
   EXPECT_NEAR(lastWrite(0), 0.1f, 1e-6f);
   expectWritesInsideTouch();
 }

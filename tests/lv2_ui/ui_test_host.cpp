@@ -6,10 +6,10 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstring>
-#include <thread>
+
+#include "tests/support/wait_until.h"
 
 extern char** environ;
 
@@ -95,7 +95,10 @@ std::unique_ptr<UiTestHost> UiTestHost::open(const std::string& path, const std:
     *error = "instantiate answered null";
     return nullptr;
   }
-  host->idleFor(300);
+  if (!host->idleUntil([&] { return host->panelDrawn(); })) {
+    *error = "the UI did not draw its panel";
+    return nullptr;
+  }
   host->hostWindow->origin(&host->originX, &host->originY);
   return host;
 }
@@ -176,16 +179,31 @@ int UiTestHost::idle() {
   return idleInterface->idle(handle);
 }
 
-void UiTestHost::idleFor(int milliseconds) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < end) {
-    idle();
-    hostWindow->pump();
-    std::this_thread::sleep_for(std::chrono::milliseconds(15));
-  }
+bool UiTestHost::idleUntil(const std::function<bool()>& done) {
+  return testsupport::stepUntil(
+      [this] {
+        idle();
+        hostWindow->pump();
+      },
+      done);
 }
 
-bool UiTestHost::drive(const std::vector<std::string>& args) {
+bool UiTestHost::panelDrawn() {
+  int width = 586, height = 385;
+  for (const HostCall& c : recorded)
+    if (c.kind == HostCall::kResize) width = c.width, height = c.height;
+  std::vector<unsigned char> shown;
+  int w = 0, h = 0;
+  if (!hostWindow->capture(&shown, &w, &h) || w < width || h < height) return false;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const unsigned char* p = &shown[(static_cast<size_t>(y) * w + x) * 3];
+      if (p[0] == 0 && p[1] == 0 && p[2] == 0) return false;
+    }
+  return true;
+}
+
+bool UiTestHost::drive(const std::vector<std::string>& args, const std::function<bool()>& done) {
   std::vector<std::string> copy = args;
   std::vector<char*> argv;
   static std::string program = "xdotool";
@@ -195,21 +213,16 @@ bool UiTestHost::drive(const std::vector<std::string>& args) {
   pid_t pid = 0;
   if (posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ) != 0) return false;
   int status = 0;
-  bool done = false;
   // A host keeps idling its UIs meanwhile; a press runs the control's
   // tracking loop inside one idle call until the button is released.
-  for (int i = 0; i < 1000 && !done; ++i) {
-    idle();
-    hostWindow->pump();
-    done = waitpid(pid, &status, WNOHANG) == pid;
-    if (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  if (!done) {
+  if (!idleUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
+    return false;
   }
-  idleFor(200);
-  return done && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
+  hostWindow->sync();
+  return idleUntil(done);
 }
 
 std::vector<std::string> UiTestHost::move(int x, int y) const {

@@ -8,6 +8,7 @@
 #include <lv2/urid/urid.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,11 +52,20 @@ class UiTestHost {
   void portEventRaw(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
   // One idle call of the UI; its answer.
   int idle();
-  // Idles the UI and pumps the host window for `milliseconds`.
-  void idleFor(int milliseconds);
-  // Runs xdotool with `args` (screen coordinates) while idling; false if it
-  // could not be started, failed or did not finish within ten seconds.
-  bool drive(const std::vector<std::string>& args);
+  // Idles the UI and pumps the host window until `done` holds; false if it
+  // does not within the generous limit.
+  bool idleUntil(const std::function<bool()>& done);
+  // Whether the host's window shows the panel drawn whole at the size it
+  // asked for last (the panel's pictures have no black pixel; the host's
+  // window is black).
+  bool panelDrawn();
+  // Runs xdotool with `args` (screen coordinates) while idling, then idles
+  // until the UI has handled all of its input (a round trip to the server
+  // hands it over, one idle reads it) and `done` holds; false if xdotool
+  // could not be started or failed, or either did not happen in time.
+  bool drive(
+      const std::vector<std::string>& args,
+      const std::function<bool()>& done = [] { return true; });
   // xdotool arguments that move the pointer to panel pixel x, y.
   std::vector<std::string> move(int x, int y) const;
 

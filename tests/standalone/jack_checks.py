@@ -198,7 +198,7 @@ def check_ports_and_refusals():
                           (["--set", "Delay= 0.5"], "value for Delay is not a number"),
                           (["--preset", "Warp Drive"], "unknown preset 'Warp Drive'"),
                           (["--bogus"], "unknown option --bogus"),
-                          (["--state"], "--state wants a value")]:
+                          (["--state"], "--state needs a file name")]:
         rc, _, err = run_program(env, "--no-gui", *args)
         check(rc == 1 and message in err, f"{args}: status 1 and '{message}', got {rc}: {err!r}")
     # A file that is not a state is refused, and left as it was.
@@ -342,13 +342,18 @@ def panel_window(program):
     wait_for(look, "the panel's window", 20)
     check(program.process.poll() is None, f"the program ended: {program.err()}")
 
-    def panel_inside():
+    def panel_shown():
+        # The panel's own window inside, mapped: a click there reaches it.
         tree = subprocess.run(["xwininfo", "-children", "-id", found[0]], capture_output=True,
                               text=True).stdout
-        return "1 child:" in tree
+        child = re.search(r"1 child:\s+(0x[0-9a-f]+)", tree)
+        if not child:
+            return False
+        info = subprocess.run(["xwininfo", "-id", child.group(1)], capture_output=True,
+                              text=True).stdout
+        return "Map State: IsViewable" in info
 
-    wait_for(panel_inside, "the panel inside its window")
-    time.sleep(0.5)  # its first picture
+    wait_for(panel_shown, "the panel inside its window")
     return found[0]
 
 
@@ -385,11 +390,20 @@ def check_panel():
         mono_key = ("396", "45")
         xdotool("mousemove", "--window", window, *quarter_key, "click", "1")
         xdotool("mousemove", "--window", window, *mono_key, "click", "1")
-        time.sleep(0.5)
+        # Delay's knob 40 pixels up (a tenth of its range), and SIGTERM before
+        # the program has read a single event of it (held stopped meanwhile),
+        # as a user who moves a knob and quits at once: the move is saved.
+        program.process.send_signal(signal.SIGSTOP)
+        xdotool("mousemove", "--window", window, "100", "90", "mousedown", "1",
+                "mousemove", "--window", window, "100", "50", "mouseup", "1")
+        program.process.send_signal(signal.SIGTERM)
+        program.process.send_signal(signal.SIGCONT)
         check(program.stop() == 0, "SIGTERM")
         values = read_state(state)
         check(values[8] == 1.0, "a click on Mono Out did not reach the echo's values")
-        check(abs(values[0] - 0.1) < 1e-6, "a note key moved Delay without a tempo")
+        # (A note key without a tempo leaves Delay where it was.)
+        check(abs(values[0] - 0.2) < 1e-6,
+              f"Delay {values[0]} saved, not 0.2: the knob's move was lost or a note key moved it")
 
         master = subprocess.Popen([ARGS.client, "timebase", "120"], env=env.vars,
                                   stdout=subprocess.PIPE, text=True)
@@ -400,8 +414,8 @@ def check_panel():
                               extra_env={"QUILLET_UI_SCALE": "1"})
             window = panel_window(program)
             xdotool("mousemove", "--window", window, *quarter_key, "click", "1")
-            time.sleep(0.5)
-            # Closing the window ends the program as a signal does.
+            # Closing the window at once ends the program as a signal does,
+            # the click taken first.
             xdotool("windowclose", window)
             wait_for(lambda: program.process.poll() is not None, "the end on closing", 10)
             check(program.process.returncode == 0, f"closed: status {program.process.returncode}")

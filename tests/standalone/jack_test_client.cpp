@@ -79,6 +79,8 @@ struct Recording {
   jack_port_t* play[2] = {};
   jack_port_t* rec[2] = {};
   jack_client_t* playerClient = nullptr;
+  std::atomic<bool> joined{false};
+  std::atomic<int> periodsJoined{0};  // periods run since everything was joined
   std::atomic<bool> armed{false};
   std::atomic<bool> started{false};
   std::atomic<bool> done{false};
@@ -90,6 +92,7 @@ int playCallback(jack_nframes_t frames, void* arg) {
   auto* r = static_cast<Recording*>(arg);
   float* out[2] = {static_cast<float*>(jack_port_get_buffer(r->play[0], frames)),
                    static_cast<float*>(jack_port_get_buffer(r->play[1], frames))};
+  if (r->joined.load()) r->periodsJoined.fetch_add(1);
   if (r->armed.load() && !r->started.load()) r->started.store(true);
   for (jack_nframes_t i = 0; i < frames; ++i) {
     const bool playing = r->started.load() && r->played < r->inputFrames;
@@ -180,8 +183,14 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
         !connect(r.playerClient, "quillet-k3:out_" + n, rec + ":rec_" + n))
       return fail("cannot join the ports of quillet-k3");
   }
-  // A few periods with everything joined, then the first sound.
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  // A few periods with everything joined (the server has ordered the graph
+  // anew by then), then the first sound.
+  r.joined.store(true);
+  const auto joinLimit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (r.periodsJoined.load() < 4) {
+    if (std::chrono::steady_clock::now() > joinLimit) return fail("the server runs no periods");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
   if (jack_set_freewheel(r.playerClient, 1) != 0) return fail("cannot freewheel");
   const auto limit = std::chrono::steady_clock::now() +
                      std::chrono::milliseconds(static_cast<long>(

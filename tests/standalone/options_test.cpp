@@ -5,60 +5,82 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/command_line.h"
 #include "core/factory_presets.h"
+#include "standalone/program.h"
 #include "standalone/starting_values.h"
 
 namespace {
 
 using quillet_standalone::Options;
 
-bool parse(std::vector<std::string> args, Options* options, std::string* error) {
-  return quillet_standalone::parseOptions(args, options, error);
+struct Read {
+  int status;
+  std::string out, err;
+};
+
+Read read(const std::vector<std::string>& args, Options* options) {
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  const int status = quillet_standalone::readOptions(args, options);
+  Read r{status, "", ""};
+  r.out = testing::internal::GetCapturedStdout();
+  r.err = testing::internal::GetCapturedStderr();
+  return r;
 }
 
 TEST(Options, EveryOptionInBothSpellings) {
   Options o;
-  std::string error;
-  ASSERT_TRUE(parse({"--connect", "--no-gui", "--wait-for-server", "--preset", "Slapback", "--set",
-                     "Delay=0.3", "--set=Repeat=0.5", "--state=/tmp/x"},
-                    &o, &error))
-      << error;
+  const Read r = read({"--connect", "--no-gui", "--wait-for-server", "--preset", "Slapback",
+                       "--set", "Delay=0.3", "--set=Repeat=0.5", "--state=/tmp/x"},
+                      &o);
+  ASSERT_EQ(r.status, quillet::cli::kRunCommand) << r.err;
   EXPECT_TRUE(o.connect && o.noGui && o.waitForServer);
-  EXPECT_FALSE(o.help || o.version);
+  EXPECT_FALSE(o.version);
   EXPECT_EQ(o.preset, "Slapback");
   EXPECT_EQ(o.sets, (std::vector<std::string>{"Delay=0.3", "Repeat=0.5"}));
   EXPECT_EQ(o.stateFile, "/tmp/x");
-  Options h;
-  EXPECT_TRUE(parse({"-h"}, &h, &error) && h.help);
+  Options v;
+  EXPECT_EQ(read({"--version"}, &v).status, quillet::cli::kRunCommand);
+  EXPECT_TRUE(v.version);
 }
 
-TEST(Options, RefusesWhatIsNotOurs) {
+// Status 1, as a state file that is not one: the program has one status for
+// "nothing was run".
+TEST(Options, RefusesWhatIsNotOursInOneLine) {
   const struct {
     std::vector<std::string> args;
     const char* error;
   } cases[] = {{{"--bogus"}, "unknown option --bogus"},
                {{"render"}, "unexpected argument 'render'"},
-               {{"--set"}, "--set wants a value"},
-               {{"--state="}, "--state wants a value"},
-               {{"--connect=yes"}, "--connect takes no value"},
-               {{"--preset", "a", "--preset", "b"}, "--preset is given twice"},
-               {{"--state", "a", "--state=b"}, "--state is given twice"}};
+               {{"--set"}, "--set needs NAME=VALUE"},
+               {{"--state="}, "--state needs a file name"},
+               {{"--preset", ""}, "--preset needs a preset's name or symbol"},
+               {{"--connect=yes"}, "--connect takes no value"}};
   for (const auto& c : cases) {
     Options o;
-    std::string error;
-    EXPECT_FALSE(parse(c.args, &o, &error)) << c.error;
-    EXPECT_EQ(error, c.error);
+    const Read r = read(c.args, &o);
+    EXPECT_EQ(r.status, quillet_standalone::kExitProblem) << c.error;
+    EXPECT_EQ(r.err, std::string("quillet-k3: ") + c.error + " (see quillet-k3 --help)\n");
+    EXPECT_TRUE(r.out.empty());
   }
 }
 
-TEST(Options, HelpNamesEveryParameterAndPreset) {
-  const std::string usage = quillet_standalone::usageText();
-  for (const QuilletParamSpec& param : kQuilletParams)
-    EXPECT_NE(usage.find(param.name), std::string::npos) << param.name;
-  for (const FactoryPreset& preset : kFactoryPresets) {
-    EXPECT_NE(usage.find(preset.name), std::string::npos) << preset.name;
-    EXPECT_NE(usage.find(preset.symbol), std::string::npos) << preset.symbol;
+TEST(Options, HelpAnywhereFitsATerminal) {
+  Options o;
+  const Read r = read({"--bogus", "-h"}, &o);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.err.empty());
+  EXPECT_EQ(r.out.rfind("usage: quillet-k3 [options]\n", 0), 0u) << r.out;
+  for (size_t start = 0, end; start < r.out.size(); start = end + 1) {
+    end = r.out.find('\n', start);
+    EXPECT_LE(end - start, 80u) << r.out.substr(start, end - start);
   }
+  // After the options: what the signals do, and the lists --preset and --set
+  // refer to, one preset a line.
+  EXPECT_NE(r.out.find(" this text\nSignals:"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Parameters: Delay, Repeat, "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n  dub_throw                 Dub Throw\n"), std::string::npos) << r.out;
 }
 
 TEST(StartingValues, PresetsByNameOrSymbolInAnyCase) {

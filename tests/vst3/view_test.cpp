@@ -8,22 +8,22 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/factory_presets.h"
 #include "host/plugin/vst3/view_host.h"
 #include "host/plugin/vst3/vst3_instance.h"
 #include "host/window/x11_host_window.h"
+#include "tests/support/wait_until.h"
 
 extern "C" {
 unsigned char* stbi_load_from_memory(const unsigned char* buffer, int len, int* x, int* y,
@@ -74,7 +74,7 @@ class Vst3View : public ::testing::Test {
     ASSERT_EQ(view->attached(window->parentHandle(), kPlatformTypeX11EmbedWindowID), kResultOk);
     EXPECT_EQ(host.handlerCount(), 1u) << "the X connection's descriptor";
     EXPECT_EQ(host.timerCount(), 1u);
-    run(300);
+    ASSERT_TRUE(runUntil([&] { return panelDrawn(586, 385); })) << "the panel did not draw";
     ASSERT_TRUE(window->origin(&originX, &originY));
   }
 
@@ -89,8 +89,36 @@ class Vst3View : public ::testing::Test {
     EXPECT_EQ(host.references(), 0u);
   }
 
-  void run(int milliseconds) {
-    host.run(milliseconds, [this] { window->pump(); });
+  // Runs the host's loop, a turn at a time, until `done` holds; false if it
+  // does not within the generous limit.
+  bool runUntil(const std::function<bool()>& done) {
+    return testsupport::stepUntil([this] { host.run(10, [this] { window->pump(); }); }, done);
+  }
+  // Until the view's timer has run once more: what it would do has been done.
+  void runATimerTick() {
+    const int ticks = host.timerCalls();
+    runUntil([&] { return host.timerCalls() > ticks; });
+  }
+
+  // Whether the window shows a panel of `width` x `height` drawn whole: the
+  // panel's pictures have no black pixel, the host window is black.
+  bool panelDrawn(int width, int height) {
+    std::vector<unsigned char> shown;
+    int w = 0, h = 0;
+    if (!window->capture(&shown, &w, &h) || w < width || h < height) return false;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const unsigned char* p = &shown[(static_cast<size_t>(y) * w + x) * 3];
+        if (p[0] == 0 && p[1] == 0 && p[2] == 0) return false;
+      }
+    return true;
+  }
+
+  // The handler has seen a gesture on `id` end.
+  bool ended(ParamID id) {
+    for (const HandlerCall& c : instance->handler().calls())
+      if (c.kind == HandlerCall::kEnd && c.id == id) return true;
+    return false;
   }
 
   void setTempo(double bpm) {
@@ -121,19 +149,20 @@ class Vst3View : public ::testing::Test {
     return differing;
   }
 
+  // The view draws on its timer: on a loaded machine the picture may take a
+  // while, so keep running the loop until it matches.
   void expectPicture(const std::string& name) {
     std::string where;
-    int differing = pixelsDifferingFrom(name, &where);
-    for (int i = 0; i < 50 && differing != 0; ++i) {
-      run(100);
-      differing = pixelsDifferingFrom(name, &where);
-    }
+    int differing = -1;
+    runUntil([&] { return (differing = pixelsDifferingFrom(name, &where)) == 0; });
     EXPECT_EQ(differing, 0) << name << ": first difference at " << where;
   }
 
   // xdotool with `args`, the host's run loop going meanwhile (a press runs
-  // the control's tracking loop inside one call of the view's handler).
-  bool drive(std::vector<std::string> args) {
+  // the control's tracking loop inside one call of the view's handler); then
+  // the loop until the view has handled all of the input (a round trip to
+  // the server hands it over, its descriptor tells) and `done` holds.
+  bool drive(std::vector<std::string> args, const std::function<bool()>& done) {
     std::vector<char*> argv;
     static std::string program = "xdotool";
     argv.push_back(program.data());
@@ -142,24 +171,23 @@ class Vst3View : public ::testing::Test {
     pid_t pid = 0;
     if (posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ) != 0) return false;
     int status = 0;
-    bool done = false;
-    for (int i = 0; i < 1000 && !done; ++i) {
-      run(10);
-      done = waitpid(pid, &status, WNOHANG) == pid;
-    }
-    if (!done) {
+    if (!runUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
+      return false;
     }
-    run(200);
-    return done && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
+    window->sync();
+    return runUntil(done);
   }
 
-  void click(int x, int y, const char* button = "1") {
+  // `done` says what the click does, for the test to wait for.
+  void click(int x, int y, const std::function<bool()>& done, const char* button = "1") {
     const std::string sx = std::to_string(originX + x), sy = std::to_string(originY + y);
     ASSERT_TRUE(drive({"mousemove", sx, std::to_string(originY + y + 1), "mousemove", "--sync", sx,
-                       sy, "click", button}))
-        << "xdotool failed or did not finish";
+                       sy, "click", button},
+                      done))
+        << "xdotool failed, or the click did not take effect";
   }
 
   // The handler's calls as text: "b4 p4=1 e4" (begin, perform with value,
@@ -208,29 +236,28 @@ TEST_F(Vst3View, DrawsTheVst24PanelPixelForPixel) { expectPicture("panel_default
 TEST_F(Vst3View, HostValuesMoveTheControlsAndAreNotSentBack) {
   const float values[] = {0.5f, 0.7f, 0.35f, 1.0f, 1.0f, 0.2f, 0.9f, 0.5f, 1.0f, 0.0f, 0.5f};
   for (ParamID id = 0; id < 11; ++id) instance->controller()->setParamNormalized(id, values[id]);
-  run(300);
   expectPicture("panel_moved");
   EXPECT_EQ(calls(), "");
   // A note key at 120 bpm from the process context: thirty-second, Delay
   // 0.25, Range 0, both inside one gesture.
-  click(495 + 15, 237);
+  click(495 + 15, 237, [&] { return ended(0); });
   expectPicture("panel_after_note");
   EXPECT_EQ(calls(), "b0 b3 p0=0.25 p3=0 e3 e0");
 }
 
 TEST_F(Vst3View, AClickOnMuteReachesTheHostAsOneGesture) {
-  click(255, 327);
+  click(255, 327, [&] { return ended(4); });
   EXPECT_EQ(calls(), "b4 p4=1 e4");
   EXPECT_EQ(instance->controller()->getParamNormalized(4), 1.0);
 }
 
 TEST_F(Vst3View, NoteKeysTakeTheTempoOfTheProcessContext) {
-  click(405 + 15, 237);  // quarter note at 120 bpm: 500 ms
+  click(405 + 15, 237, [&] { return ended(0); });  // quarter note at 120 bpm: 500 ms
   EXPECT_EQ(calls(), "b0 b3 p0=0.846747398 p3=0.5 e3 e0");
   instance->handler().clear();
   setTempo(100.0);
-  click(360 + 75, 270);  // dotted
-  click(345 + 15, 237);  // whole note at 100 bpm: 3600 ms, capped
+  click(360 + 75, 270, [] { return true; });       // dotted: a panel-only switch
+  click(345 + 15, 237, [&] { return ended(0); });  // whole note at 100 bpm: 3600 ms, capped
   const std::string seen = calls();
   EXPECT_NE(seen.find("p0=1 p3=1"), std::string::npos) << seen;
 }
@@ -240,7 +267,7 @@ TEST_F(Vst3View, TheHostsScaleFactorAsksTheHostForTheNewSize) {
   ASSERT_EQ(view->queryInterface(IPlugViewContentScaleSupport::iid.bytes, &found), kResultOk);
   auto* scaling = static_cast<IPlugViewContentScaleSupport*>(found);
   EXPECT_EQ(scaling->setContentScaleFactor(2.0f), kResultTrue);
-  run(300);
+  runUntil([&] { return host.resizeRequests() > 0; });
   ViewRect size{};
   ASSERT_EQ(view->getSize(&size), kResultOk);
   EXPECT_EQ(size.right - size.left, 1172);
@@ -254,7 +281,7 @@ TEST_F(Vst3View, TheHostsScaleFactorAsksTheHostForTheNewSize) {
   // No factor at all is refused, and the panel keeps the one it has.
   for (float ignored : {0.0f, -1.0f, std::nanf(""), std::numeric_limits<float>::infinity()})
     EXPECT_EQ(scaling->setContentScaleFactor(ignored), kResultFalse) << ignored;
-  run(100);
+  runATimerTick();  // where it would ask
   EXPECT_EQ(host.resizeRequests(), 1);
   ASSERT_EQ(view->getSize(&size), kResultOk);
   EXPECT_EQ(size.right - size.left, 1172);
@@ -297,11 +324,12 @@ TEST_F(Vst3View, SizesAnywhereInThirtyTwoBitsAreCheckedWithoutOverflow) {
 }
 
 TEST_F(Vst3View, KeysAndTheWheelComeFromTheHost) {
-  click(100, 90);  // Delay takes the focus; a click without a move changes nothing
+  // Delay takes the focus; a click without a move changes nothing
+  click(100, 90, [&] { return ended(0); });
   EXPECT_EQ(calls(), "b0 e0");
   instance->handler().clear();
   EXPECT_EQ(view->onKeyDown(0, 12 /* up */, 0), kResultTrue);
-  run(100);
+  runUntil([&] { return ended(0); });
   EXPECT_EQ(calls(), "b0 p0=0.100000001 e0");
 }
 
@@ -315,8 +343,8 @@ TEST_F(Vst3View, ThePanelsMenuLoadsAPresetAsElevenGesturesTheHostRecords) {
   const FactoryPreset& held = kFactoryPresets[3];
   for (ParamID id = 0; id < 11; ++id)
     instance->controller()->setParamNormalized(id, held.values[id]);
-  run(300);
-  click(20, 200, "3");
+  click(
+      20, 200, [] { return true; }, "3");
   expectPicture("menu_presets");
   EXPECT_EQ(view->onKeyDown(0, 6 /* escape */, 0), kResultTrue);
   // The host's context-menu key opens it; two rows down from the held
@@ -326,7 +354,7 @@ TEST_F(Vst3View, ThePanelsMenuLoadsAPresetAsElevenGesturesTheHostRecords) {
   EXPECT_EQ(view->onKeyDown(0, 14 /* down */, 0), kResultTrue);
   instance->handler().clear();
   EXPECT_EQ(view->onKeyDown(0, 4 /* return */, 0), kResultTrue);
-  run(100);
+  runUntil([&] { return ended(10); });
   const FactoryPreset& dub = kFactoryPresets[5];
   std::string want;
   for (ParamID id = 0; id < 11; ++id) {

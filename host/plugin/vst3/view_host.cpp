@@ -101,6 +101,7 @@ void ViewHost::turn(Clock::time_point end) {
     if (timers[i].due > now) continue;
     timers[i].due = now + timers[i].interval;
     linux_ui::ITimerHandler* handler = timers[i].handler;
+    ++timerTicks;
     handler->onTimer();
   }
 }

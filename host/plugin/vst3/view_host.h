@@ -52,6 +52,8 @@ class ViewHost final : public IPlugFrame, public linux_ui::IRunLoop {
   size_t handlerCount() const { return handlers.size(); }
   size_t timerCount() const { return timers.size(); }
   int resizeRequests() const { return resizes; }
+  // Calls of any timer so far: one more means a timer has run since.
+  int timerCalls() const { return timerTicks; }
   uint32 references() const { return refs; }
 
  private:
@@ -71,6 +73,7 @@ class ViewHost final : public IPlugFrame, public linux_ui::IRunLoop {
 
   uint32 refs = 0;
   int resizes = 0;
+  int timerTicks = 0;
   std::vector<Handler> handlers;
   std::vector<Timer> timers;
 };

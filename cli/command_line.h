@@ -1,14 +1,16 @@
-// Reads a sub-command's arguments by its data (option_spec.h): the form, the
-// positional arguments and every option's values, each checked as the data
-// says. A mistake is one line on standard error pointing to --help.
+// Reads a command line by its data (option_spec.h): the form, the positional
+// arguments and every option's values, each checked as the data says. A
+// value follows its option as the next argument or, for a long option, after
+// '=' ("--state=FILE"); an empty one counts as none. A mistake is one line on
+// standard error pointing to --help.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "host/cli/option_spec.h"
+#include "cli/option_spec.h"
 
-namespace quillet_host::cli {
+namespace quillet::cli {
 
 // What the command line said, checked. Options are looked up by the data
 // that declares them (each command names its options as constants, so a
@@ -44,12 +46,13 @@ constexpr int kRunCommand = -1;
 
 // kRunCommand when the command is to run with `line` filled in; otherwise
 // the status to exit with: 0 after printing the help that -h or --help (given
-// anywhere) asks for, 2 after a one-line usage mistake.
+// anywhere) asks for, the command's mistakeStatus after a one-line usage
+// mistake.
 int readCommandLine(const CommandSpec& command, const std::vector<std::string>& args,
                     CommandLine* line);
 
 // "quillet-host render: MESSAGE (see quillet-host render --help)" on standard
-// error; returns 2, the status of a usage mistake.
+// error; returns the command's mistakeStatus.
 int usageError(const CommandSpec& command, const std::string& message);
 
-}  // namespace quillet_host::cli
+}  // namespace quillet::cli

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace quillet {
+namespace quillet::cli {
 
 struct ParamSetting {
   uint32_t index = 0;
@@ -35,4 +35,4 @@ bool parseNormalised(const std::string& text, const std::string& what, float* va
 bool parseSetting(const std::string& text, const std::vector<std::string>& names,
                   const std::string& listedBy, ParamSetting* setting, std::string* error);
 
-}  // namespace quillet
+}  // namespace quillet::cli

@@ -1,10 +1,10 @@
-#include "core/cli/param_setting.h"
+#include "cli/param_setting.h"
 
 #include <cctype>
 
-#include "core/cli/number_text.h"
+#include "cli/number_text.h"
 
-namespace quillet {
+namespace quillet::cli {
 
 namespace {
 
@@ -84,4 +84,4 @@ bool parseSetting(const std::string& text, const std::vector<std::string>& names
          parseNormalised(value, name, &setting->value, error);
 }
 
-}  // namespace quillet
+}  // namespace quillet::cli

@@ -1,14 +1,16 @@
-// A sub-command's command line as data: its forms, their positional
-// arguments and options. The same data drives the parser (command_line.h),
-// --help, and the listing a manual page is written or checked from
-// (help_text.h), so none of them can drift from the others.
+// A command line as data: a program's or a sub-command's forms, their
+// positional arguments and options. The same data drives the parser
+// (command_line.h), --help, and the listing a manual page is written or
+// checked from (help_text.h), so none of them can drift from the others.
+// Ranges and defaults are data too: --help prints them from the constants
+// an option is declared with.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-namespace quillet_host::cli {
+namespace quillet::cli {
 
 enum class ValueKind {
   kFlag,         // takes no value
@@ -26,6 +28,8 @@ struct OptionSpec {
   double min = 0.0;            // numbers: the range, both ends included...
   double max = 0.0;
   bool aboveMin = false;              // ...unless the lower end is excluded
+  bool hasDefault = false;            // numbers: what is taken when not given,
+  double defaultValue = 0.0;          // for --help to say
   const char* word = nullptr;         // a word taken instead of a number ("auto")
   bool repeatable = false;            // otherwise the last one given counts
   const char* whenMissing = nullptr;  // required: the message when it is not given
@@ -38,6 +42,12 @@ struct OptionSpec {
   constexpr OptionSpec aboveMinimum() const {
     OptionSpec o = *this;
     o.aboveMin = true;
+    return o;
+  }
+  constexpr OptionSpec byDefault(double v) const {
+    OptionSpec o = *this;
+    o.hasDefault = true;
+    o.defaultValue = v;
     return o;
   }
   constexpr OptionSpec orWord(const char* w) const {
@@ -95,7 +105,8 @@ struct PositionalSpec {
 constexpr size_t kAnyNumber = ~size_t{0};
 
 // One way to call a command: `quillet-host preset save ...` and `... show ...`
-// are two forms of "preset"; most commands have one.
+// are two forms of "preset"; most commands have one. A form that takes no
+// positional arguments names the first one given as unexpected.
 struct FormSpec {
   const char* action = nullptr;  // the word after the command, for commands with several forms
   const char* synopsis = "";     // after "quillet-host COMMAND [ACTION] " on the usage line
@@ -104,13 +115,21 @@ struct FormSpec {
   std::vector<OptionSpec> options;
 };
 
+// A program's own command line (quillet-k3), or one sub-command of a program
+// that has several (quillet-host render).
 struct CommandSpec {
-  const char* word = "";     // on the command line
-  const char* summary = "";  // its line in `quillet-host --help`
+  const char* program = "";    // "quillet-host"
+  const char* word = nullptr;  // "render" after it; none for the program's own line
+  const char* summary = "";    // its line in the program's list of sub-commands
   int (*run)(const std::vector<std::string>& args) = nullptr;
   std::vector<FormSpec> forms;
   const char* noAction = nullptr;  // several forms: the message when no action is given
+  int mistakeStatus = 2;           // the exit status of a usage mistake
+  std::string notes = "";          // --help's lines after the options, '\n'-separated
 };
+
+// How the command's line starts: "quillet-host render", "quillet-k3".
+std::string invocation(const CommandSpec& command);
 
 // Every option's spellings: "-o, --output" -> {"-o", "--output"}.
 std::vector<std::string> spellings(const OptionSpec& option);
@@ -119,4 +138,8 @@ std::vector<std::string> spellings(const OptionSpec& option);
 // option's error message says it wants, from its data.
 std::string wanted(const OptionSpec& option);
 
-}  // namespace quillet_host::cli
+// What --help adds to a number option's help: "(1 to 8192, default 512)",
+// "(above 0, up to 999, default 120)"; empty for other options.
+std::string rangeAndDefault(const OptionSpec& option);
+
+}  // namespace quillet::cli

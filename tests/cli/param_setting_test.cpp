@@ -1,19 +1,19 @@
 // `--set NAME=VALUE` as every program of ours reads it: names exact before
 // loose, indices as digits only, values by the number rule within 0..1.
-#include "core/cli/param_setting.h"
+#include "cli/param_setting.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using quillet::ParamSetting;
+using quillet::cli::ParamSetting;
 
 const std::vector<std::string> kNames = {"Delay", "delay", "Mono Out", "-3dB", "A=B"};
 
 ParamSetting parsed(const std::string& text) {
   ParamSetting setting;
   std::string error;
-  EXPECT_TRUE(quillet::parseSetting(text, kNames, "the list", &setting, &error))
+  EXPECT_TRUE(quillet::cli::parseSetting(text, kNames, "the list", &setting, &error))
       << text << ": " << error;
   return setting;
 }
@@ -21,7 +21,7 @@ ParamSetting parsed(const std::string& text) {
 std::string refused(const std::string& text) {
   ParamSetting setting;
   std::string error;
-  EXPECT_FALSE(quillet::parseSetting(text, kNames, "the list", &setting, &error)) << text;
+  EXPECT_FALSE(quillet::cli::parseSetting(text, kNames, "the list", &setting, &error)) << text;
   return error;
 }
 

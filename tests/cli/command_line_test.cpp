@@ -1,20 +1,18 @@
-// The command line as data: one number rule for every number quillet-host reads,
-// and a parser that takes exactly what a command's data declares.
-#include "host/cli/command_line.h"
+// The command line as data: one number rule for every number our programs
+// read, and a parser that takes exactly what a command's data declares.
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "host/cli/number_text.h"
-#include "host_test_support.h"
+#include "cli/number_text.h"
 
 namespace {
 
-using quillet_host::NumberText;
-namespace cli = quillet_host::cli;
-
-NumberText readNumber(const std::string& text, double* value) {
-  return quillet_host::readNumber(text, value);
-}
+namespace cli = quillet::cli;
+using cli::NumberText;
+using cli::readNumber;
 
 TEST(NumberRule, DecimalNumbersWithNothingAroundThem) {
   const struct {
@@ -46,14 +44,13 @@ TEST(NumberRule, DecimalNumbersWithNothingAroundThem) {
 TEST(NumberRule, WholeNumbersAreASignAndDigitsOnly) {
   double v = 0.0;
   for (const char* text : {"512", "+512", "0512", "-3", "4294967295"}) {
-    EXPECT_EQ(quillet_host::readWholeNumber(text, &v), NumberText::kNumber) << text;
+    EXPECT_EQ(cli::readWholeNumber(text, &v), NumberText::kNumber) << text;
     EXPECT_EQ(v, std::fabs(std::atof(text)) * (text[0] == '-' ? -1 : 1)) << text;
   }
   // Whole in value but not in form: what the help's "a whole number" excludes.
   for (const char* text : {"1e3", "0x100", "512.0", "512.", " 512", "512 ", "", "+", "5e0"})
-    EXPECT_EQ(quillet_host::readWholeNumber(text, &v), NumberText::kMalformed)
-        << "'" << text << "'";
-  EXPECT_EQ(quillet_host::readWholeNumber("inf", &v), NumberText::kNotFinite);
+    EXPECT_EQ(cli::readWholeNumber(text, &v), NumberText::kMalformed) << "'" << text << "'";
+  EXPECT_EQ(cli::readWholeNumber("inf", &v), NumberText::kNotFinite);
 }
 
 int runNothing(const std::vector<std::string>&) { return 0; }
@@ -63,14 +60,15 @@ constexpr cli::OptionSpec kOutput =
 constexpr cli::OptionSpec kSet =
     cli::text("--set", "NAME=VALUE", "NAME=VALUE", "a setting").andRepeatable();
 constexpr cli::OptionSpec kBlock =
-    cli::wholeNumber("--block", "N", "a whole number", 1, 8192, "frames");
+    cli::wholeNumber("--block", "N", "a whole number", 1, 8192, "frames").byDefault(512);
 constexpr cli::OptionSpec kTempo =
     cli::number("--tempo", "BPM", "beats per minute", 0, 999, "tempo").aboveMinimum();
 constexpr cli::OptionSpec kTail =
     cli::number("--tail", "auto|S", "seconds", 0, 3600, "tail").orWord("auto");
 constexpr cli::OptionSpec kDouble = cli::flag("--double", "64-bit");
 
-const cli::CommandSpec kTool = {"tool",
+const cli::CommandSpec kTool = {"prog",
+                                "tool",
                                 "a command for the parser's tests",
                                 runNothing,
                                 {{nullptr,
@@ -114,6 +112,14 @@ TEST(CommandLine, TakesWhatTheDataDeclares) {
   EXPECT_EQ(p.line.text(kOutput), "y.wav");
   EXPECT_EQ(p.line.number(kBlock, 512), 512.0);
   EXPECT_FALSE(p.line.has(kDouble));
+
+  // A long option's value after '=', split at the first one.
+  p = parse({"in.wav", "--output=y.wav", "--set=Delay=0.5", "--block=64", "-o", "z.wav"});
+  ASSERT_EQ(p.status, cli::kRunCommand) << p.err;
+  EXPECT_EQ(p.line.text(kOutput), "z.wav");
+  EXPECT_EQ(p.line.texts(kSet), (std::vector<std::string>{"Delay=0.5"}));
+  EXPECT_EQ(p.line.number(kBlock, 512), 64.0);
+  EXPECT_EQ(p.line.positionals(), (std::vector<std::string>{"in.wav"}));
 }
 
 TEST(CommandLine, EachMistakeIsOneLineThatSaysWhatIsWanted) {
@@ -136,12 +142,16 @@ TEST(CommandLine, EachMistakeIsOneLineThatSaysWhatIsWanted) {
       {{"a", "-o", "x", "--tempo", "nan"}, "--tempo wants beats per minute above 0 and up to 999"},
       {{"a", "-o", "x", "--tail", "forever"}, "--tail wants auto or seconds from 0 to 3600"},
       {{"a", "-o", "x", "--tail", "inf"}, "--tail wants auto or seconds from 0 to 3600"},
+      {{"a", "-o", "x", "--double=yes"}, "--double takes no value"},
+      {{"a", "--output=", "x"}, "--output needs a file name"},
+      {{"a", "-o", ""}, "-o needs a file name"},
+      {{"a", "-o", "x", "--block="}, "--block needs a whole number from 1 to 8192"},
+      {{"a", "-o", "x", "--bogus=1"}, "unknown option --bogus"},
   };
   for (const auto& m : mistakes) {
     const Parsed p = parse(m.args);
     EXPECT_EQ(p.status, 2) << m.message;
-    EXPECT_EQ(p.err,
-              std::string("quillet-host tool: ") + m.message + " (see quillet-host tool --help)\n");
+    EXPECT_EQ(p.err, std::string("prog tool: ") + m.message + " (see prog tool --help)\n");
   }
   // Ranges hold at their ends.
   EXPECT_EQ(parse({"a", "-o", "x", "--block", "8192", "--tempo", "999", "--tail", "3600"}).status,
@@ -150,19 +160,42 @@ TEST(CommandLine, EachMistakeIsOneLineThatSaysWhatIsWanted) {
             cli::kRunCommand);
 }
 
+// A program's own line (no sub-command) that takes options only, with an exit
+// status of its own for mistakes.
+TEST(CommandLine, AProgramWithoutSubCommands) {
+  cli::CommandSpec program;
+  program.program = "prog";
+  program.mistakeStatus = 1;
+  program.forms = {{nullptr, "[options]", "Runs.", {0, 0, "", ""}, {kDouble}}};
+  program.notes = "Exit status: 1 a mistake.";
+  cli::CommandLine line;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(cli::readCommandLine(program, {"--double", "render"}, &line), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "prog: unexpected argument 'render' (see prog --help)\n");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(cli::readCommandLine(program, {"--help"}, &line), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "usage: prog [options]\n"
+            "Runs.\n"
+            "  --double    64-bit\n"
+            "  -h, --help  this text\n"
+            "Exit status: 1 a mistake.\n");
+}
+
 TEST(CommandLine, HelpComesFromTheSameData) {
   cli::CommandLine line;
   testing::internal::CaptureStdout();
   EXPECT_EQ(cli::readCommandLine(kTool, {"--bogus", "-h"}, &line), 0);
   const std::string help = testing::internal::GetCapturedStdout();
   EXPECT_EQ(help,
-            "usage: quillet-host tool IN [OUT]\n"
+            "usage: prog tool IN [OUT]\n"
             "Takes one or two files.\n"
             "  -o, --output FILE  where\n"
             "  --set NAME=VALUE   a setting\n"
-            "  --block N          frames\n"
-            "  --tempo BPM        tempo\n"
-            "  --tail auto|S      tail\n"
+            "  --block N          frames (1 to 8192, default 512)\n"
+            "  --tempo BPM        tempo (above 0, up to 999)\n"
+            "  --tail auto|S      tail (0 to 3600)\n"
             "  --double           64-bit\n"
             "  -h, --help         this text\n");
 }

@@ -1,9 +1,9 @@
-#include "host/cli/option_spec.h"
+#include "cli/option_spec.h"
 
 #include <cmath>
 #include <cstdio>
 
-namespace quillet_host::cli {
+namespace quillet::cli {
 
 namespace {
 
@@ -17,7 +17,15 @@ std::string numberText(double v) {
   return text;
 }
 
+bool takesNumber(const OptionSpec& option) {
+  return option.kind == ValueKind::kNumber || option.kind == ValueKind::kWholeNumber;
+}
+
 }  // namespace
+
+std::string invocation(const CommandSpec& command) {
+  return command.word ? std::string(command.program) + " " + command.word : command.program;
+}
 
 std::vector<std::string> spellings(const OptionSpec& option) {
   std::vector<std::string> names;
@@ -35,7 +43,7 @@ std::vector<std::string> spellings(const OptionSpec& option) {
 
 std::string wanted(const OptionSpec& option) {
   std::string noun = option.noun ? option.noun : "a value";
-  if (option.kind == ValueKind::kNumber || option.kind == ValueKind::kWholeNumber) {
+  if (takesNumber(option)) {
     noun += option.aboveMin ? " above " + numberText(option.min) + " and up to "
                             : " from " + numberText(option.min) + " to ";
     noun += numberText(option.max);
@@ -43,4 +51,13 @@ std::string wanted(const OptionSpec& option) {
   return option.word ? std::string(option.word) + " or " + noun : noun;
 }
 
-}  // namespace quillet_host::cli
+std::string rangeAndDefault(const OptionSpec& option) {
+  if (!takesNumber(option)) return "";
+  std::string text = option.aboveMin
+                         ? "above " + numberText(option.min) + ", up to " + numberText(option.max)
+                         : numberText(option.min) + " to " + numberText(option.max);
+  if (option.hasDefault) text += ", default " + numberText(option.defaultValue);
+  return "(" + text + ")";
+}
+
+}  // namespace quillet::cli

@@ -11,7 +11,7 @@
 
 #include <string_view>
 
-namespace quillet {
+namespace quillet::cli {
 
 enum class NumberText {
   kNumber,     // read; the value is finite
@@ -22,4 +22,4 @@ enum class NumberText {
 NumberText readNumber(std::string_view text, double* value);
 NumberText readWholeNumber(std::string_view text, double* value);
 
-}  // namespace quillet
+}  // namespace quillet::cli

@@ -1,13 +1,13 @@
-#include "host/cli/command_line.h"
+#include "cli/command_line.h"
 
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
-#include "host/cli/help_text.h"
-#include "host/cli/number_text.h"
+#include "cli/help_text.h"
+#include "cli/number_text.h"
 
-namespace quillet_host::cli {
+namespace quillet::cli {
 
 namespace {
 
@@ -15,6 +15,19 @@ bool asksForHelp(const std::vector<std::string>& args) {
   for (const std::string& a : args)
     if (a == "-h" || a == "--help") return true;
   return false;
+}
+
+// "--state=FILE": the option's spelling and its value.
+struct Word {
+  std::string name;
+  std::string value;
+  bool hasValue = false;
+};
+
+Word split(const std::string& arg) {
+  const size_t eq = arg.find('=');
+  if (arg.rfind("--", 0) != 0 || eq == std::string::npos) return {arg, "", false};
+  return {arg.substr(0, eq), arg.substr(eq + 1), true};
 }
 
 const OptionSpec* findOption(const FormSpec& form, const std::string& word, size_t* index) {
@@ -44,9 +57,9 @@ bool readValue(const OptionSpec& option, const std::string& text, double* value)
 }  // namespace
 
 int usageError(const CommandSpec& command, const std::string& message) {
-  std::fprintf(stderr, "quillet-host %s: %s (see quillet-host %s --help)\n", command.word,
-               message.c_str(), command.word);
-  return 2;
+  const std::string name = invocation(command);
+  std::fprintf(stderr, "%s: %s (see %s --help)\n", name.c_str(), message.c_str(), name.c_str());
+  return command.mistakeStatus;
 }
 
 int readCommandLine(const CommandSpec& command, const std::vector<std::string>& args,
@@ -71,22 +84,27 @@ int readCommandLine(const CommandSpec& command, const std::vector<std::string>& 
   line->given.clear();
   line->values.assign(form.options.size(), CommandLine::Values{});
   for (size_t i = first; i < args.size(); ++i) {
-    const std::string& a = args[i];
+    const Word word = split(args[i]);
+    const std::string& a = word.name;
     size_t index = 0;
     const OptionSpec* option = findOption(form, a, &index);
     if (!option) {
       if (a.size() > 1 && a[0] == '-') return usageError(command, "unknown option " + a);
-      line->given.push_back(a);
+      if (form.positionals.max == 0)
+        return usageError(command, "unexpected argument '" + args[i] + "'");
+      line->given.push_back(args[i]);
       continue;
     }
     CommandLine::Values& values = line->values[index];
     if (!option->repeatable) values.texts.clear();
     if (option->kind == ValueKind::kFlag) {
+      if (word.hasValue) return usageError(command, a + " takes no value");
       values.texts.emplace_back();
       continue;
     }
-    if (i + 1 >= args.size()) return usageError(command, a + " needs " + wanted(*option));
-    const std::string& value = args[++i];
+    std::string value = word.value;
+    if (!word.hasValue && i + 1 < args.size()) value = args[++i];
+    if (value.empty()) return usageError(command, a + " needs " + wanted(*option));
     if (option->kind != ValueKind::kText && !readValue(*option, value, &values.lastNumber))
       return usageError(command, a + " wants " + wanted(*option));
     values.texts.push_back(value);
@@ -132,4 +150,4 @@ const std::vector<std::string>& CommandLine::texts(const OptionSpec& option) con
   return values[indexOf(option)].texts;
 }
 
-}  // namespace quillet_host::cli
+}  // namespace quillet::cli

@@ -1,4 +1,4 @@
-#include "core/cli/number_text.h"
+#include "cli/number_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-namespace quillet {
+namespace quillet::cli {
 
 namespace {
 
@@ -109,4 +109,4 @@ NumberText readWholeNumber(std::string_view text, double* value) {
   return convert(text, value);
 }
 
-}  // namespace quillet
+}  // namespace quillet::cli
