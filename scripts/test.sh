@@ -38,6 +38,8 @@ stage "packages" bash scripts/test-package.sh
 stage "LV2" bash scripts/test-lv2.sh
 # The VST3, LV2 and CLAP editions in Steinberg's validator, pluginval and clap-info.
 stage "validators" bash scripts/test-validators.sh
+# The web edition: its echo against quillet-host in Node, its page in headless Chromium.
+stage "web" bash scripts/test-web.sh
 # The suite again under AddressSanitizer + UndefinedBehaviorSanitizer.
 stage "sanitizers" bash scripts/test-sanitizers.sh
 # Every fuzzer for a bounded time from its seeds.

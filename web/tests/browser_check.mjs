@@ -1,0 +1,218 @@
+// The web edition in a real browser: the built site served on the loopback
+// address, Debian's Chromium driven headless through its DevTools protocol
+// (puppeteer-core; no browser is downloaded). Checks:
+//  - the page loads and runs without a console error or a failed request;
+//  - an offline render (OfflineAudioContext, the echo's AudioWorklet) of the
+//    demo, and of the scenario whose values move at known frames, equals
+//    quillet-host's render of QTAP_x64.so (made by render_check.mjs) sample
+//    for sample;
+//  - a drag on the canvas moves Delay, and its value shows on the page;
+//  - the panel's menu sets a factory preset's values, and so does the
+//    page's preset list;
+//  - the address gives a setting, shows it, and a reload keeps it;
+//  - the panel at device pixel ratio 1 and 2 is the panel's own golden
+//    picture (tests/editor/golden), pixel for pixel.
+//
+//   node browser_check.mjs SITE-DIR HOST-RENDERS-DIR GOLDEN-DIR SHOTS-DIR
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import puppeteer from 'puppeteer-core';
+import { decodeWavFloat } from '../site/wav.js';
+import { cases, changesFor } from './render_cases.mjs';
+import { differingPixels, readPng } from './png.mjs';
+import { serve } from './serve.mjs';
+
+const [siteDir, rendersDir, goldenDir, shotsDir] = process.argv.slice(2);
+if (!shotsDir) {
+  console.error('usage: node browser_check.mjs SITE-DIR HOST-RENDERS-DIR GOLDEN-DIR SHOTS-DIR');
+  process.exit(2);
+}
+fs.mkdirSync(shotsDir, { recursive: true });
+const kWait = 60000; // generous: a loaded 2-core machine
+let passed = 0;
+let failed = 0;
+const report = (ok, line) => {
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${line}`);
+  if (ok) ++passed;
+  else ++failed;
+};
+async function check(name, body) {
+  try {
+    await body();
+  } catch (error) {
+    report(false, `${name}: ${error.stack || error}`);
+  }
+}
+
+const { server, url } = await serve(siteDir);
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'quillet-web-chromium-'));
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+  userDataDir: profile,
+  headless: true,
+  protocolTimeout: 180000,
+  args: [
+    '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync',
+    '--force-color-profile=srgb', '--autoplay-policy=no-user-gesture-required',
+  ],
+});
+
+const problems = [];
+async function openPage(address, ratio = 1) {
+  const page = await browser.newPage();
+  page.on('console', (m) => {
+    if (m.type() === 'error') problems.push(`console: ${m.text()}`);
+  });
+  page.on('pageerror', (e) => problems.push(`script: ${e.message}`));
+  page.on('requestfailed', (r) => problems.push(`request: ${r.url()} ${r.failure()?.errorText}`));
+  page.on('response', (r) => {
+    if (r.status() >= 400) problems.push(`request: ${r.url()} answered ${r.status()}`);
+  });
+  await page.setViewport({ width: 1000, height: 900, deviceScaleFactor: ratio });
+  await page.goto(url + address, { waitUntil: 'load' });
+  await page.waitForFunction(() => document.body.classList.contains('ready'), { timeout: kWait });
+  return page;
+}
+
+const values = (page) => page.evaluate(() => [...window.quillet.state.values]);
+const shownText = (page, symbol) => page.$eval(`#value-${symbol}`, (e) => e.textContent);
+
+try {
+  // ---- renders -------------------------------------------------------------
+  const page = await openPage('');
+  for (const c of cases.filter((k) => k.rate === 48000)) {
+    await check(`render ${c.name}`, async () => {
+      const host = decodeWavFloat(fs.readFileSync(path.join(rendersDir, `${c.name}.wav`)).buffer);
+      const result = await page.evaluate(
+        async (c, changesOf) => {
+          const q = window.quillet;
+          const table = q.state.table;
+          const values = table.map((row) => row.defaultValue);
+          for (const [k, v] of Object.entries(c.sets)) values[q.paramIndex(k)] = Math.fround(v);
+          const input = await q.loadDemo();
+          const tail = Math.floor(c.tail * c.rate);
+          const changes = changesOf.map(([frame, name, value]) => ({ frame, index: q.paramIndex(name), value }));
+          const out = await q.renderOffline({ input, rate: c.rate, values, changes, tailSeconds: c.tail });
+          const bytes = (a) => {
+            const u = new Uint8Array(a.buffer, a.byteOffset, a.byteLength);
+            let s = '';
+            for (let i = 0; i < u.length; i += 0x8000) s += String.fromCharCode(...u.subarray(i, i + 0x8000));
+            return btoa(s);
+          };
+          return { frames: out[0].length, expected: input[0].length + tail, left: bytes(out[0]), right: bytes(out[1]) };
+        },
+        c,
+        changesFor(c, (name) => name, host.channels[0].length).map((x) => [x.frame, x.index, x.value]),
+      );
+      const web = [result.left, result.right].map((b) => new Uint32Array(new Uint8Array(Buffer.from(b, 'base64')).buffer));
+      let differ = 0;
+      let first = -1;
+      for (let ch = 0; ch < 2; ++ch) {
+        const want = new Uint32Array(host.channels[ch].buffer);
+        for (let i = 0; i < want.length; ++i) {
+          if (want[i] !== web[ch][i]) {
+            if (differ++ === 0) first = i;
+          }
+        }
+      }
+      const sameLength = result.frames === host.channels[0].length;
+      report(sameLength && differ === 0,
+        `Chromium's offline render of ${c.name}: ${result.frames} frames` +
+          (sameLength ? '' : ` (quillet-host: ${host.channels[0].length})`) +
+          (differ ? `, ${differ} samples differ, the first at frame ${first}` : ', equal to quillet-host sample for sample'));
+    });
+  }
+
+  // ---- a drag on Delay ------------------------------------------------------
+  await check('drag', async () => {
+    const before = (await values(page))[0];
+    const beforeText = await shownText(page, 'delay');
+    const box = await (await page.$('#panel')).boundingBox();
+    // The Delay knob: 100 by 100 pixels from (50, 40) at 100 %.
+    const x = box.x + 100;
+    const y = box.y + 90;
+    await page.mouse.move(x, y);
+    await page.mouse.down();
+    for (let dy = 10; dy <= 100; dy += 10) await page.mouse.move(x, y - dy);
+    await page.mouse.up();
+    await page.waitForFunction((b) => window.quillet.state.values[0] !== b, { timeout: kWait }, before);
+    await page.waitForFunction((t) => document.getElementById('value-delay').textContent !== t, { timeout: kWait }, beforeText);
+    const after = (await values(page))[0];
+    const text = await shownText(page, 'delay');
+    const readout = await page.$eval('#readout', (e) => e.textContent);
+    const address = await page.evaluate(() => location.search);
+    // 100 pixels up of the knob's 400 are a quarter of its range.
+    report(Math.abs(after - before - 0.25) < 0.02 && readout.startsWith('Delay: ') && address.includes(`delay=${Number(after.toPrecision(9))}`.slice(0, 10)),
+      `a drag of 100 pixels up moves Delay from ${before} to ${after}, the page shows "${text}" ("${readout}")`);
+  });
+
+  // ---- presets --------------------------------------------------------------
+  await check('preset menu', async () => {
+    const presets = await page.evaluate(() => window.quillet.state.presets);
+    const box = await (await page.$('#panel')).boundingBox();
+    // A right-click on the background opens the menu; the keys pick a row:
+    // Right to "Presets", Down to its second row, Return.
+    await page.mouse.click(box.x + 190, box.y + 345, { button: "right" });
+    await page.focus('#panel');
+    await new Promise((r) => setTimeout(r, 300));
+    for (const key of ['ArrowRight', 'ArrowDown', 'ArrowDown', 'Enter']) await page.keyboard.press(key);
+    await page.waitForFunction(() => document.getElementById('preset').value !== '', { timeout: kWait });
+    const chosen = Number(await page.$eval('#preset', (e) => e.value));
+    const now = await values(page);
+    const same = presets[chosen].values.every((v, i) => v === now[i]);
+    report(same, `the panel's menu set the preset "${presets[chosen].name}": ${same ? 'all eleven values' : `values ${now} against ${presets[chosen].values}`}`);
+    // The page's own list, by name.
+    const other = (chosen + 3) % presets.length;
+    await page.select('#preset', String(other));
+    await page.waitForFunction((v) => window.quillet.state.values.every((x, i) => x === v[i]), { timeout: kWait }, presets[other].values);
+    report(true, `the page's preset list set "${presets[other].name}"`);
+  });
+
+  // ---- the address ------------------------------------------------------------
+  await check('address', async () => {
+    const linked = await openPage('?preset=Dub%20Throw&delay=0.25&level=0.625&tempo=100');
+    const v = await values(linked);
+    const text = await shownText(linked, 'level');
+    const tempo = await linked.$eval('#tempo-field', (e) => e.value);
+    const first = v[0] === 0.25 && v[2] === 0.625 && tempo === '100';
+    report(first, `a link with ?preset=Dub Throw&delay=0.25&level=0.625&tempo=100 opens with Delay ${v[0]}, Level ${v[2]} ("${text}"), tempo ${tempo}`);
+    const search = await linked.evaluate(() => location.search);
+    report(search.includes('delay=0.25') && search.includes('level=0.625') && search.includes('tempo=100'),
+      `the address shows the setting: ${search}`);
+    await linked.goto(url, { waitUntil: 'load' });
+    await linked.waitForFunction(() => document.body.classList.contains('ready'), { timeout: kWait });
+    const kept = await values(linked);
+    report(kept.every((x, i) => x === v[i]), `a reload without the address keeps the values (${kept[0]}, ${kept[2]})`);
+    await linked.close();
+  });
+  await page.close();
+
+  // ---- the panel's pictures ---------------------------------------------------
+  for (const [ratio, golden] of [[1, 'panel_default.png'], [2, 'panel_default_200.png']]) {
+    await check(`picture at ${ratio}`, async () => {
+      // A fresh profile's page: default values (the storage is cleared first).
+      const shot = await openPage('?delay=0&repeat=0&level=0&range=0.5&mute=0&dry=1&pan=0.5&x_feed=0&mono_out=0&knob_dust=1&ping_pong=0', ratio);
+      await shot.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+      const canvas = await shot.$('#panel');
+      const file = path.join(shotsDir, `panel-dpr${ratio}.png`);
+      await canvas.screenshot({ path: file });
+      const taken = readPng(fs.readFileSync(file));
+      const want = readPng(fs.readFileSync(path.join(goldenDir, golden)));
+      const d = differingPixels(taken, want);
+      report(d.count === 0,
+        `the panel at device pixel ratio ${ratio}: ${taken.width} x ${taken.height}, ` +
+          (d.count === 0 ? `the golden ${golden} pixel for pixel` : d.count < 0 ? `not ${want.width} x ${want.height}` : `${d.count} pixels differ from ${golden}, the first at ${d.first.x},${d.first.y}`));
+      await shot.close();
+    });
+  }
+
+  report(problems.length === 0, problems.length ? `the pages reported: ${problems.join(' | ')}` : 'no console error, failed request or script error on any page');
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+}
+console.log(`${passed} passed, ${failed} failed`);
+process.exit(failed ? 1 : 0);
