@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace quillet {
 
@@ -14,6 +15,8 @@ namespace quillet {
 constexpr int32_t kTagWholeNote = 1001;
 constexpr int32_t kTagThirtySecondNote = 1006;
 constexpr int32_t kTagNoteMode = 1007;
+// The name plate, where a host that takes taps of the tempo takes them.
+constexpr int32_t kTagNamePlate = 1008;
 
 class PanelHost {
  public:
@@ -48,6 +51,28 @@ class PanelHost {
   // user made applies at the next open. The panel's own size queries already
   // answer the new size during this call.
   virtual bool requestResize(int32_t /*width*/, int32_t /*height*/) { return false; }
+
+  // ---- what a pedal adds (the standalone program; plug-ins keep these) ----
+
+  // Whether the host takes taps of its tempo: then the T key and a press on
+  // the name plate tap (and the panel's menu opens by a right-click or the
+  // menu key only).
+  virtual bool takesTaps() { return false; }
+  virtual void tapTempo() {}
+  // A note key set the echo to `quarterNotes` of the tempo (its mode
+  // included: 0.75 is a dotted eighth).
+  virtual void noteKeyChosen(double /*quarterNotes*/) {}
+
+  // Whether the host learns MIDI controllers for the controls: then a
+  // right-click on a control (tags 0-10) or on the name plate (the tap)
+  // offers "Learn MIDI" and "Forget MIDI".
+  virtual bool offersMidiLearn() { return false; }
+  // What drives the control now ("cc 11"); empty for nothing.
+  virtual std::string midiSourceOf(int32_t /*tag*/) { return ""; }
+  // Whether the host waits for a controller to move for this control.
+  virtual bool learningMidi(int32_t /*tag*/) { return false; }
+  virtual void learnMidi(int32_t /*tag*/) {}
+  virtual void forgetMidi(int32_t /*tag*/) {}
 };
 
 }  // namespace quillet

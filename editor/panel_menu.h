@@ -45,6 +45,10 @@ class PanelMenu : public VSTGUI::CView {
   int32_t rowAt(const VSTGUI::CPoint& where) const;
   VSTGUI::CRect rowRect(int32_t row) const;
   int32_t highlightedRow() const { return highlighted; }
+  // What it shows (or showed last).
+  const std::vector<artwork::MenuSection>& shownSections() const { return sections; }
+  // Rows across all sections.
+  int32_t layoutRows() const { return layout.rowCount(); }
   // The section and its row for a row of the menu; false outside it.
   bool sectionRowOf(int32_t row, int32_t* section, int32_t* sectionRow) const;
 

@@ -36,9 +36,12 @@ constexpr int32_t kScaleStepCount = sizeof kScaleSteps / sizeof kScaleSteps[0];
 // The menu's sections, in the menu's order (its rows are numbered so).
 constexpr int32_t kSizeSection = 0;
 constexpr int32_t kPresetSection = 1;
+// Where the host learns MIDI, the name plate's menu adds the tap's section.
+constexpr int32_t kNamePlateMidiSection = 2;
 // Column widths at scale 1: the presets' names are the longer rows.
 constexpr int32_t kSizeColumnWidth = 150;
 constexpr int32_t kPresetColumnWidth = 196;
+constexpr int32_t kMidiColumnWidth = 196;
 
 static_assert(kNumQuilletParams <= 32, "one bit per parameter in the change marks");
 
@@ -384,10 +387,51 @@ int32_t QuilletPanel::markedPresetMenuRow() {
 void QuilletPanel::backgroundPressed(const CPoint& where, int32_t buttons) {
   const int32_t button = buttons & kMouseButtons;
   const bool onNamePlate = rectAt(panel::kNamePlate, shown.scale).pointInside(where);
-  if (button == kRButton || (button == kLButton && onNamePlate)) showMenu(where, false);
+  if (button == kLButton && onNamePlate && host.takesTaps()) {
+    host.tapTempo();
+    return;
+  }
+  // On the name plate the menu also learns the tap, where the host learns.
+  const int32_t midiTag = onNamePlate && host.offersMidiLearn() ? kTagNamePlate : -1;
+  if (button == kRButton || (button == kLButton && onNamePlate)) showMenu(where, false, midiTag);
 }
 
-void QuilletPanel::showMenu(const CPoint& where, bool fromKeyboard) {
+bool QuilletPanel::viewPressed(CView* view, const CPoint& where, int32_t buttons) {
+  if ((buttons & kMouseButtons) != kRButton || view == menu) return false;
+  auto* control = dynamic_cast<CControl*>(view);
+  return control && isParameterTag(control->getTag()) && showMidiMenu(control->getTag(), where);
+}
+
+bool QuilletPanel::showMidiMenu(int32_t tag, const CPoint& where) {
+  if (!host.offersMidiLearn() || !isOpen()) return false;
+  if (!isParameterTag(tag) && tag != kTagNamePlate) return false;
+  CFrame* frame = getFrame();
+  if (!menu) {
+    menu = new (std::nothrow) PanelMenu(*this);
+    if (!menu) return false;
+    try {
+      frame->addView(menu);
+    } catch (...) {
+      menu = nullptr;
+      return false;
+    }
+  }
+  menuHasSizeAndPresets = false;
+  menuMidiTag = tag;
+  return menu->show(where, shown.scale, {midiSection(tag)});
+}
+
+artwork::MenuSection QuilletPanel::midiSection(int32_t tag) {
+  const std::string name =
+      tag == kTagNamePlate ? artwork::kTapControlName : kQuilletParams[tag].name;
+  // The dot on "Learn MIDI" while the host waits for a controller.
+  return {artwork::midiMenuTitle(name, host.midiSourceOf(tag)),
+          {artwork::kLearnMidiRow, artwork::kForgetMidiRow},
+          host.learningMidi(tag) ? 0 : -1,
+          kMidiColumnWidth};
+}
+
+void QuilletPanel::showMenu(const CPoint& where, bool fromKeyboard, int32_t midiTag) {
   CFrame* frame = getFrame();
   if (!frame) return;
   if (!menu) {
@@ -400,11 +444,14 @@ void QuilletPanel::showMenu(const CPoint& where, bool fromKeyboard) {
       return;
     }
   }
-  std::vector<artwork::MenuSection> sections(2);
+  std::vector<artwork::MenuSection> sections(midiTag >= 0 ? 3 : 2);
   sections[kSizeSection] = {artwork::kScaleMenuTitle, scaleMenuRows(), markedScaleMenuRow(),
                             kSizeColumnWidth};
   sections[kPresetSection] = {artwork::kPresetMenuTitle, presetMenuRows(), markedPresetMenuRow(),
                               kPresetColumnWidth};
+  if (midiTag >= 0) sections[kNamePlateMidiSection] = midiSection(midiTag);
+  menuHasSizeAndPresets = true;
+  menuMidiTag = midiTag;
   // From the keyboard the choice starts on the preset the panel holds (or
   // the first one), where the arrows can move it.
   const int32_t firstPresetRow = static_cast<int32_t>(sections[kSizeSection].rows.size());
@@ -414,6 +461,13 @@ void QuilletPanel::showMenu(const CPoint& where, bool fromKeyboard) {
 }
 
 void QuilletPanel::menuPicked(int32_t section, int32_t row) {
+  const int32_t midiSectionShown = menuHasSizeAndPresets ? kNamePlateMidiSection : 0;
+  if (menuMidiTag >= 0 && section == midiSectionShown) {
+    if (row == 0) host.learnMidi(menuMidiTag);
+    if (row == 1) host.forgetMidi(menuMidiTag);
+    return;
+  }
+  if (!menuHasSizeAndPresets) return;
   if (section == kPresetSection) {
     loadFactoryPreset(row);
     return;
@@ -426,7 +480,15 @@ bool QuilletPanel::isMenuKey(const CKeyCode& key) {
   return key.virt == VKEY_CONTEXTMENU || (key.virt == VKEY_F10 && key.modifier == MODIFIER_SHIFT);
 }
 
+bool QuilletPanel::isTapKey(const CKeyCode& key) {
+  return (key.character == 't' || key.character == 'T') && (key.modifier & ~MODIFIER_SHIFT) == 0;
+}
+
 bool QuilletPanel::keyDown(CKeyCode& key) {
+  if (isOpen() && isTapKey(key) && host.takesTaps() && !(menu && menu->isShown())) {
+    host.tapTempo();
+    return true;
+  }
   if (isOpen() && isMenuKey(key) && !(menu && menu->isShown())) {
     // Where the keyboard is: under the control with the focus, else at the
     // panel's top-left corner.
@@ -560,6 +622,7 @@ void QuilletPanel::setDelayFromTempo(int32_t noteTag) {
   const DelaySetting setting = delayForTime(milliseconds);
   edit(kParamDelay, setting.delay);
   edit(kParamRange, setting.range);
+  host.noteKeyChosen(noteBeats(noteTag) * noteModeFactor(mode));
 }
 
 }  // namespace quillet

@@ -82,9 +82,12 @@ class QuilletPanel : public PanelShell,
   void parameterChanged(int32_t index);
 
   // The menu's keyboard key (Shift+F10, or the Menu key) opens the menu;
-  // every other key goes to the control with the keyboard focus.
+  // where the host takes taps, T taps; every other key goes to the control
+  // with the keyboard focus.
   bool keyDown(VSTGUI::CKeyCode& key) override;
   static bool isMenuKey(const VSTGUI::CKeyCode& key);
+  // Where the host takes taps, T (with or without Shift) taps the tempo.
+  static bool isTapKey(const VSTGUI::CKeyCode& key);
 
   // Factory preset `preset` (core/factory_presets.h) set through the host:
   // each of the eleven values as a gesture of its own (begin, value, end),
@@ -118,8 +121,16 @@ class QuilletPanel : public PanelShell,
                                  int32_t button) override;
 
   // VSTGUI::CFrameOwner: a right-click on the background, or a click on
-  // the name plate, opens the menu.
+  // the name plate, opens the menu; where the host takes taps, a click on
+  // the name plate taps the tempo instead.
   void backgroundPressed(const VSTGUI::CPoint& where, int32_t buttons) override;
+  // Where the host learns MIDI: a right-click on a control opens its MIDI
+  // menu ("Learn MIDI", "Forget MIDI"); elsewhere the control takes it.
+  bool viewPressed(VSTGUI::CView* view, const VSTGUI::CPoint& where, int32_t buttons) override;
+
+  // The MIDI menu of a control (a parameter tag or kTagNamePlate), as a
+  // right-click opens it; false where the host does not learn MIDI.
+  bool showMidiMenu(int32_t tag, const VSTGUI::CPoint& where);
 
  private:
   using PanelBitmaps = VSTGUI::CBitmap * [panel::kLastBitmap - panel::kFirstBitmap + 1];
@@ -140,7 +151,8 @@ class QuilletPanel : public PanelShell,
   void requestScale(float target);
   bool applyScale(float target);
   bool rebuildAt(float target);
-  void showMenu(const VSTGUI::CPoint& where, bool fromKeyboard);
+  void showMenu(const VSTGUI::CPoint& where, bool fromKeyboard, int32_t midiTag = -1);
+  artwork::MenuSection midiSection(int32_t tag);
   void menuPicked(int32_t section, int32_t row) override;
   void showStoredValues();
   // Stores the user's value and shows what the host kept of it.
@@ -166,6 +178,10 @@ class QuilletPanel : public PanelShell,
   void* parentWindow = nullptr;
   std::shared_ptr<const ScaledBitmaps> drawnPictures;  // while open at a scale other than 1
   PanelMenu* menu = nullptr;                           // owned by the frame
+  // The sections the shown menu holds: the size and presets (unless it is a
+  // control's MIDI menu), and the MIDI section of menuMidiTag (-1 for none).
+  bool menuHasSizeAndPresets = true;
+  int32_t menuMidiTag = -1;
 
   VSTGUI::CAnimKnob* delayKnob = nullptr;
   VSTGUI::CAnimKnob* repeatKnob = nullptr;

@@ -113,6 +113,7 @@ void CFrame::mouseDown(const CPoint& where, int32_t buttons) {
     if (owner) owner->backgroundPressed(where, buttons);
     return;
   }
+  if (owner && owner->viewPressed(view, where, buttons)) return;
   CPoint point = where;
   tracking = true;
   view->mouse(offscreen.get(), point, buttons);

@@ -9,6 +9,8 @@
 
 namespace VSTGUI {
 
+class CView;
+
 class CFrameOwner {
  public:
   virtual ~CFrameOwner() = default;
@@ -21,6 +23,11 @@ class CFrameOwner {
   virtual int32_t getKnobMode() const = 0;
   // A press that reached no control (after the keyboard focus was cleared).
   virtual void backgroundPressed(const CPoint& /*where*/, int32_t /*buttons*/) {}
+  // A press on `view`, before the view sees it: true when the owner took it
+  // (the view then never does).
+  virtual bool viewPressed(CView* /*view*/, const CPoint& /*where*/, int32_t /*buttons*/) {
+    return false;
+  }
 };
 
 }  // namespace VSTGUI

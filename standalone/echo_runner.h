@@ -9,12 +9,13 @@
 // a block in progress to end (at most one period), takes the delay memory
 // for the rate and lets the echo start again, waiting for the first sound
 // (core/first_sound.h). Values reach the echo through the core's store from
-// any thread.
+// any thread, and at their own frames through a block's changes (MIDI).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
+#include "core/block_changes.h"
 #include "core/echo_core.h"
 #include "core/first_sound.h"
 
@@ -29,9 +30,12 @@ class EchoRunner {
   EchoRunner(const EchoRunner&) = delete;
   EchoRunner& operator=(const EchoRunner&) = delete;
 
-  // Audio thread: one period of both channels. Silence until the first
-  // startAt that succeeded, and while a later one runs.
-  void process(const float* const* inputs, float* const* outputs, uint32_t frames);
+  // Audio thread: one period of both channels, the block's changes each at
+  // its frame (core/block_changes.h; sorted here). Silence until the first
+  // startAt that succeeded, and while a later one runs; the changes are then
+  // stored all the same.
+  void process(const float* const* inputs, float* const* outputs, uint32_t frames,
+               quillet::BlockChanges& changes);
 
   // Control thread: a fresh start at `rate`. False for a rate the echo cannot
   // run at (or no memory for it): the echo then stays silent until the next
@@ -40,9 +44,18 @@ class EchoRunner {
   // The rate of the last startAt that succeeded; 0 before.
   double rate() const { return runningRate.load(std::memory_order_relaxed); }
 
+  // Before the first startAt: the tape stretch seeds its noise from the
+  // audio's own clock instead of the system's, as quillet-host render
+  // --fixed-clock has it: the milliseconds of audio since the first sound
+  // after a start, taken at each block's start. The same input and the same
+  // MIDI at the same frames then sound the same every time.
+  void useFixedClock();
+
  private:
   quillet::EchoCore& core;
   quillet::FirstSoundGate gate;  // the audio thread's, or the control thread's while stopped
+  bool fixedClock = false;
+  uint64_t framesSinceSound = 0;  // with the gate: the audio thread's
   // The audio thread runs the echo only while `running`, and says when it is
   // inside a block: with both sequentially consistent, a stop that sees no
   // block in progress knows that every later block sees the stop.

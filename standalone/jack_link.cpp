@@ -1,5 +1,6 @@
 #include "standalone/jack_link.h"
 
+#include <jack/midiport.h>
 #include <jack/transport.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@ namespace {
 constexpr const char* kClientName = "quillet-k3";
 constexpr const char* kInputNames[2] = {"in_1", "in_2"};
 constexpr const char* kOutputNames[2] = {"out_1", "out_2"};
+constexpr const char* kMidiInputName = "midi_in";
 
 // libjack's own messages (a missing server, a broken socket) would bury the
 // program's one line; what matters is said by the program.
@@ -44,6 +46,14 @@ bool JackLink::open(std::string* error) {
       return false;
     }
   }
+  midiIn = jack_port_register(client, kMidiInputName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+  if (!midiIn) {
+    *error = "the JACK server refused the MIDI input of " + name;
+    close();
+    return false;
+  }
+  // A new server's clock, a new controller: MIDI starts afresh.
+  midi.reset();
   jack_set_process_callback(client, &JackLink::onProcess, this);
   jack_set_sample_rate_callback(client, &JackLink::onSampleRate, this);
   jack_set_buffer_size_callback(client, &JackLink::onBufferSize, this);
@@ -90,12 +100,36 @@ void JackLink::connectSystemPorts(std::string* report) {
   if (report->empty()) *report = "no system ports to join";
 }
 
+void JackLink::connectMidi(const std::string& port, std::string* report) {
+  report->clear();
+  if (!client) return;
+  std::string from = port;
+  if (from.empty()) {
+    const char** sources = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE,
+                                          JackPortIsPhysical | JackPortIsOutput);
+    if (sources && sources[0]) from = sources[0];
+    if (sources) jack_free(sources);
+    if (from.empty()) {
+      *report = "no hardware MIDI source to join";
+      return;
+    }
+  }
+  const int result = jack_connect(client, from.c_str(), jack_port_name(midiIn));
+  *report = from + " -> " + jack_port_name(midiIn) +
+            (result == 0 || result == EEXIST ? "" : " (failed: no such MIDI output?)");
+}
+
+std::string JackLink::midiInputName() const {
+  return midiIn ? jack_port_name(midiIn) : name + ":" + kMidiInputName;
+}
+
 void JackLink::close() {
   if (!client) return;
   jack_deactivate(client);
   jack_client_close(client);
   client = nullptr;
   for (int c = 0; c < 2; ++c) inputs[c] = outputs[c] = nullptr;
+  midiIn = nullptr;
 }
 
 bool JackLink::takeRateChange(double* newRate) {
@@ -104,7 +138,10 @@ bool JackLink::takeRateChange(double* newRate) {
   return true;
 }
 
+double JackLink::transportTempo(void* self) { return static_cast<JackLink*>(self)->tempo(); }
+
 double JackLink::tempo() const {
+  // Real-time safe (JACK's own words): the audio thread asks it too.
   if (!client) return 0.0;
   jack_position_t position{};
   jack_transport_query(client, &position);
@@ -127,7 +164,18 @@ int JackLink::onProcess(jack_nframes_t frames, void* self) {
     in[c] = static_cast<const float*>(jack_port_get_buffer(link->inputs[c], frames));
     out[c] = static_cast<float*>(jack_port_get_buffer(link->outputs[c], frames));
   }
-  link->runner.process(in, out, frames);
+  link->changes.clear();
+  void* midiBuffer = jack_port_get_buffer(link->midiIn, frames);
+  const uint32_t events = midiBuffer ? jack_midi_get_event_count(midiBuffer) : 0;
+  link->midi.beginBlock(&link->changes, jack_last_frame_time(link->client),
+                        link->rate.load(std::memory_order_relaxed), &JackLink::transportTempo,
+                        link);
+  for (uint32_t i = 0; i < events; ++i) {
+    jack_midi_event_t event;
+    if (jack_midi_event_get(&event, midiBuffer, i) == 0 && event.buffer)
+      link->midi.event(event.time, event.buffer, event.size);
+  }
+  link->runner.process(in, out, frames, link->changes);
   return 0;
 }
 

@@ -1,9 +1,9 @@
 // The program's link to the JACK server: the client quillet-k3 with its
-// ports in_1, in_2, out_1 and out_2, the process callback that runs the echo,
-// and what the server tells (its rate, its period, xruns, that it went
-// away). JACK's own threads only set flags here and write one byte to the
-// wake-up pipe (as async-signal-safe as the shutdown callback must be); the
-// main loop reads them with the take* calls.
+// ports in_1, in_2, out_1, out_2 and midi_in, the process callback that
+// reads the MIDI input and runs the echo, and what the server tells (its rate, its period, xruns,
+// that it went away). JACK's own threads only set flags here and write one byte to the wake-up pipe
+// (as async-signal-safe as the shutdown callback must be); the main loop reads them with the take*
+// calls.
 //
 // Threads: everything but the callbacks on the main thread.
 #pragma once
@@ -14,14 +14,17 @@
 #include <cstdint>
 #include <string>
 
+#include "core/block_changes.h"
 #include "standalone/echo_runner.h"
+#include "standalone/midi/midi_input.h"
 
 namespace quillet_standalone {
 
 class JackLink {
  public:
   // `wakeFd`: the write end of a non-blocking pipe the main loop polls.
-  JackLink(EchoRunner& runner, int wakeFd) : runner(runner), wakeFd(wakeFd) {}
+  JackLink(EchoRunner& runner, MidiInput& midi, int wakeFd)
+      : runner(runner), midi(midi), wakeFd(wakeFd) {}
   ~JackLink() { close(); }
   JackLink(const JackLink&) = delete;
   JackLink& operator=(const JackLink&) = delete;
@@ -34,6 +37,10 @@ class JackLink {
   // capture port feeds both) and out_1, out_2 to its first two playback
   // ports; what it joined (or could not) goes into *report.
   void connectSystemPorts(std::string* report);
+  // Joins `port` (a MIDI output, such as a2j's or system:midi_capture_1) to
+  // midi_in; empty `port`: the system's first hardware MIDI source, if any.
+  // What it joined (or could not) goes into *report.
+  void connectMidi(const std::string& port, std::string* report);
   // Deactivates and closes the client; nothing of it runs afterwards.
   void close();
   bool isOpen() const { return client != nullptr; }
@@ -52,6 +59,8 @@ class JackLink {
   uint32_t serverRate() const { return rate.load(std::memory_order_relaxed); }
   // The transport's tempo when a timebase master gives one; 0 otherwise.
   double tempo() const;
+  // The full name of the MIDI input ("quillet-k3:midi_in").
+  std::string midiInputName() const;
 
  private:
   static int onProcess(jack_nframes_t frames, void* self);
@@ -59,13 +68,18 @@ class JackLink {
   static int onBufferSize(jack_nframes_t frames, void* self);
   static int onXrun(void* self);
   static void onShutdown(jack_status_t code, const char* reason, void* self);
+  static double transportTempo(void* self);  // for the MIDI input, on the audio thread
   void wake();
 
   EchoRunner& runner;
+  MidiInput& midi;
   const int wakeFd;
   jack_client_t* client = nullptr;
   jack_port_t* inputs[2] = {};
   jack_port_t* outputs[2] = {};
+  jack_port_t* midiIn = nullptr;
+  // The audio thread's: the changes of the block it runs.
+  quillet::BlockChanges changes;
   std::string name;
   std::atomic<bool> serverGone{false};
   std::atomic<bool> rateChanged{false};

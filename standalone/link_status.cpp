@@ -12,6 +12,8 @@ std::string describeLink(const LinkStatus& status) {
   return text;
 }
 
-std::string windowTitle(const LinkStatus& status) { return "Quillet K3 - " + describeLink(status); }
+std::string windowTitle(const LinkStatus& status, const std::string& middle) {
+  return "Quillet K3 - " + (middle.empty() ? "" : middle + " - ") + describeLink(status);
+}
 
 }  // namespace quillet_standalone

@@ -24,7 +24,8 @@ struct LinkStatus {
 // any); "JACK: waiting for the server".
 std::string describeLink(const LinkStatus& status);
 
-// The window's title: "Quillet K3 - " and the above.
-std::string windowTitle(const LinkStatus& status);
+// The window's title: "Quillet K3 - ", what the program adds (its tempo, a
+// control learning MIDI; none when empty) and " - ", then the above.
+std::string windowTitle(const LinkStatus& status, const std::string& middle = "");
 
 }  // namespace quillet_standalone

@@ -5,6 +5,7 @@
 #include "cli/command_line.h"
 #include "core/factory_presets.h"
 #include "core/param_table.h"
+#include "standalone/pedal_tempo.h"
 #include "standalone/program.h"
 
 namespace quillet_standalone {
@@ -16,9 +17,23 @@ namespace cli = quillet::cli;
 // The options, each named once: the program reads them by these names.
 constexpr cli::OptionSpec kConnect =
     cli::flag("--connect",
-              "join the system's first two capture ports to in_1 and in_2\n"
-              "(a single one feeds both) and out_1, out_2 to its first\n"
-              "two playback ports");
+              "join the system's first two capture ports to in_1 and\n"
+              "in_2 (a single one feeds both), out_1, out_2 to its first\n"
+              "two playback ports, and its first MIDI source to midi_in");
+constexpr cli::OptionSpec kMidiConnect =
+    cli::text("--midi-connect", "PORT", "a JACK MIDI port",
+              "join the JACK MIDI output PORT to midi_in (in place of\n"
+              "--connect's MIDI source); jack_lsp lists them");
+constexpr cli::OptionSpec kBpm =
+    cli::number("--bpm", "N", "beats per minute", PedalTempo::kSlowest, PedalTempo::kFastest,
+                "start at this tempo, as if it were tapped: the note keys\n"
+                "follow it without JACK transport, and the echo takes the\n"
+                "note it follows (a quarter note at first)");
+constexpr cli::OptionSpec kFixedClock =
+    cli::flag("--fixed-clock",
+              "seed the tape stretch's noise from the audio's own clock\n"
+              "(as quillet-host render --fixed-clock does): the same\n"
+              "sound and MIDI give the same output every time");
 constexpr cli::OptionSpec kNoGui =
     cli::flag("--no-gui", "run without the panel and without X (for a pedal)");
 constexpr cli::OptionSpec kPreset =
@@ -41,7 +56,7 @@ constexpr cli::OptionSpec kVersion = cli::flag("--version", "the version");
 std::string notes() {
   std::string text =
       "Signals: SIGTERM and SIGINT save the values and end the program (status 0);\n"
-      "SIGHUP reloads the state file.\n"
+      "SIGHUP reloads the state file, its tempo and the MIDI map.\n"
       "Exit status: 0 ended as asked; 1 a wrong command line, a state file that is\n"
       "not one or could not be saved, no X display for the panel; 2 no JACK server,\n"
       "or the server went away.\n";
@@ -71,11 +86,15 @@ cli::CommandSpec makeCommandLine() {
   spec.forms = {{nullptr,
                  "[options]",
                  "Quillet K3, the stereo tape-style echo, as a JACK client named quillet-k3 with\n"
-                 "the ports in_1, in_2, out_1 and out_2, and its panel in a window of its own.\n"
-                 "The eleven values are restored from the state file when it starts and saved\n"
-                 "to it when it ends.",
+                 "the ports in_1, in_2, out_1, out_2 and midi_in, and its panel in a window of\n"
+                 "its own. The eleven values are restored from the state file when it starts\n"
+                 "and saved to it when it ends, the tempo beside it (FILE.tempo). MIDI follows\n"
+                 "the map in $XDG_CONFIG_HOME/quillet-k3/midi (else ~/.config/quillet-k3/midi;\n"
+                 "without it: pc 0-8 the factory presets, cc 11 Repeat, cc 7 Level, cc 64 Mute,\n"
+                 "cc 80 taps the tempo; man quillet-k3 tells the rest).",
                  {0, 0, "", ""},
-                 {kConnect, kNoGui, kPreset, kSet, kState, kWaitForServer, kVersion}}};
+                 {kBpm, kConnect, kFixedClock, kMidiConnect, kNoGui, kPreset, kSet, kState,
+                  kWaitForServer, kVersion}}};
   spec.notes = notes();
   return spec;
 }
@@ -98,6 +117,9 @@ int readOptions(const std::vector<std::string>& args, Options* options) {
   options->preset = line.text(kPreset);
   options->sets = line.texts(kSet);
   options->stateFile = line.text(kState);
+  options->midiConnect = line.text(kMidiConnect);
+  options->bpm = line.number(kBpm, 0.0);
+  options->fixedClock = line.has(kFixedClock);
   return status;
 }
 

@@ -19,6 +19,9 @@ struct Options {
   std::string preset;             // --preset NAME, empty for none
   std::vector<std::string> sets;  // --set NAME=VALUE, in order
   std::string stateFile;          // --state FILE, empty for the default
+  std::string midiConnect;        // --midi-connect PORT, empty for none
+  double bpm = 0.0;               // --bpm N, 0 for none
+  bool fixedClock = false;        // --fixed-clock
 };
 
 // The options, then the signals, exit statuses, parameters and factory presets

@@ -25,13 +25,14 @@ void fixSize(Display* display, Window window, int32_t width, int32_t height) {
 
 }  // namespace
 
-PanelWindow::PanelWindow(quillet::EchoCore& core, std::function<double()> tempo)
-    : core(core), tempo(std::move(tempo)) {}
+PanelWindow::PanelWindow(quillet::EchoCore& core, Pedal& pedal,
+                         std::function<double()> transportTempo)
+    : core(core), pedal(pedal), transportTempo(std::move(transportTempo)) {}
 
-std::unique_ptr<PanelWindow> PanelWindow::open(quillet::EchoCore& core,
-                                               std::function<double()> tempo,
+std::unique_ptr<PanelWindow> PanelWindow::open(quillet::EchoCore& core, Pedal& pedal,
+                                               std::function<double()> transportTempo,
                                                const std::string& title, std::string* error) {
-  std::unique_ptr<PanelWindow> self(new PanelWindow(core, std::move(tempo)));
+  std::unique_ptr<PanelWindow> self(new PanelWindow(core, pedal, std::move(transportTempo)));
   if (!self->create(title, error)) return nullptr;
   return self;
 }
@@ -136,8 +137,11 @@ void PanelWindow::catchUp() {
   idle();
 }
 
-void PanelWindow::showAllValues() {
-  for (int32_t i = 0; i < kNumQuilletParams; ++i) panel->parameterChanged(i);
+void PanelWindow::showAllValues() { showValues((1u << kNumQuilletParams) - 1); }
+
+void PanelWindow::showValues(uint32_t changed) {
+  for (int32_t i = 0; i < kNumQuilletParams; ++i)
+    if (changed >> i & 1u) panel->parameterChanged(i);
 }
 
 bool PanelWindow::requestResize(int32_t width, int32_t height) {

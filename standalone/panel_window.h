@@ -1,8 +1,10 @@
 // The panel in a top-level window of its own: the same panel as in the
 // plug-ins (its sizes from the same sources, the size menu, the keys), its
 // values read from and stored into the core, the note keys reading the
-// tempo of JACK's transport. The window's title says how the program is
-// linked to JACK; closing the window ends the program.
+// tempo of JACK's transport or else the pedal's own; and what the pedal adds:
+// taps of the tempo (the T key, the name plate) and MIDI learning on each
+// control's right-click menu. The window's title says how the program is
+// linked to JACK and its tempo; closing the window ends the program.
 //
 // Threads: the main thread only.
 #pragma once
@@ -14,6 +16,7 @@
 
 #include "core/echo_core.h"
 #include "core/panel_host.h"
+#include "standalone/pedal.h"
 
 namespace quillet {
 class QuilletPanel;
@@ -24,9 +27,10 @@ namespace quillet_standalone {
 
 class PanelWindow final : private quillet::PanelHost {
  public:
-  // `tempo` gives the transport's tempo, 0 without one. Null, with a
-  // one-line reason, when there is no display or the panel cannot open.
-  static std::unique_ptr<PanelWindow> open(quillet::EchoCore& core, std::function<double()> tempo,
+  // `transportTempo` gives the transport's tempo, 0 without one. Null, with
+  // a one-line reason, when there is no display or the panel cannot open.
+  static std::unique_ptr<PanelWindow> open(quillet::EchoCore& core, Pedal& pedal,
+                                           std::function<double()> transportTempo,
                                            const std::string& title, std::string* error);
   ~PanelWindow() override;
   PanelWindow(const PanelWindow&) = delete;
@@ -48,9 +52,12 @@ class PanelWindow final : private quillet::PanelHost {
   // Every value may have changed (a state file reloaded): the controls
   // follow at the next idle.
   void showAllValues();
+  // The values of these parameters (a bit per index) changed from elsewhere
+  // (MIDI): their controls follow at the next idle.
+  void showValues(uint32_t changed);
 
  private:
-  PanelWindow(quillet::EchoCore& core, std::function<double()> tempo);
+  PanelWindow(quillet::EchoCore& core, Pedal& pedal, std::function<double()> transportTempo);
   bool create(const std::string& title, std::string* error);
 
   // quillet::PanelHost: no host to tell of gestures; values go to the core.
@@ -58,11 +65,21 @@ class PanelWindow final : private quillet::PanelHost {
   void beginGesture(int32_t) override {}
   void endGesture(int32_t) override {}
   void performEdit(int32_t index, float value) override { core.setParameter(index, value); }
-  double hostTempo() override { return tempo(); }
+  double hostTempo() override { return pedal.noteKeyTempo(transportTempo()); }
   bool requestResize(int32_t width, int32_t height) override;
+  // The pedal's part.
+  bool takesTaps() override { return true; }
+  void tapTempo() override { pedal.panelTap(transportTempo()); }
+  void noteKeyChosen(double quarterNotes) override { pedal.noteChosen(quarterNotes); }
+  bool offersMidiLearn() override { return true; }
+  std::string midiSourceOf(int32_t tag) override { return pedal.sourceOf(tag); }
+  bool learningMidi(int32_t tag) override { return pedal.learning(tag); }
+  void learnMidi(int32_t tag) override { pedal.learn(tag); }
+  void forgetMidi(int32_t tag) override { pedal.forget(tag); }
 
   quillet::EchoCore& core;
-  std::function<double()> tempo;
+  Pedal& pedal;
+  std::function<double()> transportTempo;
   void* display = nullptr;  // Display*, kept out of this header
   unsigned long window = 0;
   unsigned long deleteAtom = 0;

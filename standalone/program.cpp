@@ -17,17 +17,22 @@
 #include "standalone/echo_runner.h"
 #include "standalone/jack_link.h"
 #include "standalone/link_status.h"
+#include "standalone/midi/midi_map_file.h"
 #include "standalone/options.h"
 #include "standalone/panel_window.h"
+#include "standalone/pedal.h"
 #include "standalone/signal_events.h"
 #include "standalone/starting_values.h"
 #include "standalone/state_file.h"
+#include "standalone/tempo_file.h"
 
 namespace quillet_standalone {
 
 namespace {
 
 constexpr int kPanelIdleMs = 33;  // about 30 passes a second, as in the plug-ins
+// Without the panel: how soon a tempo tapped over MIDI is told on the terminal.
+constexpr int kNewsMs = 250;
 // How often a missing server is looked for.
 constexpr std::chrono::milliseconds kServerRetry{500};
 using Clock = std::chrono::steady_clock;
@@ -53,29 +58,52 @@ struct WakePipe {
   }
 };
 
+// Which parameters were stored since the main loop last looked, from any
+// thread (MIDI's on the audio thread): the panel's controls follow them.
+class StoredMarks final : public quillet::ParamListener {
+ public:
+  void parameterStored(int32_t index, float) override {
+    marks.fetch_or(1u << index, std::memory_order_relaxed);
+  }
+  uint32_t take() { return marks.exchange(0, std::memory_order_relaxed); }
+
+ private:
+  std::atomic<uint32_t> marks{0};
+};
+
 class Program {
  public:
-  explicit Program(const Options& options) : options(options), runner(core) {}
+  explicit Program(const Options& options)
+      : options(options), runner(core), pedal(core, say, complain) {
+    core.setListener(&marks);  // before any other thread sees the core
+    if (options.fixedClock) runner.useFixedClock();
+  }
   int run();
 
  private:
   bool restoreValues();
+  void restoreTempo(bool reload);
   void reloadValues();
   int finish(int status, const std::string& why);
   bool link();
   LinkStatus status() const;
   void showStatus();
+  void tellTempo();
   void handleJackNews();
 
   const Options& options;
   std::string statePath;
+  std::string mapPath;
   quillet::EchoCore core;
+  StoredMarks marks;
   EchoRunner runner;
+  Pedal pedal;
   WakePipe wake;
   std::unique_ptr<SignalEvents> signals;
   std::unique_ptr<JackLink> jack;
   std::unique_ptr<PanelWindow> window;
   std::string shownTitle, shownLine;  // the status last shown
+  std::string shownTempo;             // the tempo last told on the terminal
   Clock::time_point nextTry;          // when to look for a missing server again
   bool serverLost = false;            // without --wait-for-server: end with kExitNoServer
 };
@@ -92,12 +120,35 @@ bool Program::restoreValues() {
     complain(statePath + " is " + why + "; move it away or name another with --state FILE");
     return false;
   }
+  restoreTempo(false);
+  // The preset, then --bpm (the echo on its note), then each --set.
   std::string error;
-  if (!applyPresetAndSets(core, options.preset, options.sets, &error)) {
+  if (!applyPresetAndSets(core, options.preset, {}, &error)) {
+    complain(error);
+    return false;
+  }
+  if (options.bpm > 0.0) pedal.startAt(options.bpm);
+  if (!applyPresetAndSets(core, "", options.sets, &error)) {
     complain(error);
     return false;
   }
   return true;
+}
+
+void Program::restoreTempo(bool reload) {
+  std::string why;
+  const std::string path = tempoPathFor(statePath);
+  switch (readTempoFile(path, &pedal.tempo(), &why)) {
+    case TempoRead::kLoaded:
+      if (reload) say("reloaded " + path);
+      break;
+    case TempoRead::kMissing:
+      break;
+    case TempoRead::kRefused:
+      // Ours by its name: the tempo stays as it is, and the end saves over it.
+      complain(path + " is " + why + "; the tempo stays as it is");
+      break;
+  }
 }
 
 void Program::reloadValues() {
@@ -105,6 +156,7 @@ void Program::reloadValues() {
   switch (readStateFile(statePath, core, &why)) {
     case StateRead::kLoaded:
       say("reloaded " + statePath);
+      restoreTempo(true);
       if (window) window->showAllValues();
       break;
     case StateRead::kMissing:
@@ -124,6 +176,11 @@ bool Program::link() {
     jack->connectSystemPorts(&report);
     say("joined " + report);
   }
+  if (options.connect || !options.midiConnect.empty()) {
+    std::string report;
+    jack->connectMidi(options.midiConnect, &report);
+    say("joined " + report);
+  }
   if (runner.rate() == 0.0) complain("the server's rate is one the echo cannot run at: silence");
   return true;
 }
@@ -141,7 +198,9 @@ LinkStatus Program::status() const {
 
 void Program::showStatus() {
   const LinkStatus now = status();
-  const std::string title = windowTitle(now);
+  const double transport = jack->tempo();
+  const std::string title = windowTitle(now, pedal.titleText(transport));
+  tellTempo();
   if (title == shownTitle) return;
   shownTitle = title;
   if (window) window->setTitle(title);
@@ -151,6 +210,13 @@ void Program::showStatus() {
   const std::string line = describeLink(withoutXruns);
   if (line != shownLine) say(line);
   shownLine = line;
+}
+
+void Program::tellTempo() {
+  // The terminal hears of each new tempo of our own.
+  const std::string tempo = pedal.tempoText(0.0);
+  if (tempo != shownTempo && !tempo.empty()) say("tempo " + tempo);
+  shownTempo = tempo;
 }
 
 void Program::handleJackNews() {
@@ -172,10 +238,14 @@ int Program::finish(int status, const std::string& why) {
   // What the user did on the panel just before (a signal may come before
   // the panel's events are read) belongs to the values saved.
   if (window) window->catchUp();
+  pedal.idle();  // and a controller learned just before
   if (jack) jack->close();
   window.reset();
+  tellTempo();
   const uint64_t count = jack ? jack->xruns() : 0;
   const std::string xruns = std::to_string(count) + (count == 1 ? " xrun" : " xruns");
+  if (!writeTempoFile(tempoPathFor(statePath), pedal.tempo()))
+    complain(why + "could not save the tempo to " + tempoPathFor(statePath));
   if (!writeStateFile(statePath, core)) {
     complain(why + "could not save the values to " + statePath + " (" + xruns + ")");
     return status == kExitDone ? kExitProblem : status;
@@ -196,7 +266,9 @@ int Program::run() {
     return kExitProblem;
   }
   if (!restoreValues()) return kExitProblem;
-  jack = std::make_unique<JackLink>(runner, wake.fds[1]);
+  mapPath = defaultMidiMapPath();
+  pedal.loadMap(mapPath, false);
+  jack = std::make_unique<JackLink>(runner, pedal.midiInput(), wake.fds[1]);
   if (!link()) {
     if (!options.waitForServer) {
       complain("no JACK server is running (start one, or use --wait-for-server)");
@@ -207,7 +279,8 @@ int Program::run() {
   if (!options.noGui) {
     std::string error;
     window = PanelWindow::open(
-        core, [this] { return jack->tempo(); }, windowTitle(status()), &error);
+        core, pedal, [this] { return jack->tempo(); },
+        windowTitle(status(), pedal.titleText(jack->tempo())), &error);
     if (!window) {
       jack->close();
       complain(error);
@@ -220,11 +293,11 @@ int Program::run() {
     std::vector<pollfd> fds{{signals->fileDescriptor(), POLLIN, 0}, {wake.fds[0], POLLIN, 0}};
     if (window)
       for (int fd : window->fileDescriptors()) fds.push_back({fd, POLLIN, 0});
-    int timeout = window ? kPanelIdleMs : -1;
+    int timeout = window ? kPanelIdleMs : kNewsMs;
     if (!jack->isOpen()) {
       const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextTry - Clock::now());
       const int ms = static_cast<int>(std::max<int64_t>(0, wait.count()));
-      if (timeout < 0 || ms < timeout) timeout = ms;
+      if (ms < timeout) timeout = ms;
     }
     const int ready = poll(fds.data(), fds.size(), timeout);
     if (ready < 0 && errno != EINTR) return finish(kExitProblem, "poll failed; ");
@@ -232,6 +305,7 @@ int Program::run() {
     for (int signal = signals->take(); signal != 0; signal = signals->take()) {
       if (signal == SIGHUP) {
         reloadValues();
+        pedal.loadMap(mapPath, true);
         continue;
       }
       return finish(kExitDone, "");
@@ -240,7 +314,10 @@ int Program::run() {
     if (serverLost) return finish(kExitNoServer, "the JACK server went away; ");
     if (!jack->isOpen() && Clock::now() >= nextTry && !link())
       nextTry = Clock::now() + kServerRetry;
+    pedal.idle();
+    const uint32_t stored = marks.take();
     if (window) {
+      window->showValues(stored);
       window->idle();
       if (window->closed()) return finish(kExitDone, "");
     }

@@ -87,7 +87,15 @@ int writeGlyphTable(const std::string& path) {
   }
   MenuSection presets{kPresetMenuTitle, {}, 0};
   for (const FactoryPreset& preset : kFactoryPresets) presets.rows.push_back(preset.name);
-  drawMenu(1.0f, lettering, {sizes, presets}, 0);
+  // And a control's MIDI section, with every control's name and every
+  // character a source's text holds.
+  MenuSection midi{
+      midiMenuTitle(kTapControlName, kMidiSourceCharacters), {kLearnMidiRow, kForgetMidiRow}, 0};
+  drawMenu(1.0f, lettering, {sizes, presets, midi}, 0);
+  for (const QuilletParamSpec& param : kQuilletParams) {
+    midi.title = midiMenuTitle(param.name, kMidiSourceCharacters);
+    drawMenu(1.0f, lettering, {midi}, 0);
+  }
   const std::string source =
       glyphTableSource({{"DejaVuSansBold", files[0], &fonts[0].table(), &used[0]},
                         {"DejaVuSans", files[1], &fonts[1].table(), &used[1]},

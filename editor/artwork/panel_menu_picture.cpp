@@ -30,6 +30,10 @@ std::string automaticText(float scale) {
   return std::string(kScaleMenuAutomatic) + " (" + percentText(scale) + ")";
 }
 
+std::string midiMenuTitle(const std::string& control, const std::string& source) {
+  return source.empty() ? control : control + ": " + source;
+}
+
 int32_t MenuLayout::rowCount() const {
   return columns.empty() ? 0 : columns.back().firstRow + columns.back().rowCount;
 }

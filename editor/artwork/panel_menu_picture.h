@@ -16,11 +16,20 @@ namespace artwork {
 constexpr const char* kScaleMenuTitle = "Panel size";
 constexpr const char* kScaleMenuAutomatic = "Automatic";
 constexpr const char* kPresetMenuTitle = "Presets";
+// A control's MIDI rows, where the host learns MIDI (the standalone program).
+constexpr const char* kLearnMidiRow = "Learn MIDI";
+constexpr const char* kForgetMidiRow = "Forget MIDI";
+// The name plate's control: the tap of the tempo.
+constexpr const char* kTapControlName = "Tap tempo";
+// Every character a MIDI source's text can hold ("ch 16 cc 11", "note any").
+constexpr const char* kMidiSourceCharacters = "ch 0123456789 cc note any pc";
 
 // A factor as the menu prints it: "125 %".
 std::string percentText(float scale);
 // "Automatic (150 %)": following the host and the desktop, which now give `scale`.
 std::string automaticText(float scale);
+// A control's MIDI section title: "Repeat: cc 11", or "Repeat" when nothing drives it.
+std::string midiMenuTitle(const std::string& control, const std::string& source);
 
 // One column of the menu.
 struct MenuSection {

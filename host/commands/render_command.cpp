@@ -28,6 +28,11 @@ constexpr cli::OptionSpec kRamp =
               "linear automation from FROM at T0 to TO at T1 seconds\n"
               "(repeatable)")
         .andRepeatable();
+constexpr cli::OptionSpec kStep =
+    cli::text("--step", "NAME=VALUE@T", "NAME=VALUE@T",
+              "set NAME to VALUE at T seconds: the block holding that\n"
+              "frame is split there (repeatable)")
+        .andRepeatable();
 constexpr cli::OptionSpec kTempo =
     cli::number("--tempo", "BPM", "beats per minute", 0, 999, "the host's tempo")
         .aboveMinimum()
@@ -87,8 +92,8 @@ extern const cli::CommandSpec kRenderCommand = {
       "demo is rendered. The output appears only when complete.",
 #endif
       {1, 2, "no plug-in given", "too many file names"},
-      {kOutput, kSet, kRamp, kTempo, kBlock, kDouble, kTail, kTailLimit, kRate, kFormat, kPreset,
-       kSavePreset, kFixedClock}}}};
+      {kOutput, kSet, kRamp, kStep, kTempo, kBlock, kDouble, kTail, kTailLimit, kRate, kFormat,
+       kPreset, kSavePreset, kFixedClock}}}};
 }  // namespace quillet_host
 
 namespace {
@@ -113,6 +118,7 @@ int check(const std::vector<std::string>& args, RenderRequest* r) {
   r->savePreset = line.text(kSavePreset);
   r->sets = line.texts(kSet);
   r->ramps = line.texts(kRamp);
+  r->steps = line.texts(kStep);
   r->demoRate = line.number(kRate, r->demoRate);
   r->fixedClock = line.has(kFixedClock);
   RenderSettings& s = r->settings;

@@ -71,4 +71,21 @@ bool parseRamp(AudioPlugin& plugin, const std::string& text, ParamRamp* ramp, st
   return true;
 }
 
+bool parseStep(AudioPlugin& plugin, const std::string& text, ParamStep* step, std::string* error) {
+  std::string name, rest;
+  const size_t at = text.rfind('@');
+  if (at == std::string::npos || !quillet::cli::splitAssignment(text.substr(0, at), &name, &rest)) {
+    *error = "--step wants NAME=VALUE@T (seconds), got '" + text + "'";
+    return false;
+  }
+  if (!findParameter(plugin, name, &step->index, error) ||
+      !parseNormalised(rest, name, &step->value, error))
+    return false;
+  if (!parseSeconds(text.substr(at + 1), &step->seconds) || step->seconds < 0.0) {
+    *error = "--step time must be seconds from 0 on, got '" + text.substr(at + 1) + "'";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace quillet_host

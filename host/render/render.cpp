@@ -41,6 +41,14 @@ struct Buffers {
     plugin.process(inPtr.data(), outPtr.data(), static_cast<uint32_t>(n));
   }
 
+  // Frames [offset, offset + n) alone, as one process call.
+  void process(AudioPlugin& plugin, size_t offset, size_t n) {
+    std::vector<Sample*> inAt(inPtr), outAt(outPtr);
+    for (Sample*& p : inAt) p += offset;
+    for (Sample*& p : outAt) p += offset;
+    plugin.process(inAt.data(), outAt.data(), static_cast<uint32_t>(n));
+  }
+
   void collect(std::vector<std::vector<double>>& block, size_t n) const {
     for (size_t c = 0; c < out.size(); ++c)
       for (size_t i = 0; i < n; ++i) block[c][i] = static_cast<double>(out[c][i]);
@@ -66,6 +74,48 @@ size_t quietEnd(const std::vector<std::vector<double>>& output, size_t from, siz
     if (*quiet >= quietNeeded) return i + 1;
   }
   return 0;
+}
+
+// The steps in frame order (those at one frame in the order given), each at
+// the frame nearest its time.
+struct TimedStep {
+  uint64_t frame;
+  const ParamStep* step;
+};
+
+std::vector<TimedStep> stepsByFrame(const std::vector<ParamStep>& steps, double rate) {
+  std::vector<TimedStep> timed;
+  for (const ParamStep& step : steps) {
+    const double frame = std::round(std::max(0.0, step.seconds) * rate);
+    const double last = static_cast<double>(std::numeric_limits<uint64_t>::max() / 2);
+    timed.push_back(
+        {frame >= last ? static_cast<uint64_t>(last) : static_cast<uint64_t>(frame), &step});
+  }
+  std::stable_sort(timed.begin(), timed.end(),
+                   [](const TimedStep& a, const TimedStep& b) { return a.frame < b.frame; });
+  return timed;
+}
+
+// Runs frames [0, n) of a block starting at frame `start` through the
+// plug-in, split at the steps that fall inside it; `next` is the first step
+// not yet applied.
+template <typename Sample>
+void processWithSteps(AudioPlugin& plugin, Buffers<Sample>& buffers, uint64_t start, size_t n,
+                      const std::vector<TimedStep>& steps, size_t* next) {
+  size_t done = 0;
+  while (*next < steps.size() && steps[*next].frame < start + n) {
+    const size_t at =
+        steps[*next].frame > start ? static_cast<size_t>(steps[*next].frame - start) : 0;
+    if (at > done) buffers.process(plugin, done, at - done);
+    done = std::max(done, at);
+    for (; *next < steps.size() && steps[*next].frame <= start + done; ++*next)
+      plugin.setParameter(steps[*next].step->index, steps[*next].step->value);
+  }
+  if (done == 0) {
+    buffers.process(plugin, n);
+  } else if (done < n) {
+    buffers.process(plugin, done, n - done);
+  }
 }
 
 }  // namespace
@@ -124,6 +174,9 @@ bool renderStream(AudioPlugin& plugin, const RenderStream& stream, const RenderS
   std::vector<std::vector<double>> source(stream.inputChannels, std::vector<double>(block));
   std::vector<std::vector<double>> output(outputs, std::vector<double>(block));
 
+  const std::vector<TimedStep> steps = stepsByFrame(settings.steps, rate);
+  size_t nextStep = 0;
+
   plugin.startProcessing(rate, settings.blockSize, useDouble, settings.tempo);
 
   const uint64_t progressStep = std::max<uint64_t>(block, static_cast<uint64_t>(expected / 200));
@@ -157,11 +210,11 @@ bool renderStream(AudioPlugin& plugin, const RenderStream& stream, const RenderS
     if (settings.blockStarts) settings.blockStarts(start);
     if (useDouble) {
       doubles.fill(source, got, n);
-      doubles.process(plugin, n);
+      processWithSteps(plugin, doubles, start, n, steps, &nextStep);
       doubles.collect(output, n);
     } else {
       floats.fill(source, got, n);
-      floats.process(plugin, n);
+      processWithSteps(plugin, floats, start, n, steps, &nextStep);
       floats.collect(output, n);
     }
     size_t keep = n;

@@ -1,6 +1,7 @@
 // Runs audio through a plug-in block by block, as a DAW plays a track: the
-// transport advances, automation ramps are applied at each block start, and
-// after the input the plug-in keeps processing silence for the tail.
+// transport advances, automation ramps are applied at each block start,
+// steps at their own frames (the block is split there), and after the input
+// the plug-in keeps processing silence for the tail.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +53,9 @@ struct RenderSettings {
   double quietSeconds = 0.5;
   double tempo = kDefaultTempo;
   std::vector<ParamRamp> ramps;
+  // Each set at the frame nearest its time: a block holding that frame runs
+  // as two process calls, split there (steps at one frame in the order given).
+  std::vector<ParamStep> steps;
   std::function<void(double fraction)> progress;  // 0..1, at most a few hundred calls
   // Called before each block is processed with the frames rendered so far.
   std::function<void(uint64_t frame)> blockStarts;

@@ -69,7 +69,7 @@ bool RenderJob::openInput(std::string* error) {
   return checkAudioOutput(request.output, done.format, error);
 }
 
-// The preset, then every --set and --ramp checked against the plug-in.
+// The preset, then every --set, --ramp and --step checked against the plug-in.
 bool RenderJob::applySettings(std::string* error) {
   if (!request.preset.empty() && !plugin->loadPreset(request.preset, error)) return false;
   values.resize(request.sets.size());
@@ -78,6 +78,9 @@ bool RenderJob::applySettings(std::string* error) {
   settings.ramps.resize(request.ramps.size());
   for (size_t i = 0; i < request.ramps.size(); ++i)
     if (!parseRamp(*audio, request.ramps[i], &settings.ramps[i], error)) return false;
+  settings.steps.resize(request.steps.size());
+  for (size_t i = 0; i < request.steps.size(); ++i)
+    if (!parseStep(*audio, request.steps[i], &settings.steps[i], error)) return false;
   return true;
 }
 

@@ -29,9 +29,10 @@ struct RenderRequest {
   SampleFormat format = SampleFormat::Int24;  // the input's when not given
   std::vector<std::string> sets;              // NAME=VALUE
   std::vector<std::string> ramps;             // NAME=FROM:TO@T0:T1
+  std::vector<std::string> steps;             // NAME=VALUE@T
   double demoRate = kDefaultDemoRate;
   bool fixedClock = false;
-  RenderSettings settings;  // block, precision, tail and tempo; the ramps come at set-up
+  RenderSettings settings;  // block, precision, tail and tempo; the ramps and steps come at set-up
 };
 
 // What came out, for the summary.

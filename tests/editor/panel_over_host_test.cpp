@@ -4,6 +4,7 @@
 // the entry points a format's editor calls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <string>
@@ -23,6 +24,7 @@ using platform::HeadlessWindow;
 using platform::MouseState;
 using quillet::QuilletPanel;
 using VSTGUI::kLButton;
+using VSTGUI::kRButton;
 
 // Stores what the panel sends, keeps it as `keep` says and records every call
 // as "b0", "e0", "p0=0.100000".
@@ -41,6 +43,20 @@ struct RecordingHost : quillet::PanelHost {
   }
   double hostTempo() override { return tempo; }
   void idleDuringGesture() override { ++idles; }
+
+  // A pedal's host (the standalone program): taps and MIDI learning.
+  bool pedal = false;
+  bool takesTaps() override { return pedal; }
+  void tapTempo() override { calls.push_back("tap"); }
+  void noteKeyChosen(double quarterNotes) override {
+    if (pedal) calls.push_back("note" + std::to_string(quarterNotes));
+  }
+  bool offersMidiLearn() override { return pedal; }
+  std::string midiSourceOf(int32_t tag) override { return tag == kParamRepeat ? "cc 11" : ""; }
+  bool learningMidi(int32_t tag) override { return tag == learning; }
+  void learnMidi(int32_t tag) override { calls.push_back("learn" + std::to_string(tag)); }
+  void forgetMidi(int32_t tag) override { calls.push_back("forget" + std::to_string(tag)); }
+  int32_t learning = -1;
 
   float (*keep)(float) = [](float v) { return v; };
   std::atomic<float> values[kNumQuilletParams];
@@ -199,6 +215,65 @@ TEST_F(PanelOverHost, StoresFromAnotherThreadAreShownByTheNextIdle) {
   panel.parameterChanged(kParamLevel);
   open();
   EXPECT_EQ(shown(kParamLevel), 0.7f);
+}
+
+// What a pedal's host adds (the standalone program), and what plug-in hosts
+// keep without it: a right-click on a control is the control's (nothing),
+// a click on the name plate opens the menu, T is no key of the panel's.
+TEST_F(PanelOverHost, APedalsHostTapsAndLearnsMidiPlugInsKeepTheirPanel) {
+  const int plate[2] = {470, 335};
+  const int repeat[2] = {290, 90};
+  VSTGUI::CKeyCode t;
+  t.character = 't';
+  open();
+  press(repeat[0], repeat[1], kRButton);
+  EXPECT_TRUE(panel.getMenu() == nullptr || !panel.getMenu()->isShown());
+  EXPECT_FALSE(panel.keyDown(t));
+  press(plate[0], plate[1], kLButton);
+  ASSERT_TRUE(panel.getMenu() && panel.getMenu()->isShown());
+  EXPECT_EQ(panel.getMenu()->shownSections().size(), 2u);
+  EXPECT_TRUE(host.calls.empty());
+  panel.close();
+
+  host.pedal = true;
+  open();
+  // T and the name plate tap; the note keys tell which note the echo follows.
+  EXPECT_TRUE(panel.keyDown(t));
+  press(plate[0], plate[1], kLButton);
+  EXPECT_TRUE(panel.getMenu() == nullptr || !panel.getMenu()->isShown());
+  press(420, 237, kLButton);  // the quarter note key, normal
+  ASSERT_GE(host.calls.size(), 3u);
+  EXPECT_EQ(host.calls[0], "tap");
+  EXPECT_EQ(host.calls[1], "tap");
+  EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "note" + std::to_string(1.0)),
+            host.calls.end());
+  host.calls.clear();
+  // A control's right-click: its MIDI menu, which names what drives it.
+  press(repeat[0], repeat[1], kRButton);
+  quillet::PanelMenu* menu = panel.getMenu();
+  ASSERT_TRUE(menu && menu->isShown());
+  ASSERT_EQ(menu->shownSections().size(), 1u);
+  EXPECT_EQ(menu->shownSections()[0].title, "Repeat: cc 11");
+  const VSTGUI::CRect learn = menu->rowRect(0);
+  press(learn.left + 4, learn.top + 4, kLButton);
+  EXPECT_FALSE(menu->isShown());
+  host.learning = kParamLevel;
+  press(480, 90, kRButton);  // Level: learning, so its "Learn MIDI" has the dot
+  ASSERT_TRUE(menu->isShown());
+  EXPECT_EQ(menu->shownSections()[0].title, "Level");
+  EXPECT_EQ(menu->shownSections()[0].marked, 0);
+  const VSTGUI::CRect forget = menu->rowRect(1);
+  press(forget.left + 4, forget.top + 4, kLButton);
+  // The name plate's right-click: the whole menu, and the tap's MIDI beside it.
+  press(plate[0], plate[1], kRButton);
+  ASSERT_TRUE(menu->isShown());
+  ASSERT_EQ(menu->shownSections().size(), 3u);
+  EXPECT_EQ(menu->shownSections()[2].title, "Tap tempo");
+  const VSTGUI::CRect learnTap = menu->rowRect(menu->layoutRows() - 2);
+  press(learnTap.left + 4, learnTap.top + 4, kLButton);
+  const std::vector<std::string> expected = {"learn1", "forget2", "learn1008"};
+  EXPECT_EQ(host.calls, expected);
+  EXPECT_EQ(shown(kParamRepeat), host.values[kParamRepeat].load());  // untouched by the right-click
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace {
 using hosttest::runCommand;
 using quillet_host::AudioData;
 
-enum { kDelay = 0, kRepeat = 1, kLevel = 2 };
+enum { kDelay = 0, kRepeat = 1, kLevel = 2, kPan = 6 };
 
 AudioData noise(size_t channels, size_t frames, double rate) {
   AudioData a;
@@ -89,6 +89,70 @@ TEST(Render, FileEqualsProcessingTheSameSamplesThroughTheLoader) {
     }
   }
   EXPECT_EQ(mismatches, 0u);
+}
+
+// A step lands at its own frame: the render equals blocks of 256 processed
+// by hand and split where the values change, the values stored at the split.
+// (Not "Delay": its stretch takes noise from the clock, which differs.)
+TEST(Render, StepsSplitTheirBlocksWhereTheyLand) {
+  hosttest::ScratchDir dir;
+  const double rate = 48000.0;
+  const AudioData input = noise(2, 6000, rate);
+  const std::string out = dir.file("out.wav");
+  struct Change {
+    size_t frame;
+    uint32_t index;
+    float value;
+  };
+  // Frame 1000 twice (Pan, then Level, in that order); 2048 on a block's
+  // edge; 2049 one frame into the next block; 0 before the first block.
+  const std::vector<Change> changes = {{0, kRepeat, 0.55f},  {1000, kPan, 0.25f},
+                                       {1000, kLevel, 0.8f}, {2048, kRepeat, 0.3f},
+                                       {2049, kLevel, 0.4f}, {4100, kPan, 0.05f}};
+  std::vector<std::string> args = {
+      QTAP_PATH, writeInput(dir, input), "-o", out, "--format", "float", "--block", "256", "--tail",
+      "0.2"};
+  for (const Change& c : changes) {
+    char step[64];
+    std::snprintf(step, sizeof step, "%u=%.9g@%.17g", c.index, c.value,
+                  static_cast<double>(c.frame) / rate);
+    args.insert(args.end(), {"--step", step});
+  }
+  auto r = runCommand("render", args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const AudioData rendered = readOutput(out);
+
+  auto plugin = hosttest::open(QTAP_PATH);
+  AEffect* e = plugin->effect();
+  quillet_host::startProcessing(*plugin, rate, 256);
+  std::vector<float> inL(256), inR(256), outL(256), outR(256);
+  size_t mismatches = 0, next = 0;
+  auto run = [&](size_t from, size_t to) {
+    float* ins[] = {inL.data(), inR.data()};
+    float* outs[] = {outL.data(), outR.data()};
+    for (size_t i = from; i < to; ++i) {
+      const bool inside = i < input.frames();
+      inL[i - from] = inside ? static_cast<float>(input.channels[0][i]) : 0.0f;
+      inR[i - from] = inside ? static_cast<float>(input.channels[1][i]) : 0.0f;
+    }
+    e->processReplacing(e, ins, outs, static_cast<VstInt32>(to - from));
+    for (size_t i = from; i < to; ++i) {
+      mismatches += outL[i - from] != static_cast<float>(rendered.channels[0][i]);
+      mismatches += outR[i - from] != static_cast<float>(rendered.channels[1][i]);
+    }
+  };
+  for (size_t start = 0; start < rendered.frames(); start += 256) {
+    const size_t end = std::min<size_t>(start + 256, rendered.frames());
+    size_t at = start;
+    for (; next < changes.size() && changes[next].frame < end; ++next) {
+      if (changes[next].frame > at) run(at, changes[next].frame);
+      at = std::max(at, changes[next].frame);
+      e->setParameter(e, static_cast<VstInt32>(changes[next].index), changes[next].value);
+    }
+    run(at, end);
+  }
+  EXPECT_EQ(mismatches, 0u);
+  EXPECT_EQ(e->getParameter(e, kPan), 0.05f);
 }
 
 TEST(Render, MonoInputFeedsBothChannels) {
@@ -202,6 +266,10 @@ TEST(Render, ErrorsAreOneLineWithNonZeroStatusAndNoOutput) {
       {"negative", {QTAP_PATH, in, "-o", out, "--set", "Delay=-0.1"}, "out of 0..1"},
       {"not a number", {QTAP_PATH, in, "-o", out, "--set", "Delay=nan"}, "out of 0..1"},
       {"ramp above 1", {QTAP_PATH, in, "-o", out, "--ramp", "Delay=0:2@0:1"}, "out of 0..1"},
+      {"step without a time", {QTAP_PATH, in, "-o", out, "--step", "Delay=0.5"}, "NAME=VALUE@T"},
+      {"step before the start",
+       {QTAP_PATH, in, "-o", out, "--step", "Delay=0.5@-1"},
+       "seconds from 0 on"},
       {"another plug-in's preset",
        {QTAP_PATH, in, "-o", out, "--preset", dir.file("foreign.fxp")},
        "the preset is for plug-in 'ABCD'"},

@@ -18,7 +18,7 @@ struct CommandOptions {
 const std::vector<CommandOptions> kCommands = {
     {"info", {"--help"}},
     {"render",
-     {"-o", "--output", "--set", "--ramp", "--tempo", "--block", "--double", "--tail",
+     {"-o", "--output", "--set", "--ramp", "--step", "--tempo", "--block", "--double", "--tail",
       "--tail-limit", "--rate", "--format", "--preset", "--save-preset", "--fixed-clock",
       "--help"}},
     {"preset", {"save", "show", "--set", "--help"}},

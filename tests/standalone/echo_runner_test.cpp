@@ -47,8 +47,13 @@ struct Block {
         if (v != 0.0f) return false;
     return true;
   }
+  quillet::BlockChanges& noChanges() {
+    changes.clear();
+    return changes;
+  }
   const float* ptrsIn[2];
   float* ptrsOut[2];
+  quillet::BlockChanges changes;
 };
 
 void setValues(EchoCore& core, float level) {
@@ -79,7 +84,7 @@ std::vector<float> renderSound(EchoRunner& runner, int blocks) {
   Block block(kPeriod);
   for (int b = 0; b < blocks; ++b) {
     block.sound(b);
-    runner.process(block.inputs(), block.outputs(), kPeriod);
+    runner.process(block.inputs(), block.outputs(), kPeriod, block.noChanges());
     for (int c = 0; c < 2; ++c)
       rendered.insert(rendered.end(), block.out[c].begin(), block.out[c].end());
   }
@@ -91,12 +96,12 @@ TEST(EchoRunner, SilentUntilStartedAndAtRatesTheEchoCannotRunAt) {
   EchoRunner runner(core);
   Block block(kPeriod);
   block.sound(1);
-  runner.process(block.inputs(), block.outputs(), kPeriod);
+  runner.process(block.inputs(), block.outputs(), kPeriod, block.noChanges());
   EXPECT_TRUE(block.silent());
   EXPECT_FALSE(runner.startAt(0.0));
   EXPECT_FALSE(runner.startAt(NAN));
   EXPECT_EQ(runner.rate(), 0.0);
-  runner.process(block.inputs(), block.outputs(), kPeriod);
+  runner.process(block.inputs(), block.outputs(), kPeriod, block.noChanges());
   EXPECT_TRUE(block.silent());
 }
 
@@ -112,7 +117,7 @@ TEST(EchoRunner, WaitsForTheFirstSoundThenSoundsAsAFreshCore) {
   for (int b = 0; b < 20; ++b) {
     if (b == 7) core.setParameter(kParamLevel, 0.9f);
     block.silence();
-    runner.process(block.inputs(), block.outputs(), kPeriod);
+    runner.process(block.inputs(), block.outputs(), kPeriod, block.noChanges());
     EXPECT_TRUE(block.silent()) << b;
   }
   const std::vector<float> heard = renderSound(runner, 60);
@@ -131,10 +136,52 @@ TEST(EchoRunner, ANewRateIsAFreshStartThere) {
   // Nothing of the old echo is left, and the next sound is the first.
   Block block(kPeriod);
   for (int b = 0; b < 5; ++b) {
-    runner.process(block.inputs(), block.outputs(), kPeriod);
+    runner.process(block.inputs(), block.outputs(), kPeriod, block.noChanges());
     EXPECT_TRUE(block.silent()) << b;
   }
   EXPECT_EQ(renderSound(runner, 60), freshRender(44100.0, 0.5f, 60));
+}
+
+// Changes at their frames (MIDI's) split the period as the plug-ins' timed
+// events split a host's block: the same output as a fresh core run in those
+// pieces with the values stored at each split; and stored all the same in a
+// period the runner answers with silence.
+TEST(EchoRunner, ChangesLandAtTheirFrames) {
+  EchoCore core, reference;
+  EchoRunner runner(core);
+  setValues(core, 0.5f);
+  setValues(reference, 0.5f);
+  ASSERT_TRUE(runner.startAt(48000.0));
+  // The silent period's change: the sound starts on it, as on a fresh core's value.
+  reference.setParameter(kParamPan, 0.25f);
+  reference.setSampleRate(48000.0);
+  Block block(kPeriod), same(kPeriod);
+  block.silence();
+  block.changes.clear();
+  block.changes.add(10, kParamPan, 0.25f);  // in a silent period: stored, taken at the sound
+  runner.process(block.inputs(), block.outputs(), kPeriod, block.changes);
+  EXPECT_TRUE(block.silent());
+  EXPECT_EQ(core.parameter(kParamPan), 0.25f);
+  size_t differ = 0;
+  for (int b = 0; b < 40; ++b) {
+    block.sound(b);
+    same.sound(b);
+    block.changes.clear();
+    // Out of order on purpose: the runner sorts them.
+    block.changes.add(40, kParamRepeat, 0.1f * static_cast<float>(b % 7));
+    block.changes.add(7, kParamLevel, 0.02f * static_cast<float>(b % 30));
+    runner.process(block.inputs(), block.outputs(), kPeriod, block.changes);
+    const uint32_t splits[] = {0, 7, 40, kPeriod};
+    for (int p = 0; p < 3; ++p) {
+      if (p == 1) reference.setParameter(kParamLevel, 0.02f * static_cast<float>(b % 30));
+      if (p == 2) reference.setParameter(kParamRepeat, 0.1f * static_cast<float>(b % 7));
+      const float* in[2] = {same.in[0].data() + splits[p], same.in[1].data() + splits[p]};
+      float* out[2] = {same.out[0].data() + splits[p], same.out[1].data() + splits[p]};
+      reference.process(in, out, splits[p + 1] - splits[p]);
+    }
+    for (int c = 0; c < 2; ++c) differ += block.out[c] != same.out[c];
+  }
+  EXPECT_EQ(differ, 0u);
 }
 
 TEST(EchoRunner, TheAudioThreadNeverAllocates) {
@@ -148,7 +195,10 @@ TEST(EchoRunner, TheAudioThreadNeverAllocates) {
   for (int b = 0; b < 50; ++b) {
     if (b % 2) block.sound(b);
     core.setParameter(kParamDelay, 0.01f * static_cast<float>(b % 10));
-    runner.process(block.inputs(), block.outputs(), kPeriod);
+    quillet::BlockChanges& changes = block.noChanges();
+    changes.add(static_cast<uint32_t>(b), kParamRepeat, 0.01f * static_cast<float>(b));
+    changes.add(30, kParamRange, b % 3 ? 0.0f : 1.0f);
+    runner.process(block.inputs(), block.outputs(), kPeriod, changes);
   }
   EXPECT_EQ(allocation_trap::disarm(), 0u);
 }
@@ -167,7 +217,7 @@ TEST(EchoRunner, RateChangesWhileTheAudioThreadRunsThreads) {
     Block block(kPeriod);
     for (uint32_t b = 0; !stop.load(); ++b) {
       block.sound(b);
-      runner.process(block.inputs(), block.outputs(), kPeriod);
+      runner.process(block.inputs(), block.outputs(), kPeriod, block.noChanges());
       for (const auto& channel : block.out)
         for (float v : channel)
           if (!std::isfinite(v)) finite.store(false);

@@ -6,10 +6,14 @@ Each check starts servers of its own under a name no other test uses
 checks run side by side. Usage:
   jack_checks.py CHECK --program quillet-k3 --client jack_test_client
       --host quillet-host --plugin QTAP_x64.so --jackd jackd --work FOLDER
-CHECK is one of: ports_and_refusals, render_equality, server_lost, panel.
+CHECK is one of: ports_and_refusals, render_equality, server_lost, panel,
+midi_equality (which also takes --presets, the folder of the factory .fxp files),
+midi_map_and_taps (--manual, the built manual's folder), midi_learn.
 """
 import argparse
+import fractions
 import glob
+import math
 import os
 import re
 import shutil
@@ -177,6 +181,28 @@ def f32(value):
     return struct.unpack("<f", struct.pack("<f", value))[0]
 
 
+def f32_ratio(numerator, denominator):
+    """The single-precision quotient as C's float division rounds it."""
+    exact = fractions.Fraction(numerator, denominator)
+    guess = f32(numerator / denominator)
+    bits = struct.unpack("<I", struct.pack("<f", guess))[0]
+    near = [struct.unpack("<f", struct.pack("<I", b))[0] for b in (bits - 1, bits, bits + 1)]
+    return min(near, key=lambda v: abs(fractions.Fraction(v) - exact))
+
+
+def factory_presets():
+    """The factory presets in the order of quillet-k3 --help (program change 0 on), each as
+    its eleven values, read from the .fxp files the build writes (their last 44 bytes)."""
+    help_text = subprocess.run([ARGS.program, "--help"], capture_output=True, text=True).stdout
+    symbols = re.findall(r"^  ([a-z_]+) +\S", help_text.split("Factory presets", 1)[1], re.M)
+    check(len(symbols) == 9, f"--help lists {len(symbols)} factory presets, not 9")
+    presets = []
+    for symbol in symbols:
+        data = open(os.path.join(ARGS.presets, symbol + ".fxp"), "rb").read()
+        presets.append(list(struct.unpack("<11f", data[-44:])))
+    return presets
+
+
 def wait_ports(env):
     wait_for(lambda: all(f"quillet-k3:{p}" in ports(env) for p in ("in_1", "in_2", "out_1", "out_2")),
              "the ports of quillet-k3")
@@ -295,6 +321,220 @@ def check_render_equality():
     check(played.stdout.startswith("latency: 0 frames"), "the program adds latency")
 
 
+def check_midi_equality():
+    """MIDI at known frames through the default map: the output equals quillet-host render
+    with the values those messages give, stepped in at their frames, sample for sample."""
+    env = Env("midi")
+    rate, period, tail = 48000, 256, 2.0
+    state = os.path.join(ARGS.work, "midi.state")
+    start = [0.3, 0.35, 0.6, 0.5, 0.0, 0.9, 0.4, 0.2, 0.0, 1.0, 0.0]
+    write_state(state, start)
+    presets = factory_presets()
+    quarter_at_120 = f32(math.sqrt((500.0 - 120.0) / 530.0))  # 500 ms, the middle range
+    # (frame, bytes) as a controller and a footswitch send them, with what
+    # they set: (frame, parameter index, value). Bad MIDI among them.
+    events, expected = [], []
+
+    def send(frame, *data):
+        events.append((frame, data))
+
+    def sets(frame, index, value):
+        expected.append((frame, index, value))
+
+    send(1000, 0xB0, 11, 90)                   # expression: Repeat
+    sets(1000, 1, f32_ratio(90, 127))
+    send(5000, 0xB0, 11, 64, 11, 80)           # running status: two values at one frame
+    sets(5000, 1, f32_ratio(80, 127))
+    send(6000, 0xF0, 0x7E, 0x7F, 0x09, 0x01)   # a SysEx dump split over two events...
+    send(6100, 0x00, 0x0B, 0x22, 0xF7)         # ...whose data is no running status
+    send(7000, 0xB0, 0xF8, 11, 30)             # a clock byte inside a message
+    sets(7000, 1, f32_ratio(30, 127))
+    send(8000, 0xC0, 100)                      # a program nothing is bound to
+    send(8200, 0xB0, 121, 0)                   # reset all controllers: not ours
+    send(8300, 0x90, 60, 100)                  # a note: no tap until one is bound
+    send(9000, 0xC0, 2)                        # preset 3, all but Mute
+    for index, value in enumerate(presets[2]):
+        if index != 4:
+            sets(9000, index, value)
+    send(12000, 0xB1, 7, 100)                  # CC 7 (channel 2): Level, 7 bits
+    sets(12000, 2, f32_ratio(100, 127))
+    send(12001, 0xB1, 39, 64)                  # its fine half: 14 bits from now on
+    sets(12001, 2, f32_ratio(100 * 128 + 64, 16383))
+    send(12700, 0xB1, 7, 50)                   # a coarse value clears the fine half
+    sets(12700, 2, f32_ratio(50 * 128, 16383))
+    send(20000, 0xB0, 64, 127)                 # the footswitch: Mute on...
+    sets(20000, 4, 1.0)
+    send(30000, 0xB0, 64, 0)                   # ...and off
+    sets(30000, 4, 0.0)
+    send(40000, 0xB0, 80, 127)                 # taps half a second apart: 120 bpm
+    send(40100, 0xB0, 80, 0)                   # (the switch let go: no tap)
+    send(64000, 0xB0, 80, 127)
+    sets(64000, 0, quarter_at_120)
+    sets(64000, 3, 0.5)
+    send(70000, 0xB0, 11, 127)
+    sets(70000, 1, 1.0)
+    midi = os.path.join(ARGS.work, "events.txt")
+    with open(midi, "w") as f:
+        for frame, data in events:
+            f.write(f"{frame} " + " ".join(f"{b:02x}" for b in data) + "\n")
+
+    source = os.path.join(ARGS.work, "input.wav")
+    subprocess.run([ARGS.client, "make-input", source, "2", str(rate)], check=True)
+    recorded = os.path.join(ARGS.work, "recorded.wav")
+    with Server(env, rate, period):
+        program = Program(env, "--no-gui", "--fixed-clock", "--state", state)
+        wait_ports(env)
+        check("quillet-k3:midi_in" in ports(env), "no port quillet-k3:midi_in")
+        played = subprocess.run([ARGS.client, "play-record", source, recorded, str(tail), "--midi",
+                                 midi], env=env.vars, capture_output=True, text=True, timeout=60)
+        check(played.returncode == 0, f"play-record failed: {played.stderr}")
+        check(program.stop(signal.SIGTERM) == 0, "SIGTERM: not status 0")
+    check(program.err() == "", f"quillet-k3 complained: {program.err()!r}")
+    check("tempo 120.0 bpm (tap)" in program.out(), f"no tapped tempo told: {program.out()!r}")
+    saved = read_state(state)
+    check(saved[0] == quarter_at_120 and saved[3] == 0.5,
+          f"taps at 120 bpm saved Delay {saved[0]}, Range {saved[3]}")
+
+    reference = os.path.join(ARGS.work, "reference.wav")
+    steps = []
+    for index, value in enumerate(start):
+        steps += ["--set", f"{index}={value!r}"]
+    for frame, index, value in expected:
+        steps += ["--step", f"{index}={value!r}@{frame / rate!r}"]
+    subprocess.run([ARGS.host, "render", ARGS.plugin, source, "-o", reference, "--block",
+                    str(period), "--tail", str(tail), "--format", "float", "--fixed-clock", *steps],
+                   check=True, capture_output=True)
+    compare = subprocess.run(
+        [sys.executable, ARGS.compare, reference, recorded, "0"], capture_output=True, text=True)
+    print(compare.stdout.strip())
+    check(compare.returncode == 0, "MIDI through quillet-k3 does not sound as quillet-host render")
+    print(f"{len(events)} MIDI events at their frames: the same output as the render's steps")
+
+
+def send_midi(env, *lines):
+    """Sends the events ("FRAME hex bytes...") to quillet-k3:midi_in, freewheeling."""
+    path = os.path.join(ARGS.work, "send.txt")
+    with open(path, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    sent = subprocess.run([ARGS.client, "send-midi", path], env=env.vars, capture_output=True,
+                          text=True, timeout=60)
+    check(sent.returncode == 0, f"send-midi failed: {sent.stderr}")
+
+
+def manual_quarter_note_at_120():
+    """The echo time and range the manual's table gives a quarter note at 120 bpm."""
+    page = open(os.path.join(ARGS.manual, "echo.html")).read()
+    table = page.split("<caption>At 120 bpm</caption>", 1)[1].split("</table>", 1)[0]
+    cell = re.search(r'<th scope="row">quarter</th><td>([\d.]+) ms<br><small>([^<]+)</small>',
+                     table)
+    check(cell, "no quarter note at 120 bpm in the manual's table")
+    return float(cell.group(1)), cell.group(2)
+
+
+def echo_time_ms(delay, range_value):
+    if range_value < f32(1 / 3):
+        return delay * 130 + 30
+    if range_value < f32(0.6666666):
+        return delay * delay * 530 + 120
+    return delay * delay * delay * 2120 + 480
+
+
+def check_midi_map_and_taps():
+    """A map file with a bad line: its message, the rest holds, the program runs; SIGHUP reads
+    a new one; taps at 120 bpm give the manual's quarter note, kept with the state."""
+    env = Env("map")
+    state = os.path.join(ARGS.work, "map.state")
+    map_path = os.path.join(env.vars["XDG_CONFIG_HOME"], "quillet-k3", "midi")
+    os.makedirs(os.path.dirname(map_path), exist_ok=True)
+    for path in (state, state + ".tempo"):
+        if os.path.exists(path):
+            os.remove(path)
+    with open(map_path, "w") as f:
+        f.write("# a pedal\ncc 20 Tone\ncc 21 Dry\nch 2 cc 22 Mute toggle\n")
+    with Server(env, 48000, 256):
+        program = Program(env, "--no-gui", "--state", state)
+        wait_ports(env)
+        wait_for(lambda: "line 2" in program.err(), "the bad line's message")
+        check(program.err() == f"quillet-k3: {map_path} line 2: unknown parameter 'Tone' "
+              "(quillet-k3 --help lists them); the line is left out\n",
+              f"not one line for the bad line: {program.err()!r}")
+        # The file's other lines hold (and its map replaces the default one:
+        # CC 11 and CC 80 do nothing now); a momentary footswitch on channel 2
+        # toggles at its press, not at its release; channel 1's CC 22 is not it.
+        send_midi(env, "0 b0 15 00", "100 b1 16 7f", "200 b1 16 00", "300 b0 16 7f",
+                  "500 b0 0b 7f", "600 b0 50 7f", "24600 b0 50 7f")
+        check(program.process.poll() is None, "the program ended")
+        check(program.stop() == 0, "SIGTERM: not status 0")
+        values = read_state(state)
+        check(values[5] == 0.0 and values[4] == 1.0 and values[1] == 0.0 and values[0] == 0.0,
+              f"the map file's bindings did not hold: {values}")
+
+        # A new map on SIGHUP; taps at 120 bpm.
+        program = Program(env, "--no-gui", "--state", state)
+        wait_ports(env)
+        with open(map_path, "w") as f:
+            f.write("cc 80 tap\n")
+        program.process.send_signal(signal.SIGHUP)
+        wait_for(lambda: "reloaded the MIDI map " + map_path in program.out(), "the map's reload")
+        send_midi(env, "0 b0 50 7f", "200 b0 50 00", "24000 b0 50 7f", "24200 b0 50 00")
+        wait_for(lambda: "tempo 120.0 bpm (tap)" in program.out(), "the tapped tempo told")
+        check(program.stop() == 0, "SIGTERM: not status 0")
+    values = read_state(state)
+    time_ms, range_text = manual_quarter_note_at_120()
+    check(round(echo_time_ms(values[0], values[3]), 1) == time_ms and values[3] == 0.5 and
+          range_text == "120-650 ms",
+          f"taps at 120 bpm gave {echo_time_ms(values[0], values[3])} ms (Range {values[3]}), "
+          f"not the manual's {time_ms} ms ({range_text})")
+    tempo = open(state + ".tempo").read()
+    check("\ntempo 120\nfrom tap\nnote 1\n" in tempo, f"the tempo file: {tempo!r}")
+    print(f"a bad map line said and left out; taps at 120 bpm: {time_ms} ms, as the manual says")
+
+
+def check_midi_learn():
+    """Learning on the panel: the controller that moves drives the control, the map file says
+    so, and the binding survives a restart; forgetting removes one."""
+    env = Env("learn")
+    state = os.path.join(ARGS.work, "learn.state")
+    map_path = os.path.join(env.vars["XDG_CONFIG_HOME"], "quillet-k3", "midi")
+    for path in (state, map_path):
+        if os.path.exists(path):
+            os.remove(path)
+    with Server(env, 48000, 256):
+        program = Program(env, "--state", state, "--set", "Level=0.25", display=True,
+                          extra_env={"QUILLET_UI_SCALE": "1"})
+        window = panel_window(program)
+        # Repeat's menu (a right-click on its knob), and its first row, "Learn MIDI".
+        xdotool("mousemove", "--window", window, "290", "90", "click", "3")
+        xdotool("mousemove", "--window", window, "300", "127", "click", "1")
+        wait_for(lambda: "learning MIDI for Repeat: move a controller" in
+                 xdotool("getwindowname", window), "the title while learning")
+        send_midi(env, "0 b2 14 40")  # CC 20 on channel 3
+        wait_for(lambda: "Repeat follows cc 20" in program.out(), "the controller learned")
+        wait_for(lambda: os.path.exists(map_path) and "\ncc 20 Repeat\n" in open(map_path).read(),
+                 "the map file rewritten")
+        check("cc 11" not in open(map_path).read(), "Repeat still follows cc 11")
+        wait_for(lambda: "learning" not in xdotool("getwindowname", window), "the title after")
+        # Level's menu, its second row: "Forget MIDI".
+        xdotool("mousemove", "--window", window, "480", "90", "click", "3")
+        xdotool("mousemove", "--window", window, "490", "145", "click", "1")
+        wait_for(lambda: "Level follows no MIDI now" in program.out(), "Level forgotten")
+        check(program.stop() == 0, "SIGTERM: not status 0")
+        saved = open(map_path).read()
+        check("Level" not in saved and "\ncc 64 Mute\n" in saved and "\npc 0 slapback\n" in saved,
+              f"the map file after learning and forgetting: {saved!r}")
+
+        # After a restart, without the panel: CC 20 rides Repeat, CC 7 is nobody's.
+        program = Program(env, "--no-gui", "--state", state)
+        wait_ports(env)
+        send_midi(env, "0 b0 14 7f", "10 b0 07 00")
+        check(program.stop() == 0, "SIGTERM: not status 0")
+        check(program.err() == "", f"complaints: {program.err()!r}")
+    values = read_state(state)
+    check(values[1] == 1.0 and values[2] == 0.25,
+          f"after the restart Repeat {values[1]}, Level {values[2]}")
+    print("a controller learned on the panel drives Repeat after a restart; Level forgotten")
+
+
 def check_server_lost():
     env = Env("lost")
     # Killed under it: one line, status 2.
@@ -336,7 +576,7 @@ def panel_window(program):
     found = []
 
     def look():
-        found[:] = xdotool("search", "--name", "^Quillet K3 - JACK").split()
+        found[:] = xdotool("search", "--name", "^Quillet K3 - .*JACK: ").split()
         return bool(found) or program.process.poll() is not None
 
     wait_for(look, "the panel's window", 20)
@@ -413,6 +653,8 @@ def check_panel():
             program = Program(env, "--state", state, display=True,
                               extra_env={"QUILLET_UI_SCALE": "1"})
             window = panel_window(program)
+            wait_for(lambda: xdotool("getwindowname", window).startswith(
+                "Quillet K3 - 120.0 bpm (JACK transport) - JACK: "), "the transport's tempo shown")
             xdotool("mousemove", "--window", window, *quarter_key, "click", "1")
             # Closing the window at once ends the program as a signal does,
             # the click taken first.
@@ -432,7 +674,10 @@ def check_panel():
 CHECKS = {"ports_and_refusals": check_ports_and_refusals,
           "render_equality": check_render_equality,
           "server_lost": check_server_lost,
-          "panel": check_panel}
+          "panel": check_panel,
+          "midi_equality": check_midi_equality,
+          "midi_map_and_taps": check_midi_map_and_taps,
+          "midi_learn": check_midi_learn}
 
 
 def main():
@@ -441,6 +686,8 @@ def main():
     parser.add_argument("check", choices=sorted(CHECKS))
     for name in ("program", "client", "host", "plugin", "jackd", "compare", "work"):
         parser.add_argument("--" + name, required=True)
+    parser.add_argument("--presets")
+    parser.add_argument("--manual")
     ARGS = parser.parse_args()
     shutil.rmtree(ARGS.work, ignore_errors=True)
     os.makedirs(ARGS.work)

@@ -2,31 +2,42 @@
 //   make-input OUT.wav SECONDS RATE
 //       a stereo float WAV that sounds from its very first frame (plucks,
 //       clicks and noise bursts, the two sides different);
-//   play-record IN.wav OUT.wav SECONDS-AFTER [--one-client]
+//   play-record IN.wav OUT.wav SECONDS-AFTER [--one-client] [--midi EVENTS]
 //       plays IN.wav into quillet-k3:in_1/in_2 from the start of a period and
 //       records quillet-k3:out_1/out_2 from that same frame on, for the
 //       file's length and SECONDS-AFTER more, with the server freewheeling
 //       (every client runs every period, however busy the machine); prints
 //       the frames between the first sound played and the first sound heard
-//       ("latency: N frames").
+//       ("latency: N frames"). With --midi, also plays EVENTS into
+//       quillet-k3:midi_in: a text file of one JACK MIDI event a line, its
+//       frame (counted from the first frame played) and its bytes in hex
+//       ("1000 b0 0b 5a"), in the order the lines give at one frame.
 //       The player and the recorder are two clients (player -> quillet-k3 ->
 //       recorder, all in one period), or one with --one-client (a loop, as a
 //       sound card's round trip is: JACK breaks it with a period);
+//   send-midi EVENTS
+//       plays EVENTS (as for play-record's --midi) into quillet-k3:midi_in,
+//       the first line's frame counted from the first period it runs in with
+//       the server freewheeling, and ends a few periods after the last one;
 //   timebase BPM
 //       the transport's timebase master at BPM, rolling, until SIGTERM.
 // The server is JACK_DEFAULT_SERVER's, as for every client.
 #include <jack/jack.h>
+#include <jack/midiport.h>
 #include <jack/transport.h>
 #include <signal.h>
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -71,9 +82,35 @@ int makeInput(const std::string& path, double seconds, int rate) {
   return writeWav(path, out, rate) ? 0 : fail("cannot write " + path);
 }
 
+struct MidiEvent {
+  uint64_t frame;
+  std::vector<uint8_t> bytes;
+};
+
+// The events of a --midi file, by frame (stable: one frame's in file order).
+bool readMidiEvents(const std::string& path, std::vector<MidiEvent>* events) {
+  std::ifstream in(path);
+  if (!in) return false;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    MidiEvent event;
+    if (!(words >> event.frame)) continue;
+    for (std::string hex; words >> hex;)
+      event.bytes.push_back(static_cast<uint8_t>(std::stoul(hex, nullptr, 16)));
+    events->push_back(event);
+  }
+  std::stable_sort(events->begin(), events->end(),
+                   [](const MidiEvent& a, const MidiEvent& b) { return a.frame < b.frame; });
+  return true;
+}
+
 struct Recording {
   std::vector<float> input;  // interleaved, the file's frames
   size_t inputFrames = 0;
+  std::vector<MidiEvent> midi;
+  size_t nextEvent = 0;
+  uint64_t periodStart = 0;  // frames played since the start, silence included
+  jack_port_t* midiOut = nullptr;
   std::vector<float> recorded;  // interleaved, inputFrames + tail
   size_t recordFrames = 0;
   jack_port_t* play[2] = {};
@@ -94,6 +131,18 @@ int playCallback(jack_nframes_t frames, void* arg) {
                    static_cast<float*>(jack_port_get_buffer(r->play[1], frames))};
   if (r->joined.load()) r->periodsJoined.fetch_add(1);
   if (r->armed.load() && !r->started.load()) r->started.store(true);
+  if (r->midiOut) {
+    void* buffer = jack_port_get_buffer(r->midiOut, frames);
+    jack_midi_clear_buffer(buffer);
+    for (; r->started.load() && r->nextEvent < r->midi.size() &&
+           r->midi[r->nextEvent].frame < r->periodStart + frames;
+         ++r->nextEvent) {
+      const MidiEvent& e = r->midi[r->nextEvent];
+      jack_midi_event_write(buffer, static_cast<jack_nframes_t>(e.frame - r->periodStart),
+                            e.bytes.data(), e.bytes.size());
+    }
+    if (r->started.load()) r->periodStart += frames;
+  }
   for (jack_nframes_t i = 0; i < frames; ++i) {
     const bool playing = r->started.load() && r->played < r->inputFrames;
     for (int c = 0; c < 2; ++c) out[c][i] = playing ? r->input[2 * r->played + c] : 0.0f;
@@ -136,7 +185,8 @@ bool connect(jack_client_t* client, const std::string& from, const std::string& 
   return jack_connect(client, from.c_str(), to.c_str()) == 0;
 }
 
-int playRecord(const std::string& inPath, const std::string& outPath, double tail, bool oneClient) {
+int playRecord(const std::string& inPath, const std::string& outPath, double tail, bool oneClient,
+               const std::string& midiPath) {
   SF_INFO info{};
   SNDFILE* file = sf_open(inPath.c_str(), SFM_READ, &info);
   if (!file || info.channels != 2) return fail("cannot read a stereo " + inPath);
@@ -145,6 +195,8 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
   r.input.resize(r.inputFrames * 2);
   sf_readf_float(file, r.input.data(), info.frames);
   sf_close(file);
+  if (!midiPath.empty() && !readMidiEvents(midiPath, &r.midi))
+    return fail("cannot read " + midiPath);
 
   jack_status_t status{};
   r.playerClient = jack_client_open(oneClient ? "loop" : "player", JackNoStartServer, &status);
@@ -166,6 +218,9 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
     r.rec[c] =
         jack_port_register(recorder, recNames[c], JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
   }
+  if (!midiPath.empty())
+    r.midiOut =
+        jack_port_register(r.playerClient, "midi_out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
   if (oneClient) {
     jack_set_process_callback(r.playerClient, &playAndRecord, &r);
   } else {
@@ -183,6 +238,8 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
         !connect(r.playerClient, "quillet-k3:out_" + n, rec + ":rec_" + n))
       return fail("cannot join the ports of quillet-k3");
   }
+  if (r.midiOut && !connect(r.playerClient, player + ":midi_out", "quillet-k3:midi_in"))
+    return fail("cannot join quillet-k3:midi_in");
   // A few periods with everything joined (the server has ordered the graph
   // anew by then), then the first sound.
   r.joined.store(true);
@@ -205,6 +262,68 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
   jack_client_close(r.playerClient);
   std::printf("latency: %ld frames (period %u frames)\n", r.firstSoundHeard, period);
   return writeWav(outPath, r.recorded, info.samplerate) ? 0 : fail("cannot write " + outPath);
+}
+
+struct Sender {
+  std::vector<MidiEvent> events;
+  size_t next = 0;
+  uint64_t periodStart = 0;
+  jack_port_t* out = nullptr;
+  std::atomic<bool> joined{false};
+  std::atomic<int> periodsJoined{0};
+  std::atomic<bool> armed{false};
+  std::atomic<int> periodsAfter{0};  // periods run since the last event was written
+};
+
+int sendCallback(jack_nframes_t frames, void* arg) {
+  auto* s = static_cast<Sender*>(arg);
+  void* buffer = jack_port_get_buffer(s->out, frames);
+  jack_midi_clear_buffer(buffer);
+  if (s->joined.load()) s->periodsJoined.fetch_add(1);
+  if (!s->armed.load()) return 0;
+  for (; s->next < s->events.size() && s->events[s->next].frame < s->periodStart + frames;
+       ++s->next) {
+    const MidiEvent& e = s->events[s->next];
+    jack_midi_event_write(buffer, static_cast<jack_nframes_t>(e.frame - s->periodStart),
+                          e.bytes.data(), e.bytes.size());
+  }
+  s->periodStart += frames;
+  if (s->next == s->events.size()) s->periodsAfter.fetch_add(1);
+  return 0;
+}
+
+int sendMidi(const std::string& path) {
+  Sender s;
+  if (!readMidiEvents(path, &s.events)) return fail("cannot read " + path);
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("controller", JackNoStartServer, &status);
+  if (!client) return fail("no JACK server");
+  s.out = jack_port_register(client, "midi_out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+  jack_set_process_callback(client, &sendCallback, &s);
+  jack_set_freewheel_callback(
+      client,
+      [](int starting, void* arg) { static_cast<Sender*>(arg)->armed.store(starting != 0); }, &s);
+  if (!s.out || jack_activate(client) != 0) return fail("cannot activate");
+  const std::string from = std::string(jack_get_client_name(client)) + ":midi_out";
+  if (jack_connect(client, from.c_str(), "quillet-k3:midi_in") != 0)
+    return fail("cannot join quillet-k3:midi_in");
+  s.joined.store(true);
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (s.periodsJoined.load() < 4) {
+    if (std::chrono::steady_clock::now() > limit) return fail("the server runs no periods");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  // Freewheeling, every client runs every period, and the frames between the
+  // events are exactly the file's.
+  if (jack_set_freewheel(client, 1) != 0) return fail("cannot freewheel");
+  while (s.periodsAfter.load() < 4) {
+    if (std::chrono::steady_clock::now() > limit) return fail("the events were not all sent");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  jack_set_freewheel(client, 0);
+  jack_client_close(client);
+  std::printf("sent %zu MIDI events\n", s.events.size());
+  return 0;
 }
 
 std::atomic<bool> stopAsked{false};
@@ -246,9 +365,23 @@ int main(int argc, char** argv) {
   const std::vector<std::string> a(argv + 1, argv + argc);
   if (a.size() == 4 && a[0] == "make-input")
     return makeInput(a[1], std::atof(a[2].c_str()), std::atoi(a[3].c_str()));
-  if ((a.size() == 4 || a.size() == 5) && a[0] == "play-record")
-    return playRecord(a[1], a[2], std::atof(a[3].c_str()), a.size() == 5 && a[4] == "--one-client");
+  if (a.size() >= 4 && a[0] == "play-record") {
+    bool oneClient = false;
+    std::string midi;
+    for (size_t i = 4; i < a.size(); ++i) {
+      if (a[i] == "--one-client") {
+        oneClient = true;
+      } else if (a[i] == "--midi" && i + 1 < a.size()) {
+        midi = a[++i];
+      } else {
+        return fail("unknown play-record option " + a[i]);
+      }
+    }
+    return playRecord(a[1], a[2], std::atof(a[3].c_str()), oneClient, midi);
+  }
   if (a.size() == 2 && a[0] == "timebase") return timebase(std::atof(a[1].c_str()));
+  if (a.size() == 2 && a[0] == "send-midi") return sendMidi(a[1]);
   return fail(
-      "usage: make-input OUT SECONDS RATE | play-record IN OUT TAIL [--one-client] | timebase BPM");
+      "usage: make-input OUT SECONDS RATE | play-record IN OUT TAIL [--one-client] [--midi EVENTS] "
+      "| send-midi EVENTS | timebase BPM");
 }
