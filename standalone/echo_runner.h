@@ -23,9 +23,9 @@ namespace quillet_standalone {
 
 class EchoRunner {
  public:
-  // Values reach the echo from other threads at any time, as points at
-  // their frames do in VST3 and CLAP: the lines stretch at most once in any
-  // 2 ms (EchoCore::spaceStretches).
+  // Values reach the echo at their frames (MIDI) and from the panel's thread
+  // at any time: the lines stretch at most once in any 2 ms, as in VST3 and
+  // CLAP (EchoCore::spaceStretches).
   explicit EchoRunner(quillet::EchoCore& core) : core(core) { core.spaceStretches(true); }
   EchoRunner(const EchoRunner&) = delete;
   EchoRunner& operator=(const EchoRunner&) = delete;
