@@ -46,8 +46,7 @@ cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.c
 cmake --build build-win -j"$(nproc)"
 mkdir -p build-win/windows-checks
 cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-# Its .vstpreset files are what the installer's (the cross build's own) must be.
-linux_targets=(QTAPG_x64 QTAP_x64 quillet-host quillet_lv2_bundle quillet_vst3_presets)
+linux_targets=(QTAPG_x64 QTAP_x64 quillet-host quillet_lv2_bundle)
 # The manual, where this build makes one (without, the installer carries README-Windows.txt).
 ninja -C "$linux" -t query quillet_manual >/dev/null 2>&1 && linux_targets+=(quillet_manual)
 cmake --build "$linux" -j"$(nproc)" --target "${linux_targets[@]}"

@@ -2,10 +2,11 @@
 # makensis (Debian package nsis) from cmake/windows/installer.nsi by the
 # target quillet_installer (not part of the default build).
 #
-# It packs the build's plug-ins, quillet-host and the .vstpreset files it
-# writes (QUILLET_VST3_PRESET_DIR, vst3/CMakeLists.txt), and from a Linux
-# build the .fxp presets of QUILLET_FXP_PRESET_DIR and the musician's manual
-# of QUILLET_MANUAL_DIR (index.html and what it shows). A folder that does
+# It packs the build's plug-ins and quillet-host, and from a Linux build the
+# .fxp presets of QUILLET_FXP_PRESET_DIR and the musician's manual of
+# QUILLET_MANUAL_DIR (index.html and what it shows). The VST3, CLAP and LV2
+# editions carry their factory presets inside (no .vstpreset files, which
+# hosts would list beside the VST3 edition's program list). A folder that does
 # not exist or holds none of its files is skipped; without a manual the Start
 # menu gets README-Windows.txt.
 
@@ -34,7 +35,6 @@ add_custom_target(quillet_installer
     -DNOTICES=${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES
     -DREADME_WINDOWS=${CMAKE_BINARY_DIR}/README-Windows.txt
     -DFXP_DIR=${QUILLET_FXP_PRESET_DIR}
-    -DVSTPRESET_DIR=${QUILLET_VST3_PRESET_DIR}
     -DMANUAL_DIR=${QUILLET_MANUAL_DIR}
     -P ${CMAKE_SOURCE_DIR}/cmake/windows/installer_stage.cmake
   COMMAND ${QUILLET_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8
@@ -51,6 +51,3 @@ add_custom_target(quillet_installer
   COMMENT "Making ${QUILLET_INSTALLER_FILE}"
   VERBATIM)
 add_dependencies(quillet_installer QTAPG_x64 QTAP_x64 quillet_clap quillet_vst3 quillet-host)
-if(TARGET quillet_vst3_presets)
-  add_dependencies(quillet_installer quillet_vst3_presets)
-endif()

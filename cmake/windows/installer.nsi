@@ -1,5 +1,6 @@
-; The Windows installer: each edition where hosts look for it, the factory
-; presets where hosts read them, quillet-host with the manual, and an
+; The Windows installer: each edition where hosts look for it (the VST3 and
+; CLAP plug-ins carry their factory presets; the VST 2.4 plug-in gets them
+; as .fxp files beside it), quillet-host with the manual, and an
 ; uninstaller listed in "Apps & features" that removes exactly what was
 ; written. cmake/windows/installer.cmake runs makensis on this script with the
 ; product's identity (QUILLET_* defines) and the staged build (QUILLET_STAGE,
@@ -33,9 +34,6 @@ ${Using:StrFunc} StrRep
 !define START_MENU "$SMPROGRAMS\${QUILLET_PRODUCT_NAME}"
 !define MANUAL_LINK "${START_MENU}\${QUILLET_PRODUCT_NAME} Manual.lnk"
 !define HOST_LINK "${START_MENU}\quillet-host.lnk"
-; Steinberg's shared factory preset folder (ProgramData, as $APPDATA is for
-; all users here).
-!define VST3_PRESETS "$APPDATA\VST3 Presets\${QUILLET_VENDOR}\${QUILLET_PRODUCT_NAME}"
 !define FXP_FOLDER "${QUILLET_PRODUCT_NAME} presets"
 !define VST2_PANEL_DLL "QTAPG_x64.dll"
 !define VST2_PLAIN_DLL "QTAP_x64.dll"
@@ -130,14 +128,11 @@ Section /o "VST 2.4 without panel" SecVst2Plain
   !insertmacro QUILLET_INSTALL_vst2_plain "$Vst2Dir"
 SectionEnd
 
-Section "Factory presets" SecPresets
+Section "VST 2.4 presets (.fxp)" SecPresets
   ${If} ${SectionIsSelected} ${SecVst2Panel}
   ${OrIf} ${SectionIsSelected} ${SecVst2Plain}
     !insertmacro QUILLET_INSTALL_fxp "$Vst2Dir\${FXP_FOLDER}"
   ${EndIf}
-  !ifdef QUILLET_HAS_vstpreset
-    !insertmacro QUILLET_INSTALL_vstpreset "${VST3_PRESETS}"
-  !endif
 SectionEnd
 
 Section "quillet-host and manual" SecHost
@@ -338,11 +333,6 @@ Section "Uninstall"
       !insertmacro QUILLET_REMOVE_fxp "$Vst2Dir\${FXP_FOLDER}" $R9
       RMDir "$Vst2Dir\${FXP_FOLDER}"
     ${EndIf}
-  ${EndIf}
-  ${If} $0 == 1
-    !insertmacro QUILLET_REMOVE_vstpreset "${VST3_PRESETS}" $R9
-    RMDir "${VST3_PRESETS}"
-    RMDir "$APPDATA\VST3 Presets\${QUILLET_VENDOR}"
   ${EndIf}
   ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "Host"
   ${If} $0 == 1
