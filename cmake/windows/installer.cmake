@@ -14,6 +14,14 @@ find_program(QUILLET_MAKENSIS makensis)
 if(NOT QUILLET_MAKENSIS OR NOT TARGET quillet-host)
   return()
 endif()
+# The installer's icon and finish picture are made from the panel's artwork
+# with ImageMagick (cmake/windows/installer_pictures.cmake).
+find_program(QUILLET_CONVERT convert)
+if(NOT QUILLET_CONVERT)
+  message(WARNING "Quillet K3: the Windows installer needs ImageMagick's convert for its icon "
+    "(sudo apt-get install imagemagick): the target quillet_installer is left out.")
+  return()
+endif()
 
 set(QUILLET_MANUAL_DIR ${CMAKE_SOURCE_DIR}/build/manual
   CACHE PATH "Folder of the musician's manual (index.html) for the Windows installer")
@@ -37,6 +45,9 @@ add_custom_target(quillet_installer
     -DFXP_DIR=${QUILLET_FXP_PRESET_DIR}
     -DMANUAL_DIR=${QUILLET_MANUAL_DIR}
     -P ${CMAKE_SOURCE_DIR}/cmake/windows/installer_stage.cmake
+  COMMAND ${CMAKE_COMMAND} -DSTAGE=${stage} -DCONVERT=${QUILLET_CONVERT}
+    -DARTWORK=${CMAKE_SOURCE_DIR}/editor/artwork
+    -P ${CMAKE_SOURCE_DIR}/cmake/windows/installer_pictures.cmake
   COMMAND ${QUILLET_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8
     "-DQUILLET_PRODUCT_NAME=${QUILLET_PRODUCT_NAME}"
     "-DQUILLET_VENDOR=${QUILLET_VENDOR}"

@@ -62,6 +62,12 @@ Var Vst2Dir
 ; (0 for none): of the two DLLs at most one is ticked, the one ticked last.
 Var Vst2Ticked
 
+; Our own pictures, made from the panel's artwork
+; (cmake/windows/installer_pictures.cmake).
+!define MUI_ICON "${QUILLET_STAGE}\quillet-k3.ico"
+!define MUI_UNICON "${QUILLET_STAGE}\quillet-k3.ico"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${QUILLET_STAGE}\finish.bmp"
+
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${QUILLET_STAGE}\files\core\LICENSE.txt"
 !define MUI_COMPONENTSPAGE_SMALLDESC
@@ -138,10 +144,11 @@ SectionEnd
 Section "quillet-host and manual" SecHost
   !insertmacro QUILLET_INSTALL_host "$INSTDIR"
   CreateDirectory "${START_MENU}"
-  CreateShortcut "${MANUAL_LINK}" "$INSTDIR\${QUILLET_MANUAL_START}"
+  ; Both entries with our icon, the uninstaller's.
+  CreateShortcut "${MANUAL_LINK}" "$INSTDIR\${QUILLET_MANUAL_START}" "" "$INSTDIR\Uninstall.exe" 0
   ; A command prompt in the program's folder, showing its commands.
   SetOutPath "$INSTDIR"
-  CreateShortcut "${HOST_LINK}" "$SYSDIR\cmd.exe" "/k quillet-host.exe"
+  CreateShortcut "${HOST_LINK}" "$SYSDIR\cmd.exe" "/k quillet-host.exe" "$INSTDIR\Uninstall.exe" 0
 SectionEnd
 
 !macro AddSectionSize SECTION
