@@ -105,7 +105,8 @@ foreach(group core host vst3 clap vst2_panel vst2_plain fxp)
     nsis_path(target "${entry}")
     # makensis reads the source with / on Debian.
     string(REPLACE "\\" "/" source "${source}")
-    string(APPEND install "  File \"${source}\"\n")
+    # The file being written, for the line a failed install prints.
+    string(APPEND install "  StrCpy $Writing \"\${ROOT}\\${target}\"\n  File \"${source}\"\n")
     string(APPEND remove "  Delete \"\${ROOT}\\${target}\"\n"
       "  IfFileExists \"\${ROOT}\\${target}\" 0 +2\n"
       "    StrCpy \${KEPT} 1\n")
