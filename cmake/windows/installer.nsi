@@ -87,14 +87,13 @@ Var Vst2Ticked
 !define MUI_UNICON "${QUILLET_STAGE}\quillet-k3.ico"
 !define MUI_WELCOMEFINISHPAGE_BITMAP "${QUILLET_STAGE}\finish.bmp"
 
+; The pages, in the order the README gives them: the licence, the parts, the
+; VST 2 folder (when a VST 2.4 build is ticked), the folder of quillet-host,
+; the manual and the uninstaller, the install, the finish.
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${QUILLET_STAGE}\files\core\LICENSE.txt"
-!define MUI_COMPONENTSPAGE_SMALLDESC
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Tick at most one of the two VST 2.4 builds: they share one ID, and a host shows only one of them."
 !insertmacro MUI_PAGE_COMPONENTS
-!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put quillet-host, the manual and the uninstaller in this folder. The plug-ins go where hosts look for them."
-!define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckInstallFolder
-!insertmacro MUI_PAGE_DIRECTORY
 !define MUI_PAGE_HEADER_TEXT "VST 2.4 Plug-in Folder"
 !define MUI_PAGE_HEADER_SUBTEXT "Choose the folder your VST 2 host scans."
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put the VST 2.4 plug-in in this folder, and its presets in the folder $\"${FXP_FOLDER}$\" beside it. Pick the folder your host scans for VST 2 plug-ins (its plug-in settings show the list)."
@@ -103,8 +102,15 @@ Var Vst2Ticked
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWithoutVst2
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckVst2Folder
 !insertmacro MUI_PAGE_DIRECTORY
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put quillet-host, the manual and the uninstaller in this folder. The plug-ins go where hosts look for them."
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckInstallFolder
+!insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TEXT "${QUILLET_PRODUCT_NAME} is installed. Start (or restart) your host and let it rescan its plug-ins: it lists $\"${QUILLET_PRODUCT_NAME}$\" by ${QUILLET_VENDOR}."
+; Ticked: the manual opens in the web browser when the page closes.
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${QUILLET_MANUAL_START}"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Open the manual"
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW OfferManual
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -240,12 +246,12 @@ Function WriteUninstallEntry
 FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst3} "The VST3 plug-in, with its panel, in Common Files\VST3, where every VST3 host looks."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecClap} "The CLAP plug-in, with its panel and factory presets, in Common Files\CLAP, where CLAP hosts look."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst2Panel} "QTAPG_x64.dll, the VST 2.4 plug-in with its panel, in the folder your VST 2 host scans (a later page asks for it)."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst2Plain} "QTAP_x64.dll, the VST 2.4 plug-in without panel (the host shows its own controls), in the folder your VST 2 host scans."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecPresets} "The factory presets as .fxp files beside the VST 2.4 plug-in when it goes in."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecHost} "quillet-host, the command-line host that renders audio files through the plug-ins and checks them, and the manual, in the Start menu."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst3} "The VST3 plug-in with its panel and factory presets, where every VST3 host looks."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecClap} "The CLAP plug-in with its panel and factory presets, where CLAP hosts look."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst2Panel} "QTAPG_x64.dll, the VST 2.4 plug-in with its panel, in the VST 2 folder asked next."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst2Plain} "QTAP_x64.dll, without panel: for hosts that show their own controls, or a second instance without a window."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecPresets} "The factory presets as .fxp files beside the VST 2.4 plug-in (the others carry them)."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecHost} "quillet-host, which renders audio files through the plug-ins, and the manual."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 ; A component the install before left out stays out.
@@ -449,6 +455,14 @@ Function CheckVst2Folder
 FunctionEnd
 Function CheckInstallFolder
   !insertmacro CheckFolderPage $INSTDIR
+FunctionEnd
+
+; "Open the manual" only when it went in.
+Function OfferManual
+  ${IfNot} ${SectionIsSelected} ${SecHost}
+    SendMessage $mui.FinishPage.ShowReadme ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    ShowWindow $mui.FinishPage.ShowReadme ${SW_HIDE}
+  ${EndIf}
 FunctionEnd
 
 Function .onInstSuccess
