@@ -15,7 +15,8 @@
 #     (its view included) and its renders against the VST 2.4 DLL's, exact,
 #   - a real click (xdotool) on the Mute key toggling the parameter, and a
 #     wheel notch on a knob moving it by its wheel step,
-#   - the installer, made here, in a Wine prefix of its own
+#   - the installer, made here, in a Wine prefix of its own: every exit code,
+#     the README's examples as printed, and its window walked page by page
 #     (scripts/windows-installer-check.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -215,6 +216,6 @@ t0=$SECONDS
 version=$(sed -n 's/^set(QUILLET_VERSION \([0-9.]*\))$/\1/p' cmake/identity.cmake)
 cmake --build build-win --target quillet_installer | grep "installer:"
 bash scripts/windows-installer-check.sh "$wine" "build-win/quillet-k3-$version-win64-setup.exe" \
-  "$linux" "$out"
+  "$linux" "$out" build-win/host/installer_page_probe.exe
 echo "installer made and checked in $((SECONDS - t0)) s"
 echo "Windows checks passed"
