@@ -84,7 +84,7 @@ void DelayEveryFrame(benchmark::State& state) {
     }
     pieces.stores = 0;
     const double start = threadSeconds();
-    quillet::runInPieces(*changes, block, rate, pieces);
+    quillet::runInPieces(*changes, block, pieces);
     figures.seconds.push_back(threadSeconds() - start);
     ++blocks;
   }
@@ -112,11 +112,11 @@ void LevelEveryFrame(benchmark::State& state) {
       changes->add(f, kParamLevel, level);
     }
     double start = threadSeconds();
-    quillet::runInPieces(*changes, block, rate, pieces);
+    quillet::runInPieces(*changes, block, pieces);
     split += threadSeconds() - start;
     changes->clear();
     start = threadSeconds();
-    quillet::runInPieces(*changes, block, rate, pieces);
+    quillet::runInPieces(*changes, block, pieces);
     whole += threadSeconds() - start;
   }
   state.counters["ns_per_piece"] = 1e9 * split / (state.iterations() * block);
