@@ -6,16 +6,14 @@
 // on the old value, the frames from k on the new one. Changes at one frame
 // are stored in parameter order, the last of a parameter winning.
 //
-// "Delay" and "Range" are the exception that keeps a block's work bounded: a
-// change of either stretches both delay lines, work in proportion to their
-// length (up to 2.6 s of audio each). So in a block the lines stretch at most
-// once in any kStretchSpacingMs: a change of "Delay" or "Range" that comes
-// sooner after the block's last stretch waits, and the waiting changes (the
-// last value of each) are stored together when the spacing has passed, or at
-// the block's end if it passes later. A block of N frames at rate fs so
-// stretches at most 1 + (N - 1) / (fs * kStretchSpacingMs / 1000) times,
-// whatever the host sends; a host sending a point every few frames during a
-// ride moves the echo time every 2 ms.
+// A change of "Delay" or "Range" stretches both delay lines, work in
+// proportion to their length (up to 2.6 s of audio each). The formats that
+// run blocks in pieces space the stretches (EchoCore::spaceStretches): the
+// lines stretch at most once in any kStretchSpacingMs, in this block or
+// across blocks, a change that comes sooner waiting (the latest value of
+// each) until that time has passed. A host sending a point every few frames
+// during a ride so moves the echo time every 2 ms, and a stretch is made
+// within those 2 ms (engine/delay_resize.cpp).
 //
 // Fixed room, no allocation: the format clears the list, adds what its host
 // sent with the block, and runs the block through runInPieces.
@@ -36,12 +34,6 @@ struct TimedChange {
 };
 
 constexpr int32_t kFirstFormatChange = kNumQuilletParams;
-
-// The shortest time between two stretches of the lines within a block.
-constexpr double kStretchSpacingMs = 2.0;
-
-// Frames between two stretches at this rate (at least 1).
-uint32_t stretchSpacingFrames(double sampleRate);
 
 class BlockChanges {
  public:
@@ -92,7 +84,7 @@ class PieceRunner {
 };
 
 // Runs a block of `frames` frames (at least 1) in pieces at its changes'
-// frames, under the stretch rule above. Sorts `changes`.
+// frames. Sorts `changes`.
 void runInPieces(BlockChanges& changes, uint32_t frames, double sampleRate, PieceRunner& runner);
 
 // Stores every change at once, in the order runInPieces would, for a block

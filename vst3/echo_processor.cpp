@@ -86,6 +86,7 @@ tresult EchoProcessor::initialize(FUnknown* context) {
   if (context && context->queryInterface(IHostApplication::iid.bytes, &host) == kResultOk)
     hostApplication = static_cast<IHostApplication*>(host);
   echo.emplace();
+  echo->spaceStretches(true);  // points at their frames (core/block_changes.h)
   dry = std::move(dryFrames);
   changes = std::move(changeList);
   link = std::move(newLink);

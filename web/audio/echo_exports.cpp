@@ -30,6 +30,7 @@ class WebEcho final : private quillet::PieceRunner {
  public:
   WebEcho(double rate, const float* values) : rate(rate) {
     core.echoEngine().setTickSource(&currentTicks);
+    core.spaceStretches(true);  // changes at their frames (core/block_changes.h)
     for (int32_t i = 0; i < kNumQuilletParams; ++i) core.setParameter(i, values[i]);
     running = core.setSampleRate(rate);
   }
