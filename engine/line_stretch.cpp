@@ -8,17 +8,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/stretch_noise.h"
-#include "engine/stretch_spans.h"
-
-#if defined(QUILLET_PORTABLE_ENGINE)
 #include "engine/stretch_lanes_128.h"
-#elif defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define QUILLET_STRETCH_SSE2 1
-#endif
 #include "engine/stretch_lanes_avx2.h"
 #include "engine/stretch_lanes_avx512.h"
+#include "engine/stretch_noise.h"
+#include "engine/stretch_spans.h"
 
 namespace {
 
@@ -38,89 +32,6 @@ inline void scalarFrame(const StretchRings& r, int32_t i, double x, uint32_t& s)
   s = nextNoiseState(s);
   r.newR[i] = right + stretchNoise(s);
 }
-
-#ifdef QUILLET_STRETCH_SSE2
-
-// The generator advanced by four steps: s -> jumpMul * s + jumpAdd (mod 2^32).
-constexpr uint32_t kJumpMul = noiseJump(4).mul;
-constexpr uint32_t kJumpAdd = noiseJump(4).add;
-
-// Lane-wise 32-bit product modulo 2^32 with SSE2 only.
-inline __m128i mulLow32(__m128i a, __m128i b) {
-  const __m128i even = _mm_mul_epu32(a, b);
-  const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
-  return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
-                            _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
-}
-
-// Interpolated pair (left, right) at position k + f, for k < oldLength - 1.
-inline __m128d interpolatePair(const StretchRings& r, int32_t k, __m128d f) {
-  const __m128d a = _mm_loadh_pd(_mm_load_sd(r.oldL + k), r.oldR + k);
-  const __m128d b = _mm_loadh_pd(_mm_load_sd(r.oldL + k + 1), r.oldR + k + 1);
-  return _mm_add_pd(_mm_mul_pd(_mm_sub_pd(b, a), f), a);
-}
-
-// Frames i, i+1, ... while both frames of each pair stay inside one binade of
-// x and read below the last old sample. x advances by `inc` per frame, which
-// equals the rounded addition there. Returns the number of frames written.
-int32_t fastRunSse2(const StretchRings& r, int32_t i, double& position, double inc, double limit,
-                    uint32_t& s) {
-  // A local copy: the stores into the new ring could alias the caller's x, which
-  // would otherwise make every addition go through memory.
-  double x = position;
-  const int32_t start = i;
-  __m128i states;
-  {
-    const uint32_t s1 = nextNoiseState(s);
-    const uint32_t s2 = nextNoiseState(s1);
-    const uint32_t s3 = nextNoiseState(s2);
-    const uint32_t s4 = nextNoiseState(s3);
-    states = _mm_set_epi32(static_cast<int>(s4), static_cast<int>(s3), static_cast<int>(s2),
-                           static_cast<int>(s1));
-  }
-  const __m128i jumpMul = _mm_set1_epi32(static_cast<int>(kJumpMul));
-  const __m128i jumpAdd = _mm_set1_epi32(static_cast<int>(kJumpAdd));
-  const __m128i exponentBit = _mm_set1_epi32(0x40000000);
-  const __m128 three = _mm_set1_ps(3.0f);
-  const __m128 half = _mm_set1_ps(0.5f);
-  const __m128d scale = _mm_set1_pd(5e-5);
-  const double pairInc = inc + inc;
-  __m128d xs = _mm_set_pd(x + inc, x);
-  const __m128d xsInc = _mm_set1_pd(pairInc);
-  bool any = false;
-
-  while (i + 2 <= r.newLength && x + pairInc < limit) {
-    if (any) states = _mm_add_epi32(mulLow32(states, jumpMul), jumpAdd);
-    any = true;
-    const __m128i k = _mm_cvttpd_epi32(xs);
-    const __m128d f = _mm_sub_pd(xs, _mm_cvtepi32_pd(k));
-    const int32_t k0 = _mm_cvtsi128_si32(k);
-    const int32_t k1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(k, _MM_SHUFFLE(1, 1, 1, 1)));
-
-    const __m128 unit = _mm_castsi128_ps(_mm_or_si128(_mm_srli_epi32(states, 9), exponentBit));
-    const __m128 centred = _mm_mul_ps(_mm_sub_ps(unit, three), half);
-    const __m128d noise0 = _mm_mul_pd(_mm_cvtps_pd(centred), scale);
-    const __m128d noise1 = _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(centred, centred)), scale);
-
-    const __m128d v0 = _mm_add_pd(interpolatePair(r, k0, _mm_unpacklo_pd(f, f)), noise0);
-    const __m128d v1 = _mm_add_pd(interpolatePair(r, k1, _mm_unpackhi_pd(f, f)), noise1);
-    _mm_storel_pd(r.newL + i, v0);
-    _mm_storeh_pd(r.newR + i, v0);
-    _mm_storel_pd(r.newL + i + 1, v1);
-    _mm_storeh_pd(r.newR + i + 1, v1);
-
-    i += 2;
-    x = x + pairInc;  // exact: a multiple of the ulp, still inside the binade
-    xs = _mm_add_pd(xs, xsInc);
-  }
-  if (any)
-    s = static_cast<uint32_t>(
-        _mm_cvtsi128_si32(_mm_shuffle_epi32(states, _MM_SHUFFLE(3, 3, 3, 3))));
-  position = x;
-  return i - start;
-}
-
-#endif
 
 // The amount every rounded addition of step adds while x stays in its binade,
 // or 0 where that is not a fixed amount (step smaller than one ulp, or x odd
@@ -153,7 +64,7 @@ void stretchFrames(const StretchRings& r, int32_t& i, double& x, uint32_t& s, do
                    VectorPath widest) {
   const double lastK = static_cast<double>(r.oldLength - 1);
   while (i < r.newLength) {
-#if defined(QUILLET_STRETCH_SSE2) || defined(QUILLET_PORTABLE_ENGINE)
+#ifdef QUILLET_STRETCH_128
     if (x > 0.0 && x < lastK) {
       double top = 0.0;
       const double inc = roundedIncrement(x, step, top);
@@ -167,11 +78,7 @@ void stretchFrames(const StretchRings& r, int32_t& i, double& x, uint32_t& s, do
         if (widest >= VectorPath::kAvx2 && processorHasAvx2())
           i += fastRunAvx2(r, i, x, inc, limit, s);
 #endif
-#ifdef QUILLET_STRETCH_SSE2
-        if (widest >= VectorPath::kSse2) i += fastRunSse2(r, i, x, inc, limit, s);
-#else
-        if (widest >= VectorPath::kSse2) i += stretchpairs::fastRun(r, i, x, inc, limit, s);
-#endif
+        if (widest >= VectorPath::kSse2) i += stretch128::fastRun(r, i, x, inc, limit, s);
         if (i >= r.newLength) break;
       }
     }

@@ -97,10 +97,9 @@ __attribute__((target("avx2"))) inline void scatteredEightAvx2(const double* old
 
 // Eight frames at read positions xs0 (frames 0..3) and xs1 (frames 4..7),
 // each reading old[k] and old[k + 1] below oldL/oldR's last sample, written
-// to out*[0..7]. Each line's old samples are loaded before its new ones are
-// stored, so the output may overwrite what these frames read. A step near 1
-// makes the eight frames read eight consecutive pairs almost always: then
-// four plain loads per line; otherwise each pair is loaded on its own.
+// to out*[0..7]. A step near 1 makes the eight frames read eight
+// consecutive pairs almost always: then four plain loads per line; otherwise
+// each pair is loaded on its own.
 __attribute__((target("avx2"))) inline void eightFramesAvx2(const double* oldL, const double* oldR,
                                                             double* outL, double* outR, __m256d xs0,
                                                             __m256d xs1, __m256i statesL,

@@ -74,9 +74,7 @@ __attribute__((target("avx512f"))) inline __m512d newSamples(SamplePairs p, __m5
 }
 
 // Eight frames at read positions xs, each reading within oldL/oldR[k0 ..
-// k0 + 15] for k0 the first frame's pair, written to out*[0..7]. The old
-// samples are loaded before the new ones are stored, so the output may
-// overwrite what these frames read.
+// k0 + 15] for k0 the first frame's pair, written to out*[0..7].
 __attribute__((target("avx512f,avx512dq"))) inline void eightFramesAvx512(
     const double* oldL, const double* oldR, double* outL, double* outR, __m512d xs, __m512i statesL,
     __m512i statesR) {
