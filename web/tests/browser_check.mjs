@@ -12,8 +12,9 @@
 //  - a finger (CDP touch events) dragged on a knob moves it, and a finger
 //    held still opens the panel's menu, whose preset the keys then set;
 //  - the address gives a setting, shows it, and a reload keeps it;
-//  - the panel at device pixel ratio 1 and 2 is the panel's own golden
-//    picture (tests/editor/golden), pixel for pixel;
+//  - the panel at device pixel ratio 1 and 2, and its menu, are the panel's
+//    own golden pictures (tests/editor/golden), pixel for pixel: the menu
+//    without the standalone program's MIDI learning;
 //  - the page is an installable web app (Chromium finds nothing missing: the
 //    manifest and its PNG icons, of the sizes the manifest says), and once
 //    loaded it reloads and renders the demo, sample for sample, with the
@@ -281,6 +282,31 @@ try {
       await shot.close();
     });
   }
+
+  // ---- the menu as the plug-ins show it ---------------------------------------
+  await check('menu picture', async () => {
+    // No MIDI learning on the page: a right-click on a knob is the knob's
+    // (nothing), and the background's menu holds sizes and presets alone,
+    // the plug-ins' picture of it pixel for pixel.
+    const held = await openPage('?preset=Quarter%20Note%20Echo');
+    const presets = await held.evaluate(() => window.quillet.state.presets);
+    const v = await values(held);
+    if (!presets[3].values.every((x, i) => x === v[i])) throw new Error(`the link did not set "${presets[3].name}": ${v}`);
+    const box = await (await held.$('#panel')).boundingBox();
+    await nextFrames(held);
+    const closed = await canvasDigest(held);
+    await held.mouse.click(box.x + 290, box.y + 90, { button: 'right' }); // Repeat
+    await held.mouse.click(box.x + 20, box.y + 200, { button: 'right' });
+    await waitForCanvasChange(held, closed);
+    await nextFrames(held);
+    const file = path.join(shotsDir, 'menu-presets.png');
+    await (await held.$('#panel')).screenshot({ path: file });
+    const d = differingPixels(readPng(fs.readFileSync(file)), readPng(fs.readFileSync(path.join(goldenDir, 'menu_presets.png'))));
+    report(d.count === 0,
+      "a right-click on Repeat, then on the panel: the plug-ins' menu (sizes, presets, no MIDI learning)" +
+        (d.count === 0 ? ', menu_presets.png pixel for pixel' : d.count < 0 ? ', not its size' : `, ${d.count} pixels differ from menu_presets.png, the first at ${d.first.x},${d.first.y}`));
+    await held.close();
+  });
 
   // ---- installable, and offline ---------------------------------------------
   await check('installable', async () => {
