@@ -61,7 +61,7 @@ class WebEcho final : private quillet::PieceRunner {
       ring.pop();
     }
     blockTicks = audioClockTicks(done, rate);
-    quillet::runInPieces(changes, frames, rate, *this);
+    quillet::runInPieces(changes, frames, *this);
     done = end;
   }
 
