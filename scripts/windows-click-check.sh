@@ -14,8 +14,9 @@ for _ in $(seq 1 300); do
   sleep 0.1
 done
 read -r _ x y < <(grep ready "$log" | tr -d '\r')
-xdotool mousemove $((x + px)) $((y + py))
-sleep 0.2
+# A synced move waits until the pointer is there, for ever if it is there
+# already: a step next to the target first.
+xdotool mousemove $((x + px)) $((y + py + 1)) mousemove --sync $((x + px)) $((y + py))
 xdotool click "$button"
 wait "$pid"
 result=$(grep parameter "$log" | tr -d '\r')

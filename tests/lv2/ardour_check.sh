@@ -57,6 +57,7 @@ for name in sys.stdin.read().splitlines():
 ' "$here/ardour/factory_presets.py" "$fxp_dir"
 }
 preset_names=""
+preset_values=""  # each preset's values as Ardour shows them, in the names' order
 export_preset="Dub Throw"
 
 rm -rf "$work"
@@ -105,7 +106,8 @@ run_ardour() {
       XDG_DATA_HOME="$work/data" K3_MODE="$1" K3_SESSION_DIR="$work/session" \
       K3_EXPORT_DIR="$work/export" K3_BLOCK="$block" K3_FRAMES="$frames" \
       K3_VALUES="${values[*]}" K3_AUTOMATION="${automation[*]}" "${vst3_env[@]}" \
-      K3_PRESETS="$preset_names" K3_EXPORT_PRESET="$export_preset" \
+      K3_PRESETS="$preset_names" K3_PRESET_VALUES="$preset_values" \
+      K3_EXPORT_PRESET="$export_preset" \
       timeout 300 ardour7-lua "$here/ardour/session.lua" \
       >"$work/$1.log" 2>&1 || status=$?
     if [ "$status" -gt 128 ] && [ "$status" -ne 137 ] && grep -q "^k3 done" "$work/$1.log"; then
@@ -181,6 +183,7 @@ if [ -n "$vst3_bundle" ]; then
   [ "$(find "$vst3_presets" -name '*.vstpreset' | wc -l)" -eq 9 ] ||
     fail "not nine .vstpreset files in $vst3_presets"
   preset_names=$(cut -d'|' -f1 <<<"$table" | paste -sd'|')
+  preset_values=$(cut -d'|' -f3 <<<"$table" | paste -sd'|')
   run_ardour presets
   index=0
   while IFS='|' read -r name symbol want; do

@@ -1,17 +1,19 @@
 // Opens a plug-in's editor in a Win32 host window and keeps it alive for real
 // input from outside (xdotool under Wine), idling it as a host does. Prints
-// "ready X Y" with the screen position of the editor's top-left corner, then,
-// when the given parameter changes or the time is up, its value before and
-// after and the edit gestures the plug-in sent.
+// "ready X Y" with the screen position of the editor's top-left corner once
+// the panel has painted, then, when the given parameter has changed and every
+// gesture begun has ended, or the time is up, its value before and after and
+// the edit gestures the plug-in sent.
 //   editor_click_probe PLUGIN.dll PARAMETER-INDEX SECONDS
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/window/win32_host_window.h"
+#include "tests/support/wait_until.h"
 
 using namespace quillet_host;
 
@@ -48,30 +50,37 @@ int main(int argc, char** argv) {
   AEffect* effect = plugin->effect();
   const float before = effect->getParameter(effect, index);
   plugin->host().setRecording(true);
-  // Let the window show and paint before anyone clicks.
-  for (int i = 0; i < 50; ++i) {
+  const auto idle = [&] {
     plugin->dispatch(effEditIdle);
     window->pump();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  };
+  // The window shown and painted before anyone clicks: it no longer shows
+  // its background's one colour.
+  testsupport::stepUntil(idle, [&] {
+    std::vector<unsigned char> shown;
+    int w = 0, h = 0;
+    if (!window->capture(&shown, &w, &h)) return false;
+    for (size_t i = 3; i < shown.size(); ++i)
+      if (shown[i] != shown[i % 3]) return true;
+    return false;
+  });
   int x = 0, y = 0;
   window->origin(&x, &y);
   std::printf("ready %d %d\n", x, y);
   std::fflush(stdout);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < end && effect->getParameter(effect, index) == before) {
-    plugin->dispatch(effEditIdle);
-    window->pump();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  // A little longer, so the release and the end of the gesture arrive.
-  for (int i = 0; i < 30; ++i) {
-    plugin->dispatch(effEditIdle);
-    window->pump();
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  const float after = effect->getParameter(effect, index);
   const HostCallback& host = plugin->host();
+  const auto limit =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(seconds));
+  // The press changes the value; the release, which may come later, ends
+  // the gesture.
+  testsupport::stepUntil(
+      idle,
+      [&] {
+        return effect->getParameter(effect, index) != before &&
+               host.count(audioMasterEndEdit) >= host.count(audioMasterBeginEdit);
+      },
+      limit);
+  const float after = effect->getParameter(effect, index);
   std::printf("parameter %d: %g -> %g, automate %zu, begin %zu, end %zu\n", index, before, after,
               host.count(audioMasterAutomate), host.count(audioMasterBeginEdit),
               host.count(audioMasterEndEdit));

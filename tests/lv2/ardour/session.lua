@@ -78,22 +78,46 @@ local function export_each(name, lv2_track, vst3_track)
 	lv2_track:set_active(true, nil)
 end
 
-local function print_values(p, label)
-	local text = label or "k3 values"
+-- The eleven values as Ardour shows them, "%.9g" each, a space between.
+local function values_text(p)
+	local parts = {}
 	for i = 0, 10 do
-		text = text .. string.format(" %.9g", ARDOUR.LuaAPI.get_processor_param(p, i, true))
+		parts[#parts + 1] = string.format("%.9g", ARDOUR.LuaAPI.get_processor_param(p, i, true))
 	end
+	return table.concat(parts, " ")
+end
+
+-- Lets the engine run until `done` holds, looking every 10 ms; false when it
+-- still does not after a generous 30 s (a loaded machine).
+local function run_until(done)
+	local deadline = os.time() + 30
+	while not done() do
+		if os.time() > deadline then return false end
+		ARDOUR.LuaAPI.usleep(10000)
+	end
+	return true
+end
+
+-- Until the engine has processed `blocks` more blocks.
+local function run_blocks(blocks)
+	local start = AudioEngine:processed_samples()
+	run_until(function() return AudioEngine:processed_samples() >= start + blocks * block end)
+end
+
+local function print_values(p, label)
+	local text = (label or "k3 values") .. " " .. values_text(p)
 	print(text)
 end
 
 -- A preset of Ardour's list for the plug-in, loaded; the processor tells
--- Ardour the values with its next blocks.
-local function load_preset(p, uri)
+-- Ardour the values with its next blocks: until they are `want` (as
+-- values_text gives them; the caller checks what they came to).
+local function load_preset(p, uri, want)
 	local plugin = p:to_insert():plugin(0)
 	local preset = plugin:preset_by_uri(uri)
 	assert(preset, "Ardour lists no preset " .. uri)
 	assert(plugin:load_preset(preset), "Ardour cannot load " .. uri)
-	ARDOUR.LuaAPI.usleep(200000)
+	run_until(function() return values_text(p) == want end)
 	return preset
 end
 
@@ -119,7 +143,7 @@ if mode == "create" then
 		print_values(p3, "k3 vst3 values")
 		-- A VST3 processor learns the values from the host's next blocks:
 		-- let the engine run a few before the state is saved.
-		ARDOUR.LuaAPI.usleep(500000)
+		run_blocks(8)
 	end
 	Session:save_state("", false, false, false, false, false)
 	export_each("created", track, vst3_track)
@@ -145,17 +169,20 @@ else
 	end
 	if mode == "presets" then
 		assert(p3, "presets: no VST3 edition")
-		local names = {}
+		local names, wants = {}, {}
 		for name in string.gmatch(os.getenv("K3_PRESETS"), "[^|]+") do names[#names + 1] = name end
+		for want in string.gmatch(os.getenv("K3_PRESET_VALUES"), "[^|]+") do wants[#wants + 1] = want end
+		local export_want = nil
 		for i, name in ipairs(names) do
-			local preset = load_preset(p3, string.format("VST3-P:%s:%04d", vst3, i - 1))
+			local preset = load_preset(p3, string.format("VST3-P:%s:%04d", vst3, i - 1), wants[i])
 			print_values(p3, "k3 program " .. (i - 1) .. " " .. preset.label .. ":")
+			if name == os.getenv("K3_EXPORT_PRESET") then export_want = wants[i] end
 		end
-		for _, name in ipairs(names) do
-			local preset = load_preset(p3, "VST3-S:" .. vst3 .. ":" .. name)
+		for i, name in ipairs(names) do
+			local preset = load_preset(p3, "VST3-S:" .. vst3 .. ":" .. name, wants[i])
 			print_values(p3, "k3 file " .. preset.label .. ":")
 		end
-		load_preset(p3, "VST3-S:" .. vst3 .. ":" .. os.getenv("K3_EXPORT_PRESET"))
+		load_preset(p3, "VST3-S:" .. vst3 .. ":" .. os.getenv("K3_EXPORT_PRESET"), export_want)
 		track:set_active(false, nil)
 		export("preset-vst3", "export-vst3.wav")
 		track:set_active(true, nil)
