@@ -7,7 +7,8 @@
 // first pass instead (echo_first_pass_avx2.cpp), on aarch64 the NEON block
 // (echo_block_neon.cpp). Every value is formed by the operations of the
 // frame-by-frame loop in the same order, and the engine is built without
-// contraction into fused multiply-adds, so the bits are the same. All signal arithmetic is in 64-bit floats whatever the sample type.
+// contraction into fused multiply-adds, so the bits are the same. All signal
+// arithmetic is in 64-bit floats whatever the sample type.
 #include "engine/echo_chunk.h"
 #include "engine/echo_engine.h"
 #include "engine/stereo_lanes.h"
