@@ -11,6 +11,7 @@ namespace quillet_clap {
 QuilletPlugin::QuilletPlugin(const clap_host_t* host) {
   host_.host = host;  // the other services only in init: no host call before it
   core_.setListener(this);
+  core_.spaceStretches(true);  // points at their frames (core/block_changes.h)
   plugin_.desc = &pluginDescriptor();
   plugin_.plugin_data = this;
   plugin_.init = [](const clap_plugin_t* p) { return of(p).init(); };

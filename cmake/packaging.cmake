@@ -157,8 +157,11 @@ set(CPACK_PACKAGE_NAME ${QUILLET_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR ${QUILLET_VENDOR})
 set(CPACK_PACKAGE_VERSION ${QUILLET_VERSION})
 set(CPACK_PACKAGE_CONTACT ${QUILLET_PACKAGE_MAINTAINER})
+# What apt show and software centres print first: every edition the package
+# installs, the standalone program and the manual (scripts/test-package.sh
+# holds both texts to it).
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "stereo tape-style echo, VST 2.4, LV2 and CLAP plug-in and JACK program")
+  "stereo tape echo: VST 2.4, VST3, CLAP and LV2 plug-ins, JACK program, manual")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 # No package from a build that lacks an edition (CPACK_QUILLET_EDITION_PROBLEMS
@@ -191,20 +194,23 @@ delay lines of up to 2.6 seconds, a filtered and softly saturated feedback
 path, cross-feed and ping-pong routing, and delay changes that stretch the
 stored echoes like a tape loop.
 
-The package holds the plug-in with its editor panel in /usr/lib/vst, where
-Linux VST hosts look, the same plug-in without editor in
-/usr/lib/quillet-k3 (it shares the editor build's unique ID, so only one
-of the two may sit in a host's folders), the LV2 bundle with its panel
-and factory presets in /usr/lib/lv2, where LV2 hosts look, the CLAP
-plug-in with its panel and factory presets in /usr/lib/clap, where CLAP
-hosts look, the factory
-presets as .fxp files in /usr/share/quillet-k3/presets, quillet-host,
-a command-line host that renders audio files through VST 2.4 plug-ins,
-saves presets and checks plug-ins (manual page quillet-host(1)), and
-quillet-k3, the echo as a JACK program with its panel, or without it as
-an echo pedal on a Raspberry Pi (manual page quillet-k3(1)). The
-musician's manual, with every control, echo times, presets and hosts, is
-in /usr/share/doc/quillet-k3/manual/index.html.")
+The package holds four plug-in editions, each where its hosts look:
+ - VST 2.4: the plug-in with its editor panel in /usr/lib/vst, and the
+   same plug-in without editor in /usr/lib/quillet-k3 (it shares the
+   editor build's unique ID, so only one of the two may sit in a host's
+   folders);
+ - VST3: the bundle with its panel in /usr/lib/vst3, its factory presets
+   as .vstpreset files in /usr/share/vst3/presets;
+ - CLAP: the plug-in with its panel and factory presets in /usr/lib/clap;
+ - LV2: the bundle with its panel and factory presets in /usr/lib/lv2.
+Besides them: quillet-k3, the standalone JACK program, with its panel or
+without it as an echo pedal on a Raspberry Pi (manual page quillet-k3(1));
+quillet-host, a command-line host that renders audio files through the
+VST 2.4, VST3 and CLAP plug-ins, saves presets and checks plug-ins
+(manual page quillet-host(1)); the factory presets as .fxp files in
+/usr/share/quillet-k3/presets; and the musician's manual, with every
+control, echo times, presets and hosts, in
+/usr/share/doc/quillet-k3/manual/index.html.")
 endif()
 
 include(CPack)

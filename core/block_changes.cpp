@@ -1,15 +1,12 @@
 #include "core/block_changes.h"
 
 #include <algorithm>
-#include <cmath>
+#include <climits>
+#include <cstdint>
 
 namespace quillet {
 
 namespace {
-
-bool stretchesLines(int32_t index) {
-  return index < kNumQuilletParams && kQuilletParams[index].stretchesLines;
-}
 
 bool before(const TimedChange& a, const TimedChange& b) {
   return a.frame != b.frame ? a.frame < b.frame : a.index < b.index;
@@ -17,20 +14,45 @@ bool before(const TimedChange& a, const TimedChange& b) {
 
 }  // namespace
 
-uint32_t stretchSpacingFrames(double sampleRate) {
-  const double frames = std::floor(sampleRate * kStretchSpacingMs / 1000.0);
-  if (!(frames >= 1.0)) return 1;
-  return frames >= 1e9 ? 1000000000u : static_cast<uint32_t>(frames);
-}
-
 void BlockChanges::add(uint32_t frame, int32_t index, float value) {
   if (index < 0 || index >= kIndexes) return;
-  if (count < kCapacity) {
-    list[count++] = {frame, index, value};
-    return;
+  if (count == kCapacity) coalesce();
+  list[count++] = {frame, index, value};
+}
+
+uint32_t BlockChanges::keptWith(uint32_t width) const {
+  // From the last change back: a change is kept unless a later change of
+  // its index (already kept) lies in the same window.
+  uint32_t lastWindow[kIndexes];
+  std::fill(lastWindow, lastWindow + kIndexes, UINT32_MAX);
+  uint32_t kept = 0;
+  for (uint32_t i = count; i-- > 0;) {
+    const uint32_t window = list[i].frame / width;
+    if (lastWindow[list[i].index] == window) continue;
+    lastWindow[list[i].index] = window;
+    ++kept;
   }
-  overflowed |= 1u << index;
-  overflowValues[index] = value;
+  return kept;
+}
+
+void BlockChanges::coalesce() {
+  sort();
+  uint32_t width = 1;
+  while (keptWith(width) > kCapacity / 2) width *= 2;  // one window holds at most kIndexes
+  // The same pass, marking what it keeps, then the kept ones moved down in
+  // order.
+  bool keep[kCapacity];
+  uint32_t lastWindow[kIndexes];
+  std::fill(lastWindow, lastWindow + kIndexes, UINT32_MAX);
+  for (uint32_t i = count; i-- > 0;) {
+    const uint32_t window = list[i].frame / width;
+    keep[i] = lastWindow[list[i].index] != window;
+    lastWindow[list[i].index] = window;
+  }
+  uint32_t kept = 0;
+  for (uint32_t i = 0; i < count; ++i)
+    if (keep[i]) list[kept++] = list[i];
+  count = kept;
 }
 
 void BlockChanges::sort() {
@@ -49,80 +71,28 @@ void BlockChanges::sort() {
   if (from != list) std::copy(from, from + count, list);
 }
 
-void BlockChanges::applyOverflowTo(PieceRunner& runner, uint32_t frame) {
-  for (int32_t index = 0; index < kIndexes; ++index)
-    if (overflowed & (1u << index)) runner.apply({frame, index, overflowValues[index]});
-  overflowed = 0;
-}
-
 void applyAll(BlockChanges& changes, PieceRunner& runner) {
   changes.sort();
   for (uint32_t i = 0; i < changes.size(); ++i) runner.apply(changes[i]);
-  changes.applyOverflowTo(runner, 0);
 }
 
-void runInPieces(BlockChanges& changes, uint32_t frames, double sampleRate, PieceRunner& runner) {
+void runInPieces(BlockChanges& changes, uint32_t frames, PieceRunner& runner) {
   if (frames == 0) {
     applyAll(changes, runner);
     return;
   }
   changes.sort();
-  const uint32_t spacing = stretchSpacingFrames(sampleRate);
-  // The stretch changes waiting for the spacing to pass: a bit per index.
-  uint32_t waiting = 0;
-  float waitingValues[kFirstFormatChange] = {};
-  bool stretched = false;  // whether the lines stretched in this block yet
-  uint32_t lastStretch = 0;
-  uint32_t next = 0;  // the first change not yet applied
   const uint32_t count = changes.size();
-  auto wait = [&](const TimedChange& change) {
-    waiting |= 1u << change.index;
-    waitingValues[change.index] = change.value;
-  };
+  uint32_t next = 0;  // the first change not yet applied
   for (uint32_t at = 0; at < frames;) {
-    const bool mayStretch = !stretched || at - lastStretch >= spacing;
-    bool stretchesHere = false;
-    if (waiting && mayStretch) {
-      for (int32_t index = 0; index < kFirstFormatChange; ++index)
-        if (waiting & (1u << index)) runner.apply({at, index, waitingValues[index]});
-      waiting = 0;
-      stretchesHere = true;
-    }
-    for (; next < count && changes[next].frame <= at; ++next) {
-      const TimedChange& change = changes[next];
-      if (!stretchesLines(change.index)) {
-        runner.apply(change);
-      } else if (mayStretch) {
-        runner.apply({at, change.index, change.value});
-        stretchesHere = true;
-      } else {
-        wait(change);
-      }
-    }
-    if (stretchesHere) {
-      stretched = true;
-      lastStretch = at;
-    }
-    // Stretch changes that come before the spacing has passed wait without
-    // splitting the block; the piece runs to the next change that does not,
-    // or to where waiting changes may stretch the lines, or to the end.
-    const uint64_t release = uint64_t{lastStretch} + spacing;
-    for (; next < count && stretched && stretchesLines(changes[next].index) &&
-           changes[next].frame < release && changes[next].frame < frames;
-         ++next)
-      wait(changes[next]);
-    uint64_t end = next < count ? std::min(changes[next].frame, frames) : frames;
-    if (waiting) end = std::min(end, release);
-    runner.run(at, static_cast<uint32_t>(end) - at);
-    at = static_cast<uint32_t>(end);
+    for (; next < count && changes[next].frame <= at; ++next) runner.apply(changes[next]);
+    const uint32_t end = next < count ? std::min(changes[next].frame, frames) : frames;
+    runner.run(at, end - at);
+    at = end;
   }
-  // Those still waiting, the changes at or past the block's end and those
-  // that found no room, oldest first: stored now, they take effect with the
-  // next block.
-  for (int32_t index = 0; index < kFirstFormatChange; ++index)
-    if (waiting & (1u << index)) runner.apply({frames, index, waitingValues[index]});
+  // The changes at or past the block's end: stored now, they take effect
+  // with the next block.
   for (; next < count; ++next) runner.apply({frames, changes[next].index, changes[next].value});
-  changes.applyOverflowTo(runner, frames);
 }
 
 }  // namespace quillet

@@ -55,20 +55,21 @@ template <typename Sample>
 void EchoCore::processBlock(const Sample* const* inputs, Sample* const* outputs, uint32_t frames) {
   store.applyPending(*this);
   const bool monoIO = mono.load(std::memory_order_relaxed);
-  const uint32_t first = std::min(frames, longestEngineBlock);
-  engine.process(store.taken(), monoIO, inputs, outputs, static_cast<int32_t>(first));
-  if (first == frames || !inputs || !outputs) return;
-  // Beyond what the engine counts in one block: the rest in further blocks.
-  const Sample* in[2] = {inputs[0], inputs[1]};
-  Sample* out[2] = {outputs[0], outputs[1]};
-  if (!in[0] || !in[1] || !out[0] || !out[1]) return;
-  for (uint32_t done = first; done < frames;) {
-    const uint32_t n = std::min(frames - done, longestEngineBlock);
-    const Sample* chunkIn[2] = {in[0] + done, in[1] + done};
-    Sample* chunkOut[2] = {out[0] + done, out[1] + done};
-    engine.process(store.taken(), monoIO, chunkIn, chunkOut, static_cast<int32_t>(n));
+  const EchoParams& taken = store.taken();
+  // Without both channels of both sides the engine leaves them alone.
+  if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
+  // Engine blocks of at most longestEngineBlock frames, each ending where a
+  // stretch that waits for the spacing falls due, so it happens at that frame.
+  uint32_t done = 0;
+  do {
+    uint32_t n = std::min(frames - done, longestEngineBlock);
+    const int32_t due = engine.framesBeforeStretchDue(taken);
+    if (due > 0 && static_cast<uint32_t>(due) < n) n = static_cast<uint32_t>(due);
+    const Sample* in[2] = {inputs[0] + done, inputs[1] + done};
+    Sample* out[2] = {outputs[0] + done, outputs[1] + done};
+    engine.process(taken, monoIO, in, out, static_cast<int32_t>(n));
     done += n;
-  }
+  } while (done < frames);
 }
 
 void EchoCore::process(const float* const* inputs, float* const* outputs, uint32_t frames) {

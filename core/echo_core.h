@@ -52,6 +52,16 @@ class EchoCore final : private ParamReaction {
   // glides, as setSampleRate leaves the effect.
   void restart();
 
+  // Stretches of the lines spaced: at most one in any kStretchSpacingMs, a
+  // change of "Delay" or "Range" that comes sooner after the last stretch
+  // waiting until that time has passed, in this block or a later one (the
+  // block then runs in two engine blocks, split where it falls due). For the
+  // formats whose hosts send values at their own frames, or at any time from
+  // other threads (VST3, CLAP, the standalone program). Off, as by default,
+  // the lines stretch at the start of every block whose delay length
+  // changed, as in the VST 2.4 and LV2 editions. Set before sharing the core.
+  void spaceStretches(bool on) { engine.setStretchSpacing(on); }
+
   // One input and one output channel instead of two: the echo runs its mono
   // path and "Mono Out" does nothing.
   void setMonoIO(bool on) { mono.store(on, std::memory_order_relaxed); }
@@ -72,8 +82,9 @@ class EchoCore final : private ParamReaction {
   void applyPendingStores() { store.applyPending(*this); }
 
   // The engine counts a block's frames in a signed 32-bit integer: longer
-  // blocks run as several engine blocks of at most this many frames. Tests
-  // set a shorter limit to check long blocks cheaply.
+  // blocks run as several engine blocks of at most this many frames (and a
+  // block is split where a waiting stretch falls due). Tests set a shorter
+  // limit to check long blocks cheaply.
   static constexpr uint32_t kLongestEngineBlock = 1u << 30;
   void setLongestEngineBlock(uint32_t frames);
 

@@ -48,6 +48,7 @@ void EchoEngine::processBlock(const EchoParams& params, bool monoIO, const Sampl
   } else {
     processEcho(params, monoIO, inputs, outputs, sampleFrames);
   }
+  countTowardsSpacing(sampleFrames);
 }
 
 template <typename Sample>
@@ -95,7 +96,11 @@ EchoEngine::EchoBlockStart EchoEngine::beginEchoBlock(const EchoParams& params, 
   dry.settleTest();
   pan.settleTest();
   xFeed.settleTest();
-  resizeDelayLines(params);
+  // A stretch begins if the delay length changed (and the spacing allows);
+  // the block makes what it reads of a stretch being made, and a share of
+  // the rest (delay_resize.cpp).
+  beginStretch(params);
+  makeStretchAhead(sampleFrames);
   // What of the lines the block reads is empty in memory too.
   clearAheadOfEcho(sampleFrames);
   // Never more than the ring holds: no position is read after it was

@@ -13,68 +13,50 @@ int32_t EchoEngine::targetDelayLength(const EchoParams& params) const {
 }
 
 void EchoEngine::releaseDelayMemory() {
+  underWay.active = false;
   delayL.reset();
   delayR.reset();
-  scratchL.reset();
-  scratchR.reset();
   spareL.reset();
   spareR.reset();
+  scratchL.reset();
+  scratchR.reset();
 }
 
-// The in-place stretch's room for rings up to the capacity, and the 2 x 1 ms
-// of old samples the splice blends back in.
-int32_t EchoEngine::scratchElements(int32_t elements) const {
-  const int32_t splice = static_cast<int32_t>(static_cast<double>(sampleRate) * 0.001);
-  return stretchScratchElements(elements, 2 * std::max(splice, 0));
-}
-
+// Both pairs of lines, and room for the 2 x 1 ms of old samples the splice
+// blends back in.
 bool EchoEngine::allocateDelayMemory(int32_t elements) {
   const size_t n = static_cast<size_t>(elements);
+  const int32_t splice = static_cast<int32_t>(static_cast<double>(sampleRate) * 0.001);
+  const size_t kept = static_cast<size_t>(2 * std::max(splice, 1));
   delayL.reset(new (std::nothrow) double[n]);
   delayR.reset(new (std::nothrow) double[n]);
-  const size_t scratch = delayL && delayR ? static_cast<size_t>(scratchElements(elements)) : 0;
-  if (scratch > 0) {
-    scratchL.reset(new (std::nothrow) double[scratch]);
-    scratchR.reset(new (std::nothrow) double[scratch]);
-  }
-  if (delayL && delayR && scratchL && scratchR &&
-      (stretch == &stretchRings || allocateSpareLines(elements)))
-    return true;
+  spareL.reset(new (std::nothrow) double[n]);
+  spareR.reset(new (std::nothrow) double[n]);
+  scratchL.reset(new (std::nothrow) double[kept]);
+  scratchR.reset(new (std::nothrow) double[kept]);
+  if (delayL && delayR && spareL && spareR && scratchL && scratchR) return true;
   releaseDelayMemory();
   return false;
 }
 
-bool EchoEngine::allocateSpareLines(int32_t elements) {
-  const size_t n = static_cast<size_t>(elements);
-  spareL.reset(new (std::nothrow) double[n]);
-  spareR.reset(new (std::nothrow) double[n]);
-  if (spareL && spareR) return true;
-  spareL.reset();
-  spareR.reset();
-  return false;
-}
-
 void EchoEngine::setStretchFunction(StretchFunction function) {
+  finishStretch();
   stretch = function;
-  if (function == &stretchRings) {
-    spareL.reset();
-    spareR.reset();
-  } else if (hasDelayMemory() && !spareL && !allocateSpareLines(capacity())) {
-    releaseDelayMemory();  // as a setup short of memory leaves the engine
-    writePos = 0;
-    delayLength = 0;
-  }
 }
 
 void EchoEngine::resetDelayLines(const EchoParams& params) {
   writePos = 0;
+  underWay.active = false;
   if (!hasDelayMemory()) {
     delayLength = 0;
     return;
   }
-  clearLines(0, capacity());
+  // All four arrays, so that every page of them is in memory before the
+  // first block.
+  clearLines(delayL.get(), delayR.get(), 0, capacity());
+  clearLines(spareL.get(), spareR.get(), 0, capacity());
   linesInUse = false;
-  unclearedFrom = unclearedTo = 0;
+  linesUncleared = spareUncleared = Uncleared{};
   delayLength = targetDelayLength(params);
 }
 
@@ -88,6 +70,8 @@ void EchoEngine::sampleRateChanged(float fs, const EchoParams& params) {
     delayLength = 0;
     return;
   }
+  spacingFrames = stretchSpacingFrames(static_cast<double>(fs));
+  framesSinceStretch = INT32_MAX;
   resetDelayLines(params);
 
   const double rate = static_cast<double>(fs);

@@ -7,6 +7,7 @@
 // All memory is taken in sampleRateChanged; processing never allocates.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 
@@ -15,6 +16,7 @@
 #include "engine/line_stretch.h"
 #include "engine/one_pole_filter.h"
 #include "engine/param_smoother.h"
+#include "engine/stretch_spacing.h"
 #include "engine/vector_erf.h"
 #include "engine/vector_paths.h"
 
@@ -29,14 +31,27 @@ class EchoEngine {
 
   void setTickSource(TickSource source) { tickSource = source; }
 
-  // The routine that stretches the rings; the fast one unless a test or
-  // benchmark installs the direct transcription as the oracle. The fast one
-  // works on the lines in place; any other writes into two spare arrays,
-  // which the engine then holds beside the lines (taken here if the engine
-  // has memory, else at setup), and its result is copied into the lines,
-  // which so end up the same. Not while a block is processed.
+  // A routine that makes a stretch at once, for tests and benchmarks: the
+  // direct transcription as the oracle, or stretchRings. It writes the new
+  // rings into the spare lines, which then become the lines. Without one
+  // (nullptr, the default) the engine spreads each stretch over the blocks
+  // that follow it (see delay_resize.cpp); the lines end up the same either
+  // way. Not while a block is processed.
   using StretchFunction = void (*)(const StretchRings& rings, uint32_t seed);
   void setStretchFunction(StretchFunction function);
+
+  // Whether stretches are spaced: at most one in any kStretchSpacingMs, a new
+  // length waiting until that time has passed since the last stretch began
+  // (the formats whose hosts send values at their own frames). Off, as by
+  // default, the lines stretch at the start of every echo block whose length
+  // differs.
+  void setStretchSpacing(bool on) { spacedStretches = on; }
+  // Frames an echo block may run before a stretch that waits for the spacing
+  // falls due; INT32_MAX when none waits (a block may then run to its end).
+  int32_t framesBeforeStretchDue(const EchoParams& params) const;
+  // Counts the frames a block ran towards the spacing (process does it; the
+  // frame-by-frame oracle too).
+  void countTowardsSpacing(int32_t frames);
 
   // Takes the delay memory for rate fs, computes every coefficient and puts
   // the control smoothers onto the given values. At a rate the echo cannot run
@@ -71,15 +86,26 @@ class EchoEngine {
   // engine's own echo blocks instead empty only what each block reads and a
   // bounded share of the rest; the frame-by-frame oracle calls this.
   void prepareLinesForEcho();
-  // True while part of the lines that the mute sequence emptied still holds
-  // old samples in memory (never read: see line_clearing.cpp).
-  bool lineClearPending() const { return unclearedFrom < unclearedTo; }
+  // True while part of the lines (or of the spare lines) that the mute
+  // sequence emptied still holds old samples in memory (never read: see
+  // line_clearing.cpp).
+  bool lineClearPending() const { return linesUncleared.open() || spareUncleared.open(); }
   // Whether element i of the lines reads as 0 whatever its memory holds.
-  bool countsAsCleared(int32_t i) const { return i >= unclearedFrom && i < unclearedTo; }
+  bool countsAsCleared(int32_t i) const {
+    return i >= linesUncleared.from && i < linesUncleared.to;
+  }
 
   // Stretches both lines to the length "Delay" and "Range" give now, if it
-  // differs from the present one (see delay_resize.cpp).
+  // differs from the present one and the spacing allows, and makes the whole
+  // stretch at once (see delay_resize.cpp). Echo blocks instead begin the
+  // stretch and make what each block reads, and a share of the rest.
   void resizeDelayLines(const EchoParams& params);
+  // Makes at once what is left of a stretch being made.
+  void finishStretch();
+  // Whether element i of the lines holds its value: false only for the part
+  // of a new ring that a stretch being made has not yet reached (which no
+  // block reads before it is made).
+  bool madeYet(int32_t i) const;
 
   // The widest vectors the block loop may use: 256-bit where the processor
   // has AVX2 and this allows it, 128-bit otherwise. Tests pin each in turn.
@@ -102,14 +128,14 @@ class EchoEngine {
   float sampleRate = 0.0f;
   std::unique_ptr<double[]> delayL;
   std::unique_ptr<double[]> delayR;
-  // The stretch's working room beside the lines, a few thousand elements
-  // each (stretchScratchElements).
-  std::unique_ptr<double[]> scratchL;
-  std::unique_ptr<double[]> scratchR;
-  // Whole spare lines, only for a stretch function that does not work in
-  // place (the oracle of tests and benchmarks); null otherwise.
+  // The other pair of lines: a stretch reads the old rings there while it
+  // writes the new ones into the lines. Taken with the lines.
   std::unique_ptr<double[]> spareL;
   std::unique_ptr<double[]> spareR;
+  // The 2 x 1 ms of old samples around the old position that the splice of
+  // a stretch blends back in.
+  std::unique_ptr<double[]> scratchL;
+  std::unique_ptr<double[]> scratchR;
   int32_t writePos = 0;
   int32_t delayLength = 0;
   static constexpr double kAntiDenormal = 1e-15;
@@ -144,9 +170,7 @@ class EchoEngine {
   EchoBlockStart beginEchoBlock(const EchoParams& params, bool monoIO, int32_t sampleFrames);
 
   bool allocateDelayMemory(int32_t elements);
-  bool allocateSpareLines(int32_t elements);
   void releaseDelayMemory();
-  int32_t scratchElements(int32_t elements) const;
   void runMuteSequence(const EchoParams& params);
   void jumpSmoothersTo(const EchoParams& params);
   // The histories of the six filters of the feedback path, back to rest.
@@ -157,23 +181,53 @@ class EchoEngine {
   // part, and a share of the rest from the top down.
   void clearAheadOfEcho(int32_t sampleFrames);
   void continueLineClear(int32_t sampleFrames);
-  // Before a stretch of the old ring (oldLength) to newLength, and after it.
+  // Before a stretch of the old ring (oldLength), and after the new ring
+  // (newLength) took the lines' place.
   void clearBeforeStretch(int32_t oldLength);
   void noteStretched(int32_t newLength);
-  void clearLines(int32_t from, int32_t to);
-  int32_t spliceLength(int32_t oldLength, int32_t newLength) const;
-  void splice(const double* oldL, const double* oldR, int32_t oldLength, int32_t oldPos, int32_t n,
-              double* newL, double* newR, int32_t newLength, int32_t newPos);
+  void clearLines(double* left, double* right, int32_t from, int32_t to);
+  void swapLines();
 
-  // Whether an echo block has used the lines since they were last emptied,
-  // and the elements [unclearedFrom, unclearedTo) of both that count as
-  // empty but still hold old samples in memory (see line_clearing.cpp).
+  // The stretch (delay_resize.cpp): begun when the spacing allows it, made at
+  // once by a stretch function, else in runs ahead of the echo.
+  void beginStretch(const EchoParams& params);
+  void makeStretchAhead(int32_t sampleFrames);
+  void makeStretchUpTo(int32_t offsets);
+  int32_t spliceLength(int32_t oldLength, int32_t newLength) const;
+  void keepSpliceSamples(int32_t oldLength, int32_t oldPos, int32_t n, bool zeros);
+  void splice(int32_t newLength, int32_t newPos, int32_t n, int32_t from, int32_t to);
+
+  // Whether an echo block (or a stretch) has used the lines since they were
+  // last emptied; and, for the lines and for the spare lines, the elements
+  // [from, to) that count as empty but still hold old samples in memory (see
+  // line_clearing.cpp).
+  struct Uncleared {
+    int32_t from = 0;
+    int32_t to = 0;
+    bool open() const { return from < to; }
+  };
   bool linesInUse = false;
-  int32_t unclearedFrom = 0;
-  int32_t unclearedTo = 0;
+  Uncleared linesUncleared;
+  Uncleared spareUncleared;
+
+  // A stretch being made into the lines from the spare lines (the old
+  // rings): offsets [0, maker.made()) from newPos of the new ring are made;
+  // the echo has read the first `read` of them.
+  struct StretchUnderWay {
+    bool active = false;
+    StretchMaker maker;
+    int32_t newPos = 0;
+    int32_t splice = 0;    // samples in each crossfade, 0 for none
+    int32_t read = 0;      // frames the echo has run since the stretch began
+    int32_t perFrame = 1;  // frames made per frame run: all within the spacing
+  };
+  StretchUnderWay underWay;
+  int32_t spacingFrames = 1;
+  bool spacedStretches = false;
+  int32_t framesSinceStretch = INT32_MAX;
 
   TickSource tickSource = nullptr;
-  StretchFunction stretch = &stretchRings;
+  StretchFunction stretch = nullptr;
   VectorPath widestPath = VectorPath::kAvx512;
   bool vectorErf = vectorErfMatchesLibrary();
 };

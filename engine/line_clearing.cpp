@@ -4,9 +4,9 @@
 // Clearing memory that is already empty changes nothing that can be heard, so
 // a clear happens only when an echo block has used the lines since the last
 // one. And the clear need not happen when the lines are emptied, nor all at
-// once: the lines only have to read as empty. The elements
-// [unclearedFrom, unclearedTo) count as 0 but may still hold old samples in
-// memory; every element outside that range holds its true value.
+// once: the lines only have to read as empty. The elements [from, to) of
+// linesUncleared count as 0 but may still hold old samples in memory; every
+// element outside that range holds its true value.
 //
 // - Every block, muted or not, zeroes kClearedPerFrame elements per frame
 //   from the top of that range down.
@@ -15,11 +15,13 @@
 //   write position: a block zeroes just the elements it is about to read
 //   first (as many as it has frames), which it then writes.
 // - A stretch of a ring that the range reaches into reads those elements as
-//   the zeros they stand for (delay_resize.cpp). The new ring is then written
-//   in full, so the range begins past it.
+//   the zeros they stand for (delay_resize.cpp). The lines then change place
+//   with the spare lines, and their range goes with them (spareUncleared),
+//   where the top-down clear goes on; the new ring is written in full before
+//   it is read, so the range of the new lines begins past it.
 //
 // The echo therefore always reads exactly what a clear in one go would have
-// left, and when the range has closed (after about 40 ms of audio at any
+// left, and when the ranges have closed (after about 40 ms of audio at any
 // rate) the memory holds it too.
 #include <algorithm>
 
@@ -34,14 +36,21 @@ constexpr int32_t kClearedPerFrame = 64;
 
 }  // namespace
 
-void EchoEngine::clearLines(int32_t from, int32_t to) {
+void EchoEngine::clearLines(double* left, double* right, int32_t from, int32_t to) {
   if (to <= from) return;
-  std::fill(delayL.get() + from, delayL.get() + to, 0.0);
-  std::fill(delayR.get() + from, delayR.get() + to, 0.0);
+  std::fill(left + from, left + to, 0.0);
+  std::fill(right + from, right + to, 0.0);
+}
+
+void EchoEngine::swapLines() {
+  delayL.swap(spareL);
+  delayR.swap(spareR);
+  std::swap(linesUncleared, spareUncleared);
 }
 
 void EchoEngine::restartLinesEmpty(const EchoParams& params) {
   writePos = 0;
+  underWay.active = false;  // what it would make counts as empty now
   if (!hasDelayMemory()) {
     delayLength = 0;
     return;
@@ -50,20 +59,32 @@ void EchoEngine::restartLinesEmpty(const EchoParams& params) {
   // uncleared range, if any, begins at 0 and stays as it is.
   if (linesInUse) {
     linesInUse = false;
-    unclearedFrom = 0;
-    unclearedTo = capacity();
+    linesUncleared = {0, capacity()};
   }
   delayLength = targetDelayLength(params);
 }
 
+namespace {
+
+// Zeroes up to `budget` elements of `range` from its top down.
+template <typename Range, typename Clear>
+void clearFromTop(Range& range, int64_t budget, Clear clear) {
+  if (!range.open() || budget <= 0) return;
+  const int64_t left = range.to - range.from;
+  const int32_t from = budget >= left ? range.from : range.to - static_cast<int32_t>(budget);
+  clear(from, range.to);
+  range.to = from;
+  if (!range.open()) range = Range{};
+}
+
+}  // namespace
+
 void EchoEngine::continueLineClear(int32_t sampleFrames) {
-  if (unclearedFrom >= unclearedTo || sampleFrames <= 0) return;
   const int64_t budget = static_cast<int64_t>(sampleFrames) * kClearedPerFrame;
-  const int64_t left = unclearedTo - unclearedFrom;
-  const int32_t from = budget >= left ? unclearedFrom : unclearedTo - static_cast<int32_t>(budget);
-  clearLines(from, unclearedTo);
-  unclearedTo = from;
-  if (unclearedTo <= unclearedFrom) unclearedFrom = unclearedTo = 0;
+  clearFromTop(linesUncleared, budget,
+               [&](int32_t from, int32_t to) { clearLines(delayL.get(), delayR.get(), from, to); });
+  clearFromTop(spareUncleared, budget,
+               [&](int32_t from, int32_t to) { clearLines(spareL.get(), spareR.get(), from, to); });
 }
 
 void EchoEngine::clearAheadOfEcho(int32_t sampleFrames) {
@@ -71,36 +92,41 @@ void EchoEngine::clearAheadOfEcho(int32_t sampleFrames) {
   if (sampleFrames <= 0) return;
   // Below the ring's end the range begins at the write position (the ring has
   // been written in order from 0 since it was emptied).
-  if (unclearedFrom < unclearedTo && unclearedFrom < delayLength) {
+  Uncleared& range = linesUncleared;
+  if (range.open() && range.from < delayLength) {
     const int64_t readEnd = static_cast<int64_t>(writePos) + sampleFrames;
-    const int32_t ringEnd = std::min(delayLength, unclearedTo);
+    const int32_t ringEnd = std::min(delayLength, range.to);
     const int32_t zeroEnd = readEnd < ringEnd ? static_cast<int32_t>(readEnd) : ringEnd;
-    clearLines(unclearedFrom, zeroEnd);
+    clearLines(delayL.get(), delayR.get(), range.from, zeroEnd);
     // The block writes every element it reads; one that wraps round has
     // written the whole ring.
-    unclearedFrom = readEnd >= delayLength ? delayLength : zeroEnd;
-    if (unclearedFrom >= unclearedTo) unclearedFrom = unclearedTo = 0;
+    range.from = readEnd >= delayLength ? delayLength : zeroEnd;
+    if (!range.open()) range = Uncleared{};
   }
   continueLineClear(sampleFrames);
 }
 
 void EchoEngine::clearBeforeStretch(int32_t oldLength) {
-  if (unclearedFrom >= unclearedTo || unclearedFrom >= oldLength) return;
-  const int32_t end = std::min(oldLength, unclearedTo);
-  clearLines(unclearedFrom, end);
-  unclearedFrom = end;
-  if (unclearedFrom >= unclearedTo) unclearedFrom = unclearedTo = 0;
+  Uncleared& range = linesUncleared;
+  if (!range.open() || range.from >= oldLength) return;
+  const int32_t end = std::min(oldLength, range.to);
+  clearLines(delayL.get(), delayR.get(), range.from, end);
+  range.from = end;
+  if (!range.open()) range = Uncleared{};
 }
 
 void EchoEngine::noteStretched(int32_t newLength) {
-  if (unclearedFrom >= unclearedTo) return;
-  unclearedFrom = std::max(unclearedFrom, newLength);
-  if (unclearedFrom >= unclearedTo) unclearedFrom = unclearedTo = 0;
+  linesInUse = true;
+  Uncleared& range = linesUncleared;
+  if (!range.open()) return;
+  range.from = std::max(range.from, newLength);
+  if (!range.open()) range = Uncleared{};
 }
 
 void EchoEngine::prepareLinesForEcho() {
   if (!hasDelayMemory()) return;
-  clearLines(unclearedFrom, unclearedTo);
-  unclearedFrom = unclearedTo = 0;
+  clearLines(delayL.get(), delayR.get(), linesUncleared.from, linesUncleared.to);
+  clearLines(spareL.get(), spareR.get(), spareUncleared.from, spareUncleared.to);
+  linesUncleared = spareUncleared = Uncleared{};
   linesInUse = true;
 }

@@ -16,6 +16,7 @@
 // and frames where the binade changes, take the plain scalar step.
 #include "engine/line_stretch.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/stretch_frames.h"
@@ -40,8 +41,8 @@ inline void scalarFrame(const StretchRings& r, int32_t i, double x, uint32_t& s)
   const double f = x - k;
   // The ring closes: the last old sample leads to the first.
   const bool closes = k >= r.oldLength - 1;
-  const double nextL = closes ? (r.firstL ? *r.firstL : r.oldL[0]) : r.oldL[k + 1];
-  const double nextR = closes ? (r.firstR ? *r.firstR : r.oldR[0]) : r.oldR[k + 1];
+  const double nextL = closes ? r.oldL[0] : r.oldL[k + 1];
+  const double nextR = closes ? r.oldR[0] : r.oldR[k + 1];
   const double left = (nextL - r.oldL[k]) * f + r.oldL[k];
   const double right = (nextR - r.oldR[k]) * f + r.oldR[k];
   s = nextNoiseState(s);
@@ -372,12 +373,13 @@ void stretchRingsUpTo(const StretchRings& r, uint32_t seed, VectorPath widest) {
 #ifdef QUILLET_WIDE_VECTORS
 namespace {
 
-// Frames 0 .. 8 * groups - 1 of an empty rings' stretch, eight at a time.
+// Frames 0 .. 8 * groups - 1 of an empty rings' stretch from the generator
+// state s on, eight at a time.
 __attribute__((target("avx2"))) void emptyGroupsAvx2(double* lineL, double* lineR, int32_t groups,
-                                                     uint32_t seed) {
+                                                     uint32_t s) {
   alignas(32) uint32_t stL[8];
   alignas(32) uint32_t stR[8];
-  eightFrameStates(seed, noiseJump(0), kNoiseLaneOfFrame, stL, stR);
+  eightFrameStates(s, noiseJump(0), kNoiseLaneOfFrame, stL, stR);
   __m256i statesL = _mm256_load_si256(reinterpret_cast<const __m256i*>(stL));
   __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
   const __m256i mul = _mm256_set1_epi32(static_cast<int>(kJump16Mul));
@@ -398,27 +400,100 @@ __attribute__((target("avx2"))) void emptyGroupsAvx2(double* lineL, double* line
 }  // namespace
 #endif
 
-void stretchEmptyRings(double* lineL, double* lineR, int32_t newLength, uint32_t seed,
-                       VectorPath widest) {
-  int32_t i = 0;
-  uint32_t s = seed;
+namespace {
+
+// Frames from .. to - 1 of an empty rings' stretch, from the generator state
+// s on; leaves s where the next frame starts.
+void emptyFrames(double* lineL, double* lineR, int32_t from, int32_t to, uint32_t& s,
+                 VectorPath widest) {
+  int32_t i = from;
 #ifdef QUILLET_WIDE_VECTORS
-  if (widest >= VectorPath::kAvx2 && processorHasAvx2() && newLength >= 8) {
-    const int32_t groups = newLength / 8;
-    emptyGroupsAvx2(lineL, lineR, groups, seed);
-    i = 8 * groups;
-    const NoiseJump done = noiseJump(2 * i);
+  if (widest >= VectorPath::kAvx2 && processorHasAvx2() && to - i >= 8) {
+    const int32_t groups = (to - i) / 8;
+    emptyGroupsAvx2(lineL + i, lineR + i, groups, s);
+    i += 8 * groups;
+    const NoiseJump done = noiseJump(16 * groups);  // two steps per frame
     s = s * done.mul + done.add;
   }
 #else
   (void)widest;
 #endif
-  for (; i < newLength; ++i) {
+  for (; i < to; ++i) {
     s = nextNoiseState(s);
     lineL[i] = stretchNoise(s);
     s = nextNoiseState(s);
     lineR[i] = stretchNoise(s);
   }
+}
+
+// The read position after `frames` rounded additions of step to 0: the
+// plain chain x = x + step, taken a whole segment at a time where every
+// addition in it adds the same amount (roundedIncrement).
+double chainPosition(double step, int32_t frames) {
+  double x = 0.0;
+  for (int32_t done = 0; done < frames;) {
+    double top = 0.0;
+    const double inc = x > 0.0 ? roundedIncrement(x, step, top) : 0.0;
+    int32_t m = 0;
+    if (inc > 0.0) {
+      // The next m sums sit at x + j * inc, each exact below top.
+      const double room = (top - x) / inc;
+      const int32_t left = frames - done;
+      m = room < static_cast<double>(left) ? static_cast<int32_t>(room) : left;
+      while (m > 0 && !(x + static_cast<double>(m) * inc < top)) --m;
+    }
+    if (m > 0) {
+      x = x + static_cast<double>(m) * inc;
+      done += m;
+    } else {
+      x = x + step;
+      ++done;
+    }
+  }
+  return x;
+}
+
+}  // namespace
+
+void stretchEmptyRings(double* lineL, double* lineR, int32_t newLength, uint32_t seed,
+                       VectorPath widest) {
+  uint32_t s = seed;
+  emptyFrames(lineL, lineR, 0, newLength, s, widest);
+}
+
+void StretchMaker::begin(const StretchRings& r, uint32_t seedValue, int32_t first, bool empty) {
+  rings = r;
+  step = static_cast<double>(r.oldLength) / r.newLength;
+  seed = seedValue;
+  emptyOld = empty;
+  frame = first;
+  x = empty ? 0.0 : chainPosition(step, first);    // an empty stretch reads no position
+  const NoiseJump skipped = noiseJump(2 * first);  // two steps per frame
+  state = seed * skipped.mul + skipped.add;
+  madeFrames = 0;
+}
+
+int32_t StretchMaker::makeRun(int32_t most, VectorPath widest) {
+  const int32_t left = rings.newLength - madeFrames;
+  const int32_t toEnd = rings.newLength - frame;
+  const int32_t count = std::min(most, std::min(left, toEnd));
+  if (count <= 0) return 0;
+  const int32_t end = frame + count;
+  if (emptyOld) {
+    emptyFrames(rings.newL, rings.newR, frame, end, state, widest);
+    frame = end;
+  } else {
+    StretchRings run = rings;
+    run.newLength = end;
+    stretchFrames(run, frame, x, state, step, widest);
+  }
+  madeFrames += count;
+  if (frame >= rings.newLength) {  // the ring's end: on from frame 0
+    frame = 0;
+    x = 0.0;
+    state = seed;
+  }
+  return count;
 }
 
 void stretchRings(const StretchRings& rings, uint32_t seed) {

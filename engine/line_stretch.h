@@ -15,10 +15,6 @@ struct StretchRings {
   double* newL;
   double* newR;
   int32_t newLength;
-  // Where the ring closes, the last old sample is interpolated towards the
-  // first. A stretch in place has overwritten it by then and keeps it here.
-  const double* firstL = nullptr;  // null: oldL[0]
-  const double* firstR = nullptr;
 };
 
 // The engine's stretch. Writes exactly newLength samples into each new ring.
@@ -30,19 +26,35 @@ void stretchRings(const StretchRings& rings, uint32_t seed);
 // width; tests run each in turn.
 void stretchRingsUpTo(const StretchRings& rings, uint32_t seed, VectorPath widest);
 
-// The same stretch with the old and the new ring in the same arrays: lineL
-// and lineR hold the old ring of oldLength samples and receive the new one
-// (both hold at least the longer of the two; what lies past the new ring is
-// left as it was). Shrinking reads ahead of what it writes and runs straight
-// through. Growing reads behind what it writes and so runs from the end down:
-// blocks inside one binade straight from the lines, the others each first
-// copying the old samples it reads into a small window of the scratch arrays
-// (which also hold each block's start). Returns
-// false, with nothing done, where the scratch (elements of each) is too
-// small for the growth; the caller then stretches into other arrays.
-bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_t newLength,
-                         uint32_t seed, double* scratchL, double* scratchR, int32_t scratch,
-                         VectorPath widest = VectorPath::kAvx512);
+// The same stretch made a run of frames at a time, in the order the echo
+// reads the new ring: from frame `first` (the new write position) to the
+// ring's end, then from frame 0 up to `first`. A frame depends only on its
+// read position and its noise state, which begin() finds at `first` (the
+// chain of additions followed a binade at a time, and one jump of the
+// generator), so every frame is the bits stretchRings writes there. The
+// rings must stay as they are until the last frame is made. With emptyOld
+// the old rings count as holding zeros (+0) and are not read: each new sample
+// is its noise alone, as any stretch of zeros gives.
+class StretchMaker {
+ public:
+  void begin(const StretchRings& rings, uint32_t seed, int32_t first, bool emptyOld);
+  // Makes up to `most` frames from nextFrame() on, not past the ring's end
+  // (the next run then starts at frame 0); returns how many.
+  int32_t makeRun(int32_t most, VectorPath widest);
+  int32_t nextFrame() const { return frame; }
+  int32_t made() const { return madeFrames; }
+  bool done() const { return madeFrames >= rings.newLength; }
+
+ private:
+  StretchRings rings{};
+  double step = 0.0;
+  uint32_t seed = 0;
+  bool emptyOld = false;
+  int32_t frame = 0;   // the next frame to make
+  double x = 0.0;      // its read position
+  uint32_t state = 0;  // the generator's state before it
+  int32_t madeFrames = 0;
+};
 
 // The stretch of two old rings that hold nothing but zeros (+0): what any
 // stretch of them writes, each new sample its noise alone (the interpolation
@@ -50,10 +62,6 @@ bool stretchLinesInPlace(double* lineL, double* lineR, int32_t oldLength, int32_
 // old rings. Writes lineL and lineR [0, newLength).
 void stretchEmptyRings(double* lineL, double* lineR, int32_t newLength, uint32_t seed,
                        VectorPath widest = VectorPath::kAvx512);
-
-// The elements each scratch array of stretchLinesInPlace needs so that it
-// never falls short for rings of up to `longest` samples, plus `extra`.
-int32_t stretchScratchElements(int32_t longest, int32_t extra);
 
 // The straightforward transcription, kept as the oracle for tests and
 // benchmarks (reference_stretch.cpp, not linked into the plug-ins).

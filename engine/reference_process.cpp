@@ -105,6 +105,7 @@ void processBlockDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
     // Lines a mute left to be emptied are empty before the echo reads them.
     e.prepareLinesForEcho();
     processEchoDirect(e, params, monoIO, inputs, outputs, sampleFrames, record);
+    e.countTowardsSpacing(sampleFrames);  // every block's frames count towards the spacing
     return;
   }
   e.muteGain.settleTest();
@@ -120,6 +121,7 @@ void processBlockDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
       outputs[1][i] = scaleByGain(r, g);
     }
   }
+  e.countTowardsSpacing(sampleFrames);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The pieces of the fast stretch that the stretch in place runs block by
-// block (line_stretch.cpp).
+// The pieces of the fast stretch that StretchMaker runs a run of frames at a
+// time (line_stretch.cpp).
 #pragma once
 
 #include <cstdint>

@@ -147,6 +147,17 @@ echo "Depends: $depends"
 for want in libc6 libx11-6 libsndfile1 libjack-jackd2-0; do
   grep -qE "(^|, )$want( |,|$)" <<<"$depends" || fail "Depends lacks $want"
 done
+# What apt show prints: the synopsis and the long text each name every
+# edition, the standalone program and the manual.
+description=$(dpkg-deb -f "$deb" Description)
+synopsis=$(head -n 1 <<<"$description")
+long_text=$(tail -n +2 <<<"$description" | tr -s ' \n' '  ')
+echo "Description: $synopsis"
+[ "${#synopsis}" -le 80 ] || fail "the synopsis is longer than 80 characters"
+for want in "VST 2.4" VST3 CLAP LV2 JACK manual; do
+  grep -qF "$want" <<<"$synopsis" || fail "the synopsis does not name $want"
+  grep -qF "$want" <<<"$long_text" || fail "the long description does not name $want"
+done
 maintainer=$(dpkg-deb -f "$deb" Maintainer)
 echo "Maintainer: $maintainer"
 case "$maintainer" in *@*.example* | *@example.* | "") fail "placeholder maintainer: $maintainer" ;; esac

@@ -24,6 +24,8 @@ stage() {
 stage "packages for the tests" bash scripts/install-deps.sh --tests
 # The layout of every C and C++ file.
 stage "clang-format" bash scripts/check-format.sh
+# The README's first command on the clean clone: plug-in, quillet-host, demo, manual.
+stage "demo" bash scripts/test-demo.sh
 stage "build" bash scripts/build.sh
 stage "ctest" scripts/with-display.sh ctest --test-dir build --output-on-failure -j2 --timeout 900
 # The Windows DLLs: cross-built with mingw-w64 and checked under Wine.

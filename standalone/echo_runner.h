@@ -23,7 +23,10 @@ namespace quillet_standalone {
 
 class EchoRunner {
  public:
-  explicit EchoRunner(quillet::EchoCore& core) : core(core) {}
+  // Values reach the echo at their frames (MIDI) and from the panel's thread
+  // at any time: the lines stretch at most once in any 2 ms, as in VST3 and
+  // CLAP (EchoCore::spaceStretches).
+  explicit EchoRunner(quillet::EchoCore& core) : core(core) { core.spaceStretches(true); }
   EchoRunner(const EchoRunner&) = delete;
   EchoRunner& operator=(const EchoRunner&) = delete;
 

@@ -35,6 +35,7 @@ bool JackLink::open(std::string* error) {
     return false;
   }
   name = jack_get_client_name(client);
+  realtime = jack_is_realtime(client) != 0;
   for (int c = 0; c < 2; ++c) {
     inputs[c] =
         jack_port_register(client, kInputNames[c], JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
@@ -65,6 +66,14 @@ bool JackLink::open(std::string* error) {
   period.store(jack_get_buffer_size(client), std::memory_order_relaxed);
   // A fresh start at the server's rate before the first block.
   runner.startAt(rate.load(std::memory_order_relaxed));
+  return true;
+}
+
+bool JackLink::activate(std::string* error) {
+  if (!client) {
+    *error = "no JACK server is running";
+    return false;
+  }
   if (jack_activate(client) != 0) {
     *error = "the JACK server did not activate " + name;
     close();

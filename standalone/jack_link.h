@@ -30,9 +30,17 @@ class JackLink {
   JackLink& operator=(const JackLink&) = delete;
 
   // Opens the client (never starting a server), registers the ports and
-  // callbacks, starts the echo at the server's rate and activates. False,
-  // with a one-line reason, when there is no server or it refuses us.
+  // callbacks and starts the echo at the server's rate (its memory taken and
+  // cleared here), not yet running. False, with a one-line reason, when there
+  // is no server or it refuses us.
   bool open(std::string* error);
+  // The server starts calling the echo. What is busy at the start (the
+  // panel's opening) goes before: a server without real-time scheduling
+  // runs its threads and ours as ordinary ones, and a process start or a
+  // window opening that keeps both cores busy for a moment then delays them
+  // past a period (xruns). False, with a one-line reason, when the server
+  // refuses; the client is then closed.
+  bool activate(std::string* error);
   // Joins the system's first two capture ports to in_1 and in_2 (a single
   // capture port feeds both) and out_1, out_2 to its first two playback
   // ports; what it joined (or could not) goes into *report.
@@ -53,6 +61,8 @@ class JackLink {
 
   // Xruns the server reported, over every connection.
   uint64_t xruns() const { return xrunCount.load(std::memory_order_relaxed); }
+  // Whether the last server connected to runs with real-time scheduling.
+  bool serverRealtime() const { return realtime; }
   // The client's name (quillet-k3, or the name the server gave in its place).
   const std::string& clientName() const { return name; }
   uint32_t periodFrames() const { return period.load(std::memory_order_relaxed); }
@@ -81,6 +91,7 @@ class JackLink {
   // The audio thread's: the changes of the block it runs.
   quillet::BlockChanges changes;
   std::string name;
+  bool realtime = true;
   std::atomic<bool> serverGone{false};
   std::atomic<bool> rateChanged{false};
   std::atomic<uint32_t> rate{0};

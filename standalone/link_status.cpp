@@ -16,4 +16,13 @@ std::string windowTitle(const LinkStatus& status, const std::string& middle) {
   return "Quillet K3 - " + (middle.empty() ? "" : middle + " - ") + describeLink(status);
 }
 
+std::string xrunCount(uint64_t xruns, bool serverRealtime) {
+  std::string text = std::to_string(xruns) + (xruns == 1 ? " xrun" : " xruns");
+  if (xruns > 0 && !serverRealtime)
+    text +=
+        ": the JACK server runs without real-time scheduling, so a busy moment of the "
+        "computer delays it";
+  return text;
+}
+
 }  // namespace quillet_standalone

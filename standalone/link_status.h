@@ -28,4 +28,11 @@ std::string describeLink(const LinkStatus& status);
 // control learning MIDI; none when empty) and " - ", then the above.
 std::string windowTitle(const LinkStatus& status, const std::string& middle = "");
 
+// The xruns of a run, as its closing line gives them: "0 xruns", "1 xrun",
+// and, where the server ran without real-time scheduling, why there were
+// any (its threads and ours then wait for a core like any other program, so
+// a busy moment of the computer, a program starting or another JACK client
+// joining, delays them past a period).
+std::string xrunCount(uint64_t xruns, bool serverRealtime);
+
 }  // namespace quillet_standalone

@@ -30,6 +30,7 @@ namespace quillet_standalone {
 
 namespace {
 
+constexpr const char* kNoServer = "no JACK server is running (start one, or use --wait-for-server)";
 constexpr int kPanelIdleMs = 33;  // about 30 passes a second, as in the plug-ins
 // Without the panel: how soon a tempo tapped over MIDI is told on the terminal.
 constexpr int kNewsMs = 250;
@@ -86,6 +87,7 @@ class Program {
   void reloadValues();
   int finish(int status, const std::string& why);
   bool link();
+  bool startLink();
   LinkStatus status() const;
   void showStatus();
   void tellTempo();
@@ -170,7 +172,13 @@ void Program::reloadValues() {
 
 bool Program::link() {
   std::string error;
-  if (!jack->open(&error)) return false;
+  return jack->open(&error) && startLink();
+}
+
+// The opened client runs from here on.
+bool Program::startLink() {
+  std::string error;
+  if (!jack->activate(&error)) return false;
   if (options.connect) {
     std::string report;
     jack->connectSystemPorts(&report);
@@ -242,8 +250,7 @@ int Program::finish(int status, const std::string& why) {
   if (jack) jack->close();
   window.reset();
   tellTempo();
-  const uint64_t count = jack ? jack->xruns() : 0;
-  const std::string xruns = std::to_string(count) + (count == 1 ? " xrun" : " xruns");
+  const std::string xruns = jack ? xrunCount(jack->xruns(), jack->serverRealtime()) : "0 xruns";
   if (!writeTempoFile(tempoPathFor(statePath), pedal.tempo()))
     complain(why + "could not save the tempo to " + tempoPathFor(statePath));
   if (!writeStateFile(statePath, core)) {
@@ -269,15 +276,17 @@ int Program::run() {
   mapPath = defaultMidiMapPath();
   pedal.loadMap(mapPath, false);
   jack = std::make_unique<JackLink>(runner, pedal.midiInput(), wake.fds[1]);
-  if (!link()) {
-    if (!options.waitForServer) {
-      complain("no JACK server is running (start one, or use --wait-for-server)");
-      return kExitNoServer;
-    }
-    nextTry = Clock::now() + kServerRetry;
+  // The client first, so that a missing server is said before a window
+  // opens; the panel next, while the server does not call us yet (its
+  // opening keeps both cores busy for a moment: see JackLink::activate);
+  // then the client runs.
+  std::string error;
+  bool opened = jack->open(&error);
+  if (!opened && !options.waitForServer) {
+    complain(kNoServer);
+    return kExitNoServer;
   }
   if (!options.noGui) {
-    std::string error;
     window = PanelWindow::open(
         core, pedal, [this] { return jack->tempo(); },
         windowTitle(status(), pedal.titleText(jack->tempo())), &error);
@@ -286,6 +295,14 @@ int Program::run() {
       complain(error);
       return kExitProblem;
     }
+  }
+  if (opened && !startLink()) opened = false;
+  if (!opened) {
+    if (!options.waitForServer) {
+      complain(kNoServer);
+      return kExitNoServer;
+    }
+    nextTry = Clock::now() + kServerRetry;
   }
   showStatus();
 

@@ -86,6 +86,7 @@ tresult EchoProcessor::initialize(FUnknown* context) {
   if (context && context->queryInterface(IHostApplication::iid.bytes, &host) == kResultOk)
     hostApplication = static_cast<IHostApplication*>(host);
   echo.emplace();
+  echo->spaceStretches(true);  // points at their frames (core/block_changes.h)
   dry = std::move(dryFrames);
   changes = std::move(changeList);
   link = std::move(newLink);
@@ -342,7 +343,7 @@ tresult EchoProcessor::processBuses(ProcessData& data, Sample** (*buffers)(Audio
     return kResultOk;
   }
   Pieces<Sample> pieces(*this, in, out);
-  runInPieces(*changes, frames, sampleRate, pieces);
+  runInPieces(*changes, frames, pieces);
   data.outputs[0].silenceFlags = 0;
   return kResultOk;
 }

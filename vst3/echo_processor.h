@@ -3,8 +3,8 @@
 //
 // The host's parameter changes are taken at their own frames: the block is
 // run in pieces split at the points of its queues, as a VST 2.4 host would
-// split it and store the values there (core/block_changes.h, with the rule
-// that bounds the stretches of "Delay" and "Range" in a block). Bypass
+// split it and store the values there (core/block_changes.h; the lines
+// stretch at most once in any 2 ms, EchoCore::spaceStretches). Bypass
 // switches at its own frame too, and so does a program change: a change of
 // the program-change parameter at frame k stores its factory preset's
 // eleven values at frame k, as eleven changes of the block's list (after

@@ -43,22 +43,33 @@ void writeEchoTimes(const Output& out) {
   }
   out.write("echo-times.dat", data);
 
+  // One time per row where both rates give the same text, both where they
+  // differ (the echo is a whole number of samples at either).
   std::string tables;
+  int rows = 0, differing = 0;
   for (int r = 0; r < 3; ++r) {
     tables += "<div class=\"wide\"><table class=\"numbers\">\n<caption>Range at &#8220;" +
               escape(rangeName(r)) +
               "&#8221;</caption>\n<thead><tr><th scope=\"col\">Delay on the scale</th>"
-              "<th scope=\"col\">at 44.1 kHz</th><th scope=\"col\">at 48 kHz</th></tr>"
+              "<th scope=\"col\">Echo time at 44.1 and 48&#160;kHz</th></tr>"
               "</thead>\n<tbody>\n";
     for (int k = 0; k <= 10; ++k) {
       const float delay = static_cast<float>(k) / 10.0f;
-      tables += "<tr><th scope=\"row\">" + std::to_string(k) + "</th><td>" +
-                valueText(kParamDelay, delay, rangeValue(r), kCdRate) + "</td><td>" +
-                valueText(kParamDelay, delay, rangeValue(r), kRate) + "</td></tr>\n";
+      const std::string cd = valueText(kParamDelay, delay, rangeValue(r), kCdRate);
+      const std::string dat = valueText(kParamDelay, delay, rangeValue(r), kRate);
+      const std::string time =
+          cd == dat ? dat : dat + " at 48&#160;kHz<br><small>" + cd + " at 44.1&#160;kHz</small>";
+      tables += "<tr><th scope=\"row\">" + std::to_string(k) + "</th><td>" + time + "</td></tr>\n";
+      ++rows;
+      differing += cd != dat;
     }
     tables += "</tbody>\n</table></div>\n";
   }
   out.write("echo-times.html", tables);
+  out.write("echo-times-differing.html",
+            differing == 0 ? std::string("in none of the rows below")
+                           : "in " + std::to_string(differing) + " of the " + std::to_string(rows) +
+                                 " rows below, whose time is then given at each rate");
 }
 
 void writeNoteTimes(const Output& out) {

@@ -2,7 +2,8 @@
 // Writes what the manual shows of the product, from the product's own code:
 // the panel's numbered controls and sizes, every control's range and default
 // as hosts show them, echo times, the note keys' times, the feedback filters'
-// response, the level of successive repeats and the factory presets.
+// response, the level of successive repeats, the first Mute's fade, a silent
+// lead-in in each edition and the factory presets.
 #include <string>
 #include <vector>
 
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
   manual::writeNoteTimes(out);
   manual::writeFeedbackFilters(out);
   manual::writeRepeatLevels(out);
+  manual::writeFirstMute(out);
+  manual::writeSilentLeadIn(out);
   manual::writePresets(out, notes);
   return 0;
 }

@@ -22,6 +22,11 @@ void writeNoteTimes(const Output& out);
 void writeFeedbackFilters(const Output& out);
 // repeat-levels.dat, repeat-levels.gp (its plot command), repeat-levels.html.
 void writeRepeatLevels(const Output& out);
+// first-mute-fade.html, first-mute-rest.html: the first Mute's fade-in.
+void writeFirstMute(const Output& out);
+// lead-in-*.html: the VST 2.4 edition after silence against the editions that
+// wait for the first sound.
+void writeSilentLeadIn(const Output& out);
 // presets.html, preset-list.html: every factory preset with its note from
 // notesPath ("symbol: text" lines) and its values.
 void writePresets(const Output& out, const std::string& notesPath);

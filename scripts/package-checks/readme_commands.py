@@ -4,9 +4,10 @@ and the tree cannot drift.
 
 A fenced ```sh block that follows a comment line `<!-- ci: KIND ... -->` in
 a Markdown document is one of:
-  install-deb       the Debian install command, and
-  package-zip       the command that makes the Windows archive: printed by
-                    --print KIND, run by the package check itself
+  install-deb       the Debian install command,
+  package-zip       the command that makes the Windows archive, and
+  demo              the newcomer's first command (build, demo, manual):
+                    printed by --print KIND, run by the check of its stage
   run               runs with `bash -e`; each command must succeed
   run prints TEXT   the same, and the output must contain TEXT
   background        started and left running for the blocks after it (a
@@ -34,7 +35,7 @@ import tempfile
 import time
 
 MARKER = re.compile(r"^\s*<!-- ci: ([\w-]+)(.*?) -->\s*$")
-KINDS = {"install-deb", "package-zip", "run", "background", "window", "manual"}
+KINDS = {"install-deb", "package-zip", "demo", "run", "background", "window", "manual"}
 
 
 def blocks(path):
@@ -185,7 +186,7 @@ def main():
     try:
         for where, kind, argument, text in found:
             first = text.splitlines()[0]
-            if kind in ("install-deb", "package-zip", "manual"):
+            if kind in ("install-deb", "package-zip", "demo", "manual"):
                 continue
             began = time.monotonic()
             if kind == "run":

@@ -1,10 +1,11 @@
 // A block run in pieces at its changes' frames: where the pieces fall, in
-// which order the changes are stored, and the rule that bounds how often
-// "Delay" and "Range" stretch the lines in one block, whatever a host sends.
+// which order the changes are stored, and what a block whose changes do not
+// fit the room keeps of them.
 #include "core/block_changes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,19 +23,6 @@ class Recorder final : public PieceRunner {
   void run(uint32_t offset, uint32_t frames) override {
     steps.push_back("r" + std::to_string(offset) + "+" + std::to_string(frames));
     covered += frames;
-  }
-  // The frames at which a piece began right after a store of Delay or Range.
-  std::vector<uint32_t> stretchFrames() const {
-    std::vector<uint32_t> frames;
-    bool stretching = false;
-    for (const std::string& step : steps) {
-      if (step.rfind("s0:", 0) == 0 || step.rfind("s3:", 0) == 0) stretching = true;
-      if (step[0] == 'r') {
-        if (stretching) frames.push_back(static_cast<uint32_t>(std::stoul(step.substr(1))));
-        stretching = false;
-      }
-    }
-    return frames;
   }
   std::vector<std::string> steps;
   uint32_t covered = 0;
@@ -60,7 +48,7 @@ TEST(BlockChanges, PiecesSplitAtEachFrameAndStoreInParameterOrderThere) {
   changes->add(64, kParamDry, 0.5f);   // the block's end: after the last piece
   changes->add(900, kParamDry, 0.2f);  // past the end too
   Recorder runner;
-  runInPieces(*changes, 64, 48000.0, runner);
+  runInPieces(*changes, 64, runner);
   EXPECT_EQ(runner.steps, (Steps{"s6:0", "r0+10", "s2:0.5", "s2:0.75", "r10+30", "s2:0.25", "s4:1",
                                  "r40+24", "s5:0.5", "s5:0.2"}));
   EXPECT_EQ(runner.covered, 64u);
@@ -69,7 +57,7 @@ TEST(BlockChanges, PiecesSplitAtEachFrameAndStoreInParameterOrderThere) {
   changes->clear();
   changes->add(5, kFirstFormatChange, 1.0f);
   Recorder plain;
-  runInPieces(*changes, 32, 48000.0, plain);
+  runInPieces(*changes, 32, plain);
   EXPECT_EQ(plain.steps, (Steps{"r0+5", "s11:1", "r5+27"}));
 
   // A block that is not run stores everything in the same order.
@@ -81,72 +69,76 @@ TEST(BlockChanges, PiecesSplitAtEachFrameAndStoreInParameterOrderThere) {
   EXPECT_EQ(stores.steps, (Steps{"s1:0.3", "s0:0.1"}));
 }
 
-TEST(BlockChanges, DelayAndRangeStretchAtMostOncePerSpacing) {
-  // 2 ms: 96 frames at 48 kHz, 384 at 192 kHz; never under one frame.
-  EXPECT_EQ(stretchSpacingFrames(48000.0), 96u);
-  EXPECT_EQ(stretchSpacingFrames(192000.0), 384u);
-  EXPECT_EQ(stretchSpacingFrames(100.0), 1u);
-  EXPECT_EQ(stretchSpacingFrames(0.0), 1u);
-
-  // A ride with a point every 8 frames in a 512-frame block at 48 kHz: the
-  // first point at its own frame, then one stretch per 96 frames, each with
-  // the last value that came meanwhile; what is still waiting at the block's
-  // end is stored there, for the next block.
+TEST(BlockChanges, DelayAndRangeSplitTheBlockLikeEveryOtherChange) {
+  // How often the lines then stretch is the core's rule (stretch_spacing_test).
   auto changes = std::make_unique<BlockChanges>();
-  for (uint32_t f = 0; f < 512; f += 8) changes->add(f, kParamDelay, f / 1000.0f);
-  Recorder ride;
-  runInPieces(*changes, 512, 48000.0, ride);
-  EXPECT_EQ(ride.stretchFrames(), (std::vector<uint32_t>{0, 96, 192, 288, 384, 480}));
-  EXPECT_EQ(ride.steps[1], "r0+96");     // the waiting points split nothing
-  EXPECT_EQ(ride.steps[2], "s0:0.088");  // the last point before frame 96
-  EXPECT_EQ(ride.steps.back(), "s0:0.504");
-  EXPECT_EQ(ride.covered, 512u);
-
-  // Delay and Range together wait together; other parameters never wait.
-  changes->clear();
   changes->add(3, kParamDelay, 0.2f);
   changes->add(20, kParamRange, 1.0f);
   changes->add(20, kParamLevel, 0.9f);
-  changes->add(50, kParamDelay, 0.4f);
+  changes->add(21, kParamDelay, 0.4f);
   Recorder mixed;
-  runInPieces(*changes, 128, 48000.0, mixed);
+  runInPieces(*changes, 32, mixed);
   EXPECT_EQ(mixed.steps,
-            (Steps{"r0+3", "s0:0.2", "r3+17", "s2:0.9", "r20+79", "s0:0.4", "s3:1", "r99+29"}));
-  EXPECT_EQ(mixed.stretchFrames(), (std::vector<uint32_t>{3, 99}));
-
-  // The worst a host can send, a point of each every frame (here of the
-  // first 512 of a 4096-frame block at 192 kHz): one stretch per 384
-  // frames, never more than 1 + (N - 1) / spacing, and the block is whole.
-  changes->clear();
-  for (uint32_t f = 0; f < BlockChanges::kCapacity / 2; ++f) {
-    changes->add(f, kParamDelay, 0.5f);
-    changes->add(f, kParamRange, 0.5f);
-  }
-  Recorder flood;
-  runInPieces(*changes, 4096, 192000.0, flood);
-  EXPECT_EQ(flood.stretchFrames(), (std::vector<uint32_t>{0, 384, 768}));
-  EXPECT_EQ(flood.covered, 4096u);
+            (Steps{"r0+3", "s0:0.2", "r3+17", "s2:0.9", "s3:1", "r20+1", "s0:0.4", "r21+11"}));
 }
 
-TEST(BlockChanges, ChangesBeyondTheRoomAreStoredAtTheEndLastValueWinning) {
+// Follows, frame by frame, how late each index's value is: the changes'
+// values are their own frames / 8192 (exact), so the frame a value was sent
+// for is known wherever it is in effect.
+class Lateness final : public PieceRunner {
+ public:
+  void apply(const TimedChange& change) override { sentAt[change.index] = change.value * 8192.0f; }
+  void run(uint32_t offset, uint32_t frames) override {
+    for (uint32_t f = offset; f < offset + frames; ++f)
+      for (int32_t i = 0; i <= kFirstFormatChange; ++i)
+        if (sentAt[i] >= 0.0f) worst = std::max(worst, static_cast<float>(f) - sentAt[i]);
+    covered += frames;
+  }
+  float sentAt[kFirstFormatChange + 1] = {-1.0f, -1.0f, -1.0f, -1.0f, -1.0f, -1.0f,
+                                          -1.0f, -1.0f, -1.0f, -1.0f, -1.0f, -1.0f};
+  float worst = 0.0f;
+  uint32_t covered = 0;
+};
+
+TEST(BlockChanges, AFloodBeyondTheRoomFollowsEveryValueWithinAFewFrames) {
+  static_assert(kFirstFormatChange + 1 == 12, "every table index and VST3's bypass");
   auto changes = std::make_unique<BlockChanges>();
-  for (uint32_t i = 0; i < BlockChanges::kCapacity; ++i) changes->add(1, kParamDry, 0.0f);
-  changes->add(2, kParamLevel, 0.1f);  // no room: kept for the end
-  changes->add(3, kParamLevel, 0.3f);
-  changes->add(3, -1, 0.3f);  // no such index: dropped
+  for (uint32_t frames : {4096u, 8192u}) {
+    // "Delay" alone at every frame (the worst ride), then every table index
+    // and the bypass at every frame (the worst flood): 4096 to 98304 changes.
+    for (int32_t indexes : {1, kFirstFormatChange + 1}) {
+      changes->clear();
+      for (uint32_t f = 0; f < frames; ++f)
+        for (int32_t i = 0; i < indexes; ++i) changes->add(f, i, static_cast<float>(f) / 8192.0f);
+      EXPECT_LE(changes->size(), BlockChanges::kCapacity);
+      Lateness runner;
+      runInPieces(*changes, frames, runner);
+      EXPECT_EQ(runner.covered, frames);
+      // At most 63 frames late: 1.4 ms at 44.1 kHz, 0.33 ms at 192 kHz; one
+      // parameter alone within 3 frames.
+      EXPECT_LE(runner.worst, indexes == 1 ? 3.0f : 63.0f) << frames << " frames, " << indexes;
+      EXPECT_EQ(runner.sentAt[0], static_cast<float>(frames - 1)) << "the last value arrives";
+    }
+  }
+
+  // A flood at one frame: stored there in index order, the last value of
+  // each index last; indexes that do not exist are dropped.
+  changes->clear();
+  for (uint32_t i = 0; i < 3 * BlockChanges::kCapacity; ++i)
+    changes->add(1, static_cast<int32_t>(i % 3), static_cast<float>(i));
+  changes->add(3, -1, 0.3f);
   changes->add(3, 99, 0.3f);
   Recorder runner;
-  runInPieces(*changes, 16, 48000.0, runner);
+  runInPieces(*changes, 16, runner);
+  ASSERT_GE(runner.steps.size(), 5u);
   EXPECT_EQ(runner.steps.front(), "r0+1");
-  EXPECT_EQ(runner.steps[runner.steps.size() - 2], "r1+15");
-  EXPECT_EQ(runner.steps.back(), "s2:0.3");
-  EXPECT_EQ(runner.steps.size(), BlockChanges::kCapacity + 3);
-
-  // Cleared, the overflow is gone too.
-  changes->clear();
-  Recorder empty;
-  runInPieces(*changes, 16, 48000.0, empty);
-  EXPECT_EQ(empty.steps, (Steps{"r0+16"}));
+  EXPECT_EQ(runner.steps.back(), "r1+15");
+  const size_t n = runner.steps.size();
+  EXPECT_EQ(runner.steps[n - 2], "s2:12287");
+  EXPECT_EQ(std::count(runner.steps.begin(), runner.steps.end(), "s0:12285"), 1);
+  EXPECT_TRUE(
+      std::is_sorted(runner.steps.begin() + 1, runner.steps.end() - 1,
+                     [](const std::string& a, const std::string& b) { return a[1] < b[1]; }));
 }
 
 }  // namespace

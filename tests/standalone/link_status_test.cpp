@@ -27,4 +27,16 @@ TEST(LinkStatus, SaysHowTheProgramStandsWithJack) {
             "JACK: quillet-k3-01, 20 Hz, 256 frames, a rate the echo cannot run at");
 }
 
+// Xruns on a server without real-time scheduling are said to come from it.
+TEST(LinkStatus, ClosingLineSaysWhyThereWereXruns) {
+  using quillet_standalone::xrunCount;
+  EXPECT_EQ(xrunCount(0, true), "0 xruns");
+  EXPECT_EQ(xrunCount(0, false), "0 xruns");
+  EXPECT_EQ(xrunCount(1, true), "1 xrun");
+  EXPECT_EQ(xrunCount(3, true), "3 xruns");
+  EXPECT_EQ(xrunCount(2, false),
+            "2 xruns: the JACK server runs without real-time scheduling, so a busy moment of the "
+            "computer delays it");
+}
+
 }  // namespace
