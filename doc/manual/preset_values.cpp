@@ -56,8 +56,8 @@ void writePresets(const Output& out, const std::string& notesPath) {
     if (note == notes.end()) fail(notesPath + " has no note for the preset " + preset.symbol);
     const std::string id = std::string("preset-") + preset.symbol;
     list += "  <li><a href=\"#" + id + "\">" + escape(preset.name) + "</a></li>\n";
-    programs += "<tr><td>pc " + std::to_string(program++) + "</td><td><a href=\"presets.html#" + id +
-                "\">" + escape(preset.name) + "</a></td></tr>\n";
+    programs += "<tr><td>pc " + std::to_string(program++) + "</td><td><a href=\"presets.html#" +
+                id + "\">" + escape(preset.name) + "</a></td></tr>\n";
     sections += "<section id=\"" + id + "\">\n<h2>" + escape(preset.name) + "</h2>\n<p>" +
                 note->second + "</p>\n<table class=\"values\">\n<caption>" + escape(preset.name) +
                 ", at " + fixed(kRate / 1000.0, 0) + " kHz</caption>\n<tbody>\n";
