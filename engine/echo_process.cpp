@@ -4,13 +4,17 @@
 // per chunk, with the left and right values of each filter step, routing and
 // mix held as one pair of doubles (stereo_lanes.h): one SSE2 register on x86,
 // one NEON register on aarch64. On x86 with AVX2 the block runs the 256-bit
-// first pass instead (echo_first_pass_avx2.cpp). Every value is formed by the
-// operations of the frame-by-frame loop in the same order, and the engine is
-// built without contraction into fused multiply-adds, so the bits are the
-// same. All signal arithmetic is in 64-bit floats whatever the sample type.
+// first pass instead (echo_first_pass_avx2.cpp), on aarch64 the NEON block
+// (echo_block_neon.cpp). Every value is formed by the operations of the
+// frame-by-frame loop in the same order, and the engine is built without
+// contraction into fused multiply-adds, so the bits are the same. All signal
+// arithmetic is in 64-bit floats whatever the sample type.
 #include "engine/echo_chunk.h"
 #include "engine/echo_engine.h"
 #include "engine/echo_pass.h"
+#ifdef QUILLET_NEON_ENGINE
+#include "engine/echo_block_neon.h"
+#endif
 
 namespace {
 
@@ -86,6 +90,11 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
   // below kWideFrom frames.
   if (widestPath >= VectorPath::kAvx2 && sampleFrames >= kWideFrom &&
       echoBlockAvx2(*this, inputs, outputs, sampleFrames, mode, monoOut, chunkLimit, erf))
+    return;
+#endif
+#ifdef QUILLET_NEON_ENGINE
+  if (widestPath >= VectorPath::kNeon &&
+      echoBlockNeon(*this, inputs, outputs, sampleFrames, mode, monoOut, chunkLimit, erf))
     return;
 #endif
   double args[2 * kMaxChunk];  // (left, right) erf argument per frame

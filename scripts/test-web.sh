@@ -6,7 +6,9 @@
 #    (web/tests/render_check.mjs);
 #  - in Chromium: the page, the same renders, the panel by mouse and by
 #    touch, the address, the app's installability and the page offline
-#    (web/tests/browser_check.mjs).
+#    (web/tests/browser_check.mjs);
+#  - in Firefox ESR: the page without errors, and the render with values
+#    moving at known frames (web/tests/firefox_check.mjs).
 # Needs build/ from scripts/build.sh (quillet-host and QTAP_x64.so).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,3 +25,5 @@ node web/tests/render_check.mjs build-web/site build/host/quillet-host build/QTA
 # and pictures, the address, installing and offline (web/tests/browser_check.mjs).
 (cd web && npm ci --no-audit --no-fund --loglevel=error)
 node web/tests/browser_check.mjs build-web/site build-web/check tests/editor/golden build-web/shots
+# The same page in Firefox (its own WebAssembly compiler and Web Audio).
+node web/tests/firefox_check.mjs build-web/site build-web/check

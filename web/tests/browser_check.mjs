@@ -12,8 +12,9 @@
 //  - a finger (CDP touch events) dragged on a knob moves it, and a finger
 //    held still opens the panel's menu, whose preset the keys then set;
 //  - the address gives a setting, shows it, and a reload keeps it;
-//  - the panel at device pixel ratio 1 and 2 is the panel's own golden
-//    picture (tests/editor/golden), pixel for pixel;
+//  - the panel at device pixel ratio 1 and 2, and its menu, are the panel's
+//    own golden pictures (tests/editor/golden), pixel for pixel: the menu
+//    without the standalone program's MIDI learning;
 //  - the page is an installable web app (Chromium finds nothing missing: the
 //    manifest and its PNG icons, of the sizes the manifest says), and once
 //    loaded it reloads and renders the demo, sample for sample, with the
@@ -24,8 +25,8 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
-import { decodeWavFloat } from '../site/wav.js';
-import { cases, changesFor } from './render_cases.mjs';
+import { cases } from './render_cases.mjs';
+import { renderMatchesHost, watchProblems } from './page_checks.mjs';
 import { differingPixels, readPng } from './png.mjs';
 import { serve } from './serve.mjs';
 
@@ -68,61 +69,16 @@ const browser = await puppeteer.launch({
 const problems = [];
 async function openPage(address, ratio = 1) {
   const page = await browser.newPage();
-  page.on('console', (m) => {
-    if (m.type() === 'error') problems.push(`console: ${m.text()}`);
-  });
-  page.on('pageerror', (e) => problems.push(`script: ${e.message}`));
-  page.on('requestfailed', (r) => problems.push(`request: ${r.url()} ${r.failure()?.errorText}`));
-  page.on('response', (r) => {
-    if (r.status() >= 400) problems.push(`request: ${r.url()} answered ${r.status()}`);
-  });
+  watchProblems(page, problems);
   await page.setViewport({ width: 1000, height: 900, deviceScaleFactor: ratio });
   await page.goto(url + address, { waitUntil: 'load' });
   await page.waitForFunction(() => document.body.classList.contains('ready'), { timeout: kWait });
   return page;
 }
 
-// Renders case `c` in `page` (OfflineAudioContext, the echo's AudioWorklet)
-// and compares it with quillet-host's render, sample for sample.
 async function checkRender(page, c, label) {
-  const host = decodeWavFloat(fs.readFileSync(path.join(rendersDir, `${c.name}.wav`)).buffer);
-  const result = await page.evaluate(
-    async (c, changesOf) => {
-      const q = window.quillet;
-      const table = q.state.table;
-      const values = table.map((row) => row.defaultValue);
-      for (const [k, v] of Object.entries(c.sets)) values[q.paramIndex(k)] = Math.fround(v);
-      const input = await q.loadDemo();
-      const tail = Math.floor(c.tail * c.rate);
-      const changes = changesOf.map(([frame, name, value]) => ({ frame, index: q.paramIndex(name), value }));
-      const out = await q.renderOffline({ input, rate: c.rate, values, changes, tailSeconds: c.tail });
-      const bytes = (a) => {
-        const u = new Uint8Array(a.buffer, a.byteOffset, a.byteLength);
-        let s = '';
-        for (let i = 0; i < u.length; i += 0x8000) s += String.fromCharCode(...u.subarray(i, i + 0x8000));
-        return btoa(s);
-      };
-      return { frames: out[0].length, expected: input[0].length + tail, left: bytes(out[0]), right: bytes(out[1]) };
-    },
-    c,
-    changesFor(c, (name) => name, host.channels[0].length).map((x) => [x.frame, x.index, x.value]),
-  );
-  const web = [result.left, result.right].map((b) => new Uint32Array(new Uint8Array(Buffer.from(b, 'base64')).buffer));
-  let differ = 0;
-  let first = -1;
-  for (let ch = 0; ch < 2; ++ch) {
-    const want = new Uint32Array(host.channels[ch].buffer);
-    for (let i = 0; i < want.length; ++i) {
-      if (want[i] !== web[ch][i]) {
-        if (differ++ === 0) first = i;
-      }
-    }
-  }
-  const sameLength = result.frames === host.channels[0].length;
-  report(sameLength && differ === 0,
-    `${label} of ${c.name}: ${result.frames} frames` +
-      (sameLength ? '' : ` (quillet-host: ${host.channels[0].length})`) +
-      (differ ? `, ${differ} samples differ, the first at frame ${first}` : ', equal to quillet-host sample for sample'));
+  const { ok, line } = await renderMatchesHost(page, c, rendersDir, label);
+  report(ok, line);
 }
 
 // A digest of the canvas' pixels: a menu drawn over the panel changes it.
@@ -281,6 +237,31 @@ try {
       await shot.close();
     });
   }
+
+  // ---- the menu as the plug-ins show it ---------------------------------------
+  await check('menu picture', async () => {
+    // No MIDI learning on the page: a right-click on a knob is the knob's
+    // (nothing), and the background's menu holds sizes and presets alone,
+    // the plug-ins' picture of it pixel for pixel.
+    const held = await openPage('?preset=Quarter%20Note%20Echo');
+    const presets = await held.evaluate(() => window.quillet.state.presets);
+    const v = await values(held);
+    if (!presets[3].values.every((x, i) => x === v[i])) throw new Error(`the link did not set "${presets[3].name}": ${v}`);
+    const box = await (await held.$('#panel')).boundingBox();
+    await nextFrames(held);
+    const closed = await canvasDigest(held);
+    await held.mouse.click(box.x + 290, box.y + 90, { button: 'right' }); // Repeat
+    await held.mouse.click(box.x + 20, box.y + 200, { button: 'right' });
+    await waitForCanvasChange(held, closed);
+    await nextFrames(held);
+    const file = path.join(shotsDir, 'menu-presets.png');
+    await (await held.$('#panel')).screenshot({ path: file });
+    const d = differingPixels(readPng(fs.readFileSync(file)), readPng(fs.readFileSync(path.join(goldenDir, 'menu_presets.png'))));
+    report(d.count === 0,
+      "a right-click on Repeat, then on the panel: the plug-ins' menu (sizes, presets, no MIDI learning)" +
+        (d.count === 0 ? ', menu_presets.png pixel for pixel' : d.count < 0 ? ', not its size' : `, ${d.count} pixels differ from menu_presets.png, the first at ${d.first.x},${d.first.y}`));
+    await held.close();
+  });
 
   // ---- installable, and offline ---------------------------------------------
   await check('installable', async () => {
