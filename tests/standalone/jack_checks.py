@@ -43,7 +43,12 @@ def check(condition, what):
         raise CheckFailed(what)
 
 
-def wait_for(condition, what, seconds=10.0):
+# Long enough for a machine running two test suites at once; only a failing
+# check waits it out.
+GENEROUS_SECONDS = 30.0
+
+
+def wait_for(condition, what, seconds=GENEROUS_SECONDS):
     end = time.monotonic() + seconds
     while time.monotonic() < end:
         if condition():
@@ -96,7 +101,7 @@ class Server:
         if self.process and self.process.poll() is None:
             self.process.send_signal(sig)
             try:
-                self.process.wait(timeout=10)
+                self.process.wait(timeout=GENEROUS_SECONDS)
             except subprocess.TimeoutExpired:
                 sig = signal.SIGKILL
                 self.process.kill()
@@ -155,7 +160,7 @@ class Program:
     def err(self):
         return open(self.err_path).read()
 
-    def stop(self, sig=signal.SIGTERM, timeout=10):
+    def stop(self, sig=signal.SIGTERM, timeout=GENEROUS_SECONDS):
         if self.process.poll() is None:
             self.process.send_signal(sig)
         return self.process.wait(timeout=timeout)
@@ -266,7 +271,7 @@ def check_ports_and_refusals():
         gone.stdout.close()
         wait_ports(env)
         gone.send_signal(signal.SIGTERM)
-        check(gone.wait(timeout=10) == 0, "with its output closed: not status 0")
+        check(gone.wait(timeout=GENEROUS_SECONDS) == 0, "with its output closed: not status 0")
         check(len(read_state(env.default_state)) == 11, "with its output closed: nothing saved")
         # The panel wants a display; the program says so instead of running blind.
         rc, _, err = run_program(env)
@@ -548,7 +553,7 @@ def check_server_lost():
     program = Program(env, "--no-gui")
     wait_ports(env)
     server.kill(signal.SIGKILL)
-    rc = program.process.wait(timeout=10)
+    rc = program.process.wait(timeout=GENEROUS_SECONDS)
     err = program.err()
     check(rc == 2, f"the server killed: status {rc}, not 2")
     check(err.count("\n") == 1 and "the JACK server went away" in err,
@@ -585,7 +590,7 @@ def panel_window(program):
         found[:] = xdotool("search", "--name", "^Quillet K3 - .*JACK: ").split()
         return bool(found) or program.process.poll() is not None
 
-    wait_for(look, "the panel's window", 20)
+    wait_for(look, "the panel's window")
     check(program.process.poll() is None, f"the program ended: {program.err()}")
 
     def panel_shown():
@@ -665,11 +670,11 @@ def check_panel():
             # Closing the window at once ends the program as a signal does,
             # the click taken first.
             xdotool("windowclose", window)
-            wait_for(lambda: program.process.poll() is not None, "the end on closing", 10)
+            wait_for(lambda: program.process.poll() is not None, "the end on closing")
             check(program.process.returncode == 0, f"closed: status {program.process.returncode}")
         finally:
             master.send_signal(signal.SIGTERM)
-            master.wait(timeout=10)
+            master.wait(timeout=GENEROUS_SECONDS)
         values = read_state(state)
         # A quarter note at 120 bpm: 500 ms, in the middle range.
         check(abs(values[0] - 0.8467) < 0.001 and values[3] == 0.5,
@@ -728,7 +733,7 @@ def check_panel_before_running():
                   "the client ran while its panel was still opening")
         finally:
             display.close()
-        rc = program.process.wait(timeout=20)
+        rc = program.process.wait(timeout=GENEROUS_SECONDS)
         check(rc == 1 and "cannot open the X display" in program.err(),
               f"a display that goes away while the panel opens: {rc} {program.err()!r}")
     print("the client runs only once the panel is open")
