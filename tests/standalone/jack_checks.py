@@ -258,6 +258,14 @@ def check_ports_and_refusals():
                         program.out(), re.M), f"no saving line: {program.out()!r}")
         check("JACK: quillet-k3, 48000 Hz, 256 frames" in program.out(), "no link line")
         check(len(read_state(env.default_state)) == 11, "no state saved")
+        check("no hardware MIDI source to join to quillet-k3:midi_in" in program.out(),
+              f"--connect on a server without MIDI: {program.out()!r}")
+        # A MIDI port that is not there: said, and the program runs on.
+        program = Program(env, "--no-gui", "--midi-connect", "no:such_port")
+        wait_ports(env)
+        wait_for(lambda: "could not join no:such_port to quillet-k3:midi_in" in program.err(),
+                 "the message for a MIDI port that is not there")
+        check(program.stop() == 0, "with a wrong --midi-connect: not status 0")
         # A terminal that went away (its pipe closed) does not end it unsaved.
         os.remove(env.default_state)
         gone = subprocess.Popen([ARGS.program, "--no-gui"], env=env.without_display(),
