@@ -126,7 +126,9 @@ TEST(SpacedStretches, ARideOnEveryFrameOfLongBlocksIsFollowedToTheEnd) {
       EXPECT_GT(runner.stretchFrames.back() + spacing + 3, block) << "followed to the end";
       for (size_t k = 0; k < runner.stretchFrames.size(); ++k) {
         const uint32_t f = runner.stretchFrames[k];
-        if (k > 0) EXPECT_EQ(f, runner.stretchFrames[k - 1] + spacing);
+        if (k > 0) {
+          EXPECT_EQ(f, runner.stretchFrames[k - 1] + spacing);
+        }
         // The length of a point sent at most 3 frames before (the ride rises).
         EXPECT_LE(runner.lengths[k], lengthAt[f]);
         EXPECT_GE(runner.lengths[k], lengthAt[f < 3 ? 0 : f - 3]) << rate << " Hz, frame " << f;
