@@ -28,12 +28,14 @@ fi
 cmake --build build-bench -j"$(nproc)" --target "${targets[@]}"
 build-bench/bench/engine_bench "$@"
 if [ -x "$portable" ]; then
-  # The 128-bit loops of both builds in turn, three times, so that both see
-  # the machine alike.
+  # The 128-bit loops (the echo's and the stretch's) of both builds in turn,
+  # three times, so that both see the machine alike.
   for round in 1 2 3; do
     for program in build-bench/bench/engine_bench "$portable"; do
       echo "== $program (round $round)"
-      "$program" --benchmark_filter='BM_EchoProcess<.*, false>/glide:./wide:0' "$@"
+      "$program" \
+        --benchmark_filter='BM_EchoProcess<.*, false>/glide:./wide:0|BM_StretchBothLines/splice:1/wide:0' \
+        "$@"
     done
   done
 fi
