@@ -298,6 +298,8 @@ struct Sender {
   jack_port_t* out = nullptr;
   std::atomic<bool> joined{false};
   std::atomic<int> periodsJoined{0};
+  std::atomic<bool> freewheeling{false};
+  std::atomic<int> freewheelPeriods{0};
   std::atomic<bool> armed{false};
   std::atomic<int> periodsAfter{0};  // periods run since the last event was written
 };
@@ -307,6 +309,7 @@ int sendCallback(jack_nframes_t frames, void* arg) {
   void* buffer = jack_port_get_buffer(s->out, frames);
   jack_midi_clear_buffer(buffer);
   if (s->joined.load()) s->periodsJoined.fetch_add(1);
+  if (s->freewheeling.load()) s->freewheelPeriods.fetch_add(1);
   if (!s->armed.load()) return 0;
   for (; s->next < s->events.size() && s->events[s->next].frame < s->periodStart + frames;
        ++s->next) {
@@ -329,7 +332,8 @@ int sendMidi(const std::string& path) {
   jack_set_process_callback(client, &sendCallback, &s);
   jack_set_freewheel_callback(
       client,
-      [](int starting, void* arg) { static_cast<Sender*>(arg)->armed.store(starting != 0); }, &s);
+      [](int starting, void* arg) { static_cast<Sender*>(arg)->freewheeling.store(starting != 0); },
+      &s);
   if (!s.out || jack_activate(client) != 0) return fail("cannot activate");
   const std::string from = std::string(jack_get_client_name(client)) + ":midi_out";
   if (jack_connect(client, from.c_str(), "quillet-k3:midi_in") != 0)
@@ -341,8 +345,15 @@ int sendMidi(const std::string& path) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   // Freewheeling, every client runs every period, and the frames between the
-  // events are exactly the file's.
+  // events are exactly the file's. The first event a few periods into it,
+  // never in a period of the change-over, which a busy machine may lose
+  // (as play-record's first sound).
   if (jack_set_freewheel(client, 1) != 0) return fail("cannot freewheel");
+  while (s.freewheelPeriods.load() < 4) {
+    if (std::chrono::steady_clock::now() > limit) return fail("the server does not freewheel");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  s.armed.store(true);
   while (s.periodsAfter.load() < 4) {
     if (std::chrono::steady_clock::now() > limit) return fail("the events were not all sent");
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
