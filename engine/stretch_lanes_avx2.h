@@ -186,6 +186,17 @@ __attribute__((target("avx2"))) inline void groupsByRunsAvx2(const double* oldL,
   statesR = sr;
 }
 
+// The states of the first group's eight left and eight right samples from
+// state s on, in the lanes kNoiseLaneOfFrame names.
+__attribute__((target("avx2"))) inline void firstGroupStatesAvx2(uint32_t s, __m256i& statesL,
+                                                                 __m256i& statesR) {
+  alignas(32) uint32_t stL[8];
+  alignas(32) uint32_t stR[8];
+  eightFrameStates(s, noiseJump(0), kNoiseLaneOfFrame, stL, stR);
+  statesL = _mm256_load_si256(reinterpret_cast<const __m256i*>(stL));
+  statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
+}
+
 // Frames i, i + 1, ... of r, eight at a time, from read position `position`
 // and generator state s on, while each group stays inside one binade of the
 // position (below `limit`, which is also below the last old sample); x
@@ -198,11 +209,8 @@ __attribute__((target("avx2"))) inline int32_t fastRunAvx2(const StretchRings& r
   // would otherwise make every addition go through memory.
   double x = position;
   const int32_t start = i;
-  alignas(32) uint32_t stL[8];
-  alignas(32) uint32_t stR[8];
-  eightFrameStates(s, noiseJump(0), kNoiseLaneOfFrame, stL, stR);
-  __m256i statesL = _mm256_load_si256(reinterpret_cast<const __m256i*>(stL));
-  __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
+  __m256i statesL, statesR;
+  firstGroupStatesAvx2(s, statesL, statesR);
   const __m256i jumpMul = _mm256_set1_epi32(static_cast<int>(kGroupJump.mul));
   const __m256i jumpAdd = _mm256_set1_epi32(static_cast<int>(kGroupJump.add));
   const double octInc = 8.0 * inc;
@@ -242,11 +250,8 @@ __attribute__((target("avx2"))) inline int32_t fastRunAvx2(const StretchRings& r
 // state s on, eight at a time: the noise alone.
 __attribute__((target("avx2"))) inline void emptyGroupsAvx2(double* lineL, double* lineR,
                                                             int32_t groups, uint32_t s) {
-  alignas(32) uint32_t stL[8];
-  alignas(32) uint32_t stR[8];
-  eightFrameStates(s, noiseJump(0), kNoiseLaneOfFrame, stL, stR);
-  __m256i statesL = _mm256_load_si256(reinterpret_cast<const __m256i*>(stL));
-  __m256i statesR = _mm256_load_si256(reinterpret_cast<const __m256i*>(stR));
+  __m256i statesL, statesR;
+  firstGroupStatesAvx2(s, statesL, statesR);
   const __m256i mul = _mm256_set1_epi32(static_cast<int>(kGroupJump.mul));
   const __m256i add = _mm256_set1_epi32(static_cast<int>(kGroupJump.add));
   for (int32_t g = 0; g < groups; ++g) {
