@@ -415,10 +415,10 @@ void memory(benchmark::State& state, Edition e) {
   state.counters["MiB_made_only"] = median(made) / (1024.0 * 1024.0);
 }
 
-// Thread CPU time of `frames`-frame blocks, median of 20000 in runs of 20.
-double blockSeconds(Running& r, uint32_t frames) {
+// Thread CPU time of `frames`-frame blocks, the median of `runs` runs of 20.
+double blockSeconds(Running& r, uint32_t frames, int runs = 1000) {
   std::vector<double> t;
-  for (int run = 0; run < 1000; ++run) {
+  for (int run = 0; run < runs; ++run) {
     timespec t0{}, t1{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
     for (int b = 0; b < 20; ++b) r.runFrames(frames);
@@ -511,21 +511,6 @@ struct Loaded {
   std::unique_ptr<Lv2Library> lv2;
 };
 
-// Thread CPU seconds per frame of `batches` batches of 20 blocks, the median.
-double secondsPerFrame(Running& r, uint32_t frames, int batches) {
-  std::vector<double> t;
-  for (int batch = 0; batch < batches; ++batch) {
-    timespec t0{}, t1{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
-    for (int b = 0; b < 20; ++b) r.runFrames(frames);
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t1);
-    t.push_back((static_cast<double>(t1.tv_sec - t0.tv_sec) +
-                 1e-9 * static_cast<double>(t1.tv_nsec - t0.tv_nsec)) /
-                (20.0 * frames));
-  }
-  return median(t);
-}
-
 void steadyEditions(benchmark::State& state, std::vector<Edition> editions) {
   const double rate = static_cast<double>(state.range(0));
   const auto frames = static_cast<uint32_t>(state.range(1));
@@ -548,7 +533,7 @@ void steadyEditions(benchmark::State& state, std::vector<Edition> editions) {
   for (auto _ : state) {
     for (int round = 0; round < 3; ++round)
       for (size_t i = 0; i < editions.size(); ++i)
-        rounds[i].push_back(secondsPerFrame(*running[i], frames, batches));
+        rounds[i].push_back(blockSeconds(*running[i], frames, batches) / frames);
   }
   for (size_t i = 0; i < editions.size(); ++i) {
     const std::string& name = editions[i].name;
