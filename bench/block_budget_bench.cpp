@@ -26,18 +26,34 @@
 //   - Steady: the echo with values moved after setup, once they have come to
 //     rest, against the same values set before setup (48 kHz, 512 frames,
 //     the two instances timed block by block in turn).
-// QUILLET_BEFORE=/path/to/other/QTAP_x64.so adds every figure for another
-// build of the library, each case right after this build's.
+//   - Points/<edition>/<load>: the VST3 and CLAP editions through
+//     quillet-host's loaders, a host's values at their frames, at 192 kHz in
+//     32 and 64 frames and at 48 kHz in 32, behind lines full of 2.6 s of
+//     echoes: `delay`, a "Delay" point on every frame riding the long range
+//     up and down; `range`, "Range" flipped between its second and third
+//     position at every block's first frame. The same figures as Budget's
+//     (the loader's own work per block included).
+// QUILLET_BEFORE=/path/to/other/QTAP_x64.so adds every Budget, Short and
+// Steady figure for another build of the library, each case right after
+// this build's; QUILLET_BEFORE_DIR=/dir holding "Quillet K3.vst3" and
+// QuilletK3.clap of another build adds the Points figures.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "host/plugin/clap/clap_audio_plugin.h"
+#include "host/plugin/clap/clap_instance.h"
+#include "host/plugin/vst3/vst3_audio_plugin.h"
+#include "host/plugin/vst3/vst3_instance.h"
+#include "host/plugin/vst3/vst3_module.h"
 #include "vst/interface/vst2_interface.h"
 
 namespace {
@@ -288,6 +304,114 @@ void shortBlocks(benchmark::State& state, std::string path) {
   state.counters["per_block_ns"] = 1e9 * (median(piece) - frames * perFrameWhole);
 }
 
+// ---- VST3 and CLAP through quillet-host's loaders --------------------------
+
+enum class Hosted { kVst3, kClap };
+
+// One instance of the VST3 or CLAP edition, with blocks of noise to process
+// and values to hand at their frames.
+class HostedInstance {
+ public:
+  HostedInstance(Hosted kind, const std::string& path, int block)
+      : block(block), in(2 * block), out(2 * block) {
+    std::string error;
+    if (kind == Hosted::kVst3) {
+      vst3Module = quillet_host::vst3::Vst3Module::load(path, &error);
+      if (vst3Module) vst3 = quillet_host::vst3::Vst3Instance::open(*vst3Module, &error);
+      if (vst3) plugin = std::make_unique<quillet_host::vst3::Vst3AudioPlugin>(*vst3);
+    } else {
+      clapModule = quillet_host::ClapModule::load(path, &error);
+      if (clapModule) clap = quillet_host::ClapInstance::create(*clapModule, &error);
+      if (clap) plugin = std::make_unique<quillet_host::ClapAudioPlugin>(*clap);
+    }
+    std::mt19937 gen(1);
+    std::uniform_real_distribution<float> dist(-0.5f, 0.5f);
+    for (float& x : in) x = dist(gen);
+  }
+  ~HostedInstance() {
+    if (plugin && started) plugin->stopProcessing();
+    plugin.reset();
+    vst3.reset();
+    clap.reset();
+  }
+  bool ok() const { return plugin != nullptr; }
+  void set(uint32_t index, float value) { plugin->setParameter(index, value); }
+  void start(float rate) {
+    plugin->startProcessing(rate, static_cast<uint32_t>(block), false, 120.0);
+    started = true;
+  }
+  void setAt(uint32_t index, float value, uint32_t frame) {
+    plugin->setParameterAt(index, value, frame);
+  }
+  void run() {
+    float* ins[2] = {in.data(), in.data() + block};
+    float* outs[2] = {out.data(), out.data() + block};
+    plugin->process(ins, outs, static_cast<uint32_t>(block));
+    benchmark::DoNotOptimize(out[0]);
+  }
+
+ private:
+  int block;
+  std::unique_ptr<quillet_host::vst3::Vst3Module> vst3Module;
+  std::unique_ptr<quillet_host::vst3::Vst3Instance> vst3;
+  std::unique_ptr<quillet_host::ClapModule> clapModule;
+  std::unique_ptr<quillet_host::ClapInstance> clap;
+  std::unique_ptr<quillet_host::AudioPlugin> plugin;
+  bool started = false;
+  std::vector<float> in, out;
+};
+
+enum class PointLoad { kDelayEveryFrame, kRangeEveryBlock };
+
+void points(benchmark::State& state, Hosted kind, std::string path, PointLoad load) {
+  const float rate = static_cast<float>(state.range(0));
+  const int block = static_cast<int>(state.range(1));
+  const double blockSeconds = block / static_cast<double>(rate);
+  std::vector<double> fastestAt(kTimedBlocks, 1e9), longest;
+  for (auto _ : state) {
+    HostedInstance fx(kind, path, block);
+    if (!fx.ok()) {
+      state.SkipWithError(("cannot load " + path).c_str());
+      return;
+    }
+    // 2.6 s lines full of loud echoes, with the splice.
+    fx.set(kDelay, 1.0f);
+    fx.set(kRange, 1.0f);
+    fx.set(kRepeat, 0.7f);
+    fx.set(kLevel, 1.0f);
+    fx.set(kKnobDust, 0.0f);
+    fx.start(rate);
+    const int fill = static_cast<int>(2.7 * rate / block);
+    for (int i = 0; i < fill; ++i) fx.run();
+
+    double worstHere = 0.0;
+    for (int b = 0; b < kTimedBlocks; ++b) {
+      const double start = threadSeconds();
+      if (load == PointLoad::kDelayEveryFrame) {
+        // A triangle over the long range, 1500 blocks each way, a point a frame.
+        for (int f = 0; f < block; ++f) {
+          const double phase = std::fmod((b + static_cast<double>(f) / block) / 1500.0, 2.0);
+          fx.setAt(kDelay, static_cast<float>(phase < 1.0 ? 1.0 - phase : phase - 1.0), f);
+        }
+      } else {
+        fx.setAt(kRange, b % 2 ? 0.5f : 1.0f, 0);
+      }
+      fx.run();
+      const double t = threadSeconds() - start;
+      fastestAt[b] = std::min(fastestAt[b], t);
+      worstHere = std::max(worstHere, t);
+    }
+    longest.push_back(worstHere / blockSeconds);
+    state.SetIterationTime(worstHere);
+  }
+  std::vector<double> sorted = fastestAt;
+  std::sort(sorted.begin(), sorted.end());
+  state.counters["worst_pct"] = 100.0 * sorted.back() / blockSeconds;
+  state.counters["p999_pct"] = 100.0 * sorted[sorted.size() * 999 / 1000] / blockSeconds;
+  state.counters["median_pct"] = 100.0 * sorted[sorted.size() / 2] / blockSeconds;
+  state.counters["worst_any_pct"] = 100.0 * median(longest);
+}
+
 void registerCase(const std::string& label, const std::string& path, const char* name, Load load,
                   int64_t rate, int64_t block) {
   benchmark::RegisterBenchmark(("Budget/" + std::string(name) + "/" + label).c_str(), budget, path,
@@ -313,6 +437,27 @@ int main(int argc, char** argv) {
       for (int64_t block : {32, 64, 512})
         for (const auto& [label, path] : libraries)
           registerCase(label, path, name, load, rate, block);
+  std::vector<std::pair<std::string, std::string>> bundles = {{"now", ""}};
+  if (const char* dir = std::getenv("QUILLET_BEFORE_DIR")) bundles.emplace_back("before", dir);
+  const std::pair<const char*, PointLoad> pointLoads[] = {{"delay", PointLoad::kDelayEveryFrame},
+                                                          {"range", PointLoad::kRangeEveryBlock}};
+  for (const auto& [loadName, load] : pointLoads)
+    for (const auto& [rate, block] :
+         {std::pair<int64_t, int64_t>{192000, 32}, {192000, 64}, {48000, 32}})
+      for (const auto& [kind, name] : {std::pair{Hosted::kVst3, "VST3"}, {Hosted::kClap, "CLAP"}})
+        for (const auto& [label, dir] : bundles) {
+          const std::string path =
+              dir.empty() ? (kind == Hosted::kVst3 ? VST3_BUNDLE_PATH : QUILLET_CLAP_PATH)
+                          : dir + (kind == Hosted::kVst3 ? "/Quillet K3.vst3" : "/QuilletK3.clap");
+          benchmark::RegisterBenchmark(
+              ("Points/" + std::string(name) + "/" + loadName + "/" + label).c_str(), points, kind,
+              path, load)
+              ->ArgNames({"rate", "block"})
+              ->Args({rate, block})
+              ->Iterations(3)
+              ->UseManualTime()
+              ->Unit(benchmark::kMicrosecond);
+        }
   for (int64_t frames : {1, 2, 4, 8, 16, 64})
     for (const auto& [label, path] : libraries)
       benchmark::RegisterBenchmark(("Short/" + label).c_str(), shortBlocks, path)

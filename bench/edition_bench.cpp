@@ -14,6 +14,11 @@
 //   - Block/<edition>: a 1-frame and a 64-frame block at 48 kHz, values
 //     settled, and per_block_ns, what a block costs whatever its length (the
 //     loader's own work per block included).
+//   - Steady: the steady echo of every edition in one process, at 48 and
+//     192 kHz in blocks of 64 and 512: each edition's thread CPU time per
+//     frame (median of its batches), in three rounds that take the editions
+//     in turn, and each one's time as a share of the VST 2.4 edition's
+//     (QTAP_x64) of the same build.
 // QUILLET_BEFORE_DIR=/dir holding QTAP_x64.so, QTAPG_x64.so, "Quillet K3.vst3",
 // QuilletK3.clap and quillet-k3.lv2/ of another build adds their figures.
 #include <benchmark/benchmark.h>
@@ -410,10 +415,10 @@ void memory(benchmark::State& state, Edition e) {
   state.counters["MiB_made_only"] = median(made) / (1024.0 * 1024.0);
 }
 
-// Thread CPU time of `frames`-frame blocks, median of 20000 in runs of 20.
-double blockSeconds(Running& r, uint32_t frames) {
+// Thread CPU time of `frames`-frame blocks, the median of `runs` runs of 20.
+double blockSeconds(Running& r, uint32_t frames, int runs = 1000) {
   std::vector<double> t;
-  for (int run = 0; run < 1000; ++run) {
+  for (int run = 0; run < runs; ++run) {
     timespec t0{}, t1{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
     for (int b = 0; b < 20; ++b) r.runFrames(frames);
@@ -474,6 +479,74 @@ void block(benchmark::State& state, Edition e) {
   }
 }
 
+// An instance of the edition made and set up at the rate, or null.
+std::unique_ptr<Running> runningAt(const Edition& e, double rate, Vst2Library* vst2,
+                                   quillet_host::vst3::Vst3Module* vst3,
+                                   quillet_host::ClapModule* clap, Lv2Library* lv2) {
+  switch (e.kind) {
+    case Kind::kVst2:
+      return vst2 && vst2->library ? made<Vst2Running>(*vst2->library, rate) : nullptr;
+    case Kind::kVst3:
+      return vst3 ? made<Vst3Running>(*vst3, rate) : nullptr;
+    case Kind::kClap:
+      return clap ? made<ClapRunning>(*clap, rate) : nullptr;
+    case Kind::kLv2:
+      return lv2 ? made<Lv2Running>(*lv2, rate) : nullptr;
+  }
+  return nullptr;
+}
+
+// The libraries an edition's instances need, kept loaded while they run.
+struct Loaded {
+  explicit Loaded(const Edition& e) {
+    std::string error;
+    if (e.kind == Kind::kVst2) vst2 = std::make_unique<Vst2Library>(e.path);
+    if (e.kind == Kind::kVst3) vst3 = quillet_host::vst3::Vst3Module::load(e.path, &error);
+    if (e.kind == Kind::kClap) clap = quillet_host::ClapModule::load(e.path, &error);
+    if (e.kind == Kind::kLv2) lv2 = std::make_unique<Lv2Library>(e.path);
+  }
+  std::unique_ptr<Vst2Library> vst2;
+  std::unique_ptr<quillet_host::vst3::Vst3Module> vst3;
+  std::unique_ptr<quillet_host::ClapModule> clap;
+  std::unique_ptr<Lv2Library> lv2;
+};
+
+void steadyEditions(benchmark::State& state, std::vector<Edition> editions) {
+  const double rate = static_cast<double>(state.range(0));
+  const auto frames = static_cast<uint32_t>(state.range(1));
+  std::vector<std::unique_ptr<Loaded>> libraries;
+  std::vector<std::unique_ptr<Running>> running;
+  for (const Edition& e : editions) {
+    libraries.push_back(std::make_unique<Loaded>(e));
+    Loaded& l = *libraries.back();
+    running.push_back(runningAt(e, rate, l.vst2.get(), l.vst3.get(), l.clap.get(), l.lv2.get()));
+    if (!running.back()) {
+      state.SkipWithError(("cannot run " + e.path).c_str());
+      return;
+    }
+    // Past the first sound, every glide and a whole turn of the longest ring.
+    const int warm = static_cast<int>(3.0 * rate / kBlock);
+    for (int b = 0; b < warm; ++b) running.back()->run();
+  }
+  const int batches = std::max(100, static_cast<int>(2e7 / (20.0 * frames * editions.size())));
+  std::vector<std::vector<double>> rounds(editions.size());
+  for (auto _ : state) {
+    for (int round = 0; round < 3; ++round)
+      for (size_t i = 0; i < editions.size(); ++i)
+        rounds[i].push_back(blockSeconds(*running[i], frames, batches) / frames);
+  }
+  for (size_t i = 0; i < editions.size(); ++i) {
+    const std::string& name = editions[i].name;
+    // The VST 2.4 edition (QTAP) of the same build: "VST2-QTAP/<label>".
+    const std::string label = name.substr(name.find('/') + 1);
+    size_t base = 0;
+    while (base < editions.size() && editions[base].name != "VST2-QTAP/" + label) ++base;
+    state.counters[name + "_ns_per_frame"] = 1e9 * median(rounds[i]);
+    if (base < editions.size() && base != i)
+      state.counters[name + "_vs_vst2"] = median(rounds[i]) / median(rounds[base]);
+  }
+}
+
 std::vector<Edition> editionsIn(const std::string& label, const std::string& vst2,
                                 const std::string& vst2Gui, const std::string& vst3,
                                 const std::string& clap, const std::string& lv2) {
@@ -503,6 +576,16 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond);
   for (const Edition& e : editions)
     benchmark::RegisterBenchmark(("Block/" + e.name).c_str(), block, e)->Iterations(1);
+  // The steady echo of every edition but the panel's VST 2.4 library (the
+  // same engine and glue as QTAP_x64), all in one process.
+  std::vector<Edition> steady;
+  for (const Edition& e : editions)
+    if (e.name.rfind("VST2-QTAPG/", 0) != 0) steady.push_back(e);
+  benchmark::RegisterBenchmark("Steady", steadyEditions, steady)
+      ->ArgNames({"rate", "block"})
+      ->ArgsProduct({{48000, 192000}, {64, 512}})
+      ->Iterations(1)
+      ->Unit(benchmark::kMillisecond);
   for (const Edition& e : editions)
     benchmark::RegisterBenchmark(("Memory/" + e.name).c_str(), memory, e)
         ->ArgName("rate")

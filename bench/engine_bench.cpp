@@ -203,10 +203,12 @@ void BM_EchoProcess(benchmark::State& state) {
 }
 
 // One stretch of both lines, made at once, between 2.6 s and a little less
-// at 96 kHz, next to copying the same two arrays.
+// at 96 kHz, next to copying the same two arrays; on the widest vectors
+// (wide 1) or the 128-bit ones (wide 0).
 void BM_StretchBothLines(benchmark::State& state) {
   EchoEngine engine;
   engine.setTickSource(&fixedTick);
+  engine.setWidestPath(state.range(1) ? VectorPath::kAvx512 : VectorPath::kSse2);
   EchoParams longest;
   longest[kParamRange] = 1.0f;
   longest[kParamDelay] = 1.0f;
@@ -496,9 +498,8 @@ BENCHMARK_TEMPLATE(BM_EchoProcess, double, true)
     ->Args({0, 1, 1})
     ->UseManualTime();
 BENCHMARK(BM_StretchBothLines)
-    ->ArgName("splice")
-    ->Arg(0)
-    ->Arg(1)
+    ->ArgNames({"splice", "wide"})
+    ->ArgsProduct({{0, 1}, {0, 1}})
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 

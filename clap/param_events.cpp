@@ -75,7 +75,7 @@ template <class Sample>
 bool ParamEventBatch::runBlock(quillet::EchoCore& core, const Sample* const* in, Sample* const* out,
                                uint32_t frames) {
   CorePieces<Sample> pieces(core, in, out);
-  quillet::runInPieces(changes_, frames, core.sampleRate(), pieces);
+  quillet::runInPieces(changes_, frames, pieces);
   return takeTailFlag();
 }
 

@@ -1,6 +1,8 @@
 #include "core/block_changes.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace quillet {
 
@@ -14,12 +16,43 @@ bool before(const TimedChange& a, const TimedChange& b) {
 
 void BlockChanges::add(uint32_t frame, int32_t index, float value) {
   if (index < 0 || index >= kIndexes) return;
-  if (count < kCapacity) {
-    list[count++] = {frame, index, value};
-    return;
+  if (count == kCapacity) coalesce();
+  list[count++] = {frame, index, value};
+}
+
+uint32_t BlockChanges::keptWith(uint32_t width) const {
+  // From the last change back: a change is kept unless a later change of
+  // its index (already kept) lies in the same window.
+  uint32_t lastWindow[kIndexes];
+  std::fill(lastWindow, lastWindow + kIndexes, UINT32_MAX);
+  uint32_t kept = 0;
+  for (uint32_t i = count; i-- > 0;) {
+    const uint32_t window = list[i].frame / width;
+    if (lastWindow[list[i].index] == window) continue;
+    lastWindow[list[i].index] = window;
+    ++kept;
   }
-  overflowed |= 1u << index;
-  overflowValues[index] = value;
+  return kept;
+}
+
+void BlockChanges::coalesce() {
+  sort();
+  uint32_t width = 1;
+  while (keptWith(width) > kCapacity / 2) width *= 2;  // one window holds at most kIndexes
+  // The same pass, marking what it keeps, then the kept ones moved down in
+  // order.
+  bool keep[kCapacity];
+  uint32_t lastWindow[kIndexes];
+  std::fill(lastWindow, lastWindow + kIndexes, UINT32_MAX);
+  for (uint32_t i = count; i-- > 0;) {
+    const uint32_t window = list[i].frame / width;
+    keep[i] = lastWindow[list[i].index] != window;
+    lastWindow[list[i].index] = window;
+  }
+  uint32_t kept = 0;
+  for (uint32_t i = 0; i < count; ++i)
+    if (keep[i]) list[kept++] = list[i];
+  count = kept;
 }
 
 void BlockChanges::sort() {
@@ -38,20 +71,12 @@ void BlockChanges::sort() {
   if (from != list) std::copy(from, from + count, list);
 }
 
-void BlockChanges::applyOverflowTo(PieceRunner& runner, uint32_t frame) {
-  for (int32_t index = 0; index < kIndexes; ++index)
-    if (overflowed & (1u << index)) runner.apply({frame, index, overflowValues[index]});
-  overflowed = 0;
-}
-
 void applyAll(BlockChanges& changes, PieceRunner& runner) {
   changes.sort();
   for (uint32_t i = 0; i < changes.size(); ++i) runner.apply(changes[i]);
-  changes.applyOverflowTo(runner, 0);
 }
 
-void runInPieces(BlockChanges& changes, uint32_t frames, double /*sampleRate*/,
-                 PieceRunner& runner) {
+void runInPieces(BlockChanges& changes, uint32_t frames, PieceRunner& runner) {
   if (frames == 0) {
     applyAll(changes, runner);
     return;
@@ -65,10 +90,9 @@ void runInPieces(BlockChanges& changes, uint32_t frames, double /*sampleRate*/,
     runner.run(at, end - at);
     at = end;
   }
-  // The changes at or past the block's end and those that found no room:
-  // stored now, they take effect with the next block.
+  // The changes at or past the block's end: stored now, they take effect
+  // with the next block.
   for (; next < count; ++next) runner.apply({frames, changes[next].index, changes[next].value});
-  changes.applyOverflowTo(runner, frames);
 }
 
 }  // namespace quillet

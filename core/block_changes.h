@@ -16,7 +16,9 @@
 // within those 2 ms (engine/delay_resize.cpp).
 //
 // Fixed room, no allocation: the format clears the list, adds what its host
-// sent with the block, and runs the block through runInPieces.
+// sent with the block, and runs the block through runInPieces. However many
+// changes a host sends, every parameter follows its latest value within a
+// few frames (BlockChanges::kCapacity).
 #pragma once
 
 #include <cstdint>
@@ -37,38 +39,38 @@ constexpr int32_t kFirstFormatChange = kNumQuilletParams;
 
 class BlockChanges {
  public:
-  // Changes one block can carry at their frames. Beyond them a block's
-  // further changes are stored at its end (a host sending more than this in
-  // one block is not automating, it is flooding).
-  static constexpr uint32_t kCapacity = 1024;
+  // Changes one block keeps at their frames. A block that brings more (a
+  // host sending points of many parameters at every frame of a long block)
+  // keeps, of each parameter, the last change in each window of W frames,
+  // W the smallest power of two that leaves the list at most half full: each
+  // parameter then follows its latest value at most W - 1 frames late (W is
+  // at most 64 for every parameter moving at every frame of an 8192-frame
+  // block: 1.5 ms at 44.1 kHz).
+  static constexpr uint32_t kCapacity = 4096;
 
-  void clear() {
-    count = 0;
-    overflowed = 0;
-  }
+  void clear() { count = 0; }
   // A change at `frame` of the block; frames at or past the block's end are
   // stored at its end. NaN values are the caller's to refuse.
   void add(uint32_t frame, int32_t index, float value);
 
   uint32_t size() const { return count; }
   const TimedChange& operator[](uint32_t i) const { return list[i]; }
-  // Changes that found no room are kept as the last value per index; this
-  // applies them (at the block's end) and forgets them.
-  void applyOverflowTo(class PieceRunner& runner, uint32_t frame);
 
   // Orders the list by frame, then index, keeping the order of adding among
   // changes of one index at one frame. Called by runInPieces.
   void sort();
 
  private:
+  // Sorts, then keeps of each index the last change in each window of the
+  // smallest power-of-two width that leaves at most half the room used.
+  void coalesce();
+  // The changes that would be kept with windows of `width` frames.
+  uint32_t keptWith(uint32_t width) const;
+
+  static constexpr int32_t kIndexes = kFirstFormatChange + 4;  // table and format changes
   TimedChange list[kCapacity];
   TimedChange scratch[kCapacity];
   uint32_t count = 0;
-  // Per index (table and format changes), the last value that found no room.
-  static constexpr int32_t kIndexes = kFirstFormatChange + 4;
-  uint32_t overflowed = 0;  // a bit per index
-  float overflowValues[kIndexes] = {};
-  static_assert(kIndexes <= 32, "one bit per index");
 };
 
 // How a format runs the pieces of a block: apply stores one change (the
@@ -85,7 +87,7 @@ class PieceRunner {
 
 // Runs a block of `frames` frames (at least 1) in pieces at its changes'
 // frames. Sorts `changes`.
-void runInPieces(BlockChanges& changes, uint32_t frames, double sampleRate, PieceRunner& runner);
+void runInPieces(BlockChanges& changes, uint32_t frames, PieceRunner& runner);
 
 // Stores every change at once, in the order runInPieces would, for a block
 // that is not run (a parameter flush, a block answered with silence).

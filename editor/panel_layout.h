@@ -1,9 +1,12 @@
 // Where the panel's pictures and controls are: resource ids and rectangles
-// in panel pixels. The artwork generator draws the printed scales from the
-// same numbers.
+// in panel pixels, and the table of the controls the panel is made of. The
+// artwork generator draws the printed scales from the same numbers.
 #pragma once
 
 #include <cstdint>
+
+#include "core/panel_host.h"
+#include "core/param_table.h"
 
 namespace panel {
 
@@ -45,5 +48,63 @@ constexpr Place kNamePlate{372, 306, 194, 58};
 
 constexpr int32_t kLargeKnobFrames = 100;
 constexpr int32_t kSmallKnobFrames = 101;
+
+// What a control of the panel is, and so how it is made.
+enum class ControlKind : int32_t {
+  kLargeKnob,       // an animated knob over kLargeKnobFrames frames
+  kSmallKnob,       // an animated knob over kSmallKnobFrames frames
+  kThreeWaySwitch,  // a horizontal switch: three positions, three frames
+  kNoteKey,         // a kick button: sets the echo time from the tempo
+  kOnOffKey,        // an on/off button
+};
+
+struct Control {
+  int32_t tag;  // a parameter's index, or a panel control's (core/panel_host.h)
+  ControlKind kind;
+  int32_t bitmap;  // BitmapId
+  Place place;
+};
+
+constexpr Control noteKey(int32_t i) {
+  return {quillet::kTagWholeNote + i,
+          ControlKind::kNoteKey,
+          kWholeNoteKey + i,
+          {kFirstNoteKey.left + i * kFirstNoteKey.width, kFirstNoteKey.top, kFirstNoteKey.width,
+           kFirstNoteKey.height}};
+}
+
+// Every control of the panel, in the order it adds them: a later one is
+// drawn over an earlier one and takes a press first; the keyboard's Tab
+// goes through the knobs in this order. The panel makes its controls from
+// this table, keeps one per row, and finds them by tag in it.
+constexpr Control kControls[] = {
+    {kParamDelay, ControlKind::kLargeKnob, kLargeKnob, kDelayKnob},
+    {kParamRepeat, ControlKind::kLargeKnob, kLargeKnob, kRepeatKnob},
+    {kParamLevel, ControlKind::kLargeKnob, kLargeKnob, kLevelKnob},
+    {kParamDry, ControlKind::kSmallKnob, kSmallKnob, kDryKnob},
+    {kParamPan, ControlKind::kSmallKnob, kSmallKnob, kPanKnob},
+    {kParamXFeed, ControlKind::kSmallKnob, kSmallKnob, kXFeedKnob},
+    {kParamRange, ControlKind::kThreeWaySwitch, kRangeSelector, kRangeSwitch},
+    {quillet::kTagNoteMode, ControlKind::kThreeWaySwitch, kNoteModeLamps, kNoteModeSwitch},
+    {kParamPingPong, ControlKind::kThreeWaySwitch, kPingPongLamps, kPingPongSwitch},
+    noteKey(0),
+    noteKey(1),
+    noteKey(2),
+    noteKey(3),
+    noteKey(4),
+    noteKey(5),
+    {kParamMute, ControlKind::kOnOffKey, kMuteKey, kMuteKeyPlace},
+    {kParamMonoOut, ControlKind::kOnOffKey, kMonoOutKey, kMonoOutKeyPlace},
+    {kParamKnobDust, ControlKind::kOnOffKey, kDustLamp, kDustLampPlace},
+};
+
+constexpr int32_t kControlCount = sizeof kControls / sizeof kControls[0];
+
+// The row of the control with `tag`; -1 for none.
+constexpr int32_t controlRow(int32_t tag) {
+  for (int32_t row = 0; row < kControlCount; ++row)
+    if (kControls[row].tag == tag) return row;
+  return -1;
+}
 
 }  // namespace panel

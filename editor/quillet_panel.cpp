@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <exception>
-#include <initializer_list>
 #include <new>
 
 #include "core/factory_presets.h"
@@ -47,9 +46,58 @@ static_assert(kNumQuilletParams <= 32, "one bit per parameter in the change mark
 
 bool isParameterTag(int32_t tag) { return tag >= 0 && tag < kNumQuilletParams; }
 
-// A Ctrl-click puts a bound control back on its parameter's default.
-void setTableDefault(CControl* control) {
-  control->setDefaultValue(kQuilletParams[control->getTag()].defaultValue);
+constexpr bool everyParameterHasAControl() {
+  for (int32_t index = 0; index < kNumQuilletParams; ++index)
+    if (panel::controlRow(index) < 0) return false;
+  return true;
+}
+static_assert(everyParameterHasAControl(), "a parameter without a control on the panel");
+
+constexpr bool everyTagOnce() {
+  for (int32_t row = 0; row < panel::kControlCount; ++row)
+    if (panel::controlRow(panel::kControls[row].tag) != row) return false;
+  return true;
+}
+static_assert(everyTagOnce(), "two controls of the panel with one tag");
+
+constexpr int32_t kNoteModeRow = panel::controlRow(kTagNoteMode);
+static_assert(kNoteModeRow >= 0, "no note-mode switch on the panel");
+
+// A control of the panel's table at `scale`, telling `listener` of its
+// changes. A Ctrl-click puts a knob or a switch back on its default: its
+// parameter's, or for the note mode, the panel's own, the middle (dotted).
+CControl* makeControl(const panel::Control& control, float scale, CBitmap* bitmap,
+                      CControlListener* listener) {
+  const CRect where = rectAt(control.place, scale);
+  const int32_t frameHeight = panel::scaledLength(control.place.height, scale);
+  const float tableDefault =
+      isParameterTag(control.tag) ? kQuilletParams[control.tag].defaultValue : 0.5f;
+  switch (control.kind) {
+    case panel::ControlKind::kLargeKnob:
+    case panel::ControlKind::kSmallKnob: {
+      const int32_t frames = control.kind == panel::ControlKind::kLargeKnob
+                                 ? panel::kLargeKnobFrames
+                                 : panel::kSmallKnobFrames;
+      auto* knob = new CAnimKnob(where, listener, control.tag, frames, frameHeight, bitmap);
+      // The same frame for a value, and the same drag for the same movement
+      // of the hand, at every scale.
+      knob->setFrameIndexHeight(control.place.height);
+      knob->setLinearRange(CKnob::kLinearRange * scale);
+      knob->setWheelInc(0.1f);
+      knob->setDefaultValue(tableDefault);
+      return knob;
+    }
+    case panel::ControlKind::kThreeWaySwitch: {
+      auto* made = new CHorizontalSwitch(where, listener, control.tag, 3, frameHeight, 3, bitmap);
+      made->setDefaultValue(tableDefault);
+      return made;
+    }
+    case panel::ControlKind::kNoteKey:
+      return new CKickButton(where, listener, control.tag, frameHeight, bitmap);
+    case panel::ControlKind::kOnOffKey:
+      return new COnOffButton(where, listener, control.tag, bitmap);
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -204,80 +252,17 @@ void QuilletPanel::buildPanel(void* parent, float scale, PanelBitmaps& bitmaps, 
 }
 
 void QuilletPanel::addControls(CFrame* newFrame, float scale, PanelBitmaps& bitmaps) {
-  auto bitmap = [&](int32_t id) { return bitmaps[id - panel::kFirstBitmap]; };
-  auto at = [scale](const panel::Place& place) { return rectAt(place, scale); };
-  auto high = [scale](const panel::Place& place) {
-    return panel::scaledLength(place.height, scale);
-  };
-  newFrame->setBackground(bitmap(panel::kBackground));
-
+  newFrame->setBackground(bitmaps[panel::kBackground - panel::kFirstBitmap]);
   // Stores before this point are shown by the values read below.
   changedParams.store(0, std::memory_order_relaxed);
-  auto bound = [&](CControl* control) {
-    control->setValue(host.parameterValue(control->getTag()));
-    newFrame->addView(control);
-  };
-  auto knob = [&](const panel::Place& place, int32_t tag, int32_t frames, int32_t id) {
-    auto* made = new CAnimKnob(at(place), this, tag, frames, high(place), bitmap(id));
-    // The same frame for a value, and the same drag for the same movement of
-    // the hand, at every scale.
-    made->setFrameIndexHeight(place.height);
-    made->setLinearRange(CKnob::kLinearRange * scale);
-    bound(made);
-    return made;
-  };
-  auto largeKnob = [&](const panel::Place& place, int32_t tag) {
-    return knob(place, tag, panel::kLargeKnobFrames, panel::kLargeKnob);
-  };
-  auto smallKnob = [&](const panel::Place& place, int32_t tag) {
-    return knob(place, tag, panel::kSmallKnobFrames, panel::kSmallKnob);
-  };
-
-  delayKnob = largeKnob(panel::kDelayKnob, kParamDelay);
-  repeatKnob = largeKnob(panel::kRepeatKnob, kParamRepeat);
-  levelKnob = largeKnob(panel::kLevelKnob, kParamLevel);
-  dryKnob = smallKnob(panel::kDryKnob, kParamDry);
-  panKnob = smallKnob(panel::kPanKnob, kParamPan);
-  xFeedKnob = smallKnob(panel::kXFeedKnob, kParamXFeed);
-
-  rangeSwitch = new CHorizontalSwitch(at(panel::kRangeSwitch), this, kParamRange, 3,
-                                      high(panel::kRangeSwitch), 3, bitmap(panel::kRangeSelector));
-  bound(rangeSwitch);
-  noteModeSwitch =
-      new CHorizontalSwitch(at(panel::kNoteModeSwitch), this, kTagNoteMode, 3,
-                            high(panel::kNoteModeSwitch), 3, bitmap(panel::kNoteModeLamps));
-  newFrame->addView(noteModeSwitch);
-  pingPongSwitch =
-      new CHorizontalSwitch(at(panel::kPingPongSwitch), this, kParamPingPong, 3,
-                            high(panel::kPingPongSwitch), 3, bitmap(panel::kPingPongLamps));
-  bound(pingPongSwitch);
-
-  for (int i = 0; i < 6; ++i) {
-    panel::Place place = panel::kFirstNoteKey;
-    place.left += i * place.width;
-    noteButtons[i] = new CKickButton(at(place), this, kTagWholeNote + i, high(place),
-                                     bitmap(panel::kWholeNoteKey + i));
-    newFrame->addView(noteButtons[i]);
+  for (int32_t row = 0; row < panel::kControlCount; ++row) {
+    const panel::Control& control = panel::kControls[row];
+    CControl* made =
+        makeControl(control, scale, bitmaps[control.bitmap - panel::kFirstBitmap], this);
+    if (isParameterTag(control.tag)) made->setValue(host.parameterValue(control.tag));
+    newFrame->addView(made);
+    controls[row] = made;
   }
-
-  muteButton =
-      new COnOffButton(at(panel::kMuteKeyPlace), this, kParamMute, bitmap(panel::kMuteKey));
-  bound(muteButton);
-  monoOutButton = new COnOffButton(at(panel::kMonoOutKeyPlace), this, kParamMonoOut,
-                                   bitmap(panel::kMonoOutKey));
-  bound(monoOutButton);
-  knobDustButton =
-      new COnOffButton(at(panel::kDustLampPlace), this, kParamKnobDust, bitmap(panel::kDustLamp));
-  bound(knobDustButton);
-
-  for (CAnimKnob* k : {delayKnob, repeatKnob, levelKnob, dryKnob, panKnob, xFeedKnob})
-    k->setWheelInc(0.1f);
-  for (CControl* control :
-       std::initializer_list<CControl*>{delayKnob, repeatKnob, levelKnob, dryKnob, panKnob,
-                                        xFeedKnob, rangeSwitch, pingPongSwitch})
-    setTableDefault(control);
-  // The note mode is the panel's own: its default is the middle, dotted.
-  noteModeSwitch->setDefaultValue(0.5f);
 }
 
 void QuilletPanel::requestScale(float target) {
@@ -326,12 +311,12 @@ bool QuilletPanel::rebuildAt(float target) {
             frame->setFrameSize(background->getWidth(), background->getHeight());
     if (sized) {
       // The note mode is the panel's own state: it survives the new size.
-      const float noteMode = noteModeSwitch ? noteModeSwitch->getValue() : 0.0f;
+      const float noteMode = controls[kNoteModeRow] ? controls[kNoteModeRow]->getValue() : 0.0f;
       frame->setFocusView(nullptr);
       frame->removeAllViews();
       clearControls();
       addControls(frame, target, bitmaps);
-      noteModeSwitch->setValue(noteMode);
+      controls[kNoteModeRow]->setValue(noteMode);
       built = true;
     }
   } catch (...) {
@@ -524,45 +509,14 @@ void QuilletPanel::close() {
 }
 
 void QuilletPanel::clearControls() {
-  delayKnob = repeatKnob = levelKnob = dryKnob = panKnob = xFeedKnob = nullptr;
-  rangeSwitch = noteModeSwitch = pingPongSwitch = nullptr;
-  for (CKickButton*& button : noteButtons) button = nullptr;
-  muteButton = monoOutButton = knobDustButton = nullptr;
+  for (CControl*& control : controls) control = nullptr;
   menu = nullptr;
 }
 
 CControl* QuilletPanel::controlForTag(int32_t tag) const {
   if (!isOpen()) return nullptr;
-  switch (tag) {
-    case kParamDelay:
-      return delayKnob;
-    case kParamRepeat:
-      return repeatKnob;
-    case kParamLevel:
-      return levelKnob;
-    case kParamRange:
-      return rangeSwitch;
-    case kParamMute:
-      return muteButton;
-    case kParamDry:
-      return dryKnob;
-    case kParamPan:
-      return panKnob;
-    case kParamXFeed:
-      return xFeedKnob;
-    case kParamMonoOut:
-      return monoOutButton;
-    case kParamKnobDust:
-      return knobDustButton;
-    case kParamPingPong:
-      return pingPongSwitch;
-    case kTagNoteMode:
-      return noteModeSwitch;
-    default:
-      if (tag >= kTagWholeNote && tag <= kTagThirtySecondNote)
-        return noteButtons[tag - kTagWholeNote];
-      return nullptr;
-  }
+  const int32_t row = panel::controlRow(tag);
+  return row < 0 ? nullptr : controls[row];
 }
 
 void QuilletPanel::parameterChanged(int32_t index) {
@@ -614,7 +568,7 @@ void QuilletPanel::valueChanged(CDrawContext*, CControl* control) {
 int32_t QuilletPanel::controlModifierClicked(CDrawContext*, CControl*, int32_t) { return 0; }
 
 void QuilletPanel::setDelayFromTempo(int32_t noteTag) {
-  const float mode = noteModeSwitch ? noteModeSwitch->getValue() : 0.0f;
+  const float mode = controls[kNoteModeRow] ? controls[kNoteModeRow]->getValue() : 0.0f;
   const double tempo = host.hostTempo();
   // No usable tempo (none, 0, negative, not a number): nothing to set.
   if (!(tempo > 0.0) || tempo > 1.0e9) return;

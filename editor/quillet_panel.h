@@ -21,11 +21,7 @@
 #include "gui/ccontrol.h"
 
 namespace VSTGUI {
-class CAnimKnob;
 class CBitmap;
-class CHorizontalSwitch;
-class CKickButton;
-class COnOffButton;
 }  // namespace VSTGUI
 
 namespace quillet {
@@ -183,19 +179,9 @@ class QuilletPanel : public PanelShell,
   bool menuHasSizeAndPresets = true;
   int32_t menuMidiTag = -1;
 
-  VSTGUI::CAnimKnob* delayKnob = nullptr;
-  VSTGUI::CAnimKnob* repeatKnob = nullptr;
-  VSTGUI::CAnimKnob* levelKnob = nullptr;
-  VSTGUI::CAnimKnob* dryKnob = nullptr;
-  VSTGUI::CAnimKnob* panKnob = nullptr;
-  VSTGUI::CAnimKnob* xFeedKnob = nullptr;
-  VSTGUI::CHorizontalSwitch* rangeSwitch = nullptr;
-  VSTGUI::CHorizontalSwitch* noteModeSwitch = nullptr;
-  VSTGUI::CKickButton* noteButtons[6] = {};
-  VSTGUI::COnOffButton* muteButton = nullptr;
-  VSTGUI::COnOffButton* monoOutButton = nullptr;
-  VSTGUI::COnOffButton* knobDustButton = nullptr;
-  VSTGUI::CHorizontalSwitch* pingPongSwitch = nullptr;
+  // One per row of panel::kControls, made from it; owned by the frame, null
+  // while closed.
+  VSTGUI::CControl* controls[panel::kControlCount] = {};
 
   // Bit i: parameter i was stored since the last idle pass. Lives as long as
   // the panel, so a store racing close() finds it.

@@ -115,12 +115,20 @@ void EchoEngine::beginStretch(const EchoParams& params) {
 
 // What a block of sampleFrames frames reads of the new ring, and its share of
 // the rest: offsets up to (read + sampleFrames) * perFrame, which passes the
-// ring's length within the spacing.
+// ring's length within the spacing. Made in runs of kMadeAtOnce offsets (or
+// to the ring's end): a run's set-up (its generator states, its search for
+// consecutive pairs, its last few frames taken one by one) costs as much as a
+// few hundred frames, and a block split into one-frame pieces at a host's
+// points would otherwise pay it at every piece.
 void EchoEngine::makeStretchAhead(int32_t sampleFrames) {
   if (!underWay.active) return;
-  const int64_t wanted =
+  constexpr int64_t kMadeAtOnce = 8192;
+  const int64_t share =
       static_cast<int64_t>(underWay.read + std::max(sampleFrames, 0)) * underWay.perFrame;
-  makeStretchUpTo(wanted < delayLength ? static_cast<int32_t>(wanted) : delayLength);
+  if (share > underWay.maker.made()) {
+    const int64_t wanted = (share + kMadeAtOnce - 1) / kMadeAtOnce * kMadeAtOnce;
+    makeStretchUpTo(wanted < delayLength ? static_cast<int32_t>(wanted) : delayLength);
+  }
   underWay.read += std::max(sampleFrames, 0);
 }
 

@@ -1,13 +1,16 @@
-// The first pass in 256-bit vectors. Every value is formed by the same
-// operations in the same order as in the 128-bit pass, lane by lane, so the
-// results are identical; only the grouping differs:
+// The first pass in 256-bit vectors, on the 128-bit pass's filter lanes
+// (stereo_lanes.h) and its routing of a single frame (echo_pass.h). Every
+// value is formed by the same operations in the same order as in the
+// 128-bit pass, lane by lane, so the results are identical; only the
+// grouping differs:
 //   - the shelf and the low-pass of both channels step as one four-lane
 //     biquad, the low-pass three frames behind the shelf, so that each step
 //     waits only on its own previous outputs and not on the shelf's latest;
 //   - the five control smoothers glide together in one eight-lane vector;
-//   - routing and mix then run two frames per vector.
+//   - routing and mix then run two frames per vector, a chunk's odd last
+//     frame through the 128-bit routing.
 #include "engine/echo_engine.h"
-#include "engine/echo_first_pass.h"
+#include "engine/echo_pass.h"
 
 #ifdef QUILLET_WIDE_VECTORS
 
@@ -31,7 +34,7 @@ struct ShelfLowPassQuad {
     return _mm256_insertf128_pd(_mm256_castpd128_pd256(low), high, 1);
   }
 
-  QUILLET_AVX2_INLINE ShelfLowPassQuad(const BiquadPair& s, const BiquadPair& l)
+  QUILLET_AVX2_INLINE ShelfLowPassQuad(const BiquadLanes& s, const BiquadLanes& l)
       : b0(join(s.b0, l.b0)),
         b1(join(s.b1, l.b1)),
         b2(join(s.b2, l.b2)),
@@ -54,14 +57,14 @@ struct ShelfLowPassQuad {
     return y;
   }
 
-  QUILLET_AVX2_INLINE void storeShelf(BiquadPair& s) const {
+  QUILLET_AVX2_INLINE void storeShelf(BiquadLanes& s) const {
     s.x1 = _mm256_castpd256_pd128(x1);
     s.x2 = _mm256_castpd256_pd128(x2);
     s.y1 = _mm256_castpd256_pd128(y1);
     s.y2 = _mm256_castpd256_pd128(y2);
   }
 
-  QUILLET_AVX2_INLINE void storeLowPass(BiquadPair& l) const {
+  QUILLET_AVX2_INLINE void storeLowPass(BiquadLanes& l) const {
     l.x1 = _mm256_extractf128_pd(x1, 1);
     l.x2 = _mm256_extractf128_pd(x2, 1);
     l.y1 = _mm256_extractf128_pd(y1, 1);
@@ -163,14 +166,10 @@ QUILLET_AVX2_INLINE PairGains pairGains(const double* gains, const double* xFeed
           _mm256_unpackhi_pd(dryPan, dryPan), _mm256_load_pd(xFeed)};
 }
 
-QUILLET_AVX2_INLINE FrameGains frameGains(const double* gains, const double* xFeed) {
-  return {_mm_set1_pd(gains[0]), _mm_set1_pd(gains[1]), _mm_set1_pd(gains[2]), gains[3], xFeed[0]};
-}
-
 // Routing and mix of frames i and i + 1 (filtered lines in y), as routeFrame
 // does it for one.
 template <int kRoute, typename Sample>
-QUILLET_AVX2_INLINE void routeFramePair(const FirstPass<Sample>& c, int32_t i, __m256d y,
+QUILLET_AVX2_INLINE void routeFramePair(const EchoPass<Sample>& c, int32_t i, __m256d y,
                                         const PairGains& g, double* arg) {
   const __m256d in = loadInputPair<kRoute == 3>(c.inL + i, c.inR + i);
   const __m256d one = _mm256_set1_pd(1.0);
@@ -207,8 +206,8 @@ QUILLET_AVX2_INLINE void routeFramePair(const FirstPass<Sample>& c, int32_t i, _
 // gains and xFeed. Chunks shorter than the lag run the three filters in turn.
 template <bool kGliding>
 QUILLET_AVX2_INLINE void filterChunk(const double* lineL, const double* lineR, int32_t length,
-                                     int32_t w, int32_t count, __m128d ad, OnePolePair& hp,
-                                     BiquadPair& shelf, BiquadPair& lp, SmootherBank& bank,
+                                     int32_t w, int32_t count, __m128d ad, OnePoleLanes& hp,
+                                     BiquadLanes& shelf, BiquadLanes& lp, SmootherBank& bank,
                                      double* filtered, double* gains, double* xFeed) {
   if (count < kLag) {
     for (int32_t j = 0; j < count; ++j) {
@@ -291,29 +290,29 @@ QUILLET_AVX2_INLINE int32_t storeLineChunkAvx2(double* lineL, double* lineR, int
 
 // The block, chunk by chunk: filters, routing and mix, then the erf calls.
 template <int kRoute, bool kGliding, typename Sample>
-QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
-                               int32_t chunkLimit) {
+QUILLET_AVX2 int32_t echoBlock(const EchoPass<Sample>& c, int32_t sampleFrames, int32_t chunkLimit,
+                               ErfArray vectorErf) {
   alignas(32) double filtered[2 * kMaxChunk];
   alignas(32) double gains[4 * kMaxChunk];
   alignas(32) double xFeed[2 * kMaxChunk];
   alignas(32) double args[2 * kMaxChunk];
-  ParamSmoother* const smoothers[5] = {c.feedbackState, c.levelState, c.dryState, c.panState,
-                                       c.xFeedState};
+  ParamSmoother* const smoothers[5] = {c.feedback, c.level, c.dry, c.pan, c.xFeed};
   SmootherBank bank(smoothers);
-  OnePolePair hp = *c.hpState;
-  BiquadPair shelf = *c.shelfState;
-  BiquadPair lp = *c.lpState;
+  OnePoleLanes hp = *c.hp;
+  BiquadLanes shelf = *c.shelf;
+  BiquadLanes lp = *c.lp;
 
   // Without a glide every smoother returns its steady value.
   PairGains held{};
-  FrameGains heldFrame{};
+  double heldFrame[5] = {};
   if (!kGliding) {
     alignas(32) double t[8];
     for (int n = 0; n < 4; ++n) t[n] = t[n + 4] = static_cast<double>(smoothers[n]->steadyValue());
-    const double cross = static_cast<double>(c.xFeedState->steadyValue());
+    const double cross = static_cast<double>(c.xFeed->steadyValue());
     alignas(32) const double x[4] = {cross, cross, cross, cross};
     held = pairGains(t, x);
-    heldFrame = frameGains(t, x);
+    for (int n = 0; n < 4; ++n) heldFrame[n] = t[n];
+    heldFrame[4] = cross;
   }
 
   int32_t w = c.pos;
@@ -327,11 +326,13 @@ QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
       routeFramePair<kRoute>(c, start + j, _mm256_load_pd(filtered + 2 * j), g, args + 2 * j);
     }
     if (j < count) {
-      const FrameGains g = kGliding ? frameGains(gains + 4 * j, xFeed + 2 * j) : heldFrame;
-      routeFrame<kRoute>(c, start + j, _mm_load_pd(filtered + 2 * j), g, args + 2 * j);
+      const double* g = kGliding ? gains + 4 * j : heldFrame;
+      const double x = kGliding ? xFeed[2 * j] : heldFrame[4];
+      routeFrame<kRoute>(c, start + j, _mm_load_pd(filtered + 2 * j), g[0], g[1], g[2], g[3], x,
+                         args + 2 * j);
     }
-    if (c.vectorErf) {
-      c.vectorErf(args, args, 2 * count);
+    if (vectorErf) {
+      vectorErf(args, args, 2 * count);
       w = storeLineChunkAvx2(c.lineL, c.lineR, w, c.length, args, count);
     } else {
       w = writeLineChunk(c.lineL, c.lineR, w, c.length, args, count, nullptr);
@@ -340,9 +341,9 @@ QUILLET_AVX2 int32_t echoBlock(const FirstPass<Sample>& c, int32_t sampleFrames,
   }
 
   if (kGliding) bank.storeCurrent();
-  *c.hpState = hp;
-  *c.shelfState = shelf;
-  *c.lpState = lp;
+  *c.hp = hp;
+  *c.shelf = shelf;
+  *c.lp = lp;
   return w;
 }
 
@@ -353,18 +354,30 @@ bool echoBlockAvx2(EchoEngine& e, const Sample* const* inputs, Sample* const* ou
                    int32_t sampleFrames, int mode, bool monoOut, int32_t chunkLimit,
                    ErfArray vectorErf) {
   if (chunkLimit < 1 || chunkLimit > kMaxChunk || !processorHasAvx2()) return false;
-  OnePolePair hp(e.hpL, e.hpR);
-  BiquadPair shelf(e.shelfL, e.shelfR);
-  BiquadPair lp(e.lpL, e.lpR);
-  const FirstPass<Sample> c{inputs[0],     inputs[1],      outputs[0],
-                            outputs[1],    e.delayL.get(), e.delayR.get(),
-                            e.delayLength, e.writePos,     mode,
-                            monoOut,       vectorErf,      _mm_set1_pd(e.antiDenormal),
-                            &hp,           &shelf,         &lp,
-                            &e.feedback,   &e.level,       &e.dry,
-                            &e.pan,        &e.xFeed};
-  e.writePos = withRouting(c.mode, c.gliding(), [&](auto route, auto gliding) {
-    return echoBlock<decltype(route)::value, decltype(gliding)::value>(c, sampleFrames, chunkLimit);
+  OnePoleLanes hp(e.hpL, e.hpR);
+  BiquadLanes shelf(e.shelfL, e.shelfR);
+  BiquadLanes lp(e.lpL, e.lpR);
+  const EchoPass<Sample> c{inputs[0],
+                           inputs[1],
+                           outputs[0],
+                           outputs[1],
+                           e.delayL.get(),
+                           e.delayR.get(),
+                           e.delayLength,
+                           e.writePos,
+                           monoOut,
+                           DoublePair{e.antiDenormal, e.antiDenormal},
+                           &hp,
+                           &shelf,
+                           &lp,
+                           &e.feedback,
+                           &e.level,
+                           &e.dry,
+                           &e.pan,
+                           &e.xFeed};
+  e.writePos = withRouting(mode, c.gliding(), [&](auto route, auto gliding) {
+    return echoBlock<decltype(route)::value, decltype(gliding)::value>(c, sampleFrames, chunkLimit,
+                                                                       vectorErf);
   });
   hp.storeState(e.hpL, e.hpR);
   shelf.storeState(e.shelfL, e.shelfR);

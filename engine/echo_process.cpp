@@ -4,92 +4,26 @@
 // per chunk, with the left and right values of each filter step, routing and
 // mix held as one pair of doubles (stereo_lanes.h): one SSE2 register on x86,
 // one NEON register on aarch64. On x86 with AVX2 the block runs the 256-bit
-// first pass instead (echo_first_pass_avx2.cpp). Every value is formed by the
-// operations of the frame-by-frame loop in the same order, and the engine is
-// built without contraction into fused multiply-adds, so the bits are the
-// same. All signal arithmetic is in 64-bit floats whatever the sample type.
+// first pass instead (echo_first_pass_avx2.cpp), on aarch64 the NEON block
+// (echo_block_neon.cpp). Every value is formed by the operations of the
+// frame-by-frame loop in the same order, and the engine is built without
+// contraction into fused multiply-adds, so the bits are the same. All signal
+// arithmetic is in 64-bit floats whatever the sample type.
 #include "engine/echo_chunk.h"
 #include "engine/echo_engine.h"
-#include "engine/stereo_lanes.h"
-#ifndef QUILLET_PORTABLE_ENGINE
-#include "engine/echo_first_pass.h"
+#include "engine/echo_pass.h"
+#ifdef QUILLET_NEON_ENGINE
+#include "engine/echo_block_neon.h"
 #endif
 
 namespace {
-
-// What the first pass of a chunk reads and updates.
-template <typename Sample>
-struct PairPass {
-  const Sample* inL;
-  const Sample* inR;
-  Sample* outL;
-  Sample* outR;
-  const double* lineL;
-  const double* lineR;
-  int32_t length;
-  int32_t pos;  // line position of the chunk's first frame
-  bool monoOut;
-  DoublePair ad;  // antiDenormal in both lanes
-  OnePoleLanes* hp;
-  BiquadLanes* shelf;
-  BiquadLanes* lp;
-  ParamSmoother* feedback;
-  ParamSmoother* level;
-  ParamSmoother* dry;
-  ParamSmoother* pan;
-  ParamSmoother* xFeed;
-
-  // Whether any smoother's value still changes from frame to frame.
-  bool gliding() const {
-    return !(feedback->holdsSteady() && level->holdsSteady() && dry->holdsSteady() &&
-             pan->holdsSteady() && xFeed->holdsSteady());
-  }
-};
-
-// Routing and output mix of frame i, whose filtered line pair (left, right)
-// is y: writes the frame's two erf arguments to arg and its output samples.
-// kRoute: 0 straight with cross-feed, 1 and 2 ping-pong, 3 the mono path.
-template <int kRoute, typename Sample>
-inline void routeFrame(const PairPass<Sample>& c, int32_t i, DoublePair y, double G, double Lv,
-                       double Dr, double P, double X, double* arg) {
-  const double l = static_cast<double>(c.inL[i]);
-  const double r = kRoute == 3 ? 0.0 : static_cast<double>(c.inR[i]);
-  const DoublePair in{l, r};
-  const DoublePair panGains{kRoute == 3 ? 1.0 : 1.0 - P, P};
-  const DoublePair swapped{y[1], y[0]};  // (yR, yL)
-
-  DoublePair e = y;
-  DoublePair a;
-  if (kRoute == 0) {
-    e = (swapped - y) * X + y;
-    a = e * G + in;
-  } else if (kRoute == 1) {
-    a = swapped * G + DoublePair{l, c.ad[1]};
-  } else if (kRoute == 2) {
-    a = swapped * G + DoublePair{c.ad[0], r};
-  } else {
-    a = y * G + in;
-  }
-  arg[0] = a[0];
-  arg[1] = a[1];
-
-  const DoublePair out = e * Lv * panGains + in * Dr;
-  if (kRoute != 3 && c.monoOut) {
-    const Sample mono = static_cast<Sample>((out[1] + out[0]) * 0.5);  // (outR + outL) / 2
-    c.outL[i] = mono;
-    c.outR[i] = mono;
-  } else {
-    c.outL[i] = static_cast<Sample>(out[0]);
-    c.outR[i] = static_cast<Sample>(out[1]);
-  }
-}
 
 // Filters, routing and output mix of frames start .. start + count - 1; the
 // erf arguments go to args. Filters and smoothers are worked on as local
 // copies so they stay in registers. Without a glide every smoother returns
 // its steady value, so the gains are read once.
 template <int kRoute, bool kGliding, typename Sample>
-void firstPassRouted(const PairPass<Sample>& c, int32_t start, int32_t count, double* args) {
+void firstPassRouted(const EchoPass<Sample>& c, int32_t start, int32_t count, double* args) {
   OnePoleLanes hp = *c.hp;
   BiquadLanes shelf = *c.shelf;
   BiquadLanes lp = *c.lp;
@@ -129,7 +63,7 @@ void firstPassRouted(const PairPass<Sample>& c, int32_t start, int32_t count, do
 }
 
 template <typename Sample>
-void firstPass(int mode, const PairPass<Sample>& c, int32_t start, int32_t count, double* args) {
+void firstPass(int mode, const EchoPass<Sample>& c, int32_t start, int32_t count, double* args) {
   withRouting(mode, c.gliding(), [&](auto route, auto gliding) {
     firstPassRouted<decltype(route)::value, decltype(gliding)::value>(c, start, count, args);
   });
@@ -158,13 +92,18 @@ void EchoEngine::processEcho(const EchoParams& params, bool monoIO, const Sample
       echoBlockAvx2(*this, inputs, outputs, sampleFrames, mode, monoOut, chunkLimit, erf))
     return;
 #endif
+#ifdef QUILLET_NEON_ENGINE
+  if (widestPath >= VectorPath::kNeon &&
+      echoBlockNeon(*this, inputs, outputs, sampleFrames, mode, monoOut, chunkLimit, erf))
+    return;
+#endif
   double args[2 * kMaxChunk];  // (left, right) erf argument per frame
   double* lineL = delayL.get();
   double* lineR = delayR.get();
   OnePoleLanes hp(hpL, hpR);
   BiquadLanes shelf(shelfL, shelfR);
   BiquadLanes lp(lpL, lpR);
-  PairPass<Sample> pass{
+  EchoPass<Sample> pass{
       inputs[0], inputs[1],   outputs[0], outputs[1], lineL,
       lineR,     delayLength, writePos,   monoOut,    DoublePair{antiDenormal, antiDenormal},
       &hp,       &shelf,      &lp,        &feedback,  &level,

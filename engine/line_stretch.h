@@ -2,6 +2,45 @@
 // read position that advances by oldLength / newLength per written sample,
 // plus the stretch noise, one generator step for the left sample and one for
 // the right.
+//
+// What keeps every fast form the bits of the plain transcription
+// (reference_stretch.cpp), which a change must keep too:
+//
+// 1. A frame's value. Frame i reads at x_i: k = trunc(x_i), f = x_i - k,
+//    a = old[k], b = old[k + 1] (old[0] where k is the last old sample: the
+//    ring closes), and writes (b - a) * f + a + noise, each operation
+//    rounded on its own in that order: the engine is built without fused
+//    multiply-add (-ffp-contract=off, and no target enables FMA), so every
+//    vector lane is the scalar frame.
+// 2. The read positions. x_0 = 0 and x_(i+1) = x_i + step, a chain of
+//    rounded additions (step = oldLength / newLength). Inside one binade of
+//    x every addition adds the same amount, inc = roundedIncrement (except
+//    where step lies halfway between two multiples of the ulp and x is odd:
+//    one plain step first), so x_(i+j) = x_i + j * inc exactly while it stays
+//    below the binade's top. The vector runs compute each lane's position
+//    as x + j * inc (j * inc is a multiple of the ulp, so exact) and never
+//    accumulate rounded sums; a run stops before the binade's top, and the
+//    frame that crosses it takes the plain scalar step. The fractions
+//    f = x - trunc(x) are exact; runs of consecutive pairs carry them from
+//    group to group as f + (8 * inc - 8), exact too (stretch_spans.h).
+// 3. The noise. The generator state before frame i is the seed stepped 2i
+//    times; the frame's left noise is stretchNoise of the state after step
+//    2i + 1, its right noise of the state after step 2i + 2. Lanes take
+//    their states by jumps (noiseJump: sixteen steps per group of eight
+//    frames, four per pair), in the lane order each width names, and a run
+//    leaves the state after its last frame's right sample. Each width forms
+//    stretchNoise in its own way, each exactly (stretch_lanes_*.h).
+// 4. What is read: only old[0 .. oldLength - 1], and only through the pairs
+//    the frames interpolate, plus what a width loads beside them: a run
+//    stops where its next frame would read the last old sample (limit =
+//    oldLength - 1), so every pair (k, k + 1) it loads lies in the ring; the
+//    AVX-512 window loads old[k0 .. k0 + 15] for each group and so only runs
+//    below oldLength - 18. The new rings are written, never read; old and
+//    new are always different arrays.
+// 5. The order. stretchRings writes frames 0, 1, ... newLength - 1;
+//    StretchMaker from a first frame to the ring's end, then from frame 0.
+//    Any order gives the same bits, because a frame depends only on its
+//    position and state (2 and 3), which a run finds wherever it starts.
 #pragma once
 
 #include <cstdint>

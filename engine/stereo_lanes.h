@@ -1,9 +1,9 @@
-// The feedback filters of both channels stepped together in the 128-bit echo
-// loop: each value is a pair (left, right) of doubles in a GCC vector (one
-// SSE2 register on x86, one NEON register on aarch64), and every product and
+// The feedback filters of both channels stepped together in the echo loops:
+// each value is a pair (left, right) of doubles in a GCC vector (one SSE2
+// register on x86, one NEON register on aarch64; the same type as __m128d,
+// so the 256-bit first pass works on these lanes too), and every product and
 // sum is formed in the same order as OnePoleFilter::step and Biquad::step, so
-// each lane gives the same bits as the scalar filter of its channel. The
-// 256-bit first pass keeps its own intrinsic version (stereo_filters.h).
+// each lane gives the same bits as the scalar filter of its channel.
 #pragma once
 
 #include "engine/biquad.h"

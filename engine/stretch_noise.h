@@ -38,6 +38,13 @@ constexpr NoiseJump jumpBack(NoiseJump j) {
   return {inv, 0u - inv * j.add};
 }
 
+// The jump of a group of eight frames (two states each), and its undoing.
+constexpr NoiseJump kGroupJump = noiseJump(16);
+constexpr NoiseJump kGroupBack = jumpBack(kGroupJump);
+static_assert(composeJumps(kGroupJump, kGroupBack).mul == 1u &&
+                  composeJumps(kGroupJump, kGroupBack).add == 0u,
+              "stepping back undoes stepping on");
+
 // The states of eight frames' left and right samples from state s on (frame
 // j's left is s stepped 2j + 1 times, its right 2j + 2), each advanced
 // further by `then`, stored at lane[j] of left and right.

@@ -17,8 +17,8 @@ inline bool consecutive(double x, double inc, int32_t a, int32_t b) {
 // the next pair each: the fraction moves by inc - 1 per frame and the run
 // ends where it leaves [0, 1). Rounding may make it one off either way; the
 // callers correct it against the pairs themselves.
-inline double framesUntilBreak(double f, double inc, bool forward) {
-  const double drift = forward ? inc - 1.0 : 1.0 - inc;  // exact near 1
+inline double framesUntilBreak(double f, double inc) {
+  const double drift = inc - 1.0;  // exact near 1
   if (drift == 0.0) return 1e18;
   return drift < 0.0 ? f / -drift : (1.0 - f) / drift;
 }
@@ -34,18 +34,8 @@ int32_t consecutiveGroupsFrom(double x, double inc, int32_t from, int32_t most) 
   if (most <= 0) return 0;
   const double at = x + static_cast<double>(from) * inc;
   const double f = at - static_cast<double>(static_cast<int32_t>(at));
-  int32_t n = clampGroups(framesUntilBreak(f, inc, true) + 1.0, most);
+  int32_t n = clampGroups(framesUntilBreak(f, inc) + 1.0, most);
   while (n > 0 && !consecutive(x, inc, from, from + 8 * n - 1)) --n;
   while (n < most && consecutive(x, inc, from, from + 8 * (n + 1) - 1)) ++n;
-  return n;
-}
-
-int32_t consecutiveGroupsBelow(double x, double inc, int32_t end, int32_t most) {
-  if (most <= 0) return 0;
-  const double at = x + static_cast<double>(end - 1) * inc;
-  const double f = at - static_cast<double>(static_cast<int32_t>(at));
-  int32_t n = clampGroups(framesUntilBreak(f, inc, false) + 1.0, most);
-  while (n > 0 && !consecutive(x, inc, end - 8 * n, end - 1)) --n;
-  while (n < most && consecutive(x, inc, end - 8 * (n + 1), end - 1)) ++n;
   return n;
 }

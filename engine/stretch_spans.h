@@ -23,27 +23,34 @@ inline bool runsWorthFinding(double x, double inc) { return x >= 8.0 && stepMake
 // must lie in one binade of the read position.
 int32_t consecutiveGroupsFrom(double x, double inc, int32_t from, int32_t most);
 
-// The same for the groups below frame `end`: frames end - 8n .. end - 1.
-int32_t consecutiveGroupsBelow(double x, double inc, int32_t end, int32_t most);
-
 // The groups 0 .. groups - 1 of eight frames inside one binade (frame j at
-// x + j * inc), taken in the given direction (+1 up from group 0, -1 down
-// from the last): each stretch of groups that read consecutive pairs as
-// runs(g, n, at), g its first group in that direction, and each group between
-// them as single(g, at); at is group g's first read position.
-template <int kDirection, typename Runs, typename Single>
+// x + j * inc), from group 0 up: each stretch of groups that read
+// consecutive pairs as runs(g, n, at), g its first group, and each group
+// between them as single(g, at); at is group g's first read position.
+template <typename Runs, typename Single>
 __attribute__((always_inline)) inline void forEachGroupRun(double x, double inc, int32_t groups,
                                                            Runs runs, Single single) {
-  for (int32_t g = kDirection > 0 ? 0 : groups - 1; kDirection > 0 ? g < groups : g >= 0;) {
+  for (int32_t g = 0; g < groups;) {
     const double at = x + static_cast<double>(8 * g) * inc;
-    const int32_t n = kDirection > 0 ? consecutiveGroupsFrom(x, inc, 8 * g, groups - g)
-                                     : consecutiveGroupsBelow(x, inc, 8 * (g + 1), g + 1);
+    const int32_t n = consecutiveGroupsFrom(x, inc, 8 * g, groups - g);
     if (n > 0) {
       runs(g, n, at);
-      g += kDirection * n;
+      g += n;
     } else {
       single(g, at);
-      g += kDirection;
+      ++g;
     }
   }
+}
+
+// How many of at most `most` groups of eight frames from position x on run
+// below limit: group g runs while x + (g + 1) * octInc < limit, and that sum
+// is exact below the binade's top (at or above it, so is its rounding).
+// Counted up front, so that no scalar position chain runs beside the vectors.
+inline int32_t groupsBelowLimit(double x, double octInc, double limit, int32_t most) {
+  const double room = (limit - x) / octInc;  // positive: x is below limit
+  int32_t groups = room < static_cast<double>(most) ? static_cast<int32_t>(room) : most;
+  while (groups > 0 && !(x + static_cast<double>(groups) * octInc < limit)) --groups;
+  while (groups < most && x + static_cast<double>(groups + 1) * octInc < limit) ++groups;
+  return groups;
 }

@@ -23,6 +23,10 @@ using ErfArray = void (*)(const double* x, double* y, int32_t n);
 // computes it; elsewhere the product is rounded before the sum, as in glibc's
 // x86-64 build.
 void erfArrayPortable(const double* x, double* y, int32_t n);
+#ifdef QUILLET_NEON_ENGINE
+// The same in NEON on aarch64, four lanes a step (vector_erf_neon.cpp).
+void erfArrayNeon(const double* x, double* y, int32_t n);
+#endif
 #else
 // 128 bits at a time.
 void erfArraySse2(const double* x, double* y, int32_t n);

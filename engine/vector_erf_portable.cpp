@@ -69,10 +69,21 @@ void erfArrayPortable(const double* x, double* y, int32_t n) {
 namespace {
 
 // Worked out when the library loads, before any audio thread runs.
-const bool kVectorErfMatches = erfMatchesLibraryOnCheckArguments(&erfArrayPortable);
+const bool kVectorErfMatches = erfMatchesLibraryOnCheckArguments(&erfArrayPortable)
+#ifdef QUILLET_NEON_ENGINE
+                               && erfMatchesLibraryOnCheckArguments(&erfArrayNeon)
+#endif
+    ;
 
 }  // namespace
 
 bool vectorErfMatchesLibrary() { return kVectorErfMatches; }
 
-ErfArray widestVectorErf(VectorPath) { return kVectorErfMatches ? &erfArrayPortable : nullptr; }
+ErfArray widestVectorErf(VectorPath widest) {
+  if (!kVectorErfMatches) return nullptr;
+#ifdef QUILLET_NEON_ENGINE
+  if (widest >= VectorPath::kNeon) return &erfArrayNeon;
+#endif
+  (void)widest;
+  return &erfArrayPortable;
+}

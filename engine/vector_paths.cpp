@@ -1,6 +1,13 @@
 #include "engine/vector_paths.h"
 
 bool processorRuns(VectorPath path) {
+  if (path == VectorPath::kNeon) {
+#ifdef QUILLET_NEON_ENGINE
+    return true;  // every aarch64 processor has NEON (Advanced SIMD)
+#else
+    return false;
+#endif
+  }
 #ifdef QUILLET_WIDE_VECTORS
   __builtin_cpu_init();
   if (path == VectorPath::kAvx2) return __builtin_cpu_supports("avx2") != 0;

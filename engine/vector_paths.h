@@ -4,8 +4,10 @@
 #pragma once
 
 // kSse2 is the 128-bit width: SSE2 on x86, and the pairs of doubles of the
-// portable engine (NEON on aarch64) elsewhere, which has no wider one.
-enum class VectorPath { kScalar, kSse2, kAvx2, kAvx512 };
+// portable engine elsewhere. kNeon: aarch64's own loops in its 128-bit
+// registers (two frames and four erf lanes a step), in builds that have them
+// (QUILLET_NEON_ENGINE); the stretch takes it as kSse2.
+enum class VectorPath { kScalar, kSse2, kNeon, kAvx2, kAvx512 };
 
 // The AVX2 and AVX-512 loops are compiled with GCC or Clang on x86, unless
 // the build takes the portable loops. On Windows only where the build makes

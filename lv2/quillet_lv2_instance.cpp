@@ -29,7 +29,7 @@ const LV2_URID_Map* findMap(const LV2_Feature* const* features) {
 QuilletLv2Instance* QuilletLv2Instance::create(double sampleRate,
                                                const LV2_Feature* const* features) {
   if (!quillet::EchoCore::isUsableSampleRate(sampleRate)) return nullptr;
-  auto* instance = new (std::nothrow) QuilletLv2Instance(sampleRate);
+  auto* instance = new (std::nothrow) QuilletLv2Instance();
   if (!instance) return nullptr;
   // The delay memory for the rate, taken now: without it there is no echo.
   if (!instance->core.setSampleRate(sampleRate)) {
@@ -40,7 +40,7 @@ QuilletLv2Instance* QuilletLv2Instance::create(double sampleRate,
   return instance;
 }
 
-QuilletLv2Instance::QuilletLv2Instance(double rate) : rate(rate) {
+QuilletLv2Instance::QuilletLv2Instance() {
   for (int i = 0; i < kNumQuilletParams; ++i) lastSeen[i] = bitsOf(core.parameter(i));
 }
 
@@ -91,7 +91,11 @@ bool QuilletLv2Instance::storeChangedControls() {
 
 void QuilletLv2Instance::activate() {
   storeChangedControls();
-  core.setSampleRate(rate);
+  // The memory taken at instantiate stays: taking it again would free and
+  // reallocate 16 MiB at 192 kHz, and glibc then places the new lines in its
+  // heap at other offsets than the fresh pages every other edition's lines
+  // lie on.
+  core.restart();
   firstSound.rearm();
 }
 

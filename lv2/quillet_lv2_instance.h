@@ -24,8 +24,8 @@ class QuilletLv2Instance {
 
   void connectPort(uint32_t port, void* data);
   // A fresh start: the connected control ports' values are stored, then the
-  // echo is set up anew for them (empty lines at their delay length, smoothed
-  // values on target), as when parameters are set before the rate.
+  // echo starts anew on them (empty lines at their delay length, filters at
+  // rest, smoothed values on target) in the memory taken at instantiate.
   void activate();
   // Realtime: reads the tempo, stores the control ports that changed, in
   // index order (a control port holds one value per run: it takes effect at
@@ -38,13 +38,12 @@ class QuilletLv2Instance {
   void run(uint32_t frames);
 
  private:
-  explicit QuilletLv2Instance(double rate);
+  QuilletLv2Instance();
   // Stores each connected control port whose value is not the last one seen;
   // true when there was one.
   bool storeChangedControls();
 
   quillet::EchoCore core;
-  double rate;
   const float* controls[kNumQuilletParams] = {};
   uint32_t lastSeen[kNumQuilletParams] = {};  // bit patterns, so a NaN is stored once
   const float* audioIn[2] = {};

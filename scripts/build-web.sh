@@ -26,14 +26,19 @@ cxx=(c++)
 command -v ccache >/dev/null && cxx=(ccache c++)
 "${cxx[@]}" -O2 -std=c++17 -Wall -Wextra -I. web/tools/write_demo.cpp host/render/demo_material.cpp \
   -o "$out/write_demo"
+# The app's icons, drawn from the panel's artwork at their sizes.
+"${cxx[@]}" -O2 -std=c++17 -Wall -Wextra -I. web/tools/make_icons.cpp \
+  editor/artwork/{glyphs,glyph_table,panel_pictures,picture_pixels,raster,png_writer}.cpp \
+  -o "$out/make_icons" -pthread
 
 site=$out/site
 rm -rf "$site"
 mkdir -p "$site"
-cp web/site/*.html web/site/*.js web/site/*.css web/site/*.webmanifest web/site/*.svg "$site/"
+cp web/site/*.html web/site/*.js web/site/*.css web/site/*.webmanifest "$site/"
 cp "$out/wasm/web/quillet_echo.wasm" "$out/wasm/web/quillet_panel.wasm" "$site/"
 "$out/write_demo" 48000 "$out/demo-48000.f32"
 gzip -9 -n -c "$out/demo-48000.f32" >"$site/demo-48000.f32.gz"
+"$out/make_icons" "$site" 192 512
 # The service worker keeps one cache per build: its name carries a digest of
 # every file it keeps, so a new build replaces the old files on the next visit.
 files=$(cd "$site" && find . -type f ! -name sw.js | sed 's|^\./||' | LC_ALL=C sort)

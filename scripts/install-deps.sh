@@ -18,7 +18,8 @@
 #                 tools, jalv with a JACK server, Xvfb for jalv's window, Qtractor's
 #                 CLAP scanner, Chromium for the installed manual
 #   --web         the web edition: emscripten (with its prebuilt C and C++ libraries), binaryen,
-#                 Node.js (its checks and benchmark), Chromium for the browser check
+#                 Node.js (its checks and benchmark), Chromium and Firefox ESR for the
+#                 browser checks
 #   --arm64       the aarch64 cross compiler, qemu-user, and the arm64 development
 #                 packages through Debian's multiarch (adds the arm64 architecture to
 #                 dpkg; the machine's own packages are untouched)
@@ -51,7 +52,7 @@ for group in "$@"; do
     --bench)
       packages+=(libbenchmark-dev) ;;
     --web)
-      packages+=(emscripten binaryen nodejs chromium) ;;
+      packages+=(emscripten binaryen nodejs chromium firefox-esr) ;;
     --arm64)
       # lv2-dev and libstb-dev of the machine's own architecture serve as headers.
       packages+=(g++-aarch64-linux-gnu qemu-user-static libsndfile1-dev:arm64 libx11-dev:arm64

@@ -7,8 +7,11 @@
 #   - each library's exports and the shared libraries it needs (the VST3
 #     bundle's module among them),
 #   - under qemu: the engine's equality tests (sampled, see
-#     tests/arm64/CMakeLists.txt), unit tests and checksums, the plug-ins
-#     through VSTPluginMain, the LV2 library through lv2_descriptor,
+#     tests/arm64/CMakeLists.txt) on the NEON loops and the portable ones,
+#     unit tests and checksums, the plug-ins through VSTPluginMain, the LV2
+#     library through lv2_descriptor,
+#   - the echo's instructions per frame on both loops, as qemu counts them
+#     (scripts/arm64_cost.py),
 #   - the LV2 Turtle files and .fxp presets the arm64 build writes (its
 #     generator runs under qemu) against the x86-64 build's,
 #   - the demo rendered by the arm64 quillet-host through the arm64 library
@@ -66,7 +69,7 @@ if missing:
 print(f"{len(entries)} files, each compiled with -ffp-contract=off")
 EOF
 # Per object file of the engine and its oracle: fused instructions counted.
-# Only the vector erf may have them: it copies glibc's fused terms on purpose.
+# Only the vector erfs may have them: they copy glibc's fused terms on purpose.
 fused=$("$triplet-objdump" -d "$build/engine/libquillet_engine.a" \
   "$build/engine/libquillet_engine_reference.a" | awk '
   /^In archive/ {next}
@@ -75,9 +78,11 @@ fused=$("$triplet-objdump" -d "$build/engine/libquillet_engine.a" \
   END {for (o in count) print o, count[o]}')
 echo "fused multiply-adds: ${fused:-none}" | tr '\n' ' '
 echo
-grep -v '^vector_erf_portable.cpp.o ' <<<"$fused" | grep -q . &&
-  fail "fused multiply-adds outside the vector erf"
-grep -q '^vector_erf_portable.cpp.o ' <<<"$fused" || fail "the vector erf has no fused multiply-add"
+grep -Ev '^vector_erf_(portable|neon).cpp.o ' <<<"$fused" | grep -q . &&
+  fail "fused multiply-adds outside the vector erfs"
+for erf in portable neon; do
+  grep -q "^vector_erf_$erf.cpp.o " <<<"$fused" || fail "the $erf vector erf has no fused multiply-add"
+done
 
 part "exports and needed libraries"
 for row in "${editions[@]}"; do
@@ -100,6 +105,9 @@ part "tests under qemu"
 (cd "$build" && ctest --output-on-failure -j2 --timeout 600 -E arm64.erf_platforms)
 # The table of how this C library's erf differs from glibc's x86-64 one.
 "$qemu" "$build/tests/arm64/arm64_erf_platform_tests" --gtest_brief=1 | grep -v '^Running main'
+
+part "the echo's cost per frame, NEON and portable loops, as qemu counts instructions"
+python3 scripts/arm64_cost.py "$qemu" "$build"
 
 part "the x86-64 build to compare with"
 # CI's build/ unless told otherwise.

@@ -4,8 +4,11 @@
 #  - in Node: the echo module against `quillet-host render` of QTAP_x64.so,
 #    sample for sample, and its erf against the C library's
 #    (web/tests/render_check.mjs);
-#  - in Chromium: the page, the same renders, the panel and the address
-#    (web/tests/browser_check.mjs).
+#  - in Chromium: the page, the same renders, the panel by mouse and by
+#    touch, the address, the app's installability and the page offline
+#    (web/tests/browser_check.mjs);
+#  - in Firefox ESR: the page without errors, and the render with values
+#    moving at known frames (web/tests/firefox_check.mjs).
 # Needs build/ from scripts/build.sh (quillet-host and QTAP_x64.so).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +21,9 @@ mkdir -p build-web/check
 node web/tests/render_check.mjs build-web/site build/host/quillet-host build/QTAP_x64.so \
   build-web/check
 # In Chromium (headless, through puppeteer-core from npm: web/package.json):
-# the page, its renders against the ones above, the panel's drag, menu and
-# pictures, the address (web/tests/browser_check.mjs).
+# the page, its renders against the ones above, the panel's drag, touch, menu
+# and pictures, the address, installing and offline (web/tests/browser_check.mjs).
 (cd web && npm ci --no-audit --no-fund --loglevel=error)
 node web/tests/browser_check.mjs build-web/site build-web/check tests/editor/golden build-web/shots
+# The same page in Firefox (its own WebAssembly compiler and Web Audio).
+node web/tests/firefox_check.mjs build-web/site build-web/check

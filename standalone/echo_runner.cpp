@@ -58,7 +58,7 @@ void EchoRunner::process(const float* const* inputs, float* const* outputs, uint
   } else {
     if (fixedClock) setFixedClock(framesSinceSound, core.sampleRate());
     CorePieces pieces(core, inputs, outputs);
-    quillet::runInPieces(changes, frames, core.sampleRate(), pieces);
+    quillet::runInPieces(changes, frames, pieces);
     framesSinceSound += frames;
   }
   inBlock.store(false);

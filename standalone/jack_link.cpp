@@ -109,9 +109,9 @@ void JackLink::connectSystemPorts(std::string* report) {
   if (report->empty()) *report = "no system ports to join";
 }
 
-void JackLink::connectMidi(const std::string& port, std::string* report) {
+JackLink::MidiJoin JackLink::connectMidi(const std::string& port, std::string* report) {
   report->clear();
-  if (!client) return;
+  if (!client) return MidiJoin::kNoSource;
   std::string from = port;
   if (from.empty()) {
     const char** sources = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE,
@@ -119,13 +119,18 @@ void JackLink::connectMidi(const std::string& port, std::string* report) {
     if (sources && sources[0]) from = sources[0];
     if (sources) jack_free(sources);
     if (from.empty()) {
-      *report = "no hardware MIDI source to join";
-      return;
+      *report = "no hardware MIDI source to join to " + std::string(jack_port_name(midiIn));
+      return MidiJoin::kNoSource;
     }
   }
   const int result = jack_connect(client, from.c_str(), jack_port_name(midiIn));
-  *report = from + " -> " + jack_port_name(midiIn) +
-            (result == 0 || result == EEXIST ? "" : " (failed: no such MIDI output?)");
+  if (result != 0 && result != EEXIST) {
+    *report = "could not join " + from + " to " + jack_port_name(midiIn) +
+              " (no such MIDI output? jack_lsp -t lists the ports)";
+    return MidiJoin::kFailed;
+  }
+  *report = from + " -> " + jack_port_name(midiIn);
+  return MidiJoin::kJoined;
 }
 
 std::string JackLink::midiInputName() const {

@@ -47,8 +47,9 @@ class JackLink {
   void connectSystemPorts(std::string* report);
   // Joins `port` (a MIDI output, such as a2j's or system:midi_capture_1) to
   // midi_in; empty `port`: the system's first hardware MIDI source, if any.
-  // What it joined (or could not) goes into *report.
-  void connectMidi(const std::string& port, std::string* report);
+  // What it joined, or why not, goes into *report.
+  enum class MidiJoin { kJoined, kNoSource, kFailed };
+  MidiJoin connectMidi(const std::string& port, std::string* report);
   // Deactivates and closes the client; nothing of it runs afterwards.
   void close();
   bool isOpen() const { return client != nullptr; }

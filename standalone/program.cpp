@@ -186,8 +186,17 @@ bool Program::startLink() {
   }
   if (options.connect || !options.midiConnect.empty()) {
     std::string report;
-    jack->connectMidi(options.midiConnect, &report);
-    say("joined " + report);
+    switch (jack->connectMidi(options.midiConnect, &report)) {
+      case JackLink::MidiJoin::kJoined:
+        say("joined " + report);
+        break;
+      case JackLink::MidiJoin::kNoSource:
+        say(report);
+        break;
+      case JackLink::MidiJoin::kFailed:
+        complain(report);
+        break;
+    }
   }
   if (runner.rate() == 0.0) complain("the server's rate is one the echo cannot run at: silence");
   return true;

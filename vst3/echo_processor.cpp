@@ -343,7 +343,7 @@ tresult EchoProcessor::processBuses(ProcessData& data, Sample** (*buffers)(Audio
     return kResultOk;
   }
   Pieces<Sample> pieces(*this, in, out);
-  runInPieces(*changes, frames, sampleRate, pieces);
+  runInPieces(*changes, frames, pieces);
   data.outputs[0].silenceFlags = 0;
   return kResultOk;
 }

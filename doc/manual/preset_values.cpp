@@ -44,11 +44,20 @@ void writePresets(const Output& out, const std::string& notesPath) {
     if (c.param >= 0) sectionOf[c.param] = c.section;
   std::string list = "<ul class=\"preset-list\">\n";
   std::string sections;
+  // The pedal's default MIDI map calls the presets in this order from
+  // program change 0 on.
+  std::string programs =
+      "<table class=\"numbers\">\n<caption>Program changes of the default map</caption>\n"
+      "<thead><tr><th scope=\"col\">Program</th><th scope=\"col\">Preset</th></tr></thead>\n"
+      "<tbody>\n";
+  int program = 0;
   for (const FactoryPreset& preset : kFactoryPresets) {
     const auto note = notes.find(preset.symbol);
     if (note == notes.end()) fail(notesPath + " has no note for the preset " + preset.symbol);
     const std::string id = std::string("preset-") + preset.symbol;
     list += "  <li><a href=\"#" + id + "\">" + escape(preset.name) + "</a></li>\n";
+    programs += "<tr><td>pc " + std::to_string(program++) + "</td><td><a href=\"presets.html#" +
+                id + "\">" + escape(preset.name) + "</a></td></tr>\n";
     sections += "<section id=\"" + id + "\">\n<h2>" + escape(preset.name) + "</h2>\n<p>" +
                 note->second + "</p>\n<table class=\"values\">\n<caption>" + escape(preset.name) +
                 ", at " + fixed(kRate / 1000.0, 0) + " kHz</caption>\n<tbody>\n";
@@ -64,6 +73,7 @@ void writePresets(const Output& out, const std::string& notesPath) {
   out.write("preset-list.html", list + "</ul>\n");
   out.write("presets.html", sections);
   out.write("preset-count.html", std::to_string(kNumFactoryPresets));
+  out.write("program-changes.html", programs + "</tbody>\n</table>\n");
 }
 
 }  // namespace manual

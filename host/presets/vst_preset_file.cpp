@@ -92,6 +92,15 @@ bool parseVstPreset(const std::vector<uint8_t>& bytes, VstPresetFile* preset, st
     *error = "the preset's chunk list runs past the end of the file";
     return false;
   }
+  // Each entry's bytes, checked before any is copied: inside the file, and
+  // no two entries (nor an entry and the list) sharing a byte, so that the
+  // chunks together are never larger than the file.
+  struct Span {
+    uint64_t from, to;
+  };
+  std::vector<Span> spans;
+  spans.reserve(static_cast<size_t>(count) + 1);
+  spans.push_back({listAt, listAt + 8 + count * kListEntryBytes});
   for (uint64_t i = 0; i < count; ++i) {
     const size_t entry = listAt + 8 + i * kListEntryBytes;
     const uint64_t offset = little(bytes, entry + 4, 8);
@@ -100,6 +109,22 @@ bool parseVstPreset(const std::vector<uint8_t>& bytes, VstPresetFile* preset, st
       *error = "a chunk of the preset lies outside the file";
       return false;
     }
+    if (size > 0) spans.push_back({offset, offset + size});
+  }
+  std::sort(spans.begin(), spans.end(),
+            [](const Span& a, const Span& b) { return a.from < b.from; });
+  for (size_t i = 1; i < spans.size(); ++i) {
+    if (spans[i].from < spans[i - 1].to) {
+      *error =
+          "two chunks of the preset's list share bytes (a list entry overlaps or repeats "
+          "another, or the list itself)";
+      return false;
+    }
+  }
+  for (uint64_t i = 0; i < count; ++i) {
+    const size_t entry = listAt + 8 + i * kListEntryBytes;
+    const uint64_t offset = little(bytes, entry + 4, 8);
+    const uint64_t size = little(bytes, entry + 12, 8);
     VstPresetChunk chunk;
     chunk.id.assign(reinterpret_cast<const char*>(&bytes[entry]), 4);
     chunk.data.assign(bytes.begin() + offset, bytes.begin() + offset + size);

@@ -1,7 +1,7 @@
 # The standalone JACK program of the installed package: /usr/bin/quillet-k3,
 # its manual page and its pedal unit; run headless on a JACK server of its own
-# (jackd's dummy driver), it shows its four ports, joins the system's, and
-# saves its values on SIGTERM.
+# (jackd's dummy driver), it shows its four audio ports and its MIDI input,
+# joins the system's, and saves its values on SIGTERM.
 # Sourced by scripts/test-package.sh, which gives $scratch, $files (the
 # package's paths) and fail.
 check_edition() {
@@ -23,7 +23,7 @@ check_edition() {
   k3_pid=$!
   for _ in $(seq 1 100); do
     ports=$(JACK_DEFAULT_SERVER=$server jack_lsp -c 2>/dev/null | grep -c '^quillet-k3:' || true)
-    [ "$ports" = 4 ] && break
+    [ "$ports" = 5 ] && break
     sleep 0.1
   done
   JACK_DEFAULT_SERVER=$server jack_lsp -c | grep -A1 '^quillet-k3:' | tr '\n' ' '
@@ -32,7 +32,7 @@ check_edition() {
   wait "$k3_pid" || { kill "$jackd_pid"; fail "quillet-k3 did not end with status 0: $(cat "$scratch/standalone.out")"; }
   kill -TERM "$jackd_pid"
   wait "$jackd_pid" || true
-  [ "$ports" = 4 ] || fail "quillet-k3 showed $ports ports, not 4"
+  [ "$ports" = 5 ] || fail "quillet-k3 showed $ports ports, not 5 (four audio, midi_in)"
   state=$home/config/quillet-k3/standalone
   [ "$(stat -c %s "$state" 2>/dev/null)" = 44 ] || fail "no 44-byte state saved in $state"
   tail -1 "$scratch/standalone.out"

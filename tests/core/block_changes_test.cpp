@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,7 +48,7 @@ TEST(BlockChanges, PiecesSplitAtEachFrameAndStoreInParameterOrderThere) {
   changes->add(64, kParamDry, 0.5f);   // the block's end: after the last piece
   changes->add(900, kParamDry, 0.2f);  // past the end too
   Recorder runner;
-  runInPieces(*changes, 64, 48000.0, runner);
+  runInPieces(*changes, 64, runner);
   EXPECT_EQ(runner.steps, (Steps{"s6:0", "r0+10", "s2:0.5", "s2:0.75", "r10+30", "s2:0.25", "s4:1",
                                  "r40+24", "s5:0.5", "s5:0.2"}));
   EXPECT_EQ(runner.covered, 64u);
@@ -56,7 +57,7 @@ TEST(BlockChanges, PiecesSplitAtEachFrameAndStoreInParameterOrderThere) {
   changes->clear();
   changes->add(5, kFirstFormatChange, 1.0f);
   Recorder plain;
-  runInPieces(*changes, 32, 48000.0, plain);
+  runInPieces(*changes, 32, plain);
   EXPECT_EQ(plain.steps, (Steps{"r0+5", "s11:1", "r5+27"}));
 
   // A block that is not run stores everything in the same order.
@@ -76,30 +77,68 @@ TEST(BlockChanges, DelayAndRangeSplitTheBlockLikeEveryOtherChange) {
   changes->add(20, kParamLevel, 0.9f);
   changes->add(21, kParamDelay, 0.4f);
   Recorder mixed;
-  runInPieces(*changes, 32, 48000.0, mixed);
+  runInPieces(*changes, 32, mixed);
   EXPECT_EQ(mixed.steps,
             (Steps{"r0+3", "s0:0.2", "r3+17", "s2:0.9", "s3:1", "r20+1", "s0:0.4", "r21+11"}));
 }
 
-TEST(BlockChanges, ChangesBeyondTheRoomAreStoredAtTheEndLastValueWinning) {
+// Follows, frame by frame, how late each index's value is: the changes'
+// values are their own frames / 8192 (exact), so the frame a value was sent
+// for is known wherever it is in effect.
+class Lateness final : public PieceRunner {
+ public:
+  void apply(const TimedChange& change) override { sentAt[change.index] = change.value * 8192.0f; }
+  void run(uint32_t offset, uint32_t frames) override {
+    for (uint32_t f = offset; f < offset + frames; ++f)
+      for (int32_t i = 0; i <= kFirstFormatChange; ++i)
+        if (sentAt[i] >= 0.0f) worst = std::max(worst, static_cast<float>(f) - sentAt[i]);
+    covered += frames;
+  }
+  float sentAt[kFirstFormatChange + 1] = {-1.0f, -1.0f, -1.0f, -1.0f, -1.0f, -1.0f,
+                                          -1.0f, -1.0f, -1.0f, -1.0f, -1.0f, -1.0f};
+  float worst = 0.0f;
+  uint32_t covered = 0;
+};
+
+TEST(BlockChanges, AFloodBeyondTheRoomFollowsEveryValueWithinAFewFrames) {
+  static_assert(kFirstFormatChange + 1 == 12, "every table index and VST3's bypass");
   auto changes = std::make_unique<BlockChanges>();
-  for (uint32_t i = 0; i < BlockChanges::kCapacity; ++i) changes->add(1, kParamDry, 0.0f);
-  changes->add(2, kParamLevel, 0.1f);  // no room: kept for the end
-  changes->add(3, kParamLevel, 0.3f);
-  changes->add(3, -1, 0.3f);  // no such index: dropped
+  for (uint32_t frames : {4096u, 8192u}) {
+    // "Delay" alone at every frame (the worst ride), then every table index
+    // and the bypass at every frame (the worst flood): 4096 to 98304 changes.
+    for (int32_t indexes : {1, kFirstFormatChange + 1}) {
+      changes->clear();
+      for (uint32_t f = 0; f < frames; ++f)
+        for (int32_t i = 0; i < indexes; ++i) changes->add(f, i, static_cast<float>(f) / 8192.0f);
+      EXPECT_LE(changes->size(), BlockChanges::kCapacity);
+      Lateness runner;
+      runInPieces(*changes, frames, runner);
+      EXPECT_EQ(runner.covered, frames);
+      // At most 63 frames late: 1.4 ms at 44.1 kHz, 0.33 ms at 192 kHz; one
+      // parameter alone within 3 frames.
+      EXPECT_LE(runner.worst, indexes == 1 ? 3.0f : 63.0f) << frames << " frames, " << indexes;
+      EXPECT_EQ(runner.sentAt[0], static_cast<float>(frames - 1)) << "the last value arrives";
+    }
+  }
+
+  // A flood at one frame: stored there in index order, the last value of
+  // each index last; indexes that do not exist are dropped.
+  changes->clear();
+  for (uint32_t i = 0; i < 3 * BlockChanges::kCapacity; ++i)
+    changes->add(1, static_cast<int32_t>(i % 3), static_cast<float>(i));
+  changes->add(3, -1, 0.3f);
   changes->add(3, 99, 0.3f);
   Recorder runner;
-  runInPieces(*changes, 16, 48000.0, runner);
+  runInPieces(*changes, 16, runner);
+  ASSERT_GE(runner.steps.size(), 5u);
   EXPECT_EQ(runner.steps.front(), "r0+1");
-  EXPECT_EQ(runner.steps[runner.steps.size() - 2], "r1+15");
-  EXPECT_EQ(runner.steps.back(), "s2:0.3");
-  EXPECT_EQ(runner.steps.size(), BlockChanges::kCapacity + 3);
-
-  // Cleared, the overflow is gone too.
-  changes->clear();
-  Recorder empty;
-  runInPieces(*changes, 16, 48000.0, empty);
-  EXPECT_EQ(empty.steps, (Steps{"r0+16"}));
+  EXPECT_EQ(runner.steps.back(), "r1+15");
+  const size_t n = runner.steps.size();
+  EXPECT_EQ(runner.steps[n - 2], "s2:12287");
+  EXPECT_EQ(std::count(runner.steps.begin(), runner.steps.end(), "s0:12285"), 1);
+  EXPECT_TRUE(
+      std::is_sorted(runner.steps.begin() + 1, runner.steps.end() - 1,
+                     [](const std::string& a, const std::string& b) { return a[1] < b[1]; }));
 }
 
 }  // namespace

@@ -92,12 +92,49 @@ TEST(SpacedStretches, ARideStretchesEveryTwoMillisecondsAcrossBlocks) {
     changes->clear();
     for (uint32_t f = 0; f < kBlock; ++f) changes->add(f, kParamDelay, delay += 0.0002f);
     runner.blockStart = b * kBlock;
-    runInPieces(*changes, kBlock, 48000.0, runner);
+    runInPieces(*changes, kBlock, runner);
   }
   std::vector<uint32_t> every96;
   for (uint32_t f = 0; f < kBlock * kBlocks; f += 96) every96.push_back(f);
   EXPECT_EQ(runner.stretchFrames, every96);
   EXPECT_EQ(runner.lengths, runner.wanted);
+}
+
+// A "Delay" point on every frame of 4096- and 8192-frame blocks, far more
+// than a block's list holds: the echo time follows the ride to the block's
+// end, a stretch every 2 ms, each to a point at most a few frames old.
+TEST(SpacedStretches, ARideOnEveryFrameOfLongBlocksIsFollowedToTheEnd) {
+  for (double rate : {48000.0, 192000.0}) {
+    for (uint32_t block : {4096u, 8192u}) {
+      auto core = spacedCore(rate);
+      Signal signal(block);
+      FrameByFrame runner(*core, signal);
+      auto changes = std::make_unique<BlockChanges>();
+      std::vector<int32_t> lengthAt(block);  // the echo time each point asks for
+      for (uint32_t f = 0; f < block; ++f) {
+        const float delay = 0.3f + 0.5f * static_cast<float>(f) / static_cast<float>(block);
+        changes->add(f, kParamDelay, delay);
+        core->setParameter(kParamDelay, delay);
+        lengthAt[f] = core->delayLengthFrames();
+      }
+      core->setParameter(kParamDelay, 0.5f);
+      core->applyPendingStores();
+      runInPieces(*changes, block, runner);
+      const uint32_t spacing = static_cast<uint32_t>(stretchSpacingFrames(rate));
+      ASSERT_FALSE(runner.stretchFrames.empty());
+      EXPECT_LE(runner.stretchFrames.front(), 3u) << rate << " Hz";
+      EXPECT_GT(runner.stretchFrames.back() + spacing + 3, block) << "followed to the end";
+      for (size_t k = 0; k < runner.stretchFrames.size(); ++k) {
+        const uint32_t f = runner.stretchFrames[k];
+        if (k > 0) {
+          EXPECT_EQ(f, runner.stretchFrames[k - 1] + spacing);
+        }
+        // The length of a point sent at most 3 frames before (the ride rises).
+        EXPECT_LE(runner.lengths[k], lengthAt[f]);
+        EXPECT_GE(runner.lengths[k], lengthAt[f < 3 ? 0 : f - 3]) << rate << " Hz, frame " << f;
+      }
+    }
+  }
 }
 
 // Values stored before every block, as the standalone program's panel stores

@@ -110,12 +110,15 @@ const Scenario kScenarios[] = {
     {1500.0f, 0.0f, false, 0.0f, 0.0f},   // rings shorter than a chunk
 };
 
-// Each vector width the processor runs in turn: the 128-bit path, and the
-// 256-bit one where there is AVX2 (never in the portable engine). Asked when
-// a test runs: the answer is worked out as the engine loads.
+// Each vector width the processor runs in turn: the 128-bit path, the
+// 256-bit one where there is AVX2 (never in the portable engine) and the
+// NEON loops where the build has them. Asked when a test runs: the answer is
+// worked out as the engine loads.
 std::vector<VectorPath> paths() {
-  if (processorHasAvx2()) return {VectorPath::kSse2, VectorPath::kAvx2};
-  return {VectorPath::kSse2};
+  std::vector<VectorPath> p{VectorPath::kSse2};
+  if (processorRuns(VectorPath::kNeon)) p.push_back(VectorPath::kNeon);
+  if (processorHasAvx2()) p.push_back(VectorPath::kAvx2);
+  return p;
 }
 
 template <typename Sample>

@@ -27,7 +27,11 @@ struct Width {
 // The widths this processor runs.
 std::vector<Width> widths() {
 #ifdef QUILLET_PORTABLE_ENGINE
-  return {{"pairs", &erfArrayPortable}};
+  std::vector<Width> w{{"pairs", &erfArrayPortable}};
+#ifdef QUILLET_NEON_ENGINE
+  w.push_back({"NEON", &erfArrayNeon});
+#endif
+  return w;
 #else
   std::vector<Width> w{{"128-bit", &erfArraySse2}};
   if (processorHasAvx2()) w.push_back({"256-bit", &erfArrayAvx2});

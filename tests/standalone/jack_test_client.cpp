@@ -116,8 +116,14 @@ struct Recording {
   jack_port_t* play[2] = {};
   jack_port_t* rec[2] = {};
   jack_client_t* playerClient = nullptr;
+  jack_client_t* recorderClient = nullptr;
   std::atomic<bool> joined{false};
-  std::atomic<int> periodsJoined{0};  // periods run since everything was joined
+  // Once joined: the period the player ran last (its start's frame time), and
+  // how many periods in a row the recorder has run after it in the same one.
+  std::atomic<jack_nframes_t> playerPeriod{0};
+  std::atomic<int> periodsInOrder{0};
+  std::atomic<bool> freewheeling{false};
+  std::atomic<int> freewheelPeriodsInOrder{0};  // of those, freewheeling
   std::atomic<bool> armed{false};
   std::atomic<bool> started{false};
   std::atomic<bool> done{false};
@@ -129,7 +135,7 @@ int playCallback(jack_nframes_t frames, void* arg) {
   auto* r = static_cast<Recording*>(arg);
   float* out[2] = {static_cast<float*>(jack_port_get_buffer(r->play[0], frames)),
                    static_cast<float*>(jack_port_get_buffer(r->play[1], frames))};
-  if (r->joined.load()) r->periodsJoined.fetch_add(1);
+  if (r->joined.load()) r->playerPeriod.store(jack_last_frame_time(r->playerClient));
   if (r->armed.load() && !r->started.load()) r->started.store(true);
   if (r->midiOut) {
     void* buffer = jack_port_get_buffer(r->midiOut, frames);
@@ -155,6 +161,15 @@ int recordCallback(jack_nframes_t frames, void* arg) {
   auto* r = static_cast<Recording*>(arg);
   const float* in[2] = {static_cast<const float*>(jack_port_get_buffer(r->rec[0], frames)),
                         static_cast<const float*>(jack_port_get_buffer(r->rec[1], frames))};
+  if (r->joined.load()) {
+    if (r->playerPeriod.load() == jack_last_frame_time(r->recorderClient)) {
+      r->periodsInOrder.fetch_add(1);
+      if (r->freewheeling.load()) r->freewheelPeriodsInOrder.fetch_add(1);
+    } else {
+      r->periodsInOrder.store(0);
+      r->freewheelPeriodsInOrder.store(0);
+    }
+  }
   // From the period the player started in (this client runs after it in
   // the same period), one period after another.
   if (!r->started.load() || r->done.load()) return 0;
@@ -174,11 +189,11 @@ int playAndRecord(jack_nframes_t frames, void* arg) {
   return recordCallback(frames, arg);
 }
 
-// The server runs as fast as its clients allow, waiting for each of them in
-// every period: no period is lost to an xrun on a busy machine. The first
-// sound is played in the first period run that way.
+// Freewheeling, the server runs as fast as its clients allow, waiting for
+// each of them in every period: no period is lost to an xrun on a busy
+// machine.
 void onFreewheel(int starting, void* arg) {
-  if (starting) static_cast<Recording*>(arg)->armed.store(true);
+  static_cast<Recording*>(arg)->freewheeling.store(starting != 0);
 }
 
 bool connect(jack_client_t* client, const std::string& from, const std::string& to) {
@@ -210,6 +225,7 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
     recorder = jack_client_open("recorder", JackNoStartServer, &status);
     if (!recorder) return fail("no second client");
   }
+  r.recorderClient = recorder;
   const char* playNames[2] = {"play_1", "play_2"};
   const char* recNames[2] = {"rec_1", "rec_2"};
   for (int c = 0; c < 2; ++c) {
@@ -240,15 +256,26 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
   }
   if (r.midiOut && !connect(r.playerClient, player + ":midi_out", "quillet-k3:midi_in"))
     return fail("cannot join quillet-k3:midi_in");
-  // A few periods with everything joined (the server has ordered the graph
-  // anew by then), then the first sound.
+  // The first sound once the server runs the new graph in its order, player
+  // -> quillet-k3 -> recorder, in every period: the recorder has run after
+  // the player in the same period four times in a row. (Just after joining,
+  // a period may still run the recorder first, and miss the first sound.)
   r.joined.store(true);
   const auto joinLimit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (r.periodsJoined.load() < 4) {
-    if (std::chrono::steady_clock::now() > joinLimit) return fail("the server runs no periods");
+  while (r.periodsInOrder.load() < 4) {
+    if (std::chrono::steady_clock::now() > joinLimit)
+      return fail("the server does not run the player before the recorder");
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+  // The first sound a few periods into freewheeling, in order: never in a
+  // period of the change-over, where a busy machine may have the recorder
+  // miss a period.
   if (jack_set_freewheel(r.playerClient, 1) != 0) return fail("cannot freewheel");
+  while (r.freewheelPeriodsInOrder.load() < 4) {
+    if (std::chrono::steady_clock::now() > joinLimit) return fail("the server does not freewheel");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  r.armed.store(true);
   const auto limit = std::chrono::steady_clock::now() +
                      std::chrono::milliseconds(static_cast<long>(
                          2000 + 3000.0 * static_cast<double>(r.recordFrames) / info.samplerate));
@@ -271,6 +298,8 @@ struct Sender {
   jack_port_t* out = nullptr;
   std::atomic<bool> joined{false};
   std::atomic<int> periodsJoined{0};
+  std::atomic<bool> freewheeling{false};
+  std::atomic<int> freewheelPeriods{0};
   std::atomic<bool> armed{false};
   std::atomic<int> periodsAfter{0};  // periods run since the last event was written
 };
@@ -280,6 +309,7 @@ int sendCallback(jack_nframes_t frames, void* arg) {
   void* buffer = jack_port_get_buffer(s->out, frames);
   jack_midi_clear_buffer(buffer);
   if (s->joined.load()) s->periodsJoined.fetch_add(1);
+  if (s->freewheeling.load()) s->freewheelPeriods.fetch_add(1);
   if (!s->armed.load()) return 0;
   for (; s->next < s->events.size() && s->events[s->next].frame < s->periodStart + frames;
        ++s->next) {
@@ -302,7 +332,8 @@ int sendMidi(const std::string& path) {
   jack_set_process_callback(client, &sendCallback, &s);
   jack_set_freewheel_callback(
       client,
-      [](int starting, void* arg) { static_cast<Sender*>(arg)->armed.store(starting != 0); }, &s);
+      [](int starting, void* arg) { static_cast<Sender*>(arg)->freewheeling.store(starting != 0); },
+      &s);
   if (!s.out || jack_activate(client) != 0) return fail("cannot activate");
   const std::string from = std::string(jack_get_client_name(client)) + ":midi_out";
   if (jack_connect(client, from.c_str(), "quillet-k3:midi_in") != 0)
@@ -314,8 +345,15 @@ int sendMidi(const std::string& path) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   // Freewheeling, every client runs every period, and the frames between the
-  // events are exactly the file's.
+  // events are exactly the file's. The first event a few periods into it,
+  // never in a period of the change-over, which a busy machine may lose
+  // (as play-record's first sound).
   if (jack_set_freewheel(client, 1) != 0) return fail("cannot freewheel");
+  while (s.freewheelPeriods.load() < 4) {
+    if (std::chrono::steady_clock::now() > limit) return fail("the server does not freewheel");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  s.armed.store(true);
   while (s.periodsAfter.load() < 4) {
     if (std::chrono::steady_clock::now() > limit) return fail("the events were not all sent");
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

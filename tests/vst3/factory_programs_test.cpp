@@ -371,5 +371,50 @@ TEST(VstPresetReader, RefusesWhatIsNotAPresetAndEveryCutOfOne) {
   EXPECT_FALSE(applyVstPreset(*instance, *module, shortState, &why));
 }
 
+// A preset file whose chunk list names the given (offset, size) entries, all
+// called 'Comp', over a body of `body` bytes after the header.
+std::vector<uint8_t> presetWithEntries(const std::vector<std::pair<uint64_t, uint64_t>>& entries,
+                                       size_t body) {
+  std::vector<uint8_t> bytes(48 + body, 0x11);
+  std::memcpy(bytes.data(), "VST3", 4);
+  std::fill(bytes.begin() + 4, bytes.begin() + 8, 0);
+  std::fill(bytes.begin() + 8, bytes.begin() + 40, 'A');
+  auto put = [&](uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  const uint64_t listAt = bytes.size();
+  for (int i = 0; i < 8; ++i) bytes[40 + i] = static_cast<uint8_t>(listAt >> (8 * i));
+  bytes.insert(bytes.end(), {'L', 'i', 's', 't'});
+  put(entries.size(), 4);
+  for (const auto& [offset, size] : entries) {
+    bytes.insert(bytes.end(), {'C', 'o', 'm', 'p'});
+    put(offset, 8);
+    put(size, 8);
+  }
+  return bytes;
+}
+
+TEST(VstPresetReader, ListEntriesThatShareBytesAreRefusedBeforeAnythingIsRead) {
+  VstPresetFile file;
+  std::string error;
+  // 1000 entries naming the same kilobyte: read as they were, 1 MB from a
+  // 21 KB file (a 2 MB file asked for 50 GB so). Refused, saying why.
+  const std::vector<std::pair<uint64_t, uint64_t>> same(1000, {48, 1024});
+  EXPECT_FALSE(parseVstPreset(presetWithEntries(same, 1024), &file, &error));
+  EXPECT_NE(error.find("share bytes"), std::string::npos) << error;
+  // Overlapping by one byte, and a chunk reaching into the list itself.
+  EXPECT_FALSE(parseVstPreset(presetWithEntries({{48, 100}, {147, 10}}, 200), &file, &error));
+  EXPECT_FALSE(parseVstPreset(presetWithEntries({{48, 101}}, 100), &file, &error));
+  // Chunks that touch, and any number of empty ones, are a preset; what is
+  // read is no larger than the file.
+  const std::vector<uint8_t> touching =
+      presetWithEntries({{48, 100}, {148, 100}, {248, 0}, {248, 0}, {60, 0}}, 200);
+  ASSERT_TRUE(parseVstPreset(touching, &file, &error)) << error;
+  size_t read = 0;
+  for (const VstPresetChunk& chunk : file.chunks) read += chunk.data.size();
+  EXPECT_EQ(file.chunks.size(), 5u);
+  EXPECT_LE(read, touching.size());
+}
+
 }  // namespace
 }  // namespace quillet_host::vst3

@@ -47,7 +47,6 @@ class WebEcho final : private quillet::PieceRunner {
   }
   float value(int32_t index) const { return core.parameter(index); }
   uint32_t tailFrames() const { return core.tailFrames(); }
-  void setWidestPath(VectorPath path) { core.echoEngine().setWidestPath(path); }
   uint64_t framesDone() const { return done; }
 
   // One block: the changes due in it at their frames, then the echo.
@@ -62,7 +61,7 @@ class WebEcho final : private quillet::PieceRunner {
       ring.pop();
     }
     blockTicks = audioClockTicks(done, rate);
-    quillet::runInPieces(changes, frames, rate, *this);
+    quillet::runInPieces(changes, frames, *this);
     done = end;
   }
 
@@ -161,10 +160,4 @@ double erfArguments[4096];
 QUILLET_EXPORT(echo_erf_arguments) double* echoErfArguments() { return erfArguments; }
 QUILLET_EXPORT(echo_erf) void echoErf(int32_t n) {
   for (int32_t i = 0; i < n && i < 4096; ++i) erfArguments[i] = std::erf(erfArguments[i]);
-}
-
-// For the benchmark: the echo loop's frames one at a time (0) or in pairs
-// (1, WebAssembly SIMD where the module is built with it); the bits are the same.
-QUILLET_EXPORT(echo_set_vector_pairs) void echoSetVectorPairs(int32_t pairs) {
-  if (echo) echo->setWidestPath(pairs ? VectorPath::kSse2 : VectorPath::kScalar);
 }

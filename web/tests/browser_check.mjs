@@ -9,17 +9,24 @@
 //  - a drag on the canvas moves Delay, and its value shows on the page;
 //  - the panel's menu sets a factory preset's values, and so does the
 //    page's preset list;
+//  - a finger (CDP touch events) dragged on a knob moves it, and a finger
+//    held still opens the panel's menu, whose preset the keys then set;
 //  - the address gives a setting, shows it, and a reload keeps it;
-//  - the panel at device pixel ratio 1 and 2 is the panel's own golden
-//    picture (tests/editor/golden), pixel for pixel.
+//  - the panel at device pixel ratio 1 and 2, and its menu, are the panel's
+//    own golden pictures (tests/editor/golden), pixel for pixel: the menu
+//    without the standalone program's MIDI learning;
+//  - the page is an installable web app (Chromium finds nothing missing: the
+//    manifest and its PNG icons, of the sizes the manifest says), and once
+//    loaded it reloads and renders the demo, sample for sample, with the
+//    network off and the server gone (the service worker's cache).
 //
 //   node browser_check.mjs SITE-DIR HOST-RENDERS-DIR GOLDEN-DIR SHOTS-DIR
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
-import { decodeWavFloat } from '../site/wav.js';
-import { cases, changesFor } from './render_cases.mjs';
+import { cases } from './render_cases.mjs';
+import { renderMatchesHost, watchProblems } from './page_checks.mjs';
 import { differingPixels, readPng } from './png.mjs';
 import { serve } from './serve.mjs';
 
@@ -62,19 +69,37 @@ const browser = await puppeteer.launch({
 const problems = [];
 async function openPage(address, ratio = 1) {
   const page = await browser.newPage();
-  page.on('console', (m) => {
-    if (m.type() === 'error') problems.push(`console: ${m.text()}`);
-  });
-  page.on('pageerror', (e) => problems.push(`script: ${e.message}`));
-  page.on('requestfailed', (r) => problems.push(`request: ${r.url()} ${r.failure()?.errorText}`));
-  page.on('response', (r) => {
-    if (r.status() >= 400) problems.push(`request: ${r.url()} answered ${r.status()}`);
-  });
+  watchProblems(page, problems);
   await page.setViewport({ width: 1000, height: 900, deviceScaleFactor: ratio });
   await page.goto(url + address, { waitUntil: 'load' });
   await page.waitForFunction(() => document.body.classList.contains('ready'), { timeout: kWait });
   return page;
 }
+
+async function checkRender(page, c, label) {
+  const { ok, line } = await renderMatchesHost(page, c, rendersDir, label);
+  report(ok, line);
+}
+
+// A digest of the canvas' pixels: a menu drawn over the panel changes it.
+const canvasDigest = (page) =>
+  page.evaluate(() => {
+    const c = document.getElementById('panel');
+    const d = c.getContext('2d', { willReadFrequently: true }).getImageData(0, 0, c.width, c.height).data;
+    let h = 0;
+    for (let i = 0; i < d.length; i += 4) h = (Math.imul(h, 31) + d[i] + d[i + 1] * 3 + d[i + 2] * 7) | 0;
+    return h;
+  });
+// Waits, one animation frame at a time, until the canvas differs from `from`.
+async function waitForCanvasChange(page, from) {
+  const end = Date.now() + kWait;
+  while ((await canvasDigest(page)) === from) {
+    if (Date.now() > end) throw new Error(`the canvas did not change within ${kWait} ms`);
+    await nextFrames(page);
+  }
+}
+const nextFrames = (page) =>
+  page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
 
 const values = (page) => page.evaluate(() => [...window.quillet.state.values]);
 const shownText = (page, symbol) => page.$eval(`#value-${symbol}`, (e) => e.textContent);
@@ -83,46 +108,7 @@ try {
   // ---- renders -------------------------------------------------------------
   const page = await openPage('');
   for (const c of cases.filter((k) => k.rate === 48000)) {
-    await check(`render ${c.name}`, async () => {
-      const host = decodeWavFloat(fs.readFileSync(path.join(rendersDir, `${c.name}.wav`)).buffer);
-      const result = await page.evaluate(
-        async (c, changesOf) => {
-          const q = window.quillet;
-          const table = q.state.table;
-          const values = table.map((row) => row.defaultValue);
-          for (const [k, v] of Object.entries(c.sets)) values[q.paramIndex(k)] = Math.fround(v);
-          const input = await q.loadDemo();
-          const tail = Math.floor(c.tail * c.rate);
-          const changes = changesOf.map(([frame, name, value]) => ({ frame, index: q.paramIndex(name), value }));
-          const out = await q.renderOffline({ input, rate: c.rate, values, changes, tailSeconds: c.tail });
-          const bytes = (a) => {
-            const u = new Uint8Array(a.buffer, a.byteOffset, a.byteLength);
-            let s = '';
-            for (let i = 0; i < u.length; i += 0x8000) s += String.fromCharCode(...u.subarray(i, i + 0x8000));
-            return btoa(s);
-          };
-          return { frames: out[0].length, expected: input[0].length + tail, left: bytes(out[0]), right: bytes(out[1]) };
-        },
-        c,
-        changesFor(c, (name) => name, host.channels[0].length).map((x) => [x.frame, x.index, x.value]),
-      );
-      const web = [result.left, result.right].map((b) => new Uint32Array(new Uint8Array(Buffer.from(b, 'base64')).buffer));
-      let differ = 0;
-      let first = -1;
-      for (let ch = 0; ch < 2; ++ch) {
-        const want = new Uint32Array(host.channels[ch].buffer);
-        for (let i = 0; i < want.length; ++i) {
-          if (want[i] !== web[ch][i]) {
-            if (differ++ === 0) first = i;
-          }
-        }
-      }
-      const sameLength = result.frames === host.channels[0].length;
-      report(sameLength && differ === 0,
-        `Chromium's offline render of ${c.name}: ${result.frames} frames` +
-          (sameLength ? '' : ` (quillet-host: ${host.channels[0].length})`) +
-          (differ ? `, ${differ} samples differ, the first at frame ${first}` : ', equal to quillet-host sample for sample'));
-    });
+    await check(`render ${c.name}`, () => checkRender(page, c, "Chromium's offline render"));
   }
 
   // ---- a drag on Delay ------------------------------------------------------
@@ -154,9 +140,11 @@ try {
     const box = await (await page.$('#panel')).boundingBox();
     // A right-click on the background opens the menu; the keys pick a row:
     // Right to "Presets", Down to its second row, Return.
+    await nextFrames(page);
+    const closed = await canvasDigest(page);
     await page.mouse.click(box.x + 190, box.y + 345, { button: "right" });
     await page.focus('#panel');
-    await new Promise((r) => setTimeout(r, 300));
+    await waitForCanvasChange(page, closed);
     for (const key of ['ArrowRight', 'ArrowDown', 'ArrowDown', 'Enter']) await page.keyboard.press(key);
     await page.waitForFunction(() => document.getElementById('preset').value !== '', { timeout: kWait });
     const chosen = Number(await page.$eval('#preset', (e) => e.value));
@@ -168,6 +156,48 @@ try {
     await page.select('#preset', String(other));
     await page.waitForFunction((v) => window.quillet.state.values.every((x, i) => x === v[i]), { timeout: kWait }, presets[other].values);
     report(true, `the page's preset list set "${presets[other].name}"`);
+  });
+
+  // ---- touch ----------------------------------------------------------------
+  await check('touch', async () => {
+    // A page of its own, Delay where the link puts it, a touch screen.
+    const touched = await openPage('?delay=0.3');
+    const cdp = await touched.createCDPSession();
+    await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 1 });
+    const finger = (type, x, y) =>
+      cdp.send('Input.dispatchTouchEvent', { type, touchPoints: type === 'touchEnd' ? [] : [{ x, y }] });
+    const box = await (await touched.$('#panel')).boundingBox();
+    // A finger on Delay, dragged 100 pixels up.
+    const before = (await values(touched))[0];
+    const x = box.x + 100;
+    const y = box.y + 90;
+    await finger('touchStart', x, y);
+    for (let dy = 10; dy <= 100; dy += 10) await finger('touchMove', x, y - dy);
+    await finger('touchEnd');
+    await touched.waitForFunction((b) => window.quillet.state.values[0] !== b, { timeout: kWait }, before);
+    const after = (await values(touched))[0];
+    report(Math.abs(before - 0.3) < 1e-6 && Math.abs(after - before - 0.25) < 0.02,
+      `a finger dragged 100 pixels up on Delay moves it from ${before} to ${after} ("${await shownText(touched, 'delay')}")`);
+
+    // A finger held still on the panel's background opens the menu; the
+    // keys then move from the marked preset to the next one and take it.
+    const presets = await touched.evaluate(() => window.quillet.state.presets);
+    await nextFrames(touched);
+    const closed = await canvasDigest(touched);
+    await finger('touchStart', box.x + 190, box.y + 345);
+    await waitForCanvasChange(touched, closed);
+    await finger('touchEnd');
+    const marked = Number(await touched.$eval('#preset', (e) => e.value || -1));
+    // The menu starts on the marked preset, or on the first without one.
+    const from = Math.max(marked, 0);
+    const down = from + 1 < presets.length;
+    const wanted = down ? from + 1 : from - 1;
+    const keys = [down ? 'ArrowDown' : 'ArrowUp', 'Enter'];
+    await touched.focus('#panel');
+    for (const key of keys) await touched.keyboard.press(key);
+    await touched.waitForFunction((v) => window.quillet.state.values.every((x, i) => x === v[i]), { timeout: kWait }, presets[wanted].values);
+    report(true, `a finger held on the panel opens its menu, and its preset "${presets[wanted].name}" sets the values`);
+    await touched.close();
   });
 
   // ---- the address ------------------------------------------------------------
@@ -207,6 +237,65 @@ try {
       await shot.close();
     });
   }
+
+  // ---- the menu as the plug-ins show it ---------------------------------------
+  await check('menu picture', async () => {
+    // No MIDI learning on the page: a right-click on a knob is the knob's
+    // (nothing), and the background's menu holds sizes and presets alone,
+    // the plug-ins' picture of it pixel for pixel.
+    const held = await openPage('?preset=Quarter%20Note%20Echo');
+    const presets = await held.evaluate(() => window.quillet.state.presets);
+    const v = await values(held);
+    if (!presets[3].values.every((x, i) => x === v[i])) throw new Error(`the link did not set "${presets[3].name}": ${v}`);
+    const box = await (await held.$('#panel')).boundingBox();
+    await nextFrames(held);
+    const closed = await canvasDigest(held);
+    await held.mouse.click(box.x + 290, box.y + 90, { button: 'right' }); // Repeat
+    await held.mouse.click(box.x + 20, box.y + 200, { button: 'right' });
+    await waitForCanvasChange(held, closed);
+    await nextFrames(held);
+    const file = path.join(shotsDir, 'menu-presets.png');
+    await (await held.$('#panel')).screenshot({ path: file });
+    const d = differingPixels(readPng(fs.readFileSync(file)), readPng(fs.readFileSync(path.join(goldenDir, 'menu_presets.png'))));
+    report(d.count === 0,
+      "a right-click on Repeat, then on the panel: the plug-ins' menu (sizes, presets, no MIDI learning)" +
+        (d.count === 0 ? ', menu_presets.png pixel for pixel' : d.count < 0 ? ', not its size' : `, ${d.count} pixels differ from menu_presets.png, the first at ${d.first.x},${d.first.y}`));
+    await held.close();
+  });
+
+  // ---- installable, and offline ---------------------------------------------
+  await check('installable', async () => {
+    const app = await openPage('');
+    const cdp = await app.createCDPSession();
+    const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+    report(installabilityErrors.length === 0,
+      installabilityErrors.length
+        ? `Chromium would not install the page: ${JSON.stringify(installabilityErrors)}`
+        : 'Chromium finds the page installable (manifest, icons, service worker)');
+    const manifest = JSON.parse(fs.readFileSync(path.join(siteDir, 'manifest.webmanifest'), 'utf8'));
+    const icons = manifest.icons.filter((i) => i.type === 'image/png');
+    const wrong = icons.filter((i) => {
+      const png = readPng(fs.readFileSync(path.join(siteDir, i.src)));
+      return i.sizes !== `${png.width}x${png.height}`;
+    });
+    const sizes = icons.map((i) => i.sizes);
+    report(sizes.includes('192x192') && sizes.includes('512x512') && wrong.length === 0,
+      `the manifest's PNG icons: ${sizes.join(', ')}` +
+        (wrong.length ? `; not of their stated size: ${wrong.map((i) => i.src).join(', ')}` : ', each of its stated size'));
+
+    // Offline: the server stops and the network is cut; the page must come
+    // from the service worker's cache whole, and still sound the same.
+    await app.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: kWait });
+    server.closeAllConnections();
+    await new Promise((resolve) => server.close(resolve));
+    await cdp.send('Network.enable');
+    await cdp.send('Network.emulateNetworkConditions', { offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+    await app.reload({ waitUntil: 'load' });
+    await app.waitForFunction(() => document.body.classList.contains('ready'), { timeout: kWait });
+    report(!(await app.evaluate(() => navigator.onLine)), 'the page reloads with the network offline and the server stopped');
+    await checkRender(app, cases.find((k) => k.name === 'demo-48000'), 'offline, the page\'s render');
+    await app.close();
+  });
 
   report(problems.length === 0, problems.length ? `the pages reported: ${problems.join(' | ')}` : 'no console error, failed request or script error on any page');
 } finally {
