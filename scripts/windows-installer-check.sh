@@ -294,9 +294,13 @@ check_removed
 echo "uninstalled: no file, folder or key left, the other plug-ins kept"
 
 echo "== with its window, as a user meets it: the pages, the descriptions, the finish"
+rm -f "$out"/components-*.bmp "$out"/finish.bmp "$out"/installer-components-*.png "$out"/installer-finish.png
 "$wine" "$setup" & setup_run=$!
 status=0
-"$wine" "$probe" walk "${out//\//\\}" >"$out/installer-pages.txt" 2>&1 || status=$?
+# Its waits are bounded; the limit here is for a probe stuck in a call.
+timeout 600 "$wine" "$probe" walk "${out//\//\\}" >"$out/installer-pages.txt" 2>&1 || status=$?
+# A probe that failed leaves the window open: closed, so that the wait ends.
+[ "$status" = 0 ] || "$wineserver" -k
 setup_status=0
 wait "$setup_run" || setup_status=$?
 "$wineserver" -w
@@ -306,9 +310,15 @@ tr -d '\r' <"$out/installer-pages.txt"
 pages=$(tr -d '\r' <"$out/installer-pages.txt" | sed -n 's/^page: //p' | cut -d, -f1 | paste -sd'|')
 [ "$pages" = "License Agreement|Choose Components|VST 2.4 Plug-in Folder|Choose Install Location|Installing|finish" ] ||
   fail "the pages come in another order than the README's: $pages"
-for shot in "$out"/components-*.bmp "$out"/finish.bmp; do
-  convert "$shot" "$out/installer-$(basename "$shot" .bmp).png" && rm "$shot"
+# Every part's description looked at, each on its screenshot.
+parts=$(tr -d '\r' <"$out/installer-pages.txt" | grep -c '^part [0-9]*: ' || true)
+[ "$parts" = 6 ] || fail "the components page's descriptions: $parts of 6 parts looked at"
+for shot in "$out"/components-{1..6}.bmp "$out"/finish.bmp; do
+  [ -f "$shot" ] || fail "no screenshot $shot"
+  convert "$shot" "$out/installer-$(basename "$shot" .bmp).png"
+  rm "$shot"
 done
+echo "the six descriptions fit their box (installer-components-1..6.png), the finish page offers the manual"
 # The window's install: the default folders.
 saved_vst2_dir=$vst2_dir
 vst2_dir='Program Files/VSTPlugins'
@@ -321,7 +331,7 @@ echo "installed from its window (exit code 0) and removed again"
 
 echo "== Cancel in the window"
 "$wine" "$setup" & setup_run=$!
-"$wine" "$probe" cancel || fail "could not cancel the installer"
+timeout 600 "$wine" "$probe" cancel || { "$wineserver" -k; fail "could not cancel the installer"; }
 setup_status=0
 wait "$setup_run" || setup_status=$?
 "$wineserver" -w

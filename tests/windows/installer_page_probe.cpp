@@ -98,11 +98,19 @@ HWND pageControl(HWND setup, int id) {
 
 std::wstring pageTitle(HWND setup) { return textOf(GetDlgItem(setup, kPageTitle)); }
 
-bool press(HWND setup, int id) {
-  HWND button = GetDlgItem(setup, id);
-  if (!button || !IsWindowEnabled(button)) return false;
-  SendMessageW(button, BM_CLICK, 0, 0);
-  return true;
+// A click on a button of the dialog, once it is there and enabled (between
+// pages the setup disables its buttons for a moment). Posted, not sent: the
+// setup may answer with a modal message box (Cancel asks to confirm), and a
+// sent click would wait for that box to close.
+bool press(HWND dialog, int id) {
+  HWND button = nullptr;
+  if (!testsupport::waitUntil([&] {
+        button = GetDlgItem(dialog, id);
+        return button && IsWindowEnabled(button) && IsWindowVisible(button);
+      }))
+    return false;
+  return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(button)) != 0;
 }
 
 // The window's pixels as the screen shows them (32-bit, top row first).
@@ -235,7 +243,11 @@ void checkDescriptions(HWND setup, const std::string& outDir) {
       break;
     }
     // Chosen from the keyboard, as the arrow keys choose it: the page shows
-    // the part's description as it does for the mouse resting on it.
+    // the part's description as it does for the mouse resting on it. The
+    // list opens with its first part chosen, and choosing the chosen part
+    // again tells the page nothing: no part chosen first.
+    if (SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) == reinterpret_cast<LRESULT>(item))
+      SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     if (!testsupport::waitUntil([&] {
           const std::wstring now = textOf(box);
@@ -300,7 +312,7 @@ int walk(HWND setup, const std::string& outDir) {
       saveBmp(capture(setup), outDir + "\\finish.bmp");
       // Not opened here: no browser under the check.
       if (ticked) SendMessageW(readme, BM_CLICK, 0, 0);
-      press(setup, kNextButton);
+      if (!press(setup, kNextButton)) fail("no Finish button");
       return failures ? 1 : 0;
     }
     const std::wstring title = pageTitle(setup);
@@ -311,13 +323,25 @@ int walk(HWND setup, const std::string& outDir) {
       continue;
     }
     std::fflush(stdout);
+    // The title changes before the page's own controls are made: the pages
+    // this looks into are waited for by their own control.
+    const int own = title == L"Choose Components" ? kPartsTree
+                    : title == L"Installing"      ? kProgressBar
+                                                  : 0;
+    if (own && !testsupport::waitUntil([&] { return pageControl(setup, own) != nullptr; })) {
+      fail("the page \"" + narrow(title) + "\" shows none of its controls");
+      return 1;
+    }
     // The install page goes on to the finish page by itself.
-    if (pageControl(setup, kProgressBar)) {
+    if (own == kProgressBar) {
       testsupport::waitUntil([&] { return findByText(setup, kOpenManual) != nullptr; });
       continue;
     }
-    if (pageControl(setup, kPartsTree)) checkDescriptions(setup, outDir);
-    press(setup, kNextButton);
+    if (own == kPartsTree) checkDescriptions(setup, outDir);
+    if (!press(setup, kNextButton)) {
+      fail("no enabled Next button on the page \"" + narrow(title) + "\"");
+      return 1;
+    }
     if (!testsupport::waitUntil(
             [&] { return pageTitle(setup) != title || findByText(setup, kOpenManual); })) {
       fail("stuck on the page \"" + narrow(title) + "\"");
@@ -336,7 +360,7 @@ int cancel(HWND setup) {
         return ask != nullptr;
       }))
     return fail("no question on Cancel"), 1;
-  SendMessageW(GetDlgItem(ask, IDYES), BM_CLICK, 0, 0);
+  if (!press(ask, IDYES)) return fail("no Yes in the question on Cancel"), 1;
   return 0;
 }
 
