@@ -42,6 +42,9 @@
 #include <thread>
 #include <vector>
 
+#include "cli/command_line.h"
+#include "cli/sub_commands.h"
+
 namespace {
 
 int fail(const std::string& why) {
@@ -397,29 +400,97 @@ int timebase(double bpm) {
   return 0;
 }
 
+namespace cli = quillet::cli;
+
+int runMakeInput(const std::vector<std::string>& args);
+int runPlayRecord(const std::vector<std::string>& args);
+int runSendMidi(const std::vector<std::string>& args);
+int runTimebase(const std::vector<std::string>& args);
+
+constexpr cli::OptionSpec kOneClient =
+    cli::flag("--one-client", "play and record in one client (a loop JACK breaks with a period)");
+constexpr cli::OptionSpec kMidi =
+    cli::text("--midi", "EVENTS", "a file name", "also play EVENTS into quillet-k3:midi_in");
+
+const cli::CommandSpec kMakeInput = {
+    "jack_test_client",
+    "make-input",
+    "OUT.wav SECONDS RATE: a stereo input that sounds from its first frame",
+    runMakeInput,
+    {{nullptr,
+      "OUT.wav SECONDS RATE",
+      "Writes a stereo float WAV of plucks, clicks and noise bursts.",
+      {3, 3, "make-input wants OUT.wav SECONDS RATE", "make-input wants OUT.wav SECONDS RATE"},
+      {}}}};
+const cli::CommandSpec kPlayRecord = {
+    "jack_test_client",
+    "play-record",
+    "IN.wav OUT.wav SECONDS-AFTER: plays into quillet-k3 and records it",
+    runPlayRecord,
+    {{nullptr,
+      "IN.wav OUT.wav SECONDS-AFTER [--one-client] [--midi EVENTS]",
+      "Plays IN.wav into quillet-k3 and records its outputs, the server freewheeling.",
+      {3, 3, "play-record wants IN.wav OUT.wav SECONDS-AFTER",
+       "play-record wants IN.wav OUT.wav SECONDS-AFTER"},
+      {kOneClient, kMidi}}}};
+const cli::CommandSpec kSendMidi = {
+    "jack_test_client",
+    "send-midi",
+    "EVENTS: plays MIDI events into quillet-k3:midi_in",
+    runSendMidi,
+    {{nullptr,
+      "EVENTS",
+      "Plays EVENTS into quillet-k3:midi_in, the server freewheeling.",
+      {1, 1, "no EVENTS file given", "one EVENTS file at a time"},
+      {}}}};
+const cli::CommandSpec kTimebase = {
+    "jack_test_client",
+    "timebase",
+    "BPM: the transport's timebase master until SIGTERM",
+    runTimebase,
+    {{nullptr,
+      "BPM",
+      "Rolls the transport as its timebase master at BPM until SIGTERM.",
+      {1, 1, "no tempo given", "one tempo at a time"},
+      {}}}};
+
+// Each sub-command's line read by its table; `run` with what it said.
+template <typename Run>
+int readThen(const cli::CommandSpec& command, const std::vector<std::string>& args, Run run) {
+  cli::CommandLine line;
+  const int status = cli::readCommandLine(command, args, &line);
+  return status == cli::kRunCommand ? run(line, line.positionals()) : status;
+}
+
+using Args = std::vector<std::string>;
+
+int runMakeInput(const Args& args) {
+  return readThen(kMakeInput, args, [](const cli::CommandLine&, const Args& p) {
+    return makeInput(p[0], std::atof(p[1].c_str()), std::atoi(p[2].c_str()));
+  });
+}
+
+int runPlayRecord(const Args& args) {
+  return readThen(kPlayRecord, args, [](const cli::CommandLine& line, const Args& p) {
+    return playRecord(p[0], p[1], std::atof(p[2].c_str()), line.has(kOneClient), line.text(kMidi));
+  });
+}
+
+int runSendMidi(const Args& args) {
+  return readThen(kSendMidi, args,
+                  [](const cli::CommandLine&, const Args& p) { return sendMidi(p[0]); });
+}
+
+int runTimebase(const Args& args) {
+  return readThen(kTimebase, args, [](const cli::CommandLine&, const Args& p) {
+    return timebase(std::atof(p[0].c_str()));
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> a(argv + 1, argv + argc);
-  if (a.size() == 4 && a[0] == "make-input")
-    return makeInput(a[1], std::atof(a[2].c_str()), std::atoi(a[3].c_str()));
-  if (a.size() >= 4 && a[0] == "play-record") {
-    bool oneClient = false;
-    std::string midi;
-    for (size_t i = 4; i < a.size(); ++i) {
-      if (a[i] == "--one-client") {
-        oneClient = true;
-      } else if (a[i] == "--midi" && i + 1 < a.size()) {
-        midi = a[++i];
-      } else {
-        return fail("unknown play-record option " + a[i]);
-      }
-    }
-    return playRecord(a[1], a[2], std::atof(a[3].c_str()), oneClient, midi);
-  }
-  if (a.size() == 2 && a[0] == "timebase") return timebase(std::atof(a[1].c_str()));
-  if (a.size() == 2 && a[0] == "send-midi") return sendMidi(a[1]);
-  return fail(
-      "usage: make-input OUT SECONDS RATE | play-record IN OUT TAIL [--one-client] [--midi EVENTS] "
-      "| send-midi EVENTS | timebase BPM");
+  const cli::ProgramSpec program = {"jack_test_client",
+                                    {&kMakeInput, &kPlayRecord, &kSendMidi, &kTimebase}};
+  return cli::runProgram(program, std::vector<std::string>(argv + 1, argv + argc));
 }
