@@ -18,7 +18,10 @@
 //   the zeros they stand for (delay_resize.cpp). The lines then change place
 //   with the spare lines, and their range goes with them (spareUncleared),
 //   where the top-down clear goes on; the new ring is written in full before
-//   it is read, so the range of the new lines begins past it.
+//   it is read, so the range of the new lines begins past it. A stretch made
+//   in runs zeroes, before each run, the old pairs that run interpolates:
+//   the run's stretch of old samples where the step is short, each frame's
+//   pair where it is long. A stretch made at once has them zeroed first.
 //
 // The echo therefore always reads exactly what a clear in one go would have
 // left, and when the ranges have closed (after about 40 ms of audio at any
@@ -104,6 +107,51 @@ void EchoEngine::clearAheadOfEcho(int32_t sampleFrames) {
     if (!range.open()) range = Uncleared{};
   }
   continueLineClear(sampleFrames);
+}
+
+namespace {
+
+// Steps up to this make a run read one stretch of old samples, at most this
+// many per frame, zeroed in one go; above it each frame's pair on its own.
+constexpr double kDenseStep = 4.0;
+// The old samples a run may load past its last pair: the AVX-512 window of
+// sixteen from a group's first pair (line_stretch.h).
+constexpr int64_t kLoadedPastPairs = 16;
+
+}  // namespace
+
+void EchoEngine::clearAheadOfStretch(int32_t first, int32_t count) {
+  const StretchMaker& maker = underWay.maker;
+  Uncleared& range = spareUncleared;  // the old rings' range
+  const int32_t end = std::min(range.to, underWay.oldLength);
+  if (count <= 0 || !maker.readsOld() || range.from >= end) return;
+  const auto zero = [&](int64_t lo, int64_t hi) {
+    const int64_t a = std::max<int64_t>(lo, range.from);
+    const int64_t b = std::min<int64_t>(hi, end);
+    if (a < b)
+      clearLines(spareL.get(), spareR.get(), static_cast<int32_t>(a), static_cast<int32_t>(b));
+  };
+  // Frame i reads the pair at trunc(x_i), x_i within far less than one
+  // sample of i * step: one sample either side covers it.
+  const double step = maker.oldStep();
+  const auto pairAt = [step](int32_t i) {
+    return static_cast<int64_t>(static_cast<double>(i) * step);
+  };
+  const int32_t last = first + count - 1;
+  // A frame that reads the last old sample pairs it with the first.
+  if (pairAt(last) + 2 >= underWay.oldLength) zero(0, 2);
+  if (step <= kDenseStep) {
+    const int64_t lo = pairAt(first) - 1;
+    const int64_t hi = pairAt(last) + 3 + kLoadedPastPairs;
+    zero(lo, hi);
+    // Zeroed from the range's bottom: it counts as what it holds now.
+    if (lo <= range.from && hi > range.from) {
+      range.from = static_cast<int32_t>(std::min<int64_t>(hi, end));
+      if (!range.open()) range = Uncleared{};
+    }
+  } else {
+    for (int32_t i = first; i <= last; ++i) zero(pairAt(i) - 1, pairAt(i) + 3);
+  }
 }
 
 void EchoEngine::clearBeforeStretch(int32_t oldLength) {

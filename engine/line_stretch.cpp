@@ -170,10 +170,14 @@ void StretchMaker::begin(const StretchRings& r, uint32_t seedValue, int32_t firs
   madeFrames = 0;
 }
 
-int32_t StretchMaker::makeRun(int32_t most, VectorPath widest) {
+int32_t StretchMaker::runLength(int32_t most) const {
   const int32_t left = rings.newLength - madeFrames;
   const int32_t toEnd = rings.newLength - frame;
-  const int32_t count = std::min(most, std::min(left, toEnd));
+  return std::max(0, std::min(most, std::min(left, toEnd)));
+}
+
+int32_t StretchMaker::makeRun(int32_t most, VectorPath widest) {
+  const int32_t count = runLength(most);
   if (count <= 0) return 0;
   const int32_t end = frame + count;
   if (emptyOld) {

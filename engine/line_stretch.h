@@ -80,6 +80,12 @@ class StretchMaker {
   // Makes up to `most` frames from nextFrame() on, not past the ring's end
   // (the next run then starts at frame 0); returns how many.
   int32_t makeRun(int32_t most, VectorPath widest);
+  // How many frames makeRun(most) makes, from nextFrame() on.
+  int32_t runLength(int32_t most) const;
+  // Frame i reads the old pair at trunc(x_i), x_i within far less than one
+  // sample of i * oldStep(); nothing when readsOld() is false.
+  double oldStep() const { return step; }
+  bool readsOld() const { return !emptyOld; }
   int32_t nextFrame() const { return frame; }
   int32_t made() const { return madeFrames; }
   bool done() const { return madeFrames >= rings.newLength; }
