@@ -140,8 +140,7 @@ void EchoEngine::makeStretchUpTo(int32_t offsets) {
   StretchMaker& maker = underWay.maker;
   while (maker.made() < offsets) {
     const int32_t from = maker.made();
-    clearAheadOfStretch(maker.nextFrame(), maker.runLength(offsets - from));
-    const int32_t count = maker.makeRun(offsets - from, widestPath);
+    const int32_t count = makeStretchRun(offsets - from);
     if (underWay.splice > 0)
       splice(delayLength, underWay.newPos, underWay.splice, from, from + count);
   }

@@ -181,11 +181,14 @@ class EchoEngine {
   // old samples, and is zeroed just before anything reads it: by
   // clearAheadOfEcho, what an echo block of sampleFrames frames is about to
   // read; by clearAheadOfStretch, the old pairs the next run of a stretch
-  // (first, count frames) interpolates; the splice reads it as 0. The rest
-  // is zeroed from the top down, a share per frame (continueLineClear). So
-  // no block zeroes more than a few elements per frame it runs or makes.
+  // (first, count frames) interpolates. A run whose pairs all count as
+  // cleared reads none (makeStretchRun: its noise alone); the splice reads
+  // them as 0. The rest is zeroed from the top down, a share per frame
+  // (continueLineClear). So no block zeroes more than a few elements per
+  // frame it runs or makes.
   void clearAheadOfEcho(int32_t sampleFrames);
   void clearAheadOfStretch(int32_t first, int32_t count);
+  int32_t makeStretchRun(int32_t most);
   void continueLineClear(int32_t sampleFrames);
   // Before a stretch made at once of the old ring (oldLength), and after the
   // new ring (newLength) took the lines' place.

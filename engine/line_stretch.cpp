@@ -177,17 +177,26 @@ int32_t StretchMaker::runLength(int32_t most) const {
 }
 
 int32_t StretchMaker::makeRun(int32_t most, VectorPath widest) {
+  if (emptyOld) return makeRunOfZeros(most, widest);
   const int32_t count = runLength(most);
   if (count <= 0) return 0;
-  const int32_t end = frame + count;
-  if (emptyOld) {
-    emptyFrames(rings.newL, rings.newR, frame, end, state, widest);
-    frame = end;
-  } else {
-    StretchRings run = rings;
-    run.newLength = end;
-    stretchFrames(run, frame, x, state, step, widest);
-  }
+  StretchRings run = rings;
+  run.newLength = frame + count;
+  stretchFrames(run, frame, x, state, step, widest);
+  return madeRun(count);
+}
+
+int32_t StretchMaker::makeRunOfZeros(int32_t most, VectorPath widest) {
+  const int32_t count = runLength(most);
+  if (count <= 0) return 0;
+  emptyFrames(rings.newL, rings.newR, frame, frame + count, state, widest);
+  frame += count;
+  // The next frame that reads finds its position on the chain.
+  if (!emptyOld && frame < rings.newLength) x = chainPosition(step, frame);
+  return madeRun(count);
+}
+
+int32_t StretchMaker::madeRun(int32_t count) {
   madeFrames += count;
   if (frame >= rings.newLength) {  // the ring's end: on from frame 0
     frame = 0;
