@@ -52,6 +52,21 @@ int fail(const std::string& why) {
   return 1;
 }
 
+// A client of the server, named `base` and this process's id: libjack names
+// a client's socket in /dev/shm by the client's name alone, whatever its
+// server, so tests side by side must not share names. Opening is retried
+// within a generous limit: a loaded server may refuse a client for a while.
+jack_client_t* openClient(const std::string& base) {
+  const std::string name = base + "-" + std::to_string(getpid());
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  for (;;) {
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, &status);
+    if (client || std::chrono::steady_clock::now() > limit) return client;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+}
+
 bool writeWav(const std::string& path, const std::vector<float>& interleaved, int rate) {
   SF_INFO info{};
   info.samplerate = rate;
@@ -216,8 +231,7 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
   if (!midiPath.empty() && !readMidiEvents(midiPath, &r.midi))
     return fail("cannot read " + midiPath);
 
-  jack_status_t status{};
-  r.playerClient = jack_client_open(oneClient ? "loop" : "player", JackNoStartServer, &status);
+  r.playerClient = openClient(oneClient ? "loop" : "player");
   if (!r.playerClient) return fail("no JACK server");
   if (static_cast<int>(jack_get_sample_rate(r.playerClient)) != info.samplerate)
     return fail("the server's rate is not the file's");
@@ -225,7 +239,7 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
   r.recorded.assign(r.recordFrames * 2, 0.0f);
   jack_client_t* recorder = r.playerClient;
   if (!oneClient) {
-    recorder = jack_client_open("recorder", JackNoStartServer, &status);
+    recorder = openClient("recorder");
     if (!recorder) return fail("no second client");
   }
   r.recorderClient = recorder;
@@ -328,8 +342,7 @@ int sendCallback(jack_nframes_t frames, void* arg) {
 int sendMidi(const std::string& path) {
   Sender s;
   if (!readMidiEvents(path, &s.events)) return fail("cannot read " + path);
-  jack_status_t status{};
-  jack_client_t* client = jack_client_open("controller", JackNoStartServer, &status);
+  jack_client_t* client = openClient("controller");
   if (!client) return fail("no JACK server");
   s.out = jack_port_register(client, "midi_out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
   jack_set_process_callback(client, &sendCallback, &s);
@@ -384,8 +397,7 @@ void onTimebase(jack_transport_state_t, jack_nframes_t, jack_position_t* positio
 
 int timebase(double bpm) {
   masterTempo = bpm;
-  jack_status_t status{};
-  jack_client_t* client = jack_client_open("timebase", JackNoStartServer, &status);
+  jack_client_t* client = openClient("timebase");
   if (!client) return fail("no JACK server");
   signal(SIGTERM, [](int) { stopAsked.store(true); });
   if (jack_set_timebase_callback(client, 0, &onTimebase, nullptr) != 0)
