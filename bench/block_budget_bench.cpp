@@ -33,10 +33,17 @@
 //     up and down; `range`, "Range" flipped between its second and third
 //     position at every block's first frame. The same figures as Budget's
 //     (the loader's own work per block included).
+//   - Points/<edition>/mute*: "Mute" behind the same lines, in VST 2.4 too
+//     (its loader; a block's first value set before it, as a host that does
+//     not split its blocks does), at 192 kHz in 32 and 64 frames: `mute`,
+//     switched on and off every block; `mute_delay` and `mute_range`, on for
+//     one block in every 16 during the "Delay" ride or the "Range" flips,
+//     which hold still in that block and the next. The blocks after "Mute"
+//     are where the lines that count as empty would be zeroed.
 // QUILLET_BEFORE=/path/to/other/QTAP_x64.so adds every Budget, Short and
 // Steady figure for another build of the library, each case right after
-// this build's; QUILLET_BEFORE_DIR=/dir holding "Quillet K3.vst3" and
-// QuilletK3.clap of another build adds the Points figures.
+// this build's; QUILLET_BEFORE_DIR=/dir holding "Quillet K3.vst3",
+// QuilletK3.clap and QTAP_x64.so of another build adds the Points figures.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
@@ -51,6 +58,8 @@
 
 #include "host/plugin/clap/clap_audio_plugin.h"
 #include "host/plugin/clap/clap_instance.h"
+#include "host/plugin/vst2/plugin_host.h"
+#include "host/plugin/vst2/vst2_audio_plugin.h"
 #include "host/plugin/vst3/vst3_audio_plugin.h"
 #include "host/plugin/vst3/vst3_instance.h"
 #include "host/plugin/vst3/vst3_module.h"
@@ -304,12 +313,12 @@ void shortBlocks(benchmark::State& state, std::string path) {
   state.counters["per_block_ns"] = 1e9 * (median(piece) - frames * perFrameWhole);
 }
 
-// ---- VST3 and CLAP through quillet-host's loaders --------------------------
+// ---- VST3, CLAP and VST 2.4 through quillet-host's loaders -----------------
 
-enum class Hosted { kVst3, kClap };
+enum class Hosted { kVst3, kClap, kVst2 };
 
-// One instance of the VST3 or CLAP edition, with blocks of noise to process
-// and values to hand at their frames.
+// One instance of the VST3, CLAP or VST 2.4 edition, with blocks of noise to
+// process and values to hand at their frames.
 class HostedInstance {
  public:
   HostedInstance(Hosted kind, const std::string& path, int block)
@@ -319,6 +328,10 @@ class HostedInstance {
       vst3Module = quillet_host::vst3::Vst3Module::load(path, &error);
       if (vst3Module) vst3 = quillet_host::vst3::Vst3Instance::open(*vst3Module, &error);
       if (vst3) plugin = std::make_unique<quillet_host::vst3::Vst3AudioPlugin>(*vst3);
+    } else if (kind == Hosted::kVst2) {
+      vst2Library = quillet_host::PluginLibrary::load(path, &error);
+      if (vst2Library) vst2 = quillet_host::PluginInstance::create(*vst2Library, &error);
+      if (vst2) plugin = std::make_unique<quillet_host::Vst2AudioPlugin>(*vst2);
     } else {
       clapModule = quillet_host::ClapModule::load(path, &error);
       if (clapModule) clap = quillet_host::ClapInstance::create(*clapModule, &error);
@@ -333,6 +346,7 @@ class HostedInstance {
     plugin.reset();
     vst3.reset();
     clap.reset();
+    vst2.reset();
   }
   bool ok() const { return plugin != nullptr; }
   void set(uint32_t index, float value) { plugin->setParameter(index, value); }
@@ -340,8 +354,11 @@ class HostedInstance {
     plugin->startProcessing(rate, static_cast<uint32_t>(block), false, 120.0);
     started = true;
   }
+  // Where the format takes no values at frames (VST 2.4), a block's first
+  // value is set before it and the others are dropped.
   void setAt(uint32_t index, float value, uint32_t frame) {
-    plugin->setParameterAt(index, value, frame);
+    if (!plugin->setParameterAt(index, value, frame) && frame == 0)
+      plugin->setParameter(index, value);
   }
   void run() {
     float* ins[2] = {in.data(), in.data() + block};
@@ -356,12 +373,55 @@ class HostedInstance {
   std::unique_ptr<quillet_host::vst3::Vst3Instance> vst3;
   std::unique_ptr<quillet_host::ClapModule> clapModule;
   std::unique_ptr<quillet_host::ClapInstance> clap;
+  std::unique_ptr<quillet_host::PluginLibrary> vst2Library;
+  std::unique_ptr<quillet_host::PluginInstance> vst2;
   std::unique_ptr<quillet_host::AudioPlugin> plugin;
   bool started = false;
   std::vector<float> in, out;
 };
 
-enum class PointLoad { kDelayEveryFrame, kRangeEveryBlock };
+enum class PointLoad {
+  kDelayEveryFrame,
+  kRangeEveryBlock,
+  kMuteEveryBlock,
+  kMuteInDelayRide,
+  kMuteInRangeFlips
+};
+
+// The values block b is handed, at their frames.
+void handPoints(HostedInstance& fx, PointLoad load, int b, int block) {
+  const auto ride = [&] {
+    // A triangle over the long range, 1500 blocks each way, a point a frame.
+    for (int f = 0; f < block; ++f) {
+      const double phase = std::fmod((b + static_cast<double>(f) / block) / 1500.0, 2.0);
+      fx.setAt(kDelay, static_cast<float>(phase < 1.0 ? 1.0 - phase : phase - 1.0), f);
+    }
+  };
+  const auto flip = [&] { fx.setAt(kRange, b % 2 ? 0.5f : 1.0f, 0); };
+  // "Mute" on for block 0 of every 16, off from block 1; the ride or the
+  // flips hold still in both.
+  const int inCycle = b % 16;
+  const bool muteMoves = inCycle < 2;
+  if (muteMoves && (load == PointLoad::kMuteInDelayRide || load == PointLoad::kMuteInRangeFlips))
+    fx.setAt(kMute, inCycle == 0 ? 1.0f : 0.0f, 0);
+  switch (load) {
+    case PointLoad::kDelayEveryFrame:
+      ride();
+      break;
+    case PointLoad::kRangeEveryBlock:
+      flip();
+      break;
+    case PointLoad::kMuteEveryBlock:
+      fx.setAt(kMute, b % 2 ? 0.0f : 1.0f, 0);
+      break;
+    case PointLoad::kMuteInDelayRide:
+      if (!muteMoves) ride();
+      break;
+    case PointLoad::kMuteInRangeFlips:
+      if (!muteMoves) flip();
+      break;
+  }
+}
 
 void points(benchmark::State& state, Hosted kind, std::string path, PointLoad load) {
   const float rate = static_cast<float>(state.range(0));
@@ -387,15 +447,7 @@ void points(benchmark::State& state, Hosted kind, std::string path, PointLoad lo
     double worstHere = 0.0;
     for (int b = 0; b < kTimedBlocks; ++b) {
       const double start = threadSeconds();
-      if (load == PointLoad::kDelayEveryFrame) {
-        // A triangle over the long range, 1500 blocks each way, a point a frame.
-        for (int f = 0; f < block; ++f) {
-          const double phase = std::fmod((b + static_cast<double>(f) / block) / 1500.0, 2.0);
-          fx.setAt(kDelay, static_cast<float>(phase < 1.0 ? 1.0 - phase : phase - 1.0), f);
-        }
-      } else {
-        fx.setAt(kRange, b % 2 ? 0.5f : 1.0f, 0);
-      }
+      handPoints(fx, load, b, block);
       fx.run();
       const double t = threadSeconds() - start;
       fastestAt[b] = std::min(fastestAt[b], t);
@@ -439,16 +491,30 @@ int main(int argc, char** argv) {
           registerCase(label, path, name, load, rate, block);
   std::vector<std::pair<std::string, std::string>> bundles = {{"now", ""}};
   if (const char* dir = std::getenv("QUILLET_BEFORE_DIR")) bundles.emplace_back("before", dir);
-  const std::pair<const char*, PointLoad> pointLoads[] = {{"delay", PointLoad::kDelayEveryFrame},
-                                                          {"range", PointLoad::kRangeEveryBlock}};
-  for (const auto& [loadName, load] : pointLoads)
+  struct PointCase {
+    const char* name;
+    PointLoad load;
+    bool mute;  // in VST 2.4 too, at 192 kHz only
+  };
+  const PointCase pointLoads[] = {{"delay", PointLoad::kDelayEveryFrame, false},
+                                  {"range", PointLoad::kRangeEveryBlock, false},
+                                  {"mute", PointLoad::kMuteEveryBlock, true},
+                                  {"mute_delay", PointLoad::kMuteInDelayRide, true},
+                                  {"mute_range", PointLoad::kMuteInRangeFlips, true}};
+  const std::pair<Hosted, const char*> editions[] = {
+      {Hosted::kVst3, "VST3"}, {Hosted::kClap, "CLAP"}, {Hosted::kVst2, "VST2"}};
+  const auto editionPath = [](Hosted kind, const std::string& dir) -> std::string {
+    if (kind == Hosted::kVst3) return dir.empty() ? VST3_BUNDLE_PATH : dir + "/Quillet K3.vst3";
+    if (kind == Hosted::kClap) return dir.empty() ? QUILLET_CLAP_PATH : dir + "/QuilletK3.clap";
+    return dir.empty() ? QTAP_PATH : dir + "/QTAP_x64.so";
+  };
+  for (const auto& [loadName, load, mute] : pointLoads)
     for (const auto& [rate, block] :
          {std::pair<int64_t, int64_t>{192000, 32}, {192000, 64}, {48000, 32}})
-      for (const auto& [kind, name] : {std::pair{Hosted::kVst3, "VST3"}, {Hosted::kClap, "CLAP"}})
+      for (const auto& [kind, name] : editions)
         for (const auto& [label, dir] : bundles) {
-          const std::string path =
-              dir.empty() ? (kind == Hosted::kVst3 ? VST3_BUNDLE_PATH : QUILLET_CLAP_PATH)
-                          : dir + (kind == Hosted::kVst3 ? "/Quillet K3.vst3" : "/QuilletK3.clap");
+          if (mute ? rate != 192000 : kind == Hosted::kVst2) continue;
+          const std::string path = editionPath(kind, dir);
           benchmark::RegisterBenchmark(
               ("Points/" + std::string(name) + "/" + loadName + "/" + label).c_str(), points, kind,
               path, load)

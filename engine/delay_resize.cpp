@@ -62,8 +62,9 @@ void EchoEngine::keepSpliceSamples(int32_t oldLength, int32_t oldPos, int32_t n,
     int32_t r = oldPos - n + j;
     if (r < 0) r += oldLength;
     if (r >= oldLength) r -= oldLength;
-    scratchL[j] = zeros ? 0.0 : delayL[r];
-    scratchR[j] = zeros ? 0.0 : delayR[r];
+    const bool empty = zeros || countsAsCleared(r);
+    scratchL[j] = empty ? 0.0 : delayL[r];
+    scratchR[j] = empty ? 0.0 : delayR[r];
   }
 }
 
@@ -89,9 +90,11 @@ void EchoEngine::beginStretch(const EchoParams& params) {
   // Old rings that count as empty in full (the echo resumes after "Mute" or
   // a restart and has written nothing yet) are not read: the new ring is the
   // noise alone. Otherwise the elements of the old ring that count as empty
-  // but still hold old samples are zeroed first, so the stretch reads zeros.
+  // but still hold old samples are read as zeros: zeroed first for a stretch
+  // made at once, before each run for one made in runs (clearAheadOfStretch:
+  // up to the whole ring, they would cost a short block its time at once).
   const bool emptyOld = !stretch && countsAsCleared(0) && linesUncleared.to >= oldLength;
-  if (!emptyOld) clearBeforeStretch(oldLength);
+  if (stretch) clearBeforeStretch(oldLength);
   keepSpliceSamples(oldLength, oldPos, n, emptyOld);
   swapLines();
   noteStretched(newLength);
@@ -108,6 +111,7 @@ void EchoEngine::beginStretch(const EchoParams& params) {
   underWay.active = true;
   underWay.maker.begin(rings, seed, newPos, emptyOld);
   underWay.newPos = newPos;
+  underWay.oldLength = oldLength;
   underWay.splice = n;
   underWay.read = 0;
   underWay.perFrame = newLength / spacingFrames + (newLength % spacingFrames != 0);
@@ -136,7 +140,7 @@ void EchoEngine::makeStretchUpTo(int32_t offsets) {
   StretchMaker& maker = underWay.maker;
   while (maker.made() < offsets) {
     const int32_t from = maker.made();
-    const int32_t count = maker.makeRun(offsets - from, widestPath);
+    const int32_t count = makeStretchRun(offsets - from);
     if (underWay.splice > 0)
       splice(delayLength, underWay.newPos, underWay.splice, from, from + count);
   }

@@ -176,13 +176,22 @@ class EchoEngine {
   // The histories of the six filters of the feedback path, back to rest.
   void clearFilterStates();
   void restartLinesEmpty(const EchoParams& params);
-  // The bounded clear of every block (see line_clearing.cpp): zeroes what
-  // an echo block of sampleFrames frames is about to read of the uncleared
-  // part, and a share of the rest from the top down.
+  // The bounded clear (see line_clearing.cpp). What holds throughout: an
+  // element that counts as cleared (linesUncleared, spareUncleared) may hold
+  // old samples, and is zeroed just before anything reads it: by
+  // clearAheadOfEcho, what an echo block of sampleFrames frames is about to
+  // read; by clearAheadOfStretch, the old pairs the next run of a stretch
+  // (first, count frames) interpolates. A run whose pairs all count as
+  // cleared reads none (makeStretchRun: its noise alone); the splice reads
+  // them as 0. The rest is zeroed from the top down, a share per frame
+  // (continueLineClear). So no block zeroes more than a few elements per
+  // frame it runs or makes.
   void clearAheadOfEcho(int32_t sampleFrames);
+  void clearAheadOfStretch(int32_t first, int32_t count);
+  int32_t makeStretchRun(int32_t most);
   void continueLineClear(int32_t sampleFrames);
-  // Before a stretch of the old ring (oldLength), and after the new ring
-  // (newLength) took the lines' place.
+  // Before a stretch made at once of the old ring (oldLength), and after the
+  // new ring (newLength) took the lines' place.
   void clearBeforeStretch(int32_t oldLength);
   void noteStretched(int32_t newLength);
   void clearLines(double* left, double* right, int32_t from, int32_t to);
@@ -217,6 +226,7 @@ class EchoEngine {
     bool active = false;
     StretchMaker maker;
     int32_t newPos = 0;
+    int32_t oldLength = 0;
     int32_t splice = 0;    // samples in each crossfade, 0 for none
     int32_t read = 0;      // frames the echo has run since the stretch began
     int32_t perFrame = 1;  // frames made per frame run: all within the spacing

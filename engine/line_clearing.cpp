@@ -18,12 +18,18 @@
 //   the zeros they stand for (delay_resize.cpp). The lines then change place
 //   with the spare lines, and their range goes with them (spareUncleared),
 //   where the top-down clear goes on; the new ring is written in full before
-//   it is read, so the range of the new lines begins past it.
+//   it is read, so the range of the new lines begins past it. A stretch made
+//   in runs makes the frames whose old pairs all lie in the range as their
+//   noise alone (what the stretch of zeros gives), reading none; before any
+//   other run it zeroes the pairs of the range that run interpolates: the
+//   run's stretch of old samples where the step is short, each frame's pair
+//   where it is long. A stretch made at once has them zeroed first.
 //
 // The echo therefore always reads exactly what a clear in one go would have
 // left, and when the ranges have closed (after about 40 ms of audio at any
 // rate) the memory holds it too.
 #include <algorithm>
+#include <cmath>
 
 #include "engine/echo_engine.h"
 
@@ -104,6 +110,77 @@ void EchoEngine::clearAheadOfEcho(int32_t sampleFrames) {
     if (!range.open()) range = Uncleared{};
   }
   continueLineClear(sampleFrames);
+}
+
+namespace {
+
+// Steps up to this make a run read one stretch of old samples, at most this
+// many per frame, zeroed in one go; above it each frame's pair on its own.
+constexpr double kDenseStep = 4.0;
+// The old samples a run may load past its last pair: the AVX-512 window of
+// sixteen from a group's first pair (line_stretch.h).
+constexpr int64_t kLoadedPastPairs = 16;
+
+// Frame i of a stretch reads the pair at trunc(x_i), x_i within far less
+// than one sample of i * step: one sample either side of this covers it.
+int64_t pairAt(double step, int64_t i) {
+  return static_cast<int64_t>(static_cast<double>(i) * step);
+}
+
+// The first frame whose pairAt is k or more.
+int64_t firstFrameReading(double step, int64_t k) {
+  if (k <= 0) return 0;
+  int64_t i = static_cast<int64_t>(std::ceil(static_cast<double>(k) / step));
+  while (i > 0 && pairAt(step, i - 1) >= k) --i;
+  while (pairAt(step, i) < k) ++i;
+  return i;
+}
+
+}  // namespace
+
+int32_t EchoEngine::makeStretchRun(int32_t most) {
+  StretchMaker& maker = underWay.maker;
+  const int32_t first = maker.nextFrame();
+  int32_t count = maker.runLength(most);
+  const Uncleared& range = spareUncleared;  // the old rings' range
+  const int32_t end = std::min(range.to, underWay.oldLength);
+  if (count > 0 && maker.readsOld() && range.from < end) {
+    // Frames [zerosFrom, zerosTo) read pairs that lie in the range.
+    const double step = maker.oldStep();
+    const int64_t zerosFrom = firstFrameReading(step, static_cast<int64_t>(range.from) + 1);
+    const int64_t zerosTo = firstFrameReading(step, static_cast<int64_t>(end) - 2);
+    if (first >= zerosFrom && first < zerosTo)
+      return maker.makeRunOfZeros(static_cast<int32_t>(std::min<int64_t>(count, zerosTo - first)),
+                                  widestPath);
+    if (first < zerosFrom && zerosFrom < zerosTo)
+      count = static_cast<int32_t>(std::min<int64_t>(count, zerosFrom - first));
+  }
+  clearAheadOfStretch(first, count);
+  return maker.makeRun(count, widestPath);
+}
+
+void EchoEngine::clearAheadOfStretch(int32_t first, int32_t count) {
+  const StretchMaker& maker = underWay.maker;
+  const Uncleared& range = spareUncleared;  // the old rings' range
+  const int32_t end = std::min(range.to, underWay.oldLength);
+  if (count <= 0 || !maker.readsOld() || range.from >= end) return;
+  const auto zero = [&](int64_t lo, int64_t hi) {
+    const int64_t a = std::max<int64_t>(lo, range.from);
+    const int64_t b = std::min<int64_t>(hi, end);
+    if (a < b)
+      clearLines(spareL.get(), spareR.get(), static_cast<int32_t>(a), static_cast<int32_t>(b));
+  };
+  const double step = maker.oldStep();
+  const int32_t last = first + count - 1;
+  // A frame that reads the last old sample pairs it with the first.
+  if (pairAt(step, last) + 2 >= underWay.oldLength) zero(0, 2);
+  if (step <= kDenseStep) {
+    const int64_t lo = pairAt(step, first) - 1;
+    const int64_t hi = pairAt(step, last) + 3 + kLoadedPastPairs;
+    zero(lo, hi);
+  } else {
+    for (int32_t i = first; i <= last; ++i) zero(pairAt(step, i) - 1, pairAt(step, i) + 3);
+  }
 }
 
 void EchoEngine::clearBeforeStretch(int32_t oldLength) {

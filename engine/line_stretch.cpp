@@ -170,20 +170,33 @@ void StretchMaker::begin(const StretchRings& r, uint32_t seedValue, int32_t firs
   madeFrames = 0;
 }
 
-int32_t StretchMaker::makeRun(int32_t most, VectorPath widest) {
+int32_t StretchMaker::runLength(int32_t most) const {
   const int32_t left = rings.newLength - madeFrames;
   const int32_t toEnd = rings.newLength - frame;
-  const int32_t count = std::min(most, std::min(left, toEnd));
+  return std::max(0, std::min(most, std::min(left, toEnd)));
+}
+
+int32_t StretchMaker::makeRun(int32_t most, VectorPath widest) {
+  if (emptyOld) return makeRunOfZeros(most, widest);
+  const int32_t count = runLength(most);
   if (count <= 0) return 0;
-  const int32_t end = frame + count;
-  if (emptyOld) {
-    emptyFrames(rings.newL, rings.newR, frame, end, state, widest);
-    frame = end;
-  } else {
-    StretchRings run = rings;
-    run.newLength = end;
-    stretchFrames(run, frame, x, state, step, widest);
-  }
+  StretchRings run = rings;
+  run.newLength = frame + count;
+  stretchFrames(run, frame, x, state, step, widest);
+  return madeRun(count);
+}
+
+int32_t StretchMaker::makeRunOfZeros(int32_t most, VectorPath widest) {
+  const int32_t count = runLength(most);
+  if (count <= 0) return 0;
+  emptyFrames(rings.newL, rings.newR, frame, frame + count, state, widest);
+  frame += count;
+  // The next frame that reads finds its position on the chain.
+  if (!emptyOld && frame < rings.newLength) x = chainPosition(step, frame);
+  return madeRun(count);
+}
+
+int32_t StretchMaker::madeRun(int32_t count) {
   madeFrames += count;
   if (frame >= rings.newLength) {  // the ring's end: on from frame 0
     frame = 0;

@@ -80,6 +80,15 @@ class StretchMaker {
   // Makes up to `most` frames from nextFrame() on, not past the ring's end
   // (the next run then starts at frame 0); returns how many.
   int32_t makeRun(int32_t most, VectorPath widest);
+  // The same run for frames whose old pairs all hold zeros (+0), or count
+  // as holding them: each frame its noise alone, the old rings not read.
+  int32_t makeRunOfZeros(int32_t most, VectorPath widest);
+  // How many frames makeRun(most) or makeRunOfZeros(most) makes.
+  int32_t runLength(int32_t most) const;
+  // Frame i reads the old pair at trunc(x_i), x_i within far less than one
+  // sample of i * oldStep(); nothing when readsOld() is false.
+  double oldStep() const { return step; }
+  bool readsOld() const { return !emptyOld; }
   int32_t nextFrame() const { return frame; }
   int32_t made() const { return madeFrames; }
   bool done() const { return madeFrames >= rings.newLength; }
@@ -93,6 +102,8 @@ class StretchMaker {
   double x = 0.0;      // its read position
   uint32_t state = 0;  // the generator's state before it
   int32_t madeFrames = 0;
+
+  int32_t madeRun(int32_t count);
 };
 
 // The stretch of two old rings that hold nothing but zeros (+0): what any

@@ -31,6 +31,7 @@ const char* kPrefixes =
     "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
     "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
+    "@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .\n"
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
@@ -86,6 +87,8 @@ std::string controlPort(int index) {
 std::string pluginDescription() {
   std::string t = kPrefixes;
   const std::string plugin = uri(kPluginUri);
+  const std::string inputGroup = uri(std::string(kPluginUri) + "#in");
+  const std::string outputGroup = uri(std::string(kPluginUri) + "#out");
   const std::string maintainer =
       "  doap:maintainer [\n    foaf:name " + quoted(identity::kVendor) + "\n  ]";
   t += uri(std::string(kPluginUri) + "#project") + "\n  a doap:Project ;\n  doap:name " +
@@ -101,21 +104,28 @@ std::string pluginDescription() {
   t += "  lv2:binary " + uri(kDspBinary) + " ;\n";
   t += "  lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n";
   t += "  ui:ui " + uri(kUiUri) + " ;\n";
+  t += "  pg:mainInput " + inputGroup + " ;\n  pg:mainOutput " + outputGroup + " ;\n";
   t += "  lv2:port ";
   for (int i = 0; i < kNumQuilletParams; ++i) t += controlPort(i) + " , ";
+  // The audio ports as two stereo groups, each port with its channel: hosts
+  // that map channels by group (GStreamer's lv2 element) see one stereo
+  // input and one stereo output, the output fed by the input.
   const struct {
     uint32_t index;
     const char* kind;
     const char* symbol;
     const char* name;
-  } audio[] = {{kPortInL, "lv2:InputPort", "in_l", "Left In"},
-               {kPortInR, "lv2:InputPort", "in_r", "Right In"},
-               {kPortOutL, "lv2:OutputPort", "out_l", "Left Out"},
-               {kPortOutR, "lv2:OutputPort", "out_r", "Right Out"}};
+    const std::string& group;
+    const char* channel;
+  } audio[] = {{kPortInL, "lv2:InputPort", "in_l", "Left In", inputGroup, "pg:left"},
+               {kPortInR, "lv2:InputPort", "in_r", "Right In", inputGroup, "pg:right"},
+               {kPortOutL, "lv2:OutputPort", "out_l", "Left Out", outputGroup, "pg:left"},
+               {kPortOutR, "lv2:OutputPort", "out_r", "Right Out", outputGroup, "pg:right"}};
   for (const auto& a : audio)
     t += "[\n    a " + std::string(a.kind) + " , lv2:AudioPort ;\n    lv2:index " +
          std::to_string(a.index) + " ;\n    lv2:symbol " + quoted(a.symbol) + " ;\n    lv2:name " +
-         quoted(a.name) + "\n  ] , ";
+         quoted(a.name) + " ;\n    pg:group " + a.group + " ;\n    lv2:designation " + a.channel +
+         "\n  ] , ";
   t += "[\n    a lv2:InputPort , atom:AtomPort ;\n    lv2:index " + std::to_string(kPortControl) +
        " ;\n    lv2:symbol \"control\" ;\n    lv2:name \"Control\" ;\n"
        "    atom:bufferType atom:Sequence ;\n    atom:supports time:Position ;\n"
@@ -125,6 +135,13 @@ std::string pluginDescription() {
        " ;\n    lv2:symbol \"host_tempo\" ;\n    lv2:name \"Host Tempo\" ;\n"
        "    lv2:default 0.0 ;\n    lv2:minimum 0.0 ;\n    lv2:maximum 1000.0 ;\n"
        "    units:unit units:bpm\n  ] .\n\n";
+  t += inputGroup +
+       "\n  a pg:InputGroup , pg:StereoGroup ;\n  lv2:symbol \"in\" ;\n"
+       "  lv2:name \"Input\" .\n\n";
+  t += outputGroup +
+       "\n  a pg:OutputGroup , pg:StereoGroup ;\n  lv2:symbol \"out\" ;\n"
+       "  lv2:name \"Output\" ;\n  pg:source " +
+       inputGroup + " .\n\n";
   t += uri(kUiUri) + "\n  a ui:X11UI ;\n  ui:binary " + uri(kUiBinary) + " ;\n";
   t += "  lv2:requiredFeature ui:idleInterface , ui:parent ;\n";
   t += "  lv2:optionalFeature ui:resize , ui:touch , opts:options , urid:map ;\n";

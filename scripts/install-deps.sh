@@ -10,7 +10,8 @@
 #                 as Ardour embeds it, Qtractor's CLAP scanner, Chromium for the manual's
 #                 check, a JACK server for the standalone program's tests)
 #   --windows     the mingw-w64 cross compiler, Wine, ImageMagick and NSIS (the installer)
-#   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour)
+#   --lv2         the LV2 headers and real LV2 hosts (lilv tools, jalv, JACK, Ardour,
+#                 GStreamer with its lv2 element and the WAV elements)
 #   --sanitizers  clang with its sanitizer run-times and libFuzzer
 #   --validators  what pluginval needs at run time (ALSA, fontconfig, FreeType) and Xvfb
 #   --package     Debian packaging checks (lintian), and the hosts the README's host
@@ -39,7 +40,9 @@ for group in "$@"; do
       packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 wine64
         imagemagick python3 xvfb xdotool x11-utils nsis) ;;
     --lv2)
-      packages+=(lv2-dev lilv-utils serdi jalv jackd2 ardour xvfb xdotool x11-utils) ;;
+      packages+=(lv2-dev lilv-utils serdi jalv jackd2 ardour xvfb xdotool x11-utils
+        gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+        gstreamer1.0-plugins-bad) ;;
     --sanitizers)
       packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;
     --validators)

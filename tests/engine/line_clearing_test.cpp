@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "engine/reference_process.h"
@@ -161,6 +162,32 @@ TEST(LineClearing, RestartWhilePlayingAndAgainBeforeTheClearCloses) {
   EXPECT_EQ(e.play(static_cast<int32_t>(96000 * 3), 2048), 0);
   EXPECT_FALSE(e.fast.lineClearPending());
   EXPECT_TRUE(e.memoryEqual());
+}
+
+// The echo runs a few blocks after "Mute", so most of its 1.2 s ring still
+// counts as empty, then stretches it: to 30 and 160 ms (steps of 40 and 7.5,
+// the frames' pairs far apart), 480 ms, 2.6 s (a step below 1). The stretch
+// is made in runs over the blocks after it and reads that part as zeros.
+TEST(LineClearing, StretchSoonAfterMuteReadsTheEmptiedPartAsZeros) {
+  const float rangeAndDelay[][2] = {{0.0f, 0.0f}, {0.0f, 1.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}};
+  for (float rate : {48000.0f, 192000.0f})
+    for (const auto& [range, delay] : rangeAndDelay) {
+      EngineAndOracle e(rate, loud());
+      fillMemory(e);
+      e.set(kParamMute, 1.0f);
+      EXPECT_EQ(e.play(64, 64), 0);
+      e.set(kParamMute, 0.0f);
+      EXPECT_EQ(e.play(300, 64), 0);
+      ASSERT_TRUE(e.fast.lineClearPending());
+      e.p[kParamRange] = range;
+      e.p[kParamDelay] = delay;
+      const std::string where =
+          std::to_string(rate) + " Hz, to " + std::to_string(range) + ", " + std::to_string(delay);
+      EXPECT_EQ(e.play(static_cast<int32_t>(rate * 0.05f), 64), 0) << where;
+      EXPECT_EQ(e.play(static_cast<int32_t>(rate * 3.0f), 4096), 0) << where;
+      EXPECT_FALSE(e.fast.lineClearPending());
+      EXPECT_TRUE(e.memoryEqual()) << where;
+    }
 }
 
 TEST(LineClearing, MuteFlippingEveryBlock) {
