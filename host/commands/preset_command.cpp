@@ -16,7 +16,7 @@
 #include "host/presets/vst3_preset_load.h"
 #include "host/presets/vst_preset_file.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 
@@ -32,7 +32,7 @@ int runPresetCommand(const std::vector<std::string>& args);
 }  // namespace
 
 // Listed in command_table.cpp.
-namespace quillet_host {
+namespace quillet::host {
 extern const cli::CommandSpec kPresetCommand = {
     "quillet-host",
     "preset",
@@ -54,7 +54,7 @@ extern const cli::CommandSpec kPresetCommand = {
       {1, cli::kAnyNumber, "show wants a preset file, then optionally plug-ins", ""},
       {}}},
     "save or show?"};
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 namespace {
 
