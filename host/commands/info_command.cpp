@@ -6,6 +6,7 @@
 #include "cli/command_line.h"
 #include "host/commands/command_table.h"
 #include "host/commands/format_commands.h"
+#include "host/commands/plugin_file_name.h"
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/plugin_text.h"
 
@@ -22,10 +23,11 @@ namespace quillet::host {
 extern const cli::CommandSpec kInfoCommand = {
     "quillet-host",
     "info",
-    "PLUGIN.so: names, identity, flags and parameters",
+    QUILLET_HOST_PLUGIN ": names, identity, flags and parameters",
     runInfoCommand,
     {{nullptr,
-      "PLUGIN.so",
+      QUILLET_HOST_PLUGIN,
+      QUILLET_HOST_PLUGIN_KINDS
       "Loads the plug-in as a host does and prints what a host sees: its names,\n"
       "vendor, versions, category, unique ID, inputs and outputs, flags, latency,\n"
       "tail, programs, and every parameter with its label, value and display text.\n"

@@ -6,6 +6,7 @@
 
 #include "cli/command_line.h"
 #include "host/commands/command_table.h"
+#include "host/commands/plugin_file_name.h"
 #include "host/formats/hosted_format.h"
 #include "host/plugin/parameters.h"
 #include "host/plugin/vst2/opened_plugin.h"
@@ -36,16 +37,16 @@ namespace quillet::host {
 extern const cli::CommandSpec kPresetCommand = {
     "quillet-host",
     "preset",
-    "save PLUGIN.so FILE | show FILE: .fxp, .fxb and .vstpreset presets",
+    "save " QUILLET_HOST_PLUGIN " FILE | show FILE: .fxp, .fxb and .vstpreset presets",
     runPresetCommand,
     {{"save",
-      "PLUGIN.so FILE.fxp|FILE.fxb [--set NAME=VALUE ...]",
+      QUILLET_HOST_PLUGIN " FILE.fxp|FILE.fxb [--set NAME=VALUE ...]",
       "writes the plug-in's state as a program (.fxp) or a bank (.fxb): a chunk\n"
       "for plug-ins that keep their state as one, plain parameters otherwise",
       {2, 2, "save wants a plug-in and a file name", "save wants a plug-in and a file name"},
       {kSet}},
      {"show",
-      "FILE [PLUGIN.so ...]",
+      "FILE [" QUILLET_HOST_PLUGIN " ...]",
       "prints the preset's header and its chunk or parameter values; given\n"
       "plug-ins, the first whose unique ID is the preset's gets the state and\n"
       "every parameter's name, value and display text is printed as it reads them.\n"

@@ -6,6 +6,7 @@
 
 #include "cli/command_line.h"
 #include "host/commands/command_table.h"
+#include "host/commands/plugin_file_name.h"
 #include "host/formats/hosted_format.h"
 #include "host/validate/validator.h"
 
@@ -32,10 +33,11 @@ namespace quillet::host {
 extern const cli::CommandSpec kValidateCommand = {
     "quillet-host",
     "validate",
-    "PLUGIN.so: checks a plug-in as industry validators do",
+    QUILLET_HOST_PLUGIN ": checks a plug-in as industry validators do",
     runValidateCommand,
     {{nullptr,
-      "PLUGIN.so [--seconds S] [--seed N] [--in-process]",
+      QUILLET_HOST_PLUGIN " [--seconds S] [--seed N] [--in-process]",
+      QUILLET_HOST_PLUGIN_KINDS
       "Checks the plug-in as industry validators do: loading, the call sequences of\n"
       "hosts, processing (silence, noise, denormals, every block size), state, two\n"
       "threads at once and the editor. Each group runs in a child process, so a crash\n"
