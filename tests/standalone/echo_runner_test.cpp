@@ -16,7 +16,7 @@
 namespace {
 
 using quillet::EchoCore;
-using quillet_standalone::EchoRunner;
+using quillet::standalone::EchoRunner;
 
 constexpr uint32_t kPeriod = 64;
 

@@ -25,7 +25,7 @@
 
 namespace {
 
-using namespace quillet_standalone;
+using namespace quillet::standalone;
 
 std::vector<MidiMessage> parse(MidiStream& stream, const std::vector<uint8_t>& bytes) {
   std::vector<MidiMessage> out;
