@@ -15,7 +15,7 @@
 
 namespace {
 
-using quillet_lv2::kPortHostTempo;
+using quillet::lv2::kPortHostTempo;
 
 std::vector<float> noise(size_t n, unsigned seed) {
   std::mt19937 rng(seed);
@@ -338,11 +338,11 @@ TEST(Lv2Dsp, WithoutAMapThereIsNoTempo) {
 TEST(Lv2Dsp, UnconnectedPortsAreSkipped) {
   Lv2Instance x;
   ASSERT_TRUE(x.ok());
-  x.connect(quillet_lv2::kPortControl, nullptr);
+  x.connect(quillet::lv2::kPortControl, nullptr);
   x.connect(kParamRepeat, nullptr);
   x.activate();
   x.run(64);
-  x.connect(quillet_lv2::kPortOutL, nullptr);
+  x.connect(quillet::lv2::kPortOutL, nullptr);
   x.run(64);
   EXPECT_EQ(x.hostTempo, 0.0f);
   x.connect(kPortHostTempo, nullptr);
