@@ -152,7 +152,7 @@ ScaleChoice QuilletPanel::resolveScale(void* parent) const {
   // The desktop only when nothing above answers: asking it costs a
   // connection to the display.
   if (answer.source == ScaleSource::kNone) {
-    inputs.desktop = platform::desktopScaleFor(parent);
+    inputs.desktop = quillet::platform::desktopScaleFor(parent);
     answer = chooseScale(inputs);
   }
   return answer;
@@ -343,7 +343,7 @@ std::vector<std::string> QuilletPanel::scaleMenuRows() {
   // What the host and the desktop give when the user leaves it to them.
   ScaleInputs inputs;
   if (hostFactor > 0.0f) inputs.host = hostFactor;
-  inputs.desktop = platform::desktopScaleFor(parentWindow);
+  inputs.desktop = quillet::platform::desktopScaleFor(parentWindow);
   rows.push_back(quillet::artwork::automaticText(chooseScale(inputs).scale));
   return rows;
 }

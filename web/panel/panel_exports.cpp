@@ -119,23 +119,23 @@ QUILLET_EXPORT(panel_asyncify_data_size) uint32_t panelAsyncifyDataSize() {
 
 // Where the page writes the pointer (x, y, buttons) while a control tracks it.
 QUILLET_EXPORT(panel_pointer_slot) int32_t* panelPointerSlot() {
-  return platform::WebWindow::pointerSlot();
+  return quillet::platform::WebWindow::pointerSlot();
 }
 
 // A press and a wheel turn (x, y in canvas pixels; buttons and keys as
 // platform/mouse_state.h numbers them), taken at the next panel_idle.
 QUILLET_EXPORT(panel_pointer_down) void panelPointerDown(int32_t x, int32_t y, int32_t buttons) {
-  if (platform::WebWindow* w = platform::WebWindow::current())
-    w->queueMouseDown(platform::Point(x, y), buttons);
+  if (quillet::platform::WebWindow* w = quillet::platform::WebWindow::current())
+    w->queueMouseDown(quillet::platform::Point(x, y), buttons);
 }
 QUILLET_EXPORT(panel_wheel) void panelWheel(int32_t x, int32_t y, float distance, int32_t buttons) {
-  if (platform::WebWindow* w = platform::WebWindow::current())
-    w->queueWheel(platform::Point(x, y), distance, buttons);
+  if (quillet::platform::WebWindow* w = quillet::platform::WebWindow::current())
+    w->queueWheel(quillet::platform::Point(x, y), distance, buttons);
 }
 // The canvas must be drawn anew (it was resized or lost its pixels).
 QUILLET_EXPORT(panel_repaint) void panelRepaint() {
-  if (platform::WebWindow* w = platform::WebWindow::current())
-    w->queuePaint(platform::Rect(0, 0, w->getWidth(), w->getHeight()));
+  if (quillet::platform::WebWindow* w = quillet::platform::WebWindow::current())
+    w->queuePaint(quillet::platform::Rect(0, 0, w->getWidth(), w->getHeight()));
 }
 
 // A key for the panel (its menu or the control with the keyboard focus): a
