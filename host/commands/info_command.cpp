@@ -10,7 +10,7 @@
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/plugin_text.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 
@@ -19,7 +19,7 @@ int runInfoCommand(const std::vector<std::string>& args);
 }  // namespace
 
 // Listed in command_table.cpp.
-namespace quillet_host {
+namespace quillet::host {
 extern const cli::CommandSpec kInfoCommand = {
     "quillet-host",
     "info",
@@ -35,7 +35,7 @@ extern const cli::CommandSpec kInfoCommand = {
       "tail, parameters and the presets its preset discovery lists.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {}}}};
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 namespace {
 
@@ -73,7 +73,7 @@ void printParameters(PluginInstance& p) {
 
 }  // namespace
 
-int quillet_host::printVst2Info(const std::string& path) {
+int quillet::host::printVst2Info(const std::string& path) {
   OpenedPlugin plugin;
   std::string error;
   if (!openPlugin(path, &plugin, &error)) {

@@ -17,7 +17,7 @@
 #include "host/presets/vst3_preset_load.h"
 #include "host/presets/vst_preset_file.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 
@@ -33,7 +33,7 @@ int runPresetCommand(const std::vector<std::string>& args);
 }  // namespace
 
 // Listed in command_table.cpp.
-namespace quillet_host {
+namespace quillet::host {
 extern const cli::CommandSpec kPresetCommand = {
     "quillet-host",
     "preset",
@@ -55,7 +55,7 @@ extern const cli::CommandSpec kPresetCommand = {
       {1, cli::kAnyNumber, "show wants a preset file, then optionally plug-ins", ""},
       {}}},
     "save or show?"};
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 namespace {
 

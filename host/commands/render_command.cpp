@@ -12,7 +12,7 @@
 #include "host/render/render_job.h"
 #include "host/render/render_report.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 
@@ -76,7 +76,7 @@ int runRenderCommand(const std::vector<std::string>& args);
 }  // namespace
 
 // Listed in command_table.cpp.
-namespace quillet_host {
+namespace quillet::host {
 extern const cli::CommandSpec kRenderCommand = {
     "quillet-host",
     "render",
@@ -97,7 +97,7 @@ extern const cli::CommandSpec kRenderCommand = {
       {1, 2, "no plug-in given", "too many file names"},
       {kOutput, kSet, kRamp, kStep, kTempo, kBlock, kDouble, kTail, kTailLimit, kRate, kFormat,
        kPreset, kSavePreset, kFixedClock}}}};
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <stb/stb_image_write.h>
 #pragma GCC diagnostic pop
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 
@@ -43,7 +43,7 @@ int runSnapshotCommand(const std::vector<std::string>& args);
 }  // namespace
 
 // Listed in command_table.cpp.
-namespace quillet_host {
+namespace quillet::host {
 extern const cli::CommandSpec kSnapshotCommand = {
     "quillet-host",
     "snapshot",
@@ -57,7 +57,7 @@ extern const cli::CommandSpec kSnapshotCommand = {
       "through its gui extension and runs on the host's timers and descriptor watch.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {kOutput, kSet, kHostScale}}}};
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "host/formats/hosted_format.h"
 #include "host/validate/validator.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 
@@ -29,7 +29,7 @@ int runValidateCommand(const std::vector<std::string>& args);
 }  // namespace
 
 // Listed in command_table.cpp.
-namespace quillet_host {
+namespace quillet::host {
 extern const cli::CommandSpec kValidateCommand = {
     "quillet-host",
     "validate",
@@ -47,7 +47,7 @@ extern const cli::CommandSpec kValidateCommand = {
       "Status: 0 all passed, 1 some check failed, 2 usage, 3 not loadable.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {kSeconds, kSeed, kInProcess}}}};
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 namespace {
 

@@ -28,7 +28,7 @@
 #include "host/plugin/clap/clap_panel_session.h"
 #include "tests/stress/stress_command_line.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 

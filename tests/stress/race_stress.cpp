@@ -135,7 +135,7 @@ void chunkLoop(AEffect* e, const std::atomic<bool>& stop, Counts& counts) {
 // threads store values into it.
 bool editorLoop(AEffect* e, const std::atomic<bool>& stop, Counts& counts) {
   std::string error;
-  auto window = quillet_host::X11HostWindow::create(586, 385, "race stress", &error);
+  auto window = quillet::host::X11HostWindow::create(586, 385, "race stress", &error);
   if (!window) {
     std::fprintf(stderr, "race_stress: %s\n", error.c_str());
     return false;

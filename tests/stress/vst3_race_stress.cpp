@@ -39,13 +39,13 @@ int main(int argc, char** argv) {
   if (status != cli::kRunCommand) return status;
   const bool breakRule = line.has(kBreakThreadRule);
   std::string error, detail;
-  auto module = quillet_host::vst3::Vst3Module::load(line.positionals()[0], &error);
+  auto module = quillet::host::vst3::Vst3Module::load(line.positionals()[0], &error);
   if (!module) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   const std::string problem =
-      quillet_host::vst3::runVst3ThreadCheck(*module, seconds, 1, breakRule, &detail);
+      quillet::host::vst3::runVst3ThreadCheck(*module, seconds, 1, breakRule, &detail);
   if (!problem.empty()) {
     std::fprintf(stderr, "vst3_race_stress: %s\n", problem.c_str());
     return 1;
