@@ -25,6 +25,8 @@
 #   - the README's silent uninstall, as printed: every file gone, the key
 #     gone, the files beside ours (another plug-in in the same folders) still
 #     there,
+#   - a fresh install that cannot write a file: exit code 5, the file
+#     named on standard error, and its uninstaller removing what it wrote,
 #   - the installer with its window, walked as a user does
 #     (installer_page_probe.exe): the pages in the README's order, each
 #     part's description fitting its box on the components page (measured,
@@ -295,6 +297,25 @@ echo "== the README's silent uninstall, as printed"
 readme_block windows-uninstall
 check_removed
 echo "uninstalled: no file, folder or key left, the other plug-ins kept"
+
+echo "== a fresh install that cannot write a file (a folder in the DLL's place): exit code 5"
+# The first install's choices went with it: the default VST 2 folder.
+blocker="$c/Program Files/VSTPlugins/QTAPG_x64.dll"
+mkdir -p "$blocker"
+status=0
+"$wine" "$setup" /S 2>"$out/installer-stderr.txt" || status=$?
+"$wineserver" -w
+said=$(tr -d '\r' <"$out/installer-stderr.txt")
+[ "$status" = 5 ] || fail "the install that could not write a file ended with $status, not 5: $said"
+grep -qF "cannot write $(winpath "Program Files/VSTPlugins")\QTAPG_x64.dll" <<<"$said" && grep -qF "(exit code 5)" <<<"$said" ||
+  fail "the install did not name the file it could not write: '$said'"
+echo "exit code 5: $said"
+rmdir "$blocker"
+# What it wrote before it stopped goes with its uninstaller.
+"$wine" "$(winpath "$program")\\Uninstall.exe" /S
+"$wineserver" -w
+check_removed
+echo "the stopped install's uninstaller removed what it wrote"
 
 echo "== with its window, as a user meets it: the pages, the descriptions, the finish"
 rm -f "$out"/components-*.bmp "$out"/finish.bmp "$out"/installer-components-*.png "$out"/installer-finish.png
