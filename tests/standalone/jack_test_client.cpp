@@ -20,7 +20,12 @@
 //       the first line's frame counted from the first period it runs in with
 //       the server freewheeling, and ends a few periods after the last one;
 //   timebase BPM
-//       the transport's timebase master at BPM, rolling, until SIGTERM.
+//       the transport's timebase master at BPM, rolling, until SIGTERM;
+//   watch
+//       an idle client, until SIGTERM, printing about every 10 ms a line of
+//       the server's frame time and the xruns the server reported since it
+//       ran ("frames F xruns X"): the checks' clock and xrun count, left
+//       running while other clients come and go.
 // The server is JACK_DEFAULT_SERVER's, as for every client.
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -397,6 +402,31 @@ int timebase(double bpm) {
   return 0;
 }
 
+std::atomic<uint64_t> watchedXruns{0};
+
+int watch() {
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("watch", JackNoStartServer, &status);
+  if (!client) return fail("no JACK server");
+  signal(SIGTERM, [](int) { stopAsked.store(true); });
+  jack_set_xrun_callback(
+      client,
+      [](void*) {
+        watchedXruns.fetch_add(1);
+        return 0;
+      },
+      nullptr);
+  if (jack_activate(client) != 0) return fail("cannot activate");
+  while (!stopAsked.load()) {
+    std::printf("frames %u xruns %llu\n", jack_frame_time(client),
+                static_cast<unsigned long long>(watchedXruns.load()));
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  jack_client_close(client);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -419,7 +449,8 @@ int main(int argc, char** argv) {
   }
   if (a.size() == 2 && a[0] == "timebase") return timebase(std::atof(a[1].c_str()));
   if (a.size() == 2 && a[0] == "send-midi") return sendMidi(a[1]);
+  if (a.size() == 1 && a[0] == "watch") return watch();
   return fail(
       "usage: make-input OUT SECONDS RATE | play-record IN OUT TAIL [--one-client] [--midi EVENTS] "
-      "| send-midi EVENTS | timebase BPM");
+      "| send-midi EVENTS | timebase BPM | watch");
 }
