@@ -20,8 +20,8 @@ void AllPictures(benchmark::State& state) {
   int64_t bytes = 0;
   for (auto _ : state) {
     for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id) {
-      artwork::Pixels pixels;
-      artwork::drawPixels(id, scale, &pixels, threads);
+      quillet::artwork::Pixels pixels;
+      quillet::artwork::drawPixels(id, scale, &pixels, threads);
       bytes += static_cast<int64_t>(pixels.rgba.size());
       benchmark::DoNotOptimize(pixels.rgba.data());
     }
@@ -39,8 +39,8 @@ void OnePicture(benchmark::State& state) {
   const int32_t id = static_cast<int32_t>(state.range(0));
   const float scale = static_cast<float>(kScales[state.range(1)]);
   for (auto _ : state) {
-    artwork::Pixels pixels;
-    artwork::drawPixels(id, scale, &pixels);
+    quillet::artwork::Pixels pixels;
+    quillet::artwork::drawPixels(id, scale, &pixels);
     benchmark::DoNotOptimize(pixels.rgba.data());
   }
   state.SetLabel("picture " + std::to_string(id) + ", scale " + std::to_string(scale).substr(0, 4));

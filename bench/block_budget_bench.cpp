@@ -325,17 +325,17 @@ class HostedInstance {
       : block(block), in(2 * block), out(2 * block) {
     std::string error;
     if (kind == Hosted::kVst3) {
-      vst3Module = quillet_host::vst3::Vst3Module::load(path, &error);
-      if (vst3Module) vst3 = quillet_host::vst3::Vst3Instance::open(*vst3Module, &error);
-      if (vst3) plugin = std::make_unique<quillet_host::vst3::Vst3AudioPlugin>(*vst3);
+      vst3Module = quillet::host::vst3::Vst3Module::load(path, &error);
+      if (vst3Module) vst3 = quillet::host::vst3::Vst3Instance::open(*vst3Module, &error);
+      if (vst3) plugin = std::make_unique<quillet::host::vst3::Vst3AudioPlugin>(*vst3);
     } else if (kind == Hosted::kVst2) {
-      vst2Library = quillet_host::PluginLibrary::load(path, &error);
-      if (vst2Library) vst2 = quillet_host::PluginInstance::create(*vst2Library, &error);
-      if (vst2) plugin = std::make_unique<quillet_host::Vst2AudioPlugin>(*vst2);
+      vst2Library = quillet::host::PluginLibrary::load(path, &error);
+      if (vst2Library) vst2 = quillet::host::PluginInstance::create(*vst2Library, &error);
+      if (vst2) plugin = std::make_unique<quillet::host::Vst2AudioPlugin>(*vst2);
     } else {
-      clapModule = quillet_host::ClapModule::load(path, &error);
-      if (clapModule) clap = quillet_host::ClapInstance::create(*clapModule, &error);
-      if (clap) plugin = std::make_unique<quillet_host::ClapAudioPlugin>(*clap);
+      clapModule = quillet::host::ClapModule::load(path, &error);
+      if (clapModule) clap = quillet::host::ClapInstance::create(*clapModule, &error);
+      if (clap) plugin = std::make_unique<quillet::host::ClapAudioPlugin>(*clap);
     }
     std::mt19937 gen(1);
     std::uniform_real_distribution<float> dist(-0.5f, 0.5f);
@@ -369,13 +369,13 @@ class HostedInstance {
 
  private:
   int block;
-  std::unique_ptr<quillet_host::vst3::Vst3Module> vst3Module;
-  std::unique_ptr<quillet_host::vst3::Vst3Instance> vst3;
-  std::unique_ptr<quillet_host::ClapModule> clapModule;
-  std::unique_ptr<quillet_host::ClapInstance> clap;
-  std::unique_ptr<quillet_host::PluginLibrary> vst2Library;
-  std::unique_ptr<quillet_host::PluginInstance> vst2;
-  std::unique_ptr<quillet_host::AudioPlugin> plugin;
+  std::unique_ptr<quillet::host::vst3::Vst3Module> vst3Module;
+  std::unique_ptr<quillet::host::vst3::Vst3Instance> vst3;
+  std::unique_ptr<quillet::host::ClapModule> clapModule;
+  std::unique_ptr<quillet::host::ClapInstance> clap;
+  std::unique_ptr<quillet::host::PluginLibrary> vst2Library;
+  std::unique_ptr<quillet::host::PluginInstance> vst2;
+  std::unique_ptr<quillet::host::AudioPlugin> plugin;
   bool started = false;
   std::vector<float> in, out;
 };

@@ -78,7 +78,7 @@ class Running {
 // Every edition quillet-host loads: its AudioPlugin, at the longest echo.
 class HostedRunning : public Running {
  public:
-  void begin(quillet_host::AudioPlugin& plugin, double rate) {
+  void begin(quillet::host::AudioPlugin& plugin, double rate) {
     audio = &plugin;
     if (rate <= 0.0) return;       // made only
     plugin.setParameter(0, 1.0f);  // "Delay"
@@ -96,7 +96,7 @@ class HostedRunning : public Running {
   }
 
  private:
-  quillet_host::AudioPlugin* audio = nullptr;
+  quillet::host::AudioPlugin* audio = nullptr;
   bool started = false;
   float in[2][kBlock] = {};
   float out[2][kBlock] = {};
@@ -107,36 +107,36 @@ class HostedRunning : public Running {
 struct Vst2Library {
   explicit Vst2Library(const std::string& path) {
     std::string error;
-    library = quillet_host::PluginLibrary::load(path, &error);
+    library = quillet::host::PluginLibrary::load(path, &error);
   }
-  std::unique_ptr<quillet_host::PluginLibrary> library;
+  std::unique_ptr<quillet::host::PluginLibrary> library;
 };
 
 class Vst2Running final : public HostedRunning {
  public:
-  Vst2Running(const quillet_host::PluginLibrary& library, double rate) {
+  Vst2Running(const quillet::host::PluginLibrary& library, double rate) {
     std::string error;
-    instance = quillet_host::openInstance(library, &error);
+    instance = quillet::host::openInstance(library, &error);
     if (!instance) return;
-    audio = std::make_unique<quillet_host::Vst2AudioPlugin>(*instance);
+    audio = std::make_unique<quillet::host::Vst2AudioPlugin>(*instance);
     begin(*audio, rate);
   }
   bool ok() const { return audio != nullptr; }
 
  private:
-  std::unique_ptr<quillet_host::PluginInstance> instance;
-  std::unique_ptr<quillet_host::Vst2AudioPlugin> audio;
+  std::unique_ptr<quillet::host::PluginInstance> instance;
+  std::unique_ptr<quillet::host::Vst2AudioPlugin> audio;
 };
 
 // ---- VST3 ---------------------------------------------------------------------
 
 class Vst3Running final : public HostedRunning {
  public:
-  Vst3Running(const quillet_host::vst3::Vst3Module& module, double rate) {
+  Vst3Running(const quillet::host::vst3::Vst3Module& module, double rate) {
     std::string error;
-    instance = quillet_host::vst3::Vst3Instance::open(module, &error);
+    instance = quillet::host::vst3::Vst3Instance::open(module, &error);
     if (!instance) return;
-    audio = std::make_unique<quillet_host::vst3::Vst3AudioPlugin>(*instance);
+    audio = std::make_unique<quillet::host::vst3::Vst3AudioPlugin>(*instance);
     begin(*audio, rate);
   }
   ~Vst3Running() override {
@@ -146,19 +146,19 @@ class Vst3Running final : public HostedRunning {
   bool ok() const { return audio != nullptr; }
 
  private:
-  std::unique_ptr<quillet_host::vst3::Vst3Instance> instance;
-  std::unique_ptr<quillet_host::vst3::Vst3AudioPlugin> audio;
+  std::unique_ptr<quillet::host::vst3::Vst3Instance> instance;
+  std::unique_ptr<quillet::host::vst3::Vst3AudioPlugin> audio;
 };
 
 // ---- CLAP ---------------------------------------------------------------------
 
 class ClapRunning final : public HostedRunning {
  public:
-  ClapRunning(const quillet_host::ClapModule& module, double rate) {
+  ClapRunning(const quillet::host::ClapModule& module, double rate) {
     std::string error;
-    instance = quillet_host::ClapInstance::create(module, &error);
+    instance = quillet::host::ClapInstance::create(module, &error);
     if (!instance) return;
-    audio = std::make_unique<quillet_host::ClapAudioPlugin>(*instance);
+    audio = std::make_unique<quillet::host::ClapAudioPlugin>(*instance);
     begin(*audio, rate);
   }
   ~ClapRunning() override {
@@ -168,8 +168,8 @@ class ClapRunning final : public HostedRunning {
   bool ok() const { return audio != nullptr; }
 
  private:
-  std::unique_ptr<quillet_host::ClapInstance> instance;
-  std::unique_ptr<quillet_host::ClapAudioPlugin> audio;
+  std::unique_ptr<quillet::host::ClapInstance> instance;
+  std::unique_ptr<quillet::host::ClapAudioPlugin> audio;
 };
 
 // ---- LV2 ----------------------------------------------------------------------
@@ -266,16 +266,16 @@ bool scanOnce(const Edition& e) {
   std::string error;
   switch (e.kind) {
     case Kind::kVst2: {
-      quillet_host::OpenedPlugin opened;
-      return quillet_host::openPlugin(e.path, &opened, &error);
+      quillet::host::OpenedPlugin opened;
+      return quillet::host::openPlugin(e.path, &opened, &error);
     }
     case Kind::kVst3: {
-      auto module = quillet_host::vst3::Vst3Module::load(e.path, &error);
-      return module && quillet_host::vst3::Vst3Instance::open(*module, &error) != nullptr;
+      auto module = quillet::host::vst3::Vst3Module::load(e.path, &error);
+      return module && quillet::host::vst3::Vst3Instance::open(*module, &error) != nullptr;
     }
     case Kind::kClap: {
-      quillet_host::OpenedClap opened;
-      return quillet_host::openClap(e.path, &opened, &error);
+      quillet::host::OpenedClap opened;
+      return quillet::host::openClap(e.path, &opened, &error);
     }
     case Kind::kLv2: {
       Lv2Library library(e.path);
@@ -343,12 +343,12 @@ double bytesPerInstanceOf(const Edition& e, double rate) {
       return bytesPerInstance([&] { return made<Vst2Running>(*library.library, rate); });
     }
     case Kind::kVst3: {
-      auto module = quillet_host::vst3::Vst3Module::load(e.path, &error);
+      auto module = quillet::host::vst3::Vst3Module::load(e.path, &error);
       if (!module) return 0.0;
       return bytesPerInstance([&] { return made<Vst3Running>(*module, rate); });
     }
     case Kind::kClap: {
-      auto module = quillet_host::ClapModule::load(e.path, &error);
+      auto module = quillet::host::ClapModule::load(e.path, &error);
       if (!module) return 0.0;
       return bytesPerInstance([&] { return made<ClapRunning>(*module, rate); });
     }
@@ -383,12 +383,13 @@ double bytesPerInstanceInChild(const Edition& e, double rate) {
 double hostSideBytes(Kind kind) {
   switch (kind) {
     case Kind::kVst2:
-      return sizeof(quillet_host::PluginInstance) + sizeof(quillet_host::Vst2AudioPlugin);
+      return sizeof(quillet::host::PluginInstance) + sizeof(quillet::host::Vst2AudioPlugin);
     case Kind::kVst3:
-      return sizeof(quillet_host::vst3::Vst3Instance) + sizeof(quillet_host::vst3::Vst3AudioPlugin);
+      return sizeof(quillet::host::vst3::Vst3Instance) +
+             sizeof(quillet::host::vst3::Vst3AudioPlugin);
     case Kind::kClap:
-      return sizeof(quillet_host::ClapInstance) + sizeof(quillet_host::ClapHost) +
-             sizeof(quillet_host::ClapAudioPlugin);
+      return sizeof(quillet::host::ClapInstance) + sizeof(quillet::host::ClapHost) +
+             sizeof(quillet::host::ClapAudioPlugin);
     case Kind::kLv2:
       return sizeof(Lv2Running);
   }
@@ -462,12 +463,12 @@ void block(benchmark::State& state, Edition e) {
       break;
     }
     case Kind::kVst3: {
-      auto module = quillet_host::vst3::Vst3Module::load(e.path, &error);
+      auto module = quillet::host::vst3::Vst3Module::load(e.path, &error);
       if (module) blockCosts(state, [&] { return made<Vst3Running>(*module, rate); });
       break;
     }
     case Kind::kClap: {
-      auto module = quillet_host::ClapModule::load(e.path, &error);
+      auto module = quillet::host::ClapModule::load(e.path, &error);
       if (module) blockCosts(state, [&] { return made<ClapRunning>(*module, rate); });
       break;
     }
@@ -481,8 +482,8 @@ void block(benchmark::State& state, Edition e) {
 
 // An instance of the edition made and set up at the rate, or null.
 std::unique_ptr<Running> runningAt(const Edition& e, double rate, Vst2Library* vst2,
-                                   quillet_host::vst3::Vst3Module* vst3,
-                                   quillet_host::ClapModule* clap, Lv2Library* lv2) {
+                                   quillet::host::vst3::Vst3Module* vst3,
+                                   quillet::host::ClapModule* clap, Lv2Library* lv2) {
   switch (e.kind) {
     case Kind::kVst2:
       return vst2 && vst2->library ? made<Vst2Running>(*vst2->library, rate) : nullptr;
@@ -501,13 +502,13 @@ struct Loaded {
   explicit Loaded(const Edition& e) {
     std::string error;
     if (e.kind == Kind::kVst2) vst2 = std::make_unique<Vst2Library>(e.path);
-    if (e.kind == Kind::kVst3) vst3 = quillet_host::vst3::Vst3Module::load(e.path, &error);
-    if (e.kind == Kind::kClap) clap = quillet_host::ClapModule::load(e.path, &error);
+    if (e.kind == Kind::kVst3) vst3 = quillet::host::vst3::Vst3Module::load(e.path, &error);
+    if (e.kind == Kind::kClap) clap = quillet::host::ClapModule::load(e.path, &error);
     if (e.kind == Kind::kLv2) lv2 = std::make_unique<Lv2Library>(e.path);
   }
   std::unique_ptr<Vst2Library> vst2;
-  std::unique_ptr<quillet_host::vst3::Vst3Module> vst3;
-  std::unique_ptr<quillet_host::ClapModule> clap;
+  std::unique_ptr<quillet::host::vst3::Vst3Module> vst3;
+  std::unique_ptr<quillet::host::ClapModule> clap;
   std::unique_ptr<Lv2Library> lv2;
 };
 

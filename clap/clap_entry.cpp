@@ -16,10 +16,10 @@ void entryDeinit() {}
 
 const void* entryFactory(const char* id) {
   if (id == nullptr) return nullptr;
-  if (std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0) return &quillet_clap::pluginFactory();
+  if (std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0) return &quillet::clap::pluginFactory();
   if (std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID) == 0 ||
       std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT) == 0) {
-    return &quillet_clap::presetDiscoveryFactory();
+    return &quillet::clap::presetDiscoveryFactory();
   }
   return nullptr;
 }

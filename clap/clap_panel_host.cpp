@@ -6,7 +6,7 @@
 #include "core/gesture_params.h"
 #include "core/param_value.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 float ClapPanelHost::parameterValue(int32_t index) { return plugin.core().parameter(index); }
 
@@ -75,4 +75,4 @@ bool ClapPanelHost::requestResize(int32_t width, int32_t height) {
                                   static_cast<uint32_t>(height));
 }
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

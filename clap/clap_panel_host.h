@@ -13,7 +13,7 @@
 #include "clap/gesture_queue.h"
 #include "core/panel_host.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 class QuilletPlugin;
 
@@ -40,4 +40,4 @@ class ClapPanelHost final : public quillet::PanelHost {
   QuilletPlugin& plugin;
 };
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

@@ -1,6 +1,6 @@
 #include "clap/gesture_queue.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 namespace {
 
 bool pushToHost(const clap_output_events_t* out, const GestureRecord& record) {
@@ -131,4 +131,4 @@ uint32_t GestureQueue::size() const {
   return written_.load(std::memory_order_acquire) - read_.load(std::memory_order_acquire);
 }
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

@@ -16,7 +16,7 @@
 #include "clap/interface/clap_process.h"
 #include "core/param_table.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 struct GestureRecord {
   enum Kind : uint8_t { kBegin, kValue, kEnd };
@@ -82,4 +82,4 @@ class GestureQueue {
   bool hostMissed_ = false;
 };
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

@@ -7,7 +7,7 @@
 #define QUILLET_CLAP_THREAD_CHECKS 1
 #endif
 
-namespace quillet_clap {
+namespace quillet::clap {
 namespace {
 
 template <typename Extension>
@@ -72,4 +72,4 @@ void HostServices::requestFlush() const {
   if (params != nullptr) params->request_flush(host);
 }
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

@@ -6,7 +6,7 @@
 #include "clap/interface/clap_gui.h"
 #include "clap/interface/clap_presets.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 struct HostServices {
   const clap_host_t* host = nullptr;
@@ -34,4 +34,4 @@ struct HostServices {
   void requestFlush() const;
 };
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

@@ -4,7 +4,7 @@
 
 #include "clap/param_mapping.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 namespace {
 
@@ -90,4 +90,4 @@ double ParamEventBatch::takeTempo() {
   return tempo;
 }
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

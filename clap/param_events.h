@@ -10,7 +10,7 @@
 #include "core/echo_core.h"
 #include "core/param_table.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 class ParamEventBatch {
  public:
@@ -43,4 +43,4 @@ class ParamEventBatch {
   double tempo_ = 0.0;
 };
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace quillet_clap {
+namespace quillet::clap {
 namespace {
 
 bool valid(int index) { return index >= 0 && index < kNumQuilletParams; }
@@ -97,4 +97,4 @@ bool textToValue(const quillet::EchoCore& core, int index, const char* text, dou
   return true;
 }
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

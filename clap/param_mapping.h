@@ -15,7 +15,7 @@
 #include "core/echo_core.h"
 #include "core/param_table.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 // A parameter's CLAP id is the table's stable numeric id (its index: the
 // saved state and every other edition already fix that numbering for good).
@@ -46,4 +46,4 @@ bool valueToText(const quillet::EchoCore& core, int index, double plain, char* o
                  uint32_t capacity);
 bool textToValue(const quillet::EchoCore& core, int index, const char* text, double* plain);
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

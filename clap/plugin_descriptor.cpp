@@ -5,7 +5,7 @@
 #include "clap/quillet_plugin.h"
 #include "core/identity.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 namespace {
 
 const char* const kFeatures[] = {CLAP_PLUGIN_FEATURE_AUDIO_EFFECT, CLAP_PLUGIN_FEATURE_DELAY,
@@ -46,4 +46,4 @@ const clap_plugin_factory_t kFactory = {
 const clap_plugin_descriptor_t& pluginDescriptor() { return kDescriptor; }
 const clap_plugin_factory_t& pluginFactory() { return kFactory; }
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

@@ -4,9 +4,9 @@
 
 #include "clap/interface/clap_plugin.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 const clap_plugin_descriptor_t& pluginDescriptor();
 const clap_plugin_factory_t& pluginFactory();
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

@@ -8,7 +8,7 @@
 #include "clap/plugin_gui.h"
 #include "clap/quillet_plugin.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 namespace {
 
 constexpr uint32_t kAudioPortFlags = CLAP_AUDIO_PORT_IS_MAIN | CLAP_AUDIO_PORT_SUPPORTS_64BITS |
@@ -157,4 +157,4 @@ const void* pluginExtension(const char* id) {
   return nullptr;
 }
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

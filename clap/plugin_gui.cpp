@@ -8,7 +8,7 @@
 #include "clap/quillet_plugin.h"
 #include "editor/quillet_panel.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 namespace {
 
 #ifdef _WIN32
@@ -150,4 +150,4 @@ void PluginGui::onFd(int fd) {
   if (fd == watchedFd) idle();
 }
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

@@ -20,7 +20,7 @@ namespace quillet {
 class QuilletPanel;
 }
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 class QuilletPlugin;
 struct HostServices;
@@ -69,4 +69,4 @@ class PluginGui {
   int watchedFd = -1;
 };
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

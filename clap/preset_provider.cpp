@@ -6,7 +6,7 @@
 
 #include "core/identity.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 namespace {
 
 namespace identity = quillet::identity;
@@ -96,4 +96,4 @@ const FactoryPreset* findFactoryPreset(const char* loadKey) {
   return nullptr;
 }
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

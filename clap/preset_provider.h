@@ -7,11 +7,11 @@
 #include "clap/interface/clap_presets.h"
 #include "core/factory_presets.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 const clap_preset_discovery_factory_t& presetDiscoveryFactory();
 
 // The factory preset with this symbol, or null.
 const FactoryPreset* findFactoryPreset(const char* loadKey);
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

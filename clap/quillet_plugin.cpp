@@ -6,7 +6,7 @@
 #include "clap/preset_provider.h"
 #include "clap/state_stream.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 QuilletPlugin::QuilletPlugin(const clap_host_t* host) {
   host_.host = host;  // the other services only in init: no host call before it
@@ -236,4 +236,4 @@ const clap_plugin_t* createQuilletPlugin(const clap_host_t* host) {
   }
 }
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

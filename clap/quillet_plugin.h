@@ -20,7 +20,7 @@
 #include "core/echo_core.h"
 #include "core/first_sound.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 class PluginGui;
 
@@ -113,4 +113,4 @@ const clap_plugin_t* createQuilletPlugin(const clap_host_t* host);
 // The extension tables, by id (null for one the plug-in does not have).
 const void* pluginExtension(const char* id);
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

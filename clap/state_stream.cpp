@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace quillet_clap {
+namespace quillet::clap {
 namespace {
 
 constexpr uint8_t kMagic[4] = {'Q', 'T', 'A', 'P'};
@@ -64,4 +64,4 @@ bool readStateStream(const clap_istream_t* stream, StateBytes& state) {
   return readAll(stream, state, kStateBytes) && atEnd(stream);
 }
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

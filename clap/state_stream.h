@@ -19,7 +19,7 @@
 #include "clap/interface/clap_audio_extensions.h"
 #include "core/state_codec.h"
 
-namespace quillet_clap {
+namespace quillet::clap {
 
 using quillet::kStateBytes;
 inline constexpr size_t kStateHeaderBytes = 8;
@@ -35,4 +35,4 @@ bool writeStateStream(const clap_ostream_t* stream, const StateBytes& state);
 // after the payload.
 bool readStateStream(const clap_istream_t* stream, StateBytes& state);
 
-}  // namespace quillet_clap
+}  // namespace quillet::clap

@@ -20,7 +20,7 @@ float engineRate(double rate) {
 
 }  // namespace
 
-EchoCore::EchoCore() { engine.setTickSource(&platform::tickCount); }
+EchoCore::EchoCore() { engine.setTickSource(&quillet::platform::tickCount); }
 
 bool EchoCore::isUsableSampleRate(double rate) { return usableSampleRate(engineRate(rate)); }
 

@@ -20,8 +20,8 @@ PanelMenu::~PanelMenu() {
 }
 
 bool PanelMenu::drawPicture() {
-  artwork::Pixels pixels;
-  if (!artwork::drawMenuPixels(scale, sections, highlighted, &pixels)) return false;
+  quillet::artwork::Pixels pixels;
+  if (!quillet::artwork::drawMenuPixels(scale, sections, highlighted, &pixels)) return false;
   const auto premultiplied = std::make_shared<const std::vector<uint32_t>>(
       premultipliedPixels(pixels.rgba.data(), pixels.width, pixels.height));
   CBitmap* drawn = new CBitmap(pixels.width, pixels.height, premultiplied);
@@ -31,12 +31,13 @@ bool PanelMenu::drawPicture() {
 }
 
 bool PanelMenu::show(const CPoint& where, float menuScale,
-                     const std::vector<artwork::MenuSection>& menuSections, int32_t highlight) {
+                     const std::vector<quillet::artwork::MenuSection>& menuSections,
+                     int32_t highlight) {
   if (!frame) return false;
   hide();
   scale = menuScale;
   sections = menuSections;
-  layout = artwork::menuLayout(scale, sections);
+  layout = quillet::artwork::menuLayout(scale, sections);
   highlighted = highlight >= 0 && highlight < layout.rowCount() ? highlight : -1;
   if (!drawPicture()) return false;
 
@@ -72,7 +73,7 @@ void PanelMenu::hide() {
 CRect PanelMenu::rowRect(int32_t row) const {
   const int32_t c = shown ? layout.columnOf(row) : -1;
   if (c < 0) return CRect();
-  const artwork::MenuLayout::Column& col = layout.columns[c];
+  const quillet::artwork::MenuLayout::Column& col = layout.columns[c];
   return CRect::fromSize(menuBox.left + col.rowLeft,
                          menuBox.top + layout.rowsTop + (row - col.firstRow) * layout.rowHeight,
                          col.rowRight - col.rowLeft, layout.rowHeight);
@@ -140,7 +141,7 @@ int32_t PanelMenu::onKeyDown(CKeyCode& keyCode) {
   // section (the presets), else its first row.
   if (c < 0 && (keyCode.virt == VKEY_UP || keyCode.virt == VKEY_DOWN || keyCode.virt == VKEY_LEFT ||
                 keyCode.virt == VKEY_RIGHT)) {
-    const artwork::MenuLayout::Column& last = layout.columns.back();
+    const quillet::artwork::MenuLayout::Column& last = layout.columns.back();
     const int32_t marked = sections.back().marked;
     moveHighlight(last.firstRow + (marked >= 0 && marked < last.rowCount ? marked : 0));
     return kKeyHandled;
@@ -151,7 +152,7 @@ int32_t PanelMenu::onKeyDown(CKeyCode& keyCode) {
       return kKeyHandled;
     case VKEY_UP:
     case VKEY_DOWN: {
-      const artwork::MenuLayout::Column& col = layout.columns[c];
+      const quillet::artwork::MenuLayout::Column& col = layout.columns[c];
       const int32_t step = keyCode.virt == VKEY_UP ? col.rowCount - 1 : 1;
       moveHighlight(col.firstRow + (highlighted - col.firstRow + step) % col.rowCount);
       return kKeyHandled;
@@ -159,8 +160,8 @@ int32_t PanelMenu::onKeyDown(CKeyCode& keyCode) {
     case VKEY_LEFT:
     case VKEY_RIGHT: {
       const int32_t to = (c + (keyCode.virt == VKEY_LEFT ? columns - 1 : 1)) % columns;
-      const artwork::MenuLayout::Column& from = layout.columns[c];
-      const artwork::MenuLayout::Column& col = layout.columns[to];
+      const quillet::artwork::MenuLayout::Column& from = layout.columns[c];
+      const quillet::artwork::MenuLayout::Column& col = layout.columns[to];
       if (col.rowCount > 0)
         moveHighlight(col.firstRow + std::min(highlighted - from.firstRow, col.rowCount - 1));
       return kKeyHandled;

@@ -36,7 +36,7 @@ class PanelMenu : public VSTGUI::CView {
   // numbering, -1 for none) is the keyboard's choice. Call once the menu
   // belongs to a frame. False when it cannot be drawn.
   bool show(const VSTGUI::CPoint& where, float scale,
-            const std::vector<artwork::MenuSection>& sections, int32_t highlighted = -1);
+            const std::vector<quillet::artwork::MenuSection>& sections, int32_t highlighted = -1);
   void hide();
   bool isShown() const { return shown; }
   // The menu's rectangle in the frame (empty while hidden); the row under a
@@ -46,7 +46,7 @@ class PanelMenu : public VSTGUI::CView {
   VSTGUI::CRect rowRect(int32_t row) const;
   int32_t highlightedRow() const { return highlighted; }
   // What it shows (or showed last).
-  const std::vector<artwork::MenuSection>& shownSections() const { return sections; }
+  const std::vector<quillet::artwork::MenuSection>& shownSections() const { return sections; }
   // Rows across all sections.
   int32_t layoutRows() const { return layout.rowCount(); }
   // The section and its row for a row of the menu; false outside it.
@@ -64,8 +64,8 @@ class PanelMenu : public VSTGUI::CView {
   Listener& listener;
   VSTGUI::CBitmap* picture = nullptr;
   VSTGUI::CRect menuBox;
-  std::vector<artwork::MenuSection> sections;
-  artwork::MenuLayout layout;
+  std::vector<quillet::artwork::MenuSection> sections;
+  quillet::artwork::MenuLayout layout;
   float scale = 1.0f;
   int32_t highlighted = -1;
   bool shown = false;

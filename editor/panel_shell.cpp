@@ -7,7 +7,7 @@ namespace quillet {
 
 int32_t PanelShell::knobMode = VSTGUI::kCircularMode;
 
-PanelShell::PanelShell(PanelHost& host) : host(host), lastTicks(platform::tickCount()) {}
+PanelShell::PanelShell(PanelHost& host) : host(host), lastTicks(quillet::platform::tickCount()) {}
 
 PanelShell::~PanelShell() { delete frame; }
 
@@ -56,9 +56,9 @@ void PanelShell::endEdit(int32_t tag) { host.endGesture(tag); }
 
 void PanelShell::doIdleStuff() {
   // Unsigned 32-bit tick arithmetic, as the clock wraps.
-  uint32_t now = platform::tickCount();
+  uint32_t now = quillet::platform::tickCount();
   if (now < lastTicks) {
-    platform::sleepMilliseconds(4);
+    quillet::platform::sleepMilliseconds(4);
     now += 4;
     if (now < lastTicks - 50) return;
   }

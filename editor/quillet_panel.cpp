@@ -152,7 +152,7 @@ ScaleChoice QuilletPanel::resolveScale(void* parent) const {
   // The desktop only when nothing above answers: asking it costs a
   // connection to the display.
   if (answer.source == ScaleSource::kNone) {
-    inputs.desktop = platform::desktopScaleFor(parent);
+    inputs.desktop = quillet::platform::desktopScaleFor(parent);
     answer = chooseScale(inputs);
   }
   return answer;
@@ -339,12 +339,12 @@ bool QuilletPanel::rebuildAt(float target) {
 
 std::vector<std::string> QuilletPanel::scaleMenuRows() {
   std::vector<std::string> rows;
-  for (float step : kScaleSteps) rows.push_back(artwork::percentText(step));
+  for (float step : kScaleSteps) rows.push_back(quillet::artwork::percentText(step));
   // What the host and the desktop give when the user leaves it to them.
   ScaleInputs inputs;
   if (hostFactor > 0.0f) inputs.host = hostFactor;
-  inputs.desktop = platform::desktopScaleFor(parentWindow);
-  rows.push_back(artwork::automaticText(chooseScale(inputs).scale));
+  inputs.desktop = quillet::platform::desktopScaleFor(parentWindow);
+  rows.push_back(quillet::artwork::automaticText(chooseScale(inputs).scale));
   return rows;
 }
 
@@ -406,12 +406,12 @@ bool QuilletPanel::showMidiMenu(int32_t tag, const CPoint& where) {
   return menu->show(where, shown.scale, {midiSection(tag)});
 }
 
-artwork::MenuSection QuilletPanel::midiSection(int32_t tag) {
+quillet::artwork::MenuSection QuilletPanel::midiSection(int32_t tag) {
   const std::string name =
-      tag == kTagNamePlate ? artwork::kTapControlName : kQuilletParams[tag].name;
+      tag == kTagNamePlate ? quillet::artwork::kTapControlName : kQuilletParams[tag].name;
   // The dot on "Learn MIDI" while the host waits for a controller.
-  return {artwork::midiMenuTitle(name, host.midiSourceOf(tag)),
-          {artwork::kLearnMidiRow, artwork::kForgetMidiRow},
+  return {quillet::artwork::midiMenuTitle(name, host.midiSourceOf(tag)),
+          {quillet::artwork::kLearnMidiRow, quillet::artwork::kForgetMidiRow},
           host.learningMidi(tag) ? 0 : -1,
           kMidiColumnWidth};
 }
@@ -429,11 +429,11 @@ void QuilletPanel::showMenu(const CPoint& where, bool fromKeyboard, int32_t midi
       return;
     }
   }
-  std::vector<artwork::MenuSection> sections(midiTag >= 0 ? 3 : 2);
-  sections[kSizeSection] = {artwork::kScaleMenuTitle, scaleMenuRows(), markedScaleMenuRow(),
-                            kSizeColumnWidth};
-  sections[kPresetSection] = {artwork::kPresetMenuTitle, presetMenuRows(), markedPresetMenuRow(),
-                              kPresetColumnWidth};
+  std::vector<quillet::artwork::MenuSection> sections(midiTag >= 0 ? 3 : 2);
+  sections[kSizeSection] = {quillet::artwork::kScaleMenuTitle, scaleMenuRows(),
+                            markedScaleMenuRow(), kSizeColumnWidth};
+  sections[kPresetSection] = {quillet::artwork::kPresetMenuTitle, presetMenuRows(),
+                              markedPresetMenuRow(), kPresetColumnWidth};
   if (midiTag >= 0) sections[kNamePlateMidiSection] = midiSection(midiTag);
   menuHasSizeAndPresets = true;
   menuMidiTag = midiTag;

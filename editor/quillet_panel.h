@@ -148,7 +148,7 @@ class QuilletPanel : public PanelShell,
   bool applyScale(float target);
   bool rebuildAt(float target);
   void showMenu(const VSTGUI::CPoint& where, bool fromKeyboard, int32_t midiTag = -1);
-  artwork::MenuSection midiSection(int32_t tag);
+  quillet::artwork::MenuSection midiSection(int32_t tag);
   void menuPicked(int32_t section, int32_t row) override;
   void showStoredValues();
   // Stores the user's value and shows what the host kept of it.

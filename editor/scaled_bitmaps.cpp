@@ -12,10 +12,11 @@ namespace quillet {
 ScaledBitmaps::ScaledBitmaps(float scale) : factor(scale) {
   // The artwork's straight pixels go as soon as they are converted: one copy
   // of a scale's pictures stays (about 48 MB at 3).
-  const std::shared_ptr<const artwork::PictureSet> drawn = artwork::PictureSet::forScale(scale);
+  const std::shared_ptr<const quillet::artwork::PictureSet> drawn =
+      quillet::artwork::PictureSet::forScale(scale);
   if (!drawn) return;
   for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id) {
-    const artwork::Pixels* p = drawn->picture(id);
+    const quillet::artwork::Pixels* p = drawn->picture(id);
     if (!p || p->width <= 0 || p->height <= 0) continue;
     Picture& to = pictures[id - panel::kFirstBitmap];
     to.width = p->width;

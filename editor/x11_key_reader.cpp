@@ -87,7 +87,7 @@ std::unique_ptr<X11KeyReader> X11KeyReader::watch(uintptr_t window) {
   if (!display) return nullptr;
   std::unique_ptr<X11KeyReader> reader(new X11KeyReader());
   reader->display = display;
-  platform::X11ErrorTrap trap(display);
+  quillet::platform::X11ErrorTrap trap(display);
   // Key events may be selected by any number of clients, so this takes
   // nothing away from the window's own connection.
   XSelectInput(display, static_cast<Window>(window), KeyPressMask | KeyReleaseMask);
@@ -101,7 +101,7 @@ X11KeyReader::~X11KeyReader() {
 
 void X11KeyReader::read(const std::function<void(VSTGUI::CKeyCode& key, bool down)>& onKey) {
   // The window may be gone with the host's: its errors stay here.
-  platform::X11ErrorTrap trap(dpy(display));
+  quillet::platform::X11ErrorTrap trap(dpy(display));
   while (XPending(dpy(display)) > 0) {
     XEvent event;
     XNextEvent(dpy(display), &event);

@@ -48,8 +48,8 @@ inline uint32_t blendOver(uint32_t src, uint32_t dst) {
 }  // namespace
 
 CBitmap::CBitmap(int32_t id) : resourceID(id) {
-  platform::ResourceData resource;
-  if (platform::findResource("PNG", id, &resource)) decode(resource.data, resource.size);
+  quillet::platform::ResourceData resource;
+  if (quillet::platform::findResource("PNG", id, &resource)) decode(resource.data, resource.size);
   // Linux libraries carry no plain bitmap resources: a missing PNG stays empty.
 }
 
@@ -57,9 +57,9 @@ CBitmap::CBitmap(const void* png, size_t size) { decode(png, size); }
 
 bool CBitmap::resourceSize(int32_t id, int32_t* w, int32_t* h) {
   *w = *h = 0;
-  platform::ResourceData resource;
-  if (!platform::findResource("PNG", id, &resource) || !resource.data || resource.size == 0 ||
-      resource.size > static_cast<size_t>(INT_MAX))
+  quillet::platform::ResourceData resource;
+  if (!quillet::platform::findResource("PNG", id, &resource) || !resource.data ||
+      resource.size == 0 || resource.size > static_cast<size_t>(INT_MAX))
     return false;
   int x = 0, y = 0, channels = 0;
   if (!stbi_info_from_memory(static_cast<const unsigned char*>(resource.data),

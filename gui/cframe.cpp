@@ -10,9 +10,11 @@ namespace VSTGUI {
 
 namespace {
 
-CRect fromWindow(const platform::Rect& r) { return CRect(r.left, r.top, r.right, r.bottom); }
-CPoint fromWindow(const platform::Point& p) { return CPoint(p.x, p.y); }
-MouseState fromWindow(const platform::MouseState& m) {
+CRect fromWindow(const quillet::platform::Rect& r) {
+  return CRect(r.left, r.top, r.right, r.bottom);
+}
+CPoint fromWindow(const quillet::platform::Point& p) { return CPoint(p.x, p.y); }
+MouseState fromWindow(const quillet::platform::MouseState& m) {
   return MouseState{fromWindow(m.where), m.buttons};
 }
 
@@ -24,7 +26,7 @@ CFrame::CFrame(const CRect& size, void* systemWindow, CFrameOwner* owner)
       systemWindow(systemWindow),
       offscreen(new COffscreenContext(size.width(), size.height())) {
   frame = this;
-  if (platform::PlatformWindowFactory factory = platform::platformWindowFactory())
+  if (quillet::platform::PlatformWindowFactory factory = quillet::platform::platformWindowFactory())
     window = factory(systemWindow, size.width(), size.height());
 }
 
@@ -57,9 +59,9 @@ void CFrame::idle() {
 
 void CFrame::present(const CRect& area) {
   if (!window || area.isEmpty()) return;
-  window->present(platform::PixelView{offscreen->getPixels(), offscreen->getWidth(),
-                                      offscreen->getHeight(), offscreen->getWidth()},
-                  platform::Rect(area.left, area.top, area.right, area.bottom));
+  window->present(quillet::platform::PixelView{offscreen->getPixels(), offscreen->getWidth(),
+                                               offscreen->getHeight(), offscreen->getWidth()},
+                  quillet::platform::Rect(area.left, area.top, area.right, area.bottom));
 }
 
 void CFrame::paintOffscreen(const CRect& area) {
@@ -92,16 +94,16 @@ void CFrame::redrawAll() {
   if (painted) redrawRect(size);
 }
 
-void CFrame::onPaint(const platform::Rect& area) {
+void CFrame::onPaint(const quillet::platform::Rect& area) {
   painted = true;
   redrawRect(fromWindow(area));
 }
 
-void CFrame::onMouseDown(const platform::Point& where, int32_t buttons) {
+void CFrame::onMouseDown(const quillet::platform::Point& where, int32_t buttons) {
   mouseDown(fromWindow(where), buttons);
 }
 
-void CFrame::onMouseWheel(const platform::Point& where, float distance, int32_t buttons) {
+void CFrame::onMouseWheel(const quillet::platform::Point& where, float distance, int32_t buttons) {
   onWheel(fromWindow(where), distance, buttons);
 }
 

@@ -12,7 +12,7 @@ namespace VSTGUI {
 
 class CFrameOwner;
 
-class CFrame : public CViewContainer, private platform::PlatformWindowEvents {
+class CFrame : public CViewContainer, private quillet::platform::PlatformWindowEvents {
  public:
   // Creates the child window inside `systemWindow` with the platform backend.
   // `owner` (not owned, may be null) hears of edit gestures and idles.
@@ -21,7 +21,7 @@ class CFrame : public CViewContainer, private platform::PlatformWindowEvents {
 
   // False when no window could be made inside the host's window.
   bool hasWindow() const { return window != nullptr; }
-  platform::PlatformWindow* getPlatformWindow() const { return window.get(); }
+  quillet::platform::PlatformWindow* getPlatformWindow() const { return window.get(); }
   CFrameOwner* getOwner() const { return owner; }
   void* getSystemWindow() const { return systemWindow; }
 
@@ -65,10 +65,11 @@ class CFrame : public CViewContainer, private platform::PlatformWindowEvents {
   bool isOpen() const { return painted; }
 
  private:
-  // platform::PlatformWindowEvents
-  void onPaint(const platform::Rect& area) override;
-  void onMouseDown(const platform::Point& where, int32_t buttons) override;
-  void onMouseWheel(const platform::Point& where, float distance, int32_t buttons) override;
+  // quillet::platform::PlatformWindowEvents
+  void onPaint(const quillet::platform::Rect& area) override;
+  void onMouseDown(const quillet::platform::Point& where, int32_t buttons) override;
+  void onMouseWheel(const quillet::platform::Point& where, float distance,
+                    int32_t buttons) override;
 
   // Draws `area` into the offscreen image without showing it.
   void paintOffscreen(const CRect& area);
@@ -78,7 +79,7 @@ class CFrame : public CViewContainer, private platform::PlatformWindowEvents {
 
   CFrameOwner* owner;
   void* systemWindow;
-  std::unique_ptr<platform::PlatformWindow> window;
+  std::unique_ptr<quillet::platform::PlatformWindow> window;
   std::unique_ptr<COffscreenContext> offscreen;
   CView* focusView = nullptr;
   bool painted = false;

@@ -56,12 +56,12 @@ struct CRect {
 // Mouse buttons and modifier keys, as one bit mask: the bits the window
 // backends report.
 enum CButtonState : int32_t {
-  kLButton = platform::kButtonLeft,
-  kMButton = platform::kButtonMiddle,
-  kRButton = platform::kButtonRight,
-  kShift = platform::kKeyShift,
-  kControl = platform::kKeyControl,
-  kAlt = platform::kKeyAlt,
+  kLButton = quillet::platform::kButtonLeft,
+  kMButton = quillet::platform::kButtonMiddle,
+  kRButton = quillet::platform::kButtonRight,
+  kShift = quillet::platform::kKeyShift,
+  kControl = quillet::platform::kKeyControl,
+  kAlt = quillet::platform::kKeyAlt,
 };
 constexpr int32_t kMouseButtons = kLButton | kMButton | kRButton;
 constexpr int32_t kModifierKeys = kShift | kControl | kAlt;

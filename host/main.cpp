@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
   try {
-    return quillet::cli::runProgram(quillet_host::hostProgram(),
+    return quillet::cli::runProgram(quillet::host::hostProgram(),
                                     std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "quillet-host: out of memory\n");

@@ -15,7 +15,7 @@
 #include "core/state_codec.h"
 #include "lv2/lv2_ports.h"
 
-using namespace quillet_lv2;
+using namespace quillet::lv2;
 namespace identity = quillet::identity;
 
 namespace {

@@ -4,7 +4,7 @@
 #include "lv2/lv2_ports.h"
 #include "lv2/quillet_lv2_instance.h"
 
-using quillet_lv2::QuilletLv2Instance;
+using quillet::lv2::QuilletLv2Instance;
 
 namespace {
 
@@ -38,7 +38,7 @@ void cleanup(LV2_Handle handle) { delete static_cast<QuilletLv2Instance*>(handle
 
 const void* extensionData(const char*) { return nullptr; }
 
-const LV2_Descriptor kDescriptor = {quillet_lv2::kPluginUri,
+const LV2_Descriptor kDescriptor = {quillet::lv2::kPluginUri,
                                     instantiate,
                                     connectPort,
                                     activate,

@@ -7,7 +7,7 @@
 #include "core/identity.h"
 #include "core/param_table.h"
 
-namespace quillet_lv2 {
+namespace quillet::lv2 {
 
 constexpr uint32_t kPortInL = kNumQuilletParams;  // 11
 constexpr uint32_t kPortInR = kPortInL + 1;
@@ -22,4 +22,4 @@ inline constexpr auto& kPluginUri = quillet::identity::kLv2PluginUri;
 inline constexpr auto& kUiUri = quillet::identity::kLv2UiUri;
 inline constexpr auto& kPresetUriPrefix = quillet::identity::kLv2PresetUriPrefix;
 
-}  // namespace quillet_lv2
+}  // namespace quillet::lv2

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-namespace quillet_lv2 {
+namespace quillet::lv2 {
 
 namespace {
 
@@ -122,4 +122,4 @@ void QuilletLv2Instance::run(uint32_t frames) {
   core.process(inputs, audioOut, frames);
 }
 
-}  // namespace quillet_lv2
+}  // namespace quillet::lv2

@@ -13,7 +13,7 @@
 #include "lv2/lv2_ports.h"
 #include "lv2/tempo_reader.h"
 
-namespace quillet_lv2 {
+namespace quillet::lv2 {
 
 class QuilletLv2Instance {
  public:
@@ -56,4 +56,4 @@ class QuilletLv2Instance {
   quillet::FirstSoundGate firstSound;
 };
 
-}  // namespace quillet_lv2
+}  // namespace quillet::lv2

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace quillet_lv2 {
+namespace quillet::lv2 {
 
 namespace {
 
@@ -94,4 +94,4 @@ bool findTempo(const LV2_Atom_Sequence* sequence, const TempoUrids& urids, float
   return true;
 }
 
-}  // namespace quillet_lv2
+}  // namespace quillet::lv2

@@ -5,7 +5,7 @@
 #include <lv2/atom/atom.h>
 #include <lv2/urid/urid.h>
 
-namespace quillet_lv2 {
+namespace quillet::lv2 {
 
 struct TempoUrids {
   LV2_URID atomObject = 0;
@@ -27,4 +27,4 @@ struct TempoUrids {
 // container ends the scan.
 bool findTempo(const LV2_Atom_Sequence* sequence, const TempoUrids& urids, float* bpm);
 
-}  // namespace quillet_lv2
+}  // namespace quillet::lv2

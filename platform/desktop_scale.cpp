@@ -12,7 +12,7 @@
 #include <X11/Xresource.h>
 #endif
 
-namespace platform {
+namespace quillet::platform {
 
 namespace {
 
@@ -126,4 +126,4 @@ std::optional<float> desktopScaleFor(void* parent) {
 #endif
 }
 
-}  // namespace platform
+}  // namespace quillet::platform

@@ -7,7 +7,7 @@
 
 struct _XDisplay;
 
-namespace platform {
+namespace quillet::platform {
 
 // X11: the resource database's Xft.dpi divided by 96 (what desktops set for
 // their scaling: 144 is 1.5), else the environment's GDK_SCALE (a whole
@@ -35,4 +35,4 @@ float win32WindowScale(void* window);
 // when the desktop says nothing.
 std::optional<float> desktopScaleFor(void* parent);
 
-}  // namespace platform
+}  // namespace quillet::platform

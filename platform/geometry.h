@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace platform {
+namespace quillet::platform {
 
 struct Point {
   int32_t x = 0;
@@ -46,4 +46,4 @@ struct Rect {
   bool operator!=(const Rect& o) const { return !(*this == o); }
 };
 
-}  // namespace platform
+}  // namespace quillet::platform

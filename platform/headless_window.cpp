@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace platform {
+namespace quillet::platform {
 
 namespace {
 std::vector<HeadlessWindow*>& liveWindows() {
@@ -121,4 +121,4 @@ MouseState HeadlessWindow::pollMouse() {
   return lastMouse;
 }
 
-}  // namespace platform
+}  // namespace quillet::platform

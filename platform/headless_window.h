@@ -9,7 +9,7 @@
 
 #include "platform/platform_window.h"
 
-namespace platform {
+namespace quillet::platform {
 
 class HeadlessWindow : public PlatformWindow {
  public:
@@ -70,4 +70,4 @@ class HeadlessWindow : public PlatformWindow {
   int polls = 0;
 };
 
-}  // namespace platform
+}  // namespace quillet::platform

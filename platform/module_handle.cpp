@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace platform {
+namespace quillet::platform {
 
 namespace {
 HMODULE storedModule = nullptr;
@@ -21,4 +21,4 @@ void* moduleHandle() {
   return module;
 }
 
-}  // namespace platform
+}  // namespace quillet::platform

@@ -2,11 +2,11 @@
 // resource lookup and the window class name use it.
 #pragma once
 
-namespace platform {
+namespace quillet::platform {
 
 // Stored by the library's entry routine on every call it receives.
 void setModuleHandle(void* module);
 // The stored handle; without one, the module that holds this code.
 void* moduleHandle();
 
-}  // namespace platform
+}  // namespace quillet::platform

@@ -6,7 +6,7 @@
 
 #include "platform/geometry.h"
 
-namespace platform {
+namespace quillet::platform {
 
 constexpr int32_t kButtonLeft = 1 << 0;  // the primary button, with the system's swap honoured
 constexpr int32_t kButtonMiddle = 1 << 1;
@@ -20,4 +20,4 @@ struct MouseState {
   int32_t buttons;  // the bits above held right now
 };
 
-}  // namespace platform
+}  // namespace quillet::platform

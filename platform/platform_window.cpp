@@ -1,6 +1,6 @@
 #include "platform/platform_window.h"
 
-namespace platform {
+namespace quillet::platform {
 
 namespace {
 PlatformWindowFactory installedFactory = nullptr;
@@ -12,4 +12,4 @@ PlatformWindowFactory platformWindowFactory() {
   return installedFactory ? installedFactory : defaultPlatformWindowFactory();
 }
 
-}  // namespace platform
+}  // namespace quillet::platform

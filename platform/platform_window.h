@@ -9,7 +9,7 @@
 #include "platform/geometry.h"
 #include "platform/mouse_state.h"
 
-namespace platform {
+namespace quillet::platform {
 
 // What a backend hands back to the window's owner while it reads its events.
 class PlatformWindowEvents {
@@ -73,4 +73,4 @@ PlatformWindowFactory platformWindowFactory();
 // The system's own backend, defined by the backend that is linked in.
 PlatformWindowFactory defaultPlatformWindowFactory();
 
-}  // namespace platform
+}  // namespace quillet::platform

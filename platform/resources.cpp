@@ -8,7 +8,7 @@
 #include "platform/module_handle.h"
 #endif
 
-namespace platform {
+namespace quillet::platform {
 
 #ifdef _WIN32
 
@@ -48,4 +48,4 @@ bool findResource(const char* type, int32_t id, ResourceData* out) {
 
 #endif
 
-}  // namespace platform
+}  // namespace quillet::platform

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace platform {
+namespace quillet::platform {
 
 struct ResourceEntry {
   const char* type;
@@ -27,4 +27,4 @@ bool findResource(const char* type, int32_t id, ResourceData* out);
 extern const ResourceEntry kModuleResources[];
 extern const size_t kModuleResourceCount;
 
-}  // namespace platform
+}  // namespace quillet::platform

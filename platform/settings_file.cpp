@@ -14,7 +14,7 @@
 #include <unistd.h>
 #endif
 
-namespace platform {
+namespace quillet::platform {
 
 namespace {
 
@@ -217,4 +217,4 @@ bool writeFileAtomically(const std::string& path, const std::string& text) {
 
 std::string userSettingsPath() { return userConfigPath("settings"); }
 
-}  // namespace platform
+}  // namespace quillet::platform

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-namespace platform {
+namespace quillet::platform {
 
 // Linux: $XDG_CONFIG_HOME/quillet-k3/settings when XDG_CONFIG_HOME is an
 // absolute path, else ~/.config/quillet-k3/settings (the home folder from
@@ -29,4 +29,4 @@ bool readSmallFile(const std::string& path, size_t maxBytes, std::string* text);
 // on any failure, which leaves the old file as it was.
 bool writeFileAtomically(const std::string& path, const std::string& text);
 
-}  // namespace platform
+}  // namespace quillet::platform

@@ -3,15 +3,15 @@
 #ifdef _WIN32
 #include <windows.h>
 
-namespace platform {
+namespace quillet::platform {
 uint32_t tickCount() { return GetTickCount(); }
 void sleepMilliseconds(uint32_t ms) { Sleep(ms); }
-}  // namespace platform
+}  // namespace quillet::platform
 
 #else
 #include <time.h>
 
-namespace platform {
+namespace quillet::platform {
 
 uint32_t tickCount() {
   timespec now;
@@ -29,5 +29,5 @@ void sleepMilliseconds(uint32_t ms) {
   }
 }
 
-}  // namespace platform
+}  // namespace quillet::platform
 #endif

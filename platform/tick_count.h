@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-namespace platform {
+namespace quillet::platform {
 
 uint32_t tickCount();
 void sleepMilliseconds(uint32_t ms);
 
-}  // namespace platform
+}  // namespace quillet::platform

@@ -10,10 +10,10 @@
 
 extern "C" QUILLET_WEB_IMPORT(tick_count) uint32_t quillet_web_tick_count();
 
-namespace platform {
+namespace quillet::platform {
 
 uint32_t tickCount() { return quillet_web_tick_count(); }
 
 void sleepMilliseconds(uint32_t) {}
 
-}  // namespace platform
+}  // namespace quillet::platform

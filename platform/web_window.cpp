@@ -17,7 +17,7 @@ QUILLET_WEB_IMPORT(window_wait_pointer) void quillet_web_window_wait_pointer();
 QUILLET_WEB_IMPORT(window_resize) int32_t quillet_web_window_resize(int32_t width, int32_t height);
 }
 
-namespace platform {
+namespace quillet::platform {
 
 namespace {
 WebWindow* shown = nullptr;
@@ -109,4 +109,4 @@ bool WebWindow::resize(int32_t newWidth, int32_t newHeight) {
   return true;
 }
 
-}  // namespace platform
+}  // namespace quillet::platform

@@ -15,7 +15,7 @@
 
 #include "platform/platform_window.h"
 
-namespace platform {
+namespace quillet::platform {
 
 class WebWindow : public PlatformWindow {
  public:
@@ -59,4 +59,4 @@ class WebWindow : public PlatformWindow {
   MouseState lastMouse{Point(), 0};
 };
 
-}  // namespace platform
+}  // namespace quillet::platform

@@ -7,6 +7,6 @@
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   (void)reason;
   (void)reserved;
-  platform::setModuleHandle(instance);
+  quillet::platform::setModuleHandle(instance);
   return TRUE;
 }

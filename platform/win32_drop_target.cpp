@@ -1,6 +1,6 @@
 #include "platform/win32_drop_target.h"
 
-namespace platform {
+namespace quillet::platform {
 
 HRESULT STDMETHODCALLTYPE RefusingDropTarget::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
@@ -39,4 +39,4 @@ HRESULT STDMETHODCALLTYPE RefusingDropTarget::Drop(IDataObject*, DWORD, POINTL, 
   return S_OK;
 }
 
-}  // namespace platform
+}  // namespace quillet::platform

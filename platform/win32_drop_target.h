@@ -4,7 +4,7 @@
 
 #include <ole2.h>
 
-namespace platform {
+namespace quillet::platform {
 
 class RefusingDropTarget : public IDropTarget {
  public:
@@ -23,4 +23,4 @@ class RefusingDropTarget : public IDropTarget {
   ULONG references = 1;
 };
 
-}  // namespace platform
+}  // namespace quillet::platform

@@ -10,7 +10,7 @@
 #include "platform/module_handle.h"
 #include "platform/win32_drop_target.h"
 
-namespace platform {
+namespace quillet::platform {
 
 namespace {
 
@@ -323,4 +323,4 @@ std::unique_ptr<PlatformWindow> createWin32Window(void* parent, int32_t width, i
 
 PlatformWindowFactory defaultPlatformWindowFactory() { return &createWin32Window; }
 
-}  // namespace platform
+}  // namespace quillet::platform

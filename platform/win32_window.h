@@ -8,9 +8,9 @@
 
 #include "platform/platform_window.h"
 
-namespace platform {
+namespace quillet::platform {
 
 // Null when there is no parent or the window cannot be made there.
 std::unique_ptr<PlatformWindow> createWin32Window(void* parent, int32_t width, int32_t height);
 
-}  // namespace platform
+}  // namespace quillet::platform

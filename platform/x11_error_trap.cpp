@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-namespace platform {
+namespace quillet::platform {
 
 X11ErrorTrap* X11ErrorTrap::current = nullptr;
 
@@ -49,4 +49,4 @@ int X11ErrorTrap::handle(Display* display, XErrorEvent* event) {
   return 0;
 }
 
-}  // namespace platform
+}  // namespace quillet::platform

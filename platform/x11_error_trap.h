@@ -7,7 +7,7 @@
 
 #include <X11/Xlib.h>
 
-namespace platform {
+namespace quillet::platform {
 
 class X11ErrorTrap {
  public:
@@ -31,4 +31,4 @@ class X11ErrorTrap {
   static X11ErrorTrap* current;
 };
 
-}  // namespace platform
+}  // namespace quillet::platform

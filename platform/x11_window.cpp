@@ -9,7 +9,7 @@
 
 #include "platform/x11_error_trap.h"
 
-namespace platform {
+namespace quillet::platform {
 
 namespace {
 
@@ -288,4 +288,4 @@ std::unique_ptr<PlatformWindow> createX11Window(void* parent, int32_t width, int
 
 PlatformWindowFactory defaultPlatformWindowFactory() { return &createX11Window; }
 
-}  // namespace platform
+}  // namespace quillet::platform

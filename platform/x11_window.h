@@ -6,9 +6,9 @@
 
 #include "platform/platform_window.h"
 
-namespace platform {
+namespace quillet::platform {
 
 // Null when there is no parent, no display or the parent is not a window.
 std::unique_ptr<PlatformWindow> createX11Window(void* parent, int32_t width, int32_t height);
 
-}  // namespace platform
+}  // namespace quillet::platform

@@ -18,7 +18,7 @@ else
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build build -j"$(nproc)" --target quillet_k3_dsp quillet_lv2_bundle QTAP_x64 quillet-host \
-  quillet_vst3 quillet_vst3_presets
+  quillet_vst3
 
 uri=urn:marrowledge:quillet-k3
 bundle=build/quillet-k3.lv2

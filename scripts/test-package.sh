@@ -96,11 +96,6 @@ vst3_files=("$vst3_bundle/Contents/$(uname -m)-linux/Quillet K3.so"
   "$vst3_bundle/Contents/Resources/moduleinfo.json")
 presets=$(cd build-package/presets && ls -- *.fxp)
 [ "$(wc -l <<<"$presets")" -ge 5 ] || fail "fewer than five .fxp presets in build-package/presets"
-# The VST3 factory presets, one .vstpreset per preset (names with spaces),
-# where VST3 hosts look for a vendor's shared presets.
-vst3_preset_dir="share/vst3/presets/Marrow Ledge/Quillet K3"
-mapfile -t vst3_presets < <(cd build-package/vst3-presets && ls -- *.vstpreset)
-[ "${#vst3_presets[@]}" -eq 9 ] || fail "not nine .vstpreset files in build-package/vst3-presets"
 # The README and the guides as shipped show their pictures from their own
 # folder and link only to what lies there; the manual is the build's.
 doc=./usr/share/doc/quillet-k3
@@ -136,7 +131,6 @@ for f in $manual_files; do expected+=$'\n'"-rw-r--r-- $doc/manual/$f"; done
 for f in $lv2_files; do expected+=$'\n'"-rw-r--r-- ./usr/lib/lv2/quillet-k3.lv2/$f"; done
 for f in "${vst3_files[@]}"; do expected+=$'\n'"-rw-r--r-- ./usr/$f"; done
 for f in $presets; do expected+=$'\n'"-rw-r--r-- ./usr/share/quillet-k3/presets/$f"; done
-for f in "${vst3_presets[@]}"; do expected+=$'\n'"-rw-r--r-- ./usr/$vst3_preset_dir/$f"; done
 # Exactly these files.
 [ "$listing" = "$(LC_ALL=C sort <<<"$expected")" ] ||
   fail "the package holds other files: $(diff <(LC_ALL=C sort <<<"$expected") - <<<"$listing")"
@@ -321,7 +315,7 @@ while IFS= read -r path; do
   if [ -f "$path" ] || [ -L "$path" ]; then echo "left behind: $path"; left=1; fi
 done <"$files"
 for d in /usr/lib/quillet-k3 /usr/share/doc/quillet-k3 /usr/lib/lv2/quillet-k3.lv2 \
-  /usr/share/quillet-k3 /usr/lib/clap/QuilletK3.clap "/usr/$vst3_bundle" "/usr/$vst3_preset_dir"; do
+  /usr/share/quillet-k3 /usr/lib/clap/QuilletK3.clap "/usr/$vst3_bundle"; do
   [ ! -e "$d" ] || { echo "left behind: $d"; left=1; }
 done
 [ "$left" = 0 ] || fail "files left after removal"
@@ -372,7 +366,7 @@ with zipfile.ZipFile(path) as z:
 print(f"zip listing as expected ({len(presets)} presets)")
 EOF
 # The installer beside it (scripts/test-windows.sh installs it under Wine),
-# with the package build's presets and manual, and the same .vstpreset files.
+# with the package build's presets and manual.
 setup=build-win/quillet-k3-${version}-win64-setup.exe
 [ -f "$setup" ] || fail "no $setup beside the zip"
 [ "$(head -c 2 "$setup")" = MZ ] || fail "$setup is not a Windows program"
@@ -380,8 +374,6 @@ diff <(cd build-package/presets && ls -- *.fxp) <(cd build-win/installer/files/f
   fail "the installer's .fxp presets are not build-package's"
 diff -r build-package/manual build-win/installer/files/host/manual ||
   fail "the installer's manual is not build-package's"
-diff <(printf '%s\n' "${vst3_presets[@]}") <(cd build-win/installer/files/vstpreset && ls) ||
-  fail "the installer's .vstpreset files are not the presets build-package writes"
 echo "$setup: $(stat -c %s "$setup") bytes"
 took "Windows archive and installer (cross build reused when there)"
 echo "== Times"

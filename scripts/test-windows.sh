@@ -15,7 +15,8 @@
 #     (its view included) and its renders against the VST 2.4 DLL's, exact,
 #   - a real click (xdotool) on the Mute key toggling the parameter, and a
 #     wheel notch on a knob moving it by its wheel step,
-#   - the installer, made here, in a Wine prefix of its own
+#   - the installer, made here, in a Wine prefix of its own: every exit code,
+#     the README's examples as printed, and its window walked page by page
 #     (scripts/windows-installer-check.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,8 +47,7 @@ cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.c
 cmake --build build-win -j"$(nproc)"
 mkdir -p build-win/windows-checks
 cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-# Its .vstpreset files are what the installer's (the cross build's own) must be.
-linux_targets=(QTAPG_x64 QTAP_x64 quillet-host quillet_lv2_bundle quillet_vst3_presets)
+linux_targets=(QTAPG_x64 QTAP_x64 quillet-host quillet_lv2_bundle)
 # The manual, where this build makes one (without, the installer carries README-Windows.txt).
 ninja -C "$linux" -t query quillet_manual >/dev/null 2>&1 && linux_targets+=(quillet_manual)
 cmake --build "$linux" -j"$(nproc)" --target "${linux_targets[@]}"
@@ -216,6 +216,6 @@ t0=$SECONDS
 version=$(sed -n 's/^set(QUILLET_VERSION \([0-9.]*\))$/\1/p' cmake/identity.cmake)
 cmake --build build-win --target quillet_installer | grep "installer:"
 bash scripts/windows-installer-check.sh "$wine" "build-win/quillet-k3-$version-win64-setup.exe" \
-  "$linux" "$out"
+  "$linux" "$out" build-win/host/installer_page_probe.exe
 echo "installer made and checked in $((SECONDS - t0)) s"
 echo "Windows checks passed"

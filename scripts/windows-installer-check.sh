@@ -1,32 +1,45 @@
 #!/usr/bin/env bash
 # Checks the Windows installer under Wine, in a Wine prefix of its own made
 # fresh for the run:
-#   - the setup program: 64-bit, its version record,
-#   - a silent install with the VST 2.4 folder given on the command line:
-#     exactly the files expected, where hosts look, and nothing else,
+#   - the setup program: 64-bit, its version record, our own icon (from the
+#     panel's artwork) in the setup and the uninstaller,
+#   - every exit code a silent run can end with, each said in one line on
+#     standard error: 3 for an unknown option and for /VST2DIR= without an
+#     absolute folder, 4 for a folder that cannot be made (a drive that does
+#     not exist: the README's former example), 2 for a damaged setup file,
+#     nothing written by any of them,
+#   - the README's silent example, run as printed in Windows' prompt (a
+#     machine with only C:): exit code 0 and exactly the files expected,
+#     where hosts look, and nothing else; the installed quillet-host.exe's
+#     help naming Windows files (.dll, .vst3, .clap),
 #   - the installed VST3 bundle, .clap and DLL rendering, through the
 #     installed quillet-host.exe, what the Linux library renders, and the
-#     installed .fxp and .vstpreset of one preset what the Linux library
-#     renders with the preset,
+#     installed .fxp of one preset what the Linux library renders with it,
 #   - the entry in "Apps & features" (the uninstall key),
 #   - a second install over the first, with the other VST 2.4 build and
 #     without CLAP: it replaces the first (one DLL, in the folder chosen
 #     before), and a third with no options keeps the second's choices,
-#   - an install that cannot write a file failing with exit code 2 and
-#     leaving an uninstall entry; an uninstall that cannot delete one failing
-#     with exit code 2 and keeping its entry for another run,
-#   - the silent uninstall: every file gone, the key gone, the files beside
-#     ours (another plug-in in the same folders) still there.
-#   windows-installer-check.sh WINE SETUP.exe LINUX_BUILD OUT_DIR
+#   - a file that cannot be written: the install ends with exit code 5,
+#     leaving an uninstall entry; an uninstall that cannot delete it ends
+#     with 5 and keeps its entry for another run,
+#   - the README's silent uninstall, as printed: every file gone, the key
+#     gone, the files beside ours (another plug-in in the same folders) still
+#     there,
+#   - the installer with its window, walked as a user does
+#     (installer_page_probe.exe): the pages in the README's order, each
+#     part's description fitting its box on the components page (measured,
+#     and on screenshots, OUT_DIR/installer-components-N.png), the finish
+#     page offering to open the manual, exit code 0; then Cancel: exit code 1.
+#   windows-installer-check.sh WINE SETUP.exe LINUX_BUILD OUT_DIR PAGE_PROBE.exe
 set -euo pipefail
-wine=$1 setup=$2 linux=$3 out=$4
+wine=$1 setup=$2 linux=$3 out=$4 probe=$5
 wineserver=$(dirname "$wine")/wineserver
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
 export WINEPREFIX=$PWD/$out/installer-prefix WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
 # The DLL made unwritable below is writable again whatever happens (rm -rf
 # could not remove the prefix otherwise).
-locked="$WINEPREFIX/drive_c/Studio Plugins/VST 2/QTAP_x64.dll"
+locked="$WINEPREFIX/drive_c/Program Files/Steinberg/VSTPlugins/QTAP_x64.dll"
 chattr -i "$locked" 2>/dev/null || true
 rm -rf "$WINEPREFIX"
 trap 'chattr -i "$locked" 2>/dev/null || true; "$wineserver" -k 2>/dev/null || true' EXIT
@@ -37,11 +50,11 @@ winpath() { local p=${1//\//\\}; echo "C:\\$p"; }
 version=$(sed -n 's/^set(QUILLET_VERSION \([0-9.]*\))$/\1/p' cmake/identity.cmake)
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Marrow Ledge Quillet K3'
 c="$WINEPREFIX/drive_c"
-vst2_dir='Studio Plugins/VST 2'
+# The README's example's VST 2 folder.
+vst2_dir='Program Files/Steinberg/VSTPlugins'
 bundle='Program Files/Common Files/VST3/Quillet K3.vst3'
 program='Program Files/Marrow Ledge/Quillet K3'
 start_menu='ProgramData/Microsoft/Windows/Start Menu/Programs/Quillet K3'
-vst3_presets='ProgramData/VST3 Presets/Marrow Ledge/Quillet K3'
 
 echo "$(basename "$setup"): $(stat -c %s "$setup") bytes"
 x86_64-w64-mingw32-objdump -f "$setup" | grep -q "file format pei-x86-64" || fail "not 64-bit"
@@ -72,7 +85,8 @@ files_now() {
   (cd "$c" && find . -path ./windows -prune -o -path './users/*/Temp/~nsu*.tmp' -prune -o \
     -type f -print | cut -c3- | LC_ALL=C sort)
 }
-# What an install with VST 2.4 DLL $1 writes (without the CLAP plug-in: $2 = noclap).
+# What an install with VST 2.4 DLL $1 writes (without the CLAP plug-in: $2 =
+# noclap), its VST 2 folder $vst2_dir.
 expected_files() {
   {
     [ "${2:-}" = noclap ] || echo "Program Files/Common Files/CLAP/QuilletK3.clap"
@@ -81,9 +95,6 @@ expected_files() {
       "$program/Uninstall.exe" "$program/LICENSE.txt" "$program/THIRD-PARTY-NOTICES.txt" \
       "$program/quillet-host.exe" "$start_menu/Quillet K3 Manual.lnk" "$start_menu/quillet-host.lnk"
     for f in "$linux"/presets/*.fxp; do echo "$vst2_dir/Quillet K3 presets/$(basename "$f")"; done
-    for f in "$linux"/vst3-presets/*.vstpreset; do
-      [ -e "$f" ] && echo "$vst3_presets/$(basename "$f")"
-    done
     if [ -f "$linux/manual/index.html" ]; then
       (cd "$linux/manual" && find . -type f | cut -c3- | sed "s|^|$program/manual/|")
     else
@@ -125,18 +136,73 @@ print(f"uninstall key: {values['DisplayName']} {version} by {values['Publisher']
 EOF
 }
 
+# A block of the README for Windows' prompt, as printed: KIND (see
+# scripts/package-checks/readme_commands.py), run in the folder $out/readme
+# (which holds the setup under its README name); its output in $out/KIND.txt.
+readme_block() {
+  local text
+  text=$(python3 scripts/package-checks/readme_commands.py README.md --print "$1")
+  [ -n "$text" ] || fail "the README marks no $1 block"
+  printf '%s\n' "$text" | sed 's/$/\r/' >"$out/readme/$1.bat"
+  (cd "$out/readme" && "$wine" cmd.exe /c "$1.bat") >"$out/$1.txt" 2>&1 ||
+    fail "the README's $1 commands failed: $(tr -d '\r' <"$out/$1.txt")"
+  "$wineserver" -w
+}
+# A silent run that must stop before it writes anything: exit code $1, said
+# on standard error with $2 in the line; the rest is the command line.
+stops_with() {
+  local want=$1 words=$2 status=0
+  shift 2
+  "$wine" "$@" 2>"$out/installer-stderr.txt" || status=$?
+  "$wineserver" -w
+  local said
+  said=$(tr -d '\r' <"$out/installer-stderr.txt")
+  [ "$status" = "$want" ] || fail "$* ended with $status, not $want: $said"
+  [ "$want" = 2 ] || grep -qF "(exit code $want)" <<<"$said" && grep -qF -- "$words" <<<"$said" ||
+    fail "$*: standard error does not say \"$words\" with the exit code: '$said'"
+  diff "$out/installer-before.txt" <(files_now) >/dev/null || fail "$* wrote files"
+  [ -n "$said" ] || said="no line (the stop is NSIS's own)"
+  echo "exit code $status: $said"
+}
+
 echo "== a fresh Wine prefix"
 "$wine" wineboot -i >/dev/null 2>&1
 "$wineserver" -w
+# A machine with only C: (and Wine's Z:): no D: for the example of old.
+rm -f "$WINEPREFIX/dosdevices/d:"
 # Another plug-in in the folders ours go into: it must outlive our uninstall.
 mkdir -p "$c/$vst2_dir" "$c/Program Files/Common Files/VST3"
 echo other >"$c/$vst2_dir/Other Plug-in.dll"
 echo other >"$c/Program Files/Common Files/VST3/Other Plug-in.vst3"
 files_now >"$out/installer-before.txt"
+rm -rf "$out/readme"
+mkdir -p "$out/readme"
+cp "$setup" "$out/readme/quillet-k3-$version-win64-setup.exe"
 
-echo "== silent install, the VST 2.4 folder on the command line"
-"$wine" "$setup" /S "/VST2DIR=$(winpath "$vst2_dir")"
-"$wineserver" -w
+echo "== our own icon, in the setup and in the uninstaller it writes"
+python3 - "$setup" "$(dirname "$setup")/installer/quillet-k3.ico" <<'EOF2' || fail "the setup's icon"
+import struct, sys
+exe, ico = (open(path, "rb").read() for path in sys.argv[1:3])
+count = struct.unpack_from("<H", ico, 4)[0]
+for i in range(count):
+    width, height, _, _, _, _, size, offset = struct.unpack_from("<BBBBHHII", ico, 6 + 16 * i)
+    if ico[offset:offset + size] not in exe:
+        sys.exit(f"the {width or 256} px picture of quillet-k3.ico is not in the setup")
+print(f"the setup carries all {count} pictures of quillet-k3.ico")
+EOF2
+
+echo "== silent runs that stop before they write anything"
+stops_with 3 "unknown option /TYPO" "$setup" /S /TYPO
+stops_with 3 "wants an absolute folder" "$setup" /S /VST2DIR=Plugins
+stops_with 4 'cannot make the folder D:\Plugins\VST2' "$setup" /S '/VST2DIR=D:\Plugins\VST2'
+python3 -c "import sys; d = bytearray(open(sys.argv[1], 'rb').read()); d[len(d) // 2] ^= 0xFF
+open(sys.argv[2], 'wb').write(d)" "$setup" "$out/damaged-setup.exe"
+stops_with 2 "" "$out/damaged-setup.exe" /S
+
+echo "== the README's silent example, as printed, in Windows' prompt"
+readme_block windows-install
+[ "$(tr -d '\r' <"$out/windows-install.txt" | tail -1)" = 0 ] ||
+  fail "the README's example did not end with 0: $(tr -d '\r' <"$out/windows-install.txt")"
 check_installed QTAPG_x64.dll
 check_entry QTAPG_x64.dll
 
@@ -155,6 +221,14 @@ for module in "$(winpath "$bundle")" "$(winpath "Program Files/Common Files/CLAP
   python3 scripts/compare-wav.py "$out/installed.wav" "$out/installed-linux.wav" 1e-6
 done
 
+echo "== the installed quillet-host's help names Windows files"
+"$wine" "$host" --help >"$out/host-help.txt" 2>&1 || true
+"$wine" "$host" render --help >>"$out/host-help.txt" 2>&1 || true
+grep -qF "render    PLUGIN.dll" "$out/host-help.txt" && grep -qF "PLUGIN.vst3" "$out/host-help.txt" &&
+  grep -qF "PLUGIN.clap" "$out/host-help.txt" || fail "quillet-host.exe's help: $(cat "$out/host-help.txt")"
+! grep -E '\.so\b' "$out/host-help.txt" || fail "quillet-host.exe's help names .so files"
+echo "quillet-host.exe --help: PLUGIN.dll, PLUGIN.vst3, PLUGIN.clap"
+
 echo "== the installed presets under Wine against the Linux library's .fxp"
 "$linux"/host/quillet-host render "$linux/QTAPG_x64.so" -o "$out/preset-linux.wav" \
   --preset "$linux/presets/tape_loop_edge.fxp" --format float --tail 3 >/dev/null
@@ -163,13 +237,6 @@ echo "== the installed presets under Wine against the Linux library's .fxp"
   --tail 3 >/dev/null || fail "the installed .fxp did not load"
 echo -n "tape_loop_edge.fxp beside the DLL: "
 python3 scripts/compare-wav.py "$out/preset.wav" "$out/preset-linux.wav" 1e-6
-if [ -f "$linux/vst3-presets/Tape Loop on the Edge.vstpreset" ]; then
-  "$wine" "$host" render "$(winpath "$bundle")" -o "$out/preset.wav" \
-    --preset "$(winpath "$vst3_presets/Tape Loop on the Edge.vstpreset")" --format float \
-    --tail 3 >/dev/null || fail "the installed .vstpreset did not load"
-  echo -n "Tape Loop on the Edge.vstpreset in the shared factory folder: "
-  python3 scripts/compare-wav.py "$out/preset.wav" "$out/preset-linux.wav" 1e-6
-fi
 
 echo "== a second install over the first: the build without panel, no CLAP plug-in"
 "$wine" "$setup" /S /NOPANEL /NOCLAP
@@ -186,11 +253,12 @@ echo "== a DLL that cannot be written or deleted (a host holding it): install an
 [ "$locked" = "$c/$vst2_dir/QTAP_x64.dll" ] || fail "the DLL to lock is not the installed one"
 if chattr +i "$locked" 2>/dev/null; then
   status=0
-  "$wine" "$setup" /S || status=$?
+  "$wine" "$setup" /S 2>"$out/installer-stderr.txt" || status=$?
   "$wineserver" -w
-  [ "$status" = 2 ] || fail "the install over a file it could not write ended with $status, not 2"
+  [ "$status" = 5 ] || fail "the install over a file it could not write ended with $status, not 5"
+  grep -qF "(exit code 5)" "$out/installer-stderr.txt" || fail "the install did not say why it stopped"
   "$wine" reg query "$key" >/dev/null 2>&1 || fail "the stopped install left no uninstall key"
-  echo "the install stopped with exit code 2, its uninstall entry written first"
+  echo "the install stopped with exit code 5, its uninstall entry kept: $(tr -d '\r' <"$out/installer-stderr.txt" | tail -1)"
   # Run in place (_?=, unquoted as NSIS wants it: hence a batch file) to wait
   # for it and see its exit code.
   printf '%s\r\n' '@echo off' \
@@ -200,22 +268,73 @@ if chattr +i "$locked" 2>/dev/null; then
   "$wine" cmd.exe /c "${out//\//\\}\\uninstall-in-place.bat" || status=$?
   "$wineserver" -w
   chattr -i "$locked"
-  [ "$status" = 2 ] || fail "the uninstall that could not delete a file ended with $status, not 2"
+  [ "$status" = 5 ] || fail "the uninstall that could not delete a file ended with $status, not 5"
   "$wine" reg query "$key" >/dev/null 2>&1 || fail "that uninstall removed its entry"
   [ -f "$c/$program/Uninstall.exe" ] || fail "that uninstall removed the uninstaller"
-  echo "the uninstall kept what it could not delete with exit code 2, its entry and itself"
+  echo "the uninstall kept what it could not delete with exit code 5, its entry and itself"
 else
   echo "skipped: this file system cannot make a file unwritable (chattr +i)"
 fi
 
-echo "== silent uninstall"
-"$wine" "$(winpath "$program")\\Uninstall.exe" /S
-# The uninstaller goes on in a copy of itself: wait for every process.
-"$wineserver" -w
-diff "$out/installer-before.txt" <(files_now) || fail "the uninstall left files (>) or took others (<)"
-for dir in "$bundle" "$vst2_dir/Quillet K3 presets" "$vst3_presets" \
-  "ProgramData/VST3 Presets/Marrow Ledge" "$program" "Program Files/Marrow Ledge" "$start_menu"; do
-  [ ! -e "$c/$dir" ] || fail "the uninstall left $dir"
-done
-! "$wine" reg query "$key" >/dev/null 2>&1 || fail "the uninstall key is still there"
+# Nothing of ours left, the other plug-ins kept.
+check_removed() {
+  diff "$out/installer-before.txt" <(files_now) || fail "the uninstall left files (>) or took others (<)"
+  for dir in "$bundle" "$vst2_dir/Quillet K3 presets" "ProgramData/VST3 Presets/Marrow Ledge" \
+    "Program Files/VSTPlugins/Quillet K3 presets" "$program" "Program Files/Marrow Ledge" \
+    "$start_menu"; do
+    [ ! -e "$c/$dir" ] || fail "the uninstall left $dir"
+  done
+  ! "$wine" reg query "$key" >/dev/null 2>&1 || fail "the uninstall key is still there"
+}
+
+echo "== the README's silent uninstall, as printed"
+# The uninstaller goes on in a copy of itself: readme_block waits for every process.
+readme_block windows-uninstall
+check_removed
 echo "uninstalled: no file, folder or key left, the other plug-ins kept"
+
+echo "== with its window, as a user meets it: the pages, the descriptions, the finish"
+rm -f "$out"/components-*.bmp "$out"/finish.bmp "$out"/installer-components-*.png "$out"/installer-finish.png
+"$wine" "$setup" & setup_run=$!
+status=0
+# Its waits are bounded; the limit here is for a probe stuck in a call.
+timeout 600 "$wine" "$probe" walk "${out//\//\\}" >"$out/installer-pages.txt" 2>&1 || status=$?
+# A probe that failed leaves the window open: closed, so that the wait ends.
+[ "$status" = 0 ] || "$wineserver" -k
+setup_status=0
+wait "$setup_run" || setup_status=$?
+"$wineserver" -w
+tr -d '\r' <"$out/installer-pages.txt"
+[ "$status" = 0 ] || fail "the installer's window is not as it should be"
+[ "$setup_status" = 0 ] || fail "the installer finished with exit code $setup_status, not 0"
+pages=$(tr -d '\r' <"$out/installer-pages.txt" | sed -n 's/^page: //p' | cut -d, -f1 | paste -sd'|')
+[ "$pages" = "License Agreement|Choose Components|VST 2.4 Plug-in Folder|Choose Install Location|Installing|finish" ] ||
+  fail "the pages come in another order than the README's: $pages"
+# Every part's description looked at, each on its screenshot.
+parts=$(tr -d '\r' <"$out/installer-pages.txt" | grep -c '^part [0-9]*: ' || true)
+[ "$parts" = 6 ] || fail "the components page's descriptions: $parts of 6 parts looked at"
+for shot in "$out"/components-{1..6}.bmp "$out"/finish.bmp; do
+  [ -f "$shot" ] || fail "no screenshot $shot"
+  convert "$shot" "$out/installer-$(basename "$shot" .bmp).png"
+  rm "$shot"
+done
+echo "the six descriptions fit their box (installer-components-1..6.png), the finish page offers the manual"
+# The window's install: the default folders.
+saved_vst2_dir=$vst2_dir
+vst2_dir='Program Files/VSTPlugins'
+check_installed QTAPG_x64.dll
+"$wine" "$(winpath "$program")\\Uninstall.exe" /S
+"$wineserver" -w
+check_removed
+vst2_dir=$saved_vst2_dir
+echo "installed from its window (exit code 0) and removed again"
+
+echo "== Cancel in the window"
+"$wine" "$setup" & setup_run=$!
+timeout 600 "$wine" "$probe" cancel || { "$wineserver" -k; fail "could not cancel the installer"; }
+setup_status=0
+wait "$setup_run" || setup_status=$?
+"$wineserver" -w
+[ "$setup_status" = 1 ] || fail "the cancelled installer ended with $setup_status, not 1"
+diff "$out/installer-before.txt" <(files_now) >/dev/null || fail "the cancelled installer wrote files"
+echo "cancelled: exit code 1, nothing written"

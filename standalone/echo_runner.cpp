@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -76,4 +76,4 @@ bool EchoRunner::startAt(double rate) {
   return usable;
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

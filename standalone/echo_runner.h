@@ -19,7 +19,7 @@
 #include "core/echo_core.h"
 #include "core/first_sound.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 class EchoRunner {
  public:
@@ -64,4 +64,4 @@ class EchoRunner {
   std::atomic<double> runningRate{0.0};
 };
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

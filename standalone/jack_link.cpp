@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cmath>
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -224,4 +224,4 @@ void JackLink::onShutdown(jack_status_t, const char*, void* self) {
   link->wake();
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -18,7 +18,7 @@
 #include "standalone/echo_runner.h"
 #include "standalone/midi/midi_input.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 class JackLink {
  public:
@@ -100,4 +100,4 @@ class JackLink {
   std::atomic<uint64_t> xrunCount{0};
 };
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -1,6 +1,6 @@
 #include "standalone/link_status.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 std::string describeLink(const LinkStatus& status) {
   if (status.state == LinkStatus::State::kWaiting) return "JACK: waiting for the server";
@@ -25,4 +25,4 @@ std::string xrunCount(uint64_t xruns, bool serverRealtime) {
   return text;
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 struct LinkStatus {
   enum class State {
@@ -35,4 +35,4 @@ std::string windowTitle(const LinkStatus& status, const std::string& middle = ""
 // joining, delays them past a period).
 std::string xrunCount(uint64_t xruns, bool serverRealtime);
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -5,5 +5,5 @@
 #include "standalone/program.h"
 
 int main(int argc, char** argv) {
-  return quillet_standalone::runStandalone(std::vector<std::string>(argv + 1, argv + argc));
+  return quillet::standalone::runStandalone(std::vector<std::string>(argv + 1, argv + argc));
 }

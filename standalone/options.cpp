@@ -8,7 +8,7 @@
 #include "standalone/pedal_tempo.h"
 #include "standalone/program.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -123,4 +123,4 @@ int readOptions(const std::vector<std::string>& args, Options* options) {
   return status;
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

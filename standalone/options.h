@@ -9,7 +9,7 @@
 
 #include "cli/option_spec.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 struct Options {
   bool version = false;           // --version
@@ -35,4 +35,4 @@ const quillet::cli::CommandSpec& commandLine();
 // their names and values are checked by startingValues.
 int readOptions(const std::vector<std::string>& args, Options* options);
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

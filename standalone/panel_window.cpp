@@ -12,7 +12,7 @@
 #include "gui/cframe.h"
 #include "platform/x11_error_trap.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -83,7 +83,7 @@ PanelWindow::~PanelWindow() {
   if (!display) return;
   if (window) {
     // The window may have been destroyed from outside a moment ago.
-    platform::X11ErrorTrap trap(dpy(display));
+    quillet::platform::X11ErrorTrap trap(dpy(display));
     XDestroyWindow(dpy(display), window);
   }
   XCloseDisplay(dpy(display));
@@ -92,7 +92,7 @@ PanelWindow::~PanelWindow() {
 void PanelWindow::setTitle(const std::string& title) {
   Display* d = dpy(display);
   if (!window) return;
-  platform::X11ErrorTrap trap(d);
+  quillet::platform::X11ErrorTrap trap(d);
   // WM_NAME for any window manager, _NET_WM_NAME in UTF-8 for the newer ones.
   XStoreName(d, window, title.c_str());
   XChangeProperty(d, window, XInternAtom(d, "_NET_WM_NAME", False),
@@ -135,7 +135,7 @@ void PanelWindow::idle() {
 void PanelWindow::catchUp() {
   {
     // Gone already if the display or the window went away.
-    platform::X11ErrorTrap trap(dpy(display));
+    quillet::platform::X11ErrorTrap trap(dpy(display));
     XSync(dpy(display), False);
   }
   idle();
@@ -166,10 +166,10 @@ void PanelWindow::showValues(uint32_t changed) {
 bool PanelWindow::requestResize(int32_t width, int32_t height) {
   if (!display || !window || width <= 0 || height <= 0) return false;
   Display* d = dpy(display);
-  platform::X11ErrorTrap trap(d);
+  quillet::platform::X11ErrorTrap trap(d);
   fixSize(d, window, width, height);
   XResizeWindow(d, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
   return !trap.failed();
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

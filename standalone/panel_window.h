@@ -23,7 +23,7 @@ class QuilletPanel;
 class X11KeyReader;
 }  // namespace quillet
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 class PanelWindow final : private quillet::PanelHost {
  public:
@@ -92,4 +92,4 @@ class PanelWindow final : private quillet::PanelHost {
   std::unique_ptr<quillet::X11KeyReader> keys;  // null when keys cannot be read
 };
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -6,7 +6,7 @@
 #include "core/param_table.h"
 #include "standalone/midi/midi_map_file.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -135,4 +135,4 @@ std::string Pedal::titleText(double transportTempo) {
   return learningNow + (learningNow.empty() || tempoNow.empty() ? "" : " - ") + tempoNow;
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

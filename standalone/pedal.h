@@ -19,7 +19,7 @@
 #include "standalone/pedal_tempo.h"
 #include "standalone/tap_tempo.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 class Pedal {
  public:
@@ -80,4 +80,4 @@ class Pedal {
   std::chrono::steady_clock::time_point tapClockStart = std::chrono::steady_clock::now();
 };
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -1,6 +1,6 @@
 #include "standalone/pedal_tempo.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 bool PedalTempo::set(double bpm, TempoSource source) {
   if (!isUsable(bpm) || source == TempoSource::kNone) return false;
@@ -18,4 +18,4 @@ bool PedalTempo::follow(double quarterNotes) {
   return true;
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -13,7 +13,7 @@
 
 #include "editor/tempo_sync.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 enum class TempoSource : uint8_t {
   kNone,    // no tempo of our own yet
@@ -51,4 +51,4 @@ class PedalTempo {
   std::atomic<uint32_t> changes{0};
 };
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -26,7 +26,7 @@
 #include "standalone/state_file.h"
 #include "standalone/tempo_file.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -370,4 +370,4 @@ int runStandalone(const std::vector<std::string>& args) {
   return program.run();
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

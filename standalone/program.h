@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 enum ExitStatus {
   kExitDone = 0,      // ended as asked (a signal, the window closed), values saved
@@ -17,4 +17,4 @@ enum ExitStatus {
 // `args` without the program's name.
 int runStandalone(const std::vector<std::string>& args);
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

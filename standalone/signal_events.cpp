@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <initializer_list>
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 std::unique_ptr<SignalEvents> SignalEvents::create() {
   sigset_t set;
@@ -38,4 +38,4 @@ int SignalEvents::take() {
   }
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 class SignalEvents {
  public:
@@ -27,4 +27,4 @@ class SignalEvents {
   int fd = -1;
 };
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -4,7 +4,7 @@
 
 #include "cli/param_setting.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -57,4 +57,4 @@ bool applyPresetAndSets(quillet::EchoCore& core, const std::string& preset,
   return true;
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

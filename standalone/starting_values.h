@@ -9,7 +9,7 @@
 #include "core/echo_core.h"
 #include "core/factory_presets.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 // A factory preset by its name or its symbol: exact first, then ignoring
 // case; null when none has it.
@@ -21,4 +21,4 @@ const FactoryPreset* findPreset(const std::string& nameOrSymbol);
 bool applyPresetAndSets(quillet::EchoCore& core, const std::string& preset,
                         const std::vector<std::string>& sets, std::string* error);
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

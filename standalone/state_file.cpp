@@ -9,16 +9,16 @@
 #include "core/state_codec.h"
 #include "platform/settings_file.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
-std::string defaultStatePath() { return platform::userConfigPath("standalone"); }
+std::string defaultStatePath() { return quillet::platform::userConfigPath("standalone"); }
 
 StateRead readStateFile(const std::string& path, quillet::EchoCore& core, std::string* why) {
   struct stat info {};
   const bool found = stat(path.c_str(), &info) == 0;
   if (!found && (errno == ENOENT || errno == ENOTDIR)) return StateRead::kMissing;
   std::string bytes;
-  if (!platform::readSmallFile(path, quillet::kStateBytes, &bytes)) {
+  if (!quillet::platform::readSmallFile(path, quillet::kStateBytes, &bytes)) {
     *why = found && S_ISREG(info.st_mode) && info.st_size > static_cast<off_t>(quillet::kStateBytes)
                ? "longer than a saved state (" + std::to_string(quillet::kStateBytes) + " bytes)"
                : "not a readable file";
@@ -45,8 +45,8 @@ bool writeStateFile(const std::string& path, const quillet::EchoCore& core) {
     target = resolved;
     free(resolved);
   }
-  return platform::writeFileAtomically(
+  return quillet::platform::writeFileAtomically(
       target, std::string(reinterpret_cast<const char*>(bytes), sizeof bytes));
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

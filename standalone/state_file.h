@@ -8,7 +8,7 @@
 
 #include "core/echo_core.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 // $XDG_CONFIG_HOME/quillet-k3/standalone, else ~/.config/quillet-k3/standalone;
 // empty when there is no home folder to be found.
@@ -28,4 +28,4 @@ StateRead readStateFile(const std::string& path, quillet::EchoCore& core, std::s
 // old one is then as it was).
 bool writeStateFile(const std::string& path, const quillet::EchoCore& core);
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

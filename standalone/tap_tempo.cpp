@@ -1,6 +1,6 @@
 #include "standalone/tap_tempo.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 double TapTempo::tap(uint64_t ticks) {
   if (count > 0) {
@@ -22,4 +22,4 @@ double TapTempo::tap(uint64_t ticks) {
   return 60.0 * ticksPerSecond * static_cast<double>(count - 1) / span;
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

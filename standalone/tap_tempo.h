@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 class TapTempo {
  public:
@@ -33,4 +33,4 @@ class TapTempo {
   int count = 0;
 };
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

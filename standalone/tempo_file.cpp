@@ -9,7 +9,7 @@
 #include "cli/number_text.h"
 #include "platform/settings_file.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -28,7 +28,7 @@ TempoRead readTempoFile(const std::string& path, PedalTempo* tempo, std::string*
   if (stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR))
     return TempoRead::kMissing;
   std::string text;
-  if (!platform::readSmallFile(path, kLongestFile, &text)) {
+  if (!quillet::platform::readSmallFile(path, kLongestFile, &text)) {
     *why = "not a readable tempo file";
     return TempoRead::kRefused;
   }
@@ -83,7 +83,7 @@ bool writeTempoFile(const std::string& path, const PedalTempo& tempo) {
       bpmText,
       bpm > 0.0 ? (tempo.source() == TempoSource::kOption ? "from --bpm\n" : "from tap\n") : "",
       tempo.followedNote());
-  return platform::writeFileAtomically(path, text);
+  return quillet::platform::writeFileAtomically(path, text);
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

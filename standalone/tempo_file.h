@@ -12,7 +12,7 @@
 
 #include "standalone/pedal_tempo.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 // The tempo file that goes with a state file.
 std::string tempoPathFor(const std::string& statePath);
@@ -26,4 +26,4 @@ enum class TempoRead {
 TempoRead readTempoFile(const std::string& path, PedalTempo* tempo, std::string* why);
 bool writeTempoFile(const std::string& path, const PedalTempo& tempo);
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

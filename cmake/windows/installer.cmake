@@ -2,15 +2,24 @@
 # makensis (Debian package nsis) from cmake/windows/installer.nsi by the
 # target quillet_installer (not part of the default build).
 #
-# It packs the build's plug-ins, quillet-host and the .vstpreset files it
-# writes (QUILLET_VST3_PRESET_DIR, vst3/CMakeLists.txt), and from a Linux
-# build the .fxp presets of QUILLET_FXP_PRESET_DIR and the musician's manual
-# of QUILLET_MANUAL_DIR (index.html and what it shows). A folder that does
+# It packs the build's plug-ins and quillet-host, and from a Linux build the
+# .fxp presets of QUILLET_FXP_PRESET_DIR and the musician's manual of
+# QUILLET_MANUAL_DIR (index.html and what it shows). The VST3, CLAP and LV2
+# editions carry their factory presets inside (no .vstpreset files, which
+# hosts would list beside the VST3 edition's program list). A folder that does
 # not exist or holds none of its files is skipped; without a manual the Start
 # menu gets README-Windows.txt.
 
 find_program(QUILLET_MAKENSIS makensis)
 if(NOT QUILLET_MAKENSIS OR NOT TARGET quillet-host)
+  return()
+endif()
+# The installer's icon and finish picture are made from the panel's artwork
+# with ImageMagick (cmake/windows/installer_pictures.cmake).
+find_program(QUILLET_CONVERT convert)
+if(NOT QUILLET_CONVERT)
+  message(WARNING "Quillet K3: the Windows installer needs ImageMagick's convert for its icon "
+    "(sudo apt-get install imagemagick): the target quillet_installer is left out.")
   return()
 endif()
 
@@ -34,9 +43,11 @@ add_custom_target(quillet_installer
     -DNOTICES=${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES
     -DREADME_WINDOWS=${CMAKE_BINARY_DIR}/README-Windows.txt
     -DFXP_DIR=${QUILLET_FXP_PRESET_DIR}
-    -DVSTPRESET_DIR=${QUILLET_VST3_PRESET_DIR}
     -DMANUAL_DIR=${QUILLET_MANUAL_DIR}
     -P ${CMAKE_SOURCE_DIR}/cmake/windows/installer_stage.cmake
+  COMMAND ${CMAKE_COMMAND} -DSTAGE=${stage} -DCONVERT=${QUILLET_CONVERT}
+    -DARTWORK=${CMAKE_SOURCE_DIR}/editor/artwork
+    -P ${CMAKE_SOURCE_DIR}/cmake/windows/installer_pictures.cmake
   COMMAND ${QUILLET_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8
     "-DQUILLET_PRODUCT_NAME=${QUILLET_PRODUCT_NAME}"
     "-DQUILLET_VENDOR=${QUILLET_VENDOR}"
@@ -51,6 +62,3 @@ add_custom_target(quillet_installer
   COMMENT "Making ${QUILLET_INSTALLER_FILE}"
   VERBATIM)
 add_dependencies(quillet_installer QTAPG_x64 QTAP_x64 quillet_clap quillet_vst3 quillet-host)
-if(TARGET quillet_vst3_presets)
-  add_dependencies(quillet_installer quillet_vst3_presets)
-endif()

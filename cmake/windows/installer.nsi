@@ -1,5 +1,6 @@
-; The Windows installer: each edition where hosts look for it, the factory
-; presets where hosts read them, quillet-host with the manual, and an
+; The Windows installer: each edition where hosts look for it (the VST3 and
+; CLAP plug-ins carry their factory presets; the VST 2.4 plug-in gets them
+; as .fxp files beside it), quillet-host with the manual, and an
 ; uninstaller listed in "Apps & features" that removes exactly what was
 ; written. cmake/windows/installer.cmake runs makensis on this script with the
 ; product's identity (QUILLET_* defines) and the staged build (QUILLET_STAGE,
@@ -10,6 +11,17 @@
 ;   quillet-k3-VERSION-win64-setup.exe /S [/VST2DIR=FOLDER] [/NOPANEL]
 ;     [/NOVST3] [/NOCLAP] [/NOVST2] [/NOPRESETS] [/NOHOST] [/D=INSTALL FOLDER]
 ;   "INSTALL FOLDER\Uninstall.exe" /S
+; Exit codes, each with its one meaning (a silent run says which on standard
+; error, a run with its window in a message box):
+;   0  installed (removed, for the uninstaller)
+;   1  cancelled in the window
+;   2  stopped by NSIS itself: the setup file is damaged (download it again)
+;   3  the command line is wrong: an unknown option, or /VST2DIR= without an
+;      absolute folder
+;   4  a folder cannot be made (the VST 2 folder or the install folder: a
+;      drive that does not exist, a folder without write access)
+;   5  a file cannot be written or deleted: a running host holds it (close
+;      the host and run it again; nothing is skipped)
 
 Unicode true
 Target amd64-unicode
@@ -20,6 +32,11 @@ ManifestDPIAware true
 ; stops the install, never skipped: a silent install then ends with an error
 ; code instead of reporting a half-replaced plug-in as installed.
 AllowSkipFiles off
+
+!define EXIT_CANCELLED 1
+!define EXIT_OPTIONS 3
+!define EXIT_FOLDER 4
+!define EXIT_FILE 5
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -33,9 +50,6 @@ ${Using:StrFunc} StrRep
 !define START_MENU "$SMPROGRAMS\${QUILLET_PRODUCT_NAME}"
 !define MANUAL_LINK "${START_MENU}\${QUILLET_PRODUCT_NAME} Manual.lnk"
 !define HOST_LINK "${START_MENU}\quillet-host.lnk"
-; Steinberg's shared factory preset folder (ProgramData, as $APPDATA is for
-; all users here).
-!define VST3_PRESETS "$APPDATA\VST3 Presets\${QUILLET_VENDOR}\${QUILLET_PRODUCT_NAME}"
 !define FXP_FOLDER "${QUILLET_PRODUCT_NAME} presets"
 !define VST2_PANEL_DLL "QTAPG_x64.dll"
 !define VST2_PLAIN_DLL "QTAP_x64.dll"
@@ -60,32 +74,58 @@ VIAddVersionKey "InternalName" "quillet-k3-setup"
 VIAddVersionKey "OriginalFilename" "quillet-k3-${QUILLET_VERSION}-win64-setup.exe"
 
 Var Vst2Dir
+; What a stop says, and the file being written when one fails.
+Var FailText
+Var Writing
 ; The VST 2.4 section ticked before the last change on the components page
 ; (0 for none): of the two DLLs at most one is ticked, the one ticked last.
 Var Vst2Ticked
 
+; Our own pictures, made from the panel's artwork
+; (cmake/windows/installer_pictures.cmake).
+!define MUI_ICON "${QUILLET_STAGE}\quillet-k3.ico"
+!define MUI_UNICON "${QUILLET_STAGE}\quillet-k3.ico"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${QUILLET_STAGE}\finish.bmp"
+
+; The pages, in the order the README gives them: the licence, the parts, the
+; VST 2 folder (when a VST 2.4 build is ticked), the folder of quillet-host,
+; the manual and the uninstaller, the install, the finish.
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${QUILLET_STAGE}\files\core\LICENSE.txt"
-!define MUI_COMPONENTSPAGE_SMALLDESC
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Tick at most one of the two VST 2.4 builds: they share one ID, and a host shows only one of them."
 !insertmacro MUI_PAGE_COMPONENTS
-!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put quillet-host, the manual and the uninstaller in this folder. The plug-ins go where hosts look for them."
-!insertmacro MUI_PAGE_DIRECTORY
 !define MUI_PAGE_HEADER_TEXT "VST 2.4 Plug-in Folder"
 !define MUI_PAGE_HEADER_SUBTEXT "Choose the folder your VST 2 host scans."
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put the VST 2.4 plug-in in this folder, and its presets in the folder $\"${FXP_FOLDER}$\" beside it. Pick the folder your host scans for VST 2 plug-ins (its plug-in settings show the list)."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "VST 2.4 plug-in folder"
 !define MUI_DIRECTORYPAGE_VARIABLE $Vst2Dir
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWithoutVst2
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckVst2Folder
+!insertmacro MUI_PAGE_DIRECTORY
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will put quillet-host, the manual and the uninstaller in this folder. The plug-ins go where hosts look for them."
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckInstallFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TEXT "${QUILLET_PRODUCT_NAME} is installed. Start (or restart) your host and let it rescan its plug-ins: it lists $\"${QUILLET_PRODUCT_NAME}$\" by ${QUILLET_VENDOR}."
+; Ticked: the manual opens in the web browser when the page closes.
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${QUILLET_MANUAL_START}"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Open the manual"
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW OfferManual
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
 !insertmacro MUI_LANGUAGE "English"
+
+; Before anything is written: the folders can be made (a silent run has seen
+; no folder page).
+Section "-Folders" SecFolders
+  Call MakeFoldersOrStop
+  ; From here a failed write stops the install with this code (.onInstFailed
+  ; says which file); .onInstSuccess sets 0.
+  SetErrorLevel ${EXIT_FILE}
+SectionEnd
 
 ; The previous install, removed by its own uninstaller (which knows what it
 ; wrote) before anything is written: a new install replaces it whole, in
@@ -96,7 +136,12 @@ Section "-Previous install" SecPrevious
   ${AndIf} ${FileExists} "$0\Uninstall.exe"
     DetailPrint "Removing the installed ${QUILLET_PRODUCT_NAME} from $0"
     ; Run in place (_?=) so that ExecWait waits; it cannot delete itself then.
-    ExecWait '"$0\Uninstall.exe" /S _?=$0'
+    ExecWait '"$0\Uninstall.exe" /S _?=$0' $1
+    ${If} $1 != 0
+      StrCpy $FailText "the installed ${QUILLET_PRODUCT_NAME} could not be removed first (its uninstaller ended with $1): a running host holds one of its files; close it and run this again"
+      Push ${EXIT_FILE}
+      Call Stop
+    ${EndIf}
     Delete "$0\Uninstall.exe"
     RMDir "$0"
   ${EndIf}
@@ -130,23 +175,21 @@ Section /o "VST 2.4 without panel" SecVst2Plain
   !insertmacro QUILLET_INSTALL_vst2_plain "$Vst2Dir"
 SectionEnd
 
-Section "Factory presets" SecPresets
+Section "VST 2.4 presets (.fxp)" SecPresets
   ${If} ${SectionIsSelected} ${SecVst2Panel}
   ${OrIf} ${SectionIsSelected} ${SecVst2Plain}
     !insertmacro QUILLET_INSTALL_fxp "$Vst2Dir\${FXP_FOLDER}"
   ${EndIf}
-  !ifdef QUILLET_HAS_vstpreset
-    !insertmacro QUILLET_INSTALL_vstpreset "${VST3_PRESETS}"
-  !endif
 SectionEnd
 
 Section "quillet-host and manual" SecHost
   !insertmacro QUILLET_INSTALL_host "$INSTDIR"
   CreateDirectory "${START_MENU}"
-  CreateShortcut "${MANUAL_LINK}" "$INSTDIR\${QUILLET_MANUAL_START}"
+  ; Both entries with our icon, the uninstaller's.
+  CreateShortcut "${MANUAL_LINK}" "$INSTDIR\${QUILLET_MANUAL_START}" "" "$INSTDIR\Uninstall.exe" 0
   ; A command prompt in the program's folder, showing its commands.
   SetOutPath "$INSTDIR"
-  CreateShortcut "${HOST_LINK}" "$SYSDIR\cmd.exe" "/k quillet-host.exe"
+  CreateShortcut "${HOST_LINK}" "$SYSDIR\cmd.exe" "/k quillet-host.exe" "$INSTDIR\Uninstall.exe" 0
 SectionEnd
 
 !macro AddSectionSize SECTION
@@ -203,12 +246,12 @@ Function WriteUninstallEntry
 FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst3} "The VST3 plug-in, with its panel, in Common Files\VST3, where every VST3 host looks."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecClap} "The CLAP plug-in, with its panel and factory presets, in Common Files\CLAP, where CLAP hosts look."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst2Panel} "QTAPG_x64.dll, the VST 2.4 plug-in with its panel, in the folder your VST 2 host scans (a later page asks for it)."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst2Plain} "QTAP_x64.dll, the VST 2.4 plug-in without panel (the host shows its own controls), in the folder your VST 2 host scans."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecPresets} "The factory presets: for VST3 hosts in their shared preset folder, and as .fxp files beside the VST 2.4 plug-in when it goes in."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecHost} "quillet-host, the command-line host that renders audio files through the plug-ins and checks them, and the manual, in the Start menu."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst3} "The VST3 plug-in with its panel and factory presets, where every VST3 host looks."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecClap} "The CLAP plug-in with its panel and factory presets, where CLAP hosts look."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst2Panel} "QTAPG_x64.dll, the VST 2.4 plug-in with its panel, in the VST 2 folder asked next."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecVst2Plain} "QTAP_x64.dll, without panel: for hosts that show their own controls, or a second instance without a window."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecPresets} "The factory presets as .fxp files beside the VST 2.4 plug-in (the others carry them)."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecHost} "quillet-host, which renders audio files through the plug-ins, and the manual."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 ; A component the install before left out stays out.
@@ -256,10 +299,19 @@ Function .onInit
   ${EndIf}
   ${GetParameters} $R0
   ${StrRep} $R0 $R0 '"' ''
+  Call CheckOptions
   ClearErrors
   ${GetOptions} $R0 "/VST2DIR=" $R1
   ${IfNot} ${Errors}
-  ${AndIf} $R1 != ""
+    ; An absolute folder: a drive's (X:\...) or a share's (\\server\...).
+    StrCpy $R2 $R1 2 1
+    StrCpy $R3 $R1 2
+    ${If} $R2 != ":\"
+    ${AndIf} $R3 != "\\"
+      StrCpy $FailText "/VST2DIR= wants an absolute folder, such as /VST2DIR=C:\Program Files\VSTPlugins (got $\"$R1$\")"
+      Push ${EXIT_OPTIONS}
+      Call Stop
+    ${EndIf}
     StrCpy $Vst2Dir $R1
   ${EndIf}
   ClearErrors
@@ -275,6 +327,154 @@ Function .onInit
   !insertmacro LeaveOutOnRequest "/NOPRESETS" ${SecPresets}
   !insertmacro LeaveOutOnRequest "/NOHOST" ${SecHost}
   Call NoteVst2Ticked
+FunctionEnd
+
+; Every option of the command line ($R0, without quotes) is one this
+; installer knows: an option is a word starting with / at the start or after
+; a space; /D= (NSIS's, last) ends the options.
+Function CheckOptions
+  StrLen $1 $R0
+  StrCpy $2 0  ; position
+  ${DoWhile} $2 < $1
+    StrCpy $3 $R0 1 $2
+    StrCpy $4 " "
+    ${If} $2 > 0
+      IntOp $5 $2 - 1
+      StrCpy $4 $R0 1 $5
+    ${EndIf}
+    ${If} $3 == "/"
+    ${AndIf} $4 == " "
+      ; The option's name: up to a space or "=" (kept).
+      StrCpy $6 ""
+      IntOp $5 $2 + 1
+      ${Do}
+        StrCpy $7 $R0 1 $5
+        ${If} $7 == ""
+        ${OrIf} $7 == " "
+          ${Break}
+        ${EndIf}
+        StrCpy $6 "$6$7"
+        IntOp $5 $5 + 1
+        ${IfThen} $7 == "=" ${|} ${Break} ${|}
+      ${Loop}
+      ${If} $6 == "D="
+        ${Break}
+      ${EndIf}
+      ${Select} $6
+        ${Case5} "S" "NCRC" "VST2DIR=" "NOPANEL" "NOVST3"
+        ${Case5} "NOCLAP" "NOVST2" "NOPRESETS" "NOHOST" "?"
+        ${CaseElse}
+          StrCpy $FailText "unknown option /$6 (the options: /S /VST2DIR=FOLDER /NOPANEL /NOVST3 /NOCLAP /NOVST2 /NOPRESETS /NOHOST /D=FOLDER)"
+          Push ${EXIT_OPTIONS}
+          Call Stop
+      ${EndSelect}
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${Loop}
+FunctionEnd
+
+; Ends the run with the exit code on the stack, saying $FailText: on
+; standard error in a silent run (the console of the prompt it was started
+; from, or where that stream goes), in a message box otherwise.
+Function Stop
+  Exch $0
+  SetErrorLevel $0
+  ${If} ${Silent}
+    StrCpy $1 "quillet-k3 setup: $FailText (exit code $0)"
+    Push $1
+    Call TellStandardError
+  ${Else}
+    MessageBox MB_ICONSTOP|MB_OK "$FailText"
+  ${EndIf}
+  Quit
+FunctionEnd
+
+; The line on the stack, on standard error.
+!macro TELL_STANDARD_ERROR UN
+Function ${UN}TellStandardError
+  Exch $1
+  Push $0
+  Push $2
+  Push $3
+  ; A program with a window has no console of its own: the prompt's, if any.
+  System::Call 'kernel32::AttachConsole(i -1)'
+  System::Call 'kernel32::GetStdHandle(i -12)p.r0'
+  ${If} $0 P<> 0
+  ${AndIf} $0 P<> -1
+    StrCpy $1 "$1$\r$\n"
+    StrLen $2 $1
+    System::Call 'kernel32::WriteFile(p r0, m r1, i r2, *i .r3, p 0)'
+  ${EndIf}
+  Pop $3
+  Pop $2
+  Pop $0
+  Pop $1
+FunctionEnd
+!macroend
+!insertmacro TELL_STANDARD_ERROR ""
+!insertmacro TELL_STANDARD_ERROR "un."
+
+; The folder on the stack exists or can be made; otherwise the run stops
+; with EXIT_FOLDER before anything is written.
+Function MakeFolderOrStop
+  Exch $0
+  ClearErrors
+  CreateDirectory "$0"
+  ${If} ${Errors}
+  ${OrIfNot} ${FileExists} "$0\*.*"
+    StrCpy $FailText "cannot make the folder $0 (a drive that does not exist, or no write access there)"
+    Push ${EXIT_FOLDER}
+    Call Stop
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+Function MakeFoldersOrStop
+  ${If} ${SectionIsSelected} ${SecVst2Panel}
+  ${OrIf} ${SectionIsSelected} ${SecVst2Plain}
+    Push $Vst2Dir
+    Call MakeFolderOrStop
+  ${EndIf}
+  Push $INSTDIR
+  Call MakeFolderOrStop
+FunctionEnd
+
+; The folder pages: a folder that cannot be made is said at once, and the
+; page stays.
+!macro CheckFolderPage FOLDER
+  ClearErrors
+  CreateDirectory "${FOLDER}"
+  ${If} ${Errors}
+  ${OrIfNot} ${FileExists} "${FOLDER}\*.*"
+    MessageBox MB_ICONEXCLAMATION|MB_OK "Setup cannot make the folder ${FOLDER}. Choose another."
+    Abort
+  ${EndIf}
+!macroend
+Function CheckVst2Folder
+  !insertmacro CheckFolderPage $Vst2Dir
+FunctionEnd
+Function CheckInstallFolder
+  !insertmacro CheckFolderPage $INSTDIR
+FunctionEnd
+
+; "Open the manual" only when it went in.
+Function OfferManual
+  ${IfNot} ${SectionIsSelected} ${SecHost}
+    SendMessage $mui.FinishPage.ShowReadme ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    ShowWindow $mui.FinishPage.ShowReadme ${SW_HIDE}
+  ${EndIf}
+FunctionEnd
+
+Function .onInstSuccess
+  SetErrorLevel 0
+FunctionEnd
+
+; A file that could not be written (the error level is EXIT_FILE already).
+Function .onInstFailed
+  ${If} ${Silent}
+    Push "quillet-k3 setup: cannot write $Writing: a running host holds it; close the host and run this again (exit code ${EXIT_FILE})"
+    Call TellStandardError
+  ${EndIf}
 FunctionEnd
 
 Function NoteVst2Ticked
@@ -339,11 +539,6 @@ Section "Uninstall"
       RMDir "$Vst2Dir\${FXP_FOLDER}"
     ${EndIf}
   ${EndIf}
-  ${If} $0 == 1
-    !insertmacro QUILLET_REMOVE_vstpreset "${VST3_PRESETS}" $R9
-    RMDir "${VST3_PRESETS}"
-    RMDir "$APPDATA\VST3 Presets\${QUILLET_VENDOR}"
-  ${EndIf}
   ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "Host"
   ${If} $0 == 1
     !insertmacro QUILLET_REMOVE_host "$INSTDIR" $R9
@@ -354,8 +549,13 @@ Section "Uninstall"
   !insertmacro QUILLET_REMOVE_core "$INSTDIR" $R9
   ${If} $R9 == 1
     ; The uninstaller and its entry stay for a second run.
-    MessageBox MB_ICONEXCLAMATION|MB_OK "Some files of ${QUILLET_PRODUCT_NAME} are in use and were not removed. Close your host and run the uninstaller again." /SD IDOK
-    SetErrorLevel 2
+    ${If} ${Silent}
+      Push "quillet-k3 uninstall: some files are in use and were not removed: close your host and run the uninstaller again (exit code ${EXIT_FILE})"
+      Call un.TellStandardError
+    ${Else}
+      MessageBox MB_ICONEXCLAMATION|MB_OK "Some files of ${QUILLET_PRODUCT_NAME} are in use and were not removed. Close your host and run the uninstaller again."
+    ${EndIf}
+    SetErrorLevel ${EXIT_FILE}
     Return
   ${EndIf}
   Delete "$INSTDIR\Uninstall.exe"

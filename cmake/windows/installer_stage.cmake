@@ -10,11 +10,11 @@
 # something). ROOT itself is the script's to remove or keep: the hosts'
 # shared folders stay.
 #
-# Groups that may be empty (the .vstpreset files, the manual) define
+# Groups that may be empty (the .fxp presets, the manual) define
 # QUILLET_HAS_<group> when they hold a file.
 #
 # Inputs (-D): STAGE, VST3_BUNDLE, CLAP, VST2_PANEL, VST2_PLAIN, HOST, STRIP,
-# LICENSE, NOTICES, README_WINDOWS, FXP_DIR, VSTPRESET_DIR, MANUAL_DIR.
+# LICENSE, NOTICES, README_WINDOWS, FXP_DIR, MANUAL_DIR.
 
 foreach(var STAGE VST3_BUNDLE CLAP VST2_PANEL VST2_PLAIN HOST STRIP LICENSE NOTICES README_WINDOWS)
   if(NOT DEFINED ${var} OR "${${var}}" STREQUAL "")
@@ -60,17 +60,11 @@ else()
   set(manual_start "${readme_name}")
 endif()
 
-file(MAKE_DIRECTORY ${files}/fxp ${files}/vstpreset)
+file(MAKE_DIRECTORY ${files}/fxp)
 if(FXP_DIR)
   file(GLOB fxp ${FXP_DIR}/*.fxp)
   if(fxp)
     file(COPY ${fxp} DESTINATION ${files}/fxp)
-  endif()
-endif()
-if(VSTPRESET_DIR)
-  file(GLOB vstpreset ${VSTPRESET_DIR}/*.vstpreset)
-  if(vstpreset)
-    file(COPY ${vstpreset} DESTINATION ${files}/vstpreset)
   endif()
 endif()
 
@@ -83,7 +77,7 @@ endfunction()
 
 set(nsh "; Written by cmake/windows/installer_stage.cmake: the files of each group.\n")
 string(APPEND nsh "!define QUILLET_MANUAL_START \"${manual_start}\"\n")
-foreach(group core host vst3 clap vst2_panel vst2_plain fxp vstpreset)
+foreach(group core host vst3 clap vst2_panel vst2_plain fxp)
   set(dir ${files}/${group})
   file(GLOB_RECURSE entries RELATIVE ${dir} LIST_DIRECTORIES false ${dir}/*)
   file(GLOB_RECURSE dirs RELATIVE ${dir} LIST_DIRECTORIES true ${dir}/*)
@@ -111,7 +105,8 @@ foreach(group core host vst3 clap vst2_panel vst2_plain fxp vstpreset)
     nsis_path(target "${entry}")
     # makensis reads the source with / on Debian.
     string(REPLACE "\\" "/" source "${source}")
-    string(APPEND install "  File \"${source}\"\n")
+    # The file being written, for the line a failed install prints.
+    string(APPEND install "  StrCpy $Writing \"\${ROOT}\\${target}\"\n  File \"${source}\"\n")
     string(APPEND remove "  Delete \"\${ROOT}\\${target}\"\n"
       "  IfFileExists \"\${ROOT}\\${target}\" 0 +2\n"
       "    StrCpy \${KEPT} 1\n")

@@ -8,7 +8,7 @@
 #include "doc/manual/manual_writers.h"
 #include "doc/manual/panel_numbers.h"
 
-namespace manual {
+namespace quillet::manual {
 
 namespace {
 
@@ -69,4 +69,4 @@ void writeControlFacts(const Output& out) {
     if (c.param >= 0) out.write(std::string("facts-") + c.section + ".html", facts(c.param));
 }
 
-}  // namespace manual
+}  // namespace quillet::manual

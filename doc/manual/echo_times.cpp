@@ -8,7 +8,7 @@
 #include "doc/manual/manual_writers.h"
 #include "editor/tempo_sync.h"
 
-namespace manual {
+namespace quillet::manual {
 
 namespace {
 
@@ -110,4 +110,4 @@ void writeNoteTimes(const Output& out) {
   out.write("longest-note.html", fixed(longestNoteStart(), 0) + "&#160;ms");
 }
 
-}  // namespace manual
+}  // namespace quillet::manual

@@ -10,7 +10,7 @@
 #include "doc/manual/manual_writers.h"
 #include "engine/filter_response.h"
 
-namespace manual {
+namespace quillet::manual {
 
 namespace {
 
@@ -77,4 +77,4 @@ void writeFeedbackFilters(const Output& out) {
   out.write("sustain-repeat.html", "&#8220;" + valueText(kParamRepeat, sustaining) + "&#8221;");
 }
 
-}  // namespace manual
+}  // namespace quillet::manual

@@ -14,7 +14,7 @@
 #include "doc/manual/manual_output.h"
 #include "doc/manual/manual_writers.h"
 
-namespace manual {
+namespace quillet::manual {
 
 namespace {
 
@@ -157,4 +157,4 @@ void writeSilentLeadIn(const Output& out) {
   out.write("lead-in-sustain-30.html", dBFS(peakUntil(30.0)));
 }
 
-}  // namespace manual
+}  // namespace quillet::manual

@@ -39,16 +39,16 @@ int main(int argc, char** argv) {
       cli::readCommandLine(kCommandLine, std::vector<std::string>(argv + 1, argv + argc), &line);
   if (status != cli::kRunCommand) return status;
   const std::string folder = line.text(kOut), notes = line.text(kPresetNotes);
-  const manual::Output out(folder);
-  manual::writePanelFigure(out);
-  manual::writePanelSizes(out);
-  manual::writeControlFacts(out);
-  manual::writeEchoTimes(out);
-  manual::writeNoteTimes(out);
-  manual::writeFeedbackFilters(out);
-  manual::writeRepeatLevels(out);
-  manual::writeFirstMute(out);
-  manual::writeSilentLeadIn(out);
-  manual::writePresets(out, notes);
+  const quillet::manual::Output out(folder);
+  quillet::manual::writePanelFigure(out);
+  quillet::manual::writePanelSizes(out);
+  quillet::manual::writeControlFacts(out);
+  quillet::manual::writeEchoTimes(out);
+  quillet::manual::writeNoteTimes(out);
+  quillet::manual::writeFeedbackFilters(out);
+  quillet::manual::writeRepeatLevels(out);
+  quillet::manual::writeFirstMute(out);
+  quillet::manual::writeSilentLeadIn(out);
+  quillet::manual::writePresets(out, notes);
   return 0;
 }

@@ -5,7 +5,7 @@
 
 #include "core/param_text.h"
 
-namespace manual {
+namespace quillet::manual {
 
 void Output::write(const std::string& name, const std::string& text) const {
   const std::string path = folder + "/" + name;
@@ -61,4 +61,4 @@ std::string valueText(int32_t index, float value, float range, float rate) {
   return text;
 }
 
-}  // namespace manual
+}  // namespace quillet::manual

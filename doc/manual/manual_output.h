@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace manual {
+namespace quillet::manual {
 
 // The rates the manual quotes: 48 kHz throughout, 44.1 kHz beside it where
 // the whole samples of a delay line make the two differ.
@@ -33,4 +33,4 @@ std::string fixed(double x, int decimals);
 // with "Delay" for the given "Range" value at the given rate.
 std::string valueText(int32_t index, float value, float range = 0.5f, float rate = kRate);
 
-}  // namespace manual
+}  // namespace quillet::manual

@@ -6,7 +6,7 @@
 
 #include "doc/manual/manual_output.h"
 
-namespace manual {
+namespace quillet::manual {
 
 // panel-figure.html (the numbered panel and its legend), number-SECTION.html.
 void writePanelFigure(const Output& out);
@@ -31,4 +31,4 @@ void writeSilentLeadIn(const Output& out);
 // notesPath ("symbol: text" lines) and its values.
 void writePresets(const Output& out, const std::string& notesPath);
 
-}  // namespace manual
+}  // namespace quillet::manual

@@ -9,7 +9,7 @@
 #include "editor/scale/scaled_layout.h"
 #include "gui/cknob.h"
 
-namespace manual {
+namespace quillet::manual {
 
 namespace {
 
@@ -96,4 +96,4 @@ void writePanelSizes(const Output& out) {
   out.write("knob-drag-fine.html", fixed(fine, 0) + " pixels");
 }
 
-}  // namespace manual
+}  // namespace quillet::manual

@@ -2,7 +2,7 @@
 
 #include "core/param_table.h"
 
-namespace manual {
+namespace quillet::manual {
 
 std::vector<NumberedControl> numberedControls() {
   using namespace panel;
@@ -48,4 +48,4 @@ Point numberPlace(const NumberedControl& c) {
   return {midX, midY};
 }
 
-}  // namespace manual
+}  // namespace quillet::manual

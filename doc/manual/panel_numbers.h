@@ -9,7 +9,7 @@
 
 #include "editor/panel_layout.h"
 
-namespace manual {
+namespace quillet::manual {
 
 enum class Side { Centre, Left, Right, Above };
 
@@ -35,4 +35,4 @@ Point numberPlace(const NumberedControl& control);
 // The radius of a drawn number, in panel pixels at 100 %.
 constexpr double kNumberRadius = 10.0;
 
-}  // namespace manual
+}  // namespace quillet::manual

@@ -11,7 +11,7 @@
 #include "doc/manual/manual_writers.h"
 #include "doc/manual/panel_numbers.h"
 
-namespace manual {
+namespace quillet::manual {
 
 namespace {
 
@@ -76,4 +76,4 @@ void writePresets(const Output& out, const std::string& notesPath) {
   out.write("program-changes.html", programs + "</tbody>\n</table>\n");
 }
 
-}  // namespace manual
+}  // namespace quillet::manual

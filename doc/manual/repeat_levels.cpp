@@ -9,7 +9,7 @@
 #include "doc/manual/manual_output.h"
 #include "doc/manual/manual_writers.h"
 
-namespace manual {
+namespace quillet::manual {
 
 namespace {
 
@@ -115,4 +115,4 @@ void writeRepeatLevels(const Output& out) {
   out.write("repeat-levels.html", table + "</tbody>\n</table>\n");
 }
 
-}  // namespace manual
+}  // namespace quillet::manual

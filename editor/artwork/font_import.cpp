@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <sstream>
 
-namespace artwork {
+namespace quillet::artwork {
 
 bool ImportedFont::load(const std::string& path) {
   FILE* file = std::fopen(path.c_str(), "rb");
@@ -117,12 +117,12 @@ std::string glyphTableSource(const std::vector<TableToWrite>& tables) {
          "// characters the panel prints. Do not edit; regenerate instead.\n"
          "// clang-format off\n"
          "#include \"editor/artwork/glyphs.h\"\n\n"
-         "namespace artwork {\n"
+         "namespace quillet::artwork {\n"
          "namespace {\n\n";
   for (const TableToWrite& t : tables) writeTable(out, t);
   out << "}  // namespace\n"
-         "}  // namespace artwork\n";
+         "}  // namespace quillet::artwork\n";
   return out.str();
 }
 
-}  // namespace artwork
+}  // namespace quillet::artwork

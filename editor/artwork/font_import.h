@@ -11,7 +11,7 @@
 
 #include "editor/artwork/glyphs.h"
 
-namespace artwork {
+namespace quillet::artwork {
 
 class ImportedFont {
  public:
@@ -45,4 +45,4 @@ struct TableToWrite {
 // C++ source defining each table with only the glyphs and pairs used.
 std::string glyphTableSource(const std::vector<TableToWrite>& tables);
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -3,7 +3,7 @@
 // clang-format off
 #include "editor/artwork/glyphs.h"
 
-namespace artwork {
+namespace quillet::artwork {
 namespace {
 
 // DejaVuSans-Bold.ttf
@@ -2089,4 +2089,4 @@ const FontTable kDejaVuSansCondensedBold = {2384, kDejaVuSansCondensedBoldGlyphs
 namespace {
 
 }  // namespace
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -13,7 +13,7 @@
 #include <stb/stb_truetype.h>
 #pragma GCC diagnostic pop
 
-namespace artwork {
+namespace quillet::artwork {
 
 const Glyph* Font::find(uint32_t codepoint) const {
   if (recorder) recorder->glyphUsed(codepoint);
@@ -106,4 +106,4 @@ void Font::draw(Image& image, const std::string& text, float pixelHeight, float 
   }
 }
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -10,7 +10,7 @@
 
 #include "editor/artwork/raster.h"
 
-namespace artwork {
+namespace quillet::artwork {
 
 // One outline point, as stb_truetype hands it out (type 1 move, 2 line,
 // 3 quadratic curve with control point cx, cy), in font units.
@@ -79,4 +79,4 @@ class Font {
   mutable bool missed = false;
 };
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -20,7 +20,7 @@
 #include "editor/panel_layout.h"
 #include "editor/scale/scale_steps.h"
 
-using namespace artwork;
+using namespace quillet::artwork;
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "editor/scale/scaled_layout.h"
 
-namespace artwork {
+namespace quillet::artwork {
 
 namespace {
 
@@ -153,4 +153,4 @@ bool drawMenuPixels(float scale, const std::vector<MenuSection>& sections, int32
   return true;
 }
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -11,7 +11,7 @@
 #include "editor/artwork/panel_pictures.h"
 #include "editor/artwork/picture_pixels.h"
 
-namespace artwork {
+namespace quillet::artwork {
 
 constexpr const char* kScaleMenuTitle = "Panel size";
 constexpr const char* kScaleMenuAutomatic = "Automatic";
@@ -64,4 +64,4 @@ Image drawMenu(float scale, const Lettering& lettering, const std::vector<MenuSe
 bool drawMenuPixels(float scale, const std::vector<MenuSection>& sections, int32_t highlighted,
                     Pixels* out);
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -8,7 +8,7 @@
 #include "editor/panel_layout.h"
 #include "editor/scale/scaled_layout.h"
 
-namespace artwork {
+namespace quillet::artwork {
 
 namespace {
 
@@ -732,4 +732,4 @@ bool drawPicture(int32_t id, float scale, const Lettering& lettering, const Band
   return true;
 }
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -13,7 +13,7 @@
 #include "editor/artwork/glyphs.h"
 #include "editor/artwork/raster.h"
 
-namespace artwork {
+namespace quillet::artwork {
 
 // A picture's size at a scale: `frames` frames of `frameHeight` stacked.
 struct PictureSize {
@@ -54,4 +54,4 @@ bool drawPicture(int32_t id, float scale, const Lettering& lettering, const Band
 Image drawBand(int32_t id, float scale, const Lettering& lettering, int band,
                FrameCache* cache = nullptr);
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -7,7 +7,7 @@
 
 #include "editor/artwork/panel_pictures.h"
 
-namespace artwork {
+namespace quillet::artwork {
 
 uint8_t channelByte(float v) { return static_cast<uint8_t>(clamp01(v) * 255.0f + 0.5f); }
 
@@ -49,4 +49,4 @@ bool drawPixels(int32_t id, float scale, Pixels* out, int threads) {
   return true;
 }
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace artwork {
+namespace quillet::artwork {
 
 // Straight (not premultiplied) red, green, blue, alpha; top row first.
 struct Pixels {
@@ -21,4 +21,4 @@ uint8_t channelByte(float v);
 // empty pixels, for an unknown id or a factor outside that range.
 bool drawPixels(int32_t id, float scale, Pixels* out, int threads = 1);
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -7,7 +7,7 @@
 
 #include "editor/panel_layout.h"
 
-namespace artwork {
+namespace quillet::artwork {
 
 namespace {
 
@@ -46,4 +46,4 @@ std::shared_ptr<const PictureSet> PictureSet::forScale(float scale) {
   return set;
 }
 
-}  // namespace artwork
+}  // namespace quillet::artwork

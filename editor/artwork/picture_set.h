@@ -8,7 +8,7 @@
 
 #include "editor/artwork/picture_pixels.h"
 
-namespace artwork {
+namespace quillet::artwork {
 
 class PictureSet {
  public:
@@ -28,4 +28,4 @@ class PictureSet {
   Pixels pictures[15];
 };
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -10,7 +10,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-namespace artwork {
+namespace quillet::artwork {
 
 namespace {
 
@@ -177,4 +177,4 @@ bool writeIndexed(const std::string& path, const Image& image, const RGBA& matte
   return writeFile(path, file);
 }
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -7,7 +7,7 @@
 #include "editor/artwork/picture_pixels.h"
 #include "editor/artwork/raster.h"
 
-namespace artwork {
+namespace quillet::artwork {
 
 bool writeRGBA(const std::string& path, const Pixels& pixels);
 // Without the alpha channel: for an opaque picture.
@@ -17,4 +17,4 @@ bool writeRGB(const std::string& path, const Pixels& pixels);
 // colour the picture will sit on, so the hard edge does not show.
 bool writeIndexed(const std::string& path, const Image& image, const RGBA& matte);
 
-}  // namespace artwork
+}  // namespace quillet::artwork

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace artwork {
+namespace quillet::artwork {
 
 float smoothstep(float e0, float e1, float x) {
   const float t = clamp01((x - e0) / (e1 - e0));
@@ -86,4 +86,4 @@ float Random::next() {
   return (state & 0xffffff) / 16777216.0f;
 }
 
-}  // namespace artwork
+}  // namespace quillet::artwork

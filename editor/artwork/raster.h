@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-namespace artwork {
+namespace quillet::artwork {
 
 struct RGBA {
   float r = 0, g = 0, b = 0, a = 0;
@@ -144,4 +144,4 @@ class Random {
   unsigned state;
 };
 
-}  // namespace artwork
+}  // namespace quillet::artwork

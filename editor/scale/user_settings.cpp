@@ -6,19 +6,21 @@ namespace quillet {
 
 UserSettings loadUserSettingsFrom(const std::string& path) {
   std::string text;
-  if (path.empty() || !platform::readSmallFile(path, kMaxSettingsBytes, &text))
+  if (path.empty() || !quillet::platform::readSmallFile(path, kMaxSettingsBytes, &text))
     return UserSettings();
   return parseSettings(text);
 }
 
 bool saveUserSettingsTo(const std::string& path, const UserSettings& settings) {
-  return !path.empty() && platform::writeFileAtomically(path, formatSettings(settings));
+  return !path.empty() && quillet::platform::writeFileAtomically(path, formatSettings(settings));
 }
 
-UserSettings loadUserSettings() { return loadUserSettingsFrom(platform::userSettingsPath()); }
+UserSettings loadUserSettings() {
+  return loadUserSettingsFrom(quillet::platform::userSettingsPath());
+}
 
 bool saveUserSettings(const UserSettings& settings) {
-  return saveUserSettingsTo(platform::userSettingsPath(), settings);
+  return saveUserSettingsTo(quillet::platform::userSettingsPath(), settings);
 }
 
 }  // namespace quillet

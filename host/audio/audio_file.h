@@ -10,7 +10,7 @@
 
 #include "host/files/file_output.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 // Whole audio in memory, channel by channel (the demo, and the tests).
 struct AudioData {
@@ -119,4 +119,4 @@ bool checkAudioOutput(const std::string& path, SampleFormat format, std::string*
 // FLAC holds no floats: the nearest format an output file can take.
 SampleFormat formatForOutput(const std::string& path, SampleFormat wanted);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -4,7 +4,7 @@
 
 #include "host/audio/audio_file.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 constexpr size_t kIoFrames = 8192;
@@ -90,4 +90,4 @@ bool writeAudioFile(const std::string& path, const AudioData& audio, SampleForma
   return writer.finish(error);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

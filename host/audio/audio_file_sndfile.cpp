@@ -11,7 +11,7 @@
 #include "host/audio/audio_file.h"
 #include "host/files/file_output.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -215,4 +215,4 @@ bool checkAudioOutput(const std::string& path, SampleFormat format, std::string*
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

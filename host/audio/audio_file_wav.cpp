@@ -17,7 +17,7 @@
 #include "host/audio/audio_file.h"
 #include "host/files/file_output.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -305,4 +305,4 @@ bool checkAudioOutput(const std::string& path, SampleFormat, std::string* error)
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

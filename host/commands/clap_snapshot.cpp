@@ -8,7 +8,7 @@
 #include "host/plugin/parameters.h"
 #include "host/window/capture_settled.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 bool captureClapPanel(const PanelRequest& request, PanelPicture* picture, std::string* error) {
   OpenedClap plugin;
@@ -33,4 +33,4 @@ bool captureClapPanel(const PanelRequest& request, PanelPicture* picture, std::s
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

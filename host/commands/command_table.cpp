@@ -1,6 +1,6 @@
 #include "host/commands/command_table.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 // Each in its own file.
 extern const cli::CommandSpec kInfoCommand, kSnapshotCommand, kRenderCommand, kPresetCommand,
@@ -13,4 +13,4 @@ const cli::ProgramSpec& hostProgram() {
   return program;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -5,11 +5,11 @@
 
 #include "cli/sub_commands.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace cli = quillet::cli;
 
 // quillet-host and its commands, in the order `quillet-host --help` lists them.
 const cli::ProgramSpec& hostProgram();
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -6,7 +6,7 @@
 
 #include "host/formats/hosted_format.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 // info: what a host of the format sees of the plug-in at `path`; the exit
 // status.
@@ -21,4 +21,4 @@ bool captureVst2Panel(const PanelRequest& request, PanelPicture* picture, std::s
 bool captureVst3Panel(const PanelRequest& request, PanelPicture* picture, std::string* error);
 bool captureClapPanel(const PanelRequest& request, PanelPicture* picture, std::string* error);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -9,7 +9,7 @@
 #include "host/plugin/clap/clap_presets.h"
 #include "host/plugin/vst2/plugin_text.h"
 
-namespace quillet_host {
+namespace quillet::host {
 namespace {
 
 void row(const char* label, const std::string& value) {
@@ -153,4 +153,4 @@ int printClapInfo(const std::string& path) {
   return 0;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

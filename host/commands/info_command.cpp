@@ -6,10 +6,11 @@
 #include "cli/command_line.h"
 #include "host/commands/command_table.h"
 #include "host/commands/format_commands.h"
+#include "host/commands/plugin_file_name.h"
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/plugin_text.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 
@@ -18,14 +19,15 @@ int runInfoCommand(const std::vector<std::string>& args);
 }  // namespace
 
 // Listed in command_table.cpp.
-namespace quillet_host {
+namespace quillet::host {
 extern const cli::CommandSpec kInfoCommand = {
     "quillet-host",
     "info",
-    "PLUGIN.so: names, identity, flags and parameters",
+    QUILLET_HOST_PLUGIN ": names, identity, flags and parameters",
     runInfoCommand,
     {{nullptr,
-      "PLUGIN.so",
+      QUILLET_HOST_PLUGIN,
+      QUILLET_HOST_PLUGIN_KINDS
       "Loads the plug-in as a host does and prints what a host sees: its names,\n"
       "vendor, versions, category, unique ID, inputs and outputs, flags, latency,\n"
       "tail, programs, and every parameter with its label, value and display text.\n"
@@ -33,7 +35,7 @@ extern const cli::CommandSpec kInfoCommand = {
       "tail, parameters and the presets its preset discovery lists.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {}}}};
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 namespace {
 
@@ -71,7 +73,7 @@ void printParameters(PluginInstance& p) {
 
 }  // namespace
 
-int quillet_host::printVst2Info(const std::string& path) {
+int quillet::host::printVst2Info(const std::string& path) {
   OpenedPlugin plugin;
   std::string error;
   if (!openPlugin(path, &plugin, &error)) {

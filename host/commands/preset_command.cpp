@@ -6,6 +6,7 @@
 
 #include "cli/command_line.h"
 #include "host/commands/command_table.h"
+#include "host/commands/plugin_file_name.h"
 #include "host/formats/hosted_format.h"
 #include "host/plugin/parameters.h"
 #include "host/plugin/vst2/opened_plugin.h"
@@ -16,7 +17,7 @@
 #include "host/presets/vst3_preset_load.h"
 #include "host/presets/vst_preset_file.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 
@@ -32,20 +33,20 @@ int runPresetCommand(const std::vector<std::string>& args);
 }  // namespace
 
 // Listed in command_table.cpp.
-namespace quillet_host {
+namespace quillet::host {
 extern const cli::CommandSpec kPresetCommand = {
     "quillet-host",
     "preset",
-    "save PLUGIN.so FILE | show FILE: .fxp, .fxb and .vstpreset presets",
+    "save " QUILLET_HOST_PLUGIN " FILE | show FILE: .fxp, .fxb and .vstpreset presets",
     runPresetCommand,
     {{"save",
-      "PLUGIN.so FILE.fxp|FILE.fxb [--set NAME=VALUE ...]",
+      QUILLET_HOST_PLUGIN " FILE.fxp|FILE.fxb [--set NAME=VALUE ...]",
       "writes the plug-in's state as a program (.fxp) or a bank (.fxb): a chunk\n"
       "for plug-ins that keep their state as one, plain parameters otherwise",
       {2, 2, "save wants a plug-in and a file name", "save wants a plug-in and a file name"},
       {kSet}},
      {"show",
-      "FILE [PLUGIN.so ...]",
+      "FILE [" QUILLET_HOST_PLUGIN " ...]",
       "prints the preset's header and its chunk or parameter values; given\n"
       "plug-ins, the first whose unique ID is the preset's gets the state and\n"
       "every parameter's name, value and display text is printed as it reads them.\n"
@@ -54,7 +55,7 @@ extern const cli::CommandSpec kPresetCommand = {
       {1, cli::kAnyNumber, "show wants a preset file, then optionally plug-ins", ""},
       {}}},
     "save or show?"};
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 namespace {
 

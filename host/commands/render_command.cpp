@@ -7,11 +7,12 @@
 
 #include "cli/command_line.h"
 #include "host/commands/command_table.h"
+#include "host/commands/plugin_file_name.h"
 #include "host/render/fixed_clock.h"
 #include "host/render/render_job.h"
 #include "host/render/render_report.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 
@@ -75,18 +76,20 @@ int runRenderCommand(const std::vector<std::string>& args);
 }  // namespace
 
 // Listed in command_table.cpp.
-namespace quillet_host {
+namespace quillet::host {
 extern const cli::CommandSpec kRenderCommand = {
     "quillet-host",
     "render",
-    "PLUGIN.so [INPUT] -o OUTPUT: audio through a plug-in",
+    QUILLET_HOST_PLUGIN " [INPUT] -o OUTPUT: audio through a plug-in",
     runRenderCommand,
     {{nullptr,
-      "PLUGIN.so [INPUT] -o OUTPUT [options]",
+      QUILLET_HOST_PLUGIN " [INPUT] -o OUTPUT [options]",
 #ifdef _WIN32
+      QUILLET_HOST_PLUGIN_KINDS
       "Runs INPUT (a WAV file) through the plug-in into OUTPUT (.wav). Without INPUT\n"
       "the built-in demo is rendered. The output appears only when complete.",
 #else
+      QUILLET_HOST_PLUGIN_KINDS
       "Runs INPUT (WAV, FLAC or AIFF) through the plug-in into OUTPUT; the file type\n"
       "follows OUTPUT's extension (.wav, .flac, .aif/.aiff). Without INPUT the built-in\n"
       "demo is rendered. The output appears only when complete.",
@@ -94,7 +97,7 @@ extern const cli::CommandSpec kRenderCommand = {
       {1, 2, "no plug-in given", "too many file names"},
       {kOutput, kSet, kRamp, kStep, kTempo, kBlock, kDouble, kTail, kTailLimit, kRate, kFormat,
        kPreset, kSavePreset, kFixedClock}}}};
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 namespace {
 

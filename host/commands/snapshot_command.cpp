@@ -7,6 +7,7 @@
 
 #include "cli/command_line.h"
 #include "host/commands/command_table.h"
+#include "host/commands/plugin_file_name.h"
 #include "host/formats/hosted_format.h"
 
 #pragma GCC diagnostic push
@@ -17,7 +18,7 @@
 #include <stb/stb_image_write.h>
 #pragma GCC diagnostic pop
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 
@@ -42,20 +43,21 @@ int runSnapshotCommand(const std::vector<std::string>& args);
 }  // namespace
 
 // Listed in command_table.cpp.
-namespace quillet_host {
+namespace quillet::host {
 extern const cli::CommandSpec kSnapshotCommand = {
     "quillet-host",
     "snapshot",
-    "PLUGIN.so -o PANEL.png [--set NAME=VALUE...]: picture of the editor",
+    QUILLET_HOST_PLUGIN " -o PANEL.png [--set NAME=VALUE...]: picture of the editor",
     runSnapshotCommand,
     {{nullptr,
-      "PLUGIN.so -o PANEL.png [--set NAME=VALUE ...]",
+      QUILLET_HOST_PLUGIN " -o PANEL.png [--set NAME=VALUE ...]",
+      QUILLET_HOST_PLUGIN_KINDS
       "Opens the plug-in's editor in a window of its own (needs an X display), lets it\n"
       "draw, and saves what the window shows as a PNG. A CLAP plug-in's panel opens\n"
       "through its gui extension and runs on the host's timers and descriptor watch.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {kOutput, kSet, kHostScale}}}};
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 namespace {
 

@@ -6,10 +6,11 @@
 
 #include "cli/command_line.h"
 #include "host/commands/command_table.h"
+#include "host/commands/plugin_file_name.h"
 #include "host/formats/hosted_format.h"
 #include "host/validate/validator.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 
@@ -28,14 +29,15 @@ int runValidateCommand(const std::vector<std::string>& args);
 }  // namespace
 
 // Listed in command_table.cpp.
-namespace quillet_host {
+namespace quillet::host {
 extern const cli::CommandSpec kValidateCommand = {
     "quillet-host",
     "validate",
-    "PLUGIN.so: checks a plug-in as industry validators do",
+    QUILLET_HOST_PLUGIN ": checks a plug-in as industry validators do",
     runValidateCommand,
     {{nullptr,
-      "PLUGIN.so [--seconds S] [--seed N] [--in-process]",
+      QUILLET_HOST_PLUGIN " [--seconds S] [--seed N] [--in-process]",
+      QUILLET_HOST_PLUGIN_KINDS
       "Checks the plug-in as industry validators do: loading, the call sequences of\n"
       "hosts, processing (silence, noise, denormals, every block size), state, two\n"
       "threads at once and the editor. Each group runs in a child process, so a crash\n"
@@ -45,7 +47,7 @@ extern const cli::CommandSpec kValidateCommand = {
       "Status: 0 all passed, 1 some check failed, 2 usage, 3 not loadable.",
       {1, 1, "no plug-in given", "one plug-in at a time"},
       {kSeconds, kSeed, kInProcess}}}};
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "host/plugin/vst2/vst2_audio_plugin.h"
 #include "host/window/capture_settled.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 bool captureVst2Panel(const PanelRequest& request, PanelPicture* picture, std::string* error) {
   OpenedPlugin plugin;
@@ -67,4 +67,4 @@ bool captureVst2Panel(const PanelRequest& request, PanelPicture* picture, std::s
   return captured;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -7,11 +7,11 @@
 #include "host/plugin/vst3/vst3_instance.h"
 #include "vst3/interface/units.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
-using namespace quillet_host::vst3;
+using namespace quillet::host::vst3;
 
 void row(const char* label, const std::string& value) {
   std::printf("%-17s %s\n", label, value.c_str());
@@ -148,4 +148,4 @@ int printVst3Info(const std::string& path) {
   return 0;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -8,7 +8,7 @@
 #include "host/plugin/vst3/vst3_audio_plugin.h"
 #include "host/window/capture_settled.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -21,7 +21,7 @@ constexpr const char* kPlatformType = quillet::vst3::kPlatformTypeX11EmbedWindow
 }  // namespace
 
 bool captureVst3Panel(const PanelRequest& request, PanelPicture* picture, std::string* error) {
-  using namespace quillet_host::vst3;
+  using namespace quillet::host::vst3;
   const std::string& path = request.plugin;
   const auto hostScale = static_cast<float>(request.hostScale);
   auto module = Vst3Module::load(path, error);
@@ -85,4 +85,4 @@ bool captureVst3Panel(const PanelRequest& request, PanelPicture* picture, std::s
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

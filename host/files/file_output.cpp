@@ -18,7 +18,7 @@
 #include <climits>
 #endif
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -241,4 +241,4 @@ bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes,
   return output.commit(error);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace quillet_host {
+namespace quillet::host {
 
 class AtomicOutput {
  public:
@@ -45,4 +45,4 @@ bool readWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t
                    std::string* error);
 bool writeWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -10,7 +10,7 @@
 #include "host/plugin/clap/clap_presets.h"
 #include "host/validate/clap/clap_validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -62,4 +62,4 @@ const HostedFormat kClapFormat = {FormatKind::kClap, "CLAP",
                                   printClapInfo,     validateClapPlugin,
                                   captureClapPanel,  /*savesFxPresets=*/false};
 
-}  // namespace quillet_host
+}  // namespace quillet::host

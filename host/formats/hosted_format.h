@@ -10,7 +10,7 @@
 
 #include "host/plugin/audio_plugin.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 struct ValidateOptions;
 class ValidationReport;
@@ -77,4 +77,4 @@ extern const HostedFormat kVst2Format;
 extern const HostedFormat kVst3Format;
 extern const HostedFormat kClapFormat;
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -1,6 +1,6 @@
 #include "host/formats/hosted_format.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 const std::vector<const HostedFormat*>& hostedFormats() {
   static const std::vector<const HostedFormat*> formats = {&kClapFormat, &kVst3Format,
@@ -14,4 +14,4 @@ const HostedFormat& formatOf(const std::string& path) {
   return kVst2Format;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

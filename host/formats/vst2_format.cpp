@@ -12,7 +12,7 @@
 #include "host/presets/vst_preset_file.h"
 #include "host/validate/validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -62,4 +62,4 @@ const HostedFormat kVst2Format = {
     FormatKind::kVst2, "VST 2.4",          claimsNothing,    openVst2,
     printVst2Info,     validateVst2Plugin, captureVst2Panel, /*savesFxPresets=*/true};
 
-}  // namespace quillet_host
+}  // namespace quillet::host

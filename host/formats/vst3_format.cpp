@@ -14,7 +14,7 @@
 #include "host/presets/vst_preset_file.h"
 #include "host/validate/vst3/vst3_validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -82,4 +82,4 @@ const HostedFormat kVst3Format = {FormatKind::kVst3, "VST3",
                                   printVst3Info,     vst3::validateVst3Plugin,
                                   captureVst3Panel,  /*savesFxPresets=*/false};
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace quillet_host {
+namespace quillet::host {
 
 class AudioPlugin {
  public:
@@ -42,4 +42,4 @@ class AudioPlugin {
   virtual void stopProcessing() = 0;
 };
 
-}  // namespace quillet_host
+}  // namespace quillet::host

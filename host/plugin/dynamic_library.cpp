@@ -9,7 +9,7 @@
 #include <cstring>
 #endif
 
-namespace quillet_host {
+namespace quillet::host {
 
 #ifdef _WIN32
 
@@ -59,4 +59,4 @@ void closeLibrary(void* library) {
 
 #endif
 
-}  // namespace quillet_host
+}  // namespace quillet::host

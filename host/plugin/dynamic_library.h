@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace quillet_host {
+namespace quillet::host {
 
 // Null on failure; `error` then holds the system's reason.
 void* openLibrary(const std::string& path, std::string* error);
@@ -11,4 +11,4 @@ void* openLibrary(const std::string& path, std::string* error);
 void* findSymbol(void* library, const char* name);
 void closeLibrary(void* library);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -4,7 +4,7 @@
 
 #include "cli/number_text.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 float ParamRamp::valueAt(double seconds) const {
   if (seconds <= t0) return from;
@@ -88,4 +88,4 @@ bool parseStep(AudioPlugin& plugin, const std::string& text, ParamStep* step, st
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

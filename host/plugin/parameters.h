@@ -10,7 +10,7 @@
 #include "cli/param_setting.h"
 #include "host/plugin/audio_plugin.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 using quillet::cli::ParamSetting;
 
@@ -44,4 +44,4 @@ bool parseSetting(AudioPlugin& plugin, const std::string& text, ParamSetting* se
 bool parseRamp(AudioPlugin& plugin, const std::string& text, ParamRamp* ramp, std::string* error);
 bool parseStep(AudioPlugin& plugin, const std::string& text, ParamStep* step, std::string* error);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

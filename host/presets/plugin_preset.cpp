@@ -7,7 +7,7 @@
 
 #include "host/plugin/vst2/plugin_text.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -169,4 +169,4 @@ bool applyPreset(PluginInstance& plugin, const PresetFile& preset, std::string* 
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

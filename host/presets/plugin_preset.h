@@ -7,7 +7,7 @@
 #include "host/plugin/vst2/plugin_host.h"
 #include "host/presets/preset_file.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 // Chunk presets for plug-ins that keep their state as a chunk, plain
 // parameters otherwise.
@@ -22,4 +22,4 @@ bool wantsBank(const std::string& path);
 // True for a path ending in .fxp or .fxb (any letter case).
 bool isFxPresetPath(const std::string& path);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

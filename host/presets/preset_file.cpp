@@ -4,7 +4,7 @@
 
 #include "host/files/file_output.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -402,4 +402,4 @@ bool writePresetFile(const std::string& path, const PresetFile& preset, std::str
   return writeWholeFile(path, serializePreset(preset), error);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

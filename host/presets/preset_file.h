@@ -9,7 +9,7 @@
 
 #include "vst/interface/vst2_interface.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 enum class PresetKind { ChunkProgram, ParamProgram, ChunkBank, ParamBank };
 
@@ -45,4 +45,4 @@ bool readPresetFile(const std::string& path, PresetFile* preset, std::string* er
 // Written to a temporary file first, so a failure leaves no partial file.
 bool writePresetFile(const std::string& path, const PresetFile& preset, std::string* error);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -4,7 +4,7 @@
 
 #include "vst3/interface/units.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -110,4 +110,4 @@ bool applyVstPreset(vst3::Vst3Instance& instance, const vst3::Vst3Module& module
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

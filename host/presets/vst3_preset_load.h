@@ -9,7 +9,7 @@
 #include "host/plugin/vst3/vst3_instance.h"
 #include "host/presets/vst_preset_file.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 bool applyVstPreset(vst3::Vst3Instance& instance, const vst3::Vst3Module& module,
                     const VstPresetFile& preset, std::string* error);
@@ -21,4 +21,4 @@ bool applyVstPreset(vst3::Vst3Instance& instance, const vst3::Vst3Module& module
 bool selectVst3Program(vst3::Vst3Instance& instance, const std::string& program,
                        std::string* error);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -7,7 +7,7 @@
 #include "host/files/file_output.h"
 #include "host/presets/preset_file.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -164,4 +164,4 @@ std::vector<std::pair<std::string, std::string>> vstPresetAttributes(const std::
   return found;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace quillet_host {
+namespace quillet::host {
 
 struct VstPresetChunk {
   std::string id;  // four characters
@@ -42,4 +42,4 @@ bool readVstPresetFile(const std::string& path, VstPresetFile* preset, std::stri
 // order, with &amp; &lt; &gt; &quot; &apos; read back.
 std::vector<std::pair<std::string, std::string>> vstPresetAttributes(const std::string& xml);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -123,4 +123,4 @@ AudioData demoMaterial(double rate) {
   return out;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -6,10 +6,10 @@
 
 #include "host/audio/audio_file.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 constexpr double kDemoSeconds = 7.0;
 
 AudioData demoMaterial(double sampleRate);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -11,7 +11,7 @@
 #include <chrono>
 #endif
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 std::atomic<bool> fixedOn{false};
@@ -67,7 +67,7 @@ double realSeconds() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 // Exported from the program: the C library's own callers and every loaded
 // plug-in bind here first.
@@ -76,32 +76,32 @@ double realSeconds() {
 extern "C" {
 
 CLOCK_EXPORT int clock_gettime(clockid_t clock, timespec* t) {
-  if (!quillet_host::fixedOn.load(std::memory_order_relaxed))
-    return quillet_host::realClockGettime()(clock, t);
-  quillet_host::fixedTime(clock, t);
+  if (!quillet::host::fixedOn.load(std::memory_order_relaxed))
+    return quillet::host::realClockGettime()(clock, t);
+  quillet::host::fixedTime(clock, t);
   return 0;
 }
 
 CLOCK_EXPORT int gettimeofday(timeval* tv, void* zone) {
-  if (!quillet_host::fixedOn.load(std::memory_order_relaxed)) {
-    static const quillet_host::GetTimeOfDay real =
-        quillet_host::next<quillet_host::GetTimeOfDay>("gettimeofday");
+  if (!quillet::host::fixedOn.load(std::memory_order_relaxed)) {
+    static const quillet::host::GetTimeOfDay real =
+        quillet::host::next<quillet::host::GetTimeOfDay>("gettimeofday");
     return real(tv, zone);
   }
   timespec t;
-  quillet_host::fixedTime(CLOCK_REALTIME, &t);
+  quillet::host::fixedTime(CLOCK_REALTIME, &t);
   tv->tv_sec = t.tv_sec;
   tv->tv_usec = static_cast<suseconds_t>(t.tv_nsec / 1000);
   return 0;
 }
 
 CLOCK_EXPORT time_t time(time_t* out) {
-  if (!quillet_host::fixedOn.load(std::memory_order_relaxed)) {
-    static const quillet_host::Time real = quillet_host::next<quillet_host::Time>("time");
+  if (!quillet::host::fixedOn.load(std::memory_order_relaxed)) {
+    static const quillet::host::Time real = quillet::host::next<quillet::host::Time>("time");
     return real(out);
   }
   timespec t;
-  quillet_host::fixedTime(CLOCK_REALTIME, &t);
+  quillet::host::fixedTime(CLOCK_REALTIME, &t);
   if (out) *out = t.tv_sec;
   return t.tv_sec;
 }
@@ -116,6 +116,6 @@ double realSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host
 
 #endif

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace quillet_host {
+namespace quillet::host {
 
 // False where this build cannot give plug-ins its own clock (Windows: they
 // read GetTickCount from the system's own DLL).
@@ -22,4 +22,4 @@ void advanceFixedClock(uint64_t nanoseconds);
 // for the host's own timing.
 double realSeconds();
 
-}  // namespace quillet_host
+}  // namespace quillet::host

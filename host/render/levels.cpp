@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace quillet_host {
+namespace quillet::host {
 
 void LevelMeter::add(const std::vector<std::vector<double>>& block, size_t n) {
   peaks.resize(block.size(), 0.0);
@@ -66,4 +66,4 @@ std::string decibels(double level) {
   return text;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -8,7 +8,7 @@
 
 #include "host/audio/audio_file.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 struct ChannelLevels {
   double peak = 0.0;
@@ -50,4 +50,4 @@ class ClipCounter {
 // "-6.0" (dBFS, one decimal), "-inf" for silence.
 std::string decibels(double level);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

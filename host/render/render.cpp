@@ -8,7 +8,7 @@
 
 #include "host/plugin/vst2/vst2_audio_plugin.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -286,4 +286,4 @@ bool renderThrough(PluginInstance& plugin, const AudioData& input, const RenderS
   return renderThrough(vst2, input, settings, output, error, result);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -13,7 +13,7 @@
 #include "host/plugin/audio_plugin.h"
 #include "host/plugin/parameters.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 class PluginInstance;  // a VST 2.4 instance (plugin/vst2/plugin_host.h)
 
@@ -104,4 +104,4 @@ bool renderThrough(AudioPlugin& plugin, const AudioData& input, const RenderSett
 bool renderThrough(PluginInstance& plugin, const AudioData& input, const RenderSettings& settings,
                    AudioData* output, std::string* error, RenderResult* result = nullptr);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

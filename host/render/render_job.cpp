@@ -14,7 +14,7 @@
 #include "host/render/fixed_clock.h"
 #include "host/render/render_report.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 RenderJob::ClockScope::~ClockScope() {
   if (on) stopFixedClock();
@@ -135,4 +135,4 @@ bool RenderJob::run(std::string* error) {
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -15,7 +15,7 @@
 #include "host/render/levels.h"
 #include "host/render/render.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 // What the command line asks for, checked as far as it can be without the
 // plug-in and the files.
@@ -87,4 +87,4 @@ class RenderJob {
   RenderOutcome done;
 };
 
-}  // namespace quillet_host
+}  // namespace quillet::host

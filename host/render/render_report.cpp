@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -58,4 +58,4 @@ void reportRender(const RenderOutcome& o) {
       o.seconds > 0.0 ? outSeconds / o.seconds : 0.0);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -4,7 +4,7 @@
 
 #include "host/render/render_job.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 // A bar on standard error, redrawn in place; gone at 1.
 void drawProgress(double fraction);
@@ -13,4 +13,4 @@ void drawProgress(double fraction);
 // output: "OUT: 1.18 s, 44100 Hz, 2 ch, 24-bit | peak ... | tail ... | ...".
 void reportRender(const RenderOutcome& outcome);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

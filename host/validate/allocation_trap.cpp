@@ -71,7 +71,7 @@ TRAP_EXPORT int posix_memalign(void** out, size_t alignment, size_t size) {
 
 }  // extern "C"
 
-namespace allocation_trap {
+namespace quillet::host::allocation_trap {
 
 void arm() {
   seen = 0;
@@ -85,14 +85,14 @@ size_t disarm() {
 
 bool available() { return true; }
 
-}  // namespace allocation_trap
+}  // namespace quillet::host::allocation_trap
 
 #else
 
-namespace allocation_trap {
+namespace quillet::host::allocation_trap {
 void arm() {}
 size_t disarm() { return 0; }
 bool available() { return false; }
-}  // namespace allocation_trap
+}  // namespace quillet::host::allocation_trap
 
 #endif

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-namespace allocation_trap {
+namespace quillet::host::allocation_trap {
 
 // Arms the trap for the calling thread only and clears its count.
 void arm();
@@ -23,4 +23,4 @@ size_t countIn(Run&& run) {
   return disarm();
 }
 
-}  // namespace allocation_trap
+}  // namespace quillet::host::allocation_trap

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace quillet_host {
+namespace quillet::host {
 
 struct ChannelBuffers {
   // `ins` and `outs` channels of `frames` zeros each, the pointers set.
@@ -30,4 +30,4 @@ struct ChannelBuffers {
   std::vector<double*> inPtrD, outPtrD;
 };
 
-}  // namespace quillet_host
+}  // namespace quillet::host

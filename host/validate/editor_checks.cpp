@@ -8,7 +8,7 @@
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/window/host_window.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -180,4 +180,4 @@ EditorCheckResult checkEditor(const PluginLibrary& library, const EditorCheckOpt
   return result;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -11,7 +11,7 @@
 
 #include "host/plugin/vst2/plugin_host.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 struct EditorCheckOptions {
   int cycles = 100;     // open/idle/close rounds
@@ -29,4 +29,4 @@ struct EditorCheckResult {
 
 EditorCheckResult checkEditor(const PluginLibrary& library, const EditorCheckOptions& options);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

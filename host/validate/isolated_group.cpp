@@ -13,7 +13,7 @@
 
 #include "host/validate/validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 #ifndef _WIN32
 
@@ -114,4 +114,4 @@ void runIsolatedGroup(const char*, const std::function<void(ValidationReport&)>&
 
 #endif
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -5,7 +5,7 @@
 #include "host/validate/sample_check.h"
 #include "host/validate/validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 const char* signalName(Signal s) {
   switch (s) {
@@ -85,7 +85,7 @@ std::string ProcessHarness::processOnce(Signal signal, VstInt32 frames) {
     }
   };
   if (watching) {
-    allocations += allocation_trap::countIn(process);
+    allocations += quillet::host::allocation_trap::countIn(process);
   } else {
     process();
   }
@@ -104,4 +104,4 @@ std::string ProcessHarness::run(Signal signal, size_t frames, VstInt32 block) {
   return "";
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

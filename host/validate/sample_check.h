@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <string>
 
-namespace quillet_host {
+namespace quillet::host {
 
 // "NaN", "infinity" or "subnormal"; null for a good sample.
 template <typename Sample>
@@ -36,4 +36,4 @@ std::string firstBadSample(const Channels& channels, size_t frames, size_t first
   return "";
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

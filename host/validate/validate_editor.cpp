@@ -6,7 +6,7 @@
 #include "host/validate/editor_checks.h"
 #include "host/validate/validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 void validateEditor(ValidationContext& ctx) {
   EditorCheckOptions options;
@@ -17,4 +17,4 @@ void validateEditor(ValidationContext& ctx) {
   if (result.skipped) ctx.report.note("editor: " + result.skipReason);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

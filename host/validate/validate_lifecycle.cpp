@@ -4,7 +4,7 @@
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/validate/validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 void validateLifecycle(ValidationContext& ctx) {
   const std::string check = "open and close, warm";
@@ -73,4 +73,4 @@ void validateStrings(ValidationContext& ctx) {
   }
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

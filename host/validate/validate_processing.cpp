@@ -5,7 +5,7 @@
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/validate/validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -80,4 +80,4 @@ void validateAutomation(ValidationContext& ctx) {
   }
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

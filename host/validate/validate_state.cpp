@@ -8,7 +8,7 @@
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/validate/validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -147,4 +147,4 @@ void validateState(ValidationContext& ctx) {
   ctx.report.result(other, problem, detail);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -11,7 +11,7 @@
 #include "host/validate/allocation_trap.h"
 #include "host/validate/validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 void validateParameterFuzz(ValidationContext& ctx) {
   const std::string check = "parameter fuzz";
@@ -110,7 +110,7 @@ void validateThreads(ValidationContext& ctx) {
 
 void validateAllocation(ValidationContext& ctx) {
   const std::string base = "no allocation while processing";
-  if (!allocation_trap::available()) {
+  if (!quillet::host::allocation_trap::available()) {
     ctx.report.note(base + ": the allocator cannot be watched on this system");
     return;
   }
@@ -144,4 +144,4 @@ void validateAllocation(ValidationContext& ctx) {
   }
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -8,7 +8,7 @@
 
 #include "host/plugin/vst2/opened_plugin.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 void ValidationReport::send(char kind, const std::string& check) {
 #ifndef _WIN32
@@ -133,4 +133,4 @@ bool validateVst2Plugin(const std::string& path, const ValidateOptions& options,
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

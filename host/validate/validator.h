@@ -12,7 +12,7 @@
 #include "host/plugin/vst2/plugin_host.h"
 #include "host/validate/channel_buffers.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 // What validate does when the command line does not say.
 constexpr double kDefaultThreadSeconds = 3.0;
@@ -148,4 +148,4 @@ bool validateVst2Plugin(const std::string& path, const ValidateOptions& options,
 std::string checkedText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index, size_t limit,
                         std::string* text);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -1,6 +1,6 @@
 #include "host/window/capture_settled.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 bool captureSettled(HostWindow& window, const std::function<void()>& idle,
                     std::vector<unsigned char>* rgb, int* width, int* height) {
@@ -15,4 +15,4 @@ bool captureSettled(HostWindow& window, const std::function<void()>& idle,
   return !rgb->empty();
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

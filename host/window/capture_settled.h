@@ -7,10 +7,10 @@
 
 #include "host/window/host_window.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 // False when the window cannot be read.
 bool captureSettled(HostWindow& window, const std::function<void()>& idle,
                     std::vector<unsigned char>* rgb, int* width, int* height);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -4,12 +4,12 @@
 
 #ifdef _WIN32
 #include "host/window/win32_host_window.h"
-namespace quillet_host {
+namespace quillet::host {
 using HostWindow = Win32HostWindow;
 }
 #else
 #include "host/window/x11_host_window.h"
-namespace quillet_host {
+namespace quillet::host {
 using HostWindow = X11HostWindow;
 }
 #endif

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -137,4 +137,4 @@ bool Win32HostWindow::origin(int* x, int* y) {
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

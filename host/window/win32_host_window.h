@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace quillet_host {
+namespace quillet::host {
 
 class Win32HostWindow {
  public:
@@ -40,4 +40,4 @@ class Win32HostWindow {
   int height = 0;
 };
 
-}  // namespace quillet_host
+}  // namespace quillet::host

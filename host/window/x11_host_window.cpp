@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -161,4 +161,4 @@ bool X11HostWindow::origin(int* x, int* y) {
   return ok != 0;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

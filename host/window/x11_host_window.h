@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace quillet_host {
+namespace quillet::host {
 
 class X11HostWindow {
  public:
@@ -51,4 +51,4 @@ class X11HostWindow {
   int height = 0;
 };
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -8,7 +8,7 @@
 
 #include "platform/x11_error_trap.h"
 
-namespace lv2ui {
+namespace quillet::lv2::ui {
 
 namespace {
 
@@ -95,7 +95,7 @@ void HostWindowFollower::idle() {
     return;
   }
   Display* d = dpy(display);
-  platform::X11ErrorTrap trap(d);
+  quillet::platform::X11ErrorTrap trap(d);
   Window root = 0;
   const Window area = parentOf(d, panel, &root);
   int32_t areaWidth = 0, areaHeight = 0;
@@ -134,4 +134,4 @@ void HostWindowFollower::idle() {
   pending = false;
 }
 
-}  // namespace lv2ui
+}  // namespace quillet::lv2::ui

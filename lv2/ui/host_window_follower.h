@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace lv2ui {
+namespace quillet::lv2::ui {
 
 class HostWindowFollower {
  public:
@@ -45,4 +45,4 @@ class HostWindowFollower {
   std::chrono::steady_clock::time_point deadline;
 };
 
-}  // namespace lv2ui
+}  // namespace quillet::lv2::ui

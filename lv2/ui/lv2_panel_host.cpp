@@ -7,7 +7,7 @@
 #include "core/param_value.h"
 #include "lv2/lv2_ports.h"
 
-namespace lv2ui {
+namespace quillet::lv2::ui {
 
 Lv2PanelHost::Lv2PanelHost(const UiHostPorts& host) : host(host) {
   // Until the host reports the ports, the panel shows the plug-in's defaults.
@@ -19,7 +19,7 @@ int32_t Lv2PanelHost::portEvent(uint32_t port, uint32_t size, uint32_t format, c
   if (format != 0 || size != sizeof(float) || !buffer) return -1;
   float value;
   std::memcpy(&value, buffer, sizeof value);
-  if (port == quillet_lv2::kPortHostTempo) {
+  if (port == quillet::lv2::kPortHostTempo) {
     tempo = std::isfinite(value) && value > 0.0f ? value : 0.0;
     return -1;
   }
@@ -67,4 +67,4 @@ void Lv2PanelHost::endGesture(int32_t tag) {
   for (int32_t i = params.count - 1; i >= 0; --i) touch(params.indices[i], false);
 }
 
-}  // namespace lv2ui
+}  // namespace quillet::lv2::ui

@@ -11,7 +11,7 @@
 #include "core/panel_host.h"
 #include "core/param_table.h"
 
-namespace lv2ui {
+namespace quillet::lv2::ui {
 
 // What the host handed to the UI for talking back to the plug-in.
 struct UiHostPorts {
@@ -51,4 +51,4 @@ class Lv2PanelHost : public quillet::PanelHost {
   double tempo = 0.0;
 };
 
-}  // namespace lv2ui
+}  // namespace quillet::lv2::ui

@@ -10,7 +10,9 @@
 
 namespace {
 
-lv2ui::QuilletLv2Ui* uiOf(LV2UI_Handle handle) { return static_cast<lv2ui::QuilletLv2Ui*>(handle); }
+quillet::lv2::ui::QuilletLv2Ui* uiOf(LV2UI_Handle handle) {
+  return static_cast<quillet::lv2::ui::QuilletLv2Ui*>(handle);
+}
 
 LV2UI_Handle instantiate(const LV2UI_Descriptor* /*descriptor*/, const char* /*pluginUri*/,
                          const char* /*bundlePath*/, LV2UI_Write_Function write,
@@ -18,7 +20,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor* /*descriptor*/, const char* /*p
                          const LV2_Feature* const* features) {
   // Nothing may escape into the host, not even a failed allocation.
   try {
-    return lv2ui::QuilletLv2Ui::create(write, controller, features, widget).release();
+    return quillet::lv2::ui::QuilletLv2Ui::create(write, controller, features, widget).release();
   } catch (...) {
     return nullptr;
   }
@@ -53,7 +55,7 @@ const void* extensionData(const char* uri) {
   return nullptr;
 }
 
-const LV2UI_Descriptor kDescriptor = {quillet_lv2::kUiUri, instantiate, cleanup, portEvent,
+const LV2UI_Descriptor kDescriptor = {quillet::lv2::kUiUri, instantiate, cleanup, portEvent,
                                       extensionData};
 
 }  // namespace

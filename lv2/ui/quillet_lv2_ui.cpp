@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace lv2ui {
+namespace quillet::lv2::ui {
 
 namespace {
 
@@ -142,4 +142,4 @@ int QuilletLv2Ui::idle() {
   return 0;
 }
 
-}  // namespace lv2ui
+}  // namespace quillet::lv2::ui

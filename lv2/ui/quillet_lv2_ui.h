@@ -14,7 +14,7 @@
 #include "lv2/ui/host_window_follower.h"
 #include "lv2/ui/lv2_panel_host.h"
 
-namespace lv2ui {
+namespace quillet::lv2::ui {
 
 class QuilletLv2Ui {
  public:
@@ -54,4 +54,4 @@ class QuilletLv2Ui {
   float reportedScale = 0.0f;  // what getOptions hands out
 };
 
-}  // namespace lv2ui
+}  // namespace quillet::lv2::ui

@@ -6,8 +6,11 @@ A fenced ```sh block that follows a comment line `<!-- ci: KIND ... -->` in
 a Markdown document is one of:
   install-deb       the Debian install command,
   package-zip       the command that makes the Windows archive, and
-  demo              the newcomer's first command (build, demo, manual):
+  demo              the newcomer's first command (build, demo, manual),
+  windows-install   the Windows installer's silent example, and
+  windows-uninstall its silent uninstall (```bat blocks, Windows' prompt):
                     printed by --print KIND, run by the check of its stage
+                    (the last two under Wine by the installer's check)
   run               runs with `bash -e`; each command must succeed
   run prints TEXT   the same, and the output must contain TEXT
   background        started and left running for the blocks after it (a
@@ -35,7 +38,10 @@ import tempfile
 import time
 
 MARKER = re.compile(r"^\s*<!-- ci: ([\w-]+)(.*?) -->\s*$")
-KINDS = {"install-deb", "package-zip", "demo", "run", "background", "window", "manual"}
+KINDS = {"install-deb", "package-zip", "demo", "windows-install", "windows-uninstall", "run",
+         "background", "window", "manual"}
+# Commands for Windows' prompt; every other kind is for bash.
+WINDOWS_KINDS = {"windows-install", "windows-uninstall"}
 
 
 def blocks(path):
@@ -54,8 +60,9 @@ def blocks(path):
             sys.exit(f"{path}:{i}: unknown kind '{kind}'")
         while i < len(lines) and not lines[i].strip():
             i += 1
-        if i >= len(lines) or lines[i].strip() != "```sh":
-            sys.exit(f"{path}:{i}: '<!-- ci: {kind} -->' is not followed by a ```sh block")
+        fence = "```bat" if kind in WINDOWS_KINDS else "```sh"
+        if i >= len(lines) or lines[i].strip() != fence:
+            sys.exit(f"{path}:{i}: '<!-- ci: {kind} -->' is not followed by a {fence} block")
         start = i + 1
         end = start
         while end < len(lines) and lines[end].strip() != "```":
@@ -186,7 +193,7 @@ def main():
     try:
         for where, kind, argument, text in found:
             first = text.splitlines()[0]
-            if kind in ("install-deb", "package-zip", "demo", "manual"):
+            if kind in ("install-deb", "package-zip", "demo", "manual") or kind in WINDOWS_KINDS:
                 continue
             began = time.monotonic()
             if kind == "run":

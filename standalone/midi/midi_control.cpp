@@ -2,7 +2,7 @@
 
 #include "core/factory_presets.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -149,4 +149,4 @@ void MidiControl::set(uint32_t frame, int32_t index, float value, MidiActions& a
   actions.change(frame, index, value);
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

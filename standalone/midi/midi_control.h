@@ -22,7 +22,7 @@
 #include "standalone/midi/midi_stream.h"
 #include "standalone/midi/midi_table.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 // What the messages of one block ask for.
 class MidiActions {
@@ -81,4 +81,4 @@ class MidiControl {
   std::atomic<uint32_t> learned{0};  // a packed source and control; 0: none
 };
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

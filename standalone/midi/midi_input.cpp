@@ -2,7 +2,7 @@
 
 #include "core/param_table.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 void MidiInput::reset() {
   stream.reset();
@@ -48,4 +48,4 @@ void MidiInput::tap(uint32_t frame) {
   changes->add(frame, kParamRange, echo.range);
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

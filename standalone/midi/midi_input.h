@@ -20,7 +20,7 @@
 #include "standalone/pedal_tempo.h"
 #include "standalone/tap_tempo.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 class MidiInput final : private MidiActions {
  public:
@@ -62,4 +62,4 @@ class MidiInput final : private MidiActions {
   void* transportContext = nullptr;
 };
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -10,7 +10,7 @@
 #include "core/param_table.h"
 #include "standalone/starting_values.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -309,4 +309,4 @@ const MidiBinding* MidiMap::bindingOf(int32_t control) const {
   return nullptr;
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 enum class MidiSourceKind : uint8_t { kControl, kNote, kAnyNote, kProgram };
 
@@ -100,4 +100,4 @@ std::string sourceText(const MidiSource& source);
 // "Repeat", "Mute toggle", "tap", "preset 1 (slapback)": a target as messages name it.
 std::string targetText(const MidiTarget& target);
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

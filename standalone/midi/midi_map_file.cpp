@@ -5,7 +5,7 @@
 
 #include "platform/settings_file.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -14,7 +14,7 @@ constexpr size_t kLongestFile = 1 << 20;
 
 }  // namespace
 
-std::string defaultMidiMapPath() { return platform::userConfigPath("midi"); }
+std::string defaultMidiMapPath() { return quillet::platform::userConfigPath("midi"); }
 
 MidiMapRead readMidiMapFile(const std::string& path) {
   MidiMapRead read;
@@ -24,7 +24,7 @@ MidiMapRead readMidiMapFile(const std::string& path) {
     return read;
   }
   std::string text;
-  if (!platform::readSmallFile(path, kLongestFile, &text)) {
+  if (!quillet::platform::readSmallFile(path, kLongestFile, &text)) {
     read.map = MidiMap::defaults();
     read.problems.push_back(path + " is not a readable map file; the default map holds");
     return read;
@@ -37,7 +37,7 @@ MidiMapRead readMidiMapFile(const std::string& path) {
 }
 
 bool writeMidiMapFile(const std::string& path, const MidiMap& map) {
-  return !path.empty() && platform::writeFileAtomically(path, map.text());
+  return !path.empty() && quillet::platform::writeFileAtomically(path, map.text());
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -9,7 +9,7 @@
 
 #include "standalone/midi/midi_map.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 // Empty when there is no home folder to be found.
 std::string defaultMidiMapPath();
@@ -26,4 +26,4 @@ MidiMapRead readMidiMapFile(const std::string& path);
 
 bool writeMidiMapFile(const std::string& path, const MidiMap& map);
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

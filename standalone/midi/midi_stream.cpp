@@ -1,6 +1,6 @@
 #include "standalone/midi/midi_stream.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -46,4 +46,4 @@ bool MidiStream::take(uint8_t byte, MidiMessage* message) {
   return true;
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

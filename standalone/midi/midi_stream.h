@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 struct MidiMessage {
   uint8_t status;  // 0x80-0xEF: the kind in the upper four bits, the channel (0-15) below
@@ -57,4 +57,4 @@ class MidiStream {
   bool inSysEx = false;
 };
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

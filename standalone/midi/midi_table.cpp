@@ -2,7 +2,7 @@
 
 #include <memory>
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 namespace {
 
@@ -82,4 +82,4 @@ bool MidiTable::program(uint8_t channel, uint8_t number, MidiTarget* target) con
   return channel < 16 && number < 128 && find(programs, channel, number, target);
 }
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -10,7 +10,7 @@
 
 #include "standalone/midi/midi_map.h"
 
-namespace quillet_standalone {
+namespace quillet::standalone {
 
 class MidiTable {
  public:
@@ -40,4 +40,4 @@ class MidiTable {
   static_assert(std::atomic<uint16_t>::is_always_lock_free, "the table must be lock-free");
 };
 
-}  // namespace quillet_standalone
+}  // namespace quillet::standalone

@@ -14,7 +14,7 @@ namespace {
 using clap_test::EventList;
 using clap_test::Instance;
 using clap_test::TestHost;
-using quillet_clap::ParamEventBatch;
+using quillet::clap::ParamEventBatch;
 
 // A core that records the stores a batch makes, in order.
 class RecordingCore : private quillet::ParamListener {

@@ -33,7 +33,7 @@ void stbi_image_free(void* retval_from_stbi_load);
 
 namespace {
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 class ClapPanelX11 : public ::testing::Test {
  protected:

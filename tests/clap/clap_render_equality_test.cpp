@@ -24,7 +24,7 @@
 
 namespace {
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 struct Editions {
   OpenedClap clap;

@@ -11,7 +11,7 @@
 
 namespace {
 
-using quillet_clap::GestureQueue;
+using quillet::clap::GestureQueue;
 
 // An output list that keeps copies and can refuse from some event on.
 struct HostOutput {

@@ -15,8 +15,8 @@
 
 namespace {
 
-using quillet_clap::ClapPanelHost;
-using quillet_clap::QuilletPlugin;
+using quillet::clap::ClapPanelHost;
+using quillet::clap::QuilletPlugin;
 
 // The third note key.
 constexpr int32_t kQuarterNote = quillet::kTagWholeNote + 2;
@@ -118,8 +118,8 @@ TEST(ClapPanelGestures, AHostThatCollectsOnlyWhenTheQueueIsFullSeesEveryGestureC
         drag(panel, tag, firstValues + 3 * d);
       }
       // Uncollected until full: no room is left for values.
-      EXPECT_GE(plugin->gestures().size(), quillet_clap::GestureQueue::kCapacity -
-                                               quillet_clap::GestureQueue::kKeptForGestures);
+      EXPECT_GE(plugin->gestures().size(), quillet::clap::GestureQueue::kCapacity -
+                                               quillet::clap::GestureQueue::kKeptForGestures);
       plugin->gestures().drainTo(&host.out);
     }
     expectEveryGestureClosed(host.events);

@@ -10,7 +10,7 @@ list=$("$python" "$runner" README.md doc/packaging.md doc/development.md --list)
 printf '%s\n' "$list"
 status=0
 count() { printf '%s\n' "$list" | grep -c ": $1 " || true; }
-for kind in install-deb package-zip demo; do
+for kind in install-deb package-zip demo windows-install windows-uninstall; do
   [ "$(count "$kind")" = 1 ] || { echo "want one '$kind' block, have $(count "$kind")" >&2; status=1; }
 done
 # The package stage's host checks: a background server, a window, and the

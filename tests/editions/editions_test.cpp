@@ -46,15 +46,15 @@ std::vector<double> render(Edition& edition, const Audio& input, uint32_t block,
                            const BlockChangesList& changes) {
   std::vector<double> inL = input.left, inR = input.right;
   std::vector<double> out(2 * inL.size());
-  quillet_host::startFixedClock();
+  quillet::host::startFixedClock();
   for (size_t start = 0, b = 0; start < inL.size(); start += block, ++b) {
-    quillet_host::advanceFixedClock(static_cast<uint64_t>(start / kRate * 1e9));
+    quillet::host::advanceFixedClock(static_cast<uint64_t>(start / kRate * 1e9));
     const auto frames = static_cast<uint32_t>(std::min<size_t>(block, inL.size() - start));
     double* in[2] = {inL.data() + start, inR.data() + start};
     double* o[2] = {out.data() + start, out.data() + inL.size() + start};
     edition.process(in, o, frames, b < changes.size() ? changes[b] : std::vector<Change>{});
   }
-  quillet_host::stopFixedClock();
+  quillet::host::stopFixedClock();
   EXPECT_EQ(edition.problem(), "") << edition.name();
   return out;
 }

@@ -44,14 +44,14 @@ std::vector<double> render(Edition& edition, bool doublePrecision) {
     inR[i] = noise(gen);
   }
   edition.start(kRate, kBlock, doublePrecision);
-  quillet_host::startFixedClock();
+  quillet::host::startFixedClock();
   for (size_t start = 0; start < frames; start += kBlock) {
-    quillet_host::advanceFixedClock(static_cast<uint64_t>(start / kRate * 1e9));
+    quillet::host::advanceFixedClock(static_cast<uint64_t>(start / kRate * 1e9));
     double* in[2] = {inL.data() + start, inR.data() + start};
     double* o[2] = {out.data() + start, out.data() + frames + start};
     edition.process(in, o, kBlock, {});
   }
-  quillet_host::stopFixedClock();
+  quillet::host::stopFixedClock();
   EXPECT_EQ(edition.problem(), "") << edition.name();
   return out;
 }

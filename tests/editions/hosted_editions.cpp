@@ -28,7 +28,7 @@ namespace editions {
 
 namespace {
 
-using quillet_host::AudioPlugin;
+using quillet::host::AudioPlugin;
 
 std::vector<float> littleEndianFloats(const uint8_t* bytes, size_t count) {
   std::vector<float> values(count);
@@ -90,18 +90,18 @@ class Vst2Edition final : public HostedEdition {
  public:
   Vst2Edition() {
     std::string error;
-    EXPECT_TRUE(quillet_host::openPlugin(QTAP_PATH, &opened, &error)) << error;
-    audio = std::make_unique<quillet_host::Vst2AudioPlugin>(*opened);
+    EXPECT_TRUE(quillet::host::openPlugin(QTAP_PATH, &opened, &error)) << error;
+    audio = std::make_unique<quillet::host::Vst2AudioPlugin>(*opened);
     plugin = audio.get();
     splitsBlocks = true;
   }
   const char* name() const override { return "VST 2.4"; }
   bool loadFactoryPreset(int preset, bool, std::string* error) override {
-    quillet_host::PresetFile file;
+    quillet::host::PresetFile file;
     const std::string path =
         std::string(QUILLET_FXP_DIR) + "/" + kFactoryPresets[preset].symbol + ".fxp";
-    return quillet_host::readPresetFile(path, &file, error) &&
-           quillet_host::applyPreset(*opened, file, error);
+    return quillet::host::readPresetFile(path, &file, error) &&
+           quillet::host::applyPreset(*opened, file, error);
   }
   std::vector<float> heldValues() override {
     std::vector<float> values;
@@ -111,19 +111,19 @@ class Vst2Edition final : public HostedEdition {
   }
 
  private:
-  quillet_host::OpenedPlugin opened;
-  std::unique_ptr<quillet_host::Vst2AudioPlugin> audio;
+  quillet::host::OpenedPlugin opened;
+  std::unique_ptr<quillet::host::Vst2AudioPlugin> audio;
 };
 
 class Vst3Edition final : public HostedEdition {
  public:
   Vst3Edition() {
     std::string error;
-    module = quillet_host::vst3::Vst3Module::load(VST3_BUNDLE_PATH, &error);
+    module = quillet::host::vst3::Vst3Module::load(VST3_BUNDLE_PATH, &error);
     EXPECT_TRUE(module) << error;
-    if (module) instance = quillet_host::vst3::Vst3Instance::open(*module, &error);
+    if (module) instance = quillet::host::vst3::Vst3Instance::open(*module, &error);
     EXPECT_TRUE(instance) << error;
-    if (instance) audio = std::make_unique<quillet_host::vst3::Vst3AudioPlugin>(*instance);
+    if (instance) audio = std::make_unique<quillet::host::vst3::Vst3AudioPlugin>(*instance);
     plugin = audio.get();
   }
   ~Vst3Edition() override {
@@ -134,12 +134,12 @@ class Vst3Edition final : public HostedEdition {
   std::string problem() const override { return audio ? audio->failure() : "not open"; }
   bool loadFactoryPreset(int preset, bool vst3File, std::string* error) override {
     if (!vst3File)
-      return quillet_host::selectVst3Program(*instance, kFactoryPresets[preset].name, error);
-    quillet_host::VstPresetFile file;
+      return quillet::host::selectVst3Program(*instance, kFactoryPresets[preset].name, error);
+    quillet::host::VstPresetFile file;
     const std::string path =
         std::string(VST3_PRESET_DIR) + "/" + kFactoryPresets[preset].name + ".vstpreset";
-    return quillet_host::readVstPresetFile(path, &file, error) &&
-           quillet_host::applyVstPreset(*instance, *module, file, error);
+    return quillet::host::readVstPresetFile(path, &file, error) &&
+           quillet::host::applyVstPreset(*instance, *module, file, error);
   }
   // The processor's state; the controller shows the same values.
   std::vector<float> heldValues() override {
@@ -153,31 +153,31 @@ class Vst3Edition final : public HostedEdition {
   }
 
  private:
-  std::unique_ptr<quillet_host::vst3::Vst3Module> module;
-  std::unique_ptr<quillet_host::vst3::Vst3Instance> instance;
-  std::unique_ptr<quillet_host::vst3::Vst3AudioPlugin> audio;
+  std::unique_ptr<quillet::host::vst3::Vst3Module> module;
+  std::unique_ptr<quillet::host::vst3::Vst3Instance> instance;
+  std::unique_ptr<quillet::host::vst3::Vst3AudioPlugin> audio;
 };
 
 class ClapEdition final : public HostedEdition {
  public:
   ClapEdition() {
     std::string error;
-    EXPECT_TRUE(quillet_host::openClap(QUILLET_CLAP_PATH, &opened, &error)) << error;
-    if (opened.instance) audio = std::make_unique<quillet_host::ClapAudioPlugin>(*opened);
+    EXPECT_TRUE(quillet::host::openClap(QUILLET_CLAP_PATH, &opened, &error)) << error;
+    if (opened.instance) audio = std::make_unique<quillet::host::ClapAudioPlugin>(*opened);
     plugin = audio.get();
   }
   ~ClapEdition() override { audio.reset(); }
   const char* name() const override { return "CLAP"; }
   bool loadFactoryPreset(int preset, bool, std::string* error) override {
-    std::vector<quillet_host::ClapPreset> presets;
-    if (!quillet_host::discoverClapPresets(*opened.module, &presets, error)) return false;
-    const quillet_host::ClapPreset* found =
-        quillet_host::findClapPreset(presets, kFactoryPresets[preset].name);
+    std::vector<quillet::host::ClapPreset> presets;
+    if (!quillet::host::discoverClapPresets(*opened.module, &presets, error)) return false;
+    const quillet::host::ClapPreset* found =
+        quillet::host::findClapPreset(presets, kFactoryPresets[preset].name);
     if (!found) {
       *error = std::string("preset discovery lists no ") + kFactoryPresets[preset].name;
       return false;
     }
-    return quillet_host::loadClapPreset(*opened, *found, error);
+    return quillet::host::loadClapPreset(*opened, *found, error);
   }
   // The state: an 8-byte header, then the 44 bytes.
   std::vector<float> heldValues() override {
@@ -188,8 +188,8 @@ class ClapEdition final : public HostedEdition {
   }
 
  private:
-  quillet_host::OpenedClap opened;
-  std::unique_ptr<quillet_host::ClapAudioPlugin> audio;
+  quillet::host::OpenedClap opened;
+  std::unique_ptr<quillet::host::ClapAudioPlugin> audio;
 };
 
 // LV2 through its control ports: one value per port and block, taken at the

@@ -3,7 +3,7 @@
 #include "panel_fixture.h"
 
 using namespace paneltest;
-using platform::MouseState;
+using quillet::platform::MouseState;
 using VSTGUI::kAlt;
 using VSTGUI::kControl;
 using VSTGUI::kLButton;

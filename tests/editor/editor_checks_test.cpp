@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 TEST(EditorChecks, EditorBuildPassesEveryCheck) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";

@@ -3,7 +3,7 @@
 #include "panel_fixture.h"
 
 using namespace paneltest;
-using platform::Rect;
+using quillet::platform::Rect;
 using VSTGUI::kLButton;
 
 namespace {
@@ -14,20 +14,20 @@ TEST_F(EditorShell, IdleBeforeOpenAndCloseWithoutOpenDoNothing) {
   idle();
   dispatch(effEditClose);
   dispatch(effEditClose);
-  EXPECT_EQ(platform::HeadlessWindow::liveCount(), 0);
+  EXPECT_EQ(quillet::platform::HeadlessWindow::liveCount(), 0);
 }
 
 TEST_F(EditorShell, OpenTwiceKeepsOneWindowAndCloseTwiceIsHarmless) {
   open();
   ASSERT_EQ(dispatch(effEditOpen, 0, 0, &parentWindow), 1);
-  EXPECT_EQ(platform::HeadlessWindow::liveCount(), 1);
+  EXPECT_EQ(quillet::platform::HeadlessWindow::liveCount(), 1);
   dispatch(effEditClose);
-  EXPECT_EQ(platform::HeadlessWindow::liveCount(), 0);
+  EXPECT_EQ(quillet::platform::HeadlessWindow::liveCount(), 0);
   EXPECT_EQ(gui()->getFrame(), nullptr);
   dispatch(effEditClose);
   idle();
   open();
-  EXPECT_EQ(platform::HeadlessWindow::liveCount(), 1);
+  EXPECT_EQ(quillet::platform::HeadlessWindow::liveCount(), 1);
 }
 
 TEST_F(EditorShell, NullParentWindowIsRefused) {
@@ -42,7 +42,7 @@ TEST_F(EditorShell, DeletingTheEffectWithTheEditorOpenClosesIt) {
   open();
   delete effect;
   effect = nullptr;
-  EXPECT_EQ(platform::HeadlessWindow::liveCount(), 0);
+  EXPECT_EQ(quillet::platform::HeadlessWindow::liveCount(), 0);
   effect = new Quillet(&Host::callback);  // for TearDown
 }
 
@@ -81,7 +81,7 @@ TEST_F(EditorShell, HostIdleAnsweredWithEditIdleDoesNotRedrawInsideTracking) {
   Host::get().reenterOnIdle = record();
   // A long drag: the tracking loop asks the host to idle now and then; the
   // host's nested effEditIdle must not pump events or redraw.
-  std::vector<platform::MouseState> moves;
+  std::vector<quillet::platform::MouseState> moves;
   for (int i = 1; i <= 40; ++i) moves.push_back({{100, 90 - i}, kLButton});
   press(100, 90, kLButton, moves);
   EXPECT_GE(Host::get().idleRequests, 1);
@@ -95,7 +95,7 @@ TEST_F(EditorShell, TwoInstancesOpenAtOnce) {
   auto* secondRecord = second->getAeffect();
   int otherParent = 0;
   ASSERT_EQ(secondRecord->dispatcher(secondRecord, effEditOpen, 0, 0, &otherParent, 0.0f), 1);
-  EXPECT_EQ(platform::HeadlessWindow::liveCount(), 2);
+  EXPECT_EQ(quillet::platform::HeadlessWindow::liveCount(), 2);
   secondRecord->dispatcher(secondRecord, effEditIdle, 0, 0, nullptr, 0.0f);
   setParameter(4, 1.0f);
   idle();
@@ -103,7 +103,7 @@ TEST_F(EditorShell, TwoInstancesOpenAtOnce) {
   EXPECT_EQ(value(4), 1.0f);
   EXPECT_EQ(static_cast<QuilletGUI*>(second->getEditor())->controlForTag(4)->getValue(), 0.0f);
   delete second;
-  EXPECT_EQ(platform::HeadlessWindow::liveCount(), 1);
+  EXPECT_EQ(quillet::platform::HeadlessWindow::liveCount(), 1);
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ inline VstIntPtr Host::callback(AEffect* effect, VstInt32 opcode, VstInt32 index
   if (opcode == audioMasterIdle) {
     ++host.idleRequests;
     if (host.reenterOnIdle && effect == host.reenterOnIdle) {
-      platform::HeadlessWindow* window = platform::HeadlessWindow::latest();
+      quillet::platform::HeadlessWindow* window = quillet::platform::HeadlessWindow::latest();
       const size_t before = window ? window->presentedAreas().size() : 0;
       // Something to draw: the host moves Pan, then idles the editor.
       effect->setParameter(effect, 6, host.idleRequests % 2 ? 0.1f : 0.9f);
@@ -89,12 +89,12 @@ class PanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Host::get().reset();
-    platform::setPlatformWindowFactory(&platform::HeadlessWindow::create);
+    quillet::platform::setPlatformWindowFactory(&quillet::platform::HeadlessWindow::create);
     effect = new Quillet(&Host::callback);
   }
   void TearDown() override {
     delete effect;
-    platform::setPlatformWindowFactory(nullptr);
+    quillet::platform::setPlatformWindowFactory(nullptr);
   }
 
   AEffect* record() { return effect->getAeffect(); }
@@ -103,7 +103,9 @@ class PanelTest : public ::testing::Test {
     return record()->dispatcher(record(), opcode, index, value, ptr, opt);
   }
   QuilletGUI* gui() { return static_cast<QuilletGUI*>(effect->getEditor()); }
-  platform::HeadlessWindow* window() { return platform::HeadlessWindow::latest(); }
+  quillet::platform::HeadlessWindow* window() {
+    return quillet::platform::HeadlessWindow::latest();
+  }
 
   // Opens as a host does and lets the first paint happen.
   void open() {
@@ -121,14 +123,15 @@ class PanelTest : public ::testing::Test {
 
   // A press at (x, y) with `buttons`; the mouse then follows `moves` (one per
   // poll of the tracking loop) and all buttons come up after the last one.
-  void press(int x, int y, int32_t buttons, const std::vector<platform::MouseState>& moves = {}) {
+  void press(int x, int y, int32_t buttons,
+             const std::vector<quillet::platform::MouseState>& moves = {}) {
     window()->scriptMouse(moves);
-    window()->queueMouseDown(platform::Point(x, y), buttons);
+    window()->queueMouseDown(quillet::platform::Point(x, y), buttons);
     idle();
   }
   void click(int x, int y, int32_t buttons = VSTGUI::kLButton) { press(x, y, buttons); }
   void wheel(int x, int y, float notches, int32_t buttons = 0) {
-    window()->queueWheel(platform::Point(x, y), notches, buttons);
+    window()->queueWheel(quillet::platform::Point(x, y), notches, buttons);
     idle();
   }
   bool keyDown(unsigned char virt, unsigned char modifier = 0) {

@@ -20,9 +20,9 @@
 
 namespace {
 
-using platform::HeadlessWindow;
-using platform::MouseState;
 using quillet::QuilletPanel;
+using quillet::platform::HeadlessWindow;
+using quillet::platform::MouseState;
 using VSTGUI::kLButton;
 using VSTGUI::kRButton;
 
@@ -67,8 +67,8 @@ struct RecordingHost : quillet::PanelHost {
 
 class PanelOverHost : public ::testing::Test {
  protected:
-  void SetUp() override { platform::setPlatformWindowFactory(&HeadlessWindow::create); }
-  void TearDown() override { platform::setPlatformWindowFactory(nullptr); }
+  void SetUp() override { quillet::platform::setPlatformWindowFactory(&HeadlessWindow::create); }
+  void TearDown() override { quillet::platform::setPlatformWindowFactory(nullptr); }
 
   void open() {
     ASSERT_TRUE(panel.open(&parentWindow));
@@ -77,7 +77,7 @@ class PanelOverHost : public ::testing::Test {
   }
   void press(int x, int y, int32_t buttons, const std::vector<MouseState>& moves = {}) {
     HeadlessWindow::latest()->scriptMouse(moves);
-    HeadlessWindow::latest()->queueMouseDown(platform::Point(x, y), buttons);
+    HeadlessWindow::latest()->queueMouseDown(quillet::platform::Point(x, y), buttons);
     panel.idle();
   }
   float shown(int32_t tag) { return panel.controlForTag(tag)->getValue(); }
@@ -146,7 +146,8 @@ TEST_F(PanelOverHost, ShowsWhatTheHostKeptWithoutBeingTold) {
   // A host that stores only quarters.
   host.keep = [](float v) { return std::round(v * 4.0f) / 4.0f; };
   open();
-  HeadlessWindow::latest()->queueWheel(platform::Point(200, 140), 1.0f, 0);  // Pan 0.5 + 0.1
+  HeadlessWindow::latest()->queueWheel(quillet::platform::Point(200, 140), 1.0f,
+                                       0);  // Pan 0.5 + 0.1
   panel.idle();
   const std::vector<std::string> expected = {"b6", "p6=" + std::to_string(0.6f), "e6"};
   EXPECT_EQ(host.calls, expected);

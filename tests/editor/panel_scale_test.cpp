@@ -24,10 +24,10 @@
 
 namespace {
 
-using platform::HeadlessWindow;
-using platform::MouseState;
 using quillet::QuilletPanel;
 using quillet::ScaleSource;
+using quillet::platform::HeadlessWindow;
+using quillet::platform::MouseState;
 using VSTGUI::kLButton;
 
 struct ResizingHost : quillet::PanelHost {
@@ -61,7 +61,7 @@ struct ResizingHost : quillet::PanelHost {
 class PanelScale : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::setPlatformWindowFactory(&HeadlessWindow::create);
+    quillet::platform::setPlatformWindowFactory(&HeadlessWindow::create);
     char pattern[] = "/tmp/quillet-scale-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     configDir = pattern;
@@ -73,7 +73,7 @@ class PanelScale : public ::testing::Test {
     unsetenv("DISPLAY");
   }
   void TearDown() override {
-    platform::setPlatformWindowFactory(nullptr);
+    quillet::platform::setPlatformWindowFactory(nullptr);
     std::system(("rm -rf '" + configDir + "'").c_str());
     unsetenv("QUILLET_UI_SCALE");
     unsetenv("GDK_SCALE");
@@ -101,7 +101,7 @@ class PanelScale : public ::testing::Test {
   void press(QuilletPanel& panel, int x, int y, int32_t buttons,
              const std::vector<MouseState>& moves = {}) {
     HeadlessWindow::latest()->scriptMouse(moves);
-    HeadlessWindow::latest()->queueMouseDown(platform::Point(x, y), buttons);
+    HeadlessWindow::latest()->queueMouseDown(quillet::platform::Point(x, y), buttons);
     panel.idle();
   }
   // A drag straight up by `pixels` from (x, y), one pixel per poll.
@@ -111,9 +111,9 @@ class PanelScale : public ::testing::Test {
     press(panel, x, y, buttons, moves);
   }
   // The middle of a place of the panel at `scale`.
-  static platform::Point middle(const panel::Place& place, float scale) {
+  static quillet::platform::Point middle(const panel::Place& place, float scale) {
     const panel::Place p = panel::scaledPlace(place, scale);
-    return platform::Point(p.left + p.width / 2, p.top + p.height / 2);
+    return quillet::platform::Point(p.left + p.width / 2, p.top + p.height / 2);
   }
 
   ResizingHost host;
@@ -189,7 +189,7 @@ TEST_F(PanelScale, TheSameMovementOfTheHandGivesTheSameValues) {
     open(panel);
     const int s = static_cast<int>(scale * 2);  // twice the factor, a whole number
     // A drag of 40 panel pixels: a tenth of the range, plain and with Shift.
-    const platform::Point delay = middle(panel::kDelayKnob, scale);
+    const quillet::platform::Point delay = middle(panel::kDelayKnob, scale);
     host.values[kParamDelay] = 0.0f;
     panel.parameterChanged(kParamDelay);
     panel.idle();
@@ -203,7 +203,7 @@ TEST_F(PanelScale, TheSameMovementOfTheHandGivesTheSameValues) {
     // (The host hears of a step once it moves the indicator by a pixel.)
     EXPECT_NEAR(panel.controlForTag(kParamDelay)->getValue(), 0.2f, 1e-5f);
     // A wheel notch is the knob's step; Shift a tenth of it.
-    const platform::Point level = middle(panel::kLevelKnob, scale);
+    const quillet::platform::Point level = middle(panel::kLevelKnob, scale);
     HeadlessWindow::latest()->queueWheel(level, 1.0f, 0);
     HeadlessWindow::latest()->queueWheel(level, 1.0f, VSTGUI::kShift);
     panel.idle();
@@ -215,7 +215,7 @@ TEST_F(PanelScale, TheSameMovementOfTheHandGivesTheSameValues) {
     host.values[kParamDry] = 0.3f;
     panel.parameterChanged(kParamDry);
     panel.idle();
-    const platform::Point dry = middle(panel::kDryKnob, scale);
+    const quillet::platform::Point dry = middle(panel::kDryKnob, scale);
     press(panel, dry.x, dry.y, kLButton | VSTGUI::kControl);
     EXPECT_EQ(host.values[kParamDry], 1.0f);
     // The arrow keys go to the knob last used, a wheel step each.
@@ -223,14 +223,14 @@ TEST_F(PanelScale, TheSameMovementOfTheHandGivesTheSameValues) {
     up.virt = VSTGUI::VKEY_UP;
     EXPECT_TRUE(panel.keyDown(up));
     // Dry is at its top already: nothing to change, but the key is taken.
-    const platform::Point pan = middle(panel::kPanKnob, scale);
+    const quillet::platform::Point pan = middle(panel::kPanKnob, scale);
     press(panel, pan.x, pan.y, kLButton);
     EXPECT_TRUE(panel.keyDown(up));
     EXPECT_NEAR(host.values[kParamPan], 0.6f, 1e-6f);
     // A note key: a quarter at 120 bpm.
     panel::Place key = panel::kFirstNoteKey;
     key.left += 2 * key.width;
-    const platform::Point quarter = middle(key, scale);
+    const quillet::platform::Point quarter = middle(key, scale);
     press(panel, quarter.x, quarter.y, kLButton);
     EXPECT_EQ(host.values[kParamDelay], 0.84674740f);
     EXPECT_EQ(host.values[kParamRange], 0.5f);
@@ -270,7 +270,7 @@ TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
   EXPECT_EQ(panel.scaleMenuRows().back(), "Automatic (100 %)");
   EXPECT_EQ(panel.markedScaleMenuRow(), 7);
   // A press outside it closes it and reaches no control.
-  const platform::Point level = middle(panel::kLevelKnob, 1.0f);
+  const quillet::platform::Point level = middle(panel::kLevelKnob, 1.0f);
   press(panel, level.x, level.y, kLButton);
   EXPECT_FALSE(menu->isShown());
   EXPECT_TRUE(host.calls.empty());

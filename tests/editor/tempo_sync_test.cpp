@@ -145,7 +145,7 @@ TEST_F(TempoSync, HeldKeyFollowsThePointerAndSendsOnEveryChange) {
   const int x = keyX(3);
   // In, out of the key, back in, then release. Each phase lasts 20 turns of
   // at least 4 ms, long enough for an idle pass to draw the key in between.
-  std::vector<platform::MouseState> moves;
+  std::vector<quillet::platform::MouseState> moves;
   for (int y : {kKeyY, 300, kKeyY})
     for (int i = 0; i < 20; ++i) moves.push_back({{x, y}, kLButton});
   press(x, kKeyY, kLButton, moves);

@@ -25,7 +25,7 @@ unsigned char* stbi_load_from_memory(const unsigned char* buffer, int len, int* 
 void stbi_image_free(void* retval_from_stbi_load);
 }
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
 

@@ -36,7 +36,7 @@ class Echo {
   // sendRate false: the host never sets a sample rate.
   explicit Echo(const std::string& path, float rate = 44100.0f, bool sendRate = true) {
     std::string error;
-    instance = quillet_host::PluginInstance::create(loadedLibrary(path), &error);
+    instance = quillet::host::PluginInstance::create(loadedLibrary(path), &error);
     if (!instance) {
       ADD_FAILURE() << error;
       return;
@@ -84,7 +84,7 @@ class Echo {
   void run(double** ins, double** outs, VstInt32 n) {
     effect()->processDoubleReplacing(effect(), ins, outs, n);
   }
-  std::unique_ptr<quillet_host::PluginInstance> instance;
+  std::unique_ptr<quillet::host::PluginInstance> instance;
 };
 
 template <typename Sample>

@@ -23,7 +23,7 @@ class Pair {
  public:
   explicit Pair(const std::string& path) {
     std::string error;
-    plugin = quillet_host::PluginInstance::create(loadedLibrary(path), &error);
+    plugin = quillet::host::PluginInstance::create(loadedLibrary(path), &error);
     if (!plugin) {
       ADD_FAILURE() << error;
       return;
@@ -69,7 +69,7 @@ class Pair {
   }
 
  private:
-  std::unique_ptr<quillet_host::PluginInstance> plugin;
+  std::unique_ptr<quillet::host::PluginInstance> plugin;
   EchoEngine direct;
   EchoParams params;
   std::mt19937 gen{7};
@@ -143,7 +143,7 @@ TEST_P(StoreOrder, MuteResentBeforeEveryBlockAndThenReleased) {
 TEST_P(StoreOrder, MuteLostInAFloodOfStoresStillEmptiesTheEcho) {
   for (bool flood : {false, true}) {
     std::string error;
-    auto plugin = quillet_host::PluginInstance::create(loadedLibrary(GetParam()), &error);
+    auto plugin = quillet::host::PluginInstance::create(loadedLibrary(GetParam()), &error);
     ASSERT_TRUE(plugin) << error;
     AEffect* e = plugin->effect();
     plugin->dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);

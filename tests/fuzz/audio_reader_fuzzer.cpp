@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Both readers go by the content, not the name.
   const std::string path = "/proc/self/fd/" + std::to_string(fd);
 
-  quillet_host::AudioReader reader;
+  quillet::host::AudioReader reader;
   std::string error;
   if (reader.open(path, &error)) {
     const size_t channels = reader.channels();

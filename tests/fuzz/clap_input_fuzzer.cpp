@@ -156,7 +156,7 @@ void runBlock(const clap_plugin_t* p, Input& in, const clap_input_events_t* even
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in{data, size};
   const clap_host_t host = makeHost();
-  const clap_plugin_factory_t& factory = quillet_clap::pluginFactory();
+  const clap_plugin_factory_t& factory = quillet::clap::pluginFactory();
   const clap_plugin_t* p = factory.create_plugin(&factory, &host, "com.marrowledge.quillet-k3");
   require(p != nullptr && p->init(p));
   const auto* params =

@@ -16,7 +16,7 @@
 #include "platform/platform_window.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  platform::setPlatformWindowFactory(platform::HeadlessWindow::create);
+  quillet::platform::setPlatformWindowFactory(quillet::platform::HeadlessWindow::create);
   return 0;
 }
 #endif

@@ -8,15 +8,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> bytes(data, data + size);
-  quillet_host::PresetFile preset;
+  quillet::host::PresetFile preset;
   std::string error;
-  if (!quillet_host::parsePreset(bytes, &preset, &error)) {
+  if (!quillet::host::parsePreset(bytes, &preset, &error)) {
     if (error.empty()) std::abort();  // a refusal always says why
     return 0;
   }
-  const std::vector<uint8_t> written = quillet_host::serializePreset(preset);
-  quillet_host::PresetFile again;
-  if (!quillet_host::parsePreset(written, &again, &error)) std::abort();
-  if (quillet_host::serializePreset(again) != written) std::abort();
+  const std::vector<uint8_t> written = quillet::host::serializePreset(preset);
+  quillet::host::PresetFile again;
+  if (!quillet::host::parsePreset(written, &again, &error)) std::abort();
+  if (quillet::host::serializePreset(again) != written) std::abort();
   return 0;
 }

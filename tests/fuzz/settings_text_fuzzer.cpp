@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // A desktop's factor is positive and finite, and the chooser takes it in.
   for (const std::optional<float> desktop :
-       {platform::xftDpiScale(text), platform::gdkScale(environment.c_str())}) {
+       {quillet::platform::xftDpiScale(text), quillet::platform::gdkScale(environment.c_str())}) {
     if (!desktop) continue;
     if (!(*desktop > 0.0f && *desktop <= 2000.0f / 96.0f)) std::abort();
     ScaleInputs fromDesktop;

@@ -83,8 +83,8 @@ TEST(Bitmap, AllFifteenPicturesAreBuiltIn) {
 }
 
 TEST(Bitmap, PaletteWithTransparentEntryDrawsThoseMaskedPixelsClear) {
-  platform::ResourceData data;
-  ASSERT_TRUE(platform::findResource("PNG", 104, &data));
+  quillet::platform::ResourceData data;
+  ASSERT_TRUE(quillet::platform::findResource("PNG", 104, &data));
   // An indexed-colour PNG with a tRNS chunk.
   ASSERT_GT(data.size, 33u);
   EXPECT_EQ(data.data[25], 3);  // colour type: palette
@@ -98,12 +98,12 @@ TEST(Bitmap, PaletteWithTransparentEntryDrawsThoseMaskedPixelsClear) {
   EXPECT_EQ(target.getPixels()[0], bgra(1, 2, 3, 255));
   EXPECT_EQ(target.getPixels()[15 * 30 + 15], key.pixelAt(15, 15));
   // The background has no transparency; the Mono Out key a full alpha channel.
-  ASSERT_TRUE(platform::findResource("PNG", 101, &data));
+  ASSERT_TRUE(quillet::platform::findResource("PNG", 101, &data));
   EXPECT_EQ(data.data[25], 2);
-  ASSERT_TRUE(platform::findResource("PNG", 113, &data));
+  ASSERT_TRUE(quillet::platform::findResource("PNG", 113, &data));
   EXPECT_EQ(data.data[25], 6);
-  EXPECT_FALSE(platform::findResource("PNG", 116, &data));
-  EXPECT_FALSE(platform::findResource("BMP", 101, &data));
+  EXPECT_FALSE(quillet::platform::findResource("PNG", 116, &data));
+  EXPECT_FALSE(quillet::platform::findResource("BMP", 101, &data));
 }
 
 // The size a panel takes before any picture is decoded: every stored

@@ -46,9 +46,9 @@ struct Listener : CControlListener {
 class Frame : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::setPlatformWindowFactory(&platform::HeadlessWindow::create);
+    quillet::platform::setPlatformWindowFactory(&quillet::platform::HeadlessWindow::create);
     frame = new CFrame(CRect(0, 0, 40, 20), &parent, nullptr);
-    window = platform::HeadlessWindow::latest();
+    window = quillet::platform::HeadlessWindow::latest();
     CBitmap* red = strip(20, 20, {255, 0, 0, 255}, {128, 0, 0, 255});
     CBitmap* green = strip(20, 20, {0, 255, 0, 255}, {0, 128, 0, 255});
     lower = new COnOffButton(CRect(0, 0, 20, 20), &listener, 1, red);
@@ -61,14 +61,14 @@ class Frame : public ::testing::Test {
   }
   void TearDown() override {
     delete frame;
-    platform::setPlatformWindowFactory(nullptr);
+    quillet::platform::setPlatformWindowFactory(nullptr);
   }
   uint32_t shown(int x, int y) { return window->pixel(x, y) & 0x00ffffffu; }
 
   int parent = 0;
   Listener listener;
   CFrame* frame = nullptr;
-  platform::HeadlessWindow* window = nullptr;
+  quillet::platform::HeadlessWindow* window = nullptr;
   COnOffButton* lower = nullptr;
   COnOffButton* upper = nullptr;
 };
@@ -92,7 +92,7 @@ TEST_F(Frame, RedrawsOnlyDirtyViewsWithWhatOverlapsThem) {
   lower->setValue(1.0f);
   frame->idle();
   ASSERT_EQ(window->presentedAreas().size(), 1u);
-  EXPECT_EQ(window->presentedAreas()[0], platform::Rect(0, 0, 20, 20));
+  EXPECT_EQ(window->presentedAreas()[0], quillet::platform::Rect(0, 0, 20, 20));
   EXPECT_EQ(shown(5, 5), 0x800000u);
   EXPECT_EQ(shown(15, 5), 0x00ff00u);  // the upper one repainted over it
   EXPECT_FALSE(lower->isDirty());

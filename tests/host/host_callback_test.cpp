@@ -7,7 +7,7 @@
 
 namespace {
 
-using quillet_host::HostCallback;
+using quillet::host::HostCallback;
 
 VstIntPtr ask(HostCallback& host, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
               void* ptr = nullptr, float opt = 0.0f) {
@@ -89,21 +89,21 @@ TEST(Loader, FindsTheInstanceWhileTheEntryPointRunsAndAfterwards) {
 
 TEST(Loader, RefusesWhatIsNoPlugin) {
   std::string error;
-  EXPECT_FALSE(quillet_host::PluginLibrary::load("/no/such/plugin.so", &error));
+  EXPECT_FALSE(quillet::host::PluginLibrary::load("/no/such/plugin.so", &error));
   EXPECT_NE(error.find("cannot load /no/such/plugin.so"), std::string::npos) << error;
 
-  quillet_host::OpenedPlugin plugin;
-  EXPECT_FALSE(quillet_host::openPlugin("/no/such/plugin.so", &plugin, &error));
+  quillet::host::OpenedPlugin plugin;
+  EXPECT_FALSE(quillet::host::openPlugin("/no/such/plugin.so", &plugin, &error));
   EXPECT_EQ(error, "cannot read /no/such/plugin.so: No such file or directory");
 
   // A real shared library without the entry point (the test plug-in's host library).
-  EXPECT_FALSE(quillet_host::openPlugin(TEST_PLUGIN_GOOD ".missing", &plugin, &error));
+  EXPECT_FALSE(quillet::host::openPlugin(TEST_PLUGIN_GOOD ".missing", &plugin, &error));
   hosttest::ScratchDir dir;
   const std::string text = dir.file("text.so");
   FILE* f = std::fopen(text.c_str(), "w");
   std::fputs("not a library", f);
   std::fclose(f);
-  EXPECT_FALSE(quillet_host::openPlugin(text, &plugin, &error));
+  EXPECT_FALSE(quillet::host::openPlugin(text, &plugin, &error));
   EXPECT_NE(error.find("cannot load"), std::string::npos) << error;
 }
 
@@ -114,13 +114,13 @@ TEST(Loader, FallsBackToTheOlderEntryPointName) {
 }
 
 TEST(Loader, NamesWhatIsWrongWithALibrary) {
-  quillet_host::OpenedPlugin plugin;
+  quillet::host::OpenedPlugin plugin;
   std::string error;
-  EXPECT_FALSE(quillet_host::openPlugin(TEST_PLUGIN_NOENTRY, &plugin, &error));
+  EXPECT_FALSE(quillet::host::openPlugin(TEST_PLUGIN_NOENTRY, &plugin, &error));
   EXPECT_NE(error.find("is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main"),
             std::string::npos)
       << error;
-  EXPECT_FALSE(quillet_host::openPlugin(TEST_PLUGIN_BADMAGIC, &plugin, &error));
+  EXPECT_FALSE(quillet::host::openPlugin(TEST_PLUGIN_BADMAGIC, &plugin, &error));
   EXPECT_NE(error.find("not a VST 2.4 plug-in: the entry point returned a record without the "
                        "'VstP' mark"),
             std::string::npos)
@@ -137,16 +137,16 @@ TEST(Loader, InstanceClosesOnce) {
 }
 
 TEST(PluginText, NamesOfTheRecordsNumbers) {
-  EXPECT_EQ(quillet_host::fourCharText(fourCharCode('Q', 'T', 'A', 'P')), "'QTAP' (0x51544150)");
-  EXPECT_EQ(quillet_host::fourCharText(1), "0x00000001");
+  EXPECT_EQ(quillet::host::fourCharText(fourCharCode('Q', 'T', 'A', 'P')), "'QTAP' (0x51544150)");
+  EXPECT_EQ(quillet::host::fourCharText(1), "0x00000001");
   EXPECT_EQ(
-      quillet_host::flagNames(effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks),
+      quillet::host::flagNames(effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks),
       "HasEditor CanReplacing ProgramChunks");
-  EXPECT_EQ(quillet_host::flagNames(0), "none");
-  EXPECT_EQ(quillet_host::flagNames(1 << 20), "0x100000");
-  EXPECT_EQ(quillet_host::categoryName(1), "Effect");
-  EXPECT_EQ(quillet_host::categoryName(42), "category 42");
-  EXPECT_EQ(quillet_host::printable("a\x1b[2Jb"), "a?[2Jb");
+  EXPECT_EQ(quillet::host::flagNames(0), "none");
+  EXPECT_EQ(quillet::host::flagNames(1 << 20), "0x100000");
+  EXPECT_EQ(quillet::host::categoryName(1), "Effect");
+  EXPECT_EQ(quillet::host::categoryName(42), "category 42");
+  EXPECT_EQ(quillet::host::printable("a\x1b[2Jb"), "a?[2Jb");
 }
 
 // The value printed after a label, on the line that starts with it.

@@ -23,7 +23,7 @@ struct CommandResult {
 // `quillet-host WORD ARGS...` in this process.
 inline CommandResult runCommand(const std::string& word, const std::vector<std::string>& args) {
   const quillet::cli::CommandSpec* command =
-      quillet::cli::findCommand(quillet_host::hostProgram(), word);
+      quillet::cli::findCommand(quillet::host::hostProgram(), word);
   if (!command) {
     ADD_FAILURE() << "no command " << word;
     return {-1, "", ""};
@@ -51,10 +51,10 @@ class ScratchDir {
   std::string path;
 };
 
-inline quillet_host::OpenedPlugin open(const std::string& path) {
-  quillet_host::OpenedPlugin plugin;
+inline quillet::host::OpenedPlugin open(const std::string& path) {
+  quillet::host::OpenedPlugin plugin;
   std::string error;
-  EXPECT_TRUE(quillet_host::openPlugin(path, &plugin, &error)) << error;
+  EXPECT_TRUE(quillet::host::openPlugin(path, &plugin, &error)) << error;
   return plugin;
 }
 

@@ -12,11 +12,11 @@ using hosttest::runCommand;
 std::vector<uint8_t> bytesOf(const std::string& path) {
   std::vector<uint8_t> bytes;
   std::string error;
-  EXPECT_TRUE(quillet_host::readWholeFile(path, 1 << 20, &bytes, &error)) << error;
+  EXPECT_TRUE(quillet::host::readWholeFile(path, 1 << 20, &bytes, &error)) << error;
   return bytes;
 }
 
-std::vector<float> paramsOf(quillet_host::PluginInstance& p) {
+std::vector<float> paramsOf(quillet::host::PluginInstance& p) {
   std::vector<float> values;
   for (VstInt32 i = 0; i < p.effect()->numParams; ++i)
     values.push_back(p.effect()->getParameter(p.effect(), i));
@@ -26,7 +26,7 @@ std::vector<float> paramsOf(quillet_host::PluginInstance& p) {
 struct RoundTrip {
   const char* plugin;
   const char* file;
-  quillet_host::PresetKind kind;
+  quillet::host::PresetKind kind;
 };
 
 void PrintTo(const RoundTrip& r, std::ostream* os) { *os << r.file; }
@@ -46,30 +46,30 @@ TEST_P(PresetRoundTrip, SavedFileLoadsIntoAFreshInstanceAndSavesTheSameBytes) {
   ASSERT_EQ(r.status, 0) << r.err;
   const std::vector<uint8_t> saved = bytesOf(path);
 
-  quillet_host::PresetFile preset;
+  quillet::host::PresetFile preset;
   std::string error;
-  ASSERT_TRUE(quillet_host::parsePreset(saved, &preset, &error)) << error;
+  ASSERT_TRUE(quillet::host::parsePreset(saved, &preset, &error)) << error;
   EXPECT_EQ(preset.kind, GetParam().kind);
   auto fresh = hosttest::open(GetParam().plugin);
-  ASSERT_TRUE(quillet_host::applyPreset(*fresh, preset, &error)) << error;
+  ASSERT_TRUE(quillet::host::applyPreset(*fresh, preset, &error)) << error;
   const std::vector<float> params = paramsOf(*fresh);
   EXPECT_EQ(params[0], 0.25f);
   EXPECT_EQ(params[1], 0.75f);
-  const auto again = quillet_host::capturePreset(*fresh, quillet_host::wantsBank(path));
-  EXPECT_EQ(quillet_host::serializePreset(again), saved);
+  const auto again = quillet::host::capturePreset(*fresh, quillet::host::wantsBank(path));
+  EXPECT_EQ(quillet::host::serializePreset(again), saved);
 
   r = runCommand("preset", {"show", path});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find(quillet_host::presetKindName(GetParam().kind)), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(quillet::host::presetKindName(GetParam().kind)), std::string::npos) << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, PresetRoundTrip,
-    testing::Values(RoundTrip{QTAPG_PATH, "echo.fxp", quillet_host::PresetKind::ChunkProgram},
-                    RoundTrip{QTAP_PATH, "echo.fxb", quillet_host::PresetKind::ChunkBank},
-                    RoundTrip{TEST_PLUGIN_PLAIN, "plain.fxp",
-                              quillet_host::PresetKind::ParamProgram},
-                    RoundTrip{TEST_PLUGIN_PLAIN, "plain.FXB", quillet_host::PresetKind::ParamBank}),
+    testing::Values(
+        RoundTrip{QTAPG_PATH, "echo.fxp", quillet::host::PresetKind::ChunkProgram},
+        RoundTrip{QTAP_PATH, "echo.fxb", quillet::host::PresetKind::ChunkBank},
+        RoundTrip{TEST_PLUGIN_PLAIN, "plain.fxp", quillet::host::PresetKind::ParamProgram},
+        RoundTrip{TEST_PLUGIN_PLAIN, "plain.FXB", quillet::host::PresetKind::ParamBank}),
     [](const auto& info) { return kindName(info.index); });
 
 TEST(Presets, OneBuildsPresetRestoresInTheOther) {
@@ -77,13 +77,13 @@ TEST(Presets, OneBuildsPresetRestoresInTheOther) {
   auto r = runCommand("preset", {"save", QTAPG_PATH, dir.file("p.fxp"), "--set", "Repeat=0.6",
                                  "--set", "PingPong=1"});
   ASSERT_EQ(r.status, 0) << r.err;
-  quillet_host::PresetFile preset;
+  quillet::host::PresetFile preset;
   std::string error;
-  ASSERT_TRUE(quillet_host::readPresetFile(dir.file("p.fxp"), &preset, &error)) << error;
+  ASSERT_TRUE(quillet::host::readPresetFile(dir.file("p.fxp"), &preset, &error)) << error;
   auto source = hosttest::open(QTAPG_PATH);
   auto target = hosttest::open(QTAP_PATH);
-  ASSERT_TRUE(quillet_host::applyPreset(*source, preset, &error)) << error;
-  ASSERT_TRUE(quillet_host::applyPreset(*target, preset, &error)) << error;
+  ASSERT_TRUE(quillet::host::applyPreset(*source, preset, &error)) << error;
+  ASSERT_TRUE(quillet::host::applyPreset(*target, preset, &error)) << error;
   EXPECT_EQ(paramsOf(*source), paramsOf(*target));
   EXPECT_EQ(paramsOf(*target)[1], 0.6f);
 }
@@ -94,21 +94,21 @@ TEST(Presets, NothingIsHandedOverThatDoesNotFit) {
   const std::vector<float> before = paramsOf(*plain);
   std::string error;
 
-  quillet_host::PresetFile preset = quillet_host::capturePreset(*plain, false);
+  quillet::host::PresetFile preset = quillet::host::capturePreset(*plain, false);
   preset.programs[0].params = {0.9f, 0.9f, 0.9f};  // one too many
-  EXPECT_FALSE(quillet_host::applyPreset(*plain, preset, &error));
+  EXPECT_FALSE(quillet::host::applyPreset(*plain, preset, &error));
   EXPECT_EQ(error, "the preset has 3 parameters, the plug-in 2");
 
   preset.programs[0].params = {0.9f, 1.5f};
-  EXPECT_FALSE(quillet_host::applyPreset(*plain, preset, &error));
+  EXPECT_FALSE(quillet::host::applyPreset(*plain, preset, &error));
   EXPECT_EQ(error, "the preset holds a parameter value outside 0..1");
 
-  preset = quillet_host::capturePreset(*chunky, false);
-  EXPECT_FALSE(quillet_host::applyPreset(*plain, preset, &error));
+  preset = quillet::host::capturePreset(*chunky, false);
+  EXPECT_FALSE(quillet::host::applyPreset(*plain, preset, &error));
   EXPECT_EQ(error, "the preset holds a chunk, but the plug-in keeps its state as parameters");
 
   auto echo = hosttest::open(QTAP_PATH);
-  EXPECT_FALSE(quillet_host::applyPreset(*echo, preset, &error));
+  EXPECT_FALSE(quillet::host::applyPreset(*echo, preset, &error));
   EXPECT_EQ(error,
             "the preset is for plug-in 'Htst' (0x48747374), this one is 'QTAP' (0x51544150)");
   EXPECT_EQ(paramsOf(*plain), before);
@@ -149,17 +149,17 @@ TEST(Presets, ShowWithAPlugInListsEveryParameterAsLoaded) {
   EXPECT_EQ(r.out.rfind(plain.out, 0), 0u) << r.out;
   EXPECT_NE(r.out.find("Loaded into \"Quillet K3\": 11 parameters"), std::string::npos) << r.out;
   auto plugin = hosttest::open(QTAPG_PATH);
-  quillet_host::PresetFile preset;
+  quillet::host::PresetFile preset;
   std::string error;
-  ASSERT_TRUE(quillet_host::readPresetFile(path, &preset, &error)) << error;
-  ASSERT_TRUE(quillet_host::applyPreset(*plugin, preset, &error)) << error;
+  ASSERT_TRUE(quillet::host::readPresetFile(path, &preset, &error)) << error;
+  ASSERT_TRUE(quillet::host::applyPreset(*plugin, preset, &error)) << error;
   for (VstInt32 i = 0; i < 11; ++i) {
     char row[160];
-    std::string display = quillet_host::parameterDisplay(*plugin, i);
-    const std::string label = quillet_host::parameterLabel(*plugin, i);
+    std::string display = quillet::host::parameterDisplay(*plugin, i);
+    const std::string label = quillet::host::parameterLabel(*plugin, i);
     if (!label.empty()) display += " " + label;
     std::snprintf(row, sizeof(row), "  %5d  %-24s %-9.6f %s\n", i,
-                  quillet_host::parameterName(*plugin, i).c_str(),
+                  quillet::host::parameterName(*plugin, i).c_str(),
                   plugin->effect()->getParameter(plugin->effect(), i), display.c_str());
     EXPECT_NE(r.out.find(row), std::string::npos) << row << "\nin\n" << r.out;
   }

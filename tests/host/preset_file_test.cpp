@@ -8,10 +8,10 @@
 
 namespace {
 
-using quillet_host::parsePreset;
-using quillet_host::PresetFile;
-using quillet_host::PresetKind;
-using quillet_host::serializePreset;
+using quillet::host::parsePreset;
+using quillet::host::PresetFile;
+using quillet::host::PresetKind;
+using quillet::host::serializePreset;
 
 uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
   return (uint32_t(b[at]) << 24) | (uint32_t(b[at + 1]) << 16) | (uint32_t(b[at + 2]) << 8) |
@@ -169,21 +169,21 @@ TEST(PresetFile, OversizedFilesAreRefusedBeforeReading) {
   const std::string path = dir.file("huge.fxp");
   FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
-  std::fseek(f, static_cast<long>(quillet_host::kMaxPresetFileBytes) + 10, SEEK_SET);
+  std::fseek(f, static_cast<long>(quillet::host::kMaxPresetFileBytes) + 10, SEEK_SET);
   std::fputc(0, f);
   std::fclose(f);
   PresetFile out;
   std::string error;
-  EXPECT_FALSE(quillet_host::readPresetFile(path, &out, &error));
+  EXPECT_FALSE(quillet::host::readPresetFile(path, &out, &error));
   EXPECT_NE(error.find("oversized"), std::string::npos) << error;
 }
 
 TEST(PresetFile, WritesWholeFilesOnly) {
   hosttest::ScratchDir dir;
   std::string error;
-  EXPECT_FALSE(quillet_host::writePresetFile(dir.file("missing/x.fxp"), chunkProgram(), &error));
+  EXPECT_FALSE(quillet::host::writePresetFile(dir.file("missing/x.fxp"), chunkProgram(), &error));
   EXPECT_NE(error.find("cannot write"), std::string::npos);
-  ASSERT_TRUE(quillet_host::writePresetFile(dir.file("x.fxp"), chunkProgram(), &error)) << error;
+  ASSERT_TRUE(quillet::host::writePresetFile(dir.file("x.fxp"), chunkProgram(), &error)) << error;
   EXPECT_EQ(dir.list(), std::vector<std::string>{"x.fxp"});  // no temporary left behind
 }
 
@@ -197,7 +197,7 @@ TEST(PresetFile, EachProgramOfAPlainBankIsItsOwnFxp) {
   const PresetFile bank = plainBank();
   const auto bytes = serializePreset(bank);
   size_t at = 156;
-  for (const quillet_host::PresetProgram& program : bank.programs) {
+  for (const quillet::host::PresetProgram& program : bank.programs) {
     PresetFile single;
     single.kind = PresetKind::ParamProgram;
     single.fxID = bank.fxID;

@@ -87,9 +87,10 @@ TEST(RenderLarge, WriterSwitchesOrStopsBeforeAHeaderWouldWrap) {
   std::string error;
   // A limit of 1000 bytes stands in for 4 GiB: 100 stereo float frames are 800.
   {
-    quillet_host::AudioWriter writer(dir.file("plain.wav"));
+    quillet::host::AudioWriter writer(dir.file("plain.wav"));
     writer.setClassicLimit(1000);
-    ASSERT_TRUE(writer.open(2, 48000.0, quillet_host::SampleFormat::Float32, &error, 100)) << error;
+    ASSERT_TRUE(writer.open(2, 48000.0, quillet::host::SampleFormat::Float32, &error, 100))
+        << error;
     EXPECT_STREQ(writer.container(), "WAV");
     ASSERT_TRUE(writer.write(block, 100, &error)) << error;
     // More than announced: refused, not wrapped.
@@ -98,21 +99,21 @@ TEST(RenderLarge, WriterSwitchesOrStopsBeforeAHeaderWouldWrap) {
         << error;
   }
   EXPECT_TRUE(dir.list().empty());
-  for (uint64_t announced : {uint64_t{126}, quillet_host::AudioWriter::kUnknownFrames}) {
-    quillet_host::AudioWriter writer(dir.file("large.wav"));
+  for (uint64_t announced : {uint64_t{126}, quillet::host::AudioWriter::kUnknownFrames}) {
+    quillet::host::AudioWriter writer(dir.file("large.wav"));
     writer.setClassicLimit(1000);
-    ASSERT_TRUE(writer.open(2, 48000.0, quillet_host::SampleFormat::Float32, &error, announced));
+    ASSERT_TRUE(writer.open(2, 48000.0, quillet::host::SampleFormat::Float32, &error, announced));
     EXPECT_STREQ(writer.container(), "RF64");
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(writer.write(block, 100, &error)) << error;
     ASSERT_TRUE(writer.finish(&error)) << error;
-    quillet_host::AudioData back;
-    quillet_host::AudioFileInfo info;
-    ASSERT_TRUE(quillet_host::readAudioFile(dir.file("large.wav"), &back, &info, &error)) << error;
+    quillet::host::AudioData back;
+    quillet::host::AudioFileInfo info;
+    ASSERT_TRUE(quillet::host::readAudioFile(dir.file("large.wav"), &back, &info, &error)) << error;
     EXPECT_EQ(back.frames(), 500u);
   }
-  quillet_host::AudioWriter aiff(dir.file("large.aiff"));
+  quillet::host::AudioWriter aiff(dir.file("large.aiff"));
   aiff.setClassicLimit(1000);
-  EXPECT_FALSE(aiff.open(2, 48000.0, quillet_host::SampleFormat::Float32, &error, 126));
+  EXPECT_FALSE(aiff.open(2, 48000.0, quillet::host::SampleFormat::Float32, &error, 126));
   EXPECT_NE(error.find("do not fit an AIFF file"), std::string::npos) << error;
 }
 
@@ -165,8 +166,8 @@ TEST(RenderOutput, ReplacesFilesAsCpWouldAndRefusesReadOnlyOnes) {
 
 TEST(RenderPreset, AStateThePlugInRefusesIsAnErrorAndNoOutput) {
   hosttest::ScratchDir dir;
-  quillet_host::PresetFile preset;
-  preset.kind = quillet_host::PresetKind::ChunkProgram;
+  quillet::host::PresetFile preset;
+  preset.kind = quillet::host::PresetKind::ChunkProgram;
   preset.fxID = fourCharCode('Q', 'T', 'A', 'P');
   const float nan = std::numeric_limits<float>::quiet_NaN();
   struct Refused {
@@ -180,11 +181,11 @@ TEST(RenderPreset, AStateThePlugInRefusesIsAnErrorAndNoOutput) {
   std::string error;
   for (const Refused& c : refused) {
     preset.chunk = c.chunk;
-    ASSERT_TRUE(quillet_host::writePresetFile(dir.file(c.name), preset, &error)) << error;
+    ASSERT_TRUE(quillet::host::writePresetFile(dir.file(c.name), preset, &error)) << error;
     for (const char* plugin : {QTAP_PATH, TEST_PLUGIN_GOOD}) {
       if (plugin == std::string(TEST_PLUGIN_GOOD)) {
         preset.fxID = fourCharCode('H', 't', 's', 't');
-        ASSERT_TRUE(quillet_host::writePresetFile(dir.file(c.name), preset, &error)) << error;
+        ASSERT_TRUE(quillet::host::writePresetFile(dir.file(c.name), preset, &error)) << error;
       }
       auto r = runHost({"render", plugin, "-o", dir.file("out.wav"), "--preset", dir.file(c.name)});
       EXPECT_EQ(r.status, 1) << c.name;
@@ -199,7 +200,7 @@ TEST(RenderPreset, AStateThePlugInRefusesIsAnErrorAndNoOutput) {
   const float values[] = {0, 0, 0, 0.5f, 0, 1, 0.5f, 0, 0, 1, 0};
   std::memcpy(defaults.data(), values, 44);
   preset.chunk = defaults;
-  ASSERT_TRUE(quillet_host::writePresetFile(dir.file("same.fxp"), preset, &error));
+  ASSERT_TRUE(quillet::host::writePresetFile(dir.file("same.fxp"), preset, &error));
   auto r = runHost({"render", QTAP_PATH, "-o", dir.file("out.wav"), "--preset",
                     dir.file("same.fxp"), "--tail", "0"});
   EXPECT_EQ(r.status, 0) << r.err;

@@ -13,7 +13,7 @@
 namespace {
 
 using hosttest::runHost;
-using quillet_host::AudioData;
+using quillet::host::AudioData;
 
 AudioData constantThenSilence(size_t frames, double level, size_t loud) {
   AudioData a;
@@ -24,17 +24,17 @@ AudioData constantThenSilence(size_t frames, double level, size_t loud) {
 }
 
 std::string write(const hosttest::ScratchDir& dir, const std::string& name, const AudioData& a,
-                  quillet_host::SampleFormat format = quillet_host::SampleFormat::Float32) {
+                  quillet::host::SampleFormat format = quillet::host::SampleFormat::Float32) {
   std::string error;
-  EXPECT_TRUE(quillet_host::writeAudioFile(dir.file(name), a, format, &error)) << error;
+  EXPECT_TRUE(quillet::host::writeAudioFile(dir.file(name), a, format, &error)) << error;
   return dir.file(name);
 }
 
 AudioData read(const std::string& path) {
   AudioData audio;
-  quillet_host::AudioFileInfo info;
+  quillet::host::AudioFileInfo info;
   std::string error;
-  EXPECT_TRUE(quillet_host::readAudioFile(path, &audio, &info, &error)) << error;
+  EXPECT_TRUE(quillet::host::readAudioFile(path, &audio, &info, &error)) << error;
   return audio;
 }
 
@@ -124,7 +124,7 @@ TEST(RenderClipping, IntegerOutputsCountWhatTheyClipAndReportTheWrittenPeak) {
 TEST(RenderInput, FlacOfUnknownLengthEndsWhereItsAudioEnds) {
   hosttest::ScratchDir dir;
   const std::string in = write(dir, "in.flac", constantThenSilence(30000, 0.25, 30000),
-                               quillet_host::SampleFormat::Int16);
+                               quillet::host::SampleFormat::Int16);
   std::vector<uint8_t> flac = bytesOf(in);
   ASSERT_GT(flac.size(), 42u);
   ASSERT_EQ(std::string(flac.begin(), flac.begin() + 4), "fLaC");
@@ -229,34 +229,34 @@ TEST(RenderInput, AHeaderRateTheHostCannotRunIsRefusedInOneLine) {
 
 TEST(RenderTail, IsBoundedInFramesAsWellAsInSeconds) {
   auto plugin = hosttest::open(TEST_PLUGIN_GOOD);
-  quillet_host::RenderSettings settings;
+  quillet::host::RenderSettings settings;
   settings.maxTailFrames = 1000;  // stands in for an hour at the highest rate
   settings.autoTail = true;
-  settings.tailLimitSeconds = quillet_host::kMaxTailSeconds;
+  settings.tailLimitSeconds = quillet::host::kMaxTailSeconds;
   settings.quietSeconds = 1.0;  // never quiet within the bound
   AudioData in = constantThenSilence(300, 0.25, 300), out;
   std::string error;
-  quillet_host::RenderResult result;
-  ASSERT_TRUE(quillet_host::renderThrough(*plugin, in, settings, &out, &error, &result)) << error;
+  quillet::host::RenderResult result;
+  ASSERT_TRUE(quillet::host::renderThrough(*plugin, in, settings, &out, &error, &result)) << error;
   EXPECT_EQ(result.tailFrames, 1000u);
   EXPECT_FALSE(result.quietReached);
   EXPECT_EQ(out.frames(), 1300u);
   // A stated tail too.
   settings.autoTail = false;
-  settings.tailSeconds = quillet_host::kMaxTailSeconds;
-  ASSERT_TRUE(quillet_host::renderThrough(*plugin, in, settings, &out, &error, &result)) << error;
+  settings.tailSeconds = quillet::host::kMaxTailSeconds;
+  ASSERT_TRUE(quillet::host::renderThrough(*plugin, in, settings, &out, &error, &result)) << error;
   EXPECT_EQ(result.tailFrames, 1000u);
   // The bound of the tool: an hour at the highest rate it runs.
-  EXPECT_EQ(quillet_host::kMaxTailFrames,
-            static_cast<uint64_t>(quillet_host::kMaxTailSeconds * quillet_host::kMaxRenderRate));
-  settings.maxTailFrames = quillet_host::kMaxTailFrames;
-  EXPECT_EQ(quillet_host::longestTail(settings, quillet_host::kMaxRenderRate),
-            quillet_host::kMaxTailFrames);
-  EXPECT_EQ(quillet_host::longestTail(settings, 2147483647.0), quillet_host::kMaxTailFrames);
+  EXPECT_EQ(quillet::host::kMaxTailFrames,
+            static_cast<uint64_t>(quillet::host::kMaxTailSeconds * quillet::host::kMaxRenderRate));
+  settings.maxTailFrames = quillet::host::kMaxTailFrames;
+  EXPECT_EQ(quillet::host::longestTail(settings, quillet::host::kMaxRenderRate),
+            quillet::host::kMaxTailFrames);
+  EXPECT_EQ(quillet::host::longestTail(settings, 2147483647.0), quillet::host::kMaxTailFrames);
 
   // Nor does the loop itself run a rate the tool refuses.
   in.sampleRate = 2147483647.0;
-  EXPECT_FALSE(quillet_host::renderThrough(*plugin, in, settings, &out, &error));
+  EXPECT_FALSE(quillet::host::renderThrough(*plugin, in, settings, &out, &error));
   EXPECT_EQ(error,
             "cannot render at 2147483647 Hz, outside the 8000 to 384000 Hz quillet-host runs");
 }

@@ -14,7 +14,7 @@
 namespace {
 
 using hosttest::runCommand;
-using quillet_host::AudioData;
+using quillet::host::AudioData;
 
 enum { kDelay = 0, kRepeat = 1, kLevel = 2, kPan = 6 };
 
@@ -36,17 +36,17 @@ AudioData noise(size_t channels, size_t frames, double rate) {
 std::string writeInput(const hosttest::ScratchDir& dir, const AudioData& audio,
                        const std::string& name = "in.wav") {
   std::string error;
-  EXPECT_TRUE(quillet_host::writeAudioFile(dir.file(name), audio,
-                                           quillet_host::SampleFormat::Float32, &error))
+  EXPECT_TRUE(quillet::host::writeAudioFile(dir.file(name), audio,
+                                            quillet::host::SampleFormat::Float32, &error))
       << error;
   return dir.file(name);
 }
 
 AudioData readOutput(const std::string& path) {
   AudioData audio;
-  quillet_host::AudioFileInfo info;
+  quillet::host::AudioFileInfo info;
   std::string error;
-  EXPECT_TRUE(quillet_host::readAudioFile(path, &audio, &info, &error)) << error;
+  EXPECT_TRUE(quillet::host::readAudioFile(path, &audio, &info, &error)) << error;
   return audio;
 }
 
@@ -70,7 +70,7 @@ TEST(Render, FileEqualsProcessingTheSameSamplesThroughTheLoader) {
   e->setParameter(e, kDelay, 0.1f);
   e->setParameter(e, kRepeat, 0.6f);
   e->setParameter(e, kLevel, 0.7f);
-  quillet_host::startProcessing(*plugin, 44100.0, 333);
+  quillet::host::startProcessing(*plugin, 44100.0, 333);
   std::vector<float> inL(333), inR(333), outL(333), outR(333);
   float* ins[] = {inL.data(), inR.data()};
   float* outs[] = {outL.data(), outR.data()};
@@ -124,7 +124,7 @@ TEST(Render, StepsSplitTheirBlocksWhereTheyLand) {
 
   auto plugin = hosttest::open(QTAP_PATH);
   AEffect* e = plugin->effect();
-  quillet_host::startProcessing(*plugin, rate, 256);
+  quillet::host::startProcessing(*plugin, rate, 256);
   std::vector<float> inL(256), inR(256), outL(256), outR(256);
   size_t mismatches = 0, next = 0;
   auto run = [&](size_t from, size_t to) {
@@ -176,17 +176,17 @@ TEST(Render, RampReachesItsEndValue) {
                                  dir.file("out.wav"), "--ramp", "Level=0.1:0.9@0.1:0.3", "--ramp",
                                  "repeat=0.8:0.2@0:0.4", "--save-preset", preset});
   ASSERT_EQ(r.status, 0) << r.err;
-  quillet_host::PresetFile saved;
+  quillet::host::PresetFile saved;
   std::string error;
-  ASSERT_TRUE(quillet_host::readPresetFile(preset, &saved, &error)) << error;
+  ASSERT_TRUE(quillet::host::readPresetFile(preset, &saved, &error)) << error;
   auto fresh = hosttest::open(QTAP_PATH);
-  ASSERT_TRUE(quillet_host::applyPreset(*fresh, saved, &error)) << error;
+  ASSERT_TRUE(quillet::host::applyPreset(*fresh, saved, &error)) << error;
   EXPECT_EQ(fresh->effect()->getParameter(fresh->effect(), kLevel), 0.9f);
   EXPECT_EQ(fresh->effect()->getParameter(fresh->effect(), kRepeat), 0.2f);
 }
 
 TEST(Render, RampValuesAlongTheWay) {
-  quillet_host::ParamRamp ramp;
+  quillet::host::ParamRamp ramp;
   ramp.from = 0.2f;
   ramp.to = 0.6f;
   ramp.t0 = 1.0;
@@ -202,11 +202,12 @@ TEST(Render, RampValuesAlongTheWay) {
 }
 
 TEST(Render, DemoIsStereoDeterministicAndShowsOffTheEcho) {
-  const AudioData a = quillet_host::demoMaterial(48000.0), b = quillet_host::demoMaterial(48000.0);
+  const AudioData a = quillet::host::demoMaterial(48000.0),
+                  b = quillet::host::demoMaterial(48000.0);
   ASSERT_EQ(a.channels.size(), 2u);
-  EXPECT_EQ(a.frames(), static_cast<size_t>(quillet_host::kDemoSeconds * 48000.0));
+  EXPECT_EQ(a.frames(), static_cast<size_t>(quillet::host::kDemoSeconds * 48000.0));
   EXPECT_EQ(a.channels, b.channels);
-  const auto levels = quillet_host::measureLevels(a);
+  const auto levels = quillet::host::measureLevels(a);
   EXPECT_NEAR(std::max(levels[0].peak, levels[1].peak), 0.5, 1e-12);
   EXPECT_NE(a.channels[0], a.channels[1]);  // the notes are panned
   // Silence after the chord: the echo's repeats are heard alone there.
@@ -220,7 +221,7 @@ TEST(Render, DemoIsStereoDeterministicAndShowsOffTheEcho) {
   ASSERT_EQ(r.status, 0) << r.err;
   const AudioData echo = readOutput(dir.file("demo.wav"));
   EXPECT_EQ(echo.sampleRate, 44100.0);
-  EXPECT_EQ(echo.frames(), static_cast<size_t>((quillet_host::kDemoSeconds + 3.0) * 44100.0));
+  EXPECT_EQ(echo.frames(), static_cast<size_t>((quillet::host::kDemoSeconds + 3.0) * 44100.0));
   double tail = 0.0;
   for (size_t i = static_cast<size_t>(5.8 * 44100); i < echo.frames(); ++i)
     tail = std::max(tail, std::fabs(echo.channels[0][i]));
@@ -241,13 +242,13 @@ TEST(Render, ErrorsAreOneLineWithNonZeroStatusAndNoOutput) {
   FILE* f = std::fopen(notPlugin.c_str(), "w");
   std::fputs("hello", f);
   std::fclose(f);
-  quillet_host::PresetFile foreign;
-  foreign.kind = quillet_host::PresetKind::ChunkProgram;
+  quillet::host::PresetFile foreign;
+  foreign.kind = quillet::host::PresetKind::ChunkProgram;
   foreign.fxID = fourCharCode('A', 'B', 'C', 'D');
   foreign.chunk.assign(44, 0);
   std::string error;
-  ASSERT_TRUE(quillet_host::writePresetFile(dir.file("foreign.fxp"), foreign, &error));
-  std::vector<uint8_t> broken = quillet_host::serializePreset(foreign);
+  ASSERT_TRUE(quillet::host::writePresetFile(dir.file("foreign.fxp"), foreign, &error));
+  std::vector<uint8_t> broken = quillet::host::serializePreset(foreign);
   broken.resize(broken.size() - 3);
   f = std::fopen(dir.file("broken.fxp").c_str(), "wb");
   std::fwrite(broken.data(), 1, broken.size(), f);
@@ -318,11 +319,12 @@ TEST(Render, UsageMistakesExitWithStatusTwo) {
 
 TEST(Render, TempoReachesThePlugInThroughTheTimeRecord) {
   auto plugin = hosttest::open(TEST_PLUGIN_GOOD);
-  quillet_host::RenderSettings settings;
+  quillet::host::RenderSettings settings;
   settings.tempo = 137.0;
   AudioData out;
   std::string error;
-  ASSERT_TRUE(quillet_host::renderThrough(*plugin, noise(2, 100, 48000.0), settings, &out, &error));
+  ASSERT_TRUE(
+      quillet::host::renderThrough(*plugin, noise(2, 100, 48000.0), settings, &out, &error));
   auto* time = reinterpret_cast<VstTimeInfo*>(
       plugin->host().handle(plugin->effect(), audioMasterGetTime, 0, kVstTempoValid, nullptr, 0));
   ASSERT_NE(time, nullptr);

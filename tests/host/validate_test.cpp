@@ -17,12 +17,12 @@ struct Outcome {
 };
 
 Outcome validate(const std::string& path) {
-  quillet_host::ValidateOptions options;
+  quillet::host::ValidateOptions options;
   options.threadSeconds = 0.3;
   FILE* log = std::tmpfile();
-  quillet_host::ValidationReport report(log);
+  quillet::host::ValidationReport report(log);
   Outcome o;
-  o.loaded = quillet_host::formatOf(path).validate(path, options, report);
+  o.loaded = quillet::host::formatOf(path).validate(path, options, report);
   o.passed = report.passed();
   o.failed = report.failed();
   o.failedChecks = report.failedChecks();
@@ -46,7 +46,7 @@ TEST(Validate, PassesBothOfOurLibraries) {
     EXPECT_EQ(o.failed, 0) << o.log;
     // Every rate in both precisions among them, and the two allocation checks
     // where the allocator can be watched.
-    EXPECT_GE(o.passed, allocation_trap::available() ? 26 : 24) << o.log;
+    EXPECT_GE(o.passed, quillet::host::allocation_trap::available() ? 26 : 24) << o.log;
   }
 }
 
@@ -66,7 +66,8 @@ TEST(Validate, CatchesNaNOutput) {
 }
 
 TEST(Validate, CatchesAllocationInProcess) {
-  if (!allocation_trap::available()) GTEST_SKIP() << "this build does not watch the allocator";
+  if (!quillet::host::allocation_trap::available())
+    GTEST_SKIP() << "this build does not watch the allocator";
   const Outcome o = validate(TEST_PLUGIN_ALLOC);
   EXPECT_TRUE(failedOnly(o, "no allocation while processing")) << o.log;
   EXPECT_EQ(o.failed, 2) << o.log;  // both precisions

@@ -12,10 +12,10 @@
 
 namespace {
 
-using quillet_host::AudioData;
-using quillet_host::AudioReader;
-using quillet_host::AudioWriter;
-using quillet_host::SampleFormat;
+using quillet::host::AudioData;
+using quillet::host::AudioReader;
+using quillet::host::AudioWriter;
+using quillet::host::SampleFormat;
 
 struct Scratch {
   std::string folder;
@@ -63,7 +63,7 @@ TEST(WavReader, DataSizeClaimsBeyondTheFileAreCutToWhatItHolds) {
   std::string error;
   // 100 frames of 16-bit stereo after a 44-byte header: 444 bytes.
   ASSERT_TRUE(
-      quillet_host::writeAudioFile(s.file("a.wav"), ramp(100), SampleFormat::Int16, &error));
+      quillet::host::writeAudioFile(s.file("a.wav"), ramp(100), SampleFormat::Int16, &error));
   std::vector<unsigned char> wav = bytesOf(s.file("a.wav"));
   ASSERT_EQ(wav.size(), 444u);
   ASSERT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
@@ -88,7 +88,7 @@ TEST(WavReader, RefusesMoreChannelsThanLibsndfileReads) {
   Scratch s;
   std::string error;
   ASSERT_TRUE(
-      quillet_host::writeAudioFile(s.file("a.wav"), ramp(100), SampleFormat::Int16, &error));
+      quillet::host::writeAudioFile(s.file("a.wav"), ramp(100), SampleFormat::Int16, &error));
   std::vector<unsigned char> wav = bytesOf(s.file("a.wav"));
   ASSERT_EQ(std::string(wav.begin() + 12, wav.begin() + 16), "fmt ");
   for (uint16_t channels : {uint16_t{1025}, uint16_t{62965}}) {

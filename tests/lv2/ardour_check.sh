@@ -5,10 +5,10 @@
 # and exported; reopened, it must report the same eleven values and export
 # the same audio. Both exports are checked against quillet-host's render of the
 # same signal through the VST library. With the VST3 bundle, an automation
-# line is drawn on both editions and played back, and the VST3 edition's
-# factory presets are loaded from Ardour's preset list, as programs and as
-# .vstpreset files (see the end).
-#   ardour_check.sh WORK_DIR [VST3_BUNDLE [VST3_PRESET_DIR]]
+# line is drawn on both editions and played back, and Ardour's preset menu
+# of the VST3 edition must list each factory preset once (its program list:
+# nine entries), each loading its values (see the end).
+#   ardour_check.sh WORK_DIR [VST3_BUNDLE]
 #
 # Ardour activates the plug-in, then sets the session's values in its first
 # runs and plays silence until the export starts; the plug-in takes values
@@ -21,7 +21,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 work=$1
 vst3_bundle=${2:-}
-vst3_presets=${3:-${vst3_bundle:+$(dirname "$vst3_bundle")/vst3-presets}}
 vst3_id=565354515441507175696C6C6574206B
 block=512
 frames=192000
@@ -73,10 +72,6 @@ if [ -n "$vst3_bundle" ]; then
   # scanner wrote it in: a copy dated two seconds back cannot be.
   mkdir -p "$work/.vst3" "$work/cache"
   cp -R "$vst3_bundle" "$work/.vst3/"
-  # The factory presets where Ardour looks for a user's (~/.vst3/presets/
-  # VENDOR/PLUG-IN/), as the package puts them in /usr/share/vst3/presets.
-  mkdir -p "$work/.vst3/presets/Marrow Ledge/Quillet K3"
-  cp "$vst3_presets"/*.vstpreset "$work/.vst3/presets/Marrow Ledge/Quillet K3/"
   find "$work/.vst3" -type f -exec touch -d '-2 seconds' {} +
   HOME="$work" XDG_CACHE_HOME="$work/cache" LD_LIBRARY_PATH=/usr/lib/ardour7 \
     timeout 60 /usr/lib/ardour7/ardour-vst3-scanner "$work/.vst3/$(basename "$vst3_bundle")" \
@@ -170,31 +165,35 @@ for edition in "${editions[@]}"; do
   echo "   Ardour $name, reopened against saved: $(cat "$work/cmp")"
 done
 
-# The factory presets from Ardour's list for the VST3 edition: the nine
-# programs (its program list) and the nine .vstpreset files, each loaded and
-# showing the preset's values (as the VST 2.4 edition's .fxp holds them);
-# then "Dub Throw" from its file, exported: the same samples as quillet-host's
-# render of its .fxp through the VST 2.4 edition. Ardour plays silence after
-# the loads, so the preset is in place before the first sound and the lines
-# start at its length without a stretch.
+# The factory presets in Ardour's preset menu for the VST3 edition: nine
+# entries, the program list (the package installs no preset files beside
+# it, which Ardour would list a second time), each loaded and showing the
+# preset's values (as the VST 2.4 edition's .fxp holds them); then "Dub
+# Throw" exported: the same samples as quillet-host's render of its .fxp
+# through the VST 2.4 edition. Ardour plays silence after the loads, so the
+# preset is in place before the first sound and the lines start at its
+# length without a stretch.
 if [ -n "$vst3_bundle" ]; then
   table=$(preset_table) || fail "the program list and the .fxp presets do not match"
   [ "$(wc -l <<<"$table")" -eq 9 ] || fail "not nine programs: $table"
-  [ "$(find "$vst3_presets" -name '*.vstpreset' | wc -l)" -eq 9 ] ||
-    fail "not nine .vstpreset files in $vst3_presets"
   preset_names=$(cut -d'|' -f1 <<<"$table" | paste -sd'|')
   preset_values=$(cut -d'|' -f3 <<<"$table" | paste -sd'|')
   run_ardour presets
+  entries=$(sed -n 's/^k3 menu entries \([0-9]*\).*/\1/p' "$work/presets.log")
+  [ "$entries" = 9 ] ||
+    fail "Ardour's VST3 preset menu holds ${entries:-no} entries, not nine: $(grep '^k3 menu entry' "$work/presets.log")"
+  # Each preset once, by its name.
+  diff <(cut -d'|' -f1 <<<"$table" | LC_ALL=C sort) \
+    <(sed -n 's/^k3 menu entry \(.*\) = .*/\1/p' "$work/presets.log" | LC_ALL=C sort) ||
+    fail "Ardour's VST3 preset menu does not list each factory preset once"
   index=0
   while IFS='|' read -r name symbol want; do
-    for kind in "program $index $name" "file $name"; do
-      got=$(grep -F "k3 $kind:" "$work/presets.log" | head -1)
-      [ "$got" = "k3 $kind: $want" ] ||
-        fail "Ardour's $kind: got '${got:-nothing}', want '$want'"
-    done
+    got=$(grep -F "k3 program $index $name:" "$work/presets.log" | head -1)
+    [ "$got" = "k3 program $index $name: $want" ] ||
+      fail "Ardour's program $index $name: got '${got:-nothing}', want '$want'"
     index=$((index + 1))
   done <<<"$table"
-  echo "   Ardour lists and loads the nine VST3 presets, as programs and as .vstpreset files"
+  echo "   Ardour's VST3 preset menu: $(sed -n 's/^k3 menu entries //p' "$work/presets.log"), each factory preset once, each loading its values"
   symbol=$(grep "^$export_preset|" <<<"$table" | cut -d'|' -f2)
   "$root/build/host/quillet-host" render "$root/build/QTAP_x64.so" "$work/signal.wav" \
     -o "$work/vst-preset.wav" --block "$block" --tail 0 --format float \

@@ -15,7 +15,7 @@
 
 namespace {
 
-using quillet_lv2::kPortHostTempo;
+using quillet::lv2::kPortHostTempo;
 
 std::vector<float> noise(size_t n, unsigned seed) {
   std::mt19937 rng(seed);
@@ -48,7 +48,7 @@ class VstRun {
   bool ok() const { return instance != nullptr; }
 
  private:
-  std::unique_ptr<quillet_host::PluginInstance> instance;
+  std::unique_ptr<quillet::host::PluginInstance> instance;
 };
 
 struct Block {
@@ -156,12 +156,12 @@ TEST(Lv2Dsp, ValuesSetBeforeTheFirstSoundActAsSetAtActivate) {
   lv2.connectAudio(in[0].data(), in[1].data(), lv2.out[0].data(), lv2.out[1].data());
   lv2.run(512);
   // Counts the allocations of one run.
-  const bool trap = allocation_trap::available();
+  const bool trap = quillet::host::allocation_trap::available();
   size_t allocations = 0;
   auto run = [&](int frames) {
-    if (trap) allocation_trap::arm();
+    if (trap) quillet::host::allocation_trap::arm();
     lv2.run(frames);
-    if (trap) allocations += allocation_trap::disarm();
+    if (trap) allocations += quillet::host::allocation_trap::disarm();
   };
   std::memcpy(lv2.controls, values, sizeof values);
   for (int block = 0; block < 4; ++block) {
@@ -242,7 +242,8 @@ TEST(Lv2Dsp, RunsInPlace) {
 // Parameter stores with the engine's reactions (a stretch of both lines, the
 // mute sequence), tempo events and the processing itself take no memory.
 TEST(Lv2Dsp, RunAllocatesNothing) {
-  if (!allocation_trap::available()) GTEST_SKIP() << "this build does not watch the allocator";
+  if (!quillet::host::allocation_trap::available())
+    GTEST_SKIP() << "this build does not watch the allocator";
   Lv2Instance x;
   ASSERT_TRUE(x.ok());
   x.controls[kParamRepeat] = 0.5f;
@@ -260,9 +261,9 @@ TEST(Lv2Dsp, RunAllocatesNothing) {
     x.controls[kParamMute] = block == 30 ? 1.0f : 0.0f;
     x.controls[kParamPan] = 0.02f * static_cast<float>(block);
     x.sendPosition(90.0f + static_cast<float>(block));
-    allocation_trap::arm();
+    quillet::host::allocation_trap::arm();
     x.run(256);
-    seen += allocation_trap::disarm();
+    seen += quillet::host::allocation_trap::disarm();
   }
   EXPECT_EQ(seen, 0u);
   EXPECT_FLOAT_EQ(x.hostTempo, 129.0f);
@@ -337,11 +338,11 @@ TEST(Lv2Dsp, WithoutAMapThereIsNoTempo) {
 TEST(Lv2Dsp, UnconnectedPortsAreSkipped) {
   Lv2Instance x;
   ASSERT_TRUE(x.ok());
-  x.connect(quillet_lv2::kPortControl, nullptr);
+  x.connect(quillet::lv2::kPortControl, nullptr);
   x.connect(kParamRepeat, nullptr);
   x.activate();
   x.run(64);
-  x.connect(quillet_lv2::kPortOutL, nullptr);
+  x.connect(quillet::lv2::kPortOutL, nullptr);
   x.run(64);
   EXPECT_EQ(x.hostTempo, 0.0f);
   x.connect(kPortHostTempo, nullptr);

@@ -77,8 +77,8 @@ class Lv2Instance {
     atomBuffer.assign(512, 0);
     sequenceType = urids.id(LV2_ATOM__Sequence);
     clearSequence();
-    d->connect_port(handle, quillet_lv2::kPortControl, atomBuffer.data());
-    d->connect_port(handle, quillet_lv2::kPortHostTempo, &hostTempo);
+    d->connect_port(handle, quillet::lv2::kPortControl, atomBuffer.data());
+    d->connect_port(handle, quillet::lv2::kPortHostTempo, &hostTempo);
     lv2_atom_forge_init(&forge, urids.mapPointer());
   }
   ~Lv2Instance() {
@@ -98,10 +98,10 @@ class Lv2Instance {
   }
   void connect(uint32_t port, void* data) { descriptor->connect_port(handle, port, data); }
   void connectAudio(float* inL, float* inR, float* outL, float* outR) {
-    connect(quillet_lv2::kPortInL, inL);
-    connect(quillet_lv2::kPortInR, inR);
-    connect(quillet_lv2::kPortOutL, outL);
-    connect(quillet_lv2::kPortOutR, outR);
+    connect(quillet::lv2::kPortInL, inL);
+    connect(quillet::lv2::kPortInR, inR);
+    connect(quillet::lv2::kPortOutL, outL);
+    connect(quillet::lv2::kPortOutR, outR);
   }
 
   // Puts one time:Position object into the next block's sequence; a NaN

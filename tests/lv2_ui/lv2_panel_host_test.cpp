@@ -15,8 +15,8 @@
 
 namespace {
 
-using lv2ui::Lv2PanelHost;
-using lv2ui::UiHostPorts;
+using quillet::lv2::ui::Lv2PanelHost;
+using quillet::lv2::ui::UiHostPorts;
 
 struct Recorder {
   std::vector<std::string> calls;  // "w3=0.5", "t0+", "t0-"
@@ -124,15 +124,15 @@ TEST_F(PanelHostTest, GesturesTouchTheirPortsAndNoteKeysTouchDelayAndRange) {
 TEST_F(PanelHostTest, TempoComesFromTheHostTempoPortWhenUsable) {
   Lv2PanelHost host(ports);
   EXPECT_EQ(host.hostTempo(), 0.0);
-  EXPECT_EQ(report(host, quillet_lv2::kPortHostTempo, 120.0f), -1);  // no parameter
+  EXPECT_EQ(report(host, quillet::lv2::kPortHostTempo, 120.0f), -1);  // no parameter
   EXPECT_EQ(host.hostTempo(), 120.0);
   for (float none : {0.0f, -60.0f, std::numeric_limits<float>::infinity(),
                      std::numeric_limits<float>::quiet_NaN()}) {
-    report(host, quillet_lv2::kPortHostTempo, none);
+    report(host, quillet::lv2::kPortHostTempo, none);
     EXPECT_EQ(host.hostTempo(), 0.0) << none;
   }
   // The other ports beyond the parameters carry no tempo.
-  report(host, quillet_lv2::kPortHostTempo - 1, 90.0f);
+  report(host, quillet::lv2::kPortHostTempo - 1, 90.0f);
   EXPECT_EQ(host.hostTempo(), 0.0);
   EXPECT_TRUE(recorder.calls.empty());
 }

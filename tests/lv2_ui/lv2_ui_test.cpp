@@ -27,8 +27,8 @@ using namespace lv2uitest;
 
 namespace {
 
-constexpr const char* kUiUri = quillet_lv2::kUiUri;
-constexpr uint32_t kTempoPort = quillet_lv2::kPortHostTempo;
+constexpr const char* kUiUri = quillet::lv2::kUiUri;
+constexpr uint32_t kTempoPort = quillet::lv2::kPortHostTempo;
 
 std::vector<unsigned char> readFile(const std::string& path) {
   std::vector<unsigned char> bytes;

@@ -55,7 +55,7 @@ std::unique_ptr<UiTestHost> UiTestHost::open(const std::string& path, const std:
     host->idleInterface = static_cast<const LV2UI_Idle_Interface*>(
         host->descriptor->extension_data(LV2_UI__idleInterface));
 
-  host->hostWindow = quillet_host::X11HostWindow::create(586, 385, "LV2 UI test host", error);
+  host->hostWindow = quillet::host::X11HostWindow::create(586, 385, "LV2 UI test host", error);
   // (The UI asks for its size with ui:resize once it knows it.)
   if (!host->hostWindow) return nullptr;
 

@@ -75,7 +75,7 @@ class UiTestHost {
 
   // Calls the UI library's cleanup now (the destructor does it otherwise).
   void cleanup();
-  quillet_host::X11HostWindow& window() { return *hostWindow; }
+  quillet::host::X11HostWindow& window() { return *hostWindow; }
   std::vector<HostCall>& calls() { return recorded; }
   LV2UI_Widget widget() const { return uiWidget; }
 
@@ -92,7 +92,7 @@ class UiTestHost {
   const LV2UI_Idle_Interface* idleInterface = nullptr;
   LV2UI_Handle handle = nullptr;
   LV2UI_Widget uiWidget = nullptr;
-  std::unique_ptr<quillet_host::X11HostWindow> hostWindow;
+  std::unique_ptr<quillet::host::X11HostWindow> hostWindow;
   int originX = 0, originY = 0;
   LV2UI_Resize resizeFeature{};
   bool shrinks = true;

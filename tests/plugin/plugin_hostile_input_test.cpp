@@ -17,7 +17,7 @@ class PluginHostileInput : public ::testing::TestWithParam<PluginBuild> {
     plugin = makeInstance(GetParam().path);
     ASSERT_TRUE(plugin);
   }
-  std::unique_ptr<quillet_host::PluginInstance> plugin;
+  std::unique_ptr<quillet::host::PluginInstance> plugin;
 };
 
 TEST_P(PluginHostileInput, KeyOpcodesTakeAnyModifierValue) {

@@ -26,7 +26,7 @@ const Row kDefaults[11] = {
     {"PingPong", "typ", 0.0f, "0.000000"},
 };
 
-std::vector<float> chunkOf(quillet_host::PluginInstance& p, VstInt32 index = 0) {
+std::vector<float> chunkOf(quillet::host::PluginInstance& p, VstInt32 index = 0) {
   void* data = nullptr;
   const VstIntPtr size = p.dispatch(effGetChunk, index, 0, &data);
   EXPECT_EQ(size, 44);
@@ -45,7 +45,7 @@ class PluginParams : public ::testing::TestWithParam<PluginBuild> {
   }
   float get(VstInt32 i) { return e->getParameter(e, i); }
   void set(VstInt32 i, float v) { e->setParameter(e, i, v); }
-  std::unique_ptr<quillet_host::PluginInstance> plugin;
+  std::unique_ptr<quillet::host::PluginInstance> plugin;
   AEffect* e = nullptr;
 };
 

@@ -15,7 +15,7 @@ class PluginRecord : public ::testing::TestWithParam<PluginBuild> {
     ASSERT_TRUE(plugin);
     record = plugin->effect();
   }
-  std::unique_ptr<quillet_host::PluginInstance> plugin;
+  std::unique_ptr<quillet::host::PluginInstance> plugin;
   AEffect* record = nullptr;
 };
 
@@ -178,8 +178,8 @@ TEST_P(PluginRecord, NullPointersFromTheHostAreIgnored) {
 
 TEST_P(PluginRecord, CloseAnswersOne) {
   // Made through the entry point directly, so nothing else closes it.
-  quillet_host::HostCallback host;
-  static quillet_host::HostCallback* current = nullptr;
+  quillet::host::HostCallback host;
+  static quillet::host::HostCallback* current = nullptr;
   current = &host;
   auto callback = [](AEffect* e, VstInt32 op, VstInt32 i, VstIntPtr v, void* p, float o) {
     return current->handle(e, op, i, v, p, o);

@@ -21,7 +21,7 @@ unsigned char* stbi_load_from_memory(const unsigned char* buffer, int len, int* 
 void stbi_image_free(void* retval_from_stbi_load);
 }
 
-using namespace artwork;
+using namespace quillet::artwork;
 
 namespace {
 

@@ -26,7 +26,7 @@ bool xrdb(const char* mode, const char* resources) {
 std::optional<float> desktopScaleOfNewConnection() {
   Display* display = XOpenDisplay(nullptr);
   EXPECT_NE(display, nullptr);
-  const std::optional<float> scale = platform::x11DesktopScale(display);
+  const std::optional<float> scale = quillet::platform::x11DesktopScale(display);
   if (display) XCloseDisplay(display);
   return scale;
 }
@@ -84,26 +84,27 @@ TEST_F(DesktopScaleX11, NoDatabaseAtAll) {
   EXPECT_FALSE(desktopScaleOfNewConnection().has_value());
   setenv("GDK_SCALE", "2", 1);
   EXPECT_EQ(desktopScaleOfNewConnection(), 2.0f);
-  EXPECT_EQ(platform::x11DesktopScale(nullptr), 2.0f);  // no connection: the environment only
+  EXPECT_EQ(quillet::platform::x11DesktopScale(nullptr),
+            2.0f);  // no connection: the environment only
 }
 
 TEST(DesktopScaleValues, XftDpi) {
-  EXPECT_EQ(platform::xftDpiScale("96"), 1.0f);
-  EXPECT_EQ(platform::xftDpiScale(" 144 "), 1.5f);
-  EXPECT_EQ(platform::xftDpiScale("120.0"), 1.25f);
-  EXPECT_EQ(platform::xftDpiScale("288"), 3.0f);
-  EXPECT_EQ(platform::xftDpiScale("384"), 4.0f);  // raw: the chooser brings it to 3
+  EXPECT_EQ(quillet::platform::xftDpiScale("96"), 1.0f);
+  EXPECT_EQ(quillet::platform::xftDpiScale(" 144 "), 1.5f);
+  EXPECT_EQ(quillet::platform::xftDpiScale("120.0"), 1.25f);
+  EXPECT_EQ(quillet::platform::xftDpiScale("288"), 3.0f);
+  EXPECT_EQ(quillet::platform::xftDpiScale("384"), 4.0f);  // raw: the chooser brings it to 3
   for (const char* bad : {"", "0", "-96", "abc", "1e2", "96dpi", "2001", "9.", ".5", "0x60"})
-    EXPECT_FALSE(platform::xftDpiScale(bad).has_value()) << '"' << bad << '"';
+    EXPECT_FALSE(quillet::platform::xftDpiScale(bad).has_value()) << '"' << bad << '"';
 }
 
 TEST(DesktopScaleValues, GdkScale) {
-  EXPECT_EQ(platform::gdkScale("1"), 1.0f);
-  EXPECT_EQ(platform::gdkScale("2"), 2.0f);
-  EXPECT_EQ(platform::gdkScale("16"), 16.0f);
+  EXPECT_EQ(quillet::platform::gdkScale("1"), 1.0f);
+  EXPECT_EQ(quillet::platform::gdkScale("2"), 2.0f);
+  EXPECT_EQ(quillet::platform::gdkScale("16"), 16.0f);
   for (const char* bad : {"", "0", "17", "1.5", " 2", "2 ", "-1", "two", "002"})
-    EXPECT_FALSE(platform::gdkScale(bad).has_value()) << '"' << bad << '"';
-  EXPECT_FALSE(platform::gdkScale(nullptr).has_value());
+    EXPECT_FALSE(quillet::platform::gdkScale(bad).has_value()) << '"' << bad << '"';
+  EXPECT_FALSE(quillet::platform::gdkScale(nullptr).has_value());
 }
 
 }  // namespace

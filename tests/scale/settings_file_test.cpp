@@ -54,15 +54,15 @@ class SettingsFile : public testing::Test {
 
 TEST_F(SettingsFile, PathFollowsXdgThenHome) {
   setenv("XDG_CONFIG_HOME", "/srv/conf", 1);
-  EXPECT_EQ(platform::userSettingsPath(), "/srv/conf/quillet-k3/settings");
+  EXPECT_EQ(quillet::platform::userSettingsPath(), "/srv/conf/quillet-k3/settings");
   setenv("HOME", "/home/ada", 1);
   setenv("XDG_CONFIG_HOME", "relative/conf", 1);  // not absolute: ignored, as XDG says
-  EXPECT_EQ(platform::userSettingsPath(), "/home/ada/.config/quillet-k3/settings");
+  EXPECT_EQ(quillet::platform::userSettingsPath(), "/home/ada/.config/quillet-k3/settings");
   unsetenv("XDG_CONFIG_HOME");
-  EXPECT_EQ(platform::userSettingsPath(), "/home/ada/.config/quillet-k3/settings");
+  EXPECT_EQ(quillet::platform::userSettingsPath(), "/home/ada/.config/quillet-k3/settings");
   // No usable HOME: the password database's home folder.
   unsetenv("HOME");
-  const std::string fromPasswd = platform::userSettingsPath();
+  const std::string fromPasswd = quillet::platform::userSettingsPath();
   ASSERT_FALSE(fromPasswd.empty());
   EXPECT_EQ(fromPasswd.front(), '/');
   EXPECT_NE(fromPasswd.find("/.config/quillet-k3/settings"), std::string::npos);
@@ -88,7 +88,7 @@ TEST_F(SettingsFile, WriteReplacesTheFileInsteadOfChangingIt) {
   const std::string path = dir + "/settings", old = dir + "/old";
   spit(path, "ui-scale = 2\n");
   ASSERT_EQ(link(path.c_str(), old.c_str()), 0);
-  ASSERT_TRUE(platform::writeFileAtomically(path, "ui-scale = 3\n"));
+  ASSERT_TRUE(quillet::platform::writeFileAtomically(path, "ui-scale = 3\n"));
   // A reader holding the old file still sees it whole: the new one was renamed in.
   EXPECT_EQ(slurp(old), "ui-scale = 2\n");
   EXPECT_EQ(slurp(path), "ui-scale = 3\n");
@@ -98,38 +98,38 @@ TEST_F(SettingsFile, WriteReplacesTheFileInsteadOfChangingIt) {
 TEST_F(SettingsFile, FailedWriteLeavesEverythingAsItWas) {
   // The folder cannot exist: a file has its name.
   spit(dir + "/blocked", "not a folder");
-  EXPECT_FALSE(platform::writeFileAtomically(dir + "/blocked/quillet-k3/settings", "x\n"));
+  EXPECT_FALSE(quillet::platform::writeFileAtomically(dir + "/blocked/quillet-k3/settings", "x\n"));
   EXPECT_EQ(slurp(dir + "/blocked"), "not a folder");
   // The target is a folder: rename fails, the temporary file goes again.
   ASSERT_EQ(mkdir((dir + "/settings").c_str(), 0700), 0);
-  EXPECT_FALSE(platform::writeFileAtomically(dir + "/settings", "x\n"));
+  EXPECT_FALSE(quillet::platform::writeFileAtomically(dir + "/settings", "x\n"));
   EXPECT_EQ(listing(dir), "blocked\nsettings\n");
-  EXPECT_FALSE(platform::writeFileAtomically("", "x\n"));
+  EXPECT_FALSE(quillet::platform::writeFileAtomically("", "x\n"));
 }
 
 TEST_F(SettingsFile, ReadsOnlySmallRegularFiles) {
   std::string text = "left over";
-  EXPECT_FALSE(platform::readSmallFile(dir + "/missing", 4096, &text));
+  EXPECT_FALSE(quillet::platform::readSmallFile(dir + "/missing", 4096, &text));
   EXPECT_EQ(text, "");
-  EXPECT_FALSE(platform::readSmallFile(dir, 4096, &text));  // a folder
+  EXPECT_FALSE(quillet::platform::readSmallFile(dir, 4096, &text));  // a folder
   // A pipe in the file's place neither blocks nor counts.
   ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
-  EXPECT_FALSE(platform::readSmallFile(dir + "/pipe", 4096, &text));
+  EXPECT_FALSE(quillet::platform::readSmallFile(dir + "/pipe", 4096, &text));
   ASSERT_EQ(symlink("/dev/zero", (dir + "/zero").c_str()), 0);
-  EXPECT_FALSE(platform::readSmallFile(dir + "/zero", 4096, &text));
+  EXPECT_FALSE(quillet::platform::readSmallFile(dir + "/zero", 4096, &text));
   spit(dir + "/empty", "");
-  EXPECT_TRUE(platform::readSmallFile(dir + "/empty", 4096, &text));
+  EXPECT_TRUE(quillet::platform::readSmallFile(dir + "/empty", 4096, &text));
   EXPECT_EQ(text, "");
   spit(dir + "/exact", std::string(4096, 'a'));
-  EXPECT_TRUE(platform::readSmallFile(dir + "/exact", 4096, &text));
+  EXPECT_TRUE(quillet::platform::readSmallFile(dir + "/exact", 4096, &text));
   EXPECT_EQ(text.size(), 4096u);
   spit(dir + "/long", std::string(4097, 'a'));
-  EXPECT_FALSE(platform::readSmallFile(dir + "/long", 4096, &text));
+  EXPECT_FALSE(quillet::platform::readSmallFile(dir + "/long", 4096, &text));
   EXPECT_EQ(text, "");
   if (geteuid() != 0) {  // the superuser reads anything
     spit(dir + "/locked", "ui-scale = 2\n");
     chmod((dir + "/locked").c_str(), 0);
-    EXPECT_FALSE(platform::readSmallFile(dir + "/locked", 4096, &text));
+    EXPECT_FALSE(quillet::platform::readSmallFile(dir + "/locked", 4096, &text));
   }
 }
 

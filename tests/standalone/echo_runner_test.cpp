@@ -16,7 +16,7 @@
 namespace {
 
 using quillet::EchoCore;
-using quillet_standalone::EchoRunner;
+using quillet::standalone::EchoRunner;
 
 constexpr uint32_t kPeriod = 64;
 
@@ -185,13 +185,14 @@ TEST(EchoRunner, ChangesLandAtTheirFrames) {
 }
 
 TEST(EchoRunner, TheAudioThreadNeverAllocates) {
-  if (!allocation_trap::available()) GTEST_SKIP() << "no allocation trap in this build";
+  if (!quillet::host::allocation_trap::available())
+    GTEST_SKIP() << "no allocation trap in this build";
   EchoCore core;
   EchoRunner runner(core);
   setValues(core, 0.5f);
   ASSERT_TRUE(runner.startAt(48000.0));
   Block block(kPeriod);
-  allocation_trap::arm();
+  quillet::host::allocation_trap::arm();
   for (int b = 0; b < 50; ++b) {
     if (b % 2) block.sound(b);
     core.setParameter(kParamDelay, 0.01f * static_cast<float>(b % 10));
@@ -200,7 +201,7 @@ TEST(EchoRunner, TheAudioThreadNeverAllocates) {
     changes.add(30, kParamRange, b % 3 ? 0.0f : 1.0f);
     runner.process(block.inputs(), block.outputs(), kPeriod, changes);
   }
-  EXPECT_EQ(allocation_trap::disarm(), 0u);
+  EXPECT_EQ(quillet::host::allocation_trap::disarm(), 0u);
 }
 
 // Run under ThreadSanitizer (scripts/test-tsan.sh): the audio thread calling

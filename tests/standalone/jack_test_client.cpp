@@ -47,11 +47,29 @@
 #include <thread>
 #include <vector>
 
+#include "cli/command_line.h"
+#include "cli/sub_commands.h"
+
 namespace {
 
 int fail(const std::string& why) {
   std::fprintf(stderr, "jack_test_client: %s\n", why.c_str());
   return 1;
+}
+
+// A client of the server, named `base` and this process's id: libjack names
+// a client's socket in /dev/shm by the client's name alone, whatever its
+// server, so tests side by side must not share names. Opening is retried
+// within a generous limit: a loaded server may refuse a client for a while.
+jack_client_t* openClient(const std::string& base) {
+  const std::string name = base + "-" + std::to_string(getpid());
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  for (;;) {
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, &status);
+    if (client || std::chrono::steady_clock::now() > limit) return client;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }
 
 bool writeWav(const std::string& path, const std::vector<float>& interleaved, int rate) {
@@ -218,8 +236,7 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
   if (!midiPath.empty() && !readMidiEvents(midiPath, &r.midi))
     return fail("cannot read " + midiPath);
 
-  jack_status_t status{};
-  r.playerClient = jack_client_open(oneClient ? "loop" : "player", JackNoStartServer, &status);
+  r.playerClient = openClient(oneClient ? "loop" : "player");
   if (!r.playerClient) return fail("no JACK server");
   if (static_cast<int>(jack_get_sample_rate(r.playerClient)) != info.samplerate)
     return fail("the server's rate is not the file's");
@@ -227,7 +244,7 @@ int playRecord(const std::string& inPath, const std::string& outPath, double tai
   r.recorded.assign(r.recordFrames * 2, 0.0f);
   jack_client_t* recorder = r.playerClient;
   if (!oneClient) {
-    recorder = jack_client_open("recorder", JackNoStartServer, &status);
+    recorder = openClient("recorder");
     if (!recorder) return fail("no second client");
   }
   r.recorderClient = recorder;
@@ -330,8 +347,7 @@ int sendCallback(jack_nframes_t frames, void* arg) {
 int sendMidi(const std::string& path) {
   Sender s;
   if (!readMidiEvents(path, &s.events)) return fail("cannot read " + path);
-  jack_status_t status{};
-  jack_client_t* client = jack_client_open("controller", JackNoStartServer, &status);
+  jack_client_t* client = openClient("controller");
   if (!client) return fail("no JACK server");
   s.out = jack_port_register(client, "midi_out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
   jack_set_process_callback(client, &sendCallback, &s);
@@ -386,8 +402,7 @@ void onTimebase(jack_transport_state_t, jack_nframes_t, jack_position_t* positio
 
 int timebase(double bpm) {
   masterTempo = bpm;
-  jack_status_t status{};
-  jack_client_t* client = jack_client_open("timebase", JackNoStartServer, &status);
+  jack_client_t* client = openClient("timebase");
   if (!client) return fail("no JACK server");
   signal(SIGTERM, [](int) { stopAsked.store(true); });
   if (jack_set_timebase_callback(client, 0, &onTimebase, nullptr) != 0)
@@ -427,30 +442,113 @@ int watch() {
   return 0;
 }
 
+namespace cli = quillet::cli;
+
+int runMakeInput(const std::vector<std::string>& args);
+int runPlayRecord(const std::vector<std::string>& args);
+int runSendMidi(const std::vector<std::string>& args);
+int runTimebase(const std::vector<std::string>& args);
+int runWatch(const std::vector<std::string>& args);
+
+constexpr cli::OptionSpec kOneClient =
+    cli::flag("--one-client", "play and record in one client (a loop JACK breaks with a period)");
+constexpr cli::OptionSpec kMidi =
+    cli::text("--midi", "EVENTS", "a file name", "also play EVENTS into quillet-k3:midi_in");
+
+const cli::CommandSpec kMakeInput = {
+    "jack_test_client",
+    "make-input",
+    "OUT.wav SECONDS RATE: a stereo input that sounds from its first frame",
+    runMakeInput,
+    {{nullptr,
+      "OUT.wav SECONDS RATE",
+      "Writes a stereo float WAV of plucks, clicks and noise bursts.",
+      {3, 3, "make-input wants OUT.wav SECONDS RATE", "make-input wants OUT.wav SECONDS RATE"},
+      {}}}};
+const cli::CommandSpec kPlayRecord = {
+    "jack_test_client",
+    "play-record",
+    "IN.wav OUT.wav SECONDS-AFTER: plays into quillet-k3 and records it",
+    runPlayRecord,
+    {{nullptr,
+      "IN.wav OUT.wav SECONDS-AFTER [--one-client] [--midi EVENTS]",
+      "Plays IN.wav into quillet-k3 and records its outputs, the server freewheeling.",
+      {3, 3, "play-record wants IN.wav OUT.wav SECONDS-AFTER",
+       "play-record wants IN.wav OUT.wav SECONDS-AFTER"},
+      {kOneClient, kMidi}}}};
+const cli::CommandSpec kSendMidi = {
+    "jack_test_client",
+    "send-midi",
+    "EVENTS: plays MIDI events into quillet-k3:midi_in",
+    runSendMidi,
+    {{nullptr,
+      "EVENTS",
+      "Plays EVENTS into quillet-k3:midi_in, the server freewheeling.",
+      {1, 1, "no EVENTS file given", "one EVENTS file at a time"},
+      {}}}};
+const cli::CommandSpec kTimebase = {
+    "jack_test_client",
+    "timebase",
+    "BPM: the transport's timebase master until SIGTERM",
+    runTimebase,
+    {{nullptr,
+      "BPM",
+      "Rolls the transport as its timebase master at BPM until SIGTERM.",
+      {1, 1, "no tempo given", "one tempo at a time"},
+      {}}}};
+
+const cli::CommandSpec kWatch = {
+    "jack_test_client",
+    "watch",
+    "prints the server's frame time and its xruns about every 10 ms until SIGTERM",
+    runWatch,
+    {{nullptr,
+      "",
+      "An idle client printing \"frames F xruns X\" lines until SIGTERM.",
+      {0, 0, "", "watch takes no argument"},
+      {}}}};
+
+// Each sub-command's line read by its table; `run` with what it said.
+template <typename Run>
+int readThen(const cli::CommandSpec& command, const std::vector<std::string>& args, Run run) {
+  cli::CommandLine line;
+  const int status = cli::readCommandLine(command, args, &line);
+  return status == cli::kRunCommand ? run(line, line.positionals()) : status;
+}
+
+using Args = std::vector<std::string>;
+
+int runMakeInput(const Args& args) {
+  return readThen(kMakeInput, args, [](const cli::CommandLine&, const Args& p) {
+    return makeInput(p[0], std::atof(p[1].c_str()), std::atoi(p[2].c_str()));
+  });
+}
+
+int runPlayRecord(const Args& args) {
+  return readThen(kPlayRecord, args, [](const cli::CommandLine& line, const Args& p) {
+    return playRecord(p[0], p[1], std::atof(p[2].c_str()), line.has(kOneClient), line.text(kMidi));
+  });
+}
+
+int runSendMidi(const Args& args) {
+  return readThen(kSendMidi, args,
+                  [](const cli::CommandLine&, const Args& p) { return sendMidi(p[0]); });
+}
+
+int runTimebase(const Args& args) {
+  return readThen(kTimebase, args, [](const cli::CommandLine&, const Args& p) {
+    return timebase(std::atof(p[0].c_str()));
+  });
+}
+
+int runWatch(const Args& args) {
+  return readThen(kWatch, args, [](const cli::CommandLine&, const Args&) { return watch(); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> a(argv + 1, argv + argc);
-  if (a.size() == 4 && a[0] == "make-input")
-    return makeInput(a[1], std::atof(a[2].c_str()), std::atoi(a[3].c_str()));
-  if (a.size() >= 4 && a[0] == "play-record") {
-    bool oneClient = false;
-    std::string midi;
-    for (size_t i = 4; i < a.size(); ++i) {
-      if (a[i] == "--one-client") {
-        oneClient = true;
-      } else if (a[i] == "--midi" && i + 1 < a.size()) {
-        midi = a[++i];
-      } else {
-        return fail("unknown play-record option " + a[i]);
-      }
-    }
-    return playRecord(a[1], a[2], std::atof(a[3].c_str()), oneClient, midi);
-  }
-  if (a.size() == 2 && a[0] == "timebase") return timebase(std::atof(a[1].c_str()));
-  if (a.size() == 2 && a[0] == "send-midi") return sendMidi(a[1]);
-  if (a.size() == 1 && a[0] == "watch") return watch();
-  return fail(
-      "usage: make-input OUT SECONDS RATE | play-record IN OUT TAIL [--one-client] [--midi EVENTS] "
-      "| send-midi EVENTS | timebase BPM | watch");
+  const cli::ProgramSpec program = {"jack_test_client",
+                                    {&kMakeInput, &kPlayRecord, &kSendMidi, &kTimebase, &kWatch}};
+  return cli::runProgram(program, std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -5,7 +5,7 @@
 
 namespace {
 
-using quillet_standalone::LinkStatus;
+using quillet::standalone::LinkStatus;
 
 TEST(LinkStatus, SaysHowTheProgramStandsWithJack) {
   LinkStatus status;
@@ -29,7 +29,7 @@ TEST(LinkStatus, SaysHowTheProgramStandsWithJack) {
 
 // Xruns on a server without real-time scheduling are said to come from it.
 TEST(LinkStatus, ClosingLineSaysWhyThereWereXruns) {
-  using quillet_standalone::xrunCount;
+  using quillet::standalone::xrunCount;
   EXPECT_EQ(xrunCount(0, true), "0 xruns");
   EXPECT_EQ(xrunCount(0, false), "0 xruns");
   EXPECT_EQ(xrunCount(1, true), "1 xrun");

@@ -25,7 +25,7 @@
 
 namespace {
 
-using namespace quillet_standalone;
+using namespace quillet::standalone;
 
 std::vector<MidiMessage> parse(MidiStream& stream, const std::vector<uint8_t>& bytes) {
   std::vector<MidiMessage> out;
@@ -280,7 +280,7 @@ TEST(MidiInput, AFloodLosesNoLastValueAndNeverAllocates) {
   const uint8_t junk[] = {0xF0, 1, 2, 3, 0xF7, 0xF8, 0xB0, 121, 0, 0xC0, 99, 0x80, 60, 0};
   const uint8_t pc[] = {0xC0, 7};
   const uint8_t tap[] = {0xB0, 80, 127};
-  if (allocation_trap::available()) allocation_trap::arm();
+  if (quillet::host::allocation_trap::available()) quillet::host::allocation_trap::arm();
   uint32_t clock = 1000;
   for (int period = 0; period < 40; ++period) {
     block->clear();
@@ -300,7 +300,8 @@ TEST(MidiInput, AFloodLosesNoLastValueAndNeverAllocates) {
     EXPECT_EQ(core.parameter(kParamRepeat), static_cast<float>(period) / 127.0f) << period;
     clock += period % 10 == 9 ? 24000 - 9 * kPeriod : kPeriod;
   }
-  const uint64_t allocations = allocation_trap::available() ? allocation_trap::disarm() : 0;
+  const uint64_t allocations =
+      quillet::host::allocation_trap::available() ? quillet::host::allocation_trap::disarm() : 0;
   EXPECT_EQ(allocations, 0u);
   EXPECT_EQ(core.parameter(kParamDelay), kFactoryPresets[7].values[kParamDelay]);
   EXPECT_EQ(tempo.bpm(), 120.0);

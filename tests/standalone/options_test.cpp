@@ -12,7 +12,7 @@
 
 namespace {
 
-using quillet_standalone::Options;
+using quillet::standalone::Options;
 
 struct Read {
   int status;
@@ -22,7 +22,7 @@ struct Read {
 Read read(const std::vector<std::string>& args, Options* options) {
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  const int status = quillet_standalone::readOptions(args, options);
+  const int status = quillet::standalone::readOptions(args, options);
   Read r{status, "", ""};
   r.out = testing::internal::GetCapturedStdout();
   r.err = testing::internal::GetCapturedStderr();
@@ -60,7 +60,7 @@ TEST(Options, RefusesWhatIsNotOursInOneLine) {
   for (const auto& c : cases) {
     Options o;
     const Read r = read(c.args, &o);
-    EXPECT_EQ(r.status, quillet_standalone::kExitProblem) << c.error;
+    EXPECT_EQ(r.status, quillet::standalone::kExitProblem) << c.error;
     EXPECT_EQ(r.err, std::string("quillet-k3: ") + c.error + " (see quillet-k3 --help)\n");
     EXPECT_TRUE(r.out.empty());
   }
@@ -84,7 +84,7 @@ TEST(Options, HelpAnywhereFitsATerminal) {
 }
 
 TEST(StartingValues, PresetsByNameOrSymbolInAnyCase) {
-  using quillet_standalone::findPreset;
+  using quillet::standalone::findPreset;
   EXPECT_EQ(findPreset("Dub Throw"), &kFactoryPresets[5]);
   EXPECT_EQ(findPreset("dub_throw"), &kFactoryPresets[5]);
   EXPECT_EQ(findPreset("DUB THROW"), &kFactoryPresets[5]);
@@ -96,10 +96,10 @@ TEST(StartingValues, PresetsByNameOrSymbolInAnyCase) {
 TEST(StartingValues, ThePresetThenEachSetting) {
   quillet::EchoCore core;
   std::string error;
-  ASSERT_TRUE(quillet_standalone::applyPresetAndSets(
+  ASSERT_TRUE(quillet::standalone::applyPresetAndSets(
       core, "mono_room", {"Repeat=0.5", "x-feed=0.25", "0=0.125", "Repeat=0.75"}, &error))
       << error;
-  const FactoryPreset& room = *quillet_standalone::findPreset("Mono Room");
+  const FactoryPreset& room = *quillet::standalone::findPreset("Mono Room");
   for (int32_t i = 0; i < kNumQuilletParams; ++i) {
     float want = room.values[i];
     if (i == kParamRepeat) want = 0.75f;  // the last setting wins
@@ -120,7 +120,7 @@ TEST(StartingValues, NothingIsStoredWhenAnythingIsWrong) {
         {"", {"11=0"}, "parameter index 11 is out of range (the plug-in has 11 parameters)"}}) {
     quillet::EchoCore core;
     std::string error;
-    EXPECT_FALSE(quillet_standalone::applyPresetAndSets(core, preset, sets, &error));
+    EXPECT_FALSE(quillet::standalone::applyPresetAndSets(core, preset, sets, &error));
     EXPECT_EQ(error, message);
     for (int32_t i = 0; i < kNumQuilletParams; ++i)
       EXPECT_EQ(core.parameter(i), kQuilletParams[i].defaultValue) << message;

@@ -15,9 +15,9 @@
 
 namespace {
 
-using quillet_standalone::readStateFile;
-using quillet_standalone::StateRead;
-using quillet_standalone::writeStateFile;
+using quillet::standalone::readStateFile;
+using quillet::standalone::StateRead;
+using quillet::standalone::writeStateFile;
 
 class StateFileTest : public ::testing::Test {
  protected:
@@ -41,11 +41,11 @@ TEST_F(StateFileTest, TheDefaultPathHonoursXdgConfigHome) {
   const char* saved = std::getenv("XDG_CONFIG_HOME");
   const std::string keep = saved ? saved : "";
   setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
-  EXPECT_EQ(quillet_standalone::defaultStatePath(), "/somewhere/config/quillet-k3/standalone");
+  EXPECT_EQ(quillet::standalone::defaultStatePath(), "/somewhere/config/quillet-k3/standalone");
   setenv("XDG_CONFIG_HOME", "relative", 1);  // not absolute: ignored, as XDG has it
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
   if (!home.empty() && home[0] == '/') {
-    EXPECT_EQ(quillet_standalone::defaultStatePath(), home + "/.config/quillet-k3/standalone");
+    EXPECT_EQ(quillet::standalone::defaultStatePath(), home + "/.config/quillet-k3/standalone");
   }
   if (saved)
     setenv("XDG_CONFIG_HOME", keep.c_str(), 1);

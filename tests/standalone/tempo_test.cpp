@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace quillet_standalone;
+using namespace quillet::standalone;
 
 TEST(TapTempo, TheRowsAverageStartOverAndBounce) {
   TapTempo taps(48000.0);  // frames

@@ -19,7 +19,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <random>
 #include <string>
 #include <thread>
@@ -27,10 +26,29 @@
 
 #include "host/plugin/clap/clap_instance.h"
 #include "host/plugin/clap/clap_panel_session.h"
+#include "tests/stress/stress_command_line.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 namespace {
+
+namespace cli = quillet::cli;
+
+constexpr cli::OptionSpec kPanel =
+    cli::flag("--panel", "also run the plug-in's panel on the main thread");
+constexpr cli::OptionSpec kBreakThreadRule =
+    cli::flag("--break-thread-rule", "flush events while the audio thread processes");
+
+const cli::CommandSpec kCommandLine = {
+    "clap_race_stress",
+    nullptr,
+    "",
+    nullptr,
+    {{nullptr,
+      "MODULE.clap SECONDS [--panel | --break-thread-rule]",
+      "Drives a CLAP plug-in from its audio and main threads at once for SECONDS.",
+      {2, 2, "no module and seconds given", "one module and its seconds only"},
+      {kPanel, kBreakThreadRule}}}};
 
 struct Counts {
   std::atomic<long> blocks{0};
@@ -82,17 +100,16 @@ void audioLoop(ClapInstance& plugin, const std::atomic<bool>& stop, Counts& coun
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr,
-                 "usage: clap_race_stress MODULE.clap SECONDS [--panel | --break-thread-rule]\n");
-    return 2;
-  }
-  const double seconds = std::atof(argv[2]);
-  const bool panel = argc > 3 && std::strcmp(argv[3], "--panel") == 0;
-  const bool breakRule = argc > 3 && std::strcmp(argv[3], "--break-thread-rule") == 0;
+  cli::CommandLine line;
+  double seconds = 0;
+  const int status = quillet::test::readStressLine(kCommandLine, argc, argv, &line, &seconds);
+  if (status != cli::kRunCommand) return status;
+  const bool panel = line.has(kPanel), breakRule = line.has(kBreakThreadRule);
+  if (panel && breakRule)
+    return cli::usageError(kCommandLine, "--panel and --break-thread-rule go one at a time");
   OpenedClap plugin;
   std::string error;
-  if (!openClap(argv[1], &plugin, &error) || !plugin->activate(48000, 1, 512)) {
+  if (!openClap(line.positionals()[0], &plugin, &error) || !plugin->activate(48000, 1, 512)) {
     std::fprintf(stderr, "clap_race_stress: %s\n",
                  error.empty() ? "activate failed" : error.c_str());
     return 1;

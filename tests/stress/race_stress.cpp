@@ -22,9 +22,26 @@
 #include <vector>
 
 #include "host/window/x11_host_window.h"
+#include "tests/stress/stress_command_line.h"
 #include "vst/interface/vst2_interface.h"
 
 namespace {
+
+namespace cli = quillet::cli;
+
+constexpr cli::OptionSpec kEditor =
+    cli::flag("--editor", "also open, idle and close the editor on the user-interface thread");
+
+const cli::CommandSpec kCommandLine = {
+    "race_stress",
+    nullptr,
+    "",
+    nullptr,
+    {{nullptr,
+      "PLUGIN.so SECONDS [--editor]",
+      "Drives a VST 2.4 plug-in from several threads at once for SECONDS.",
+      {2, 2, "no plug-in and seconds given", "one plug-in and its seconds only"},
+      {kEditor}}}};
 
 // Answers only what the plug-in needs; safe on any thread.
 VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
@@ -118,7 +135,7 @@ void chunkLoop(AEffect* e, const std::atomic<bool>& stop, Counts& counts) {
 // threads store values into it.
 bool editorLoop(AEffect* e, const std::atomic<bool>& stop, Counts& counts) {
   std::string error;
-  auto window = quillet_host::X11HostWindow::create(586, 385, "race stress", &error);
+  auto window = quillet::host::X11HostWindow::create(586, 385, "race stress", &error);
   if (!window) {
     std::fprintf(stderr, "race_stress: %s\n", error.c_str());
     return false;
@@ -143,13 +160,13 @@ bool editorLoop(AEffect* e, const std::atomic<bool>& stop, Counts& counts) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: race_stress PLUGIN.so SECONDS [--editor]\n");
-    return 2;
-  }
-  const double seconds = std::atof(argv[2]);
-  const bool withEditor = argc > 3 && std::strcmp(argv[3], "--editor") == 0;
-  void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+  cli::CommandLine line;
+  double seconds = 0;
+  const int status = quillet::test::readStressLine(kCommandLine, argc, argv, &line, &seconds);
+  if (status != cli::kRunCommand) return status;
+  const bool withEditor = line.has(kEditor);
+  const char* path = line.positionals()[0].c_str();
+  void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
   if (!library) {
     std::fprintf(stderr, "race_stress: %s\n", dlerror());
     return 1;
@@ -157,11 +174,11 @@ int main(int argc, char** argv) {
   auto entry = reinterpret_cast<VstPluginMainProc>(dlsym(library, "VSTPluginMain"));
   AEffect* e = entry ? entry(&hostCallback) : nullptr;
   if (!e) {
-    std::fprintf(stderr, "race_stress: no effect from %s\n", argv[1]);
+    std::fprintf(stderr, "race_stress: no effect from %s\n", path);
     return 1;
   }
   if (withEditor && !(e->flags & effFlagsHasEditor)) {
-    std::fprintf(stderr, "race_stress: %s has no editor\n", argv[1]);
+    std::fprintf(stderr, "race_stress: %s has no editor\n", path);
     return 1;
   }
   e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);

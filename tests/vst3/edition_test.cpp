@@ -17,7 +17,7 @@
 #include "host/render/demo_material.h"
 #include "host/render/render.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 namespace {
 
 constexpr ParamID kBypass = 100;
@@ -333,4 +333,4 @@ TEST_F(Vst3Edition, AQtapgChunkHandedOverSoundsTheSame) {
 }
 
 }  // namespace
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

@@ -18,7 +18,7 @@
 #include "vst3/interface/units.h"
 #include "vst3/vst_preset.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 namespace {
 
 constexpr ParamID kProgramChange = 101;
@@ -233,7 +233,7 @@ TEST_F(Vst3FactoryPresets, AProgramChangeInsideABlockSoundsAtItsOwnFrame) {
   // the other the preset's eleven values there: the same samples. The new
   // "Delay" stretches the lines, with noise seeded from the clock: a clock
   // that stands still gives both the same.
-  quillet_host::startFixedClock();
+  quillet::host::startFixedClock();
   auto values = open();
   ASSERT_TRUE(values);
   std::string error;
@@ -285,7 +285,7 @@ TEST_F(Vst3FactoryPresets, AProgramChangeInsideABlockSoundsAtItsOwnFrame) {
   EXPECT_GE(first, static_cast<size_t>(2 * block + at));
   EXPECT_LT(first, plain.size());
   EXPECT_EQ(valuesOf(*instance), stateOf(preset));
-  quillet_host::stopFixedClock();
+  quillet::host::stopFixedClock();
 }
 
 TEST_F(Vst3FactoryPresets, EachVstPresetFileLoadsItsPresetAsHostsLoadIt) {
@@ -417,4 +417,4 @@ TEST(VstPresetReader, ListEntriesThatShareBytesAreRefusedBeforeAnythingIsRead) {
 }
 
 }  // namespace
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

@@ -33,7 +33,7 @@ void stbi_image_free(void* retval_from_stbi_load);
 
 extern char** environ;
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 namespace {
 
 std::vector<unsigned char> readFile(const std::string& path) {
@@ -379,4 +379,4 @@ TEST_F(Vst3View, ThePanelsMenuLoadsAPresetAsElevenGesturesTheHostRecords) {
 }
 
 }  // namespace
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

@@ -28,18 +28,18 @@ std::vector<uint8_t> ourState(const float (&values)[11]) {
   return bytes;
 }
 
-quillet_host::PresetFile preset(quillet_host::PresetKind kind) {
-  quillet_host::PresetFile p;
+quillet::host::PresetFile preset(quillet::host::PresetKind kind) {
+  quillet::host::PresetFile p;
   p.kind = kind;
   p.fxID = static_cast<VstInt32>(kQtap);
   p.fxVersion = 1400;
   p.name = "Handed over";
-  if (kind == quillet_host::PresetKind::ChunkProgram ||
-      kind == quillet_host::PresetKind::ChunkBank) {
+  if (kind == quillet::host::PresetKind::ChunkProgram ||
+      kind == quillet::host::PresetKind::ChunkBank) {
     p.chunk = ourState(kValues);
-    p.numPrograms = kind == quillet_host::PresetKind::ChunkBank ? 0 : 1;
+    p.numPrograms = kind == quillet::host::PresetKind::ChunkBank ? 0 : 1;
   } else {
-    quillet_host::PresetProgram program;
+    quillet::host::PresetProgram program;
     program.name = "Handed over";
     program.params.assign(kValues, kValues + 11);
     p.programs.push_back(program);
@@ -59,18 +59,19 @@ std::vector<uint8_t> wrapped(const std::vector<uint8_t>& record, uint32_t bypass
 }
 
 TEST(Vst2Handover, EveryRecordKindGivesTheSameState) {
-  for (auto kind : {quillet_host::PresetKind::ChunkProgram, quillet_host::PresetKind::ChunkBank,
-                    quillet_host::PresetKind::ParamProgram, quillet_host::PresetKind::ParamBank}) {
+  for (auto kind :
+       {quillet::host::PresetKind::ChunkProgram, quillet::host::PresetKind::ChunkBank,
+        quillet::host::PresetKind::ParamProgram, quillet::host::PresetKind::ParamBank}) {
     for (int bankVersion : {1, 2}) {
-      quillet_host::PresetFile p = preset(kind);
+      quillet::host::PresetFile p = preset(kind);
       p.bankVersion = bankVersion;
-      const std::vector<uint8_t> record = quillet_host::serializePreset(p);
+      const std::vector<uint8_t> record = quillet::host::serializePreset(p);
       ASSERT_TRUE(startsAsVst2State(record.data(), record.size()));
       Vst2Handover read;
       ASSERT_TRUE(readVst2State(record.data(), record.size(), kQtap, &read))
-          << quillet_host::presetKindName(kind);
+          << quillet::host::presetKindName(kind);
       EXPECT_EQ(std::vector<uint8_t>(read.state, read.state + kStateBytes), ourState(kValues))
-          << quillet_host::presetKindName(kind);
+          << quillet::host::presetKindName(kind);
       EXPECT_FALSE(read.hasBypass);
     }
   }
@@ -78,7 +79,7 @@ TEST(Vst2Handover, EveryRecordKindGivesTheSameState) {
 
 TEST(Vst2Handover, TheWrapperHeaderCarriesTheBypassState) {
   const std::vector<uint8_t> record =
-      quillet_host::serializePreset(preset(quillet_host::PresetKind::ChunkBank));
+      quillet::host::serializePreset(preset(quillet::host::PresetKind::ChunkBank));
   for (uint32_t bypass : {0u, 1u}) {
     const std::vector<uint8_t> stream = wrapped(record, bypass);
     ComponentState state;
@@ -98,14 +99,14 @@ TEST(Vst2Handover, TheWrapperHeaderCarriesTheBypassState) {
 }
 
 TEST(Vst2Handover, ThePlainBankTakesItsCurrentProgram) {
-  quillet_host::PresetFile p = preset(quillet_host::PresetKind::ParamBank);
-  quillet_host::PresetProgram second = p.programs[0];
+  quillet::host::PresetFile p = preset(quillet::host::PresetKind::ParamBank);
+  quillet::host::PresetProgram second = p.programs[0];
   second.params[0] = 0.125f;
   p.programs.push_back(second);
   p.numPrograms = 2;
   p.bankVersion = 2;
   p.currentProgram = 1;
-  std::vector<uint8_t> record = quillet_host::serializePreset(p);
+  std::vector<uint8_t> record = quillet::host::serializePreset(p);
   Vst2Handover read;
   ASSERT_TRUE(readVst2State(record.data(), record.size(), kQtap, &read));
   float delay;
@@ -113,7 +114,7 @@ TEST(Vst2Handover, ThePlainBankTakesItsCurrentProgram) {
   EXPECT_EQ(delay, 0.125f);
   // Version 1 names no current program: the first counts.
   p.bankVersion = 1;
-  record = quillet_host::serializePreset(p);
+  record = quillet::host::serializePreset(p);
   ASSERT_TRUE(readVst2State(record.data(), record.size(), kQtap, &read));
   std::memcpy(&delay, read.state, 4);
   EXPECT_EQ(delay, 0.62f);
@@ -121,7 +122,7 @@ TEST(Vst2Handover, ThePlainBankTakesItsCurrentProgram) {
 
 TEST(Vst2Handover, RefusedWholeAndNothingWritten) {
   const std::vector<uint8_t> good =
-      wrapped(quillet_host::serializePreset(preset(quillet_host::PresetKind::ChunkProgram)), 1);
+      wrapped(quillet::host::serializePreset(preset(quillet::host::PresetKind::ChunkProgram)), 1);
   Vst2Handover untouched;
   untouched.state[0] = 0x5A;
   // Cut at every length.
@@ -132,16 +133,17 @@ TEST(Vst2Handover, RefusedWholeAndNothingWritten) {
   }
   EXPECT_FALSE(readVst2State(good.data(), good.size(), 0x41424344, &untouched))
       << "another plug-in's state";
-  for (auto kind : {quillet_host::PresetKind::ParamProgram, quillet_host::PresetKind::ParamBank}) {
-    std::vector<uint8_t> record = quillet_host::serializePreset(preset(kind));
+  for (auto kind :
+       {quillet::host::PresetKind::ParamProgram, quillet::host::PresetKind::ParamBank}) {
+    std::vector<uint8_t> record = quillet::host::serializePreset(preset(kind));
     for (size_t n = 0; n < record.size(); ++n)
       EXPECT_FALSE(readVst2State(record.data(), n, kQtap, &untouched))
-          << quillet_host::presetKindName(kind) << " cut to " << n;
+          << quillet::host::presetKindName(kind) << " cut to " << n;
   }
   // A chunk shorter than our state.
-  quillet_host::PresetFile small = preset(quillet_host::PresetKind::ChunkProgram);
+  quillet::host::PresetFile small = preset(quillet::host::PresetKind::ChunkProgram);
   small.chunk.resize(40);
-  const std::vector<uint8_t> shortChunk = quillet_host::serializePreset(small);
+  const std::vector<uint8_t> shortChunk = quillet::host::serializePreset(small);
   EXPECT_FALSE(readVst2State(shortChunk.data(), shortChunk.size(), kQtap, &untouched));
   // A header whose size runs past the data.
   std::vector<uint8_t> header = good;
@@ -150,13 +152,13 @@ TEST(Vst2Handover, RefusedWholeAndNothingWritten) {
 }
 
 TEST(Vst2Handover, ANanRefusesTheWholeStateAndByteSizeIsNotTrusted) {
-  quillet_host::PresetFile p = preset(quillet_host::PresetKind::ParamProgram);
+  quillet::host::PresetFile p = preset(quillet::host::PresetKind::ParamProgram);
   p.programs[0].params[7] = std::numeric_limits<float>::quiet_NaN();
-  std::vector<uint8_t> record = quillet_host::serializePreset(p);
+  std::vector<uint8_t> record = quillet::host::serializePreset(p);
   ComponentState state;
   EXPECT_FALSE(readComponentState(record.data(), record.size(), &state));
   // Writers have filled byteSize loosely for decades: a wrong one is no reason to refuse.
-  record = quillet_host::serializePreset(preset(quillet_host::PresetKind::ChunkBank));
+  record = quillet::host::serializePreset(preset(quillet::host::PresetKind::ChunkBank));
   record[4] = record[5] = record[6] = record[7] = 0xFF;
   EXPECT_TRUE(readComponentState(record.data(), record.size(), &state));
 }

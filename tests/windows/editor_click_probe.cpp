@@ -15,7 +15,7 @@
 #include "host/window/win32_host_window.h"
 #include "tests/support/wait_until.h"
 
-using namespace quillet_host;
+using namespace quillet::host;
 
 int main(int argc, char** argv) {
   if (argc != 4) {

@@ -52,9 +52,9 @@ class WindowsSettings : public testing::Test {
 };
 
 TEST_F(WindowsSettings, PathIsUnderAppData) {
-  EXPECT_EQ(platform::userSettingsPath(), utf8(appData) + "\\Quillet K3\\settings");
+  EXPECT_EQ(quillet::platform::userSettingsPath(), utf8(appData) + "\\Quillet K3\\settings");
   _wputenv_s(L"APPDATA", L"");
-  EXPECT_EQ(platform::userSettingsPath(), "");
+  EXPECT_EQ(quillet::platform::userSettingsPath(), "");
 }
 
 TEST_F(WindowsSettings, AChoiceSurvivesSavingAndLoadingAgain) {
@@ -92,22 +92,22 @@ TEST_F(WindowsSettings, DamagedOrForeignFilesGiveTheDefaults) {
   spit(wide, "ui-scale = 2\r\n" + std::string(5000, ' ') + "\r\n");
   EXPECT_FALSE(quillet::loadUserSettingsFrom(path).uiScale.has_value());
   std::string text;
-  EXPECT_FALSE(platform::readSmallFile(utf8(appData), 4096, &text));  // a folder
-  EXPECT_FALSE(platform::readSmallFile(path + "-missing", 4096, &text));
+  EXPECT_FALSE(quillet::platform::readSmallFile(utf8(appData), 4096, &text));  // a folder
+  EXPECT_FALSE(quillet::platform::readSmallFile(path + "-missing", 4096, &text));
   // A folder where the file should go: the write fails and leaves it.
   CreateDirectoryW((appData + L"\\taken").c_str(), nullptr);
-  EXPECT_FALSE(platform::writeFileAtomically(utf8(appData) + "\\taken", "x\r\n"));
+  EXPECT_FALSE(quillet::platform::writeFileAtomically(utf8(appData) + "\\taken", "x\r\n"));
   EXPECT_NE(GetFileAttributesW((appData + L"\\taken").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 
 TEST(WindowsDesktopScale, WindowDpiOrOne) {
-  EXPECT_EQ(platform::win32WindowScale(nullptr), 1.0f);
+  EXPECT_EQ(quillet::platform::win32WindowScale(nullptr), 1.0f);
   HWND window = CreateWindowExW(0, L"STATIC", L"dpi", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(window, nullptr);
   // The process is not DPI-aware, so Windows reports 96 for its windows (and
   // stretches them itself): the panel stays at 1.
-  const float scale = platform::win32WindowScale(window);
+  const float scale = quillet::platform::win32WindowScale(window);
   DestroyWindow(window);
   EXPECT_EQ(scale, 1.0f);
 }

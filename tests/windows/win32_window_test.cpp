@@ -13,10 +13,10 @@
 
 namespace {
 
-using platform::Point;
-using platform::Rect;
+using quillet::platform::Point;
+using quillet::platform::Rect;
 
-struct RecordedEvents : platform::PlatformWindowEvents {
+struct RecordedEvents : quillet::platform::PlatformWindowEvents {
   std::vector<Rect> paints;
   std::vector<std::pair<Point, int32_t>> presses;
   std::vector<std::pair<Point, float>> wheels;
@@ -31,14 +31,14 @@ struct RecordedEvents : platform::PlatformWindowEvents {
 
 std::string frameClassName() {
   char name[64];
-  std::snprintf(name, sizeof name, "Plugin%p", platform::moduleHandle());
+  std::snprintf(name, sizeof name, "Plugin%p", quillet::platform::moduleHandle());
   return name;
 }
 
 bool classRegistered() {
   WNDCLASSA info;
-  return GetClassInfoA(static_cast<HINSTANCE>(platform::moduleHandle()), frameClassName().c_str(),
-                       &info) != 0;
+  return GetClassInfoA(static_cast<HINSTANCE>(quillet::platform::moduleHandle()),
+                       frameClassName().c_str(), &info) != 0;
 }
 
 void pump() {
@@ -74,12 +74,12 @@ class Win32Window : public ::testing::Test {
 HWND Win32Window::sharedParent = nullptr;
 
 TEST_F(Win32Window, NoWindowWithoutAParent) {
-  EXPECT_EQ(platform::createWin32Window(nullptr, 100, 100), nullptr);
+  EXPECT_EQ(quillet::platform::createWin32Window(nullptr, 100, 100), nullptr);
   EXPECT_FALSE(classRegistered());
 }
 
 TEST_F(Win32Window, ChildTitledWindowAtTheTopLeftWithTheFrameSize) {
-  auto window = platform::createWin32Window(parent, 120, 80);
+  auto window = quillet::platform::createWin32Window(parent, 120, 80);
   ASSERT_NE(window, nullptr);
   HWND made = child();
   ASSERT_NE(made, nullptr);
@@ -105,8 +105,8 @@ TEST_F(Win32Window, ChildTitledWindowAtTheTopLeftWithTheFrameSize) {
 }
 
 TEST_F(Win32Window, ClassLivesWhileAnyFrameWindowDoes) {
-  auto first = platform::createWin32Window(parent, 50, 50);
-  auto second = platform::createWin32Window(parent, 50, 50);
+  auto first = quillet::platform::createWin32Window(parent, 50, 50);
+  auto second = quillet::platform::createWin32Window(parent, 50, 50);
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
   EXPECT_TRUE(classRegistered());
@@ -114,13 +114,13 @@ TEST_F(Win32Window, ClassLivesWhileAnyFrameWindowDoes) {
   EXPECT_TRUE(classRegistered());
   second.reset();
   EXPECT_FALSE(classRegistered());
-  auto again = platform::createWin32Window(parent, 50, 50);
+  auto again = quillet::platform::createWin32Window(parent, 50, 50);
   EXPECT_NE(again, nullptr);
   EXPECT_TRUE(classRegistered());
 }
 
 TEST_F(Win32Window, PaintBeforeTheFrameIsKnownIsReportedAtItsFirstIdle) {
-  auto window = platform::createWin32Window(parent, 100, 60);
+  auto window = quillet::platform::createWin32Window(parent, 100, 60);
   ASSERT_NE(window, nullptr);
   RECT part{10, 20, 30, 40};
   InvalidateRect(child(), &part, FALSE);
@@ -143,7 +143,7 @@ TEST_F(Win32Window, PaintBeforeTheFrameIsKnownIsReportedAtItsFirstIdle) {
 }
 
 TEST_F(Win32Window, ProcessOnePaintDispatchesAPendingPaint) {
-  auto window = platform::createWin32Window(parent, 100, 60);
+  auto window = quillet::platform::createWin32Window(parent, 100, 60);
   ASSERT_NE(window, nullptr);
   RecordedEvents events;
   window->processEvents(events);
@@ -158,7 +158,7 @@ TEST_F(Win32Window, ProcessOnePaintDispatchesAPendingPaint) {
 }
 
 TEST_F(Win32Window, ButtonsCarryTheHeldButtonAndModifiers) {
-  auto window = platform::createWin32Window(parent, 100, 60);
+  auto window = quillet::platform::createWin32Window(parent, 100, 60);
   ASSERT_NE(window, nullptr);
   RecordedEvents events;
   window->processEvents(events);
@@ -166,13 +166,15 @@ TEST_F(Win32Window, ButtonsCarryTheHeldButtonAndModifiers) {
   SendMessageA(child(), WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MAKELPARAM(5, 6));
   ASSERT_EQ(events.presses.size(), 2u);
   EXPECT_EQ(events.presses[0].first, Point(12, 34));
-  EXPECT_EQ(events.presses[0].second, platform::kButtonLeft | platform::kKeyShift);
+  EXPECT_EQ(events.presses[0].second,
+            quillet::platform::kButtonLeft | quillet::platform::kKeyShift);
   EXPECT_EQ(events.presses[1].first, Point(5, 6));
-  EXPECT_EQ(events.presses[1].second, platform::kButtonRight | platform::kKeyControl);
+  EXPECT_EQ(events.presses[1].second,
+            quillet::platform::kButtonRight | quillet::platform::kKeyControl);
 }
 
 TEST_F(Win32Window, WheelDeltaOver120AtTheWindowPoint) {
-  auto window = platform::createWin32Window(parent, 100, 60);
+  auto window = quillet::platform::createWin32Window(parent, 100, 60);
   ASSERT_NE(window, nullptr);
   RecordedEvents events;
   window->processEvents(events);
@@ -188,13 +190,13 @@ TEST_F(Win32Window, WheelDeltaOver120AtTheWindowPoint) {
 TEST_F(Win32Window, DestroyedWithTheHostWindowLeavesNothingToFree) {
   HWND host = makeHostWindow();
   ASSERT_NE(host, nullptr);
-  auto window = platform::createWin32Window(host, 100, 60);
+  auto window = quillet::platform::createWin32Window(host, 100, 60);
   ASSERT_NE(window, nullptr);
   DestroyWindow(host);
   RecordedEvents events;
   window->processEvents(events);
   EXPECT_FALSE(window->processOnePaint(events));
-  window->present(platform::PixelView{nullptr, 0, 0, 0}, Rect(0, 0, 10, 10));
+  window->present(quillet::platform::PixelView{nullptr, 0, 0, 0}, Rect(0, 0, 10, 10));
   EXPECT_EQ(window->queryMouse().buttons, 0);
   window.reset();
   EXPECT_FALSE(classRegistered());

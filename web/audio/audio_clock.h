@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace quillet_web {
+namespace quillet::web {
 
 // The millisecond tick count at the start of a block whose first frame is
 // `frame` frames after the start, at `rate` frames per second.
@@ -17,4 +17,4 @@ inline uint32_t audioClockTicks(uint64_t frame, double rate) {
   return static_cast<uint32_t>(kStartMilliseconds + nanoseconds / 1000000u);
 }
 
-}  // namespace quillet_web
+}  // namespace quillet::web

@@ -16,7 +16,7 @@
 
 #define QUILLET_EXPORT(name) extern "C" __attribute__((export_name(#name), used))
 
-namespace quillet_web {
+namespace quillet::web {
 
 namespace {
 
@@ -90,13 +90,13 @@ float initialValues[kNumQuilletParams];
 
 }  // namespace
 
-}  // namespace quillet_web
+}  // namespace quillet::web
 
-using quillet_web::echo;
+using quillet::web::echo;
 
 // Where the caller puts the eleven values the next echo_start begins with.
 QUILLET_EXPORT(echo_initial_values) float* echoInitialValues() {
-  return quillet_web::initialValues;
+  return quillet::web::initialValues;
 }
 
 // A fresh echo at `rate` on the values at echo_initial_values(), taken as
@@ -104,7 +104,7 @@ QUILLET_EXPORT(echo_initial_values) float* echoInitialValues() {
 // runs (0 for a rate the echo cannot run at, or without memory).
 QUILLET_EXPORT(echo_start) int32_t echoStart(double rate) {
   delete echo;
-  echo = new (std::nothrow) quillet_web::WebEcho(rate, quillet_web::initialValues);
+  echo = new (std::nothrow) quillet::web::WebEcho(rate, quillet::web::initialValues);
   return echo && echo->isRunning() ? 1 : 0;
 }
 
@@ -113,7 +113,7 @@ QUILLET_EXPORT(echo_buffer) float* echoBuffer(int32_t which) {
   return echo ? echo->buffer(which) : nullptr;
 }
 
-QUILLET_EXPORT(echo_max_frames) uint32_t echoMaxFrames() { return quillet_web::kMaxFrames; }
+QUILLET_EXPORT(echo_max_frames) uint32_t echoMaxFrames() { return quillet::web::kMaxFrames; }
 
 // A change of parameter `index` to `value` at frame `frame` since the start
 // (earlier frames, 0 among them: at the next block's start). 0 when it is

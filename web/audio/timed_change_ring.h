@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace quillet_web {
+namespace quillet::web {
 
 struct QueuedChange {
   uint64_t frame;  // frames since the echo started; 0: the next quantum's start
@@ -40,4 +40,4 @@ class TimedChangeRing {
   uint32_t count = 0;
 };
 
-}  // namespace quillet_web
+}  // namespace quillet::web

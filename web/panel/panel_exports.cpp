@@ -29,7 +29,7 @@ void quillet_web_panel_value_changed(int32_t index, float value);
 QUILLET_WEB_IMPORT(panel_gesture) void quillet_web_panel_gesture(int32_t tag, int32_t begins);
 }
 
-namespace quillet_web {
+namespace quillet::web {
 
 namespace {
 
@@ -65,15 +65,15 @@ alignas(16) uint8_t asyncifyData[64 * 1024];
 
 }  // namespace
 
-}  // namespace quillet_web
+}  // namespace quillet::web
 
-using quillet_web::theHost;
-using quillet_web::thePanel;
+using quillet::web::theHost;
+using quillet::web::thePanel;
 
 // Builds the panel at the page's factor (device pixels per panel pixel: the
 // nearest of the panel's sizes is taken) and opens it; 1 when it shows.
 QUILLET_EXPORT(panel_open) int32_t panelOpen(float hostScale) {
-  if (!quillet_web::pageHost()) return 0;
+  if (!quillet::web::pageHost()) return 0;
   if (!thePanel) thePanel = new (std::nothrow) quillet::QuilletPanel(*theHost);
   if (!thePanel) return 0;
   thePanel->setHostScale(hostScale);
@@ -111,31 +111,31 @@ QUILLET_EXPORT(panel_idle) void panelIdle() {
 }
 
 QUILLET_EXPORT(panel_asyncify_data) uint8_t* panelAsyncifyData() {
-  return quillet_web::asyncifyData;
+  return quillet::web::asyncifyData;
 }
 QUILLET_EXPORT(panel_asyncify_data_size) uint32_t panelAsyncifyDataSize() {
-  return sizeof(quillet_web::asyncifyData);
+  return sizeof(quillet::web::asyncifyData);
 }
 
 // Where the page writes the pointer (x, y, buttons) while a control tracks it.
 QUILLET_EXPORT(panel_pointer_slot) int32_t* panelPointerSlot() {
-  return platform::WebWindow::pointerSlot();
+  return quillet::platform::WebWindow::pointerSlot();
 }
 
 // A press and a wheel turn (x, y in canvas pixels; buttons and keys as
 // platform/mouse_state.h numbers them), taken at the next panel_idle.
 QUILLET_EXPORT(panel_pointer_down) void panelPointerDown(int32_t x, int32_t y, int32_t buttons) {
-  if (platform::WebWindow* w = platform::WebWindow::current())
-    w->queueMouseDown(platform::Point(x, y), buttons);
+  if (quillet::platform::WebWindow* w = quillet::platform::WebWindow::current())
+    w->queueMouseDown(quillet::platform::Point(x, y), buttons);
 }
 QUILLET_EXPORT(panel_wheel) void panelWheel(int32_t x, int32_t y, float distance, int32_t buttons) {
-  if (platform::WebWindow* w = platform::WebWindow::current())
-    w->queueWheel(platform::Point(x, y), distance, buttons);
+  if (quillet::platform::WebWindow* w = quillet::platform::WebWindow::current())
+    w->queueWheel(quillet::platform::Point(x, y), distance, buttons);
 }
 // The canvas must be drawn anew (it was resized or lost its pixels).
 QUILLET_EXPORT(panel_repaint) void panelRepaint() {
-  if (platform::WebWindow* w = platform::WebWindow::current())
-    w->queuePaint(platform::Rect(0, 0, w->getWidth(), w->getHeight()));
+  if (quillet::platform::WebWindow* w = quillet::platform::WebWindow::current())
+    w->queuePaint(quillet::platform::Rect(0, 0, w->getWidth(), w->getHeight()));
 }
 
 // A key for the panel (its menu or the control with the keyboard focus): a
@@ -153,7 +153,7 @@ QUILLET_EXPORT(panel_key) int32_t panelKey(int32_t character, int32_t virt, int3
 // A value set by the page (the address, a preset by name): the control
 // follows at the next idle. Returns the value stored.
 QUILLET_EXPORT(panel_set_value) float panelSetValue(int32_t index, float value) {
-  if (!quillet_web::pageHost()) return 0.0f;
+  if (!quillet::web::pageHost()) return 0.0f;
   theHost->values.store(index, value);
   if (thePanel) thePanel->parameterChanged(index);
   return theHost->values.value(index);
@@ -174,10 +174,10 @@ QUILLET_EXPORT(panel_marked_preset) int32_t panelMarkedPreset() {
 
 // The tempo the note keys follow, and the rate the texts of "Delay" are at.
 QUILLET_EXPORT(panel_set_tempo) void panelSetTempo(double bpm) {
-  if (quillet_web::pageHost()) theHost->tempo = bpm;
+  if (quillet::web::pageHost()) theHost->tempo = bpm;
 }
 QUILLET_EXPORT(panel_set_rate) void panelSetRate(float rate) {
-  if (quillet_web::pageHost()) theHost->sampleRate = rate;
+  if (quillet::web::pageHost()) theHost->sampleRate = rate;
 }
 
 // The musician's text of the stored value ("311.0 ms", "45.0 %"), until the next call.

@@ -14,7 +14,7 @@
 #include "editor/panel_layout.h"
 #include "editor/scale/scaled_layout.h"
 
-using namespace artwork;
+using namespace quillet::artwork;
 
 namespace {
 

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "write_demo: %s is not a rate from 8000 to 384000 Hz\n", argv[1]);
     return 2;
   }
-  const quillet_host::AudioData demo = quillet_host::demoMaterial(rate);
+  const quillet::host::AudioData demo = quillet::host::demoMaterial(rate);
   std::FILE* out = std::fopen(argv[2], "wb");
   if (!out) {
     std::perror(argv[2]);

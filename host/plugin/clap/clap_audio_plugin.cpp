@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace quillet_host {
+namespace quillet::host {
 
 double plainForNormalised(const clap_param_info_t& info, float value) {
   const float v = std::clamp(value, 0.0f, 1.0f);
@@ -131,4 +131,4 @@ void ClapAudioPlugin::stopProcessing() {
   plugin.deactivate();
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

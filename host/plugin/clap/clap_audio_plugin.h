@@ -14,7 +14,7 @@
 #include "host/plugin/clap/clap_events.h"
 #include "host/plugin/clap/clap_instance.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 // The plain value a normalised 0..1 value stands for: min + v * (max - min)
 // for a knob; for a stepped parameter of n steps the whole step the VST 2.4
@@ -65,4 +65,4 @@ class ClapAudioPlugin : public AudioPlugin {
   clap_process_status status = CLAP_PROCESS_CONTINUE;
 };
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace quillet_host {
+namespace quillet::host {
 
 ClapInputEvents::ClapInputEvents() {
   events.ctx = this;
@@ -76,4 +76,4 @@ ClapOutputEvents::ClapOutputEvents() {
   };
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -9,7 +9,7 @@
 
 #include "clap/interface/clap_process.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 class ClapInputEvents {
  public:
@@ -58,4 +58,4 @@ class ClapOutputEvents {
   clap_output_events_t out{};
 };
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -9,7 +9,7 @@
 #include <poll.h>
 #endif
 
-namespace quillet_host {
+namespace quillet::host {
 namespace {
 
 const char* const kCallNames[] = {
@@ -259,4 +259,4 @@ void ClapHost::runFor(int milliseconds, const std::function<void()>& pump,
   }
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -24,7 +24,7 @@
 #include "clap/interface/clap_presets.h"
 #include "host/plugin/clap/clap_threads.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 class ClapHost {
  public:
@@ -124,4 +124,4 @@ class ClapHost {
   clap_id nextTimer = 1;
 };
 
-}  // namespace quillet_host
+}  // namespace quillet::host

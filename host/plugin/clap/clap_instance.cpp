@@ -7,7 +7,7 @@
 
 #include "host/plugin/dynamic_library.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 std::unique_ptr<ClapModule> ClapModule::load(const std::string& path, std::string* error) {
   // The loader's own message for a missing file is obscure; say it plainly.
@@ -204,4 +204,4 @@ bool openClap(const std::string& path, OpenedClap* opened, std::string* error) {
   return opened->instance != nullptr;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -18,7 +18,7 @@
 #include "host/plugin/clap/clap_events.h"
 #include "host/plugin/clap/clap_host.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 class ClapModule {
  public:
@@ -117,4 +117,4 @@ struct OpenedClap {
 // False with a one-line `error`, as openPlugin for VST 2.4.
 bool openClap(const std::string& path, OpenedClap* opened, std::string* error);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

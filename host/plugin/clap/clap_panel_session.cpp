@@ -1,6 +1,6 @@
 #include "host/plugin/clap/clap_panel_session.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 const char* clapWindowApi() {
 #ifdef _WIN32
@@ -80,4 +80,4 @@ void ClapPanelSession::runFor(int milliseconds, const std::function<bool()>& don
       milliseconds, [this] { hostWindow->pump(); }, done);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -12,7 +12,7 @@
 #include "host/plugin/clap/clap_instance.h"
 #include "host/window/host_window.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 class ClapPanelSession {
  public:
@@ -47,4 +47,4 @@ class ClapPanelSession {
 // The window system name of this build's embedded panels.
 const char* clapWindowApi();
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace quillet_host {
+namespace quillet::host {
 namespace {
 
 struct Location {
@@ -169,4 +169,4 @@ bool loadClapPreset(ClapInstance& instance, const ClapPreset& preset, std::strin
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -10,7 +10,7 @@
 
 #include "host/plugin/clap/clap_instance.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 struct ClapPreset {
   std::string provider;  // the provider's name
@@ -36,4 +36,4 @@ const ClapPreset* findClapPreset(const std::vector<ClapPreset>& presets, const s
 // plug-in has no preset-load or refuses.
 bool loadClapPreset(ClapInstance& instance, const ClapPreset& preset, std::string* error);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace quillet_host {
+namespace quillet::host {
 namespace {
 
 // The host objects whose audio role this thread holds, each with how many
@@ -46,4 +46,4 @@ ClapThreads::AudioRole::~AudioRole() {
   threads.holders.fetch_sub(1);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <thread>
 
-namespace quillet_host {
+namespace quillet::host {
 
 class ClapThreads {
  public:
@@ -38,4 +38,4 @@ class ClapThreads {
   std::atomic<bool> shared{false};
 };
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace quillet_host {
+namespace quillet::host {
 
 bool openPlugin(const std::string& path, OpenedPlugin* plugin, std::string* error) {
   // The loader's own message for a missing file is obscure; say it plainly.
@@ -48,4 +48,4 @@ void stopProcessing(PluginInstance& plugin) {
   plugin.dispatch(effMainsChanged, 0, 0);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -7,7 +7,7 @@
 
 #include "host/plugin/vst2/plugin_host.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 struct OpenedPlugin {
   std::unique_ptr<PluginLibrary> library;
@@ -28,4 +28,4 @@ std::unique_ptr<PluginInstance> openInstance(const PluginLibrary& library, std::
 void startProcessing(PluginInstance& plugin, double sampleRate, VstInt32 blockSize);
 void stopProcessing(PluginInstance& plugin);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -7,7 +7,7 @@
 
 #include "host/plugin/dynamic_library.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -239,4 +239,4 @@ void PluginInstance::close() {
   registry().erase(effect);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

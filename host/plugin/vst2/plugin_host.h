@@ -9,7 +9,7 @@
 
 #include "vst/interface/vst2_interface.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 // One request the plug-in sent to the host.
 struct HostRequest {
@@ -81,4 +81,4 @@ class PluginInstance {
   std::unique_ptr<HostCallback> callback;
 };
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-namespace quillet_host {
+namespace quillet::host {
 
 std::string queryText(PluginInstance& plugin, VstInt32 opcode, VstInt32 index) {
   char buffer[kTextBufferSize];
@@ -86,4 +86,4 @@ std::string printable(const std::string& text) {
   return out;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

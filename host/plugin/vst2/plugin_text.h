@@ -6,7 +6,7 @@
 
 #include "host/plugin/vst2/plugin_host.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 // A generous buffer: plug-ins that overrun their limit must not corrupt the host.
 constexpr size_t kTextBufferSize = 512;
@@ -28,4 +28,4 @@ std::string categoryName(VstIntPtr category);
 // Control characters replaced, so a plug-in's text cannot mess up a terminal.
 std::string printable(const std::string& text);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

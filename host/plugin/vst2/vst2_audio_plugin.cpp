@@ -5,7 +5,7 @@
 #include "host/plugin/vst2/opened_plugin.h"
 #include "host/plugin/vst2/plugin_text.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -26,7 +26,7 @@ uint32_t Vst2AudioPlugin::parameterCount() const {
 }
 
 std::string Vst2AudioPlugin::parameterName(uint32_t index) {
-  return quillet_host::parameterName(plugin, static_cast<VstInt32>(index));
+  return quillet::host::parameterName(plugin, static_cast<VstInt32>(index));
 }
 
 void Vst2AudioPlugin::setParameter(uint32_t index, float value) {
@@ -48,7 +48,7 @@ void Vst2AudioPlugin::startProcessing(double sampleRate, uint32_t maxBlock, bool
   plugin.host().setTempo(tempo);
   plugin.dispatch(effSetProcessPrecision, 0,
                   doublePrecision ? kVstProcessPrecision64 : kVstProcessPrecision32);
-  quillet_host::startProcessing(plugin, sampleRate, static_cast<VstInt32>(maxBlock));
+  quillet::host::startProcessing(plugin, sampleRate, static_cast<VstInt32>(maxBlock));
 }
 
 void Vst2AudioPlugin::moveTransport(uint64_t frame) {
@@ -69,6 +69,6 @@ void Vst2AudioPlugin::process(double** inputs, double** outputs, uint32_t frames
   e->processDoubleReplacing(e, inputs, outputs, static_cast<VstInt32>(frames));
 }
 
-void Vst2AudioPlugin::stopProcessing() { quillet_host::stopProcessing(plugin); }
+void Vst2AudioPlugin::stopProcessing() { quillet::host::stopProcessing(plugin); }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

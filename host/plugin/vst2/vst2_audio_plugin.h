@@ -4,7 +4,7 @@
 #include "host/plugin/audio_plugin.h"
 #include "host/plugin/vst2/plugin_host.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 class Vst2AudioPlugin : public AudioPlugin {
  public:
@@ -29,4 +29,4 @@ class Vst2AudioPlugin : public AudioPlugin {
   PluginInstance& plugin;
 };
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 namespace {
 
@@ -277,4 +277,4 @@ void ComponentHandler::clear() {
   recorded.clear();
 }
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

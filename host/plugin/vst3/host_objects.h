@@ -21,7 +21,7 @@
 #include "vst3/interface/processor.h"
 #include "vst3/interface/stream.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 using namespace quillet::vst3;
 
@@ -130,4 +130,4 @@ class ComponentHandler final : public IComponentHandler {
   std::vector<HandlerCall> recorded;
 };
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

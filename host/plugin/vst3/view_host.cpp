@@ -7,7 +7,7 @@
 #include <poll.h>
 #endif
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 ViewHost::~ViewHost() {
   // A view that did not unregister is the plug-in's fault; let go anyway.
@@ -106,4 +106,4 @@ void ViewHost::turn(Clock::time_point end) {
   }
 }
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

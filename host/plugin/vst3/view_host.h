@@ -11,7 +11,7 @@
 
 #include "vst3/interface/view.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 using namespace quillet::vst3;
 
@@ -78,4 +78,4 @@ class ViewHost final : public IPlugFrame, public linux_ui::IRunLoop {
   std::vector<Timer> timers;
 };
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

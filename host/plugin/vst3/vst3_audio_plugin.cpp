@@ -1,6 +1,6 @@
 #include "host/plugin/vst3/vst3_audio_plugin.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 namespace {
 
@@ -83,4 +83,4 @@ void Vst3AudioPlugin::process(double** inputs, double** outputs, uint32_t frames
 
 void Vst3AudioPlugin::stopProcessing() { instance.stop(); }
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

@@ -10,7 +10,7 @@
 #include "host/plugin/audio_plugin.h"
 #include "host/plugin/vst3/vst3_instance.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 class Vst3AudioPlugin : public AudioPlugin {
  public:
@@ -42,4 +42,4 @@ class Vst3AudioPlugin : public AudioPlugin {
   std::string problem;
 };
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 namespace {
 
@@ -212,4 +212,4 @@ bool Vst3Instance::parameterInfo(int32 index, ParameterInfo* info) const {
   return ctrl && ctrl->getParameterInfo(index, *info) == kResultOk;
 }
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

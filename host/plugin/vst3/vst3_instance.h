@@ -16,7 +16,7 @@
 #include "vst3/interface/controller.h"
 #include "vst3/interface/processor.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 class Vst3Instance {
  public:
@@ -89,4 +89,4 @@ class Vst3Instance {
   ProcessContext context{};
 };
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

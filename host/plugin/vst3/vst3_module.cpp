@@ -6,7 +6,7 @@
 
 #include "host/plugin/dynamic_library.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 namespace {
 
@@ -146,4 +146,4 @@ const Vst3Class* Vst3Module::firstOf(const char* category) const {
   return nullptr;
 }
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

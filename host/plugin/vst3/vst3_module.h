@@ -11,7 +11,7 @@
 
 #include "vst3/interface/factory.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 using namespace quillet::vst3;
 
@@ -53,4 +53,4 @@ class Vst3Module {
   std::string file;
 };
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

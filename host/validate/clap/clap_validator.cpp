@@ -5,7 +5,7 @@
 
 #include "host/validate/sample_check.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 std::unique_ptr<ClapInstance> ClapValidationContext::instance(const std::string& check) {
   std::string error;
@@ -187,4 +187,4 @@ bool validateClapPlugin(const std::string& path, const ValidateOptions& options,
   return true;
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

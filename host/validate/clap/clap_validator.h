@@ -13,7 +13,7 @@
 #include "host/plugin/clap/clap_instance.h"
 #include "host/validate/validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 struct ClapValidationContext {
   const ClapModule& module;
@@ -75,4 +75,4 @@ void validateClapGui(ClapValidationContext& ctx);
 bool validateClapPlugin(const std::string& path, const ValidateOptions& options,
                         ValidationReport& report);
 
-}  // namespace quillet_host
+}  // namespace quillet::host

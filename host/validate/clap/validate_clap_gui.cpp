@@ -10,7 +10,7 @@
 #include "host/plugin/clap/clap_panel_session.h"
 #endif
 
-namespace quillet_host {
+namespace quillet::host {
 
 void validateClapGui(ClapValidationContext& ctx) {
   auto plugin = ctx.instance("gui");
@@ -51,4 +51,4 @@ void validateClapGui(ClapValidationContext& ctx) {
 #endif
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -8,7 +8,7 @@
 
 #include "host/validate/clap/clap_validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -82,4 +82,4 @@ void validateClapLifecycle(ClapValidationContext& ctx) {
                     second->plugin() == plugin->plugin() ? "two instances share one record" : "");
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

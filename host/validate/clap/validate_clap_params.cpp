@@ -7,7 +7,7 @@
 
 #include "host/validate/clap/clap_validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -126,4 +126,4 @@ void validateClapParameters(ClapValidationContext& ctx) {
   ctx.threadsKept(*plugin, "parameters: callbacks on their threads");
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -9,7 +9,7 @@
 #include "host/validate/allocation_trap.h"
 #include "host/validate/clap/clap_validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -122,7 +122,7 @@ void validateClapProcessing(ClapValidationContext& ctx) {
                       "\"" + std::string(info.name) + "\" is " + std::to_string(value));
   }
   // No allocation in process.
-  if (allocation_trap::available()) {
+  if (quillet::host::allocation_trap::available()) {
     ClapInputEvents events;
     events.reserve(8);
     size_t allocations = 0;
@@ -131,7 +131,7 @@ void validateClapProcessing(ClapValidationContext& ctx) {
       events.clear();
       if (info.id != CLAP_INVALID_ID)
         events.paramValue(0, info.id, round % 2 ? info.max_value : info.min_value);
-      allocations += allocation_trap::countIn(
+      allocations += quillet::host::allocation_trap::countIn(
           [&] { problem = runner.block(round % 3 == 0 ? 0 : 512, events); });
     }
     if (problem.empty() && allocations > 0)
@@ -170,4 +170,4 @@ void validateClapProcessing(ClapValidationContext& ctx) {
   ctx.threadsKept(*plugin, "process: callbacks on their threads");
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

@@ -7,7 +7,7 @@
 #include "host/plugin/clap/clap_presets.h"
 #include "host/validate/clap/clap_validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 namespace {
 
@@ -125,4 +125,4 @@ void validateClapState(ClapValidationContext& ctx) {
   presets(ctx);
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

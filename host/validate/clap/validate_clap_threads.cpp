@@ -12,7 +12,7 @@
 
 #include "host/validate/clap/clap_validator.h"
 
-namespace quillet_host {
+namespace quillet::host {
 
 void validateClapThreads(ClapValidationContext& ctx) {
   const std::string check = "two threads: events on the audio thread, values read on the main";
@@ -83,4 +83,4 @@ void validateClapThreads(ClapValidationContext& ctx) {
   ctx.threadsKept(*plugin, "two threads: callbacks on their threads");
 }
 
-}  // namespace quillet_host
+}  // namespace quillet::host

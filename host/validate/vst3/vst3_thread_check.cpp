@@ -8,7 +8,7 @@
 #include "host/validate/sample_check.h"
 #include "host/validate/vst3/vst3_validator.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 std::vector<ParamID> automatableIds(Vst3Instance& p) {
   std::vector<ParamID> ids;
@@ -123,4 +123,4 @@ std::string runVst3ThreadCheck(const Vst3Module& module, double seconds, uint32_
   return problem;
 }
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

@@ -7,7 +7,7 @@
 #include "host/validate/vst3/vst3_validator.h"
 #include "host/window/host_window.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 void validateVst3Editor(Vst3Context& ctx) {
   const std::string check = "editor view";
@@ -80,4 +80,4 @@ void validateVst3Editor(Vst3Context& ctx) {
                     "created, attached with a run loop, idled 300 ms, removed, twice");
 }
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

@@ -6,7 +6,7 @@
 #include "host/validate/allocation_trap.h"
 #include "host/validate/vst3/vst3_validator.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 namespace {
 
@@ -82,7 +82,7 @@ void validateVst3Threads(Vst3Context& ctx) {
 
 void validateVst3Allocation(Vst3Context& ctx) {
   const std::string base = "no allocation while processing";
-  if (!allocation_trap::available()) {
+  if (!quillet::host::allocation_trap::available()) {
     ctx.report.note(base + ": the allocator cannot be watched on this system");
     return;
   }
@@ -106,7 +106,7 @@ void validateVst3Allocation(Vst3Context& ctx) {
       if (b % 10 == 0 && !ids.empty())
         p->queueChange(ids[random.next() % ids.size()], random.unit());
       if (b % 50 == 20 && bypass != kNoParamId) p->queueChange(bypass, (b / 50) % 2 ? 0.0 : 1.0);
-      seen += allocation_trap::countIn(
+      seen += quillet::host::allocation_trap::countIn(
           [&] { problem = harness.block(b % 3 ? 512 : (b % 7 ? 100 : 0), b % 5 == 4); });
     }
     p->stop();
@@ -116,4 +116,4 @@ void validateVst3Allocation(Vst3Context& ctx) {
   }
 }
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

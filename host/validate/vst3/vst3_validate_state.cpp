@@ -6,7 +6,7 @@
 
 #include "host/validate/vst3/vst3_validator.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 namespace {
 
@@ -198,4 +198,4 @@ void validateVst3Texts(Vst3Context& ctx) {
   ctx.report.result(check, problem, std::to_string(texts) + " texts, each read back to itself");
 }
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 namespace {
 
@@ -228,4 +228,4 @@ bool validateVst3Plugin(const std::string& path, const ValidateOptions& options,
   return true;
 }
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

@@ -13,7 +13,7 @@
 #include "host/plugin/vst3/vst3_instance.h"
 #include "host/validate/validator.h"
 
-namespace quillet_host::vst3 {
+namespace quillet::host::vst3 {
 
 bool validateVst3Plugin(const std::string& path, const ValidateOptions& options,
                         ValidationReport& report);
@@ -67,4 +67,4 @@ class Vst3Harness {
   std::vector<std::vector<double>> output;
 };
 
-}  // namespace quillet_host::vst3
+}  // namespace quillet::host::vst3

@@ -3,11 +3,11 @@
 -- exported. "reload": the saved session reopened, its values printed and
 -- exported again. "automate": reopened, a line of automation drawn on one
 -- parameter of both editions (K3_AUTOMATION), played back in the export.
--- "presets": reopened, each factory preset of the VST3 edition loaded from
--- Ardour's preset list, first as the plug-in's program, then as its
--- .vstpreset file (K3_PRESETS: the names, "|" between them), its values
--- printed; then the file K3_EXPORT_PRESET loaded and the VST3 track
--- exported. Values and results are printed as "k3 ..." lines.
+-- "presets": reopened, Ardour's preset menu of the VST3 edition printed
+-- (every entry's label and URI), each factory preset loaded from it as the
+-- plug-in's program (K3_PRESETS: the names, "|" between them), its values
+-- printed; then K3_EXPORT_PRESET loaded and the VST3 track exported. Values
+-- and results are printed as "k3 ..." lines.
 -- With K3_VST3_ID (the VST3 edition's class ID) a second track holds the
 -- VST3 edition with the values of K3_VST3_VALUES; each edition is then
 -- exported alone ("export-lv2.wav", then "export-vst3.wav"), the other track's
@@ -172,17 +172,34 @@ else
 		local names, wants = {}, {}
 		for name in string.gmatch(os.getenv("K3_PRESETS"), "[^|]+") do names[#names + 1] = name end
 		for want in string.gmatch(os.getenv("K3_PRESET_VALUES"), "[^|]+") do wants[#wants + 1] = want end
-		local export_want = nil
+		-- The menu of Ardour's plug-in window: the plug-in's programs
+		-- ("VST3-P:ID:NNNN", counted until one is missing) and the preset
+		-- files Ardour finds for it ("VST3-S:ID:NAME", which its plug-in info
+		-- lists, as its plug-in selector shows them).
+		local plugin = p3:to_insert():plugin(0)
+		local menu = 0
+		while true do
+			local record = plugin:preset_by_uri(string.format("VST3-P:%s:%04d", vst3, menu))
+			if not record then break end
+			print("k3 menu entry " .. record.label .. " = " .. record.uri)
+			menu = menu + 1
+		end
+		local files = 0
+		for record in plugin:get_info():get_presets(false):iter() do
+			print("k3 menu entry " .. record.label .. " = " .. record.uri)
+			files = files + 1
+		end
+		print("k3 menu entries " .. (menu + files) .. " (" .. menu .. " programs, " .. files .. " files)")
+		local export_uri, export_want = nil, nil
 		for i, name in ipairs(names) do
-			local preset = load_preset(p3, string.format("VST3-P:%s:%04d", vst3, i - 1), wants[i])
+			local uri = string.format("VST3-P:%s:%04d", vst3, i - 1)
+			local preset = load_preset(p3, uri, wants[i])
 			print_values(p3, "k3 program " .. (i - 1) .. " " .. preset.label .. ":")
-			if name == os.getenv("K3_EXPORT_PRESET") then export_want = wants[i] end
+			if name == os.getenv("K3_EXPORT_PRESET") then export_uri, export_want = uri, wants[i] end
 		end
-		for i, name in ipairs(names) do
-			local preset = load_preset(p3, "VST3-S:" .. vst3 .. ":" .. name, wants[i])
-			print_values(p3, "k3 file " .. preset.label .. ":")
-		end
-		load_preset(p3, "VST3-S:" .. vst3 .. ":" .. os.getenv("K3_EXPORT_PRESET"), export_want)
+		-- Another preset first, so that loading this one changes the values.
+		load_preset(p3, string.format("VST3-P:%s:%04d", vst3, 0), wants[1])
+		load_preset(p3, export_uri, export_want)
 		track:set_active(false, nil)
 		export("preset-vst3", "export-vst3.wav")
 		track:set_active(true, nil)
