@@ -36,7 +36,10 @@ wine=$1 setup=$2 linux=$3 out=$4 probe=$5
 wineserver=$(dirname "$wine")/wineserver
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
 export WINEPREFIX=$PWD/$out/installer-prefix WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
+# No Mono or Gecko installer prompts; no winemenubuilder, which would copy
+# the Start menu entries and their icons into this machine's own menus
+# (~/.local/share) while the check goes on.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # The DLL made unwritable below is writable again whatever happens (rm -rf
 # could not remove the prefix otherwise).
 locked="$WINEPREFIX/drive_c/Program Files/Steinberg/VSTPlugins/QTAP_x64.dll"
