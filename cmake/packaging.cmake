@@ -135,7 +135,15 @@ else()
   execute_process(COMMAND ${QUILLET_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog
     OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz DESTINATION ${QUILLET_DOC_DIR})
+  include(${CMAKE_SOURCE_DIR}/cmake/source_constants.cmake)
   if(TARGET quillet-host)
+    foreach(constant kMaxRenderBlock kDefaultRenderBlock kDefaultTempo kDefaultTailLimitSeconds
+        kMinRenderRate kMaxRenderRate kDefaultDemoRate kMaxTailSeconds)
+      quillet_source_constant(QUILLET_${constant} host/render/render.h ${constant})
+    endforeach()
+    quillet_source_constant(QUILLET_kDefaultThreadSeconds host/validate/validator.h
+      kDefaultThreadSeconds)
+    quillet_source_constant(QUILLET_kDefaultSeed host/validate/validator.h kDefaultSeed)
     configure_file(${CMAKE_SOURCE_DIR}/doc/quillet-host.1.in
       ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-host.1 @ONLY)
     execute_process(COMMAND ${QUILLET_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-host.1
@@ -145,6 +153,8 @@ else()
       ${CMAKE_CURRENT_BINARY_DIR}/doc/vst2-host.1.gz DESTINATION share/man/man1)
   endif()
   if(TARGET quillet-k3)
+    quillet_source_constant(QUILLET_kSlowest standalone/pedal_tempo.h kSlowest)
+    quillet_source_constant(QUILLET_kFastest standalone/pedal_tempo.h kFastest)
     configure_file(${CMAKE_SOURCE_DIR}/doc/quillet-k3.1.in
       ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-k3.1 @ONLY)
     execute_process(COMMAND ${QUILLET_GZIP} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/doc/quillet-k3.1

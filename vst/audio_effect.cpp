@@ -162,24 +162,24 @@ bool AudioEffect::isOutputConnected(VstInt32 output) {
 }
 
 void AudioEffect::float2string(float value, char* text, VstInt32 maxLen) {
-  valueformat::float2string(value, text, maxLen);
+  quillet::vst::float2string(value, text, maxLen);
 }
 
 void AudioEffect::int2string(VstInt32 value, char* text, VstInt32 maxLen) {
-  valueformat::int2string(value, text, maxLen);
+  quillet::vst::int2string(value, text, maxLen);
 }
 
 void AudioEffect::dB2string(float value, char* text, VstInt32 maxLen) {
-  if (valueformat::dBIsMinusInfinity(value)) return valueformat::copyText("-oo", text, maxLen);
-  float2string(valueformat::dBValue(value), text, maxLen);
+  if (quillet::vst::dBIsMinusInfinity(value)) return quillet::vst::copyText("-oo", text, maxLen);
+  float2string(quillet::vst::dBValue(value), text, maxLen);
 }
 
 void AudioEffect::Hz2string(float samples, char* text, VstInt32 maxLen) {
-  float2string(valueformat::hzValue(samples, getSampleRate()), text, maxLen);
+  float2string(quillet::vst::hzValue(samples, getSampleRate()), text, maxLen);
 }
 
 void AudioEffect::ms2string(float samples, char* text, VstInt32 maxLen) {
-  float2string(valueformat::msValue(samples, getSampleRate()), text, maxLen);
+  float2string(quillet::vst::msValue(samples, getSampleRate()), text, maxLen);
 }
 
 // The record's entries. The audio and parameter ones are a single indirect

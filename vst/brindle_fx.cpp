@@ -39,12 +39,12 @@ void BrindleFX::parameterStored(int32_t index, float value) {
 float BrindleFX::getParameter(VstInt32 index) { return core->parameter(index); }
 
 void BrindleFX::getProgramName(char* text) {
-  valueformat::copyText(kProgramName, text, kVstMaxProgNameLen);
+  quillet::vst::copyText(kProgramName, text, kVstMaxProgNameLen);
 }
 
 void BrindleFX::getParameterLabel(VstInt32 index, char* text) {
   if (!inTable(index)) return;
-  valueformat::copyText(kQuilletParams[index].label, text, kVstMaxParamStrLen);
+  quillet::vst::copyText(kQuilletParams[index].label, text, kVstMaxParamStrLen);
 }
 
 void BrindleFX::getParameterDisplay(VstInt32 index, char* text) {
@@ -54,7 +54,7 @@ void BrindleFX::getParameterDisplay(VstInt32 index, char* text) {
 
 void BrindleFX::getParameterName(VstInt32 index, char* text) {
   if (!inTable(index)) return;
-  valueformat::copyText(kQuilletParams[index].name, text, kVstMaxParamStrLen);
+  quillet::vst::copyText(kQuilletParams[index].name, text, kVstMaxParamStrLen);
 }
 
 VstInt32 BrindleFX::getChunk(void** data, bool /*isPreset*/) {
@@ -82,7 +82,7 @@ bool BrindleFX::setSpeakerArrangement(VstSpeakerArrangement* pluginInput,
 
 bool BrindleFX::getVendorString(char* text) {
   if (!text) return false;
-  valueformat::copyText(quillet::identity::kVendor, text, kVstMaxVendorStrLen);
+  quillet::vst::copyText(quillet::identity::kVendor, text, kVstMaxVendorStrLen);
   return true;
 }
 

@@ -54,13 +54,13 @@ void Quillet::processDoubleReplacing(double** inputs, double** outputs, VstInt32
 
 bool Quillet::getEffectName(char* name) {
   if (!name) return false;
-  valueformat::copyText(kName, name, kVstMaxEffectNameLen);
+  quillet::vst::copyText(kName, name, kVstMaxEffectNameLen);
   return true;
 }
 
 bool Quillet::getProductString(char* text) {
   if (!text) return false;
-  valueformat::copyText(kName, text, kVstMaxProductStrLen);
+  quillet::vst::copyText(kName, text, kVstMaxProductStrLen);
   return true;
 }
 

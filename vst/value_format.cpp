@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace valueformat {
+namespace quillet::vst {
 
 namespace {
 
@@ -134,4 +134,4 @@ void ms2string(float samples, float sampleRate, char* text, VstInt32 maxLen) {
   float2string(msValue(samples, sampleRate), text, maxLen);
 }
 
-}  // namespace valueformat
+}  // namespace quillet::vst

@@ -16,7 +16,7 @@
 
 #include "vst/interface/vst2_interface.h"
 
-namespace valueformat {
+namespace quillet::vst {
 
 // Copies src into text, cut to maxLen, the rest of the bound NUL-filled and a
 // NUL at text[maxLen].
@@ -35,4 +35,4 @@ float dBValue(float amplitude);
 float hzValue(float samples, float sampleRate);
 float msValue(float samples, float sampleRate);
 
-}  // namespace valueformat
+}  // namespace quillet::vst

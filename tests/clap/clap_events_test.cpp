@@ -11,10 +11,10 @@
 
 namespace {
 
-using clap_test::EventList;
-using clap_test::Instance;
-using clap_test::TestHost;
 using quillet::clap::ParamEventBatch;
+using quillet::test::EventList;
+using quillet::test::Instance;
+using quillet::test::TestHost;
 
 // A core that records the stores a batch makes, in order.
 class RecordingCore : private quillet::ParamListener {

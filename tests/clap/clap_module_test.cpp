@@ -14,12 +14,12 @@ extern "C" size_t quilletClapLayoutSizesFromC(void);
 
 namespace {
 
-using clap_test::factory;
-using clap_test::Instance;
-using clap_test::TestHost;
+using quillet::test::factory;
+using quillet::test::Instance;
+using quillet::test::TestHost;
 
 TEST(ClapEntry, DeclaresAStableVersionAndOffersOnlyItsTwoFactories) {
-  const clap_plugin_entry_t* entry = clap_test::moduleEntry();
+  const clap_plugin_entry_t* entry = quillet::test::moduleEntry();
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->clap_version.major, 1u);
   EXPECT_EQ(entry->clap_version.minor, 2u);

@@ -55,7 +55,7 @@ class ClapPanelX11 : public ::testing::Test {
   // the generous limit.
   bool runUntil(const std::function<bool()>& done) {
     bool held = false;
-    session->runFor(static_cast<int>(testsupport::kGenerousLimit.count()),
+    session->runFor(static_cast<int>(quillet::test::kGenerousLimit.count()),
                     [&] { return held = done(); });
     return held;
   }

@@ -9,9 +9,9 @@
 
 namespace {
 
-using clap_test::factory;
-using clap_test::Instance;
-using clap_test::TestHost;
+using quillet::test::factory;
+using quillet::test::Instance;
+using quillet::test::TestHost;
 
 // An indexer and metadata receiver that write down what they are told.
 struct Index {

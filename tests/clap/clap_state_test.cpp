@@ -10,11 +10,11 @@
 
 namespace {
 
-using clap_test::ByteSink;
-using clap_test::ByteSource;
-using clap_test::EventList;
-using clap_test::Instance;
-using clap_test::TestHost;
+using quillet::test::ByteSink;
+using quillet::test::ByteSource;
+using quillet::test::EventList;
+using quillet::test::Instance;
+using quillet::test::TestHost;
 
 std::vector<uint8_t> saved(const Instance& plugin) {
   ByteSink sink;

@@ -14,7 +14,7 @@
 #include "clap/interface/clap_audio_extensions.h"
 #include "clap/interface/clap_presets.h"
 
-namespace clap_test {
+namespace quillet::test {
 
 // The module, loaded and initialised once per test process.
 inline const clap_plugin_entry_t* moduleEntry() {
@@ -199,4 +199,4 @@ struct ByteSource {
       }};
 };
 
-}  // namespace clap_test
+}  // namespace quillet::test

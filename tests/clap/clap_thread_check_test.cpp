@@ -9,8 +9,8 @@
 
 namespace {
 
-using clap_test::Instance;
-using clap_test::TestHost;
+using quillet::test::Instance;
+using quillet::test::TestHost;
 
 // A host that answers thread-check from what the test says.
 class CheckingHost : public TestHost {
@@ -38,7 +38,7 @@ class CheckingHost : public TestHost {
 
 // An instance made for a host whose record is not TestHost's own.
 const clap_plugin_t* create(const CheckingHost& host) {
-  auto* f = clap_test::factory<clap_plugin_factory_t>("clap.plugin-factory");
+  auto* f = quillet::test::factory<clap_plugin_factory_t>("clap.plugin-factory");
   const clap_plugin_t* p = f->create_plugin(f, host.host(), "com.marrowledge.quillet-k3");
   if (p != nullptr && !p->init(p)) return nullptr;
   return p;

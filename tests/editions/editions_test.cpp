@@ -20,7 +20,7 @@
 #include "host/render/fixed_clock.h"
 #include "tests/editions/hosted_editions.h"
 
-namespace editions {
+namespace quillet::test {
 namespace {
 
 constexpr double kRate = 48000.0;
@@ -182,4 +182,4 @@ TEST(AutomationAtItsFrame, ADenseDelayRideStretchesOncePerTwoMillisecondsAcrossB
 }
 
 }  // namespace
-}  // namespace editions
+}  // namespace quillet::test

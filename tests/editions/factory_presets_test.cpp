@@ -16,7 +16,7 @@
 #include "host/render/fixed_clock.h"
 #include "tests/editions/hosted_editions.h"
 
-namespace editions {
+namespace quillet::test {
 namespace {
 
 constexpr double kRate = 48000.0;
@@ -83,4 +83,4 @@ TEST(FactoryPresets, EachLoadsToTheListsValuesAndSoundsTheSameInEveryEdition) {
 }
 
 }  // namespace
-}  // namespace editions
+}  // namespace quillet::test

@@ -24,7 +24,7 @@
 #include "host/presets/vst_preset_file.h"
 #include "tests/lv2/lv2_test_host.h"
 
-namespace editions {
+namespace quillet::test {
 
 namespace {
 
@@ -269,4 +269,4 @@ std::unique_ptr<Edition> openEdition(Kind kind) {
   return nullptr;
 }
 
-}  // namespace editions
+}  // namespace quillet::test

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace editions {
+namespace quillet::test {
 
 // A value for the next block: at `frame` frames into it.
 struct Change {
@@ -45,4 +45,4 @@ class Edition {
 enum class Kind { kVst2, kVst3, kClap, kLv2 };
 std::unique_ptr<Edition> openEdition(Kind kind);
 
-}  // namespace editions
+}  // namespace quillet::test

@@ -2,7 +2,7 @@
 // and what the host hears about each gesture.
 #include "panel_fixture.h"
 
-using namespace paneltest;
+using namespace quillet::test;
 using quillet::platform::MouseState;
 using VSTGUI::kAlt;
 using VSTGUI::kControl;

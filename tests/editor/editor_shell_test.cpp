@@ -2,7 +2,7 @@
 // idle pacing inside mouse tracking, and which controls get redrawn.
 #include "panel_fixture.h"
 
-using namespace paneltest;
+using namespace quillet::test;
 using quillet::platform::Rect;
 using VSTGUI::kLButton;
 

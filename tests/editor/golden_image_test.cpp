@@ -17,7 +17,7 @@ int stbi_write_png_to_func_for_tests(void (*)(void*, void*, int), void*, int, in
                                      int);
 }
 
-using namespace paneltest;
+using namespace quillet::test;
 
 namespace {
 

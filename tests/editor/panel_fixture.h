@@ -15,7 +15,7 @@
 #include "vst/editor/quillet_gui.h"
 #include "vst/quillet.h"
 
-namespace paneltest {
+namespace quillet::test {
 
 struct Request {
   VstInt32 opcode;
@@ -142,4 +142,4 @@ class PanelTest : public ::testing::Test {
   int parentWindow = 0;  // any address stands for the host's window
 };
 
-}  // namespace paneltest
+}  // namespace quillet::test

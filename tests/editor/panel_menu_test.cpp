@@ -8,7 +8,7 @@
 #include "core/state_codec.h"
 #include "panel_fixture.h"
 
-using namespace paneltest;
+using namespace quillet::test;
 using VSTGUI::kLButton;
 using VSTGUI::kRButton;
 

@@ -5,7 +5,7 @@
 
 #include "panel_fixture.h"
 
-using namespace paneltest;
+using namespace quillet::test;
 using VSTGUI::kControl;
 using VSTGUI::kLButton;
 

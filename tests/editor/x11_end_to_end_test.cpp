@@ -138,7 +138,7 @@ class X11EndToEnd : public ::testing::Test {
   // Idles the editor as a host does until `done` holds; false if it does not
   // within the generous limit.
   bool idleUntil(const std::function<bool()>& done) {
-    return testsupport::stepUntil([this] { idle(); }, done);
+    return quillet::test::stepUntil([this] { idle(); }, done);
   }
 
   // Runs xdotool while idling the editor as a host does, until it is done;

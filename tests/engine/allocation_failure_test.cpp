@@ -30,10 +30,10 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
 
 namespace {
 
-using enginetest::echoOnly;
-using enginetest::prepare;
-using enginetest::render;
-using enginetest::Stereo;
+using quillet::test::echoOnly;
+using quillet::test::prepare;
+using quillet::test::render;
+using quillet::test::Stereo;
 
 Stereo<float> ramp(size_t frames) {
   Stereo<float> s(frames);

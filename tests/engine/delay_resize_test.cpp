@@ -8,7 +8,7 @@
 
 namespace {
 
-using enginetest::prepare;
+using quillet::test::prepare;
 
 // "Delay" for 60 ms in the first range: 2646 samples at 44100 Hz, twice 30 ms.
 constexpr float kSixtyMs = 0.2307693f;

@@ -10,7 +10,7 @@
 
 namespace {
 
-using enginetest::prepare;
+using quillet::test::prepare;
 
 int32_t lengthAt(float delay, float range, float fs) {
   return static_cast<int32_t>(delaySamples(delay, range, fs));
@@ -230,9 +230,9 @@ TEST(Setup, RateChangeKeepsFilterStatesAndEmptiesLines) {
 // Lines that an echo block has filled: an impulse a few samples in.
 void fillLinesByPlaying(EchoEngine& engine, EchoParams p) {
   p[kParamMute] = 0.0f;
-  enginetest::Stereo<float> in(2048);
+  quillet::test::Stereo<float> in(2048);
   in.left[3] = in.right[5] = 0.9f;
-  enginetest::render(engine, p, in);
+  quillet::test::render(engine, p, in);
 }
 
 bool arraysEmpty(const EchoEngine& engine) {
@@ -245,8 +245,8 @@ bool arraysEmpty(const EchoEngine& engine) {
 }
 
 void processMuted(EchoEngine& engine, const EchoParams& p, int32_t frames) {
-  enginetest::Stereo<float> in(frames);
-  enginetest::render(engine, p, in, 64);
+  quillet::test::Stereo<float> in(frames);
+  quillet::test::render(engine, p, in, 64);
 }
 
 TEST(Mute, SwitchOnRestartsLinesClearsFiltersAndSnapsSmoothers) {

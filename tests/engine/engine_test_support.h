@@ -6,7 +6,7 @@
 
 #include "engine/echo_engine.h"
 
-namespace enginetest {
+namespace quillet::test {
 
 inline uint32_t tickZero() { return 0u; }
 
@@ -57,4 +57,4 @@ long firstAbove(const std::vector<Sample>& x, double threshold, size_t from = 0)
   return -1;
 }
 
-}  // namespace enginetest
+}  // namespace quillet::test

@@ -15,7 +15,7 @@
 
 namespace {
 
-using enginetest::prepare;
+using quillet::test::prepare;
 
 uint64_t mix(uint64_t hash, const void* data, size_t bytes) {
   const unsigned char* p = static_cast<const unsigned char*>(data);

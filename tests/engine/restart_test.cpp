@@ -8,9 +8,9 @@
 
 namespace {
 
-using enginetest::prepare;
-using enginetest::render;
-using enginetest::Stereo;
+using quillet::test::prepare;
+using quillet::test::render;
+using quillet::test::Stereo;
 
 Stereo<float> noise(size_t frames, unsigned seed) {
   std::mt19937 gen(seed);

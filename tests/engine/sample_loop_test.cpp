@@ -13,11 +13,11 @@
 
 namespace {
 
-using enginetest::echoOnly;
-using enginetest::firstAbove;
-using enginetest::prepare;
-using enginetest::render;
-using enginetest::Stereo;
+using quillet::test::echoOnly;
+using quillet::test::firstAbove;
+using quillet::test::prepare;
+using quillet::test::render;
+using quillet::test::Stereo;
 
 template <typename Sample>
 Stereo<Sample> noise(size_t frames, unsigned seed, double amplitude = 0.5) {

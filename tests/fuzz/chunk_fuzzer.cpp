@@ -6,7 +6,7 @@
 
 #include "tests/fuzz/fuzz_effect.h"
 
-using namespace fuzzeffect;
+using namespace quillet::test;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AEffect* e = openEffect();

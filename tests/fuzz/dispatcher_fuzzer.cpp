@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 #endif
 
-using namespace fuzzeffect;
+using namespace quillet::test;
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 extern "C" AEffect* VSTPluginMain(audioMasterCallback host);
 
-namespace fuzzeffect {
+namespace quillet::test {
 
 // Version 2400, and 0 (nothing, no time information) to everything else.
 inline VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
@@ -75,4 +75,4 @@ inline void processBlock(AEffect* e, Stereo<double>& s, int frames) {
   s.check(frames);
 }
 
-}  // namespace fuzzeffect
+}  // namespace quillet::test

@@ -77,11 +77,11 @@ TEST(HostCallback, TextQueriesStayWithinTheirLimits) {
 }
 
 TEST(Loader, FindsTheInstanceWhileTheEntryPointRunsAndAfterwards) {
-  auto plugin = hosttest::open(QTAPG_PATH);
+  auto plugin = quillet::test::open(QTAPG_PATH);
   ASSERT_TRUE(plugin.instance);
   // The entry point's version request reached this instance's callback.
   EXPECT_EQ(plugin->host().count(audioMasterVersion), 1u);
-  auto second = hosttest::open(QTAP_PATH);
+  auto second = quillet::test::open(QTAP_PATH);
   ASSERT_TRUE(second.instance);
   EXPECT_EQ(second->host().count(audioMasterVersion), 1u);
   EXPECT_EQ(plugin->host().count(audioMasterVersion), 1u);
@@ -98,7 +98,7 @@ TEST(Loader, RefusesWhatIsNoPlugin) {
 
   // A real shared library without the entry point (the test plug-in's host library).
   EXPECT_FALSE(quillet::host::openPlugin(TEST_PLUGIN_GOOD ".missing", &plugin, &error));
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const std::string text = dir.file("text.so");
   FILE* f = std::fopen(text.c_str(), "w");
   std::fputs("not a library", f);
@@ -108,7 +108,7 @@ TEST(Loader, RefusesWhatIsNoPlugin) {
 }
 
 TEST(Loader, FallsBackToTheOlderEntryPointName) {
-  auto plugin = hosttest::open(TEST_PLUGIN_MAINONLY);
+  auto plugin = quillet::test::open(TEST_PLUGIN_MAINONLY);
   ASSERT_TRUE(plugin.instance);
   EXPECT_EQ(plugin->effect()->uniqueID, fourCharCode('H', 't', 's', 't'));
 }
@@ -128,7 +128,7 @@ TEST(Loader, NamesWhatIsWrongWithALibrary) {
 }
 
 TEST(Loader, InstanceClosesOnce) {
-  auto plugin = hosttest::open(TEST_PLUGIN_GOOD);
+  auto plugin = quillet::test::open(TEST_PLUGIN_GOOD);
   ASSERT_TRUE(plugin.instance);
   plugin->close();
   EXPECT_EQ(plugin->effect(), nullptr);
@@ -159,7 +159,7 @@ std::string field(const std::string& out, const std::string& label) {
 }
 
 TEST(InfoCommand, PrintsWhatAHostSees) {
-  auto r = hosttest::runCommand("info", {QTAP_PATH});
+  auto r = quillet::test::runCommand("info", {QTAP_PATH});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(field(r.out, "Unique ID:"), "'QTAP' (0x51544150)");
   EXPECT_EQ(field(r.out, "Vendor:"), "\"Marrow Ledge\"");
@@ -170,7 +170,7 @@ TEST(InfoCommand, PrintsWhatAHostSees) {
   EXPECT_EQ(field(r.out, "Parameters:"), "11");
   EXPECT_NE(r.out.find("     10  PingPong "), std::string::npos) << r.out;
 
-  r = hosttest::runCommand("info", {"/no/such.so"});
+  r = quillet::test::runCommand("info", {"/no/such.so"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "quillet-host: cannot read /no/such.so: No such file or directory\n");
 }

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace hosttest {
+namespace quillet::test {
 
 ScratchDir::ScratchDir() {
   char pattern[] = "/tmp/quillet-host-test-XXXXXX";
@@ -95,4 +95,4 @@ bool fileExists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
-}  // namespace hosttest
+}  // namespace quillet::test

@@ -12,7 +12,7 @@
 #include "host/commands/command_table.h"
 #include "host/plugin/vst2/opened_plugin.h"
 
-namespace hosttest {
+namespace quillet::test {
 
 struct CommandResult {
   int status;
@@ -74,4 +74,4 @@ struct RunningHost {
 RunningHost startHost(const std::vector<std::string>& args);
 CommandResult stopHost(const RunningHost& host);
 
-}  // namespace hosttest
+}  // namespace quillet::test

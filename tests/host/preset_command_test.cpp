@@ -7,7 +7,7 @@
 
 namespace {
 
-using hosttest::runCommand;
+using quillet::test::runCommand;
 
 std::vector<uint8_t> bytesOf(const std::string& path) {
   std::vector<uint8_t> bytes;
@@ -39,7 +39,7 @@ std::string kindName(size_t index) {
 class PresetRoundTrip : public testing::TestWithParam<RoundTrip> {};
 
 TEST_P(PresetRoundTrip, SavedFileLoadsIntoAFreshInstanceAndSavesTheSameBytes) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const std::string path = dir.file(GetParam().file);
   auto r =
       runCommand("preset", {"save", GetParam().plugin, path, "--set", "0=0.25", "--set", "1=0.75"});
@@ -50,7 +50,7 @@ TEST_P(PresetRoundTrip, SavedFileLoadsIntoAFreshInstanceAndSavesTheSameBytes) {
   std::string error;
   ASSERT_TRUE(quillet::host::parsePreset(saved, &preset, &error)) << error;
   EXPECT_EQ(preset.kind, GetParam().kind);
-  auto fresh = hosttest::open(GetParam().plugin);
+  auto fresh = quillet::test::open(GetParam().plugin);
   ASSERT_TRUE(quillet::host::applyPreset(*fresh, preset, &error)) << error;
   const std::vector<float> params = paramsOf(*fresh);
   EXPECT_EQ(params[0], 0.25f);
@@ -73,15 +73,15 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return kindName(info.index); });
 
 TEST(Presets, OneBuildsPresetRestoresInTheOther) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   auto r = runCommand("preset", {"save", QTAPG_PATH, dir.file("p.fxp"), "--set", "Repeat=0.6",
                                  "--set", "PingPong=1"});
   ASSERT_EQ(r.status, 0) << r.err;
   quillet::host::PresetFile preset;
   std::string error;
   ASSERT_TRUE(quillet::host::readPresetFile(dir.file("p.fxp"), &preset, &error)) << error;
-  auto source = hosttest::open(QTAPG_PATH);
-  auto target = hosttest::open(QTAP_PATH);
+  auto source = quillet::test::open(QTAPG_PATH);
+  auto target = quillet::test::open(QTAP_PATH);
   ASSERT_TRUE(quillet::host::applyPreset(*source, preset, &error)) << error;
   ASSERT_TRUE(quillet::host::applyPreset(*target, preset, &error)) << error;
   EXPECT_EQ(paramsOf(*source), paramsOf(*target));
@@ -89,8 +89,8 @@ TEST(Presets, OneBuildsPresetRestoresInTheOther) {
 }
 
 TEST(Presets, NothingIsHandedOverThatDoesNotFit) {
-  auto plain = hosttest::open(TEST_PLUGIN_PLAIN);
-  auto chunky = hosttest::open(TEST_PLUGIN_GOOD);
+  auto plain = quillet::test::open(TEST_PLUGIN_PLAIN);
+  auto chunky = quillet::test::open(TEST_PLUGIN_GOOD);
   const std::vector<float> before = paramsOf(*plain);
   std::string error;
 
@@ -107,7 +107,7 @@ TEST(Presets, NothingIsHandedOverThatDoesNotFit) {
   EXPECT_FALSE(quillet::host::applyPreset(*plain, preset, &error));
   EXPECT_EQ(error, "the preset holds a chunk, but the plug-in keeps its state as parameters");
 
-  auto echo = hosttest::open(QTAP_PATH);
+  auto echo = quillet::test::open(QTAP_PATH);
   EXPECT_FALSE(quillet::host::applyPreset(*echo, preset, &error));
   EXPECT_EQ(error,
             "the preset is for plug-in 'Htst' (0x48747374), this one is 'QTAP' (0x51544150)");
@@ -115,7 +115,7 @@ TEST(Presets, NothingIsHandedOverThatDoesNotFit) {
 }
 
 TEST(Presets, CommandErrors) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   auto r = runCommand("preset", {"show", dir.file("none.fxp")});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot read"), std::string::npos) << r.err;
@@ -132,23 +132,23 @@ TEST(Presets, CommandErrors) {
 namespace {
 
 TEST(Presets, ShowWithAPlugInListsEveryParameterAsLoaded) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const std::string path = dir.file("p.fxp");
   ASSERT_EQ(
       runCommand("preset", {"save", QTAP_PATH, path, "--set", "Repeat=0.6", "--set", "Range=1"})
           .status,
       0);
   // The header alone without a plug-in.
-  auto plain = hosttest::runHost({"preset", "show", path});
+  auto plain = quillet::test::runHost({"preset", "show", path});
   ASSERT_EQ(plain.status, 0) << plain.err;
   EXPECT_EQ(plain.out.find("Loaded into"), std::string::npos);
 
   // Given plug-ins, the one with the preset's unique ID gets its state.
-  auto r = hosttest::runHost({"preset", "show", path, TEST_PLUGIN_GOOD, QTAPG_PATH});
+  auto r = quillet::test::runHost({"preset", "show", path, TEST_PLUGIN_GOOD, QTAPG_PATH});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.rfind(plain.out, 0), 0u) << r.out;
   EXPECT_NE(r.out.find("Loaded into \"Quillet K3\": 11 parameters"), std::string::npos) << r.out;
-  auto plugin = hosttest::open(QTAPG_PATH);
+  auto plugin = quillet::test::open(QTAPG_PATH);
   quillet::host::PresetFile preset;
   std::string error;
   ASSERT_TRUE(quillet::host::readPresetFile(path, &preset, &error)) << error;
@@ -167,10 +167,10 @@ TEST(Presets, ShowWithAPlugInListsEveryParameterAsLoaded) {
   EXPECT_NE(r.out.find("Range                    1.000000"), std::string::npos) << r.out;
 
   // A single plug-in that does not fit says why; none of several says so.
-  r = hosttest::runHost({"preset", "show", path, TEST_PLUGIN_GOOD});
+  r = quillet::test::runHost({"preset", "show", path, TEST_PLUGIN_GOOD});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("the preset is for plug-in 'QTAP'"), std::string::npos) << r.err;
-  r = hosttest::runHost({"preset", "show", path, TEST_PLUGIN_GOOD, TEST_PLUGIN_PLAIN});
+  r = quillet::test::runHost({"preset", "show", path, TEST_PLUGIN_GOOD, TEST_PLUGIN_PLAIN});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("none of the plug-ins given is 'QTAP'"), std::string::npos) << r.err;
 }

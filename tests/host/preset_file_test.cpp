@@ -165,7 +165,7 @@ TEST(PresetFile, RefusesMalformedFiles) {
 }
 
 TEST(PresetFile, OversizedFilesAreRefusedBeforeReading) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const std::string path = dir.file("huge.fxp");
   FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
@@ -179,7 +179,7 @@ TEST(PresetFile, OversizedFilesAreRefusedBeforeReading) {
 }
 
 TEST(PresetFile, WritesWholeFilesOnly) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   std::string error;
   EXPECT_FALSE(quillet::host::writePresetFile(dir.file("missing/x.fxp"), chunkProgram(), &error));
   EXPECT_NE(error.find("cannot write"), std::string::npos);

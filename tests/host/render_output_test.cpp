@@ -19,7 +19,7 @@
 
 namespace {
 
-using hosttest::runHost;
+using quillet::test::runHost;
 
 std::string contentOf(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -32,7 +32,8 @@ void putText(const std::string& path, const std::string& text) {
 
 // The one file in `dir` whose name starts with `prefix`, once it holds
 // `bytes` or more; empty after 60 s.
-std::string waitForFile(const hosttest::ScratchDir& dir, const std::string& prefix, off_t bytes) {
+std::string waitForFile(const quillet::test::ScratchDir& dir, const std::string& prefix,
+                        off_t bytes) {
   for (int i = 0; i < 6000; ++i) {
     for (const std::string& name : dir.list()) {
       struct stat st;
@@ -47,9 +48,9 @@ std::string waitForFile(const hosttest::ScratchDir& dir, const std::string& pref
 
 TEST(RenderInterrupted, EachSignalRemovesTheTemporaryFileAndEndsTheRenderWithIt) {
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) {
-    hosttest::ScratchDir dir;
+    quillet::test::ScratchDir dir;
     // An hour of tail: still rendering when the signal comes.
-    auto host = hosttest::startHost(
+    auto host = quillet::test::startHost(
         {"render", QTAP_PATH, "-o", dir.file("out.wav"), "--tail", "3600", "--format", "float"});
     const std::string temporary = waitForFile(dir, "out.wav.partial-", 1 << 20);
     ASSERT_FALSE(temporary.empty()) << "no temporary file appeared";
@@ -57,22 +58,22 @@ TEST(RenderInterrupted, EachSignalRemovesTheTemporaryFileAndEndsTheRenderWithIt)
     EXPECT_EQ(temporary.size(), std::string("out.wav.partial-").size() + 12) << temporary;
     EXPECT_EQ(temporary.find(std::to_string(host.pid)), std::string::npos) << temporary;
     kill(host.pid, signal);
-    auto r = hosttest::stopHost(host);
+    auto r = quillet::test::stopHost(host);
     EXPECT_EQ(r.status, 128 + signal) << strsignal(signal);
     EXPECT_TRUE(dir.list().empty()) << strsignal(signal) << ": " << dir.list()[0];
   }
 }
 
 TEST(RenderLarge, AnOutputAnnouncedPastFourGibibytesIsWrittenAsRf64) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   // 7 s of demo and an hour of tail at 384 kHz, 24-bit stereo: 8.3 GB.
-  auto host = hosttest::startHost({"render", QTAP_PATH, "-o", dir.file("big.wav"), "--rate",
-                                   "384000", "--tail", "3600", "--format", "24"});
+  auto host = quillet::test::startHost({"render", QTAP_PATH, "-o", dir.file("big.wav"), "--rate",
+                                        "384000", "--tail", "3600", "--format", "24"});
   const std::string temporary = waitForFile(dir, "big.wav.partial-", 1 << 20);
   ASSERT_FALSE(temporary.empty());
   const std::string head = contentOf(dir.file(temporary)).substr(0, 4);
   kill(host.pid, SIGTERM);
-  hosttest::stopHost(host);
+  quillet::test::stopHost(host);
   EXPECT_EQ(head, "RF64");
 
   // A short one stays a plain WAV.
@@ -82,7 +83,7 @@ TEST(RenderLarge, AnOutputAnnouncedPastFourGibibytesIsWrittenAsRf64) {
 }
 
 TEST(RenderLarge, WriterSwitchesOrStopsBeforeAHeaderWouldWrap) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   std::vector<std::vector<double>> block(2, std::vector<double>(100, 0.25));
   std::string error;
   // A limit of 1000 bytes stands in for 4 GiB: 100 stereo float frames are 800.
@@ -118,7 +119,7 @@ TEST(RenderLarge, WriterSwitchesOrStopsBeforeAHeaderWouldWrap) {
 }
 
 TEST(RenderOutput, ReplacesFilesAsCpWouldAndRefusesReadOnlyOnes) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const std::vector<std::string> render = {"render", QTAP_PATH, "--tail", "0", "-o"};
   auto renderTo = [&](const std::string& path) {
     std::vector<std::string> args = render;
@@ -165,7 +166,7 @@ TEST(RenderOutput, ReplacesFilesAsCpWouldAndRefusesReadOnlyOnes) {
 }
 
 TEST(RenderPreset, AStateThePlugInRefusesIsAnErrorAndNoOutput) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   quillet::host::PresetFile preset;
   preset.kind = quillet::host::PresetKind::ChunkProgram;
   preset.fxID = fourCharCode('Q', 'T', 'A', 'P');
@@ -191,7 +192,7 @@ TEST(RenderPreset, AStateThePlugInRefusesIsAnErrorAndNoOutput) {
       EXPECT_EQ(r.status, 1) << c.name;
       EXPECT_NE(r.err.find("the plug-in did not accept the preset's state"), std::string::npos)
           << c.name << ": " << r.err;
-      EXPECT_FALSE(hosttest::fileExists(dir.file("out.wav"))) << c.name;
+      EXPECT_FALSE(quillet::test::fileExists(dir.file("out.wav"))) << c.name;
     }
     preset.fxID = fourCharCode('Q', 'T', 'A', 'P');
   }

@@ -12,8 +12,8 @@
 
 namespace {
 
-using hosttest::runHost;
 using quillet::host::AudioData;
+using quillet::test::runHost;
 
 AudioData constantThenSilence(size_t frames, double level, size_t loud) {
   AudioData a;
@@ -23,7 +23,7 @@ AudioData constantThenSilence(size_t frames, double level, size_t loud) {
   return a;
 }
 
-std::string write(const hosttest::ScratchDir& dir, const std::string& name, const AudioData& a,
+std::string write(const quillet::test::ScratchDir& dir, const std::string& name, const AudioData& a,
                   quillet::host::SampleFormat format = quillet::host::SampleFormat::Float32) {
   std::string error;
   EXPECT_TRUE(quillet::host::writeAudioFile(dir.file(name), a, format, &error)) << error;
@@ -50,7 +50,7 @@ void putBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 TEST(RenderTail, AutoStopsHalfASecondAfterTheOutputFallsSilent) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   // The test plug-in passes audio through: silent as soon as the input ends.
   const std::string in = write(dir, "in.wav", constantThenSilence(4800, 0.25, 4800));
   auto r = runHost({"render", TEST_PLUGIN_GOOD, in, "-o", dir.file("out.wav")});
@@ -78,7 +78,7 @@ TEST(RenderTail, AutoStopsHalfASecondAfterTheOutputFallsSilent) {
 }
 
 TEST(RenderTail, AutoStopsAtItsLimitAndSaysSo) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const std::string in = write(dir, "in.wav", constantThenSilence(4800, 0.25, 4800));
   // A high Repeat sustains itself: never quiet.
   auto r = runHost({"render", QTAP_PATH, in, "-o", dir.file("out.wav"), "--set", "Level=1", "--set",
@@ -94,7 +94,7 @@ TEST(RenderTail, AutoStopsAtItsLimitAndSaysSo) {
 }
 
 TEST(RenderClipping, IntegerOutputsCountWhatTheyClipAndReportTheWrittenPeak) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   AudioData loud = constantThenSilence(4800, 0.5, 0);
   for (size_t i = 0; i < 100; ++i) loud.channels[0][i] = 1.5;
   for (size_t i = 100; i < 150; ++i) loud.channels[0][i] = -1.25;
@@ -122,7 +122,7 @@ TEST(RenderClipping, IntegerOutputsCountWhatTheyClipAndReportTheWrittenPeak) {
 }
 
 TEST(RenderInput, FlacOfUnknownLengthEndsWhereItsAudioEnds) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const std::string in = write(dir, "in.flac", constantThenSilence(30000, 0.25, 30000),
                                quillet::host::SampleFormat::Int16);
   std::vector<uint8_t> flac = bytesOf(in);
@@ -138,7 +138,7 @@ TEST(RenderInput, FlacOfUnknownLengthEndsWhereItsAudioEnds) {
 }
 
 TEST(RenderInput, WavThatClaimsMoreDataThanItHolds) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const std::string in = write(dir, "in.wav", constantThenSilence(100, 0.25, 100));
   std::vector<uint8_t> wav = bytesOf(in);
   const size_t data = std::string(wav.begin(), wav.end()).find("data");
@@ -153,7 +153,7 @@ TEST(RenderInput, WavThatClaimsMoreDataThanItHolds) {
 }
 
 TEST(RenderClock, FixedClockMakesRampedRendersRepeatExactly) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   // The stretch noise of a moving Delay is seeded from the clock.
   const std::vector<std::string> render = {"render", QTAP_PATH,   "--ramp", "Delay=0.2:0.8@0:2",
                                            "--set",  "Level=0.8", "--set",  "Repeat=0.5",
@@ -181,8 +181,8 @@ namespace {
 
 // A WAV whose header announces `rate`: the file is written at 48 kHz and
 // its "fmt " chunk's rate and byte rate are rewritten.
-std::string wavAnnouncing(const hosttest::ScratchDir& dir, const std::string& name, uint32_t rate,
-                          size_t frames) {
+std::string wavAnnouncing(const quillet::test::ScratchDir& dir, const std::string& name,
+                          uint32_t rate, size_t frames) {
   const std::string path = write(dir, name, constantThenSilence(frames, 0.25, frames));
   std::vector<uint8_t> wav = bytesOf(path);
   const size_t fmt = std::string(wav.begin(), wav.end()).find("fmt ");
@@ -198,7 +198,7 @@ std::string wavAnnouncing(const hosttest::ScratchDir& dir, const std::string& na
 }
 
 TEST(RenderInput, AHeaderRateTheHostCannotRunIsRefusedInOneLine) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   // 19 KB announcing 2,147,483,647 Hz: 30 s of automatic tail would be 64
   // billion frames.
   const struct {
@@ -228,7 +228,7 @@ TEST(RenderInput, AHeaderRateTheHostCannotRunIsRefusedInOneLine) {
 }
 
 TEST(RenderTail, IsBoundedInFramesAsWellAsInSeconds) {
-  auto plugin = hosttest::open(TEST_PLUGIN_GOOD);
+  auto plugin = quillet::test::open(TEST_PLUGIN_GOOD);
   quillet::host::RenderSettings settings;
   settings.maxTailFrames = 1000;  // stands in for an hour at the highest rate
   settings.autoTail = true;

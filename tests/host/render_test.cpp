@@ -13,8 +13,8 @@
 
 namespace {
 
-using hosttest::runCommand;
 using quillet::host::AudioData;
+using quillet::test::runCommand;
 
 enum { kDelay = 0, kRepeat = 1, kLevel = 2, kPan = 6 };
 
@@ -33,7 +33,7 @@ AudioData noise(size_t channels, size_t frames, double rate) {
   return a;
 }
 
-std::string writeInput(const hosttest::ScratchDir& dir, const AudioData& audio,
+std::string writeInput(const quillet::test::ScratchDir& dir, const AudioData& audio,
                        const std::string& name = "in.wav") {
   std::string error;
   EXPECT_TRUE(quillet::host::writeAudioFile(dir.file(name), audio,
@@ -51,7 +51,7 @@ AudioData readOutput(const std::string& path) {
 }
 
 TEST(Render, FileEqualsProcessingTheSameSamplesThroughTheLoader) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const AudioData input = noise(2, 30000, 44100.0);
   const std::string in = writeInput(dir, input);
   const std::string out = dir.file("out.wav");
@@ -65,7 +65,7 @@ TEST(Render, FileEqualsProcessingTheSameSamplesThroughTheLoader) {
   ASSERT_EQ(rendered.frames(), 30000u + 22050u);
 
   // The same through the loader by hand: blocks of 333, then silence.
-  auto plugin = hosttest::open(QTAP_PATH);
+  auto plugin = quillet::test::open(QTAP_PATH);
   AEffect* e = plugin->effect();
   e->setParameter(e, kDelay, 0.1f);
   e->setParameter(e, kRepeat, 0.6f);
@@ -95,7 +95,7 @@ TEST(Render, FileEqualsProcessingTheSameSamplesThroughTheLoader) {
 // by hand and split where the values change, the values stored at the split.
 // (Not "Delay": its stretch takes noise from the clock, which differs.)
 TEST(Render, StepsSplitTheirBlocksWhereTheyLand) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const double rate = 48000.0;
   const AudioData input = noise(2, 6000, rate);
   const std::string out = dir.file("out.wav");
@@ -122,7 +122,7 @@ TEST(Render, StepsSplitTheirBlocksWhereTheyLand) {
   ASSERT_EQ(r.status, 0) << r.err;
   const AudioData rendered = readOutput(out);
 
-  auto plugin = hosttest::open(QTAP_PATH);
+  auto plugin = quillet::test::open(QTAP_PATH);
   AEffect* e = plugin->effect();
   quillet::host::startProcessing(*plugin, rate, 256);
   std::vector<float> inL(256), inR(256), outL(256), outR(256);
@@ -156,7 +156,7 @@ TEST(Render, StepsSplitTheirBlocksWhereTheyLand) {
 }
 
 TEST(Render, MonoInputFeedsBothChannels) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const AudioData input = noise(1, 5000, 48000.0);
   const std::string out = dir.file("out.wav");
   auto r = runCommand(
@@ -170,7 +170,7 @@ TEST(Render, MonoInputFeedsBothChannels) {
 }
 
 TEST(Render, RampReachesItsEndValue) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const std::string preset = dir.file("after.fxp");
   auto r = runCommand("render", {QTAP_PATH, writeInput(dir, noise(2, 24000, 48000.0)), "-o",
                                  dir.file("out.wav"), "--ramp", "Level=0.1:0.9@0.1:0.3", "--ramp",
@@ -179,7 +179,7 @@ TEST(Render, RampReachesItsEndValue) {
   quillet::host::PresetFile saved;
   std::string error;
   ASSERT_TRUE(quillet::host::readPresetFile(preset, &saved, &error)) << error;
-  auto fresh = hosttest::open(QTAP_PATH);
+  auto fresh = quillet::test::open(QTAP_PATH);
   ASSERT_TRUE(quillet::host::applyPreset(*fresh, saved, &error)) << error;
   EXPECT_EQ(fresh->effect()->getParameter(fresh->effect(), kLevel), 0.9f);
   EXPECT_EQ(fresh->effect()->getParameter(fresh->effect(), kRepeat), 0.2f);
@@ -214,7 +214,7 @@ TEST(Render, DemoIsStereoDeterministicAndShowsOffTheEcho) {
   for (size_t i = static_cast<size_t>(5.65 * 48000); i < a.frames(); ++i)
     ASSERT_EQ(a.channels[0][i], 0.0) << i;
 
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   auto r =
       runCommand("render", {QTAPG_PATH, "-o", dir.file("demo.wav"), "--set", "Delay=0.35", "--set",
                             "Repeat=0.55", "--set", "Level=0.8", "--tail", "3", "--rate", "44100"});
@@ -235,7 +235,7 @@ struct ErrorCase {
 };
 
 TEST(Render, ErrorsAreOneLineWithNonZeroStatusAndNoOutput) {
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const std::string in = writeInput(dir, noise(2, 1000, 48000.0));
   const std::string out = dir.file("out.wav");
   const std::string notPlugin = dir.file("text.so");
@@ -313,12 +313,12 @@ TEST(Render, UsageMistakesExitWithStatusTwo) {
            {QTAP_PATH, "in.wav", "-o", "x.wav", "--rate", "44100"}}) {
     auto r = runCommand("render", args);
     EXPECT_EQ(r.status, 2);
-    EXPECT_FALSE(hosttest::fileExists("x.wav"));
+    EXPECT_FALSE(quillet::test::fileExists("x.wav"));
   }
 }
 
 TEST(Render, TempoReachesThePlugInThroughTheTimeRecord) {
-  auto plugin = hosttest::open(TEST_PLUGIN_GOOD);
+  auto plugin = quillet::test::open(TEST_PLUGIN_GOOD);
   quillet::host::RenderSettings settings;
   settings.tempo = 137.0;
   AudioData out;

@@ -7,7 +7,7 @@
 
 namespace {
 
-using hosttest::runHost;
+using quillet::test::runHost;
 
 // The options a command's parser knows, each of which its help must explain.
 struct CommandOptions {
@@ -69,7 +69,7 @@ TEST(Usage, MistakesAreOneLinePointingToHelp) {
     EXPECT_EQ(r.err.rfind("quillet-host " + args[0] + ": ", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("(see quillet-host " + args[0] + " --help)"), std::string::npos) << r.err;
   }
-  EXPECT_FALSE(hosttest::fileExists("x.wav"));
+  EXPECT_FALSE(quillet::test::fileExists("x.wav"));
 }
 
 TEST(Usage, TheToolItself) {
@@ -174,10 +174,10 @@ TEST(Usage, NumbersFollowOneRuleEverywhere) {
     EXPECT_EQ(r.status, 2) << args[0] << " " << args[args.size() - 2] << " '" << args.back() << "'";
     EXPECT_NE(r.err.find(" wants "), std::string::npos) << r.err;
   }
-  EXPECT_FALSE(hosttest::fileExists("x.wav"));
+  EXPECT_FALSE(quillet::test::fileExists("x.wav"));
 
   // Values after the plug-in is loaded: --set and --ramp in render, preset save and snapshot.
-  hosttest::ScratchDir dir;
+  quillet::test::ScratchDir dir;
   const struct {
     std::string value;
     std::string message;

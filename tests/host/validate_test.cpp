@@ -91,15 +91,15 @@ TEST(Validate, ACrashFailsItsGroupAndTheRunGoesOn) {
 }
 
 TEST(Validate, CommandExitStatus) {
-  auto r = hosttest::runCommand("validate", {TEST_PLUGIN_STATE, "--seconds", "0.1"});
+  auto r = quillet::test::runCommand("validate", {TEST_PLUGIN_STATE, "--seconds", "0.1"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find(" failed\n"), std::string::npos);
-  r = hosttest::runCommand("validate", {TEST_PLUGIN_GOOD, "--seconds", "0.1"});
+  r = quillet::test::runCommand("validate", {TEST_PLUGIN_GOOD, "--seconds", "0.1"});
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find(", 0 failed\n"), std::string::npos) << r.out;
-  r = hosttest::runCommand("validate", {"/no/such.so"});
+  r = quillet::test::runCommand("validate", {"/no/such.so"});
   EXPECT_EQ(r.status, 3);
-  r = hosttest::runCommand("validate", {});
+  r = quillet::test::runCommand("validate", {});
   EXPECT_EQ(r.status, 2);
 }
 

@@ -23,7 +23,7 @@ unsigned char* stbi_load_from_memory(const unsigned char* buffer, int len, int* 
 void stbi_image_free(void* retval_from_stbi_load);
 }
 
-using namespace lv2uitest;
+using namespace quillet::test;
 
 namespace {
 
@@ -351,7 +351,7 @@ TEST_F(Lv2Ui, RefusesToOpenWithoutAParentWindow) {
 TEST_F(Lv2Ui, ParentWindowDestroyedFirstAsksToCloseAndCleansUp) {
   host->window().destroyWindow();
   int answer = 0;
-  testsupport::stepUntil([&] { answer = host->idle(); }, [&] { return answer != 0; });
+  quillet::test::stepUntil([&] { answer = host->idle(); }, [&] { return answer != 0; });
   EXPECT_NE(answer, 0);
   EXPECT_NE(host->idle(), 0);
   host->portEvent(0, 0.5f);  // late port events are harmless

@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace lv2uitest {
+namespace quillet::test {
 
 namespace {
 
@@ -180,7 +180,7 @@ int UiTestHost::idle() {
 }
 
 bool UiTestHost::idleUntil(const std::function<bool()>& done) {
-  return testsupport::stepUntil(
+  return quillet::test::stepUntil(
       [this] {
         idle();
         hostWindow->pump();
@@ -232,4 +232,4 @@ std::vector<std::string> UiTestHost::move(int x, int y) const {
   return {"mousemove", sx, std::to_string(originY + y + 1), "mousemove", "--sync", sx, sy};
 }
 
-}  // namespace lv2uitest
+}  // namespace quillet::test

@@ -15,7 +15,7 @@
 
 #include "host/window/x11_host_window.h"
 
-namespace lv2uitest {
+namespace quillet::test {
 
 struct HostCall {
   enum Kind { kWrite, kTouch, kResize } kind;
@@ -104,4 +104,4 @@ class UiTestHost {
   std::vector<HostCall> recorded;
 };
 
-}  // namespace lv2uitest
+}  // namespace quillet::test

@@ -17,7 +17,7 @@ namespace {
 thread_local bool armed = false;
 thread_local long next = 0;
 thread_local long failAt = -1;
-thread_local failing_malloc::Seen seen = {0, 0, false};
+thread_local quillet::test::Seen seen = {0, 0, false};
 
 // True when this allocation is to fail; counts it otherwise.
 bool refuse() {
@@ -88,7 +88,7 @@ EXPORTED int posix_memalign(void** out, size_t alignment, size_t size) {
 
 }  // extern "C"
 
-namespace failing_malloc {
+namespace quillet::test {
 
 void arm(long failAllocation) {
   seen = {0, 0, false};
@@ -102,4 +102,4 @@ Seen disarm() {
   return seen;
 }
 
-}  // namespace failing_malloc
+}  // namespace quillet::test

@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-namespace failing_malloc {
+namespace quillet::test {
 
 // Starts watching the calling thread; the allocation numbered failAt (0 for
 // the first) returns null, -1 fails none.
@@ -19,4 +19,4 @@ struct Seen {
 };
 Seen disarm();
 
-}  // namespace failing_malloc
+}  // namespace quillet::test

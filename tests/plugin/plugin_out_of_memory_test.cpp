@@ -25,9 +25,9 @@ TEST(PluginOutOfMemory, EditorOpenFailingAtEveryAllocationStaysClosed) {
   // round reaches one allocation further before the one that fails.
   long rounds = 0;
   for (long failAt = 0;; ++failAt, ++rounds) {
-    failing_malloc::arm(failAt);
+    quillet::test::arm(failAt);
     const VstIntPtr opened = plugin->dispatch(effEditOpen, 0, 0, nullptr);
-    const failing_malloc::Seen seen = failing_malloc::disarm();
+    const quillet::test::Seen seen = quillet::test::disarm();
     EXPECT_EQ(opened, 0) << "allocation " << failAt;
     EXPECT_EQ(seen.allocations, seen.releases) << "left allocated after allocation " << failAt;
     if (!seen.failed) break;  // the whole panel was built this time
@@ -53,9 +53,9 @@ TEST(PluginOutOfMemory, GetChunkAllocatesNothing) {
     ASSERT_TRUE(plugin);
     plugin->host().setRecording(false);
     void* chunk = nullptr;
-    failing_malloc::arm();
+    quillet::test::arm();
     const VstIntPtr size = plugin->dispatch(effGetChunk, 0, 0, &chunk);
-    const failing_malloc::Seen seen = failing_malloc::disarm();
+    const quillet::test::Seen seen = quillet::test::disarm();
     EXPECT_EQ(size, 44) << build.path;
     EXPECT_NE(chunk, nullptr) << build.path;
     EXPECT_EQ(seen.allocations, 0) << "first getChunk of " << build.path;
@@ -73,15 +73,15 @@ TEST(PluginOutOfMemory, EntryPointFailingAtEveryAllocationLeavesNothing) {
     ASSERT_NE(entry, nullptr);
     // The library's run-time keeps what it sets up at its first exception:
     // one round unchecked.
-    failing_malloc::arm(0);
+    quillet::test::arm(0);
     if (AEffect* effect = entry(versionOnlyHost))
       effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
-    failing_malloc::disarm();
+    quillet::test::disarm();
     long rounds = 0;
     for (long failAt = 0;; ++failAt, ++rounds) {
-      failing_malloc::arm(failAt);
+      quillet::test::arm(failAt);
       AEffect* effect = entry(versionOnlyHost);
-      const failing_malloc::Seen seen = failing_malloc::disarm();
+      const quillet::test::Seen seen = quillet::test::disarm();
       if (!effect) {
         EXPECT_TRUE(seen.failed);
         EXPECT_EQ(seen.allocations, seen.releases) << build.path << " allocation " << failAt;

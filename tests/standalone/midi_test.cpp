@@ -333,7 +333,8 @@ TEST(MidiControl, LearnsAndTakesNewMapsWhileTheAudioThreadReadsThreads) {
     control.learn(i % 2 ? kLearnTap : kParamDelay);
     MidiSource source;
     int32_t learnedFor = 0;
-    ASSERT_TRUE(testsupport::waitUntil([&] { return control.takeLearned(&source, &learnedFor); }));
+    ASSERT_TRUE(
+        quillet::test::waitUntil([&] { return control.takeLearned(&source, &learnedFor); }));
     EXPECT_EQ(learnedFor, i % 2 ? kLearnTap : kParamDelay);
     EXPECT_TRUE(source.kind == MidiSourceKind::kControl || learnedFor == kLearnTap);
   }

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-namespace testsupport {
+namespace quillet::test {
 
 // Long enough for a machine running two test suites at once, or valgrind.
 constexpr std::chrono::milliseconds kGenerousLimit{30000};
@@ -33,4 +33,4 @@ bool waitUntil(Done&& done, std::chrono::milliseconds limit = kGenerousLimit) {
   return stepUntil([] {}, done, limit);
 }
 
-}  // namespace testsupport
+}  // namespace quillet::test

@@ -182,7 +182,7 @@ TEST(Vst24Text, CoreTextIsFloat2string) {
     std::memcpy(&v, &b, sizeof v);
     char ours[16], theirs[16];
     ASSERT_TRUE(quillet::formatVst24Text(v, ours, sizeof ours));
-    valueformat::float2string(v, theirs, kVstMaxParamStrLen);
+    quillet::vst::float2string(v, theirs, kVstMaxParamStrLen);
     ASSERT_STREQ(ours, theirs) << v;
   }
 }

@@ -21,10 +21,10 @@ std::string formatted(Format format, VstInt32 maxLen = 8) {
 }
 
 std::string f2s(float v, VstInt32 maxLen = 8) {
-  return formatted([v](char* t, VstInt32 n) { valueformat::float2string(v, t, n); }, maxLen);
+  return formatted([v](char* t, VstInt32 n) { quillet::vst::float2string(v, t, n); }, maxLen);
 }
 std::string i2s(VstInt32 v, VstInt32 maxLen = 8) {
-  return formatted([v](char* t, VstInt32 n) { valueformat::int2string(v, t, n); }, maxLen);
+  return formatted([v](char* t, VstInt32 n) { quillet::vst::int2string(v, t, n); }, maxLen);
 }
 
 TEST(Float2String, WorkedResults) {
@@ -61,9 +61,9 @@ TEST(Float2String, ValuesOutsideTheBudget) {
 }
 
 TEST(Float2String, NullTextOrNegativeLimitWritesNothing) {
-  valueformat::float2string(0.5f, nullptr, 8);
+  quillet::vst::float2string(0.5f, nullptr, 8);
   char buffer[4] = {'x', 'x', 'x', 'x'};
-  valueformat::float2string(0.5f, buffer, -1);
+  quillet::vst::float2string(0.5f, buffer, -1);
   EXPECT_EQ(std::string(buffer, 4), "xxxx");
 }
 
@@ -84,7 +84,7 @@ TEST(Int2String, WorkedResults) {
 
 TEST(Db2String, Texts) {
   auto db = [](float v) {
-    return formatted([v](char* t, VstInt32 n) { valueformat::dB2string(v, t, n); });
+    return formatted([v](char* t, VstInt32 n) { quillet::vst::dB2string(v, t, n); });
   };
   EXPECT_EQ(db(1.0f), "0.000000");
   EXPECT_EQ(db(0.0f), "-oo");
@@ -97,10 +97,10 @@ TEST(Db2String, Texts) {
 
 TEST(Hz2StringAndMs2String, Texts) {
   auto hz = [](float s, float rate) {
-    return formatted([s, rate](char* t, VstInt32 n) { valueformat::Hz2string(s, rate, t, n); });
+    return formatted([s, rate](char* t, VstInt32 n) { quillet::vst::Hz2string(s, rate, t, n); });
   };
   auto ms = [](float s, float rate) {
-    return formatted([s, rate](char* t, VstInt32 n) { valueformat::ms2string(s, rate, t, n); });
+    return formatted([s, rate](char* t, VstInt32 n) { quillet::vst::ms2string(s, rate, t, n); });
   };
   EXPECT_EQ(hz(100.0f, 44100.0f), "441.0000");
   EXPECT_EQ(hz(0.0f, 44100.0f), "0.000000");

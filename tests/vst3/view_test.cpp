@@ -92,7 +92,7 @@ class Vst3View : public ::testing::Test {
   // Runs the host's loop, a turn at a time, until `done` holds; false if it
   // does not within the generous limit.
   bool runUntil(const std::function<bool()>& done) {
-    return testsupport::stepUntil([this] { host.run(10, [this] { window->pump(); }); }, done);
+    return quillet::test::stepUntil([this] { host.run(10, [this] { window->pump(); }); }, done);
   }
   // Until the view's timer has run once more: what it would do has been done.
   void runATimerTick() {

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   };
   // The window shown and painted before anyone clicks: it no longer shows
   // its background's one colour.
-  testsupport::stepUntil(idle, [&] {
+  quillet::test::stepUntil(idle, [&] {
     std::vector<unsigned char> shown;
     int w = 0, h = 0;
     if (!window->capture(&shown, &w, &h)) return false;
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(seconds));
   // The press changes the value; the release, which may come later, ends
   // the gesture.
-  testsupport::stepUntil(
+  quillet::test::stepUntil(
       idle,
       [&] {
         return effect->getParameter(effect, index) != before &&

@@ -104,7 +104,7 @@ std::wstring pageTitle(HWND setup) { return textOf(GetDlgItem(setup, kPageTitle)
 // sent click would wait for that box to close.
 bool press(HWND dialog, int id) {
   HWND button = nullptr;
-  if (!testsupport::waitUntil([&] {
+  if (!quillet::test::waitUntil([&] {
         button = GetDlgItem(dialog, id);
         return button && IsWindowEnabled(button) && IsWindowVisible(button);
       }))
@@ -231,7 +231,7 @@ void checkDescriptions(HWND setup, const std::string& outDir) {
   RECT client{};
   GetClientRect(box, &client);
   // The page set up: its box shows what to do before any part is chosen.
-  testsupport::waitUntil([&] { return !textOf(box).empty(); });
+  quillet::test::waitUntil([&] { return !textOf(box).empty(); });
   const std::wstring prompt = textOf(box);
   std::wstring shown = prompt;
   HTREEITEM item = nullptr;
@@ -249,7 +249,7 @@ void checkDescriptions(HWND setup, const std::string& outDir) {
     if (SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) == reinterpret_cast<LRESULT>(item))
       SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    if (!testsupport::waitUntil([&] {
+    if (!quillet::test::waitUntil([&] {
           const std::wstring now = textOf(box);
           return now != shown && now != prompt && !now.empty();
         })) {
@@ -262,7 +262,7 @@ void checkDescriptions(HWND setup, const std::string& outDir) {
     // Drawn: wait for the box to show the new text, then look.
     Shot shot;
     int lowest = -1;
-    testsupport::waitUntil([&] {
+    quillet::test::waitUntil([&] {
       shot = capture(setup);
       lowest = lowestTextRow(shot, setup, box);
       return lowest >= (layout.lines - 1) * layout.lineHeight;
@@ -319,7 +319,7 @@ int walk(HWND setup, const std::string& outDir) {
     if (!title.empty()) std::printf("page: %s\n", narrow(title).c_str());
     // The finish page shows no title: its controls come a moment later.
     if (title.empty()) {
-      testsupport::waitUntil([&] { return findByText(setup, kOpenManual) != nullptr; });
+      quillet::test::waitUntil([&] { return findByText(setup, kOpenManual) != nullptr; });
       continue;
     }
     std::fflush(stdout);
@@ -328,13 +328,13 @@ int walk(HWND setup, const std::string& outDir) {
     const int own = title == L"Choose Components" ? kPartsTree
                     : title == L"Installing"      ? kProgressBar
                                                   : 0;
-    if (own && !testsupport::waitUntil([&] { return pageControl(setup, own) != nullptr; })) {
+    if (own && !quillet::test::waitUntil([&] { return pageControl(setup, own) != nullptr; })) {
       fail("the page \"" + narrow(title) + "\" shows none of its controls");
       return 1;
     }
     // The install page goes on to the finish page by itself.
     if (own == kProgressBar) {
-      testsupport::waitUntil([&] { return findByText(setup, kOpenManual) != nullptr; });
+      quillet::test::waitUntil([&] { return findByText(setup, kOpenManual) != nullptr; });
       continue;
     }
     if (own == kPartsTree) checkDescriptions(setup, outDir);
@@ -342,7 +342,7 @@ int walk(HWND setup, const std::string& outDir) {
       fail("no enabled Next button on the page \"" + narrow(title) + "\"");
       return 1;
     }
-    if (!testsupport::waitUntil(
+    if (!quillet::test::waitUntil(
             [&] { return pageTitle(setup) != title || findByText(setup, kOpenManual); })) {
       fail("stuck on the page \"" + narrow(title) + "\"");
       return 1;
@@ -355,7 +355,7 @@ int walk(HWND setup, const std::string& outDir) {
 int cancel(HWND setup) {
   if (!press(setup, kCancelButton)) return fail("no Cancel button"), 1;
   HWND ask = nullptr;
-  if (!testsupport::waitUntil([&] {
+  if (!quillet::test::waitUntil([&] {
         ask = findDialog(L"Setup", setup);
         return ask != nullptr;
       }))
@@ -377,8 +377,8 @@ int main(int argc, char** argv) {
   // pointed at.
   SetCursorPos(0, 0);
   HWND setup = nullptr;
-  if (!testsupport::waitUntil([&] { return (setup = findDialog(L"Setup")) != nullptr; }) ||
-      !testsupport::waitUntil([&] { return !pageTitle(setup).empty(); })) {
+  if (!quillet::test::waitUntil([&] { return (setup = findDialog(L"Setup")) != nullptr; }) ||
+      !quillet::test::waitUntil([&] { return !pageTitle(setup).empty(); })) {
     std::fprintf(stderr, "installer_page_probe: no setup window\n");
     return 1;
   }
