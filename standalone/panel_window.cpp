@@ -3,9 +3,13 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <poll.h>
+
+#include <chrono>
 
 #include "editor/quillet_panel.h"
 #include "editor/x11_key_reader.h"
+#include "gui/cframe.h"
 #include "platform/x11_error_trap.h"
 
 namespace quillet::standalone {
@@ -135,6 +139,21 @@ void PanelWindow::catchUp() {
     XSync(dpy(display), False);
   }
   idle();
+}
+
+bool PanelWindow::waitUntilDrawn(int limitMs) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(limitMs);
+  for (;;) {
+    idle();
+    const VSTGUI::CFrame* frame = panel->getFrame();
+    if (closeAsked || !frame || frame->isOpen()) return !closeAsked && frame;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()).count();
+    if (left <= 0) return false;
+    std::vector<pollfd> fds;
+    for (int fd : fileDescriptors()) fds.push_back({fd, POLLIN, 0});
+    poll(fds.data(), fds.size(), static_cast<int>(left));
+  }
 }
 
 void PanelWindow::showAllValues() { showValues((1u << kNumQuilletParams) - 1); }

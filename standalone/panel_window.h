@@ -47,6 +47,10 @@ class PanelWindow final : private quillet::PanelHost {
   // knob moved a moment ago) has reached the panel and the core. For the
   // last look before the values are saved.
   void catchUp();
+  // Runs idle passes until the panel has drawn its window once (its
+  // exposure comes on the panel's own X connection), at most `limitMs`
+  // milliseconds; false if it has not by then.
+  bool waitUntilDrawn(int limitMs);
   // The user closed the window (or it went away with the display).
   bool closed() const { return closeAsked; }
   // Every value may have changed (a state file reloaded): the controls

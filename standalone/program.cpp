@@ -31,6 +31,8 @@ namespace quillet::standalone {
 namespace {
 
 constexpr const char* kNoServer = "no JACK server is running (start one, or use --wait-for-server)";
+// The longest the client waits for the panel's first drawing before it runs.
+constexpr int kFirstDrawingMs = 2000;
 constexpr int kPanelIdleMs = 33;  // about 30 passes a second, as in the plug-ins
 // Without the panel: how soon a tempo tapped over MIDI is told on the terminal.
 constexpr int kNewsMs = 250;
@@ -305,6 +307,9 @@ int Program::run() {
       return kExitProblem;
     }
   }
+  // Its first drawing too (the whole picture, and the X server's work to
+  // show it), which would otherwise share the cores with the first periods.
+  if (window) window->waitUntilDrawn(kFirstDrawingMs);
   if (opened && !startLink()) opened = false;
   if (!opened) {
     if (!options.waitForServer) {

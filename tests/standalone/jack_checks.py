@@ -9,7 +9,7 @@ checks run side by side. Usage:
 CHECK is one of: ports_and_refusals, panel_before_running, render_equality,
 server_lost, panel, midi_equality (which also takes --presets, the folder of
 the factory .fxp files), midi_map_and_taps (--manual, the built manual's
-folder), midi_learn.
+folder), midi_learn, quiet_starts.
 """
 import argparse
 import fractions
@@ -807,6 +807,66 @@ def check_panel_before_running():
     print("the client runs only once the panel is open")
 
 
+class Watch:
+    """jack_test_client watch: the server's clock and its xruns, one client
+    left running while the program comes and goes."""
+
+    def __init__(self, env):
+        self.path = os.path.join(ARGS.work, "watch.out")
+        self.process = subprocess.Popen([ARGS.client, "watch"], env=env.vars,
+                                        stdout=open(self.path, "w"), stderr=subprocess.STDOUT)
+        STARTED.append(self.process)
+        wait_for(lambda: self.now() is not None, "the watching client")
+
+    def now(self):
+        for line in reversed(open(self.path).read().splitlines()):
+            m = re.fullmatch(r"frames (\d+) xruns (\d+)", line)
+            if m:
+                return int(m.group(1)), int(m.group(2))
+        return None
+
+    def xruns_over(self, frames):
+        """The xruns while the server's clock runs `frames` frames from now."""
+        start, xruns = self.now()
+        wait_for(lambda: (self.now()[0] - start) % 2**32 >= frames, "the server's clock")
+        return self.now()[1] - xruns
+
+
+def check_quiet_starts():
+    env = Env("quiet")
+    state = os.path.join(ARGS.work, "quiet.state")
+    rate, starts, attempts = 48000, 10, 40
+    window = rate // 2  # half a second of the server's clock
+    with Server(env, rate, 256):
+        watch = Watch(env)
+        counted, busy = [], 0
+        for _ in range(attempts):
+            if len(counted) == starts:
+                break
+            # A server without real-time scheduling has xruns whenever the
+            # machine is busy: a start's xruns are the program's only when
+            # the half seconds before and after it had none. Counted from
+            # the line that says the client runs, as the program counts.
+            before = watch.xruns_over(window)
+            program = Program(env, "--state", state, "--no-gui")
+            wait_for(lambda: "JACK: " in program.out(), "the program's link to the server")
+            at_start = watch.xruns_over(window)
+            after = watch.xruns_over(window)
+            rc = program.stop()
+            check(rc == 0, f"quillet-k3 ended with {rc}: {program.err()!r}")
+            if before or after:
+                busy += 1
+                continue
+            counted.append(at_start)
+        # Even a client that does nothing has an xrun at one start in ten
+        # or twenty there (the server's own, on a machine that others use):
+        # work of the program's at its start shows at most starts.
+        with_xruns = sum(1 for x in counted if x)
+        check(with_xruns <= 2, f"xruns in the first half second of quiet starts: {counted}")
+    print(f"xruns in the first half second of {len(counted)} quiet starts: {counted} "
+          f"({busy} starts on a busy machine left out)")
+
+
 CHECKS = {"ports_and_refusals": check_ports_and_refusals,
           "panel_before_running": check_panel_before_running,
           "render_equality": check_render_equality,
@@ -814,7 +874,8 @@ CHECKS = {"ports_and_refusals": check_ports_and_refusals,
           "panel": check_panel,
           "midi_equality": check_midi_equality,
           "midi_map_and_taps": check_midi_map_and_taps,
-          "midi_learn": check_midi_learn}
+          "midi_learn": check_midi_learn,
+          "quiet_starts": check_quiet_starts}
 
 
 def main():

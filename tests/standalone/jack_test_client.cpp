@@ -20,7 +20,12 @@
 //       the first line's frame counted from the first period it runs in with
 //       the server freewheeling, and ends a few periods after the last one;
 //   timebase BPM
-//       the transport's timebase master at BPM, rolling, until SIGTERM.
+//       the transport's timebase master at BPM, rolling, until SIGTERM;
+//   watch
+//       an idle client, until SIGTERM, printing about every 10 ms a line of
+//       the server's frame time and the xruns the server reported since it
+//       ran ("frames F xruns X"): the checks' clock and xrun count, left
+//       running while other clients come and go.
 // The server is JACK_DEFAULT_SERVER's, as for every client.
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -412,12 +417,38 @@ int timebase(double bpm) {
   return 0;
 }
 
+std::atomic<uint64_t> watchedXruns{0};
+
+int watch() {
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("watch", JackNoStartServer, &status);
+  if (!client) return fail("no JACK server");
+  signal(SIGTERM, [](int) { stopAsked.store(true); });
+  jack_set_xrun_callback(
+      client,
+      [](void*) {
+        watchedXruns.fetch_add(1);
+        return 0;
+      },
+      nullptr);
+  if (jack_activate(client) != 0) return fail("cannot activate");
+  while (!stopAsked.load()) {
+    std::printf("frames %u xruns %llu\n", jack_frame_time(client),
+                static_cast<unsigned long long>(watchedXruns.load()));
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  jack_client_close(client);
+  return 0;
+}
+
 namespace cli = quillet::cli;
 
 int runMakeInput(const std::vector<std::string>& args);
 int runPlayRecord(const std::vector<std::string>& args);
 int runSendMidi(const std::vector<std::string>& args);
 int runTimebase(const std::vector<std::string>& args);
+int runWatch(const std::vector<std::string>& args);
 
 constexpr cli::OptionSpec kOneClient =
     cli::flag("--one-client", "play and record in one client (a loop JACK breaks with a period)");
@@ -466,6 +497,17 @@ const cli::CommandSpec kTimebase = {
       {1, 1, "no tempo given", "one tempo at a time"},
       {}}}};
 
+const cli::CommandSpec kWatch = {
+    "jack_test_client",
+    "watch",
+    "prints the server's frame time and its xruns about every 10 ms until SIGTERM",
+    runWatch,
+    {{nullptr,
+      "",
+      "An idle client printing \"frames F xruns X\" lines until SIGTERM.",
+      {0, 0, "", "watch takes no argument"},
+      {}}}};
+
 // Each sub-command's line read by its table; `run` with what it said.
 template <typename Run>
 int readThen(const cli::CommandSpec& command, const std::vector<std::string>& args, Run run) {
@@ -499,10 +541,14 @@ int runTimebase(const Args& args) {
   });
 }
 
+int runWatch(const Args& args) {
+  return readThen(kWatch, args, [](const cli::CommandLine&, const Args&) { return watch(); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const cli::ProgramSpec program = {"jack_test_client",
-                                    {&kMakeInput, &kPlayRecord, &kSendMidi, &kTimebase}};
+                                    {&kMakeInput, &kPlayRecord, &kSendMidi, &kTimebase, &kWatch}};
   return cli::runProgram(program, std::vector<std::string>(argv + 1, argv + argc));
 }
