@@ -19,7 +19,7 @@ void AllPictures(benchmark::State& state) {
   const int threads = static_cast<int>(state.range(1));
   int64_t bytes = 0;
   for (auto _ : state) {
-    for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id) {
+    for (int32_t id = quillet::editor::kFirstBitmap; id <= quillet::editor::kLastBitmap; ++id) {
       quillet::artwork::Pixels pixels;
       quillet::artwork::drawPixels(id, scale, &pixels, threads);
       bytes += static_cast<int64_t>(pixels.rgba.size());
@@ -46,7 +46,9 @@ void OnePicture(benchmark::State& state) {
   state.SetLabel("picture " + std::to_string(id) + ", scale " + std::to_string(scale).substr(0, 4));
 }
 BENCHMARK(OnePicture)
-    ->ArgsProduct({{panel::kBackground, panel::kLargeKnob, panel::kSmallKnob}, {0, 4, 6}})
+    ->ArgsProduct({{quillet::editor::kBackground, quillet::editor::kLargeKnob,
+                    quillet::editor::kSmallKnob},
+                   {0, 4, 6}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -8,7 +8,7 @@
 #include "core/panel_host.h"
 #include "core/param_table.h"
 
-namespace panel {
+namespace quillet::editor {
 
 enum BitmapId : int32_t {
   kBackground = 101,
@@ -107,4 +107,4 @@ constexpr int32_t controlRow(int32_t tag) {
   return -1;
 }
 
-}  // namespace panel
+}  // namespace quillet::editor

@@ -25,10 +25,14 @@ namespace quillet {
 
 namespace {
 
-CRect rectOf(const panel::Place& p) { return CRect::fromSize(p.left, p.top, p.width, p.height); }
+CRect rectOf(const quillet::editor::Place& p) {
+  return CRect::fromSize(p.left, p.top, p.width, p.height);
+}
 
 // A place of the panel at `scale`, in frame pixels.
-CRect rectAt(const panel::Place& p, float scale) { return rectOf(panel::scaledPlace(p, scale)); }
+CRect rectAt(const quillet::editor::Place& p, float scale) {
+  return rectOf(quillet::editor::scaledPlace(p, scale));
+}
 
 constexpr int32_t kScaleStepCount = sizeof kScaleSteps / sizeof kScaleSteps[0];
 
@@ -48,36 +52,36 @@ bool isParameterTag(int32_t tag) { return tag >= 0 && tag < kNumQuilletParams; }
 
 constexpr bool everyParameterHasAControl() {
   for (int32_t index = 0; index < kNumQuilletParams; ++index)
-    if (panel::controlRow(index) < 0) return false;
+    if (quillet::editor::controlRow(index) < 0) return false;
   return true;
 }
 static_assert(everyParameterHasAControl(), "a parameter without a control on the panel");
 
 constexpr bool everyTagOnce() {
-  for (int32_t row = 0; row < panel::kControlCount; ++row)
-    if (panel::controlRow(panel::kControls[row].tag) != row) return false;
+  for (int32_t row = 0; row < quillet::editor::kControlCount; ++row)
+    if (quillet::editor::controlRow(quillet::editor::kControls[row].tag) != row) return false;
   return true;
 }
 static_assert(everyTagOnce(), "two controls of the panel with one tag");
 
-constexpr int32_t kNoteModeRow = panel::controlRow(kTagNoteMode);
+constexpr int32_t kNoteModeRow = quillet::editor::controlRow(kTagNoteMode);
 static_assert(kNoteModeRow >= 0, "no note-mode switch on the panel");
 
 // A control of the panel's table at `scale`, telling `listener` of its
 // changes. A Ctrl-click puts a knob or a switch back on its default: its
 // parameter's, or for the note mode, the panel's own, the middle (dotted).
-CControl* makeControl(const panel::Control& control, float scale, CBitmap* bitmap,
+CControl* makeControl(const quillet::editor::Control& control, float scale, CBitmap* bitmap,
                       CControlListener* listener) {
   const CRect where = rectAt(control.place, scale);
-  const int32_t frameHeight = panel::scaledLength(control.place.height, scale);
+  const int32_t frameHeight = quillet::editor::scaledLength(control.place.height, scale);
   const float tableDefault =
       isParameterTag(control.tag) ? kQuilletParams[control.tag].defaultValue : 0.5f;
   switch (control.kind) {
-    case panel::ControlKind::kLargeKnob:
-    case panel::ControlKind::kSmallKnob: {
-      const int32_t frames = control.kind == panel::ControlKind::kLargeKnob
-                                 ? panel::kLargeKnobFrames
-                                 : panel::kSmallKnobFrames;
+    case quillet::editor::ControlKind::kLargeKnob:
+    case quillet::editor::ControlKind::kSmallKnob: {
+      const int32_t frames = control.kind == quillet::editor::ControlKind::kLargeKnob
+                                 ? quillet::editor::kLargeKnobFrames
+                                 : quillet::editor::kSmallKnobFrames;
       auto* knob = new CAnimKnob(where, listener, control.tag, frames, frameHeight, bitmap);
       // The same frame for a value, and the same drag for the same movement
       // of the hand, at every scale.
@@ -87,14 +91,14 @@ CControl* makeControl(const panel::Control& control, float scale, CBitmap* bitma
       knob->setDefaultValue(tableDefault);
       return knob;
     }
-    case panel::ControlKind::kThreeWaySwitch: {
+    case quillet::editor::ControlKind::kThreeWaySwitch: {
       auto* made = new CHorizontalSwitch(where, listener, control.tag, 3, frameHeight, 3, bitmap);
       made->setDefaultValue(tableDefault);
       return made;
     }
-    case panel::ControlKind::kNoteKey:
+    case quillet::editor::ControlKind::kNoteKey:
       return new CKickButton(where, listener, control.tag, frameHeight, bitmap);
-    case panel::ControlKind::kOnOffKey:
+    case quillet::editor::ControlKind::kOnOffKey:
       return new COnOffButton(where, listener, control.tag, bitmap);
   }
   return nullptr;
@@ -106,7 +110,7 @@ QuilletPanel::QuilletPanel(PanelHost& host) : PanelShell(host) {
   // The panel is as large as its background picture, read from the
   // picture's header: the pictures themselves are decoded when the panel
   // first opens, as most instances never show it.
-  CBitmap::resourceSize(panel::kBackground, &panelWidth, &panelHeight);
+  CBitmap::resourceSize(quillet::editor::kBackground, &panelWidth, &panelHeight);
   // The first use of any thread-local of this library on a thread allocates
   // that thread's block of them, and the exception an open short of memory
   // throws keeps its bookkeeping in one: taken here, on the thread that makes
@@ -123,11 +127,11 @@ QuilletPanel::~QuilletPanel() {
 }
 
 int32_t QuilletPanel::widthAt(float s) const {
-  return s == 1.0f ? panelWidth : panel::scaledLength(panel::kPanelWidth, s);
+  return s == 1.0f ? panelWidth : quillet::editor::scaledLength(quillet::editor::kPanelWidth, s);
 }
 
 int32_t QuilletPanel::heightAt(float s) const {
-  return s == 1.0f ? panelHeight : panel::scaledLength(panel::kPanelHeight, s);
+  return s == 1.0f ? panelHeight : quillet::editor::scaledLength(quillet::editor::kPanelHeight, s);
 }
 
 float QuilletPanel::scale() const {
@@ -234,31 +238,31 @@ void QuilletPanel::loadBitmaps(float scale, PanelBitmaps& bitmaps,
     drawn = ScaledBitmaps::forScale(scale);
     if (!drawn) throw std::bad_alloc();
   }
-  for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id)
-    bitmaps[id - panel::kFirstBitmap] = drawn ? drawn->bitmap(id) : new CBitmap(id);
+  for (int32_t id = quillet::editor::kFirstBitmap; id <= quillet::editor::kLastBitmap; ++id)
+    bitmaps[id - quillet::editor::kFirstBitmap] = drawn ? drawn->bitmap(id) : new CBitmap(id);
 }
 
 void QuilletPanel::buildPanel(void* parent, float scale, PanelBitmaps& bitmaps, CFrame*& newFrame) {
   std::shared_ptr<const ScaledBitmaps> drawn;
   loadBitmaps(scale, bitmaps, drawn);
   drawnPictures = drawn;
-  auto bitmap = [&](int32_t id) { return bitmaps[id - panel::kFirstBitmap]; };
+  auto bitmap = [&](int32_t id) { return bitmaps[id - quillet::editor::kFirstBitmap]; };
 
   setKnobMode(kLinearMode);
 
-  CBitmap* background = bitmap(panel::kBackground);
+  CBitmap* background = bitmap(quillet::editor::kBackground);
   newFrame = new CFrame(CRect(0, 0, background->getWidth(), background->getHeight()), parent, this);
   addControls(newFrame, scale, bitmaps);
 }
 
 void QuilletPanel::addControls(CFrame* newFrame, float scale, PanelBitmaps& bitmaps) {
-  newFrame->setBackground(bitmaps[panel::kBackground - panel::kFirstBitmap]);
+  newFrame->setBackground(bitmaps[quillet::editor::kBackground - quillet::editor::kFirstBitmap]);
   // Stores before this point are shown by the values read below.
   changedParams.store(0, std::memory_order_relaxed);
-  for (int32_t row = 0; row < panel::kControlCount; ++row) {
-    const panel::Control& control = panel::kControls[row];
+  for (int32_t row = 0; row < quillet::editor::kControlCount; ++row) {
+    const quillet::editor::Control& control = quillet::editor::kControls[row];
     CControl* made =
-        makeControl(control, scale, bitmaps[control.bitmap - panel::kFirstBitmap], this);
+        makeControl(control, scale, bitmaps[control.bitmap - quillet::editor::kFirstBitmap], this);
     if (isParameterTag(control.tag)) made->setValue(host.parameterValue(control.tag));
     newFrame->addView(made);
     controls[row] = made;
@@ -306,7 +310,7 @@ bool QuilletPanel::rebuildAt(float target) {
   bool sized = false, built = false;
   try {
     loadBitmaps(target, bitmaps, drawn);
-    CBitmap* background = bitmaps[panel::kBackground - panel::kFirstBitmap];
+    CBitmap* background = bitmaps[quillet::editor::kBackground - quillet::editor::kFirstBitmap];
     sized = background && background->isLoaded() &&
             frame->setFrameSize(background->getWidth(), background->getHeight());
     if (sized) {
@@ -371,7 +375,7 @@ int32_t QuilletPanel::markedPresetMenuRow() {
 
 void QuilletPanel::backgroundPressed(const CPoint& where, int32_t buttons) {
   const int32_t button = buttons & kMouseButtons;
-  const bool onNamePlate = rectAt(panel::kNamePlate, shown.scale).pointInside(where);
+  const bool onNamePlate = rectAt(quillet::editor::kNamePlate, shown.scale).pointInside(where);
   if (button == kLButton && onNamePlate && host.takesTaps()) {
     host.tapTempo();
     return;
@@ -477,7 +481,8 @@ bool QuilletPanel::keyDown(CKeyCode& key) {
   if (isOpen() && isMenuKey(key) && !(menu && menu->isShown())) {
     // Where the keyboard is: under the control with the focus, else at the
     // panel's top-left corner.
-    CPoint where(panel::scaledLength(8, shown.scale), panel::scaledLength(8, shown.scale));
+    CPoint where(quillet::editor::scaledLength(8, shown.scale),
+                 quillet::editor::scaledLength(8, shown.scale));
     if (const CView* focus = getFrame()->getFocusView()) {
       const CRect r = focus->getViewSize();
       where = CPoint(r.left, r.bottom);
@@ -515,7 +520,7 @@ void QuilletPanel::clearControls() {
 
 CControl* QuilletPanel::controlForTag(int32_t tag) const {
   if (!isOpen()) return nullptr;
-  const int32_t row = panel::controlRow(tag);
+  const int32_t row = quillet::editor::controlRow(tag);
   return row < 0 ? nullptr : controls[row];
 }
 

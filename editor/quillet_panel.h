@@ -129,7 +129,8 @@ class QuilletPanel : public PanelShell,
   bool showMidiMenu(int32_t tag, const VSTGUI::CPoint& where);
 
  private:
-  using PanelBitmaps = VSTGUI::CBitmap * [panel::kLastBitmap - panel::kFirstBitmap + 1];
+  using PanelBitmaps =
+      VSTGUI::CBitmap * [quillet::editor::kLastBitmap - quillet::editor::kFirstBitmap + 1];
   // The pictures at `scale` (null entries when one is missing); may throw.
   void loadBitmaps(float scale, PanelBitmaps& bitmaps, std::shared_ptr<const ScaledBitmaps>& drawn);
   // Builds the frame and its controls into newFrame; may throw when memory runs out.
@@ -179,9 +180,9 @@ class QuilletPanel : public PanelShell,
   bool menuHasSizeAndPresets = true;
   int32_t menuMidiTag = -1;
 
-  // One per row of panel::kControls, made from it; owned by the frame, null
+  // One per row of quillet::editor::kControls, made from it; owned by the frame, null
   // while closed.
-  VSTGUI::CControl* controls[panel::kControlCount] = {};
+  VSTGUI::CControl* controls[quillet::editor::kControlCount] = {};
 
   // Bit i: parameter i was stored since the last idle pass. Lives as long as
   // the panel, so a store racing close() finds it.

@@ -15,10 +15,10 @@ ScaledBitmaps::ScaledBitmaps(float scale) : factor(scale) {
   const std::shared_ptr<const quillet::artwork::PictureSet> drawn =
       quillet::artwork::PictureSet::forScale(scale);
   if (!drawn) return;
-  for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id) {
+  for (int32_t id = quillet::editor::kFirstBitmap; id <= quillet::editor::kLastBitmap; ++id) {
     const quillet::artwork::Pixels* p = drawn->picture(id);
     if (!p || p->width <= 0 || p->height <= 0) continue;
-    Picture& to = pictures[id - panel::kFirstBitmap];
+    Picture& to = pictures[id - quillet::editor::kFirstBitmap];
     to.width = p->width;
     to.height = p->height;
     to.pixels = std::make_shared<const std::vector<uint32_t>>(
@@ -45,9 +45,9 @@ std::shared_ptr<const ScaledBitmaps> ScaledBitmaps::forScale(float scale) {
 }
 
 VSTGUI::CBitmap* ScaledBitmaps::bitmap(int32_t id) const {
-  if (id < panel::kFirstBitmap || id > panel::kLastBitmap)
+  if (id < quillet::editor::kFirstBitmap || id > quillet::editor::kLastBitmap)
     return new VSTGUI::CBitmap(0, 0, nullptr);
-  const Picture& p = pictures[id - panel::kFirstBitmap];
+  const Picture& p = pictures[id - quillet::editor::kFirstBitmap];
   return new VSTGUI::CBitmap(p.width, p.height, p.pixels);
 }
 

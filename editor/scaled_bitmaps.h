@@ -36,7 +36,7 @@ class ScaledBitmaps {
   explicit ScaledBitmaps(float scale);
 
   float factor;
-  Picture pictures[panel::kLastBitmap - panel::kFirstBitmap + 1];
+  Picture pictures[quillet::editor::kLastBitmap - quillet::editor::kFirstBitmap + 1];
 };
 
 }  // namespace quillet

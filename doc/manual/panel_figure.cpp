@@ -15,7 +15,8 @@ namespace {
 
 std::string numberOverlay(const std::vector<NumberedControl>& controls) {
   std::string svg = "<svg class=\"panel-numbers\" viewBox=\"0 0 " +
-                    std::to_string(panel::kPanelWidth) + " " + std::to_string(panel::kPanelHeight) +
+                    std::to_string(quillet::editor::kPanelWidth) + " " +
+                    std::to_string(quillet::editor::kPanelHeight) +
                     "\" role=\"group\" aria-label=\"The numbers of the controls, each a link "
                     "to what it does\">\n";
   for (const NumberedControl& c : controls) {
@@ -56,8 +57,8 @@ std::string sectionNumbers(const std::vector<NumberedControl>& controls, const s
 
 void writePanelFigure(const Output& out) {
   const std::vector<NumberedControl> controls = numberedControls();
-  const std::string w = std::to_string(panel::kPanelWidth);
-  const std::string h = std::to_string(panel::kPanelHeight);
+  const std::string w = std::to_string(quillet::editor::kPanelWidth);
+  const std::string h = std::to_string(quillet::editor::kPanelHeight);
   out.write(
       "panel-figure.html",
       "<figure class=\"panel-figure\">\n<div class=\"panel-picture\">\n"
@@ -87,9 +88,11 @@ void writePanelSizes(const Output& out) {
       "dragged</th><th scope=\"col\">With Shift</th></tr></thead>\n<tbody>\n";
   for (float s : quillet::kScaleSteps) {
     table += "<tr><td>" + fixed(s * 100.0, 0) + " %</td><td>" +
-             std::to_string(panel::scaledLength(panel::kPanelWidth, s)) + " &#215; " +
-             std::to_string(panel::scaledLength(panel::kPanelHeight, s)) + "</td><td>" +
-             fixed(drag * s, 0) + " px</td><td>" + fixed(fine * s, 0) + " px</td></tr>\n";
+             std::to_string(quillet::editor::scaledLength(quillet::editor::kPanelWidth, s)) +
+             " &#215; " +
+             std::to_string(quillet::editor::scaledLength(quillet::editor::kPanelHeight, s)) +
+             "</td><td>" + fixed(drag * s, 0) + " px</td><td>" + fixed(fine * s, 0) +
+             " px</td></tr>\n";
   }
   out.write("panel-sizes.html", table + "</tbody>\n</table>\n");
   out.write("knob-drag.html", fixed(drag, 0) + " pixels");

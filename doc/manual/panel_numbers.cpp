@@ -5,7 +5,7 @@
 namespace quillet::manual {
 
 std::vector<NumberedControl> numberedControls() {
-  using namespace panel;
+  using namespace quillet::editor;
   std::vector<NumberedControl> controls = {
       {1, "Delay", "delay", kParamDelay, kDelayKnob, Side::Centre},
       {2, "Repeat", "repeat", kParamRepeat, kRepeatKnob, Side::Centre},

@@ -18,7 +18,7 @@ struct NumberedControl {
   const char* name;     // as hosts name its parameter, or what it is
   const char* section;  // the id of its section on the controls page
   int32_t param;        // its parameter's index, or -1 for the panel's own
-  panel::Place place;
+  quillet::editor::Place place;
   Side side;
 };
 

@@ -26,7 +26,9 @@ namespace {
 
 const char* kFontDir = "/usr/share/fonts/truetype/dejavu/";
 
-bool isNoteKey(int32_t id) { return id >= panel::kWholeNoteKey && id < panel::kWholeNoteKey + 6; }
+bool isNoteKey(int32_t id) {
+  return id >= quillet::editor::kWholeNoteKey && id < quillet::editor::kWholeNoteKey + 6;
+}
 
 // The background is opaque and stored without alpha; the note keys with a
 // palette and one transparent entry; the rest with an alpha channel.
@@ -45,7 +47,8 @@ bool save(const std::string& dir, int32_t id, float scale, const Lettering& lett
   } else {
     Pixels pixels;
     ok = drawPixels(id, scale, &pixels);
-    ok = ok && (id == panel::kBackground ? writeRGB(path, pixels) : writeRGBA(path, pixels));
+    ok = ok &&
+         (id == quillet::editor::kBackground ? writeRGB(path, pixels) : writeRGBA(path, pixels));
   }
   if (!ok) std::fprintf(stderr, "cannot write %s\n", path.c_str());
   return ok;
@@ -54,7 +57,7 @@ bool save(const std::string& dir, int32_t id, float scale, const Lettering& lett
 int writePictures(const std::string& dir, float scale) {
   const Lettering lettering = panelLettering();
   bool ok = true;
-  for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id)
+  for (int32_t id = quillet::editor::kFirstBitmap; id <= quillet::editor::kLastBitmap; ++id)
     ok &= save(dir, id, scale, lettering);
   if (lettering.bold.missedGlyph() || lettering.regular.missedGlyph() ||
       lettering.plate.missedGlyph()) {
@@ -77,7 +80,7 @@ int writeGlyphTable(const std::string& path) {
   UsedGlyphs used[3];
   const Lettering lettering{Font(fonts[0].table(), &used[0]), Font(fonts[1].table(), &used[1]),
                             Font(fonts[2].table(), &used[2])};
-  for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id)
+  for (int32_t id = quillet::editor::kFirstBitmap; id <= quillet::editor::kLastBitmap; ++id)
     drawPicture(id, 1.0f, lettering, [](const Image&) {});
   // The panel's menu, with every row it can show.
   MenuSection sizes{kScaleMenuTitle, {}, 0};

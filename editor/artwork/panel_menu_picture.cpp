@@ -48,7 +48,7 @@ int32_t MenuLayout::columnOf(int32_t row) const {
 MenuLayout menuLayout(float scale, const std::vector<MenuSection>& sections) {
   MenuLayout l;
   if (!(scale >= 1.0f && scale <= 3.0f) || sections.empty()) return l;
-  const auto len = [scale](int32_t n) { return panel::scaledLength(n, scale); };
+  const auto len = [scale](int32_t n) { return quillet::editor::scaledLength(n, scale); };
   l.rowsTop = len(kPadding + kTitleHeight);
   l.rowHeight = len(kRowHeight);
   int32_t mostRows = 0, left = 0, firstRow = 0;

@@ -102,10 +102,10 @@ void drawLargeKnobCap(Image& img, float cx, float cy, float s, bool edgeOnly) {
 void pasteLargeKnobCap(Image& img, const Frame& f, FrameCache& cache) {
   const float s = f.s;
   const Hole inside = coveredBy(f.centreX(), f.height / 2.0f, 35.5f * s);
-  if (!cache.ready || cache.id != panel::kLargeKnob || cache.scale != s) {
+  if (!cache.ready || cache.id != quillet::editor::kLargeKnob || cache.scale != s) {
     Image one(f.width, f.height);
     drawLargeKnobCap(one, f.centreX(), f.height / 2.0f, s, false);
-    cache = FrameCache{panel::kLargeKnob, s, true, {}};
+    cache = FrameCache{quillet::editor::kLargeKnob, s, true, {}};
     for (int y = 0; y < f.height; ++y)
       for (int x = 0; x < f.width; ++x)
         if (inside.holds(x + 0.5f, y + 0.5f))
@@ -416,7 +416,7 @@ void brushMetal(Image& img, float s) {
   for (float& n : noise) n = random.next();
   std::vector<float> rowTone(h);
   for (float& t : rowTone) t = random.next();
-  const int span = panel::scaledLength(24, s);
+  const int span = quillet::editor::scaledLength(24, s);
   for (int y = 0; y < h; ++y) {
     float acc = 0;
     for (int x = -span; x < w + span; ++x) {
@@ -454,17 +454,19 @@ void drawBackground(Image& img, float s, const Lettering& lettering) {
       });
   const Printer p{img, lettering.bold, s};
   const Printer light{img, lettering.regular, s};
-  auto at = [s](const panel::Place& place) { return panel::scaledPlace(place, s); };
+  auto at = [s](const quillet::editor::Place& place) {
+    return quillet::editor::scaledPlace(place, s);
+  };
 
   // Large knobs: ticks, numbers, captions.
   struct Large {
-    panel::Place place;
+    quillet::editor::Place place;
     const char* caption;
-  } large[] = {{panel::kDelayKnob, "DELAY TIME"},
-               {panel::kRepeatKnob, "REPEAT"},
-               {panel::kLevelKnob, "DELAY LEVEL"}};
+  } large[] = {{quillet::editor::kDelayKnob, "DELAY TIME"},
+               {quillet::editor::kRepeatKnob, "REPEAT"},
+               {quillet::editor::kLevelKnob, "DELAY LEVEL"}};
   for (const Large& k : large) {
-    const panel::Place r = at(k.place);
+    const quillet::editor::Place r = at(k.place);
     const float cx = r.left + r.width / 2.0f, cy = r.top + r.height / 2.0f;
     // A shallow recess for the knob to sit in.
     circleGlow(img, cx, cy, 45 * s, rgb(0, 0, 0, 0.12f), 3.0f * s);
@@ -474,17 +476,19 @@ void drawBackground(Image& img, float s, const Lettering& lettering) {
   }
   // Small knobs.
   struct Small {
-    panel::Place place;
+    quillet::editor::Place place;
     const char* caption;
-  } small[] = {{panel::kPanKnob, "PAN"}, {panel::kDryKnob, "DRY"}, {panel::kXFeedKnob, nullptr}};
+  } small[] = {{quillet::editor::kPanKnob, "PAN"},
+               {quillet::editor::kDryKnob, "DRY"},
+               {quillet::editor::kXFeedKnob, nullptr}};
   for (const Small& k : small) {
-    const panel::Place r = at(k.place);
+    const quillet::editor::Place r = at(k.place);
     const float cx = r.left + r.width / 2.0f, cy = r.top + r.height / 2.0f;
     drawScale(p, cx, cy, 15.5f * s, 18.5f * s, 11, 5, 0.9f * s);
     if (k.caption) p.text(k.caption, 10.0f * s, cx, r.top + 45.0f * s);
   }
   {
-    const panel::Place x = at(panel::kXFeedKnob);
+    const quillet::editor::Place x = at(quillet::editor::kXFeedKnob);
     const float cx = x.left + x.width / 2.0f, cy = x.top + x.height / 2.0f;
     const float r = 25.0f * s, size = 10.0f * s, drop = 3.6f * s;
     light.text("s", size, cx + dirX(knobAngle(0)) * r, cy + dirY(knobAngle(0)) * r + drop);
@@ -493,7 +497,7 @@ void drawBackground(Image& img, float s, const Lettering& lettering) {
   }
   // Range selector.
   {
-    const panel::Place r = at(panel::kRangeSwitch);
+    const quillet::editor::Place r = at(quillet::editor::kRangeSwitch);
     const float cx = r.left + r.width / 2.0f, cy = r.top + r.height / 2.0f;
     for (float deg : {135.0f, 90.0f, 45.0f}) {
       const float a = deg * kPi / 180.0f;
@@ -509,7 +513,7 @@ void drawBackground(Image& img, float s, const Lettering& lettering) {
   }
   // PingPong lamps.
   {
-    const panel::Place r = at(panel::kPingPongSwitch);
+    const quillet::editor::Place r = at(quillet::editor::kPingPongSwitch);
     const float slot = r.width / 3.0f;
     const char* names[] = {"normal", "ping", "pong"};
     for (int k = 0; k < 3; ++k)
@@ -517,10 +521,10 @@ void drawBackground(Image& img, float s, const Lettering& lettering) {
   }
   // Note keys: a dark strip behind them; note-mode lamps with captions.
   {
-    const panel::Place first = at(panel::kFirstNoteKey);
-    panel::Place lastKey = panel::kFirstNoteKey;
+    const quillet::editor::Place first = at(quillet::editor::kFirstNoteKey);
+    quillet::editor::Place lastKey = quillet::editor::kFirstNoteKey;
     lastKey.left += 5 * lastKey.width;
-    const panel::Place last = at(lastKey);
+    const quillet::editor::Place last = at(lastKey);
     const float margin = 5.0f * s;
     const float left = first.left - margin, top = first.top - margin,
                 right = last.left + last.width + margin, bottom = first.top + first.height + margin;
@@ -538,7 +542,7 @@ void drawBackground(Image& img, float s, const Lettering& lettering) {
           const float l = 0.10f + 0.05f * (y - top) / (bottom - top);
           return rgb(l, l, l * 1.05f);
         });
-    const panel::Place m = at(panel::kNoteModeSwitch);
+    const quillet::editor::Place m = at(quillet::editor::kNoteModeSwitch);
     const float slot = m.width / 3.0f;
     const char* modes[] = {"normal", "dotted", "triplet"};
     for (int k = 0; k < 3; ++k)
@@ -546,7 +550,7 @@ void drawBackground(Image& img, float s, const Lettering& lettering) {
   }
   // Recessed square behind the Mute key.
   {
-    const panel::Place m = at(panel::kMuteKeyPlace);
+    const quillet::editor::Place m = at(quillet::editor::kMuteKeyPlace);
     const float margin = 6.0f * s;
     const float left = m.left - margin, top = m.top - margin, right = m.left + m.width + margin,
                 bottom = m.top + m.height + margin;
@@ -575,7 +579,7 @@ void drawBackground(Image& img, float s, const Lettering& lettering) {
   }
   // Dust lamp caption.
   {
-    const panel::Place d = at(panel::kDustLampPlace);
+    const quillet::editor::Place d = at(quillet::editor::kDustLampPlace);
     light.text("dust", 9.5f * s, d.left + d.width / 2.0f, d.top - 4.0f * s);
   }
 
@@ -625,21 +629,21 @@ struct PictureDescription {
 };
 
 const PictureDescription kPictures[] = {
-    {panel::kBackground, panel::kPanelWidth, panel::kPanelHeight, 1},
-    {panel::kLargeKnob, 100, 100, panel::kLargeKnobFrames},
-    {panel::kRangeSelector, 80, 80, 3},
-    {panel::kWholeNoteKey + 0, 30, 30, 2},
-    {panel::kWholeNoteKey + 1, 30, 30, 2},
-    {panel::kWholeNoteKey + 2, 30, 30, 2},
-    {panel::kWholeNoteKey + 3, 30, 30, 2},
-    {panel::kWholeNoteKey + 4, 30, 30, 2},
-    {panel::kWholeNoteKey + 5, 30, 30, 2},
-    {panel::kNoteModeLamps, 150, 30, 3},
-    {panel::kMuteKey, 60, 40, 2},
-    {panel::kSmallKnob, 30, 30, panel::kSmallKnobFrames},
-    {panel::kMonoOutKey, 30, 30, 2},
-    {panel::kDustLamp, 28, 28, 2},
-    {panel::kPingPongLamps, 120, 30, 3},
+    {quillet::editor::kBackground, quillet::editor::kPanelWidth, quillet::editor::kPanelHeight, 1},
+    {quillet::editor::kLargeKnob, 100, 100, quillet::editor::kLargeKnobFrames},
+    {quillet::editor::kRangeSelector, 80, 80, 3},
+    {quillet::editor::kWholeNoteKey + 0, 30, 30, 2},
+    {quillet::editor::kWholeNoteKey + 1, 30, 30, 2},
+    {quillet::editor::kWholeNoteKey + 2, 30, 30, 2},
+    {quillet::editor::kWholeNoteKey + 3, 30, 30, 2},
+    {quillet::editor::kWholeNoteKey + 4, 30, 30, 2},
+    {quillet::editor::kWholeNoteKey + 5, 30, 30, 2},
+    {quillet::editor::kNoteModeLamps, 150, 30, 3},
+    {quillet::editor::kMuteKey, 60, 40, 2},
+    {quillet::editor::kSmallKnob, 30, 30, quillet::editor::kSmallKnobFrames},
+    {quillet::editor::kMonoOutKey, 30, 30, 2},
+    {quillet::editor::kDustLamp, 28, 28, 2},
+    {quillet::editor::kPingPongLamps, 120, 30, 3},
 };
 
 const PictureDescription* describe(int32_t id) {
@@ -652,41 +656,41 @@ void drawFrame(int32_t id, Image& img, const Frame& f, int frame, int frames,
                const Lettering& lettering, FrameCache* cache) {
   const float s = f.s;
   switch (id) {
-    case panel::kBackground:
+    case quillet::editor::kBackground:
       drawBackground(img, s, lettering);
       break;
-    case panel::kLargeKnob:
+    case quillet::editor::kLargeKnob:
       drawLargeKnobFrame(img, f, frame / static_cast<float>(frames - 1), cache);
       break;
-    case panel::kRangeSelector: {
+    case quillet::editor::kRangeSelector: {
       const float leverAngles[] = {135.0f, 90.0f, 45.0f};
       drawRangeFrame(img, f, leverAngles[frame]);
       break;
     }
-    case panel::kNoteModeLamps:
+    case quillet::editor::kNoteModeLamps:
       drawLampRow(img, f, frame, 3, kAmber, rgb(0.30f, 0.18f, 0.06f));
       break;
-    case panel::kMuteKey:
+    case quillet::editor::kMuteKey:
       drawLetterKey(img, f, frame == 1, lettering.bold, "MUTE", 12.0f);
       break;
-    case panel::kSmallKnob:
+    case quillet::editor::kSmallKnob:
       drawSmallKnobFrame(img, f, frame / static_cast<float>(frames - 1));
       break;
-    case panel::kMonoOutKey:
+    case quillet::editor::kMonoOutKey:
       drawKey(img, f, frame == 1);
       lettering.bold.drawCentred(img, "m", 15.0f * s, f.centreX(), f.y(19.5f, 30),
                                  frame == 1 ? rgb(0.25f, 0.12f, 0.02f) : rgb(0.12f, 0.12f, 0.13f));
       break;
-    case panel::kDustLamp:
+    case quillet::editor::kDustLamp:
       drawLamp(img, f.centreX(), f.centreY(), 8.5f * s, s, frame == 1, rgb(0.25f, 0.60f, 1.0f),
                rgb(0.08f, 0.12f, 0.20f));
       break;
-    case panel::kPingPongLamps:
+    case quillet::editor::kPingPongLamps:
       drawLampRow(img, f, frame, 3, rgb(0.35f, 0.95f, 0.35f), rgb(0.07f, 0.20f, 0.08f));
       break;
     default:  // the note keys
       drawKey(img, f, frame == 1);
-      drawNote(img, f, id - panel::kWholeNoteKey,
+      drawNote(img, f, id - quillet::editor::kWholeNoteKey,
                frame == 1 ? rgb(0.22f, 0.10f, 0.0f) : rgb(0.08f, 0.08f, 0.09f));
       break;
   }
@@ -698,8 +702,8 @@ bool pictureSize(int32_t id, float scale, PictureSize* size) {
   *size = PictureSize();
   const PictureDescription* d = describe(id);
   if (!d) return false;
-  size->width = panel::scaledLength(d->width, scale);
-  size->frameHeight = panel::scaledLength(d->frameHeight, scale);
+  size->width = quillet::editor::scaledLength(d->width, scale);
+  size->frameHeight = quillet::editor::scaledLength(d->frameHeight, scale);
   size->frames = d->frames;
   return true;
 }
@@ -712,7 +716,7 @@ Lettering panelLettering(GlyphRecorder* recorder) {
 Image drawBand(int32_t id, float scale, const Lettering& lettering, int band, FrameCache* cache) {
   PictureSize size;
   pictureSize(id, scale, &size);
-  const RGBA clear = id == panel::kBackground ? rgb(0, 0, 0) : RGBA();
+  const RGBA clear = id == quillet::editor::kBackground ? rgb(0, 0, 0) : RGBA();
   Image img(size.width, size.frameHeight, clear, band * size.frameHeight);
   // A frame's shadow or glow may reach a little into the frames next to it,
   // so the band gets its neighbours' drawing too, in frame order.

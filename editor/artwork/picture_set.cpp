@@ -21,13 +21,13 @@ int drawingThreads() {
 
 PictureSet::PictureSet(float scale) : factor(scale) {
   const int threads = drawingThreads();
-  for (int32_t id = panel::kFirstBitmap; id <= panel::kLastBitmap; ++id)
-    drawPixels(id, scale, &pictures[id - panel::kFirstBitmap], threads);
+  for (int32_t id = quillet::editor::kFirstBitmap; id <= quillet::editor::kLastBitmap; ++id)
+    drawPixels(id, scale, &pictures[id - quillet::editor::kFirstBitmap], threads);
 }
 
 const Pixels* PictureSet::picture(int32_t id) const {
-  if (id < panel::kFirstBitmap || id > panel::kLastBitmap) return nullptr;
-  return &pictures[id - panel::kFirstBitmap];
+  if (id < quillet::editor::kFirstBitmap || id > quillet::editor::kLastBitmap) return nullptr;
+  return &pictures[id - quillet::editor::kFirstBitmap];
 }
 
 std::shared_ptr<const PictureSet> PictureSet::forScale(float scale) {

@@ -20,7 +20,7 @@
 
 #include "editor/panel_layout.h"
 
-namespace panel {
+namespace quillet::editor {
 
 inline int32_t scaledLength(int32_t length, float scale) {
   return static_cast<int32_t>(std::floor(static_cast<double>(length) * scale + 0.5));
@@ -34,4 +34,4 @@ inline Place scaledPlace(const Place& p, float scale) {
 constexpr int32_t kPanelWidth = 586;
 constexpr int32_t kPanelHeight = 385;
 
-}  // namespace panel
+}  // namespace quillet::editor

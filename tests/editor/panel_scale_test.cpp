@@ -111,8 +111,8 @@ class PanelScale : public ::testing::Test {
     press(panel, x, y, buttons, moves);
   }
   // The middle of a place of the panel at `scale`.
-  static quillet::platform::Point middle(const panel::Place& place, float scale) {
-    const panel::Place p = panel::scaledPlace(place, scale);
+  static quillet::platform::Point middle(const quillet::editor::Place& place, float scale) {
+    const quillet::editor::Place p = quillet::editor::scaledPlace(place, scale);
     return quillet::platform::Point(p.left + p.width / 2, p.top + p.height / 2);
   }
 
@@ -189,7 +189,7 @@ TEST_F(PanelScale, TheSameMovementOfTheHandGivesTheSameValues) {
     open(panel);
     const int s = static_cast<int>(scale * 2);  // twice the factor, a whole number
     // A drag of 40 panel pixels: a tenth of the range, plain and with Shift.
-    const quillet::platform::Point delay = middle(panel::kDelayKnob, scale);
+    const quillet::platform::Point delay = middle(quillet::editor::kDelayKnob, scale);
     host.values[kParamDelay] = 0.0f;
     panel.parameterChanged(kParamDelay);
     panel.idle();
@@ -203,19 +203,20 @@ TEST_F(PanelScale, TheSameMovementOfTheHandGivesTheSameValues) {
     // (The host hears of a step once it moves the indicator by a pixel.)
     EXPECT_NEAR(panel.controlForTag(kParamDelay)->getValue(), 0.2f, 1e-5f);
     // A wheel notch is the knob's step; Shift a tenth of it.
-    const quillet::platform::Point level = middle(panel::kLevelKnob, scale);
+    const quillet::platform::Point level = middle(quillet::editor::kLevelKnob, scale);
     HeadlessWindow::latest()->queueWheel(level, 1.0f, 0);
     HeadlessWindow::latest()->queueWheel(level, 1.0f, VSTGUI::kShift);
     panel.idle();
     EXPECT_NEAR(host.values[kParamLevel], 0.11f, 1e-6f);
     // The right third of the Range selector; Ctrl-click on Dry restores 1.
-    const panel::Place range = panel::scaledPlace(panel::kRangeSwitch, scale);
+    const quillet::editor::Place range =
+        quillet::editor::scaledPlace(quillet::editor::kRangeSwitch, scale);
     press(panel, range.left + range.width - 2, range.top + range.height / 2, kLButton);
     EXPECT_EQ(host.values[kParamRange], 1.0f);
     host.values[kParamDry] = 0.3f;
     panel.parameterChanged(kParamDry);
     panel.idle();
-    const quillet::platform::Point dry = middle(panel::kDryKnob, scale);
+    const quillet::platform::Point dry = middle(quillet::editor::kDryKnob, scale);
     press(panel, dry.x, dry.y, kLButton | VSTGUI::kControl);
     EXPECT_EQ(host.values[kParamDry], 1.0f);
     // The arrow keys go to the knob last used, a wheel step each.
@@ -223,12 +224,12 @@ TEST_F(PanelScale, TheSameMovementOfTheHandGivesTheSameValues) {
     up.virt = VSTGUI::VKEY_UP;
     EXPECT_TRUE(panel.keyDown(up));
     // Dry is at its top already: nothing to change, but the key is taken.
-    const quillet::platform::Point pan = middle(panel::kPanKnob, scale);
+    const quillet::platform::Point pan = middle(quillet::editor::kPanKnob, scale);
     press(panel, pan.x, pan.y, kLButton);
     EXPECT_TRUE(panel.keyDown(up));
     EXPECT_NEAR(host.values[kParamPan], 0.6f, 1e-6f);
     // A note key: a quarter at 120 bpm.
-    panel::Place key = panel::kFirstNoteKey;
+    quillet::editor::Place key = quillet::editor::kFirstNoteKey;
     key.left += 2 * key.width;
     const quillet::platform::Point quarter = middle(key, scale);
     press(panel, quarter.x, quarter.y, kLButton);
@@ -239,11 +240,12 @@ TEST_F(PanelScale, TheSameMovementOfTheHandGivesTheSameValues) {
 
 TEST_F(PanelScale, AValueShowsTheSameKnobFrameAtEveryScale) {
   for (float scale : {1.25f, 1.5f, 1.75f, 2.0f, 2.5f, 3.0f}) {
-    for (auto [frames, place] : {std::pair{panel::kLargeKnobFrames, panel::kDelayKnob},
-                                 std::pair{panel::kSmallKnobFrames, panel::kPanKnob}}) {
+    for (auto [frames, place] :
+         {std::pair{quillet::editor::kLargeKnobFrames, quillet::editor::kDelayKnob},
+          std::pair{quillet::editor::kSmallKnobFrames, quillet::editor::kPanKnob}}) {
       VSTGUI::CAnimKnob one(VSTGUI::CRect(0, 0, place.width, place.height), nullptr, 0, frames,
                             place.height, nullptr);
-      const int32_t high = panel::scaledLength(place.height, scale);
+      const int32_t high = quillet::editor::scaledLength(place.height, scale);
       VSTGUI::CAnimKnob scaled(VSTGUI::CRect(0, 0, high, high), nullptr, 0, frames, high, nullptr);
       scaled.setFrameIndexHeight(place.height);
       for (int i = 0; i <= 10000; ++i) {
@@ -270,7 +272,7 @@ TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
   EXPECT_EQ(panel.scaleMenuRows().back(), "Automatic (100 %)");
   EXPECT_EQ(panel.markedScaleMenuRow(), 7);
   // A press outside it closes it and reaches no control.
-  const quillet::platform::Point level = middle(panel::kLevelKnob, 1.0f);
+  const quillet::platform::Point level = middle(quillet::editor::kLevelKnob, 1.0f);
   press(panel, level.x, level.y, kLButton);
   EXPECT_FALSE(menu->isShown());
   EXPECT_TRUE(host.calls.empty());
@@ -378,9 +380,9 @@ TEST_F(PanelScale, TheMenuIsDrawnAtThePanelsScale) {
     ASSERT_TRUE(menu && menu->isShown()) << scale;
     // Every length drawn anew at the scale, not the picture at 1 blown up.
     EXPECT_EQ(menu->box().width(),
-              panel::scaledLength(150, scale) + panel::scaledLength(196, scale))
+              quillet::editor::scaledLength(150, scale) + quillet::editor::scaledLength(196, scale))
         << scale;
-    EXPECT_EQ(menu->rowRect(0).height(), panel::scaledLength(18, scale)) << scale;
+    EXPECT_EQ(menu->rowRect(0).height(), quillet::editor::scaledLength(18, scale)) << scale;
     EXPECT_LE(menu->box().bottom, panel.height());
     EXPECT_LE(menu->box().right, panel.width());
     // A preset picked at this scale: eleven gestures, as at 1.

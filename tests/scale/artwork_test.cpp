@@ -48,13 +48,13 @@ TEST(PanelPictures, SizesAtEveryScale) {
       EXPECT_EQ(size.frames, e.frames) << e.id;
     }
   PictureSize size;
-  ASSERT_TRUE(pictureSize(panel::kLargeKnob, 2.0f, &size));
+  ASSERT_TRUE(pictureSize(quillet::editor::kLargeKnob, 2.0f, &size));
   EXPECT_EQ(size.width, 200);
   EXPECT_EQ(size.height(), 20000);
-  ASSERT_TRUE(pictureSize(panel::kSmallKnob, 1.25f, &size));
+  ASSERT_TRUE(pictureSize(quillet::editor::kSmallKnob, 1.25f, &size));
   EXPECT_EQ(size.width, 38);
   EXPECT_EQ(size.height(), 38 * 101);
-  ASSERT_TRUE(pictureSize(panel::kNoteModeLamps, 1.75f, &size));
+  ASSERT_TRUE(pictureSize(quillet::editor::kNoteModeLamps, 1.75f, &size));
   EXPECT_EQ(size.width, 263);
   EXPECT_EQ(size.height(), 3 * 53);
   EXPECT_FALSE(pictureSize(100, 1.0f, &size));
@@ -79,7 +79,7 @@ TEST(PanelPictures, DrawnPixelsHaveThatSize) {
 
 TEST(PanelPictures, BackgroundStaysOpaque) {
   Pixels p;
-  ASSERT_TRUE(drawPixels(panel::kBackground, 2.5f, &p));
+  ASSERT_TRUE(drawPixels(quillet::editor::kBackground, 2.5f, &p));
   for (size_t i = 3; i < p.rgba.size(); i += 4) ASSERT_EQ(p.rgba[i], 255) << i / 4;
 }
 
@@ -111,7 +111,8 @@ Pixels storedPicture(int32_t id) {
 // generator's files are compared byte for byte by a test of their own.)
 TEST(PanelPictures, ScaleOneIsTheStoredPictures) {
   for (const Expected& e : kAtScaleOne) {
-    if (e.id >= panel::kWholeNoteKey && e.id < panel::kWholeNoteKey + 6) continue;
+    if (e.id >= quillet::editor::kWholeNoteKey && e.id < quillet::editor::kWholeNoteKey + 6)
+      continue;
     const Pixels stored = storedPicture(e.id);
     ASSERT_EQ(stored.width, e.width) << e.id;
     Pixels drawn;
@@ -152,7 +153,7 @@ TEST(PanelPictures, LinesStaySharpWhenLarger) {
   const Lettering lettering = panelLettering();
   for (float s : {1.0f, 1.5f, 2.0f, 3.0f}) {
     const int frame = 49;  // pointing almost straight up
-    const Image band = drawBand(panel::kLargeKnob, s, lettering, frame);
+    const Image band = drawBand(quillet::editor::kLargeKnob, s, lettering, frame);
     // The band's pixels as the panel gets them.
     Pixels p;
     p.width = band.width();
@@ -179,7 +180,7 @@ TEST(PanelPictures, LetteringStaysSharpWhenLarger) {
   int stemsAtOne = 0;
   for (float s : {1.0f, 2.0f, 3.0f}) {
     Pixels p;
-    ASSERT_TRUE(drawPixels(panel::kMonoOutKey, s, &p));
+    ASSERT_TRUE(drawPixels(quillet::editor::kMonoOutKey, s, &p));
     const int y = static_cast<int>(p.width * 0.55f);
     // Inside the key's face, clear of its bevelled rim.
     const Profile m = profileOf(p, y, static_cast<int>(6 * s), static_cast<int>(24 * s));
@@ -199,16 +200,16 @@ TEST(PanelPictures, ShortcutsChangeNoPixel) {
     int32_t id;
     float scale;
     std::vector<int> bands;
-  } cases[] = {{panel::kLargeKnob, 2.5f, {0, 1, 49, 99}},
-               {panel::kLargeKnob, 1.75f, {0, 98}},
-               {panel::kSmallKnob, 1.25f, {0, 50, 100}},
-               {panel::kRangeSelector, 3.0f, {0, 1, 2}},
-               {panel::kMuteKey, 1.75f, {0, 1}},
-               {panel::kNoteModeLamps, 2.5f, {0, 1, 2}},
-               {panel::kWholeNoteKey, 1.25f, {0, 1}},
-               {panel::kWholeNoteKey + 5, 3.0f, {1}},
-               {panel::kDustLamp, 1.5f, {1}},
-               {panel::kBackground, 1.25f, {0}}};
+  } cases[] = {{quillet::editor::kLargeKnob, 2.5f, {0, 1, 49, 99}},
+               {quillet::editor::kLargeKnob, 1.75f, {0, 98}},
+               {quillet::editor::kSmallKnob, 1.25f, {0, 50, 100}},
+               {quillet::editor::kRangeSelector, 3.0f, {0, 1, 2}},
+               {quillet::editor::kMuteKey, 1.75f, {0, 1}},
+               {quillet::editor::kNoteModeLamps, 2.5f, {0, 1, 2}},
+               {quillet::editor::kWholeNoteKey, 1.25f, {0, 1}},
+               {quillet::editor::kWholeNoteKey + 5, 3.0f, {1}},
+               {quillet::editor::kDustLamp, 1.5f, {1}},
+               {quillet::editor::kBackground, 1.25f, {0}}};
   for (const Case& c : cases)
     for (int band : c.bands) {
       FrameCache cache;
@@ -230,8 +231,8 @@ TEST(PanelPictures, ShortcutsChangeNoPixel) {
 
 TEST(PanelPictures, ThreadsShareTheWorkNotThePixels) {
   Pixels one, three;
-  ASSERT_TRUE(drawPixels(panel::kSmallKnob, 1.75f, &one, 1));
-  ASSERT_TRUE(drawPixels(panel::kSmallKnob, 1.75f, &three, 3));
+  ASSERT_TRUE(drawPixels(quillet::editor::kSmallKnob, 1.75f, &one, 1));
+  ASSERT_TRUE(drawPixels(quillet::editor::kSmallKnob, 1.75f, &three, 3));
   EXPECT_EQ(one.rgba, three.rgba);
 }
 

@@ -8,7 +8,7 @@
 
 #include "editor/scale/scale_steps.h"
 
-using namespace panel;
+using namespace quillet::editor;
 
 namespace {
 

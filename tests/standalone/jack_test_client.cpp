@@ -420,8 +420,7 @@ int timebase(double bpm) {
 std::atomic<uint64_t> watchedXruns{0};
 
 int watch() {
-  jack_status_t status{};
-  jack_client_t* client = jack_client_open("watch", JackNoStartServer, &status);
+  jack_client_t* client = openClient("watch");
   if (!client) return fail("no JACK server");
   signal(SIGTERM, [](int) { stopAsked.store(true); });
   jack_set_xrun_callback(

@@ -41,11 +41,12 @@ Image drawWhole(int32_t id, float scale, const Lettering& lettering, int band = 
 bool writeIcon(const std::string& path, int32_t side) {
   const float scale = static_cast<float>(side) / kSide;
   const Lettering lettering = panelLettering();
-  const Image background = drawWhole(panel::kBackground, scale, lettering);
-  const Image knob = drawWhole(panel::kLargeKnob, scale, lettering, kKnobFrame);
-  const panel::Place at = panel::scaledPlace(panel::kRepeatKnob, scale);
-  const int32_t left = panel::scaledLength(kLeft, scale);
-  const int32_t top = panel::scaledLength(kTop, scale);
+  const Image background = drawWhole(quillet::editor::kBackground, scale, lettering);
+  const Image knob = drawWhole(quillet::editor::kLargeKnob, scale, lettering, kKnobFrame);
+  const quillet::editor::Place at =
+      quillet::editor::scaledPlace(quillet::editor::kRepeatKnob, scale);
+  const int32_t left = quillet::editor::scaledLength(kLeft, scale);
+  const int32_t top = quillet::editor::scaledLength(kTop, scale);
   if (left + side > background.width() || top + side > background.height()) return false;
 
   Image icon(side, side);
