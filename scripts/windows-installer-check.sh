@@ -2,7 +2,8 @@
 # Checks the Windows installer under Wine, in a Wine prefix of its own made
 # fresh for the run:
 #   - the setup program: 64-bit, its version record, our own icon (from the
-#     panel's artwork) in the setup and the uninstaller,
+#     panel's artwork) in the setup, the uninstaller it writes and
+#     the Start menu entries,
 #   - every exit code a silent run can end with, each said in one line on
 #     standard error: 3 for an unknown option and for /VST2DIR= without an
 #     absolute folder, 4 for a folder that cannot be made (a drive that does
@@ -184,17 +185,21 @@ rm -rf "$out/readme"
 mkdir -p "$out/readme"
 cp "$setup" "$out/readme/quillet-k3-$version-win64-setup.exe"
 
-echo "== our own icon, in the setup and in the uninstaller it writes"
-python3 - "$setup" "$(dirname "$setup")/installer/quillet-k3.ico" <<'EOF2' || fail "the setup's icon"
-import struct, sys
+# Our own icon in a program ($1): every picture of quillet-k3.ico in it.
+carries_icon() {
+  python3 - "$1" "$(dirname "$setup")/installer/quillet-k3.ico" <<'EOF2' || fail "the icon of $1"
+import os, struct, sys
 exe, ico = (open(path, "rb").read() for path in sys.argv[1:3])
 count = struct.unpack_from("<H", ico, 4)[0]
 for i in range(count):
     width, height, _, _, _, _, size, offset = struct.unpack_from("<BBBBHHII", ico, 6 + 16 * i)
     if ico[offset:offset + size] not in exe:
-        sys.exit(f"the {width or 256} px picture of quillet-k3.ico is not in the setup")
-print(f"the setup carries all {count} pictures of quillet-k3.ico")
+        sys.exit(f"the {width or 256} px picture of quillet-k3.ico is not in {sys.argv[1]}")
+print(f"{os.path.basename(sys.argv[1])} carries all {count} pictures of quillet-k3.ico")
 EOF2
+}
+echo "== our own icon, in the setup"
+carries_icon "$setup"
 
 echo "== silent runs that stop before they write anything"
 stops_with 3 "unknown option /TYPO" "$setup" /S /TYPO
@@ -210,6 +215,13 @@ readme_block windows-install
   fail "the README's example did not end with 0: $(tr -d '\r' <"$out/windows-install.txt")"
 check_installed QTAPG_x64.dll
 check_entry QTAPG_x64.dll
+# The uninstaller the install wrote, and the Start menu entries showing its icon.
+carries_icon "$c/$program/Uninstall.exe"
+for link in "$c/$start_menu"/*.lnk; do
+  LC_ALL=C grep -aqF "Uninstall.exe" "$link" || x86_64-w64-mingw32-strings -el "$link" | grep -qF "Uninstall.exe" ||
+    fail "$(basename "$link") does not take its icon from Uninstall.exe"
+done
+echo "the Start menu entries take their icon from Uninstall.exe"
 
 echo "== the installed plug-ins under Wine against the Linux library"
 settings=(--set Delay=0.37 --set Repeat=0.62 --set Level=0.83 --set Range=0.2 --set Mute=0.3
