@@ -13,8 +13,10 @@ a Markdown document is one of:
                     (the last two under Wine by the installer's check)
   run               runs with `bash -e`; each command must succeed
   run prints TEXT   the same, and the output must contain TEXT
-  background        started and left running for the blocks after it (a
-                    JACK server); it must still run two seconds later
+  background until COMMAND
+                    started and left running for the blocks after it (a
+                    JACK server); within 30 s COMMAND (run with bash) must
+                    succeed while what the block started still runs
   window TITLE      started; within 30 s an X window named TITLE must show
                     while it runs, then it is ended
   manual            verified by hand, not run here (changes the machine, or
@@ -156,6 +158,24 @@ def start(text):
     return p
 
 
+def wait_until_ready(p, argument):
+    """Waits until the `until` command of a background block succeeds while
+    what the block started runs on: (ok, detail)."""
+    if words(argument)[:1] != ["until"] or len(words(argument)) < 2:
+        return False, "a background block needs `until COMMAND` in its marker"
+    ready = " ".join(words(argument)[1:])
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        if not group_alive(p):
+            return False, "nothing it started runs on"
+        if subprocess.run(["bash", "-c", ready], capture_output=True).returncode == 0:
+            # The block's shell has returned; what it started must still run.
+            return (True, f"running, `{ready}` succeeds") if group_alive(p) else (
+                False, "nothing it started runs on")
+        time.sleep(0.2)
+    return False, f"`{ready}` did not succeed within 30 s"
+
+
 def output_of(p):
     p.log.seek(0)
     return p.log.read()
@@ -207,10 +227,8 @@ def main():
                 # The shell returns at once; what it started runs on in its group.
                 p = start(text)
                 background.append(p)
-                time.sleep(2)
-                ok = group_alive(p)
+                ok, detail = wait_until_ready(p, argument)
                 output = "" if ok else output_of(p)
-                detail = "still running" if ok else "nothing it started runs on"
             else:  # window
                 title = " ".join(words(argument))
                 p = start(text)
