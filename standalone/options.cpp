@@ -80,23 +80,24 @@ std::string notes() {
 }
 
 cli::CommandSpec makeCommandLine() {
-  cli::CommandSpec spec;
-  spec.program = "quillet-k3";
-  spec.mistakeStatus = kExitProblem;
-  spec.forms = {{nullptr,
-                 "[options]",
-                 "Quillet K3, the stereo tape-style echo, as a JACK client named quillet-k3 with\n"
-                 "the ports in_1, in_2, out_1, out_2 and midi_in, and its panel in a window of\n"
-                 "its own. The eleven values are restored from the state file when it starts\n"
-                 "and saved to it when it ends, the tempo beside it (FILE.tempo). MIDI follows\n"
-                 "the map in $XDG_CONFIG_HOME/quillet-k3/midi (else ~/.config/quillet-k3/midi;\n"
-                 "without it: pc 0-8 the factory presets, cc 11 Repeat, cc 7 Level, cc 64 Mute,\n"
-                 "cc 80 taps the tempo; man quillet-k3 tells the rest).",
-                 {0, 0, "", ""},
-                 {kBpm, kConnect, kFixedClock, kMidiConnect, kNoGui, kPreset, kSet, kState,
-                  kWaitForServer, kVersion}}};
-  spec.notes = notes();
-  return spec;
+  cli::CommandSpec command;
+  command.program = "quillet-k3";
+  command.mistakeStatus = kExitProblem;
+  command.forms = {
+      {nullptr,
+       "[options]",
+       "Quillet K3, the stereo tape-style echo, as a JACK client named quillet-k3 with\n"
+       "the ports in_1, in_2, out_1, out_2 and midi_in, and its panel in a window of\n"
+       "its own. The eleven values are restored from the state file when it starts\n"
+       "and saved to it when it ends, the tempo beside it (FILE.tempo). MIDI follows\n"
+       "the map in $XDG_CONFIG_HOME/quillet-k3/midi (else ~/.config/quillet-k3/midi;\n"
+       "without it: pc 0-8 the factory presets, cc 11 Repeat, cc 7 Level, cc 64 Mute,\n"
+       "cc 80 taps the tempo; man quillet-k3 tells the rest).",
+       {0, 0, "", ""},
+       {kBpm, kConnect, kFixedClock, kMidiConnect, kNoGui, kPreset, kSet, kState, kWaitForServer,
+        kVersion}}};
+  command.notes = notes();
+  return command;
 }
 
 }  // namespace

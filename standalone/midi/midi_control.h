@@ -4,8 +4,8 @@
 // for the tap, note) that moves is handed to the main thread instead.
 //
 // 14-bit controllers: a controller 0-31 that is bound, and whose number
-// plus 32 is not bound itself, takes that one as its fine half. As the MIDI
-// specification has it, a coarse value clears the fine half, and a fine
+// plus 32 is not bound itself, takes that one as its fine half. As MIDI
+// pairs them, a coarse value clears the fine half, and a fine
 // value completes the last coarse one; until a fine value has come on that
 // controller its values are read as 7 bits (127 is the top), from then on as
 // 14 bits (16383 is).
