@@ -21,6 +21,8 @@
 #include "core/block_changes.h"
 #include "core/echo_core.h"
 
+using namespace quillet::engine;
+
 namespace {
 
 double threadSeconds() {
@@ -29,15 +31,16 @@ double threadSeconds() {
   return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-class Pieces final : public quillet::PieceRunner {
+class Pieces final : public quillet::core::PieceRunner {
  public:
-  Pieces(quillet::EchoCore& core, uint32_t block) : core(core), in(2 * block), out(2 * block) {
+  Pieces(quillet::core::EchoCore& core, uint32_t block)
+      : core(core), in(2 * block), out(2 * block) {
     std::mt19937 gen(5);
     std::uniform_real_distribution<float> noise(-0.3f, 0.3f);
     for (float& x : in) x = noise(gen);
     this->block = block;
   }
-  void apply(const quillet::TimedChange& change) override {
+  void apply(const quillet::core::TimedChange& change) override {
     core.setParameter(change.index, change.value);
     if (change.index == kParamDelay || change.index == kParamRange) ++stores;
   }
@@ -46,7 +49,7 @@ class Pieces final : public quillet::PieceRunner {
     float* o[2] = {out.data() + offset, out.data() + block + offset};
     core.process(i, o, frames);
   }
-  quillet::EchoCore& core;
+  quillet::core::EchoCore& core;
   std::vector<float> in, out;
   uint32_t block = 0;
   int stores = 0;
@@ -64,14 +67,14 @@ struct Figures {
 void DelayEveryFrame(benchmark::State& state) {
   const double rate = static_cast<double>(state.range(0));
   const auto block = static_cast<uint32_t>(state.range(1));
-  auto core = std::make_unique<quillet::EchoCore>();
+  auto core = std::make_unique<quillet::core::EchoCore>();
   core->spaceStretches(true);
   core->setParameter(kParamRange, 1.0f);
   core->setParameter(kParamRepeat, 0.4f);
   core->setParameter(kParamLevel, 0.5f);
   core->setParameter(kParamDelay, 0.9f);
   core->setSampleRate(rate);
-  auto changes = std::make_unique<quillet::BlockChanges>();
+  auto changes = std::make_unique<quillet::core::BlockChanges>();
   Pieces pieces(*core, block);
   Figures figures;
   float delay = 0.9f;
@@ -84,7 +87,7 @@ void DelayEveryFrame(benchmark::State& state) {
     }
     pieces.stores = 0;
     const double start = threadSeconds();
-    quillet::runInPieces(*changes, block, pieces);
+    quillet::core::runInPieces(*changes, block, pieces);
     figures.seconds.push_back(threadSeconds() - start);
     ++blocks;
   }
@@ -98,10 +101,10 @@ void DelayEveryFrame(benchmark::State& state) {
 void LevelEveryFrame(benchmark::State& state) {
   const double rate = 48000.0;
   const auto block = static_cast<uint32_t>(state.range(0));
-  auto core = std::make_unique<quillet::EchoCore>();
+  auto core = std::make_unique<quillet::core::EchoCore>();
   core->spaceStretches(true);
   core->setSampleRate(rate);
-  auto changes = std::make_unique<quillet::BlockChanges>();
+  auto changes = std::make_unique<quillet::core::BlockChanges>();
   Pieces pieces(*core, block);
   double split = 0.0, whole = 0.0;
   float level = 0.5f;
@@ -112,11 +115,11 @@ void LevelEveryFrame(benchmark::State& state) {
       changes->add(f, kParamLevel, level);
     }
     double start = threadSeconds();
-    quillet::runInPieces(*changes, block, pieces);
+    quillet::core::runInPieces(*changes, block, pieces);
     split += threadSeconds() - start;
     changes->clear();
     start = threadSeconds();
-    quillet::runInPieces(*changes, block, pieces);
+    quillet::core::runInPieces(*changes, block, pieces);
     whole += threadSeconds() - start;
   }
   state.counters["ns_per_piece"] = 1e9 * split / (state.iterations() * block);

@@ -15,9 +15,12 @@
 #include <vector>
 
 #include "engine/echo_engine.h"
+#include "engine/echo_engine_probe.h"
 #include "engine/line_stretch.h"
 #include "engine/reference_process.h"
 #include "engine/vector_erf.h"
+
+using namespace quillet::engine;
 
 namespace {
 
@@ -216,8 +219,8 @@ void BM_StretchBothLines(benchmark::State& state) {
   engine.sampleRateChanged(96000.0f, longest);
   const int32_t n = engine.capacity();
   for (int32_t i = 0; i < n; ++i) {
-    engine.delayL[i] = std::sin(0.001 * i);
-    engine.delayR[i] = std::cos(0.001 * i);
+    probe(engine).delayL[i] = std::sin(0.001 * i);
+    probe(engine).delayR[i] = std::cos(0.001 * i);
   }
   EchoParams shorter = longest;
   shorter[kParamDelay] = 0.995f;
@@ -241,8 +244,8 @@ void BM_StretchBothLines(benchmark::State& state) {
   double copyTime = 1e9;
   for (int rep = 0; rep < 20; ++rep) {
     const auto t0 = Clock::now();
-    std::memcpy(otherL.data(), engine.delayL.get(), sizeof(double) * n);
-    std::memcpy(otherR.data(), engine.delayR.get(), sizeof(double) * n);
+    std::memcpy(otherL.data(), probe(engine).delayL.get(), sizeof(double) * n);
+    std::memcpy(otherR.data(), probe(engine).delayR.get(), sizeof(double) * n);
     const auto t1 = Clock::now();
     benchmark::ClobberMemory();
     copyTime = std::min(copyTime, seconds(t0, t1));
@@ -250,9 +253,12 @@ void BM_StretchBothLines(benchmark::State& state) {
   // The plain transcription of the same stretch (interpolation and noise,
   // without the splice), for the speed-up.
   double directTime = 1e9;
-  const StretchRings rings{engine.delayL.get(), engine.delayR.get(),
-                           engine.delayLength,  otherL.data(),
-                           otherR.data(),       engine.targetDelayLength(shorter)};
+  const StretchRings rings{probe(engine).delayL.get(),
+                           probe(engine).delayR.get(),
+                           probe(engine).delayLength,
+                           otherL.data(),
+                           otherR.data(),
+                           engine.targetDelayLength(shorter)};
   for (int rep = 0; rep < 10; ++rep) {
     const auto t0 = Clock::now();
     stretchRingsDirect(rings, 0u);
@@ -337,15 +343,15 @@ void BM_DelayAutomationWorstCase(benchmark::State& state) {
   double inPlace = 1e9, copy = 1e9;
   for (int rep = 0; rep < 20; ++rep) {
     auto t0 = Clock::now();
-    for (double* line : {engine.delayL.get(), engine.delayR.get()}) {
+    for (double* line : {probe(engine).delayL.get(), probe(engine).delayR.get()}) {
       for (int32_t i = 0; i < n; ++i) line[i] = line[i] * 0.5 + 1e-9;
     }
     auto t1 = Clock::now();
     benchmark::ClobberMemory();
     inPlace = std::min(inPlace, seconds(t0, t1));
     t0 = Clock::now();
-    std::memcpy(otherL.data(), engine.delayL.get(), sizeof(double) * n);
-    std::memcpy(otherR.data(), engine.delayR.get(), sizeof(double) * n);
+    std::memcpy(otherL.data(), probe(engine).delayL.get(), sizeof(double) * n);
+    std::memcpy(otherR.data(), probe(engine).delayR.get(), sizeof(double) * n);
     t1 = Clock::now();
     benchmark::ClobberMemory();
     copy = std::min(copy, seconds(t0, t1));

@@ -13,13 +13,15 @@
 
 #include "core/echo_core.h"
 
+using namespace quillet::engine;
+
 namespace {
 
 constexpr uint32_t kQuantum = 128;
 
 void BM_WebQuantum(benchmark::State& state) {
   const auto path = static_cast<VectorPath>(state.range(0));
-  quillet::EchoCore core;
+  quillet::core::EchoCore core;
   core.setParameter(kParamRepeat, 0.6f);
   core.setParameter(kParamLevel, 1.0f);
   core.setSampleRate(48000.0);

@@ -19,7 +19,7 @@ struct GestureIds {
 };
 
 GestureIds gestureIdsOf(int32_t tag, bool reversed) {
-  const quillet::GestureParams params = quillet::gestureParams(tag);
+  const quillet::core::GestureParams params = quillet::core::gestureParams(tag);
   GestureIds out;
   for (int32_t i = 0; i < params.count; ++i) {
     const int32_t at = reversed ? params.count - 1 - i : i;
@@ -60,7 +60,7 @@ void ClapPanelHost::performEdit(int32_t index, float value) {
   if (!plugin.core().setParameter(index, value)) return;
   // The value as stored, not as read back: the audio thread may store a
   // host's value in between.
-  const double plain = storedToPlain(index, quillet::clampStoredValue(value));
+  const double plain = storedToPlain(index, quillet::core::clampStoredValue(value));
   if (plugin.gestures().pushValue(paramIdOf(index), plain)) askForFlush();
   tellHostOfMissedValues();
 }

@@ -17,7 +17,7 @@ namespace quillet::clap {
 
 class QuilletPlugin;
 
-class ClapPanelHost final : public quillet::PanelHost {
+class ClapPanelHost final : public quillet::core::PanelHost {
  public:
   explicit ClapPanelHost(QuilletPlugin& plugin) : plugin(plugin) {}
 

@@ -39,7 +39,7 @@ void GestureQueue::put(const GestureRecord& record) {
 }
 
 GestureQueue::Track* GestureQueue::trackOf(clap_id id) {
-  return id < static_cast<clap_id>(kNumQuilletParams) ? &tracks_[id] : nullptr;
+  return id < static_cast<clap_id>(core::kNumQuilletParams) ? &tracks_[id] : nullptr;
 }
 
 bool GestureQueue::beginGesture(const clap_id* ids, uint32_t count) {

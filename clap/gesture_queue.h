@@ -77,7 +77,7 @@ class GestureQueue {
   std::atomic<uint32_t> written_{0};  // records ever pushed
   std::atomic<uint32_t> read_{0};     // records ever handed out
   // Writer only.
-  Track tracks_[kNumQuilletParams] = {};
+  Track tracks_[core::kNumQuilletParams] = {};
   uint32_t endsKept_ = 0;  // slots kept for the ends of open gestures
   bool hostMissed_ = false;
 };

@@ -10,11 +10,11 @@ namespace {
 
 // Stores each change into the core and runs each piece of the block.
 template <class Sample>
-class CorePieces final : public quillet::PieceRunner {
+class CorePieces final : public quillet::core::PieceRunner {
  public:
-  CorePieces(quillet::EchoCore& core, const Sample* const* in, Sample* const* out)
+  CorePieces(quillet::core::EchoCore& core, const Sample* const* in, Sample* const* out)
       : core_(core), in_(in), out_(out) {}
-  void apply(const quillet::TimedChange& change) override {
+  void apply(const quillet::core::TimedChange& change) override {
     core_.setParameter(change.index, change.value);
   }
   void run(uint32_t offset, uint32_t frames) override {
@@ -25,7 +25,7 @@ class CorePieces final : public quillet::PieceRunner {
   }
 
  private:
-  quillet::EchoCore& core_;
+  quillet::core::EchoCore& core_;
   const Sample* const* in_;
   Sample* const* out_;
 };
@@ -45,7 +45,7 @@ void ParamEventBatch::collect(const clap_input_events_t* events) {
       float stored = 0.0f;
       if (index < 0 || !plainToStored(index, event->value, &stored)) continue;
       changes_.add(header->time, index, stored);
-      tailParams_ = tailParams_ || kQuilletParams[index].shapesTail;
+      tailParams_ = tailParams_ || core::kQuilletParams[index].shapesTail;
     } else if (header->type == CLAP_EVENT_TRANSPORT &&
                header->size >= sizeof(clap_event_transport_t)) {
       collectTransport(reinterpret_cast<const clap_event_transport_t*>(header));
@@ -65,24 +65,24 @@ bool ParamEventBatch::takeTailFlag() {
   return tail;
 }
 
-bool ParamEventBatch::storeAll(quillet::EchoCore& core) {
+bool ParamEventBatch::storeAll(quillet::core::EchoCore& core) {
   CorePieces<float> store(core, nullptr, nullptr);
-  quillet::applyAll(changes_, store);
+  quillet::core::applyAll(changes_, store);
   return takeTailFlag();
 }
 
 template <class Sample>
-bool ParamEventBatch::runBlock(quillet::EchoCore& core, const Sample* const* in, Sample* const* out,
-                               uint32_t frames) {
+bool ParamEventBatch::runBlock(quillet::core::EchoCore& core, const Sample* const* in,
+                               Sample* const* out, uint32_t frames) {
   CorePieces<Sample> pieces(core, in, out);
-  quillet::runInPieces(changes_, frames, pieces);
+  quillet::core::runInPieces(changes_, frames, pieces);
   return takeTailFlag();
 }
 
-template bool ParamEventBatch::runBlock(quillet::EchoCore&, const float* const*, float* const*,
-                                        uint32_t);
-template bool ParamEventBatch::runBlock(quillet::EchoCore&, const double* const*, double* const*,
-                                        uint32_t);
+template bool ParamEventBatch::runBlock(quillet::core::EchoCore&, const float* const*,
+                                        float* const*, uint32_t);
+template bool ParamEventBatch::runBlock(quillet::core::EchoCore&, const double* const*,
+                                        double* const*, uint32_t);
 
 double ParamEventBatch::takeTempo() {
   const double tempo = tempo_;

@@ -25,11 +25,11 @@ class ParamEventBatch {
   // Stores every collected value into the core, in time order, and forgets
   // them. True when one of them may lengthen or shorten the tail (a row
   // that shapes the tail).
-  bool storeAll(quillet::EchoCore& core);
+  bool storeAll(quillet::core::EchoCore& core);
   // Runs a block of frames (at least 1) through the core in pieces at the
   // collected values' frames, and forgets them; true as storeAll.
   template <class Sample>
-  bool runBlock(quillet::EchoCore& core, const Sample* const* in, Sample* const* out,
+  bool runBlock(quillet::core::EchoCore& core, const Sample* const* in, Sample* const* out,
                 uint32_t frames);
 
   // The last tempo seen since the last call, in beats per minute; 0 if none.
@@ -38,7 +38,7 @@ class ParamEventBatch {
  private:
   bool takeTailFlag();
 
-  quillet::BlockChanges changes_;
+  quillet::core::BlockChanges changes_;
   bool tailParams_ = false;
   double tempo_ = 0.0;
 };

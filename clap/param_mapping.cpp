@@ -7,9 +7,9 @@
 namespace quillet::clap {
 namespace {
 
-bool valid(int index) { return index >= 0 && index < kNumQuilletParams; }
+bool valid(int index) { return index >= 0 && index < core::kNumQuilletParams; }
 
-ParamKind kindOf(int index) { return kQuilletParams[index].kind; }
+core::ParamKind kindOf(int index) { return core::kQuilletParams[index].kind; }
 
 // Copies text with a NUL within capacity; false when it does not fit.
 bool copyText(const char* text, char* out, uint32_t capacity) {
@@ -21,26 +21,26 @@ bool copyText(const char* text, char* out, uint32_t capacity) {
 
 }  // namespace
 
-int paramIndexOf(clap_id id) { return paramIndexForId(id); }
+int paramIndexOf(clap_id id) { return core::paramIndexForId(id); }
 
 double plainMin(int) { return 0.0; }
 
 double plainMax(int index) {
-  return valid(index) && kindOf(index) == ParamKind::Selector ? 2.0 : 1.0;
+  return valid(index) && kindOf(index) == core::ParamKind::Selector ? 2.0 : 1.0;
 }
 
 double plainDefault(int index) {
-  return valid(index) ? storedToPlain(index, kQuilletParams[index].defaultValue) : 0.0;
+  return valid(index) ? storedToPlain(index, core::kQuilletParams[index].defaultValue) : 0.0;
 }
 
 clap_param_info_flags paramFlags(int index) {
   if (!valid(index)) return 0;
   switch (kindOf(index)) {
-    case ParamKind::Switch:
+    case core::ParamKind::Switch:
       return CLAP_PARAM_IS_AUTOMATABLE | CLAP_PARAM_IS_STEPPED;
-    case ParamKind::Selector:
+    case core::ParamKind::Selector:
       return CLAP_PARAM_IS_AUTOMATABLE | CLAP_PARAM_IS_STEPPED | CLAP_PARAM_IS_ENUM;
-    case ParamKind::Continuous:
+    case core::ParamKind::Continuous:
       break;
   }
   return CLAP_PARAM_IS_AUTOMATABLE;
@@ -49,29 +49,29 @@ clap_param_info_flags paramFlags(int index) {
 bool plainToStored(int index, double plain, float* stored) {
   if (!valid(index) || std::isnan(plain)) return false;
   const double clamped = std::clamp(plain, plainMin(index), plainMax(index));
-  if (kindOf(index) == ParamKind::Continuous) {
+  if (kindOf(index) == core::ParamKind::Continuous) {
     *stored = static_cast<float>(clamped);
   } else {
     // Stepped: the host's value is a position (truncated, as hosts do).
-    *stored = paramValueOfPosition(index, static_cast<int32_t>(clamped));
+    *stored = core::paramValueOfPosition(index, static_cast<int32_t>(clamped));
   }
   return true;
 }
 
 double storedToPlain(int index, float stored) {
   if (!valid(index)) return 0.0;
-  if (kindOf(index) == ParamKind::Continuous) return stored;
-  return paramPosition(index, stored);
+  if (kindOf(index) == core::ParamKind::Continuous) return stored;
+  return core::paramPosition(index, stored);
 }
 
 bool fillParamInfo(uint32_t index, clap_param_info_t* info) {
   const int i = static_cast<int>(index);
-  if (info == nullptr || index >= static_cast<uint32_t>(kNumQuilletParams)) return false;
+  if (info == nullptr || index >= static_cast<uint32_t>(core::kNumQuilletParams)) return false;
   std::memset(info, 0, sizeof(*info));
   info->id = paramIdOf(i);
   info->flags = paramFlags(i);
   info->cookie = nullptr;
-  copyText(kQuilletParams[i].name, info->name, sizeof(info->name));
+  copyText(core::kQuilletParams[i].name, info->name, sizeof(info->name));
   info->module[0] = '\0';
   info->min_value = plainMin(i);
   info->max_value = plainMax(i);
@@ -79,15 +79,15 @@ bool fillParamInfo(uint32_t index, clap_param_info_t* info) {
   return true;
 }
 
-bool valueToText(const quillet::EchoCore& core, int index, double plain, char* out,
+bool valueToText(const quillet::core::EchoCore& core, int index, double plain, char* out,
                  uint32_t capacity) {
   float stored = 0.0f;
   if (out == nullptr || capacity == 0 || !plainToStored(index, plain, &stored)) return false;
-  char text[quillet::kMaxParamTextLength + 1];
+  char text[quillet::core::kMaxParamTextLength + 1];
   return core.valueToText(index, stored, text, sizeof(text)) && copyText(text, out, capacity);
 }
 
-bool textToValue(const quillet::EchoCore& core, int index, const char* text, double* plain) {
+bool textToValue(const quillet::core::EchoCore& core, int index, const char* text, double* plain) {
   float stored = 0.0f;
   if (!valid(index) || text == nullptr || plain == nullptr ||
       !core.textToValue(index, text, &stored)) {

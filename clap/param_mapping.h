@@ -19,7 +19,7 @@ namespace quillet::clap {
 
 // A parameter's CLAP id is the table's stable numeric id (its index: the
 // saved state and every other edition already fix that numbering for good).
-constexpr clap_id paramIdOf(int index) { return kQuilletParams[index].id; }
+constexpr clap_id paramIdOf(int index) { return core::kQuilletParams[index].id; }
 // The index for a CLAP id, or -1 for an id the table does not have.
 int paramIndexOf(clap_id id);
 
@@ -42,8 +42,8 @@ bool fillParamInfo(uint32_t index, clap_param_info_t* info);
 // the stored "Range" and the present rate, percentages, balance, "on"/"off",
 // position names); never the host's locale. False for an unknown index, NaN,
 // a text that does not fit the capacity, or one that names no value.
-bool valueToText(const quillet::EchoCore& core, int index, double plain, char* out,
+bool valueToText(const quillet::core::EchoCore& core, int index, double plain, char* out,
                  uint32_t capacity);
-bool textToValue(const quillet::EchoCore& core, int index, const char* text, double* plain);
+bool textToValue(const quillet::core::EchoCore& core, int index, const char* text, double* plain);
 
 }  // namespace quillet::clap

@@ -34,7 +34,7 @@ const clap_plugin_audio_ports_t kAudioPorts = {
 };
 
 const clap_plugin_params_t kParams = {
-    [](const clap_plugin_t*) -> uint32_t { return kNumQuilletParams; },
+    [](const clap_plugin_t*) -> uint32_t { return core::kNumQuilletParams; },
     [](const clap_plugin_t*, uint32_t index, clap_param_info_t* info) {
       return fillParamInfo(index, info);
     },

@@ -45,7 +45,7 @@ const char* PluginGui::preferredApi() { return kWindowApi; }
 bool PluginGui::create(const char* api, bool floating) {
   if (panel || !isApiSupported(api, floating) || !hostCanRunPanel(plugin.host())) return false;
   try {
-    panel = std::make_unique<quillet::QuilletPanel>(panelHost);
+    panel = std::make_unique<quillet::editor::QuilletPanel>(panelHost);
   } catch (...) {
     return false;
   }

@@ -16,7 +16,7 @@
 #include "clap/clap_panel_host.h"
 #include "clap/interface/clap_gui.h"
 
-namespace quillet {
+namespace quillet::editor {
 class QuilletPanel;
 }
 
@@ -64,7 +64,7 @@ class PluginGui {
 
   QuilletPlugin& plugin;
   ClapPanelHost panelHost;
-  std::unique_ptr<quillet::QuilletPanel> panel;  // between create and destroy
+  std::unique_ptr<quillet::editor::QuilletPanel> panel;  // between create and destroy
   clap_id timer = CLAP_INVALID_ID;
   int watchedFd = -1;
 };

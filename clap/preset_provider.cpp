@@ -41,7 +41,7 @@ bool reportPresets(uint32_t kind, const char* location,
       receiver->begin_preset == nullptr) {
     return false;
   }
-  for (const FactoryPreset& preset : kFactoryPresets) {
+  for (const core::FactoryPreset& preset : core::kFactoryPresets) {
     if (!receiver->begin_preset(receiver, preset.name, preset.symbol)) break;
     if (receiver->add_plugin_id != nullptr) receiver->add_plugin_id(receiver, &kOwnId);
     if (receiver->set_flags != nullptr) {
@@ -88,9 +88,9 @@ const clap_preset_discovery_factory_t kFactory = {
 
 const clap_preset_discovery_factory_t& presetDiscoveryFactory() { return kFactory; }
 
-const FactoryPreset* findFactoryPreset(const char* loadKey) {
+const core::FactoryPreset* findFactoryPreset(const char* loadKey) {
   if (loadKey == nullptr) return nullptr;
-  for (const FactoryPreset& preset : kFactoryPresets) {
+  for (const core::FactoryPreset& preset : core::kFactoryPresets) {
     if (std::strcmp(preset.symbol, loadKey) == 0) return &preset;
   }
   return nullptr;

@@ -12,6 +12,6 @@ namespace quillet::clap {
 const clap_preset_discovery_factory_t& presetDiscoveryFactory();
 
 // The factory preset with this symbol, or null.
-const FactoryPreset* findFactoryPreset(const char* loadKey);
+const core::FactoryPreset* findFactoryPreset(const char* loadKey);
 
 }  // namespace quillet::clap

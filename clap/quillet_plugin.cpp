@@ -48,7 +48,7 @@ bool QuilletPlugin::init() {
 
 bool QuilletPlugin::activate(double rate) {
   host_.expectMainThread("activate");
-  if (active_ || !quillet::EchoCore::isUsableSampleRate(rate) || !core_.setSampleRate(rate)) {
+  if (active_ || !quillet::core::EchoCore::isUsableSampleRate(rate) || !core_.setSampleRate(rate)) {
     return false;
   }
   toldTail_ = core_.tailFrames();
@@ -204,7 +204,8 @@ bool QuilletPlugin::saveState(const clap_ostream_t* stream) const {
 bool QuilletPlugin::loadState(const clap_istream_t* stream) {
   host_.expectMainThread("state.load");
   StateBytes state;
-  if (!readStateStream(stream, state) || !core_.loadStateStrict(state, kStateBytes)) return false;
+  if (!readStateStream(stream, state) || !core_.loadStateStrict(state, core::kStateBytes))
+    return false;
   tailMayChange_.store(true, std::memory_order_relaxed);
   return true;
 }
@@ -213,14 +214,14 @@ uint32_t QuilletPlugin::tailFrames() const { return core_.tailFrames(); }
 
 bool QuilletPlugin::loadPreset(uint32_t kind, const char* location, const char* loadKey) {
   host_.expectMainThread("preset_load.from_location");
-  const FactoryPreset* preset = findFactoryPreset(loadKey);
+  const core::FactoryPreset* preset = findFactoryPreset(loadKey);
   if (kind != CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN || location != nullptr || preset == nullptr) {
     return false;
   }
   // Exactly as a saved state: the preset sounds as its .fxp does.
   StateBytes state;
-  quillet::encodeState(preset->values, state);
-  if (!core_.loadStateStrict(state, kStateBytes)) return false;
+  quillet::core::encodeState(preset->values, state);
+  if (!core_.loadStateStrict(state, core::kStateBytes)) return false;
   tailMayChange_.store(true, std::memory_order_relaxed);
   if (host_.params != nullptr) host_.params->rescan(host_.host, CLAP_PARAM_RESCAN_VALUES);
   if (host_.presetLoad != nullptr) host_.presetLoad->loaded(host_.host, kind, nullptr, loadKey);

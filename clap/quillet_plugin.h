@@ -1,5 +1,5 @@
 // One Quillet K3 instance as a CLAP host drives it: the format-free core
-// (quillet::EchoCore) behind the plug-in record, the host's services, the
+// (quillet::core::EchoCore) behind the plug-in record, the host's services, the
 // parameter events of a block, and the panel's way back to the host.
 //
 // Threads, as CLAP gives them (see clap/README.md): the lifecycle, state,
@@ -24,7 +24,7 @@ namespace quillet::clap {
 
 class PluginGui;
 
-class QuilletPlugin final : private quillet::ParamListener {
+class QuilletPlugin final : private quillet::core::ParamListener {
  public:
   explicit QuilletPlugin(const clap_host_t* host);
   ~QuilletPlugin();
@@ -60,7 +60,7 @@ class QuilletPlugin final : private quillet::ParamListener {
   bool loadPreset(uint32_t kind, const char* location, const char* loadKey);
 
   // ---- what the panel and its gui extension use (main thread) ----
-  quillet::EchoCore& core() { return core_; }
+  quillet::core::EchoCore& core() { return core_; }
   const HostServices& host() const { return host_; }
   GestureQueue& gestures() { return gestures_; }
   // The host's tempo from the last transport it sent; 0 before any.
@@ -86,11 +86,11 @@ class QuilletPlugin final : private quillet::ParamListener {
 
   clap_plugin_t plugin_{};
   HostServices host_;
-  quillet::EchoCore core_;
+  quillet::core::EchoCore core_;
   // Used by process and flush, which the host never runs concurrently.
   ParamEventBatch events_;
   // [audio thread, and activate/reset] Silence until the first sound.
-  quillet::FirstSoundGate firstSound_;
+  quillet::core::FirstSoundGate firstSound_;
   // The panel's gestures, handed to the host by process or flush.
   GestureQueue gestures_;
   std::atomic<double> tempo_{0.0};

@@ -49,8 +49,8 @@ bool writeStateStream(const clap_ostream_t* stream, const StateBytes& state) {
   uint8_t header[kStateHeaderBytes];
   std::memcpy(header, kMagic, sizeof(kMagic));
   writeU16(header + 4, kStateFormatVersion);
-  writeU16(header + 6, static_cast<uint16_t>(kStateBytes));
-  return writeAll(stream, header, sizeof(header)) && writeAll(stream, state, kStateBytes);
+  writeU16(header + 6, static_cast<uint16_t>(core::kStateBytes));
+  return writeAll(stream, header, sizeof(header)) && writeAll(stream, state, core::kStateBytes);
 }
 
 bool readStateStream(const clap_istream_t* stream, StateBytes& state) {
@@ -58,10 +58,10 @@ bool readStateStream(const clap_istream_t* stream, StateBytes& state) {
   uint8_t header[kStateHeaderBytes];
   if (!readAll(stream, header, sizeof(header))) return false;
   if (std::memcmp(header, kMagic, sizeof(kMagic)) != 0 ||
-      readU16(header + 4) != kStateFormatVersion || readU16(header + 6) != kStateBytes) {
+      readU16(header + 4) != kStateFormatVersion || readU16(header + 6) != core::kStateBytes) {
     return false;
   }
-  return readAll(stream, state, kStateBytes) && atEnd(stream);
+  return readAll(stream, state, core::kStateBytes) && atEnd(stream);
 }
 
 }  // namespace quillet::clap

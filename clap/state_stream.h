@@ -21,11 +21,11 @@
 
 namespace quillet::clap {
 
-using quillet::kStateBytes;
+using quillet::core::kStateBytes;
 inline constexpr size_t kStateHeaderBytes = 8;
 inline constexpr uint16_t kStateFormatVersion = 1;
 
-using StateBytes = uint8_t[kStateBytes];
+using StateBytes = uint8_t[core::kStateBytes];
 
 // Writes header and state; false when the host's stream fails or stalls.
 bool writeStateStream(const clap_ostream_t* stream, const StateBytes& state);

@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdint>
 
-namespace quillet {
+namespace quillet::core {
 
 namespace {
 
@@ -95,4 +95,4 @@ void runInPieces(BlockChanges& changes, uint32_t frames, PieceRunner& runner) {
   for (; next < count; ++next) runner.apply({frames, changes[next].index, changes[next].value});
 }
 
-}  // namespace quillet
+}  // namespace quillet::core

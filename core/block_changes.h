@@ -25,7 +25,7 @@
 
 #include "core/param_table.h"
 
-namespace quillet {
+namespace quillet::core {
 
 struct TimedChange {
   uint32_t frame;
@@ -93,4 +93,4 @@ void runInPieces(BlockChanges& changes, uint32_t frames, PieceRunner& runner);
 // that is not run (a parameter flush, a block answered with silence).
 void applyAll(BlockChanges& changes, PieceRunner& runner);
 
-}  // namespace quillet
+}  // namespace quillet::core

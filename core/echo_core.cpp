@@ -7,7 +7,7 @@
 #include "engine/delay_length.h"
 #include "platform/tick_count.h"
 
-namespace quillet {
+namespace quillet::core {
 
 namespace {
 
@@ -22,7 +22,9 @@ float engineRate(double rate) {
 
 EchoCore::EchoCore() { engine.setTickSource(&quillet::platform::tickCount); }
 
-bool EchoCore::isUsableSampleRate(double rate) { return usableSampleRate(engineRate(rate)); }
+bool EchoCore::isUsableSampleRate(double rate) {
+  return engine::usableSampleRate(engineRate(rate));
+}
 
 bool EchoCore::setSampleRate(double newRate) {
   // The host never processes while it sets the rate: what is still queued
@@ -43,7 +45,7 @@ void EchoCore::restart() {
   engine.restart(store.taken());
 }
 
-void EchoCore::parameterTaken(int32_t index, const EchoParams& taken) {
+void EchoCore::parameterTaken(int32_t index, const engine::EchoParams& taken) {
   engine.parameterChanged(index, taken);
 }
 
@@ -55,7 +57,7 @@ template <typename Sample>
 void EchoCore::processBlock(const Sample* const* inputs, Sample* const* outputs, uint32_t frames) {
   store.applyPending(*this);
   const bool monoIO = mono.load(std::memory_order_relaxed);
-  const EchoParams& taken = store.taken();
+  const engine::EchoParams& taken = store.taken();
   // Without both channels of both sides the engine leaves them alone.
   if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
   // Engine blocks of at most longestEngineBlock frames, each ending where a
@@ -98,17 +100,18 @@ bool EchoCore::textToValue(int32_t index, const char* text, float* value) const 
 
 int32_t EchoCore::delayLengthFrames() const {
   const float fs = rate.load(std::memory_order_relaxed);
-  const int32_t capacity = delayCapacity(fs);
+  const int32_t capacity = engine::delayCapacity(fs);
   if (capacity <= 0) return 0;
-  return wholeDelayLength(delaySamples(store.value(kParamDelay), store.value(kParamRange), fs),
-                          capacity);
+  return engine::wholeDelayLength(
+      engine::delaySamples(store.value(engine::kParamDelay), store.value(engine::kParamRange), fs),
+      capacity);
 }
 
 uint32_t EchoCore::tailFrames() const {
   LoopFilterBounds filters;
   filters.peakGain = filterPeak.load(std::memory_order_relaxed);
   filters.ringFrames = filterRing.load(std::memory_order_relaxed);
-  return echoTailFrames(store.value(kParamRepeat), delayLengthFrames(), filters);
+  return echoTailFrames(store.value(engine::kParamRepeat), delayLengthFrames(), filters);
 }
 
-}  // namespace quillet
+}  // namespace quillet::core

@@ -23,7 +23,7 @@
 #include "core/state_codec.h"
 #include "engine/echo_engine.h"
 
-namespace quillet {
+namespace quillet::core {
 
 class EchoCore final : private ParamReaction {
  public:
@@ -107,13 +107,15 @@ class EchoCore final : private ParamReaction {
   // ---- state --------------------------------------------------------------
 
   // kStateBytes bytes (see state_codec.h).
-  void saveState(uint8_t* bytes) const { quillet::saveState(store, bytes); }
+  void saveState(uint8_t* bytes) const { quillet::core::saveState(store, bytes); }
   // The VST 2.4 edition's restore: short refused, each value else stored
   // alone (a NaN skipped, out-of-range values clamped).
-  bool loadState(const void* data, size_t size) { return quillet::loadState(store, data, size); }
+  bool loadState(const void* data, size_t size) {
+    return quillet::core::loadState(store, data, size);
+  }
   // All or nothing: short data or any NaN refused, nothing changes.
   bool loadStateStrict(const void* data, size_t size) {
-    return quillet::loadStateStrict(store, data, size);
+    return quillet::core::loadStateStrict(store, data, size);
   }
 
   // ---- tail ---------------------------------------------------------------
@@ -128,15 +130,15 @@ class EchoCore final : private ParamReaction {
   uint32_t tailFrames() const;
 
   // The engine, for tests and benchmarks that pin its state.
-  EchoEngine& echoEngine() { return engine; }
+  engine::EchoEngine& echoEngine() { return engine; }
 
  private:
-  void parameterTaken(int32_t index, const EchoParams& taken) override;
+  void parameterTaken(int32_t index, const engine::EchoParams& taken) override;
   template <typename Sample>
   void processBlock(const Sample* const* inputs, Sample* const* outputs, uint32_t frames);
 
   ParamStore store;
-  EchoEngine engine;
+  engine::EchoEngine engine;
   std::atomic<float> rate{0.0f};
   std::atomic<bool> mono{false};
   // Written by setSampleRate, read by tailFrames on any thread.
@@ -145,4 +147,4 @@ class EchoCore final : private ParamReaction {
   uint32_t longestEngineBlock = kLongestEngineBlock;
 };
 
-}  // namespace quillet
+}  // namespace quillet::core

@@ -4,7 +4,7 @@
 
 #include "engine/filter_response.h"
 
-namespace quillet {
+namespace quillet::core {
 
 namespace {
 
@@ -25,7 +25,7 @@ double ringDown(double radius) {
 
 }  // namespace
 
-LoopFilterBounds loopFilterBounds(const EchoEngine& engine) {
+LoopFilterBounds loopFilterBounds(const engine::EchoEngine& engine) {
   LoopFilterBounds bounds;
   // The three sections have low Q: their product rises and falls smoothly
   // and is flat to second order at its peak. 2048 frequencies spaced evenly
@@ -33,18 +33,20 @@ LoopFilterBounds loopFilterBounds(const EchoEngine& engine) {
   // nearest one is within 0.27 % of the peak's and its gain short of the
   // peak by far less than the 0.1 % added.
   constexpr int kSteps = 2048;
+  const engine::OnePoleFilter& hp = engine.feedbackHighPass();
+  const engine::Biquad& shelf = engine.feedbackShelf();
+  const engine::Biquad& lp = engine.feedbackLowPass();
   const double pi = std::acos(-1.0);
   const double lowest = 2.0 * pi * 1e-5;
   double peak = 0.0;
   for (int k = 0; k <= kSteps; ++k) {
     const double w = lowest * std::pow(pi / lowest, static_cast<double>(k) / kSteps);
-    const double g = gainAt(engine.hpL, w) * gainAt(engine.shelfL, w) * gainAt(engine.lpL, w);
+    const double g = gainAt(hp, w) * gainAt(shelf, w) * gainAt(lp, w);
     if (g > peak) peak = g;
   }
   bounds.peakGain = peak * 1.001;
-  const double ring = ringDown(std::fabs(engine.hpL.a1)) +
-                      ringDown(poleRadius(engine.shelfL.a1, engine.shelfL.a2)) +
-                      ringDown(poleRadius(engine.lpL.a1, engine.lpL.a2));
+  const double ring = ringDown(std::fabs(hp.a1)) + ringDown(poleRadius(shelf.a1, shelf.a2)) +
+                      ringDown(poleRadius(lp.a1, lp.a2));
   bounds.ringFrames = ring < 1e9 ? static_cast<uint32_t>(ring) : kInfiniteTail;
   return bounds;
 }
@@ -62,4 +64,4 @@ uint32_t echoTailFrames(float repeat, int32_t delayLength, const LoopFilterBound
   return static_cast<uint32_t>(frames);
 }
 
-}  // namespace quillet
+}  // namespace quillet::core

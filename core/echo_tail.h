@@ -6,7 +6,7 @@
 
 #include "engine/echo_engine.h"
 
-namespace quillet {
+namespace quillet::core {
 
 // An echo that never dies away: from a "Repeat" of about one half on, the
 // saturated loop sustains itself.
@@ -23,7 +23,7 @@ struct LoopFilterBounds {
   uint32_t ringFrames = 0;
 };
 
-LoopFilterBounds loopFilterBounds(const EchoEngine& engine);
+LoopFilterBounds loopFilterBounds(const engine::EchoEngine& engine);
 
 // Frames until the echo has died away by 90 dB, from lines that hold at most
 // full scale: the first echo after delayLength frames, then one pass of the
@@ -33,4 +33,4 @@ LoopFilterBounds loopFilterBounds(const EchoEngine& engine);
 // shrink the echo.
 uint32_t echoTailFrames(float repeat, int32_t delayLength, const LoopFilterBounds& filters);
 
-}  // namespace quillet
+}  // namespace quillet::core

@@ -6,6 +6,8 @@
 
 #include "core/param_table.h"
 
+namespace quillet::core {
+
 struct FactoryPreset {
   const char* symbol;  // lowercase identifier, part of the preset's URI and file name
   const char* name;    // as preset menus show it
@@ -93,3 +95,5 @@ inline int matchingFactoryPreset(const float (&values)[kNumQuilletParams]) {
   }
   return -1;
 }
+
+}  // namespace quillet::core

@@ -17,7 +17,7 @@
 
 #include "core/echo_core.h"
 
-namespace quillet {
+namespace quillet::core {
 
 class FirstSoundGate {
  public:
@@ -56,4 +56,4 @@ class FirstSoundGate {
   bool waiting = true;
 };
 
-}  // namespace quillet
+}  // namespace quillet::core

@@ -8,7 +8,7 @@
 #include "core/panel_host.h"
 #include "core/param_table.h"
 
-namespace quillet {
+namespace quillet::core {
 
 struct GestureParams {
   int32_t count;       // 0 for a control that sets no parameter (the note mode)
@@ -20,8 +20,8 @@ struct GestureParams {
 constexpr GestureParams gestureParams(int32_t tag) {
   if (tag >= 0 && tag < kNumQuilletParams) return GestureParams{1, {tag, 0}};
   if (tag >= kTagWholeNote && tag <= kTagThirtySecondNote)
-    return GestureParams{2, {kParamDelay, kParamRange}};
+    return GestureParams{2, {engine::kParamDelay, engine::kParamRange}};
   return GestureParams{0, {0, 0}};
 }
 
-}  // namespace quillet
+}  // namespace quillet::core

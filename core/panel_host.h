@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace quillet {
+namespace quillet::core {
 
 // Tags of the panel's own controls, beyond the parameter indices 0 to 10. A
 // note key's gesture sets "Delay" and "Range" together.
@@ -75,4 +75,4 @@ class PanelHost {
   virtual void forgetMidi(int32_t /*tag*/) {}
 };
 
-}  // namespace quillet
+}  // namespace quillet::core

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cstdint>
 
+namespace quillet::core {
+
 class ParamChangeQueue {
  public:
   // Far more stores than hosts make between two blocks; a power of two.
@@ -77,3 +79,5 @@ class ParamChangeQueue {
   alignas(64) uint32_t head = 0;
   alignas(64) Slot slots[kCapacity];
 };
+
+}  // namespace quillet::core

@@ -4,7 +4,7 @@
 
 #include "core/param_value.h"
 
-namespace quillet {
+namespace quillet::core {
 
 namespace {
 
@@ -83,10 +83,10 @@ void ParamStore::applyLostStores(ParamReaction& reaction) {
     const uint8_t flags = lostStores[i].exchange(0, std::memory_order_acquire);
     if (!flags) continue;
     const float last = stored[i].load(std::memory_order_relaxed);
-    if ((flags & kLostOn) && !switchOn(last) && kQuilletParams[i].kind == ParamKind::Switch)
+    if ((flags & kLostOn) && !engine::switchOn(last) && kQuilletParams[i].kind == ParamKind::Switch)
       take(i, 1.0f, reaction);
     take(i, last, reaction);
   }
 }
 
-}  // namespace quillet
+}  // namespace quillet::core

@@ -15,7 +15,7 @@
 #include "core/param_table.h"
 #include "engine/echo_params.h"
 
-namespace quillet {
+namespace quillet::core {
 
 // Hears of every store on the thread that made it, after the value landed.
 class ParamListener {
@@ -30,7 +30,7 @@ class ParamListener {
 // holds the value to react to.
 class ParamReaction {
  public:
-  virtual void parameterTaken(int32_t index, const EchoParams& taken) = 0;
+  virtual void parameterTaken(int32_t index, const engine::EchoParams& taken) = 0;
 
  protected:
   ~ParamReaction() = default;
@@ -59,7 +59,7 @@ class ParamStore {
 
   // The values as the audio thread has taken them in: the values of exactly
   // the stores its reactions have seen. Audio thread only.
-  const EchoParams& taken() const { return takenValues; }
+  const engine::EchoParams& taken() const { return takenValues; }
 
  private:
   // Tests play a second thread's store caught between landing and queueing.
@@ -78,7 +78,7 @@ class ParamStore {
   // the values of the stores before it (a chunk restored while a block runs
   // must not reach the engine half-way).
   std::atomic<float> stored[kNumQuilletParams];
-  EchoParams takenValues;
+  engine::EchoParams takenValues;
 
   ParamListener* listener = nullptr;
   ParamChangeQueue pending;
@@ -91,4 +91,4 @@ class ParamStore {
 
 static_assert(std::atomic<float>::is_always_lock_free, "parameter values need lock-free floats");
 
-}  // namespace quillet
+}  // namespace quillet::core

@@ -9,8 +9,10 @@
 
 #include "engine/echo_params.h"
 
-using QuilletParam = EchoParamIndex;
-constexpr int kNumQuilletParams = kEchoParamCount;
+namespace quillet::core {
+
+using QuilletParam = engine::EchoParamIndex;
+constexpr int kNumQuilletParams = engine::kEchoParamCount;
 
 enum class ParamKind : uint8_t {
   Continuous,  // a knob, 0..1
@@ -60,31 +62,31 @@ struct QuilletParamSpec {
 // whether it shapes the tail, whether it stretches the lines.
 // clang-format off
 inline constexpr QuilletParamSpec kQuilletParams[kNumQuilletParams] = {
-  {"delay",     0,  "Delay",    "ms",  kEchoDefaults[kParamDelay],    ParamKind::Continuous, {},
+  {"delay",     0,  "Delay",    "ms",  engine::kEchoDefaults[engine::kParamDelay],    ParamKind::Continuous, {},
    TextStyle::EchoTime,  true,  true},
-  {"repeat",    1,  "Repeat",   "%",   kEchoDefaults[kParamRepeat],   ParamKind::Continuous, {},
+  {"repeat",    1,  "Repeat",   "%",   engine::kEchoDefaults[engine::kParamRepeat],   ParamKind::Continuous, {},
    TextStyle::LoopGain,  true,  false},
-  {"level",     2,  "Level",    "%",   kEchoDefaults[kParamLevel],    ParamKind::Continuous, {},
+  {"level",     2,  "Level",    "%",   engine::kEchoDefaults[engine::kParamLevel],    ParamKind::Continuous, {},
    TextStyle::Percent,   false, false},
-  {"range",     3,  "Range",    "typ", kEchoDefaults[kParamRange],    ParamKind::Selector,
+  {"range",     3,  "Range",    "typ", engine::kEchoDefaults[engine::kParamRange],    ParamKind::Selector,
    {"30-160 ms", "120-650 ms", "480-2600 ms"},
    TextStyle::Positions, true,  true},
-  {"mute",      4,  "Mute",     "n/y", kEchoDefaults[kParamMute],     ParamKind::Switch,
+  {"mute",      4,  "Mute",     "n/y", engine::kEchoDefaults[engine::kParamMute],     ParamKind::Switch,
    {"off", "on"},
    TextStyle::Positions, false, false},
-  {"dry",       5,  "Dry",      "%",   kEchoDefaults[kParamDry],      ParamKind::Continuous, {},
+  {"dry",       5,  "Dry",      "%",   engine::kEchoDefaults[engine::kParamDry],      ParamKind::Continuous, {},
    TextStyle::Percent,   false, false},
-  {"pan",       6,  "Pan",      "%",   kEchoDefaults[kParamPan],      ParamKind::Continuous, {},
+  {"pan",       6,  "Pan",      "%",   engine::kEchoDefaults[engine::kParamPan],      ParamKind::Continuous, {},
    TextStyle::Balance,   false, false},
-  {"x_feed",    7,  "X-Feed",   "%",   kEchoDefaults[kParamXFeed],    ParamKind::Continuous, {},
+  {"x_feed",    7,  "X-Feed",   "%",   engine::kEchoDefaults[engine::kParamXFeed],    ParamKind::Continuous, {},
    TextStyle::Percent,   false, false},
-  {"mono_out",  8,  "Mono Out", "n/y", kEchoDefaults[kParamMonoOut],  ParamKind::Switch,
+  {"mono_out",  8,  "Mono Out", "n/y", engine::kEchoDefaults[engine::kParamMonoOut],  ParamKind::Switch,
    {"off", "on"},
    TextStyle::Positions, false, false},
-  {"knob_dust", 9,  "KnobDust", "n/y", kEchoDefaults[kParamKnobDust], ParamKind::Switch,
+  {"knob_dust", 9,  "KnobDust", "n/y", engine::kEchoDefaults[engine::kParamKnobDust], ParamKind::Switch,
    {"off", "on"},
    TextStyle::Positions, false, false},
-  {"ping_pong", 10, "PingPong", "typ", kEchoDefaults[kParamPingPong], ParamKind::Selector,
+  {"ping_pong", 10, "PingPong", "typ", engine::kEchoDefaults[engine::kParamPingPong], ParamKind::Selector,
    {"normal", "ping", "pong"},
    TextStyle::Positions, false, false},
 };
@@ -99,8 +101,8 @@ constexpr int32_t paramIndexForId(uint32_t id) {
 
 // The position (0 .. stepCount) a switch or selector is in at this value.
 inline int32_t positionOf(const QuilletParamSpec& param, float value) {
-  if (param.kind == ParamKind::Switch) return switchOn(value) ? 1 : 0;
-  return threeWayPosition(value);
+  if (param.kind == ParamKind::Switch) return engine::switchOn(value) ? 1 : 0;
+  return engine::threeWayPosition(value);
 }
 inline int32_t paramPosition(int32_t index, float value) {
   return positionOf(kQuilletParams[index], value);
@@ -118,3 +120,5 @@ inline float valueOfPosition(const QuilletParamSpec& param, int32_t position) {
 inline float paramValueOfPosition(int32_t index, int32_t position) {
   return valueOfPosition(kQuilletParams[index], position);
 }
+
+}  // namespace quillet::core

@@ -5,7 +5,7 @@
 
 #include "engine/delay_length.h"
 
-namespace quillet {
+namespace quillet::core {
 
 namespace {
 
@@ -141,7 +141,7 @@ bool matchesName(const char* text, const char* name) {
 // Shortest and longest time of each "Range" position, in ms.
 constexpr double kRangeMs[3][2] = {{30.0, 160.0}, {120.0, 650.0}, {480.0, 2600.0}};
 
-bool rateKnown(float sampleRate) { return delayCapacity(sampleRate) > 0; }
+bool rateKnown(float sampleRate) { return engine::delayCapacity(sampleRate) > 0; }
 
 // The "Delay" value whose curve gives ms at this position (ms within range).
 float delayForCurveMs(double ms, int position) {
@@ -154,7 +154,7 @@ float delayForCurveMs(double ms, int position) {
 }
 
 float delayForText(double ms, const ParamTextContext& context) {
-  const int position = threeWayPosition(context.range);
+  const int position = engine::threeWayPosition(context.range);
   const double lo = kRangeMs[position][0], hi = kRangeMs[position][1];
   if (!(ms > lo)) return 0.0f;
   if (ms >= hi) return 1.0f;
@@ -214,9 +214,9 @@ bool inTable(int32_t index) { return index >= 0 && index < kNumQuilletParams; }
 
 double delayTimeMs(float delay, float range, float sampleRate) {
   // Without a rate, the curve alone: its samples at 1000 Hz are its milliseconds.
-  if (!rateKnown(sampleRate)) return delaySamples(delay, range, 1000.0f);
-  const int32_t length =
-      wholeDelayLength(delaySamples(delay, range, sampleRate), delayCapacity(sampleRate));
+  if (!rateKnown(sampleRate)) return engine::delaySamples(delay, range, 1000.0f);
+  const int32_t length = engine::wholeDelayLength(engine::delaySamples(delay, range, sampleRate),
+                                                  engine::delayCapacity(sampleRate));
   return static_cast<double>(length) * 1000.0 / static_cast<double>(sampleRate);
 }
 
@@ -328,4 +328,4 @@ bool parseParamText(int32_t index, const char* text, const ParamTextContext& con
   return inTable(index) && parseParamText(kQuilletParams[index], text, context, value);
 }
 
-}  // namespace quillet
+}  // namespace quillet::core

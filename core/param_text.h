@@ -21,11 +21,11 @@
 
 #include "core/param_table.h"
 
-namespace quillet {
+namespace quillet::core {
 
 // What a musician's text depends on besides the value itself.
 struct ParamTextContext {
-  float range = kEchoDefaults[kParamRange];  // the stored "Range"
+  float range = engine::kEchoDefaults[engine::kParamRange];  // the stored "Range"
   // The rate the engine runs at; 0 (or any rate it cannot run at) when none
   // is known, and "Delay" then shows the time its curve gives, not yet cut to
   // whole samples.
@@ -37,7 +37,7 @@ struct ParamTextContext {
 template <class Values>
 ParamTextContext textContextOf(const Values& values, float sampleRate) {
   ParamTextContext context;
-  context.range = static_cast<float>(values[kParamRange]);
+  context.range = static_cast<float>(values[engine::kParamRange]);
   context.sampleRate = sampleRate;
   return context;
 }
@@ -68,4 +68,4 @@ bool parseParamText(const QuilletParamSpec& param, const char* text,
 // long; otherwise the time of the curve.
 double delayTimeMs(float delay, float range, float sampleRate);
 
-}  // namespace quillet
+}  // namespace quillet::core

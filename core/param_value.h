@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-namespace quillet {
+namespace quillet::core {
 
 inline float clampStoredValue(float value) {
   if (std::isnan(value)) return value;
@@ -14,4 +14,4 @@ inline float clampStoredValue(float value) {
   return value;
 }
 
-}  // namespace quillet
+}  // namespace quillet::core

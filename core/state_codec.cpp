@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace quillet {
+namespace quillet::core {
 
 namespace {
 
@@ -61,4 +61,4 @@ bool loadStateStrict(ParamStore& store, const void* data, size_t size) {
   return true;
 }
 
-}  // namespace quillet
+}  // namespace quillet::core

@@ -11,7 +11,7 @@
 #include "core/param_store.h"
 #include "core/param_table.h"
 
-namespace quillet {
+namespace quillet::core {
 
 constexpr size_t kStateBytes = 4 * kNumQuilletParams;
 
@@ -38,4 +38,4 @@ bool loadState(ParamStore& store, const void* data, size_t size);
 // Otherwise as loadState (infinities and other out-of-range values clamp).
 bool loadStateStrict(ParamStore& store, const void* data, size_t size);
 
-}  // namespace quillet
+}  // namespace quillet::core

@@ -66,7 +66,7 @@ struct Control {
 };
 
 constexpr Control noteKey(int32_t i) {
-  return {quillet::kTagWholeNote + i,
+  return {quillet::core::kTagWholeNote + i,
           ControlKind::kNoteKey,
           kWholeNoteKey + i,
           {kFirstNoteKey.left + i * kFirstNoteKey.width, kFirstNoteKey.top, kFirstNoteKey.width,
@@ -78,24 +78,24 @@ constexpr Control noteKey(int32_t i) {
 // goes through the knobs in this order. The panel makes its controls from
 // this table, keeps one per row, and finds them by tag in it.
 constexpr Control kControls[] = {
-    {kParamDelay, ControlKind::kLargeKnob, kLargeKnob, kDelayKnob},
-    {kParamRepeat, ControlKind::kLargeKnob, kLargeKnob, kRepeatKnob},
-    {kParamLevel, ControlKind::kLargeKnob, kLargeKnob, kLevelKnob},
-    {kParamDry, ControlKind::kSmallKnob, kSmallKnob, kDryKnob},
-    {kParamPan, ControlKind::kSmallKnob, kSmallKnob, kPanKnob},
-    {kParamXFeed, ControlKind::kSmallKnob, kSmallKnob, kXFeedKnob},
-    {kParamRange, ControlKind::kThreeWaySwitch, kRangeSelector, kRangeSwitch},
-    {quillet::kTagNoteMode, ControlKind::kThreeWaySwitch, kNoteModeLamps, kNoteModeSwitch},
-    {kParamPingPong, ControlKind::kThreeWaySwitch, kPingPongLamps, kPingPongSwitch},
+    {engine::kParamDelay, ControlKind::kLargeKnob, kLargeKnob, kDelayKnob},
+    {engine::kParamRepeat, ControlKind::kLargeKnob, kLargeKnob, kRepeatKnob},
+    {engine::kParamLevel, ControlKind::kLargeKnob, kLargeKnob, kLevelKnob},
+    {engine::kParamDry, ControlKind::kSmallKnob, kSmallKnob, kDryKnob},
+    {engine::kParamPan, ControlKind::kSmallKnob, kSmallKnob, kPanKnob},
+    {engine::kParamXFeed, ControlKind::kSmallKnob, kSmallKnob, kXFeedKnob},
+    {engine::kParamRange, ControlKind::kThreeWaySwitch, kRangeSelector, kRangeSwitch},
+    {quillet::core::kTagNoteMode, ControlKind::kThreeWaySwitch, kNoteModeLamps, kNoteModeSwitch},
+    {engine::kParamPingPong, ControlKind::kThreeWaySwitch, kPingPongLamps, kPingPongSwitch},
     noteKey(0),
     noteKey(1),
     noteKey(2),
     noteKey(3),
     noteKey(4),
     noteKey(5),
-    {kParamMute, ControlKind::kOnOffKey, kMuteKey, kMuteKeyPlace},
-    {kParamMonoOut, ControlKind::kOnOffKey, kMonoOutKey, kMonoOutKeyPlace},
-    {kParamKnobDust, ControlKind::kOnOffKey, kDustLamp, kDustLampPlace},
+    {engine::kParamMute, ControlKind::kOnOffKey, kMuteKey, kMuteKeyPlace},
+    {engine::kParamMonoOut, ControlKind::kOnOffKey, kMonoOutKey, kMonoOutKeyPlace},
+    {engine::kParamKnobDust, ControlKind::kOnOffKey, kDustLamp, kDustLampPlace},
 };
 
 constexpr int32_t kControlCount = sizeof kControls / sizeof kControls[0];

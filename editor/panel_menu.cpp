@@ -9,7 +9,7 @@
 
 using namespace VSTGUI;
 
-namespace quillet {
+namespace quillet::editor {
 
 PanelMenu::PanelMenu(Listener& listener) : CView(CRect()), listener(listener) {
   mouseEnabled = false;
@@ -177,4 +177,4 @@ int32_t PanelMenu::onKeyDown(CKeyCode& keyCode) {
   }
 }
 
-}  // namespace quillet
+}  // namespace quillet::editor

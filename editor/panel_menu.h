@@ -17,7 +17,7 @@
 #include "editor/artwork/panel_menu_picture.h"
 #include "gui/cview.h"
 
-namespace quillet {
+namespace quillet::editor {
 
 class PanelMenu : public VSTGUI::CView {
  public:
@@ -71,4 +71,4 @@ class PanelMenu : public VSTGUI::CView {
   bool shown = false;
 };
 
-}  // namespace quillet
+}  // namespace quillet::editor

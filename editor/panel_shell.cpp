@@ -3,11 +3,12 @@
 #include "gui/cframe.h"
 #include "platform/tick_count.h"
 
-namespace quillet {
+namespace quillet::editor {
 
 int32_t PanelShell::knobMode = VSTGUI::kCircularMode;
 
-PanelShell::PanelShell(PanelHost& host) : host(host), lastTicks(quillet::platform::tickCount()) {}
+PanelShell::PanelShell(core::PanelHost& host)
+    : host(host), lastTicks(quillet::platform::tickCount()) {}
 
 PanelShell::~PanelShell() { delete frame; }
 
@@ -70,4 +71,4 @@ void PanelShell::doIdleStuff() {
   inIdleStuff = false;
 }
 
-}  // namespace quillet
+}  // namespace quillet::editor

@@ -16,11 +16,11 @@ namespace VSTGUI {
 class CFrame;
 }
 
-namespace quillet {
+namespace quillet::editor {
 
 class PanelShell : public VSTGUI::CFrameOwner {
  public:
-  explicit PanelShell(PanelHost& host);
+  explicit PanelShell(core::PanelHost& host);
   ~PanelShell() override;
   PanelShell(const PanelShell&) = delete;
   PanelShell& operator=(const PanelShell&) = delete;
@@ -69,7 +69,7 @@ class PanelShell : public VSTGUI::CFrameOwner {
   // Takes over a frame built by the concrete panel.
   void adoptFrame(VSTGUI::CFrame* built) { frame = built; }
 
-  PanelHost& host;
+  core::PanelHost& host;
 
  private:
   VSTGUI::CFrame* frame = nullptr;
@@ -77,4 +77,4 @@ class PanelShell : public VSTGUI::CFrameOwner {
   bool inIdleStuff = false;  // while the full pass asks the host to idle
 };
 
-}  // namespace quillet
+}  // namespace quillet::editor

@@ -21,7 +21,7 @@
 
 using namespace VSTGUI;
 
-namespace quillet {
+namespace quillet::editor {
 
 namespace {
 
@@ -46,12 +46,12 @@ constexpr int32_t kSizeColumnWidth = 150;
 constexpr int32_t kPresetColumnWidth = 196;
 constexpr int32_t kMidiColumnWidth = 196;
 
-static_assert(kNumQuilletParams <= 32, "one bit per parameter in the change marks");
+static_assert(core::kNumQuilletParams <= 32, "one bit per parameter in the change marks");
 
-bool isParameterTag(int32_t tag) { return tag >= 0 && tag < kNumQuilletParams; }
+bool isParameterTag(int32_t tag) { return tag >= 0 && tag < core::kNumQuilletParams; }
 
 constexpr bool everyParameterHasAControl() {
-  for (int32_t index = 0; index < kNumQuilletParams; ++index)
+  for (int32_t index = 0; index < core::kNumQuilletParams; ++index)
     if (quillet::editor::controlRow(index) < 0) return false;
   return true;
 }
@@ -64,7 +64,7 @@ constexpr bool everyTagOnce() {
 }
 static_assert(everyTagOnce(), "two controls of the panel with one tag");
 
-constexpr int32_t kNoteModeRow = quillet::editor::controlRow(kTagNoteMode);
+constexpr int32_t kNoteModeRow = quillet::editor::controlRow(core::kTagNoteMode);
 static_assert(kNoteModeRow >= 0, "no note-mode switch on the panel");
 
 // A control of the panel's table at `scale`, telling `listener` of its
@@ -75,7 +75,7 @@ CControl* makeControl(const quillet::editor::Control& control, float scale, CBit
   const CRect where = rectAt(control.place, scale);
   const int32_t frameHeight = quillet::editor::scaledLength(control.place.height, scale);
   const float tableDefault =
-      isParameterTag(control.tag) ? kQuilletParams[control.tag].defaultValue : 0.5f;
+      isParameterTag(control.tag) ? core::kQuilletParams[control.tag].defaultValue : 0.5f;
   switch (control.kind) {
     case quillet::editor::ControlKind::kLargeKnob:
     case quillet::editor::ControlKind::kSmallKnob: {
@@ -106,7 +106,7 @@ CControl* makeControl(const quillet::editor::Control& control, float scale, CBit
 
 }  // namespace
 
-QuilletPanel::QuilletPanel(PanelHost& host) : PanelShell(host) {
+QuilletPanel::QuilletPanel(core::PanelHost& host) : PanelShell(host) {
   // The panel is as large as its background picture, read from the
   // picture's header: the pictures themselves are decoded when the panel
   // first opens, as most instances never show it.
@@ -363,14 +363,14 @@ int32_t QuilletPanel::markedScaleMenuRow() {
 
 std::vector<std::string> QuilletPanel::presetMenuRows() const {
   std::vector<std::string> rows;
-  for (const FactoryPreset& preset : kFactoryPresets) rows.push_back(preset.name);
+  for (const core::FactoryPreset& preset : core::kFactoryPresets) rows.push_back(preset.name);
   return rows;
 }
 
 int32_t QuilletPanel::markedPresetMenuRow() {
-  float values[kNumQuilletParams];
-  for (int32_t i = 0; i < kNumQuilletParams; ++i) values[i] = host.parameterValue(i);
-  return matchingFactoryPreset(values);
+  float values[core::kNumQuilletParams];
+  for (int32_t i = 0; i < core::kNumQuilletParams; ++i) values[i] = host.parameterValue(i);
+  return core::matchingFactoryPreset(values);
 }
 
 void QuilletPanel::backgroundPressed(const CPoint& where, int32_t buttons) {
@@ -381,7 +381,7 @@ void QuilletPanel::backgroundPressed(const CPoint& where, int32_t buttons) {
     return;
   }
   // On the name plate the menu also learns the tap, where the host learns.
-  const int32_t midiTag = onNamePlate && host.offersMidiLearn() ? kTagNamePlate : -1;
+  const int32_t midiTag = onNamePlate && host.offersMidiLearn() ? core::kTagNamePlate : -1;
   if (button == kRButton || (button == kLButton && onNamePlate)) showMenu(where, false, midiTag);
 }
 
@@ -393,7 +393,7 @@ bool QuilletPanel::viewPressed(CView* view, const CPoint& where, int32_t buttons
 
 bool QuilletPanel::showMidiMenu(int32_t tag, const CPoint& where) {
   if (!host.offersMidiLearn() || !isOpen()) return false;
-  if (!isParameterTag(tag) && tag != kTagNamePlate) return false;
+  if (!isParameterTag(tag) && tag != core::kTagNamePlate) return false;
   CFrame* frame = getFrame();
   if (!menu) {
     menu = new (std::nothrow) PanelMenu(*this);
@@ -411,8 +411,8 @@ bool QuilletPanel::showMidiMenu(int32_t tag, const CPoint& where) {
 }
 
 quillet::artwork::MenuSection QuilletPanel::midiSection(int32_t tag) {
-  const std::string name =
-      tag == kTagNamePlate ? quillet::artwork::kTapControlName : kQuilletParams[tag].name;
+  const std::string name = tag == core::kTagNamePlate ? quillet::artwork::kTapControlName
+                                                      : core::kQuilletParams[tag].name;
   // The dot on "Learn MIDI" while the host waits for a controller.
   return {quillet::artwork::midiMenuTitle(name, host.midiSourceOf(tag)),
           {quillet::artwork::kLearnMidiRow, quillet::artwork::kForgetMidiRow},
@@ -494,10 +494,10 @@ bool QuilletPanel::keyDown(CKeyCode& key) {
 }
 
 bool QuilletPanel::loadFactoryPreset(int32_t preset) {
-  if (preset < 0 || preset >= kNumFactoryPresets) return false;
-  for (int32_t i = 0; i < kNumQuilletParams; ++i) {
+  if (preset < 0 || preset >= core::kNumFactoryPresets) return false;
+  for (int32_t i = 0; i < core::kNumQuilletParams; ++i) {
     host.beginGesture(i);
-    edit(i, kFactoryPresets[preset].values[i]);
+    edit(i, core::kFactoryPresets[preset].values[i]);
     host.endGesture(i);
   }
   return true;
@@ -565,7 +565,7 @@ void QuilletPanel::valueChanged(CDrawContext*, CControl* control) {
   if (isParameterTag(tag)) {
     edit(tag, control->getValue());
     control->setDirty();
-  } else if (tag >= kTagWholeNote && tag <= kTagThirtySecondNote) {
+  } else if (tag >= core::kTagWholeNote && tag <= core::kTagThirtySecondNote) {
     setDelayFromTempo(tag);
   }
 }
@@ -579,9 +579,9 @@ void QuilletPanel::setDelayFromTempo(int32_t noteTag) {
   if (!(tempo > 0.0) || tempo > 1.0e9) return;
   const double milliseconds = 60000.0 / tempo * noteBeats(noteTag) * noteModeFactor(mode);
   const DelaySetting setting = delayForTime(milliseconds);
-  edit(kParamDelay, setting.delay);
-  edit(kParamRange, setting.range);
+  edit(engine::kParamDelay, setting.delay);
+  edit(engine::kParamRange, setting.range);
   host.noteKeyChosen(noteBeats(noteTag) * noteModeFactor(mode));
 }
 
-}  // namespace quillet
+}  // namespace quillet::editor

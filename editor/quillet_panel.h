@@ -24,7 +24,7 @@ namespace VSTGUI {
 class CBitmap;
 }  // namespace VSTGUI
 
-namespace quillet {
+namespace quillet::editor {
 
 class ScaledBitmaps;
 
@@ -40,7 +40,7 @@ class QuilletPanel : public PanelShell,
  public:
   // Reads the panel's size from its background picture's header (the pictures
   // are decoded when the panel opens); never throws.
-  explicit QuilletPanel(PanelHost& host);
+  explicit QuilletPanel(core::PanelHost& host);
   ~QuilletPanel() override;
 
   // The panel's size in pixels at scale(): 586 by 385 at 1 (0 by 0 without
@@ -189,4 +189,4 @@ class QuilletPanel : public PanelShell,
   std::atomic<uint32_t> changedParams{0};
 };
 
-}  // namespace quillet
+}  // namespace quillet::editor

@@ -7,7 +7,7 @@
 #include "editor/artwork/picture_set.h"
 #include "gui/cbitmap.h"
 
-namespace quillet {
+namespace quillet::editor {
 
 ScaledBitmaps::ScaledBitmaps(float scale) : factor(scale) {
   // The artwork's straight pixels go as soon as they are converted: one copy
@@ -51,4 +51,4 @@ VSTGUI::CBitmap* ScaledBitmaps::bitmap(int32_t id) const {
   return new VSTGUI::CBitmap(p.width, p.height, p.pixels);
 }
 
-}  // namespace quillet
+}  // namespace quillet::editor

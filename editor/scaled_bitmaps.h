@@ -14,7 +14,7 @@ namespace VSTGUI {
 class CBitmap;
 }
 
-namespace quillet {
+namespace quillet::editor {
 
 class ScaledBitmaps {
  public:
@@ -39,4 +39,4 @@ class ScaledBitmaps {
   Picture pictures[quillet::editor::kLastBitmap - quillet::editor::kFirstBitmap + 1];
 };
 
-}  // namespace quillet
+}  // namespace quillet::editor

@@ -6,15 +6,15 @@
 
 double noteBeats(int32_t tag) {
   // Whole note 4 beats, each following key half the one before.
-  if (tag < kTagWholeNote || tag > kTagThirtySecondNote) return 0.0;
-  return 4.0 / static_cast<double>(1 << (tag - kTagWholeNote));
+  if (tag < quillet::core::kTagWholeNote || tag > quillet::core::kTagThirtySecondNote) return 0.0;
+  return 4.0 / static_cast<double>(1 << (tag - quillet::core::kTagWholeNote));
 }
 
 double noteModeFactor(float mode) {
   // The switch thresholds of the parameters, though the third position here
   // starts only above the second threshold.
-  if (mode < kSwitchSecondPosition) return 1.0;
-  if (mode > kSwitchThirdPosition) return 2.0 / 3.0;
+  if (mode < quillet::engine::kSwitchSecondPosition) return 1.0;
+  if (mode > quillet::engine::kSwitchThirdPosition) return 2.0 / 3.0;
   return 1.5;
 }
 

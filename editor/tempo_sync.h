@@ -12,9 +12,9 @@ struct DelaySetting {
 };
 
 // The note buttons' tags, whole note first.
-using quillet::kTagNoteMode;
-using quillet::kTagThirtySecondNote;
-using quillet::kTagWholeNote;
+using quillet::core::kTagNoteMode;
+using quillet::core::kTagThirtySecondNote;
+using quillet::core::kTagWholeNote;
 
 // Length of the note in beats for tags 1001..1006, or 0 for any other tag.
 double noteBeats(int32_t tag);

@@ -5,7 +5,7 @@
 
 #include "platform/x11_error_trap.h"
 
-namespace quillet {
+namespace quillet::editor {
 
 namespace {
 
@@ -111,4 +111,4 @@ void X11KeyReader::read(const std::function<void(VSTGUI::CKeyCode& key, bool dow
   }
 }
 
-}  // namespace quillet
+}  // namespace quillet::editor

@@ -11,7 +11,7 @@
 
 #include "gui/key_code.h"
 
-namespace quillet {
+namespace quillet::editor {
 
 class X11KeyReader {
  public:
@@ -33,4 +33,4 @@ class X11KeyReader {
 // bits. Keys without a virtual code carry their character (a..z, 0..9, ...).
 VSTGUI::CKeyCode keyCodeFromX11(unsigned long keysym, unsigned int state);
 
-}  // namespace quillet
+}  // namespace quillet::editor

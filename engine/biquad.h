@@ -2,6 +2,8 @@
 // already divided by a0; a0 keeps its raw value and is not used by the step.
 #pragma once
 
+namespace quillet::engine {
+
 struct Biquad {
   double a0 = 0.0;
   double a1 = 0.0;
@@ -26,3 +28,5 @@ struct Biquad {
 
   void clearState() { x1 = x2 = y1 = y2 = 0.0; }
 };
+
+}  // namespace quillet::engine

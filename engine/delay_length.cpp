@@ -4,6 +4,8 @@
 
 #include "engine/echo_params.h"
 
+namespace quillet::engine {
+
 double delaySamples(float delay, float range, float fs) {
   float ms;
   switch (threeWayPosition(range)) {
@@ -36,3 +38,5 @@ int32_t delayCapacity(float fs) {
   if (!usableSampleRate(fs)) return 0;
   return static_cast<int32_t>(static_cast<double>(fs) * 2.6);
 }
+
+}  // namespace quillet::engine

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace quillet::engine {
+
 // The echo time chosen by "Delay" and "Range", in samples at rate fs (not yet
 // truncated): 30–160 ms linear, 120–650 ms quadratic or 480–2600 ms cubic.
 double delaySamples(float delay, float range, float fs);
@@ -23,3 +25,5 @@ bool usableSampleRate(float fs);
 
 // Above this the effect passes audio through rather than take more memory.
 constexpr float kMaxSampleRate = 1000000.0f;
+
+}  // namespace quillet::engine

@@ -21,6 +21,8 @@
 #include "engine/echo_engine.h"
 #include "engine/line_stretch.h"
 
+namespace quillet::engine {
+
 // Samples in each of the splice's two 1 ms crossfades; 0 where there is
 // nothing to splice: below 1 kHz there is no whole sample in 1 ms, and the
 // length test keeps both crossfades inside their rings.
@@ -193,3 +195,5 @@ void EchoEngine::splice(int32_t newLength, int32_t newPos, int32_t n, int32_t fr
     }
   }
 }
+
+}  // namespace quillet::engine

@@ -3,6 +3,8 @@
 #include "engine/echo_chunk.h"
 #include "engine/echo_engine.h"
 
+namespace quillet::engine {
+
 namespace {
 
 // Both inputs of a frame are read before either output is written, so any
@@ -108,3 +110,5 @@ EchoEngine::EchoBlockStart EchoEngine::beginEchoBlock(const EchoParams& params, 
   return {monoIO ? 3 : threeWayPosition(params.pingPong()), switchOn(params.monoOut()) && !monoIO,
           delayLength < kMaxChunk ? delayLength : kMaxChunk};
 }
+
+}  // namespace quillet::engine

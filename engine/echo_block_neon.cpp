@@ -21,6 +21,7 @@
 
 #include <arm_neon.h>
 
+namespace quillet::engine {
 namespace {
 
 using F = float64x2_t;
@@ -379,7 +380,11 @@ bool echoBlockNeon(EchoEngine& e, const Sample* const* inputs, Sample* const* ou
   return true;
 }
 
+}  // namespace quillet::engine
+
 #else
+
+namespace quillet::engine {
 
 template <typename Sample>
 bool echoBlockNeon(EchoEngine&, const Sample* const*, Sample* const*, int32_t, int, bool, int32_t,
@@ -387,9 +392,15 @@ bool echoBlockNeon(EchoEngine&, const Sample* const*, Sample* const*, int32_t, i
   return false;
 }
 
+}  // namespace quillet::engine
+
 #endif
+
+namespace quillet::engine {
 
 template bool echoBlockNeon(EchoEngine&, const float* const*, float* const*, int32_t, int, bool,
                             int32_t, ErfArray);
 template bool echoBlockNeon(EchoEngine&, const double* const*, double* const*, int32_t, int, bool,
                             int32_t, ErfArray);
+
+}  // namespace quillet::engine

@@ -8,6 +8,8 @@
 
 #include "engine/vector_erf.h"
 
+namespace quillet::engine {
+
 class EchoEngine;
 
 // The whole echo block of `engine` in chunks of at most chunkLimit (<= 64)
@@ -17,3 +19,5 @@ template <typename Sample>
 bool echoBlockNeon(EchoEngine& engine, const Sample* const* inputs, Sample* const* outputs,
                    int32_t sampleFrames, int mode, bool monoOut, int32_t chunkLimit,
                    ErfArray vectorErf);
+
+}  // namespace quillet::engine

@@ -11,6 +11,8 @@
 
 #include "engine/vector_erf.h"
 
+namespace quillet::engine {
+
 // The most frames a chunk holds: the erf arguments of a chunk wait on the
 // stack between the two passes.
 constexpr int32_t kMaxChunk = 64;
@@ -62,3 +64,5 @@ auto withRouting(int mode, bool gliding, Run&& run) {
       return pick(std::integral_constant<int, 3>{});
   }
 }
+
+}  // namespace quillet::engine

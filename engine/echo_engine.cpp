@@ -6,6 +6,8 @@
 #include "engine/delay_length.h"
 #include "engine/filter_design.h"
 
+namespace quillet::engine {
+
 int32_t EchoEngine::capacity() const { return hasDelayMemory() ? delayCapacity(sampleRate) : 0; }
 
 int32_t EchoEngine::targetDelayLength(const EchoParams& params) const {
@@ -154,3 +156,5 @@ void EchoEngine::runMuteSequence(const EchoParams& params) {
   xFeed.snap();
   clearFilterStates();
 }
+
+}  // namespace quillet::engine

@@ -20,6 +20,8 @@
 #include "engine/vector_erf.h"
 #include "engine/vector_paths.h"
 
+namespace quillet::engine {
+
 class EchoEngine {
  public:
   // Millisecond clock that seeds the stretch noise. Without one the seed is 0.
@@ -123,8 +125,28 @@ class EchoEngine {
   // 1 .. capacity().
   int32_t targetDelayLength(const EchoParams& params) const;
 
-  // Engine state. Public so tests and benchmarks can pin it; only the engine
-  // itself writes it.
+  // The left feedback path's three filters (the right one's are the same),
+  // for estimates of how long the echo rings.
+  const OnePoleFilter& feedbackHighPass() const { return hpL; }
+  const Biquad& feedbackShelf() const { return shelfL; }
+  const Biquad& feedbackLowPass() const { return lpL; }
+
+ private:
+  // The two vector forms of the echo block (echo_first_pass_avx2.cpp,
+  // echo_block_neon.cpp) run on this state as the engine's own loop does.
+  template <typename Sample>
+  friend bool echoBlockAvx2(EchoEngine& engine, const Sample* const* inputs, Sample* const* outputs,
+                            int32_t sampleFrames, int mode, bool monoOut, int32_t chunkLimit,
+                            ErfArray vectorErf);
+  template <typename Sample>
+  friend bool echoBlockNeon(EchoEngine& engine, const Sample* const* inputs, Sample* const* outputs,
+                            int32_t sampleFrames, int mode, bool monoOut, int32_t chunkLimit,
+                            ErfArray vectorErf);
+  // The test hook: the frame-by-frame oracle, tests and benchmarks pin and
+  // read the state below through it (echo_engine_probe.h), and nothing else.
+  friend struct EchoEngineProbe;
+
+  // The engine's state; only the engine itself writes it.
   float sampleRate = 0.0f;
   std::unique_ptr<double[]> delayL;
   std::unique_ptr<double[]> delayR;
@@ -150,7 +172,6 @@ class EchoEngine {
   ParamSmoother pan;
   ParamSmoother xFeed;
 
- private:
   template <typename Sample>
   void processBlock(const EchoParams& params, bool monoIO, const Sample* const* inputs,
                     Sample* const* outputs, int32_t sampleFrames);
@@ -241,3 +262,5 @@ class EchoEngine {
   VectorPath widestPath = VectorPath::kAvx512;
   bool vectorErf = vectorErfMatchesLibrary();
 };
+
+}  // namespace quillet::engine

@@ -21,6 +21,7 @@
 #define QUILLET_AVX2 __attribute__((target("avx2")))
 #define QUILLET_AVX2_INLINE inline __attribute__((target("avx2"), always_inline))
 
+namespace quillet::engine {
 namespace {
 
 constexpr int32_t kLag = 3;  // frames the low-pass runs behind the shelf
@@ -385,7 +386,11 @@ bool echoBlockAvx2(EchoEngine& e, const Sample* const* inputs, Sample* const* ou
   return true;
 }
 
+}  // namespace quillet::engine
+
 #else
+
+namespace quillet::engine {
 
 template <typename Sample>
 bool echoBlockAvx2(EchoEngine&, const Sample* const*, Sample* const*, int32_t, int, bool, int32_t,
@@ -393,9 +398,15 @@ bool echoBlockAvx2(EchoEngine&, const Sample* const*, Sample* const*, int32_t, i
   return false;
 }
 
+}  // namespace quillet::engine
+
 #endif
+
+namespace quillet::engine {
 
 template bool echoBlockAvx2(EchoEngine&, const float* const*, float* const*, int32_t, int, bool,
                             int32_t, ErfArray);
 template bool echoBlockAvx2(EchoEngine&, const double* const*, double* const*, int32_t, int, bool,
                             int32_t, ErfArray);
+
+}  // namespace quillet::engine

@@ -7,6 +7,8 @@
 
 #include <array>
 
+namespace quillet::engine {
+
 // The index of each value as hosts, the panel and saved states number them.
 enum EchoParamIndex {
   kParamDelay = 0,
@@ -68,3 +70,5 @@ inline int threeWayPosition(float value) {
   if (value < kSwitchThirdPosition) return 1;
   return 2;
 }
+
+}  // namespace quillet::engine

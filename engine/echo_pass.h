@@ -12,6 +12,8 @@
 #include "engine/param_smoother.h"
 #include "engine/stereo_lanes.h"
 
+namespace quillet::engine {
+
 template <typename Sample>
 struct EchoPass {
   const Sample* inL;
@@ -89,3 +91,5 @@ template <typename Sample>
 bool echoBlockAvx2(EchoEngine& engine, const Sample* const* inputs, Sample* const* outputs,
                    int32_t sampleFrames, int mode, bool monoOut, int32_t chunkLimit,
                    ErfArray vectorErf);
+
+}  // namespace quillet::engine

@@ -16,6 +16,8 @@
 #include "engine/echo_block_neon.h"
 #endif
 
+namespace quillet::engine {
+
 namespace {
 
 // Filters, routing and output mix of frames start .. start + count - 1; the
@@ -125,3 +127,5 @@ template void EchoEngine::processEcho(const EchoParams&, bool, const float* cons
                                       int32_t);
 template void EchoEngine::processEcho(const EchoParams&, bool, const double* const*, double* const*,
                                       int32_t);
+
+}  // namespace quillet::engine

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace quillet::engine {
+
 namespace {
 
 // A second-order section is kept only if it is finite and its poles lie
@@ -74,3 +76,5 @@ void designLowPass(Biquad& lowPass, double fs) {
 float smootherCoefficient(float fs, float timeConstantMs) {
   return std::exp(-1000.0f / (fs * timeConstantMs));
 }
+
+}  // namespace quillet::engine

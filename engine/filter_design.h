@@ -5,6 +5,8 @@
 #include "engine/biquad.h"
 #include "engine/one_pole_filter.h"
 
+namespace quillet::engine {
+
 // Audio EQ Cookbook high shelf with alphaShelf in place of alpha; raw, not
 // divided by a0.
 void highShelfCoefficients(Biquad& shelf, double A, double cosW0, double alphaShelf);
@@ -24,3 +26,5 @@ void designLowPass(Biquad& lowPass, double fs);
 // Per-sample factor of a smoother with the given time constant, in single
 // precision.
 float smootherCoefficient(float fs, float timeConstantMs);
+
+}  // namespace quillet::engine

@@ -9,6 +9,8 @@
 #include "engine/biquad.h"
 #include "engine/one_pole_filter.h"
 
+namespace quillet::engine {
+
 // w: the frequency in radians per sample (2 pi f / fs).
 inline double gainAt(const OnePoleFilter& f, double w) {
   const std::complex<double> d = std::polar(1.0, -w);  // z^-1 on the unit circle
@@ -19,3 +21,5 @@ inline double gainAt(const Biquad& f, double w) {
   const std::complex<double> d = std::polar(1.0, -w);
   return std::abs((f.b0 + f.b1 * d + f.b2 * d * d) / (1.0 + f.a1 * d + f.a2 * d * d));
 }
+
+}  // namespace quillet::engine

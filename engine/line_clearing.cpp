@@ -33,6 +33,8 @@
 
 #include "engine/echo_engine.h"
 
+namespace quillet::engine {
+
 namespace {
 
 // Elements of each line cleared from the top per frame of any block (1 KB of
@@ -207,3 +209,5 @@ void EchoEngine::prepareLinesForEcho() {
   linesUncleared = spareUncleared = Uncleared{};
   linesInUse = true;
 }
+
+}  // namespace quillet::engine

@@ -14,6 +14,8 @@
 #include "engine/stretch_noise.h"
 #include "engine/stretch_spans.h"
 
+namespace quillet::engine {
+
 namespace {
 
 // One plain step: interpolation with the ring's closing, noise, advance.
@@ -209,3 +211,5 @@ int32_t StretchMaker::madeRun(int32_t count) {
 void stretchRings(const StretchRings& rings, uint32_t seed) {
   stretchRingsUpTo(rings, seed, VectorPath::kAvx512);
 }
+
+}  // namespace quillet::engine

@@ -47,6 +47,8 @@
 
 #include "engine/vector_paths.h"
 
+namespace quillet::engine {
+
 struct StretchRings {
   const double* oldL;
   const double* oldR;
@@ -116,3 +118,5 @@ void stretchEmptyRings(double* lineL, double* lineR, int32_t newLength, uint32_t
 // The straightforward transcription, kept as the oracle for tests and
 // benchmarks (reference_stretch.cpp, not linked into the plug-ins).
 void stretchRingsDirect(const StretchRings& rings, uint32_t seed);
+
+}  // namespace quillet::engine

@@ -1,6 +1,8 @@
 // First-order filter section in 64-bit floats: y = b0·x + b1·x1 − a1·y1.
 #pragma once
 
+namespace quillet::engine {
+
 struct OnePoleFilter {
   double b0 = 1.0;
   double b1 = 0.0;
@@ -17,3 +19,5 @@ struct OnePoleFilter {
 
   void clearState() { x1 = y1 = 0.0; }
 };
+
+}  // namespace quillet::engine

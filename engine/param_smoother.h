@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace quillet::engine {
+
 struct ParamSmoother {
   float target = 0.0f;
   float coefficient = 0.0f;
@@ -61,3 +63,5 @@ struct ParamSmoother {
     settled = true;
   }
 };
+
+}  // namespace quillet::engine

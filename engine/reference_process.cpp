@@ -4,7 +4,10 @@
 #include <cmath>
 #include <utility>
 
+#include "engine/echo_engine_probe.h"
 #include "engine/line_stretch.h"
+
+namespace quillet::engine {
 
 namespace {
 
@@ -21,23 +24,24 @@ template <typename Sample>
 void processEchoDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
                        const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames,
                        double* record) {
-  e.antiDenormal = -e.antiDenormal;
-  e.feedback.settleTest();
-  e.level.settleTest();
-  e.dry.settleTest();
-  e.pan.settleTest();
-  e.xFeed.settleTest();
+  EchoEngineProbe state(e);
+  state.antiDenormal = -state.antiDenormal;
+  state.feedback.settleTest();
+  state.level.settleTest();
+  state.dry.settleTest();
+  state.pan.settleTest();
+  state.xFeed.settleTest();
   e.resizeDelayLines(params);
   const bool monoOut = switchOn(params.monoOut());
   const int mode = threeWayPosition(params.pingPong());
-  const double ad = e.antiDenormal;
+  const double ad = state.antiDenormal;
 
   for (int32_t i = 0; i < sampleFrames; ++i) {
-    const double G = e.feedback.step();
-    const double Lv = e.level.step();
-    const double Dr = e.dry.step();
-    const double P = e.pan.step();
-    const double X = e.xFeed.step();
+    const double G = state.feedback.step();
+    const double Lv = state.level.step();
+    const double Dr = state.dry.step();
+    const double P = state.pan.step();
+    const double X = state.xFeed.step();
 
     double inL = static_cast<double>(inputs[0][i]);
     double inR = static_cast<double>(inputs[1][i]);
@@ -47,11 +51,11 @@ void processEchoDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
       PL = 1.0;
     }
 
-    double* lineL = e.delayL.get();
-    double* lineR = e.delayR.get();
-    const int32_t w = e.writePos;
-    const double yL = e.lpL.step(e.shelfL.step(e.hpL.step(lineL[w]) + ad) + ad);
-    const double yR = e.lpR.step(e.shelfR.step(e.hpR.step(lineR[w]) + ad) + ad);
+    double* lineL = state.delayL.get();
+    double* lineR = state.delayR.get();
+    const int32_t w = state.writePos;
+    const double yL = state.lpL.step(state.shelfL.step(state.hpL.step(lineL[w]) + ad) + ad);
+    const double yR = state.lpR.step(state.shelfR.step(state.hpR.step(lineR[w]) + ad) + ad);
 
     double eL = yL;
     double eR = yR;
@@ -72,7 +76,7 @@ void processEchoDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
       lineL[w] = lineValue(yR * G + ad, record);
       lineR[w] = lineValue(yL * G + inR, record);
     }
-    if (++e.writePos >= e.delayLength) e.writePos = 0;
+    if (++state.writePos >= state.delayLength) state.writePos = 0;
 
     const double outL = eL * Lv * PL + inL * Dr;
     const double outR = eR * Lv * P + inR * Dr;
@@ -91,6 +95,7 @@ template <typename Sample>
 void processBlockDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
                         const Sample* const* inputs, Sample* const* outputs, int32_t sampleFrames,
                         double* record) {
+  EchoEngineProbe state(e);
   if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
   if (!e.hasDelayMemory()) {
     for (int32_t i = 0; i < sampleFrames; ++i) {
@@ -108,15 +113,15 @@ void processBlockDirect(EchoEngine& e, const EchoParams& params, bool monoIO,
     e.countTowardsSpacing(sampleFrames);  // every block's frames count towards the spacing
     return;
   }
-  e.muteGain.settleTest();
+  state.muteGain.settleTest();
   for (int32_t i = 0; i < sampleFrames; ++i) {
     const Sample l = inputs[0][i];
     const Sample r = inputs[1][i];
-    if (e.muteGain.settled) {
+    if (state.muteGain.settled) {
       outputs[0][i] = l;
       outputs[1][i] = r;
     } else {
-      const float g = e.muteGain.step();
+      const float g = state.muteGain.step();
       outputs[0][i] = scaleByGain(l, g);
       outputs[1][i] = scaleByGain(r, g);
     }
@@ -137,3 +142,5 @@ void processDirect(EchoEngine& engine, const EchoParams& params, bool monoIO,
                    double* erfArguments) {
   processBlockDirect(engine, params, monoIO, inputs, outputs, sampleFrames, erfArguments);
 }
+
+}  // namespace quillet::engine

@@ -6,6 +6,8 @@
 
 #include "engine/echo_engine.h"
 
+namespace quillet::engine {
+
 // Processes one block on `engine`'s state exactly as EchoEngine::process
 // must, one frame at a time, with the direct stretch. If erfArguments is
 // given, it receives the two erf arguments of every echo frame, (left, right)
@@ -16,3 +18,5 @@ void processDirect(EchoEngine& engine, const EchoParams& params, bool monoIO,
 void processDirect(EchoEngine& engine, const EchoParams& params, bool monoIO,
                    const double* const* inputs, double* const* outputs, int32_t sampleFrames,
                    double* erfArguments = nullptr);
+
+}  // namespace quillet::engine

@@ -3,6 +3,8 @@
 #include "engine/line_stretch.h"
 #include "engine/stretch_noise.h"
 
+namespace quillet::engine {
+
 void stretchRingsDirect(const StretchRings& rings, uint32_t seed) {
   const int32_t oldLength = rings.oldLength;
   const double step = static_cast<double>(oldLength) / rings.newLength;
@@ -22,3 +24,5 @@ void stretchRingsDirect(const StretchRings& rings, uint32_t seed) {
     x = x + step;  // accumulated, not i * step
   }
 }
+
+}  // namespace quillet::engine

@@ -9,6 +9,8 @@
 #include "engine/biquad.h"
 #include "engine/one_pole_filter.h"
 
+namespace quillet::engine {
+
 using DoublePair = double __attribute__((vector_size(16)));
 
 struct OnePoleLanes {
@@ -66,3 +68,5 @@ struct BiquadLanes {
     r.y2 = y2[1];
   }
 };
+
+}  // namespace quillet::engine

@@ -20,7 +20,7 @@
 #if defined(QUILLET_PORTABLE_ENGINE)
 #define QUILLET_STRETCH_128 1
 
-namespace stretch128 {
+namespace quillet::engine::stretch128 {
 
 using Pair = double __attribute__((vector_size(16)));
 using States = uint32_t __attribute__((vector_size(16)));
@@ -82,14 +82,14 @@ inline int32_t fastRun(const StretchRings& r, int32_t i, double& position, doubl
   return i - start;
 }
 
-}  // namespace stretch128
+}  // namespace quillet::engine::stretch128
 
 #elif defined(__SSE2__) || defined(_M_X64)
 #define QUILLET_STRETCH_128 1
 
 #include <emmintrin.h>
 
-namespace stretch128 {
+namespace quillet::engine::stretch128 {
 
 // The generator advanced by four steps: s -> jumpMul * s + jumpAdd (mod 2^32).
 constexpr uint32_t kJumpMul = noiseJump(4).mul;
@@ -172,6 +172,6 @@ inline int32_t fastRun(const StretchRings& r, int32_t i, double& position, doubl
   return i - start;
 }
 
-}  // namespace stretch128
+}  // namespace quillet::engine::stretch128
 
 #endif

@@ -20,6 +20,8 @@
 
 #ifdef QUILLET_WIDE_VECTORS
 
+namespace quillet::engine {
+
 // The lane that holds the state of frame j of a line: this order puts
 // frames 0..3 into the first vector of noise and 4..7 into the second.
 constexpr int kNoiseLaneOfFrame[8] = {0, 1, 4, 5, 2, 3, 6, 7};
@@ -266,5 +268,7 @@ __attribute__((target("avx2"))) inline void emptyGroupsAvx2(double* lineL, doubl
     statesR = stepNoiseLanesAvx2(statesR, mul, add);
   }
 }
+
+}  // namespace quillet::engine
 
 #endif

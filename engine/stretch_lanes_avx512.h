@@ -21,6 +21,8 @@
 
 #ifdef QUILLET_WIDE_VECTORS
 
+namespace quillet::engine {
+
 // The generator advanced by a jump (mul, add) in every lane, modulo 2^32.
 __attribute__((target("avx512f"))) inline __m512i stepNoiseLanes(__m512i states, __m512i mul,
                                                                  __m512i add) {
@@ -240,5 +242,7 @@ __attribute__((target("avx512f,avx512dq"))) inline int32_t fastRunAvx512(
   position = x;
   return i - start;
 }
+
+}  // namespace quillet::engine
 
 #endif

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace quillet::engine {
+
 constexpr uint32_t kNoiseMul = 196314165u;
 constexpr uint32_t kNoiseAdd = 907633515u;
 
@@ -68,3 +70,5 @@ inline double stretchNoise(uint32_t s) {
   const float centred = (value - 3.0f) * 0.5f;
   return static_cast<double>(centred) * 5e-5;
 }
+
+}  // namespace quillet::engine

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+namespace quillet::engine {
+
 // The shortest time between two stretches where stretches are spaced.
 constexpr double kStretchSpacingMs = 2.0;
 
@@ -15,3 +17,5 @@ inline int32_t stretchSpacingFrames(double sampleRate) {
   if (!(frames >= 1.0)) return 1;
   return frames >= 1e9 ? 1000000000 : static_cast<int32_t>(frames);
 }
+
+}  // namespace quillet::engine

@@ -1,5 +1,7 @@
 #include "engine/stretch_spans.h"
 
+namespace quillet::engine {
+
 namespace {
 
 // The pair frame j reads: x + j * inc is exact inside the binade.
@@ -39,3 +41,5 @@ int32_t consecutiveGroupsFrom(double x, double inc, int32_t from, int32_t most) 
   while (n < most && consecutive(x, inc, from, from + 8 * (n + 1) - 1)) ++n;
   return n;
 }
+
+}  // namespace quillet::engine

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace quillet::engine {
+
 // Whether to look for such runs at all: each costs a division and a few
 // conversions to find, which pays once runs are long. A step within 1/128 of
 // 1 makes runs of at least 128 frames (positions from 8 on, so that the
@@ -54,3 +56,5 @@ inline int32_t groupsBelowLimit(double x, double octInc, double limit, int32_t m
   while (groups < most && x + static_cast<double>(groups + 1) * octInc < limit) ++groups;
   return groups;
 }
+
+}  // namespace quillet::engine

@@ -8,6 +8,8 @@
 
 #include "engine/vector_paths.h"
 
+namespace quillet::engine {
+
 using V2 = double __attribute__((vector_size(16)));
 using M2 = decltype(V2{} < V2{});  // lanes of all ones or all zeros
 
@@ -15,7 +17,11 @@ namespace {
 inline bool anyLane(M2 m) { return _mm_movemask_pd(reinterpret_cast<__m128d>(m)) != 0; }
 }  // namespace
 
+}  // namespace quillet::engine
+
 #include "engine/vector_erf_lanes.h"
+
+namespace quillet::engine {
 
 void erfArraySse2(const double* x, double* y, int32_t n) {
   int32_t k = 0;
@@ -51,3 +57,5 @@ ErfArray widestVectorErf(VectorPath widest) {
   if (widest >= VectorPath::kAvx2 && processorHasAvx2()) return &erfArrayAvx2;
   return &erfArraySse2;
 }
+
+}  // namespace quillet::engine

@@ -14,6 +14,8 @@
 
 #include "engine/vector_paths.h"
 
+namespace quillet::engine {
+
 // y[k] = erf(x[k]) for k < n; x and y may be the same array.
 using ErfArray = void (*)(const double* x, double* y, int32_t n);
 
@@ -56,3 +58,5 @@ bool erfMatchesLibraryOnCheckArguments(ErfArray erf);
 // spread over -1.3 .. 1.3, and values the vectors hand on (1.25 and beyond,
 // infinities, NaN).
 int32_t erfCheckArguments(double* out, int32_t capacity);
+
+}  // namespace quillet::engine

@@ -18,6 +18,8 @@
 
 #include <immintrin.h>
 
+namespace quillet::engine {
+
 using V4 = double __attribute__((vector_size(32)));
 using M4 = decltype(V4{} < V4{});
 using V2 = double __attribute__((vector_size(16)));
@@ -28,7 +30,11 @@ inline bool anyLane(M4 m) { return _mm256_movemask_pd(reinterpret_cast<__m256d>(
 inline bool anyLane(M2 m) { return _mm_movemask_pd(reinterpret_cast<__m128d>(m)) != 0; }
 }  // namespace
 
+}  // namespace quillet::engine
+
 #include "engine/vector_erf_lanes.h"
+
+namespace quillet::engine {
 
 void erfArrayAvx2(const double* x, double* y, int32_t n) {
   int32_t k = 0;
@@ -64,6 +70,8 @@ void erfArrayAvx2(const double* x, double* y, int32_t n) {
   for (; k < n; ++k) y[k] = std::erf(x[k]);
 }
 
+}  // namespace quillet::engine
+
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
@@ -72,9 +80,13 @@ void erfArrayAvx2(const double* x, double* y, int32_t n) {
 
 #else
 
+namespace quillet::engine {
+
 // Never called without the wide paths; the library's erf keeps it correct.
 void erfArrayAvx2(const double* x, double* y, int32_t n) {
   for (int32_t k = 0; k < n; ++k) y[k] = std::erf(x[k]);
 }
+
+}  // namespace quillet::engine
 
 #endif

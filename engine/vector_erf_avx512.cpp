@@ -19,6 +19,8 @@
 
 #include <immintrin.h>
 
+namespace quillet::engine {
+
 using V8 = double __attribute__((vector_size(64)));
 using M8 = decltype(V8{} < V8{});
 
@@ -29,7 +31,11 @@ inline bool anyLane(M8 m) {
 }
 }  // namespace
 
+}  // namespace quillet::engine
+
 #include "engine/vector_erf_lanes.h"
+
+namespace quillet::engine {
 
 void erfArrayAvx512(const double* x, double* y, int32_t n) {
   int32_t k = 0;
@@ -54,6 +60,8 @@ void erfArrayAvx512(const double* x, double* y, int32_t n) {
   if (k < n) erfArrayAvx2(x + k, y + k, n - k);
 }
 
+}  // namespace quillet::engine
+
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
@@ -62,8 +70,12 @@ void erfArrayAvx512(const double* x, double* y, int32_t n) {
 
 #else
 
+namespace quillet::engine {
+
 void erfArrayAvx512(const double* x, double* y, int32_t n) {
   for (int32_t k = 0; k < n; ++k) y[k] = std::erf(x[k]);
 }
+
+}  // namespace quillet::engine
 
 #endif

@@ -7,6 +7,8 @@
 
 #include "engine/vector_erf.h"
 
+namespace quillet::engine {
+
 int32_t erfCheckArguments(double* out, int32_t capacity) {
   int32_t n = 0;
   const auto add = [&](double v) {
@@ -54,3 +56,5 @@ bool erfMatchesLibraryOnCheckArguments(ErfArray erf) {
   }
   return true;
 }
+
+}  // namespace quillet::engine

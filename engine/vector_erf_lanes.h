@@ -19,6 +19,8 @@
 
 #include <cstdint>
 
+namespace quillet::engine {
+
 namespace {
 
 // The library's coefficients, as it declares them.
@@ -131,3 +133,5 @@ inline __attribute__((always_inline)) V erfLanes(V x, MaskOf<V>& library) {
 }
 
 }  // namespace
+
+}  // namespace quillet::engine

@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace quillet::engine {
+
 namespace {
 
 using F = float64x2_t;
@@ -233,5 +235,7 @@ void erfArrayNeon(const double* x, double* y, int32_t n) {
       libraryLanes(y, handed.first[g], std::min(handed.first[g] + 4, paired));
   }
 }
+
+}  // namespace quillet::engine
 
 #endif

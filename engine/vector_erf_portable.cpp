@@ -17,6 +17,8 @@
 #define QUILLET_FUSED_ERF 1
 #endif
 
+namespace quillet::engine {
+
 using V2 = double __attribute__((vector_size(16)));
 using M2 = decltype(V2{} < V2{});  // lanes of all ones or all zeros
 
@@ -39,8 +41,11 @@ struct FusedMulAdd {
 
 }  // namespace
 
+}  // namespace quillet::engine
+
 #include "engine/vector_erf_lanes.h"
 
+namespace quillet::engine {
 namespace {
 
 #ifdef QUILLET_FUSED_ERF
@@ -87,3 +92,5 @@ ErfArray widestVectorErf(VectorPath widest) {
   (void)widest;
   return &erfArrayPortable;
 }
+
+}  // namespace quillet::engine

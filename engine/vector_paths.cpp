@@ -1,5 +1,7 @@
 #include "engine/vector_paths.h"
 
+namespace quillet::engine {
+
 bool processorRuns(VectorPath path) {
   if (path == VectorPath::kNeon) {
 #ifdef QUILLET_NEON_ENGINE
@@ -30,3 +32,5 @@ const bool kAvx512 = processorRuns(VectorPath::kAvx512);
 
 bool processorHasAvx2() { return kAvx2; }
 bool processorHasAvx512() { return kAvx512; }
+
+}  // namespace quillet::engine

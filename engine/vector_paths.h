@@ -3,6 +3,8 @@
 // tests and benchmarks may lower; every width gives the same bits.
 #pragma once
 
+namespace quillet::engine {
+
 // kSse2 is the 128-bit width: SSE2 on x86, and the pairs of doubles of the
 // portable engine elsewhere. kNeon: aarch64's own loops in its 128-bit
 // registers (two frames and four erf lanes a step), in builds that have them
@@ -29,3 +31,5 @@ bool processorRuns(VectorPath path);
 // run-time on the audio thread).
 bool processorHasAvx2();
 bool processorHasAvx512();
+
+}  // namespace quillet::engine

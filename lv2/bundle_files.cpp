@@ -61,25 +61,26 @@ std::string number(float value) {
 
 std::string uri(const std::string& text) { return "<" + text + ">"; }
 
-std::string presetUri(const FactoryPreset& p) {
+std::string presetUri(const quillet::core::FactoryPreset& p) {
   return uri(std::string(kPresetUriPrefix) + p.symbol);
 }
 
 std::string controlPort(int index) {
-  const auto& p = kQuilletParams[index];
+  const auto& p = quillet::core::kQuilletParams[index];
   std::string t = "[\n    a lv2:InputPort , lv2:ControlPort ;\n";
   t += "    lv2:index " + std::to_string(index) + " ;\n";
   t += "    lv2:symbol " + quoted(p.symbol) + " ;\n";
   t += "    lv2:name " + quoted(p.name) + " ;\n";
   t += "    lv2:default " + number(p.defaultValue) + " ;\n";
   t += "    lv2:minimum 0.0 ;\n    lv2:maximum 1.0";
-  if (p.kind == ParamKind::Switch) t += " ;\n    lv2:portProperty lv2:toggled";
-  if (p.kind == ParamKind::Selector) {
+  if (p.kind == quillet::core::ParamKind::Switch) t += " ;\n    lv2:portProperty lv2:toggled";
+  if (p.kind == quillet::core::ParamKind::Selector) {
     // Each position's value lies inside that position.
     t += " ;\n    lv2:portProperty lv2:enumeration ;\n    lv2:scalePoint";
     for (int k = 0; k <= p.stepCount(); ++k)
       t += std::string(k ? " ," : "") + " [\n      rdfs:label " + quoted(p.positionNames[k]) +
-           " ;\n      rdf:value " + number(paramValueOfPosition(index, k)) + "\n    ]";
+           " ;\n      rdf:value " + number(quillet::core::paramValueOfPosition(index, k)) +
+           "\n    ]";
   }
   return t + "\n  ]";
 }
@@ -106,7 +107,7 @@ std::string pluginDescription() {
   t += "  ui:ui " + uri(kUiUri) + " ;\n";
   t += "  pg:mainInput " + inputGroup + " ;\n  pg:mainOutput " + outputGroup + " ;\n";
   t += "  lv2:port ";
-  for (int i = 0; i < kNumQuilletParams; ++i) t += controlPort(i) + " , ";
+  for (int i = 0; i < quillet::core::kNumQuilletParams; ++i) t += controlPort(i) + " , ";
   // The audio ports as two stereo groups, each port with its channel: hosts
   // that map channels by group (GStreamer's lv2 element) see one stereo
   // input and one stereo output, the output fed by the input.
@@ -158,7 +159,7 @@ std::string manifest() {
        " ;\n  rdfs:seeAlso " + uri(kPluginFile) + " .\n\n";
   t += uri(kUiUri) + "\n  a ui:X11UI ;\n  ui:binary " + uri(kUiBinary) + " ;\n  rdfs:seeAlso " +
        uri(kPluginFile) + " .\n";
-  for (const FactoryPreset& p : kFactoryPresets)
+  for (const quillet::core::FactoryPreset& p : quillet::core::kFactoryPresets)
     t += "\n" + presetUri(p) + "\n  a pset:Preset ;\n  lv2:appliesTo " + uri(kPluginUri) +
          " ;\n  rdfs:seeAlso " + uri(kPresetFile) + " .\n";
   return t;
@@ -166,12 +167,13 @@ std::string manifest() {
 
 std::string presets() {
   std::string t = kPrefixes;
-  for (const FactoryPreset& p : kFactoryPresets) {
+  for (const quillet::core::FactoryPreset& p : quillet::core::kFactoryPresets) {
     t += presetUri(p) + "\n  a pset:Preset ;\n  lv2:appliesTo " + uri(kPluginUri) +
          " ;\n  rdfs:label " + quoted(p.name) + " ;\n  lv2:port ";
-    for (int i = 0; i < kNumQuilletParams; ++i)
-      t += std::string(i ? " , " : "") + "[\n    lv2:symbol " + quoted(kQuilletParams[i].symbol) +
-           " ;\n    pset:value " + number(p.values[i]) + "\n  ]";
+    for (int i = 0; i < quillet::core::kNumQuilletParams; ++i)
+      t += std::string(i ? " , " : "") + "[\n    lv2:symbol " +
+           quoted(quillet::core::kQuilletParams[i].symbol) + " ;\n    pset:value " +
+           number(p.values[i]) + "\n  ]";
     t += " .\n\n";
   }
   return t;
@@ -188,7 +190,7 @@ uint32_t code(const char* c) {
 
 // A program preset holding the effect's state, named for the host's preset
 // list.
-std::vector<uint8_t> fxp(const FactoryPreset& p) {
+std::vector<uint8_t> fxp(const quillet::core::FactoryPreset& p) {
   std::vector<uint8_t> out;
   bigEndian(out, code("CcnK"));
   bigEndian(out, 0);  // byte size, patched below
@@ -200,9 +202,9 @@ std::vector<uint8_t> fxp(const FactoryPreset& p) {
   char name[28] = {};
   std::strncpy(name, p.name, sizeof name - 1);
   out.insert(out.end(), name, name + sizeof name);
-  bigEndian(out, static_cast<uint32_t>(quillet::kStateBytes));
-  uint8_t state[quillet::kStateBytes];
-  quillet::encodeState(p.values, state);
+  bigEndian(out, static_cast<uint32_t>(quillet::core::kStateBytes));
+  uint8_t state[quillet::core::kStateBytes];
+  quillet::core::encodeState(p.values, state);
   out.insert(out.end(), state, state + sizeof state);
   const uint32_t size = static_cast<uint32_t>(out.size() - 8);
   for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<uint8_t>(size >> (24 - 8 * i));
@@ -234,7 +236,7 @@ int main(int argc, char** argv) {
   bool ok = writeText(bundle + "/manifest.ttl", manifest()) &&
             writeText(bundle + "/" + kPluginFile, pluginDescription()) &&
             writeText(bundle + "/" + kPresetFile, presets());
-  for (const FactoryPreset& p : kFactoryPresets) {
+  for (const quillet::core::FactoryPreset& p : quillet::core::kFactoryPresets) {
     const std::vector<uint8_t> bytes = fxp(p);
     ok = ok && writeFile(fxpDir + "/" + p.symbol + ".fxp", bytes.data(), bytes.size());
   }

@@ -9,7 +9,7 @@
 
 namespace quillet::lv2 {
 
-constexpr uint32_t kPortInL = kNumQuilletParams;  // 11
+constexpr uint32_t kPortInL = core::kNumQuilletParams;  // 11
 constexpr uint32_t kPortInR = kPortInL + 1;
 constexpr uint32_t kPortOutL = kPortInL + 2;
 constexpr uint32_t kPortOutR = kPortInL + 3;

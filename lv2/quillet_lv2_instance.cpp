@@ -28,7 +28,7 @@ const LV2_URID_Map* findMap(const LV2_Feature* const* features) {
 
 QuilletLv2Instance* QuilletLv2Instance::create(double sampleRate,
                                                const LV2_Feature* const* features) {
-  if (!quillet::EchoCore::isUsableSampleRate(sampleRate)) return nullptr;
+  if (!quillet::core::EchoCore::isUsableSampleRate(sampleRate)) return nullptr;
   auto* instance = new (std::nothrow) QuilletLv2Instance();
   if (!instance) return nullptr;
   // The delay memory for the rate, taken now: without it there is no echo.
@@ -41,13 +41,13 @@ QuilletLv2Instance* QuilletLv2Instance::create(double sampleRate,
 }
 
 QuilletLv2Instance::QuilletLv2Instance() {
-  for (int i = 0; i < kNumQuilletParams; ++i) lastSeen[i] = bitsOf(core.parameter(i));
+  for (int i = 0; i < core::kNumQuilletParams; ++i) lastSeen[i] = bitsOf(core.parameter(i));
 }
 
 QuilletLv2Instance::~QuilletLv2Instance() = default;
 
 void QuilletLv2Instance::connectPort(uint32_t port, void* data) {
-  if (port < kNumQuilletParams) {
+  if (port < core::kNumQuilletParams) {
     controls[port] = static_cast<const float*>(data);
     return;
   }
@@ -77,7 +77,7 @@ void QuilletLv2Instance::connectPort(uint32_t port, void* data) {
 
 bool QuilletLv2Instance::storeChangedControls() {
   bool changed = false;
-  for (int i = 0; i < kNumQuilletParams; ++i) {
+  for (int i = 0; i < core::kNumQuilletParams; ++i) {
     if (!controls[i]) continue;
     const float value = *controls[i];
     const uint32_t bits = bitsOf(value);

@@ -43,9 +43,9 @@ class QuilletLv2Instance {
   // true when there was one.
   bool storeChangedControls();
 
-  quillet::EchoCore core;
-  const float* controls[kNumQuilletParams] = {};
-  uint32_t lastSeen[kNumQuilletParams] = {};  // bit patterns, so a NaN is stored once
+  quillet::core::EchoCore core;
+  const float* controls[core::kNumQuilletParams] = {};
+  uint32_t lastSeen[core::kNumQuilletParams] = {};  // bit patterns, so a NaN is stored once
   const float* audioIn[2] = {};
   float* audioOut[2] = {};
   const LV2_Atom_Sequence* control = nullptr;
@@ -53,7 +53,7 @@ class QuilletLv2Instance {
   TempoUrids urids;
   bool haveUrids = false;
   float hostTempo = 0.0f;
-  quillet::FirstSoundGate firstSound;
+  quillet::core::FirstSoundGate firstSound;
 };
 
 }  // namespace quillet::lv2

@@ -21,11 +21,11 @@ void setFixedClock(uint64_t frames, double rate) {
 }
 
 // Each change stored into the core, each piece processed by it.
-class CorePieces final : public quillet::PieceRunner {
+class CorePieces final : public quillet::core::PieceRunner {
  public:
-  CorePieces(quillet::EchoCore& core, const float* const* in, float* const* out)
+  CorePieces(quillet::core::EchoCore& core, const float* const* in, float* const* out)
       : core(core), in(in), out(out) {}
-  void apply(const quillet::TimedChange& change) override {
+  void apply(const quillet::core::TimedChange& change) override {
     core.setParameter(change.index, change.value);
   }
   void run(uint32_t offset, uint32_t frames) override {
@@ -36,7 +36,7 @@ class CorePieces final : public quillet::PieceRunner {
   }
 
  private:
-  quillet::EchoCore& core;
+  quillet::core::EchoCore& core;
   const float* const* in;
   float* const* out;
 };
@@ -49,16 +49,16 @@ void EchoRunner::useFixedClock() {
 }
 
 void EchoRunner::process(const float* const* inputs, float* const* outputs, uint32_t frames,
-                         quillet::BlockChanges& changes) {
+                         quillet::core::BlockChanges& changes) {
   inBlock.store(true);
   if (!running.load() || gate.holds(core, inputs, frames)) {
     CorePieces storeOnly(core, nullptr, nullptr);
-    quillet::applyAll(changes, storeOnly);
+    quillet::core::applyAll(changes, storeOnly);
     for (int c = 0; c < 2; ++c) std::fill(outputs[c], outputs[c] + frames, 0.0f);
   } else {
     if (fixedClock) setFixedClock(framesSinceSound, core.sampleRate());
     CorePieces pieces(core, inputs, outputs);
-    quillet::runInPieces(changes, frames, pieces);
+    quillet::core::runInPieces(changes, frames, pieces);
     framesSinceSound += frames;
   }
   inBlock.store(false);
@@ -68,7 +68,7 @@ bool EchoRunner::startAt(double rate) {
   running.store(false);
   while (inBlock.load()) std::this_thread::sleep_for(std::chrono::microseconds(200));
   // No block runs now, and none will until `running` is set again.
-  const bool usable = quillet::EchoCore::isUsableSampleRate(rate) && core.setSampleRate(rate);
+  const bool usable = quillet::core::EchoCore::isUsableSampleRate(rate) && core.setSampleRate(rate);
   gate.rearm();
   framesSinceSound = 0;
   runningRate.store(usable ? rate : 0.0, std::memory_order_relaxed);

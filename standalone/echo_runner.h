@@ -26,7 +26,7 @@ class EchoRunner {
   // Values reach the echo at their frames (MIDI) and from the panel's thread
   // at any time: the lines stretch at most once in any 2 ms, as in VST3 and
   // CLAP (EchoCore::spaceStretches).
-  explicit EchoRunner(quillet::EchoCore& core) : core(core) { core.spaceStretches(true); }
+  explicit EchoRunner(quillet::core::EchoCore& core) : core(core) { core.spaceStretches(true); }
   EchoRunner(const EchoRunner&) = delete;
   EchoRunner& operator=(const EchoRunner&) = delete;
 
@@ -35,7 +35,7 @@ class EchoRunner {
   // startAt that succeeded, and while a later one runs; the changes are then
   // stored all the same.
   void process(const float* const* inputs, float* const* outputs, uint32_t frames,
-               quillet::BlockChanges& changes);
+               quillet::core::BlockChanges& changes);
 
   // Control thread: a fresh start at `rate`. False for a rate the echo cannot
   // run at (or no memory for it): the echo then stays silent until the next
@@ -52,8 +52,8 @@ class EchoRunner {
   void useFixedClock();
 
  private:
-  quillet::EchoCore& core;
-  quillet::FirstSoundGate gate;  // the audio thread's, or the control thread's while stopped
+  quillet::core::EchoCore& core;
+  quillet::core::FirstSoundGate gate;  // the audio thread's, or the control thread's while stopped
   bool fixedClock = false;
   uint64_t framesSinceSound = 0;  // with the gate: the audio thread's
   // The audio thread runs the echo only while `running`, and says when it is

@@ -90,7 +90,7 @@ class JackLink {
   jack_port_t* outputs[2] = {};
   jack_port_t* midiIn = nullptr;
   // The audio thread's: the changes of the block it runs.
-  quillet::BlockChanges changes;
+  quillet::core::BlockChanges changes;
   std::string name;
   bool realtime = true;
   std::atomic<bool> serverGone{false};

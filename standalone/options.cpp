@@ -61,9 +61,9 @@ std::string notes() {
       "not one or could not be saved, no X display for the panel; 2 no JACK server,\n"
       "or the server went away.\n";
   std::string line = "Parameters:";
-  for (int i = 0; i < kNumQuilletParams; ++i) {
+  for (int i = 0; i < core::kNumQuilletParams; ++i) {
     const std::string name =
-        kQuilletParams[i].name + std::string(i + 1 < kNumQuilletParams ? "," : "");
+        core::kQuilletParams[i].name + std::string(i + 1 < core::kNumQuilletParams ? "," : "");
     if (line.size() + 1 + name.size() > 80) {
       text += line + "\n";
       line = " ";
@@ -71,7 +71,7 @@ std::string notes() {
     line += " " + name;
   }
   text += line + "\nFactory presets (symbol, name):\n";
-  for (const FactoryPreset& preset : kFactoryPresets) {
+  for (const core::FactoryPreset& preset : core::kFactoryPresets) {
     std::string symbol = preset.symbol;
     symbol.resize(std::max<size_t>(symbol.size() + 2, 26), ' ');
     text += "  " + symbol + preset.name + "\n";

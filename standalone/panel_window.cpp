@@ -29,11 +29,11 @@ void fixSize(Display* display, Window window, int32_t width, int32_t height) {
 
 }  // namespace
 
-PanelWindow::PanelWindow(quillet::EchoCore& core, Pedal& pedal,
+PanelWindow::PanelWindow(quillet::core::EchoCore& core, Pedal& pedal,
                          std::function<double()> transportTempo)
     : core(core), pedal(pedal), transportTempo(std::move(transportTempo)) {}
 
-std::unique_ptr<PanelWindow> PanelWindow::open(quillet::EchoCore& core, Pedal& pedal,
+std::unique_ptr<PanelWindow> PanelWindow::open(quillet::core::EchoCore& core, Pedal& pedal,
                                                std::function<double()> transportTempo,
                                                const std::string& title, std::string* error) {
   std::unique_ptr<PanelWindow> self(new PanelWindow(core, pedal, std::move(transportTempo)));
@@ -47,8 +47,8 @@ bool PanelWindow::create(const std::string& title, std::string* error) {
     *error = "cannot open the X display for the panel (--no-gui runs without it)";
     return false;
   }
-  quillet::PanelHost& host = *this;
-  panel = std::make_unique<quillet::QuilletPanel>(host);
+  quillet::core::PanelHost& host = *this;
+  panel = std::make_unique<quillet::editor::QuilletPanel>(host);
   if (panel->width() <= 0 || panel->height() <= 0) {
     *error = "the panel has no pictures";
     return false;
@@ -73,7 +73,7 @@ bool PanelWindow::create(const std::string& title, std::string* error) {
     return false;
   }
   requestResize(panel->width(), panel->height());
-  keys = quillet::X11KeyReader::watch(panel->nativeWindow());
+  keys = quillet::editor::X11KeyReader::watch(panel->nativeWindow());
   return true;
 }
 
@@ -156,10 +156,10 @@ bool PanelWindow::waitUntilDrawn(int limitMs) {
   }
 }
 
-void PanelWindow::showAllValues() { showValues((1u << kNumQuilletParams) - 1); }
+void PanelWindow::showAllValues() { showValues((1u << core::kNumQuilletParams) - 1); }
 
 void PanelWindow::showValues(uint32_t changed) {
-  for (int32_t i = 0; i < kNumQuilletParams; ++i)
+  for (int32_t i = 0; i < core::kNumQuilletParams; ++i)
     if (changed >> i & 1u) panel->parameterChanged(i);
 }
 

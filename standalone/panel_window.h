@@ -18,18 +18,18 @@
 #include "core/panel_host.h"
 #include "standalone/pedal.h"
 
-namespace quillet {
+namespace quillet::editor {
 class QuilletPanel;
 class X11KeyReader;
-}  // namespace quillet
+}  // namespace quillet::editor
 
 namespace quillet::standalone {
 
-class PanelWindow final : private quillet::PanelHost {
+class PanelWindow final : private quillet::core::PanelHost {
  public:
   // `transportTempo` gives the transport's tempo, 0 without one. Null, with
   // a one-line reason, when there is no display or the panel cannot open.
-  static std::unique_ptr<PanelWindow> open(quillet::EchoCore& core, Pedal& pedal,
+  static std::unique_ptr<PanelWindow> open(quillet::core::EchoCore& core, Pedal& pedal,
                                            std::function<double()> transportTempo,
                                            const std::string& title, std::string* error);
   ~PanelWindow() override;
@@ -61,10 +61,10 @@ class PanelWindow final : private quillet::PanelHost {
   void showValues(uint32_t changed);
 
  private:
-  PanelWindow(quillet::EchoCore& core, Pedal& pedal, std::function<double()> transportTempo);
+  PanelWindow(quillet::core::EchoCore& core, Pedal& pedal, std::function<double()> transportTempo);
   bool create(const std::string& title, std::string* error);
 
-  // quillet::PanelHost: no host to tell of gestures; values go to the core.
+  // quillet::core::PanelHost: no host to tell of gestures; values go to the core.
   float parameterValue(int32_t index) override { return core.parameter(index); }
   void beginGesture(int32_t) override {}
   void endGesture(int32_t) override {}
@@ -81,15 +81,15 @@ class PanelWindow final : private quillet::PanelHost {
   void learnMidi(int32_t tag) override { pedal.learn(tag); }
   void forgetMidi(int32_t tag) override { pedal.forget(tag); }
 
-  quillet::EchoCore& core;
+  quillet::core::EchoCore& core;
   Pedal& pedal;
   std::function<double()> transportTempo;
   void* display = nullptr;  // Display*, kept out of this header
   unsigned long window = 0;
   unsigned long deleteAtom = 0;
   bool closeAsked = false;
-  std::unique_ptr<quillet::QuilletPanel> panel;
-  std::unique_ptr<quillet::X11KeyReader> keys;  // null when keys cannot be read
+  std::unique_ptr<quillet::editor::QuilletPanel> panel;
+  std::unique_ptr<quillet::editor::X11KeyReader> keys;  // null when keys cannot be read
 };
 
 }  // namespace quillet::standalone

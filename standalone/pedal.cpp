@@ -11,14 +11,14 @@ namespace quillet::standalone {
 namespace {
 
 // The map's name for the panel's control.
-int32_t controlOf(int32_t tag) { return tag == quillet::kTagNamePlate ? kLearnTap : tag; }
+int32_t controlOf(int32_t tag) { return tag == quillet::core::kTagNamePlate ? kLearnTap : tag; }
 
 std::string controlName(int32_t control) {
-  return control == kLearnTap ? "the tap" : kQuilletParams[control].name;
+  return control == kLearnTap ? "the tap" : core::kQuilletParams[control].name;
 }
 
 bool isLearnable(int32_t tag) {
-  return tag == quillet::kTagNamePlate || (tag >= 0 && tag < kNumQuilletParams);
+  return tag == quillet::core::kTagNamePlate || (tag >= 0 && tag < core::kNumQuilletParams);
 }
 
 std::string bpmText(double bpm) {
@@ -29,7 +29,7 @@ std::string bpmText(double bpm) {
 
 }  // namespace
 
-Pedal::Pedal(quillet::EchoCore& core, Say say, Say complain)
+Pedal::Pedal(quillet::core::EchoCore& core, Say say, Say complain)
     : core(core),
       say(std::move(say)),
       complain(std::move(complain)),
@@ -52,8 +52,8 @@ void Pedal::loadMap(const std::string& path, bool reload) {
 void Pedal::startAt(double bpm) {
   if (!ownTempo.set(bpm, TempoSource::kOption)) return;
   const DelaySetting echo = ownTempo.echoAt(bpm);
-  core.setParameter(kParamDelay, echo.delay);
-  core.setParameter(kParamRange, echo.range);
+  core.setParameter(engine::kParamDelay, echo.delay);
+  core.setParameter(engine::kParamRange, echo.range);
 }
 
 void Pedal::panelTap(double transportTempo) {
@@ -62,8 +62,8 @@ void Pedal::panelTap(double transportTempo) {
       static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
   if (bpm <= 0.0 || !ownTempo.set(bpm, TempoSource::kTap) || transportTempo > 0.0) return;
   const DelaySetting echo = ownTempo.echoAt(bpm);
-  core.setParameter(kParamDelay, echo.delay);
-  core.setParameter(kParamRange, echo.range);
+  core.setParameter(engine::kParamDelay, echo.delay);
+  core.setParameter(engine::kParamRange, echo.range);
 }
 
 double Pedal::noteKeyTempo(double transportTempo) const {

@@ -26,7 +26,7 @@ class Pedal {
   // How the pedal speaks: a line for the terminal, a line for standard error.
   using Say = std::function<void(const std::string&)>;
 
-  Pedal(quillet::EchoCore& core, Say say, Say complain);
+  Pedal(quillet::core::EchoCore& core, Say say, Say complain);
   Pedal(const Pedal&) = delete;
   Pedal& operator=(const Pedal&) = delete;
 
@@ -69,7 +69,7 @@ class Pedal {
  private:
   void save();
 
-  quillet::EchoCore& core;
+  quillet::core::EchoCore& core;
   Say say, complain;
   MidiMap map;
   std::string mapPath;

@@ -63,7 +63,7 @@ struct WakePipe {
 
 // Which parameters were stored since the main loop last looked, from any
 // thread (MIDI's on the audio thread): the panel's controls follow them.
-class StoredMarks final : public quillet::ParamListener {
+class StoredMarks final : public quillet::core::ParamListener {
  public:
   void parameterStored(int32_t index, float) override {
     marks.fetch_or(1u << index, std::memory_order_relaxed);
@@ -98,7 +98,7 @@ class Program {
   const Options& options;
   std::string statePath;
   std::string mapPath;
-  quillet::EchoCore core;
+  quillet::core::EchoCore core;
   StoredMarks marks;
   EchoRunner runner;
   Pedal pedal;

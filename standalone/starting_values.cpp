@@ -19,25 +19,25 @@ bool sameIgnoringCase(const std::string& a, const char* b) {
 
 std::vector<std::string> parameterNames() {
   std::vector<std::string> names;
-  for (const QuilletParamSpec& param : kQuilletParams) names.push_back(param.name);
+  for (const core::QuilletParamSpec& param : core::kQuilletParams) names.push_back(param.name);
   return names;
 }
 
 }  // namespace
 
-const FactoryPreset* findPreset(const std::string& nameOrSymbol) {
-  for (const FactoryPreset& preset : kFactoryPresets)
+const core::FactoryPreset* findPreset(const std::string& nameOrSymbol) {
+  for (const core::FactoryPreset& preset : core::kFactoryPresets)
     if (nameOrSymbol == preset.name || nameOrSymbol == preset.symbol) return &preset;
-  for (const FactoryPreset& preset : kFactoryPresets)
+  for (const core::FactoryPreset& preset : core::kFactoryPresets)
     if (sameIgnoringCase(nameOrSymbol, preset.name) ||
         sameIgnoringCase(nameOrSymbol, preset.symbol))
       return &preset;
   return nullptr;
 }
 
-bool applyPresetAndSets(quillet::EchoCore& core, const std::string& preset,
+bool applyPresetAndSets(quillet::core::EchoCore& core, const std::string& preset,
                         const std::vector<std::string>& sets, std::string* error) {
-  const FactoryPreset* chosen = nullptr;
+  const core::FactoryPreset* chosen = nullptr;
   if (!preset.empty()) {
     chosen = findPreset(preset);
     if (!chosen) {
@@ -51,7 +51,7 @@ bool applyPresetAndSets(quillet::EchoCore& core, const std::string& preset,
     if (!quillet::cli::parseSetting(sets[i], names, "quillet-k3 --help", &settings[i], error))
       return false;
   if (chosen)
-    for (int32_t i = 0; i < kNumQuilletParams; ++i) core.setParameter(i, chosen->values[i]);
+    for (int32_t i = 0; i < core::kNumQuilletParams; ++i) core.setParameter(i, chosen->values[i]);
   for (const quillet::cli::ParamSetting& setting : settings)
     core.setParameter(static_cast<int32_t>(setting.index), setting.value);
   return true;

@@ -13,12 +13,12 @@ namespace quillet::standalone {
 
 // A factory preset by its name or its symbol: exact first, then ignoring
 // case; null when none has it.
-const FactoryPreset* findPreset(const std::string& nameOrSymbol);
+const core::FactoryPreset* findPreset(const std::string& nameOrSymbol);
 
 // Stores the preset (empty: none) and then the settings (`NAME=VALUE`, as
 // quillet-host takes them) into the core. False, with a one-line message and
 // nothing stored, when the preset is unknown or a setting is wrong.
-bool applyPresetAndSets(quillet::EchoCore& core, const std::string& preset,
+bool applyPresetAndSets(quillet::core::EchoCore& core, const std::string& preset,
                         const std::vector<std::string>& sets, std::string* error);
 
 }  // namespace quillet::standalone

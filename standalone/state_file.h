@@ -22,10 +22,10 @@ enum class StateRead {
 
 // Loads the file into the core, all or nothing; *why says what is wrong with
 // a refused one.
-StateRead readStateFile(const std::string& path, quillet::EchoCore& core, std::string* why);
+StateRead readStateFile(const std::string& path, quillet::core::EchoCore& core, std::string* why);
 
 // Writes the core's values; false when the file could not be replaced (the
 // old one is then as it was).
-bool writeStateFile(const std::string& path, const quillet::EchoCore& core);
+bool writeStateFile(const std::string& path, const quillet::core::EchoCore& core);
 
 }  // namespace quillet::standalone

@@ -12,12 +12,13 @@ namespace {
 
 constexpr char kProgramName[] = "Default";
 
-bool inTable(VstInt32 index) { return index >= 0 && index < kNumQuilletParams; }
+bool inTable(VstInt32 index) { return index >= 0 && index < quillet::core::kNumQuilletParams; }
 
 }  // namespace
 
 BrindleFX::BrindleFX(audioMasterCallback audioMaster)
-    : AudioEffectX(audioMaster, 0, kNumQuilletParams), core(new (std::nothrow) quillet::EchoCore) {
+    : AudioEffectX(audioMaster, 0, quillet::core::kNumQuilletParams),
+      core(new (std::nothrow) quillet::core::EchoCore) {
   if (core) core->setListener(this);
 }
 
@@ -44,7 +45,7 @@ void BrindleFX::getProgramName(char* text) {
 
 void BrindleFX::getParameterLabel(VstInt32 index, char* text) {
   if (!inTable(index)) return;
-  quillet::vst::copyText(kQuilletParams[index].label, text, kVstMaxParamStrLen);
+  quillet::vst::copyText(quillet::core::kQuilletParams[index].label, text, kVstMaxParamStrLen);
 }
 
 void BrindleFX::getParameterDisplay(VstInt32 index, char* text) {
@@ -54,7 +55,7 @@ void BrindleFX::getParameterDisplay(VstInt32 index, char* text) {
 
 void BrindleFX::getParameterName(VstInt32 index, char* text) {
   if (!inTable(index)) return;
-  quillet::vst::copyText(kQuilletParams[index].name, text, kVstMaxParamStrLen);
+  quillet::vst::copyText(quillet::core::kQuilletParams[index].name, text, kVstMaxParamStrLen);
 }
 
 VstInt32 BrindleFX::getChunk(void** data, bool /*isPreset*/) {

@@ -1,5 +1,5 @@
 // BrindleFX: the effect base class of the VST 2.4 libraries, an adapter over
-// the format-free core (quillet::EchoCore). It answers the parameter, chunk,
+// the format-free core (quillet::core::EchoCore). It answers the parameter, chunk,
 // speaker and vendor operations from the core's table, store and state, and
 // tells the attached editor of every store.
 //
@@ -16,7 +16,7 @@
 #include "core/state_codec.h"
 #include "vst/audio_effect_x.h"
 
-class BrindleFX : public AudioEffectX, private quillet::ParamListener {
+class BrindleFX : public AudioEffectX, private quillet::core::ParamListener {
  public:
   explicit BrindleFX(audioMasterCallback audioMaster);
   ~BrindleFX() override;
@@ -47,7 +47,7 @@ class BrindleFX : public AudioEffectX, private quillet::ParamListener {
  protected:
   // The parameters, state and echo; null only when construction ran out of
   // memory (then isUsable is false and the object is never handed out).
-  std::unique_ptr<quillet::EchoCore> core;
+  std::unique_ptr<quillet::core::EchoCore> core;
 
   // canDo answers 1 to these strings and -1 to every other; none here.
   const char* const* canDoList = nullptr;
@@ -58,5 +58,5 @@ class BrindleFX : public AudioEffectX, private quillet::ParamListener {
 
   // getChunk hands the host this buffer; it stays valid until the next
   // request or until the effect is closed, and asking allocates nothing.
-  uint8_t chunkBuffer[quillet::kStateBytes] = {};
+  uint8_t chunkBuffer[quillet::core::kStateBytes] = {};
 };

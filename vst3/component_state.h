@@ -23,16 +23,16 @@ namespace quillet::vst3 {
 constexpr size_t kMaxStateStreamBytes = size_t{1} << 20;
 
 struct ComponentState {
-  StateValues values;  // clamped to 0..1, none NaN
+  core::StateValues values;  // clamped to 0..1, none NaN
   bool hasBypass = false;
   bool bypassed = false;
 };
 
 // Bytes the processor saves.
-constexpr size_t kStateWithBypassBytes = kStateBytes + 4;
+constexpr size_t kStateWithBypassBytes = core::kStateBytes + 4;
 
 // Writes the processor's state: the values, then the bypass.
-void writeComponentState(const uint8_t values[kStateBytes], bool bypassed,
+void writeComponentState(const uint8_t values[core::kStateBytes], bool bypassed,
                          uint8_t out[kStateWithBypassBytes]);
 
 // False, and *out untouched, for anything that is not a state of ours: not

@@ -100,12 +100,12 @@ int32 EchoController::slotOf(ParamID id) {
   return id == kBypassParamId ? kBypassSlot : id == kProgramParamId ? kProgramSlot : -1;
 }
 
-ParamTextContext EchoController::textContext() const {
-  return textContextOf(values, static_cast<float>(sampleRate()));
+core::ParamTextContext EchoController::textContext() const {
+  return core::textContextOf(values, static_cast<float>(sampleRate()));
 }
 
 void EchoController::showOnViews(int32 slot) {
-  if (slot < 0 || slot >= kNumQuilletParams) return;
+  if (slot < 0 || slot >= core::kNumQuilletParams) return;
   for (EchoView* view : views) view->parameterChanged(slot);
 }
 
@@ -115,12 +115,12 @@ tresult EchoController::setComponentState(IBStream* state) {
   if (!readWholeStream(state, kMaxStateStreamBytes, &bytes) ||
       !readComponentState(bytes.data(), bytes.size(), &read))
     return kResultFalse;
-  for (int32 i = 0; i < kNumQuilletParams; ++i) {
+  for (int32 i = 0; i < core::kNumQuilletParams; ++i) {
     values[i] = read.values[i];
     showOnViews(i);
   }
   // A state that is a factory preset (a .vstpreset, say) shows as that program.
-  const int program = matchingFactoryPreset(read.values);
+  const int program = core::matchingFactoryPreset(read.values);
   if (program >= 0) values[kProgramSlot] = valueOfProgram(program);
   if (read.hasBypass) values[kBypassSlot] = read.bypassed ? 1.0 : 0.0;
   return kResultOk;
@@ -194,11 +194,11 @@ tresult EchoController::setParamNormalized(ParamID id, ParamValue value) {
 }
 
 void EchoController::loadProgram(int32 program) {
-  const FactoryPreset* preset = factoryProgram(program);
+  const core::FactoryPreset* preset = factoryProgram(program);
   if (!preset) return;
   values[kProgramSlot] = valueOfProgram(program);
   // The processor takes the same values from the program change itself.
-  for (int32 i = 0; i < kNumQuilletParams; ++i) {
+  for (int32 i = 0; i < core::kNumQuilletParams; ++i) {
     values[i] = preset->values[i];
     showOnViews(i);
   }
@@ -223,7 +223,7 @@ tresult EchoController::getProgramListInfo(int32 listIndex, ProgramListInfo& inf
 }
 
 tresult EchoController::getProgramName(ProgramListID listId, int32 programIndex, String128 name) {
-  const FactoryPreset* preset = factoryProgram(listId, programIndex);
+  const core::FactoryPreset* preset = factoryProgram(listId, programIndex);
   if (!preset || !name) return kInvalidArgument;
   toUtf16(preset->name, name);
   return kResultOk;
@@ -231,7 +231,7 @@ tresult EchoController::getProgramName(ProgramListID listId, int32 programIndex,
 
 tresult EchoController::getProgramInfo(ProgramListID listId, int32 programIndex,
                                        CString attributeId, String128 attributeValue) {
-  const FactoryPreset* preset = factoryProgram(listId, programIndex);
+  const core::FactoryPreset* preset = factoryProgram(listId, programIndex);
   if (!preset || !attributeId || !attributeValue) return kInvalidArgument;
   const char* value = nullptr;
   if (std::strcmp(attributeId, kPresetNameAttribute) == 0) value = preset->name;
@@ -287,17 +287,17 @@ tresult EchoController::notify(IMessage* message) {
 }
 
 float EchoController::echoValue(int32 index) const {
-  return index >= 0 && index < kNumQuilletParams ? static_cast<float>(values[index]) : 0.0f;
+  return index >= 0 && index < core::kNumQuilletParams ? static_cast<float>(values[index]) : 0.0f;
 }
 
 void EchoController::beginEdit(int32 index) {
-  if (handler && index >= 0 && index < kNumQuilletParams)
+  if (handler && index >= 0 && index < core::kNumQuilletParams)
     handler->beginEdit(parameterAt(index)->id());
 }
 
 void EchoController::performEdit(int32 index, float value) {
-  if (index < 0 || index >= kNumQuilletParams) return;
-  const float stored = clampStoredValue(value);
+  if (index < 0 || index >= core::kNumQuilletParams) return;
+  const float stored = core::clampStoredValue(value);
   if (std::isnan(stored)) return;
   values[index] = stored;
   showOnViews(index);
@@ -305,7 +305,7 @@ void EchoController::performEdit(int32 index, float value) {
 }
 
 void EchoController::endEdit(int32 index) {
-  if (handler && index >= 0 && index < kNumQuilletParams)
+  if (handler && index >= 0 && index < core::kNumQuilletParams)
     handler->endEdit(parameterAt(index)->id());
 }
 

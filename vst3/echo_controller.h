@@ -106,7 +106,7 @@ class EchoController final : public IEditController, public IConnectionPoint, pu
 
   // Index into values: the list order (the eleven, bypass, program); -1 for others.
   static int32 slotOf(ParamID id);
-  ParamTextContext textContext() const;
+  core::ParamTextContext textContext() const;
   void showOnViews(int32 slot);
   void loadProgram(int32 program);
 

@@ -15,7 +15,7 @@
 
 namespace quillet::vst3 {
 
-static_assert(quillet::kInfiniteTail == kInfiniteTail, "the core's endless tail is VST3's");
+static_assert(quillet::core::kInfiniteTail == kInfiniteTail, "the core's endless tail is VST3's");
 
 namespace {
 
@@ -43,7 +43,7 @@ bool hasChannels(const AudioBusBuffers* buses, int32 count) {
 }
 
 // The change index bypass takes in the block's change list.
-constexpr int32 kBypassChange = kFirstFormatChange;
+constexpr int32 kBypassChange = core::kFirstFormatChange;
 
 }  // namespace
 
@@ -79,7 +79,7 @@ tresult EchoProcessor::queryInterface(const char8* iidBytes, void** obj) {
 tresult EchoProcessor::initialize(FUnknown* context) {
   if (echo) return kResultFalse;  // initialised twice
   std::unique_ptr<double[]> dryFrames(new (std::nothrow) double[2 * kDryFrames]);
-  std::unique_ptr<BlockChanges> changeList(new (std::nothrow) BlockChanges);
+  std::unique_ptr<core::BlockChanges> changeList(new (std::nothrow) core::BlockChanges);
   std::shared_ptr<ProcessorLink> newLink(new (std::nothrow) ProcessorLink);
   if (!dryFrames || !changeList || !newLink) return kOutOfMemory;
   void* host = nullptr;
@@ -159,14 +159,14 @@ tresult EchoProcessor::setState(IBStream* state) {
   if (!readWholeStream(state, kMaxStateStreamBytes, &bytes) ||
       !readComponentState(bytes.data(), bytes.size(), &read))
     return kResultFalse;
-  for (int32 i = 0; i < kNumQuilletParams; ++i) echo->setParameter(i, read.values[i]);
+  for (int32 i = 0; i < core::kNumQuilletParams; ++i) echo->setParameter(i, read.values[i]);
   if (read.hasBypass) bypassValue.store(read.bypassed ? 1.0f : 0.0f, std::memory_order_relaxed);
   return kResultOk;
 }
 
 tresult EchoProcessor::getState(IBStream* state) {
   if (!echo) return kNotInitialized;
-  uint8 values[kStateBytes];
+  uint8 values[core::kStateBytes];
   echo->saveState(values);
   uint8 bytes[kStateWithBypassBytes];
   writeComponentState(values, bypassValue.load(std::memory_order_relaxed) > 0.5f, bytes);
@@ -197,7 +197,8 @@ tresult EchoProcessor::setupProcessing(ProcessSetup& setup) {
   if (active) return kResultFalse;
   if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue) return kResultFalse;
   // The core's one rule for rates; the memory for the rate is taken here.
-  if (!EchoCore::isUsableSampleRate(setup.sampleRate) || !echo->setSampleRate(setup.sampleRate))
+  if (!core::EchoCore::isUsableSampleRate(setup.sampleRate) ||
+      !echo->setSampleRate(setup.sampleRate))
     return kResultFalse;
   sampleRate = setup.sampleRate;
   fade.setSampleRate(sampleRate);
@@ -229,8 +230,9 @@ void EchoProcessor::readParameterChanges(IParameterChanges* queues) {
       } else if (id == kProgramParamId) {
         // The preset's values at the program change's frame.
         const int32 program = programOfValue(value);
-        const FactoryPreset* preset = factoryProgram(program);
-        for (int32 i = 0; i < kNumQuilletParams; ++i) changes->add(frame, i, preset->values[i]);
+        const core::FactoryPreset* preset = factoryProgram(program);
+        for (int32 i = 0; i < core::kNumQuilletParams; ++i)
+          changes->add(frame, i, preset->values[i]);
         programChange = program;
         programChangeFrame = static_cast<int32>(frame);
       } else {
@@ -241,16 +243,16 @@ void EchoProcessor::readParameterChanges(IParameterChanges* queues) {
 }
 
 void EchoProcessor::reportProgramChange(IParameterChanges* out) {
-  const FactoryPreset* preset = factoryProgram(programChange);
+  const core::FactoryPreset* preset = factoryProgram(programChange);
   if (!out || !preset) return;
-  for (int32 i = 0; i < kNumQuilletParams; ++i) {
+  for (int32 i = 0; i < core::kNumQuilletParams; ++i) {
     int32 at = 0;
-    IParamValueQueue* queue = out->addParameterData(kQuilletParams[i].id, at);
+    IParamValueQueue* queue = out->addParameterData(core::kQuilletParams[i].id, at);
     if (queue) queue->addPoint(programChangeFrame, preset->values[i], at);
   }
 }
 
-void EchoProcessor::storeChange(const TimedChange& change) {
+void EchoProcessor::storeChange(const core::TimedChange& change) {
   if (change.index == kBypassChange) {
     bypassValue.store(change.value, std::memory_order_relaxed);
     fade.setBypassed(change.value > 0.5f);
@@ -262,11 +264,11 @@ void EchoProcessor::storeChange(const TimedChange& change) {
 // The block's pieces as the core splits it: each change stored, each piece
 // run through the echo and the bypass fade.
 template <class Sample>
-class EchoProcessor::Pieces final : public PieceRunner {
+class EchoProcessor::Pieces final : public core::PieceRunner {
  public:
   Pieces(EchoProcessor& processor, Sample** in, Sample** out)
       : processor(processor), in(in), out(out) {}
-  void apply(const TimedChange& change) override { processor.storeChange(change); }
+  void apply(const core::TimedChange& change) override { processor.storeChange(change); }
   void run(uint32 offset, uint32 frames) override {
     Sample* inPart[2] = {in[0] + offset, in[1] + offset};
     Sample* outPart[2] = {out[0] + offset, out[1] + offset};
@@ -280,13 +282,13 @@ class EchoProcessor::Pieces final : public PieceRunner {
 };
 
 void EchoProcessor::storeChanges() {
-  struct StoreOnly final : PieceRunner {
+  struct StoreOnly final : core::PieceRunner {
     explicit StoreOnly(EchoProcessor& processor) : processor(processor) {}
-    void apply(const TimedChange& change) override { processor.storeChange(change); }
+    void apply(const core::TimedChange& change) override { processor.storeChange(change); }
     void run(uint32, uint32) override {}
     EchoProcessor& processor;
   } store(*this);
-  applyAll(*changes, store);
+  core::applyAll(*changes, store);
 }
 
 template <class Sample>
@@ -405,10 +407,10 @@ tresult EchoProcessor::programDataSupported(ProgramListID listId) {
 }
 
 tresult EchoProcessor::getProgramData(ProgramListID listId, int32 programIndex, IBStream* data) {
-  const FactoryPreset* preset = factoryProgram(listId, programIndex);
+  const core::FactoryPreset* preset = factoryProgram(listId, programIndex);
   if (!preset || !data) return kInvalidArgument;
-  uint8 bytes[kStateBytes];
-  encodeState(preset->values, bytes);
+  uint8 bytes[core::kStateBytes];
+  core::encodeState(preset->values, bytes);
   return writeStream(data, bytes, sizeof bytes) ? kResultOk : kResultFalse;
 }
 

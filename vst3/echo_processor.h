@@ -127,7 +127,7 @@ class EchoProcessor final : public IComponent,
   // The values a program change of the block set, told to the host as the
   // processor's own changes (its output parameter changes), at the frame.
   void reportProgramChange(IParameterChanges* out);
-  void storeChange(const TimedChange& change);
+  void storeChange(const core::TimedChange& change);
   template <class Sample>
   void processAudio(Sample** in, Sample** out, uint32 frames);
   template <class Sample>
@@ -136,7 +136,7 @@ class EchoProcessor final : public IComponent,
 
   RefCount refs;
   IHostApplication* hostApplication = nullptr;  // a reference held from initialize to terminate
-  std::optional<EchoCore> echo;                 // from initialize to terminate
+  std::optional<core::EchoCore> echo;           // from initialize to terminate
   std::shared_ptr<ProcessorLink> link;
   int64 linkToken = 0;
   IConnectionPoint* peer = nullptr;  // only to recognise it again on disconnect
@@ -149,9 +149,9 @@ class EchoProcessor final : public IComponent,
 
   // Audio thread from here on (and setActive/setupProcessing while no block runs).
   BypassFade fade;
-  FirstSoundGate firstSound;
-  std::unique_ptr<BlockChanges> changes;  // the block's points, at their frames
-  int32 programChange = -1;               // the block's last program change, -1 for none
+  core::FirstSoundGate firstSound;
+  std::unique_ptr<core::BlockChanges> changes;  // the block's points, at their frames
+  int32 programChange = -1;                     // the block's last program change, -1 for none
   int32 programChangeFrame = 0;
   // The input of a block, kept while the output is not the echo's alone (the
   // host may process in place); blocks longer than this go in parts then.

@@ -66,8 +66,8 @@ tresult EchoView::queryInterface(const char8* iidBytes, void** obj) {
   }
   if (offerInterface<IPlugView>(iidBytes, this, obj) ||
       offerInterface<IPlugViewContentScaleSupport>(iidBytes, this, obj) ||
-      offerInterface<linux_ui::IEventHandler>(iidBytes, this, obj) ||
-      offerInterface<linux_ui::ITimerHandler>(iidBytes, this, obj))
+      offerInterface<IEventHandler>(iidBytes, this, obj) ||
+      offerInterface<ITimerHandler>(iidBytes, this, obj))
     return kResultOk;
   return noInterface(obj);
 }
@@ -96,9 +96,9 @@ bool EchoView::startIdling() {
   return windowTimer.start(panel.nativeWindow(), kIdleMilliseconds, [this] { idle(); });
 #else
   void* found = nullptr;
-  if (!frame || frame->queryInterface(linux_ui::IRunLoop::iid.bytes, &found) != kResultOk || !found)
+  if (!frame || frame->queryInterface(IRunLoop::iid.bytes, &found) != kResultOk || !found)
     return false;
-  runLoop = static_cast<linux_ui::IRunLoop*>(found);
+  runLoop = static_cast<IRunLoop*>(found);
   const int fd = panel.eventFileDescriptor();
   fdRegistered = fd >= 0 && runLoop->registerEventHandler(this, fd) == kResultOk;
   timerRegistered = runLoop->registerTimer(this, kIdleMilliseconds) == kResultOk;
@@ -132,7 +132,7 @@ void EchoView::idle() {
   if (panel.isOpen() && !panel.windowGone()) panel.idle();
 }
 
-void EchoView::onFDIsSet(linux_ui::FileDescriptor /*fd*/) { idle(); }
+void EchoView::onFDIsSet(FileDescriptor /*fd*/) { idle(); }
 void EchoView::onTimer() { idle(); }
 
 tresult EchoView::onWheel(float distance) {
@@ -204,12 +204,12 @@ tresult EchoView::setFrame(IPlugFrame* newFrame) {
 float EchoView::parameterValue(int32_t index) { return controller->echoValue(index); }
 
 void EchoView::beginGesture(int32_t tag) {
-  const GestureParams params = gestureParams(tag);
+  const core::GestureParams params = core::gestureParams(tag);
   for (int32_t i = 0; i < params.count; ++i) controller->beginEdit(params.indices[i]);
 }
 
 void EchoView::endGesture(int32_t tag) {
-  const GestureParams params = gestureParams(tag);
+  const core::GestureParams params = core::gestureParams(tag);
   for (int32_t i = params.count - 1; i >= 0; --i) controller->endEdit(params.indices[i]);
 }
 

@@ -31,9 +31,9 @@ class EchoController;
 
 class EchoView final : public IPlugView,
                        public IPlugViewContentScaleSupport,
-                       public linux_ui::IEventHandler,
-                       public linux_ui::ITimerHandler,
-                       private PanelHost {
+                       public IEventHandler,
+                       public ITimerHandler,
+                       private core::PanelHost {
  public:
   // A new view of the controller's parameters with one reference, or null.
   static IPlugView* create(EchoController* controller);
@@ -62,7 +62,7 @@ class EchoView final : public IPlugView,
   tresult QUILLET_VST3_CALL setContentScaleFactor(ScaleFactor factor) override;
 
   // IEventHandler, ITimerHandler: the host's run loop calls these.
-  void QUILLET_VST3_CALL onFDIsSet(linux_ui::FileDescriptor fd) override;
+  void QUILLET_VST3_CALL onFDIsSet(FileDescriptor fd) override;
   void QUILLET_VST3_CALL onTimer() override;
 
   // The controller's value of a parameter changed (any thread): the panel
@@ -70,7 +70,7 @@ class EchoView final : public IPlugView,
   void parameterChanged(int32 index) { panel.parameterChanged(index); }
 
   // For tests: the panel itself.
-  QuilletPanel& panelForTests() { return panel; }
+  editor::QuilletPanel& panelForTests() { return panel; }
 
  private:
   explicit EchoView(EchoController* controller);
@@ -91,11 +91,11 @@ class EchoView final : public IPlugView,
   RefCount refs;
   EchoController* controller;  // a reference held for the view's life
   IPlugFrame* frame = nullptr;
-  linux_ui::IRunLoop* runLoop = nullptr;  // a reference held while attached
+  IRunLoop* runLoop = nullptr;  // a reference held while attached
   bool fdRegistered = false;
   bool timerRegistered = false;
   WindowTimer windowTimer;
-  QuilletPanel panel;
+  editor::QuilletPanel panel;
 };
 
 }  // namespace quillet::vst3

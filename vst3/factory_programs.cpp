@@ -17,8 +17,8 @@ double valueOfProgram(int32 program) {
   return static_cast<double>(program) / (kProgramCount - 1);
 }
 
-const FactoryPreset* factoryProgram(int32 program) {
-  return program >= 0 && program < kProgramCount ? &kFactoryPresets[program] : nullptr;
+const core::FactoryPreset* factoryProgram(int32 program) {
+  return program >= 0 && program < kProgramCount ? &core::kFactoryPresets[program] : nullptr;
 }
 
 }  // namespace quillet::vst3

@@ -12,7 +12,7 @@ namespace quillet::vst3 {
 
 constexpr ProgramListID kFactoryProgramListId = 1;
 constexpr ParamID kProgramParamId = 101;
-constexpr int32 kProgramCount = kNumFactoryPresets;
+constexpr int32 kProgramCount = core::kNumFactoryPresets;
 constexpr const char* kProgramListName = "Factory Presets";
 constexpr const char* kProgramParamName = "Preset";
 
@@ -23,9 +23,9 @@ int32 programOfValue(double normalized);
 // The normalised value that selects `program`.
 double valueOfProgram(int32 program);
 // Null outside the list.
-const FactoryPreset* factoryProgram(int32 program);
+const core::FactoryPreset* factoryProgram(int32 program);
 // Null for any other list.
-inline const FactoryPreset* factoryProgram(ProgramListID list, int32 program) {
+inline const core::FactoryPreset* factoryProgram(ProgramListID list, int32 program) {
   return list == kFactoryProgramListId ? factoryProgram(program) : nullptr;
 }
 

@@ -13,8 +13,8 @@ namespace quillet::vst3 {
 constexpr ParamID kBypassParamId = 100;
 
 // The table's index for a parameter ID; -1 for bypass and unknown IDs.
-constexpr int32 echoIndexOf(ParamID id) { return paramIndexForId(id); }
+constexpr int32 echoIndexOf(ParamID id) { return core::paramIndexForId(id); }
 
-static_assert(paramIndexForId(kBypassParamId) < 0, "bypass has an ID of its own");
+static_assert(core::paramIndexForId(kBypassParamId) < 0, "bypass has an ID of its own");
 
 }  // namespace quillet::vst3

@@ -13,31 +13,33 @@ namespace {
 
 // "Bypass", which hosts drive from their bypass button: a switch of our own,
 // read and written as the table's switches are.
-constexpr QuilletParamSpec kBypass = {
-    "bypass",      kBypassParamId,       "Bypass", "",   0.0f, ParamKind::Switch,
-    {"off", "on"}, TextStyle::Positions, false,    false};
+constexpr core::QuilletParamSpec kBypass = {"bypass",      kBypassParamId,
+                                            "Bypass",      "",
+                                            0.0f,          core::ParamKind::Switch,
+                                            {"off", "on"}, core::TextStyle::Positions,
+                                            false,         false};
 
 // "Preset", the program change over the factory presets: its texts are the
 // presets' names (see below), and it steps over them, not over the
 // selector's three positions.
-constexpr QuilletParamSpec kProgram = {"preset",
-                                       kProgramParamId,
-                                       kProgramParamName,
-                                       "",
-                                       0.0f,
-                                       ParamKind::Selector,
-                                       {},
-                                       TextStyle::Positions,
-                                       false,
-                                       false};
+constexpr core::QuilletParamSpec kProgram = {"preset",
+                                             kProgramParamId,
+                                             kProgramParamName,
+                                             "",
+                                             0.0f,
+                                             core::ParamKind::Selector,
+                                             {},
+                                             core::TextStyle::Positions,
+                                             false,
+                                             false};
 
 constexpr ParameterRow rowOf(int32 index) {
-  const QuilletParamSpec& param = kQuilletParams[index];
-  return {
-      &param, index,
-      ParameterInfo::kCanAutomate |
-          (param.kind == ParamKind::Selector ? ParameterInfo::kIsList : ParameterInfo::kNoFlags),
-      param.stepCount()};
+  const core::QuilletParamSpec& param = core::kQuilletParams[index];
+  return {&param, index,
+          ParameterInfo::kCanAutomate |
+              (param.kind == core::ParamKind::Selector ? ParameterInfo::kIsList
+                                                       : ParameterInfo::kNoFlags),
+          param.stepCount()};
 }
 
 template <size_t... Index>
@@ -53,7 +55,7 @@ constexpr std::array<ParameterRow, kParameterCount> listRows(std::index_sequence
 
 // The table's rows in its order, then bypass and the program change.
 constexpr std::array<ParameterRow, kParameterCount> kRows =
-    listRows(std::make_index_sequence<kNumQuilletParams>{});
+    listRows(std::make_index_sequence<core::kNumQuilletParams>{});
 
 double clamp01(double v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
@@ -89,16 +91,16 @@ const ParameterRow* parameterById(ParamID id) {
   return nullptr;
 }
 
-bool parameterText(const ParameterRow& row, double value, const ParamTextContext& context,
+bool parameterText(const ParameterRow& row, double value, const core::ParamTextContext& context,
                    char* text, size_t size) {
   if (std::isnan(value)) return false;
   if (isProgram(row)) return copyText(factoryProgram(programOfValue(value))->name, text, size);
   const auto v = static_cast<float>(clamp01(value));
-  return formatParamText(*row.spec, v, context, text, size);
+  return core::formatParamText(*row.spec, v, context, text, size);
 }
 
-bool parameterValue(const ParameterRow& row, const char* text, const ParamTextContext& context,
-                    double* value) {
+bool parameterValue(const ParameterRow& row, const char* text,
+                    const core::ParamTextContext& context, double* value) {
   if (isProgram(row)) {
     for (int32 program = 0; program < kProgramCount; ++program) {
       if (!sameName(text, factoryProgram(program)->name)) continue;
@@ -108,7 +110,7 @@ bool parameterValue(const ParameterRow& row, const char* text, const ParamTextCo
     return false;
   }
   float parsed = 0.0f;
-  if (!parseParamText(*row.spec, text, context, &parsed)) return false;
+  if (!core::parseParamText(*row.spec, text, context, &parsed)) return false;
   *value = parsed;
   return true;
 }
@@ -119,7 +121,7 @@ double plainOf(const ParameterRow& row, double normalized) {
   const double v = std::isnan(normalized) ? 0.0 : clamp01(normalized);
   if (row.stepCount() == 0) return v;
   if (isProgram(row)) return programOfValue(v);
-  return positionOf(*row.spec, static_cast<float>(v));
+  return core::positionOf(*row.spec, static_cast<float>(v));
 }
 
 double normalizedOf(const ParameterRow& row, double plain) {
@@ -128,7 +130,7 @@ double normalizedOf(const ParameterRow& row, double plain) {
   const double position = std::round(plain);
   const int32 step = position < 0 ? 0 : static_cast<int32>(std::fmin(position, 64.0));
   if (isProgram(row)) return valueOfProgram(step);
-  return valueOfPosition(*row.spec, step);
+  return core::valueOfPosition(*row.spec, step);
 }
 
 }  // namespace quillet::vst3

@@ -15,29 +15,29 @@
 namespace quillet::vst3 {
 
 struct ParameterRow {
-  const QuilletParamSpec* spec;  // the core table's row, or the bypass's or the program's own
-  int32 index;                   // in the core table; -1 for "Bypass" and "Preset"
-  int32 flags;                   // ParameterInfo::ParameterFlags
-  int32 steps;                   // the spec's, but the program change's: one per preset
+  const core::QuilletParamSpec* spec;  // the core table's row, or the bypass's or the program's own
+  int32 index;                         // in the core table; -1 for "Bypass" and "Preset"
+  int32 flags;                         // ParameterInfo::ParameterFlags
+  int32 steps;                         // the spec's, but the program change's: one per preset
   ParamID id() const { return spec->id; }
   int32 stepCount() const { return steps; }
 };
 
-constexpr int32 kParameterCount = kNumQuilletParams + 2;
+constexpr int32 kParameterCount = core::kNumQuilletParams + 2;
 // List positions of the two beyond the table.
-constexpr int32 kBypassSlot = kNumQuilletParams;
-constexpr int32 kProgramSlot = kNumQuilletParams + 1;
+constexpr int32 kBypassSlot = core::kNumQuilletParams;
+constexpr int32 kProgramSlot = core::kNumQuilletParams + 1;
 
 const ParameterRow* parameterAt(int32 listIndex);  // in list order; null outside
 const ParameterRow* parameterById(ParamID id);
 
 // The text of a normalised value (clamped to 0..1), NUL-terminated within
 // `size`; false for NaN.
-bool parameterText(const ParameterRow& row, double value, const ParamTextContext& context,
+bool parameterText(const ParameterRow& row, double value, const core::ParamTextContext& context,
                    char* text, size_t size);
 // The normalised value a text stands for; false for a text that is none.
-bool parameterValue(const ParameterRow& row, const char* text, const ParamTextContext& context,
-                    double* value);
+bool parameterValue(const ParameterRow& row, const char* text,
+                    const core::ParamTextContext& context, double* value);
 
 // Stepped parameters count in positions (0 .. stepCount) as plain values,
 // split where the echo splits them; continuous ones are plain 0..1. Both

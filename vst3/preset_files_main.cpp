@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   bool ok = true;
-  for (const FactoryPreset& preset : kFactoryPresets) {
+  for (const quillet::core::FactoryPreset& preset : quillet::core::kFactoryPresets) {
     const std::vector<uint8_t> bytes =
         quillet::vst3::vstPresetBytes(preset, QUILLET_VST3_SUBCATEGORIES);
     const std::string path = std::string(argv[1]) + "/" + quillet::vst3::vstPresetFileName(preset);

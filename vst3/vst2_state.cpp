@@ -48,7 +48,7 @@ class Reader {
 
 // The eleven values from big-endian floats, written as our little-endian state.
 void paramsToState(const uint8_t* bigEndian, uint8_t* state) {
-  for (size_t i = 0; i < kStateBytes; i += 4) {
+  for (size_t i = 0; i < core::kStateBytes; i += 4) {
     state[i] = bigEndian[i + 3];
     state[i + 1] = bigEndian[i + 2];
     state[i + 2] = bigEndian[i + 1];
@@ -60,8 +60,8 @@ void paramsToState(const uint8_t* bigEndian, uint8_t* state) {
 bool readChunk(const Reader& in, size_t record, size_t sizeAt, uint8_t* state) {
   uint32_t chunkSize = 0;
   if (!in.u32(record + sizeAt, &chunkSize)) return false;
-  if (chunkSize < kStateBytes || !in.has(record + sizeAt + 4, chunkSize)) return false;
-  std::memcpy(state, in.at(record + sizeAt + 4), kStateBytes);
+  if (chunkSize < core::kStateBytes || !in.has(record + sizeAt + 4, chunkSize)) return false;
+  std::memcpy(state, in.at(record + sizeAt + 4), core::kStateBytes);
   return true;
 }
 
@@ -73,7 +73,7 @@ bool readProgram(const Reader& in, size_t record, uint32_t uniqueId, uint8_t* st
       !in.u32(record + kFxId, &fxId) || !in.u32(record + kCount, &numParams))
     return false;
   if (magic != kRecordTag || fxMagic != kProgramParams || fxId != uniqueId) return false;
-  if (numParams < kNumQuilletParams || numParams > (1u << 20)) return false;
+  if (numParams < core::kNumQuilletParams || numParams > (1u << 20)) return false;
   const size_t bytes = size_t{4} * numParams;
   if (!in.has(record + kProgramHeader, bytes)) return false;
   paramsToState(in.at(record + kProgramHeader), state);

@@ -30,9 +30,9 @@
 namespace quillet::vst3 {
 
 struct Vst2Handover {
-  uint8_t state[kStateBytes];  // the eleven values as our own state (not yet checked)
-  bool hasBypass = false;      // a 'VstW' header came first
-  bool bypassed = false;       // its bypass state
+  uint8_t state[core::kStateBytes];  // the eleven values as our own state (not yet checked)
+  bool hasBypass = false;            // a 'VstW' header came first
+  bool bypassed = false;             // its bypass state
 };
 
 // True when the bytes start as a VST 2 record or its 'VstW' header does; our

@@ -65,7 +65,7 @@ struct Chunk {
 
 }  // namespace
 
-std::string vstPresetMetaInfo(const FactoryPreset& preset, const char* category) {
+std::string vstPresetMetaInfo(const core::FactoryPreset& preset, const char* category) {
   std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<MetaInfo>\n";
   xml += attribute("MediaType", "VstPreset");
   xml += attribute(kPresetPlugInNameAttribute, identity::kProductName);
@@ -75,7 +75,7 @@ std::string vstPresetMetaInfo(const FactoryPreset& preset, const char* category)
   return xml + "</MetaInfo>\n";
 }
 
-std::vector<uint8_t> vstPresetBytes(const FactoryPreset& preset, const char* category) {
+std::vector<uint8_t> vstPresetBytes(const core::FactoryPreset& preset, const char* category) {
   std::vector<uint8_t> out;
   putId(out, "VST3");
   put32(out, static_cast<uint32_t>(kVstPresetVersion));
@@ -87,8 +87,8 @@ std::vector<uint8_t> vstPresetBytes(const FactoryPreset& preset, const char* cat
 
   Chunk chunks[2] = {{"Comp", 0, 0}, {"Info", 0, 0}};
   chunks[0].offset = out.size();
-  uint8_t state[kStateBytes];
-  encodeState(preset.values, state);
+  uint8_t state[core::kStateBytes];
+  core::encodeState(preset.values, state);
   out.insert(out.end(), state, state + sizeof state);
   chunks[0].size = sizeof state;
   chunks[1].offset = out.size();
@@ -107,7 +107,7 @@ std::vector<uint8_t> vstPresetBytes(const FactoryPreset& preset, const char* cat
   return out;
 }
 
-std::string vstPresetFileName(const FactoryPreset& preset) {
+std::string vstPresetFileName(const core::FactoryPreset& preset) {
   std::string name = preset.name;
   for (char& c : name)
     if (std::strchr("\\*?/:<>|\"", c)) c = '_';

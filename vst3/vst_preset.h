@@ -22,12 +22,12 @@ constexpr int32_t kVstPresetVersion = 1;
 constexpr size_t kVstPresetHeaderBytes = 48;
 
 // `category` is the class's subcategories ("Fx|Delay").
-std::vector<uint8_t> vstPresetBytes(const FactoryPreset& preset, const char* category);
+std::vector<uint8_t> vstPresetBytes(const core::FactoryPreset& preset, const char* category);
 // The 'Info' chunk: MediaType, PlugInName, PlugInCategory, Name and, where
 // the preset has one, MusicalStyle.
-std::string vstPresetMetaInfo(const FactoryPreset& preset, const char* category);
+std::string vstPresetMetaInfo(const core::FactoryPreset& preset, const char* category);
 // The file's name: the preset's name, as hosts list a preset by its file
 // name, with the characters file systems refuse replaced by '_'.
-std::string vstPresetFileName(const FactoryPreset& preset);
+std::string vstPresetFileName(const core::FactoryPreset& preset);
 
 }  // namespace quillet::vst3

@@ -20,39 +20,41 @@ std::string row(const std::string& term, const std::string& text) {
 
 std::string vst24Text(float value) {
   char text[16];
-  quillet::formatVst24Text(value, text, sizeof text);
+  quillet::core::formatVst24Text(value, text, sizeof text);
   return text;
 }
 
 std::string delayRange() {
-  const QuilletParamSpec& range = kQuilletParams[kParamRange];
+  const core::QuilletParamSpec& range = core::kQuilletParams[engine::kParamRange];
   std::string text;
   for (int position = 0; position < 3; ++position) {
-    const float r = paramValueOfPosition(kParamRange, position);
-    text += quoted(valueText(kParamDelay, 0.0f, r)) + " to " +
-            quoted(valueText(kParamDelay, 1.0f, r)) + " with Range at " +
+    const float r = core::paramValueOfPosition(engine::kParamRange, position);
+    text += quoted(valueText(engine::kParamDelay, 0.0f, r)) + " to " +
+            quoted(valueText(engine::kParamDelay, 1.0f, r)) + " with Range at " +
             quoted(range.positionNames[position]) + (position < 2 ? ";<br>" : "");
   }
   return text + " (at " + fixed(kRate / 1000.0, 0) + " kHz)";
 }
 
 std::string facts(int32_t index) {
-  const QuilletParamSpec& p = kQuilletParams[index];
-  const float range = kQuilletParams[kParamRange].defaultValue;
+  const core::QuilletParamSpec& p = core::kQuilletParams[index];
+  const float range = core::kQuilletParams[engine::kParamRange].defaultValue;
   std::string list = "<dl class=\"facts\">\n";
-  if (p.kind == ParamKind::Continuous) {
-    list += row("Range", index == kParamDelay ? delayRange()
-                                              : quoted(valueText(index, 0.0f)) + " to " +
-                                                    quoted(valueText(index, 1.0f)));
-    list += row("Default, and Ctrl-click",
-                quoted(valueText(index, p.defaultValue, range)) +
-                    (index == kParamDelay ? " (Delay at 0, with Range at its default)" : ""));
+  if (p.kind == core::ParamKind::Continuous) {
+    list += row("Range", index == engine::kParamDelay ? delayRange()
+                                                      : quoted(valueText(index, 0.0f)) + " to " +
+                                                            quoted(valueText(index, 1.0f)));
+    list +=
+        row("Default, and Ctrl-click",
+            quoted(valueText(index, p.defaultValue, range)) +
+                (index == engine::kParamDelay ? " (Delay at 0, with Range at its default)" : ""));
   } else {
     std::string positions;
     for (int k = 0; k <= p.stepCount(); ++k)
       positions += (k ? ", " : "") + quoted(p.positionNames[k]);
-    list += row(p.kind == ParamKind::Switch ? "Positions" : "Positions, left to right", positions);
-    list += row(p.kind == ParamKind::Switch ? "Default" : "Default, and Ctrl-click",
+    list += row(p.kind == core::ParamKind::Switch ? "Positions" : "Positions, left to right",
+                positions);
+    list += row(p.kind == core::ParamKind::Switch ? "Default" : "Default, and Ctrl-click",
                 quoted(valueText(index, p.defaultValue)));
   }
   list += row("In a host's own controls",

@@ -12,9 +12,11 @@ namespace quillet::manual {
 
 namespace {
 
-float rangeValue(int position) { return paramValueOfPosition(kParamRange, position); }
+float rangeValue(int position) { return core::paramValueOfPosition(engine::kParamRange, position); }
 
-const char* rangeName(int position) { return kQuilletParams[kParamRange].positionNames[position]; }
+const char* rangeName(int position) {
+  return core::kQuilletParams[engine::kParamRange].positionNames[position];
+}
 
 std::string msText(double ms) { return fixed(ms, 1) + " ms"; }
 
@@ -38,7 +40,7 @@ void writeEchoTimes(const Output& out) {
     const float delay = static_cast<float>(k) / 200.0f;
     data += fixed(delay, 3);
     for (int r = 0; r < 3; ++r)
-      data += " " + fixed(quillet::delayTimeMs(delay, rangeValue(r), kRate), 3);
+      data += " " + fixed(quillet::core::delayTimeMs(delay, rangeValue(r), kRate), 3);
     data += "\n";
   }
   out.write("echo-times.dat", data);
@@ -55,8 +57,8 @@ void writeEchoTimes(const Output& out) {
               "</thead>\n<tbody>\n";
     for (int k = 0; k <= 10; ++k) {
       const float delay = static_cast<float>(k) / 10.0f;
-      const std::string cd = valueText(kParamDelay, delay, rangeValue(r), kCdRate);
-      const std::string dat = valueText(kParamDelay, delay, rangeValue(r), kRate);
+      const std::string cd = valueText(engine::kParamDelay, delay, rangeValue(r), kCdRate);
+      const std::string dat = valueText(engine::kParamDelay, delay, rangeValue(r), kRate);
       const std::string time =
           cd == dat ? dat : dat + " at 48&#160;kHz<br><small>" + cd + " at 44.1&#160;kHz</small>";
       tables += "<tr><th scope=\"row\">" + std::to_string(k) + "</th><td>" + time + "</td></tr>\n";
@@ -84,17 +86,18 @@ void writeNoteTimes(const Output& out) {
     for (const char* mode : kModeNames)
       tables += std::string("<th scope=\"col\">") + mode + "</th>";
     tables += "</tr></thead>\n<tbody>\n";
-    for (int32_t tag = quillet::kTagWholeNote; tag <= quillet::kTagThirtySecondNote; ++tag) {
-      tables +=
-          std::string("<tr><th scope=\"row\">") + kNotes[tag - quillet::kTagWholeNote] + "</th>";
+    for (int32_t tag = quillet::core::kTagWholeNote; tag <= quillet::core::kTagThirtySecondNote;
+         ++tag) {
+      tables += std::string("<tr><th scope=\"row\">") + kNotes[tag - quillet::core::kTagWholeNote] +
+                "</th>";
       for (float mode : kModes) {
         const double note = 60000.0 / bpm * noteBeats(tag) * noteModeFactor(mode);
         const DelaySetting set = delayForTime(note);
-        const double echo = quillet::delayTimeMs(set.delay, set.range, kRate);
+        const double echo = quillet::core::delayTimeMs(set.delay, set.range, kRate);
         // A note the ranges cannot hold gets the nearest end of them.
         const bool held = echo > note - 1.0 && echo < note + 1.0;
         tables += "<td>" + msText(echo) + (held ? "" : "<sup>*</sup>") + "<br><small>" +
-                  escape(rangeName(threeWayPosition(set.range))) + "</small></td>";
+                  escape(rangeName(engine::threeWayPosition(set.range))) + "</small></td>";
       }
       tables += "</tr>\n";
     }
@@ -103,7 +106,7 @@ void writeNoteTimes(const Output& out) {
   const DelaySetting longest = delayForTime(1e9);
   tables += "<p class=\"note\"><sup>*</sup> The note is longer than the keys set: from " +
             fixed(longestNoteStart(), 0) + " ms" + " on a key sets the longest echo, " +
-            msText(quillet::delayTimeMs(longest.delay, longest.range, kRate)) +
+            msText(quillet::core::delayTimeMs(longest.delay, longest.range, kRate)) +
             ". Each time is shown with the Range the key sets; all at " + fixed(kRate / 1000.0, 0) +
             " kHz, in whole samples.</p>\n";
   out.write("note-times.html", tables);

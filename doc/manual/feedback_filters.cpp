@@ -21,9 +21,10 @@ struct Response {
   double chain() const { return highPass * shelf * lowPass; }
 };
 
-Response responseAt(const EchoEngine& engine, double hz) {
+Response responseAt(const engine::EchoEngine& engine, double hz) {
   const double w = 2.0 * std::acos(-1.0) * hz / kRate;
-  return {gainAt(engine.hpL, w), gainAt(engine.shelfL, w), gainAt(engine.lpL, w)};
+  return {engine::gainAt(engine.feedbackHighPass(), w), engine::gainAt(engine.feedbackShelf(), w),
+          engine::gainAt(engine.feedbackLowPass(), w)};
 }
 
 std::string frequencyText(double hz) {
@@ -33,9 +34,9 @@ std::string frequencyText(double hz) {
 }  // namespace
 
 void writeFeedbackFilters(const Output& out) {
-  quillet::EchoCore core;
+  quillet::core::EchoCore core;
   core.setSampleRate(kRate);
-  const EchoEngine& engine = core.echoEngine();
+  const engine::EchoEngine& engine = core.echoEngine();
 
   std::string data =
       "# Hz, then the gain in dB of the high-pass, the shelf, the low-pass and all three\n";
@@ -72,9 +73,10 @@ void writeFeedbackFilters(const Output& out) {
   // The saturation is steepest at silence, 2/sqrt(pi); with the filters' peak
   // a pass keeps its level where 2 x Repeat x that slope x the peak reaches 1.
   const double slope = 2.0 / std::sqrt(std::acos(-1.0));
-  const quillet::LoopFilterBounds bounds = quillet::loopFilterBounds(engine);
+  const quillet::core::LoopFilterBounds bounds = quillet::core::loopFilterBounds(engine);
   const float sustaining = static_cast<float>(1.0 / (2.0 * slope * bounds.peakGain));
-  out.write("sustain-repeat.html", "&#8220;" + valueText(kParamRepeat, sustaining) + "&#8221;");
+  out.write("sustain-repeat.html",
+            "&#8220;" + valueText(engine::kParamRepeat, sustaining) + "&#8221;");
 }
 
 }  // namespace quillet::manual

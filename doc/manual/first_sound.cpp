@@ -28,12 +28,19 @@ using Settings = std::vector<Setting>;
 
 // Settings below the point where the echo sustains itself, and one above it.
 const std::vector<Settings> kBelowSustain = {
-    {{kParamDelay, 0.6f}, {kParamRepeat, 0.45f}, {kParamLevel, 0.8f}},
-    {{kParamRange, 0.0f}, {kParamDelay, 0.0f}, {kParamRepeat, 0.49f}, {kParamLevel, 1.0f}},
-    {{kParamRange, 1.0f}, {kParamDelay, 1.0f}, {kParamRepeat, 0.3f}, {kParamLevel, 1.0f}}};
-const Settings kAboveSustain = {{kParamRange, 0.2f},  {kParamDelay, 0.37f},  {kParamRepeat, 0.62f},
-                                {kParamLevel, 0.83f}, {kParamDry, 0.71f},    {kParamPan, 0.35f},
-                                {kParamXFeed, 0.27f}, {kParamPingPong, 0.5f}};
+    {{engine::kParamDelay, 0.6f}, {engine::kParamRepeat, 0.45f}, {engine::kParamLevel, 0.8f}},
+    {{engine::kParamRange, 0.0f},
+     {engine::kParamDelay, 0.0f},
+     {engine::kParamRepeat, 0.49f},
+     {engine::kParamLevel, 1.0f}},
+    {{engine::kParamRange, 1.0f},
+     {engine::kParamDelay, 1.0f},
+     {engine::kParamRepeat, 0.3f},
+     {engine::kParamLevel, 1.0f}}};
+const Settings kAboveSustain = {{engine::kParamRange, 0.2f},   {engine::kParamDelay, 0.37f},
+                                {engine::kParamRepeat, 0.62f}, {engine::kParamLevel, 0.83f},
+                                {engine::kParamDry, 0.71f},    {engine::kParamPan, 0.35f},
+                                {engine::kParamXFeed, 0.27f},  {engine::kParamPingPong, 0.5f}};
 
 // Stereo input, one vector per channel.
 struct Stereo {
@@ -44,10 +51,10 @@ struct Stereo {
 // `waits`, as the editions that wait for the first sound do. Returns both
 // outputs.
 Stereo play(const Settings& settings, const Stereo& in, bool waits) {
-  quillet::EchoCore core;
+  quillet::core::EchoCore core;
   for (const Setting& s : settings) core.setParameter(s.index, s.value);
   core.setSampleRate(kRate);
-  quillet::FirstSoundGate gate;
+  quillet::core::FirstSoundGate gate;
   const size_t frames = in.left.size();
   Stereo out{std::vector<float>(frames, 0.0f), std::vector<float>(frames, 0.0f)};
   for (size_t at = 0; at < frames; at += kBlock) {
@@ -115,7 +122,7 @@ std::string ms(double frames) { return fixed(frames * 1000.0 / kRate, 1) + "&#16
 void writeFirstMute(const Output& out) {
   const size_t half = static_cast<size_t>(kRate / 2);
   const Stereo one{std::vector<float>(half, 1.0f), std::vector<float>(half, 1.0f)};
-  const std::vector<float> gain = play({{kParamMute, 1.0f}}, one, false).left;
+  const std::vector<float> gain = play({{engine::kParamMute, 1.0f}}, one, false).left;
   auto reaches = [&](float level) {
     return static_cast<double>(
         std::find_if(gain.begin(), gain.end(), [&](float g) { return g >= level; }) - gain.begin());
@@ -150,9 +157,10 @@ void writeSilentLeadIn(const Output& out) {
   auto peakUntil = [&](double seconds) {
     return largest(runs, 0, static_cast<size_t>(seconds * kRate));
   };
-  out.write("lead-in-sustain-setting.html", "Repeat &#8220;" + valueText(kParamRepeat, 0.62f) +
-                                                "&#8221; with Delay at &#8220;" +
-                                                valueText(kParamDelay, 0.37f, 0.2f) + "&#8221;");
+  out.write("lead-in-sustain-setting.html",
+            "Repeat &#8220;" + valueText(engine::kParamRepeat, 0.62f) +
+                "&#8221; with Delay at &#8220;" + valueText(engine::kParamDelay, 0.37f, 0.2f) +
+                "&#8221;");
   out.write("lead-in-sustain-10.html", dBFS(peakUntil(10.0)));
   out.write("lead-in-sustain-30.html", dBFS(peakUntil(30.0)));
 }

@@ -51,9 +51,9 @@ std::string fixed(double x, int decimals) {
 }
 
 std::string valueText(int32_t index, float value, float range, float rate) {
-  char text[quillet::kMaxParamTextLength + 1];
-  const quillet::ParamTextContext context{range, rate};
-  if (!quillet::formatParamText(index, value, context, text, sizeof text)) {
+  char text[quillet::core::kMaxParamTextLength + 1];
+  const quillet::core::ParamTextContext context{range, rate};
+  if (!quillet::core::formatParamText(index, value, context, text, sizeof text)) {
     std::fprintf(stderr, "quillet_manual_numbers: no text for parameter %d at %g\n",
                  static_cast<int>(index), static_cast<double>(value));
     std::exit(1);

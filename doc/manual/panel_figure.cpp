@@ -86,7 +86,7 @@ void writePanelSizes(const Output& out) {
       "<table>\n<caption>The panel's sizes</caption>\n<thead><tr><th scope=\"col\">Size</th>"
       "<th scope=\"col\">Panel (pixels)</th><th scope=\"col\">A knob's whole range, "
       "dragged</th><th scope=\"col\">With Shift</th></tr></thead>\n<tbody>\n";
-  for (float s : quillet::kScaleSteps) {
+  for (float s : quillet::editor::kScaleSteps) {
     table += "<tr><td>" + fixed(s * 100.0, 0) + " %</td><td>" +
              std::to_string(quillet::editor::scaledLength(quillet::editor::kPanelWidth, s)) +
              " &#215; " +

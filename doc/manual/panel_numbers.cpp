@@ -7,17 +7,17 @@ namespace quillet::manual {
 std::vector<NumberedControl> numberedControls() {
   using namespace quillet::editor;
   std::vector<NumberedControl> controls = {
-      {1, "Delay", "delay", kParamDelay, kDelayKnob, Side::Centre},
-      {2, "Repeat", "repeat", kParamRepeat, kRepeatKnob, Side::Centre},
-      {3, "Level", "level", kParamLevel, kLevelKnob, Side::Centre},
-      {4, "Range", "range", kParamRange, kRangeSwitch, Side::Right},
-      {5, "Dry", "dry", kParamDry, kDryKnob, Side::Left},
-      {6, "Pan", "pan", kParamPan, kPanKnob, Side::Left},
-      {7, "X-Feed", "x-feed", kParamXFeed, kXFeedKnob, Side::Left},
-      {8, "PingPong", "ping-pong", kParamPingPong, kPingPongSwitch, Side::Left},
-      {9, "Mono Out", "mono-out", kParamMonoOut, kMonoOutKeyPlace, Side::Left},
-      {10, "KnobDust", "knob-dust", kParamKnobDust, kDustLampPlace, Side::Left},
-      {11, "Mute", "mute", kParamMute, kMuteKeyPlace, Side::Right},
+      {1, "Delay", "delay", engine::kParamDelay, kDelayKnob, Side::Centre},
+      {2, "Repeat", "repeat", engine::kParamRepeat, kRepeatKnob, Side::Centre},
+      {3, "Level", "level", engine::kParamLevel, kLevelKnob, Side::Centre},
+      {4, "Range", "range", engine::kParamRange, kRangeSwitch, Side::Right},
+      {5, "Dry", "dry", engine::kParamDry, kDryKnob, Side::Left},
+      {6, "Pan", "pan", engine::kParamPan, kPanKnob, Side::Left},
+      {7, "X-Feed", "x-feed", engine::kParamXFeed, kXFeedKnob, Side::Left},
+      {8, "PingPong", "ping-pong", engine::kParamPingPong, kPingPongSwitch, Side::Left},
+      {9, "Mono Out", "mono-out", engine::kParamMonoOut, kMonoOutKeyPlace, Side::Left},
+      {10, "KnobDust", "knob-dust", engine::kParamKnobDust, kDustLampPlace, Side::Left},
+      {11, "Mute", "mute", engine::kParamMute, kMuteKeyPlace, Side::Right},
   };
   static const char* const kNotes[] = {"whole note",  "half note",      "quarter note",
                                        "eighth note", "sixteenth note", "thirty-second note"};

@@ -51,7 +51,7 @@ void writePresets(const Output& out, const std::string& notesPath) {
       "<thead><tr><th scope=\"col\">Program</th><th scope=\"col\">Preset</th></tr></thead>\n"
       "<tbody>\n";
   int program = 0;
-  for (const FactoryPreset& preset : kFactoryPresets) {
+  for (const core::FactoryPreset& preset : core::kFactoryPresets) {
     const auto note = notes.find(preset.symbol);
     if (note == notes.end()) fail(notesPath + " has no note for the preset " + preset.symbol);
     const std::string id = std::string("preset-") + preset.symbol;
@@ -61,18 +61,18 @@ void writePresets(const Output& out, const std::string& notesPath) {
     sections += "<section id=\"" + id + "\">\n<h2>" + escape(preset.name) + "</h2>\n<p>" +
                 note->second + "</p>\n<table class=\"values\">\n<caption>" + escape(preset.name) +
                 ", at " + fixed(kRate / 1000.0, 0) + " kHz</caption>\n<tbody>\n";
-    const float range = preset.values[kParamRange];
-    for (int32_t i = 0; i < kNumQuilletParams; ++i)
+    const float range = preset.values[engine::kParamRange];
+    for (int32_t i = 0; i < core::kNumQuilletParams; ++i)
       sections += "<tr><th scope=\"row\"><a href=\"controls.html#" + sectionOf.at(i) + "\">" +
-                  kQuilletParams[i].name + "</a></th><td>" + valueText(i, preset.values[i], range) +
-                  "</td></tr>\n";
+                  core::kQuilletParams[i].name + "</a></th><td>" +
+                  valueText(i, preset.values[i], range) + "</td></tr>\n";
     sections += "</tbody>\n</table>\n</section>\n";
     notes.erase(note);
   }
   if (!notes.empty()) fail(notesPath + " has a note for " + notes.begin()->first + ", no preset");
   out.write("preset-list.html", list + "</ul>\n");
   out.write("presets.html", sections);
-  out.write("preset-count.html", std::to_string(kNumFactoryPresets));
+  out.write("preset-count.html", std::to_string(core::kNumFactoryPresets));
   out.write("program-changes.html", programs + "</tbody>\n</table>\n");
 }
 

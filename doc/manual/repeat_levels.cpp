@@ -35,19 +35,19 @@ double toDB(double ratio) { return 20.0 * std::log10(std::max(ratio, 1e-10)); }
 // "Delay" for echoes a quarter of a second apart, in the middle "Range".
 float quarterSecondDelay() {
   float delay = 0.0f;
-  const quillet::ParamTextContext medium{0.5f, kRate};
-  quillet::parseParamText(kParamDelay, "250 ms", medium, &delay);
+  const quillet::core::ParamTextContext medium{0.5f, kRate};
+  quillet::core::parseParamText(engine::kParamDelay, "250 ms", medium, &delay);
   return delay;
 }
 
 Measured measure(float repeat) {
-  quillet::EchoCore core;
+  quillet::core::EchoCore core;
   const float delay = quarterSecondDelay();
-  core.setParameter(kParamRange, 0.5f);
-  core.setParameter(kParamDelay, delay);
-  core.setParameter(kParamRepeat, repeat);
-  core.setParameter(kParamLevel, 1.0f);
-  core.setParameter(kParamDry, 0.0f);
+  core.setParameter(engine::kParamRange, 0.5f);
+  core.setParameter(engine::kParamDelay, delay);
+  core.setParameter(engine::kParamRepeat, repeat);
+  core.setParameter(engine::kParamLevel, 1.0f);
+  core.setParameter(engine::kParamDry, 0.0f);
   core.setSampleRate(kRate);
   const size_t length = static_cast<size_t>(core.delayLengthFrames());
   const size_t burst = static_cast<size_t>(kBurstSeconds * kRate);
@@ -82,8 +82,9 @@ void writeRepeatLevels(const Output& out) {
   std::string plot = "plot \\\n";
   std::string table =
       "<table class=\"numbers\">\n<caption>Successive repeats of a 1 kHz burst, Level &#8220;" +
-      valueText(kParamLevel, 1.0f) + "&#8221;, Pan &#8220;" + valueText(kParamPan, 0.5f) +
-      "&#8221;, Delay &#8220;" + valueText(kParamDelay, quarterSecondDelay(), 0.5f) +
+      valueText(engine::kParamLevel, 1.0f) + "&#8221;, Pan &#8220;" +
+      valueText(engine::kParamPan, 0.5f) + "&#8221;, Delay &#8220;" +
+      valueText(engine::kParamDelay, quarterSecondDelay(), 0.5f) +
       "&#8221;</caption>\n<thead><tr><th scope=\"col\">Repeat</th>"
       "<th scope=\"col\">First echo</th><th scope=\"col\">Each repeat</th>"
       "<th scope=\"col\">Repeats until 60 dB down</th><th scope=\"col\">Tail a host is told"
@@ -91,7 +92,7 @@ void writeRepeatLevels(const Output& out) {
   int block = 0;
   for (float repeat : kRepeatValues) {
     const Measured m = measure(repeat);
-    const std::string name = valueText(kParamRepeat, repeat);
+    const std::string name = valueText(engine::kParamRepeat, repeat);
     data += std::string(block ? "\n\n" : "") + "# Repeat " + name + "\n";
     for (int k = 0; k < kRepeats; ++k)
       data += std::to_string(k + 1) + " " + fixed(std::max(m.dB[k], -150.0), 2) + "\n";
@@ -103,7 +104,7 @@ void writeRepeatLevels(const Output& out) {
     // Sixty decibels at that step, as a whole number of repeats.
     const std::string until =
         step < 0.0 ? std::to_string(static_cast<int>(std::ceil(-60.0 / step))) : "never";
-    const std::string tail = m.tailFrames == quillet::kInfiniteTail
+    const std::string tail = m.tailFrames == quillet::core::kInfiniteTail
                                  ? "never ends"
                                  : fixed(m.tailFrames / static_cast<double>(kRate), 1) + " s";
     table += "<tr><th scope=\"row\">" + name + "</th><td>" + fixed(m.dB[0], 1) + " dB</td><td>" +

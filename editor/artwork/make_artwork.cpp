@@ -84,18 +84,19 @@ int writeGlyphTable(const std::string& path) {
     drawPicture(id, 1.0f, lettering, [](const Image&) {});
   // The panel's menu, with every row it can show.
   MenuSection sizes{kScaleMenuTitle, {}, 0};
-  for (float step : quillet::kScaleSteps) {
+  for (float step : quillet::editor::kScaleSteps) {
     sizes.rows.push_back(percentText(step));
     sizes.rows.push_back(automaticText(step));
   }
   MenuSection presets{kPresetMenuTitle, {}, 0};
-  for (const FactoryPreset& preset : kFactoryPresets) presets.rows.push_back(preset.name);
+  for (const quillet::core::FactoryPreset& preset : quillet::core::kFactoryPresets)
+    presets.rows.push_back(preset.name);
   // And a control's MIDI section, with every control's name and every
   // character a source's text holds.
   MenuSection midi{
       midiMenuTitle(kTapControlName, kMidiSourceCharacters), {kLearnMidiRow, kForgetMidiRow}, 0};
   drawMenu(1.0f, lettering, {sizes, presets, midi}, 0);
-  for (const QuilletParamSpec& param : kQuilletParams) {
+  for (const quillet::core::QuilletParamSpec& param : quillet::core::kQuilletParams) {
     midi.title = midiMenuTitle(param.name, kMidiSourceCharacters);
     drawMenu(1.0f, lettering, {midi}, 0);
   }

@@ -2,7 +2,7 @@
 
 #include "editor/scale/scale_steps.h"
 
-namespace quillet {
+namespace quillet::editor {
 
 namespace {
 
@@ -22,4 +22,4 @@ ScaleChoice chooseScale(const ScaleInputs& in) {
   return {1.0f, ScaleSource::kNone};
 }
 
-}  // namespace quillet
+}  // namespace quillet::editor

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace quillet {
+namespace quillet::editor {
 
 constexpr const char* kScaleEnvironmentVariable = "QUILLET_UI_SCALE";
 
@@ -33,4 +33,4 @@ struct ScaleChoice {
 
 ScaleChoice chooseScale(const ScaleInputs& inputs);
 
-}  // namespace quillet
+}  // namespace quillet::editor

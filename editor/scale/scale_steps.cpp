@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace quillet {
+namespace quillet::editor {
 
 float nearestScaleStep(float factor) {
   if (!(factor > kSmallestScale)) return kSmallestScale;  // NaN included
@@ -42,4 +42,4 @@ std::optional<float> parseScaleFactor(std::string_view text) {
   return static_cast<float>(value);
 }
 
-}  // namespace quillet
+}  // namespace quillet::editor

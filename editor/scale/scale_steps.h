@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-namespace quillet {
+namespace quillet::editor {
 
 constexpr float kScaleSteps[] = {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 2.5f, 3.0f};
 constexpr float kSmallestScale = 1.0f;
@@ -21,4 +21,4 @@ float nearestScaleStep(float factor);
 // refused, not guessed at.
 std::optional<float> parseScaleFactor(std::string_view text);
 
-}  // namespace quillet
+}  // namespace quillet::editor

@@ -5,7 +5,7 @@
 
 #include "editor/scale/scale_steps.h"
 
-namespace quillet {
+namespace quillet::editor {
 
 namespace {
 
@@ -72,4 +72,4 @@ std::string formatSettings(const UserSettings& settings) {
   return text;
 }
 
-}  // namespace quillet
+}  // namespace quillet::editor

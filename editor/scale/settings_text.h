@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace quillet {
+namespace quillet::editor {
 
 struct UserSettings {
   // The panel size the user picked, 1..3; none to follow the host and the
@@ -29,4 +29,4 @@ constexpr size_t kMaxSettingsBytes = 4096;
 UserSettings parseSettings(std::string_view text);
 std::string formatSettings(const UserSettings& settings);
 
-}  // namespace quillet
+}  // namespace quillet::editor

@@ -2,7 +2,7 @@
 
 #include "platform/settings_file.h"
 
-namespace quillet {
+namespace quillet::editor {
 
 UserSettings loadUserSettingsFrom(const std::string& path) {
   std::string text;
@@ -23,4 +23,4 @@ bool saveUserSettings(const UserSettings& settings) {
   return saveUserSettingsTo(quillet::platform::userSettingsPath(), settings);
 }
 
-}  // namespace quillet
+}  // namespace quillet::editor

@@ -6,7 +6,7 @@
 
 #include "editor/scale/settings_text.h"
 
-namespace quillet {
+namespace quillet::editor {
 
 UserSettings loadUserSettings();
 // False when the file could not be written; the old one then stays.
@@ -16,4 +16,4 @@ bool saveUserSettings(const UserSettings& settings);
 UserSettings loadUserSettingsFrom(const std::string& path);
 bool saveUserSettingsTo(const std::string& path, const UserSettings& settings);
 
-}  // namespace quillet
+}  // namespace quillet::editor

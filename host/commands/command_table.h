@@ -7,8 +7,6 @@
 
 namespace quillet::host {
 
-namespace cli = quillet::cli;
-
 // quillet-host and its commands, in the order `quillet-host --help` lists them.
 const cli::ProgramSpec& hostProgram();
 

@@ -11,6 +11,7 @@
 #include "host/plugin/vst2/plugin_text.h"
 
 using namespace quillet::host;
+namespace cli = quillet::cli;
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include "host/presets/vst_preset_file.h"
 
 using namespace quillet::host;
+namespace cli = quillet::cli;
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "host/render/render_report.h"
 
 using namespace quillet::host;
+namespace cli = quillet::cli;
 
 namespace {
 

@@ -19,6 +19,7 @@
 #pragma GCC diagnostic pop
 
 using namespace quillet::host;
+namespace cli = quillet::cli;
 
 namespace {
 

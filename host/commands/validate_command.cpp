@@ -11,6 +11,7 @@
 #include "host/validate/validator.h"
 
 using namespace quillet::host;
+namespace cli = quillet::cli;
 
 namespace {
 

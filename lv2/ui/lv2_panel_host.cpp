@@ -11,7 +11,8 @@ namespace quillet::lv2::ui {
 
 Lv2PanelHost::Lv2PanelHost(const UiHostPorts& host) : host(host) {
   // Until the host reports the ports, the panel shows the plug-in's defaults.
-  for (int i = 0; i < kNumQuilletParams; ++i) values[i] = kQuilletParams[i].defaultValue;
+  for (int i = 0; i < core::kNumQuilletParams; ++i)
+    values[i] = core::kQuilletParams[i].defaultValue;
 }
 
 int32_t Lv2PanelHost::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer) {
@@ -23,21 +24,21 @@ int32_t Lv2PanelHost::portEvent(uint32_t port, uint32_t size, uint32_t format, c
     tempo = std::isfinite(value) && value > 0.0f ? value : 0.0;
     return -1;
   }
-  if (port >= static_cast<uint32_t>(kNumQuilletParams)) return -1;
+  if (port >= static_cast<uint32_t>(core::kNumQuilletParams)) return -1;
   const auto index = static_cast<int32_t>(port);
   return store(index, value) ? index : -1;
 }
 
 bool Lv2PanelHost::store(int32_t index, float value) {
-  if (index < 0 || index >= kNumQuilletParams) return false;
-  const float stored = quillet::clampStoredValue(value);
+  if (index < 0 || index >= core::kNumQuilletParams) return false;
+  const float stored = quillet::core::clampStoredValue(value);
   if (std::isnan(stored)) return false;
   values[index] = stored;
   return true;
 }
 
 float Lv2PanelHost::parameterValue(int32_t index) {
-  if (index < 0 || index >= kNumQuilletParams) return 0.0f;
+  if (index < 0 || index >= core::kNumQuilletParams) return 0.0f;
   return values[index];
 }
 
@@ -58,12 +59,12 @@ bool Lv2PanelHost::requestResize(int32_t width, int32_t height) {
 }
 
 void Lv2PanelHost::beginGesture(int32_t tag) {
-  const quillet::GestureParams params = quillet::gestureParams(tag);
+  const quillet::core::GestureParams params = quillet::core::gestureParams(tag);
   for (int32_t i = 0; i < params.count; ++i) touch(params.indices[i], true);
 }
 
 void Lv2PanelHost::endGesture(int32_t tag) {
-  const quillet::GestureParams params = quillet::gestureParams(tag);
+  const quillet::core::GestureParams params = quillet::core::gestureParams(tag);
   for (int32_t i = params.count - 1; i >= 0; --i) touch(params.indices[i], false);
 }
 

@@ -21,7 +21,7 @@ struct UiHostPorts {
   const LV2UI_Resize* resize = nullptr;  // null when the host offers no ui:resize
 };
 
-class Lv2PanelHost : public quillet::PanelHost {
+class Lv2PanelHost : public quillet::core::PanelHost {
  public:
   explicit Lv2PanelHost(const UiHostPorts& host);
 
@@ -30,7 +30,7 @@ class Lv2PanelHost : public quillet::PanelHost {
   // parameter whose stored value it set, or -1.
   int32_t portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
 
-  // quillet::PanelHost
+  // quillet::core::PanelHost
   float parameterValue(int32_t index) override;
   // A gesture touches the ports of the parameters it sets (a note key's:
   // Delay and Range); released in the opposite order.
@@ -47,7 +47,7 @@ class Lv2PanelHost : public quillet::PanelHost {
   void touch(int32_t index, bool grabbed);
 
   UiHostPorts host;
-  float values[kNumQuilletParams];
+  float values[core::kNumQuilletParams];
   double tempo = 0.0;
 };
 

@@ -56,7 +56,7 @@ std::unique_ptr<QuilletLv2Ui> QuilletLv2Ui::create(LV2UI_Write_Function write,
 
   const uintptr_t handle = ui->panel.nativeWindow();
   if (widget) *widget = reinterpret_cast<LV2UI_Widget>(handle);
-  ui->keys = quillet::X11KeyReader::watch(handle);
+  ui->keys = quillet::editor::X11KeyReader::watch(handle);
   ui->shownWidth = ui->panel.width();
   ui->shownHeight = ui->panel.height();
   ui->follower = HostWindowFollower::watch(handle, ui->shownWidth, ui->shownHeight);

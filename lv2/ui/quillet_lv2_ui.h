@@ -35,7 +35,7 @@ class QuilletLv2Ui {
   uint32_t setOptions(const LV2_Options_Option* options);
   uint32_t getOptions(LV2_Options_Option* options);
 
-  quillet::QuilletPanel& getPanel() { return panel; }
+  quillet::editor::QuilletPanel& getPanel() { return panel; }
 
  private:
   explicit QuilletLv2Ui(const UiHostPorts& ports);
@@ -43,8 +43,9 @@ class QuilletLv2Ui {
   float scaleFactorOf(const LV2_Options_Option& option) const;
 
   Lv2PanelHost host;
-  quillet::QuilletPanel panel;                  // talks to `host`, declared after it
-  std::unique_ptr<quillet::X11KeyReader> keys;  // null if keys cannot be read: the rest works
+  quillet::editor::QuilletPanel panel;  // talks to `host`, declared after it
+  std::unique_ptr<quillet::editor::X11KeyReader>
+      keys;  // null if keys cannot be read: the rest works
   // The host's window made smaller with the panel where the host leaves it
   // larger; null without a display of its own (the rest works).
   std::unique_ptr<HostWindowFollower> follower;

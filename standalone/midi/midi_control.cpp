@@ -75,10 +75,10 @@ void MidiControl::message(uint32_t frame, const MidiMessage& m, MidiActions& act
       return;
     case kProgramChange:
       if (table.program(m.channel(), m.data1, &target) && target.kind == MidiTargetKind::kPreset &&
-          target.index >= 0 && target.index < kNumFactoryPresets) {
-        const FactoryPreset& preset = kFactoryPresets[target.index];
-        for (int32_t i = 0; i < kNumQuilletParams; ++i)
-          if (i != kParamMute) set(frame, i, preset.values[i], actions);
+          target.index >= 0 && target.index < core::kNumFactoryPresets) {
+        const core::FactoryPreset& preset = core::kFactoryPresets[target.index];
+        for (int32_t i = 0; i < core::kNumQuilletParams; ++i)
+          if (i != engine::kParamMute) set(frame, i, preset.values[i], actions);
       }
       return;
     default:
@@ -104,7 +104,7 @@ void MidiControl::control(uint32_t frame, uint8_t channel, uint8_t number, uint8
   const uint8_t of = static_cast<uint8_t>(number - kFirstFineController);
   if (number >= kFirstFineController && of <= kLastCoarseController &&
       table.control(channel, of, &target) && target.kind == MidiTargetKind::kParameter &&
-      kQuilletParams[target.index].kind == ParamKind::Continuous) {
+      core::kQuilletParams[target.index].kind == core::ParamKind::Continuous) {
     sendsFine[channel] |= 1u << of;
     const float value14 = static_cast<float>(coarse[channel][of] * 128 + value) / 16383.0f;
     set(frame, target.index, value14, actions);
@@ -119,14 +119,14 @@ void MidiControl::drive(uint32_t frame, const MidiTarget& target, float value7, 
     return;
   }
   if (target.kind != MidiTargetKind::kParameter || target.index < 0 ||
-      target.index >= kNumQuilletParams)
+      target.index >= core::kNumQuilletParams)
     return;
   const int32_t index = target.index;
-  switch (kQuilletParams[index].kind) {
-    case ParamKind::Continuous:
+  switch (core::kQuilletParams[index].kind) {
+    case core::ParamKind::Continuous:
       set(frame, index, fine ? value14 : value7, actions);
       return;
-    case ParamKind::Switch:
+    case core::ParamKind::Switch:
       if (target.style == SwitchStyle::kToggle) {
         if (!pressed) return;
         const float now =
@@ -136,9 +136,9 @@ void MidiControl::drive(uint32_t frame, const MidiTarget& target, float value7, 
       }
       set(frame, index, pressed ? 1.0f : 0.0f, actions);
       return;
-    case ParamKind::Selector:
+    case core::ParamKind::Selector:
       // Thirds of the controller's travel: 0-42, 43-85, 86-127.
-      set(frame, index, paramValueOfPosition(index, raw * 3 / 128), actions);
+      set(frame, index, core::paramValueOfPosition(index, raw * 3 / 128), actions);
       return;
   }
 }

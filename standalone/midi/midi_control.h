@@ -74,8 +74,8 @@ class MidiControl {
   uint32_t sendsFine[16] = {};  // a bit per controller 0-31
   // Values this block has set, so that a second toggle flips the first one.
   uint32_t changedInBlock = 0;
-  float blockValues[kNumQuilletParams] = {};
-  static_assert(kNumQuilletParams <= 32, "a bit per parameter");
+  float blockValues[core::kNumQuilletParams] = {};
+  static_assert(core::kNumQuilletParams <= 32, "a bit per parameter");
 
   std::atomic<int32_t> learning{0};  // the control + 2 (kLearnTap is -1); 0: not learning
   std::atomic<uint32_t> learned{0};  // a packed source and control; 0: none

@@ -11,7 +11,7 @@ void MidiInput::reset() {
   clockKnown = false;
 }
 
-void MidiInput::beginBlock(quillet::BlockChanges* blockChanges, uint32_t frameTime,
+void MidiInput::beginBlock(quillet::core::BlockChanges* blockChanges, uint32_t frameTime,
                            double sampleRate, TransportTempo transportTempo, void* context) {
   changes = blockChanges;
   transport = transportTempo;
@@ -44,8 +44,8 @@ void MidiInput::tap(uint32_t frame) {
   if (bpm <= 0.0 || !tempo.set(bpm, TempoSource::kTap)) return;
   if (transport && transport(transportContext) > 0.0) return;
   const DelaySetting echo = tempo.echoAt(bpm);
-  changes->add(frame, kParamDelay, echo.delay);
-  changes->add(frame, kParamRange, echo.range);
+  changes->add(frame, engine::kParamDelay, echo.delay);
+  changes->add(frame, engine::kParamRange, echo.range);
 }
 
 }  // namespace quillet::standalone

@@ -27,7 +27,7 @@ class MidiInput final : private MidiActions {
   // JACK's transport tempo now (0 for none); called on the audio thread.
   using TransportTempo = double (*)(void* context);
 
-  MidiInput(const MidiTable& table, PedalTempo& tempo, const quillet::EchoCore& core)
+  MidiInput(const MidiTable& table, PedalTempo& tempo, const quillet::core::EchoCore& core)
       : midi(table), tempo(tempo), core(core) {}
 
   MidiControl& control() { return midi; }
@@ -39,7 +39,7 @@ class MidiInput final : private MidiActions {
   // Before a block's events: they go into `changes` (cleared by the caller);
   // `frameTime` is the clock's frame at the block's first frame, `rate` the
   // sample rate.
-  void beginBlock(quillet::BlockChanges* changes, uint32_t frameTime, double rate,
+  void beginBlock(quillet::core::BlockChanges* changes, uint32_t frameTime, double rate,
                   TransportTempo transport, void* context);
   // One event of the block, at `frame`, in the order the port holds them.
   void event(uint32_t frame, const uint8_t* bytes, size_t size);
@@ -52,9 +52,9 @@ class MidiInput final : private MidiActions {
   MidiStream stream;
   MidiControl midi;
   PedalTempo& tempo;
-  const quillet::EchoCore& core;
+  const quillet::core::EchoCore& core;
   TapTempo taps{48000.0};
-  quillet::BlockChanges* changes = nullptr;
+  quillet::core::BlockChanges* changes = nullptr;
   bool clockKnown = false;
   uint64_t blockStart = 0;  // the frame clock, widened so that it never wraps
   double rate = 48000.0;

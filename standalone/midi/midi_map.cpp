@@ -14,7 +14,7 @@ namespace quillet::standalone {
 
 namespace {
 
-constexpr int kDefaultPresetPrograms = kNumFactoryPresets;  // pc 0-8
+constexpr int kDefaultPresetPrograms = core::kNumFactoryPresets;  // pc 0-8
 constexpr uint8_t kExpressionController = 11;
 constexpr uint8_t kVolumeController = 7;
 constexpr uint8_t kSustainController = 64;
@@ -51,14 +51,14 @@ std::string join(const std::vector<std::string>& words, size_t from, size_t to) 
 
 std::vector<std::string> parameterNames() {
   std::vector<std::string> names;
-  for (const QuilletParamSpec& param : kQuilletParams) names.push_back(param.name);
+  for (const core::QuilletParamSpec& param : core::kQuilletParams) names.push_back(param.name);
   return names;
 }
 
 // A parameter by name (as --set takes it) or by its symbol ("mono_out").
 bool findTargetParameter(const std::string& key, int32_t* index, std::string* error) {
-  for (int32_t i = 0; i < kNumQuilletParams; ++i)
-    if (lower(key) == kQuilletParams[i].symbol) {
+  for (int32_t i = 0; i < core::kNumQuilletParams; ++i)
+    if (lower(key) == core::kQuilletParams[i].symbol) {
       *index = i;
       return true;
     }
@@ -117,14 +117,14 @@ bool parseSource(const std::vector<std::string>& words, size_t* at, MidiSource* 
   return true;
 }
 
-const FactoryPreset* presetByNumberOrName(const std::string& key, int32_t* index) {
+const core::FactoryPreset* presetByNumberOrName(const std::string& key, int32_t* index) {
   int number = 0;
-  const FactoryPreset* preset = nullptr;
-  if (wholeNumber(key, 1, kNumFactoryPresets, &number))
-    preset = &kFactoryPresets[number - 1];
+  const core::FactoryPreset* preset = nullptr;
+  if (wholeNumber(key, 1, core::kNumFactoryPresets, &number))
+    preset = &core::kFactoryPresets[number - 1];
   else
     preset = findPreset(key);
-  if (preset) *index = static_cast<int32_t>(preset - kFactoryPresets);
+  if (preset) *index = static_cast<int32_t>(preset - core::kFactoryPresets);
   return preset;
 }
 
@@ -168,9 +168,9 @@ bool parseTarget(const std::vector<std::string>& words, size_t at, MidiSourceKin
   }
   target->kind = MidiTargetKind::kParameter;
   if (!findTargetParameter(key, &target->index, error)) return false;
-  const bool isSwitch = kQuilletParams[target->index].kind == ParamKind::Switch;
+  const bool isSwitch = core::kQuilletParams[target->index].kind == core::ParamKind::Switch;
   if (target->style == SwitchStyle::kToggle && !isSwitch) {
-    *error = "only a switch toggles (" + std::string(kQuilletParams[target->index].name) +
+    *error = "only a switch toggles (" + std::string(core::kQuilletParams[target->index].name) +
              " is not one)";
     return false;
   }
@@ -209,11 +209,11 @@ std::string targetText(const MidiTarget& target) {
                                                            : "";
   switch (target.kind) {
     case MidiTargetKind::kParameter:
-      return kQuilletParams[target.index].name + std::string(style);
+      return core::kQuilletParams[target.index].name + std::string(style);
     case MidiTargetKind::kTap:
       return "tap" + std::string(style);
     case MidiTargetKind::kPreset:
-      return kFactoryPresets[target.index].symbol;
+      return core::kFactoryPresets[target.index].symbol;
   }
   return "";
 }
@@ -226,9 +226,9 @@ MidiMap MidiMap::defaults() {
   auto control = [&](uint8_t number, MidiTargetKind kind, int32_t index) {
     map.list.push_back({{MidiSourceKind::kControl, 0, number}, {kind, index, SwitchStyle::kValue}});
   };
-  control(kExpressionController, MidiTargetKind::kParameter, kParamRepeat);
-  control(kVolumeController, MidiTargetKind::kParameter, kParamLevel);
-  control(kSustainController, MidiTargetKind::kParameter, kParamMute);
+  control(kExpressionController, MidiTargetKind::kParameter, engine::kParamRepeat);
+  control(kVolumeController, MidiTargetKind::kParameter, engine::kParamLevel);
+  control(kSustainController, MidiTargetKind::kParameter, engine::kParamMute);
   control(kDefaultTapController, MidiTargetKind::kTap, 0);
   return map;
 }
@@ -281,7 +281,7 @@ std::string MidiMap::text() const {
 
 bool MidiMap::learn(const MidiSource& source, int32_t control) {
   if (source.kind == MidiSourceKind::kProgram) return false;
-  if (control != kLearnTap && (control < 0 || control >= kNumQuilletParams)) return false;
+  if (control != kLearnTap && (control < 0 || control >= core::kNumQuilletParams)) return false;
   if (control != kLearnTap && source.kind != MidiSourceKind::kControl) return false;
   MidiTarget target{control == kLearnTap ? MidiTargetKind::kTap : MidiTargetKind::kParameter,
                     control == kLearnTap ? 0 : control, SwitchStyle::kValue};

@@ -11,6 +11,8 @@
 
 #include "engine/echo_engine.h"
 
+using namespace quillet::engine;
+
 int main(int argc, char** argv) {
   const long frames = argc > 1 ? std::atol(argv[1]) : 0;
   const bool glide = argc > 2 && std::strcmp(argv[2], "glide") == 0;

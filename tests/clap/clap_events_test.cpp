@@ -17,11 +17,11 @@ using quillet::test::Instance;
 using quillet::test::TestHost;
 
 // A core that records the stores a batch makes, in order.
-class RecordingCore : private quillet::ParamListener {
+class RecordingCore : private quillet::core::ParamListener {
  public:
   RecordingCore() { core.setListener(this); }
   ~RecordingCore() { core.setListener(nullptr); }
-  quillet::EchoCore core;
+  quillet::core::EchoCore core;
   std::vector<std::pair<int, float>> stores;
 
  private:
@@ -30,44 +30,46 @@ class RecordingCore : private quillet::ParamListener {
 
 TEST(ClapParamEvents, StoreEveryValueInTimeOrder) {
   EventList events;
-  events.value(0, kParamPingPong, 2);
-  events.value(0, kParamDelay, 0.1);
-  events.value(64, kParamDelay, 0.7);
-  events.value(10, kParamDelay, 0.4);  // out of order: earlier than the 0.7
-  events.value(3, kParamRange, 1.9);   // stepped: truncated to the middle position
-  events.value(5, kParamMute, 0.5);    // stepped: off
-  events.value(7, kParamMute, 1);
+  events.value(0, quillet::engine::kParamPingPong, 2);
+  events.value(0, quillet::engine::kParamDelay, 0.1);
+  events.value(64, quillet::engine::kParamDelay, 0.7);
+  events.value(10, quillet::engine::kParamDelay, 0.4);  // out of order: earlier than the 0.7
+  events.value(3, quillet::engine::kParamRange, 1.9);   // stepped: truncated to the middle position
+  events.value(5, quillet::engine::kParamMute, 0.5);    // stepped: off
+  events.value(7, quillet::engine::kParamMute, 1);
   ParamEventBatch batch;
   batch.collect(events.list());
   RecordingCore effect;
   EXPECT_TRUE(batch.storeAll(effect.core));  // Delay and Range change the tail
-  EXPECT_EQ(effect.stores, (std::vector<std::pair<int, float>>{{kParamDelay, 0.1f},
-                                                               {kParamPingPong, 1.0f},
-                                                               {kParamRange, 0.5f},
-                                                               {kParamMute, 0.0f},
-                                                               {kParamMute, 1.0f},
-                                                               {kParamDelay, 0.4f},
-                                                               {kParamDelay, 0.7f}}));
-  EXPECT_EQ(effect.core.parameter(kParamDelay), 0.7f);  // the latest in time wins
+  EXPECT_EQ(effect.stores,
+            (std::vector<std::pair<int, float>>{{quillet::engine::kParamDelay, 0.1f},
+                                                {quillet::engine::kParamPingPong, 1.0f},
+                                                {quillet::engine::kParamRange, 0.5f},
+                                                {quillet::engine::kParamMute, 0.0f},
+                                                {quillet::engine::kParamMute, 1.0f},
+                                                {quillet::engine::kParamDelay, 0.4f},
+                                                {quillet::engine::kParamDelay, 0.7f}}));
+  EXPECT_EQ(effect.core.parameter(quillet::engine::kParamDelay), 0.7f);  // the latest in time wins
   effect.stores.clear();
   EXPECT_FALSE(batch.storeAll(effect.core));  // each batch stores once
   EXPECT_TRUE(effect.stores.empty());
 
   EventList levelOnly;
-  levelOnly.value(0, kParamLevel, 0.5);
+  levelOnly.value(0, quillet::engine::kParamLevel, 0.5);
   batch.collect(levelOnly.list());
   EXPECT_FALSE(batch.storeAll(effect.core));  // the tail leaves Level out
 }
 
 TEST(ClapParamEvents, SkipWhatTheyCannotUse) {
   EventList events;
-  events.value(0, 11, 0.5);                             // unknown id
-  events.value(0, CLAP_INVALID_ID, 0.5);                // unknown id
-  events.value(0, kParamLevel, 0.5, /*space=*/1);       // another event space
-  events.value(0, kParamLevel, 0.5, 0, /*size=*/20);    // too small to be a value event
-  events.value(0, kParamLevel, std::nan(""));           // no number
-  events.transport(0, 0, CLAP_TRANSPORT_HAS_TEMPO);     // no tempo
-  events.transport(0, 140, CLAP_TRANSPORT_IS_PLAYING);  // tempo not flagged
+  events.value(0, 11, 0.5);                                         // unknown id
+  events.value(0, CLAP_INVALID_ID, 0.5);                            // unknown id
+  events.value(0, quillet::engine::kParamLevel, 0.5, /*space=*/1);  // another event space
+  events.value(0, quillet::engine::kParamLevel, 0.5, 0,
+               /*size=*/20);                                    // too small to be a value event
+  events.value(0, quillet::engine::kParamLevel, std::nan(""));  // no number
+  events.transport(0, 0, CLAP_TRANSPORT_HAS_TEMPO);             // no tempo
+  events.transport(0, 140, CLAP_TRANSPORT_IS_PLAYING);          // tempo not flagged
   ParamEventBatch batch;
   batch.collect(events.list());
   batch.collect(nullptr);
@@ -126,17 +128,17 @@ TEST(ClapProcess, TakesEventsWithEveryBlockEvenAnEmptyOne) {
   ASSERT_TRUE(plugin.get()->start_processing(plugin.get()));
 
   EventList events;
-  events.value(0, kParamDry, 0.2);
-  events.value(0, kParamRange, 0);
+  events.value(0, quillet::engine::kParamDry, 0.2);
+  events.value(0, quillet::engine::kParamRange, 0);
   EXPECT_EQ(runBlock(plugin, events, 0), CLAP_PROCESS_TAIL);
-  EXPECT_EQ(plugin.value(kParamDry), 0.2f);
-  EXPECT_EQ(plugin.value(kParamRange), 0.0);
+  EXPECT_EQ(plugin.value(quillet::engine::kParamDry), 0.2f);
+  EXPECT_EQ(plugin.value(quillet::engine::kParamRange), 0.0);
 
   EventList more;
-  more.value(17, kParamDry, 0.6);
+  more.value(17, quillet::engine::kParamDry, 0.6);
   EXPECT_EQ(runBlock(plugin, more, 64), CLAP_PROCESS_TAIL);
   EXPECT_EQ(runBlock(plugin, none, 1, /*doublePrecision=*/true), CLAP_PROCESS_TAIL);
-  EXPECT_EQ(plugin.value(kParamDry), 0.6f);
+  EXPECT_EQ(plugin.value(quillet::engine::kParamDry), 0.6f);
 
   plugin.get()->stop_processing(plugin.get());
   plugin.get()->deactivate(plugin.get());
@@ -148,12 +150,12 @@ TEST(ClapProcess, RefusesBlocksWithoutUsableBuffers) {
   Instance plugin(host);
   ASSERT_TRUE(plugin.get()->activate(plugin.get(), 44100, 1, 256));
   EventList events;
-  events.value(0, kParamLevel, 0.9);
+  events.value(0, quillet::engine::kParamLevel, 0.9);
   clap_process_t process{};
   process.frames_count = 32;
   process.in_events = events.list();
   EXPECT_EQ(plugin.get()->process(plugin.get(), &process), CLAP_PROCESS_ERROR);
-  EXPECT_EQ(plugin.value(kParamLevel), 0.9f);  // the events still count
+  EXPECT_EQ(plugin.value(quillet::engine::kParamLevel), 0.9f);  // the events still count
 
   float samples[32] = {};
   float* one[1] = {samples};
@@ -176,10 +178,10 @@ namespace {
 // noise is seeded from the clock).
 void activateWithEcho(const Instance& plugin) {
   EventList events;
-  events.value(0, kParamDelay, 0.1);  // 43 ms in the shortest range
-  events.value(0, kParamRange, 0);
-  events.value(0, kParamRepeat, 0.3);
-  events.value(0, kParamLevel, 0.8);
+  events.value(0, quillet::engine::kParamDelay, 0.1);  // 43 ms in the shortest range
+  events.value(0, quillet::engine::kParamRange, 0);
+  events.value(0, quillet::engine::kParamRepeat, 0.3);
+  events.value(0, quillet::engine::kParamLevel, 0.8);
   plugin.params()->flush(plugin.get(), events.list(), nullptr);
   ASSERT_TRUE(plugin.get()->activate(plugin.get(), 48000, 1, 4800));
 }
@@ -247,13 +249,13 @@ TEST(ClapTail, IsTheCoresAndEndlessWhileTheLoopSustainsItself) {
   EXPECT_EQ(tail->get(p), 0u);  // no rate yet
   ASSERT_TRUE(p->activate(p, 48000, 1, 512));
   EventList short_;
-  short_.value(0, kParamRepeat, 0.0);
+  short_.value(0, quillet::engine::kParamRepeat, 0.0);
   EXPECT_EQ(runBlock(plugin, short_, 16), CLAP_PROCESS_TAIL);
   const uint32_t once = tail->get(p);
   EXPECT_GT(once, 0u);
   EXPECT_LT(once, 48000u);  // one short echo and the filters' ring
   EventList sustained;
-  sustained.value(0, kParamRepeat, 0.6);
+  sustained.value(0, quillet::engine::kParamRepeat, 0.6);
   runBlock(plugin, sustained, 16);
   EXPECT_GE(tail->get(p), 0x7fffffffu);  // endless, as CLAP counts it
 }

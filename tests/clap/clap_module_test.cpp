@@ -172,36 +172,37 @@ std::string text(const Instance& plugin, clap_id id, double value, uint32_t capa
 TEST(ClapParams, TextsAreTheMusiciansAndReadBack) {
   TestHost host;
   Instance plugin(host);
-  EXPECT_EQ(text(plugin, kParamMute, 1), "on");
-  EXPECT_EQ(text(plugin, kParamMute, 0.99), "off");  // stepped: truncated
-  EXPECT_EQ(text(plugin, kParamRange, 0), "30-160 ms");
-  EXPECT_EQ(text(plugin, kParamRange, 1.7), "120-650 ms");
-  EXPECT_EQ(text(plugin, kParamPingPong, 5), "pong");  // clamped to the range
-  EXPECT_EQ(text(plugin, kParamLevel, 0.25), "25.0 %");
-  EXPECT_EQ(text(plugin, kParamPan, 0.3), "L 40");
+  EXPECT_EQ(text(plugin, quillet::engine::kParamMute, 1), "on");
+  EXPECT_EQ(text(plugin, quillet::engine::kParamMute, 0.99), "off");  // stepped: truncated
+  EXPECT_EQ(text(plugin, quillet::engine::kParamRange, 0), "30-160 ms");
+  EXPECT_EQ(text(plugin, quillet::engine::kParamRange, 1.7), "120-650 ms");
+  EXPECT_EQ(text(plugin, quillet::engine::kParamPingPong, 5), "pong");  // clamped to the range
+  EXPECT_EQ(text(plugin, quillet::engine::kParamLevel, 0.25), "25.0 %");
+  EXPECT_EQ(text(plugin, quillet::engine::kParamPan, 0.3), "L 40");
   // "Delay" in ms for the stored "Range" (the middle one here) and, once
   // active, the whole samples of the line at the rate.
-  EXPECT_EQ(text(plugin, kParamDelay, 0.5), "252.5 ms");
+  EXPECT_EQ(text(plugin, quillet::engine::kParamDelay, 0.5), "252.5 ms");
   ASSERT_TRUE(plugin.get()->activate(plugin.get(), 48000, 1, 512));
-  EXPECT_EQ(text(plugin, kParamDelay, 0.6936), "375.0 ms");
+  EXPECT_EQ(text(plugin, quillet::engine::kParamDelay, 0.6936), "375.0 ms");
   plugin.get()->deactivate(plugin.get());
-  EXPECT_EQ(text(plugin, kParamDelay, 0.25, 5), "<false>");  // too small for the text
-  EXPECT_EQ(text(plugin, kParamDelay, std::nan("")), "<false>");
+  EXPECT_EQ(text(plugin, quillet::engine::kParamDelay, 0.25, 5),
+            "<false>");  // too small for the text
+  EXPECT_EQ(text(plugin, quillet::engine::kParamDelay, std::nan("")), "<false>");
   EXPECT_EQ(text(plugin, 11, 0), "<false>");
 
   const auto value = [&](clap_id id, const char* t) {
     double v = -1;
     return plugin.params()->text_to_value(plugin.get(), id, t, &v) ? v : -1.0;
   };
-  EXPECT_EQ(value(kParamMute, "on"), 1.0);
-  EXPECT_EQ(value(kParamKnobDust, "off"), 0.0);
-  EXPECT_EQ(value(kParamRange, "480-2600 ms"), 2.0);
-  EXPECT_EQ(value(kParamPingPong, "ping"), 1.0);
-  EXPECT_EQ(value(kParamLevel, "25 %"), 0.25f);
-  EXPECT_EQ(value(kParamLevel, "250"), 1.0);  // out of range: clamped
-  EXPECT_EQ(value(kParamDelay, "0.3x"), -1.0);
-  EXPECT_EQ(value(kParamDelay, "nan"), -1.0);
-  EXPECT_EQ(value(kParamDelay, ""), -1.0);
+  EXPECT_EQ(value(quillet::engine::kParamMute, "on"), 1.0);
+  EXPECT_EQ(value(quillet::engine::kParamKnobDust, "off"), 0.0);
+  EXPECT_EQ(value(quillet::engine::kParamRange, "480-2600 ms"), 2.0);
+  EXPECT_EQ(value(quillet::engine::kParamPingPong, "ping"), 1.0);
+  EXPECT_EQ(value(quillet::engine::kParamLevel, "25 %"), 0.25f);
+  EXPECT_EQ(value(quillet::engine::kParamLevel, "250"), 1.0);  // out of range: clamped
+  EXPECT_EQ(value(quillet::engine::kParamDelay, "0.3x"), -1.0);
+  EXPECT_EQ(value(quillet::engine::kParamDelay, "nan"), -1.0);
+  EXPECT_EQ(value(quillet::engine::kParamDelay, ""), -1.0);
   EXPECT_EQ(value(11, "0"), -1.0);
   // Every value's text reads back to a value with the same text.
   for (clap_id id = 0; id < 11; ++id) {

@@ -226,11 +226,12 @@ TEST_F(ClapPanelX11, AClickOnMuteReachesTheHostAsOneGesture) {
   EXPECT_EQ(got[0].type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
   EXPECT_EQ(got[1].type, CLAP_EVENT_PARAM_VALUE);
   EXPECT_EQ(got[2].type, CLAP_EVENT_PARAM_GESTURE_END);
-  for (const ClapOutputEvent& e : got) EXPECT_EQ(e.paramId, static_cast<clap_id>(kParamMute));
+  for (const ClapOutputEvent& e : got)
+    EXPECT_EQ(e.paramId, static_cast<clap_id>(quillet::engine::kParamMute));
   EXPECT_EQ(got[1].value, 1.0);
   EXPECT_GE(plugin->host().flushRequests.load() + 1, 1);
   double value = 0;
-  ASSERT_TRUE(plugin->parameterValue(kParamMute, &value));
+  ASSERT_TRUE(plugin->parameterValue(quillet::engine::kParamMute, &value));
   EXPECT_EQ(value, 1.0);
   EXPECT_TRUE(plugin->host().wrongThreadCalls().empty());
 }
@@ -246,8 +247,8 @@ TEST_F(ClapPanelX11, ThePanelsMenuLoadsAPresetAsElevenGestures) {
   clickAt(170 + 60, 189 + 28 + 5 * 18 + 9, [&] { return events().size() == 33; });
   const std::vector<ClapOutputEvent> got = events();
   ASSERT_EQ(got.size(), 33u);
-  const FactoryPreset& dub = kFactoryPresets[5];
-  for (int i = 0; i < kNumQuilletParams; ++i) {
+  const quillet::core::FactoryPreset& dub = quillet::core::kFactoryPresets[5];
+  for (int i = 0; i < quillet::core::kNumQuilletParams; ++i) {
     EXPECT_EQ(got[3 * i].type, CLAP_EVENT_PARAM_GESTURE_BEGIN) << i;
     EXPECT_EQ(got[3 * i + 1].type, CLAP_EVENT_PARAM_VALUE) << i;
     EXPECT_EQ(got[3 * i + 2].type, CLAP_EVENT_PARAM_GESTURE_END) << i;
@@ -255,10 +256,10 @@ TEST_F(ClapPanelX11, ThePanelsMenuLoadsAPresetAsElevenGestures) {
     // The host's values: knobs 0..1, switches and selectors by position.
     double value = 0;
     ASSERT_TRUE(plugin->parameterValue(i, &value));
-    if (kQuilletParams[i].kind == ParamKind::Continuous)
+    if (quillet::core::kQuilletParams[i].kind == quillet::core::ParamKind::Continuous)
       EXPECT_EQ(static_cast<float>(value), dub.values[i]) << i;
     else
-      EXPECT_EQ(value, paramPosition(i, dub.values[i])) << i;
+      EXPECT_EQ(value, quillet::core::paramPosition(i, dub.values[i])) << i;
   }
   EXPECT_TRUE(plugin->host().wrongThreadCalls().empty());
 }
@@ -300,22 +301,23 @@ TEST_F(ClapPanelX11, ANoteKeyTakesTheTempoOfTheTransport) {
   ASSERT_EQ(got.size() % 2, 0u);
   const size_t last = got.size() - 1;
   EXPECT_EQ(got[0].type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
-  EXPECT_EQ(got[0].paramId, static_cast<clap_id>(kParamDelay));
+  EXPECT_EQ(got[0].paramId, static_cast<clap_id>(quillet::engine::kParamDelay));
   EXPECT_EQ(got[1].type, CLAP_EVENT_PARAM_GESTURE_BEGIN);
-  EXPECT_EQ(got[1].paramId, static_cast<clap_id>(kParamRange));
+  EXPECT_EQ(got[1].paramId, static_cast<clap_id>(quillet::engine::kParamRange));
   for (size_t i = 2; i + 2 <= last; i += 2) {
     EXPECT_EQ(got[i].type, CLAP_EVENT_PARAM_VALUE);
-    EXPECT_EQ(got[i].paramId, static_cast<clap_id>(kParamDelay));
+    EXPECT_EQ(got[i].paramId, static_cast<clap_id>(quillet::engine::kParamDelay));
     EXPECT_EQ(got[i].value, static_cast<double>(expected.delay));
     EXPECT_EQ(got[i + 1].type, CLAP_EVENT_PARAM_VALUE);
-    EXPECT_EQ(got[i + 1].paramId, static_cast<clap_id>(kParamRange));
-    EXPECT_EQ(got[i + 1].value, paramPosition(kParamRange, expected.range));
+    EXPECT_EQ(got[i + 1].paramId, static_cast<clap_id>(quillet::engine::kParamRange));
+    EXPECT_EQ(got[i + 1].value,
+              quillet::core::paramPosition(quillet::engine::kParamRange, expected.range));
   }
   EXPECT_EQ(got[last - 1].type, CLAP_EVENT_PARAM_GESTURE_END);
-  EXPECT_EQ(got[last - 1].paramId, static_cast<clap_id>(kParamRange));
+  EXPECT_EQ(got[last - 1].paramId, static_cast<clap_id>(quillet::engine::kParamRange));
   EXPECT_EQ(got[last].type, CLAP_EVENT_PARAM_GESTURE_END);
-  EXPECT_EQ(got[last].paramId, static_cast<clap_id>(kParamDelay));
-  EXPECT_EQ(plugin->valueText(kParamDelay, got[2].value).substr(0, 3), "600");
+  EXPECT_EQ(got[last].paramId, static_cast<clap_id>(quillet::engine::kParamDelay));
+  EXPECT_EQ(plugin->valueText(quillet::engine::kParamDelay, got[2].value).substr(0, 3), "600");
   EXPECT_TRUE(plugin->host().wrongThreadCalls().empty());
 }
 

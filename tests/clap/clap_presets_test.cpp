@@ -88,9 +88,9 @@ TEST(ClapPresetDiscovery, ListsTheNineFactoryPresetsFromInsideThePlugin) {
 
   ASSERT_TRUE(provider->get_metadata(provider, 1, nullptr, &index.receiver));
   ASSERT_EQ(index.presets.size(), 9u);
-  for (int i = 0; i < kNumFactoryPresets; ++i) {
-    EXPECT_EQ(index.presets[i].first, kFactoryPresets[i].name);
-    EXPECT_EQ(index.presets[i].second, kFactoryPresets[i].symbol);
+  for (int i = 0; i < quillet::core::kNumFactoryPresets; ++i) {
+    EXPECT_EQ(index.presets[i].first, quillet::core::kFactoryPresets[i].name);
+    EXPECT_EQ(index.presets[i].second, quillet::core::kFactoryPresets[i].symbol);
   }
   EXPECT_EQ(index.presets.front(), (std::pair<std::string, std::string>{"Slapback", "slapback"}));
   EXPECT_EQ(index.pluginIds, std::vector<std::string>(9, "clap:com.marrowledge.quillet-k3"));
@@ -111,13 +111,13 @@ TEST(ClapPresetLoad, LoadsAPresetByItsKeyAndTellsTheHost) {
   Instance plugin(host);
   auto* load = plugin.ext<clap_plugin_preset_load_t>("clap.preset-load/2");
   ASSERT_NE(load, nullptr);
-  const FactoryPreset& dub = kFactoryPresets[5];
+  const quillet::core::FactoryPreset& dub = quillet::core::kFactoryPresets[5];
   ASSERT_STREQ(dub.symbol, "dub_throw");
   ASSERT_TRUE(load->from_location(plugin.get(), 1, nullptr, "dub_throw"));
-  EXPECT_EQ(plugin.value(kParamDelay), dub.values[kParamDelay]);
-  EXPECT_EQ(plugin.value(kParamRepeat), dub.values[kParamRepeat]);
-  EXPECT_EQ(plugin.value(kParamRange), 2.0);     // stored 1.0: the long range
-  EXPECT_EQ(plugin.value(kParamKnobDust), 0.0);  // stored 0.0
+  EXPECT_EQ(plugin.value(quillet::engine::kParamDelay), dub.values[quillet::engine::kParamDelay]);
+  EXPECT_EQ(plugin.value(quillet::engine::kParamRepeat), dub.values[quillet::engine::kParamRepeat]);
+  EXPECT_EQ(plugin.value(quillet::engine::kParamRange), 2.0);     // stored 1.0: the long range
+  EXPECT_EQ(plugin.value(quillet::engine::kParamKnobDust), 0.0);  // stored 0.0
   EXPECT_EQ(host.calls.rescans, std::vector<uint32_t>{CLAP_PARAM_RESCAN_VALUES});
   EXPECT_EQ(host.calls.presetsLoaded, std::vector<std::string>{"dub_throw"});
   EXPECT_EQ(host.calls.dirtyMarks, 1);
@@ -126,7 +126,7 @@ TEST(ClapPresetLoad, LoadsAPresetByItsKeyAndTellsTheHost) {
   EXPECT_FALSE(load->from_location(plugin.get(), 1, nullptr, "dub"));
   EXPECT_FALSE(load->from_location(plugin.get(), 1, nullptr, nullptr));
   EXPECT_FALSE(load->from_location(plugin.get(), 0, "/tmp/slapback", "slapback"));
-  EXPECT_EQ(plugin.value(kParamDelay), dub.values[kParamDelay]);
+  EXPECT_EQ(plugin.value(quillet::engine::kParamDelay), dub.values[quillet::engine::kParamDelay]);
   EXPECT_EQ(host.calls.presetsLoaded.size(), 1u);
 }
 

@@ -61,16 +61,19 @@ TEST(ClapState, AFreshInstanceSavesTheHeaderAndTheDefaultsChunk) {
 TEST(ClapState, RoundTripsThroughStreamsOfAnyChunkSize) {
   TestHost host;
   Instance source(host);
-  setValues(source, {{kParamDelay, 0.3}, {kParamRange, 2}, {kParamMute, 1}, {kParamPan, 0.8}});
+  setValues(source, {{quillet::engine::kParamDelay, 0.3},
+                     {quillet::engine::kParamRange, 2},
+                     {quillet::engine::kParamMute, 1},
+                     {quillet::engine::kParamPan, 0.8}});
   const std::vector<uint8_t> bytes = saved(source);
-  EXPECT_EQ(floatAt(bytes, 8 + 4 * kParamRange), 1.0f);
-  EXPECT_EQ(floatAt(bytes, 8 + 4 * kParamDelay), 0.3f);
+  EXPECT_EQ(floatAt(bytes, 8 + 4 * quillet::engine::kParamRange), 1.0f);
+  EXPECT_EQ(floatAt(bytes, 8 + 4 * quillet::engine::kParamDelay), 0.3f);
   for (uint64_t chunk : {1u, 3u, 8u, 52u}) {
     Instance target(host);
     ASSERT_TRUE(load(target, ByteSource(bytes, chunk))) << chunk;
     EXPECT_EQ(saved(target), bytes) << chunk;
-    EXPECT_EQ(target.value(kParamRange), 2.0);
-    EXPECT_EQ(target.value(kParamMute), 1.0);
+    EXPECT_EQ(target.value(quillet::engine::kParamRange), 2.0);
+    EXPECT_EQ(target.value(quillet::engine::kParamMute), 1.0);
   }
 }
 
@@ -80,24 +83,25 @@ TEST(ClapState, TakesAChunkSavedByAnotherEditionInsideTheHeader) {
   TestHost host;
   Instance plugin(host);
   std::vector<uint8_t> bytes = saved(plugin);
-  setFloatAt(bytes, 8 + 4 * kParamMonoOut, 0.7f);
-  setFloatAt(bytes, 8 + 4 * kParamRange, 0.3f);
-  setFloatAt(bytes, 8 + 4 * kParamDelay, 0.1234f);
+  setFloatAt(bytes, 8 + 4 * quillet::engine::kParamMonoOut, 0.7f);
+  setFloatAt(bytes, 8 + 4 * quillet::engine::kParamRange, 0.3f);
+  setFloatAt(bytes, 8 + 4 * quillet::engine::kParamDelay, 0.1234f);
   ASSERT_TRUE(load(plugin, ByteSource(bytes)));
-  EXPECT_EQ(plugin.value(kParamMonoOut), 1.0);
-  EXPECT_EQ(plugin.value(kParamRange), 0.0);
-  EXPECT_EQ(plugin.value(kParamDelay), 0.1234f);
+  EXPECT_EQ(plugin.value(quillet::engine::kParamMonoOut), 1.0);
+  EXPECT_EQ(plugin.value(quillet::engine::kParamRange), 0.0);
+  EXPECT_EQ(plugin.value(quillet::engine::kParamDelay), 0.1234f);
 }
 
 TEST(ClapState, RefusesForeignShortLongAndFailingStreamsChangingNothing) {
   TestHost host;
   Instance plugin(host);
-  setValues(plugin, {{kParamRepeat, 0.25}});
+  setValues(plugin, {{quillet::engine::kParamRepeat, 0.25}});
   const std::vector<uint8_t> good = saved(plugin);
   std::vector<std::vector<uint8_t>> refused;
   auto variant = [&](auto change) {
     std::vector<uint8_t> bytes = good;
-    setFloatAt(bytes, 8 + 4 * kParamRepeat, 0.75f);  // would change Repeat if taken
+    setFloatAt(bytes, 8 + 4 * quillet::engine::kParamRepeat,
+               0.75f);  // would change Repeat if taken
     change(bytes);
     refused.push_back(bytes);
   };
@@ -112,7 +116,7 @@ TEST(ClapState, RefusesForeignShortLongAndFailingStreamsChangingNothing) {
   variant([](auto& b) { b.erase(b.begin(), b.begin() + 8); });  // a bare chunk
   for (size_t i = 0; i < refused.size(); ++i) {
     EXPECT_FALSE(load(plugin, ByteSource(refused[i]))) << "variant " << i;
-    EXPECT_EQ(plugin.value(kParamRepeat), 0.25f) << "variant " << i;
+    EXPECT_EQ(plugin.value(quillet::engine::kParamRepeat), 0.25f) << "variant " << i;
   }
   // A read error after the whole payload, where the end should be.
   EXPECT_FALSE(load(plugin, ByteSource(good, 52, /*failAtEnd=*/true)));
@@ -128,11 +132,11 @@ TEST(ClapState, ClampsAnInfiniteValueAsEveryEditionDoes) {
   TestHost host;
   Instance plugin(host);
   std::vector<uint8_t> bytes = saved(plugin);
-  setFloatAt(bytes, 8 + 4 * kParamRepeat, HUGE_VALF);
-  setFloatAt(bytes, 8 + 4 * kParamPan, -HUGE_VALF);
+  setFloatAt(bytes, 8 + 4 * quillet::engine::kParamRepeat, HUGE_VALF);
+  setFloatAt(bytes, 8 + 4 * quillet::engine::kParamPan, -HUGE_VALF);
   ASSERT_TRUE(load(plugin, ByteSource(bytes)));
-  EXPECT_EQ(plugin.value(kParamRepeat), 1.0);
-  EXPECT_EQ(plugin.value(kParamPan), 0.0);
+  EXPECT_EQ(plugin.value(quillet::engine::kParamRepeat), 1.0);
+  EXPECT_EQ(plugin.value(quillet::engine::kParamPan), 0.0);
 }
 
 TEST(ClapState, SaveFailsWhenTheHostStreamFailsOrStalls) {

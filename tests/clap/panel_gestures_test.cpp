@@ -19,7 +19,7 @@ using quillet::clap::ClapPanelHost;
 using quillet::clap::QuilletPlugin;
 
 // The third note key.
-constexpr int32_t kQuarterNote = quillet::kTagWholeNote + 2;
+constexpr int32_t kQuarterNote = quillet::core::kTagWholeNote + 2;
 
 // A host offering clap.params (so the plug-in can ask for flushes and
 // rescans), counting what it is asked, and an output list that keeps what it
@@ -93,11 +93,11 @@ void expectEveryGestureClosed(const std::vector<GestureHost::Event>& events) {
 void drag(ClapPanelHost& panel, int32_t tag, int values) {
   panel.beginGesture(tag);
   for (int v = 0; v < values; ++v) {
-    if (tag < kNumQuilletParams) {
+    if (tag < quillet::core::kNumQuilletParams) {
       panel.performEdit(tag, static_cast<float>(v % 100) / 100.0f);
     } else {
-      panel.performEdit(kParamDelay, 0.25f);
-      panel.performEdit(kParamRange, 0.5f);
+      panel.performEdit(quillet::engine::kParamDelay, 0.25f);
+      panel.performEdit(quillet::engine::kParamRange, 0.5f);
     }
   }
   panel.endGesture(tag);
@@ -136,7 +136,7 @@ TEST(ClapPanelGestures, AGestureThatFitsIsSentWholeAndNeedsNoRescan) {
   ClapPanelHost panel(*plugin);
   drag(panel, kQuarterNote, 2);
   plugin->gestures().drainTo(&host.out);
-  const clap_id delay = kParamDelay, range = kParamRange;
+  const clap_id delay = quillet::engine::kParamDelay, range = quillet::engine::kParamRange;
   const std::vector<std::pair<uint16_t, clap_id>> expected = {
       {CLAP_EVENT_PARAM_GESTURE_BEGIN, delay}, {CLAP_EVENT_PARAM_GESTURE_BEGIN, range},
       {CLAP_EVENT_PARAM_VALUE, delay},         {CLAP_EVENT_PARAM_VALUE, range},

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace quillet {
+namespace quillet::core {
 namespace {
 
 // Records what the runner is asked to do, as one text per step:
@@ -40,13 +40,13 @@ using Steps = std::vector<std::string>;
 
 TEST(BlockChanges, PiecesSplitAtEachFrameAndStoreInParameterOrderThere) {
   auto changes = std::make_unique<BlockChanges>();
-  changes->add(40, kParamMute, 1.0f);
-  changes->add(10, kParamLevel, 0.5f);
-  changes->add(40, kParamLevel, 0.25f);  // same frame: Level before Mute
-  changes->add(10, kParamLevel, 0.75f);  // same frame and index: the later wins
-  changes->add(0, kParamPan, 0.0f);
-  changes->add(64, kParamDry, 0.5f);   // the block's end: after the last piece
-  changes->add(900, kParamDry, 0.2f);  // past the end too
+  changes->add(40, engine::kParamMute, 1.0f);
+  changes->add(10, engine::kParamLevel, 0.5f);
+  changes->add(40, engine::kParamLevel, 0.25f);  // same frame: Level before Mute
+  changes->add(10, engine::kParamLevel, 0.75f);  // same frame and index: the later wins
+  changes->add(0, engine::kParamPan, 0.0f);
+  changes->add(64, engine::kParamDry, 0.5f);   // the block's end: after the last piece
+  changes->add(900, engine::kParamDry, 0.2f);  // past the end too
   Recorder runner;
   runInPieces(*changes, 64, runner);
   EXPECT_EQ(runner.steps, (Steps{"s6:0", "r0+10", "s2:0.5", "s2:0.75", "r10+30", "s2:0.25", "s4:1",
@@ -62,8 +62,8 @@ TEST(BlockChanges, PiecesSplitAtEachFrameAndStoreInParameterOrderThere) {
 
   // A block that is not run stores everything in the same order.
   changes->clear();
-  changes->add(9, kParamDelay, 0.1f);
-  changes->add(2, kParamRepeat, 0.3f);
+  changes->add(9, engine::kParamDelay, 0.1f);
+  changes->add(2, engine::kParamRepeat, 0.3f);
   Recorder stores;
   applyAll(*changes, stores);
   EXPECT_EQ(stores.steps, (Steps{"s1:0.3", "s0:0.1"}));
@@ -72,10 +72,10 @@ TEST(BlockChanges, PiecesSplitAtEachFrameAndStoreInParameterOrderThere) {
 TEST(BlockChanges, DelayAndRangeSplitTheBlockLikeEveryOtherChange) {
   // How often the lines then stretch is the core's rule (stretch_spacing_test).
   auto changes = std::make_unique<BlockChanges>();
-  changes->add(3, kParamDelay, 0.2f);
-  changes->add(20, kParamRange, 1.0f);
-  changes->add(20, kParamLevel, 0.9f);
-  changes->add(21, kParamDelay, 0.4f);
+  changes->add(3, engine::kParamDelay, 0.2f);
+  changes->add(20, engine::kParamRange, 1.0f);
+  changes->add(20, engine::kParamLevel, 0.9f);
+  changes->add(21, engine::kParamDelay, 0.4f);
   Recorder mixed;
   runInPieces(*changes, 32, mixed);
   EXPECT_EQ(mixed.steps,
@@ -142,4 +142,4 @@ TEST(BlockChanges, AFloodBeyondTheRoomFollowsEveryValueWithinAFewFrames) {
 }
 
 }  // namespace
-}  // namespace quillet
+}  // namespace quillet::core

@@ -13,7 +13,9 @@
 #include <thread>
 #include <vector>
 
-namespace quillet {
+#include "engine/echo_engine_probe.h"
+
+namespace quillet::core {
 namespace {
 
 // The engine holds its delay memory inside the core: big, so on the heap.
@@ -54,8 +56,8 @@ TEST(EchoCoreRates, OneRuleForEveryFormat) {
 TEST(EchoCoreRates, UnusableRatePassesAudioThroughAndTakesNoMemory) {
   auto core = makeCore(2e6);
   EXPECT_FALSE(core->echoEngine().hasDelayMemory());
-  core->setParameter(kParamDry, 0.0f);
-  core->setParameter(kParamLevel, 1.0f);
+  core->setParameter(engine::kParamDry, 0.0f);
+  core->setParameter(engine::kParamLevel, 1.0f);
   Stereo s(256);
   s.run(*core, 0, 256);
   EXPECT_EQ(s.outL, s.inL);
@@ -67,16 +69,16 @@ TEST(EchoCoreRates, UnusableRatePassesAudioThroughAndTakesNoMemory) {
 
 TEST(EchoCoreParams, QueuedStoresTakeEffectBeforeTheRateAndRestart) {
   EchoCore core;
-  core.setParameter(kParamRepeat, 0.75f);
-  core.setParameter(kParamLevel, 0.25f);
+  core.setParameter(engine::kParamRepeat, 0.75f);
+  core.setParameter(engine::kParamLevel, 0.25f);
   core.setSampleRate(48000.0);
   // The smoothers start on the stored values, without a glide.
-  EXPECT_EQ(core.echoEngine().feedback.current, 1.5f);
-  EXPECT_EQ(core.echoEngine().level.current, 0.25f);
-  core.setParameter(kParamDry, 0.5f);
+  EXPECT_EQ(engine::probe(core.echoEngine()).feedback.current, 1.5f);
+  EXPECT_EQ(engine::probe(core.echoEngine()).level.current, 0.25f);
+  core.setParameter(engine::kParamDry, 0.5f);
   core.restart();
-  EXPECT_EQ(core.echoEngine().dry.current, 0.5f);
-  EXPECT_TRUE(core.echoEngine().dry.settled);
+  EXPECT_EQ(engine::probe(core.echoEngine()).dry.current, 0.5f);
+  EXPECT_TRUE(engine::probe(core.echoEngine()).dry.settled);
 }
 
 TEST(EchoCoreParams, ListenerHearsEveryStoreOnTheStoringThread) {
@@ -90,8 +92,8 @@ TEST(EchoCoreParams, ListenerHearsEveryStoreOnTheStoringThread) {
   } heard;
   auto core = makeCore();
   core->setListener(&heard);
-  core->setParameter(kParamPan, 2.0f);
-  EXPECT_EQ(heard.indices, (std::vector<int32_t>{kParamPan}));
+  core->setParameter(engine::kParamPan, 2.0f);
+  EXPECT_EQ(heard.indices, (std::vector<int32_t>{engine::kParamPan}));
   EXPECT_EQ(heard.values, (std::vector<float>{1.0f}));
   uint8_t state[kStateBytes];
   core->saveState(state);
@@ -104,15 +106,15 @@ TEST(EchoCoreParams, ListenerHearsEveryStoreOnTheStoringThread) {
 TEST(EchoCoreParams, TextsFollowTheStoredRangeAndTheRate) {
   auto core = makeCore(48000.0);
   char text[32];
-  ASSERT_TRUE(core->valueToText(kParamDelay, 1.0f, text, sizeof text));
+  ASSERT_TRUE(core->valueToText(engine::kParamDelay, 1.0f, text, sizeof text));
   EXPECT_STREQ(text, "650.0 ms");
-  core->setParameter(kParamRange, 1.0f);
-  ASSERT_TRUE(core->valueToText(kParamDelay, 1.0f, text, sizeof text));
+  core->setParameter(engine::kParamRange, 1.0f);
+  ASSERT_TRUE(core->valueToText(engine::kParamDelay, 1.0f, text, sizeof text));
   EXPECT_STREQ(text, "2600.0 ms");
   float v = -1.0f;
-  ASSERT_TRUE(core->textToValue(kParamDelay, "480", &v));
+  ASSERT_TRUE(core->textToValue(engine::kParamDelay, "480", &v));
   EXPECT_EQ(v, 0.0f);
-  EXPECT_FALSE(core->textToValue(kParamDelay, "soon", &v));
+  EXPECT_FALSE(core->textToValue(engine::kParamDelay, "soon", &v));
 }
 
 // A block longer than the engine counts runs as the engine's blocks back to
@@ -123,10 +125,10 @@ TEST(EchoCoreBlocks, LongBlocksRunAsEngineBlocksBackToBack) {
     auto pieces = makeCore(44100.0);
     for (EchoCore* c : {whole.get(), pieces.get()}) {
       c->echoEngine().setTickSource(nullptr);  // the same stretch noise in both
-      c->setParameter(kParamDelay, 0.1f);
-      c->setParameter(kParamRange, 0.0f);
-      c->setParameter(kParamRepeat, 0.4f);
-      c->setParameter(kParamLevel, 0.8f);
+      c->setParameter(engine::kParamDelay, 0.1f);
+      c->setParameter(engine::kParamRange, 0.0f);
+      c->setParameter(engine::kParamRepeat, 0.4f);
+      c->setParameter(engine::kParamLevel, 0.8f);
       c->setMonoIO(mono);
     }
     whole->setLongestEngineBlock(300);
@@ -141,27 +143,27 @@ TEST(EchoCoreBlocks, LongBlocksRunAsEngineBlocksBackToBack) {
 
 TEST(EchoCoreBlocks, AnEmptyBlockIsABlockAndApplyingStoresIsNot) {
   auto core = makeCore();
-  const double offset = core->echoEngine().antiDenormal;
-  core->setParameter(kParamLevel, 0.5f);
+  const double offset = engine::probe(core->echoEngine()).antiDenormal;
+  core->setParameter(engine::kParamLevel, 0.5f);
   core->applyPendingStores();
-  EXPECT_EQ(core->echoEngine().level.target, 0.5f);
-  EXPECT_EQ(core->echoEngine().antiDenormal, offset);
+  EXPECT_EQ(engine::probe(core->echoEngine()).level.target, 0.5f);
+  EXPECT_EQ(engine::probe(core->echoEngine()).antiDenormal, offset);
   const float* ins[2] = {nullptr, nullptr};
   float l = 0.0f, r = 0.0f;
   const float* realIns[2] = {&l, &r};
   float* outs[2] = {&l, &r};
   core->process(ins, outs, 0);  // null channels: nothing is touched
-  EXPECT_EQ(core->echoEngine().antiDenormal, offset);
+  EXPECT_EQ(engine::probe(core->echoEngine()).antiDenormal, offset);
   core->process(realIns, outs, 0);
-  EXPECT_EQ(core->echoEngine().antiDenormal, -offset);
+  EXPECT_EQ(engine::probe(core->echoEngine()).antiDenormal, -offset);
 }
 
 TEST(EchoCoreBlocks, DoublePrecisionBlocksRun) {
   auto core = makeCore(0.0);
-  core->setParameter(kParamDry, 0.0f);
-  core->setParameter(kParamLevel, 1.0f);
-  core->setParameter(kParamDelay, 0.0f);
-  core->setParameter(kParamRange, 0.0f);
+  core->setParameter(engine::kParamDry, 0.0f);
+  core->setParameter(engine::kParamLevel, 1.0f);
+  core->setParameter(engine::kParamDelay, 0.0f);
+  core->setParameter(engine::kParamRange, 0.0f);
   core->setSampleRate(44100.0);
   std::vector<double> inL(2000, 0.0), inR(2000, 0.0), outL(2000), outR(2000);
   inL[0] = inR[0] = 0.5;
@@ -183,13 +185,13 @@ class EchoCoreTail : public ::testing::TestWithParam<float> {};
 TEST_P(EchoCoreTail, TheTailLetsAHostRenderTheEchoOut) {
   const float repeat = GetParam();
   auto core = makeCore(0.0);
-  core->setParameter(kParamDelay, 0.0f);
-  core->setParameter(kParamRange, 0.0f);
-  core->setParameter(kParamRepeat, repeat);
-  core->setParameter(kParamLevel, 1.0f);
-  core->setParameter(kParamDry, 0.0f);
-  core->setParameter(kParamPingPong, 0.5f);  // the echo bounces from side to side
-  core->setSampleRate(8000.0);               // a low rate keeps the run short
+  core->setParameter(engine::kParamDelay, 0.0f);
+  core->setParameter(engine::kParamRange, 0.0f);
+  core->setParameter(engine::kParamRepeat, repeat);
+  core->setParameter(engine::kParamLevel, 1.0f);
+  core->setParameter(engine::kParamDry, 0.0f);
+  core->setParameter(engine::kParamPingPong, 0.5f);  // the echo bounces from side to side
+  core->setSampleRate(8000.0);                       // a low rate keeps the run short
   const int32_t length = core->delayLengthFrames();
   ASSERT_EQ(length, 240);
   const uint32_t tail = core->tailFrames();
@@ -236,7 +238,7 @@ TEST(EchoCoreTailBound, TheTableSaysWhichValuesShapeTheTailAndStretchTheLines) {
     for (float from : {0.0f, 0.3f, 0.6f, 1.0f}) {
       for (float to : {0.0f, 0.3f, 0.6f, 1.0f}) {
         auto core = makeCore();
-        core->setParameter(kParamRepeat, 0.2f);
+        core->setParameter(engine::kParamRepeat, 0.2f);
         core->setParameter(index, from);
         const uint32_t tail = core->tailFrames();
         const int32_t length = core->delayLengthFrames();
@@ -254,16 +256,16 @@ TEST(EchoCoreTailBound, SustainingLoopsAndNoRate) {
   EchoCore none;
   EXPECT_EQ(none.tailFrames(), 0u) << "no rate, no echo";
   auto low = makeCore(8000.0);
-  low->setParameter(kParamRepeat, 0.49f);
+  low->setParameter(engine::kParamRepeat, 0.49f);
   EXPECT_EQ(low->tailFrames(), kInfiniteTail) << "at 8 kHz the loop sustains itself from 0.481";
   auto core = makeCore(48000.0);
-  core->setParameter(kParamRepeat, 0.5f);
+  core->setParameter(engine::kParamRepeat, 0.5f);
   EXPECT_EQ(core->tailFrames(), kInfiniteTail) << "from 100 % the loop sustains itself";
-  core->setParameter(kParamRepeat, 1.0f);
+  core->setParameter(engine::kParamRepeat, 1.0f);
   EXPECT_EQ(core->tailFrames(), kInfiniteTail);
-  core->setParameter(kParamRepeat, 0.4f);
-  core->setParameter(kParamDelay, 1.0f);
-  core->setParameter(kParamRange, 1.0f);
+  core->setParameter(engine::kParamRepeat, 0.4f);
+  core->setParameter(engine::kParamDelay, 1.0f);
+  core->setParameter(engine::kParamRange, 1.0f);
   EXPECT_EQ(core->delayLengthFrames(), 124800);
   const uint32_t tail = core->tailFrames();
   EXPECT_GT(tail, 40u * 124800u);
@@ -313,4 +315,4 @@ TEST(EchoCoreThreads, StoresTextsAndStatesWhileAudioRuns) {
 }
 
 }  // namespace
-}  // namespace quillet
+}  // namespace quillet::core

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+namespace quillet::core {
 namespace {
 
 TEST(ParamChangeQueue, KeepsOrderAndTellsWhenFull) {
@@ -71,3 +72,4 @@ TEST(ParamChangeQueue, ManyProducersOneConsumer) {
 }
 
 }  // namespace
+}  // namespace quillet::core

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace quillet {
+namespace quillet::core {
 
 struct ParamStoreTestAccess {
   // What a second thread's store does between landing and reaching the queue.
@@ -25,7 +25,7 @@ namespace {
 using Event = std::pair<int32_t, float>;
 
 struct Recorder : ParamReaction, ParamListener {
-  void parameterTaken(int32_t index, const EchoParams& taken) override {
+  void parameterTaken(int32_t index, const engine::EchoParams& taken) override {
     reactions.push_back({index, taken[index]});
   }
   void parameterStored(int32_t index, float value) override { heard.push_back({index, value}); }
@@ -46,22 +46,22 @@ TEST_F(ParamStoreTest, StartsOnTheTableDefaults) {
     EXPECT_EQ(store.value(i), kQuilletParams[i].defaultValue) << i;
     EXPECT_EQ(store.taken()[i], kQuilletParams[i].defaultValue) << i;
   }
-  EXPECT_EQ(store.value(kParamDry), 1.0f);
-  EXPECT_EQ(store.value(kParamKnobDust), 1.0f);
-  EXPECT_EQ(store.value(kParamRange), 0.5f);
-  EXPECT_EQ(store.value(kParamPan), 0.5f);
+  EXPECT_EQ(store.value(engine::kParamDry), 1.0f);
+  EXPECT_EQ(store.value(engine::kParamKnobDust), 1.0f);
+  EXPECT_EQ(store.value(engine::kParamRange), 0.5f);
+  EXPECT_EQ(store.value(engine::kParamPan), 0.5f);
   block();
   EXPECT_TRUE(recorder.reactions.empty()) << "the defaults are what the engine has";
 }
 
 TEST_F(ParamStoreTest, StoreClampsTellsListenerAtOnceAndReactionAtTheNextBlock) {
-  EXPECT_TRUE(store.store(kParamRepeat, 1.5f));
-  EXPECT_EQ(store.value(kParamRepeat), 1.0f);
-  EXPECT_TRUE(store.store(kParamRepeat, -0.2f));
-  EXPECT_EQ(store.value(kParamRepeat), 0.0f);
+  EXPECT_TRUE(store.store(engine::kParamRepeat, 1.5f));
+  EXPECT_EQ(store.value(engine::kParamRepeat), 1.0f);
+  EXPECT_TRUE(store.store(engine::kParamRepeat, -0.2f));
+  EXPECT_EQ(store.value(engine::kParamRepeat), 0.0f);
   EXPECT_EQ(recorder.heard, (std::vector<Event>{{1, 1.0f}, {1, 0.0f}}));
   EXPECT_TRUE(recorder.reactions.empty());
-  EXPECT_EQ(store.taken()[kParamRepeat], 0.0f) << "taken in only at the block";
+  EXPECT_EQ(store.taken()[engine::kParamRepeat], 0.0f) << "taken in only at the block";
   block();
   // Each store's reaction, in order, with the value that store made.
   EXPECT_EQ(recorder.reactions, (std::vector<Event>{{1, 1.0f}, {1, 0.0f}}));
@@ -71,16 +71,16 @@ TEST_F(ParamStoreTest, StoreClampsTellsListenerAtOnceAndReactionAtTheNextBlock) 
 
 TEST_F(ParamStoreTest, NanAndIndicesOutsideTheTableChangeNothing) {
   const float inf = std::numeric_limits<float>::infinity();
-  EXPECT_FALSE(store.store(kParamDelay, std::numeric_limits<float>::quiet_NaN()));
+  EXPECT_FALSE(store.store(engine::kParamDelay, std::numeric_limits<float>::quiet_NaN()));
   EXPECT_FALSE(store.store(-1, 0.5f));
   EXPECT_FALSE(store.store(kNumQuilletParams, 0.5f));
   EXPECT_EQ(store.value(kNumQuilletParams), 0.0f);
   EXPECT_EQ(store.value(-1), 0.0f);
   EXPECT_TRUE(recorder.heard.empty());
-  EXPECT_TRUE(store.store(kParamLevel, inf));
-  EXPECT_TRUE(store.store(kParamDelay, -inf));
-  EXPECT_EQ(store.value(kParamLevel), 1.0f);
-  EXPECT_EQ(store.value(kParamDelay), 0.0f);
+  EXPECT_TRUE(store.store(engine::kParamLevel, inf));
+  EXPECT_TRUE(store.store(engine::kParamDelay, -inf));
+  EXPECT_EQ(store.value(engine::kParamLevel), 1.0f);
+  EXPECT_EQ(store.value(engine::kParamDelay), 0.0f);
   block();
   EXPECT_EQ(recorder.reactions, (std::vector<Event>{{2, 1.0f}, {0, 0.0f}}));
 }
@@ -88,13 +88,13 @@ TEST_F(ParamStoreTest, NanAndIndicesOutsideTheTableChangeNothing) {
 TEST_F(ParamStoreTest, EngineFollowsTheStoredValueWhenStoresRaceEachOther) {
   // Two threads store "Delay" at once: the stored value keeps 0.7, the queue
   // ends with 0.3.
-  ParamStoreTestAccess::storeWithoutQueueing(store, kParamDelay, 0.7f);
-  store.store(kParamDelay, 0.3f);
-  ParamStoreTestAccess::storeWithoutQueueing(store, kParamDelay, 0.7f);
+  ParamStoreTestAccess::storeWithoutQueueing(store, engine::kParamDelay, 0.7f);
+  store.store(engine::kParamDelay, 0.3f);
+  ParamStoreTestAccess::storeWithoutQueueing(store, engine::kParamDelay, 0.7f);
   block();
   EXPECT_EQ(recorder.reactions, (std::vector<Event>{{0, 0.3f}, {0, 0.7f}}));
-  EXPECT_EQ(store.value(kParamDelay), 0.7f);
-  EXPECT_EQ(store.taken()[kParamDelay], 0.7f);
+  EXPECT_EQ(store.value(engine::kParamDelay), 0.7f);
+  EXPECT_EQ(store.taken()[engine::kParamDelay], 0.7f);
   block();
   EXPECT_EQ(recorder.reactions.size(), 2u);
 }
@@ -104,11 +104,11 @@ TEST_F(ParamStoreTest, StoresBeyondTheQueueEndOnTheLastValueAndKeepASwitchOn) {
   // holds before the next block.
   const uint32_t stores = 3 * ParamChangeQueue::kCapacity;
   for (uint32_t i = 0; i < stores; ++i) store.store(i % 2, (i % 5) / 4.0f);
-  store.store(kParamMute, 1.0f);  // the switch turned on, then off, after the queue is full
-  store.store(kParamMute, 0.0f);
-  store.store(kParamPingPong, 1.0f);  // a selector is no switch: no replay
-  store.store(kParamPingPong, 0.0f);
-  store.store(kParamDelay, 0.125f);
+  store.store(engine::kParamMute, 1.0f);  // the switch turned on, then off, after the queue is full
+  store.store(engine::kParamMute, 0.0f);
+  store.store(engine::kParamPingPong, 1.0f);  // a selector is no switch: no replay
+  store.store(engine::kParamPingPong, 0.0f);
+  store.store(engine::kParamDelay, 0.125f);
   block();
   // The queued ones in order, then each lost parameter once with its last
   // value, in index order; the lost switch-on is replayed before its final value.
@@ -116,14 +116,15 @@ TEST_F(ParamStoreTest, StoresBeyondTheQueueEndOnTheLastValueAndKeepASwitchOn) {
   ASSERT_EQ(recorder.reactions.size(), queued + 5);
   for (size_t i = 0; i < queued; ++i)
     EXPECT_EQ(recorder.reactions[i], Event(static_cast<int32_t>(i % 2), (i % 5) / 4.0f)) << i;
-  EXPECT_EQ(std::vector<Event>(recorder.reactions.begin() + queued, recorder.reactions.end()),
-            (std::vector<Event>{
-                {0, 0.125f}, {1, store.value(kParamRepeat)}, {4, 1.0f}, {4, 0.0f}, {10, 0.0f}}));
+  EXPECT_EQ(
+      std::vector<Event>(recorder.reactions.begin() + queued, recorder.reactions.end()),
+      (std::vector<Event>{
+          {0, 0.125f}, {1, store.value(engine::kParamRepeat)}, {4, 1.0f}, {4, 0.0f}, {10, 0.0f}}));
   // Nothing is left over, and the queue takes stores again.
   recorder.reactions.clear();
   block();
   EXPECT_TRUE(recorder.reactions.empty());
-  store.store(kParamRepeat, 0.5f);
+  store.store(engine::kParamRepeat, 0.5f);
   block();
   EXPECT_EQ(recorder.reactions, (std::vector<Event>{{1, 0.5f}}));
 }
@@ -134,7 +135,7 @@ TEST_F(ParamStoreTest, StoresBeyondTheQueueEndOnTheLastValueAndKeepASwitchOn) {
 TEST(ParamStoreThreads, StoresFromManyThreadsEndWhereTheStoreIs) {
   ParamStore store;
   struct Checker : ParamReaction {
-    void parameterTaken(int32_t index, const EchoParams& taken) override {
+    void parameterTaken(int32_t index, const engine::EchoParams& taken) override {
       if (!(taken[index] >= 0.0f && taken[index] <= 1.0f)) bad = true;
       ++count;
     }
@@ -158,4 +159,4 @@ TEST(ParamStoreThreads, StoresFromManyThreadsEndWhereTheStoreIs) {
 }
 
 }  // namespace
-}  // namespace quillet
+}  // namespace quillet::core

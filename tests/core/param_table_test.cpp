@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+namespace quillet::core {
 namespace {
 
 TEST(ParamTable, IdentifiersAreStableAndUnique) {
@@ -27,8 +28,8 @@ TEST(ParamTable, IdentifiersAreStableAndUnique) {
   }
   EXPECT_EQ(paramIndexForId(11), -1);
   EXPECT_EQ(paramIndexForId(0xffffffffu), -1);
-  EXPECT_STREQ(kQuilletParams[kParamXFeed].symbol, "x_feed");
-  EXPECT_STREQ(kQuilletParams[kParamMonoOut].name, "Mono Out");
+  EXPECT_STREQ(kQuilletParams[quillet::engine::kParamXFeed].symbol, "x_feed");
+  EXPECT_STREQ(kQuilletParams[quillet::engine::kParamMonoOut].name, "Mono Out");
 }
 
 TEST(ParamTable, KindsStepsAndPositions) {
@@ -45,19 +46,19 @@ TEST(ParamTable, KindsStepsAndPositions) {
       EXPECT_EQ(paramPosition(i, paramValueOfPosition(i, k)), k) << p.name << " " << k;
     }
   }
-  EXPECT_EQ(paramValueOfPosition(kParamRange, 1), 0.5f);
-  EXPECT_EQ(paramValueOfPosition(kParamMute, 1), 1.0f);
+  EXPECT_EQ(paramValueOfPosition(quillet::engine::kParamRange, 1), 0.5f);
+  EXPECT_EQ(paramValueOfPosition(quillet::engine::kParamMute, 1), 1.0f);
   // The split points of a selector, and a switch on only above one half.
-  EXPECT_EQ(paramPosition(kParamRange, 0.33333334f), 1);
-  EXPECT_EQ(paramPosition(kParamRange, 0.3333333f), 0);
-  EXPECT_EQ(paramPosition(kParamPingPong, 0.6666666f), 2);
-  EXPECT_EQ(paramPosition(kParamMute, 0.5f), 0);
-  EXPECT_EQ(paramPosition(kParamMute, 0.50001f), 1);
+  EXPECT_EQ(paramPosition(quillet::engine::kParamRange, 0.33333334f), 1);
+  EXPECT_EQ(paramPosition(quillet::engine::kParamRange, 0.3333333f), 0);
+  EXPECT_EQ(paramPosition(quillet::engine::kParamPingPong, 0.6666666f), 2);
+  EXPECT_EQ(paramPosition(quillet::engine::kParamMute, 0.5f), 0);
+  EXPECT_EQ(paramPosition(quillet::engine::kParamMute, 0.50001f), 1);
 }
 
 TEST(ParamTable, DefaultsAreTheEnginesStartingValues) {
   const float expected[] = {0.0f, 0.0f, 0.0f, 0.5f, 0.0f, 1.0f, 0.5f, 0.0f, 0.0f, 1.0f, 0.0f};
-  const EchoParams fresh;
+  const quillet::engine::EchoParams fresh;
   for (int32_t i = 0; i < kNumQuilletParams; ++i) {
     EXPECT_EQ(kQuilletParams[i].defaultValue, expected[i]) << kQuilletParams[i].name;
     EXPECT_EQ(fresh[i], expected[i]) << kQuilletParams[i].name;
@@ -65,3 +66,4 @@ TEST(ParamTable, DefaultsAreTheEnginesStartingValues) {
 }
 
 }  // namespace
+}  // namespace quillet::core

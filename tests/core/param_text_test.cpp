@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-namespace quillet {
+namespace quillet::core {
 namespace {
 
 ParamTextContext at(float range, float sampleRate) {
@@ -70,110 +70,112 @@ TEST(ParamText, Vst24TextIsTheNormalisedValueCutToSixDecimals) {
 
 TEST(ParamText, DelayIsTheEchoTimeForTheRangeAndRate) {
   // The curve alone before a rate is known.
-  EXPECT_EQ(text(kParamDelay, 0.5f, at(0.0f, 0.0f)), "95.0 ms");
-  EXPECT_EQ(text(kParamDelay, 0.0f, at(1.0f, 0.0f)), "480.0 ms");
-  EXPECT_EQ(text(kParamDelay, 1.0f, at(1.0f, 48000.0f)), "2600.0 ms");
-  EXPECT_EQ(text(kParamDelay, 0.6936f, at(0.5f, 48000.0f)), "375.0 ms");
-  EXPECT_EQ(text(kParamDelay, 1.0f, at(0.0f, 44100.0f)), "160.0 ms");
+  EXPECT_EQ(text(engine::kParamDelay, 0.5f, at(0.0f, 0.0f)), "95.0 ms");
+  EXPECT_EQ(text(engine::kParamDelay, 0.0f, at(1.0f, 0.0f)), "480.0 ms");
+  EXPECT_EQ(text(engine::kParamDelay, 1.0f, at(1.0f, 48000.0f)), "2600.0 ms");
+  EXPECT_EQ(text(engine::kParamDelay, 0.6936f, at(0.5f, 48000.0f)), "375.0 ms");
+  EXPECT_EQ(text(engine::kParamDelay, 1.0f, at(0.0f, 44100.0f)), "160.0 ms");
   // The line is whole samples long, as the engine makes it: 9.5 samples at
   // 100 Hz are 9, that is 90 ms.
-  EXPECT_EQ(text(kParamDelay, 0.5f, at(0.0f, 100.0f)), "90.0 ms");
+  EXPECT_EQ(text(engine::kParamDelay, 0.5f, at(0.0f, 100.0f)), "90.0 ms");
   EXPECT_DOUBLE_EQ(delayTimeMs(0.5f, 0.0f, 100.0f), 90.0);
   // A rate the engine cannot run at counts as none.
-  EXPECT_EQ(text(kParamDelay, 0.5f, at(0.0f, 2e6f)), "95.0 ms");
+  EXPECT_EQ(text(engine::kParamDelay, 0.5f, at(0.0f, 2e6f)), "95.0 ms");
 }
 
 TEST(ParamText, DelayFromTextInMillisecondsOrSeconds) {
   const ParamTextContext c = at(0.5f, 48000.0f);
-  EXPECT_EQ(text(kParamDelay, parsed(kParamDelay, "375 ms", c), c), "375.0 ms");
-  EXPECT_EQ(text(kParamDelay, parsed(kParamDelay, "0.375 s", c), c), "375.0 ms");
-  EXPECT_EQ(text(kParamDelay, parsed(kParamDelay, "375,0", c), c), "375.0 ms");
-  EXPECT_EQ(text(kParamDelay, parsed(kParamDelay, "375.0MS", c), c), "375.0 ms");
-  EXPECT_EQ(parsed(kParamDelay, "10 ms", c), 0.0f) << "below the range: its shortest";
-  EXPECT_EQ(parsed(kParamDelay, "5000", c), 1.0f) << "above: its longest";
-  EXPECT_EQ(parsed(kParamDelay, "100", at(0.0f, 0.0f)), static_cast<float>(70.0 / 130.0));
-  EXPECT_EQ(text(kParamDelay, parsed(kParamDelay, "100", at(0.0f, 48000.0f)), at(0.0f, 48000.0f)),
+  EXPECT_EQ(text(engine::kParamDelay, parsed(engine::kParamDelay, "375 ms", c), c), "375.0 ms");
+  EXPECT_EQ(text(engine::kParamDelay, parsed(engine::kParamDelay, "0.375 s", c), c), "375.0 ms");
+  EXPECT_EQ(text(engine::kParamDelay, parsed(engine::kParamDelay, "375,0", c), c), "375.0 ms");
+  EXPECT_EQ(text(engine::kParamDelay, parsed(engine::kParamDelay, "375.0MS", c), c), "375.0 ms");
+  EXPECT_EQ(parsed(engine::kParamDelay, "10 ms", c), 0.0f) << "below the range: its shortest";
+  EXPECT_EQ(parsed(engine::kParamDelay, "5000", c), 1.0f) << "above: its longest";
+  EXPECT_EQ(parsed(engine::kParamDelay, "100", at(0.0f, 0.0f)), static_cast<float>(70.0 / 130.0));
+  EXPECT_EQ(text(engine::kParamDelay, parsed(engine::kParamDelay, "100", at(0.0f, 48000.0f)),
+                 at(0.0f, 48000.0f)),
             "100.0 ms");
   // At 100 Hz a sample is 10 ms: each whole length is reached from its text.
   const ParamTextContext slow = at(0.0f, 100.0f);
   for (int ms = 30; ms <= 160; ms += 10) {
     const std::string typed = std::to_string(ms) + ".0 ms";
-    EXPECT_EQ(text(kParamDelay, parsed(kParamDelay, typed.c_str(), slow), slow), typed);
+    EXPECT_EQ(text(engine::kParamDelay, parsed(engine::kParamDelay, typed.c_str(), slow), slow),
+              typed);
   }
   for (const char* garbage : {"", "ms", "fast", "12 kg", "1e3", "3 ms ms", "- 3", "inf ms"})
-    EXPECT_EQ(parsed(kParamDelay, garbage, c), -1.0f) << garbage;
+    EXPECT_EQ(parsed(engine::kParamDelay, garbage, c), -1.0f) << garbage;
 }
 
 TEST(ParamText, PercentagesAndTheRepeatGain) {
-  EXPECT_EQ(text(kParamRepeat, 0.42f), "84.0 %");
-  EXPECT_EQ(text(kParamRepeat, 1.0f), "200.0 %");
-  EXPECT_EQ(text(kParamRepeat, 0.0f), "0.0 %");
-  EXPECT_EQ(text(kParamLevel, 0.5f), "50.0 %");
-  EXPECT_EQ(text(kParamDry, 1.0f), "100.0 %");
-  EXPECT_EQ(text(kParamXFeed, 0.65f), "65.0 %");
-  EXPECT_EQ(parsed(kParamRepeat, "84 %"), 0.42f);
-  EXPECT_EQ(parsed(kParamRepeat, "100"), 0.5f);
-  EXPECT_EQ(parsed(kParamRepeat, "250 %"), 1.0f);
-  EXPECT_EQ(parsed(kParamLevel, "-5"), 0.0f);
-  EXPECT_EQ(parsed(kParamDry, "37,5%"), 0.375f);
-  EXPECT_EQ(parsed(kParamXFeed, "50 percent"), -1.0f);
-  EXPECT_EQ(parsed(kParamLevel, "% 50"), -1.0f);
+  EXPECT_EQ(text(engine::kParamRepeat, 0.42f), "84.0 %");
+  EXPECT_EQ(text(engine::kParamRepeat, 1.0f), "200.0 %");
+  EXPECT_EQ(text(engine::kParamRepeat, 0.0f), "0.0 %");
+  EXPECT_EQ(text(engine::kParamLevel, 0.5f), "50.0 %");
+  EXPECT_EQ(text(engine::kParamDry, 1.0f), "100.0 %");
+  EXPECT_EQ(text(engine::kParamXFeed, 0.65f), "65.0 %");
+  EXPECT_EQ(parsed(engine::kParamRepeat, "84 %"), 0.42f);
+  EXPECT_EQ(parsed(engine::kParamRepeat, "100"), 0.5f);
+  EXPECT_EQ(parsed(engine::kParamRepeat, "250 %"), 1.0f);
+  EXPECT_EQ(parsed(engine::kParamLevel, "-5"), 0.0f);
+  EXPECT_EQ(parsed(engine::kParamDry, "37,5%"), 0.375f);
+  EXPECT_EQ(parsed(engine::kParamXFeed, "50 percent"), -1.0f);
+  EXPECT_EQ(parsed(engine::kParamLevel, "% 50"), -1.0f);
 }
 
 TEST(ParamText, PanIsABalance) {
-  EXPECT_EQ(text(kParamPan, 0.3f), "L 40");
-  EXPECT_EQ(text(kParamPan, 0.5f), "C");
-  EXPECT_EQ(text(kParamPan, 0.7f), "R 40");
-  EXPECT_EQ(text(kParamPan, 0.0f), "L 100");
-  EXPECT_EQ(text(kParamPan, 1.0f), "R 100");
-  EXPECT_EQ(parsed(kParamPan, "L 40"), 0.3f);
-  EXPECT_EQ(parsed(kParamPan, "l40"), 0.3f);
-  EXPECT_EQ(parsed(kParamPan, "R 40 %"), 0.7f);
-  EXPECT_EQ(parsed(kParamPan, "-40"), 0.3f);
-  EXPECT_EQ(parsed(kParamPan, "C"), 0.5f);
-  EXPECT_EQ(parsed(kParamPan, " centre "), 0.5f);
-  EXPECT_EQ(parsed(kParamPan, "R 140"), 1.0f);
+  EXPECT_EQ(text(engine::kParamPan, 0.3f), "L 40");
+  EXPECT_EQ(text(engine::kParamPan, 0.5f), "C");
+  EXPECT_EQ(text(engine::kParamPan, 0.7f), "R 40");
+  EXPECT_EQ(text(engine::kParamPan, 0.0f), "L 100");
+  EXPECT_EQ(text(engine::kParamPan, 1.0f), "R 100");
+  EXPECT_EQ(parsed(engine::kParamPan, "L 40"), 0.3f);
+  EXPECT_EQ(parsed(engine::kParamPan, "l40"), 0.3f);
+  EXPECT_EQ(parsed(engine::kParamPan, "R 40 %"), 0.7f);
+  EXPECT_EQ(parsed(engine::kParamPan, "-40"), 0.3f);
+  EXPECT_EQ(parsed(engine::kParamPan, "C"), 0.5f);
+  EXPECT_EQ(parsed(engine::kParamPan, " centre "), 0.5f);
+  EXPECT_EQ(parsed(engine::kParamPan, "R 140"), 1.0f);
   for (const char* garbage : {"L", "L -40", "X 40", "C 3", "LR 3", ""})
-    EXPECT_EQ(parsed(kParamPan, garbage), -1.0f) << garbage;
+    EXPECT_EQ(parsed(engine::kParamPan, garbage), -1.0f) << garbage;
 }
 
 TEST(ParamText, SwitchesAndSelectorsByTheirPositions) {
-  EXPECT_EQ(text(kParamMute, 1.0f), "on");
-  EXPECT_EQ(text(kParamMute, 0.5f), "off");
-  EXPECT_EQ(text(kParamKnobDust, 0.50001f), "on");
-  EXPECT_EQ(text(kParamRange, 0.0f), "30-160 ms");
-  EXPECT_EQ(text(kParamRange, 0.33333334f), "120-650 ms");
-  EXPECT_EQ(text(kParamRange, 0.6666666f), "480-2600 ms");
-  EXPECT_EQ(text(kParamPingPong, 0.0f), "normal");
-  EXPECT_EQ(text(kParamPingPong, 0.5f), "ping");
-  EXPECT_EQ(text(kParamPingPong, 0.9f), "pong");
-  EXPECT_EQ(parsed(kParamMute, "ON"), 1.0f);
-  EXPECT_EQ(parsed(kParamMute, " off "), 0.0f);
-  EXPECT_EQ(parsed(kParamMonoOut, "yes"), 1.0f);
-  EXPECT_EQ(parsed(kParamMonoOut, "No"), 0.0f);
-  EXPECT_EQ(parsed(kParamPingPong, "Pong"), 1.0f);
-  EXPECT_EQ(parsed(kParamPingPong, "ping"), 0.5f);
-  EXPECT_EQ(parsed(kParamRange, "480-2600 ms"), 1.0f);
-  EXPECT_EQ(parsed(kParamRange, "120 - 650"), 0.5f);
-  EXPECT_EQ(parsed(kParamRange, "ping"), -1.0f);
-  EXPECT_EQ(parsed(kParamPingPong, "yes"), -1.0f);
-  EXPECT_EQ(parsed(kParamMute, "1"), -1.0f);
-  EXPECT_EQ(parsed(kParamMute, "maybe"), -1.0f);
+  EXPECT_EQ(text(engine::kParamMute, 1.0f), "on");
+  EXPECT_EQ(text(engine::kParamMute, 0.5f), "off");
+  EXPECT_EQ(text(engine::kParamKnobDust, 0.50001f), "on");
+  EXPECT_EQ(text(engine::kParamRange, 0.0f), "30-160 ms");
+  EXPECT_EQ(text(engine::kParamRange, 0.33333334f), "120-650 ms");
+  EXPECT_EQ(text(engine::kParamRange, 0.6666666f), "480-2600 ms");
+  EXPECT_EQ(text(engine::kParamPingPong, 0.0f), "normal");
+  EXPECT_EQ(text(engine::kParamPingPong, 0.5f), "ping");
+  EXPECT_EQ(text(engine::kParamPingPong, 0.9f), "pong");
+  EXPECT_EQ(parsed(engine::kParamMute, "ON"), 1.0f);
+  EXPECT_EQ(parsed(engine::kParamMute, " off "), 0.0f);
+  EXPECT_EQ(parsed(engine::kParamMonoOut, "yes"), 1.0f);
+  EXPECT_EQ(parsed(engine::kParamMonoOut, "No"), 0.0f);
+  EXPECT_EQ(parsed(engine::kParamPingPong, "Pong"), 1.0f);
+  EXPECT_EQ(parsed(engine::kParamPingPong, "ping"), 0.5f);
+  EXPECT_EQ(parsed(engine::kParamRange, "480-2600 ms"), 1.0f);
+  EXPECT_EQ(parsed(engine::kParamRange, "120 - 650"), 0.5f);
+  EXPECT_EQ(parsed(engine::kParamRange, "ping"), -1.0f);
+  EXPECT_EQ(parsed(engine::kParamPingPong, "yes"), -1.0f);
+  EXPECT_EQ(parsed(engine::kParamMute, "1"), -1.0f);
+  EXPECT_EQ(parsed(engine::kParamMute, "maybe"), -1.0f);
 }
 
 TEST(ParamText, RefusesWhatItCannotWrite) {
   char small[4] = "xyz";
-  EXPECT_FALSE(formatParamText(kParamRange, 1.0f, ParamTextContext{}, small, sizeof small));
+  EXPECT_FALSE(formatParamText(engine::kParamRange, 1.0f, ParamTextContext{}, small, sizeof small));
   EXPECT_STREQ(small, "");
   char buffer[32];
   EXPECT_FALSE(formatParamText(kNumQuilletParams, 0.5f, ParamTextContext{}, buffer, 32));
   EXPECT_FALSE(formatParamText(-1, 0.5f, ParamTextContext{}, buffer, 32));
-  EXPECT_FALSE(formatParamText(kParamDry, std::nanf(""), ParamTextContext{}, buffer, 32));
-  EXPECT_TRUE(formatParamText(kParamDry, 7.0f, ParamTextContext{}, buffer, 32));
+  EXPECT_FALSE(formatParamText(engine::kParamDry, std::nanf(""), ParamTextContext{}, buffer, 32));
+  EXPECT_TRUE(formatParamText(engine::kParamDry, 7.0f, ParamTextContext{}, buffer, 32));
   EXPECT_STREQ(buffer, "100.0 %") << "outside 0..1: the nearest end";
   float v = 0.25f;
   EXPECT_FALSE(parseParamText(kNumQuilletParams, "1", ParamTextContext{}, &v));
-  EXPECT_FALSE(parseParamText(kParamDry, nullptr, ParamTextContext{}, &v));
+  EXPECT_FALSE(parseParamText(engine::kParamDry, nullptr, ParamTextContext{}, &v));
   EXPECT_EQ(v, 0.25f);
 }
 
@@ -196,8 +198,8 @@ TEST(ParamText, EveryTextReadsBackWithinOneStep) {
             EXPECT_EQ(again, first);
             continue;
           }
-          double step = i == kParamPan ? 1.0 : 0.1;
-          if (i == kParamDelay && rate > 0.0f) step = std::fmax(step, 1000.0 / rate);
+          double step = i == engine::kParamPan ? 1.0 : 0.1;
+          if (i == engine::kParamDelay && rate > 0.0f) step = std::fmax(step, 1000.0 / rate);
           EXPECT_LE(std::fabs(numberIn(again) - numberIn(first)), step * 1.0001)
               << kQuilletParams[i].name << " " << v << " at " << rate << ": " << first << " -> "
               << again;
@@ -213,4 +215,4 @@ TEST(ParamText, EveryTextReadsBackWithinOneStep) {
 }
 
 }  // namespace
-}  // namespace quillet
+}  // namespace quillet::core

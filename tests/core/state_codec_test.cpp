@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-namespace quillet {
+namespace quillet::core {
 namespace {
 
 std::vector<uint8_t> stateOf(const StateValues& values) {
@@ -39,18 +39,18 @@ TEST(StateCodec, LoadStoresEachValueAsTheVst24ChunkAlwaysHas) {
   const StateValues values = {1.7f, nan, 0.25f, -inf, 1.0f, 0.0f, inf, 0.5f, 1.0f, 0.0f, 0.75f};
   std::vector<uint8_t> bytes = stateOf(values);
   ParamStore store;
-  store.store(kParamRepeat, 0.3f);
+  store.store(engine::kParamRepeat, 0.3f);
   EXPECT_FALSE(loadState(store, bytes.data(), kStateBytes - 1)) << "short";
   EXPECT_FALSE(loadState(store, nullptr, kStateBytes));
-  EXPECT_EQ(store.value(kParamDelay), 0.0f) << "a refused state changes nothing";
+  EXPECT_EQ(store.value(engine::kParamDelay), 0.0f) << "a refused state changes nothing";
   bytes.resize(64, 0xff);  // bytes beyond the state are ignored
   EXPECT_TRUE(loadState(store, bytes.data(), bytes.size()));
-  EXPECT_EQ(store.value(kParamDelay), 1.0f);
-  EXPECT_EQ(store.value(kParamRepeat), 0.3f) << "NaN leaves the value as it was";
-  EXPECT_EQ(store.value(kParamLevel), 0.25f);
-  EXPECT_EQ(store.value(kParamRange), 0.0f);
-  EXPECT_EQ(store.value(kParamPan), 1.0f);
-  EXPECT_EQ(store.value(kParamPingPong), 0.75f);
+  EXPECT_EQ(store.value(engine::kParamDelay), 1.0f);
+  EXPECT_EQ(store.value(engine::kParamRepeat), 0.3f) << "NaN leaves the value as it was";
+  EXPECT_EQ(store.value(engine::kParamLevel), 0.25f);
+  EXPECT_EQ(store.value(engine::kParamRange), 0.0f);
+  EXPECT_EQ(store.value(engine::kParamPan), 1.0f);
+  EXPECT_EQ(store.value(engine::kParamPingPong), 0.75f);
 }
 
 TEST(StateCodec, StrictLoadIsAllOrNothing) {
@@ -73,8 +73,8 @@ TEST(StateCodec, StrictLoadIsAllOrNothing) {
   values[9] = std::numeric_limits<float>::infinity();
   std::vector<uint8_t> infinite = stateOf(values);
   EXPECT_TRUE(loadStateStrict(store, infinite.data(), infinite.size()));
-  EXPECT_EQ(store.value(kParamKnobDust), 1.0f);
+  EXPECT_EQ(store.value(engine::kParamKnobDust), 1.0f);
 }
 
 }  // namespace
-}  // namespace quillet
+}  // namespace quillet::core

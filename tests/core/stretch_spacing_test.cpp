@@ -12,18 +12,19 @@
 
 #include "core/block_changes.h"
 #include "core/echo_core.h"
+#include "engine/echo_engine_probe.h"
 
-namespace quillet {
+namespace quillet::core {
 namespace {
 
 std::unique_ptr<EchoCore> spacedCore(double rate, bool spaced = true) {
   auto core = std::make_unique<EchoCore>();
   core->echoEngine().setTickSource([]() -> uint32_t { return 7u; });  // the same noise every time
   core->spaceStretches(spaced);
-  core->setParameter(kParamRange, 1.0f);
-  core->setParameter(kParamDelay, 0.5f);
-  core->setParameter(kParamRepeat, 0.6f);
-  core->setParameter(kParamLevel, 0.8f);
+  core->setParameter(engine::kParamRange, 1.0f);
+  core->setParameter(engine::kParamDelay, 0.5f);
+  core->setParameter(engine::kParamRepeat, 0.6f);
+  core->setParameter(engine::kParamLevel, 0.8f);
   core->setSampleRate(rate);
   return core;
 }
@@ -53,11 +54,11 @@ class FrameByFrame final : public PieceRunner {
   void apply(const TimedChange& change) override { core.setParameter(change.index, change.value); }
   void run(uint32_t offset, uint32_t frames) override {
     for (uint32_t f = 0; f < frames; ++f) {
-      const int32_t before = core.echoEngine().delayLength;
+      const int32_t before = engine::probe(core.echoEngine()).delayLength;
       signal.run(core, blockStart + offset + f, 1);
-      if (core.echoEngine().delayLength != before) {
+      if (engine::probe(core.echoEngine()).delayLength != before) {
         stretchFrames.push_back(blockStart + offset + f);
-        lengths.push_back(core.echoEngine().delayLength);
+        lengths.push_back(engine::probe(core.echoEngine()).delayLength);
         wanted.push_back(core.delayLengthFrames());  // the latest values' length
       }
     }
@@ -70,11 +71,11 @@ class FrameByFrame final : public PieceRunner {
 };
 
 TEST(SpacedStretches, TwoMillisecondsInFramesAtEveryRate) {
-  EXPECT_EQ(stretchSpacingFrames(44100.0), 88);
-  EXPECT_EQ(stretchSpacingFrames(48000.0), 96);
-  EXPECT_EQ(stretchSpacingFrames(192000.0), 384);
-  EXPECT_EQ(stretchSpacingFrames(100.0), 1);
-  EXPECT_EQ(stretchSpacingFrames(0.0), 1);
+  EXPECT_EQ(engine::stretchSpacingFrames(44100.0), 88);
+  EXPECT_EQ(engine::stretchSpacingFrames(48000.0), 96);
+  EXPECT_EQ(engine::stretchSpacingFrames(192000.0), 384);
+  EXPECT_EQ(engine::stretchSpacingFrames(100.0), 1);
+  EXPECT_EQ(engine::stretchSpacingFrames(0.0), 1);
 }
 
 // A host's "Delay" point on every frame of 200-frame blocks at 48 kHz: one
@@ -90,7 +91,7 @@ TEST(SpacedStretches, ARideStretchesEveryTwoMillisecondsAcrossBlocks) {
   float delay = 0.5f;
   for (int b = 0; b < kBlocks; ++b) {
     changes->clear();
-    for (uint32_t f = 0; f < kBlock; ++f) changes->add(f, kParamDelay, delay += 0.0002f);
+    for (uint32_t f = 0; f < kBlock; ++f) changes->add(f, engine::kParamDelay, delay += 0.0002f);
     runner.blockStart = b * kBlock;
     runInPieces(*changes, kBlock, runner);
   }
@@ -113,14 +114,14 @@ TEST(SpacedStretches, ARideOnEveryFrameOfLongBlocksIsFollowedToTheEnd) {
       std::vector<int32_t> lengthAt(block);  // the echo time each point asks for
       for (uint32_t f = 0; f < block; ++f) {
         const float delay = 0.3f + 0.5f * static_cast<float>(f) / static_cast<float>(block);
-        changes->add(f, kParamDelay, delay);
-        core->setParameter(kParamDelay, delay);
+        changes->add(f, engine::kParamDelay, delay);
+        core->setParameter(engine::kParamDelay, delay);
         lengthAt[f] = core->delayLengthFrames();
       }
-      core->setParameter(kParamDelay, 0.5f);
+      core->setParameter(engine::kParamDelay, 0.5f);
       core->applyPendingStores();
       runInPieces(*changes, block, runner);
-      const uint32_t spacing = static_cast<uint32_t>(stretchSpacingFrames(rate));
+      const uint32_t spacing = static_cast<uint32_t>(engine::stretchSpacingFrames(rate));
       ASSERT_FALSE(runner.stretchFrames.empty());
       EXPECT_LE(runner.stretchFrames.front(), 3u) << rate << " Hz";
       EXPECT_GT(runner.stretchFrames.back() + spacing + 3, block) << "followed to the end";
@@ -146,11 +147,12 @@ TEST(SpacedStretches, ValuesStoredBeforeEveryBlock) {
     Signal signal(64 * 60);
     std::vector<int> stretchBlocks;
     for (int b = 0; b < 60; ++b) {
-      core->setParameter(kParamDelay, 0.501f + 0.001f * static_cast<float>(b));
-      const int32_t before = core->echoEngine().delayLength;
+      core->setParameter(engine::kParamDelay, 0.501f + 0.001f * static_cast<float>(b));
+      const int32_t before = engine::probe(core->echoEngine()).delayLength;
       signal.run(*core, 64 * b, 64);
-      if (core->echoEngine().delayLength != before) stretchBlocks.push_back(b);
-      const bool atLatest = core->echoEngine().delayLength == core->delayLengthFrames();
+      if (engine::probe(core->echoEngine()).delayLength != before) stretchBlocks.push_back(b);
+      const bool atLatest =
+          engine::probe(core->echoEngine()).delayLength == core->delayLengthFrames();
       EXPECT_EQ(atLatest, !spaced || b % 6 == 0) << "block " << b;
     }
     std::vector<int> expected;
@@ -168,9 +170,9 @@ TEST(SpacedStretches, AWaitingStretchHappensInsideTheBlockWhereItFallsDue) {
   Signal signals[3] = {Signal(4000), Signal(4000), Signal(4000)};
   for (int c = 0; c < 3; ++c) {
     for (int b = 0; b < 50; ++b) signals[c].run(*cores[c], 64 * b, 64);  // the lines fill
-    cores[c]->setParameter(kParamDelay, 0.45f);
-    signals[c].run(*cores[c], 3200, 64);        // a stretch at its first frame
-    cores[c]->setParameter(kParamDelay, 0.4f);  // 64 frames on: 32 before it may stretch
+    cores[c]->setParameter(engine::kParamDelay, 0.45f);
+    signals[c].run(*cores[c], 3200, 64);                // a stretch at its first frame
+    cores[c]->setParameter(engine::kParamDelay, 0.4f);  // 64 frames on: 32 before it may stretch
     if (c == 1) {
       signals[c].run(*cores[c], 3264, 32);
       signals[c].run(*cores[c], 3296, 64);
@@ -184,8 +186,8 @@ TEST(SpacedStretches, AWaitingStretchHappensInsideTheBlockWhereItFallsDue) {
   EXPECT_NE(std::memcmp(signals[0].out.data(), signals[2].out.data(),
                         sizeof(float) * signals[0].out.size()),
             0);
-  EXPECT_EQ(cores[0]->echoEngine().delayLength, cores[0]->delayLengthFrames());
+  EXPECT_EQ(engine::probe(cores[0]->echoEngine()).delayLength, cores[0]->delayLengthFrames());
 }
 
 }  // namespace
-}  // namespace quillet
+}  // namespace quillet::core

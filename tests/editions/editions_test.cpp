@@ -65,13 +65,14 @@ size_t firstDifference(const std::vector<double>& a, const std::vector<double>& 
   return a.size() == b.size() ? SIZE_MAX : std::min(a.size(), b.size());
 }
 
-const std::vector<Change> kProject = {{0, kParamDelay, 0.3f}, {0, kParamRepeat, 0.45f},
-                                      {0, kParamLevel, 0.7f}, {0, kParamPan, 0.35f},
-                                      {0, kParamDry, 0.8f},   {0, kParamXFeed, 0.2f}};
-const std::vector<Change> kLater = {{0, kParamDelay, 0.42f},
-                                    {0, kParamLevel, 0.55f},
-                                    {0, kParamRepeat, 0.3f},
-                                    {0, kParamRange, 0.0f}};
+const std::vector<Change> kProject = {
+    {0, engine::kParamDelay, 0.3f}, {0, engine::kParamRepeat, 0.45f},
+    {0, engine::kParamLevel, 0.7f}, {0, engine::kParamPan, 0.35f},
+    {0, engine::kParamDry, 0.8f},   {0, engine::kParamXFeed, 0.2f}};
+const std::vector<Change> kLater = {{0, engine::kParamDelay, 0.42f},
+                                    {0, engine::kParamLevel, 0.55f},
+                                    {0, engine::kParamRepeat, 0.3f},
+                                    {0, engine::kParamRange, 0.0f}};
 
 TEST(FirstSound, SilentBlocksBeforeItChangeNothingInAnyEdition) {
   const uint32_t block = 256;
@@ -117,15 +118,21 @@ TEST(FirstSound, SilentBlocksBeforeItChangeNothingInAnyEdition) {
 // same changes as a VST 2.4 host splitting its blocks there.
 BlockChangesList automation() {
   BlockChangesList c(14);
-  c[2] = {{37, kParamLevel, 0.9f}, {37, kParamPan, 0.1f}, {300, kParamMute, 1.0f}};
-  c[3] = {{5, kParamMute, 0.0f}, {128, kParamPingPong, 0.5f}, {511, kParamXFeed, 0.6f}};
-  c[5] = {{100, kParamDelay, 0.5f}, {300, kParamDelay, 0.55f}, {400, kParamRange, 1.0f}};
-  c[7] = {{1, kParamRepeat, 0.7f},
-          {10, kParamKnobDust, 0.0f},
-          {20, kParamDelay, 0.6f},
-          {256, kParamDry, 0.3f},
-          {256, kParamPingPong, 0.0f}};
-  c[9] = {{400, kParamMonoOut, 1.0f}, {450, kParamMonoOut, 0.0f}};
+  c[2] = {{37, engine::kParamLevel, 0.9f},
+          {37, engine::kParamPan, 0.1f},
+          {300, engine::kParamMute, 1.0f}};
+  c[3] = {{5, engine::kParamMute, 0.0f},
+          {128, engine::kParamPingPong, 0.5f},
+          {511, engine::kParamXFeed, 0.6f}};
+  c[5] = {{100, engine::kParamDelay, 0.5f},
+          {300, engine::kParamDelay, 0.55f},
+          {400, engine::kParamRange, 1.0f}};
+  c[7] = {{1, engine::kParamRepeat, 0.7f},
+          {10, engine::kParamKnobDust, 0.0f},
+          {20, engine::kParamDelay, 0.6f},
+          {256, engine::kParamDry, 0.3f},
+          {256, engine::kParamPingPong, 0.0f}};
+  c[9] = {{400, engine::kParamMonoOut, 1.0f}, {450, engine::kParamMonoOut, 0.0f}};
   return c;
 }
 
@@ -161,13 +168,13 @@ TEST(AutomationAtItsFrame, ADenseDelayRideStretchesOncePerTwoMillisecondsAcrossB
   for (size_t b = 3; b < 5; ++b) {
     for (uint32_t f = 0; f < block; f += 8) {
       value += 0.002f;
-      ride[b].push_back({f, kParamDelay, value});
+      ride[b].push_back({f, engine::kParamDelay, value});
       if (((b - 3) * block + f) % 96 == 0) stretched = value;
-      split[b].push_back({f, kParamDelay, stretched});
+      split[b].push_back({f, engine::kParamDelay, stretched});
     }
   }
   // 2 ms after the stretch at block 4's frame 448.
-  split[5].push_back({32, kParamDelay, value});
+  split[5].push_back({32, engine::kParamDelay, value});
   auto vst2 = openEdition(Kind::kVst2);
   for (const Change& c : kProject) vst2->set(c.index, c.value);
   vst2->start(kRate, block, true);

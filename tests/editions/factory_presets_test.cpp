@@ -57,9 +57,9 @@ std::vector<double> render(Edition& edition, bool doublePrecision) {
 }
 
 TEST(FactoryPresets, EachLoadsToTheListsValuesAndSoundsTheSameInEveryEdition) {
-  for (int p = 0; p < kNumFactoryPresets; ++p) {
-    const FactoryPreset& preset = kFactoryPresets[p];
-    const std::vector<float> want(preset.values, preset.values + kNumQuilletParams);
+  for (int p = 0; p < core::kNumFactoryPresets; ++p) {
+    const core::FactoryPreset& preset = core::kFactoryPresets[p];
+    const std::vector<float> want(preset.values, preset.values + core::kNumQuilletParams);
     for (bool doublePrecision : {false, true}) {
       std::unique_ptr<Edition> reference = openEdition(Kind::kVst2);
       std::string error;

@@ -99,14 +99,14 @@ class Vst2Edition final : public HostedEdition {
   bool loadFactoryPreset(int preset, bool, std::string* error) override {
     quillet::host::PresetFile file;
     const std::string path =
-        std::string(QUILLET_FXP_DIR) + "/" + kFactoryPresets[preset].symbol + ".fxp";
+        std::string(QUILLET_FXP_DIR) + "/" + core::kFactoryPresets[preset].symbol + ".fxp";
     return quillet::host::readPresetFile(path, &file, error) &&
            quillet::host::applyPreset(*opened, file, error);
   }
   std::vector<float> heldValues() override {
     std::vector<float> values;
     AEffect* e = opened->effect();
-    for (int i = 0; i < kNumQuilletParams; ++i) values.push_back(e->getParameter(e, i));
+    for (int i = 0; i < core::kNumQuilletParams; ++i) values.push_back(e->getParameter(e, i));
     return values;
   }
 
@@ -134,10 +134,10 @@ class Vst3Edition final : public HostedEdition {
   std::string problem() const override { return audio ? audio->failure() : "not open"; }
   bool loadFactoryPreset(int preset, bool vst3File, std::string* error) override {
     if (!vst3File)
-      return quillet::host::selectVst3Program(*instance, kFactoryPresets[preset].name, error);
+      return quillet::host::selectVst3Program(*instance, core::kFactoryPresets[preset].name, error);
     quillet::host::VstPresetFile file;
     const std::string path =
-        std::string(VST3_PRESET_DIR) + "/" + kFactoryPresets[preset].name + ".vstpreset";
+        std::string(VST3_PRESET_DIR) + "/" + core::kFactoryPresets[preset].name + ".vstpreset";
     return quillet::host::readVstPresetFile(path, &file, error) &&
            quillet::host::applyVstPreset(*instance, *module, file, error);
   }
@@ -145,9 +145,9 @@ class Vst3Edition final : public HostedEdition {
   std::vector<float> heldValues() override {
     std::vector<uint8_t> state;
     EXPECT_TRUE(instance->saveState(&state));
-    if (state.size() < 4 * kNumQuilletParams) return {};
-    const std::vector<float> values = littleEndianFloats(state.data(), kNumQuilletParams);
-    for (int i = 0; i < kNumQuilletParams; ++i)
+    if (state.size() < 4 * core::kNumQuilletParams) return {};
+    const std::vector<float> values = littleEndianFloats(state.data(), core::kNumQuilletParams);
+    for (int i = 0; i < core::kNumQuilletParams; ++i)
       EXPECT_EQ(static_cast<float>(instance->controller()->getParamNormalized(i)), values[i]) << i;
     return values;
   }
@@ -172,9 +172,9 @@ class ClapEdition final : public HostedEdition {
     std::vector<quillet::host::ClapPreset> presets;
     if (!quillet::host::discoverClapPresets(*opened.module, &presets, error)) return false;
     const quillet::host::ClapPreset* found =
-        quillet::host::findClapPreset(presets, kFactoryPresets[preset].name);
+        quillet::host::findClapPreset(presets, core::kFactoryPresets[preset].name);
     if (!found) {
-      *error = std::string("preset discovery lists no ") + kFactoryPresets[preset].name;
+      *error = std::string("preset discovery lists no ") + core::kFactoryPresets[preset].name;
       return false;
     }
     return quillet::host::loadClapPreset(*opened, *found, error);
@@ -183,8 +183,8 @@ class ClapEdition final : public HostedEdition {
   std::vector<float> heldValues() override {
     std::vector<uint8_t> state;
     EXPECT_TRUE(opened->saveState(&state));
-    if (state.size() != 8 + 4 * kNumQuilletParams) return {};
-    return littleEndianFloats(state.data() + 8, kNumQuilletParams);
+    if (state.size() != 8 + 4 * core::kNumQuilletParams) return {};
+    return littleEndianFloats(state.data() + 8, core::kNumQuilletParams);
   }
 
  private:
@@ -206,7 +206,7 @@ class Lv2Edition final : public Edition {
     text << file.rdbuf();
     const std::string turtle = text.str();
     const std::string subject = std::string("<") + quillet::identity::kLv2PresetUriPrefix +
-                                kFactoryPresets[preset].symbol + ">";
+                                core::kFactoryPresets[preset].symbol + ">";
     const size_t start = turtle.find("\n" + subject);
     const size_t end = start == std::string::npos ? start : turtle.find(" .\n", start);
     if (end == std::string::npos) {
@@ -214,12 +214,12 @@ class Lv2Edition final : public Edition {
       return false;
     }
     const std::string block = turtle.substr(start, end - start);
-    for (int i = 0; i < kNumQuilletParams; ++i) {
-      const std::regex port(std::string("lv2:symbol \"") + kQuilletParams[i].symbol +
+    for (int i = 0; i < core::kNumQuilletParams; ++i) {
+      const std::regex port(std::string("lv2:symbol \"") + core::kQuilletParams[i].symbol +
                             "\" ;\\s*pset:value ([-0-9.eE+]+)");
       std::smatch value;
       if (!std::regex_search(block, value, port)) {
-        *error = subject + " sets no " + kQuilletParams[i].symbol;
+        *error = subject + " sets no " + core::kQuilletParams[i].symbol;
         return false;
       }
       lv2->controls[i] = std::stof(value[1]);
@@ -227,10 +227,10 @@ class Lv2Edition final : public Edition {
     return true;
   }
   std::vector<float> heldValues() override {
-    return std::vector<float>(lv2->controls, lv2->controls + kNumQuilletParams);
+    return std::vector<float>(lv2->controls, lv2->controls + core::kNumQuilletParams);
   }
   void start(double rate, uint32_t maxBlock, bool /*doublePrecision*/) override {
-    const std::vector<float> before(lv2->controls, lv2->controls + kNumQuilletParams);
+    const std::vector<float> before(lv2->controls, lv2->controls + core::kNumQuilletParams);
     lv2 = std::make_unique<Lv2Instance>(rate);
     std::copy(before.begin(), before.end(), lv2->controls);
     EXPECT_LE(maxBlock, Lv2Instance::kMaxBlock);

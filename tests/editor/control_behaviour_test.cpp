@@ -45,7 +45,7 @@ TEST_F(ControlBehaviour, OpenMirrorsStoredValuesAndShowsTheirFrames) {
   EXPECT_EQ(pan->getFrameIndex(), 50);
   EXPECT_EQ(value(5), 1.0f);  // Dry default
   EXPECT_EQ(value(9), 1.0f);  // KnobDust default
-  EXPECT_EQ(value(kTagNoteMode), 0.0f);
+  EXPECT_EQ(value(quillet::core::kTagNoteMode), 0.0f);
   EXPECT_EQ(AEffGUIEditor::knobMode, VSTGUI::kLinearMode);
 }
 

@@ -113,7 +113,7 @@ TEST_F(GoldenImage, ChangesAfterOpeningAreRedrawnInPlace) {
 
 TEST_F(GoldenImage, TheMenuWithItsMarksAndTheKeyboardsChoice) {
   // "Quarter Note Echo" held: its row marked, and "Automatic" among the sizes.
-  for (VstInt32 i = 0; i < 11; ++i) setParameter(i, kFactoryPresets[3].values[i]);
+  for (VstInt32 i = 0; i < 11; ++i) setParameter(i, quillet::core::kFactoryPresets[3].values[i]);
   open();
   const std::vector<unsigned char> panelAlone = screenRGB();
   click(20, 200, VSTGUI::kRButton);

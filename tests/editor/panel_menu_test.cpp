@@ -25,28 +25,28 @@ std::vector<uint8_t> chunkOf(AEffect* e) {
   return size > 0 && bytes ? std::vector<uint8_t>(bytes, bytes + size) : std::vector<uint8_t>();
 }
 
-std::vector<uint8_t> stateOf(const FactoryPreset& preset) {
-  std::vector<uint8_t> bytes(quillet::kStateBytes);
-  quillet::encodeState(preset.values, bytes.data());
+std::vector<uint8_t> stateOf(const quillet::core::FactoryPreset& preset) {
+  std::vector<uint8_t> bytes(quillet::core::kStateBytes);
+  quillet::core::encodeState(preset.values, bytes.data());
   return bytes;
 }
 
 TEST_F(PanelMenuTest, EachPresetLoadsThroughTheHostAsElevenGestures) {
   open();
-  for (int32_t p = 0; p < kNumFactoryPresets; ++p) {
+  for (int32_t p = 0; p < quillet::core::kNumFactoryPresets; ++p) {
     click(20, 200, kRButton);
-    quillet::PanelMenu* menu = gui()->getPanel().getMenu();
+    quillet::editor::PanelMenu* menu = gui()->getPanel().getMenu();
     ASSERT_TRUE(menu && menu->isShown());
     const VSTGUI::CRect row = menu->rowRect(kSizeRows + p);
     ASSERT_FALSE(row.isEmpty());
     Host::get().requests.clear();
     click(row.left + 5, row.top + 5, kLButton);
     EXPECT_FALSE(menu->isShown());
-    const FactoryPreset& preset = kFactoryPresets[p];
+    const quillet::core::FactoryPreset& preset = quillet::core::kFactoryPresets[p];
     // Begin, the value, end: parameter by parameter, in table order.
     const std::vector<Request> edits = Host::get().edits();
-    ASSERT_EQ(edits.size(), 3u * kNumQuilletParams) << preset.name;
-    for (int32_t i = 0; i < kNumQuilletParams; ++i) {
+    ASSERT_EQ(edits.size(), 3u * quillet::core::kNumQuilletParams) << preset.name;
+    for (int32_t i = 0; i < quillet::core::kNumQuilletParams; ++i) {
       EXPECT_TRUE(sameRequest(edits[3 * i], audioMasterBeginEdit, i)) << i;
       EXPECT_TRUE(sameRequest(edits[3 * i + 1], audioMasterAutomate, i)) << i;
       EXPECT_EQ(edits[3 * i + 1].opt, preset.values[i]) << i;
@@ -55,35 +55,35 @@ TEST_F(PanelMenuTest, EachPresetLoadsThroughTheHostAsElevenGestures) {
     // The effect holds exactly the preset's state, as its .fxp gives it.
     EXPECT_EQ(chunkOf(record()), stateOf(preset)) << preset.name;
     idle();
-    for (int32_t i = 0; i < kNumQuilletParams; ++i)
+    for (int32_t i = 0; i < quillet::core::kNumQuilletParams; ++i)
       EXPECT_EQ(value(i), preset.values[i]) << "the controls show it: " << i;
     EXPECT_EQ(gui()->getPanel().markedPresetMenuRow(), p);
   }
   // A value moved off the preset: no preset is marked any more.
-  setParameter(kParamRepeat, 0.9f);
+  setParameter(quillet::engine::kParamRepeat, 0.9f);
   EXPECT_EQ(gui()->getPanel().markedPresetMenuRow(), -1);
   // A switch in the preset's position counts as the preset: 0.9 is "on".
   gui()->getPanel().loadFactoryPreset(0);
-  setParameter(kParamKnobDust, 0.9f);
+  setParameter(quillet::engine::kParamKnobDust, 0.9f);
   EXPECT_EQ(gui()->getPanel().markedPresetMenuRow(), 0);
-  EXPECT_FALSE(gui()->getPanel().loadFactoryPreset(kNumFactoryPresets));
+  EXPECT_FALSE(gui()->getPanel().loadFactoryPreset(quillet::core::kNumFactoryPresets));
   EXPECT_FALSE(gui()->getPanel().loadFactoryPreset(-1));
 }
 
 TEST_F(PanelMenuTest, TheMenuListsThePresetsBesideThePanelSizes) {
   open();
-  quillet::QuilletPanel& panel = gui()->getPanel();
-  ASSERT_EQ(panel.presetMenuRows().size(), static_cast<size_t>(kNumFactoryPresets));
-  for (int32_t p = 0; p < kNumFactoryPresets; ++p)
-    EXPECT_EQ(panel.presetMenuRows()[p], kFactoryPresets[p].name);
+  quillet::editor::QuilletPanel& panel = gui()->getPanel();
+  ASSERT_EQ(panel.presetMenuRows().size(), static_cast<size_t>(quillet::core::kNumFactoryPresets));
+  for (int32_t p = 0; p < quillet::core::kNumFactoryPresets; ++p)
+    EXPECT_EQ(panel.presetMenuRows()[p], quillet::core::kFactoryPresets[p].name);
   click(20, 200, kRButton);
-  quillet::PanelMenu* menu = panel.getMenu();
+  quillet::editor::PanelMenu* menu = panel.getMenu();
   ASSERT_TRUE(menu && menu->isShown());
   // Two columns: the sizes, then the presets, every row inside the menu.
   const VSTGUI::CRect sizes = menu->rowRect(0), presets = menu->rowRect(kSizeRows);
   EXPECT_EQ(sizes.top, presets.top);
   EXPECT_GT(presets.left, sizes.right);
-  for (int32_t row = 0; row < kSizeRows + kNumFactoryPresets; ++row) {
+  for (int32_t row = 0; row < kSizeRows + quillet::core::kNumFactoryPresets; ++row) {
     const VSTGUI::CRect r = menu->rowRect(row);
     EXPECT_GE(r.left, menu->box().left);
     EXPECT_LE(r.right, menu->box().right);
@@ -93,7 +93,7 @@ TEST_F(PanelMenuTest, TheMenuListsThePresetsBesideThePanelSizes) {
     EXPECT_EQ(section, row < kSizeRows ? 0 : 1);
     EXPECT_EQ(menu->rowAt(VSTGUI::CPoint(r.left + 2, r.top + 2)), row);
   }
-  EXPECT_TRUE(menu->rowRect(kSizeRows + kNumFactoryPresets).isEmpty());
+  EXPECT_TRUE(menu->rowRect(kSizeRows + quillet::core::kNumFactoryPresets).isEmpty());
   // A press on a title leaves it open; a right press anywhere closes it and
   // changes nothing.
   Host::get().requests.clear();
@@ -106,11 +106,11 @@ TEST_F(PanelMenuTest, TheMenuListsThePresetsBesideThePanelSizes) {
 
 TEST_F(PanelMenuTest, ShiftF10OrTheMenuKeyOpensItAndTheArrowsPickAPreset) {
   open();
-  quillet::QuilletPanel& panel = gui()->getPanel();
+  quillet::editor::QuilletPanel& panel = gui()->getPanel();
   EXPECT_FALSE(keyDown(VKEY_F10));  // F10 alone is the host's
   EXPECT_EQ(panel.getMenu(), nullptr);
   ASSERT_TRUE(keyDown(VKEY_F10, MODIFIER_SHIFT));
-  quillet::PanelMenu* menu = panel.getMenu();
+  quillet::editor::PanelMenu* menu = panel.getMenu();
   ASSERT_TRUE(menu && menu->isShown());
   // No preset held: the choice starts on the first one.
   EXPECT_EQ(menu->highlightedRow(), kSizeRows);
@@ -120,7 +120,7 @@ TEST_F(PanelMenuTest, ShiftF10OrTheMenuKeyOpensItAndTheArrowsPickAPreset) {
   EXPECT_TRUE(keyDown(VKEY_UP));
   EXPECT_TRUE(keyDown(VKEY_UP));
   EXPECT_TRUE(keyDown(VKEY_UP));  // round to the last
-  EXPECT_EQ(menu->highlightedRow(), kSizeRows + kNumFactoryPresets - 1);
+  EXPECT_EQ(menu->highlightedRow(), kSizeRows + quillet::core::kNumFactoryPresets - 1);
   // Left to the sizes and back, the row kept where it can be.
   EXPECT_TRUE(keyDown(VKEY_LEFT));
   EXPECT_EQ(menu->highlightedRow(), kSizeRows - 1);
@@ -130,8 +130,8 @@ TEST_F(PanelMenuTest, ShiftF10OrTheMenuKeyOpensItAndTheArrowsPickAPreset) {
   Host::get().requests.clear();
   EXPECT_TRUE(keyDown(VKEY_RETURN));
   EXPECT_FALSE(menu->isShown());
-  EXPECT_EQ(chunkOf(record()), stateOf(kFactoryPresets[6]));
-  EXPECT_EQ(Host::get().edits().size(), 3u * kNumQuilletParams);
+  EXPECT_EQ(chunkOf(record()), stateOf(quillet::core::kFactoryPresets[6]));
+  EXPECT_EQ(Host::get().edits().size(), 3u * quillet::core::kNumQuilletParams);
   // Opened again from the Menu key (VST3's and Windows' code), the choice
   // starts on the preset held; Escape closes it and nothing changes.
   ASSERT_TRUE(keyDown(VSTGUI::VKEY_CONTEXTMENU));
@@ -142,7 +142,7 @@ TEST_F(PanelMenuTest, ShiftF10OrTheMenuKeyOpensItAndTheArrowsPickAPreset) {
   EXPECT_FALSE(menu->isShown());
   EXPECT_TRUE(Host::get().edits().empty());
   // With a knob focused, the menu opens under it.
-  const VSTGUI::CRect delay = control(kParamDelay)->getViewSize();
+  const VSTGUI::CRect delay = control(quillet::engine::kParamDelay)->getViewSize();
   click(delay.left + 50, delay.top + 50, kLButton);
   ASSERT_TRUE(keyDown(VKEY_F10, MODIFIER_SHIFT));
   EXPECT_EQ(menu->box().left, delay.left);

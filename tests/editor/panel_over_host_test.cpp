@@ -20,7 +20,7 @@
 
 namespace {
 
-using quillet::QuilletPanel;
+using quillet::editor::QuilletPanel;
 using quillet::platform::HeadlessWindow;
 using quillet::platform::MouseState;
 using VSTGUI::kLButton;
@@ -28,18 +28,19 @@ using VSTGUI::kRButton;
 
 // Stores what the panel sends, keeps it as `keep` says and records every call
 // as "b0", "e0", "p0=0.100000".
-struct RecordingHost : quillet::PanelHost {
+struct RecordingHost : quillet::core::PanelHost {
   RecordingHost() {
-    for (int i = 0; i < kNumQuilletParams; ++i) values[i] = kQuilletParams[i].defaultValue;
+    for (int i = 0; i < quillet::core::kNumQuilletParams; ++i)
+      values[i] = quillet::core::kQuilletParams[i].defaultValue;
   }
   float parameterValue(int32_t index) override {
-    return index >= 0 && index < kNumQuilletParams ? values[index].load() : 0.0f;
+    return index >= 0 && index < quillet::core::kNumQuilletParams ? values[index].load() : 0.0f;
   }
   void beginGesture(int32_t tag) override { calls.push_back("b" + std::to_string(tag)); }
   void endGesture(int32_t tag) override { calls.push_back("e" + std::to_string(tag)); }
   void performEdit(int32_t index, float value) override {
     calls.push_back("p" + std::to_string(index) + "=" + std::to_string(value));
-    if (index >= 0 && index < kNumQuilletParams) values[index] = keep(value);
+    if (index >= 0 && index < quillet::core::kNumQuilletParams) values[index] = keep(value);
   }
   double hostTempo() override { return tempo; }
   void idleDuringGesture() override { ++idles; }
@@ -52,14 +53,16 @@ struct RecordingHost : quillet::PanelHost {
     if (pedal) calls.push_back("note" + std::to_string(quarterNotes));
   }
   bool offersMidiLearn() override { return pedal; }
-  std::string midiSourceOf(int32_t tag) override { return tag == kParamRepeat ? "cc 11" : ""; }
+  std::string midiSourceOf(int32_t tag) override {
+    return tag == quillet::engine::kParamRepeat ? "cc 11" : "";
+  }
   bool learningMidi(int32_t tag) override { return tag == learning; }
   void learnMidi(int32_t tag) override { calls.push_back("learn" + std::to_string(tag)); }
   void forgetMidi(int32_t tag) override { calls.push_back("forget" + std::to_string(tag)); }
   int32_t learning = -1;
 
   float (*keep)(float) = [](float v) { return v; };
-  std::atomic<float> values[kNumQuilletParams];
+  std::atomic<float> values[quillet::core::kNumQuilletParams];
   std::vector<std::string> calls;
   double tempo = 120.0;
   int idles = 0;
@@ -83,7 +86,7 @@ class PanelOverHost : public ::testing::Test {
   float shown(int32_t tag) { return panel.controlForTag(tag)->getValue(); }
 
   RecordingHost host;
-  QuilletPanel panel{host};
+  quillet::editor::QuilletPanel panel{host};
   int parentWindow = 0;  // any address stands for the host's window
 };
 
@@ -101,7 +104,7 @@ TEST_F(PanelOverHost, ClosedPanelKnowsItsSizeAndIgnoresEverything) {
   EXPECT_FALSE(panel.wheel(1.0f));
   panel.parameterChanged(0);
   panel.parameterChanged(-1);
-  panel.parameterChanged(kNumQuilletParams);
+  panel.parameterChanged(quillet::core::kNumQuilletParams);
   panel.idle();
   panel.close();
   EXPECT_EQ(panel.controlForTag(0), nullptr);
@@ -111,16 +114,20 @@ TEST_F(PanelOverHost, ClosedPanelKnowsItsSizeAndIgnoresEverything) {
 }
 
 TEST_F(PanelOverHost, OpensOnTheHostsValuesInLinearMode) {
-  host.values[kParamDelay] = 0.5f;
-  host.values[kParamPan] = 0.5f;
-  quillet::PanelShell::setKnobMode(VSTGUI::kCircularMode);
+  host.values[quillet::engine::kParamDelay] = 0.5f;
+  host.values[quillet::engine::kParamPan] = 0.5f;
+  quillet::editor::PanelShell::setKnobMode(VSTGUI::kCircularMode);
   open();
   EXPECT_FALSE(panel.windowGone());
-  EXPECT_EQ(static_cast<VSTGUI::CAnimKnob*>(panel.controlForTag(kParamDelay))->getFrameIndex(), 49);
-  EXPECT_EQ(static_cast<VSTGUI::CAnimKnob*>(panel.controlForTag(kParamPan))->getFrameIndex(), 50);
-  EXPECT_EQ(shown(kParamDry), 1.0f);
-  EXPECT_EQ(shown(quillet::kTagNoteMode), 0.0f);
-  EXPECT_EQ(quillet::PanelShell::knobMode, VSTGUI::kLinearMode);
+  EXPECT_EQ(static_cast<VSTGUI::CAnimKnob*>(panel.controlForTag(quillet::engine::kParamDelay))
+                ->getFrameIndex(),
+            49);
+  EXPECT_EQ(static_cast<VSTGUI::CAnimKnob*>(panel.controlForTag(quillet::engine::kParamPan))
+                ->getFrameIndex(),
+            50);
+  EXPECT_EQ(shown(quillet::engine::kParamDry), 1.0f);
+  EXPECT_EQ(shown(quillet::core::kTagNoteMode), 0.0f);
+  EXPECT_EQ(quillet::editor::PanelShell::knobMode, VSTGUI::kLinearMode);
   // Opening again replaces the window.
   ASSERT_TRUE(panel.open(&parentWindow));
   EXPECT_EQ(HeadlessWindow::liveCount(), 1);
@@ -152,7 +159,7 @@ TEST_F(PanelOverHost, ShowsWhatTheHostKeptWithoutBeingTold) {
   const std::vector<std::string> expected = {"b6", "p6=" + std::to_string(0.6f), "e6"};
   EXPECT_EQ(host.calls, expected);
   panel.idle();
-  EXPECT_EQ(shown(kParamPan), 0.5f);
+  EXPECT_EQ(shown(quillet::engine::kParamPan), 0.5f);
 }
 
 TEST_F(PanelOverHost, NoteKeySetsDelayThenRangeInsideTheKeysOwnGesture) {
@@ -166,8 +173,8 @@ TEST_F(PanelOverHost, NoteKeySetsDelayThenRangeInsideTheKeysOwnGesture) {
     EXPECT_EQ(host.calls[i + 1], "p3=" + std::to_string(0.5f));
   }
   panel.idle();
-  EXPECT_EQ(shown(kParamDelay), 0.84674740f);
-  EXPECT_EQ(shown(kParamRange), 0.5f);
+  EXPECT_EQ(shown(quillet::engine::kParamDelay), 0.84674740f);
+  EXPECT_EQ(shown(quillet::engine::kParamRange), 0.5f);
 
   // Without a usable tempo the key is pressed and released, nothing set.
   for (double none : {0.0, -120.0, std::nan("")}) {
@@ -193,7 +200,7 @@ TEST_F(PanelOverHost, KeysGoToTheKnobAGestureFocused) {
   EXPECT_EQ(host.calls, expected);
   HeadlessWindow::latest()->movePointer({{480, 90}, 0});
   EXPECT_TRUE(panel.wheel(-1.0f));  // back to 0
-  EXPECT_EQ(host.values[kParamLevel], 0.0f);
+  EXPECT_EQ(host.values[quillet::engine::kParamLevel], 0.0f);
 }
 
 TEST_F(PanelOverHost, StoresFromAnotherThreadAreShownByTheNextIdle) {
@@ -201,21 +208,22 @@ TEST_F(PanelOverHost, StoresFromAnotherThreadAreShownByTheNextIdle) {
   std::atomic<bool> stop{false};
   std::thread storing([&] {
     for (int i = 0; !stop; ++i) {
-      host.values[kParamRepeat] = (i % 100) / 100.0f;
-      panel.parameterChanged(kParamRepeat);
+      host.values[quillet::engine::kParamRepeat] = (i % 100) / 100.0f;
+      panel.parameterChanged(quillet::engine::kParamRepeat);
     }
   });
   for (int i = 0; i < 200; ++i) panel.idle();
   stop = true;
   storing.join();
   panel.idle();
-  EXPECT_EQ(shown(kParamRepeat), host.values[kParamRepeat].load());
+  EXPECT_EQ(shown(quillet::engine::kParamRepeat),
+            host.values[quillet::engine::kParamRepeat].load());
   // Marks made while closed are dropped: the next open reads every value.
   panel.close();
-  host.values[kParamLevel] = 0.7f;
-  panel.parameterChanged(kParamLevel);
+  host.values[quillet::engine::kParamLevel] = 0.7f;
+  panel.parameterChanged(quillet::engine::kParamLevel);
   open();
-  EXPECT_EQ(shown(kParamLevel), 0.7f);
+  EXPECT_EQ(shown(quillet::engine::kParamLevel), 0.7f);
 }
 
 // What a pedal's host adds (the standalone program), and what plug-in hosts
@@ -251,14 +259,14 @@ TEST_F(PanelOverHost, APedalsHostTapsAndLearnsMidiPlugInsKeepTheirPanel) {
   host.calls.clear();
   // A control's right-click: its MIDI menu, which names what drives it.
   press(repeat[0], repeat[1], kRButton);
-  quillet::PanelMenu* menu = panel.getMenu();
+  quillet::editor::PanelMenu* menu = panel.getMenu();
   ASSERT_TRUE(menu && menu->isShown());
   ASSERT_EQ(menu->shownSections().size(), 1u);
   EXPECT_EQ(menu->shownSections()[0].title, "Repeat: cc 11");
   const VSTGUI::CRect learn = menu->rowRect(0);
   press(learn.left + 4, learn.top + 4, kLButton);
   EXPECT_FALSE(menu->isShown());
-  host.learning = kParamLevel;
+  host.learning = quillet::engine::kParamLevel;
   press(480, 90, kRButton);  // Level: learning, so its "Learn MIDI" has the dot
   ASSERT_TRUE(menu->isShown());
   EXPECT_EQ(menu->shownSections()[0].title, "Level");
@@ -274,7 +282,8 @@ TEST_F(PanelOverHost, APedalsHostTapsAndLearnsMidiPlugInsKeepTheirPanel) {
   press(learnTap.left + 4, learnTap.top + 4, kLButton);
   const std::vector<std::string> expected = {"learn1", "forget2", "learn1008"};
   EXPECT_EQ(host.calls, expected);
-  EXPECT_EQ(shown(kParamRepeat), host.values[kParamRepeat].load());  // untouched by the right-click
+  EXPECT_EQ(shown(quillet::engine::kParamRepeat),
+            host.values[quillet::engine::kParamRepeat].load());  // untouched by the right-click
 }
 
 }  // namespace

@@ -24,18 +24,19 @@
 
 namespace {
 
-using quillet::QuilletPanel;
-using quillet::ScaleSource;
+using quillet::editor::QuilletPanel;
+using quillet::editor::ScaleSource;
 using quillet::platform::HeadlessWindow;
 using quillet::platform::MouseState;
 using VSTGUI::kLButton;
 
-struct ResizingHost : quillet::PanelHost {
+struct ResizingHost : quillet::core::PanelHost {
   ResizingHost() {
-    for (int i = 0; i < kNumQuilletParams; ++i) values[i] = kQuilletParams[i].defaultValue;
+    for (int i = 0; i < quillet::core::kNumQuilletParams; ++i)
+      values[i] = quillet::core::kQuilletParams[i].defaultValue;
   }
   float parameterValue(int32_t index) override {
-    return index >= 0 && index < kNumQuilletParams ? values[index] : 0.0f;
+    return index >= 0 && index < quillet::core::kNumQuilletParams ? values[index] : 0.0f;
   }
   void beginGesture(int32_t tag) override { calls.push_back("b" + std::to_string(tag)); }
   void endGesture(int32_t tag) override { calls.push_back("e" + std::to_string(tag)); }
@@ -51,10 +52,10 @@ struct ResizingHost : quillet::PanelHost {
     return accept;
   }
 
-  float values[kNumQuilletParams];
+  float values[quillet::core::kNumQuilletParams];
   std::vector<std::string> calls, resizes;
   bool accept = true;
-  QuilletPanel* panel = nullptr;
+  quillet::editor::QuilletPanel* panel = nullptr;
   std::string sizeDuringRequest;
 };
 
@@ -92,20 +93,21 @@ class PanelScale : public ::testing::Test {
     std::ofstream(settingsPath(), std::ios::binary) << text;
   }
 
-  void open(QuilletPanel& panel) {
+  void open(quillet::editor::QuilletPanel& panel) {
     ASSERT_TRUE(panel.open(&parentWindow));
     panel.idle();  // the first paint
     host.calls.clear();
     host.resizes.clear();
   }
-  void press(QuilletPanel& panel, int x, int y, int32_t buttons,
+  void press(quillet::editor::QuilletPanel& panel, int x, int y, int32_t buttons,
              const std::vector<MouseState>& moves = {}) {
     HeadlessWindow::latest()->scriptMouse(moves);
     HeadlessWindow::latest()->queueMouseDown(quillet::platform::Point(x, y), buttons);
     panel.idle();
   }
   // A drag straight up by `pixels` from (x, y), one pixel per poll.
-  void dragUp(QuilletPanel& panel, int x, int y, int pixels, int32_t buttons = kLButton) {
+  void dragUp(quillet::editor::QuilletPanel& panel, int x, int y, int pixels,
+              int32_t buttons = kLButton) {
     std::vector<MouseState> moves;
     for (int i = 1; i <= pixels; ++i) moves.push_back({{x, y - i}, buttons});
     press(panel, x, y, buttons, moves);
@@ -123,57 +125,57 @@ class PanelScale : public ::testing::Test {
 
 TEST_F(PanelScale, SourcesAnswerInTheirOrder) {
   {
-    QuilletPanel panel(host);  // nothing says anything: today's panel
+    quillet::editor::QuilletPanel panel(host);  // nothing says anything: today's panel
     EXPECT_EQ(panel.scale(), 1.0f);
-    EXPECT_EQ(panel.scaleSource(), ScaleSource::kNone);
+    EXPECT_EQ(panel.scaleSource(), quillet::editor::ScaleSource::kNone);
     EXPECT_EQ(panel.width(), 586);
     EXPECT_EQ(panel.height(), 385);
   }
   {
     setenv("GDK_SCALE", "2", 1);  // the desktop
-    QuilletPanel panel(host);
-    EXPECT_EQ(panel.scaleSource(), ScaleSource::kDesktop);
+    quillet::editor::QuilletPanel panel(host);
+    EXPECT_EQ(panel.scaleSource(), quillet::editor::ScaleSource::kDesktop);
     EXPECT_EQ(panel.width(), 1172);
     EXPECT_EQ(panel.height(), 770);
     panel.setHostScale(1.5f);  // the host beats the desktop, also before open
-    EXPECT_EQ(panel.scaleSource(), ScaleSource::kHost);
+    EXPECT_EQ(panel.scaleSource(), quillet::editor::ScaleSource::kHost);
     EXPECT_EQ(panel.width(), 879);
     EXPECT_EQ(panel.height(), 578);
     panel.setHostScale(1.4f);  // a host's 140 % gives the nearest step
     EXPECT_EQ(panel.scale(), 1.5f);
     panel.setHostScale(0.0f);  // no answer any more: the desktop again
-    EXPECT_EQ(panel.scaleSource(), ScaleSource::kDesktop);
+    EXPECT_EQ(panel.scaleSource(), quillet::editor::ScaleSource::kDesktop);
     panel.setHostScale(2.5f);
     EXPECT_TRUE(panel.setUserScale(1.25f));  // the user beats the host
-    EXPECT_EQ(panel.scaleSource(), ScaleSource::kUser);
+    EXPECT_EQ(panel.scaleSource(), quillet::editor::ScaleSource::kUser);
     EXPECT_EQ(panel.width(), 733);
     EXPECT_EQ(panel.height(), 481);
     setenv("QUILLET_UI_SCALE", "3", 1);  // the environment beats everything
     panel.setHostScale(2.5f);            // (a source changed: asked again)
-    EXPECT_EQ(panel.scaleSource(), ScaleSource::kEnvironment);
+    EXPECT_EQ(panel.scaleSource(), quillet::editor::ScaleSource::kEnvironment);
     EXPECT_EQ(panel.width(), 1758);
     EXPECT_EQ(panel.height(), 1155);
   }
   {
     setenv("QUILLET_UI_SCALE", "huge", 1);  // a slip is ignored, not guessed at
-    QuilletPanel panel(host);
-    EXPECT_EQ(panel.scaleSource(), ScaleSource::kUser);  // the file from above
+    quillet::editor::QuilletPanel panel(host);
+    EXPECT_EQ(panel.scaleSource(), quillet::editor::ScaleSource::kUser);  // the file from above
     EXPECT_EQ(panel.scale(), 1.25f);
   }
 }
 
 TEST_F(PanelScale, OpensAtTheScaleItAnnouncedWithEveryControlScaled) {
-  QuilletPanel panel(host);
+  quillet::editor::QuilletPanel panel(host);
   panel.setHostScale(2.0f);
   ASSERT_EQ(panel.width(), 1172);
   open(panel);
   EXPECT_EQ(HeadlessWindow::latest()->getWidth(), 1172);
   EXPECT_EQ(HeadlessWindow::latest()->getHeight(), 770);
   EXPECT_TRUE(host.resizes.empty()) << "the size announced is the size opened";
-  const VSTGUI::CRect delay = panel.controlForTag(kParamDelay)->getViewSize();
+  const VSTGUI::CRect delay = panel.controlForTag(quillet::engine::kParamDelay)->getViewSize();
   EXPECT_EQ(delay, VSTGUI::CRect::fromSize(100, 80, 200, 200));
   // The six note keys touch each other as at scale 1.
-  for (int32_t tag = quillet::kTagWholeNote; tag < quillet::kTagThirtySecondNote; ++tag)
+  for (int32_t tag = quillet::core::kTagWholeNote; tag < quillet::core::kTagThirtySecondNote; ++tag)
     EXPECT_EQ(panel.controlForTag(tag)->getViewSize().right,
               panel.controlForTag(tag + 1)->getViewSize().left);
   // Every pixel of the window was painted from the drawn pictures.
@@ -183,42 +185,43 @@ TEST_F(PanelScale, OpensAtTheScaleItAnnouncedWithEveryControlScaled) {
 TEST_F(PanelScale, TheSameMovementOfTheHandGivesTheSameValues) {
   for (float scale : {1.0f, 1.5f, 2.0f, 3.0f}) {
     SCOPED_TRACE(scale);
-    for (int i = 0; i < kNumQuilletParams; ++i) host.values[i] = kQuilletParams[i].defaultValue;
-    QuilletPanel panel(host);
+    for (int i = 0; i < quillet::core::kNumQuilletParams; ++i)
+      host.values[i] = quillet::core::kQuilletParams[i].defaultValue;
+    quillet::editor::QuilletPanel panel(host);
     panel.setHostScale(scale);
     open(panel);
     const int s = static_cast<int>(scale * 2);  // twice the factor, a whole number
     // A drag of 40 panel pixels: a tenth of the range, plain and with Shift.
     const quillet::platform::Point delay = middle(quillet::editor::kDelayKnob, scale);
-    host.values[kParamDelay] = 0.0f;
-    panel.parameterChanged(kParamDelay);
+    host.values[quillet::engine::kParamDelay] = 0.0f;
+    panel.parameterChanged(quillet::engine::kParamDelay);
     panel.idle();
     dragUp(panel, delay.x, delay.y, 40 * s / 2);
-    EXPECT_NEAR(panel.controlForTag(kParamDelay)->getValue(), 0.1f, 1e-5f);
+    EXPECT_NEAR(panel.controlForTag(quillet::engine::kParamDelay)->getValue(), 0.1f, 1e-5f);
     // The host hears of a step once the indicator has moved a pixel since it
     // was last drawn, and idle passes draw at the clock's pace: its value may
     // trail the knob's by the last pixel of the drag.
-    EXPECT_NEAR(host.values[kParamDelay], 0.1f, 1.0f / (400.0f * scale) + 1e-5f);
+    EXPECT_NEAR(host.values[quillet::engine::kParamDelay], 0.1f, 1.0f / (400.0f * scale) + 1e-5f);
     dragUp(panel, delay.x, delay.y, 60 * s / 2, kLButton | VSTGUI::kShift);
     // (The host hears of a step once it moves the indicator by a pixel.)
-    EXPECT_NEAR(panel.controlForTag(kParamDelay)->getValue(), 0.2f, 1e-5f);
+    EXPECT_NEAR(panel.controlForTag(quillet::engine::kParamDelay)->getValue(), 0.2f, 1e-5f);
     // A wheel notch is the knob's step; Shift a tenth of it.
     const quillet::platform::Point level = middle(quillet::editor::kLevelKnob, scale);
     HeadlessWindow::latest()->queueWheel(level, 1.0f, 0);
     HeadlessWindow::latest()->queueWheel(level, 1.0f, VSTGUI::kShift);
     panel.idle();
-    EXPECT_NEAR(host.values[kParamLevel], 0.11f, 1e-6f);
+    EXPECT_NEAR(host.values[quillet::engine::kParamLevel], 0.11f, 1e-6f);
     // The right third of the Range selector; Ctrl-click on Dry restores 1.
     const quillet::editor::Place range =
         quillet::editor::scaledPlace(quillet::editor::kRangeSwitch, scale);
     press(panel, range.left + range.width - 2, range.top + range.height / 2, kLButton);
-    EXPECT_EQ(host.values[kParamRange], 1.0f);
-    host.values[kParamDry] = 0.3f;
-    panel.parameterChanged(kParamDry);
+    EXPECT_EQ(host.values[quillet::engine::kParamRange], 1.0f);
+    host.values[quillet::engine::kParamDry] = 0.3f;
+    panel.parameterChanged(quillet::engine::kParamDry);
     panel.idle();
     const quillet::platform::Point dry = middle(quillet::editor::kDryKnob, scale);
     press(panel, dry.x, dry.y, kLButton | VSTGUI::kControl);
-    EXPECT_EQ(host.values[kParamDry], 1.0f);
+    EXPECT_EQ(host.values[quillet::engine::kParamDry], 1.0f);
     // The arrow keys go to the knob last used, a wheel step each.
     VSTGUI::CKeyCode up;
     up.virt = VSTGUI::VKEY_UP;
@@ -227,14 +230,14 @@ TEST_F(PanelScale, TheSameMovementOfTheHandGivesTheSameValues) {
     const quillet::platform::Point pan = middle(quillet::editor::kPanKnob, scale);
     press(panel, pan.x, pan.y, kLButton);
     EXPECT_TRUE(panel.keyDown(up));
-    EXPECT_NEAR(host.values[kParamPan], 0.6f, 1e-6f);
+    EXPECT_NEAR(host.values[quillet::engine::kParamPan], 0.6f, 1e-6f);
     // A note key: a quarter at 120 bpm.
     quillet::editor::Place key = quillet::editor::kFirstNoteKey;
     key.left += 2 * key.width;
     const quillet::platform::Point quarter = middle(key, scale);
     press(panel, quarter.x, quarter.y, kLButton);
-    EXPECT_EQ(host.values[kParamDelay], 0.84674740f);
-    EXPECT_EQ(host.values[kParamRange], 0.5f);
+    EXPECT_EQ(host.values[quillet::engine::kParamDelay], 0.84674740f);
+    EXPECT_EQ(host.values[quillet::engine::kParamRange], 0.5f);
   }
 }
 
@@ -258,14 +261,14 @@ TEST_F(PanelScale, AValueShowsTheSameKnobFrameAtEveryScale) {
 }
 
 TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
-  QuilletPanel panel(host);
+  quillet::editor::QuilletPanel panel(host);
   host.panel = &panel;
   open(panel);
   // A left click on the background does nothing; a right click opens the menu.
   press(panel, 20, 200, kLButton);
   EXPECT_EQ(panel.getMenu(), nullptr);
   press(panel, 20, 200, VSTGUI::kRButton);
-  quillet::PanelMenu* menu = panel.getMenu();
+  quillet::editor::PanelMenu* menu = panel.getMenu();
   ASSERT_NE(menu, nullptr);
   ASSERT_TRUE(menu->isShown());
   EXPECT_EQ(menu->box().left, 20);
@@ -289,9 +292,9 @@ TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
   EXPECT_EQ(host.resizes, std::vector<std::string>{"1172x770"});
   EXPECT_EQ(host.sizeDuringRequest, "1172x770");
   EXPECT_EQ(panel.width(), 1172);
-  EXPECT_EQ(panel.scaleSource(), ScaleSource::kUser);
+  EXPECT_EQ(panel.scaleSource(), quillet::editor::ScaleSource::kUser);
   EXPECT_EQ(HeadlessWindow::latest()->getWidth(), 1172);
-  EXPECT_EQ(panel.controlForTag(kParamDelay)->getViewSize().width(), 200);
+  EXPECT_EQ(panel.controlForTag(quillet::engine::kParamDelay)->getViewSize().width(), 200);
   EXPECT_TRUE(host.calls.empty());
   // The choice survives closing and another panel's opening.
   panel.close();
@@ -310,12 +313,13 @@ TEST_F(PanelScale, TheMenuOnTheBackgroundPicksASizeTheHostFollows) {
   press(again, automatic.left + 5, automatic.top + 5, kLButton);
   EXPECT_NE(settingsText().find("ui-scale = auto\n"), std::string::npos);
   EXPECT_EQ(again.width(), 586);
-  EXPECT_EQ(again.controlForTag(kParamDelay)->getViewSize(), VSTGUI::CRect(50, 40, 150, 140));
+  EXPECT_EQ(again.controlForTag(quillet::engine::kParamDelay)->getViewSize(),
+            VSTGUI::CRect(50, 40, 150, 140));
 }
 
 TEST_F(PanelScale, AHostThatRefusesKeepsThePanelAndTheChoiceWaitsForTheNextOpen) {
   host.accept = false;
-  QuilletPanel panel(host);
+  quillet::editor::QuilletPanel panel(host);
   open(panel);
   EXPECT_TRUE(panel.setUserScale(1.5f));
   EXPECT_EQ(host.resizes, std::vector<std::string>{"879x578"});
@@ -338,7 +342,7 @@ TEST_F(PanelScale, AHostThatRefusesKeepsThePanelAndTheChoiceWaitsForTheNextOpen)
 
 TEST_F(PanelScale, TheMenusDotMarksThePanelsOwnSizeNotAChoiceItCouldNotTake) {
   host.accept = false;
-  QuilletPanel panel(host);
+  quillet::editor::QuilletPanel panel(host);
   open(panel);
   // The host refuses 150 %: the panel stays at 100 %, following the host
   // and the desktop, and the dot says so.
@@ -359,7 +363,7 @@ TEST_F(PanelScale, TheMenusDotMarksThePanelsOwnSizeNotAChoiceItCouldNotTake) {
   EXPECT_EQ(panel.width(), 1172);
   EXPECT_EQ(panel.markedScaleMenuRow(), 7);
   EXPECT_TRUE(panel.setUserScale(2.0f));
-  EXPECT_EQ(panel.scaleSource(), ScaleSource::kUser);
+  EXPECT_EQ(panel.scaleSource(), quillet::editor::ScaleSource::kUser);
   EXPECT_EQ(panel.markedScaleMenuRow(), 4);
   // QUILLET_UI_SCALE rules the size: its step is marked.
   panel.close();
@@ -371,12 +375,12 @@ TEST_F(PanelScale, TheMenusDotMarksThePanelsOwnSizeNotAChoiceItCouldNotTake) {
 
 TEST_F(PanelScale, TheMenuIsDrawnAtThePanelsScale) {
   for (float scale : {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 2.5f, 3.0f}) {
-    QuilletPanel panel(host);
+    quillet::editor::QuilletPanel panel(host);
     EXPECT_TRUE(panel.setUserScale(scale));
     open(panel);
     ASSERT_EQ(panel.scale(), scale);
     press(panel, static_cast<int>(20 * scale), static_cast<int>(200 * scale), VSTGUI::kRButton);
-    quillet::PanelMenu* menu = panel.getMenu();
+    quillet::editor::PanelMenu* menu = panel.getMenu();
     ASSERT_TRUE(menu && menu->isShown()) << scale;
     // Every length drawn anew at the scale, not the picture at 1 blown up.
     EXPECT_EQ(menu->box().width(),
@@ -390,7 +394,7 @@ TEST_F(PanelScale, TheMenuIsDrawnAtThePanelsScale) {
     host.calls.clear();
     press(panel, dub.left + dub.width() / 2, dub.top + dub.height() / 2, kLButton);
     EXPECT_EQ(host.calls.size(), 33u) << scale;
-    EXPECT_EQ(host.values[kParamDelay], 0.5031f);
+    EXPECT_EQ(host.values[quillet::engine::kParamDelay], 0.5031f);
     panel.close();
   }
 }
@@ -401,22 +405,22 @@ TEST_F(PanelScale, DamagedOrHostileSettingsGiveTheDefaults) {
                                   std::string("ui-\0scale = 2\n", 15), std::string(100000, 'x'),
                                   std::string("\xff\xfe u\0i-scale = 2.5\n", 20)}) {
     writeSettings(text);
-    QuilletPanel panel(host);
+    quillet::editor::QuilletPanel panel(host);
     EXPECT_EQ(panel.width(), 586) << text.substr(0, 20);
-    EXPECT_EQ(panel.scaleSource(), ScaleSource::kNone);
+    EXPECT_EQ(panel.scaleSource(), quillet::editor::ScaleSource::kNone);
   }
   // A folder where the file should be, and a file where the folder should be.
   std::remove(settingsPath().c_str());
   std::system(("mkdir -p '" + settingsPath() + "'").c_str());
   {
-    QuilletPanel panel(host);
+    quillet::editor::QuilletPanel panel(host);
     EXPECT_EQ(panel.width(), 586);
     open(panel);
     EXPECT_FALSE(panel.setUserScale(2.0f));  // cannot be saved, holds for this panel
     EXPECT_EQ(panel.width(), 1172);
   }
   setenv("XDG_CONFIG_HOME", (settingsPath() + "/not-a-folder-either").c_str(), 1);
-  QuilletPanel panel(host);
+  quillet::editor::QuilletPanel panel(host);
   EXPECT_EQ(panel.width(), 586);
 }
 

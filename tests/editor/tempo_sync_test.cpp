@@ -20,7 +20,7 @@ class TempoSync : public PanelTest {
   // Presses a note key at `bpm` with the note-mode switch at `mode`.
   void pressNote(int k, double bpm, float mode = 0.0f) {
     Host::get().time.tempo = bpm;
-    control(kTagNoteMode)->setValue(mode);
+    control(quillet::core::kTagNoteMode)->setValue(mode);
     click(keyX(k), kKeyY);
   }
 };
@@ -126,17 +126,17 @@ TEST_F(TempoSync, NoteModeSwitchPositionsFromTheMouse) {
   open();
   // Left, middle and right thirds of the 150-pixel lamp row.
   click(365, 270);
-  EXPECT_EQ(value(kTagNoteMode), 0.0f);
+  EXPECT_EQ(value(quillet::core::kTagNoteMode), 0.0f);
   click(435, 270);
-  EXPECT_EQ(value(kTagNoteMode), 0.5f);
+  EXPECT_EQ(value(quillet::core::kTagNoteMode), 0.5f);
   click(505, 270);
-  EXPECT_EQ(value(kTagNoteMode), 1.0f);
+  EXPECT_EQ(value(quillet::core::kTagNoteMode), 1.0f);
   // Ctrl-click restores its own default, dotted.
   click(365, 270, kLButton | kControl);
-  EXPECT_EQ(value(kTagNoteMode), 0.5f);
+  EXPECT_EQ(value(quillet::core::kTagNoteMode), 0.5f);
   // The switch changes no parameter by itself.
   for (const Request& r : Host::get().edits()) EXPECT_NE(r.opcode, audioMasterAutomate);
-  pressNote(2, 120.0, value(kTagNoteMode));  // dotted quarter: 750 ms
+  pressNote(2, 120.0, value(quillet::core::kTagNoteMode));  // dotted quarter: 750 ms
   EXPECT_FLOAT_EQ(parameter(0), static_cast<float>(std::cbrt(270.0 / 2120.0)));
 }
 

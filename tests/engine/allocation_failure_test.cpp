@@ -4,7 +4,10 @@
 
 #include <new>
 
+#include "engine/echo_engine_probe.h"
 #include "engine_test_support.h"
+
+using namespace quillet::engine;
 
 namespace {
 
@@ -60,9 +63,9 @@ TEST_P(AllocationFailure, PassesThroughAndRecoversAtTheNextRate) {
   prepare(engine, 48000.0f, p);
   largeAllocationsBeforeFailure = -1;
   EXPECT_FALSE(engine.hasDelayMemory());
-  EXPECT_EQ(engine.scratchR, nullptr);
+  EXPECT_EQ(probe(engine).scratchR, nullptr);
   EXPECT_EQ(engine.capacity(), 0);
-  EXPECT_EQ(engine.delayLength, 0);
+  EXPECT_EQ(probe(engine).delayLength, 0);
 
   const auto in = ramp(3000);
   const auto out = render(engine, p, in);

@@ -5,8 +5,11 @@
 #include <cmath>
 
 #include "engine/delay_length.h"
+#include "engine/echo_engine_probe.h"
 #include "engine/filter_design.h"
 #include "engine_test_support.h"
+
+using namespace quillet::engine;
 
 namespace {
 
@@ -53,7 +56,7 @@ TEST(DelayLength, CapacityIsTheLongestDelay) {
   p[kParamRange] = 1.0f;
   prepare(engine, 44100.0f, p);
   EXPECT_EQ(engine.capacity(), 114660);
-  EXPECT_EQ(engine.delayLength, 114660);
+  EXPECT_EQ(probe(engine).delayLength, 114660);
 }
 
 TEST(DelayLength, LongestDelayFitsAtAnyRate) {
@@ -66,8 +69,8 @@ TEST(DelayLength, LongestDelayFitsAtAnyRate) {
     SCOPED_TRACE(fs);
     prepare(engine, fs, p);
     ASSERT_TRUE(engine.hasDelayMemory());
-    EXPECT_GE(engine.delayLength, 1);
-    EXPECT_LE(engine.delayLength, engine.capacity());
+    EXPECT_GE(probe(engine).delayLength, 1);
+    EXPECT_LE(probe(engine).delayLength, engine.capacity());
   }
 }
 
@@ -78,37 +81,37 @@ TEST(DelayLength, UnusableRatesTakeNoMemory) {
     prepare(engine, fs, EchoParams());
     EXPECT_FALSE(engine.hasDelayMemory());
     EXPECT_EQ(engine.capacity(), 0);
-    EXPECT_EQ(engine.delayLength, 0);
+    EXPECT_EQ(probe(engine).delayLength, 0);
   }
   prepare(engine, 34.0f, EchoParams());  // 30 ms is one sample
   EXPECT_TRUE(engine.hasDelayMemory());
-  EXPECT_EQ(engine.delayLength, 4);  // default range: 120 ms
+  EXPECT_EQ(probe(engine).delayLength, 4);  // default range: 120 ms
 }
 
 TEST(FilterCoefficients, At44100) {
   EchoEngine engine;
   prepare(engine, 44100.0f, EchoParams());
-  EXPECT_NEAR(engine.hpL.b0, 0.985951619, 5e-10);
-  EXPECT_EQ(engine.hpL.b1, -engine.hpL.b0);
-  EXPECT_NEAR(engine.hpL.a1, -0.971903238, 5e-10);
+  EXPECT_NEAR(probe(engine).hpL.b0, 0.985951619, 5e-10);
+  EXPECT_EQ(probe(engine).hpL.b1, -probe(engine).hpL.b0);
+  EXPECT_NEAR(probe(engine).hpL.a1, -0.971903238, 5e-10);
 
-  EXPECT_NEAR(engine.shelfL.b0, 0.565206248, 5e-10);
-  EXPECT_NEAR(engine.shelfL.b1, -0.682448038, 5e-10);
-  EXPECT_NEAR(engine.shelfL.b2, 0.182705353, 5e-10);
-  EXPECT_NEAR(engine.shelfL.a1, -1.394239561, 5e-10);
-  EXPECT_NEAR(engine.shelfL.a2, 0.459703124, 5e-10);
-  EXPECT_NEAR(engine.shelfL.a0, 2.715166394, 5e-10);
+  EXPECT_NEAR(probe(engine).shelfL.b0, 0.565206248, 5e-10);
+  EXPECT_NEAR(probe(engine).shelfL.b1, -0.682448038, 5e-10);
+  EXPECT_NEAR(probe(engine).shelfL.b2, 0.182705353, 5e-10);
+  EXPECT_NEAR(probe(engine).shelfL.a1, -1.394239561, 5e-10);
+  EXPECT_NEAR(probe(engine).shelfL.a2, 0.459703124, 5e-10);
+  EXPECT_NEAR(probe(engine).shelfL.a0, 2.715166394, 5e-10);
 
-  EXPECT_NEAR(engine.lpL.b0, 0.143492954, 5e-10);
-  EXPECT_EQ(engine.lpL.b2, engine.lpL.b0);
-  EXPECT_NEAR(engine.lpL.b1, 0.286985908, 5e-10);
-  EXPECT_NEAR(engine.lpL.a1, -0.680738269, 5e-10);
-  EXPECT_NEAR(engine.lpL.a2, 0.254710085, 5e-10);
+  EXPECT_NEAR(probe(engine).lpL.b0, 0.143492954, 5e-10);
+  EXPECT_EQ(probe(engine).lpL.b2, probe(engine).lpL.b0);
+  EXPECT_NEAR(probe(engine).lpL.b1, 0.286985908, 5e-10);
+  EXPECT_NEAR(probe(engine).lpL.a1, -0.680738269, 5e-10);
+  EXPECT_NEAR(probe(engine).lpL.a2, 0.254710085, 5e-10);
 
   // Both channels share their coefficients.
-  EXPECT_EQ(engine.hpR.a1, engine.hpL.a1);
-  EXPECT_EQ(engine.shelfR.b1, engine.shelfL.b1);
-  EXPECT_EQ(engine.lpR.a2, engine.lpL.a2);
+  EXPECT_EQ(probe(engine).hpR.a1, probe(engine).hpL.a1);
+  EXPECT_EQ(probe(engine).shelfR.b1, probe(engine).shelfL.b1);
+  EXPECT_EQ(probe(engine).lpR.a2, probe(engine).lpL.a2);
 }
 
 TEST(FilterCoefficients, ShelfGainAtDcAndNyquist) {
@@ -145,9 +148,9 @@ TEST(FilterCoefficients, CornersAtOrAboveNyquistGiveStableSections) {
 TEST(Smoothers, CoefficientsAt44100) {
   EchoEngine engine;
   prepare(engine, 44100.0f, EchoParams());
-  EXPECT_FLOAT_EQ(engine.muteGain.coefficient, 0.998866856f);
-  for (const ParamSmoother* s :
-       {&engine.level, &engine.feedback, &engine.dry, &engine.pan, &engine.xFeed}) {
+  EXPECT_FLOAT_EQ(probe(engine).muteGain.coefficient, 0.998866856f);
+  for (const ParamSmoother* s : {&probe(engine).level, &probe(engine).feedback, &probe(engine).dry,
+                                 &probe(engine).pan, &probe(engine).xFeed}) {
     EXPECT_FLOAT_EQ(s->coefficient, 0.997735023f);
   }
 }
@@ -193,14 +196,14 @@ TEST(Setup, SmoothersTakeTheValuesWithoutGlide) {
   p[kParamLevel] = 0.25f;
   p[kParamXFeed] = 0.75f;
   prepare(engine, 44100.0f, p);
-  EXPECT_EQ(engine.feedback.current, 1.0f);
-  EXPECT_TRUE(engine.feedback.settled);
-  EXPECT_EQ(engine.level.current, 0.25f);
-  EXPECT_EQ(engine.dry.current, 1.0f);
-  EXPECT_EQ(engine.pan.current, 0.5f);
-  EXPECT_EQ(engine.xFeed.current, 0.75f);
-  EXPECT_TRUE(engine.muteGain.settled);
-  EXPECT_EQ(engine.muteGain.current, 0.0f);
+  EXPECT_EQ(probe(engine).feedback.current, 1.0f);
+  EXPECT_TRUE(probe(engine).feedback.settled);
+  EXPECT_EQ(probe(engine).level.current, 0.25f);
+  EXPECT_EQ(probe(engine).dry.current, 1.0f);
+  EXPECT_EQ(probe(engine).pan.current, 0.5f);
+  EXPECT_EQ(probe(engine).xFeed.current, 0.75f);
+  EXPECT_TRUE(probe(engine).muteGain.settled);
+  EXPECT_EQ(probe(engine).muteGain.current, 0.0f);
 }
 
 TEST(Setup, RepeatChangeGlidesToTwiceTheValue) {
@@ -209,22 +212,22 @@ TEST(Setup, RepeatChangeGlidesToTwiceTheValue) {
   prepare(engine, 44100.0f, p);
   p[kParamRepeat] = 0.5f;
   engine.parameterChanged(kParamRepeat, p);
-  EXPECT_EQ(engine.feedback.target, 1.0f);
-  EXPECT_FALSE(engine.feedback.settled);
-  EXPECT_EQ(engine.feedback.current, 0.0f);
+  EXPECT_EQ(probe(engine).feedback.target, 1.0f);
+  EXPECT_FALSE(probe(engine).feedback.settled);
+  EXPECT_EQ(probe(engine).feedback.current, 0.0f);
 }
 
 TEST(Setup, RateChangeKeepsFilterStatesAndEmptiesLines) {
   EchoEngine engine;
   prepare(engine, 44100.0f, EchoParams());
-  engine.hpL.x1 = 0.25;
-  engine.lpR.y2 = -0.5;
-  engine.delayL[3] = 0.7;
+  probe(engine).hpL.x1 = 0.25;
+  probe(engine).lpR.y2 = -0.5;
+  probe(engine).delayL[3] = 0.7;
   prepare(engine, 48000.0f, EchoParams());
-  EXPECT_EQ(engine.hpL.x1, 0.25);
-  EXPECT_EQ(engine.lpR.y2, -0.5);
-  EXPECT_EQ(engine.delayL[3], 0.0);
-  EXPECT_EQ(engine.delayLength, 5760);
+  EXPECT_EQ(probe(engine).hpL.x1, 0.25);
+  EXPECT_EQ(probe(engine).lpR.y2, -0.5);
+  EXPECT_EQ(probe(engine).delayL[3], 0.0);
+  EXPECT_EQ(probe(engine).delayLength, 5760);
 }
 
 // Lines that an echo block has filled: an impulse a few samples in.
@@ -236,7 +239,8 @@ void fillLinesByPlaying(EchoEngine& engine, EchoParams p) {
 }
 
 bool arraysEmpty(const EchoEngine& engine) {
-  for (const auto* array : {&engine.delayL, &engine.delayR, &engine.spareL, &engine.spareR}) {
+  for (const auto* array : {&probe(engine).delayL, &probe(engine).delayR, &probe(engine).spareL,
+                            &probe(engine).spareR}) {
     if (!*array) continue;  // no spare lines beside the stretch in place
     for (int32_t i = 0; i < engine.capacity(); ++i)
       if ((*array)[i] != 0.0) return false;
@@ -255,20 +259,20 @@ TEST(Mute, SwitchOnRestartsLinesClearsFiltersAndSnapsSmoothers) {
   prepare(engine, 44100.0f, p);
   fillLinesByPlaying(engine, p);
   ASSERT_FALSE(arraysEmpty(engine));
-  engine.shelfL.y1 = engine.hpR.x1 = 0.3;
+  probe(engine).shelfL.y1 = probe(engine).hpR.x1 = 0.3;
   p[kParamLevel] = 0.8f;
   engine.parameterChanged(kParamLevel, p);
   p[kParamMute] = 1.0f;
   p[kParamDelay] = 1.0f;
   engine.parameterChanged(kParamMute, p);
-  EXPECT_EQ(engine.writePos, 0);
-  EXPECT_EQ(engine.delayLength, 28665);
-  EXPECT_EQ(engine.shelfL.y1, 0.0);
-  EXPECT_EQ(engine.hpR.x1, 0.0);
-  EXPECT_EQ(engine.level.current, 0.8f);
-  EXPECT_TRUE(engine.level.settled);
-  EXPECT_EQ(engine.muteGain.target, 1.0f);
-  EXPECT_FALSE(engine.muteGain.settled);
+  EXPECT_EQ(probe(engine).writePos, 0);
+  EXPECT_EQ(probe(engine).delayLength, 28665);
+  EXPECT_EQ(probe(engine).shelfL.y1, 0.0);
+  EXPECT_EQ(probe(engine).hpR.x1, 0.0);
+  EXPECT_EQ(probe(engine).level.current, 0.8f);
+  EXPECT_TRUE(probe(engine).level.settled);
+  EXPECT_EQ(probe(engine).muteGain.target, 1.0f);
+  EXPECT_FALSE(probe(engine).muteGain.settled);
   // The lines are emptied before the echo next reads them.
   EXPECT_TRUE(engine.lineClearPending());
   engine.prepareLinesForEcho();
@@ -287,7 +291,7 @@ TEST(Mute, MutedBlocksEmptyTheLinesBitByBit) {
   // leaves the lines (at the bottom of the arrays) as they were.
   processMuted(engine, p, 64);
   EXPECT_TRUE(engine.lineClearPending());
-  EXPECT_NE(engine.delayL[3], 0.0);
+  EXPECT_NE(probe(engine).delayL[3], 0.0);
   const int32_t framesToEmpty = engine.capacity() / 64 + 64;
   processMuted(engine, p, framesToEmpty);
   EXPECT_FALSE(engine.lineClearPending());
@@ -302,7 +306,7 @@ TEST(Mute, HalfIsOffAndOnlyUsedLinesAreClearedAgain) {
   p[kParamMute] = 0.5f;
   engine.parameterChanged(kParamMute, p);
   EXPECT_FALSE(engine.lineClearPending());
-  EXPECT_TRUE(engine.muteGain.settled);
+  EXPECT_TRUE(probe(engine).muteGain.settled);
   p[kParamMute] = 1.0f;
   engine.parameterChanged(kParamMute, p);
   EXPECT_TRUE(engine.lineClearPending());

@@ -12,11 +12,11 @@ inline uint32_t tickZero() { return 0u; }
 
 // Parameters for hearing the echo alone: "Level" 1, "Dry" 0, "Repeat" 0.
 // "Pan" 0 hears only the left echo, 0.5 both at half amplitude.
-inline EchoParams echoOnly(float pan = 0.5f) {
-  EchoParams p;
-  p[kParamLevel] = 1.0f;
-  p[kParamDry] = 0.0f;
-  p[kParamPan] = pan;
+inline engine::EchoParams echoOnly(float pan = 0.5f) {
+  engine::EchoParams p;
+  p[engine::kParamLevel] = 1.0f;
+  p[engine::kParamDry] = 0.0f;
+  p[engine::kParamPan] = pan;
   return p;
 }
 
@@ -30,8 +30,8 @@ struct Stereo {
 
 // Runs `in` through the engine in blocks of `block` samples.
 template <typename Sample>
-Stereo<Sample> render(EchoEngine& engine, const EchoParams& params, const Stereo<Sample>& in,
-                      size_t block = 512, bool monoIO = false) {
+Stereo<Sample> render(engine::EchoEngine& engine, const engine::EchoParams& params,
+                      const Stereo<Sample>& in, size_t block = 512, bool monoIO = false) {
   Stereo<Sample> out(in.size());
   for (size_t start = 0; start < in.size(); start += block) {
     const size_t n = in.size() - start < block ? in.size() - start : block;
@@ -43,7 +43,7 @@ Stereo<Sample> render(EchoEngine& engine, const EchoParams& params, const Stereo
 }
 
 // An engine set up at rate fs with fixed noise seed 0.
-inline void prepare(EchoEngine& engine, float fs, const EchoParams& params) {
+inline void prepare(engine::EchoEngine& engine, float fs, const engine::EchoParams& params) {
   engine.setTickSource(&tickZero);
   engine.sampleRateChanged(fs, params);
 }

@@ -13,7 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/echo_engine_probe.h"
 #include "engine/reference_process.h"
+
+using namespace quillet::engine;
 
 namespace {
 
@@ -75,14 +78,16 @@ class EngineAndOracle {
   // what a stretch being made has not reached yet is not read before it is
   // made (and compared then).
   bool ringsEqual() const {
-    if (fast.delayLength != oracle.delayLength || fast.writePos != oracle.writePos) return false;
-    for (int32_t i = 0; i < fast.delayLength; ++i) {
+    if (probe(fast).delayLength != probe(oracle).delayLength ||
+        probe(fast).writePos != probe(oracle).writePos)
+      return false;
+    for (int32_t i = 0; i < probe(fast).delayLength; ++i) {
       if (!fast.madeYet(i)) continue;
       const bool zero = fast.countsAsCleared(i);
-      const double l = zero ? 0.0 : fast.delayL[i];
-      const double r = zero ? 0.0 : fast.delayR[i];
-      if (std::memcmp(&l, &oracle.delayL[i], sizeof l) != 0 ||
-          std::memcmp(&r, &oracle.delayR[i], sizeof r) != 0)
+      const double l = zero ? 0.0 : probe(fast).delayL[i];
+      const double r = zero ? 0.0 : probe(fast).delayR[i];
+      if (std::memcmp(&l, &probe(oracle).delayL[i], sizeof l) != 0 ||
+          std::memcmp(&r, &probe(oracle).delayR[i], sizeof r) != 0)
         return false;
     }
     return true;
@@ -90,8 +95,8 @@ class EngineAndOracle {
 
   bool memoryEqual() const {
     const size_t bytes = sizeof(double) * static_cast<size_t>(fast.capacity());
-    return std::memcmp(fast.delayL.get(), oracle.delayL.get(), bytes) == 0 &&
-           std::memcmp(fast.delayR.get(), oracle.delayR.get(), bytes) == 0;
+    return std::memcmp(probe(fast).delayL.get(), probe(oracle).delayL.get(), bytes) == 0 &&
+           std::memcmp(probe(fast).delayR.get(), probe(oracle).delayR.get(), bytes) == 0;
   }
 
   EchoEngine fast, oracle;

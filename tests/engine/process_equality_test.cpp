@@ -11,7 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "engine/echo_engine_probe.h"
 #include "engine/reference_process.h"
+
+using namespace quillet::engine;
 
 namespace {
 
@@ -90,11 +93,11 @@ long differences(const Scenario& sc, unsigned seed, VectorPath path) {
       differing += std::memcmp(&fastR[i], &refR[i], sizeof(Sample)) != 0;
     }
   }
-  EXPECT_EQ(fast.writePos, oracle.writePos);
-  EXPECT_EQ(fast.delayLength, oracle.delayLength);
+  EXPECT_EQ(probe(fast).writePos, probe(oracle).writePos);
+  EXPECT_EQ(probe(fast).delayLength, probe(oracle).delayLength);
   for (int32_t i = 0; i < fast.capacity(); ++i) {
-    differing += std::memcmp(&fast.delayL[i], &oracle.delayL[i], sizeof(double)) != 0;
-    differing += std::memcmp(&fast.delayR[i], &oracle.delayR[i], sizeof(double)) != 0;
+    differing += std::memcmp(&probe(fast).delayL[i], &probe(oracle).delayL[i], sizeof(double)) != 0;
+    differing += std::memcmp(&probe(fast).delayR[i], &probe(oracle).delayR[i], sizeof(double)) != 0;
   }
   return differing;
 }
@@ -178,8 +181,8 @@ TEST(ProcessEquality, EveryBlockSizeOnEveryPath) {
         differing += std::memcmp(fastR.data(), refR.data(), sizeof(double) * frames) != 0;
       }
       EXPECT_EQ(differing, 0) << "route " << route << ", path " << static_cast<int>(path);
-      EXPECT_EQ(fast.writePos, oracle.writePos);
-      EXPECT_EQ(std::memcmp(fast.delayL.get(), oracle.delayL.get(),
+      EXPECT_EQ(probe(fast).writePos, probe(oracle).writePos);
+      EXPECT_EQ(std::memcmp(probe(fast).delayL.get(), probe(oracle).delayL.get(),
                             sizeof(double) * static_cast<size_t>(fast.capacity())),
                 0);
     }
@@ -225,10 +228,10 @@ TEST(ProcessEquality, NonFiniteInputOnEveryPath) {
       }
     }
     EXPECT_EQ(differing, 0) << "path " << static_cast<int>(path);
-    EXPECT_EQ(std::memcmp(fast.delayL.get(), oracle.delayL.get(),
+    EXPECT_EQ(std::memcmp(probe(fast).delayL.get(), probe(oracle).delayL.get(),
                           sizeof(double) * static_cast<size_t>(fast.capacity())),
               0);
-    EXPECT_EQ(std::memcmp(fast.delayR.get(), oracle.delayR.get(),
+    EXPECT_EQ(std::memcmp(probe(fast).delayR.get(), probe(oracle).delayR.get(),
                           sizeof(double) * static_cast<size_t>(fast.capacity())),
               0);
   }
@@ -277,16 +280,16 @@ TEST(ProcessEquality, ControlsAtRestAfterAGlideOnEveryPath) {
       processDirect(oracle, p, false, ins, refOuts, 512);
       differing += std::memcmp(fastL.data(), refL.data(), sizeof(float) * 512) != 0;
       differing += std::memcmp(fastR.data(), refR.data(), sizeof(float) * 512) != 0;
-      const ParamSmoother* level = &fast.level;
+      const ParamSmoother* level = &probe(fast).level;
       resting += !level->settled && level->holdsSteady();
     }
     EXPECT_EQ(differing, 0) << "path " << static_cast<int>(path);
     // The level glided toward 0.77 and came to rest short of it (until the
     // mute's snap).
     EXPECT_GT(resting, 500);
-    EXPECT_TRUE(fast.muteGain.holdsSteady());
-    EXPECT_EQ(fast.feedback.current, oracle.feedback.current);
-    EXPECT_EQ(fast.muteGain.current, oracle.muteGain.current);
+    EXPECT_TRUE(probe(fast).muteGain.holdsSteady());
+    EXPECT_EQ(probe(fast).feedback.current, probe(oracle).feedback.current);
+    EXPECT_EQ(probe(fast).muteGain.current, probe(oracle).muteGain.current);
   }
 }
 

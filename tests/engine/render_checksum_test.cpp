@@ -13,6 +13,8 @@
 
 #include "engine_test_support.h"
 
+using namespace quillet::engine;
+
 namespace {
 
 using quillet::test::prepare;

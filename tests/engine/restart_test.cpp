@@ -4,7 +4,10 @@
 
 #include <random>
 
+#include "engine/echo_engine_probe.h"
 #include "engine_test_support.h"
+
+using namespace quillet::engine;
 
 namespace {
 
@@ -66,7 +69,7 @@ TEST(Restart, SoundsAsAFreshEngineSetUpWithTheValues) {
       const Stereo<float> in = noise(48000, 99);
       const Stereo<float> a = render(played, q, in, 300);
       const Stereo<float> b = render(fresh, q, in, 300);
-      EXPECT_EQ(played.delayLength, fresh.delayLength);
+      EXPECT_EQ(probe(played).delayLength, probe(fresh).delayLength);
       EXPECT_TRUE(a.left == b.left && a.right == b.right)
           << blocksBefore << " blocks before, " << (mutedAtRestart ? "muted" : "playing");
     }

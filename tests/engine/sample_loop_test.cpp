@@ -8,8 +8,11 @@
 #include <cstring>
 #include <random>
 
+#include "engine/echo_engine_probe.h"
 #include "engine/filter_design.h"
 #include "engine_test_support.h"
+
+using namespace quillet::engine;
 
 namespace {
 
@@ -35,7 +38,7 @@ TEST(SampleLoop, ImpulseGivesOneFilteredEchoAfterDelayLength) {
   const EchoParams p = echoOnly(0.0f);
   EchoEngine engine;
   prepare(engine, 44100.0f, p);
-  const int32_t L = engine.delayLength;
+  const int32_t L = probe(engine).delayLength;
   ASSERT_EQ(L, 5292);
   Stereo<double> in(3 * L);
   in.left[0] = 1.0;
@@ -103,7 +106,7 @@ TEST(SampleLoop, NanInputDoesNotPoisonTheEcho) {
     ASSERT_TRUE(std::isfinite(out.left[i])) << i;
     ASSERT_TRUE(std::isfinite(out.right[i])) << i;
   }
-  for (const double* h : {&engine.hpL.y1, &engine.shelfL.y1, &engine.lpR.y2}) {
+  for (const double* h : {&probe(engine).hpL.y1, &probe(engine).shelfL.y1, &probe(engine).lpR.y2}) {
     EXPECT_TRUE(std::isfinite(*h));
   }
 }

@@ -13,7 +13,10 @@
 #include <random>
 #include <vector>
 
+#include "engine/echo_engine_probe.h"
 #include "engine/reference_process.h"
+
+using namespace quillet::engine;
 
 namespace {
 
@@ -33,8 +36,8 @@ void fillLines(EchoEngine& e, unsigned seed) {
   std::mt19937 gen(seed);
   std::uniform_real_distribution<double> loud(-0.9, 0.9);
   for (int32_t i = 0; i < e.capacity(); ++i) {
-    e.delayL[i] = e.spareL[i] = loud(gen);
-    e.delayR[i] = e.spareR[i] = loud(gen);
+    probe(e).delayL[i] = probe(e).spareL[i] = loud(gen);
+    probe(e).delayR[i] = probe(e).spareR[i] = loud(gen);
   }
 }
 
@@ -116,12 +119,12 @@ long differences(const Session& s) {
   // The lines as a stretch at once leaves them, the spare lines too.
   spread.finishStretch();
   for (EchoEngine* e : {&atOnce, &oracle}) {
-    EXPECT_EQ(spread.delayLength, e->delayLength);
-    EXPECT_EQ(spread.writePos, e->writePos);
-    differing += !sameBits(spread.delayL.get(), e->delayL.get(), spread.capacity());
-    differing += !sameBits(spread.delayR.get(), e->delayR.get(), spread.capacity());
-    differing += !sameBits(spread.spareL.get(), e->spareL.get(), spread.capacity());
-    differing += !sameBits(spread.spareR.get(), e->spareR.get(), spread.capacity());
+    EXPECT_EQ(probe(spread).delayLength, probe(*e).delayLength);
+    EXPECT_EQ(probe(spread).writePos, probe(*e).writePos);
+    differing += !sameBits(probe(spread).delayL.get(), probe(*e).delayL.get(), spread.capacity());
+    differing += !sameBits(probe(spread).delayR.get(), probe(*e).delayR.get(), spread.capacity());
+    differing += !sameBits(probe(spread).spareL.get(), probe(*e).spareL.get(), spread.capacity());
+    differing += !sameBits(probe(spread).spareR.get(), probe(*e).spareR.get(), spread.capacity());
   }
   return differing;
 }

@@ -16,6 +16,8 @@
 #include "host/plugin/vst2/plugin_host.h"
 #include "tests/plugin/loaded_plugin.h"
 
+using namespace quillet::engine;
+
 namespace {
 
 // The same calls on the plug-in and on an engine that reacts at once.

@@ -11,6 +11,8 @@
 
 #include "engine/line_stretch.h"
 
+using namespace quillet::engine;
+
 namespace {
 
 struct Case {

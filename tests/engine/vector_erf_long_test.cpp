@@ -15,6 +15,8 @@
 #include "engine/vector_erf.h"
 #include "engine/vector_paths.h"
 
+using namespace quillet::engine;
+
 // The narrowest vector erf: 128-bit on x86, the pairs of the portable engine
 // elsewhere (which has no wider one).
 #ifdef QUILLET_PORTABLE_ENGINE

@@ -15,6 +15,8 @@
 
 #include "engine/vector_paths.h"
 
+using namespace quillet::engine;
+
 namespace {
 
 using ErfArray = void (*)(const double*, double*, int32_t);

@@ -13,7 +13,7 @@ namespace {
 
 TEST(FactoryPresets, NamesAndSymbolsFitTheirFiles) {
   std::set<std::string> symbols, names;
-  for (const FactoryPreset& p : kFactoryPresets) {
+  for (const quillet::core::FactoryPreset& p : quillet::core::kFactoryPresets) {
     // A program name in an .fxp holds 27 characters and a NUL.
     EXPECT_LE(std::strlen(p.name), 27u) << p.name;
     EXPECT_GT(std::strlen(p.name), 0u);
@@ -25,24 +25,26 @@ TEST(FactoryPresets, NamesAndSymbolsFitTheirFiles) {
     EXPECT_TRUE(symbols.insert(p.symbol).second) << "twice: " << p.symbol;
     EXPECT_TRUE(names.insert(p.name).second) << "twice: " << p.name;
   }
-  EXPECT_GE(kNumFactoryPresets, 5);
+  EXPECT_GE(quillet::core::kNumFactoryPresets, 5);
 }
 
 TEST(FactoryPresets, ValuesSuitEachParameterKind) {
-  for (const FactoryPreset& p : kFactoryPresets) {
-    for (int i = 0; i < kNumQuilletParams; ++i) {
+  for (const quillet::core::FactoryPreset& p : quillet::core::kFactoryPresets) {
+    for (int i = 0; i < quillet::core::kNumQuilletParams; ++i) {
       const float v = p.values[i];
-      EXPECT_TRUE(v >= 0.0f && v <= 1.0f) << p.name << " " << kQuilletParams[i].name;
-      if (kQuilletParams[i].kind == ParamKind::Switch) {
-        EXPECT_TRUE(v == 0.0f || v == 1.0f) << p.name << " " << kQuilletParams[i].name;
+      EXPECT_TRUE(v >= 0.0f && v <= 1.0f) << p.name << " " << quillet::core::kQuilletParams[i].name;
+      if (quillet::core::kQuilletParams[i].kind == quillet::core::ParamKind::Switch) {
+        EXPECT_TRUE(v == 0.0f || v == 1.0f)
+            << p.name << " " << quillet::core::kQuilletParams[i].name;
       }
-      if (kQuilletParams[i].kind == ParamKind::ThreeWay) {
-        EXPECT_TRUE(v == 0.0f || v == 0.5f || v == 1.0f) << p.name << " " << kQuilletParams[i].name;
+      if (quillet::core::kQuilletParams[i].kind == quillet::core::ParamKind::ThreeWay) {
+        EXPECT_TRUE(v == 0.0f || v == 0.5f || v == 1.0f)
+            << p.name << " " << quillet::core::kQuilletParams[i].name;
       }
     }
     // A factory preset that mutes the echo would be no echo at all.
-    EXPECT_EQ(p.values[kParamMute], 0.0f) << p.name;
-    EXPECT_GT(p.values[kParamLevel], 0.0f) << p.name;
+    EXPECT_EQ(p.values[quillet::engine::kParamMute], 0.0f) << p.name;
+    EXPECT_GT(p.values[quillet::engine::kParamLevel], 0.0f) << p.name;
   }
 }
 

@@ -29,11 +29,11 @@ std::vector<float> noise(size_t n, unsigned seed) {
 // quillet-host render does, then blocks with changes stored before each block.
 class VstRun {
  public:
-  VstRun(double rate, const float (&values)[kNumQuilletParams]) {
+  VstRun(double rate, const float (&values)[quillet::core::kNumQuilletParams]) {
     instance = makeInstance(QTAP_PATH);
     if (!instance) return;
     AEffect* e = instance->effect();
-    for (int i = 0; i < kNumQuilletParams; ++i) e->setParameter(e, i, values[i]);
+    for (int i = 0; i < quillet::core::kNumQuilletParams; ++i) e->setParameter(e, i, values[i]);
     instance->dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
     instance->dispatch(effMainsChanged, 0, 1);
   }
@@ -59,16 +59,16 @@ struct Block {
 
 // Neither Delay nor Range move once running: the stretch noise follows the clock.
 const Block kBlocks[] = {{512, -1, 0},
-                         {64, kParamRepeat, 0.7f},
-                         {1, kParamLevel, 0.3f},
-                         {300, kParamPingPong, 0.5f},
-                         {512, kParamXFeed, 0.9f},
-                         {128, kParamPingPong, 0.0f},
-                         {777, kParamPan, 0.1f},
-                         {256, kParamMonoOut, 1.0f},
-                         {512, kParamMute, 1.0f},
-                         {512, kParamMute, 0.0f},
-                         {1024, kParamDry, 0.2f},
+                         {64, quillet::engine::kParamRepeat, 0.7f},
+                         {1, quillet::engine::kParamLevel, 0.3f},
+                         {300, quillet::engine::kParamPingPong, 0.5f},
+                         {512, quillet::engine::kParamXFeed, 0.9f},
+                         {128, quillet::engine::kParamPingPong, 0.0f},
+                         {777, quillet::engine::kParamPan, 0.1f},
+                         {256, quillet::engine::kParamMonoOut, 1.0f},
+                         {512, quillet::engine::kParamMute, 1.0f},
+                         {512, quillet::engine::kParamMute, 0.0f},
+                         {1024, quillet::engine::kParamDry, 0.2f},
                          {4096, -1, 0}};
 
 TEST(Lv2Dsp, DescriptorNamesThePluginOnce) {
@@ -97,13 +97,14 @@ TEST(Lv2Dsp, RefusesRatesWithoutRoomForTheShortestEcho) {
 
 TEST(Lv2Dsp, SoundsLikeTheVstLibrarySampleForSample) {
   for (double rate : {44100.0, 48000.0}) {
-    float values[kNumQuilletParams];
-    for (int i = 0; i < kNumQuilletParams; ++i) values[i] = kQuilletParams[i].defaultValue;
-    values[kParamDelay] = 0.3f;
-    values[kParamRange] = 0.0f;
-    values[kParamRepeat] = 0.45f;
-    values[kParamLevel] = 0.8f;
-    values[kParamKnobDust] = 0.0f;
+    float values[quillet::core::kNumQuilletParams];
+    for (int i = 0; i < quillet::core::kNumQuilletParams; ++i)
+      values[i] = quillet::core::kQuilletParams[i].defaultValue;
+    values[quillet::engine::kParamDelay] = 0.3f;
+    values[quillet::engine::kParamRange] = 0.0f;
+    values[quillet::engine::kParamRepeat] = 0.45f;
+    values[quillet::engine::kParamLevel] = 0.8f;
+    values[quillet::engine::kParamKnobDust] = 0.0f;
     Lv2Instance lv2(rate);
     ASSERT_TRUE(lv2.ok());
     std::memcpy(lv2.controls, values, sizeof values);
@@ -137,17 +138,18 @@ TEST(Lv2Dsp, SoundsLikeTheVstLibrarySampleForSample) {
 // rate, silence before it stays silence, and a change after the first sound
 // glides as usual. None of it takes memory.
 TEST(Lv2Dsp, ValuesSetBeforeTheFirstSoundActAsSetAtActivate) {
-  float values[kNumQuilletParams];
-  for (int i = 0; i < kNumQuilletParams; ++i) values[i] = kQuilletParams[i].defaultValue;
-  values[kParamDelay] = 0.6f;
-  values[kParamRange] = 0.0f;
-  values[kParamRepeat] = 0.45f;
-  values[kParamLevel] = 0.7f;
-  values[kParamDry] = 0.8f;
-  values[kParamPan] = 0.3f;
-  values[kParamXFeed] = 0.4f;
-  values[kParamPingPong] = 0.5f;
-  values[kParamKnobDust] = 0.0f;
+  float values[quillet::core::kNumQuilletParams];
+  for (int i = 0; i < quillet::core::kNumQuilletParams; ++i)
+    values[i] = quillet::core::kQuilletParams[i].defaultValue;
+  values[quillet::engine::kParamDelay] = 0.6f;
+  values[quillet::engine::kParamRange] = 0.0f;
+  values[quillet::engine::kParamRepeat] = 0.45f;
+  values[quillet::engine::kParamLevel] = 0.7f;
+  values[quillet::engine::kParamDry] = 0.8f;
+  values[quillet::engine::kParamPan] = 0.3f;
+  values[quillet::engine::kParamXFeed] = 0.4f;
+  values[quillet::engine::kParamPingPong] = 0.5f;
+  values[quillet::engine::kParamKnobDust] = 0.0f;
   Lv2Instance lv2;
   ASSERT_TRUE(lv2.ok());
   lv2.activate();
@@ -172,13 +174,16 @@ TEST(Lv2Dsp, ValuesSetBeforeTheFirstSoundActAsSetAtActivate) {
   VstRun vst(48000.0, values);
   ASSERT_TRUE(vst.ok());
   std::vector<float> vstL(Lv2Instance::kMaxBlock), vstR(Lv2Instance::kMaxBlock);
-  const Block blocks[] = {
-      {512, -1, 0},           {512, -1, 0}, {300, kParamLevel, 0.2f}, {512, kParamRepeat, 0.7f},
-      {512, kParamDry, 0.0f}, {1024, -1, 0}};
+  const Block blocks[] = {{512, -1, 0},
+                          {512, -1, 0},
+                          {300, quillet::engine::kParamLevel, 0.2f},
+                          {512, quillet::engine::kParamRepeat, 0.7f},
+                          {512, quillet::engine::kParamDry, 0.0f},
+                          {1024, -1, 0}};
   unsigned seed = 40;
   for (const Block& b : blocks) {
     // The block after the level change is silence: the echo goes on in it.
-    const bool silent = b.param == kParamRepeat;
+    const bool silent = b.param == quillet::engine::kParamRepeat;
     in[0] = silent ? silence : noise(Lv2Instance::kMaxBlock, seed++);
     in[1] = silent ? silence : noise(Lv2Instance::kMaxBlock, seed++);
     lv2.connectAudio(in[0].data(), in[1].data(), lv2.out[0].data(), lv2.out[1].data());
@@ -207,9 +212,9 @@ TEST(Lv2Dsp, RunsInPlace) {
     Lv2Instance apart, shared;
     ASSERT_TRUE(apart.ok() && shared.ok());
     for (Lv2Instance* x : {&apart, &shared}) {
-      x->controls[kParamRepeat] = 0.6f;
-      x->controls[kParamLevel] = 0.7f;
-      x->controls[kParamXFeed] = 0.3f;
+      x->controls[quillet::engine::kParamRepeat] = 0.6f;
+      x->controls[quillet::engine::kParamLevel] = 0.7f;
+      x->controls[quillet::engine::kParamXFeed] = 0.3f;
       x->activate();
     }
     unsigned seed = 100;
@@ -223,7 +228,7 @@ TEST(Lv2Dsp, RunsInPlace) {
         shared.connectAudio(buf[0].data(), buf[1].data(), buf[1].data(), buf[0].data());
       else
         shared.connectAudio(buf[0].data(), buf[1].data(), buf[0].data(), buf[1].data());
-      if (b.param >= 0 && b.param != kParamMute) {
+      if (b.param >= 0 && b.param != quillet::engine::kParamMute) {
         apart.controls[b.param] = b.value;
         shared.controls[b.param] = b.value;
       }
@@ -246,8 +251,8 @@ TEST(Lv2Dsp, RunAllocatesNothing) {
     GTEST_SKIP() << "this build does not watch the allocator";
   Lv2Instance x;
   ASSERT_TRUE(x.ok());
-  x.controls[kParamRepeat] = 0.5f;
-  x.controls[kParamLevel] = 0.5f;
+  x.controls[quillet::engine::kParamRepeat] = 0.5f;
+  x.controls[quillet::engine::kParamLevel] = 0.5f;
   x.activate();
   x.in[0] = noise(Lv2Instance::kMaxBlock, 7);
   x.in[1] = noise(Lv2Instance::kMaxBlock, 8);
@@ -255,11 +260,11 @@ TEST(Lv2Dsp, RunAllocatesNothing) {
   x.run(512);
   size_t seen = 0;
   for (int block = 0; block < 40; ++block) {
-    x.controls[kParamDelay] = 0.025f * static_cast<float>(block);
-    x.controls[kParamRange] = block < 20 ? 1.0f : 0.0f;
-    x.controls[kParamKnobDust] = block % 2 ? 1.0f : 0.0f;
-    x.controls[kParamMute] = block == 30 ? 1.0f : 0.0f;
-    x.controls[kParamPan] = 0.02f * static_cast<float>(block);
+    x.controls[quillet::engine::kParamDelay] = 0.025f * static_cast<float>(block);
+    x.controls[quillet::engine::kParamRange] = block < 20 ? 1.0f : 0.0f;
+    x.controls[quillet::engine::kParamKnobDust] = block % 2 ? 1.0f : 0.0f;
+    x.controls[quillet::engine::kParamMute] = block == 30 ? 1.0f : 0.0f;
+    x.controls[quillet::engine::kParamPan] = 0.02f * static_cast<float>(block);
     x.sendPosition(90.0f + static_cast<float>(block));
     quillet::host::allocation_trap::arm();
     x.run(256);
@@ -339,7 +344,7 @@ TEST(Lv2Dsp, UnconnectedPortsAreSkipped) {
   Lv2Instance x;
   ASSERT_TRUE(x.ok());
   x.connect(quillet::lv2::kPortControl, nullptr);
-  x.connect(kParamRepeat, nullptr);
+  x.connect(quillet::engine::kParamRepeat, nullptr);
   x.activate();
   x.run(64);
   x.connect(quillet::lv2::kPortOutL, nullptr);
@@ -360,10 +365,10 @@ TEST(Lv2Dsp, NonFiniteControlValuesKeepTheOutputFinite) {
   x.in[1] = noise(Lv2Instance::kMaxBlock, 4);
   // New buffers: the plug-in must be told where they are.
   x.connectAudio(x.in[0].data(), x.in[1].data(), x.out[0].data(), x.out[1].data());
-  for (int i = 0; i < kNumQuilletParams; ++i)
+  for (int i = 0; i < quillet::core::kNumQuilletParams; ++i)
     x.controls[i] =
         i % 2 ? std::numeric_limits<float>::quiet_NaN() : std::numeric_limits<float>::infinity();
-  x.controls[kParamMute] = 0.0f;
+  x.controls[quillet::engine::kParamMute] = 0.0f;
   for (int block = 0; block < 20; ++block) {
     x.run(1024);
     for (int c = 0; c < 2; ++c)

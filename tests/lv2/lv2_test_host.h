@@ -65,8 +65,8 @@ class Lv2Instance {
     const LV2_Feature* features[] = {withMap ? urids.mapFeature() : nullptr, nullptr};
     handle = d->instantiate(d, rate, "/nowhere/", features);
     if (!handle) return;
-    for (int i = 0; i < kNumQuilletParams; ++i) {
-      controls[i] = kQuilletParams[i].defaultValue;
+    for (int i = 0; i < quillet::core::kNumQuilletParams; ++i) {
+      controls[i] = quillet::core::kQuilletParams[i].defaultValue;
       d->connect_port(handle, i, &controls[i]);
     }
     for (int c = 0; c < 2; ++c) {
@@ -125,7 +125,7 @@ class Lv2Instance {
   }
   LV2_Atom_Sequence* sequence() { return reinterpret_cast<LV2_Atom_Sequence*>(atomBuffer.data()); }
 
-  float controls[kNumQuilletParams] = {};
+  float controls[quillet::core::kNumQuilletParams] = {};
   std::vector<float> in[2], out[2];
   float hostTempo = -1.0f;
   UridMap urids;

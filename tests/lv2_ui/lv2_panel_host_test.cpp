@@ -86,7 +86,7 @@ TEST_F(PanelHostTest, UserChangesWriteTheStoredValueToTheirPort) {
   host.performEdit(4, 1.0f);
   host.performEdit(0, 3.0f);  // clamped before it is written
   host.performEdit(1, std::numeric_limits<float>::quiet_NaN());
-  host.performEdit(quillet::kTagNoteMode, 0.5f);  // the note-mode switch has no port
+  host.performEdit(quillet::core::kTagNoteMode, 0.5f);  // the note-mode switch has no port
   const std::vector<std::string> expected = {"w4=1.000000", "w0=1.000000"};
   EXPECT_EQ(recorder.calls, expected);
   EXPECT_EQ(host.parameterValue(0), 1.0f);
@@ -97,7 +97,8 @@ TEST_F(PanelHostTest, GesturesTouchTheirPortsAndNoteKeysTouchDelayAndRange) {
   Lv2PanelHost host(ports);
   host.beginGesture(6);
   host.endGesture(6);
-  for (int32_t key = quillet::kTagWholeNote; key <= quillet::kTagThirtySecondNote; ++key) {
+  for (int32_t key = quillet::core::kTagWholeNote; key <= quillet::core::kTagThirtySecondNote;
+       ++key) {
     recorder.calls.clear();
     host.beginGesture(key);
     host.endGesture(key);
@@ -107,8 +108,8 @@ TEST_F(PanelHostTest, GesturesTouchTheirPortsAndNoteKeysTouchDelayAndRange) {
   recorder.calls.clear();
   host.beginGesture(6);
   host.endGesture(6);
-  host.beginGesture(quillet::kTagNoteMode);  // no port: nothing to touch
-  host.endGesture(quillet::kTagNoteMode);
+  host.beginGesture(quillet::core::kTagNoteMode);  // no port: nothing to touch
+  host.endGesture(quillet::core::kTagNoteMode);
   host.beginGesture(1000);
   host.endGesture(11);
   const std::vector<std::string> expected = {"t6+", "t6-"};
@@ -117,7 +118,7 @@ TEST_F(PanelHostTest, GesturesTouchTheirPortsAndNoteKeysTouchDelayAndRange) {
   ports.touch = nullptr;  // a host without ui:touch
   Lv2PanelHost untouched(ports);
   untouched.beginGesture(0);
-  untouched.endGesture(quillet::kTagWholeNote);
+  untouched.endGesture(quillet::core::kTagWholeNote);
   EXPECT_EQ(recorder.calls, expected);
 }
 

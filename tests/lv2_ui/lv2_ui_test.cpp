@@ -193,7 +193,7 @@ TEST_F(Lv2Ui, ThePanelsMenuLoadsAPresetAsElevenTouchedWrites) {
                            "Down", "key", "Down", "key", "Return"},
                           [&] { return touchesEnded(10) == 1; }))
       << "xdotool failed or the preset did not load";
-  const FactoryPreset& dub = kFactoryPresets[5];
+  const quillet::core::FactoryPreset& dub = quillet::core::kFactoryPresets[5];
   std::vector<HostCall> w = writes();
   ASSERT_EQ(w.size(), 11u);
   for (uint32_t i = 0; i < 11; ++i) {
@@ -214,7 +214,8 @@ TEST_F(Lv2Ui, ThePanelsMenuLoadsAPresetAsElevenTouchedWrites) {
   click(170 + 60, 189 + 28 + 9, [&] { return touchesEnded(10) == 1; });
   w = writes();
   ASSERT_EQ(w.size(), 11u);
-  for (uint32_t i = 0; i < 11; ++i) EXPECT_EQ(w[i].value, kFactoryPresets[0].values[i]) << i;
+  for (uint32_t i = 0; i < 11; ++i)
+    EXPECT_EQ(w[i].value, quillet::core::kFactoryPresets[0].values[i]) << i;
   expectWritesInsideTouch();
 }
 

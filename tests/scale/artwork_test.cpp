@@ -40,7 +40,7 @@ uint8_t red(const Pixels& p, int x, int y) {
 
 TEST(PanelPictures, SizesAtEveryScale) {
   for (const Expected& e : kAtScaleOne)
-    for (float s : quillet::kScaleSteps) {
+    for (float s : quillet::editor::kScaleSteps) {
       PictureSize size;
       ASSERT_TRUE(pictureSize(e.id, s, &size));
       EXPECT_EQ(size.width, static_cast<int>(e.width * s + 0.5f)) << e.id << " at " << s;

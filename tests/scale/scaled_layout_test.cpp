@@ -66,7 +66,7 @@ TEST(ScaledLayout, ScaleOneIsTheLayoutItself) {
 }
 
 TEST(ScaledLayout, ControlsSharingAPictureShareItsSize) {
-  for (float s : quillet::kScaleSteps) {
+  for (float s : quillet::editor::kScaleSteps) {
     const Place large[] = {scaledPlace(kDelayKnob, s), scaledPlace(kRepeatKnob, s),
                            scaledPlace(kLevelKnob, s)};
     const Place small[] = {scaledPlace(kDryKnob, s), scaledPlace(kPanKnob, s),
@@ -85,7 +85,7 @@ TEST(ScaledLayout, ControlsSharingAPictureShareItsSize) {
 }
 
 TEST(ScaledLayout, EveryEdgeWithinHalfAPixelOfItsExactPlace) {
-  for (float s : quillet::kScaleSteps)
+  for (float s : quillet::editor::kScaleSteps)
     for (const Named& c : controls()) {
       const Place p = scaledPlace(c.place, s);
       EXPECT_LE(std::abs(p.left - c.place.left * s), 0.5f) << c.name << " at " << s;
@@ -102,7 +102,7 @@ TEST(ScaledLayout, EveryEdgeWithinHalfAPixelOfItsExactPlace) {
 // KnobDust lamp over the Delay knob) keep their place.
 TEST(ScaledLayout, NoGapsAndNoNewOverlaps) {
   const std::vector<Named> all = controls();
-  for (float s : quillet::kScaleSteps)
+  for (float s : quillet::editor::kScaleSteps)
     for (size_t i = 0; i < all.size(); ++i)
       for (size_t j = i + 1; j < all.size(); ++j) {
         const Place a1 = all[i].place, b1 = all[j].place;

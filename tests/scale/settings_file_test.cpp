@@ -70,16 +70,16 @@ TEST_F(SettingsFile, PathFollowsXdgThenHome) {
 
 TEST_F(SettingsFile, AChoiceSurvivesSavingAndLoadingAgain) {
   setenv("XDG_CONFIG_HOME", (dir + "/config").c_str(), 1);  // folder not there yet
-  EXPECT_FALSE(quillet::loadUserSettings().uiScale.has_value());
-  quillet::UserSettings settings;
+  EXPECT_FALSE(quillet::editor::loadUserSettings().uiScale.has_value());
+  quillet::editor::UserSettings settings;
   settings.uiScale = 1.75f;
-  ASSERT_TRUE(quillet::saveUserSettings(settings));
+  ASSERT_TRUE(quillet::editor::saveUserSettings(settings));
   EXPECT_EQ(slurp(dir + "/config/quillet-k3/settings"),
             "# Quillet K3 panel settings\nui-scale = 1.75\n");
-  EXPECT_EQ(quillet::loadUserSettings().uiScale, 1.75f);
+  EXPECT_EQ(quillet::editor::loadUserSettings().uiScale, 1.75f);
   settings.uiScale.reset();
-  ASSERT_TRUE(quillet::saveUserSettings(settings));
-  EXPECT_FALSE(quillet::loadUserSettings().uiScale.has_value());
+  ASSERT_TRUE(quillet::editor::saveUserSettings(settings));
+  EXPECT_FALSE(quillet::editor::loadUserSettings().uiScale.has_value());
   // Nothing but the file itself is left behind.
   EXPECT_EQ(listing(dir + "/config/quillet-k3"), "settings\n");
 }
@@ -143,11 +143,11 @@ TEST_F(SettingsFile, DamagedFilesGiveTheDefaults) {
   };
   for (const std::string& text : damaged) {
     spit(path, text);
-    EXPECT_FALSE(quillet::loadUserSettingsFrom(path).uiScale.has_value());
+    EXPECT_FALSE(quillet::editor::loadUserSettingsFrom(path).uiScale.has_value());
   }
   ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
-  EXPECT_FALSE(quillet::loadUserSettingsFrom(dir + "/pipe").uiScale.has_value());
-  EXPECT_FALSE(quillet::loadUserSettingsFrom("").uiScale.has_value());
+  EXPECT_FALSE(quillet::editor::loadUserSettingsFrom(dir + "/pipe").uiScale.has_value());
+  EXPECT_FALSE(quillet::editor::loadUserSettingsFrom("").uiScale.has_value());
 }
 
 }  // namespace

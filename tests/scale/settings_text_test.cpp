@@ -10,22 +10,25 @@ using namespace quillet;
 
 namespace {
 
-std::optional<float> scaleIn(std::string_view text) { return parseSettings(text).uiScale; }
+std::optional<float> scaleIn(std::string_view text) {
+  return quillet::editor::parseSettings(text).uiScale;
+}
 
 TEST(SettingsText, WrittenTextReadsBack) {
   for (float s : {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 2.5f, 3.0f}) {
-    UserSettings settings;
+    quillet::editor::UserSettings settings;
     settings.uiScale = s;
-    const std::string text = formatSettings(settings);
+    const std::string text = quillet::editor::formatSettings(settings);
     EXPECT_EQ(scaleIn(text), s) << text;
   }
-  EXPECT_EQ(formatSettings(UserSettings()), "# Quillet K3 panel settings\nui-scale = auto\n");
-  UserSettings two;
+  EXPECT_EQ(quillet::editor::formatSettings(quillet::editor::UserSettings()),
+            "# Quillet K3 panel settings\nui-scale = auto\n");
+  quillet::editor::UserSettings two;
   two.uiScale = 2.0f;
-  EXPECT_EQ(formatSettings(two), "# Quillet K3 panel settings\nui-scale = 2.00\n");
+  EXPECT_EQ(quillet::editor::formatSettings(two), "# Quillet K3 panel settings\nui-scale = 2.00\n");
   // A value that is no size is written as no choice.
   two.uiScale = 7.0f;
-  EXPECT_EQ(formatSettings(two), "# Quillet K3 panel settings\nui-scale = auto\n");
+  EXPECT_EQ(quillet::editor::formatSettings(two), "# Quillet K3 panel settings\nui-scale = auto\n");
 }
 
 TEST(SettingsText, ReadsWhatAPersonMightWrite) {
@@ -74,7 +77,7 @@ TEST(SettingsText, DamagedOrHostileTextGivesDefaults) {
 TEST(SettingsText, OversizedTextIsNotReadAtAll) {
   std::string text = "ui-scale = 2\n";
   EXPECT_EQ(scaleIn(text), 2.0f);
-  text.append(kMaxSettingsBytes - text.size(), '\n');
+  text.append(quillet::editor::kMaxSettingsBytes - text.size(), '\n');
   EXPECT_EQ(scaleIn(text), 2.0f);  // exactly the limit
   text += '\n';
   EXPECT_FALSE(scaleIn(text).has_value());

@@ -15,7 +15,7 @@
 
 namespace {
 
-using quillet::EchoCore;
+using quillet::core::EchoCore;
 using quillet::standalone::EchoRunner;
 
 constexpr uint32_t kPeriod = 64;
@@ -47,25 +47,26 @@ struct Block {
         if (v != 0.0f) return false;
     return true;
   }
-  quillet::BlockChanges& noChanges() {
+  quillet::core::BlockChanges& noChanges() {
     changes.clear();
     return changes;
   }
   const float* ptrsIn[2];
   float* ptrsOut[2];
-  quillet::BlockChanges changes;
+  quillet::core::BlockChanges changes;
 };
 
-void setValues(EchoCore& core, float level) {
-  core.setParameter(kParamDelay, 0.05f);  // a short echo, heard within a few blocks
-  core.setParameter(kParamRepeat, 0.6f);
-  core.setParameter(kParamLevel, level);
-  core.setParameter(kParamPingPong, 0.5f);
+void setValues(quillet::core::EchoCore& core, float level) {
+  core.setParameter(quillet::engine::kParamDelay,
+                    0.05f);  // a short echo, heard within a few blocks
+  core.setParameter(quillet::engine::kParamRepeat, 0.6f);
+  core.setParameter(quillet::engine::kParamLevel, level);
+  core.setParameter(quillet::engine::kParamPingPong, 0.5f);
 }
 
 // The reference: a core set up afresh, then fed the sound from its first block.
 std::vector<float> freshRender(double rate, float level, int blocks) {
-  EchoCore core;
+  quillet::core::EchoCore core;
   setValues(core, level);
   core.setSampleRate(rate);
   std::vector<float> rendered;
@@ -92,7 +93,7 @@ std::vector<float> renderSound(EchoRunner& runner, int blocks) {
 }
 
 TEST(EchoRunner, SilentUntilStartedAndAtRatesTheEchoCannotRunAt) {
-  EchoCore core;
+  quillet::core::EchoCore core;
   EchoRunner runner(core);
   Block block(kPeriod);
   block.sound(1);
@@ -106,7 +107,7 @@ TEST(EchoRunner, SilentUntilStartedAndAtRatesTheEchoCannotRunAt) {
 }
 
 TEST(EchoRunner, WaitsForTheFirstSoundThenSoundsAsAFreshCore) {
-  EchoCore core;
+  quillet::core::EchoCore core;
   EchoRunner runner(core);
   setValues(core, 0.3f);
   ASSERT_TRUE(runner.startAt(48000.0));
@@ -115,7 +116,7 @@ TEST(EchoRunner, WaitsForTheFirstSoundThenSoundsAsAFreshCore) {
   // the echo starts on the new value without a glide from the old one.
   Block block(kPeriod);
   for (int b = 0; b < 20; ++b) {
-    if (b == 7) core.setParameter(kParamLevel, 0.9f);
+    if (b == 7) core.setParameter(quillet::engine::kParamLevel, 0.9f);
     block.silence();
     runner.process(block.inputs(), block.outputs(), kPeriod, block.noChanges());
     EXPECT_TRUE(block.silent()) << b;
@@ -126,7 +127,7 @@ TEST(EchoRunner, WaitsForTheFirstSoundThenSoundsAsAFreshCore) {
 }
 
 TEST(EchoRunner, ANewRateIsAFreshStartThere) {
-  EchoCore core;
+  quillet::core::EchoCore core;
   EchoRunner runner(core);
   setValues(core, 0.5f);
   ASSERT_TRUE(runner.startAt(48000.0));
@@ -147,34 +148,37 @@ TEST(EchoRunner, ANewRateIsAFreshStartThere) {
 // pieces with the values stored at each split; and stored all the same in a
 // period the runner answers with silence.
 TEST(EchoRunner, ChangesLandAtTheirFrames) {
-  EchoCore core, reference;
+  quillet::core::EchoCore core, reference;
   EchoRunner runner(core);
   setValues(core, 0.5f);
   setValues(reference, 0.5f);
   ASSERT_TRUE(runner.startAt(48000.0));
   // The silent period's change: the sound starts on it, as on a fresh core's value.
-  reference.setParameter(kParamPan, 0.25f);
+  reference.setParameter(quillet::engine::kParamPan, 0.25f);
   reference.setSampleRate(48000.0);
   Block block(kPeriod), same(kPeriod);
   block.silence();
   block.changes.clear();
-  block.changes.add(10, kParamPan, 0.25f);  // in a silent period: stored, taken at the sound
+  block.changes.add(10, quillet::engine::kParamPan,
+                    0.25f);  // in a silent period: stored, taken at the sound
   runner.process(block.inputs(), block.outputs(), kPeriod, block.changes);
   EXPECT_TRUE(block.silent());
-  EXPECT_EQ(core.parameter(kParamPan), 0.25f);
+  EXPECT_EQ(core.parameter(quillet::engine::kParamPan), 0.25f);
   size_t differ = 0;
   for (int b = 0; b < 40; ++b) {
     block.sound(b);
     same.sound(b);
     block.changes.clear();
     // Out of order on purpose: the runner sorts them.
-    block.changes.add(40, kParamRepeat, 0.1f * static_cast<float>(b % 7));
-    block.changes.add(7, kParamLevel, 0.02f * static_cast<float>(b % 30));
+    block.changes.add(40, quillet::engine::kParamRepeat, 0.1f * static_cast<float>(b % 7));
+    block.changes.add(7, quillet::engine::kParamLevel, 0.02f * static_cast<float>(b % 30));
     runner.process(block.inputs(), block.outputs(), kPeriod, block.changes);
     const uint32_t splits[] = {0, 7, 40, kPeriod};
     for (int p = 0; p < 3; ++p) {
-      if (p == 1) reference.setParameter(kParamLevel, 0.02f * static_cast<float>(b % 30));
-      if (p == 2) reference.setParameter(kParamRepeat, 0.1f * static_cast<float>(b % 7));
+      if (p == 1)
+        reference.setParameter(quillet::engine::kParamLevel, 0.02f * static_cast<float>(b % 30));
+      if (p == 2)
+        reference.setParameter(quillet::engine::kParamRepeat, 0.1f * static_cast<float>(b % 7));
       const float* in[2] = {same.in[0].data() + splits[p], same.in[1].data() + splits[p]};
       float* out[2] = {same.out[0].data() + splits[p], same.out[1].data() + splits[p]};
       reference.process(in, out, splits[p + 1] - splits[p]);
@@ -187,7 +191,7 @@ TEST(EchoRunner, ChangesLandAtTheirFrames) {
 TEST(EchoRunner, TheAudioThreadNeverAllocates) {
   if (!quillet::host::allocation_trap::available())
     GTEST_SKIP() << "no allocation trap in this build";
-  EchoCore core;
+  quillet::core::EchoCore core;
   EchoRunner runner(core);
   setValues(core, 0.5f);
   ASSERT_TRUE(runner.startAt(48000.0));
@@ -195,10 +199,11 @@ TEST(EchoRunner, TheAudioThreadNeverAllocates) {
   quillet::host::allocation_trap::arm();
   for (int b = 0; b < 50; ++b) {
     if (b % 2) block.sound(b);
-    core.setParameter(kParamDelay, 0.01f * static_cast<float>(b % 10));
-    quillet::BlockChanges& changes = block.noChanges();
-    changes.add(static_cast<uint32_t>(b), kParamRepeat, 0.01f * static_cast<float>(b));
-    changes.add(30, kParamRange, b % 3 ? 0.0f : 1.0f);
+    core.setParameter(quillet::engine::kParamDelay, 0.01f * static_cast<float>(b % 10));
+    quillet::core::BlockChanges& changes = block.noChanges();
+    changes.add(static_cast<uint32_t>(b), quillet::engine::kParamRepeat,
+                0.01f * static_cast<float>(b));
+    changes.add(30, quillet::engine::kParamRange, b % 3 ? 0.0f : 1.0f);
     runner.process(block.inputs(), block.outputs(), kPeriod, changes);
   }
   EXPECT_EQ(quillet::host::allocation_trap::disarm(), 0u);
@@ -207,7 +212,7 @@ TEST(EchoRunner, TheAudioThreadNeverAllocates) {
 // Run under ThreadSanitizer (scripts/test-tsan.sh): the audio thread calling
 // without pause while the control thread changes the rate and the values.
 TEST(EchoRunner, RateChangesWhileTheAudioThreadRunsThreads) {
-  EchoCore core;
+  quillet::core::EchoCore core;
   EchoRunner runner(core);
   setValues(core, 0.5f);
   ASSERT_TRUE(runner.startAt(48000.0));
@@ -227,7 +232,7 @@ TEST(EchoRunner, RateChangesWhileTheAudioThreadRunsThreads) {
   });
   const double rates[] = {44100.0, 96000.0, 22050.0, 48000.0};
   for (int i = 0; i < 40; ++i) {
-    core.setParameter(kParamDelay, 0.025f * static_cast<float>(i % 40));
+    core.setParameter(quillet::engine::kParamDelay, 0.025f * static_cast<float>(i % 40));
     EXPECT_TRUE(runner.startAt(rates[i % 4]));
   }
   while (periods.load() < 100) std::this_thread::yield();

@@ -116,20 +116,20 @@ TEST(MidiMap, EachBadLineIsSaidAndLeftOutTheRestHolds) {
 TEST(MidiMap, LearningGivesTheControlOneSourceAndTheSourceOneControl) {
   MidiMap map = MidiMap::defaults();
   // CC 11 (Repeat's) now drives Level: Level's cc 7 goes, and Repeat has none.
-  ASSERT_TRUE(map.learn({MidiSourceKind::kControl, 0, 11}, kParamLevel));
-  EXPECT_EQ(map.bindingOf(kParamRepeat), nullptr);
-  ASSERT_NE(map.bindingOf(kParamLevel), nullptr);
-  EXPECT_EQ(sourceText(map.bindingOf(kParamLevel)->source), "cc 11");
+  ASSERT_TRUE(map.learn({MidiSourceKind::kControl, 0, 11}, quillet::engine::kParamLevel));
+  EXPECT_EQ(map.bindingOf(quillet::engine::kParamRepeat), nullptr);
+  ASSERT_NE(map.bindingOf(quillet::engine::kParamLevel), nullptr);
+  EXPECT_EQ(sourceText(map.bindingOf(quillet::engine::kParamLevel)->source), "cc 11");
   EXPECT_EQ(map.text().find("cc 7 Level"), std::string::npos);
   // A toggling footswitch stays one when it is learned again.
   std::vector<std::string> problems;
   map = MidiMap::parse("cc 64 Mute toggle\n", &problems);
-  ASSERT_TRUE(map.learn({MidiSourceKind::kControl, 0, 65}, kParamMute));
+  ASSERT_TRUE(map.learn({MidiSourceKind::kControl, 0, 65}, quillet::engine::kParamMute));
   EXPECT_EQ(map.text().substr(map.text().find("\ncc") + 1), "cc 65 Mute toggle\n");
   // The tap takes a note; a parameter does not, nor is a program learned.
   EXPECT_TRUE(map.learn({MidiSourceKind::kNote, 0, 36}, kLearnTap));
-  EXPECT_FALSE(map.learn({MidiSourceKind::kNote, 0, 36}, kParamDelay));
-  EXPECT_FALSE(map.learn({MidiSourceKind::kProgram, 0, 1}, kParamDelay));
+  EXPECT_FALSE(map.learn({MidiSourceKind::kNote, 0, 36}, quillet::engine::kParamDelay));
+  EXPECT_FALSE(map.learn({MidiSourceKind::kProgram, 0, 1}, quillet::engine::kParamDelay));
   EXPECT_TRUE(map.forget(kLearnTap));
   EXPECT_FALSE(map.forget(kLearnTap));
   EXPECT_EQ(map.bindingOf(kLearnTap), nullptr);
@@ -138,10 +138,11 @@ TEST(MidiMap, LearningGivesTheControlOneSourceAndTheSourceOneControl) {
 // What the messages of a block asked for, as text.
 struct Recorded final : MidiActions {
   std::string log;
-  float stored[kNumQuilletParams] = {};
+  float stored[quillet::core::kNumQuilletParams] = {};
   void change(uint32_t frame, int32_t index, float value) override {
     char one[64];
-    std::snprintf(one, sizeof one, "%u:%s=%.9g;", frame, kQuilletParams[index].name, value);
+    std::snprintf(one, sizeof one, "%u:%s=%.9g;", frame, quillet::core::kQuilletParams[index].name,
+                  value);
     log += one;
   }
   void tap(uint32_t frame) override { log += std::to_string(frame) + ":tap;"; }
@@ -194,13 +195,13 @@ TEST_F(MidiControlTest, SwitchesSelectorsTapsAndPresets) {
   send(2, 0xB1, 64, 127);  // channel 2's own binding
   EXPECT_EQ(actions.take(), "0:Mute=1;1:Mute=0;2:KnobDust=1;");
   // A toggle flips at each press, twice within the block too; a release does nothing.
-  actions.stored[kParamMonoOut] = 1.0f;
+  actions.stored[quillet::engine::kParamMonoOut] = 1.0f;
   send(3, 0xB0, 65, 127);
   send(4, 0xB0, 65, 0);
   send(5, 0xB0, 65, 127);
   EXPECT_EQ(actions.take(), "3:Mono Out=0;5:Mono Out=1;");
   control.beginBlock();
-  actions.stored[kParamMonoOut] = 0.0f;
+  actions.stored[quillet::engine::kParamMonoOut] = 0.0f;
   send(0, 0xB0, 65, 100);
   EXPECT_EQ(actions.take(), "0:Mono Out=1;");
   send(0, 0xB0, 3, 42);
@@ -219,11 +220,12 @@ TEST_F(MidiControlTest, SwitchesSelectorsTapsAndPresets) {
   send(9, 0xC7, 4);
   send(9, 0xC0, 5);
   std::string want;
-  const FactoryPreset& dub = kFactoryPresets[5];
-  for (int32_t i = 0; i < kNumQuilletParams; ++i) {
-    if (i == kParamMute) continue;
+  const quillet::core::FactoryPreset& dub = quillet::core::kFactoryPresets[5];
+  for (int32_t i = 0; i < quillet::core::kNumQuilletParams; ++i) {
+    if (i == quillet::engine::kParamMute) continue;
     char one[64];
-    std::snprintf(one, sizeof one, "9:%s=%.9g;", kQuilletParams[i].name, dub.values[i]);
+    std::snprintf(one, sizeof one, "9:%s=%.9g;", quillet::core::kQuilletParams[i].name,
+                  dub.values[i]);
     want += one;
   }
   EXPECT_EQ(actions.take(), want);
@@ -234,14 +236,14 @@ TEST_F(MidiControlTest, LearningTakesTheFirstControllerThatMovesAndOnlyThat) {
   MidiSource source;
   int32_t learnedFor = 0;
   EXPECT_FALSE(control.takeLearned(&source, &learnedFor));
-  control.learn(kParamDelay);
+  control.learn(quillet::engine::kParamDelay);
   send(0, 0x90, 60, 100);  // a note cannot drive Delay: still learning
   send(1, 0xB3, 11, 20);   // CC 11 on channel 4: learned, and not Repeat's now
   send(2, 0xB0, 11, 30);   // learning is over: Repeat's again
   EXPECT_EQ(actions.take(), "2:Repeat=0.236220479;");
   ASSERT_TRUE(control.takeLearned(&source, &learnedFor));
   EXPECT_EQ(sourceText(source), "cc 11");  // any channel
-  EXPECT_EQ(learnedFor, kParamDelay);
+  EXPECT_EQ(learnedFor, quillet::engine::kParamDelay);
   EXPECT_FALSE(control.takeLearned(&source, &learnedFor));
   int32_t armed = 0;
   EXPECT_FALSE(control.learningControl(&armed));
@@ -254,7 +256,7 @@ TEST_F(MidiControlTest, LearningTakesTheFirstControllerThatMovesAndOnlyThat) {
   ASSERT_TRUE(control.takeLearned(&source, &learnedFor));
   EXPECT_EQ(sourceText(source), "note 62");
   EXPECT_EQ(learnedFor, kLearnTap);
-  control.learn(kParamLevel);
+  control.learn(quillet::engine::kParamLevel);
   control.stopLearning();
   send(5, 0xB0, 1, 1);
   EXPECT_FALSE(control.takeLearned(&source, &learnedFor));
@@ -265,7 +267,7 @@ TEST_F(MidiControlTest, LearningTakesTheFirstControllerThatMovesAndOnlyThat) {
 // the last value of each parameter still lands; taps give the tempo at
 // their frames; the audio thread never allocates.
 TEST(MidiInput, AFloodLosesNoLastValueAndNeverAllocates) {
-  quillet::EchoCore core;
+  quillet::core::EchoCore core;
   EchoRunner runner(core);
   MidiTable table;
   table.publish(MidiMap::defaults());
@@ -276,7 +278,7 @@ TEST(MidiInput, AFloodLosesNoLastValueAndNeverAllocates) {
   std::vector<float> in(kPeriod, 0.25f), outL(kPeriod), outR(kPeriod);
   const float* ins[2] = {in.data(), in.data()};
   float* outs[2] = {outL.data(), outR.data()};
-  auto block = std::make_unique<quillet::BlockChanges>();
+  auto block = std::make_unique<quillet::core::BlockChanges>();
   const uint8_t junk[] = {0xF0, 1, 2, 3, 0xF7, 0xF8, 0xB0, 121, 0, 0xC0, 99, 0x80, 60, 0};
   const uint8_t pc[] = {0xC0, 7};
   const uint8_t tap[] = {0xB0, 80, 127};
@@ -297,13 +299,15 @@ TEST(MidiInput, AFloodLosesNoLastValueAndNeverAllocates) {
     // A tap every ten periods, the frame clock (JACK's) 24000 frames on each time.
     if (period % 10 == 0) input.event(10, tap, sizeof tap);
     runner.process(ins, outs, kPeriod, *block);
-    EXPECT_EQ(core.parameter(kParamRepeat), static_cast<float>(period) / 127.0f) << period;
+    EXPECT_EQ(core.parameter(quillet::engine::kParamRepeat), static_cast<float>(period) / 127.0f)
+        << period;
     clock += period % 10 == 9 ? 24000 - 9 * kPeriod : kPeriod;
   }
   const uint64_t allocations =
       quillet::host::allocation_trap::available() ? quillet::host::allocation_trap::disarm() : 0;
   EXPECT_EQ(allocations, 0u);
-  EXPECT_EQ(core.parameter(kParamDelay), kFactoryPresets[7].values[kParamDelay]);
+  EXPECT_EQ(core.parameter(quillet::engine::kParamDelay),
+            quillet::core::kFactoryPresets[7].values[quillet::engine::kParamDelay]);
   EXPECT_EQ(tempo.bpm(), 120.0);
   EXPECT_EQ(tempo.source(), TempoSource::kTap);
 }
@@ -330,12 +334,12 @@ TEST(MidiControl, LearnsAndTakesNewMapsWhileTheAudioThreadReadsThreads) {
   });
   for (int i = 0; i < 100; ++i) {
     table.publish(maps[i % 2]);
-    control.learn(i % 2 ? kLearnTap : kParamDelay);
+    control.learn(i % 2 ? kLearnTap : quillet::engine::kParamDelay);
     MidiSource source;
     int32_t learnedFor = 0;
     ASSERT_TRUE(
         quillet::test::waitUntil([&] { return control.takeLearned(&source, &learnedFor); }));
-    EXPECT_EQ(learnedFor, i % 2 ? kLearnTap : kParamDelay);
+    EXPECT_EQ(learnedFor, i % 2 ? kLearnTap : quillet::engine::kParamDelay);
     EXPECT_TRUE(source.kind == MidiSourceKind::kControl || learnedFor == kLearnTap);
   }
   stop.store(true);

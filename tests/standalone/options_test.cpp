@@ -85,27 +85,27 @@ TEST(Options, HelpAnywhereFitsATerminal) {
 
 TEST(StartingValues, PresetsByNameOrSymbolInAnyCase) {
   using quillet::standalone::findPreset;
-  EXPECT_EQ(findPreset("Dub Throw"), &kFactoryPresets[5]);
-  EXPECT_EQ(findPreset("dub_throw"), &kFactoryPresets[5]);
-  EXPECT_EQ(findPreset("DUB THROW"), &kFactoryPresets[5]);
-  EXPECT_EQ(findPreset("Dub_Throw"), &kFactoryPresets[5]);
+  EXPECT_EQ(findPreset("Dub Throw"), &quillet::core::kFactoryPresets[5]);
+  EXPECT_EQ(findPreset("dub_throw"), &quillet::core::kFactoryPresets[5]);
+  EXPECT_EQ(findPreset("DUB THROW"), &quillet::core::kFactoryPresets[5]);
+  EXPECT_EQ(findPreset("Dub_Throw"), &quillet::core::kFactoryPresets[5]);
   EXPECT_EQ(findPreset("Dub"), nullptr);
   EXPECT_EQ(findPreset(""), nullptr);
 }
 
 TEST(StartingValues, ThePresetThenEachSetting) {
-  quillet::EchoCore core;
+  quillet::core::EchoCore core;
   std::string error;
   ASSERT_TRUE(quillet::standalone::applyPresetAndSets(
       core, "mono_room", {"Repeat=0.5", "x-feed=0.25", "0=0.125", "Repeat=0.75"}, &error))
       << error;
-  const FactoryPreset& room = *quillet::standalone::findPreset("Mono Room");
-  for (int32_t i = 0; i < kNumQuilletParams; ++i) {
+  const quillet::core::FactoryPreset& room = *quillet::standalone::findPreset("Mono Room");
+  for (int32_t i = 0; i < quillet::core::kNumQuilletParams; ++i) {
     float want = room.values[i];
-    if (i == kParamRepeat) want = 0.75f;  // the last setting wins
-    if (i == kParamXFeed) want = 0.25f;
-    if (i == kParamDelay) want = 0.125f;
-    EXPECT_EQ(core.parameter(i), want) << kQuilletParams[i].name;
+    if (i == quillet::engine::kParamRepeat) want = 0.75f;  // the last setting wins
+    if (i == quillet::engine::kParamXFeed) want = 0.25f;
+    if (i == quillet::engine::kParamDelay) want = 0.125f;
+    EXPECT_EQ(core.parameter(i), want) << quillet::core::kQuilletParams[i].name;
   }
 }
 
@@ -118,12 +118,12 @@ TEST(StartingValues, NothingIsStoredWhenAnythingIsWrong) {
          "unknown parameter 'Tone' (quillet-k3 --help lists them)"},
         {"", {"Level=2"}, "value for Level is out of 0..1: 2"},
         {"", {"11=0"}, "parameter index 11 is out of range (the plug-in has 11 parameters)"}}) {
-    quillet::EchoCore core;
+    quillet::core::EchoCore core;
     std::string error;
     EXPECT_FALSE(quillet::standalone::applyPresetAndSets(core, preset, sets, &error));
     EXPECT_EQ(error, message);
-    for (int32_t i = 0; i < kNumQuilletParams; ++i)
-      EXPECT_EQ(core.parameter(i), kQuilletParams[i].defaultValue) << message;
+    for (int32_t i = 0; i < quillet::core::kNumQuilletParams; ++i)
+      EXPECT_EQ(core.parameter(i), quillet::core::kQuilletParams[i].defaultValue) << message;
   }
 }
 

@@ -54,21 +54,22 @@ TEST_F(StateFileTest, TheDefaultPathHonoursXdgConfigHome) {
 }
 
 TEST_F(StateFileTest, SavedAndRestoredAsThePluginsState) {
-  quillet::EchoCore core;
-  for (int32_t i = 0; i < kNumQuilletParams; ++i) core.setParameter(i, 0.05f * (i + 1));
+  quillet::core::EchoCore core;
+  for (int32_t i = 0; i < quillet::core::kNumQuilletParams; ++i)
+    core.setParameter(i, 0.05f * (i + 1));
   const std::string path = folder + "/new/folder/standalone";
   ASSERT_TRUE(writeStateFile(path, core));
-  uint8_t expected[quillet::kStateBytes];
+  uint8_t expected[quillet::core::kStateBytes];
   core.saveState(expected);
   EXPECT_EQ(read(path), std::string(reinterpret_cast<char*>(expected), sizeof expected));
   struct stat info;
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_size, 44);
 
-  quillet::EchoCore restored;
+  quillet::core::EchoCore restored;
   std::string why;
   EXPECT_EQ(readStateFile(path, restored, &why), StateRead::kLoaded);
-  for (int32_t i = 0; i < kNumQuilletParams; ++i)
+  for (int32_t i = 0; i < quillet::core::kNumQuilletParams; ++i)
     EXPECT_EQ(restored.parameter(i), core.parameter(i));
   // Written whole: no temporary file is left beside it.
   EXPECT_EQ(std::system(("test $(ls -A '" + folder + "/new/folder' | wc -l) = 1").c_str()), 0);
@@ -78,8 +79,8 @@ TEST_F(StateFileTest, ALinkKeepsPointingAtTheFileItNames) {
   const std::string target = folder + "/real", link = folder + "/link";
   write(target, std::string(44, '\0'));
   ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
-  quillet::EchoCore core;
-  core.setParameter(kParamLevel, 0.25f);
+  quillet::core::EchoCore core;
+  core.setParameter(quillet::engine::kParamLevel, 0.25f);
   ASSERT_TRUE(writeStateFile(link, core));
   struct stat info;
   ASSERT_EQ(lstat(link.c_str(), &info), 0);
@@ -89,20 +90,20 @@ TEST_F(StateFileTest, ALinkKeepsPointingAtTheFileItNames) {
 }
 
 TEST_F(StateFileTest, AMissingFileChangesNothing) {
-  quillet::EchoCore core;
+  quillet::core::EchoCore core;
   std::string why;
   EXPECT_EQ(readStateFile(folder + "/none", core, &why), StateRead::kMissing);
   EXPECT_EQ(readStateFile(folder + "/none/deeper", core, &why), StateRead::kMissing);
-  for (int32_t i = 0; i < kNumQuilletParams; ++i)
-    EXPECT_EQ(core.parameter(i), kQuilletParams[i].defaultValue);
+  for (int32_t i = 0; i < quillet::core::kNumQuilletParams; ++i)
+    EXPECT_EQ(core.parameter(i), quillet::core::kQuilletParams[i].defaultValue);
 }
 
 TEST_F(StateFileTest, WhatIsNotAStateIsRefusedWhole) {
-  quillet::StateValues withNan;
+  quillet::core::StateValues withNan;
   for (float& v : withNan) v = 0.5f;
   withNan[4] = NAN;
-  uint8_t nanBytes[quillet::kStateBytes];
-  quillet::encodeState(withNan, nanBytes);
+  uint8_t nanBytes[quillet::core::kStateBytes];
+  quillet::core::encodeState(withNan, nanBytes);
   const struct {
     std::string bytes;
     const char* why;
@@ -114,14 +115,14 @@ TEST_F(StateFileTest, WhatIsNotAStateIsRefusedWhole) {
   for (const auto& c : cases) {
     const std::string path = folder + "/bad";
     write(path, c.bytes);
-    quillet::EchoCore core;
+    quillet::core::EchoCore core;
     std::string why;
     EXPECT_EQ(readStateFile(path, core, &why), StateRead::kRefused) << c.why;
     EXPECT_EQ(why, c.why);
-    for (int32_t i = 0; i < kNumQuilletParams; ++i)
-      EXPECT_EQ(core.parameter(i), kQuilletParams[i].defaultValue) << c.why;
+    for (int32_t i = 0; i < quillet::core::kNumQuilletParams; ++i)
+      EXPECT_EQ(core.parameter(i), quillet::core::kQuilletParams[i].defaultValue) << c.why;
   }
-  quillet::EchoCore core;
+  quillet::core::EchoCore core;
   std::string why;
   EXPECT_EQ(readStateFile(folder, core, &why), StateRead::kRefused);  // a folder
   EXPECT_EQ(why, "not a readable file");

@@ -181,7 +181,7 @@ TEST(Vst24Text, CoreTextIsFloat2string) {
     float v;
     std::memcpy(&v, &b, sizeof v);
     char ours[16], theirs[16];
-    ASSERT_TRUE(quillet::formatVst24Text(v, ours, sizeof ours));
+    ASSERT_TRUE(quillet::core::formatVst24Text(v, ours, sizeof ours));
     quillet::vst::float2string(v, theirs, kVstMaxParamStrLen);
     ASSERT_STREQ(ours, theirs) << v;
   }

@@ -37,9 +37,9 @@ Interface* query(FUnknown* object) {
   return static_cast<Interface*>(found);
 }
 
-std::vector<uint8> stateOf(const FactoryPreset& preset) {
-  std::vector<uint8> bytes(quillet::kStateBytes);
-  quillet::encodeState(preset.values, bytes.data());
+std::vector<uint8> stateOf(const core::FactoryPreset& preset) {
+  std::vector<uint8> bytes(quillet::core::kStateBytes);
+  quillet::core::encodeState(preset.values, bytes.data());
   return bytes;
 }
 
@@ -61,12 +61,12 @@ class Vst3FactoryPresets : public ::testing::Test {
   static std::vector<uint8> valuesOf(Vst3Instance& p) {
     std::vector<uint8> bytes;
     EXPECT_TRUE(p.saveState(&bytes));
-    if (bytes.size() > quillet::kStateBytes) bytes.resize(quillet::kStateBytes);
+    if (bytes.size() > quillet::core::kStateBytes) bytes.resize(quillet::core::kStateBytes);
     return bytes;
   }
   static std::vector<float> controllerValues(Vst3Instance& p) {
     std::vector<float> values;
-    for (ParamID id = 0; id < kNumQuilletParams; ++id)
+    for (ParamID id = 0; id < core::kNumQuilletParams; ++id)
       values.push_back(static_cast<float>(p.controller()->getParamNormalized(id)));
     return values;
   }
@@ -90,14 +90,14 @@ TEST_F(Vst3FactoryPresets, TheRootUnitListsTheNinePresetsWithAProgramChange) {
   ASSERT_EQ(units->getProgramListInfo(0, list), kResultOk);
   EXPECT_EQ(list.id, kList);
   EXPECT_EQ(utf8(list.name), "Factory Presets");
-  ASSERT_EQ(list.programCount, kNumFactoryPresets);
-  ASSERT_EQ(kNumFactoryPresets, 9);
+  ASSERT_EQ(list.programCount, core::kNumFactoryPresets);
+  ASSERT_EQ(core::kNumFactoryPresets, 9);
   for (int32 p = 0; p < list.programCount; ++p) {
     String128 name{};
     ASSERT_EQ(units->getProgramName(kList, p, name), kResultOk);
-    EXPECT_EQ(utf8(name), kFactoryPresets[p].name);
+    EXPECT_EQ(utf8(name), core::kFactoryPresets[p].name);
     ASSERT_EQ(units->getProgramInfo(kList, p, "Name", name), kResultOk);
-    EXPECT_EQ(utf8(name), kFactoryPresets[p].name);
+    EXPECT_EQ(utf8(name), core::kFactoryPresets[p].name);
   }
   String128 style{};
   ASSERT_EQ(units->getProgramInfo(kList, 0, "MusicalStyle", style), kResultOk);
@@ -137,10 +137,10 @@ TEST_F(Vst3FactoryPresets, TheRootUnitListsTheNinePresetsWithAProgramChange) {
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(data->programDataSupported(kList), kResultTrue);
   EXPECT_EQ(data->programDataSupported(2), kResultFalse);
-  for (int32 p = 0; p < kNumFactoryPresets; ++p) {
+  for (int32 p = 0; p < core::kNumFactoryPresets; ++p) {
     MemoryStream stream;
     ASSERT_EQ(data->getProgramData(kList, p, &stream), kResultOk);
-    EXPECT_EQ(stream.data, stateOf(kFactoryPresets[p])) << p;
+    EXPECT_EQ(stream.data, stateOf(core::kFactoryPresets[p])) << p;
   }
   MemoryStream stream;
   EXPECT_EQ(data->getProgramData(kList, 9, &stream), kInvalidArgument);
@@ -151,7 +151,7 @@ TEST_F(Vst3FactoryPresets, TheRootUnitListsTheNinePresetsWithAProgramChange) {
 TEST_F(Vst3FactoryPresets, AProgramChangeLoadsItsPresetInBothHalvesAndTellsTheHost) {
   std::string error;
   ASSERT_TRUE(instance->start(48000.0, 256, false, kRealtime, &error)) << error;
-  for (int32 p = 0; p < kNumFactoryPresets; ++p) {
+  for (int32 p = 0; p < core::kNumFactoryPresets; ++p) {
     // As a host's program menu: the controller first, then the processor
     // with the next block.
     instance->handler().clear();
@@ -160,9 +160,9 @@ TEST_F(Vst3FactoryPresets, AProgramChangeLoadsItsPresetInBothHalvesAndTellsTheHo
     instance->queueChange(kProgramChange, value);
     float* none[2] = {nullptr, nullptr};
     ASSERT_EQ(instance->process(none, none, 0), kResultOk);
-    const FactoryPreset& preset = kFactoryPresets[p];
+    const core::FactoryPreset& preset = core::kFactoryPresets[p];
     EXPECT_EQ(controllerValues(*instance),
-              std::vector<float>(preset.values, preset.values + kNumQuilletParams))
+              std::vector<float>(preset.values, preset.values + core::kNumQuilletParams))
         << preset.name;
     EXPECT_EQ(valuesOf(*instance), stateOf(preset)) << preset.name;
     EXPECT_EQ(instance->controller()->getParamNormalized(kProgramChange), value);
@@ -172,11 +172,11 @@ TEST_F(Vst3FactoryPresets, AProgramChangeLoadsItsPresetInBothHalvesAndTellsTheHo
     EXPECT_EQ(static_cast<int32>(calls[0].value) & kParamValuesChanged, kParamValuesChanged);
   }
   // A state that is a preset shows as that program; NaN changes nothing.
-  ASSERT_TRUE(instance->restoreState(stateOf(kFactoryPresets[3]), &error)) << error;
+  ASSERT_TRUE(instance->restoreState(stateOf(core::kFactoryPresets[3]), &error)) << error;
   EXPECT_EQ(instance->controller()->getParamNormalized(kProgramChange), 3 / 8.0);
   EXPECT_EQ(instance->controller()->setParamNormalized(kProgramChange, std::nan("")),
             kInvalidArgument);
-  EXPECT_EQ(controllerValues(*instance)[0], kFactoryPresets[3].values[0]);
+  EXPECT_EQ(controllerValues(*instance)[0], core::kFactoryPresets[3].values[0]);
 }
 
 // A host that calls itself "Ardour".
@@ -219,7 +219,8 @@ TEST_F(Vst3FactoryPresets, ArdourIsNotSentARestartFromInsideItsOwnProgramChange)
   ASSERT_EQ(controller->setComponentHandler(&handler), kResultOk);
   ASSERT_EQ(controller->setParamNormalized(kProgramChange, 5 / 8.0), kResultOk);
   EXPECT_TRUE(handler.calls().empty());
-  EXPECT_EQ(static_cast<float>(controller->getParamNormalized(0)), kFactoryPresets[5].values[0]);
+  EXPECT_EQ(static_cast<float>(controller->getParamNormalized(0)),
+            core::kFactoryPresets[5].values[0]);
   // Any other host is told.
   ASSERT_TRUE(instance->controller()->setParamNormalized(kProgramChange, 5 / 8.0) == kResultOk);
   ASSERT_EQ(instance->handler().calls().size(), 1u);
@@ -238,7 +239,7 @@ TEST_F(Vst3FactoryPresets, AProgramChangeInsideABlockSoundsAtItsOwnFrame) {
   ASSERT_TRUE(values);
   std::string error;
   const int32 block = 256, at = 100;
-  const FactoryPreset& preset = kFactoryPresets[1];
+  const core::FactoryPreset& preset = core::kFactoryPresets[1];
   for (Vst3Instance* p : {instance.get(), values.get()})
     ASSERT_TRUE(p->start(48000.0, block, true, kRealtime, &error)) << error;
   std::vector<double> input(block * 12);
@@ -250,14 +251,14 @@ TEST_F(Vst3FactoryPresets, AProgramChangeInsideABlockSoundsAtItsOwnFrame) {
     for (size_t start = 0, b = 0; start < input.size(); start += block, ++b) {
       if (b == 2 && which == 0) both[which]->queueChange(kProgramChange, 1 / 8.0, at);
       if (b == 2 && which == 1)
-        for (ParamID id = 0; id < kNumQuilletParams; ++id)
+        for (ParamID id = 0; id < core::kNumQuilletParams; ++id)
           both[which]->queueChange(id, preset.values[id], at);
       double* in[2] = {inL.data() + start, inR.data() + start};
       double* out[2] = {left.data() + start, right.data() + start};
       ASSERT_EQ(both[which]->process(in, out, block), kResultOk);
       // The processor tells the host the values it took, at the frame.
       IParameterChanges& told = both[which]->lastOutputChanges();
-      ASSERT_EQ(told.getParameterCount(), b == 2 && which == 0 ? kNumQuilletParams : 0) << b;
+      ASSERT_EQ(told.getParameterCount(), b == 2 && which == 0 ? core::kNumQuilletParams : 0) << b;
       for (int32 q = 0; q < told.getParameterCount(); ++q) {
         IParamValueQueue* queue = told.getParameterData(q);
         ASSERT_EQ(queue->getPointCount(), 1);
@@ -289,7 +290,7 @@ TEST_F(Vst3FactoryPresets, AProgramChangeInsideABlockSoundsAtItsOwnFrame) {
 }
 
 TEST_F(Vst3FactoryPresets, EachVstPresetFileLoadsItsPresetAsHostsLoadIt) {
-  for (const FactoryPreset& preset : kFactoryPresets) {
+  for (const core::FactoryPreset& preset : core::kFactoryPresets) {
     const std::string path =
         std::string(VST3_PRESET_DIR) + "/" + quillet::vst3::vstPresetFileName(preset);
     VstPresetFile file;
@@ -315,7 +316,7 @@ TEST_F(Vst3FactoryPresets, EachVstPresetFileLoadsItsPresetAsHostsLoadIt) {
     ASSERT_TRUE(applyVstPreset(*fresh, *module, file, &error)) << error;
     EXPECT_EQ(valuesOf(*fresh), stateOf(preset));
     EXPECT_EQ(controllerValues(*fresh),
-              std::vector<float>(preset.values, preset.values + kNumQuilletParams));
+              std::vector<float>(preset.values, preset.values + core::kNumQuilletParams));
     // A bypass set before stays: a preset is not a project.
     fresh->queueChange(100, 1.0);
     float* none[2] = {nullptr, nullptr};
@@ -324,15 +325,16 @@ TEST_F(Vst3FactoryPresets, EachVstPresetFileLoadsItsPresetAsHostsLoadIt) {
     ASSERT_TRUE(applyVstPreset(*fresh, *module, file, &error)) << error;
     std::vector<uint8> saved;
     ASSERT_TRUE(fresh->saveState(&saved));
-    ASSERT_EQ(saved.size(), quillet::kStateBytes + 4);
+    ASSERT_EQ(saved.size(), quillet::core::kStateBytes + 4);
     float bypass = 0;
-    std::memcpy(&bypass, saved.data() + quillet::kStateBytes, 4);
+    std::memcpy(&bypass, saved.data() + quillet::core::kStateBytes, 4);
     EXPECT_EQ(bypass, 1.0f) << preset.name;
   }
 }
 
 TEST(VstPresetReader, RefusesWhatIsNotAPresetAndEveryCutOfOne) {
-  const std::vector<uint8_t> whole = quillet::vst3::vstPresetBytes(kFactoryPresets[5], "Fx|Delay");
+  const std::vector<uint8_t> whole =
+      quillet::vst3::vstPresetBytes(core::kFactoryPresets[5], "Fx|Delay");
   VstPresetFile file;
   std::string error;
   ASSERT_TRUE(parseVstPreset(whole, &file, &error)) << error;

@@ -340,7 +340,7 @@ TEST_F(Vst3View, ThePanelsMenuLoadsAPresetAsElevenGesturesTheHostRecords) {
   };
   // "Quarter Note Echo" held: the menu from a right click draws as the VST
   // 2.4 panel's, its row marked.
-  const FactoryPreset& held = kFactoryPresets[3];
+  const core::FactoryPreset& held = core::kFactoryPresets[3];
   for (ParamID id = 0; id < 11; ++id)
     instance->controller()->setParamNormalized(id, held.values[id]);
   click(
@@ -355,7 +355,7 @@ TEST_F(Vst3View, ThePanelsMenuLoadsAPresetAsElevenGesturesTheHostRecords) {
   instance->handler().clear();
   EXPECT_EQ(view->onKeyDown(0, 4 /* return */, 0), kResultTrue);
   runUntil([&] { return ended(10); });
-  const FactoryPreset& dub = kFactoryPresets[5];
+  const core::FactoryPreset& dub = core::kFactoryPresets[5];
   std::string want;
   for (ParamID id = 0; id < 11; ++id) {
     char value[32];

@@ -21,10 +21,10 @@ constexpr uint32_t kQtap = 0x51544150;  // 'QTAP'
 const float kValues[11] = {0.62f, 0.55f, 0.75f, 0.0f, 0.0f, 0.6f, 0.2f, 0.3f, 1.0f, 0.0f, 1.0f};
 
 std::vector<uint8_t> ourState(const float (&values)[11]) {
-  std::vector<uint8_t> bytes(kStateBytes);
-  StateValues v;
+  std::vector<uint8_t> bytes(core::kStateBytes);
+  core::StateValues v;
   std::memcpy(v, values, sizeof v);
-  encodeState(v, bytes.data());
+  core::encodeState(v, bytes.data());
   return bytes;
 }
 
@@ -70,7 +70,7 @@ TEST(Vst2Handover, EveryRecordKindGivesTheSameState) {
       Vst2Handover read;
       ASSERT_TRUE(readVst2State(record.data(), record.size(), kQtap, &read))
           << quillet::host::presetKindName(kind);
-      EXPECT_EQ(std::vector<uint8_t>(read.state, read.state + kStateBytes), ourState(kValues))
+      EXPECT_EQ(std::vector<uint8_t>(read.state, read.state + core::kStateBytes), ourState(kValues))
           << quillet::host::presetKindName(kind);
       EXPECT_FALSE(read.hasBypass);
     }
@@ -181,7 +181,7 @@ TEST(ComponentStateRule, OwnStateIsExactlyFortyFourBytesClampedNeverNan) {
   EXPECT_EQ(state.values[1], 0.0f);
   EXPECT_EQ(state.values[2], 1.0f);
   // Our state's first value is "Delay" in 0..1: neither record tag reads as one.
-  EXPECT_FALSE(startsAsVst2State(ourState(kValues).data(), kStateBytes));
+  EXPECT_FALSE(startsAsVst2State(ourState(kValues).data(), core::kStateBytes));
 }
 
 }  // namespace

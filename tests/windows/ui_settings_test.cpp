@@ -58,14 +58,14 @@ TEST_F(WindowsSettings, PathIsUnderAppData) {
 }
 
 TEST_F(WindowsSettings, AChoiceSurvivesSavingAndLoadingAgain) {
-  EXPECT_FALSE(quillet::loadUserSettings().uiScale.has_value());
-  quillet::UserSettings settings;
+  EXPECT_FALSE(quillet::editor::loadUserSettings().uiScale.has_value());
+  quillet::editor::UserSettings settings;
   settings.uiScale = 2.0f;
-  ASSERT_TRUE(quillet::saveUserSettings(settings));  // creates "Quillet K3"
-  EXPECT_EQ(quillet::loadUserSettings().uiScale, 2.0f);
+  ASSERT_TRUE(quillet::editor::saveUserSettings(settings));  // creates "Quillet K3"
+  EXPECT_EQ(quillet::editor::loadUserSettings().uiScale, 2.0f);
   settings.uiScale = 1.25f;
-  ASSERT_TRUE(quillet::saveUserSettings(settings));  // replaces the file
-  EXPECT_EQ(quillet::loadUserSettings().uiScale, 1.25f);
+  ASSERT_TRUE(quillet::editor::saveUserSettings(settings));  // replaces the file
+  EXPECT_EQ(quillet::editor::loadUserSettings().uiScale, 1.25f);
   // Only the file is left in the folder.
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW((appData + L"\\Quillet K3\\*").c_str(), &found);
@@ -86,11 +86,11 @@ TEST_F(WindowsSettings, DamagedOrForeignFilesGiveTheDefaults) {
   const std::string path = utf8(appData) + "\\settings";
   const std::wstring wide = appData + L"\\settings";
   spit(wide, "ui-scale = 2\r\n");
-  EXPECT_EQ(quillet::loadUserSettingsFrom(path).uiScale, 2.0f);
+  EXPECT_EQ(quillet::editor::loadUserSettingsFrom(path).uiScale, 2.0f);
   spit(wide, std::string("ui-scale = 2\0\r\n", 15));
-  EXPECT_FALSE(quillet::loadUserSettingsFrom(path).uiScale.has_value());
+  EXPECT_FALSE(quillet::editor::loadUserSettingsFrom(path).uiScale.has_value());
   spit(wide, "ui-scale = 2\r\n" + std::string(5000, ' ') + "\r\n");
-  EXPECT_FALSE(quillet::loadUserSettingsFrom(path).uiScale.has_value());
+  EXPECT_FALSE(quillet::editor::loadUserSettingsFrom(path).uiScale.has_value());
   std::string text;
   EXPECT_FALSE(quillet::platform::readSmallFile(utf8(appData), 4096, &text));  // a folder
   EXPECT_FALSE(quillet::platform::readSmallFile(path + "-missing", 4096, &text));

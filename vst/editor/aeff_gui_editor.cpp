@@ -22,7 +22,7 @@ VSTGUI::CKeyCode panelKey(const VstKeyCode& key) {
 
 }  // namespace
 
-VstInt32& AEffGUIEditor::knobMode = quillet::PanelShell::knobMode;
+VstInt32& AEffGUIEditor::knobMode = quillet::editor::PanelShell::knobMode;
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect), rect{0, 0, 0, 0} {
   if (effect) effect->setEditor(this);

@@ -10,7 +10,7 @@
 namespace VSTGUI {
 class CFrame;
 }
-namespace quillet {
+namespace quillet::editor {
 class PanelShell;
 }
 
@@ -42,10 +42,10 @@ class AEffGUIEditor : public AEffEditor {
  protected:
   // The concrete editor's panel; set once by its constructor, outlives every
   // call the host makes.
-  void setPanel(quillet::PanelShell* panel) { shell = panel; }
+  void setPanel(quillet::editor::PanelShell* panel) { shell = panel; }
 
   ERect rect;
 
  private:
-  quillet::PanelShell* shell = nullptr;
+  quillet::editor::PanelShell* shell = nullptr;
 };

@@ -9,7 +9,7 @@
 #include "editor/quillet_panel.h"
 #include "vst/editor/aeff_gui_editor.h"
 
-class QuilletGUI : public AEffGUIEditor, public quillet::PanelHost {
+class QuilletGUI : public AEffGUIEditor, public quillet::core::PanelHost {
  public:
   explicit QuilletGUI(AudioEffect* effect);
   ~QuilletGUI() override;
@@ -26,7 +26,7 @@ class QuilletGUI : public AEffGUIEditor, public quillet::PanelHost {
   // to 1007); null while closed.
   VSTGUI::CControl* controlForTag(VstInt32 tag) const { return panel.controlForTag(tag); }
 
-  // quillet::PanelHost, over the effect.
+  // quillet::core::PanelHost, over the effect.
   float parameterValue(int32_t index) override;
   // The raw tag: a note key's gesture reaches the host as 1001..1006.
   void beginGesture(int32_t tag) override { beginEdit(tag); }
@@ -42,8 +42,8 @@ class QuilletGUI : public AEffGUIEditor, public quillet::PanelHost {
 
   // The host's content scale factor.
   void setHostScale(float factor) { panel.setHostScale(factor); }
-  quillet::QuilletPanel& getPanel() { return panel; }
+  quillet::editor::QuilletPanel& getPanel() { return panel; }
 
  private:
-  quillet::QuilletPanel panel;
+  quillet::editor::QuilletPanel panel;
 };

@@ -70,8 +70,6 @@ class IPlugViewContentScaleSupport : public FUnknown {
 // lends its own: the view registers a file descriptor (its X connection) to be
 // called when readable, and timers called repeatedly until unregistered.
 // Both callbacks come on the user-interface thread.
-namespace linux_ui {
-
 using TimerInterval = uint64;  // milliseconds
 using FileDescriptor = int;
 
@@ -107,5 +105,4 @@ class IRunLoop : public FUnknown {
   ~IRunLoop() = default;
 };
 
-}  // namespace linux_ui
 }  // namespace quillet::vst3

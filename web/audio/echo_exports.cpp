@@ -26,7 +26,7 @@ constexpr uint32_t kMaxFrames = 1024;
 uint32_t blockTicks = 0;
 uint32_t currentTicks() { return blockTicks; }
 
-class WebEcho final : private quillet::PieceRunner {
+class WebEcho final : private quillet::core::PieceRunner {
  public:
   WebEcho(double rate, const float* values) : rate(rate) {
     core.echoEngine().setTickSource(&currentTicks);
@@ -61,12 +61,12 @@ class WebEcho final : private quillet::PieceRunner {
       ring.pop();
     }
     blockTicks = audioClockTicks(done, rate);
-    quillet::runInPieces(changes, frames, *this);
+    quillet::core::runInPieces(changes, frames, *this);
     done = end;
   }
 
  private:
-  void apply(const quillet::TimedChange& change) override {
+  void apply(const quillet::core::TimedChange& change) override {
     core.setParameter(change.index, change.value);
   }
   void run(uint32_t offset, uint32_t frames) override {
@@ -78,8 +78,8 @@ class WebEcho final : private quillet::PieceRunner {
   double rate;
   bool running = false;
   uint64_t done = 0;
-  quillet::EchoCore core;
-  quillet::BlockChanges changes;
+  quillet::core::EchoCore core;
+  quillet::core::BlockChanges changes;
   TimedChangeRing ring;
   float in[2][kMaxFrames] = {};
   float out[2][kMaxFrames] = {};
@@ -138,7 +138,7 @@ QUILLET_EXPORT(echo_value) float echoValue(int32_t index) {
 QUILLET_EXPORT(echo_tail_frames) double echoTailFrames() {
   if (!echo) return 0.0;
   const uint32_t frames = echo->tailFrames();
-  return frames == quillet::kInfiniteTail ? -1.0 : static_cast<double>(frames);
+  return frames == quillet::core::kInfiniteTail ? -1.0 : static_cast<double>(frames);
 }
 
 QUILLET_EXPORT(echo_frames_done) double echoFramesDone() {

@@ -33,7 +33,7 @@ namespace quillet::web {
 
 namespace {
 
-class PageHost final : public quillet::PanelHost {
+class PageHost final : public quillet::core::PanelHost {
  public:
   float parameterValue(int32_t index) override { return values.value(index); }
   void beginGesture(int32_t tag) override { quillet_web_panel_gesture(tag, 1); }
@@ -45,7 +45,7 @@ class PageHost final : public quillet::PanelHost {
   // The page gives the canvas whatever size the panel takes.
   bool requestResize(int32_t, int32_t) override { return true; }
 
-  quillet::ParamStore values;
+  quillet::core::ParamStore values;
   double tempo = 120.0;
   float sampleRate = 48000.0f;
 };
@@ -58,7 +58,7 @@ PageHost* pageHost() {
   if (!theHost) theHost = new (std::nothrow) PageHost;
   return theHost;
 }
-quillet::QuilletPanel* thePanel = nullptr;
+quillet::editor::QuilletPanel* thePanel = nullptr;
 
 // The page's Asyncify data: where the suspended stack is kept.
 alignas(16) uint8_t asyncifyData[64 * 1024];
@@ -74,7 +74,7 @@ using quillet::web::thePanel;
 // nearest of the panel's sizes is taken) and opens it; 1 when it shows.
 QUILLET_EXPORT(panel_open) int32_t panelOpen(float hostScale) {
   if (!quillet::web::pageHost()) return 0;
-  if (!thePanel) thePanel = new (std::nothrow) quillet::QuilletPanel(*theHost);
+  if (!thePanel) thePanel = new (std::nothrow) quillet::editor::QuilletPanel(*theHost);
   if (!thePanel) return 0;
   thePanel->setHostScale(hostScale);
   static int canvas = 0;  // any non-null parent: the page has one canvas
@@ -100,7 +100,7 @@ QUILLET_EXPORT(panel_set_user_scale) void panelSetUserScale(float choice) {
     thePanel->setUserScale(std::nullopt);
 }
 QUILLET_EXPORT(panel_scale_is_users) int32_t panelScaleIsUsers() {
-  return thePanel && thePanel->scaleSource() == quillet::ScaleSource::kUser ? 1 : 0;
+  return thePanel && thePanel->scaleSource() == quillet::editor::ScaleSource::kUser ? 1 : 0;
 }
 
 // Events read, controls moved to the stored values, what changed redrawn. A
@@ -186,11 +186,12 @@ QUILLET_EXPORT(panel_value_text) const char* panelValueText(int32_t index) {
   text[0] = '\0';
   if (!theHost) return text;
   struct Stored {
-    const quillet::ParamStore& store;
+    const quillet::core::ParamStore& store;
     float operator[](int32_t i) const { return store.value(i); }
   };
-  quillet::formatParamText(index, theHost->values.value(index),
-                           quillet::textContextOf(Stored{theHost->values}, theHost->sampleRate),
-                           text, sizeof text);
+  quillet::core::formatParamText(
+      index, theHost->values.value(index),
+      quillet::core::textContextOf(Stored{theHost->values}, theHost->sampleRate), text,
+      sizeof text);
   return text;
 }

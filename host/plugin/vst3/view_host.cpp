@@ -22,8 +22,8 @@ tresult ViewHost::queryInterface(const char8* iidBytes, void** obj) {
   if (FUnknown::iid.equals(iidBytes) || IPlugFrame::iid.equals(iidBytes)) {
     *obj = static_cast<IPlugFrame*>(this);
 #ifndef _WIN32
-  } else if (linux_ui::IRunLoop::iid.equals(iidBytes)) {
-    *obj = static_cast<linux_ui::IRunLoop*>(this);
+  } else if (IRunLoop::iid.equals(iidBytes)) {
+    *obj = static_cast<IRunLoop*>(this);
 #endif
   } else {
     return kNoInterface;
@@ -38,15 +38,14 @@ tresult ViewHost::resizeView(IPlugView* view, ViewRect* newSize) {
   return view->onSize(newSize) == kResultOk ? kResultOk : kResultFalse;
 }
 
-tresult ViewHost::registerEventHandler(linux_ui::IEventHandler* handler,
-                                       linux_ui::FileDescriptor fd) {
+tresult ViewHost::registerEventHandler(IEventHandler* handler, FileDescriptor fd) {
   if (!handler || fd < 0) return kInvalidArgument;
   handler->addRef();
   handlers.push_back({handler, fd});
   return kResultOk;
 }
 
-tresult ViewHost::unregisterEventHandler(linux_ui::IEventHandler* handler) {
+tresult ViewHost::unregisterEventHandler(IEventHandler* handler) {
   const auto found = std::find_if(handlers.begin(), handlers.end(),
                                   [handler](const Handler& h) { return h.handler == handler; });
   if (found == handlers.end()) return kInvalidArgument;
@@ -55,8 +54,7 @@ tresult ViewHost::unregisterEventHandler(linux_ui::IEventHandler* handler) {
   return kResultOk;
 }
 
-tresult ViewHost::registerTimer(linux_ui::ITimerHandler* handler,
-                                linux_ui::TimerInterval milliseconds) {
+tresult ViewHost::registerTimer(ITimerHandler* handler, TimerInterval milliseconds) {
   if (!handler || milliseconds == 0) return kInvalidArgument;
   handler->addRef();
   const std::chrono::milliseconds interval(milliseconds);
@@ -64,7 +62,7 @@ tresult ViewHost::registerTimer(linux_ui::ITimerHandler* handler,
   return kResultOk;
 }
 
-tresult ViewHost::unregisterTimer(linux_ui::ITimerHandler* handler) {
+tresult ViewHost::unregisterTimer(ITimerHandler* handler) {
   const auto found = std::find_if(timers.begin(), timers.end(),
                                   [handler](const Timer& t) { return t.handler == handler; });
   if (found == timers.end()) return kInvalidArgument;
@@ -100,7 +98,7 @@ void ViewHost::turn(Clock::time_point end) {
   for (size_t i = 0; i < timers.size(); ++i) {
     if (timers[i].due > now) continue;
     timers[i].due = now + timers[i].interval;
-    linux_ui::ITimerHandler* handler = timers[i].handler;
+    ITimerHandler* handler = timers[i].handler;
     ++timerTicks;
     handler->onTimer();
   }

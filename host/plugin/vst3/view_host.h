@@ -15,7 +15,7 @@ namespace quillet::host::vst3 {
 
 using namespace quillet::vst3;
 
-class ViewHost final : public IPlugFrame, public linux_ui::IRunLoop {
+class ViewHost final : public IPlugFrame, public IRunLoop {
  public:
   ViewHost() = default;
   ViewHost(const ViewHost&) = delete;
@@ -30,12 +30,12 @@ class ViewHost final : public IPlugFrame, public linux_ui::IRunLoop {
   tresult QUILLET_VST3_CALL resizeView(IPlugView* view, ViewRect* newSize) override;
 
   // IRunLoop
-  tresult QUILLET_VST3_CALL registerEventHandler(linux_ui::IEventHandler* handler,
-                                                 linux_ui::FileDescriptor fd) override;
-  tresult QUILLET_VST3_CALL unregisterEventHandler(linux_ui::IEventHandler* handler) override;
-  tresult QUILLET_VST3_CALL registerTimer(linux_ui::ITimerHandler* handler,
-                                          linux_ui::TimerInterval milliseconds) override;
-  tresult QUILLET_VST3_CALL unregisterTimer(linux_ui::ITimerHandler* handler) override;
+  tresult QUILLET_VST3_CALL registerEventHandler(IEventHandler* handler,
+                                                 FileDescriptor fd) override;
+  tresult QUILLET_VST3_CALL unregisterEventHandler(IEventHandler* handler) override;
+  tresult QUILLET_VST3_CALL registerTimer(ITimerHandler* handler,
+                                          TimerInterval milliseconds) override;
+  tresult QUILLET_VST3_CALL unregisterTimer(ITimerHandler* handler) override;
 
   // Runs the loop for about `milliseconds`: handlers whose descriptor is
   // readable, and timers that are due; `pump` (the host window's own events)
@@ -59,11 +59,11 @@ class ViewHost final : public IPlugFrame, public linux_ui::IRunLoop {
  private:
   using Clock = std::chrono::steady_clock;
   struct Handler {
-    linux_ui::IEventHandler* handler;
+    IEventHandler* handler;
     int fd;
   };
   struct Timer {
-    linux_ui::ITimerHandler* handler;
+    ITimerHandler* handler;
     std::chrono::milliseconds interval;
     Clock::time_point due;
   };
