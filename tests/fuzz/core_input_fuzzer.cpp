@@ -27,29 +27,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The text, NUL-terminated as hosts pass it; the first byte picks the context.
   std::vector<char> text(data, data + size);
   text.push_back('\0');
-  ParamTextContext context;
+  quillet::core::ParamTextContext context;
   context.range = size > 0 ? (data[0] % 3) * 0.5f : 0.5f;
   context.sampleRate = size > 0 && (data[0] & 4) ? 44100.0f : 0.0f;
-  for (int32_t i = 0; i < kNumQuilletParams; ++i) {
+  for (int32_t i = 0; i < quillet::core::kNumQuilletParams; ++i) {
     float v = -1.0f;
-    if (parseParamText(i, text.data(), context, &v)) {
+    if (quillet::core::parseParamText(i, text.data(), context, &v)) {
       require(inUnit(v));
-      char shown[kMaxParamTextLength + 1];
-      require(formatParamText(i, v, context, shown, sizeof shown));
+      char shown[quillet::core::kMaxParamTextLength + 1];
+      require(quillet::core::formatParamText(i, v, context, shown, sizeof shown));
     }
   }
   float v = -1.0f;
-  if (parseVst24Text(text.data(), &v)) require(inUnit(v));
+  if (quillet::core::parseVst24Text(text.data(), &v)) require(inUnit(v));
 
   // The same bytes as a saved state.
-  ParamStore strict, lenient;
-  uint8_t before[kStateBytes], after[kStateBytes];
-  saveState(strict, before);
-  const bool taken = loadStateStrict(strict, data, size);
+  quillet::core::ParamStore strict, lenient;
+  uint8_t before[quillet::core::kStateBytes], after[quillet::core::kStateBytes];
+  quillet::core::saveState(strict, before);
+  const bool taken = quillet::core::loadStateStrict(strict, data, size);
   saveState(strict, after);
-  if (!taken) require(std::memcmp(before, after, kStateBytes) == 0);
-  loadState(lenient, data, size);
-  for (int32_t i = 0; i < kNumQuilletParams; ++i) {
+  if (!taken) require(std::memcmp(before, after, quillet::core::kStateBytes) == 0);
+  quillet::core::loadState(lenient, data, size);
+  for (int32_t i = 0; i < quillet::core::kNumQuilletParams; ++i) {
     require(inUnit(strict.value(i)));
     require(inUnit(lenient.value(i)));
   }

@@ -17,7 +17,7 @@ using namespace quillet;
 namespace {
 
 bool isStep(float scale) {
-  for (float step : kScaleSteps)
+  for (float step : quillet::editor::kScaleSteps)
     if (scale == step) return true;
   return false;
 }
@@ -26,31 +26,34 @@ bool isStep(float scale) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const UserSettings settings = parseSettings(text);
+  const quillet::editor::UserSettings settings = quillet::editor::parseSettings(text);
   if (settings.uiScale && !(*settings.uiScale >= 1.0f && *settings.uiScale <= 3.0f)) std::abort();
 
-  const UserSettings again = parseSettings(formatSettings(settings));
+  const quillet::editor::UserSettings again =
+      quillet::editor::parseSettings(formatSettings(settings));
   if (again.uiScale.has_value() != settings.uiScale.has_value()) std::abort();
   if (settings.uiScale && std::fabs(*again.uiScale - *settings.uiScale) > 0.005f) std::abort();
 
   // The same bytes as the environment variable (up to its first NUL, as the
   // environment would hand them over).
   const std::string environment(text.substr(0, text.find('\0')));
-  ScaleInputs inputs;
+  quillet::editor::ScaleInputs inputs;
   inputs.environment = environment.c_str();
   inputs.user = settings.uiScale;
-  const ScaleChoice choice = chooseScale(inputs);
+  const quillet::editor::ScaleChoice choice = chooseScale(inputs);
   if (!isStep(choice.scale)) std::abort();
-  if (choice.source == ScaleSource::kEnvironment && !parseScaleFactor(environment)) std::abort();
+  if (choice.source == quillet::editor::ScaleSource::kEnvironment &&
+      !quillet::editor::parseScaleFactor(environment))
+    std::abort();
 
   // A desktop's factor is positive and finite, and the chooser takes it in.
   for (const std::optional<float> desktop :
        {quillet::platform::xftDpiScale(text), quillet::platform::gdkScale(environment.c_str())}) {
     if (!desktop) continue;
     if (!(*desktop > 0.0f && *desktop <= 2000.0f / 96.0f)) std::abort();
-    ScaleInputs fromDesktop;
+    quillet::editor::ScaleInputs fromDesktop;
     fromDesktop.desktop = desktop;
-    if (!isStep(chooseScale(fromDesktop).scale)) std::abort();
+    if (!isStep(quillet::editor::chooseScale(fromDesktop).scale)) std::abort();
   }
   return 0;
 }

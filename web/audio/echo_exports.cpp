@@ -31,7 +31,7 @@ class WebEcho final : private quillet::core::PieceRunner {
   WebEcho(double rate, const float* values) : rate(rate) {
     core.echoEngine().setTickSource(&currentTicks);
     core.spaceStretches(true);  // changes at their frames (core/block_changes.h)
-    for (int32_t i = 0; i < kNumQuilletParams; ++i) core.setParameter(i, values[i]);
+    for (int32_t i = 0; i < core::kNumQuilletParams; ++i) core.setParameter(i, values[i]);
     running = core.setSampleRate(rate);
   }
 
@@ -41,7 +41,7 @@ class WebEcho final : private quillet::core::PieceRunner {
     return which < 2 ? in[which] : out[which - 2];
   }
   bool queue(const QueuedChange& change) {
-    if (change.index < 0 || change.index >= kNumQuilletParams || change.value != change.value)
+    if (change.index < 0 || change.index >= core::kNumQuilletParams || change.value != change.value)
       return false;
     return ring.push(change);
   }
@@ -86,7 +86,7 @@ class WebEcho final : private quillet::core::PieceRunner {
 };
 
 WebEcho* echo = nullptr;
-float initialValues[kNumQuilletParams];
+float initialValues[core::kNumQuilletParams];
 
 }  // namespace
 
@@ -148,7 +148,7 @@ QUILLET_EXPORT(echo_frames_done) double echoFramesDone() {
 // 1 when the engine's vector erf gives this module's erf bit for bit on the
 // load-time check (so the echo loops take it); 0 when they call erf alone.
 QUILLET_EXPORT(echo_vector_erf) int32_t echoVectorErf() {
-  return vectorErfMatchesLibrary() ? 1 : 0;
+  return quillet::engine::vectorErfMatchesLibrary() ? 1 : 0;
 }
 
 // erf as the echo computes it, for the checks that hold it to the native

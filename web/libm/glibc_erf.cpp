@@ -134,7 +134,7 @@ extern "C" double erf(double x) {
   const double a = __builtin_fabs(x);
   if (!(a >= 1.25)) {  // NaN too: the lanes give NaN for NaN
     M2 beyond;
-    const V2 lanes = erfLanes(V2{x, x}, beyond);
+    const V2 lanes = quillet::engine::erfLanes(V2{x, x}, beyond);
     if (a == a) return lanes[0];
     return x + x;
   }
