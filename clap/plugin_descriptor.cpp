@@ -11,7 +11,7 @@ namespace {
 const char* const kFeatures[] = {CLAP_PLUGIN_FEATURE_AUDIO_EFFECT, CLAP_PLUGIN_FEATURE_DELAY,
                                  CLAP_PLUGIN_FEATURE_STEREO, nullptr};
 
-namespace identity = quillet::identity;
+namespace identity = quillet::core::identity;
 
 const clap_plugin_descriptor_t kDescriptor = {
     QCLAP_VERSION_INIT,

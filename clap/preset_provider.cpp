@@ -9,7 +9,7 @@
 namespace quillet::clap {
 namespace {
 
-namespace identity = quillet::identity;
+namespace identity = quillet::core::identity;
 
 // The provider's id is permanent once shipped: hosts key their preset
 // databases by it.

@@ -16,7 +16,7 @@
 #include "lv2/lv2_ports.h"
 
 using namespace quillet::lv2;
-namespace identity = quillet::identity;
+namespace identity = quillet::core::identity;
 
 namespace {
 

@@ -18,8 +18,8 @@ constexpr uint32_t kPortHostTempo = kPortInL + 5;  // the last tempo seen, 0 wit
 constexpr uint32_t kNumPorts = kPortInL + 6;
 
 // From the product's identity (cmake/identity.cmake).
-inline constexpr auto& kPluginUri = quillet::identity::kLv2PluginUri;
-inline constexpr auto& kUiUri = quillet::identity::kLv2UiUri;
-inline constexpr auto& kPresetUriPrefix = quillet::identity::kLv2PresetUriPrefix;
+inline constexpr auto& kPluginUri = quillet::core::identity::kLv2PluginUri;
+inline constexpr auto& kUiUri = quillet::core::identity::kLv2UiUri;
+inline constexpr auto& kPresetUriPrefix = quillet::core::identity::kLv2PresetUriPrefix;
 
 }  // namespace quillet::lv2

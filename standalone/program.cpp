@@ -363,7 +363,7 @@ int runStandalone(const std::vector<std::string>& args) {
   const int status = readOptions(args, &options);
   if (status != quillet::cli::kRunCommand) return status;
   if (options.version) {
-    std::printf("quillet-k3 %s\n", quillet::identity::kVersion);
+    std::printf("quillet-k3 %s\n", quillet::core::identity::kVersion);
     return kExitDone;
   }
   Program program(options);

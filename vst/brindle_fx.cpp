@@ -83,7 +83,7 @@ bool BrindleFX::setSpeakerArrangement(VstSpeakerArrangement* pluginInput,
 
 bool BrindleFX::getVendorString(char* text) {
   if (!text) return false;
-  quillet::vst::copyText(quillet::identity::kVendor, text, kVstMaxVendorStrLen);
+  quillet::vst::copyText(quillet::core::identity::kVendor, text, kVstMaxVendorStrLen);
   return true;
 }
 

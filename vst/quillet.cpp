@@ -14,9 +14,9 @@
 namespace {
 
 #ifdef QUILLET_WITH_EDITOR
-constexpr const char* kName = quillet::identity::kProductName;
+constexpr const char* kName = quillet::core::identity::kProductName;
 #else
-constexpr const char* kName = quillet::identity::kProductNameNoGui;
+constexpr const char* kName = quillet::core::identity::kProductNameNoGui;
 #endif
 
 // A negative frame count is no block at all.
@@ -27,7 +27,7 @@ uint32_t frameCount(VstInt32 sampleFrames) {
 }  // namespace
 
 Quillet::Quillet(audioMasterCallback audioMaster) : BrindleFX(audioMaster) {
-  setUniqueID(quillet::identity::kVst2UniqueId);
+  setUniqueID(quillet::core::identity::kVst2UniqueId);
   setNumInputs(2);
   setNumOutputs(2);
   canProcessReplacing(true);
@@ -64,7 +64,7 @@ bool Quillet::getProductString(char* text) {
   return true;
 }
 
-VstInt32 Quillet::getVendorVersion() { return quillet::identity::kVst2VendorVersion; }
+VstInt32 Quillet::getVendorVersion() { return quillet::core::identity::kVst2VendorVersion; }
 
 VstInt32 Quillet::getPlugCategory() { return kPlugCategEffect; }
 

@@ -43,14 +43,14 @@ constexpr Uid vst2ReplacementUid(uint32 vst2UniqueId, const char* vst2Name, bool
 }
 
 // The VST 2 edition's identity, as its plug-in record and name give it.
-constexpr uint32 kVst2UniqueId = static_cast<uint32>(identity::kVst2UniqueId);
-constexpr const char* kVst2EffectName = identity::kProductName;
+constexpr uint32 kVst2UniqueId = static_cast<uint32>(core::identity::kVst2UniqueId);
+constexpr const char* kVst2EffectName = core::identity::kProductName;
 
-constexpr Uid kProcessorClassId = Uid::fromText(identity::kVst3ProcessorClassId);
-constexpr Uid kControllerClassId = Uid::fromText(identity::kVst3ControllerClassId);
+constexpr Uid kProcessorClassId = Uid::fromText(core::identity::kVst3ProcessorClassId);
+constexpr Uid kControllerClassId = Uid::fromText(core::identity::kVst3ControllerClassId);
 
-static_assert(Uid::isText(identity::kVst3ProcessorClassId) &&
-                  Uid::isText(identity::kVst3ControllerClassId),
+static_assert(Uid::isText(core::identity::kVst3ProcessorClassId) &&
+                  Uid::isText(core::identity::kVst3ControllerClassId),
               "cmake/identity.cmake declares each VST3 class ID as 32 hex digits");
 static_assert(kProcessorClassId == vst2ReplacementUid(kVst2UniqueId, kVst2EffectName, false) &&
                   kControllerClassId == vst2ReplacementUid(kVst2UniqueId, kVst2EffectName, true),

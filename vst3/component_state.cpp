@@ -24,7 +24,7 @@ bool readComponentState(const uint8_t* data, size_t size, ComponentState* out) {
   const uint8_t* state = data;
   Vst2Handover handover;
   if (startsAsVst2State(data, size)) {
-    if (!readVst2State(data, size, static_cast<uint32_t>(identity::kVst2UniqueId), &handover))
+    if (!readVst2State(data, size, static_cast<uint32_t>(core::identity::kVst2UniqueId), &handover))
       return false;
     state = handover.state;
     read.hasBypass = handover.hasBypass;

@@ -209,7 +209,7 @@ tresult EchoController::getUnitInfo(int32 unitIndex, UnitInfo& info) {
   if (unitIndex != 0) return kInvalidArgument;
   info.id = kRootUnitId;
   info.parentUnitId = kNoParentUnitId;
-  toUtf16(identity::kProductName, info.name);
+  toUtf16(core::identity::kProductName, info.name);
   info.programListId = kFactoryProgramListId;
   return kResultOk;
 }

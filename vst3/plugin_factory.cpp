@@ -20,7 +20,7 @@ namespace quillet::vst3 {
 
 namespace {
 
-constexpr const char* kVendor = identity::kVendor;
+constexpr const char* kVendor = core::identity::kVendor;
 // The interface version these declarations follow.
 constexpr const char* kInterfaceVersion = QUILLET_VST3_INTERFACE_VERSION;
 
@@ -33,8 +33,8 @@ struct ClassEntry {
 };
 
 const ClassEntry kClasses[] = {
-    {&kProcessorClassId, kVstAudioEffectClass, identity::kProductName, QUILLET_VST3_SUBCATEGORIES,
-     &EchoProcessor::create},
+    {&kProcessorClassId, kVstAudioEffectClass, core::identity::kProductName,
+     QUILLET_VST3_SUBCATEGORIES, &EchoProcessor::create},
     {&kControllerClassId, kVstComponentControllerClass, QUILLET_VST3_CONTROLLER_NAME, "",
      &EchoController::create},
 };
@@ -57,11 +57,12 @@ void copyText(char16 (&to)[N], const char* from) {
 // The factory's e-mail field, as a link.
 constexpr char kMailto[] = "mailto:";
 struct MailtoText {
-  char text[sizeof kMailto + sizeof identity::kContactEmail];
+  char text[sizeof kMailto + sizeof core::identity::kContactEmail];
   constexpr MailtoText() : text{} {
     size_t n = 0;
     for (size_t i = 0; kMailto[i]; ++i) text[n++] = kMailto[i];
-    for (size_t i = 0; identity::kContactEmail[i]; ++i) text[n++] = identity::kContactEmail[i];
+    for (size_t i = 0; core::identity::kContactEmail[i]; ++i)
+      text[n++] = core::identity::kContactEmail[i];
   }
 };
 constexpr MailtoText kMailtoContact;
@@ -82,7 +83,7 @@ tresult fillClassInfo(const ClassEntry* entry, ClassInfo* info) {
   info->classFlags = 0;  // not distributable: processor and controller share a process
   copyText(info->subCategories, entry->subCategories);
   copyText(info->vendor, kVendor);
-  copyText(info->version, identity::kVersion);
+  copyText(info->version, core::identity::kVersion);
   copyText(info->sdkVersion, kInterfaceVersion);
   return kResultOk;
 }
@@ -108,7 +109,7 @@ class PluginFactory final : public IPluginFactory3 {
   tresult QUILLET_VST3_CALL getFactoryInfo(PFactoryInfo* info) override {
     if (!info) return kInvalidArgument;
     copyText(info->vendor, kVendor);
-    copyText(info->url, identity::kUrl);
+    copyText(info->url, core::identity::kUrl);
     copyText(info->email, mailtoContact);
     info->flags = PFactoryInfo::kUnicode;
     return kResultOk;

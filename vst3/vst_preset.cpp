@@ -68,7 +68,7 @@ struct Chunk {
 std::string vstPresetMetaInfo(const core::FactoryPreset& preset, const char* category) {
   std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<MetaInfo>\n";
   xml += attribute("MediaType", "VstPreset");
-  xml += attribute(kPresetPlugInNameAttribute, identity::kProductName);
+  xml += attribute(kPresetPlugInNameAttribute, core::identity::kProductName);
   xml += attribute(kPresetPlugInCategoryAttribute, category);
   xml += attribute(kPresetNameAttribute, preset.name);
   if (preset.style) xml += attribute(kPresetStyleAttribute, preset.style);

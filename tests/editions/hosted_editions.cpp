@@ -205,7 +205,7 @@ class Lv2Edition final : public Edition {
     std::stringstream text;
     text << file.rdbuf();
     const std::string turtle = text.str();
-    const std::string subject = std::string("<") + quillet::identity::kLv2PresetUriPrefix +
+    const std::string subject = std::string("<") + quillet::core::identity::kLv2PresetUriPrefix +
                                 core::kFactoryPresets[preset].symbol + ">";
     const size_t start = turtle.find("\n" + subject);
     const size_t end = start == std::string::npos ? start : turtle.find(" .\n", start);
