@@ -103,8 +103,8 @@ cli::CommandSpec makeCommandLine() {
 }  // namespace
 
 const cli::CommandSpec& commandLine() {
-  static const cli::CommandSpec spec = makeCommandLine();
-  return spec;
+  static const cli::CommandSpec commandLine = makeCommandLine();
+  return commandLine;
 }
 
 int readOptions(const std::vector<std::string>& args, Options* options) {

@@ -46,7 +46,7 @@ FUnknown* EchoController::create() {
 }
 
 EchoController::EchoController() {
-  for (int32 i = 0; i < kParameterCount; ++i) values[i] = parameterAt(i)->spec->defaultValue;
+  for (int32 i = 0; i < kParameterCount; ++i) values[i] = parameterAt(i)->param->defaultValue;
 }
 
 EchoController::~EchoController() { terminate(); }
@@ -133,11 +133,11 @@ tresult EchoController::getParameterInfo(int32 paramIndex, ParameterInfo& info) 
   const ParameterRow* row = parameterAt(paramIndex);
   if (!row) return kInvalidArgument;
   info.id = row->id();
-  toUtf16(row->spec->name, info.title);
-  toUtf16(row->spec->name, info.shortTitle);
-  toUtf16(row->spec->label, info.units);
+  toUtf16(row->param->name, info.title);
+  toUtf16(row->param->name, info.shortTitle);
+  toUtf16(row->param->label, info.units);
   info.stepCount = row->stepCount();
-  info.defaultNormalizedValue = row->spec->defaultValue;
+  info.defaultNormalizedValue = row->param->defaultValue;
   info.unitId = kRootUnitId;
   info.flags = row->flags;
   return kResultOk;

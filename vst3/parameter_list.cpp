@@ -59,7 +59,7 @@ constexpr std::array<ParameterRow, kParameterCount> kRows =
 
 double clamp01(double v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
-bool isProgram(const ParameterRow& row) { return row.spec == &kProgram; }
+bool isProgram(const ParameterRow& row) { return row.param == &kProgram; }
 
 // Within `size`, cut where it must be.
 bool copyText(const char* from, char* text, size_t size) {
@@ -96,7 +96,7 @@ bool parameterText(const ParameterRow& row, double value, const core::ParamTextC
   if (std::isnan(value)) return false;
   if (isProgram(row)) return copyText(factoryProgram(programOfValue(value))->name, text, size);
   const auto v = static_cast<float>(clamp01(value));
-  return core::formatParamText(*row.spec, v, context, text, size);
+  return core::formatParamText(*row.param, v, context, text, size);
 }
 
 bool parameterValue(const ParameterRow& row, const char* text,
@@ -110,7 +110,7 @@ bool parameterValue(const ParameterRow& row, const char* text,
     return false;
   }
   float parsed = 0.0f;
-  if (!core::parseParamText(*row.spec, text, context, &parsed)) return false;
+  if (!core::parseParamText(*row.param, text, context, &parsed)) return false;
   *value = parsed;
   return true;
 }
@@ -121,7 +121,7 @@ double plainOf(const ParameterRow& row, double normalized) {
   const double v = std::isnan(normalized) ? 0.0 : clamp01(normalized);
   if (row.stepCount() == 0) return v;
   if (isProgram(row)) return programOfValue(v);
-  return core::positionOf(*row.spec, static_cast<float>(v));
+  return core::positionOf(*row.param, static_cast<float>(v));
 }
 
 double normalizedOf(const ParameterRow& row, double plain) {
@@ -130,7 +130,7 @@ double normalizedOf(const ParameterRow& row, double plain) {
   const double position = std::round(plain);
   const int32 step = position < 0 ? 0 : static_cast<int32>(std::fmin(position, 64.0));
   if (isProgram(row)) return valueOfProgram(step);
-  return core::valueOfPosition(*row.spec, step);
+  return core::valueOfPosition(*row.param, step);
 }
 
 }  // namespace quillet::vst3

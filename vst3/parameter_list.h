@@ -15,11 +15,12 @@
 namespace quillet::vst3 {
 
 struct ParameterRow {
-  const core::QuilletParamSpec* spec;  // the core table's row, or the bypass's or the program's own
-  int32 index;                         // in the core table; -1 for "Bypass" and "Preset"
-  int32 flags;                         // ParameterInfo::ParameterFlags
-  int32 steps;                         // the spec's, but the program change's: one per preset
-  ParamID id() const { return spec->id; }
+  const core::QuilletParamSpec*
+      param;    // the core table's row, or the bypass's or the program's own
+  int32 index;  // in the core table; -1 for "Bypass" and "Preset"
+  int32 flags;  // ParameterInfo::ParameterFlags
+  int32 steps;  // the param's, but the program change's: one per preset
+  ParamID id() const { return param->id; }
   int32 stepCount() const { return steps; }
 };
 
